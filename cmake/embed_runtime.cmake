@@ -1,0 +1,22 @@
+# Turns every src/runtime/*.js file into a byte array of runtime_texts.cpp,
+# listed in kRuntimeTexts by file name without ".js". The bytes are kept
+# exactly, line ends included.
+file(GLOB files ${IN_DIR}/*.js)
+list(SORT files)
+set(out "// Generated from src/runtime/*.js; do not edit.\n#include <cstddef>\n")
+string(APPEND out "struct RuntimeTextEntry { const char* name; const char* data; std::size_t size; };\n")
+set(table "")
+set(i 0)
+foreach(f ${files})
+  get_filename_component(name ${f} NAME_WE)
+  file(READ ${f} hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR len "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(APPEND out "static const char text${i}[] = {${bytes}0};\n")
+  string(APPEND table "  {\"${name}\", text${i}, ${len}},\n")
+  math(EXPR i "${i} + 1")
+endforeach()
+string(APPEND out "extern const RuntimeTextEntry kRuntimeTexts[] = {\n${table}  {nullptr, nullptr, 0}};\n")
+file(WRITE ${OUT}.tmp "${out}")
+file(RENAME ${OUT}.tmp ${OUT})

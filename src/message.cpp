@@ -1,0 +1,152 @@
+#include "message.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "parse.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
+
+FILE* fpprintf = nullptr;
+int (*_printfprc_)(const char* fmt, ...) = ruvo_print;
+float _msg_p = 0.0f;
+float _pre__progressWork__ = -1.0f;
+int MSGCOUNT = 0;
+void (*showProgressWork)(float percent, const char* text) = __showProgressWork__;
+int (*MsgBox)(const char* text, const char* caption) = nullptr;
+int (*ErrBox)(const char* text, const char* caption) = nullptr;
+bool __SHOWDEBUG__ = false;
+
+namespace {
+
+// Formats into `out`, cut at `limit` - 1 bytes as the fixed buffers of the
+// message functions do.
+void formatBounded(std::string& out, size_t limit, const char* fmt, va_list ap) {
+  va_list copy;
+  va_copy(copy, ap);
+  char small[1024];
+  int n = vsnprintf(small, sizeof small, fmt, copy);
+  va_end(copy);
+  if (n < 0) {
+    out.clear();
+    return;
+  }
+  if (static_cast<size_t>(n) < sizeof small) {
+    out.assign(small, n);
+  } else {
+    out.resize(static_cast<size_t>(n) + 1);
+    vsnprintf(out.data(), out.size(), fmt, ap);
+    out.resize(n);
+  }
+  if (out.size() > limit - 1) out.resize(limit - 1);
+}
+
+}  // namespace
+
+int ruvo_print(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  int n = vfprintf(stdout, fmt, ap);
+  va_end(ap);
+  return n;
+}
+
+void ruvo_write(const char* data, size_t size) {
+  if (size) fwrite(data, 1, size, stdout);
+}
+
+void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
+  static std::string buf;
+  va_list ap;
+  va_start(ap, fmt);
+  formatBounded(buf, kMsgBufSize, fmt, ap);
+  va_end(ap);
+  if (!file) file = "";
+  if (type != 3 && type != 4 && type != 5) {
+    __MYPRINTF__("%d,%.2f,%s,%d,%s\r\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
+  }
+  ruvo_print("MSG,%d,%.2f,%s,%d,%s\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
+}
+
+void MSGTO_P(float percent) { _msg_p = percent; }
+
+void __MYPRINTF__(const char* fmt, ...) {
+  static std::string buf;
+  if (!fpprintf) {
+    // The base folder ends with a separator already; the doubled separator
+    // is accepted by the file system.
+    std::string path = xfilemethod::getBinPath() + "/debug.txt";
+    fpprintf = fopen(path.c_str(), "wb");
+  }
+  va_list ap;
+  va_start(ap, fmt);
+  formatBounded(buf, kMsgBufSize, fmt, ap);
+  va_end(ap);
+  _printfprc_("%s", buf.c_str());
+  if (fpprintf) {
+    fwrite(buf.data(), 1, std::strlen(buf.c_str()), fpprintf);
+    fflush(fpprintf);
+  }
+}
+
+void __progressWork__(float percent, const char* fmt, ...) {
+  static std::string buf;
+  if (percent > 1.0f && percent - _pre__progressWork__ < 4.0f) return;
+  _pre__progressWork__ = percent;
+  va_list ap;
+  va_start(ap, fmt);
+  formatBounded(buf, kProgressBufSize, fmt, ap);
+  va_end(ap);
+  if (showProgressWork) showProgressWork(percent, buf.c_str());
+}
+
+void __showProgressWork__(float percent, const char* text) {
+  ruvo_print("%.2f%% Ruvo:%s\r\n", static_cast<double>(percent), text);
+}
+
+void alert(const char* fmt, ...) {
+  static std::string buf;
+  va_list ap;
+  va_start(ap, fmt);
+  formatBounded(buf, kMsgBufSize, fmt, ap);
+  va_end(ap);
+  if (MsgBox) MsgBox(buf.c_str(), "msg");
+}
+
+void Warning(Token* token, std::string text) {
+  Parse* file = token ? token->file : nullptr;
+  const char* path = file ? file->path.c_str() : "";
+  int line = token ? token->line : 0;
+  MSGTO(7, path, line, "%s", text.c_str());
+  char msg[kWarningBufSize];
+  snprintf(msg, sizeof msg, "file:///%s (%d):warning:%s", path, line, text.c_str());
+  if (file && file->scriptFile) file->scriptFile->warnings.push_back(msg);
+}
+
+std::string _DEBUF_(const char* text) { return __SHOWDEBUG__ && text ? std::string(text) : std::string(); }
+
+const char* __itoa__(int value) {
+  static char str[256];
+  snprintf(str, sizeof str, "%d", value);
+  return str;
+}
+
+const char* __ftoa__(double value) {
+  static char str[256];
+  snprintf(str, sizeof str, "%f", value);
+  return str;
+}
+
+void resetMessageState() {
+  fflush(stdout);
+  if (fpprintf) fclose(fpprintf);
+  fpprintf = nullptr;
+  _printfprc_ = ruvo_print;
+  _msg_p = 0.0f;
+  _pre__progressWork__ = -1.0f;
+  MSGCOUNT = 0;
+  showProgressWork = __showProgressWork__;
+  MsgBox = nullptr;
+  ErrBox = nullptr;
+  __SHOWDEBUG__ = false;
+}

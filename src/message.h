@@ -1,0 +1,49 @@
+// Messages, log, progress and warnings.
+//
+// Every diagnostic of the compiler leaves through these functions. Standard
+// output carries the IDE protocol only: "MSG," lines, the log echo and the
+// progress lines, all written through one C stdio stream in call order
+// (`ruvo_print` is the single sink), so nothing reorders when stdout is a
+// pipe. Anything meant for a human outside the protocol goes to stderr.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class Token;
+
+// Process-wide message state (owner: this unit; lives for the whole run).
+extern FILE* fpprintf;                                 // the open log file debug.txt
+extern int (*_printfprc_)(const char* fmt, ...);       // console echo of __MYPRINTF__
+extern float _msg_p;                                   // current progress percentage
+extern float _pre__progressWork__;                     // last progress value passed on
+extern int MSGCOUNT;                                   // messages sent (Windows program only)
+extern void (*showProgressWork)(float percent, const char* text);
+extern int (*MsgBox)(const char* text, const char* caption);
+extern int (*ErrBox)(const char* text, const char* caption);
+extern bool __SHOWDEBUG__;
+
+// The one writer of standard output: printf-style, to stdout.
+int ruvo_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// Raw bytes to standard output.
+void ruvo_write(const char* data, size_t size);
+
+void MSGTO(int type, const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 4, 5)));
+void MSGTO_P(float percent);
+void __MYPRINTF__(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void __progressWork__(float percent, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+void __showProgressWork__(float percent, const char* text);
+void alert(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void Warning(Token* token, std::string text);
+std::string _DEBUF_(const char* text);
+const char* __itoa__(int value);
+const char* __ftoa__(double value);
+
+// Cut-off lengths of the message buffers (the visible texts are cut there).
+constexpr size_t kMsgBufSize = 10485760;
+constexpr size_t kProgressBufSize = 10240;
+constexpr size_t kWarningBufSize = 1024;
+
+// Closes the log and restores the start values (tests run several compiles
+// in one process).
+void resetMessageState();

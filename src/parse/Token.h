@@ -1,0 +1,239 @@
+// The token node: one node per word, operator, literal or bracket group of an
+// ActionScript source file; bracket groups hold their contents as children.
+//
+// Every construct with a translation of its own is a subclass (TokenOther.h,
+// TokenClass.h, ...); the file root `Parse` is one too. The two passes,
+// `pretreatment` (analysis and rewriting) and `toJsScript` (output), are
+// virtual and return a skip count: how many FOLLOWING siblings the token
+// consumed. The child loops add it to their index before stepping on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ordered_map.h"
+
+class Parse;
+class Token;
+class TokenClass;
+class TokenFunction;
+class TokenPackage;
+
+// One-byte type codes of the token tree. The table kTokenTypeTable below
+// lists every code with its meaning; one test walks it.
+namespace TokenTypeCode {
+constexpr int Word = 0;            // plain word or dotted path; also the bare word "Vector"
+constexpr int While = 16;          // "while"
+constexpr int Return = 18;         // "return"
+constexpr int New = 19;            // "new"
+constexpr int Block = 21;          // { } block ("NO{" prints without braces)
+constexpr int Paren = 23;          // ( ) group
+constexpr int Comma = 26;          // ","
+constexpr int Semicolon = 27;      // ";"
+constexpr int Bracket = 30;        // [ ] group
+constexpr int Colon = 32;          // ":"
+constexpr int Assign = 41;         // "="
+constexpr int Question = 42;       // "?"
+constexpr int Var = 50;            // "var"
+constexpr int Function = 51;       // "function"
+constexpr int Class = 52;          // "class"
+constexpr int Package = 53;        // "package"
+constexpr int Import = 54;         // "import"
+constexpr int As = 55;             // "as"; also Embed metadata and its [ ] group
+constexpr int DeclaredName = 56;   // declared variable name
+constexpr int Number = 57;         // number literal
+constexpr int Literal = 58;        // literal printed as it stands
+constexpr int ObjectKey = 59;      // object-literal key
+constexpr int Interface = 60;      // "interface"
+constexpr int Extends = 61;        // "extends"
+constexpr int Super = 62;          // "super"
+constexpr int Case = 63;           // "case"
+constexpr int Is = 64;             // "is"
+constexpr int Catch = 65;          // "catch"
+constexpr int Untyped = 70;        // "__JS__", "__INCLUDESTR__"
+constexpr int StatementWord = 71;  // if, else, do, delete ... (the list __unnowkey__)
+constexpr int Implements = 73;     // "implements"
+constexpr int Const = 74;          // "const"
+constexpr int VectorType = 75;     // Vector.<T>
+constexpr int For = 76;            // "for"
+constexpr int In = 77;             // "in"
+constexpr int SystemType = 78;     // built-in type name (the list __sytemtype__), "_super"
+constexpr int With = 79;           // "with"
+constexpr int Default = 80;        // "default"
+constexpr int Continue = 81;       // "continue"
+constexpr int Break = 82;          // "break"
+constexpr int Include = 83;        // "include"
+constexpr int Operator = 100;      // operator
+}  // namespace TokenTypeCode
+
+struct TokenTypeInfo {
+  int code;
+  const char* name;
+  const char* meaning;
+};
+extern const TokenTypeInfo kTokenTypeTable[];
+extern const int kTokenTypeTableSize;
+
+// Modifier flag bits kept in Token::flags.
+namespace TokenModifierFlags {
+constexpr int Public = 0x1;        // "public", "native", "virtual"
+constexpr int Static = 0x10;
+constexpr int Private = 0x20;
+constexpr int Dynamic = 0x40;
+constexpr int Override = 0x80;
+constexpr int Inline = 0x200;      // "[inline]"; also the constant mark of const declarations
+constexpr int Protected = 0x400;
+constexpr int Final = 0x1000;
+constexpr int Namespace = 0x2000;
+constexpr int Use = 0x4000;
+constexpr int Bindable = 0x8000;   // "[Bindable]"
+constexpr int NoEnumeration = 0x20000;
+constexpr int Async = 0x40000;     // "async" or a "/*async*" comment
+}  // namespace TokenModifierFlags
+
+// Out-record of slot 8 `jsFormatProperty`: the resolved head's type text.
+struct TokenHeadMsg {
+  int64_t reserved = 0;
+  std::string type;
+  int state = 1;  // 1 when the word path starts the call; -1 for a name starting with '.'
+};
+
+using TokenVarMap = OrderedMap<Token*>;
+
+class Token {
+ public:
+  uint8_t safeMark = 0;
+  int8_t type = 0;
+  std::string text;
+  std::string leadingText;
+  std::string trailingText;
+  std::string pendingError;
+  std::string formattedWord;
+  std::string docComment;
+  Token* typeToken = nullptr;
+  std::string typeText;
+  uint8_t outputEnabled = 1;
+  uint8_t privateNameDone = 0;
+  uint8_t awaitedCall = 0;
+  uint8_t hoistMark = 0;
+  uint8_t asyncVisited = 0;
+  int32_t index = -1;
+  int32_t line = 0;
+  int32_t endLine = 0;
+  int32_t flags = 0;
+  uint8_t functionTyped = 0;
+  uint8_t declaredVar = 0;
+  uint8_t superCallMark = 0;
+  uint8_t noDefaultValues = 0;
+  uint8_t typeUseRegistered = 0;
+  Token* parent = nullptr;
+  std::string resolvedTypeText;
+  TokenClass* currentClass = nullptr;
+  Parse* file = nullptr;
+  std::vector<Token*> childs;
+
+  Token(int type, const char* text, int pos, int line, Token* parent);
+
+  // ---- the thirteen virtual operations, in slot order (no virtual destructor) ----
+  virtual std::string getValue();                                   // 0
+  virtual std::string getSelfValue();                               // 1
+  virtual TokenClass* getTokenClass();                              // 2
+  virtual TokenFunction* getTokenFunction();                        // 3
+  virtual TokenFunction* getClassTokenFunction();                   // 4
+  virtual bool isInlineFunction();                                  // 5
+  virtual bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body);  // 6
+  virtual bool isInStatic();                                        // 7
+  virtual std::string jsFormatProperty(std::string& name, std::string& head, Token* token,
+                                       int typeCommentOff, int& skip, TokenHeadMsg& headMsg);  // 8
+  virtual int pretreatment(Parse* file);                            // 9
+  virtual int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff);  // 10
+  virtual TokenVarMap* getVarMap();                                 // 11
+  virtual Token* getTokenInVarMap(const char* name);                // 12
+
+  // ---- child loops ----
+  void _childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
+                    int typeCommentOff, int start);
+  void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
+  void childsPretreatment(Parse* file, std::vector<Token*>& list);
+
+  // ---- placing children ----
+  void push(Token* child);
+  void insertIt(Token* child, int at);
+  void setIn(Token* child, int at);
+  bool eraseChild(int at);
+  bool clearNextToken(Token* child, int offset);
+
+  // ---- looking at siblings (called on the parent with one of its children) ----
+  Token* getNextToken(Token* child, int offset, std::vector<Token*>* list = nullptr);
+  Token* getTokenFrome(int at, std::vector<Token*>* list = nullptr);
+  std::string getNextValue(Token* child, int offset);
+  int getNextType(Token* child, int offset);
+  bool checkNextType(Token* child, int offset, int type);
+
+  // Sibling of this token in its parent's list (null without one).
+  Token* nextSibling(int offset = 1);
+  Token* prevSibling(int offset = 1) { return nextSibling(-offset); }
+
+  // ---- searches ----
+  int findThisType(int type, int from);
+  int findThisTypePre(int type, int from);
+  bool childsHasThisType(int type, bool self);
+  int getPreLineInChilds(int at);
+  static int getNextLineInChilds(std::vector<Token*>& list, int from);
+  static int getLineEnd(std::vector<Token*>& list, int from);
+
+  // ---- predicates and small queries ----
+  bool typeIsText() const { return type == TokenTypeCode::Word; }
+  bool isStatic() const { return (flags & TokenModifierFlags::Static) != 0; }
+  bool isClassMember();
+  bool isInSelFunction(std::string& name, TokenClass* cls);
+  static std::string GetFullClassName(Parse* file, std::string name);
+
+  // ---- type annotations and brace insertion (pretreatment helpers) ----
+  void setTypeDeclaration(Token* type);
+  std::string toTypeDeclaration(Parse* file);
+  void addTypeDeclarationClassUse();
+  int checkAddBRACE();
+  size_t addIf(Token* into, std::vector<Token*>& list, size_t& at, int line);
+  static bool CheckIsWhileDoFor(Token* token);
+
+  // ---- source errors ----
+  void scriptErr(std::string& out, Parse* file, const char* message, int showSource);
+  void _scriptErr(Parse* file, const char* message, bool showSource);
+
+  // ---- property access rewriting ----
+  std::string getThisSelfValue(Token* member, const char* path);
+  // "this" or "_$this" for the function this token stands in; counts the use
+  // of "_$this" on the enclosing class method when `count` is set.
+  std::string thisSpelling(bool count);
+
+  // ---- lexer ----
+  void parse(const char* text, int length, int& pos, int& line, Token* parent);
+  static void _addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
+                        std::string& leading);
+};
+
+// Lexer state, process-wide: carries over from one file to the next.
+extern std::string _Comment;
+extern uint8_t DISBALEOUTCONST;
+extern TokenClass* pCurAddClass;
+extern const char* __unnowkey__;
+extern const char* __sytemtype__;
+extern const char* _SystemKeywords_;
+
+// Lexer helpers.
+void addInclude(Token* group, Token* parent, const char* quoted);
+void AddXML(std::string& result, char* text, int& line, int& pos, Token* group);
+void toXmlEnd(std::string& result, char* text, int& line, int& pos);
+bool isXml(char* text);
+bool _IsXMLNode(char* text, int& depth, int& state);
+int matchingCha(const char* text, char open, char close, int* firstOpen, int& lines);
+std::string stringToText(const char* text);
+
+// Super-member resolution (property access rewriting).
+std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
+                                  bool overridden);
+
+// Resets the lexer state (tests compile several projects in one process).
+void resetLexerState();

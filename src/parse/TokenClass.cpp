@@ -1,0 +1,19 @@
+// Placeholder: class records and registries are being built.
+#include "TokenClass.h"
+
+TokenClass* TokenClass::__pMainClass__ = nullptr;
+OrderedMap<std::string> TokenClass::NameSpaceMap;
+
+TokenClass::TokenClass(int type, const char* text, int pos, int line, Token* parent)
+    : Token(type, text, pos, line, parent) {}
+double& TokenClass::__ID__() {
+  static double id = 0;
+  return id;
+}
+OrderedMap<TokenClass*>& TokenClass::_classMap_() {
+  static OrderedMap<TokenClass*> m;
+  return m;
+}
+TokenClass* TokenClass::GetTokenClass(const char* fullName) { return _classMap_().get(fullName, nullptr); }
+bool TokenClass::HasClassAndMiniName(const char*) { return false; }
+void resetClassRegistries() {}

@@ -1,0 +1,106 @@
+// Class records and the process-wide class registries.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Token.h"
+
+class TokenFunction;
+class TokenPackage;
+
+// The accessor pair of one property; either may be null.
+class GetSetFunction {
+ public:
+  TokenFunction* set = nullptr;
+  TokenFunction* get = nullptr;
+};
+
+class TokenClass : public Token {
+ public:
+  uint8_t systemUseStatic = 0;
+  std::string shortName;
+  std::string miniName;
+  std::string fullName;
+  std::string superName;
+  uint8_t libraryClass = 0;
+  uint8_t isInterface = 0;
+  int32_t orderKey = 0;
+  uint8_t forcedCompile = 0;
+  OrderedMap<Token*> noEnumMembers;
+  double extendsDepth = 0;
+  double classId = 0;
+  int32_t level = 0;
+  TokenFunction* constructorFunction = nullptr;
+  Token* superCall = nullptr;
+  TokenClass* superClass = nullptr;
+  OrderedMap<Token*> staticMembers;
+  OrderedMap<Token*> members;
+  OrderedMap<std::string> implementsMap;
+  OrderedMap<std::string> bindableVars;
+  std::vector<Token*> staticVars;
+  std::vector<Token*> staticFunctions;
+  std::vector<Token*> vars;
+  std::vector<Token*> methods;
+  OrderedMap<GetSetFunction*> getSetMap;
+  OrderedMap<GetSetFunction*> staticGetSetMap;
+  uint8_t isPrivateClass = 0;
+  std::string registeredName;
+  // Start-up text of lazy statics written by the TypeScript class output.
+  std::string tsStaticStart;
+
+  TokenClass(int type, const char* text, int pos, int line, Token* parent);
+
+  // Slots overridden by a class.
+  TokenClass* getTokenClass() override { return this; }
+  bool isInStatic() override { return false; }
+  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                               TokenHeadMsg& headMsg) override;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+  // TypeScript output of the whole class.
+  int toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff);
+
+  static double& __ID__();
+  static TokenClass* __pMainClass__;
+  static OrderedMap<std::string> NameSpaceMap;
+
+  // Registries (created on first use, kept to the end of the run).
+  static OrderedMap<TokenClass*>& _classMap_();
+  static OrderedMap<std::string>& _interfacesMap_();
+  static OrderedMap<std::string>& _onlyClassNameMap_();
+  static OrderedMap<std::string>& _onlyTopPathMap_();
+  static OrderedMap<int32_t>& _MiniClassMap_();
+  static OrderedMap<std::string>& _classAndMiniNameMap_();
+
+  static TokenClass* GetTokenClass(const char* fullName);
+  static TokenClass* GetTokenClass(const std::string& fullName) { return GetTokenClass(fullName.c_str()); }
+  static bool HasClassAndMiniName(const char* name);
+  static void _addToOnlyClassNameMap_(std::string shortName, std::string fullName);
+  static bool _OnlyClassNameMapHasOtherClass_(TokenClass* cls, std::string shortName, std::string fullName);
+  bool compilerThisClassFile(const char* fullName);
+  std::string addReferencePath(Parse* file);
+
+  double makeExtendsDeph();
+  void setPrivateWillAdjustName(const char* name);
+  void add_get(std::string name, TokenFunction* fn);
+  void add_set(std::string name, TokenFunction* fn);
+  OrderedMap<GetSetFunction*>& getGetSetMap(TokenFunction* fn);
+  bool hasThisGetOrSetFun(const char* name, const char* kind);
+  std::string toFullImplements();
+  bool superHasThisVar(const char* name);
+  // The base class record, looked up by superName and cached on first need.
+  TokenClass* resolveSuperClass();
+
+  // Member name resolution.
+  bool jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass* self,
+                                Token* token, TokenFunction* fn, int unused, TokenHeadMsg& headMsg);
+  bool jsFormatPropertyInStaticMap(std::string& out, std::string& name, std::string& head, TokenClass* self,
+                                   int unused, TokenHeadMsg& headMsg);
+  static std::string _checkStaticGet_Set(std::string marker, std::string full, std::string name,
+                                         std::string head);
+};
+
+// Clears every class registry (tests compile several projects in one process).
+void resetClassRegistries();

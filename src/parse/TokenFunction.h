@@ -1,0 +1,54 @@
+// Functions: methods, accessors, constructors, package-level functions and
+// inline functions.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Token.h"
+
+// One parameter default value.
+class TokenFunctionDefaultValue {
+ public:
+  std::string name;
+  std::vector<Token*> valueTokens;
+  std::string valueText;
+  void makeValue(Parse* file, int mode, int typeCommentOff);
+};
+
+class TokenFunction : public Token {
+ public:
+  std::string name;
+  std::string secondName;
+  Token* paramGroup = nullptr;
+  Token* body = nullptr;
+  uint8_t accessorKind = 0;  // 255 getter, 1 setter, 0 neither
+  uint8_t classMember = 0;
+  std::vector<TokenFunctionDefaultValue*> defaultValues;
+  int32_t fixedParamCount = 0;
+  std::string restParam;
+  std::string restType;
+  uint8_t closureThisCount = 0;
+  TokenVarMap locals;
+  uint8_t awaitMark = 0;
+  uint8_t asyncStateMark = 0;
+  uint8_t valueHolderMark = 0;
+  // The name of the variable an anonymous function is assigned to in its declaration.
+  std::string assignedVarName;
+
+  using Token::Token;
+
+  std::string getValue() override { return name; }
+  TokenFunction* getTokenFunction() override { return this; }
+  TokenFunction* getClassTokenFunction() override;
+  bool isInlineFunction() override { return !classMember; }
+  bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body) override;
+  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                               TokenHeadMsg& headMsg) override;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  TokenVarMap* getVarMap() override { return &locals; }
+
+  void adjustScriptBody(std::string& body);
+  std::string toFunMiniString(const std::string& text);
+};

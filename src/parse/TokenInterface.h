@@ -1,0 +1,14 @@
+// interface declarations.
+#pragma once
+
+#include <string>
+
+#include "TokenClass.h"
+
+class TokenInterface : public TokenClass {
+ public:
+  std::string baseList;
+  TokenInterface(int type, const char* text, int pos, int line, Token* parent);
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};

@@ -1,0 +1,156 @@
+// Statement and expression tokens with a translation of their own.
+#pragma once
+
+#include <string>
+
+#include "Token.h"
+
+// for / for each: a for-each loop becomes a for-in over the keys with the
+// value assigned at the top of the body.
+class TokenFor : public Token {
+ public:
+  uint8_t forEach = 0;
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// break / continue with an optional label word.
+class TokenBreak : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+class TokenContinue : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// ( ) group: call arguments, conditions and parameter lists.
+class TokenParent : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// var and const declarations.
+class TokenVar : public Token {
+ public:
+  Token* embedToken = nullptr;   // first child of an [Embed(...)] tag before the declaration
+  uint8_t classMember = 0;       // stands directly in a class body
+  uint8_t asyncDecl = 0;         // lies in a function marked by the async rewriting
+  uint8_t outputDisabled = 0;    // const inside [DISBALEOUTCONST-BEGIN] ... [DISBALEOUTCONST-END]
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// a is T
+class TokenIs : public Token {
+ public:
+  Token* left = nullptr;
+  Token* right = nullptr;
+  uint8_t mark = 0;
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  static bool toJs(std::string& out, std::string& operandText, std::string& typeName, Parse* file = nullptr);
+};
+
+// a as T
+class TokenAs : public Token {
+ public:
+  Token* left = nullptr;
+  Token* right = nullptr;
+  uint8_t groupForm = 0;
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// new, with array and vector creation in the runtime's forms.
+class TokenNew : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// ':' outside "::": type annotation, object key, label, ?: or case.
+class TokenColon : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// super
+class TokenSuper : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// [Embed(...)] metadata before a variable.
+class TokenEmbed : public Token {
+ public:
+  OrderedMap<std::string> attributes;
+  std::string source;
+  std::string kind;  // "image", "swf" or empty
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  std::string getJsScript(std::string name, std::string& unused, Parse* file, int a, int b);
+};
+
+// __JS__ and __INCLUDESTR__
+class TokenUntyped : public Token {
+ public:
+  std::string keyword;
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// Vector and Vector.<T>
+class TokenVector : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+class TokenWith : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+// case and default; every label starts on a new line.
+class TokenCase : public Token {
+ public:
+  uint8_t mark = 0;
+  TokenCase(int type, const char* text, int pos, int line, Token* parent);
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+class TokenCatch : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};
+
+class TokenIn : public Token {
+ public:
+  using Token::Token;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+};

@@ -1,0 +1,66 @@
+// The package token of one source file, its registries and the pre-scan of
+// class names that runs before any file is parsed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Token.h"
+
+class ScriptFile;
+class TokenClass;
+
+// A class that a source file uses, with the file that defines it.
+class UseCLass {
+ public:
+  std::string fullName;
+  ScriptFile* file;
+  UseCLass(std::string fullName, ScriptFile* file) : fullName(std::move(fullName)), file(file) {}
+};
+
+class TokenPackage : public Token {
+ public:
+  std::string qualifyingName;
+  uint8_t hasError = 0;
+  Parse* ownerFile = nullptr;
+  std::vector<Token*> imports;
+  OrderedMap<std::string> importMap;
+  OrderedMap<std::string> wildcardMap;
+  OrderedMap<Token*> packageMembers;
+  OrderedMap<TokenClass*> privateClasses;
+  std::vector<TokenClass*> privateClassList;
+  uint8_t importsExpanded = 0;
+  TokenClass* firstClass = nullptr;
+  TokenClass* workingClass = nullptr;
+  std::string firstClassFullName;
+
+  using Token::Token;
+
+  TokenClass* getTokenClass() override { return nullptr; }
+  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                               TokenHeadMsg& headMsg) override;
+  int pretreatment(Parse* file) override;
+  int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+  std::string importToAs3Script();
+  void hasUseThisClass(std::string fullName);
+
+  static OrderedMap<TokenPackage*>& GetPakageMap();
+  static OrderedMap<std::string>& GetConstMap();
+  static OrderedMap<std::string>& GetConversionTable();
+  static std::string ToConversionTable(std::string name, bool add);
+  static std::string ConvertWithMinClassName(std::string name);
+  static bool InClassMap(std::string name, std::string& out);
+
+  static void ParseOnlyClassEx(const char* folder, bool run);
+  static void ParsePackageAllFileForClass(std::string root, std::string packageName);
+  static void ParseOnlyClass(const char* path, std::string& text);
+};
+
+// Cuts a text into the words the pre-scan reads.
+void scriptClipToWords(const char* text, std::vector<std::string>& words);
+std::string findThisNameInFile(std::string name);
+std::string packToFullName(std::string packageName, std::string name);
+
+// Clears the package registries and the pre-scan's scanned-sets.
+void resetPackageRegistries();

@@ -1,0 +1,58 @@
+// The file root `Parse` (one ActionScript source file during the compile) and
+// the queue of source errors.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Token.h"
+
+class As3ToScript;
+class ScriptFile;
+class TokenFunction;
+class TokenPackage;
+
+class Parse : public Token {
+ public:
+  std::string sourceRoot;            // the source folder holding the file's package folders
+  std::string directory;             // the path up to its last separator
+  std::string path;                  // the path as given
+  std::string jsText;                // the file's JavaScript (toJavaScript)
+  std::string sourceText;            // the normalised text that was tokenised
+  int32_t skip = 0;                  // 1: Flash-only file, no tokens and no JavaScript
+  int32_t runtimeLibrary = 0;        // path starts with zafrit/, iruvo/ or kresp/
+  int32_t sync = 1;                  // 0 after "[COMPILER OPTIONS:DISABLE2SYNC]"
+  TokenPackage* package = nullptr;   // set by the package pretreatment
+  ScriptFile* scriptFile = nullptr;  // the file's record
+  uint8_t forcedCompile = 0;         // "[COMPILER OPTIONS:ForcedCompile]"
+  As3ToScript* owner = nullptr;      // the front end that made it
+  uint8_t noNullOptimization = 0;
+  uint8_t usesXml = 0;               // the lexer met an XML literal
+  TokenFunction* packageFunction = nullptr;
+  std::vector<TokenFunction*> outsideFunctions;
+
+  Parse(As3ToScript* owner, const char* text, const char* path, int number);
+
+  void toJavaScript();
+  void setPath(const char* path);
+  void toPretreatment(char* text);
+  static void _format_head(char* text);
+  static bool _format_ifdef(char* text);
+};
+
+// One queued source error.
+class ScriptErr {
+ public:
+  Token* token;
+  Parse* file;
+  std::string message;
+  bool showSource;
+  ScriptErr(Token* token, Parse* file, const char* message, bool showSource)
+      : token(token), file(file), message(message ? message : ""), showSource(showSource) {}
+
+  static std::vector<ScriptErr*> __ERRS;  // in the order found; kept to the end of the run
+};
+
+extern int ERRCOUNT;         // errors sent so far
+extern std::string AS3ERR;   // the first nine errors, then "..."
+extern std::string _CURFILENAME;  // the file being parsed or emitted

@@ -1,0 +1,62 @@
+// The record of one source file: its text, its JavaScript, its place in the
+// output order, its warnings and the classes and files it uses.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ordered_map.h"
+
+class OneScriptFile;
+class TokenClass;
+class TokenPackage;
+class UseCLass;
+
+class ScriptFile {
+ public:
+  std::string path;
+  std::string text;
+  std::string script;
+  std::string endText;
+  std::string furtherText;
+  OneScriptFile* outputScript = nullptr;
+  uint8_t parsed = 0;
+  double orderWeight = 0;
+  TokenClass* mainClass = nullptr;
+  TokenPackage* package = nullptr;
+  int32_t secondWeight = 0;
+  std::vector<std::string> warnings;
+  uint8_t hasPackage = 0;
+  uint8_t engineFile = 0;
+  int32_t usedMark = 0;
+  OrderedMap<ScriptFile*> usedFiles;
+  OrderedMap<UseCLass*> usedClasses;
+  std::string packageName;
+  uint8_t textFlag = 1;
+  int64_t fileTime = 0;
+  // Running number given by the front end before the tree is built.
+  int32_t scriptIndex = 0;
+
+  ScriptFile(const char* path, const char* text);
+
+  static std::string FormatFileName(const std::string& path);
+  static std::string LoadFile(const std::string& path);
+  static bool RegClass(const std::string& fullName, const std::string& path);
+  static void setScriptDec(const std::string& path, const std::string& script);
+  std::string toWarning(int& counter);
+  // Writes the text whole (temporary file, then rename); false when it cannot.
+  static bool write(const std::string& path, const std::string& text);
+  static bool thisFileUse(const std::string& text);
+  void checkUse();
+  static void checkUseFile();
+  void saveToTsFile();
+
+  static OrderedMap<ScriptFile*> LoadedFileMap;
+  static OrderedMap<ScriptFile*> GlobalClassWidthFileMap;
+  static OrderedMap<TokenPackage*> GlobalFunctionWidthFileMap;
+  static OrderedMap<ScriptFile*> firstFiles;
+};
+
+// Clears the file records and their maps.
+void resetScriptFiles();

@@ -1,0 +1,65 @@
+// Byte-string helpers shared by every part of the compiler.
+//
+// All functions work on NUL-terminated byte strings. Source texts may hold
+// multi-byte characters (GBK or UTF-8): a byte of 0x80 or above is never taken
+// for an ASCII delimiter, and the scanners step over such bytes as each
+// function states. The split functions append to the caller's vector and
+// return its size after the call; they never clear it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class xstringmthod {
+ public:
+  // 0 not a number, 1 integer, 2 number with a decimal point.
+  static int IsAllDigit(const char* text);
+  // True for a text opened and closed by the same quote with no such quote inside.
+  static bool IsString(const char* text);
+  // Index of the quote that closes the literal opening at `pos` (or of the
+  // terminator); counts the line ends it passes in `lines`.
+  static int getQuotationMarkText(const char* text, int pos, int& lines);
+  // Index of the end of the comment whose "/" stands at `pos`; counts lines.
+  static int getAnnotationText(const char* text, int pos, int& lines);
+
+  static int splitstr(const char* text, char sep, std::vector<std::string>& out);
+  static int splitstr(const char* text, const char* seps, std::vector<std::string>& out);
+  static int splitline(const char* text, std::vector<std::string>& out);
+
+  static void replacechr(char* text, int length, char oldChr, char newChr);
+  static char* removechr(char* text, int length, char chr);
+  static char* removechrs(char* text, int length, const char* chrs);
+  // Byte form: copies `length` bytes putting `replacement` for every ASCII `chr`.
+  static std::string replaceString(const char* text, int length, char chr, const char* replacement);
+  // Text form: at most `maxCount` replacements from left to right.
+  static std::string replaceString(const char* text, const char* find, const char* replacement,
+                                   uint32_t maxCount = 4294967295u);
+  static const char* strstr(const char* text, const char* find);
+  static const char* nstrstr(const char* text, const char* find, int length);
+  static bool hasOtherChar(const char* text, const char* chrs);
+  static int normalChrCount(const char* text);
+  static int hex2dec(const char* text);
+  static std::string unescape(const char* text);
+
+  // std::string conveniences over the functions above.
+  static int splitstr(const std::string& text, char sep, std::vector<std::string>& out) {
+    return splitstr(text.c_str(), sep, out);
+  }
+  static int splitstr(const std::string& text, const char* seps, std::vector<std::string>& out) {
+    return splitstr(text.c_str(), seps, out);
+  }
+  static void replacechr(std::string& text, char oldChr, char newChr);
+  static std::string removechrs(const std::string& text, const char* chrs);
+  static std::string replaceAll(const std::string& text, const std::string& find,
+                                const std::string& replacement) {
+    return replaceString(text.c_str(), find.c_str(), replacement.c_str());
+  }
+};
+
+class CChineseCode {
+ public:
+  // Writes the code point as UTF-8 (RFC 2279 six-byte form); returns the
+  // position after the last byte written, or null for a null buffer.
+  static char* UnicodeToUTF8(uint32_t code, char* out);
+};

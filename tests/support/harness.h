@@ -1,0 +1,75 @@
+// Test support: a temporary install folder holding a copy of the program,
+// running it as the IDE does, fixture projects and golden files.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ruvotest {
+
+struct RunResult {
+  std::string out;   // standard output, byte for byte
+  std::string err;   // standard error
+  int exitCode = -1;
+};
+
+// A fresh temporary folder, removed again at the end unless RUVO_KEEP_TMP is set.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }  // no trailing '/'
+  std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+
+ private:
+  std::string path_;
+};
+
+// <tmp>/bin/ruvojs, a copy of the built program, so that its base folder
+// (the parent of its own folder) is <tmp>/, which then holds debug.txt and libs/.
+class Install {
+ public:
+  Install();
+  const std::string& root() const { return dir_.path(); }
+  std::string bin() const { return dir_.path() + "/bin/ruvojs"; }
+  // Runs the program with the arguments in the working folder `cwd` (the
+  // install root when empty). `env` adds or replaces environment variables;
+  // a value of "\x01" removes the variable.
+  RunResult run(const std::vector<std::string>& args, const std::string& cwd = "",
+                const std::map<std::string, std::string>& env = {}) const;
+  std::string debugTxt() const;
+
+ private:
+  TempDir dir_;
+};
+
+// Runs any program; the same rules as Install::run.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
+                     const std::map<std::string, std::string>& env = {}, const std::string& input = "");
+
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);  // creates folders
+std::string sourceDir();  // the repository root
+std::string fixtureDir(const std::string& name);
+// Copies tests/fixtures/<name>/ (without its expected/ folder) into dest.
+void copyFixture(const std::string& name, const std::string& dest);
+// Lists every file under `dir`, relative paths, sorted.
+std::vector<std::string> listFiles(const std::string& dir);
+
+// Compares `actual` with tests/fixtures/<fixture>/expected/<rel>; with
+// UPDATE_GOLDEN=1 in the environment the expected file is rewritten instead.
+// Returns an empty string on a match, else a description of the difference.
+std::string checkGolden(const std::string& fixture, const std::string& rel, const std::string& actual);
+
+// Replaces every occurrence of `from` with `to`.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+
+// Runs node on a script file with the given arguments.
+RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args = {});
+bool haveNode();
+
+}  // namespace ruvotest
