@@ -1,0 +1,2 @@
+// Placeholder: assembling and saving the output scripts is being built.
+#include "OneScriptFile.h"
