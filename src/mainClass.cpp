@@ -12,6 +12,7 @@
 #include "OneScriptFile.h"
 #include "message.h"
 #include "xfilemethod.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -20,22 +21,6 @@ constexpr size_t npos = std::string::npos;
 // Shows the text through the message-box hook when the host set one.
 void showBox(const std::string& text) {
   if (MsgBox) MsgBox(text.c_str(), "compile err");
-}
-
-// The first `count` words of `text` from `from` on, words being separated
-// by any of the bytes of a start call: "(,) \r\n\t;{}".
-std::vector<std::string> startCallWords(const std::string& text, size_t from, size_t count) {
-  std::vector<std::string> words;
-  const char* separators = "(,) \r\n\t;{}";
-  while (words.size() < count && from < text.size()) {
-    size_t begin = text.find_first_not_of(separators, from);
-    if (begin == npos) break;
-    size_t end = text.find_first_of(separators, begin);
-    if (end == npos) end = text.size();
-    words.push_back(text.substr(begin, end - begin));
-    from = end;
-  }
-  return words;
 }
 
 bool startsWith(const std::string& text, const char* prefix) { return text.compare(0, std::strlen(prefix), prefix) == 0; }
@@ -62,7 +47,9 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
     size_t start = sprite == npos ? npos : text.find("Window.start", 1);
     if (start != npos) {
       _ompilerOptions_.excludePaths.push_back(mainFile);
-      std::vector<std::string> words = startCallWords(text, start + 12, 3);
+      // "(this,Game);" splits into this, Game and what follows.
+      std::vector<std::string> words;
+      xstringmthod::splitstr(text.c_str() + start + 12, "(,) \r\n\t;{}", words);
       if (words.size() > 2 && words[0] == "this") {
         size_t slash = mainFile.rfind('/');
         std::string folder = slash == npos ? std::string() : mainFile.substr(0, slash + 1);
