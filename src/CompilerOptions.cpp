@@ -131,6 +131,29 @@ bool startsWithEntry(const char* path, const std::vector<std::string>& entries) 
   return false;
 }
 
+// The definition of one "-define=" or "-define+=" argument starting at
+// `from`: it runs to the blanks before the next argument ("-...") or to the
+// end, loses its blanks and whatever follows an '&' (FlashDevelop joins its
+// arguments with "&#xA;").
+std::string defineArgument(const std::string& piece, size_t from) {
+  size_t first = piece.find_first_not_of(" \t", from);
+  bool cutAtAmp = first != npos && piece[first] != '&';
+  size_t stop = from;
+  while (stop < piece.size()) {
+    char c = piece[stop];
+    if (c == '&' && cutAtAmp) break;
+    if (c != ' ' && c != '\t') {
+      ++stop;
+      continue;
+    }
+    size_t next = stop;
+    while (next < piece.size() && (piece[next] == ' ' || piece[next] == '\t')) ++next;
+    if (next < piece.size() && piece[next] == '-') break;
+    stop = next;
+  }
+  return xstringmthod::removechrs(piece.substr(from, stop - from), " \t");
+}
+
 }  // namespace
 
 void CompilerOptions::read(const char* command, const char* librarySourceDir) {
@@ -209,23 +232,6 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
     endRun();
   }
   quickCompile = false;
-}
-
-// The definition of one "-define=" or "-define+=" argument starting at
-// `from`: it runs to the blanks before the next argument ("-...") or to the
-// end, loses its blanks and whatever follows an '&' (FlashDevelop joins its
-// arguments with "&#xA;").
-static std::string defineArgument(const std::string& piece, size_t from) {
-  size_t end = from;
-  for (; end < piece.size(); ++end) {
-    if (piece[end] != ' ' && piece[end] != '\t') continue;
-    size_t next = piece.find_first_not_of(" \t", end);
-    if (next != npos && piece[next] == '-') break;
-  }
-  std::string definition = xstringmthod::removechrs(piece.substr(from, end - from), " \t");
-  size_t amp = definition.find('&');
-  if (amp != npos && amp > 0) definition.resize(amp);
-  return definition;
 }
 
 // "-define=NS::name,value" and "-define+=NS::name,value" constants and the

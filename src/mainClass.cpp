@@ -81,7 +81,7 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
 
 void CompilerOptions::readCompilerOptions() {
   std::string text;
-  if (!xfilemethod::readtxtfile(mainFile, text)) return;
+  if (mainFile.empty() || !xfilemethod::readtxtfile(mainFile, text)) return;
 
   // The mini-game page name; a directive at the very first byte is not one.
   const std::string wxapp = "*[COMPILER WXAPP:";

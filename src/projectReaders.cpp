@@ -122,19 +122,36 @@ std::string readFromeXML(std::string& text, const char* section, const char* ele
 
   std::string elementOpen = element ? std::string("<") + element + " " : std::string();
   std::string key = std::string(attribute) + "=";
+  // The next "/>" and the next key are remembered, so that a text of many
+  // elements without them is still scanned once.
+  size_t closeFrom = npos, closeAt = npos, keyFrom = npos, keyAt = npos;
+  auto nextClose = [&](size_t pos) {
+    if (closeFrom == npos || pos < closeFrom || (closeAt != npos && closeAt < pos)) {
+      closeFrom = pos;
+      closeAt = text.find("/>", pos);
+    }
+    return closeAt;
+  };
+  auto nextKey = [&](size_t pos) {
+    if (keyFrom == npos || pos < keyFrom || (keyAt != npos && keyAt < pos)) {
+      keyFrom = pos;
+      keyAt = text.find(key, pos);
+    }
+    return keyAt;
+  };
   size_t from = sectionStart;
   while (true) {
     size_t start, end;
     if (element) {
       start = text.find(elementOpen, from);
       if (start == npos || start >= sectionEnd) return std::string();
-      end = text.find("/>", start);
+      end = nextClose(start);
     } else {
       start = sectionStart;
       end = text.find('>', start);
     }
     if (end == npos) end = text.size();
-    size_t at = text.find(key, start);
+    size_t at = nextKey(start);
     if (at == npos || at >= end) {
       if (!element) return std::string();
       from = start + 1;
@@ -193,8 +210,10 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
     outDir = xfilemethod::getFile_Path(isAbsolute(path) ? path : projectFolder + path + "/" + subPath);
   } else {
     if (location.compare(0, 10, "DOCUMENTS/") == 0) {
+      // Without a known documents folder the rest stays relative to the
+      // project instead of landing in the file-system root.
       readDOCUMENTSPATH(text);
-      location = DOCUMENTSPATH + "/" + location.substr(10);
+      location = DOCUMENTSPATH.empty() ? location.substr(10) : DOCUMENTSPATH + "/" + location.substr(10);
     }
     outDir = resolveInProject(projectFolder, location);
     ensureSlash(outDir);

@@ -117,6 +117,17 @@ TEST(OptionsXml, ScannerTable) {
   EXPECT_EQ(list, (std::vector<std::string>{"kept", "1", "", "3"}));
 }
 
+// Many elements without their "/>" or attribute are each passed once.
+TEST(OptionsXml, LargeMalformedText) {
+  std::string text = "<a>";
+  for (int i = 0; i < 100000; ++i) text += "<b y=1 ";
+  text += "<b x='7'</a>";
+  EXPECT_EQ(readFromeXML(text, "a", "b", "x", nullptr), "7");
+  std::vector<std::string> list;
+  readFromeXML(text, "a", "b", "z", &list);
+  EXPECT_TRUE(list.empty());
+}
+
 // Every prefix of a real project file: a value is found whole or not at all.
 TEST(OptionsXml, TruncatedProjectFile) {
   std::string full = readFile(fixtureDir("options-fb") + "/proj/.actionScriptProperties");
@@ -179,11 +190,14 @@ TEST_F(OptionsProjectReaders, FlashBuilderOutputFolder) {
       {"outputFolderLocation=\"/srv/www/\"", "/srv/www/h5/"},
       {"outputFolderLocation=\"DOCUMENTS/site\"", "/docs/site/h5/"},
       {"", "<P>/h5/"},
+      // No Flash Builder settings: the location stays inside the project.
+      {"outputFolderLocation=\"DOCUMENTS/site\"", "<P>/site/h5/"},
   };
+  ScopedHome home(work / "nohome");
   for (const Row& row : rows) {
     SCOPED_TRACE(row.attributes);
     resetCompilerState();
-    DOCUMENTSPATH = "/docs";
+    if (&row != &rows.back()) DOCUMENTSPATH = "/docs";
     std::string out = readFB(fbProject(row.attributes));
     std::string expected = replaceAll(row.expected, "<P>", work / "proj");
     EXPECT_EQ(_ompilerOptions_.outDir, expected);

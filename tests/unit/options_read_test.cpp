@@ -213,6 +213,17 @@ TEST(OptionsDefines, ArgumentsTable) {
   resetCompilerState();
 }
 
+// FlashDevelop-joined arguments: every definition is read, each once.
+TEST(OptionsDefines, ManyJoinedDefinitions) {
+  resetCompilerState();
+  std::string arguments;
+  for (int i = 0; i < 50000; ++i) arguments += "-define+=N::v" + std::to_string(i) + ",1&#xA;";
+  _ompilerOptions_._addDefines(arguments);
+  EXPECT_EQ(_ompilerOptions_.defines.size(), 50000u);
+  EXPECT_EQ(_ompilerOptions_.defines.get("N::v49999"), "1");
+  resetCompilerState();
+}
+
 // A size the project file set first is kept.
 TEST(OptionsDefines, DefaultSizeKeepsEarlierSize) {
   resetCompilerState();
