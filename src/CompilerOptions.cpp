@@ -96,8 +96,7 @@ const OptionLiteral kOptionLiterals[] = {
      [](OptionScan&, size_t at, const std::string&) {
        ruvo_print("\r\nQuick Compile:%s\r\n", at != npos && !__ISTOTS ? "true" : "false");
      }},
-    {";msgbox=true",
-     [](OptionScan& s, size_t at, const std::string&) { s.options.msgBox = at != npos; }},
+    {";msgbox=true", [](OptionScan& s, size_t at, const std::string&) { s.options.msgBox = at != npos; }},
     {";zafrit=false",
      [](OptionScan& s, size_t at, const std::string&) {
        if (at != npos) {
@@ -112,7 +111,9 @@ const OptionLiteral kOptionLiterals[] = {
 // Looked up after the library folder was handled, with its own report.
 constexpr const char* kOutRuvoLiteral = ";outruvo=true";
 
-bool isAbsolute(const std::string& path) { return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':'); }
+bool isAbsolute(const std::string& path) {
+  return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':');
+}
 
 // A library folder: an absolute one stays, a relative one lies below the
 // program's folder (a leading backslash dropped); normalised either way.

@@ -1,10 +1,11 @@
 // The registry of output scripts: the main ".max.js" script and the module
 // scripts that source folders are sent to (module.def, module.txt, the
 // engine script "ruvo.js").
+#include "OneScriptFile.h"
+
 #include <unordered_set>
 #include <vector>
 
-#include "OneScriptFile.h"
 #include "xstringmethod.h"
 
 // Process-wide output scripts (owner: this unit; they live for the whole

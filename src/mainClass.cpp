@@ -23,7 +23,9 @@ void showBox(const std::string& text) {
   if (MsgBox) MsgBox(text.c_str(), "compile err");
 }
 
-bool startsWith(const std::string& text, const char* prefix) { return text.compare(0, std::strlen(prefix), prefix) == 0; }
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
 
 }  // namespace
 

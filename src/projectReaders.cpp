@@ -22,7 +22,9 @@ namespace {
 
 constexpr size_t npos = std::string::npos;
 
-bool isAbsolute(const std::string& path) { return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':'); }
+bool isAbsolute(const std::string& path) {
+  return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':');
+}
 
 // A path read from a project: an absolute one stays, any other lies in the
 // project folder (which ends with '/'). Normalised either way, and without
@@ -184,8 +186,7 @@ void readDOCUMENTSPATH(std::string& projectText) {
   }
 }
 
-void CompilerOptions::readFBFile(const char* projectFile, std::string librarySourceDir, std::string,
-                                 std::string) {
+void CompilerOptions::readFBFile(const char* projectFile, std::string librarySourceDir, std::string, std::string) {
   libraryDir = librarySourceDir;
   std::string file = absoluteProjectFile(projectFile);
   std::string projectFolder = folderOf(file);
@@ -222,7 +223,8 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   MSGTO(1, "", 0, "output path:%s", outDir.c_str());
 
   std::string sourceFolder = readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr);
-  sourceFolder = xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder);
+  sourceFolder =
+      xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder);
   sourcePaths.push_back(sourceFolder);
 
   mainFile = sourceFolder + "/" + readFromeXML(text, "actionScriptProperties", nullptr, "mainApplicationPath", nullptr);

@@ -32,9 +32,7 @@ struct Project {
 const char kBanner[] = "0.00% Ruvo:Ruvo MIROX Compiler[Ver 2017090801] start...\r\n";
 
 // Both lines of a type-1 message.
-std::string info(const std::string& text) {
-  return "1,0.00,,0," + text + "\r\nMSG,1,0.00,,0," + text + "\n";
-}
+std::string info(const std::string& text) { return "1,0.00,,0," + text + "\r\nMSG,1,0.00,,0," + text + "\n"; }
 
 }  // namespace
 
@@ -47,13 +45,12 @@ TEST(OptionsProject, FlashBuilderRunStopsAtNoDocumentClass) {
   EXPECT_EQ(r.exitCode, 0);
   std::string out = p.paths(r.out);
   EXPECT_EQ(checkGolden("options-fb-nodoc", "stdout.txt", out), "");
-  EXPECT_EQ(out,
-            std::string(kBanner) + info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") +
-                "\r\nQuick Compile:false\r\n"
-                "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
-                info("output path:<WORK>/proj/bin-debug/web/") +
-                "7,0.00,,0,No Document Class\r\nMSG,7,0.00,,0,No Document Class\n"
-                "14,0.00,,0,\r\nMSG,14,0.00,,0,\n");
+  EXPECT_EQ(out, std::string(kBanner) + info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") +
+                     "\r\nQuick Compile:false\r\n"
+                     "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
+                     info("output path:<WORK>/proj/bin-debug/web/") +
+                     "7,0.00,,0,No Document Class\r\nMSG,7,0.00,,0,No Document Class\n"
+                     "14,0.00,,0,\r\nMSG,14,0.00,,0,\n");
   EXPECT_EQ(listFiles(p.work.path()), before);
   EXPECT_FALSE(fileExists(p.work / "proj/bin-debug"));
   // The log holds the same lines as the console, without the progress and MSG lines.
@@ -86,7 +83,8 @@ TEST(OptionsProject, OptionLiteralsTable) {
     std::vector<std::string> absent;
   };
   const std::vector<Row> rows = {
-      {"", {"output path:/ruvo-docs/workspace/site/h5/", "Compile Path:<INSTALL>/libs/zafrit/src/\r\n"},
+      {"",
+       {"output path:/ruvo-docs/workspace/site/h5/", "Compile Path:<INSTALL>/libs/zafrit/src/\r\n"},
        {"Quick Compile"}},
       {";subpath=web", {"output path:/ruvo-docs/workspace/site/web/", "\r\nQuick Compile:false\r\n"}, {}},
       {";quickcompile=true", {"\r\nQuick Compile:true\r\n"}, {}},
@@ -170,7 +168,9 @@ TEST(OptionsProject, UnusableProjectFileEndsTheRun) {
            "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
            "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
            tail},
-      {"Flash Builder name, binary content", "proj/.actionScriptProperties", "\x7f" "ELF\x02\x01",
+      {"Flash Builder name, binary content", "proj/.actionScriptProperties",
+       "\x7f"
+       "ELF\x02\x01",
        info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
            "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
@@ -179,8 +179,7 @@ TEST(OptionsProject, UnusableProjectFileEndsTheRun) {
       {"not a project file name", "proj/readme.txt", "<project>\n</project>\n",
        info("Project command:<WORK>/proj/readme.txt;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/readme.txt.\r\n" +
-           "7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\r\nMSG,7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\n" +
-           tail},
+           "7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\r\nMSG,7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\n" + tail},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

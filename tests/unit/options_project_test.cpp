@@ -274,7 +274,8 @@ TEST_F(OptionsProjectReaders, DocumentsFolderFromWorkspaces) {
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.version) + " " + row.preset);
     DOCUMENTSPATH = row.preset;
-    std::string text = std::string("<actionScriptProperties version=\"") + row.version + "\">\n</actionScriptProperties>";
+    std::string text =
+        std::string("<actionScriptProperties version=\"") + row.version + "\">\n</actionScriptProperties>";
     readDOCUMENTSPATH(text);
     EXPECT_EQ(DOCUMENTSPATH, row.expected);
   }
@@ -290,10 +291,10 @@ TEST_F(OptionsProjectReaders, FlashDevelopFixture) {
   EXPECT_EQ(o.projectDir, work / "proj");
   EXPECT_EQ(o.mainFile, work / "proj/src/Main.as");
   EXPECT_EQ(o.sourcePaths, (std::vector<std::string>{work / "proj/src/", work / "proj/lib/ui/", work / "gfx/"}));
-  EXPECT_EQ(o.excludePaths, (std::vector<std::string>{
-                                "/lib/zafrit/src/zafrit/ruvo/driver/flash/", "/lib/kresp/src/kresp/driver/flash/",
-                                "/lib/zafrit/src/zafrit/ruvo/display/unit/", "/lib/zafrit/src/zafrit/display/plug/",
-                                "/lib/zafrit/src/zafrit/display/unit/"}));
+  EXPECT_EQ(o.excludePaths,
+            (std::vector<std::string>{"/lib/zafrit/src/zafrit/ruvo/driver/flash/", "/lib/kresp/src/kresp/driver/flash/",
+                                      "/lib/zafrit/src/zafrit/ruvo/display/unit/",
+                                      "/lib/zafrit/src/zafrit/display/plug/", "/lib/zafrit/src/zafrit/display/unit/"}));
   EXPECT_EQ(o.defines.get("CONFIG::debug"), "true");
   EXPECT_EQ(o.defines.get("CONFIG::mobile"), "false");
   EXPECT_EQ(o.stageWidth, "960");
