@@ -1,4 +1,4 @@
-// Assembling and saving the output scripts: the order of the pieces, the
+// Assembling and saving the output scripts: the order of the texts, the
 // alias lines of closure-wrapped scripts, the class-init call, module
 // scripts and the main module, and running what comes out in node.
 #include <gtest/gtest.h>
@@ -105,7 +105,7 @@ size_t count(const std::string& text, const std::string& part) {
   return n;
 }
 
-TEST_F(OutputScriptTest, LibraryOffScriptHoldsEveryPieceInOrder) {
+TEST_F(OutputScriptTest, LibraryOffScriptHoldsEveryTextInOrder) {
   libraryOff();
   MainOneScriptFile.noCore = false;
   MainOneScriptFile.outputPath = "game.max.js";
@@ -314,7 +314,7 @@ TEST_F(OutputScriptTest, LibraryOnCoreScriptAndModuleWithoutCore) {
   size_t at = core.find("class:function(o,fullName,_super,miniName){");
   ASSERT_NE(at, std::string::npos);
   core.replace(at, 43, dicClass);
-  const std::string pieces[] = {
+  const std::string segments[] = {
       core,
       runtimeText("flashhead"),
       "\r\n\twindow.__DEBUGTYPE__ = function(value,type){",
@@ -327,14 +327,14 @@ TEST_F(OutputScriptTest, LibraryOnCoreScriptAndModuleWithoutCore) {
       "\tvar GETEACH = function(a) { return a?a:[]; }\r\n\r\n\tvar MAINTEXT;\r\n\r\n" + runtimeText("exportblock"),
   };
   size_t from = 0;
-  for (const std::string& piece : pieces) {
-    SCOPED_TRACE(piece.substr(0, 60));
-    size_t found = file.find(piece, from);
+  for (const std::string& segment : segments) {
+    SCOPED_TRACE(segment.substr(0, 60));
+    size_t found = file.find(segment, from);
     ASSERT_NE(found, std::string::npos);
-    if (&piece == &pieces[0]) {
+    if (&segment == &segments[0]) {
       EXPECT_EQ(found, 0u);
     }
-    from = found + piece.size();
+    from = found + segment.size();
   }
   EXPECT_EQ(from, file.size());
   EXPECT_EQ(count(file, "class:function(o,fullName,_super,miniName){"), 0u);
