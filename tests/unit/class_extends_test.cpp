@@ -54,7 +54,9 @@ TEST(ClassExtends, BaseNameResolution) {
     EXPECT_EQ(cls->level, row.resolved ? 1 : 0);
     std::string warnings = warningsOf(cls->file);
     EXPECT_EQ(warnings.find("This class  is not defined;") != std::string::npos, row.warned) << warnings;
-    if (row.warned) EXPECT_NE(warnings.find(std::string("a.Item extends ") + row.superName), std::string::npos);
+    if (row.warned) {
+      EXPECT_NE(warnings.find(std::string("a.Item extends ") + row.superName), std::string::npos);
+    }
   }
 }
 
