@@ -186,7 +186,9 @@ TEST(ClassRegistration, BaseClassFileIsCompiledOnDemand) {
   EXPECT_EQ(project.front().parses.size(), 3u);  // each file parsed once
   ASSERT_GE(project.front().parses.size(), 1u);
   EXPECT_EQ(project.front().parses[0]->path, project.path("a/Root.as"));
-  EXPECT_LT(derived->superClass->superClass->classId, derived->superClass->classId);
+  derived->makeExtendsDeph();
+  EXPECT_LT(derived->superClass->superClass->extendsDepth, derived->superClass->extendsDepth);
+  EXPECT_LT(derived->superClass->extendsDepth, derived->extendsDepth);
 }
 
 }  // namespace
