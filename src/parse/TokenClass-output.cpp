@@ -14,7 +14,6 @@
 //   return Item;
 //   })(Base)
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -240,26 +239,17 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       body = child;
       break;
     }
-  std::unordered_set<Token*> printedStatics;
-  auto printBodyStatement = [&](Token* child) -> int {
-    std::string piece = child->leadingText;
-    int skip = child->toJsScript(piece, file, 2, typeCommentOff);
-    (piece.find(kStaticItemMark) != std::string::npos ? staticItems : initCode) += piece;
-    return skip;
-  };
   if (body) {
     for (size_t i = 0; i < body->childs.size(); ++i) {
       Token* child = body->childs[i];
       if (!child || child->type == TokenTypeCode::Function) continue;
       if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
-      printedStatics.insert(child);
-      int skip = printBodyStatement(child);
+      std::string piece = child->leadingText;
+      int skip = child->toJsScript(piece, file, 2, typeCommentOff);
+      (piece.find(kStaticItemMark) != std::string::npos ? staticItems : initCode) += piece;
       if (skip > 0) i += skip;
     }
   }
-  // Static declarations that the variable pass took out of the body.
-  for (Token* declaration : staticVars)
-    if (declaration && !printedStatics.count(declaration)) printBodyStatement(declaration);
 
   // 9. The constructor: instance initialisers, then the implicit base call.
   std::string proto;

@@ -150,3 +150,22 @@ TEST(ClassInterface, EmptyNameAddsTheWholeFraction) {
 }
 
 }  // namespace
+
+namespace {
+
+// The base class's file is known (the pre-scan saw it) but compiling it
+// registers no class, here because the class is Flash-only: the run ends at
+// once, with exit code 0.
+TEST(ClassExtendsDeathTest, BaseFileWithoutTheClassEndsTheRun) {
+  EXPECT_EXIT(
+      {
+        MiniProject project;
+        project.add("a/Item.as", "package a\n{\n\tpublic class Item extends Base\n\t{\n\t}\n}\n")
+            .add("a/Base.as", "package a\n{\n\t/*[IF-FLASH]*/public class Base\n\t{\n\t}\n}\n")
+            .compile();
+        std::exit(3);  // not reached
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

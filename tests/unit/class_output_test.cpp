@@ -274,3 +274,23 @@ TEST(ClassOutput, AccessorsFallBackToTheBase) {
 }
 
 }  // namespace
+
+namespace {
+
+// A method that prints nothing (the async helpers named RuvoAsyn_...) must
+// not leave a dangling "__proto." that would swallow the next method.
+TEST(ClassOutput, MethodThatPrintsNothingLeavesNoTrace) {
+  MiniProject project;
+  project.add("a/M.as",
+              "package a\n{\n\tpublic class M\n\t{\n"
+              "\t\tpublic function RuvoAsyn_step():void\n\t\t{\n\t\t}\n"
+              "\t\tpublic function after():void\n\t\t{\n\t\t}\n"
+              "\t}\n}\n")
+      .compile();
+  std::string js = project.classJs("a.M");
+  EXPECT_EQ(count(js, "__proto.\n"), 0u) << js;
+  EXPECT_EQ(count(js, "RuvoAsyn_step"), 0u) << js;
+  EXPECT_NE(js.find("var __proto=M.prototype;\n\n__proto.after=function"), std::string::npos) << js;
+}
+
+}  // namespace
