@@ -108,7 +108,10 @@ TEST(ClassCompileOnDemand, AsksTheFrontEndOnlyForUnparsedFiles) {
 
 TEST(ClassInterface, TypeScriptText) {
   MiniProject project;
-  __ISTOTS = true;
+  struct TsOn {
+    TsOn() { __ISTOTS = true; }
+    ~TsOn() { __ISTOTS = false; }
+  } tsOn;
   project.add("a/IFace.as",
               "package a\n{\n\tpublic interface IFace\n\t{\n\t\tfunction run(x:int):void;\n"
               "\t\tfunction set speed(v:Number):void;\n\t}\n}\n")
@@ -120,13 +123,11 @@ TEST(ClassInterface, TypeScriptText) {
   EXPECT_EQ(face->miniName, "IFace");
   std::string out;
   face->toJsScript(out, face->file, 0, 0);
-  __ISTOTS = false;
   EXPECT_EQ(out.find("///<reference"), std::string::npos) << out;
   EXPECT_EQ(out.rfind("module ruvo{\nexport interface IFace {\n", 0), 0u) << out;
   EXPECT_NE(out.find(" run(x"), std::string::npos) << out;
   EXPECT_EQ(out.find("speed"), std::string::npos) << out;
   EXPECT_NE(out.find(";\n\n}\n\n}\n\n"), std::string::npos) << out;
-  resetCompilerState();
 }
 
 }  // namespace
