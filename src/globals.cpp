@@ -1,5 +1,7 @@
 #include "globals.h"
 
+#include "CompilerOptions.h"
+#include "OneScriptFile.h"
 #include "Token.h"
 #include "message.h"
 #include "parse.h"
@@ -8,6 +10,8 @@
 // Each owner of process-wide state adds its reset call here.
 void resetCompilerState() {
   resetMessageState();
+  resetCompilerOptions();
+  resetOutputScripts();
   resetLexerState();
   resetErrorQueue();
   resetScriptFiles();
