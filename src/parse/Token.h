@@ -237,3 +237,11 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 
 // Resets the lexer state (tests compile several projects in one process).
 void resetLexerState();
+
+// A deep copy of a token and its descendants, each of its own class; the
+// copy has no parent yet.
+Token* cloneTokenTree(Token* source);
+// Frees a tree built by the lexer, each token as its own class (tokens of a
+// class unknown to the tree code are left alone). Trees normally live to the
+// end of the run; tools that build many trees in one process free them here.
+void deleteTokenTree(Token* root);

@@ -56,3 +56,7 @@ class ScriptErr {
 extern int ERRCOUNT;         // errors sent so far
 extern std::string AS3ERR;   // the first nine errors, then "..."
 extern std::string _CURFILENAME;  // the file being parsed or emitted
+
+// Empties the queue and restores the counters (tests compile several
+// projects in one process).
+void resetErrorQueue();
