@@ -28,15 +28,24 @@ Token* siblingOf(Token* t, int offset) {
 
 bool isType(const Token* t, int type) { return t && t->type == type; }
 
-// A [ ] group that stands as a statement of a package or class body is
-// metadata ([SWF(...)], [Event(...)], [Inline], [ArrayElementType("int")]),
-// not an array literal.
-bool isMetadata(const Token* bracket) {
-  const Token* p = bracket->parent;
+// A [ ] group directly under a package or class token is metadata
+// ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
+// statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
+// in front of a member); one inside a statement (list = [1, 2]) is an array.
+bool isMetadata(Token* bracket) {
+  Token* p = bracket->parent;
   if (!p) return false;
   if (p->type == TokenTypeCode::Class || p->type == TokenTypeCode::Package) return true;
-  return p->type == TokenTypeCode::Block && p->parent &&
-         (p->parent->type == TokenTypeCode::Class || p->parent->type == TokenTypeCode::Interface);
+  bool classBody = p->type == TokenTypeCode::Block && p->parent &&
+                   (p->parent->type == TokenTypeCode::Class || p->parent->type == TokenTypeCode::Interface);
+  if (!classBody) return false;
+  // Walk back over taken-out members and the tags before this one.
+  for (int k = bracket->index - 1; k >= 0; --k) {
+    Token* prev = k < static_cast<int>(p->childs.size()) ? p->childs[static_cast<size_t>(k)] : nullptr;
+    if (!prev || prev->type == TokenTypeCode::Bracket) continue;
+    return prev->type == TokenTypeCode::Semicolon || prev->type == TokenTypeCode::Block;
+  }
+  return true;
 }
 
 // The declared type of a name: its own annotation, else the type the
@@ -106,7 +115,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 
   std::string first = text.substr(0, text.find('.'));
   std::string keyword = "|" + first + "|";
-  if (std::strstr(_SystemKeywords_, keyword.c_str())) {
+  if (_SystemKeywords_ && std::strstr(_SystemKeywords_, keyword.c_str())) {
     self->formattedWord = text;
     out += text;
     return 0;
