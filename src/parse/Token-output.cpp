@@ -135,7 +135,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
       out += r.substr(0, x) + ".setAttribute('" + r.substr(x + 2) + "',";
       int consumed = 1;
       std::vector<Token*>& list = self->parent->childs;
-      size_t j = static_cast<size_t>(next->index) + 1;
+      size_t j = static_cast<size_t>(self->index) + 2;
       while (j < list.size()) {
         Token* s = list[j];
         if (!s || s->type == TokenTypeCode::Comma || s->type == TokenTypeCode::Semicolon) break;

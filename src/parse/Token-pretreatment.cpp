@@ -261,7 +261,7 @@ int Token::pretreatment(Parse* file) {
     text.clear();
     if (value != "true") {
       parent->childs[static_cast<size_t>(index)] = nullptr;
-      parent->childs[static_cast<size_t>(next->index)] = nullptr;
+      parent->childs[static_cast<size_t>(index) + 1] = nullptr;
       return 1;
     }
     if (!next->childs.empty()) {
@@ -272,7 +272,7 @@ int Token::pretreatment(Parse* file) {
       for (Token* c : next->childs) {
         if (c) rebuilt.push_back(c);
       }
-      rebuilt.insert(rebuilt.end(), list.begin() + next->index + 1, list.end());
+      rebuilt.insert(rebuilt.end(), list.begin() + index + 2, list.end());
       list.swap(rebuilt);
       for (size_t k = 0; k < list.size(); ++k) {
         if (!list[k]) continue;
