@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,7 +12,6 @@
 #include "harness.h"
 
 using namespace ruvotest;
-namespace fs = std::filesystem;
 
 namespace {
 
