@@ -62,26 +62,27 @@ TEST_F(ConverterFiles, LinkClassTable) {
   const std::string head = "package a\n{";
   const Row rows[] = {
       {"constructor calling super(x)", "Foo",
-       head + "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\n\t\t\ttrace(x);\n\t\t}\n\t}\n}",
+       head + "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function "
+              "Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\n\t\t\ttrace(x);\n\t\t}\n\t}\n}",
        true,
-       head + kImport + "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\r\n\t\t" +
+       head + kImport +
+           "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\r\n\t\t" +
            initCall("Foo") + ";\n\t\t\ttrace(x);\n\t\t}\n\t}\n}"},
       {"super call with nested parentheses", "Foo",
        head + "class Foo extends Bar{function Foo(){if(ok()){super(f(1),(2));}}}}", true,
        head + kImport + "class Foo extends Bar{function Foo(){if(ok()){super(f(1),(2));\r\n\t\t" + initCall("Foo") +
            ";}}}}"},
-      {"constructor without super, nested braces", "Foo",
-       head + "class Foo{function Foo(){if(a){b();}c(super.x);}}}", true,
-       head + kImport + "class Foo{function Foo(){if(a){b();}c(super.x);\r\n\t\t" + initCall("Foo") + "}}}"},
+      {"constructor without super, nested braces", "Foo", head + "class Foo{function Foo(){if(a){b();}c(super.x);}}}",
+       true, head + kImport + "class Foo{function Foo(){if(a){b();}c(super.x);\r\n\t\t" + initCall("Foo") + "}}}"},
       {"no constructor", "Foo", head + "\n\tpublic class Foo extends Bar\n\t{\n\t\tprivate var a:int;\n\t}\n}", true,
-       head + kImport + "\n\tpublic class Foo extends Bar\n\t{\r\n\t\tpublic function Foo(){\r\n\t\t\tsuper();\r\n\t\t\t" +
+       head + kImport +
+           "\n\tpublic class Foo extends Bar\n\t{\r\n\t\tpublic function Foo(){\r\n\t\t\tsuper();\r\n\t\t\t" +
            initCall("Foo") + "\t\t}\r\n\n\t\tprivate var a:int;\n\t}\n}"},
       {"a longer name is not the class", "Foo", head + "class FooBar{function FooBar(){}}}", true,
        head + kImport + "class FooBar{function FooBar(){}}}"},
       {"bytes of 0x80 and above belong to words", "Foo", head + "class Foo\xD6\xD0{function Foo\xD6\xD0(){}}}", true,
        head + kImport + "class Foo\xD6\xD0{function Foo\xD6\xD0(){}}}"},
-      {"already linked", "Foo",
-       head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
+      {"already linked", "Foo", head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
        head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}"},
       {"no package", "Foo", "function Foo(){}\n", false, "function Foo(){}\n"},
   };
@@ -157,9 +158,11 @@ TEST_F(ConverterFiles, ChangeOneFile) {
   const Row rows[] = {
       {"byte-order mark and blank lines go", "\xEF\xBB\xBF\r\n\r\n  package{import flash.events.Event;}",
        "package{import zafrit.events.Event;}"},
-      {"first word kept", "import a.B;\npackage{import flash.events.Event;}", "import a.B;\npackage{import zafrit.events.Event;}"},
+      {"first word kept", "import a.B;\npackage{import flash.events.Event;}",
+       "import a.B;\npackage{import zafrit.events.Event;}"},
       {"comment first", "/* c */package{import flash.events.Event;}", "/* c */package{import zafrit.events.Event;}"},
-      {"zero byte", "package{import flash.events.Event;}" + nul + "\x01rest{", "package{import zafrit.events.Event;}" + nul + "\x01rest{"},
+      {"zero byte", "package{import flash.events.Event;}" + nul + "\x01rest{",
+       "package{import zafrit.events.Event;}" + nul + "\x01rest{"},
       {"nothing to change", "\xEF\xBB\xBF\r\npackage{import mx.core.UIComponent;}", ""},
       {"only blanks", "\r\n \t", ""},
   };
@@ -225,10 +228,10 @@ TEST_F(ConverterFiles, StarterClasses) {
   EXPECT_EQ(out, "");
   EXPECT_EQ(readFile(src + "/RuvoMain.as"), main);
   std::string game = readFile(src + "/RuvoGame.as");
-  for (const char* line : {"public class RuvoGame extends Zafrit\r\n", "public function RuvoGame(sprite:*)\r\n",
-                           "super(sprite);\r\n", "super.onInit();\r\n", "stage.bgcolor = '#FFFFFF';",
-                           "stage.isEaqual = true;", "stage.setSize(800,480);", "stage.setOrientationEx(1);",
-                           "stage.showInfo = true;", "super.onStart();\r\n", "//stage.addChild(new "}) {
+  for (const char* line :
+       {"public class RuvoGame extends Zafrit\r\n", "public function RuvoGame(sprite:*)\r\n", "super(sprite);\r\n",
+        "super.onInit();\r\n", "stage.bgcolor = '#FFFFFF';", "stage.isEaqual = true;", "stage.setSize(800,480);",
+        "stage.setOrientationEx(1);", "stage.showInfo = true;", "super.onStart();\r\n", "//stage.addChild(new "}) {
     EXPECT_NE(game.find(line), std::string::npos) << line;
   }
   EXPECT_EQ(game.back(), '}');

@@ -164,25 +164,31 @@ TEST_F(ConverterNames, ImportLinesRewritten) {
   };
   const Row rows[] = {
       {"package-level import, the same import in a class body kept", 1,
-       "package a\r\n{\r\n\timport flash.events.Event;\r\n\tclass A\r\n\t{\r\n\t\timport flash.events.Event;\r\n\t}\r\n}",
-       "package a\r\n{\r\n\timport zafrit.events.Event;\r\n\tclass A\r\n\t{\r\n\t\timport flash.events.Event;\r\n\t}\r\n}"},
-      {"byte array kept", 1, "package {\n import flash.utils.ByteArray;\n}", "package {\n import flash.utils.ByteArray;\n}"},
+       "package a\r\n{\r\n\timport flash.events.Event;\r\n\tclass A\r\n\t{\r\n\t\timport "
+       "flash.events.Event;\r\n\t}\r\n}",
+       "package a\r\n{\r\n\timport zafrit.events.Event;\r\n\tclass A\r\n\t{\r\n\t\timport "
+       "flash.events.Event;\r\n\t}\r\n}"},
+      {"byte array kept", 1, "package {\n import flash.utils.ByteArray;\n}",
+       "package {\n import flash.utils.ByteArray;\n}"},
       {"wildcard with blanks before its star", 1, "package {\n\timport flash.display.  \t*;\n}",
        "package {\n\timport zafrit.display.*;\n}"},
-      {"wildcard on the next line", -1, "package {\nimport flash.geom.\r\n*;\n}", "package {\nimport zafrit.geom.*;\n}"},
+      {"wildcard on the next line", -1, "package {\nimport flash.geom.\r\n*;\n}",
+       "package {\nimport zafrit.geom.*;\n}"},
       {"one dot under flash", 1, "package{import flash.Foo;}", "package{import zafrit.Foo;}"},
       {"mx untouched", 1, "package{import mx.core.UIComponent;}", "package{import mx.core.UIComponent;}"},
       {"back to Flash", -3, "package{import zafrit.display.Sprite;import iruvomethod.Foo;}",
        "package{import flash.display.Sprite;import zafrit.method.Foo;}"},
-      {"imports after the package body are examined", 1,
-       "package{class A{}}\nimport flash.events.Event;\nclass B{}", "package{class A{}}\nimport zafrit.events.Event;\nclass B{}"},
+      {"imports after the package body are examined", 1, "package{class A{}}\nimport flash.events.Event;\nclass B{}",
+       "package{class A{}}\nimport zafrit.events.Event;\nclass B{}"},
       {"comments and strings are not imports", 1,
-       "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import flash.events.Event;\";\n"
+       "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import "
+       "flash.events.Event;\";\n"
        "var t = 'import flash.events.Event';}",
-       "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import flash.events.Event;\";\n"
+       "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import "
+       "flash.events.Event;\";\n"
        "var t = 'import flash.events.Event';}"},
-      {"braces in strings and comments do not count", 1,
-       "package{var s = '{'; /* { */\nimport flash.events.Event;}", "package{var s = '{'; /* { */\nimport zafrit.events.Event;}"},
+      {"braces in strings and comments do not count", 1, "package{var s = '{'; /* { */\nimport flash.events.Event;}",
+       "package{var s = '{'; /* { */\nimport zafrit.events.Event;}"},
       {"no package body", 1, "import flash.events.Event;", "import flash.events.Event;"},
       {"text starting with its brace", 1, "{import flash.events.Event;}", "{import flash.events.Event;}"},
       {"XML literal after '=' kept", 1, "package{import flash.events.Event;\nvar x:XML = <a b='1'/>;}",
@@ -192,9 +198,10 @@ TEST_F(ConverterNames, ImportLinesRewritten) {
       {"a name ending in a dot without a star keeps the rest", 1,
        "package{import flash.display.;\nclass A{var s='*'; var n = 2 * 3;}}",
        "package{import zafrit.display.;\nclass A{var s='*'; var n = 2 * 3;}}"},
-      {"the next import after a one-letter name is still found", 1,
-       "package{import A;\nimport flash.events.Event;}", "package{import A;\nimport zafrit.events.Event;}"},
-      {"unterminated comment", 1, "package{import flash.events.Event; /* open", "package{import zafrit.events.Event; /* open"},
+      {"the next import after a one-letter name is still found", 1, "package{import A;\nimport flash.events.Event;}",
+       "package{import A;\nimport zafrit.events.Event;}"},
+      {"unterminated comment", 1, "package{import flash.events.Event; /* open",
+       "package{import zafrit.events.Event; /* open"},
       {"unterminated string", 1, "package{import flash.events.Event; var s = 'open",
        "package{import zafrit.events.Event; var s = 'open"},
   };
