@@ -35,16 +35,15 @@ char nextNonBlank(const std::string& line, size_t i) {
 }
 
 // Words after which a '/' opens a regular-expression literal, not a division.
-bool endsWithRegexKeyword(const std::string& result) {
+// The word considered ends at `end` in `result`.
+bool endsWithRegexKeyword(const std::string& result, size_t end) {
   static const char* const kWords[] = {"return", "typeof", "case", "do", "else", "in", "new",
                                        "delete", "void", "throw", "instanceof"};
-  size_t end = result.size();
   size_t start = end;
   while (start > 0 && isWordChar(result[start - 1])) --start;
   if (start == end) return false;
-  std::string word = result.substr(start, end - start);
   for (const char* w : kWords) {
-    if (word == w) return true;
+    if (result.compare(start, end - start, w) == 0) return true;
   }
   return false;
 }
@@ -63,7 +62,7 @@ bool opensRegex(const std::string& line, size_t i, const std::string& result) {
   if (k == 0) return true;
   char prev = result[k - 1];
   if (std::strchr("(,=:[!&|?{};+-%<>~^", prev)) return true;
-  if (isWordChar(prev)) return endsWithRegexKeyword(result.substr(0, k));
+  if (isWordChar(prev)) return endsWithRegexKeyword(result, k);
   return false;
 }
 

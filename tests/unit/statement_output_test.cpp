@@ -221,7 +221,9 @@ TEST(StatementOutput, MetadataInClassBody) {
   freshState();
   auto* cls = new TokenClass(TokenTypeCode::Class, "", 0, 0, nullptr);
   lex("{\n[Inline]\n[ArrayElementType(\"int\")]\nlist = [1, 2];\n[Event(name=\"x\")] [Bindable]\nf([3]);\n}\n", cls);
-  EXPECT_EQ(printChilds(cls), "{\n\tlist=[1,2];\n\tf([3]);\n}\n\n\n");
+  std::string js = printChilds(cls);
+  EXPECT_EQ(js, "{\n\tlist=[1,2];\n\tf([3]);\n}\n\n\n");
+  expectNodeAccepts(js);
 }
 
 // Pretreats and prints a ( ) group that stands as the parameter list of `function`.
@@ -299,6 +301,7 @@ TEST(StatementOutput, SuperCallGroups) {
     std::string out;
     cls->_childsToJs_(out, nullptr, 0, 0, 0);
     EXPECT_EQ(out, c.js);
+    expectNodeAccepts(out);
   }
 }
 
@@ -354,7 +357,9 @@ TEST_F(MethodBinding, InClosure) {
   auto* closure = new TokenFunction(TokenTypeCode::Function, "", 0, 0, method);
   auto* body = new Token(TokenTypeCode::Block, "", 0, 0, closure);
   lex("later(this.onX);", body);
-  EXPECT_EQ(print(body), "later(__bind(_$this,_$this.onX));\n");
+  std::string js = print(body);
+  EXPECT_EQ(js, "later(__bind(_$this,_$this.onX));\n");
+  expectNodeAccepts(js);
   EXPECT_EQ(method->closureThisCount, 1);
 }
 
