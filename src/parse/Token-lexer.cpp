@@ -129,14 +129,29 @@ bool isOperatorChar(unsigned char c) {
   }
 }
 
-// "|" + word + "|" occurs in the list.
+// "|" + word + "|" occurs in the list. The words of a list are kept in a
+// set, made again when the list pointer changes.
 bool inWordList(const char* list, std::string_view word) {
-  if (word.empty() || word.find('|') != std::string_view::npos) return false;
-  const size_t n = word.size();
-  for (const char* p = std::strchr(list, '|'); p && p[1]; p = std::strchr(p + 1, '|')) {
-    if (std::strncmp(p + 1, word.data(), n) == 0 && p[1 + n] == '|') return true;
+  struct Cache {
+    const char* list = nullptr;
+    std::unordered_set<std::string_view> words;
+  };
+  static Cache caches[2];
+  Cache* cache = nullptr;
+  for (Cache& c : caches)
+    if (c.list == list) cache = &c;
+  if (!cache) {
+    cache = caches[0].list && caches[1].list ? &caches[0] : (caches[0].list ? &caches[1] : &caches[0]);
+    cache->list = list;
+    cache->words.clear();
+    for (const char* p = std::strchr(list, '|'); p && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) cache->words.insert(std::string_view(p + 1, static_cast<size_t>(q - p - 1)));
+      p = q;
+    }
   }
-  return false;
+  return cache->words.count(word) != 0;
 }
 
 enum class WordKind {
@@ -1254,9 +1269,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   if (end <= word) return;
   std::string w;
   const bool quotedWord = *word == '"' || *word == '\'';
-  if (quotedWord) {
+  const char* firstGap = word;
+  if (!quotedWord)
+    while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
+  if (quotedWord || firstGap == end) {
     w.assign(word, end);
   } else {
+    // Blanks stepped over around a '.' ("a . b") leave the word.
     w.reserve(static_cast<size_t>(end - word));
     for (const char* p = word; p < end; ++p)
       if (!isLayoutByte(*p)) w += *p;

@@ -20,22 +20,28 @@ class FileRoot : public testing::Test {
   void TearDown() override { resetCompilerState(); }
 };
 
-// The prepared text of a file (what the lexer reads), and whether it is kept.
+// The prepared text of a file (what the lexer reads), and whether it is
+// kept; without `head` only the line ends and the markers are applied.
 std::string prepared(const char* source, bool* kept = nullptr, bool head = true) {
   std::string text = source;
-  if (head) Parse::_format_head(text.data());
-  std::string normal;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
-      normal += '\n';
-    } else {
-      normal += text[i];
+  bool ok;
+  if (head) {
+    ok = Parse::prepareText(text);
+  } else {
+    std::string normal;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r') {
+        if (i + 1 < text.size() && text[i + 1] == '\n') continue;
+        normal += '\n';
+      } else {
+        normal += text[i];
+      }
     }
+    ok = Parse::_format_ifdef(normal.data());
+    text = normal;
   }
-  bool ok = Parse::_format_ifdef(normal.data());
   if (kept) *kept = ok;
-  return normal;
+  return text;
 }
 
 TEST_F(FileRoot, ConditionalCompilationMarkers) {
