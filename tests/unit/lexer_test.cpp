@@ -6,6 +6,7 @@
 
 #include "CompilerOptions.h"
 #include <algorithm>
+#include <functional>
 
 #include "TokenClass.h"
 #include "TokenExtends.h"
@@ -382,60 +383,73 @@ TEST_F(Lexer, XmlLiterals) {
 }
 
 TEST_F(Lexer, DirectiveComments) {
-  ScriptFile* record = new ScriptFile("/src/test/Main.as", "");
-  ScriptFile::LoadedFileMap["/src/test/Main.as"] = record;
-
-  Parse* p = lexFile("/** The doc. */\npublic var x;\n// line doc\nfunction f() {}\n/* dropped */ y; class C {}");
-  EXPECT_EQ(p->childs[0]->docComment, "\n/** The doc. */\n");
-  EXPECT_EQ(p->childs[3]->docComment, "\n// line doc\n");
-  EXPECT_EQ(p->childs.back()->type, 21);
-  EXPECT_EQ(p->childs[p->childs.size() - 3]->type, 52);
-  EXPECT_EQ(p->childs[p->childs.size() - 3]->docComment, "");  // a word came between
-  deleteTokenTree(p);
-
-  p = lexFile("x = /*[STATIC SAFE]*/ new A();");
-  EXPECT_EQ(p->childs[1]->safeMark, 1);  // "=" prints as "=/*[SAFE]*/"
-  for (Token* t : p->childs) {
-    if (t != p->childs[1]) {
-      EXPECT_EQ(t->safeMark, 0);
-    }
+  struct Row {
+    const char* source;
+    std::function<void(Parse*, ScriptFile*)> check;
+  };
+  const std::vector<Row> rows = {
+      {"/** The doc. */\npublic var x;", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->docComment, "\n/** The doc. */\n");
+       }},
+      {"// line doc\nstatic function f() {}", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->docComment, "\n// line doc\n");
+         EXPECT_EQ(p->childs[0]->leadingText, "\n ");
+       }},
+      {"/* dropped */ y; class C {}", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[2]->type, 52);
+         EXPECT_EQ(p->childs[2]->docComment, "");  // a word came between
+       }},
+      {"/*[FILEINDEX:1]*/ var x", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->docComment, "");  // a directive is no doc comment
+       }},
+      {"/*async*/ var f", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->flags, 0x40000);
+         EXPECT_EQ(p->childs[0]->docComment, "");
+       }},
+      {"x = /*[STATIC SAFE]*/ new A();", [](Parse* p, ScriptFile*) {
+         // "=" prints as "=/*[SAFE]*/"
+         for (Token* t : p->childs) EXPECT_EQ(t->safeMark, t == p->childs[1] ? 1 : 0);
+       }},
+      {"x /*[STATIC SAFE]*/", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->safeMark, 0);  // fewer than two children: nothing
+       }},
+      {"/*[FILEINDEX:42]*/ package {}", [](Parse* p, ScriptFile* record) {
+         EXPECT_EQ(p->scriptFile, record);
+         EXPECT_EQ(record->secondWeight, 42);
+       }},
+      {"//[FILEINDEX:-7] and more", [](Parse*, ScriptFile* record) { EXPECT_EQ(record->secondWeight, -7); }},
+      {"//[FILEINDEX:] x", [](Parse*, ScriptFile* record) { EXPECT_EQ(record->secondWeight, 0); }},
+      {"// [COMPILER OPTIONS:ForcedCompile]\npackage {}", [](Parse* p, ScriptFile* record) {
+         EXPECT_EQ(p->forcedCompile, 1);
+         EXPECT_EQ(ScriptFile::firstFiles.get("/src/test/Main.as"), record);
+       }},
+      {"/*[COMPILER OPTIONS:DISABLE2SYNC]*/", [](Parse* p, ScriptFile*) { EXPECT_EQ(p->sync, 0); }},
+      {"{ /*[DISABLE-ADD-VARIABLE-DEFAULT-VALUE]*/ }", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->childs[0]->noDefaultValues, 1);  // the group the comment stands in
+         EXPECT_EQ(p->noDefaultValues, 0);
+       }},
+      {"//[COMPILER OPTIONS:EXCLUDE lib/old]", [](Parse*, ScriptFile*) {
+         EXPECT_EQ(_ompilerOptions_.excludePaths, std::vector<std::string>{"/src/test/lib/old"});
+       }},
+      {"/*[DISBALEOUTCONST-BEGIN]*/ const A; const B", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(DISBALEOUTCONST, 1);
+         EXPECT_EQ(dynamic_cast<TokenVar*>(p->childs[0])->outputDisabled, 1);
+         EXPECT_EQ(dynamic_cast<TokenVar*>(p->childs[3])->outputDisabled, 1);
+       }},
+      {"/*[PACKAGE-SAVEDISBALE]*/ x", [](Parse* p, ScriptFile*) {
+         EXPECT_EQ(p->outputEnabled, 1);  // a Windows-only directive: here an ordinary comment
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.source);
+    resetCompilerState();
+    fpprintf = std::tmpfile();
+    auto* record = new ScriptFile("/src/test/Main.as", "");
+    ScriptFile::LoadedFileMap["/src/test/Main.as"] = record;
+    Parse* p = lexFile(row.source);
+    row.check(p, record);
+    deleteTokenTree(p);
   }
-  deleteTokenTree(p);
-  p = lexFile("x /*[STATIC SAFE]*/");  // fewer than two children: nothing
-  EXPECT_EQ(p->childs[0]->safeMark, 0);
-  deleteTokenTree(p);
-
-  p = lexFile("/*[FILEINDEX:42]*/ package {}");
-  EXPECT_EQ(record->secondWeight, 42);
-  EXPECT_EQ(p->scriptFile, record);
-  deleteTokenTree(p);
-  p = lexFile("//[FILEINDEX:-7] and more");
-  EXPECT_EQ(record->secondWeight, -7);
-  deleteTokenTree(p);
-
-  p = lexFile("// [COMPILER OPTIONS:ForcedCompile]\npackage {}");
-  EXPECT_EQ(p->forcedCompile, 1);
-  EXPECT_EQ(ScriptFile::firstFiles.get("/src/test/Main.as"), record);
-  deleteTokenTree(p);
-
-  p = lexFile("/*[COMPILER OPTIONS:DISABLE2SYNC]*/");
-  EXPECT_EQ(p->sync, 0);
-  deleteTokenTree(p);
-
-  p = lexFile("{ /*[DISABLE-ADD-VARIABLE-DEFAULT-VALUE]*/ }");
-  EXPECT_EQ(p->childs[0]->noDefaultValues, 1);
-  EXPECT_EQ(p->noDefaultValues, 0);
-  deleteTokenTree(p);
-
-  p = lexFile("//[COMPILER OPTIONS:EXCLUDE lib/old]");
-  ASSERT_EQ(_ompilerOptions_.excludePaths.size(), 1u);
-  EXPECT_EQ(_ompilerOptions_.excludePaths[0], "/src/test/lib/old");
-  deleteTokenTree(p);
-
-  // A directive is no doc comment.
-  p = lexFile("/*[FILEINDEX:1]*/ var x");
-  EXPECT_EQ(p->childs[0]->docComment, "");
-  deleteTokenTree(p);
 }
 
 TEST_F(Lexer, ConstOutputSwitchAndDocCommentCarryOverToTheNextFile) {
@@ -594,6 +608,63 @@ TEST_F(Lexer, DeepNestingIsASourceErrorNotACrash) {
   EXPECT_EQ(depth, 200);
   EXPECT_EQ(dump(t->childs), "0:x");
   deleteTokenTree(p);
+}
+
+// Inputs made to hurt: unterminated literals, look-aheads that never find
+// their end, copies of copies. Each must end with a bounded tree; a hang
+// would show as the test's timeout.
+TEST_F(Lexer, HostileInputsEndWithABoundedTree) {
+  auto repeat = [](const std::string& unit, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += unit;
+    return s;
+  };
+  std::string nestedCopies = "x";
+  for (int i = 0; i < 60; ++i) nestedCopies = "a[" + nestedCopies + " ||= 1]";
+  std::string highBytes;
+  for (int i = 0; i < 4096; ++i) highBytes += static_cast<char>(0x80 + i % 128);
+  std::string noise;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    noise += static_cast<char>((seed >> 16) & 0xFF);
+  }
+  struct {
+    const char* name;
+    std::string text;
+  } rows[] = {
+      {"vector types never closed", repeat("Vector.<", 50000)},
+      {"xml never closed", repeat(",<a>", 50000)},
+      {"typed xml never closed", repeat("x:XML = <a ", 20000)},
+      {"string never closed", "'" + repeat("abc ", 100000)},
+      {"comment never closed", "/*" + repeat("abc ", 100000)},
+      {"regex never closed", "x = /" + repeat("a\\/", 100000)},
+      {"regex starts everywhere", repeat(",/\\/", 50000)},
+      {"logical assignments in a row", repeat("a ||= ", 20000)},
+      {"copies of copies", nestedCopies},
+      {"blank runs", repeat(" \t\n", 100000) + "x"},
+      {"bytes of 0x80 and above", highBytes + "'" + highBytes + "/*" + highBytes},
+      {"noise", noise},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    resetErrorQueue();
+    std::string out = lexertest::captureStdout([&] {
+      Parse* p = lexFile(row.text);
+      long long tokens = 0;
+      std::vector<Token*> stack{p};
+      while (!stack.empty()) {
+        Token* t = stack.back();
+        stack.pop_back();
+        ++tokens;
+        stack.insert(stack.end(), t->childs.begin(), t->childs.end());
+      }
+      EXPECT_LE(tokens, 2 * static_cast<long long>(row.text.size()) + 20000);
+      deleteTokenTree(p);
+    });
+    EXPECT_LE(out.size(), 200u);  // at most a message or two, not one per byte
+  }
+  resetErrorQueue();
 }
 
 TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {

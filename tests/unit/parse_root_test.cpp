@@ -181,6 +181,20 @@ TEST_F(FileRoot, SourceTextIsThePreparedText) {
   deleteTokenTree(p);
 }
 
+TEST_F(FileRoot, JavaScriptLinesEndInCrLf) {
+  Parse* p = new Parse(nullptr, "package a {\n}\n", "/x/A.as", 0);
+  _CURFILENAME.clear();
+  p->toJavaScript();
+  EXPECT_EQ(_CURFILENAME, "/x/A.as");
+  for (size_t i = 0; i < p->jsText.size(); ++i) {
+    if (p->jsText[i] == '\n') {
+      ASSERT_GT(i, 0u);
+      EXPECT_EQ(p->jsText[i - 1], '\r');
+    }
+  }
+  deleteTokenTree(p);
+}
+
 // ---- the source error queue ----
 
 class ErrorQueue : public testing::Test {

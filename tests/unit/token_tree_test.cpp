@@ -378,6 +378,25 @@ TEST_F(TokenTree, DefaultVirtualOperationsAskTheParent) {
   deleteTokenTree(fn);
 }
 
+TEST_F(TokenTree, PrivateMembersOfAClassMayGetALevelPrefix) {
+  auto* cls = new TokenClass(52, nullptr, 0, 0, nullptr);
+  cls->level = 2;
+  auto* body = new Token(21, nullptr, 0, 0, nullptr);
+  cls->push(body);
+  Token* priv = word("secret");
+  priv->flags = TokenModifierFlags::Private;
+  body->push(priv);
+  Token* pub = word("open");
+  body->push(pub);
+  priv->privateNameDone = 1;  // a base class has a member of that name
+  EXPECT_EQ(priv->getSelfValue(), "_$2_secret");
+  EXPECT_EQ(pub->getSelfValue(), "open");
+  Token loose(0, "secret", 0, 0, nullptr);
+  loose.flags = TokenModifierFlags::Private;
+  EXPECT_EQ(loose.getSelfValue(), "secret");  // outside a class
+  deleteTokenTree(cls);
+}
+
 TEST_F(TokenTree, IsClassMember) {
   Token cls(52, nullptr, 0, 0, nullptr);
   auto* body = new Token(21, nullptr, 0, 0, nullptr);
