@@ -41,7 +41,8 @@ std::string makeClass(int n) {
   s += "\t\t\t\t_hp -= (i * 2 + 1) / SPEED; // damage\n\t\t\t}\n";
   s += "\t\t\tfor each (var item:String in _items) trace('item', item);\n";
   s += "\t\t\tvar re:RegExp = /actor[0-9]+/gi;\n";
-  s += "\t\t\tswitch (_hp) {\n\t\t\t\tcase 0: die(); break;\n\t\t\t\tdefault: x += Math.cos(rotation) * SPEED;\n\t\t\t}\n";
+  s += "\t\t\tswitch (_hp) {\n\t\t\t\tcase 0: die(); break;\n\t\t\t\tdefault: x += Math.cos(rotation) * "
+       "SPEED;\n\t\t\t}\n";
   s += "\t\t\t_cache ||= {};\n";
   s += "\t\t}\n\n";
   s += "\t\tpublic function get hp():int { return _hp; }\n";
@@ -104,8 +105,8 @@ int main(int argc, char** argv) {
       deleteTokenTree(root);
       resetLexerState();
     }
-    std::fprintf(stderr, "%-18s %7.2f MB, %lld tokens, %d lines: first pass %7.1f MB/s, best of %d %7.1f MB/s\n",
-                 name, mb, tokens, lines, mb / first, passes - 1, mb / best);
+    std::fprintf(stderr, "%-18s %7.2f MB, %lld tokens, %d lines: first pass %7.1f MB/s, best of %d %7.1f MB/s\n", name,
+                 mb, tokens, lines, mb / first, passes - 1, mb / best);
   };
   measure("lexer:", false);
   measure("file root + lexer:", true);

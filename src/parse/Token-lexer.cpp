@@ -32,8 +32,8 @@
 
 // ---- process-wide lexer state (owner: this unit; carries from file to file) ----
 
-std::string _Comment;             // the doc comment waiting for the next declaration
-uint8_t DISBALEOUTCONST = 0;      // const declarations print nothing while set
+std::string _Comment;                // the doc comment waiting for the next declaration
+uint8_t DISBALEOUTCONST = 0;         // const declarations print nothing while set
 TokenClass* pCurAddClass = nullptr;  // the class token made last
 const char* __unnowkey__ = "|if|else|for|do|while|case|delete|await|";
 const char* __sytemtype__ =
@@ -94,8 +94,9 @@ enum class LexEnd { Closed, EndOfText, Aborted };
 
 // Two- and three-byte operators: every byte pair (triple) that stands
 // together in one of these list texts.
-const char kOperators2[] = "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01=!\x01&&\x01|="
-                           "\x01||\x01|>=|<=|";
+const char kOperators2[] =
+    "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01=!\x01&&\x01|="
+    "\x01||\x01|>=|<=|";
 const char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
 
 const std::bitset<65536>& operatorPairs() {
@@ -119,15 +120,7 @@ bool isOperator3(const char* p) {
   return false;
 }
 
-bool isOperatorChar(unsigned char c) {
-  switch (c) {
-    case '?': case '+': case '-': case '/': case '=': case '|': case '^':
-    case '~': case '%': case '&': case '<': case '>': case '!':
-      return true;
-    default:
-      return false;
-  }
-}
+bool isOperatorChar(unsigned char c) { return c && std::strchr("?+-/=|^~%&<>!", c) != nullptr; }
 
 // "|" + word + "|" occurs in the list. The words of a list are kept in a
 // set, made again when the list pointer changes.
@@ -155,9 +148,41 @@ bool inWordList(const char* list, std::string_view word) {
 }
 
 enum class WordKind {
-  Other, Internal, Modifier, Async, Var, Const, Function, Vector, Continue, Break, Import, Class, Package, As,
-  Interface, Extends, Implements, Super, Is, Case, Default, Catch, Untyped, For, While, In, Return, New,
-  SuperWord, Include, With, Await, Each, SystemUseStatic, Embed
+  Other,
+  Internal,
+  Modifier,
+  Async,
+  Var,
+  Const,
+  Function,
+  Vector,
+  Continue,
+  Break,
+  Import,
+  Class,
+  Package,
+  As,
+  Interface,
+  Extends,
+  Implements,
+  Super,
+  Is,
+  Case,
+  Default,
+  Catch,
+  Untyped,
+  For,
+  While,
+  In,
+  Return,
+  New,
+  SuperWord,
+  Include,
+  With,
+  Await,
+  Each,
+  SystemUseStatic,
+  Embed
 };
 
 struct WordInfo {
@@ -1088,8 +1113,7 @@ bool GroupLexer::regex() {
   if (closed) {
     for (;; ++j) {
       const unsigned char c = static_cast<unsigned char>(t_[j]);
-      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 ||
-          c >= 0x80)
+      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 || c >= 0x80)
         continue;
       break;
     }
@@ -1134,8 +1158,8 @@ bool GroupLexer::xmlLiteral() {
   if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
     Token* before = ch[n - 2];
     Token* colon = ch[n - 3];
-    const bool typed = before && (before->text == "XML" || before->text == "*") && colon &&
-                       colon->type == TokenTypeCode::Colon;
+    const bool typed =
+        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
     if (!typed && !xmlAhead()) return false;
     const size_t first = ch.size();
     std::string result;
@@ -1174,7 +1198,7 @@ void GroupLexer::operatorByte(char c) {
   if (t_[pos_ + 1] && t_[pos_ + 2] && isOperator3(t_ + pos_)) {
     n = 3;
   } else if (t_[pos_ + 1] && operatorPairs().test(static_cast<unsigned char>(t_[pos_]) * 256u +
-                                                   static_cast<unsigned char>(t_[pos_ + 1]))) {
+                                                  static_cast<unsigned char>(t_[pos_ + 1]))) {
     n = 2;
   }
   std::string op(t_ + pos_, n);
@@ -1301,13 +1325,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       break;
     case WordKind::Var:
     case WordKind::Const: {
-      if (!group->childs.empty() && (!prev || (prev->type != TokenTypeCode::Paren &&
-                                              prev->type != TokenTypeCode::Semicolon))) {
+      if (!group->childs.empty() &&
+          (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
         group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, group));
         countMade();
       }
-      auto* v = new TokenVar(kind == WordKind::Var ? TokenTypeCode::Var : TokenTypeCode::Const, nullptr, 0, line,
-                             group);
+      auto* v =
+          new TokenVar(kind == WordKind::Var ? TokenTypeCode::Var : TokenTypeCode::Const, nullptr, 0, line, group);
       if (kind == WordKind::Const) v->outputDisabled = DISBALEOUTCONST;
       token = v;
       declaration = true;
@@ -1392,8 +1416,8 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       token = new TokenNew(TokenTypeCode::New, w.c_str(), 0, line, group);
       break;
     case WordKind::SuperWord:
-      token = new Token(TokenTypeCode::SystemType, "\n/*warning: _super is Ruvo System keywords*/_super", 0, line,
-                        group);
+      token =
+          new Token(TokenTypeCode::SystemType, "\n/*warning: _super is Ruvo System keywords*/_super", 0, line, group);
       break;
     case WordKind::Include:
       token = new Token(TokenTypeCode::Include, nullptr, 0, line, group);

@@ -96,7 +96,7 @@ namespace {
 
 constexpr size_t kSlotHeader = 16;
 constexpr size_t kSlotGrain = 16;
-constexpr size_t kPooledMax = 4096;              // larger objects use the heap
+constexpr size_t kPooledMax = 4096;             // larger objects use the heap
 constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
 
 struct PoolSlot {
@@ -259,8 +259,8 @@ void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
     const size_t sizeBefore = list.size();
     int skip = child->pretreatment(file);
     if (skip < 0) {
-      bool unchanged = list.size() == sizeBefore && i < static_cast<long long>(list.size()) &&
-                       list[static_cast<size_t>(i)] == child;
+      bool unchanged =
+          list.size() == sizeBefore && i < static_cast<long long>(list.size()) && list[static_cast<size_t>(i)] == child;
       if (unchanged || backSteps >= maxBackSteps) continue;
       ++backSteps;
     }
@@ -404,8 +404,8 @@ namespace {
 bool endsStatement(int type) { return type == 18 || type == 26 || type == 27 || type == 41 || type == 100; }
 
 bool isStatementKeyword(const std::string& text) {
-  static const char* const kWords[] = {"if",     "else",  "while", "for",      "var",   "function", "switch",
-                                       "break",  "case",  "continue", "try", "catch", "finally",  "throw"};
+  static const char* const kWords[] = {"if",    "else", "while",    "for", "var",   "function", "switch",
+                                       "break", "case", "continue", "try", "catch", "finally",  "throw"};
   for (const char* w : kWords)
     if (text == w) return true;
   return false;
@@ -486,10 +486,10 @@ namespace {
 template <class Fn>
 bool withDynamicType(Token* t, Fn&& fn) {
   const std::type_info& ti = typeid(*t);
-#define RUVO_TOKEN_CLASS(C)          \
-  if (ti == typeid(C)) {             \
-    fn(static_cast<C*>(t));          \
-    return true;                     \
+#define RUVO_TOKEN_CLASS(C) \
+  if (ti == typeid(C)) {    \
+    fn(static_cast<C*>(t)); \
+    return true;            \
   }
   RUVO_TOKEN_CLASS(Token)
   RUVO_TOKEN_CLASS(TokenParent)
@@ -558,8 +558,8 @@ void deleteTokenTree(Token* root) {
   }
   for (Token* t : collected) {
     if (t == static_cast<Token*>(pCurAddClass)) pCurAddClass = nullptr;
-    // The token is deleted as exactly its own class, so the missing
-    // virtual destructor does no harm here.
+      // The token is deleted as exactly its own class, so the missing
+      // virtual destructor does no harm here.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
     withDynamicType(t, [](auto* p) { delete p; });

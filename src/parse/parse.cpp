@@ -94,10 +94,10 @@ void Parse::setPath(const char* p) {
   path = p ? p : "";
   const size_t sep = path.find_last_of("/\\");
   directory = (sep == std::string::npos || sep == 0) ? path : path.substr(0, sep);
-  runtimeLibrary = (path.compare(0, 7, "zafrit/") == 0 || path.compare(0, 6, "iruvo/") == 0 ||
-                    path.compare(0, 6, "kresp/") == 0)
-                       ? 1
-                       : 0;
+  runtimeLibrary =
+      (path.compare(0, 7, "zafrit/") == 0 || path.compare(0, 6, "iruvo/") == 0 || path.compare(0, 6, "kresp/") == 0)
+          ? 1
+          : 0;
   // A path without a record stays without one (no empty entry is made).
   scriptFile = ScriptFile::LoadedFileMap.get(path, nullptr);
 }

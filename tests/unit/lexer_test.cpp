@@ -4,10 +4,10 @@
 // of the tree ("code:text", groups as code(children)).
 #include <gtest/gtest.h>
 
-#include "CompilerOptions.h"
 #include <algorithm>
 #include <functional>
 
+#include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenExtends.h"
 #include "TokenFunction.h"
@@ -69,14 +69,17 @@ TEST_F(Lexer, WordsOperatorsAndGroups) {
       {"i++ --j", "0:i 100:++ 100:-- 0:j"},
       {"a =!b", "0:a 100:=! 0:b"},
       {"a!=b", "0:a 100:!= 0:b"},
-      {"a\x01" "b", "0:ab"},
-      {"a\x07" "b", "0:a 0:b"},
+      {"a\x01"
+       "b",
+       "0:ab"},
+      {"a\x07"
+       "b",
+       "0:a 0:b"},
       {"if (a) b; else c", "71:if 23(0:a) 0:b 27:; 71:else 0:c"},
       {"do x while (y) delete z", "71:do 0:x 16:while 23(0:y) 71:delete 0:z"},
       {"x is String as int", "0:x 64: 78:String 55: 78:int"},
       {"return new A()", "18:return 19:new 0:A 23()"},
-      {"switch (a) { case 1: break; default: continue }",
-       "0:switch 23(0:a) 21(63: 57:1 32:: 82: 27:; 80: 32:: 81:)"},
+      {"switch (a) { case 1: break; default: continue }", "0:switch 23(0:a) 21(63: 57:1 32:: 82: 27:; 80: 32:: 81:)"},
       {"try {} catch (e) {}", "0:try 21() 65: 23(0:e) 21()"},
       {"with (o) {}", "79: 23(0:o) 21()"},
       {"for (k in o)", "76:for 23(0:k 77:in 0:o)"},
@@ -101,9 +104,8 @@ TEST_F(Lexer, StrictEqualityFollowsTheLibraryOption) {
     bool zafrit;
     const char* expected;
   } rows[] = {
-      {"x === y", true, "0:x 100:== 0:y"},     {"x !== y", true, "0:x 100:!= 0:y"},
-      {"x === y", false, "0:x 100:=== 0:y"},   {"x !== y", false, "0:x 100:!== 0:y"},
-      {"x===y", true, "0:x 100:=== 0:y"},      {"x!==y", true, "0:x 100:!== 0:y"},
+      {"x === y", true, "0:x 100:== 0:y"},   {"x !== y", true, "0:x 100:!= 0:y"}, {"x === y", false, "0:x 100:=== 0:y"},
+      {"x !== y", false, "0:x 100:!== 0:y"}, {"x===y", true, "0:x 100:=== 0:y"},  {"x!==y", true, "0:x 100:!== 0:y"},
       {"x===y", false, "0:x 100:=== 0:y"},
   };
   for (const auto& row : rows) {
@@ -167,34 +169,81 @@ TEST_F(Lexer, KeywordTokensAreTheirOwnClasses) {
     stack.insert(stack.end(), t->childs.begin(), t->childs.end());
     SCOPED_TRACE(std::to_string(t->type) + ":" + t->text);
     switch (t->type) {
-      case 50: case 74: EXPECT_NE(dynamic_cast<TokenVar*>(t), nullptr); break;
-      case 51: EXPECT_NE(dynamic_cast<TokenFunction*>(t), nullptr); break;
-      case 52: EXPECT_NE(dynamic_cast<TokenClass*>(t), nullptr); break;
-      case 53: EXPECT_NE(dynamic_cast<TokenPackage*>(t), nullptr); break;
-      case 60: EXPECT_NE(dynamic_cast<TokenInterface*>(t), nullptr); break;
-      case 61: EXPECT_NE(dynamic_cast<TokenExtends*>(t), nullptr); break;
-      case 76: EXPECT_EQ(dynamic_cast<TokenFor*>(t)->forEach, 1); break;
-      case 63: case 80: EXPECT_NE(dynamic_cast<TokenCase*>(t), nullptr); break;
-      case 65: EXPECT_NE(dynamic_cast<TokenCatch*>(t), nullptr); break;
-      case 79: EXPECT_NE(dynamic_cast<TokenWith*>(t), nullptr); break;
-      case 81: EXPECT_NE(dynamic_cast<TokenContinue*>(t), nullptr); break;
-      case 82: EXPECT_NE(dynamic_cast<TokenBreak*>(t), nullptr); break;
-      case 62: EXPECT_NE(dynamic_cast<TokenSuper*>(t), nullptr); break;
-      case 64: EXPECT_NE(dynamic_cast<TokenIs*>(t), nullptr); break;
-      case 55: EXPECT_NE(dynamic_cast<TokenAs*>(t), nullptr); break;
-      case 77: EXPECT_NE(dynamic_cast<TokenIn*>(t), nullptr); break;
-      case 54: EXPECT_NE(dynamic_cast<TokenImport*>(t), nullptr); break;
-      case 75: EXPECT_NE(dynamic_cast<TokenVector*>(t), nullptr); break;
-      case 70: EXPECT_NE(dynamic_cast<TokenUntyped*>(t), nullptr); break;
-      case 19: EXPECT_NE(dynamic_cast<TokenNew*>(t), nullptr); break;
-      case 23: EXPECT_NE(dynamic_cast<TokenParent*>(t), nullptr); break;
-      case 32: EXPECT_NE(dynamic_cast<TokenColon*>(t), nullptr); break;
-      default: break;
+      case 50:
+      case 74:
+        EXPECT_NE(dynamic_cast<TokenVar*>(t), nullptr);
+        break;
+      case 51:
+        EXPECT_NE(dynamic_cast<TokenFunction*>(t), nullptr);
+        break;
+      case 52:
+        EXPECT_NE(dynamic_cast<TokenClass*>(t), nullptr);
+        break;
+      case 53:
+        EXPECT_NE(dynamic_cast<TokenPackage*>(t), nullptr);
+        break;
+      case 60:
+        EXPECT_NE(dynamic_cast<TokenInterface*>(t), nullptr);
+        break;
+      case 61:
+        EXPECT_NE(dynamic_cast<TokenExtends*>(t), nullptr);
+        break;
+      case 76:
+        EXPECT_EQ(dynamic_cast<TokenFor*>(t)->forEach, 1);
+        break;
+      case 63:
+      case 80:
+        EXPECT_NE(dynamic_cast<TokenCase*>(t), nullptr);
+        break;
+      case 65:
+        EXPECT_NE(dynamic_cast<TokenCatch*>(t), nullptr);
+        break;
+      case 79:
+        EXPECT_NE(dynamic_cast<TokenWith*>(t), nullptr);
+        break;
+      case 81:
+        EXPECT_NE(dynamic_cast<TokenContinue*>(t), nullptr);
+        break;
+      case 82:
+        EXPECT_NE(dynamic_cast<TokenBreak*>(t), nullptr);
+        break;
+      case 62:
+        EXPECT_NE(dynamic_cast<TokenSuper*>(t), nullptr);
+        break;
+      case 64:
+        EXPECT_NE(dynamic_cast<TokenIs*>(t), nullptr);
+        break;
+      case 55:
+        EXPECT_NE(dynamic_cast<TokenAs*>(t), nullptr);
+        break;
+      case 77:
+        EXPECT_NE(dynamic_cast<TokenIn*>(t), nullptr);
+        break;
+      case 54:
+        EXPECT_NE(dynamic_cast<TokenImport*>(t), nullptr);
+        break;
+      case 75:
+        EXPECT_NE(dynamic_cast<TokenVector*>(t), nullptr);
+        break;
+      case 70:
+        EXPECT_NE(dynamic_cast<TokenUntyped*>(t), nullptr);
+        break;
+      case 19:
+        EXPECT_NE(dynamic_cast<TokenNew*>(t), nullptr);
+        break;
+      case 23:
+        EXPECT_NE(dynamic_cast<TokenParent*>(t), nullptr);
+        break;
+      case 32:
+        EXPECT_NE(dynamic_cast<TokenColon*>(t), nullptr);
+        break;
+      default:
+        break;
     }
   }
   // Every code the lexer makes itself occurs.
-  for (int code : {16, 18, 19, 21, 23, 26, 27, 30, 32, 50, 51, 52, 53, 54, 55, 57, 58, 60, 61, 62, 63, 64, 65, 70,
-                   74, 75, 76, 77, 79, 80, 81, 82, 83}) {
+  for (int code : {16, 18, 19, 21, 23, 26, 27, 30, 32, 50, 51, 52, 53, 54, 55, 57, 58,
+                   60, 61, 62, 63, 64, 65, 70, 74, 75, 76, 77, 79, 80, 81, 82, 83}) {
     if (code == 30 || code == 26 || code == 57 || code == 58) continue;  // shown by other tests
     SCOPED_TRACE(code);
     EXPECT_GT(counts[code], 0);
@@ -388,55 +437,66 @@ TEST_F(Lexer, DirectiveComments) {
     std::function<void(Parse*, ScriptFile*)> check;
   };
   const std::vector<Row> rows = {
-      {"/** The doc. */\npublic var x;", [](Parse* p, ScriptFile*) {
-         EXPECT_EQ(p->childs[0]->docComment, "\n/** The doc. */\n");
-       }},
-      {"// line doc\nstatic function f() {}", [](Parse* p, ScriptFile*) {
+      {"/** The doc. */\npublic var x;",
+       [](Parse* p, ScriptFile*) { EXPECT_EQ(p->childs[0]->docComment, "\n/** The doc. */\n"); }},
+      {"// line doc\nstatic function f() {}",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->docComment, "\n// line doc\n");
          EXPECT_EQ(p->childs[0]->leadingText, "\n ");
        }},
-      {"/* dropped */ y; class C {}", [](Parse* p, ScriptFile*) {
+      {"/* dropped */ y; class C {}",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[2]->type, 52);
          EXPECT_EQ(p->childs[2]->docComment, "");  // a word came between
        }},
-      {"/*[FILEINDEX:1]*/ var x", [](Parse* p, ScriptFile*) {
+      {"/*[FILEINDEX:1]*/ var x",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->docComment, "");  // a directive is no doc comment
        }},
-      {"/*async*/ var f", [](Parse* p, ScriptFile*) {
+      {"/*async*/ var f",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->flags, 0x40000);
          EXPECT_EQ(p->childs[0]->docComment, "");
        }},
-      {"x = /*[STATIC SAFE]*/ new A();", [](Parse* p, ScriptFile*) {
+      {"x = /*[STATIC SAFE]*/ new A();",
+       [](Parse* p, ScriptFile*) {
          // "=" prints as "=/*[SAFE]*/"
          for (Token* t : p->childs) EXPECT_EQ(t->safeMark, t == p->childs[1] ? 1 : 0);
        }},
-      {"x /*[STATIC SAFE]*/", [](Parse* p, ScriptFile*) {
+      {"x /*[STATIC SAFE]*/",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->safeMark, 0);  // fewer than two children: nothing
        }},
-      {"/*[FILEINDEX:42]*/ package {}", [](Parse* p, ScriptFile* record) {
+      {"/*[FILEINDEX:42]*/ package {}",
+       [](Parse* p, ScriptFile* record) {
          EXPECT_EQ(p->scriptFile, record);
          EXPECT_EQ(record->secondWeight, 42);
        }},
       {"//[FILEINDEX:-7] and more", [](Parse*, ScriptFile* record) { EXPECT_EQ(record->secondWeight, -7); }},
       {"//[FILEINDEX:] x", [](Parse*, ScriptFile* record) { EXPECT_EQ(record->secondWeight, 0); }},
-      {"// [COMPILER OPTIONS:ForcedCompile]\npackage {}", [](Parse* p, ScriptFile* record) {
+      {"// [COMPILER OPTIONS:ForcedCompile]\npackage {}",
+       [](Parse* p, ScriptFile* record) {
          EXPECT_EQ(p->forcedCompile, 1);
          EXPECT_EQ(ScriptFile::firstFiles.get("/src/test/Main.as"), record);
        }},
       {"/*[COMPILER OPTIONS:DISABLE2SYNC]*/", [](Parse* p, ScriptFile*) { EXPECT_EQ(p->sync, 0); }},
-      {"{ /*[DISABLE-ADD-VARIABLE-DEFAULT-VALUE]*/ }", [](Parse* p, ScriptFile*) {
+      {"{ /*[DISABLE-ADD-VARIABLE-DEFAULT-VALUE]*/ }",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->noDefaultValues, 1);  // the group the comment stands in
          EXPECT_EQ(p->noDefaultValues, 0);
        }},
-      {"//[COMPILER OPTIONS:EXCLUDE lib/old]", [](Parse*, ScriptFile*) {
+      {"//[COMPILER OPTIONS:EXCLUDE lib/old]",
+       [](Parse*, ScriptFile*) {
          EXPECT_EQ(_ompilerOptions_.excludePaths, std::vector<std::string>{"/src/test/lib/old"});
        }},
-      {"/*[DISBALEOUTCONST-BEGIN]*/ const A; const B", [](Parse* p, ScriptFile*) {
+      {"/*[DISBALEOUTCONST-BEGIN]*/ const A; const B",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(DISBALEOUTCONST, 1);
          EXPECT_EQ(dynamic_cast<TokenVar*>(p->childs[0])->outputDisabled, 1);
          EXPECT_EQ(dynamic_cast<TokenVar*>(p->childs[3])->outputDisabled, 1);
        }},
-      {"/*[PACKAGE-SAVEDISBALE]*/ x", [](Parse* p, ScriptFile*) {
+      {"/*[PACKAGE-SAVEDISBALE]*/ x",
+       [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->outputEnabled, 1);  // a Windows-only directive: here an ordinary comment
        }},
   };
@@ -453,8 +513,9 @@ TEST_F(Lexer, DirectiveComments) {
 }
 
 TEST_F(Lexer, ConstOutputSwitchAndDocCommentCarryOverToTheNextFile) {
-  Parse* a = lexFile("/*[DISBALEOUTCONST-BEGIN]*/ const A = 1; /*[DISBALEOUTCONST-END]*/ const B = 2;"
-                     " /*[DISBALEOUTCONST-BEGIN]*/ const C = 3; /** for the next file */");
+  Parse* a = lexFile(
+      "/*[DISBALEOUTCONST-BEGIN]*/ const A = 1; /*[DISBALEOUTCONST-END]*/ const B = 2;"
+      " /*[DISBALEOUTCONST-BEGIN]*/ const C = 3; /** for the next file */");
   std::vector<int> disabled;
   for (Token* t : a->childs)
     if (t->type == 74) disabled.push_back(dynamic_cast<TokenVar*>(t)->outputDisabled);
@@ -477,7 +538,7 @@ TEST_F(Lexer, LayoutAndLines) {
     int line;
     const char* leading;
   } rows[] = {
-      {"a", 0, ""}, {"b", 1, "\n  "}, {"c", 1, "  "}, {";", 1, ""}, {"d", 3, "\n\n\t"},
+      {"a", 0, ""},   {"b", 1, "\n  "}, {"c", 1, "  "},     {";", 1, ""},  {"d", 3, "\n\n\t"},
       {"e", 4, "  "}, {"f", 5, " \n"},  {"'g\nh'", 5, " "}, {"i", 6, " "},
   };
   ASSERT_EQ(p->childs.size(), std::size(rows));
@@ -506,12 +567,9 @@ TEST_F(Lexer, LayoutAndLines) {
     const char* lastText;
     int lastLine;
   } lines[] = {
-      {"a.\n  b c", "c", 1},
-      {"a \n .b(\n) c", "c", 2},
-      {"x = /a/;\ny", "y", 1},
-      {"x = Vector.<\n\nint>; y", "y", 2},
-      {"'a\nb' /*\n\n*/ c", "c", 3},
-      {"a\r\nb", "b", 1},
+      {"a.\n  b c", "c", 1},         {"a \n .b(\n) c", "c", 2},
+      {"x = /a/;\ny", "y", 1},       {"x = Vector.<\n\nint>; y", "y", 2},
+      {"'a\nb' /*\n\n*/ c", "c", 3}, {"a\r\nb", "b", 1},
   };
   for (const auto& row : lines) {
     SCOPED_TRACE(row.source);
@@ -544,12 +602,12 @@ TEST_F(Lexer, BracketMismatchesSendTheirMessage) {
     const char* tree;
     std::string out;
   } rows[] = {
-      {"a) b", "0:a", msg(0)},                                  // the rest of the file is dropped
+      {"a) b", "0:a", msg(0)},  // the rest of the file is dropped
       {"x\n}\ny", "0:x", msg(1)},
-      {"f(a}\n b)", "0:f 23(0:a) 0:b", msg(0) + msg(1)},      // "}" closes "(", then ")" at file level
-      {"x ] y", "0:x", msg(0)},                                 // a stray "]" at file level
+      {"f(a}\n b)", "0:f 23(0:a) 0:b", msg(0) + msg(1)},  // "}" closes "(", then ")" at file level
+      {"x ] y", "0:x", msg(0)},                           // a stray "]" at file level
       {"f(a] b)", "0:f 23(0:a) 0:b", msg(0) + msg(0)},
-      {"{\n a\n (b", "21(0:a 23(0:b))", msg(2)},                // left open: once, at the innermost opener
+      {"{\n a\n (b", "21(0:a 23(0:b))", msg(2)},  // left open: once, at the innermost opener
       {"\n\n[x", "30(0:x)", msg(2)},
       {"f(a)[b]{c}", "0:f 23(0:a) 30(0:b) 21(0:c)", ""},
       {"[Embed(source='x')]", "55(55: 23(0:source 41:= 58:'x'))", ""},

@@ -96,10 +96,8 @@ TEST_F(FileRoot, FlashOnlyFilesHaveNoTokensAndNoJavaScript) {
     const char* source;
     bool skipped;
   } rows[] = {
-      {"/*[IF-FLASH]*/package a {}", true},
-      {"/*[IF-FLASH]*/\n\t package a {}", true},
-      {"// head\n/*[IF-FLASH]*/ package a {}", true},
-      {"/*[IF-FLASH]*/ var x;\npackage a {}", false},
+      {"/*[IF-FLASH]*/package a {}", true},           {"/*[IF-FLASH]*/\n\t package a {}", true},
+      {"// head\n/*[IF-FLASH]*/ package a {}", true}, {"/*[IF-FLASH]*/ var x;\npackage a {}", false},
       {"'/*[IF-FLASH]*/' package a {}", false},
   };
   for (const auto& row : rows) {
@@ -118,17 +116,17 @@ TEST_F(FileRoot, FlashOnlyFilesHaveNoTokensAndNoJavaScript) {
 TEST_F(FileRoot, LinesMatchTheSourceAcrossRemovedBlocks) {
   // Tokenising the prepared text of a file puts every token on its source line.
   const char* source =
-      "\xEF\xBB\xBF// head\r\n"                  // 0
-      "/*[IF-FLASH-BEGIN]*/\r\n"                 // 1
-      "import flash.display.Sprite;\r\n"          // 2
-      "/*[IF-FLASH-END]*/\r"                     // 3
-      "/*[IF-FLASH]*/\n"                          // 4
-      "  flashOnly();\n"                          // 5
-      "//[IF-JS]scriptOnly();\n"                  // 6
-      "/*[IF-SCRIPT-BEGIN]\n"                     // 7
-      "live();\n"                                 // 8
-      "[IF-SCRIPT-END]*/\n"                       // 9
-      "last;";                                    // 10
+      "\xEF\xBB\xBF// head\r\n"           // 0
+      "/*[IF-FLASH-BEGIN]*/\r\n"          // 1
+      "import flash.display.Sprite;\r\n"  // 2
+      "/*[IF-FLASH-END]*/\r"              // 3
+      "/*[IF-FLASH]*/\n"                  // 4
+      "  flashOnly();\n"                  // 5
+      "//[IF-JS]scriptOnly();\n"          // 6
+      "/*[IF-SCRIPT-BEGIN]\n"             // 7
+      "live();\n"                         // 8
+      "[IF-SCRIPT-END]*/\n"               // 9
+      "last;";                            // 10
   Parse* p = new Parse(nullptr, "/*[IF-FLASH]*/package", "/x/A.as", 0);
   std::string text = prepared(source);
   int pos = 0, line = 0;
@@ -250,8 +248,8 @@ TEST_F(ErrorQueue, SentErrorsAreCountedAndTheFirstNineCollected) {
     for (int i = 0; i < row.errors; ++i) {
       const std::string line = std::to_string(i % 2);
       const std::string m = "e" + std::to_string(i);
-      expectedOut += "7,0.00,/src/test/Main.as," + line + "," + m + "\r\nMSG,7,0.00,/src/test/Main.as," + line + "," +
-                     m + "\n";
+      expectedOut +=
+          "7,0.00,/src/test/Main.as," + line + "," + m + "\r\nMSG,7,0.00,/src/test/Main.as," + line + "," + m + "\n";
       if (i < 9) expectedText += m + " file:/src/test/Main.as line:" + line + "\r\n";
     }
     if (row.ellipsis) expectedText += "...";

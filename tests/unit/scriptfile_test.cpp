@@ -1,12 +1,13 @@
 // Source-file records: loading once per normalised path, Flash-only files,
 // class and script registration, warnings, whole-file writes and the
 // release-mode marking of used files.
+#include "scriptfile.h"
+
 #include <gtest/gtest.h>
 
 #include "CompilerOptions.h"
 #include "harness.h"
 #include "lexer_util.h"
-#include "scriptfile.h"
 
 namespace {
 

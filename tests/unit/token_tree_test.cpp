@@ -197,8 +197,8 @@ TEST_F(TokenTree, Searches) {
 TEST_F(TokenTree, GetLineEnd) {
   Parse* p = lexertest::lexFile("x y z a b if c ; d 'e' f");
   // 0:x 0:y 0:z 0:a 0:b 71:if 0:c 27:; 0:d 58:'e' 0:f
-  EXPECT_EQ(Token::getLineEnd(p->childs, 3), 4);  // "a b if": ends before the if
-  EXPECT_EQ(Token::getLineEnd(p->childs, 6), 7);  // at the ";"
+  EXPECT_EQ(Token::getLineEnd(p->childs, 3), 4);   // "a b if": ends before the if
+  EXPECT_EQ(Token::getLineEnd(p->childs, 6), 7);   // at the ";"
   EXPECT_EQ(Token::getLineEnd(p->childs, 8), 10);  // after the literal
   EXPECT_EQ(Token::getLineEnd(p->childs, 0), 0);
   EXPECT_EQ(Token::getLineEnd(p->childs, 11), 0);
@@ -247,12 +247,8 @@ TEST_F(TokenTree, OutputLoopSkipCounts) {
     int skipOfA;
     const char* expected;
   } rows[] = {
-      {"skip 0", 0, "abcd"},
-      {"skip 2 consumes the next two", 2, "acd"},
-      {"skip 1", 1, "acd"},
-      {"skip past the end", 100, "a"},
-      {"negative never goes back", -1, "abcd"},
-      {"very negative", -1000, "abcd"},
+      {"skip 0", 0, "abcd"},           {"skip 2 consumes the next two", 2, "acd"}, {"skip 1", 1, "acd"},
+      {"skip past the end", 100, "a"}, {"negative never goes back", -1, "abcd"},   {"very negative", -1000, "abcd"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
