@@ -32,8 +32,8 @@
 
 // ---- process-wide lexer state (owner: this unit; carries from file to file) ----
 
-std::string _Comment;             // the doc comment waiting for the next declaration
-uint8_t DISBALEOUTCONST = 0;      // const declarations print nothing while set
+std::string _Comment;                // the doc comment waiting for the next declaration
+uint8_t DISBALEOUTCONST = 0;         // const declarations print nothing while set
 TokenClass* pCurAddClass = nullptr;  // the class token made last
 const char* __unnowkey__ = "|if|else|for|do|while|case|delete|await|";
 const char* __sytemtype__ =
@@ -94,8 +94,9 @@ enum class LexEnd { Closed, EndOfText, Aborted };
 
 // Two- and three-byte operators: every byte pair (triple) that stands
 // together in one of these list texts.
-const char kOperators2[] = "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01=!\x01&&\x01|="
-                           "\x01||\x01|>=|<=|";
+const char kOperators2[] =
+    "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01=!\x01&&\x01|="
+    "\x01||\x01|>=|<=|";
 const char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
 
 const std::bitset<65536>& operatorPairs() {
@@ -119,30 +120,69 @@ bool isOperator3(const char* p) {
   return false;
 }
 
-bool isOperatorChar(unsigned char c) {
-  switch (c) {
-    case '?': case '+': case '-': case '/': case '=': case '|': case '^':
-    case '~': case '%': case '&': case '<': case '>': case '!':
-      return true;
-    default:
-      return false;
-  }
-}
+bool isOperatorChar(unsigned char c) { return c && std::strchr("?+-/=|^~%&<>!", c) != nullptr; }
 
-// "|" + word + "|" occurs in the list.
+// "|" + word + "|" occurs in the list. The words of a list are kept in a
+// set, made again when the list pointer changes.
 bool inWordList(const char* list, std::string_view word) {
-  if (word.empty() || word.find('|') != std::string_view::npos) return false;
-  const size_t n = word.size();
-  for (const char* p = std::strchr(list, '|'); p && p[1]; p = std::strchr(p + 1, '|')) {
-    if (std::strncmp(p + 1, word.data(), n) == 0 && p[1 + n] == '|') return true;
+  struct Cache {
+    const char* list = nullptr;
+    std::unordered_set<std::string_view> words;
+  };
+  static Cache caches[2];
+  Cache* cache = nullptr;
+  for (Cache& c : caches)
+    if (c.list == list) cache = &c;
+  if (!cache) {
+    cache = caches[0].list && caches[1].list ? &caches[0] : (caches[0].list ? &caches[1] : &caches[0]);
+    cache->list = list;
+    cache->words.clear();
+    for (const char* p = std::strchr(list, '|'); p && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) cache->words.insert(std::string_view(p + 1, static_cast<size_t>(q - p - 1)));
+      p = q;
+    }
   }
-  return false;
+  return cache->words.count(word) != 0;
 }
 
 enum class WordKind {
-  Other, Internal, Modifier, Async, Var, Const, Function, Vector, Continue, Break, Import, Class, Package, As,
-  Interface, Extends, Implements, Super, Is, Case, Default, Catch, Untyped, For, While, In, Return, New,
-  SuperWord, Include, With, Await, Each, SystemUseStatic, Embed
+  Other,
+  Internal,
+  Modifier,
+  Async,
+  Var,
+  Const,
+  Function,
+  Vector,
+  Continue,
+  Break,
+  Import,
+  Class,
+  Package,
+  As,
+  Interface,
+  Extends,
+  Implements,
+  Super,
+  Is,
+  Case,
+  Default,
+  Catch,
+  Untyped,
+  For,
+  While,
+  In,
+  Return,
+  New,
+  SuperWord,
+  Include,
+  With,
+  Await,
+  Each,
+  SystemUseStatic,
+  Embed
 };
 
 struct WordInfo {
@@ -1073,8 +1113,7 @@ bool GroupLexer::regex() {
   if (closed) {
     for (;; ++j) {
       const unsigned char c = static_cast<unsigned char>(t_[j]);
-      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 ||
-          c >= 0x80)
+      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 || c >= 0x80)
         continue;
       break;
     }
@@ -1119,8 +1158,8 @@ bool GroupLexer::xmlLiteral() {
   if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
     Token* before = ch[n - 2];
     Token* colon = ch[n - 3];
-    const bool typed = before && (before->text == "XML" || before->text == "*") && colon &&
-                       colon->type == TokenTypeCode::Colon;
+    const bool typed =
+        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
     if (!typed && !xmlAhead()) return false;
     const size_t first = ch.size();
     std::string result;
@@ -1159,7 +1198,7 @@ void GroupLexer::operatorByte(char c) {
   if (t_[pos_ + 1] && t_[pos_ + 2] && isOperator3(t_ + pos_)) {
     n = 3;
   } else if (t_[pos_ + 1] && operatorPairs().test(static_cast<unsigned char>(t_[pos_]) * 256u +
-                                                   static_cast<unsigned char>(t_[pos_ + 1]))) {
+                                                  static_cast<unsigned char>(t_[pos_ + 1]))) {
     n = 2;
   }
   std::string op(t_ + pos_, n);
@@ -1254,9 +1293,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   if (end <= word) return;
   std::string w;
   const bool quotedWord = *word == '"' || *word == '\'';
-  if (quotedWord) {
+  const char* firstGap = word;
+  if (!quotedWord)
+    while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
+  if (quotedWord || firstGap == end) {
     w.assign(word, end);
   } else {
+    // Blanks stepped over around a '.' ("a . b") leave the word.
     w.reserve(static_cast<size_t>(end - word));
     for (const char* p = word; p < end; ++p)
       if (!isLayoutByte(*p)) w += *p;
@@ -1282,13 +1325,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       break;
     case WordKind::Var:
     case WordKind::Const: {
-      if (!group->childs.empty() && (!prev || (prev->type != TokenTypeCode::Paren &&
-                                              prev->type != TokenTypeCode::Semicolon))) {
+      if (!group->childs.empty() &&
+          (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
         group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, group));
         countMade();
       }
-      auto* v = new TokenVar(kind == WordKind::Var ? TokenTypeCode::Var : TokenTypeCode::Const, nullptr, 0, line,
-                             group);
+      auto* v =
+          new TokenVar(kind == WordKind::Var ? TokenTypeCode::Var : TokenTypeCode::Const, nullptr, 0, line, group);
       if (kind == WordKind::Const) v->outputDisabled = DISBALEOUTCONST;
       token = v;
       declaration = true;
@@ -1373,8 +1416,8 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       token = new TokenNew(TokenTypeCode::New, w.c_str(), 0, line, group);
       break;
     case WordKind::SuperWord:
-      token = new Token(TokenTypeCode::SystemType, "\n/*warning: _super is Ruvo System keywords*/_super", 0, line,
-                        group);
+      token =
+          new Token(TokenTypeCode::SystemType, "\n/*warning: _super is Ruvo System keywords*/_super", 0, line, group);
       break;
     case WordKind::Include:
       token = new Token(TokenTypeCode::Include, nullptr, 0, line, group);

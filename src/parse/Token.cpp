@@ -2,9 +2,17 @@
 // the small operations on a child list that every pass uses.
 #include "Token.h"
 
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#define RUVO_POSIX_BLOCKS 1
+#else
+#define RUVO_POSIX_BLOCKS 0
+#endif
+
+#include <cstdlib>
+#include <new>
 #include <type_traits>
 #include <typeinfo>
-#include <unordered_set>
 
 #include "TokenClass.h"
 #include "TokenExtends.h"
@@ -64,6 +72,117 @@ const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeo
 
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : type(static_cast<int8_t>(type)), text(text ? text : ""), line(line), endLine(line), parent(parent) {}
+
+// ---- the token pool ----
+//
+// Blocks of 4 MB are cut into slots of a few size classes; a freed token
+// goes back to its class's free list. Each slot starts with a 16-byte header
+// holding its class, so a token may be freed through any pointer type of
+// its hierarchy. The sanitizer build uses the plain heap, so that the
+// address checker sees every token.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define RUVO_TOKEN_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RUVO_TOKEN_POOL 0
+#endif
+#endif
+#ifndef RUVO_TOKEN_POOL
+#define RUVO_TOKEN_POOL 1
+#endif
+
+namespace {
+
+constexpr size_t kSlotHeader = 16;
+constexpr size_t kSlotGrain = 16;
+constexpr size_t kPooledMax = 4096;             // larger objects use the heap
+constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
+
+struct PoolSlot {
+  PoolSlot* next;
+};
+
+struct TokenPool {
+  PoolSlot* free[kPooledMax / kSlotGrain + 1] = {};
+  char* cursor = nullptr;
+  char* end = nullptr;
+  std::vector<void*> blocks;  // kept to the end of the process
+
+  void* allocate(size_t size) {
+    const size_t total = (size + kSlotHeader + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
+    size_t cls = total / kSlotGrain;
+    char* slot;
+    if (total > kPooledMax) {
+      slot = static_cast<char*>(::operator new(total));
+      cls = 0;
+    } else if (free[cls]) {
+      slot = reinterpret_cast<char*>(free[cls]);
+      free[cls] = free[cls]->next;
+    } else {
+      if (static_cast<size_t>(end - cursor) < total) {
+#if RUVO_POSIX_BLOCKS
+        // Aligned to 2 MB, so that the system may back it with large pages.
+        void* block = std::aligned_alloc(size_t(2) << 20, kPoolBlock);
+#ifdef MADV_HUGEPAGE
+        if (block) madvise(block, kPoolBlock, MADV_HUGEPAGE);
+#endif
+#else
+        void* block = ::operator new(kPoolBlock, std::nothrow);
+#endif
+        if (!block) {
+          // No block to be had: the plain heap reports the shortage.
+          slot = static_cast<char*>(::operator new(total));
+          *reinterpret_cast<size_t*>(slot) = 0;
+          return slot + kSlotHeader;
+        }
+        blocks.push_back(block);
+        cursor = static_cast<char*>(block);
+        end = cursor + kPoolBlock;
+      }
+      slot = cursor;
+      cursor += total;
+    }
+    *reinterpret_cast<size_t*>(slot) = cls;
+    return slot + kSlotHeader;
+  }
+
+  void release(void* p) {
+    char* slot = static_cast<char*>(p) - kSlotHeader;
+    const size_t cls = *reinterpret_cast<size_t*>(slot);
+    if (cls == 0) {
+      ::operator delete(slot);
+      return;
+    }
+    auto* node = reinterpret_cast<PoolSlot*>(slot);
+    node->next = free[cls];
+    free[cls] = node;
+  }
+};
+
+TokenPool& tokenPool() {
+  static TokenPool* pool = new TokenPool();  // lives to the end of the process
+  return *pool;
+}
+
+}  // namespace
+
+void* Token::operator new(size_t size) {
+#if RUVO_TOKEN_POOL
+  return tokenPool().allocate(size);
+#else
+  return ::operator new(size);
+#endif
+}
+
+void Token::operator delete(void* p) noexcept {
+  if (!p) return;
+#if RUVO_TOKEN_POOL
+  tokenPool().release(p);
+#else
+  ::operator delete(p);
+#endif
+}
 
 // ---- the default virtual operations ----
 
@@ -140,8 +259,8 @@ void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
     const size_t sizeBefore = list.size();
     int skip = child->pretreatment(file);
     if (skip < 0) {
-      bool unchanged = list.size() == sizeBefore && i < static_cast<long long>(list.size()) &&
-                       list[static_cast<size_t>(i)] == child;
+      bool unchanged =
+          list.size() == sizeBefore && i < static_cast<long long>(list.size()) && list[static_cast<size_t>(i)] == child;
       if (unchanged || backSteps >= maxBackSteps) continue;
       ++backSteps;
     }
@@ -285,8 +404,8 @@ namespace {
 bool endsStatement(int type) { return type == 18 || type == 26 || type == 27 || type == 41 || type == 100; }
 
 bool isStatementKeyword(const std::string& text) {
-  static const char* const kWords[] = {"if",     "else",  "while", "for",      "var",   "function", "switch",
-                                       "break",  "case",  "continue", "try", "catch", "finally",  "throw"};
+  static const char* const kWords[] = {"if",    "else", "while",    "for", "var",   "function", "switch",
+                                       "break", "case", "continue", "try", "catch", "finally",  "throw"};
   for (const char* w : kWords)
     if (text == w) return true;
   return false;
@@ -367,10 +486,10 @@ namespace {
 template <class Fn>
 bool withDynamicType(Token* t, Fn&& fn) {
   const std::type_info& ti = typeid(*t);
-#define RUVO_TOKEN_CLASS(C)          \
-  if (ti == typeid(C)) {             \
-    fn(static_cast<C*>(t));          \
-    return true;                     \
+#define RUVO_TOKEN_CLASS(C) \
+  if (ti == typeid(C)) {    \
+    fn(static_cast<C*>(t)); \
+    return true;            \
   }
   RUVO_TOKEN_CLASS(Token)
   RUVO_TOKEN_CLASS(TokenParent)
@@ -423,20 +542,24 @@ Token* cloneTokenTree(Token* source) {
 
 void deleteTokenTree(Token* root) {
   // A token may stand in two lists (a pass may keep a block in two places):
-  // each is freed once.
-  std::unordered_set<Token*> seen;
+  // each is freed once. A collected token is marked through its index.
+  constexpr int32_t kCollected = INT32_MIN;
+  std::vector<Token*> collected;
   std::vector<Token*> stack;
   if (root) stack.push_back(root);
   while (!stack.empty()) {
     Token* t = stack.back();
     stack.pop_back();
-    if (!seen.insert(t).second) continue;
+    if (t->index == kCollected) continue;
+    t->index = kCollected;
+    collected.push_back(t);
     for (Token* child : t->childs)
-      if (child && !seen.count(child)) stack.push_back(child);
-    t->childs.clear();
+      if (child && child->index != kCollected) stack.push_back(child);
+  }
+  for (Token* t : collected) {
     if (t == static_cast<Token*>(pCurAddClass)) pCurAddClass = nullptr;
-    // The token is deleted as exactly its own class, so the missing
-    // virtual destructor does no harm here.
+      // The token is deleted as exactly its own class, so the missing
+      // virtual destructor does no harm here.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
     withDynamicType(t, [](auto* p) { delete p; });

@@ -135,6 +135,11 @@ class Token {
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 
+  // Tokens of every class come from a pool of large blocks: a file makes
+  // them by the hundred thousand and keeps them to the end of the run.
+  static void* operator new(size_t size);
+  static void operator delete(void* p) noexcept;
+
   // ---- the thirteen virtual operations, in slot order (no virtual destructor) ----
   virtual std::string getValue();                                   // 0
   virtual std::string getSelfValue();                               // 1

@@ -32,21 +32,8 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   const char* p = path ? path : "";
   _CURFILENAME = p;
 
-  std::string copy = text ? text : "";
-  _format_head(copy.data());
-  // A lone CR is a line end; CR LF counts once.
-  std::string normal;
-  normal.reserve(copy.size());
-  for (size_t i = 0; i < copy.size(); ++i) {
-    if (copy[i] == '\r') {
-      if (i + 1 < copy.size() && copy[i + 1] == '\n') continue;
-      normal += '\n';
-    } else {
-      normal += copy[i];
-    }
-  }
-  skip = _format_ifdef(normal.data()) ? 0 : 1;
-  normal.resize(std::strlen(normal.c_str()));
+  std::string normal = text ? text : "";
+  skip = prepareText(normal) ? 0 : 1;
 
   file = this;
   setPath(p);
@@ -55,11 +42,32 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   if (!skip) toPretreatment(normal.data());
 }
 
+bool Parse::prepareText(std::string& text) {
+  _format_head(text.data());
+  // A lone CR is a line end; CR LF counts once.
+  size_t w = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < n && text[i + 1] == '\n') continue;
+      text[w++] = '\n';
+    } else {
+      text[w++] = c;
+    }
+  }
+  text.resize(w);
+  const bool kept = _format_ifdef(text.data());
+  text.resize(std::strlen(text.c_str()));
+  return kept;
+}
+
 void Parse::toPretreatment(char* text) {
   if (!text) return;
   int pos = 0;
   int line = 0;
-  parse(text, static_cast<int>(std::strlen(text)), pos, line, nullptr);
+  // The length counts the terminator, so the lexer reads the text in place.
+  parse(text, static_cast<int>(std::strlen(text)) + 1, pos, line, nullptr);
   pretreatment(this);
 }
 
@@ -86,10 +94,10 @@ void Parse::setPath(const char* p) {
   path = p ? p : "";
   const size_t sep = path.find_last_of("/\\");
   directory = (sep == std::string::npos || sep == 0) ? path : path.substr(0, sep);
-  runtimeLibrary = (path.compare(0, 7, "zafrit/") == 0 || path.compare(0, 6, "iruvo/") == 0 ||
-                    path.compare(0, 6, "kresp/") == 0)
-                       ? 1
-                       : 0;
+  runtimeLibrary =
+      (path.compare(0, 7, "zafrit/") == 0 || path.compare(0, 6, "iruvo/") == 0 || path.compare(0, 6, "kresp/") == 0)
+          ? 1
+          : 0;
   // A path without a record stays without one (no empty entry is made).
   scriptFile = ScriptFile::LoadedFileMap.get(path, nullptr);
 }

@@ -49,8 +49,7 @@ inline std::string dump(const std::vector<Token*>& list) {
       continue;
     }
     out += std::to_string(t->type);
-    const bool group = t->type == 21 || t->type == 23 || t->type == 30 ||
-                       (t->type == 55 && !t->childs.empty());
+    const bool group = t->type == 21 || t->type == 23 || t->type == 30 || (t->type == 55 && !t->childs.empty());
     if (group) {
       out += "(" + dump(t->childs) + ")";
     } else {

@@ -197,8 +197,8 @@ TEST_F(TokenTree, Searches) {
 TEST_F(TokenTree, GetLineEnd) {
   Parse* p = lexertest::lexFile("x y z a b if c ; d 'e' f");
   // 0:x 0:y 0:z 0:a 0:b 71:if 0:c 27:; 0:d 58:'e' 0:f
-  EXPECT_EQ(Token::getLineEnd(p->childs, 3), 4);  // "a b if": ends before the if
-  EXPECT_EQ(Token::getLineEnd(p->childs, 6), 7);  // at the ";"
+  EXPECT_EQ(Token::getLineEnd(p->childs, 3), 4);   // "a b if": ends before the if
+  EXPECT_EQ(Token::getLineEnd(p->childs, 6), 7);   // at the ";"
   EXPECT_EQ(Token::getLineEnd(p->childs, 8), 10);  // after the literal
   EXPECT_EQ(Token::getLineEnd(p->childs, 0), 0);
   EXPECT_EQ(Token::getLineEnd(p->childs, 11), 0);
@@ -247,12 +247,8 @@ TEST_F(TokenTree, OutputLoopSkipCounts) {
     int skipOfA;
     const char* expected;
   } rows[] = {
-      {"skip 0", 0, "abcd"},
-      {"skip 2 consumes the next two", 2, "acd"},
-      {"skip 1", 1, "acd"},
-      {"skip past the end", 100, "a"},
-      {"negative never goes back", -1, "abcd"},
-      {"very negative", -1000, "abcd"},
+      {"skip 0", 0, "abcd"},           {"skip 2 consumes the next two", 2, "acd"}, {"skip 1", 1, "acd"},
+      {"skip past the end", 100, "a"}, {"negative never goes back", -1, "abcd"},   {"very negative", -1000, "abcd"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -376,6 +372,25 @@ TEST_F(TokenTree, DefaultVirtualOperationsAskTheParent) {
   EXPECT_EQ(t->getSelfValue(), "n");
   delete local;
   deleteTokenTree(fn);
+}
+
+TEST_F(TokenTree, PrivateMembersOfAClassMayGetALevelPrefix) {
+  auto* cls = new TokenClass(52, nullptr, 0, 0, nullptr);
+  cls->level = 2;
+  auto* body = new Token(21, nullptr, 0, 0, nullptr);
+  cls->push(body);
+  Token* priv = word("secret");
+  priv->flags = TokenModifierFlags::Private;
+  body->push(priv);
+  Token* pub = word("open");
+  body->push(pub);
+  priv->privateNameDone = 1;  // a base class has a member of that name
+  EXPECT_EQ(priv->getSelfValue(), "_$2_secret");
+  EXPECT_EQ(pub->getSelfValue(), "open");
+  Token loose(0, "secret", 0, 0, nullptr);
+  loose.flags = TokenModifierFlags::Private;
+  EXPECT_EQ(loose.getSelfValue(), "secret");  // outside a class
+  deleteTokenTree(cls);
 }
 
 TEST_F(TokenTree, IsClassMember) {
