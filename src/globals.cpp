@@ -2,8 +2,11 @@
 
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
+#include "Token.h"
 #include "message.h"
 #include "parse/TokenClass.h"
+#include "parse.h"
+#include "scriptfile.h"
 
 // Each owner of process-wide state adds its reset call here.
 void resetCompilerState() {
@@ -11,4 +14,7 @@ void resetCompilerState() {
   resetCompilerOptions();
   resetOutputScripts();
   resetClassRegistries();
+  resetLexerState();
+  resetErrorQueue();
+  resetScriptFiles();
 }
