@@ -5,6 +5,7 @@
 #include "parse.h"
 
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -36,8 +37,9 @@ class EndMarkers {
   char* next(char* text, size_t from) {
     if (!found_) {
       found_ = true;
-      for (const char* p = std::strstr(text, marker_); p; p = std::strstr(p + 1, marker_))
-        places_.push_back(static_cast<size_t>(p - text));
+      const std::string_view all(text);
+      for (size_t at = all.find(marker_); at != std::string_view::npos; at = all.find(marker_, at + 1))
+        places_.push_back(at);
     }
     for (; cursor_ < places_.size(); ++cursor_) {
       const size_t at = places_[cursor_];
