@@ -72,6 +72,8 @@ int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeComment
   Parse* owner = parseFile ? parseFile : file;
   std::string operand;
   if (left) left->toJsScript(operand, owner, 0, typeCommentOff);
+  // The operand stands inside the test: its source layout is not kept.
+  operand.erase(0, operand.find_first_not_of(" \t\r\n"));
   if (!right) {
     out += operand;
     return 0;
