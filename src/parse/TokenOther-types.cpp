@@ -71,7 +71,10 @@ int TokenIs::pretreatment(Parse* parseFile) {
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
   std::string operand;
-  if (left) left->toJsScript(operand, owner, 0, typeCommentOff);
+  if (left && left->type == Paren)
+    left->toJsScript(operand, owner, 0, typeCommentOff);
+  else if (left)
+    left->_childsToJs_(operand, owner, 0, typeCommentOff, 0);  // a single operand needs no brackets
   // The operand stands inside the test: its source layout is not kept.
   operand.erase(0, operand.find_first_not_of(" \t\r\n"));
   if (!right) {

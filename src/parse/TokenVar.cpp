@@ -359,8 +359,8 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
                                 value->text == "null" || xstringmthod::IsAllDigit(value->text.c_str()) != 0);
       if (constant != firstPass) continue;
       out += "\n" + name->leadingText + _DEBUF_(" /*var4*/");
-      if (ts)
-        out += getConstStr(name) + getPriveOrProtect(name, "") + name->text + toTsVarType(name);
+      if (ts)  // TypeScript wants the access modifier in front of "readonly"
+        out += getPriveOrProtect(name, "") + getConstStr(name) + name->text + toTsVarType(name);
       else
         out += "this." + name->getSelfValue();
       printRange(this, out, owner, d.assignAt, d.endAt, 2, typeCommentOff, 2);
@@ -467,19 +467,33 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
   const bool forInHead = following && following->type == In;
 
   if (asyncDecl) {
-    // The names are declared at the top of the rewritten function; only the
-    // assignments stay here.
+    // The names are declared at the top of the rewritten function: a name
+    // standing alone between separators is left out, everything else (the
+    // assignments) is printed as written.
     std::string text;
-    bool firstDecl = true;
-    for (const Declarator& d : list) {
-      if (d.assignAt < 0) continue;
-      if (!firstDecl) text += ",";
-      printRange(this, text, owner, d.nameAt, d.endAt, mode, typeCommentOff, firstDecl ? 1 : 0);
-      firstDecl = false;
+    const int count = static_cast<int>(childs.size());
+    int from = 0;
+    bool printedAny = false;
+    while (from < count) {
+      int to = from;
+      while (to < count && !(childs[to] && (childs[to]->type == Comma || childs[to]->type == Semicolon))) ++to;
+      int filled = 0;
+      Token* only = nullptr;
+      for (int i = from; i < to; ++i)
+        if (childs[i]) {
+          ++filled;
+          only = childs[i];
+        }
+      bool loneName = filled == 1 && isNameToken(only);
+      if (filled > 0 && !loneName) {
+        if (printedAny) text += ",";
+        printRange(this, text, owner, from, to, mode, typeCommentOff, printedAny ? 0 : 1);
+        printedAny = true;
+      }
+      if (to < count && childs[to]->type == Semicolon) text += ";";
+      from = to + 1;
     }
     out += text;
-    Token* last = childs.empty() ? nullptr : childs.back();
-    if (last && last->type == Semicolon) out += ";";
     return 0;
   }
 

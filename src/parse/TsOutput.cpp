@@ -49,12 +49,11 @@ std::string toTsClassName(std::string fullName) {
 std::string toTsClassNameS(std::string names) {
   if (names.find(',') == std::string::npos) return toTsClassName(names);
   std::vector<std::string> pieces;
-  xstringmthod::splitstr(names, ',', pieces);
+  xstringmthod::splitstr(names, ",", pieces);
   std::string out;
-  for (const std::string& piece : pieces) {
-    if (piece.empty()) continue;
-    if (!out.empty()) out += ",";
-    out += toTsClassName(piece);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) out += ",";
+    out += toTsClassName(pieces[i]);
   }
   return out;
 }

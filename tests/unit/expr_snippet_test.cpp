@@ -22,10 +22,20 @@ struct Row {
   const char* expected;
 };
 
-void checkRows(const Row* rows, size_t count) {
+// Output switches of a row set, applied after the state is reset.
+struct Mode {
+  bool debug = false;
+  bool release = false;
+  bool ts = false;
+};
+
+void checkRows(const Row* rows, size_t count, Mode mode = Mode()) {
   for (size_t i = 0; i < count; ++i) {
     SCOPED_TRACE(rows[i].name);
     resetCompilerState();
+    __ISDEBUG__ = mode.debug;
+    __ISRELEASE__ = mode.release;
+    __ISTOTS = mode.ts;
     EXPECT_EQ(squeeze(printSnippet(rows[i].source)), rows[i].expected) << rows[i].source;
   }
 }
@@ -65,23 +75,19 @@ TEST(ExprSnippet, AsLeavesItsOperand) {
   };
   checkRows(rows, sizeof(rows) / sizeof(rows[0]));
 
-  __ISDEBUG__ = true;
   const Row debugRows[] = {
       {"debug cast check", "y = e as Sprite;", "y = __DEBUGAS__(e,Sprite);"},
       {"debug, group form", "y = (e) as Sprite;", "y = (e) ;"},
   };
-  checkRows(debugRows, sizeof(debugRows) / sizeof(debugRows[0]));
-  __ISDEBUG__ = false;
+  checkRows(debugRows, sizeof(debugRows) / sizeof(debugRows[0]), {true, false, false});
 
-  __ISTOTS = true;
   const Row tsRows[] = {
       {"typescript group form", "y = (e) as String;", "y = (e) as string ;"},
       {"typescript, not release", "y = e as String;", "y = e;"},
   };
-  checkRows(tsRows, sizeof(tsRows) / sizeof(tsRows[0]));
-  __ISRELEASE__ = true;
+  checkRows(tsRows, sizeof(tsRows) / sizeof(tsRows[0]), {false, false, true});
   const Row tsReleaseRows[] = {{"typescript release", "y = e as int;", "y = e as number ;"}};
-  checkRows(tsReleaseRows, 1);
+  checkRows(tsReleaseRows, 1, {false, true, true});
 }
 
 TEST(ExprSnippet, NewMakesArraysAndVectors) {
@@ -104,9 +110,8 @@ TEST(ExprSnippet, NewMakesArraysAndVectors) {
   };
   checkRows(rows, sizeof(rows) / sizeof(rows[0]));
 
-  __ISRELEASE__ = true;
   const Row releaseRows[] = {{"vector literal in release", "v = new <int>[1, 2];", "v = [1, 2];"}};
-  checkRows(releaseRows, 1);
+  checkRows(releaseRows, 1, {false, true, false});
 }
 
 TEST(ExprSnippet, ColonKeepsWhatIsNoAnnotation) {
@@ -155,9 +160,8 @@ TEST(ExprSnippet, RawScriptAndIncludedText) {
   };
   checkRows(rows, sizeof(rows) / sizeof(rows[0]));
 
-  __ISRELEASE__ = true;
   const Row releaseRows[] = {{"raw script in release", "__JS__(\"alert('x')\");", "alert('x');"}};
-  checkRows(releaseRows, 1);
+  checkRows(releaseRows, 1, {false, true, false});
 }
 
 TEST(ExprSnippet, WithInAndPropertySpellings) {

@@ -84,10 +84,10 @@ struct SourceFile {
   std::string text;
 };
 
-// Compiles the files as one project (load and pre-scan all, parse all, then
-// JavaScript for all) and returns the JavaScript of each, in order, with
-// "\r\n" turned back into "\n".
-inline std::vector<std::string> compileFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files) {
+// Loads and pre-scans the files as one project and parses them all; no
+// JavaScript is written yet.
+inline TestFront* parseFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files,
+                             std::vector<std::string>* pathsOut = nullptr) {
   std::vector<std::string> paths;
   for (const SourceFile& f : files) {
     std::string path = dir.path() + "/src/" + f.path;
@@ -98,9 +98,18 @@ inline std::vector<std::string> compileFiles(const ruvotest::TempDir& dir, const
     std::string text = ScriptFile::LoadFile(path);
     TokenPackage::ParseOnlyClass(path.c_str(), text);
   }
-  static TestFront* front = nullptr;
-  front = new TestFront();
+  TestFront* front = new TestFront();
   for (const std::string& path : paths) front->withFile(path.c_str());
+  if (pathsOut) *pathsOut = paths;
+  return front;
+}
+
+// Compiles the files as one project (load and pre-scan all, parse all, then
+// JavaScript for all) and returns the JavaScript of each, in order, with
+// "\r\n" turned back into "\n".
+inline std::vector<std::string> compileFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files) {
+  std::vector<std::string> paths;
+  TestFront* front = parseFiles(dir, files, &paths);
   std::vector<std::string> result;
   for (const std::string& path : paths) {
     std::string js;
