@@ -22,6 +22,7 @@ const char* const kExpected =
     "x 10 speed 5\n"
     "kinds hero base string int number array other\n"
     "cast true\n"
+    "iface true false\n"
     "statics NaN 2\n"
     "locals 0 false NaN undefined\n"
     "vectors 0,0 0 3\n"

@@ -33,6 +33,13 @@ const char* const kBase = R"(package game {
 }
 )";
 
+const char* const kMover = R"(package game {
+	public interface IMover {
+		function move():void;
+	}
+}
+)";
+
 const char* const kHero = R"(package game {
 	public class Hero extends Base {
 		public static const MAX:int = 10;
@@ -56,11 +63,17 @@ const char* const kHero = R"(package game {
 			var o:Object = {cb: this.report};
 		}
 		public function report():String { return "hero" + this.count; }
+		public function others():Object {
+			var me:Function = function():Object { return this; };
+			this.undeclared = super.baseCount();
+			return me;
+		}
 		override public function get x():Number { return super.x * 2; }
 		override public function set x(v:Number):void { super.x = v + 1; }
 		public function kind(o:*):String {
 			if (o is Hero) return "hero";
 			if (o is String) return "string";
+			if (o is IMover) return "mover";
 			var n:int, b:Boolean, c:Number, d:String;
 			return "other";
 		}
@@ -77,9 +90,9 @@ class ExprClass : public ::testing::Test {
   void SetUp() override {
     resetCompilerState();
     std::vector<std::string> js =
-        compileFiles(dir, {{"game/Base.as", kBase}, {"game/Hero.as", kHero}});
+        compileFiles(dir, {{"game/Base.as", kBase}, {"game/IMover.as", kMover}, {"game/Hero.as", kHero}});
     base = js.at(0);
-    hero = js.at(1);
+    hero = js.at(2);
     if (hero.find("function Hero") == std::string::npos)
       GTEST_SKIP() << "class output not available yet";
   }
@@ -127,6 +140,13 @@ TEST_F(ExprClass, SuperCallsAndAccessors) {
 TEST_F(ExprClass, ThisInAFunctionAssignedToAVariable) {
   EXPECT_TRUE(has(hero, "var _$this=this;")) << hero;
   EXPECT_TRUE(has(hero, "return _$this._$1_count;")) << hero;
+  EXPECT_TRUE(has(hero, "return _$this;")) << hero;
+}
+
+TEST_F(ExprClass, UnknownMemberAndBaseMethodNotOverridden) {
+  // Only the spelling of `this` may change for a name the class does not know;
+  // a base method the class does not override is called on the instance.
+  EXPECT_TRUE(has(hero, "this.undeclared=this.baseCount();")) << hero;
 }
 
 TEST_F(ExprClass, OwnMethodInAnObjectLiteralIsBound) {
@@ -144,6 +164,7 @@ TEST_F(ExprClass, StaticsAndConstants) {
 TEST_F(ExprClass, TypeTestsAgainstClassesAndLocalDefaults) {
   EXPECT_TRUE(has(hero, "(o instanceof game.Hero )")) << hero;
   EXPECT_TRUE(has(hero, "(typeof o=='string')")) << hero;
+  EXPECT_TRUE(has(hero, "Ruvo.__typeof(o,'game.IMover')")) << hero;
   EXPECT_TRUE(has(hero, "var n=0,b=false,c=NaN,d;")) << hero;
 }
 
