@@ -21,6 +21,9 @@ namespace {
 // through others) extends itself must not make a lookup run forever.
 constexpr int kMaxBaseDepth = 256;
 
+// The text from `pos` on; empty when the text is shorter.
+std::string textFrom(const std::string& text, size_t pos) { return pos < text.size() ? text.substr(pos) : std::string(); }
+
 Token* siblingOf(Token* token, int offset) {
   if (!token || !token->parent) return nullptr;
   return token->parent->getNextToken(token, offset);
@@ -99,7 +102,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       member = name.substr(6, dot == std::string::npos ? std::string::npos : dot - 6);
       if (dot != std::string::npos) rest = name.substr(dot);
     }
-    std::string tail = name.size() > 5 ? name.substr(5) : std::string();
+    std::string tail = textFrom(name, 5);
     Token* next = siblingOf(token, 1);
 
     if (next && (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
@@ -162,7 +165,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   // head is "this": this.member.rest
   if (!cls) return _DEBUF_(" /*this10*/") + name;
   std::string spelling = token->thisSpelling(true);
-  std::string path = name.substr(5);
+  std::string path = textFrom(name, 5);
   std::string key = path.substr(0, path.find('.'));
   Token* member = cls->members.get(key, nullptr);
   if (member) {
@@ -172,7 +175,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
     return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
            token->getThisSelfValue(member, path.c_str());
   }
-  return _DEBUF_(" /*this1-no*/") + spelling + name.substr(4);
+  return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
 }
 
 // The JavaScript name of `member` followed by the rest of `path` (the part of
@@ -195,7 +198,7 @@ std::string Token::getThisSelfValue(Token* member, const char* path) {
 // prototype's method when it is, the base class for a static member.
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden) {
-  std::string tail = name.size() > 5 ? name.substr(5) : std::string();
+  std::string tail = textFrom(name, 5);
   for (; depth <= kMaxBaseDepth; ++depth) {
     TokenClass* cls = TokenClass::GetTokenClass(className);
     if (!cls) return std::string();

@@ -2,6 +2,7 @@
 // annotations leave the tree, labels and object keys stay, own methods stored
 // in object literals are bound to their instance).
 #include <string>
+#include <unordered_set>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -59,6 +60,20 @@ std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
   }
   return out;
 }
+
+// Tokens whose output is under way. A value printed by a colon can hold the
+// colon itself (a cast took the colon as its operand: `{k : as T}`); the colon
+// is then printed plainly instead of again and again.
+std::unordered_set<const Token*>& printing() {
+  static std::unordered_set<const Token*> active;
+  return active;
+}
+
+struct PrintingGuard {
+  const Token* token;
+  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
+  ~PrintingGuard() { printing().erase(token); }
+};
 
 }  // namespace
 
@@ -208,7 +223,8 @@ int TokenColon::pretreatment(Parse* parseFile) {
 int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
   out += ":";
-  if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded) return 0;
+  if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded || printing().count(this)) return 0;
+  PrintingGuard guard(this);
   Token* value = parent->getNextToken(this, 1);
   if (!value) return 0;
 

@@ -2,6 +2,7 @@
 // the runtime's type test; `a as T` becomes its operand alone (a debug cast
 // check under the debug switch, a TypeScript `as` in TypeScript output).
 #include <string>
+#include <unordered_set>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -30,6 +31,20 @@ std::string tsCastType(std::string printed) {
   if (!printed.empty() && printed[0] == '\'') printed = printed.size() >= 2 ? printed.substr(1, printed.size() - 2) : "";
   return printed;
 }
+
+// Tokens whose output is under way. Malformed sources can make an operator
+// its own operand's operand (`a is is b`, `x as as y`); such a token prints
+// nothing the second time instead of recursing without end.
+std::unordered_set<const Token*>& printing() {
+  static std::unordered_set<const Token*> active;
+  return active;
+}
+
+struct PrintingGuard {
+  const Token* token;
+  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
+  ~PrintingGuard() { printing().erase(token); }
+};
 
 }  // namespace
 
@@ -70,6 +85,8 @@ int TokenIs::pretreatment(Parse* parseFile) {
 
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
+  if (printing().count(this)) return 0;
+  PrintingGuard guard(this);
   std::string operand;
   if (left && left->type == Paren)
     left->toJsScript(operand, owner, 0, typeCommentOff);
@@ -174,7 +191,7 @@ int TokenAs::pretreatment(Parse* parseFile) {
     return 0;
   }
   left = before;
-  parent->childs[before->index] = nullptr;
+  parent->childs[index - 1] = nullptr;
   right = parent->getNextToken(this, 1);
   if (right) {
     parent->clearNextToken(this, 1);
@@ -185,6 +202,8 @@ int TokenAs::pretreatment(Parse* parseFile) {
 
 int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
+  if (printing().count(this)) return 0;
+  PrintingGuard guard(this);
   if (groupForm) {
     if (__ISTOTS && right) {
       std::string printed;

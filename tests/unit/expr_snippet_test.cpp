@@ -200,6 +200,18 @@ TEST(ExprSnippet, WithInAndPropertySpellings) {
   EXPECT_EQ(ScriptErr::__ERRS.back()->message, "err with must{}");
 }
 
+// Malformed sources where an operator ends up inside its own operand print
+// once and stop (they used to recurse until the stack ran out).
+TEST(ExprSnippet, OperatorsInsideTheirOwnOperandsStop) {
+  exprtest::Switches keep;
+  for (const char* source : {"o = {k : as T};", "r = a is is b;", "r = a as as b;", "o = {k : x is as T};"}) {
+    SCOPED_TRACE(source);
+    resetCompilerState();
+    std::string out = squeeze(printSnippet(source));
+    EXPECT_FALSE(out.empty());
+  }
+}
+
 TEST(ExprSnippet, VectorAfterNewOrIs) {
   exprtest::Switches keep;
   resetCompilerState();
