@@ -329,7 +329,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         std::string line = "\n" + name->leadingText;
         if (cls->noDefaultValues) line += "//";
         if (ts) {
-          line += _DEBUF_(" /*var231*/") + name->text + toTsVarType(name);
+          line += _DEBUF_(" /*var231*/") + name->getSelfValue() + toTsVarType(name);
           if (!value.empty())
             line += "=" + value + ";";
           else if (type == "int" || type == "uint")
@@ -360,7 +360,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
       if (constant != firstPass) continue;
       out += "\n" + name->leadingText + _DEBUF_(" /*var4*/");
       if (ts)  // TypeScript wants the access modifier in front of "readonly"
-        out += getPriveOrProtect(name, "") + getConstStr(name) + name->text + toTsVarType(name);
+        out += getPriveOrProtect(name, "") + getConstStr(name) + name->getSelfValue() + toTsVarType(name);
       else
         out += "this." + name->getSelfValue();
       printRange(this, out, owner, d.assignAt, d.endAt, 2, typeCommentOff, 2);
