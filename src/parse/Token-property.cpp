@@ -44,8 +44,8 @@ TokenClass* baseClassOf(TokenClass* cls) {
 }
 
 bool isAccessor(Token* member) {
-  if (!member || member->type != TokenTypeCode::Function) return false;
-  return static_cast<TokenFunction*>(member)->accessorKind != 0;
+  auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
+  return fn && fn->accessorKind != 0;
 }
 
 }  // namespace

@@ -125,6 +125,9 @@ std::string valueDefault(const std::string& type) {
   return std::string();
 }
 
+// The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
+TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
+
 }  // namespace
 
 // var a:int = 1, b; is gathered into the var token, the names typed 56 and
@@ -135,7 +138,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
-  TokenClass* cls = classMember ? static_cast<TokenClass*>(parent->parent) : getTokenClass();
+  TokenClass* cls = classMember ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
 
   TokenFunction* fn = getTokenFunction();
   TokenVarMap* locals = getVarMap();
@@ -160,7 +163,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
           first = child;
           break;
         }
-      if (!first || first->type != As) continue;
+      if (!first || first->type != As || !dynamic_cast<TokenEmbed*>(first)) continue;
       embedToken = first;
       parent->clearNextToken(tag, 0);
     }
@@ -194,16 +197,15 @@ int TokenVar::pretreatment(Parse* parseFile) {
   if (parent && !childs.empty() && childs.back() && childs.back()->type == Assign) {
     Token* next = parent->getNextToken(this, 1);
     std::vector<Declarator> list = declaratorsOf(this);
-    if (next && next->type == Function && !list.empty() && list.back().name)
-      static_cast<TokenFunction*>(next)->assignedVarName = list.back().name->text;
+    auto* fn = dynamic_cast<TokenFunction*>(next);
+    if (fn && !list.empty() && list.back().name) fn->assignedVarName = list.back().name->text;
   }
   for (size_t i = 1; i < childs.size(); ++i) {
-    Token* fnToken = childs[i];
-    if (fnToken && fnToken->type == Function && childs[i - 1] && childs[i - 1]->type == Assign) {
+    auto* fnToken = dynamic_cast<TokenFunction*>(childs[i]);
+    if (fnToken && childs[i - 1] && childs[i - 1]->type == Assign) {
       std::vector<Declarator> list = declaratorsOf(this);
       for (const Declarator& d : list)
-        if (d.assignAt == static_cast<int>(i) - 1 && d.name)
-          static_cast<TokenFunction*>(fnToken)->assignedVarName = d.name->text;
+        if (d.assignAt == static_cast<int>(i) - 1 && d.name) fnToken->assignedVarName = d.name->text;
     }
   }
 
@@ -283,8 +285,9 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
     d.name->addTypeDeclarationClassUse();
     if (asyncDecl) d.name->hoistMark = 1;
   }
-  TokenClass* cls = classMember && parent && parent->parent ? static_cast<TokenClass*>(parent->parent)
-                                                            : getTokenClass();
+  // The class body the declaration stood in (a malformed source may have
+  // moved it elsewhere since), else the enclosing class.
+  TokenClass* cls = isClassMember() ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
   TokenFunction* fn = getTokenFunction();
 
   // Outside any class and function: an assignment on the package object,
@@ -324,7 +327,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         std::string value;
         if (embedToken) {
           std::string unused;
-          value = static_cast<TokenEmbed*>(embedToken)->getJsScript(name->text, unused, owner, 0, 0);
+          value = embedOf(embedToken)->getJsScript(name->text, unused, owner, 0, 0);
         }
         std::string line = "\n" + name->leadingText;
         if (cls->noDefaultValues) line += "//";
@@ -393,7 +396,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         std::string value;
         if (embedToken) {
           std::string unused;
-          value = static_cast<TokenEmbed*>(embedToken)->getJsScript(name->text, unused, owner, 0, 0);
+          value = embedOf(embedToken)->getJsScript(name->text, unused, owner, 0, 0);
         }
         if (!value.empty())
           text += "=" + value;
