@@ -31,9 +31,7 @@ constexpr int kPrivateClassLevel = -111;
 constexpr char kStaticItemMark = '\x03';
 const char* const kConstructorMarker = "--##END";
 
-bool isDictionaryName(const std::string& name) {
-  return name == "Dictionary" || name == "zafrit.utils.Dictionary";
-}
+bool isDictionaryName(const std::string& name) { return name == "Dictionary" || name == "zafrit.utils.Dictionary"; }
 
 // Splits the mode-4 text of a constructor, "(params)--##END{body}", into the
 // parameter part and the body behind its opening brace.
@@ -131,9 +129,7 @@ void writeStatics(std::string& out, const std::string& items, const std::string&
     out += "__static(" + shortName + ",\n[" + lazy.substr(0, lazy.size() - 1) + "\n]);\n";
 }
 
-bool onlyPunctuation(const std::string& text) {
-  return text.find_first_not_of("\r\n,;\t ") == std::string::npos;
-}
+bool onlyPunctuation(const std::string& text) { return text.find_first_not_of("\r\n,;\t ") == std::string::npos; }
 
 }  // namespace
 
@@ -320,8 +316,8 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     else {
       std::string call = head;
       if (dic) {
-        const bool keyed = keyFlag == "true" && (!superClass || superClass->shortName == "Object" ||
-                                                 superClass->shortName == "Array");
+        const bool keyed =
+            keyFlag == "true" && (!superClass || superClass->shortName == "Object" || superClass->shortName == "Array");
         call += keyed ? ",true" : ",false";
       }
       if (miniIsOwnName)
@@ -339,8 +335,8 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     proto += protoLine;
     for (auto& [name, isStaticVar] : bindableVars) {
       proto += isStaticVar == "0" ? "__getset(0,__proto," : "__getset(1," + shortName + ",";
-      proto += "'" + name + "',function(){return this._bind$_" + name +
-               ";},function(value){var pre=this._bind$_" + name + ";if(pre===value) return;this._bind$_" + name +
+      proto += "'" + name + "',function(){return this._bind$_" + name + ";},function(value){var pre=this._bind$_" +
+               name + ";if(pre===value) return;this._bind$_" + name +
                "=value;mx.events.PropertyChangeEvent.event(this,'" + name + "',pre,value);});\n";
     }
     protoDeclared = true;
@@ -395,8 +391,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
         if (getter) proto += getter->docComment;
         if (setter) proto += setter->docComment;
       }
-      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "',"
-                            : "__getset(0,__proto,'" + name + "',";
+      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + name + "',";
       const bool baseUsable = superClass && !superClass->isInterface;
       std::string getPart;
       if (getter)

@@ -64,9 +64,7 @@ TokenClass* TokenClass::GetTokenClass(const char* fullName) {
   return _classMap_().get(fullName, nullptr);
 }
 
-bool TokenClass::HasClassAndMiniName(const char* name) {
-  return name && _classAndMiniNameMap_().has(name);
-}
+bool TokenClass::HasClassAndMiniName(const char* name) { return name && _classAndMiniNameMap_().has(name); }
 
 // Learns one class name: the short name collects ";full;" entries of every
 // class that carries it, and the first segment of a dotted full name is a
@@ -109,9 +107,9 @@ bool TokenClass::linkSuperClass(TokenClass* base, Token* at, Parse* where) {
     superClass = base;
     return true;
   }
-  std::string message = base == this ? "The class[" + fullName + "] extends itself"
-                                     : "The class[" + fullName + "] extends the class[" + base->fullName +
-                                           "], which already extends it";
+  std::string message =
+      base == this ? "The class[" + fullName + "] extends itself"
+                   : "The class[" + fullName + "] extends the class[" + base->fullName + "], which already extends it";
   std::string unused;
   (at ? at : this)->scriptErr(unused, where ? where : file, message.c_str(), 1);
   superClass = nullptr;

@@ -94,8 +94,7 @@ void TokenExtends::pretreatmentImplements(Parse* file) {
     if (!sibling) continue;
     if (sibling->type == TokenTypeCode::Block) break;
     if (sibling->type != TokenTypeCode::Word) {
-      if (sibling->type == TokenTypeCode::SystemType && isBuiltinBase(sibling->text))
-        cls->superName = sibling->text;
+      if (sibling->type == TokenTypeCode::SystemType && isBuiltinBase(sibling->text)) cls->superName = sibling->text;
       siblings[i] = nullptr;
       push(sibling);
       continue;

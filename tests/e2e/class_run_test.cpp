@@ -29,8 +29,7 @@ TEST(ClassRun, ClassHierarchyRunsInNode) {
   EXPECT_NE(js.find("Item.__init$=function(){"), std::string::npos);
   EXPECT_NE(js.find("_super.prototype._$set_label"), std::string::npos);
 
-  ruvotest::RunResult node =
-      ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {script});
+  ruvotest::RunResult node = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {script});
   EXPECT_EQ(node.exitCode, 0) << node.err;
   EXPECT_EQ(node.out,
             "square with 4 sides, area 9\n"

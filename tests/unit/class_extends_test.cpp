@@ -23,10 +23,10 @@ std::string warningsOf(Parse* file) {
 TEST(ClassExtends, BaseNameResolution) {
   struct Row {
     const char* title;
-    const char* head;        // what follows "public class Item "
-    const char* superName;   // expected
-    bool resolved;           // superClass set
-    bool warned;             // "This class  is not defined" warning
+    const char* head;       // what follows "public class Item "
+    const char* superName;  // expected
+    bool resolved;          // superClass set
+    bool warned;            // "This class  is not defined" warning
   } rows[] = {
       {"Object", "extends Object", "Object", false, false},
       {"Error", "extends Error", "Error", false, false},
@@ -44,8 +44,8 @@ TEST(ClassExtends, BaseNameResolution) {
     MiniProject project;
     project.add("a/Base.as", "package a\n{\n\tpublic class Base\n\t{\n\t}\n}\n")
         .add("b/Other.as", "package b\n{\n\tpublic class Other\n\t{\n\t}\n}\n")
-        .add("a/Item.as", std::string("package a\n{\n\timport b.Other;\n\tpublic class Item ") + row.head +
-                              "\n\t{\n\t}\n}\n")
+        .add("a/Item.as",
+             std::string("package a\n{\n\timport b.Other;\n\tpublic class Item ") + row.head + "\n\t{\n\t}\n}\n")
         .compile();
     TokenClass* cls = TokenClass::GetTokenClass("a.Item");
     ASSERT_NE(cls, nullptr);
@@ -90,8 +90,9 @@ TEST(ClassExtends, InheritanceLoopsAreOneErrorAndTheRunGoesOn) {
       {"self", {{"a/A.as", "package a\n{\n\tpublic class A extends A\n\t{\n\t}\n}\n"}}},
       {"mutual",
        {{"a/A.as", "package a\n{\n\tpublic class A extends B\n\t{\n\t}\n}\n"},
-        {"a/B.as", "package a\n{\n\tpublic class B extends A\n\t{\n\t\tpublic function get v():int{return 1;}\n"
-                   "\t}\n}\n"}}},
+        {"a/B.as",
+         "package a\n{\n\tpublic class B extends A\n\t{\n\t\tpublic function get v():int{return 1;}\n"
+         "\t}\n}\n"}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.title);

@@ -183,10 +183,10 @@ TEST(ClassOutput, PartsOfAFullClassInOrder) {
            "\t}\n}\n")
       .compile();
   std::string js = project.classJs("a.b.Item");
-  expectInOrder(js, {"\n//class a.b.Item extends a.b.Base\n", "var Item=(function(_super){\n", "function Item(",
-                     "this.count=0;", "__class(Item,'a.b.Item',false,_super);\n\n", "var __proto=Item.prototype;\n",
-                     "\n__proto.draw=function", "__static(Item,\n['cache',function(){return this.cache",
-                     "return Item;\n})(Base)\n"});
+  expectInOrder(
+      js, {"\n//class a.b.Item extends a.b.Base\n", "var Item=(function(_super){\n", "function Item(", "this.count=0;",
+           "__class(Item,'a.b.Item',false,_super);\n\n", "var __proto=Item.prototype;\n", "\n__proto.draw=function",
+           "__static(Item,\n['cache',function(){return this.cache", "return Item;\n})(Base)\n"});
   // The explicit super() call is the constructor's own; no implicit one is added.
   EXPECT_EQ(count(js, "__super.call(this"), 1u) << js;
 }
@@ -206,15 +206,16 @@ TEST(ClassOutput, ImplicitBaseCallFollowsTheFirstInitialiserPass) {
 
 TEST(ClassOutput, StaticsDirectOrLazy) {
   MiniProject project;
-  project.add("a/S.as",
-              "package a\n{\n\tpublic class S\n\t{\n"
-              "\t\tpublic static var nothing:Object = undefine;\n"
-              "\t\tpublic static var missing:Object = undefined;\n"
-              "\t\tpublic static var count:int = 3;\n"
-              "\t\tpublic static var name:String = \"x\";\n"
-              "\t\tpublic static var list:Array = [];\n"
-              "\t\tpublic static var made:Object = new Object();\n"
-              "\t}\n}\n")
+  project
+      .add("a/S.as",
+           "package a\n{\n\tpublic class S\n\t{\n"
+           "\t\tpublic static var nothing:Object = undefine;\n"
+           "\t\tpublic static var missing:Object = undefined;\n"
+           "\t\tpublic static var count:int = 3;\n"
+           "\t\tpublic static var name:String = \"x\";\n"
+           "\t\tpublic static var list:Array = [];\n"
+           "\t\tpublic static var made:Object = new Object();\n"
+           "\t}\n}\n")
       .compile();
   std::string js = project.classJs("a.S");
   for (const char* direct : {"S.nothing", "S.count", "S.name", "S.list"}) {
@@ -229,9 +230,10 @@ TEST(ClassOutput, StaticsDirectOrLazy) {
 
 TEST(ClassOutput, KeyFlagFalseForClassesWithToString) {
   MiniProject project;
-  project.add("a/T.as",
-              "package a\n{\n\tpublic class T\n\t{\n\t\tpublic function toString():String\n\t\t{\n"
-              "\t\t\treturn \"t\";\n\t\t}\n\t}\n}\n")
+  project
+      .add("a/T.as",
+           "package a\n{\n\tpublic class T\n\t{\n\t\tpublic function toString():String\n\t\t{\n"
+           "\t\t\treturn \"t\";\n\t\t}\n\t}\n}\n")
       .compile();
   std::string js = project.classJs("a.T");
   EXPECT_NE(js.find("__class(T,'a.T',false);"), std::string::npos) << js;
@@ -254,11 +256,12 @@ TEST(ClassOutput, BindableVariablesAndInterfacesWithoutMethods) {
 
 TEST(ClassOutput, AccessorsFallBackToTheBase) {
   MiniProject project;
-  project.add("a/Base.as",
-              "package a\n{\n\tpublic class Base\n\t{\n"
-              "\t\tpublic function set x(v:int):void\n\t\t{\n\t\t}\n"
-              "\t\tpublic static function get total():int\n\t\t{\n\t\t\treturn 1;\n\t\t}\n"
-              "\t}\n}\n")
+  project
+      .add("a/Base.as",
+           "package a\n{\n\tpublic class Base\n\t{\n"
+           "\t\tpublic function set x(v:int):void\n\t\t{\n\t\t}\n"
+           "\t\tpublic static function get total():int\n\t\t{\n\t\t\treturn 1;\n\t\t}\n"
+           "\t}\n}\n")
       .add("a/Sub.as",
            "package a\n{\n\tpublic class Sub extends Base\n\t{\n"
            "\t\tpublic function get x():int\n\t\t{\n\t\t\treturn 2;\n\t\t}\n"
@@ -267,9 +270,9 @@ TEST(ClassOutput, AccessorsFallBackToTheBase) {
            "\t}\n}\n")
       .compile();
   std::string js = project.classJs("a.Sub");
-  expectInOrder(js, {"var __proto=Sub.prototype;\n", "__getset(0,__proto,'x',function", ",_super.prototype._$set_x);\n\n",
-                     "__getset(0,__proto,'y',function", ");\n\n", "__getset(1,Sub,'total',a.Base._$GET_total,function",
-                     ");\n\n"});
+  expectInOrder(js, {"var __proto=Sub.prototype;\n", "__getset(0,__proto,'x',function",
+                     ",_super.prototype._$set_x);\n\n", "__getset(0,__proto,'y',function", ");\n\n",
+                     "__getset(1,Sub,'total',a.Base._$GET_total,function", ");\n\n"});
   EXPECT_EQ(count(js, "_$set_y"), 0u) << js;
 }
 
@@ -281,11 +284,12 @@ namespace {
 // not leave a dangling "__proto." that would swallow the next method.
 TEST(ClassOutput, MethodThatPrintsNothingLeavesNoTrace) {
   MiniProject project;
-  project.add("a/M.as",
-              "package a\n{\n\tpublic class M\n\t{\n"
-              "\t\tpublic function RuvoAsyn_step():void\n\t\t{\n\t\t}\n"
-              "\t\tpublic function after():void\n\t\t{\n\t\t}\n"
-              "\t}\n}\n")
+  project
+      .add("a/M.as",
+           "package a\n{\n\tpublic class M\n\t{\n"
+           "\t\tpublic function RuvoAsyn_step():void\n\t\t{\n\t\t}\n"
+           "\t\tpublic function after():void\n\t\t{\n\t\t}\n"
+           "\t}\n}\n")
       .compile();
   std::string js = project.classJs("a.M");
   EXPECT_EQ(count(js, "__proto.\n"), 0u) << js;

@@ -110,8 +110,8 @@ TEST_F(ClassRecords, AccessorPairsAndTheirLookupUpTheChain) {
     const char* kind;
     bool expected;
   } rows[] = {
-      {"x", "get", true},      {"x", "set", true},       // setter from the base
-      {"count", "get", true},  {"count", "set", false},  // static map
+      {"x", "get", true},     {"x", "set", true},       // setter from the base
+      {"count", "get", true}, {"count", "set", false},  // static map
       {"y", "get", false},
   };
   for (const Row& row : rows) {

@@ -40,7 +40,10 @@ TEST(ClassReferencePath, RelativePathsToImportedClasses) {
       {"deeper package", "a.X", true, {"a.b.c.Deep"}, "///<reference path='b/c/Deep.ts' />\n"},
       {"unregistered import", "a.X", true, {"q.Missing"}, "//reference err:q.Missing\n"},
       {"a class gets Ts, too short at the top", "X", false, {"cc.Dd"}, "///<reference path='cc/Dd.ts' />\n"},
-      {"a class gets Ts, one level down", "a.X", false, {"c.D"},
+      {"a class gets Ts, one level down",
+       "a.X",
+       false,
+       {"c.D"},
        "///<reference path='../c/D.ts' />\n///<reference path='../Ts.ts' />\n"},
       {"import of the class itself", "a.X", true, {"a.X", "c.D"}, "///<reference path='../c/D.ts' />\n"},
   };
@@ -112,9 +115,10 @@ TEST(ClassInterface, TypeScriptText) {
     TsOn() { __ISTOTS = true; }
     ~TsOn() { __ISTOTS = false; }
   } tsOn;
-  project.add("a/IFace.as",
-              "package a\n{\n\tpublic interface IFace\n\t{\n\t\tfunction run(x:int):void;\n"
-              "\t\tfunction set speed(v:Number):void;\n\t}\n}\n")
+  project
+      .add("a/IFace.as",
+           "package a\n{\n\tpublic interface IFace\n\t{\n\t\tfunction run(x:int):void;\n"
+           "\t\tfunction set speed(v:Number):void;\n\t}\n}\n")
       .compile();
   TokenClass* face = TokenClass::GetTokenClass("a.IFace");
   ASSERT_NE(face, nullptr);

@@ -159,8 +159,8 @@ TEST(ClassRegistration, ArrayLikeClassesAnswerToArrayMembers) {
     TokenClass* cls = TokenClass::GetTokenClass("a.List");
     ASSERT_NE(cls, nullptr);
     if (std::string(base) == "Array") {
-      for (const char* name : {"push", "length", "concat", "join", "pop", "reverse", "shift", "slice", "splice",
-                               "unshift"})
+      for (const char* name :
+           {"push", "length", "concat", "join", "pop", "reverse", "shift", "slice", "splice", "unshift"})
         EXPECT_TRUE(cls->members.has(name)) << name;
     } else {
       // Dictionary is a built-in type word outside the base list: no base.
