@@ -82,6 +82,38 @@ bool isFunctionBodyAt(const std::vector<Token*>& list, size_t at) {
   return false;
 }
 
+// Whether the block at `at` is the body of a loop written before it
+// (while (...) { }, for (...) { }, do { }).
+bool isLoopBodyAt(const std::vector<Token*>& list, size_t at) {
+  Token* before = at >= 1 ? list[at - 1] : nullptr;
+  if (isWordText(before, "do")) return true;
+  Token* keyword = at >= 2 ? list[at - 2] : nullptr;
+  return isGroup(before) && (isWordText(keyword, "while") || isWordText(keyword, "for"));
+}
+
+// A resumed loop body must start its next round from the top: every
+// `continue` of the body that the rewriting left alone (in a block without
+// awaited calls) resets the resume line first. Nested loops and functions
+// keep their own continues.
+void resetLineBeforeContinues(Token* block) {
+  for (size_t k = 0; k < block->childs.size(); ++k) {
+    Token* c = block->childs[k];
+    if (!c) continue;
+    if (c->type == TokenTypeCode::Continue) {
+      Token* reset = newLiteral("\n__line=0;\n", c->line);
+      reset->parent = block;
+      reset->file = block->file;
+      block->childs.insert(block->childs.begin() + static_cast<long>(k), reset);
+      for (size_t r = k; r < block->childs.size(); ++r)
+        if (block->childs[r]) block->childs[r]->index = static_cast<int>(r);
+      ++k;
+      continue;
+    }
+    if (isBlock(c) && !c->awaitedCall && !isLoopBodyAt(block->childs, k) && !isFunctionBodyAt(block->childs, k))
+      resetLineBeforeContinues(c);
+  }
+}
+
 // Rebuilds the children of one block that holds awaited calls.
 class BlockRewrite {
  public:
@@ -424,6 +456,19 @@ void BlockRewrite::run() {
       flush(t2->line + 1);
       openGuard(t2->endLine + 1);
       container_->trailingText = "\n";
+      if (isWordText(t, "while") && t2->awaitedCall) {
+        // Resumed inside the body, the loop goes on without testing its
+        // condition first: while(__line<N && (c) || __line>=N && __line<M).
+        int n = t->endLine + 1;
+        Token* gate = newGroup(t->line);
+        gate->leadingText = t1->leadingText;
+        t1->leadingText.clear();
+        gate->push(newLiteral("__line<" + std::to_string(n) + " && ", t->line));
+        gate->push(t1);
+        gate->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1),
+                              t->line));
+        old_[i + 1] = gate;
+      }
       moveIntoContainer(i, i + 2);
       newGuard_ = false;
       i += 3;
@@ -455,11 +500,27 @@ void BlockRewrite::run() {
       continue;
     }
     if (t->type == TokenTypeCode::Function) {
-      // A nested function keeps its head and body together.
-      if (!inGuard()) openGuard(t->line + 1);
+      // A nested function keeps its head and body together. A named one
+      // declared as a statement stays outside the guards: the continuation
+      // runs in a new scope at every resumption and must declare it each time.
       long bodyAt = functionBodyIndex(old_, i);
       size_t end = bodyAt < 0 ? i : static_cast<size_t>(bodyAt);
-      moveIntoContainer(i, end);
+      Token* before = nullptr;
+      for (size_t k = i; k-- > 0;)
+        if (old_[k]) {
+          before = old_[k];
+          break;
+        }
+      bool declaration = bodyAt >= 0 && at(i + 1) && at(i + 1)->type == TokenTypeCode::Word &&
+                         (!before || before->type == TokenTypeCode::Semicolon || isBlock(before) ||
+                          before->type == TokenTypeCode::Literal);
+      if (declaration) {
+        for (size_t k = i; k <= end; ++k)
+          if (old_[k]) block_->push(old_[k]);
+      } else {
+        if (!inGuard()) openGuard(t->line + 1);
+        moveIntoContainer(i, end);
+      }
       i = end + 1;
       continue;
     }
@@ -483,7 +544,11 @@ void BlockRewrite::run() {
   }
 
   container_->push(newLiteral("\n", block_->endLine));
-  if (loopBody_) block_->push(newLiteral("\n__line=0;\n", block_->endLine));
+  if (loopBody_) {
+    for (Token* c : block_->childs)
+      if (isBlock(c) && !c->awaitedCall) resetLineBeforeContinues(c);
+    block_->push(newLiteral("\n__line=0;\n", block_->endLine));
+  }
   if (pending_) {
     block_->push(newLiteral("\n__line<" + std::to_string(block_->endLine + 1) + " && ", block_->endLine));
     block_->push(takeTargetAssignment());
