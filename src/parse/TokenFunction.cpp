@@ -9,6 +9,7 @@
 // puts in front of the source statements.
 #include "TokenFunction.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "CompilerOptions.h"
@@ -43,6 +44,17 @@ void clearSlot(Token* parent, int at) {
 bool isHeadWord(const Token* t) {
   return t && (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
                t->type == TokenTypeCode::SystemType);
+}
+
+// A name that a JavaScript "var" can declare.
+bool isIdentifier(const std::string& name) {
+  if (name.empty()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    bool letter = std::isalpha(c) || c == '_' || c == '$' || c >= 0x80;
+    if (!letter && !(i > 0 && std::isdigit(c))) return false;
+  }
+  return true;
 }
 
 // The body text behind its first "{" (the whole text when it has none).
@@ -348,6 +360,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     std::string decl;
     for (auto& entry : locals) {
       if (entry.first == "arguments" || !entry.second || !entry.second->hoistMark) continue;
+      if (!isIdentifier(entry.first)) continue;
       decl += decl.empty() ? "var " : ",";
       decl += entry.first;
       if (!noDefaultValues) {
