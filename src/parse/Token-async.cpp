@@ -36,6 +36,14 @@ Token* newBlock(const char* text, int line) {
   return block;
 }
 
+// Takes a token out of the list it was put in (its slot becomes empty).
+void dropFromParent(Token* t) {
+  if (!t || !t->parent) return;
+  Token* p = t->parent;
+  if (t->index >= 0 && t->index < static_cast<int>(p->childs.size()) && p->childs[t->index] == t)
+    p->childs[t->index] = nullptr;
+}
+
 bool isBlock(const Token* t) { return t && t->type == TokenTypeCode::Block; }
 bool isGroup(const Token* t) { return t && t->type == TokenTypeCode::Paren; }
 bool isColon(const Token* t) { return t && (t->type == TokenTypeCode::Colon || t->text == ":"); }
@@ -401,12 +409,20 @@ void BlockRewrite::awaitedCall(size_t& i) {
     }
     pending_ = target;
     if (function_) function_->valueHolderMark = 1;
-    // var x = await::f(): x is declared with the function's hoisted locals.
+    // var x = await::f() and var x:T = await::f(): x is declared with the
+    // function's hoisted locals, so the declaration leaves only the call.
     Token* before = targetAt > 0 ? at(targetAt - 1) : nullptr;
     if (function_ && before && (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) &&
         target->type == TokenTypeCode::Word) {
       target->hoistMark = 1;
       function_->locals[target->text] = target;
+      dropFromParent(before);
+      if (targetAt + 4 == i) {
+        Token* type = at(targetAt + 2);
+        if (type) target->setTypeDeclaration(type);
+        dropFromParent(at(targetAt + 1));
+        dropFromParent(type);
+      }
     }
     container_->push(word);
     container_->push(args);
@@ -475,6 +491,7 @@ void BlockRewrite::run() {
       continue;
     }
     if (isBlock(t) && !isFunctionBodyAt(old_, i)) {
+      flush(t->line + 1);
       openGuard(t->endLine + 1);
       container_->push(t);
       newGuard_ = false;

@@ -85,22 +85,40 @@ TEST(AsyncRewrite, StatementsAfterTheAwaitedCallRunOnResumption) {
 }
 
 TEST(AsyncRewrite, AwaitedAssignment) {
-  std::string js = compileToJs(runFunction("  var x = await::load(2);\n  log('x', x);\n  x = await::load(x);\n  log('x', x);\n"));
+  std::string js = compileToJs(runFunction(
+      "  var x = await::load(2);\n"
+      "  log('x', x);\n"
+      "  x = await::load(x);\n"
+      "  log('x', x);\n"
+      "  var y:int = await::load(3);\n"
+      "  log('y', y + 1);\n"));
   EXPECT_NE(js.find("var _SyNrTn_,_$this=this,__$="), std::string::npos) << js;
+  // The declared targets are declared once, at the top of the function.
+  EXPECT_NE(js.find("{\nvar x,y=0;\nvar _SyNrTn_"), std::string::npos) << js;
   EXPECT_NE(js.find("Ruvo.await(_$this,__$,3),_SyNrTn_"), std::string::npos) << js;
   EXPECT_NE(js.find("=_SyNrTn_.getValue()"), std::string::npos) << js;
-  expectRun(js, "load 2|x 20|load 20|x 200");
+  expectRun(js, "load 2|x 20|load 20|x 200|load 3|y 31");
 }
 
-TEST(AsyncRewrite, AssignedValueIsReadyForALoopOnTheNextLine) {
-  std::string js = compileToJs(runFunction(
-      "  var n:int = 0;\n"
-      "  n = await::load(1);\n"
-      "  while (n > 0) {\n"
-      "    n = n - 4;\n"
-      "    log('n', n);\n"
-      "  }\n"));
-  expectRun(js, "load 1|n 6|n 2|n -2");
+TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
+  struct Row {
+    const char* label;
+    const char* statement;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"loop", "  while (n > 0) {\n    n = n - 4;\n    log('n', n);\n  }\n", "load 1|n 6|n 2|n -2"},
+      {"if without braces", "  if (n > 5) log('big', n);\n", "load 1|big 10"},
+      {"if with else", "  if (n > 5) {\n    log('big', n);\n  } else {\n    log('small', n);\n  }\n",
+       "load 1|big 10"},
+      {"try", "  try {\n    log('try', n);\n  } catch (e:Error) {\n  }\n", "load 1|try 10"},
+      {"block", "  {\n    log('block', n);\n  }\n", "load 1|block 10"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    std::string js = compileToJs(runFunction(std::string("  var n:int = 0;\n  n = await::load(1);\n") + row.statement));
+    expectRun(js, row.expected);
+  }
 }
 
 TEST(AsyncRewrite, ContinueInARewrittenLoopResetsTheResumeLine) {

@@ -109,7 +109,7 @@ TEST(FunctionSource, PackageFunctionOfTheUnnamedPackageWithAHelperAfterIt) {
   // The helper is declared right behind the package function's "{".
   EXPECT_EQ(js.find("\nvar g=function()"), head + std::string("var f=Ruvo.f=function(){").size()) << js;
   // ... and nowhere else.
-  EXPECT_EQ(js.find("g=function", js.find("var g=function") + 1), std::string::npos) << js;
+  EXPECT_EQ(js.find("g=function", js.find("var g=function") + 5), std::string::npos) << js;
 }
 
 TEST(FunctionSource, NestedAndInlineFunctionsBecomeLocals) {
@@ -128,7 +128,7 @@ TEST(FunctionSource, NestedAndInlineFunctionsBecomeLocals) {
   EXPECT_EQ(inner->declaredVar, 1);
   std::string js = printFile(file);
   EXPECT_NE(js.find("function inner (v){"), std::string::npos) << js;
-  EXPECT_NE(js.find("function(item,i){"), std::string::npos) << js;
+  EXPECT_NE(js.find("function(item, i){"), std::string::npos) << js;
 }
 
 TEST(FunctionSource, MethodBodiesWithOnlyBlanksUseTheStub) {
