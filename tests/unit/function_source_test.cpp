@@ -142,4 +142,34 @@ TEST(FunctionSource, MethodBodiesWithOnlyBlanksUseTheStub) {
   EXPECT_EQ(out, "tick=RUVOFNVOID/*function(){   }*/");
 }
 
+TEST(FunctionSource, MalformedHeadsAreReported) {
+  struct Row {
+    const char* label;
+    const char* source;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"no body", "package {\npublic function f()\n}\n", "function err"},
+      {"no parameter group", "package {\npublic function f { return 1; }\n}\n", "no parame"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    testing::internal::CaptureStdout();
+    compile(row.source, "src/f.as");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find(std::string(",src/f.as,1,") + row.message), std::string::npos) << out;
+  }
+}
+
+TEST(FunctionSource, RuntimeAsyncHelpersPrintNothingAndStopTheRewriting) {
+  Parse* file = compile(
+      "package {\npublic function RuvoAsyn_wait(f:Function):void {\n  f();\n}\n}\n"
+      "function later(load:Function):void {\n  await::load(1);\n  load(2);\n}\n",
+      "src/f.as");
+  EXPECT_EQ(file->sync, 0);
+  ASSERT_EQ(file->outsideFunctions.size(), 1u);
+  EXPECT_EQ(file->outsideFunctions[0]->awaitMark, 0);
+  EXPECT_EQ(printFile(file).find("RuvoAsyn_"), std::string::npos);
+}
+
 }  // namespace
