@@ -449,6 +449,8 @@ void BlockRewrite::run() {
       flush(t->line + 1);
       block_->push(newLiteral("\n__line=0;\n", t->line));
       block_->push(t);
+      // What follows the continue must not go back into a guard before it.
+      container_ = block_;
       ++i;
       continue;
     }

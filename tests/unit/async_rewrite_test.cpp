@@ -145,6 +145,7 @@ TEST(AsyncRewrite, ContinueDirectlyInTheLoopBody) {
       "    i++;\n"
       "    await::load(i);\n"
       "    continue;\n"
+      "    log('never');\n"
       "  } while (i < 2);\n"
       "  log('end', i);\n"));
   size_t reset = js.find("\n__line=0;\n");
