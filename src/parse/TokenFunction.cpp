@@ -415,9 +415,10 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     std::string keyword = isAsync ? "async function" : "function";
     if (isStatic()) {
       if (__ISTOTS) {
-        out += getPriveOrProtect(this, "") + "static " + name + " ";
-        // A TypeScript static method is written without the keyword "function".
-        keyword = isAsync ? "async " : "";
+        // A TypeScript static method is written without the keyword
+        // "function"; "async" stands in front of its name.
+        out += getPriveOrProtect(this, "") + "static " + (isAsync ? "async " : "") + name + " ";
+        keyword.clear();
       } else {
         out += className + "." + name + "=";
       }

@@ -77,6 +77,7 @@ class FunctionOutput : public ::testing::Test {
   }
   void TearDown() override {
     __ISDEBUG__ = false;
+    __ISTOTS = false;
     _ompilerOptions_.zafritLib = true;
   }
   // A method of the class Box.
@@ -116,6 +117,17 @@ TEST_F(FunctionOutput, ClassMemberHeadsByMode) {
     fn->flags = row.flags;
     EXPECT_EQ(print(fn, row.mode), row.expected);
   }
+}
+
+TEST_F(FunctionOutput, TypeScriptStaticMethods) {
+  __ISTOTS = true;
+  TokenFunction* plain = method("make", params({"a"}), body("return a;"));
+  plain->flags = TokenModifierFlags::Static | TokenModifierFlags::Private;
+  EXPECT_EQ(print(plain, 2), "private static make (a){return a;}");
+  TokenFunction* async = method("load", params({}), body("return 1;"));
+  async->flags = TokenModifierFlags::Static | TokenModifierFlags::Async;
+  EXPECT_EQ(print(async, 2), "static async load (){return 1;}");
+  __ISTOTS = false;
 }
 
 TEST_F(FunctionOutput, AccessorInAnotherModePrintsNothing) {
