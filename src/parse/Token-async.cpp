@@ -47,13 +47,11 @@ void dropFromParent(Token* t) {
 bool isBlock(const Token* t) { return t && t->type == TokenTypeCode::Block; }
 bool isGroup(const Token* t) { return t && t->type == TokenTypeCode::Paren; }
 bool isColon(const Token* t) { return t && (t->type == TokenTypeCode::Colon || t->text == ":"); }
-bool isWordText(const Token* t, const char* word) {
-  return t && t->type != TokenTypeCode::Literal && t->text == word;
-}
+bool isWordText(const Token* t, const char* word) { return t && t->type != TokenTypeCode::Literal && t->text == word; }
 bool isStatementWord(const Token* t) {
-  return t && (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
-               t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While ||
-               t->type == TokenTypeCode::For);
+  return t &&
+         (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
+          t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For);
 }
 
 Token* entryAt(const std::vector<Token*>& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
@@ -125,8 +123,7 @@ void resetLineBeforeContinues(Token* block) {
 // Rebuilds the children of one block that holds awaited calls.
 class BlockRewrite {
  public:
-  BlockRewrite(Token* block, Parse* file, TokenFunction* function, Token* body, std::vector<Token*>& old,
-               bool loopBody)
+  BlockRewrite(Token* block, Parse* file, TokenFunction* function, Token* body, std::vector<Token*>& old, bool loopBody)
       : block_(block), file_(file), function_(function), body_(body), old_(old), loopBody_(loopBody) {}
 
   void run();
@@ -382,8 +379,10 @@ void BlockRewrite::awaitedCall(size_t& i) {
   size_t targetAt = 0;
   if (i >= 2 && at(i - 1) && at(i - 1)->text == "=") {
     // name : Type = await::f() assigns the name.
-    if (i >= 4 && isColon(at(i - 3)) && at(i - 4)) targetAt = i - 4;
-    else targetAt = i - 2;
+    if (i >= 4 && isColon(at(i - 3)) && at(i - 4))
+      targetAt = i - 4;
+    else
+      targetAt = i - 2;
     target = at(targetAt);
   }
   Token* holder = target ? target->parent : nullptr;
@@ -483,8 +482,8 @@ void BlockRewrite::run() {
         t1->leadingText.clear();
         gate->push(newLiteral("__line<" + std::to_string(n) + " && ", t->line));
         gate->push(t1);
-        gate->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1),
-                              t->line));
+        gate->push(
+            newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1), t->line));
         old_[i + 1] = gate;
       }
       moveIntoContainer(i, i + 2);

@@ -75,9 +75,15 @@ struct StubBody {
   const char* stub;
 };
 constexpr StubBody kStubBodies[] = {
-    {"{}", "RUVOFNVOID"},          {"{return}", "RUVOFNVOID"},     {"{returnnull}", "RUVOFNNULL"},
-    {"{return''}", "RUVOFNSTR"},   {"{return\"\"}", "RUVOFNSTR"},  {"{return0}", "RUVOFN0"},
-    {"{returnfalse}", "RUVOFNFALSE"}, {"{returntrue}", "RUVOFNTRUE"}, {"{return[]}", "RUVOFNARRAY"},
+    {"{}", "RUVOFNVOID"},
+    {"{return}", "RUVOFNVOID"},
+    {"{returnnull}", "RUVOFNNULL"},
+    {"{return''}", "RUVOFNSTR"},
+    {"{return\"\"}", "RUVOFNSTR"},
+    {"{return0}", "RUVOFN0"},
+    {"{returnfalse}", "RUVOFNFALSE"},
+    {"{returntrue}", "RUVOFNTRUE"},
+    {"{return[]}", "RUVOFNARRAY"},
 };
 
 }  // namespace
@@ -365,8 +371,10 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
       decl += entry.first;
       if (!noDefaultValues) {
         std::string type = entry.second->toTypeDeclaration(root);
-        if (type == "int" || type == "uint") decl += "=0";
-        else if (type == "Number") decl += "=NaN";
+        if (type == "int" || type == "uint")
+          decl += "=0";
+        else if (type == "Number")
+          decl += "=NaN";
       }
     }
     if (!decl.empty()) decl += ";\n";
@@ -374,8 +382,10 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   }
 
   std::string params;
-  if (paramGroup) paramGroup->toJsScript(params, root, 1, typeCommentOff);
-  else params = "params err!";
+  if (paramGroup)
+    paramGroup->toJsScript(params, root, 1, typeCommentOff);
+  else
+    params = "params err!";
   adjustScriptBody(bodyText);
 
   if (mode == 4) {
@@ -405,8 +415,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
         MSGTO(7, root ? root->path.c_str() : "", line, "function set/get err");
         return 0;
       }
-      if (!bodyText.empty() && bodyText.back() == '\n')
-        bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
+      if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
       std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
       out += toFunMiniString(text);
       return 0;

@@ -61,8 +61,8 @@ TEST(AsyncRewrite, FunctionsWithoutAwaitedCallsStayAsTheyAre) {
 }
 
 TEST(AsyncRewrite, SwitchedOffByTheDirectiveOrTooShortABody) {
-  std::string off = compileToJs("/*[COMPILER OPTIONS:DISABLE2SYNC]*/\n" +
-                                runFunction("  await::load(1);\n  log(2);\n"));
+  std::string off =
+      compileToJs("/*[COMPILER OPTIONS:DISABLE2SYNC]*/\n" + runFunction("  await::load(1);\n  log(2);\n"));
   EXPECT_EQ(off.find("Ruvo.await"), std::string::npos) << off;
   std::string shortBody = compileToJs(runFunction("  await::load\n"));
   EXPECT_EQ(shortBody.find("Ruvo.await"), std::string::npos) << shortBody;
@@ -85,13 +85,13 @@ TEST(AsyncRewrite, StatementsAfterTheAwaitedCallRunOnResumption) {
 }
 
 TEST(AsyncRewrite, AwaitedAssignment) {
-  std::string js = compileToJs(runFunction(
-      "  var x = await::load(2);\n"
-      "  log('x', x);\n"
-      "  x = await::load(x);\n"
-      "  log('x', x);\n"
-      "  var y:int = await::load(3);\n"
-      "  log('y', y + 1);\n"));
+  std::string js =
+      compileToJs(runFunction("  var x = await::load(2);\n"
+                              "  log('x', x);\n"
+                              "  x = await::load(x);\n"
+                              "  log('x', x);\n"
+                              "  var y:int = await::load(3);\n"
+                              "  log('y', y + 1);\n"));
   EXPECT_NE(js.find("var _SyNrTn_,_$this=this,__$="), std::string::npos) << js;
   // The declared targets are declared once, at the top of the function.
   EXPECT_NE(js.find("{\nvar x,y=0;\nvar _SyNrTn_"), std::string::npos) << js;
@@ -109,8 +109,7 @@ TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
   const Row rows[] = {
       {"loop", "  while (n > 0) {\n    n = n - 4;\n    log('n', n);\n  }\n", "load 1|n 6|n 2|n -2"},
       {"if without braces", "  if (n > 5) log('big', n);\n", "load 1|big 10"},
-      {"if with else", "  if (n > 5) {\n    log('big', n);\n  } else {\n    log('small', n);\n  }\n",
-       "load 1|big 10"},
+      {"if with else", "  if (n > 5) {\n    log('big', n);\n  } else {\n    log('small', n);\n  }\n", "load 1|big 10"},
       {"try", "  try {\n    log('try', n);\n  } catch (e:Error) {\n  }\n", "load 1|try 10"},
       {"block", "  {\n    log('block', n);\n  }\n", "load 1|block 10"},
   };
@@ -122,32 +121,32 @@ TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
 }
 
 TEST(AsyncRewrite, ContinueInARewrittenLoopResetsTheResumeLine) {
-  std::string js = compileToJs(runFunction(
-      "  var i:int = 0;\n"
-      "  while (i < 4) {\n"
-      "    i++;\n"
-      "    if (i == 2) continue;\n"
-      "    await::load(i);\n"
-      "    if (i == 3) {\n"
-      "      continue;\n"
-      "    }\n"
-      "    log('i', i);\n"
-      "  }\n"
-      "  log('end');\n"));
+  std::string js =
+      compileToJs(runFunction("  var i:int = 0;\n"
+                              "  while (i < 4) {\n"
+                              "    i++;\n"
+                              "    if (i == 2) continue;\n"
+                              "    await::load(i);\n"
+                              "    if (i == 3) {\n"
+                              "      continue;\n"
+                              "    }\n"
+                              "    log('i', i);\n"
+                              "  }\n"
+                              "  log('end');\n"));
   EXPECT_NE(js.find("\n__line=0;\n"), std::string::npos) << js;
   expectRun(js, "load 1|i 1|load 3|load 4|i 4|end");
 }
 
 TEST(AsyncRewrite, ContinueDirectlyInTheLoopBody) {
-  std::string js = compileToJs(runFunction(
-      "  var i:int = 0;\n"
-      "  do {\n"
-      "    i++;\n"
-      "    await::load(i);\n"
-      "    continue;\n"
-      "    log('never');\n"
-      "  } while (i < 2);\n"
-      "  log('end', i);\n"));
+  std::string js =
+      compileToJs(runFunction("  var i:int = 0;\n"
+                              "  do {\n"
+                              "    i++;\n"
+                              "    await::load(i);\n"
+                              "    continue;\n"
+                              "    log('never');\n"
+                              "  } while (i < 2);\n"
+                              "  log('end', i);\n"));
   size_t reset = js.find("\n__line=0;\n");
   ASSERT_NE(reset, std::string::npos) << js;
   EXPECT_NE(js.find("continue", reset), std::string::npos) << js;
@@ -155,41 +154,41 @@ TEST(AsyncRewrite, ContinueDirectlyInTheLoopBody) {
 }
 
 TEST(AsyncRewrite, BranchesTryAndSwitch) {
-  std::string js = compileToJs(runFunction(
-      "  var k:int = 2;\n"
-      "  if (k > 1) {\n"
-      "    await::load(k);\n"
-      "    log('then');\n"
-      "  } else {\n"
-      "    log('else');\n"
-      "  }\n"
-      "  try {\n"
-      "    await::load(3);\n"
-      "    log('try');\n"
-      "  } catch (e:Error) {\n"
-      "    log('catch');\n"
-      "  } finally {\n"
-      "    log('finally');\n"
-      "  }\n"
-      "  switch (k) {\n"
-      "    case 2:\n"
-      "      await::load(4);\n"
-      "      log('case');\n"
-      "      break;\n"
-      "    default:\n"
-      "      log('default');\n"
-      "  }\n"
-      "  log('end');\n"));
+  std::string js =
+      compileToJs(runFunction("  var k:int = 2;\n"
+                              "  if (k > 1) {\n"
+                              "    await::load(k);\n"
+                              "    log('then');\n"
+                              "  } else {\n"
+                              "    log('else');\n"
+                              "  }\n"
+                              "  try {\n"
+                              "    await::load(3);\n"
+                              "    log('try');\n"
+                              "  } catch (e:Error) {\n"
+                              "    log('catch');\n"
+                              "  } finally {\n"
+                              "    log('finally');\n"
+                              "  }\n"
+                              "  switch (k) {\n"
+                              "    case 2:\n"
+                              "      await::load(4);\n"
+                              "      log('case');\n"
+                              "      break;\n"
+                              "    default:\n"
+                              "      log('default');\n"
+                              "  }\n"
+                              "  log('end');\n"));
   // The finally block runs as well when the function is suspended inside the try.
   expectRun(js, "load 2|then|load 3|finally|try|finally|load 4|case|end");
 }
 
 TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {
-  std::string js = compileToJs(runFunction(
-      "  function twice(v:int):int { return v * 2; }\n"
-      "  var show:Function = function(v:int):void { log('show', v); };\n"
-      "  await::load(1);\n"
-      "  show(twice(3));\n"));
+  std::string js =
+      compileToJs(runFunction("  function twice(v:int):int { return v * 2; }\n"
+                              "  var show:Function = function(v:int):void { log('show', v); };\n"
+                              "  await::load(1);\n"
+                              "  show(twice(3));\n"));
   expectRun(js, "load 1|show 6");
 }
 

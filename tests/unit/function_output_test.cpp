@@ -247,7 +247,9 @@ TEST_F(FunctionOutput, DefaultValueLines) {
   const std::vector<Row> rows = {
       {"number", {{"n", "3"}}, "function(n){\n(n===void 0) && (n=3);\nf();}"},
       {"printed null is kept as a comment", {{"o", "null"}}, "function(o){\n//(o===void 0) && (o=null);\nf();}"},
-      {"two in order", {{"a", "'x'"}, {"b", "[]"}}, "function(a,b){\n(a===void 0) && (a='x');\n(b===void 0) && (b=[]);\nf();}"},
+      {"two in order",
+       {{"a", "'x'"}, {"b", "[]"}},
+       "function(a,b){\n(a===void 0) && (a='x');\n(b===void 0) && (b=[]);\nf();}"},
   };
   Token* holder = new TokenParent(TokenTypeCode::Paren, "", 0, 0, nullptr);
   for (const Row& row : rows) {
@@ -306,7 +308,8 @@ TEST_F(FunctionOutput, HoistedLocalsOfARewrittenFunction) {
     fn->locals["s"] = local("s", "String");
     fn->locals["p"] = literal("p");  // a parameter: not hoisted
     fn->locals["u"] = local("u", "uint");
-    EXPECT_EQ(print(fn, 0), noDefaults ? "function(){\nvar n,x,s,u;\nrun();}" : "function(){\nvar n=0,x=NaN,s,u=0;\nrun();}");
+    EXPECT_EQ(print(fn, 0),
+              noDefaults ? "function(){\nvar n,x,s,u;\nrun();}" : "function(){\nvar n=0,x=NaN,s,u=0;\nrun();}");
   }
 }
 
@@ -318,8 +321,9 @@ TEST_F(FunctionOutput, DebugTypeChecksOfParameters) {
   group->childs[2]->setTypeDeclaration(new Token(TokenTypeCode::SystemType, "String", 0, 0, nullptr));
   group->childs[4]->setTypeDeclaration(new Token(TokenTypeCode::Word, "Sprite", 0, 0, nullptr));
   TokenFunction* fn = function("", holder, group, body("f();"));
-  EXPECT_EQ(print(fn, 0),
-            "function(n,s,o){\nif(!__DEBUGTYPE__(n,'int')) debugger;\nif(!__DEBUGTYPE__(s,'String')) debugger;\n\nf();}");
+  EXPECT_EQ(
+      print(fn, 0),
+      "function(n,s,o){\nif(!__DEBUGTYPE__(n,'int')) debugger;\nif(!__DEBUGTYPE__(s,'String')) debugger;\n\nf();}");
 }
 
 TEST_F(FunctionOutput, RuntimeStubsForTrivialBodies) {

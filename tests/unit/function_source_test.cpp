@@ -96,8 +96,8 @@ TEST(FunctionSource, PackageFunctionOfANamedPackage) {
 }
 
 TEST(FunctionSource, PackageFunctionOfTheUnnamedPackageWithAHelperAfterIt) {
-  Parse* file = compile("package {\npublic function f():int {\n return g();\n}\n}\nfunction g():int { return 2; }\n",
-                        "src/f.as");
+  Parse* file =
+      compile("package {\npublic function f():int {\n return g();\n}\n}\nfunction g():int { return 2; }\n", "src/f.as");
   if (!file->package) GTEST_SKIP() << "package pretreatment not available yet";
   ASSERT_NE(file->packageFunction, nullptr);
   ASSERT_EQ(file->outsideFunctions.size(), 1u);
