@@ -1,8 +1,10 @@
 #include "globals.h"
 
 #include "message.h"
+#include "parse/TokenPackage.h"
 
 // Each owner of process-wide state adds its reset call here.
 void resetCompilerState() {
   resetMessageState();
+  resetPackageRegistries();
 }
