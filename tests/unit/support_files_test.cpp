@@ -1,0 +1,147 @@
+// Path and file helpers.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+#include "xfilemethod.h"
+
+using ruvotest::TempDir;
+using ruvotest::writeFile;
+
+TEST(Files, AdjustFileName) {
+  struct Row {
+    const char* in;
+    const char* out;
+  } rows[] = {
+      {"C:\\a\\\\b\\.\\c", "C:/a/b/c"},
+      {"a/b/..", "a/b/../"},
+      {"./a/./b", "a/b"},
+      {"/a///b", "/a/b"},
+      // "./" and "../" only as whole segments: names holding dots stay intact.
+      {"/x/v1./y", "/x/v1./y"},
+      {"/x/a..b/y", "/x/a..b/y"},
+      {"/x/.hidden/y", "/x/.hidden/y"},
+      {"/x/.../y", "/x/.../y"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.in);
+    EXPECT_EQ(xfilemethod::adjustfilename(std::string(r.in)), r.out);
+    // The in-place form never grows the caller's text.
+    std::string buf = r.in;
+    if (std::string(r.out).size() <= buf.size()) {
+      EXPECT_STREQ(xfilemethod::adjustfilename(buf.data()), r.out);
+    }
+  }
+  EXPECT_EQ(xfilemethod::adjustfilename(static_cast<char*>(nullptr)), nullptr);
+}
+
+TEST(Files, GetFilePathNormalises) {
+  struct Row {
+    const char* in;
+    bool folderOnly;
+    const char* out;
+  } rows[] = {
+      {"file:///Users/a/b.as", false, "/Users/a/b.as"},
+      {"file:///C:/a/b.as", false, "C:/a/b.as"},
+      {"/x/y/file.as", true, "/x/y/"},
+      {"/x/y/z", true, "/x/y/z"},
+      {"/a/b/../../c", false, "/c"},
+      {"/a/b/../c", false, "/a/c"},
+      {"/a/v1../b", false, "/a/v1../b"},
+      {"/../x", false, "/../x"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.in);
+    EXPECT_EQ(xfilemethod::getFile_Path(r.in, r.folderOnly), r.out);
+  }
+  EXPECT_EQ(xfilemethod::getFile_Path(static_cast<const char*>(nullptr)), "");
+
+  // A relative path is put after the working folder, with a "cwd:" line.
+  testing::internal::CaptureStdout();
+  std::string cwd = std::filesystem::current_path().string();
+  EXPECT_EQ(xfilemethod::getFile_Path("rel/x.as"), cwd + "/rel/x.as");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "cwd:" + cwd + "\n");
+
+  EXPECT_EQ(xfilemethod::getFilePath("/abc"), "/abc");
+  EXPECT_EQ(xfilemethod::getFilePath("/x/y.txt"), "/x/");
+  EXPECT_EQ(xfilemethod::getFilePath("a\\b\\c"), "a\\b\\");
+  EXPECT_EQ(xfilemethod::getFilePath("plain"), "plain");
+}
+
+TEST(Files, BinPathIsTheParentOfTheProgramFolder) {
+  std::string exeDir = GetExeDir();
+  ASSERT_FALSE(exeDir.empty());
+  std::string bin = xfilemethod::getBinPath();
+  EXPECT_EQ(bin.back(), '/');
+  EXPECT_EQ(exeDir.compare(0, bin.size(), bin), 0);
+}
+
+TEST(Files, QueriesAndReads) {
+  TempDir tmp;
+  writeFile(tmp / "a.txt", std::string("hi\0there", 8));
+  writeFile(tmp / "empty.txt", "");
+  EXPECT_TRUE(xfilemethod::pathExist(tmp.path()));
+  EXPECT_FALSE(xfilemethod::pathExist(tmp / "a.txt"));
+  EXPECT_FALSE(xfilemethod::pathExist(tmp / "missing"));
+  EXPECT_EQ(xfilemethod::getFileSize(tmp / "a.txt"), 8);
+  EXPECT_EQ(xfilemethod::getFileSize(tmp.path()), 0);
+  EXPECT_EQ(xfilemethod::getFileSize(tmp / "missing"), 0);
+
+  std::string text = "unchanged";
+  EXPECT_TRUE(xfilemethod::readtxtfile(tmp / "a.txt", text));
+  EXPECT_EQ(text, "hi");  // up to the first zero byte
+  text = "unchanged";
+  EXPECT_FALSE(xfilemethod::readtxtfile(tmp / "empty.txt", text));
+  EXPECT_FALSE(xfilemethod::readtxtfile(tmp / "missing", text));
+  EXPECT_EQ(text, "unchanged");
+
+  xfilemethod::createDirectoryS((tmp / "p/q/file.js").c_str());
+  EXPECT_TRUE(xfilemethod::pathExist(tmp / "p/q"));
+  EXPECT_FALSE(ruvotest::fileExists(tmp / "p/q/file.js"));
+
+  EXPECT_TRUE(xfilemethod::dirMatching("/a/", "/a/b.as", ".as"));
+  EXPECT_FALSE(xfilemethod::dirMatching("/a/", "/a/b.AS", ".as"));
+  EXPECT_FALSE(xfilemethod::dirMatching("/b/", "/a/b.as", ".as"));
+}
+
+TEST(Files, DirListsSortedAndHonoursDepth) {
+  TempDir tmp;
+  for (const char* f : {"src/z.as", "src/a.as", "src/m.jas", "src/sub/b.as", "src/sub/deep/c.as", "src/B.as"})
+    writeFile(tmp / f, "x");
+  std::filesystem::create_directory_symlink(tmp / "src/sub", tmp / "src/link");
+
+  std::vector<std::string> out;
+  int n = xfilemethod::dir((tmp / "src").c_str(), ".as", out, 10000);
+  std::string p = tmp / "src/";
+  EXPECT_EQ(n, 5);
+  // Bytewise order, subfolders in place, the link to a folder not followed.
+  EXPECT_EQ(out, (std::vector<std::string>{p + "B.as", p + "a.as", p + "sub/b.as", p + "sub/deep/c.as", p + "z.as"}));
+
+  std::vector<std::string> shallow{"before"};
+  EXPECT_EQ(xfilemethod::dir((tmp / "src").c_str(), ".as", shallow, 0), 4);
+  EXPECT_EQ(shallow, (std::vector<std::string>{"before", p + "B.as", p + "a.as", p + "z.as"}));
+
+  std::vector<std::string> one;
+  xfilemethod::dir((tmp / "src/").c_str(), ".as", one, 1);  // a trailing separator lists the same files
+  EXPECT_EQ(one, (std::vector<std::string>{p + "B.as", p + "a.as", p + "sub/b.as", p + "z.as"}));
+
+  std::vector<std::string> none;
+  EXPECT_EQ(xfilemethod::dir((tmp / "missing").c_str(), ".as", none, 1), 0);
+  EXPECT_EQ(xfilemethod::dir(nullptr, ".as", none, 1), 0);
+}
+
+TEST(Files, WritesWhole) {
+  TempDir tmp;
+  std::string target = tmp / "out/deep/file.js";
+  ASSERT_TRUE(xfilemethod::writeFileAtomic(target, "abc", 3));
+  EXPECT_EQ(ruvotest::readFile(target), "abc");
+  EXPECT_EQ(ruvotest::listFiles(tmp / "out"), (std::vector<std::string>{"deep/file.js"}));
+  // A target that cannot be written leaves nothing behind.
+  std::filesystem::create_directory(tmp / "dir.js");
+  EXPECT_FALSE(xfilemethod::writeFileAtomic(tmp / "dir.js", "x", 1));
+  EXPECT_EQ(ruvotest::listFiles(tmp.path()), (std::vector<std::string>{"out/deep/file.js"}));
+}
