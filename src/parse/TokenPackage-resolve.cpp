@@ -72,14 +72,14 @@ void addUsedFile(ScriptFile* user, ScriptFile* used) {
   if (user && used) user->usedFiles[used->path] = used;
 }
 
-}  // namespace
-
-// The record of the file this package belongs to.
-static ScriptFile* currentRecord(Parse* file) {
+// The record of a file root (the file a package belongs to).
+ScriptFile* currentRecord(Parse* file) {
   if (file == nullptr) return nullptr;
   if (file->scriptFile) return file->scriptFile;
   return ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(file->path), nullptr);
 }
+
+}  // namespace
 
 std::string packToFullName(std::string packageName, std::string name) {
   return packageName.empty() ? name : packageName + "." + name;
