@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CompilerOptions.h"
+
 void compileRun() {
+  // The directives of the main class file.
+  _ompilerOptions_.readCompilerOptions();
   fflush(stdout);
   std::exit(0);
 }
