@@ -149,8 +149,8 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   return true;
 }
 
-bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name, std::string& head, TokenClass*,
-                                             int, TokenHeadMsg&) {
+bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name, std::string& head, TokenClass*, int,
+                                             TokenHeadMsg&) {
   TokenClass* owner = classDeclaring(this, head, &TokenClass::staticMembers);
   if (owner == nullptr) return false;
   Token* member = owner->staticMembers.get(head);
@@ -161,19 +161,23 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
   std::string path = owner->fullName + "." + name;
   OrderedMap<std::string>& constants = TokenPackage::GetConstMap();
   if (constants.has(path)) {
-    if (__ISRELEASE__ && !__ISTOTS) out = _DEBUF_(" /*class?1*/") + constants.get(path);
-    else if (__ISRELEASE__) out = _DEBUF_(" /*class?2*/") + owner->shortName + "." + name;
-    else out = _DEBUF_((" /*class-" + path + "*/").c_str()) + constants.get(path);
+    if (__ISRELEASE__ && !__ISTOTS)
+      out = _DEBUF_(" /*class?1*/") + constants.get(path);
+    else if (__ISRELEASE__)
+      out = _DEBUF_(" /*class?2*/") + owner->shortName + "." + name;
+    else
+      out = _DEBUF_((" /*class-" + path + "*/").c_str()) + constants.get(path);
     return true;
   }
   // Inside its own body a class is named by its short name; a base class by its mini name.
-  if (owner != this) out = _DEBUF_(" /*static super*/") + TokenPackage::ConvertWithMinClassName(path);
-  else out = _DEBUF_(" /*static1*/") + owner->shortName + "." + name;
+  if (owner != this)
+    out = _DEBUF_(" /*static super*/") + TokenPackage::ConvertWithMinClassName(path);
+  else
+    out = _DEBUF_(" /*static1*/") + owner->shortName + "." + name;
   return true;
 }
 
-std::string TokenClass::_checkStaticGet_Set(std::string marker, std::string full, std::string name,
-                                            std::string head) {
+std::string TokenClass::_checkStaticGet_Set(std::string marker, std::string full, std::string name, std::string head) {
   TokenClass* cls = GetTokenClass(full);
   if (cls == nullptr) return "";
   std::string member = name;

@@ -17,11 +17,11 @@ bool beginsWithFlash(const std::string& path) { return path.compare(0, 6, "flash
 
 // The event classes a wildcard import of flash.events or zafrit.events brings in.
 const char* const kEventClasses[] = {
-    "ActivityEvent",   "AsyncErrorEvent",    "ContextMenuEvent", "DataEvent",      "Event",
-    "ErrorEvent",      "EventDispatcher",    "EventPhase",       "FocusEvent",     "FullScreenEvent",
-    "HTTPStatusEvent", "IMEEvent",           "IOErrorEvent",     "KeyboardEvent",  "MouseEvent",
-    "NetStatusEvent",  "ProgressEvent",      "SampleDataEvent",  "SecurityErrorEvent", "ShaderEvent",
-    "StatusEvent",     "SyncEvent",          "TextEvent",        "TimerEvent",
+    "ActivityEvent",   "AsyncErrorEvent", "ContextMenuEvent", "DataEvent",          "Event",
+    "ErrorEvent",      "EventDispatcher", "EventPhase",       "FocusEvent",         "FullScreenEvent",
+    "HTTPStatusEvent", "IMEEvent",        "IOErrorEvent",     "KeyboardEvent",      "MouseEvent",
+    "NetStatusEvent",  "ProgressEvent",   "SampleDataEvent",  "SecurityErrorEvent", "ShaderEvent",
+    "StatusEvent",     "SyncEvent",       "TextEvent",        "TimerEvent",
 };
 
 // The text after the last '.', or the whole text without one (or when its only '.' leads).

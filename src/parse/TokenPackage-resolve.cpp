@@ -134,8 +134,8 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
 
 // The first rule that knows the name decides its JavaScript spelling; a name
 // nothing knows is written as a member of this and reported.
-std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
-                                           int&, TokenHeadMsg& headMsg) {
+std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int&,
+                                           TokenHeadMsg& headMsg) {
   OrderedMap<std::string>& constants = GetConstMap();
   ScriptFile* user = currentRecord(ownerFile);
   // A constant's literal, with a comment naming it unless the caller or release mode drops it.
@@ -158,8 +158,10 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
       addUsedFile(user, defining);
       if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
         UseCLass*& use = user->usedClasses[name];
-        if (use == nullptr) use = new UseCLass(name, defining);
-        else use->file = defining;
+        if (use == nullptr)
+          use = new UseCLass(name, defining);
+        else
+          use->file = defining;
       }
       return _DEBUF_("/*package-3.1*/") + name;
     }

@@ -1,7 +1,6 @@
 // import statements: what enters the file's import map, with the Flash
 // emulation library on and off, wildcards, and the Flash3D switch.
 #include "TokenImport.h"
-
 #include "harness.h"
 #include "resolve_support.h"
 

@@ -17,7 +17,8 @@ std::vector<std::string> words(const std::string& text) {
 
 // Pre-scans `text` as the file `path`, loaded as the front end would.
 void scan(const std::string& path, std::string text) {
-  if (!ScriptFile::LoadedFileMap.has(path)) ScriptFile::LoadedFileMap[path] = new ScriptFile(path.c_str(), text.c_str());
+  if (!ScriptFile::LoadedFileMap.has(path))
+    ScriptFile::LoadedFileMap[path] = new ScriptFile(path.c_str(), text.c_str());
   TokenPackage::ParseOnlyClass(path.c_str(), text);
 }
 
@@ -41,7 +42,13 @@ TEST(PackageWords, CutsTextIntoTheWordsThePreScanReads) {
       {"escaped quote inside a literal", "a \"x\\\"class B\" c", {"a", "c"}},
       {"comments yield nothing", "a // class B\nc /* class D */e", {"a", "c", "e"}},
       {"a lone slash is a word byte", "a/b c/", {"a/b", "c/"}},
-      {"high bytes neither start nor end a word", "\xE4\xB8\xAD" "ab c\xE4" "d", {"ab", "c\xE4" "d"}},
+      {"high bytes neither start nor end a word",
+       "\xE4\xB8\xAD"
+       "ab c\xE4"
+       "d",
+       {"ab",
+        "c\xE4"
+        "d"}},
       {"unterminated literal ends the text", "a \"class B", {"a"}},
       {"unterminated comment ends the text", "a /* class B", {"a"}},
       {"line comment at the very end", "a //", {"a"}},
@@ -93,24 +100,34 @@ TEST_F(PackageScan, TableOfSmallFiles) {
   const Row rows[] = {
       {"package without a name", "package { public class Foo {} }", {"Foo"}, {}, {}, {}},
       {"package with an empty block only", "package a.b {}", {}, {}, {}, {"a"}},
-      {"namespace before the class", "package pkg { public namespace ns = \"http://x\"; class K {} }",
-       {"pkg.K"}, {"pkg.ns=ns"}, {}, {"pkg"}},
-      {"namespace after the class is ignored", "package pkg { class K { namespace late = 1; } }", {"pkg.K"}, {}, {},
+      {"namespace before the class",
+       "package pkg { public namespace ns = \"http://x\"; class K {} }",
+       {"pkg.K"},
+       {"pkg.ns=ns"},
+       {},
+       {"pkg"}},
+      {"namespace after the class is ignored",
+       "package pkg { class K { namespace late = 1; } }",
+       {"pkg.K"},
+       {},
+       {},
        {"pkg"}},
       {"namespace without '=' right after its name", "package p { namespace ns=\"u\"; }", {}, {}, {}, {"p"}},
-      {"only the first package function", "package p { function f():void {} function g() {} }", {}, {}, {"p.f"},
-       {"p"}},
+      {"only the first package function", "package p { function f():void {} function g() {} }", {}, {}, {"p.f"}, {"p"}},
       {"function after the class is ignored", "package p { class K { function m() {} } }", {"p.K"}, {}, {}, {"p"}},
       {"a function in the unnamed package", "package { function top() {} }", {}, {}, {"top"}, {}},
       {"class inside a string", "package p { var s = \"class Fake\"; }", {}, {}, {}, {"p"}},
       {"class inside a comment", "package p { // class Fake\n /* class Other */ }", {}, {}, {}, {"p"}},
       {"import before package ends the scan", "/**/ import a.B; package p { class K {} }", {}, {}, {}, {}},
       {"class before package ends the scan", "// c\nclass K {} package p { class L {} }", {}, {}, {}, {}},
-      {"function before package ends the scan", "/**/function f() {} package p { function g() {} }", {}, {}, {},
-       {}},
+      {"function before package ends the scan", "/**/function f() {} package p { function g() {} }", {}, {}, {}, {}},
       {"namespace before package ends the scan", "/**/namespace n = 1; package p {}", {}, {}, {}, {}},
-      {"text before the first comment or package is blanked", "import a.B; class Q package p { class K {} }",
-       {"p.K"}, {}, {}, {"p"}},
+      {"text before the first comment or package is blanked",
+       "import a.B; class Q package p { class K {} }",
+       {"p.K"},
+       {},
+       {},
+       {"p"}},
       {"single word", "package", {}, {}, {}, {}},
   };
   int n = 0;

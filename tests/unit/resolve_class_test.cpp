@@ -165,8 +165,7 @@ TEST_F(ClassNames, ReleaseAndTypeScriptConstants) {
   const Row rows[] = {
       {"release, own name", true, false, false, "Foo.MAX", "10"},
       {"release, own name, debug markers", true, false, true, "Foo.MAX", "/*CONST*/10"},
-      {"debug build, own name, debug markers", false, false, true, "Foo.MAX",
-       " /*CLASS CONST:pkg.Foo.MAX*/10"},
+      {"debug build, own name, debug markers", false, false, true, "Foo.MAX", " /*CLASS CONST:pkg.Foo.MAX*/10"},
       {"release, bare", true, false, false, "MAX", "10"},
       {"release TypeScript, bare", true, true, false, "MAX", "Foo.MAX"},
       {"debug build, bare, debug markers", false, false, true, "MAX", " /*class-pkg.Foo.MAX*/10"},
@@ -229,8 +228,8 @@ TEST(ClassMiniNames, ConvertsTheLongestKnownPrefix) {
     const char *name, *expected;
   };
   const Row rows[] = {
-      {"a.b.C.x", "C$1.x"}, {"a.b.C", "C$1"}, {"a.b.D", "ab.D"}, {"a.x", "a.x"}, {"Top", "Top$2"},
-      {"Top.x", "Top.x"},   {"Other", "Other"}, {"", ""},        {".a", ".a"},   {"a", "A"},
+      {"a.b.C.x", "C$1.x"}, {"a.b.C", "C$1"},   {"a.b.D", "ab.D"}, {"a.x", "a.x"}, {"Top", "Top$2"},
+      {"Top.x", "Top.x"},   {"Other", "Other"}, {"", ""},          {".a", ".a"},   {"a", "A"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -260,9 +260,15 @@ TEST(PackageHelpers, InClassMapFindsTheLongestPrefix) {
     std::string cls;
   };
   const Row rows[] = {
-      {"a.B.Inner.x", true, "a.B.Inner"}, {"a.B.x.y", true, "a.B"}, {"a.B", true, "a.B"},
-      {"Top", true, "Top"},               {"Top.x", true, "Top"},   {"a", false, ""},
-      {"", false, ""},                    {"x.a.B", false, ""},     {".a", false, ""},
+      {"a.B.Inner.x", true, "a.B.Inner"},
+      {"a.B.x.y", true, "a.B"},
+      {"a.B", true, "a.B"},
+      {"Top", true, "Top"},
+      {"Top.x", true, "Top"},
+      {"a", false, ""},
+      {"", false, ""},
+      {"x.a.B", false, ""},
+      {".a", false, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
