@@ -112,3 +112,31 @@ TEST_F(PackageToken, OutputPrintsImportsThenChildrenWithoutBraces) {
   EXPECT_EQ(f.package->toJsScript(out, f.root, 0, 0), 0);
   EXPECT_EQ(out, "earlyalphabeta");
 }
+
+TEST_F(PackageToken, ASourceFileFillsItsPackageAndImports) {
+  const std::string path = "/proj/src/app/Main.as";
+  ScriptFile::LoadedFileMap[path] = new ScriptFile(path.c_str(), "");
+  Parse* root = new Parse(nullptr,
+                          "package app {\n"
+                          "  import flash.display.Sprite;\n"
+                          "  import flash.events.*;\n"
+                          "  import game.Hero\n"
+                          "  public class Main extends Sprite {}\n"
+                          "}\n",
+                          path.c_str(), 0);
+  TokenPackage* package = root->package;
+  ASSERT_NE(package, nullptr);
+  EXPECT_EQ(package->qualifyingName, "app");
+  EXPECT_EQ(root->sourceRoot, "/proj/src");
+  EXPECT_EQ(package->imports.size(), 3u);
+  EXPECT_EQ(package->importMap.get("Sprite"), "zafrit.display.Sprite");
+  EXPECT_EQ(package->importMap.get("MouseEvent"), "zafrit.events.MouseEvent");
+  EXPECT_EQ(package->importMap.get("Hero"), "game.Hero");
+  EXPECT_EQ(ScriptFile::LoadedFileMap.get(path)->packageName, "app");
+  // Neither the import paths nor their ';' are left among the package's children.
+  for (Token* t : package->childs) {
+    if (t == nullptr) continue;
+    EXPECT_NE(t->text, "flash.display.Sprite");
+    EXPECT_NE(t->type, TokenTypeCode::Semicolon);
+  }
+}

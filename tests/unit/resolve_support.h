@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -22,6 +23,7 @@ namespace names_test {
 // may not clear them in resetCompilerState().
 inline void resetAll() {
   resetCompilerState();
+  fpprintf = std::tmpfile();  // keep the shared debug.txt of the build folder out of it
   resetPackageRegistries();
   TokenClass::_classMap_().clear();
   TokenClass::_MiniClassMap_().clear();
