@@ -17,3 +17,13 @@ OrderedMap<TokenClass*>& TokenClass::_classMap_() {
 TokenClass* TokenClass::GetTokenClass(const char* fullName) { return _classMap_().get(fullName, nullptr); }
 bool TokenClass::HasClassAndMiniName(const char*) { return false; }
 void resetClassRegistries() {}
+// Link placeholders for the expression output, until the registries land.
+OrderedMap<std::string>& TokenClass::_interfacesMap_() {
+  static OrderedMap<std::string> m;
+  return m;
+}
+OrderedMap<std::string>& TokenClass::_classAndMiniNameMap_() {
+  static OrderedMap<std::string> m;
+  return m;
+}
+void TokenClass::setPrivateWillAdjustName(const char*) {}
