@@ -199,6 +199,11 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
       // Release mode keeps only the files that are used: record the defining file.
       ScriptFile* defining =
           ScriptFile::LoadedFileMap.get(ownerFile ? ownerFile->directory + "/" + full + ".as" : "", nullptr);
+      // An imported package function called by its short name: the file that declares it.
+      if (defining == nullptr) {
+        TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(full, nullptr);
+        if (owner) defining = currentRecord(owner->ownerFile);
+      }
       if (defining == nullptr && full.find('.') == std::string::npos) {
         std::string path = findThisNameInFile(qualifyingName + "." + full);
         if (path.empty()) path = findThisNameInFile(full);

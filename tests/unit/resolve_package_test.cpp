@@ -245,6 +245,10 @@ TEST_F(PackageNames, ReleaseModeRecordsDefiningFiles) {
   app.package->importMap["Near"] = "Near";
   resolveWord("Near");
   EXPECT_EQ(app.record->usedFiles.get("/proj/src/app/Near.as", nullptr), beside.record);
+  // An imported package function called by its short name.
+  app.package->importMap["tools"] = "util.tools";
+  resolveWord("tools", kNone, TokenTypeCode::Paren);
+  EXPECT_EQ(app.record->usedFiles.get("/proj/src/util/tools.as", nullptr), util.record);
   resolveWord("SWFTools.initClass", kNone, TokenTypeCode::Paren);
   EXPECT_EQ(app.record->usedMark, 0);
 }
