@@ -1,6 +1,8 @@
 // Placeholder: class records and registries are being built.
 #include "TokenClass.h"
 
+#include "TokenFunction.h"
+
 TokenClass* TokenClass::__pMainClass__ = nullptr;
 OrderedMap<std::string> TokenClass::NameSpaceMap;
 
@@ -27,3 +29,14 @@ OrderedMap<std::string>& TokenClass::_classAndMiniNameMap_() {
   return m;
 }
 void TokenClass::setPrivateWillAdjustName(const char*) {}
+// Link placeholders for the function pretreatment, until the registries land.
+void TokenClass::add_get(std::string name, TokenFunction* fn) {
+  GetSetFunction*& pair = (fn && fn->isInStatic() ? staticGetSetMap : getSetMap)[name];
+  if (!pair) pair = new GetSetFunction();
+  pair->get = fn;
+}
+void TokenClass::add_set(std::string name, TokenFunction* fn) {
+  GetSetFunction*& pair = (fn && fn->isInStatic() ? staticGetSetMap : getSetMap)[name];
+  if (!pair) pair = new GetSetFunction();
+  pair->set = fn;
+}
