@@ -40,3 +40,17 @@ void TokenClass::add_set(std::string name, TokenFunction* fn) {
   if (!pair) pair = new GetSetFunction();
   pair->set = fn;
 }
+// Link placeholders for the class-name pre-scan, until the registries land.
+OrderedMap<int32_t>& TokenClass::_MiniClassMap_() {
+  static OrderedMap<int32_t> m;
+  return m;
+}
+OrderedMap<std::string>& TokenClass::_onlyClassNameMap_() {
+  static OrderedMap<std::string> m;
+  return m;
+}
+void TokenClass::_addToOnlyClassNameMap_(std::string shortName, std::string fullName) {
+  std::string entry = ";" + fullName + ";";
+  std::string& entries = _onlyClassNameMap_()[shortName];
+  if (entries.find(entry) == std::string::npos) entries += entry;
+}
