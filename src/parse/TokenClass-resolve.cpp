@@ -15,7 +15,7 @@ namespace {
 constexpr int kMaxBaseDepth = 256;
 
 Token* siblingOf(Token* token, int offset) {
-  if (token == nullptr || token->parent == nullptr) return nullptr;
+  if (token == nullptr || token->parent == nullptr || token->index < 0) return nullptr;
   return token->parent->getTokenFrome(token->index + offset);
 }
 

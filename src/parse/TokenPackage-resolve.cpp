@@ -35,7 +35,7 @@ bool isConversionType(const std::string& name) {
 }
 
 Token* siblingOf(Token* token, int offset) {
-  if (token == nullptr || token->parent == nullptr) return nullptr;
+  if (token == nullptr || token->parent == nullptr || token->index < 0) return nullptr;
   return token->parent->getTokenFrome(token->index + offset);
 }
 
@@ -70,6 +70,17 @@ ScriptFile* definingFile(TokenClass* cls) {
 
 void addUsedFile(ScriptFile* user, ScriptFile* used) {
   if (user && used) user->usedFiles[used->path] = used;
+}
+
+// Enters a used class under `key`, replacing an earlier entry of that key.
+void recordUsedClass(ScriptFile* user, const std::string& key, const std::string& fullName, ScriptFile* defining) {
+  UseCLass*& use = user->usedClasses[key];
+  if (use) {
+    use->fullName = fullName;
+    use->file = defining;
+  } else {
+    use = new UseCLass(fullName, defining);
+  }
 }
 
 // The record of a file root (the file a package belongs to).
@@ -115,13 +126,7 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   TokenClass* cls = TokenClass::GetTokenClass(fullName);
   if (cls && user && cls->miniName != "Ruvo" &&
       !(cls->miniName == cls->fullName && cls->fullName.find('.') != std::string::npos)) {
-    UseCLass*& use = user->usedClasses[cls->miniName];
-    if (use) {
-      use->fullName = cls->fullName;
-      use->file = definingFile(cls);
-    } else {
-      use = new UseCLass(cls->fullName, definingFile(cls));
-    }
+    recordUsedClass(user, cls->miniName, cls->fullName, definingFile(cls));
   }
   if (!__ISRELEASE__) return;
   if (cls) {
@@ -157,11 +162,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
       ScriptFile* defining = currentRecord(owner->ownerFile);
       addUsedFile(user, defining);
       if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
-        UseCLass*& use = user->usedClasses[name];
-        if (use == nullptr)
-          use = new UseCLass(name, defining);
-        else
-          use->file = defining;
+        recordUsedClass(user, name, name, defining);
       }
       return _DEBUF_("/*package-3.1*/") + name;
     }
