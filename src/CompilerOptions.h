@@ -74,6 +74,9 @@ extern std::string _DOCUMENTS_;
 std::string readFromeXML(std::string& text, const char* section, const char* element, const char* attribute,
                          std::vector<std::string>* list);
 void readDOCUMENTSPATH(std::string& projectText);
+// The project file as an absolute, normalised path (a relative one lies in
+// the program's folder).
+std::string absoluteProjectFile(const char* projectFile);
 
 // Main-class directives and module definitions.
 bool loadMainClass(std::string& mainFile, std::string& text);

@@ -1,0 +1,301 @@
+// The project file readers: Flash Builder `.actionScriptProperties` and
+// FlashDevelop `.as3proj` projects, read by a small text scanner, give the
+// source folders, the main class file, the output folder and the compiler
+// arguments of a compile.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CompilerOptions.h"
+#include "OneScriptFile.h"
+#include "checkEnv.h"
+#include "message.h"
+#include "xfilemethod.h"
+#include "xstringmethod.h"
+
+// The Flash Builder documents folder, resolved at most once per run (owner:
+// this unit; reset by resetCompilerOptions).
+std::string DOCUMENTSPATH;
+std::string _DOCUMENTS_ = "${DOCUMENTS}";
+
+namespace {
+
+constexpr size_t npos = std::string::npos;
+
+bool isAbsolute(const std::string& path) {
+  return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':');
+}
+
+// A path read from a project: an absolute one stays, any other lies in the
+// project folder (which ends with '/'). Normalised either way, and without
+// the doubled separator that "${PARENT-1-PROJECT_LOC}/lib" leaves behind
+// once its macro became "../".
+std::string resolveInProject(const std::string& projectFolder, const std::string& path) {
+  std::string resolved = xfilemethod::getFile_Path(isAbsolute(path) ? path : projectFolder + path);
+  std::string out;
+  for (char c : resolved)
+    if (c != '/' || out.empty() || out.back() != '/') out += c;
+  return out;
+}
+
+void ensureSlash(std::string& folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+}
+
+// The folder of an absolute, normalised file path, with its trailing '/'.
+std::string folderOf(const std::string& file) {
+  size_t slash = file.rfind('/');
+  return slash == npos ? std::string() : file.substr(0, slash + 1);
+}
+
+// The name after the last '/' without its last `suffix` characters.
+std::string baseName(const std::string& file, size_t suffix) {
+  size_t slash = file.rfind('/');
+  std::string name = slash == npos ? file : file.substr(slash + 1);
+  name.resize(name.size() > suffix ? name.size() - suffix : 0);
+  return name;
+}
+
+// True when the text holds the start tag of `root` (the element a project
+// file of that kind is built around).
+bool hasRoot(const std::string& text, const char* root) {
+  std::string tag = std::string("<") + root;
+  return text.find(tag + ">") != npos || text.find(tag + " ") != npos || text.find(tag + "\r") != npos ||
+         text.find(tag + "\n") != npos || text.find(tag + "\t") != npos;
+}
+
+// Registers the module script of a source folder outside the project (its
+// module.txt names the script) or the engine script of a library-off compile.
+void sourcePathEntry(CompilerOptions& options, const std::string& entry, const std::string& librarySourceDir,
+                     const std::string& projectFolder, bool report) {
+  if (entry == librarySourceDir) return;  // the library folder is in the list already
+  options.sourcePaths.push_back(entry);
+  if (report) MSGTO(1, "", 0, "compilerSourcePath %s\r\n", entry.c_str());
+  bool isMainScript = OneScriptFile::getOneScriptFile(entry) == &MainOneScriptFile;
+  if (entry.find(projectFolder) == npos) {
+    std::string moduleText;
+    if (xfilemethod::readtxtfile(entry + "/module.txt", moduleText)) {
+      std::string name = moduleText;
+      size_t first = moduleText.find('"');
+      size_t last = moduleText.rfind('"');
+      if (first != npos && last != first) name = moduleText.substr(first + 1, last - first - 1);
+      if (name.find(".js") == npos) name += ".js";
+      OneScriptFile::AddJsModule(entry, name.c_str(), false, false);
+    } else if (options.outRuvo) {
+      if (!options.zafritLib && isMainScript)
+        OneScriptFile::AddRuvoJsModule(entry);
+      else
+        MSGTO(0, entry.c_str(), 0, "outlsys err:%s", isMainScript ? "true" : "false");
+    }
+  } else if (options.outRuvo && !options.zafritLib && entry.find("/libs/ruvo/src/") != npos && isMainScript) {
+    OneScriptFile::AddRuvoJsModule(entry);
+  }
+}
+
+// Ends the run for a project file that cannot be read or is not a project:
+// without one there is nothing sound to compile or write.
+[[noreturn]] void projectUnreadable(CompilerOptions& options, const char* format, const std::string& file) {
+  options.projectFailed = true;
+  MSGTO(7, "", 0, format, file.c_str());
+  endRun();
+}
+
+}  // namespace
+
+std::string absoluteProjectFile(const char* projectFile) {
+  std::string path = projectFile ? projectFile : "";
+  if (!isAbsolute(path)) path = xfilemethod::getBinPath() + "/" + path;
+  return xfilemethod::getFile_Path(path);
+}
+
+// The value of `attribute` in the first `element` of `section` (or, without
+// an element name, in the section's own start tag); with a list, the values
+// of every such element are appended and the result is empty. Every search
+// stays inside the text, whatever its shape.
+std::string readFromeXML(std::string& text, const char* section, const char* element, const char* attribute,
+                         std::vector<std::string>* list) {
+  if (!section || !attribute) return std::string();
+  std::string open = std::string("<") + section;
+  size_t sectionStart = text.find(open + ">");
+  if (sectionStart == npos) sectionStart = text.find(open + " ");
+  if (sectionStart == npos) return std::string();
+  size_t sectionEnd = text.find(std::string("</") + section + ">", sectionStart);
+  if (sectionEnd == npos) return std::string();
+
+  std::string elementOpen = element ? std::string("<") + element + " " : std::string();
+  std::string key = std::string(attribute) + "=";
+  // The next "/>" and the next key are remembered, so that a text of many
+  // elements without them is still scanned once.
+  size_t closeFrom = npos, closeAt = npos, keyFrom = npos, keyAt = npos;
+  auto nextClose = [&](size_t pos) {
+    if (closeFrom == npos || pos < closeFrom || (closeAt != npos && closeAt < pos)) {
+      closeFrom = pos;
+      closeAt = text.find("/>", pos);
+    }
+    return closeAt;
+  };
+  auto nextKey = [&](size_t pos) {
+    if (keyFrom == npos || pos < keyFrom || (keyAt != npos && keyAt < pos)) {
+      keyFrom = pos;
+      keyAt = text.find(key, pos);
+    }
+    return keyAt;
+  };
+  size_t from = sectionStart;
+  while (true) {
+    size_t start, end;
+    if (element) {
+      start = text.find(elementOpen, from);
+      if (start == npos || start >= sectionEnd) return std::string();
+      end = nextClose(start);
+    } else {
+      start = sectionStart;
+      end = text.find('>', start);
+    }
+    if (end == npos) end = text.size();
+    size_t at = nextKey(start);
+    if (at == npos || at >= end) {
+      if (!element) return std::string();
+      from = start + 1;
+      continue;
+    }
+    size_t quote = text.find_first_of("'\"", at + key.size());
+    if (quote == npos) return std::string();
+    size_t close = text.find(text[quote], quote + 1);
+    if (close == npos) return std::string();
+    std::string value = text.substr(quote + 1, close - quote - 1);
+    if (!list) return value;
+    list->push_back(value);
+    if (!element) return std::string();
+    from = close + 1;
+  }
+}
+
+// The documents folder of Flash Builder: the first recent workspace of the
+// version the project was written by.
+void readDOCUMENTSPATH(std::string& projectText) {
+  if (!DOCUMENTSPATH.empty()) return;
+  std::string version = readFromeXML(projectText, "actionScriptProperties", nullptr, "version", nullptr);
+  std::vector<std::string> workspaces;
+  if (version == "10") {
+    if (ReadFbSetup(10, workspaces) && !workspaces.empty()) DOCUMENTSPATH = workspaces[0];
+    if (!xfilemethod::pathExist(DOCUMENTSPATH) && ReadFbSetup(11, workspaces) && !workspaces.empty())
+      DOCUMENTSPATH = workspaces[0];
+  } else if (ReadFbSetup(12, workspaces) && !workspaces.empty()) {
+    DOCUMENTSPATH = workspaces[0];
+  }
+}
+
+void CompilerOptions::readFBFile(const char* projectFile, std::string librarySourceDir, std::string, std::string) {
+  libraryDir = librarySourceDir;
+  std::string file = absoluteProjectFile(projectFile);
+  std::string projectFolder = folderOf(file);
+  projectDir = projectFolder.substr(0, projectFolder.empty() ? 0 : projectFolder.size() - 1);
+
+  excludePaths.push_back(librarySourceDir + "zafrit/ruvo/driver/flash/");
+  if (onlyPlayer) {
+    excludePaths.push_back(librarySourceDir + "zafrit/ruvo/display/unit/");
+    excludePaths.push_back(librarySourceDir + "zafrit/display/plug/");
+    excludePaths.push_back(librarySourceDir + "zafrit/display/unit/");
+  }
+
+  std::string text;
+  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "actionScriptProperties"))
+    projectUnreadable(*this, "Read FB err:%s", file);
+
+  // The output folder: a location (possibly in the Flash Builder documents
+  // folder) or, without one, the output folder path.
+  std::string location = readFromeXML(text, "actionScriptProperties", "compiler", "outputFolderLocation", nullptr);
+  if (location.size() < 2) {
+    std::string path = readFromeXML(text, "actionScriptProperties", "compiler", "outputFolderPath", nullptr);
+    outDir = xfilemethod::getFile_Path(isAbsolute(path) ? path : projectFolder + path + "/" + subPath);
+  } else {
+    if (location.compare(0, 10, "DOCUMENTS/") == 0) {
+      // Without a known documents folder the rest stays relative to the
+      // project instead of landing in the file-system root.
+      readDOCUMENTSPATH(text);
+      location = DOCUMENTSPATH.empty() ? location.substr(10) : DOCUMENTSPATH + "/" + location.substr(10);
+    }
+    outDir = resolveInProject(projectFolder, location);
+    ensureSlash(outDir);
+    outDir += subPath;
+  }
+  MSGTO(1, "", 0, "output path:%s", outDir.c_str());
+
+  std::string sourceFolder = readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr);
+  sourceFolder =
+      xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder);
+  sourcePaths.push_back(sourceFolder);
+
+  mainFile = sourceFolder + "/" + readFromeXML(text, "actionScriptProperties", nullptr, "mainApplicationPath", nullptr);
+  std::string mainText;
+  loadMainClass(mainFile, mainText);
+  outName = mainFile.find('/') == npos ? std::string("vendrix") : baseName(mainFile, 3);
+  MSGTO(1, "", 0, "output file:%s", outName.c_str());
+
+  std::vector<std::string> entries;
+  readFromeXML(text, "compilerSourcePath", "compilerSourcePathEntry", "path", &entries);
+  for (std::string entry : entries) {
+    if (entry.compare(0, _DOCUMENTS_.size(), _DOCUMENTS_) == 0) {
+      readDOCUMENTSPATH(text);
+      entry = xstringmthod::replaceAll(entry, _DOCUMENTS_, DOCUMENTSPATH);
+      MSGTO(1, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
+      MSGTO(1, "", 0, "DOCUMENTS PATH:%s", entry.c_str());
+    }
+    entry = xstringmthod::replaceAll(entry, "${PARENT-1-PROJECT_LOC}", "../");
+    entry = resolveInProject(projectFolder, entry);
+    ensureSlash(entry);
+    sourcePathEntry(*this, entry, librarySourceDir, projectFolder, true);
+  }
+  for (std::string& path : sourcePaths) {
+    ensureSlash(path);
+    MSGTO(1, "", 0, "Compile Path:%s\r\n", path.c_str());
+  }
+
+  _addDefines(readFromeXML(text, "actionScriptProperties", "compiler", "additionalCompilerArguments", nullptr));
+  for (std::string& path : excludePaths) path = xfilemethod::getFile_Path(path);
+}
+
+void CompilerOptions::readFDFile(const char* projectFile, std::string librarySourceDir, std::string htmlLibraryDir,
+                                 std::string) {
+  libraryDir = librarySourceDir;
+  std::string file = absoluteProjectFile(projectFile);
+  std::string projectFolder = folderOf(file);
+
+  outName = baseName(file, 8);
+  MSGTO(1, "", 0, "output file:%s", outName.c_str());
+  outDir = projectFolder + "bin/" + subPath;
+  MSGTO(1, "", 0, "output path:%s", outDir.c_str());
+  projectDir = projectFolder.substr(0, projectFolder.empty() ? 0 : projectFolder.size() - 1);
+
+  excludePaths.push_back(librarySourceDir + "zafrit/ruvo/driver/flash/");
+  excludePaths.push_back(htmlLibraryDir + "kresp/driver/flash/");
+  if (onlyPlayer) {
+    excludePaths.push_back(librarySourceDir + "zafrit/ruvo/display/unit/");
+    excludePaths.push_back(librarySourceDir + "zafrit/display/plug/");
+    excludePaths.push_back(librarySourceDir + "zafrit/display/unit/");
+  }
+
+  std::string text;
+  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) projectUnreadable(*this, "Read FB:%s", file);
+
+  mainFile = resolveInProject(projectFolder, readFromeXML(text, "compileTargets", "compile", "path", nullptr));
+  std::string mainText;
+  loadMainClass(mainFile, mainText);
+
+  std::vector<std::string> classPaths;
+  readFromeXML(text, "classpaths", "class", "path", &classPaths);
+  for (const std::string& path : classPaths) {
+    if (path.size() <= 1) continue;
+    std::string entry = resolveInProject(projectFolder, path);
+    ensureSlash(entry);
+    sourcePathEntry(*this, entry, librarySourceDir, projectFolder, false);
+  }
+
+  _addDefines(readFromeXML(text, "build", "option", "additional", nullptr));
+  std::string width = readFromeXML(text, "output", "movie", "width", nullptr);
+  std::string height = readFromeXML(text, "output", "movie", "height", nullptr);
+  if (!width.empty()) stageWidth = width;
+  if (!height.empty()) stageHeight = height;
+  for (std::string& path : excludePaths) path = xfilemethod::getFile_Path(path);
+}

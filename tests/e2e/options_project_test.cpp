@@ -1,0 +1,233 @@
+// End-to-end runs of the project set-up: the project command with its option
+// literals, Flash Builder and FlashDevelop projects, the main-class
+// directives, module.def, and project files that cannot be used.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+using namespace ruvotest;
+
+namespace {
+
+// A fixture copied into its own work folder, and the program installed
+// beside it; absolute paths in the output become <WORK> and <INSTALL>.
+struct Project {
+  Install install;
+  TempDir work;
+
+  explicit Project(const std::string& fixture) {
+    if (!fixture.empty()) copyFixture(fixture, work.path());
+  }
+  RunResult run(const std::vector<std::string>& args) const {
+    return install.run(args, work.path(), {{"HOME", work.path() + "/home"}});
+  }
+  std::string paths(const std::string& text) const {
+    return replaceAll(replaceAll(text, work.path(), "<WORK>"), install.root(), "<INSTALL>");
+  }
+};
+
+const char kBanner[] = "0.00% Ruvo:Ruvo MIROX Compiler[Ver 2017090801] start...\r\n";
+
+// Both lines of a type-1 message.
+std::string info(const std::string& text) { return "1,0.00,,0," + text + "\r\nMSG,1,0.00,,0," + text + "\n"; }
+
+}  // namespace
+
+// A project whose main application file does not exist: the run reports the
+// output folder, then "No Document Class", ends, and writes nothing.
+TEST(OptionsProject, FlashBuilderRunStopsAtNoDocumentClass) {
+  Project p("options-fb-nodoc");
+  std::vector<std::string> before = listFiles(p.work.path());
+  RunResult r = p.run({p.work / "proj/.actionScriptProperties;subpath=web"});
+  EXPECT_EQ(r.exitCode, 0);
+  std::string out = p.paths(r.out);
+  EXPECT_EQ(checkGolden("options-fb-nodoc", "stdout.txt", out), "");
+  EXPECT_EQ(out, std::string(kBanner) + info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") +
+                     "\r\nQuick Compile:false\r\n"
+                     "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
+                     info("output path:<WORK>/proj/bin-debug/web/") +
+                     "7,0.00,,0,No Document Class\r\nMSG,7,0.00,,0,No Document Class\n"
+                     "14,0.00,,0,\r\nMSG,14,0.00,,0,\n");
+  EXPECT_EQ(listFiles(p.work.path()), before);
+  EXPECT_FALSE(fileExists(p.work / "proj/bin-debug"));
+  // The log holds the same lines as the console, without the progress and MSG lines.
+  EXPECT_EQ(p.paths(p.install.debugTxt()),
+            "1,0.00,,0,Project command:<WORK>/proj/.actionScriptProperties;subpath=web\r\n"
+            "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n"
+            "1,0.00,,0,output path:<WORK>/proj/bin-debug/web/\r\n"
+            "7,0.00,,0,No Document Class\r\n"
+            "14,0.00,,0,\r\n");
+}
+
+// A whole Flash Builder set-up: output folder in the documents folder of
+// Flash Builder (found through the workspace list under HOME), source path
+// entries with ${PARENT-1-PROJECT_LOC} and ${DOCUMENTS}, the constants, the
+// stage size and the directives of the main class.
+TEST(OptionsProject, FlashBuilderProjectGolden) {
+  Project p("options-fb");
+  RunResult r = p.run({p.work / "proj/.actionScriptProperties;outruvo=true;subpath=web"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(checkGolden("options-fb", "stdout.txt", p.paths(r.out)), "");
+  EXPECT_FALSE(fileExists("/ruvo-docs"));
+}
+
+// Each option literal counts only as written, after the project file; the
+// visible ones are checked here through what the run prints.
+TEST(OptionsProject, OptionLiteralsTable) {
+  struct Row {
+    const char* options;
+    std::vector<std::string> present;
+    std::vector<std::string> absent;
+  };
+  const std::vector<Row> rows = {
+      {"",
+       {"output path:/ruvo-docs/workspace/site/h5/", "Compile Path:<INSTALL>/libs/zafrit/src/\r\n"},
+       {"Quick Compile"}},
+      {";subpath=web", {"output path:/ruvo-docs/workspace/site/web/", "\r\nQuick Compile:false\r\n"}, {}},
+      {";quickcompile=true", {"\r\nQuick Compile:true\r\n"}, {}},
+      {";quickcompile=true;ts=true;", {"\r\nQuick Compile:false\r\n"}, {}},
+      {";ts=true;quickcompile=true", {"\r\nQuick Compile:false\r\n"}, {}},
+      // Without its closing ';' the TypeScript literal is not there.
+      {";quickcompile=true;ts=true", {"\r\nQuick Compile:true\r\n"}, {}},
+      {";onlyruvoplayer=true", {"\nOnly run in Ruvo.Player;\r\n"}, {}},
+      {";PostBuildCommand=make all;chromerun=false", {"\r\nPost build command:make all\r\n"}, {}},
+      {";zafrit=false", {"Compile Path:<WORK>/proj/src/"}, {"<INSTALL>/libs/zafrit/src/"}},
+      {";zafritlib=mylibs", {"Compile Path:<INSTALL>/mylibs/zafrit/src/\r\n"}, {"<INSTALL>/libs/zafrit"}},
+      {";chromerun=false;outruvo=true",
+       {"outruvo=true includeFlash=true \r\n", "AddJsModule <INSTALL>/libs/zafrit/src/:\r\n"},
+       {}},
+      // First among the options: the engine module is still added, silently.
+      {";outruvo=true", {"AddJsModule <INSTALL>/libs/zafrit/src/:\r\n"}, {"includeFlash"}},
+      {";chromerun=false;outruvo=true;zafrit=false", {"outruvo=true includeFlash=false \r\n"}, {"AddJsModule"}},
+      {";msgbox=true;starthtml=;WXApp=x;enableDic=false;closures=false;outalllib=true",
+       {"\r\nQuick Compile:false\r\n", "Main Class:<WORK>/proj/src/game/Main.as"},
+       {}},
+  };
+  Project p("options-fb");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.options);
+    RunResult r = p.run({p.work / "proj/.actionScriptProperties" + row.options});
+    EXPECT_EQ(r.exitCode, 0);
+    std::string out = p.paths(r.out);
+    for (const std::string& text : row.present) EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+    for (const std::string& text : row.absent) EXPECT_EQ(out.find(text), std::string::npos) << text << "\n" << out;
+    // The set-up went through to the directives of the main class.
+    EXPECT_NE(out.find("MSG,1,0.00,,0,Compiler options:release\n"), std::string::npos) << out;
+  }
+}
+
+// "type=compile:" takes a project file and a library folder; option
+// literals after them are not read.
+TEST(OptionsProject, CompileCommandReadsNoOptionLiterals) {
+  Project p("options-fb");
+  RunResult r = p.run({"type=compile:" + p.work / "proj/.actionScriptProperties;" + p.work.path() +
+                       "/mylib;quickcompile=true;subpath=web;zafrit=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  std::string out = p.paths(r.out);
+  EXPECT_EQ(out.find("Quick Compile"), std::string::npos) << out;
+  // The absolute library folder stays as given; the sub-path keeps its default.
+  EXPECT_NE(out.find("Compile Path:<WORK>/mylib/\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("output path:/ruvo-docs/workspace/site/h5/"), std::string::npos) << out;
+  EXPECT_NE(out.find("Compiler options:release"), std::string::npos) << out;
+}
+
+// A project file that is missing, empty or not a project: one type-7 message
+// naming it, the end of the run, and no output folder or file.
+TEST(OptionsProject, UnusableProjectFileEndsTheRun) {
+  struct Row {
+    const char* name;
+    const char* file;      // relative to the work folder
+    const char* content;   // null: the file does not exist
+    std::string expected;  // stdout after the banner, <WORK> for the work folder
+  };
+  const std::string tail = "14,0.00,,0,\r\nMSG,14,0.00,,0,\n";
+  const std::vector<Row> rows = {
+      {"missing FlashDevelop project", "nothere/game.as3proj", nullptr,
+       info("Project command:<WORK>/nothere/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/nothere/game.as3proj.\r\n" + info("output file:game") +
+           info("output path:<WORK>/nothere/bin/web/") +
+           "7,0.00,,0,Read FB:<WORK>/nothere/game.as3proj\r\n"
+           "MSG,7,0.00,,0,Read FB:<WORK>/nothere/game.as3proj\n" +
+           tail},
+      {"empty FlashDevelop project", "proj/game.as3proj", "",
+       info("Project command:<WORK>/proj/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/game.as3proj.\r\n" + info("output file:game") +
+           info("output path:<WORK>/proj/bin/web/") +
+           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail},
+      {"FlashDevelop name, other content", "proj/game.as3proj", "<actionScriptProperties version=\"12\">\n",
+       info("Project command:<WORK>/proj/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/game.as3proj.\r\n" + info("output file:game") +
+           info("output path:<WORK>/proj/bin/web/") +
+           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail},
+      {"missing Flash Builder project", "proj/.actionScriptProperties", nullptr,
+       info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
+           "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
+           "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
+           tail},
+      {"Flash Builder name, binary content", "proj/.actionScriptProperties",
+       "\x7f"
+       "ELF\x02\x01",
+       info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
+           "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
+           "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
+           tail},
+      {"not a project file name", "proj/readme.txt", "<project>\n</project>\n",
+       info("Project command:<WORK>/proj/readme.txt;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/readme.txt.\r\n" +
+           "7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\r\nMSG,7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\n" + tail},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Project p("");
+    if (row.content) writeFile(p.work / row.file, row.content);
+    std::vector<std::string> before = listFiles(p.work.path());
+    RunResult r = p.run({p.work / row.file + ";subpath=web"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(p.paths(r.out), kBanner + row.expected);
+    EXPECT_EQ(listFiles(p.work.path()), before);
+    EXPECT_FALSE(fileExists(p.work / "nothere"));
+    EXPECT_FALSE(fileExists(p.work / "proj/bin"));
+  }
+}
+
+// "type=compile:" with nothing after it names no project file.
+TEST(OptionsProject, CompileCommandWithoutProjectFile) {
+  Project p("");
+  RunResult r = p.run({"type=compile:"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, std::string(kBanner) + info("command type=compile:") + info("Project command:") +
+                       "Project configuration:.\r\n"
+                       "7,0.00,,0,Read FB err:\r\nMSG,7,0.00,,0,Read FB err:\n"
+                       "14,0.00,,0,\r\nMSG,14,0.00,,0,\n");
+  EXPECT_TRUE(listFiles(p.work.path()).empty());
+}
+
+// A FlashDevelop project: output name and folder from the project file, the
+// class paths in file order, the main module of module.def bringing the
+// engine module, and the directives of the main class.
+TEST(OptionsProject, FlashDevelopProjectGolden) {
+  Project p("options-fd");
+  RunResult r = p.run({p.work / "proj/game.as3proj;chromerun=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(checkGolden("options-fd", "stdout.txt", p.paths(r.out)), "");
+}
+
+// A module.def entry without its closing quote: the error line, no engine
+// module, and the run goes on to the main class.
+TEST(OptionsProject, MalformedModuleDefGoesOn) {
+  Project p("options-fd");
+  writeFile(p.work / "proj/module.def", "mainmodule \"game\" path \"src\"\nmodule \"ui\" path \"lib/ui\n");
+  RunResult r = p.run({p.work / "proj/game.as3proj;chromerun=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  std::string out = p.paths(r.out);
+  EXPECT_NE(out.find("Project configuration:<WORK>/proj/game.as3proj.\r\nModuleDef  err\r\n"), std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("AddJsModule2"), std::string::npos) << out;
+  EXPECT_NE(out.find("Main Class:<WORK>/proj/src/Main.as"), std::string::npos) << out;
+  EXPECT_NE(out.find("Compiler options:debug"), std::string::npos) << out;
+}
