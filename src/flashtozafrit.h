@@ -3,10 +3,18 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "ordered_map.h"
+
+// One row of a converter name table: a dotted name (or prefix) and its
+// replacement.
+struct FlashNameRow {
+  const char* name;
+  const char* newName;
+};
 
 class FlashToZafrit {
  public:
@@ -19,6 +27,17 @@ class FlashToZafrit {
   void changeOneFile(const char* path);
   void addLinkClass(const char* path);
   bool _adjustLinkClass_(std::string& text, const std::string& className);
-  static std::string adjustScript(const std::string& text, int mode);
+  // The import lines of one source text mapped for `mode`; `path` only names
+  // the file in the messages.
+  static std::string adjustScript(const std::string& text, int mode, const std::string& path = std::string());
+  static std::string findNormalText(const std::vector<std::string>& pieces, int& index, int step);
+  static void paceNameToZafrit(std::string& name, const std::string& path, int mode);
+  static void paceNameTo_zafrit(std::string& name, const std::string& path);
+  static void paceNameTo_flash(std::string& name, const std::string& path);
   static void PreChangeFlash(const char* projectFile);
+
+  // The name tables (flashtozafrit-names.cpp).
+  static std::span<const FlashNameRow> toZafritNames();
+  static std::span<const FlashNameRow> toZafritPrefixes();
+  static std::span<const FlashNameRow> toFlashNames();
 };

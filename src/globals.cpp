@@ -2,11 +2,17 @@
 
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
+#include "Token.h"
 #include "message.h"
+#include "parse.h"
+#include "scriptfile.h"
 
 // Each owner of process-wide state adds its reset call here.
 void resetCompilerState() {
   resetMessageState();
   resetCompilerOptions();
   resetOutputScripts();
+  resetLexerState();
+  resetErrorQueue();
+  resetScriptFiles();
 }

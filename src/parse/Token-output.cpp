@@ -1,7 +1,270 @@
-// Placeholder: the statement output is being built.
-#include "Token.h"
+// Statement and expression output: the JavaScript text of every token that
+// has no class of its own (words, numbers, strings and other literals,
+// operators, separators, { } blocks, ( ) groups, [ ] brackets and the
+// statement words the lexer keeps as plain tokens), with the expression-level
+// rewrites: the flash. prefix, the E4X operators (x..y, x.@a, x.*), casts
+// written as calls T(x), namespace members and the '=' safe mark. Every other
+// name goes to the property-access rewriting.
+#include <cstring>
+#include <string>
 
-int Token::toJsScript(std::string& out, Parse*, int, int) {
-  out += text;
-  return 0;
+#include "CompilerOptions.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "message.h"
+#include "parse.h"
+
+namespace {
+
+Token* siblingOf(Token* t, int offset) {
+  Token* p = t ? t->parent : nullptr;
+  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
+    return nullptr;
+  }
+  long at = static_cast<long>(t->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
+
+bool isType(const Token* t, int type) { return t && t->type == type; }
+
+// A [ ] group directly under a package or class token is metadata
+// ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
+// statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
+// in front of a member); one inside a statement (list = [1, 2]) is an array.
+bool isMetadata(Token* bracket) {
+  Token* p = bracket->parent;
+  if (!p) return false;
+  if (p->type == TokenTypeCode::Class || p->type == TokenTypeCode::Package) return true;
+  bool classBody = p->type == TokenTypeCode::Block && p->parent &&
+                   (p->parent->type == TokenTypeCode::Class || p->parent->type == TokenTypeCode::Interface);
+  if (!classBody) return false;
+  // Walk back over taken-out members and the tags before this one.
+  for (int k = bracket->index - 1; k >= 0; --k) {
+    Token* prev = k < static_cast<int>(p->childs.size()) ? p->childs[static_cast<size_t>(k)] : nullptr;
+    if (!prev || prev->type == TokenTypeCode::Bracket) continue;
+    return prev->type == TokenTypeCode::Semicolon || prev->type == TokenTypeCode::Block;
+  }
+  return true;
+}
+
+// The declared type of a name: its own annotation, else the type the
+// property-access rewriting resolved it to.
+std::string declaredTypeOf(Token* t, Parse* file) {
+  std::string type = t->toTypeDeclaration(file);
+  return type.empty() ? t->resolvedTypeText : type;
+}
+
+}  // namespace
+
+// The word path: a name, a dotted path or an E4X expression. Returns the
+// number of following siblings consumed.
+static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int typeCommentOff, bool& done) {
+  std::string& text = self->text;
+  size_t dot = text.find('.');
+  if (dot != std::string::npos && dot > 0) {
+    // flash.display.Sprite -> zafrit.display.Sprite
+    if (text.size() > 5 && text.compare(0, 6, "flash.") == 0) text = "zafrit." + text.substr(6);
+    size_t len = text.find(".length");
+    Token* next = siblingOf(self, 1);
+    if (self->parent && text.size() > 6 && len != std::string::npos && len > 0 && isType(next, TokenTypeCode::Paren)) {
+      out += "/*if err,please use zafrit.method.xmlLength()*/";
+    }
+  }
+
+  // Namespace members: `use namespace ns` prints nothing, `ns::x` reads a member.
+  if (self->flags & TokenModifierFlags::Namespace) {
+    if (!(self->flags & TokenModifierFlags::Use)) out += "this.__namespace_" + text;
+    return 0;
+  }
+  if (text.empty()) return 0;
+  if (text[0] >= '0' && text[0] <= '9') {
+    out += text;
+    return 0;
+  }
+
+  // Descendants: x..item, x..@id, x..[expr]
+  size_t dd = text.find("..");
+  if (dd != std::string::npos && dd > 0) {
+    std::string head = text.substr(0, dd + 1);
+    std::string name = text.substr(dd + 2);
+    Token* next = siblingOf(self, 1);
+    auto byName = [&](const std::string& n) {
+      if (!n.empty() && n[0] == '@') return head + "getAllAttribute('" + n.substr(1) + "')";
+      return head + "getAllChildByName('" + n + "')";
+    };
+    if (isType(next, TokenTypeCode::Bracket) && name.empty()) {
+      std::string inner;
+      next->type = TokenTypeCode::Word;
+      next->toJsScript(inner, file, mode, typeCommentOff);
+      next->outputEnabled = 0;
+      text = head + "getAllChildByName(" + inner + ")";
+    } else if (isType(next, TokenTypeCode::Bracket)) {
+      text = byName(name);
+    } else {
+      size_t p = name.find('.');
+      if (p == std::string::npos || p < 1) {
+        text = byName(name);
+      } else if (name[0] == '@') {
+        text = head + "getAllAttribute('" + name.substr(1, p - 1) + "')" + name.substr(p);
+      } else {
+        text = head + "getAllChildByName('" + name.substr(0, p) + "')" + name.substr(p);
+      }
+    }
+  }
+
+  std::string first = text.substr(0, text.find('.'));
+  std::string keyword = "|" + first + "|";
+  if (_SystemKeywords_ && std::strstr(_SystemKeywords_, keyword.c_str())) {
+    self->formattedWord = text;
+    out += text;
+    return 0;
+  }
+
+  int skip = 0;
+  TokenHeadMsg head;
+  std::string name = text;
+  std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
+  Token* next = siblingOf(self, 1);
+  Token* prev = siblingOf(self, -1);
+
+  size_t x = r.find(".@");
+  if (x != std::string::npos) {
+    if (isType(next, TokenTypeCode::Assign)) {
+      // x.@a = v  ->  x.setAttribute('a',v)
+      out += r.substr(0, x) + ".setAttribute('" + r.substr(x + 2) + "',";
+      int consumed = 1;
+      std::vector<Token*>& list = self->parent->childs;
+      size_t j = static_cast<size_t>(self->index) + 2;
+      while (j < list.size()) {
+        Token* s = list[j];
+        if (!s || s->type == TokenTypeCode::Comma || s->type == TokenTypeCode::Semicolon) break;
+        out += s->leadingText;
+        int n = s->toJsScript(out, file, mode, typeCommentOff);
+        if (n < 0) n = 0;
+        j += 1 + static_cast<size_t>(n);
+        consumed += 1 + n;
+      }
+      out += ")";
+      self->_childsToJs_(out, file, 0, typeCommentOff, 0);
+      done = true;
+      return skip + consumed;
+    }
+    if (isType(next, TokenTypeCode::Bracket)) {
+      // x.@[expr]  ->  x.getAttribute(expr)
+      std::string inner;
+      next->type = TokenTypeCode::Word;
+      next->toJsScript(inner, file, mode, typeCommentOff);
+      next->outputEnabled = 0;
+      r = r.substr(0, x) + ".getAttribute(" + inner + ")";
+    } else {
+      size_t e = r.find('.', x + 3);
+      if (e == std::string::npos) {
+        std::string attribute = r.substr(x + 2);
+        Token* target = prev ? siblingOf(prev, -1) : nullptr;
+        bool toInt = isType(prev, TokenTypeCode::Assign) && target && declaredTypeOf(target, file) == "int";
+        r = (toInt ? "Ruvo.__int(" : "") + r.substr(0, x) + ".getAttribute('" + attribute + "')" + (toInt ? ")" : "");
+        // x.@* reads as the word "x.@" and the operator "*": the "*" belongs
+        // to the attribute. After a named attribute it is a multiplication.
+        if (attribute.empty() && next && next->text == "*") next->text.clear();
+      } else {
+        r = r.substr(0, x) + ".getAttribute('" + r.substr(x + 2, e - x - 2) + "')" + r.substr(e);
+      }
+    }
+  } else {
+    size_t close = r.find("*/");
+    std::string s = close == std::string::npos ? r : r.substr(close + 2);
+    size_t c = s.find(".*");
+    if (c != std::string::npos && c > 0) {
+      // x.*  ->  x.children()
+      out += s.substr(0, c) + ".children()" + s.substr(c + 2);
+      return skip;
+    }
+    // y = T(x) with a known class T is a cast: y = (x)
+    if (isType(prev, TokenTypeCode::Assign) && isType(next, TokenTypeCode::Paren) && next->childs.size() == 1 &&
+        TokenClass::HasClassAndMiniName(s.c_str())) {
+      out += _DEBUF_(("/* as:" + s + "*/").c_str());
+      return skip;
+    }
+  }
+  self->formattedWord = r;
+  out += r;
+  return skip;
+}
+
+// Default output of slot 10: the token's own text by its type code, then its
+// type comment and its children. Returns the count of following siblings
+// the token consumed.
+int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  addTypeDeclarationClassUse();
+  if (!outputEnabled) return 0;
+  if (!pendingError.empty()) scriptErr(out, file, pendingError.c_str(), 1);
+
+  int consumed = 0;
+  switch (type) {
+    case TokenTypeCode::Word: {
+      bool done = false;
+      consumed = wordToJs(this, out, file, mode, typeCommentOff, done);
+      if (done) return consumed;
+      break;
+    }
+    case TokenTypeCode::While:
+    case TokenTypeCode::Return:
+    case TokenTypeCode::Comma:
+    case TokenTypeCode::Semicolon:
+    case TokenTypeCode::Colon:
+    case 40:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::ObjectKey:
+    case TokenTypeCode::Operator:
+      out += text;
+      break;
+    case TokenTypeCode::Block: {
+      bool braces = text != "NO{";
+      if (braces) out += "{";
+      _childsToJs_(out, file, 0, typeCommentOff, 0);
+      out += trailingText;
+      if (braces) out += "}";
+      return 0;
+    }
+    case TokenTypeCode::Paren:
+      out += "(";
+      _childsToJs_(out, file, 0, typeCommentOff, 0);
+      out += trailingText;
+      out += ")";
+      if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
+      return 0;
+    case TokenTypeCode::Bracket:
+      if (!isMetadata(this)) {
+        out += "[";
+        _childsToJs_(out, file, 0, typeCommentOff, 0);
+        out += trailingText;
+        out += "]";
+      }
+      return 0;
+    case TokenTypeCode::Assign:
+    case TokenTypeCode::Question:
+      out += (safeMark && text == "=") ? "=/*[SAFE]*/" : text;
+      break;
+    case TokenTypeCode::StatementWord:
+    case TokenTypeCode::SystemType: {
+      Token* next = siblingOf(this, 1);
+      Token* prev = siblingOf(this, -1);
+      if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
+        // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
+        out += _DEBUF_("/*class*/");
+      } else {
+        out += text;
+        if (text == "typeof" || text == "delete") out += " ";
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
+  _childsToJs_(out, file, 0, typeCommentOff, 0);
+  return consumed;
 }

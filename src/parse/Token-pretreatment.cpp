@@ -1,4 +1,481 @@
-// Placeholder: the pretreatment pass is being built.
-#include "Token.h"
+// The pretreatment pass: the analysis and rewriting that runs over a file's
+// tree once, right after the lexer, and the helpers around a declaration's
+// type annotation and the braces that the async rewriting needs around
+// brace-less bodies.
+#include <string>
+#include <vector>
 
-int Token::pretreatment(Parse*) { return 0; }
+#include "CompilerOptions.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "TokenFunction.h"
+#include "TokenPackage.h"
+#include "parse.h"
+
+namespace {
+
+// The sibling `offset` places from `t` in its parent's list; null when `t` is
+// not (or no longer) in that list, out of range, or an empty slot.
+Token* siblingOf(Token* t, int offset) {
+  Token* p = t ? t->parent : nullptr;
+  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
+    return nullptr;
+  }
+  long at = static_cast<long>(t->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
+
+// A statement word as the lexer leaves it: a token with that text that is not
+// a literal (the async rewriting's literals may read "\nif").
+bool isWord(const Token* t, const char* word) {
+  return t && t->type != TokenTypeCode::Literal && t->text == word;
+}
+
+bool hasLineBreak(const Token* t) { return t->leadingText.find('\n') != std::string::npos; }
+
+// Index of the first non-null entry at or after `from`; the list size when none.
+size_t nextEntry(const std::vector<Token*>& list, size_t from) {
+  while (from < list.size() && !list[from]) ++from;
+  return from;
+}
+
+// Tokens that begin a statement of their own when they follow other tokens.
+bool startsStatement(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::While:
+    case TokenTypeCode::Return:
+    case TokenTypeCode::Var:
+    case TokenTypeCode::Const:
+    case TokenTypeCode::For:
+    case TokenTypeCode::Case:
+    case TokenTypeCode::Default:
+    case TokenTypeCode::Continue:
+    case TokenTypeCode::Break:
+    case TokenTypeCode::With:
+    case TokenTypeCode::Catch:
+      return true;
+    default:
+      break;
+  }
+  static const char* const kWords[] = {"if", "else", "do", "switch", "try", "finally", "throw"};
+  for (const char* w : kWords) {
+    if (isWord(t, w)) return true;
+  }
+  return false;
+}
+
+bool isIncDec(const Token* t) { return t->type == TokenTypeCode::Operator && (t->text == "++" || t->text == "--"); }
+
+// A token after which an expression may be complete.
+bool endsValue(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Paren:
+    case TokenTypeCode::Bracket:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::VectorType:
+      return true;
+    case TokenTypeCode::SystemType:
+      return t->text != "throw";
+    default:
+      return isIncDec(t);
+  }
+}
+
+// A token that cannot continue the expression before it.
+bool beginsValue(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::SystemType:
+    case TokenTypeCode::New:
+    case TokenTypeCode::Super:
+    case TokenTypeCode::Untyped:
+    case TokenTypeCode::VectorType:
+      return true;
+    default:
+      return isIncDec(t);
+  }
+}
+
+// Index of the last entry of the statement that starts at the first non-null
+// entry at or after `from`; `from - 1` when the list holds no statement there.
+// A body is a whole statement: `if (a) throw e;`, `if (a) for (...) f();` and
+// `if (a) if (b) x(); else y();` each end after their last token, not at the
+// first statement word inside them.
+long statementEnd(const std::vector<Token*>& list, size_t from, int depth = 0) {
+  size_t n = list.size();
+  size_t i = nextEntry(list, from);
+  if (i >= n) return static_cast<long>(from) - 1;
+  Token* t = list[i];
+  if (depth < 256) {
+    if (t->type == TokenTypeCode::Block) return static_cast<long>(i);
+    bool loopHead = t->type == TokenTypeCode::While || t->type == TokenTypeCode::For ||
+                    t->type == TokenTypeCode::With || isWord(t, "if");
+    size_t g = nextEntry(list, i + 1);
+    bool groupFollows = g < n && list[g]->type == TokenTypeCode::Paren;
+    if (loopHead && groupFollows) {
+      long end = statementEnd(list, g + 1, depth + 1);
+      if (end < static_cast<long>(g)) return static_cast<long>(g);
+      if (isWord(t, "if")) {
+        size_t e = nextEntry(list, static_cast<size_t>(end) + 1);
+        if (e < n && isWord(list[e], "else")) {
+          long elseEnd = statementEnd(list, e + 1, depth + 1);
+          end = elseEnd < static_cast<long>(e) ? static_cast<long>(e) : elseEnd;
+        }
+      }
+      return end;
+    }
+    if (isWord(t, "switch") && groupFollows) {
+      size_t b = nextEntry(list, g + 1);
+      return b < n && list[b]->type == TokenTypeCode::Block ? static_cast<long>(b) : static_cast<long>(g);
+    }
+    if (isWord(t, "do")) {
+      long end = statementEnd(list, i + 1, depth + 1);
+      if (end < static_cast<long>(i)) return static_cast<long>(i);
+      size_t w = nextEntry(list, static_cast<size_t>(end) + 1);
+      if (w < n && list[w]->type == TokenTypeCode::While) {
+        size_t c = nextEntry(list, w + 1);
+        if (c < n && list[c]->type == TokenTypeCode::Paren) {
+          end = static_cast<long>(c);
+          size_t s = nextEntry(list, c + 1);
+          if (s < n && list[s]->type == TokenTypeCode::Semicolon) end = static_cast<long>(s);
+        } else {
+          end = static_cast<long>(w);
+        }
+      }
+      return end;
+    }
+    if (isWord(t, "try")) {
+      size_t end = i;
+      size_t k = nextEntry(list, i + 1);
+      if (k < n && list[k]->type == TokenTypeCode::Block) end = k;
+      for (;;) {
+        size_t c = nextEntry(list, end + 1);
+        if (c >= n) break;
+        if (list[c]->type == TokenTypeCode::Catch) {
+          size_t cg = nextEntry(list, c + 1);
+          size_t cb = cg < n ? nextEntry(list, cg + 1) : n;
+          if (cg < n && list[cg]->type == TokenTypeCode::Paren && cb < n && list[cb]->type == TokenTypeCode::Block) {
+            end = cb;
+            continue;
+          }
+        } else if (isWord(list[c], "finally")) {
+          size_t fb = nextEntry(list, c + 1);
+          if (fb < n && list[fb]->type == TokenTypeCode::Block) end = fb;
+        }
+        break;
+      }
+      return static_cast<long>(end);
+    }
+    if (isWord(t, "else")) return statementEnd(list, i + 1, depth + 1);
+    // A var token holds its declaration up to its ';'.
+    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) {
+      Token* last = nullptr;
+      for (Token* c : t->childs) {
+        if (c) last = c;
+      }
+      if (last && last->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
+    }
+  }
+  // A simple statement: up to its ';', or up to the token before the next
+  // statement word or before a line break where the source relied on the
+  // line end as the statement end.
+  if (t->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
+  size_t last = i;
+  for (size_t j = i + 1; j < n; ++j) {
+    Token* c = list[j];
+    if (!c) continue;
+    if (c->type == TokenTypeCode::Semicolon) return static_cast<long>(j);
+    if (startsStatement(c)) return static_cast<long>(last);
+    if (hasLineBreak(c)) {
+      Token* prev = list[last];
+      bool restricted = prev->type == TokenTypeCode::Return || prev->type == TokenTypeCode::Break ||
+                        prev->type == TokenTypeCode::Continue;
+      if (restricted || (endsValue(prev) && beginsValue(c))) return static_cast<long>(last);
+    }
+    last = j;
+  }
+  return static_cast<long>(last);
+}
+
+// Moves the entries from `from` through `end` (skipping empty slots) into
+// `into`, leaving empty slots behind; returns the last line they reach.
+int moveRange(Token* into, std::vector<Token*>& list, size_t from, long end, int line) {
+  for (long k = static_cast<long>(from); k <= end; ++k) {
+    Token* c = list[static_cast<size_t>(k)];
+    if (!c) continue;
+    into->push(c);
+    list[static_cast<size_t>(k)] = nullptr;
+    if (c->endLine > line) line = c->endLine;
+  }
+  return line;
+}
+
+// The body that follows position `at - 1` of `list`: a { } block moves into
+// `into` as it is; any other statement is wrapped in a new block of the given
+// text. `at` ends on the last entry consumed; returns the body's last line.
+int moveBody(Token* into, std::vector<Token*>& list, size_t& at, const char* blockText, int line) {
+  size_t b = nextEntry(list, at);
+  if (b >= list.size()) {
+    at = at > 0 ? at - 1 : 0;
+    return line;
+  }
+  Token* body = list[b];
+  if (body->type == TokenTypeCode::Block) {
+    into->push(body);
+    list[b] = nullptr;
+    at = b;
+    return body->endLine > line ? body->endLine : line;
+  }
+  Token* wrap = new Token(TokenTypeCode::Block, blockText, 0, body->line, into);
+  into->push(wrap);
+  long end = statementEnd(list, b);
+  wrap->endLine = moveRange(wrap, list, b, end, body->line);
+  at = static_cast<size_t>(end);
+  return wrap->endLine > line ? wrap->endLine : line;
+}
+
+}  // namespace
+
+// The base pass that words, operators, groups without a class of their own
+// and the file root share: the current class, the no-default-values mark,
+// `-define` blocks (CONFIG::debug { ... } kept or dropped), namespace
+// declarations and namespace-qualified members, the blank-after-'.' check,
+// then the children.
+int Token::pretreatment(Parse* file) {
+  TokenPackage* package = file ? file->package : nullptr;
+  if (package) currentClass = package->workingClass;
+  if (noDefaultValues) {
+    for (Token* p = parent; p; p = p->parent) p->noDefaultValues = 1;
+  }
+
+  // CONFIG::name { ... }: spliced in when the define is "true", dropped otherwise.
+  Token* next = siblingOf(this, 1);
+  if (next && next->type == TokenTypeCode::Block && !text.empty() && _ompilerOptions_.defines.has(text)) {
+    std::string value = _ompilerOptions_.defines.get(text);
+    text.clear();
+    if (value != "true") {
+      parent->childs[static_cast<size_t>(index)] = nullptr;
+      parent->childs[static_cast<size_t>(index) + 1] = nullptr;
+      return 1;
+    }
+    if (!next->childs.empty()) {
+      std::vector<Token*> rebuilt;
+      std::vector<Token*>& list = parent->childs;
+      rebuilt.reserve(list.size() + next->childs.size());
+      rebuilt.insert(rebuilt.end(), list.begin(), list.begin() + index);
+      for (Token* c : next->childs) {
+        if (c) rebuilt.push_back(c);
+      }
+      rebuilt.insert(rebuilt.end(), list.begin() + index + 2, list.end());
+      list.swap(rebuilt);
+      for (size_t k = 0; k < list.size(); ++k) {
+        if (!list[k]) continue;
+        list[k]->parent = parent;
+        list[k]->index = static_cast<int32_t>(k);
+        list[k]->file = parent->file;
+      }
+      return -1;
+    }
+  }
+
+  // namespace ns = "...": known by its qualified name from here on.
+  if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
+    std::string key = package && !package->text.empty() ? package->text + "." + text : text;
+    TokenClass::NameSpaceMap[key] = key;
+  }
+
+  // ns var x / ns function f: an imported namespace in front of a declaration
+  // makes the declaration public and leaves no word in the output.
+  if (type == TokenTypeCode::Word && package && next &&
+      (next->type == TokenTypeCode::Var || next->type == TokenTypeCode::Function ||
+       next->type == TokenTypeCode::Const) &&
+      text.find('.') == std::string::npos) {
+    auto it = package->importMap.find(text);
+    if (it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) {
+      text.clear();
+      type = TokenTypeCode::Literal;
+      int merged = (next->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
+      next->flags = merged | TokenModifierFlags::Public;
+    }
+  }
+
+  if (type == TokenTypeCode::Word) {
+    Token* prev = siblingOf(this, -1);
+    if (prev && !prev->text.empty() && prev->text.back() == '.') pendingError = "Behind[.]There can be no Spaces";
+  }
+
+  for (long i = 0; i < static_cast<long>(childs.size()); ++i) {
+    Token* c = childs[static_cast<size_t>(i)];
+    if (!c) continue;
+    if (c->noDefaultValues) {
+      for (Token* p = c; p; p = p->parent) p->noDefaultValues = 1;
+    }
+    i += c->pretreatment(file);
+    if (i < -1) i = -1;
+  }
+  return 0;
+}
+
+void Token::setTypeDeclaration(Token* type) {
+  typeToken = type;
+  if (type && !functionTyped && type->text == "Function") functionTyped = 1;
+}
+
+std::string Token::toTypeDeclaration(Parse*) {
+  if (typeToken && typeText.empty()) typeText = typeToken->text;
+  return typeText;
+}
+
+// In release mode every declared type that is printed counts as a class the
+// file uses, so the output script carries that class.
+void Token::addTypeDeclarationClassUse() {
+  if (!__ISRELEASE__ || !typeToken || typeUseRegistered) return;
+  typeUseRegistered = 1;
+  TokenPackage* package = file ? file->package : nullptr;
+  if (!package) return;
+  const std::string& name = typeToken->text;
+  auto it = package->importMap.find(name);
+  if (it != package->importMap.end()) {
+    package->hasUseThisClass(it->second);
+  } else if (TokenClass::GetTokenClass(name)) {
+    package->hasUseThisClass(name);
+  } else {
+    std::string full = package->text + "." + name;
+    if (TokenClass::GetTokenClass(full)) package->hasUseThisClass(full);
+  }
+}
+
+// Gives the brace-less bodies of if, else, while and do their own { } blocks
+// when the block also holds an awaited call, so that the async rewriting can
+// guard each body as one unit. A body is the whole statement that follows.
+int Token::checkAddBRACE() {
+  bool awaited = false;
+  bool braceless = false;
+  size_t n = childs.size();
+  for (size_t i = 0; i < n; ++i) {
+    Token* t = childs[i];
+    if (!t || t->type == TokenTypeCode::Literal) continue;
+    if (t->type == TokenTypeCode::Word && t->awaitedCall) awaited = true;
+    if (isWord(t, "do") || isWord(t, "else")) {
+      Token* body = i + 1 < n ? childs[i + 1] : nullptr;
+      if (body && body->type != TokenTypeCode::Block) braceless = true;
+    } else if (isWord(t, "if") || t->type == TokenTypeCode::While) {
+      Token* body = i + 2 < n ? childs[i + 2] : nullptr;
+      if (body && body->type != TokenTypeCode::Block) braceless = true;
+    }
+  }
+  if (!awaited || !braceless) return 0;
+
+  std::vector<Token*> old;
+  old.swap(childs);
+  for (size_t i = 0; i < old.size(); ++i) {
+    Token* t = old[i];
+    if (!t) continue;
+    if (isWord(t, "if")) {
+      addIf(this, old, i, t->line);
+      continue;
+    }
+    old[i] = nullptr;
+    push(t);
+    if (t->type == TokenTypeCode::While) {
+      size_t g = nextEntry(old, i + 1);
+      if (g >= old.size() || old[g]->type != TokenTypeCode::Paren) continue;
+      push(old[g]);
+      old[g] = nullptr;
+      i = g + 1;
+      moveBody(this, old, i, "", t->line);
+    } else if (isWord(t, "do")) {
+      ++i;
+      moveBody(this, old, i, "", t->line);
+      // The loop's own "while (...)" stays with it.
+      size_t w = nextEntry(old, i + 1);
+      if (w < old.size() && old[w]->type == TokenTypeCode::While) {
+        size_t g = nextEntry(old, w + 1);
+        if (g < old.size() && old[g]->type == TokenTypeCode::Paren) {
+          push(old[w]);
+          old[w] = nullptr;
+          push(old[g]);
+          old[g] = nullptr;
+          i = g;
+        }
+      }
+    }
+  }
+  return 0;
+}
+
+// Wraps the if statement at `list[at]` (with its else chain) in a new block
+// pushed on `into`; a brace-less then or else body gets a block of its own,
+// and an "else if" nests. `at` ends on the last entry consumed.
+size_t Token::addIf(Token* into, std::vector<Token*>& list, size_t& at, int line) {
+  if (at >= list.size() || !isWord(list[at], "if")) return at;
+  Token* wrap = new Token(TokenTypeCode::Block, "", 0, line, into);
+  into->push(wrap);
+  Token* ifToken = list[at];
+  wrap->push(ifToken);
+  list[at] = nullptr;
+  int last = ifToken->endLine;
+  size_t g = nextEntry(list, at + 1);
+  if (g < list.size() && list[g]->type == TokenTypeCode::Paren) {
+    wrap->push(list[g]);
+    if (list[g]->endLine > last) last = list[g]->endLine;
+    list[g] = nullptr;
+    at = g;
+  }
+  size_t b = at + 1;
+  last = moveBody(wrap, list, b, "", last);
+  at = b;
+  size_t e = nextEntry(list, at + 1);
+  if (e < list.size() && isWord(list[e], "else")) {
+    Token* elseToken = list[e];
+    wrap->push(elseToken);
+    list[e] = nullptr;
+    at = e;
+    size_t k = nextEntry(list, e + 1);
+    if (k < list.size() && isWord(list[k], "if")) {
+      at = k;
+      addIf(wrap, list, at, list[k]->line);
+      Token* inner = wrap->childs.back();
+      if (inner->endLine > last) last = inner->endLine;
+    } else {
+      size_t body = e + 1;
+      last = moveBody(wrap, list, body, "", last);
+      at = body;
+    }
+  }
+  wrap->endLine = last;
+  return at;
+}
+
+// Whether `token` lies in the body of a do, while or for loop: walking up the
+// blocks, a block whose previous sibling is "do", or a ( ) group that follows
+// "while" or "for", is a loop body.
+bool Token::CheckIsWhileDoFor(Token* token) {
+  Token* t = token;
+  while (t && t->parent) {
+    Token* p = t->parent;
+    if (p->type == TokenTypeCode::Function) {
+      // A function body has no siblings of its own inside the function.
+      t = p;
+      continue;
+    }
+    if (p->type != TokenTypeCode::Block) return false;
+    Token* prev = siblingOf(t, -1);
+    if (prev) {
+      if (prev->type == TokenTypeCode::Literal) return false;
+      if (isWord(prev, "do")) return true;
+      if (prev->type == TokenTypeCode::Paren) {
+        Token* head = siblingOf(prev, -1);
+        if (head && (head->text == "while" || head->text == "for")) return true;
+      }
+    }
+    t = p;
+  }
+  return false;
+}

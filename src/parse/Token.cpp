@@ -1,26 +1,568 @@
-// Placeholder: the token node is being built.
+// The token node: its default virtual operations, the two child loops and
+// the small operations on a child list that every pass uses.
 #include "Token.h"
 
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#define RUVO_POSIX_BLOCKS 1
+#else
+#define RUVO_POSIX_BLOCKS 0
+#endif
+
+#include <cstdlib>
+#include <new>
+#include <type_traits>
+#include <typeinfo>
+
+#include "TokenClass.h"
+#include "TokenExtends.h"
+#include "TokenFunction.h"
+#include "TokenImport.h"
+#include "TokenInterface.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
 #include "parse.h"
 
-const TokenTypeInfo kTokenTypeTable[] = {{0, "Word", "plain word"}};
-const int kTokenTypeTableSize = 1;
+// Every type code the tree knows, in code order.
+const TokenTypeInfo kTokenTypeTable[] = {
+    {TokenTypeCode::Word, "Word", "plain word or dotted path; also the bare word Vector"},
+    {TokenTypeCode::While, "While", "while"},
+    {TokenTypeCode::Return, "Return", "return"},
+    {TokenTypeCode::New, "New", "new"},
+    {TokenTypeCode::Block, "Block", "{ } block; NO{ prints without braces"},
+    {TokenTypeCode::Paren, "Paren", "( ) group"},
+    {TokenTypeCode::Comma, "Comma", ","},
+    {TokenTypeCode::Semicolon, "Semicolon", ";"},
+    {TokenTypeCode::Bracket, "Bracket", "[ ] group"},
+    {TokenTypeCode::Colon, "Colon", ":"},
+    {TokenTypeCode::Assign, "Assign", "="},
+    {TokenTypeCode::Question, "Question", "?"},
+    {TokenTypeCode::Var, "Var", "var"},
+    {TokenTypeCode::Function, "Function", "function"},
+    {TokenTypeCode::Class, "Class", "class"},
+    {TokenTypeCode::Package, "Package", "package"},
+    {TokenTypeCode::Import, "Import", "import"},
+    {TokenTypeCode::As, "As", "as; also Embed metadata and the [ ] group holding it"},
+    {TokenTypeCode::DeclaredName, "DeclaredName", "declared variable name"},
+    {TokenTypeCode::Number, "Number", "number literal"},
+    {TokenTypeCode::Literal, "Literal", "literal printed as it stands"},
+    {TokenTypeCode::ObjectKey, "ObjectKey", "object-literal key"},
+    {TokenTypeCode::Interface, "Interface", "interface"},
+    {TokenTypeCode::Extends, "Extends", "extends"},
+    {TokenTypeCode::Super, "Super", "super"},
+    {TokenTypeCode::Case, "Case", "case"},
+    {TokenTypeCode::Is, "Is", "is"},
+    {TokenTypeCode::Catch, "Catch", "catch"},
+    {TokenTypeCode::Untyped, "Untyped", "__JS__, __INCLUDESTR__"},
+    {TokenTypeCode::StatementWord, "StatementWord", "if, else, do, delete"},
+    {TokenTypeCode::Implements, "Implements", "implements"},
+    {TokenTypeCode::Const, "Const", "const"},
+    {TokenTypeCode::VectorType, "VectorType", "Vector.<T>"},
+    {TokenTypeCode::For, "For", "for"},
+    {TokenTypeCode::In, "In", "in"},
+    {TokenTypeCode::SystemType, "SystemType", "built-in type name; _super"},
+    {TokenTypeCode::With, "With", "with"},
+    {TokenTypeCode::Default, "Default", "default"},
+    {TokenTypeCode::Continue, "Continue", "continue"},
+    {TokenTypeCode::Break, "Break", "break"},
+    {TokenTypeCode::Include, "Include", "include"},
+    {TokenTypeCode::Operator, "Operator", "operator"},
+};
+const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeof(kTokenTypeTable[0]));
 
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : type(static_cast<int8_t>(type)), text(text ? text : ""), line(line), endLine(line), parent(parent) {}
 
+// ---- the token pool ----
+//
+// Blocks of 4 MB are cut into slots of a few size classes; a freed token
+// goes back to its class's free list. Each slot starts with a 16-byte header
+// holding its class, so a token may be freed through any pointer type of
+// its hierarchy. The sanitizer build uses the plain heap, so that the
+// address checker sees every token.
+
+#if defined(__SANITIZE_ADDRESS__)
+#define RUVO_TOKEN_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RUVO_TOKEN_POOL 0
+#endif
+#endif
+#ifndef RUVO_TOKEN_POOL
+#define RUVO_TOKEN_POOL 1
+#endif
+
+namespace {
+
+constexpr size_t kSlotHeader = 16;
+constexpr size_t kSlotGrain = 16;
+constexpr size_t kPooledMax = 4096;             // larger objects use the heap
+constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
+
+struct PoolSlot {
+  PoolSlot* next;
+};
+
+struct TokenPool {
+  PoolSlot* free[kPooledMax / kSlotGrain + 1] = {};
+  char* cursor = nullptr;
+  char* end = nullptr;
+  std::vector<void*> blocks;  // kept to the end of the process
+
+  void* allocate(size_t size) {
+    const size_t total = (size + kSlotHeader + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
+    size_t cls = total / kSlotGrain;
+    char* slot;
+    if (total > kPooledMax) {
+      slot = static_cast<char*>(::operator new(total));
+      cls = 0;
+    } else if (free[cls]) {
+      slot = reinterpret_cast<char*>(free[cls]);
+      free[cls] = free[cls]->next;
+    } else {
+      if (static_cast<size_t>(end - cursor) < total) {
+#if RUVO_POSIX_BLOCKS
+        // Aligned to 2 MB, so that the system may back it with large pages.
+        void* block = std::aligned_alloc(size_t(2) << 20, kPoolBlock);
+#ifdef MADV_HUGEPAGE
+        if (block) madvise(block, kPoolBlock, MADV_HUGEPAGE);
+#endif
+#else
+        void* block = ::operator new(kPoolBlock, std::nothrow);
+#endif
+        if (!block) {
+          // No block to be had: the plain heap reports the shortage.
+          slot = static_cast<char*>(::operator new(total));
+          *reinterpret_cast<size_t*>(slot) = 0;
+          return slot + kSlotHeader;
+        }
+        blocks.push_back(block);
+        cursor = static_cast<char*>(block);
+        end = cursor + kPoolBlock;
+      }
+      slot = cursor;
+      cursor += total;
+    }
+    *reinterpret_cast<size_t*>(slot) = cls;
+    return slot + kSlotHeader;
+  }
+
+  void release(void* p) {
+    char* slot = static_cast<char*>(p) - kSlotHeader;
+    const size_t cls = *reinterpret_cast<size_t*>(slot);
+    if (cls == 0) {
+      ::operator delete(slot);
+      return;
+    }
+    auto* node = reinterpret_cast<PoolSlot*>(slot);
+    node->next = free[cls];
+    free[cls] = node;
+  }
+};
+
+TokenPool& tokenPool() {
+  static TokenPool* pool = new TokenPool();  // lives to the end of the process
+  return *pool;
+}
+
+}  // namespace
+
+void* Token::operator new(size_t size) {
+#if RUVO_TOKEN_POOL
+  return tokenPool().allocate(size);
+#else
+  return ::operator new(size);
+#endif
+}
+
+void Token::operator delete(void* p) noexcept {
+  if (!p) return;
+#if RUVO_TOKEN_POOL
+  tokenPool().release(p);
+#else
+  ::operator delete(p);
+#endif
+}
+
+// ---- the default virtual operations ----
+
 std::string Token::getValue() { return text; }
-std::string Token::getSelfValue() { return getValue(); }
+
+// A private member keeps its name unless a base class has a member of the
+// same name; then it becomes "_$" + inheritance level + "_" + name, so the
+// two never meet on one JavaScript object.
+std::string Token::getSelfValue() {
+  if (flags & TokenModifierFlags::Private) {
+    TokenClass* cls = getTokenClass();
+    if (cls) {
+      std::string value = getValue();
+      if (!privateNameDone && !cls->superHasThisVar(value.c_str())) return value;
+      privateNameDone = 1;
+      return "_$" + std::to_string(cls->level) + "_" + value;
+    }
+  }
+  return getValue();
+}
+
 TokenClass* Token::getTokenClass() { return parent ? parent->getTokenClass() : nullptr; }
 TokenFunction* Token::getTokenFunction() { return parent ? parent->getTokenFunction() : nullptr; }
 TokenFunction* Token::getClassTokenFunction() { return parent ? parent->getClassTokenFunction() : nullptr; }
 bool Token::isInlineFunction() { return parent ? parent->isInlineFunction() : false; }
 bool Token::isInStatic() { return isStatic() || (parent ? parent->isInStatic() : false); }
 TokenVarMap* Token::getVarMap() { return parent ? parent->getVarMap() : nullptr; }
-Token* Token::getTokenInVarMap(const char*) { return nullptr; }
+
+Token* Token::getTokenInVarMap(const char* name) {
+  if (!name) return nullptr;
+  TokenVarMap* map = getVarMap();
+  return map ? map->get(name, nullptr) : nullptr;
+}
+
+// ---- child loops ----
+
+// Prints the children of `list` from `start` on. A child's skip count moves
+// the index past the siblings it printed itself; a negative count never
+// moves the output back (every child is printed at most once).
+void Token::_childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
+                         int typeCommentOff, int start) {
+  const long long count = static_cast<long long>(list.size());
+  for (long long i = start < 0 ? 0 : start; i < count; ++i) {
+    // A child may shorten the list while it prints.
+    if (i >= static_cast<long long>(list.size())) break;
+    Token* child = list[static_cast<size_t>(i)];
+    if (!child) continue;
+    out += child->leadingText;
+    child->addTypeDeclarationClassUse();
+    if (!child->outputEnabled) continue;
+    int skip = child->toJsScript(out, file, mode, typeCommentOff);
+    if (skip > 0) i += skip;
+    if (sep) out += sep;
+  }
+}
+
+void Token::_childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start) {
+  _childsToJs_(out, file, childs, mode, nullptr, typeCommentOff, start);
+}
+
+// Pretreats the children of `list`. A child that replaces itself returns -1
+// (or less) and the loop goes back to visit the new entries; the index never
+// goes below the first child, and a child that goes back without changing
+// the list is stepped over, so the loop always ends.
+void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
+  long long backSteps = 0;
+  const long long maxBackSteps = 16 * static_cast<long long>(list.size()) + 4096;
+  for (long long i = 0; i < static_cast<long long>(list.size()); ++i) {
+    Token* child = list[static_cast<size_t>(i)];
+    if (!child) continue;
+    if (child->noDefaultValues) {
+      for (Token* t = child; t; t = t->parent) t->noDefaultValues = 1;
+    }
+    const size_t sizeBefore = list.size();
+    int skip = child->pretreatment(file);
+    if (skip < 0) {
+      bool unchanged =
+          list.size() == sizeBefore && i < static_cast<long long>(list.size()) && list[static_cast<size_t>(i)] == child;
+      if (unchanged || backSteps >= maxBackSteps) continue;
+      ++backSteps;
+    }
+    i += skip;
+    if (i < -1) i = -1;
+  }
+}
+
+// ---- placing children ----
+
 void Token::push(Token* child) {
-  child->index = static_cast<int>(childs.size());
+  if (!child) return;
+  child->index = static_cast<int32_t>(childs.size());
   child->parent = this;
   child->file = file;
   childs.push_back(child);
+}
+
+void Token::insertIt(Token* child, int at) {
+  if (!child) return;
+  const int count = static_cast<int>(childs.size());
+  if (at < 0) at = 0;
+  if (at > count) at = count;
+  childs.push_back(nullptr);
+  for (int i = count; i > at; --i) {
+    Token* moved = childs[i - 1];
+    childs[i] = moved;
+    if (moved) {
+      moved->index = i;
+      moved->parent = this;
+      moved->file = file;
+    }
+  }
+  childs[at] = child;
+  child->index = at;
+  child->parent = this;
+  child->file = file;
+}
+
+void Token::setIn(Token* child, int at) {
+  if (at < 0 || at >= static_cast<int>(childs.size())) return;
+  childs[at] = child;
+  if (child) {
+    child->index = at;
+    child->parent = this;
+    child->file = file;
+  }
+}
+
+bool Token::eraseChild(int at) {
+  const int count = static_cast<int>(childs.size());
+  if (at < 0 || at >= count) return false;
+  for (int i = at; i + 1 < count; ++i) {
+    Token* moved = childs[i + 1];
+    childs[i] = moved;
+    if (moved) moved->index = i;
+  }
+  childs.pop_back();
+  return true;
+}
+
+bool Token::clearNextToken(Token* child, int offset) {
+  if (!child) return false;
+  long long at = static_cast<long long>(child->index) + offset;
+  const long long count = static_cast<long long>(childs.size());
+  if (at < 0 || at >= count || !childs[static_cast<size_t>(at)]) return false;
+  if (at == count - 1) {
+    childs.pop_back();
+  } else {
+    childs[static_cast<size_t>(at)] = nullptr;
+  }
+  return true;
+}
+
+// ---- looking at siblings ----
+
+Token* Token::getNextToken(Token* child, int offset, std::vector<Token*>* list) {
+  if (!child) return nullptr;
+  std::vector<Token*>& l = list ? *list : childs;
+  long long at = static_cast<long long>(child->index) + offset;
+  if (at < 0 || at >= static_cast<long long>(l.size())) return nullptr;
+  return l[static_cast<size_t>(at)];
+}
+
+Token* Token::getTokenFrome(int at, std::vector<Token*>* list) {
+  std::vector<Token*>& l = list ? *list : childs;
+  if (at < 0 || at >= static_cast<int>(l.size())) return nullptr;
+  return l[at];
+}
+
+std::string Token::getNextValue(Token* child, int offset) {
+  Token* t = getNextToken(child, offset);
+  return t ? t->text : std::string();
+}
+
+int Token::getNextType(Token* child, int offset) {
+  Token* t = getNextToken(child, offset);
+  return t ? t->type : -10000;
+}
+
+bool Token::checkNextType(Token* child, int offset, int type) {
+  Token* t = getNextToken(child, offset);
+  return t && t->type == type;
+}
+
+Token* Token::nextSibling(int offset) { return parent ? parent->getNextToken(this, offset) : nullptr; }
+
+// ---- searches ----
+
+int Token::findThisType(int type, int from) {
+  const int count = static_cast<int>(childs.size());
+  if (from < 0 || from >= count) return -1;
+  for (int i = from; i < count; ++i)
+    if (childs[i] && childs[i]->type == type) return i;
+  return -1;
+}
+
+int Token::findThisTypePre(int type, int from) {
+  if (from < 0 || from >= static_cast<int>(childs.size())) return -1;
+  for (int i = from; i >= 0; --i)
+    if (childs[i] && childs[i]->type == type) return i;
+  return -1;
+}
+
+// Depth first over the descendants, without recursion: trees built by the
+// later passes may be deeper than the lexer's own nesting limit.
+bool Token::childsHasThisType(int type, bool self) {
+  if (self && this->type == type) return true;
+  std::vector<Token*> stack(childs.rbegin(), childs.rend());
+  while (!stack.empty()) {
+    Token* t = stack.back();
+    stack.pop_back();
+    if (!t) continue;
+    if (t->type == type) return true;
+    stack.insert(stack.end(), t->childs.rbegin(), t->childs.rend());
+  }
+  return false;
+}
+
+namespace {
+bool endsStatement(int type) { return type == 18 || type == 26 || type == 27 || type == 41 || type == 100; }
+
+bool isStatementKeyword(const std::string& text) {
+  static const char* const kWords[] = {"if",    "else", "while",    "for", "var",   "function", "switch",
+                                       "break", "case", "continue", "try", "catch", "finally",  "throw"};
+  for (const char* w : kWords)
+    if (text == w) return true;
+  return false;
+}
+}  // namespace
+
+int Token::getPreLineInChilds(int at) {
+  if (at <= 0 || at >= static_cast<int>(childs.size())) return 0;
+  for (int i = at; i >= 0; --i)
+    if (childs[i] && endsStatement(childs[i]->type)) return i + 1;
+  return 0;
+}
+
+int Token::getNextLineInChilds(std::vector<Token*>& list, int from) {
+  const int count = static_cast<int>(list.size());
+  if (from <= 0 || from >= count) return 0;
+  for (int i = from; i < count; ++i) {
+    Token* t = list[i];
+    if (t && (endsStatement(t->type) || t->type == 42)) return i;
+  }
+  return count;
+}
+
+int Token::getLineEnd(std::vector<Token*>& list, int from) {
+  const int count = static_cast<int>(list.size());
+  if (from <= 0 || from >= count) return 0;
+  for (int i = from; i < count; ++i) {
+    Token* t = list[i];
+    if (!t) continue;
+    if (t->type == 18 || t->type == 21 || t->type == 26 || t->type == 27) return i;
+    if (t->type == 58) return i + 1;
+    if (isStatementKeyword(t->text)) return i - 1;
+  }
+  return count;
+}
+
+// ---- predicates and small queries ----
+
+bool Token::isClassMember() { return parent && parent->type == 21 && parent->parent && parent->parent->type == 52; }
+
+// Whether `name` is a plain method (no getter, no setter) of `cls` or of one
+// of its base classes. The walk is bounded, so a cycle in the inheritance
+// chain of broken sources ends it.
+bool Token::isInSelFunction(std::string& name, TokenClass* cls) {
+  int steps = 0;
+  for (TokenClass* c = cls; c && steps < 4096; ++steps) {
+    auto it = c->members.find(name);
+    if (it != c->members.end() && it->second && it->second->type == TokenTypeCode::Function) {
+      auto* fn = dynamic_cast<TokenFunction*>(it->second);
+      if (fn) return fn->accessorKind == 0;
+    }
+    if (!c->superClass && !c->superName.empty()) c->superClass = TokenClass::GetTokenClass(c->superName);
+    c = c->superClass;
+  }
+  return false;
+}
+
+std::string Token::GetFullClassName(Parse* file, std::string name) {
+  if (name.find('.', 1) != std::string::npos) return name;
+  if (file && file->package) {
+    TokenPackage* pkg = file->package;
+    if (!pkg->text.empty()) {
+      std::string full = pkg->text + "." + name;
+      if (TokenClass::GetTokenClass(full)) return full;
+    }
+    auto it = pkg->importMap.find(name);
+    if (it != pkg->importMap.end()) return it->second;
+  }
+  return name;
+}
+
+// ---- copying and freeing trees ----
+
+namespace {
+
+// Calls fn with the token cast to its dynamic class; false for a class this
+// file does not know.
+template <class Fn>
+bool withDynamicType(Token* t, Fn&& fn) {
+  const std::type_info& ti = typeid(*t);
+#define RUVO_TOKEN_CLASS(C) \
+  if (ti == typeid(C)) {    \
+    fn(static_cast<C*>(t)); \
+    return true;            \
+  }
+  RUVO_TOKEN_CLASS(Token)
+  RUVO_TOKEN_CLASS(TokenParent)
+  RUVO_TOKEN_CLASS(TokenColon)
+  RUVO_TOKEN_CLASS(TokenVar)
+  RUVO_TOKEN_CLASS(TokenFunction)
+  RUVO_TOKEN_CLASS(TokenFor)
+  RUVO_TOKEN_CLASS(TokenNew)
+  RUVO_TOKEN_CLASS(TokenIn)
+  RUVO_TOKEN_CLASS(TokenCase)
+  RUVO_TOKEN_CLASS(TokenBreak)
+  RUVO_TOKEN_CLASS(TokenContinue)
+  RUVO_TOKEN_CLASS(TokenIs)
+  RUVO_TOKEN_CLASS(TokenAs)
+  RUVO_TOKEN_CLASS(TokenSuper)
+  RUVO_TOKEN_CLASS(TokenEmbed)
+  RUVO_TOKEN_CLASS(TokenUntyped)
+  RUVO_TOKEN_CLASS(TokenVector)
+  RUVO_TOKEN_CLASS(TokenWith)
+  RUVO_TOKEN_CLASS(TokenCatch)
+  RUVO_TOKEN_CLASS(TokenClass)
+  RUVO_TOKEN_CLASS(TokenInterface)
+  RUVO_TOKEN_CLASS(TokenPackage)
+  RUVO_TOKEN_CLASS(TokenImport)
+  RUVO_TOKEN_CLASS(TokenExtends)
+  RUVO_TOKEN_CLASS(Parse)
+#undef RUVO_TOKEN_CLASS
+  return false;
+}
+
+}  // namespace
+
+Token* cloneTokenTree(Token* source) {
+  if (!source) return nullptr;
+  Token* copy = nullptr;
+  withDynamicType(source, [&](auto* t) { copy = new std::remove_pointer_t<decltype(t)>(*t); });
+  if (!copy) copy = new Token(*source);  // a class unknown here: its Token part
+  copy->parent = nullptr;
+  copy->index = -1;
+  for (Token*& child : copy->childs) {
+    Token* childCopy = cloneTokenTree(child);
+    if (childCopy) {
+      childCopy->parent = copy;
+      childCopy->index = child->index;
+    }
+    child = childCopy;
+  }
+  return copy;
+}
+
+void deleteTokenTree(Token* root) {
+  // A token may stand in two lists (a pass may keep a block in two places):
+  // each is freed once. A collected token is marked through its index.
+  constexpr int32_t kCollected = INT32_MIN;
+  std::vector<Token*> collected;
+  std::vector<Token*> stack;
+  if (root) stack.push_back(root);
+  while (!stack.empty()) {
+    Token* t = stack.back();
+    stack.pop_back();
+    if (t->index == kCollected) continue;
+    t->index = kCollected;
+    collected.push_back(t);
+    for (Token* child : t->childs)
+      if (child && child->index != kCollected) stack.push_back(child);
+  }
+  for (Token* t : collected) {
+    if (t == static_cast<Token*>(pCurAddClass)) pCurAddClass = nullptr;
+      // The token is deleted as exactly its own class, so the missing
+      // virtual destructor does no harm here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdelete-non-virtual-dtor"
+    withDynamicType(t, [](auto* p) { delete p; });
+#pragma GCC diagnostic pop
+  }
 }

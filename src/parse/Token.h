@@ -135,6 +135,11 @@ class Token {
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 
+  // Tokens of every class come from a pool of large blocks: a file makes
+  // them by the hundred thousand and keeps them to the end of the run.
+  static void* operator new(size_t size);
+  static void operator delete(void* p) noexcept;
+
   // ---- the thirteen virtual operations, in slot order (no virtual destructor) ----
   virtual std::string getValue();                                   // 0
   virtual std::string getSelfValue();                               // 1
@@ -237,3 +242,11 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 
 // Resets the lexer state (tests compile several projects in one process).
 void resetLexerState();
+
+// A deep copy of a token and its descendants, each of its own class; the
+// copy has no parent yet.
+Token* cloneTokenTree(Token* source);
+// Frees a tree built by the lexer, each token as its own class (tokens of a
+// class unknown to the tree code are left alone). Trees normally live to the
+// end of the run; tools that build many trees in one process free them here.
+void deleteTokenTree(Token* root);

@@ -1,17 +1,139 @@
-// Placeholder: loops and jumps are being built.
+// Loops and jumps: for and for each, break and continue with their labels.
+#include <string>
+
+#include "CompilerOptions.h"
 #include "TokenOther.h"
+#include "TokenPackage.h"
+#include "parse.h"
+
+namespace {
+
+Token* siblingOf(Token* t, int offset) {
+  Token* p = t ? t->parent : nullptr;
+  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
+    return nullptr;
+  }
+  long at = static_cast<long>(t->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
+
+Token* firstChild(Token* t) {
+  for (Token* c : t->childs) {
+    if (c) return c;
+  }
+  return nullptr;
+}
+
+const char* const kFindInErr = "\"for each\" err,find in err";
+
+// break label / continue label: the label prints as written. A word on the
+// next line is no label (the line end ends the jump).
+int jumpPretreatment(Token* jump, Parse* file) {
+  if (file && file->package) jump->currentClass = file->package->workingClass;
+  Token* label = siblingOf(jump, 1);
+  if (!label || label->type != TokenTypeCode::Word || label->leadingText.find('\n') != std::string::npos) return 0;
+  Token* after = siblingOf(jump, 2);
+  if (after && after->type != TokenTypeCode::Semicolon) return 0;
+  label->type = TokenTypeCode::Literal;
+  return 1;
+}
+
+}  // namespace
 
 int TokenFor::pretreatment(Parse*) { return 0; }
-int TokenFor::toJsScript(std::string& out, Parse*, int, int) {
-  out += "for";
-  return 0;
+
+// for (...) prints "for" and leaves the head and body to the parent's loop.
+// for each (var v in list) { ... } becomes a for-in over the keys:
+//   var v;
+//   /*for each*/for(var $each_v in list){
+//   v=list[$each_v];
+//   ...}
+int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  if (!pendingError.empty()) {
+    scriptErr(out, file, pendingError.c_str(), 1);
+    out += "for";
+    return 0;
+  }
+  Token* group = siblingOf(this, 1);
+  if (!forEach || !group || group->type != TokenTypeCode::Paren) {
+    out += "for";
+    return 0;
+  }
+
+  Token* first = firstChild(group);
+  bool withVar = first && (first->type == TokenTypeCode::Var || first->type == TokenTypeCode::Const);
+  Token* nameToken = withVar ? firstChild(first) : first;
+  size_t in = 0;
+  bool hasIn = false;
+  for (size_t i = 0; i < group->childs.size(); ++i) {
+    if (group->childs[i] && group->childs[i]->type == TokenTypeCode::In) {
+      in = i;
+      hasIn = true;
+      break;
+    }
+  }
+  if (!nameToken || nameToken->type == TokenTypeCode::In || !hasIn || in == 0 || in + 1 >= group->childs.size()) {
+    // for each () or for each (x): nothing to loop over.
+    scriptErr(out, file, kFindInErr, 1);
+    out += "for";
+    return 0;
+  }
+
+  std::string name = nameToken->text;
+  out += withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  nameToken->text = "$each_" + name;
+  if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
+
+  std::string object;
+  bool reportedNull = false;
+  for (size_t i = in + 1; i < group->childs.size(); ++i) {
+    Token* c = group->childs[i];
+    if (!c) {
+      if (!reportedNull) scriptErr(out, file, "\"for each\" err,use ()", 1);
+      reportedNull = true;
+      continue;
+    }
+    if (i > in + 1) object += c->leadingText;
+    int n = c->toJsScript(object, file, mode, typeCommentOff);
+    if (n > 0) i += static_cast<size_t>(n);
+  }
+
+  std::string head = group->leadingText;
+  group->toJsScript(head, file, mode, typeCommentOff);
+  const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
+
+  Token* body = siblingOf(this, 2);
+  if (body && body->type == TokenTypeCode::Block) {
+    out += keyword + head;
+    std::string inner;
+    body->toJsScript(inner, file, mode, typeCommentOff);
+    nameToken->text = name;
+    out += "{\n" + name + "=" + object + "[$each_" + name + "];\n";
+    // The block's own "{" is already out; a block printed without braces
+    // gets its closing one here.
+    if (!inner.empty() && inner[0] == '{') {
+      out += inner.substr(1);
+    } else {
+      out += inner + "}";
+    }
+    return 2;
+  }
+  scriptErr(out, file, "\"for each\" err,must add{}", 1);
+  out += keyword + head;
+  nameToken->text = name;
+  return 1;
 }
-int TokenBreak::pretreatment(Parse*) { return 0; }
+
+int TokenBreak::pretreatment(Parse* file) { return jumpPretreatment(this, file); }
+
 int TokenBreak::toJsScript(std::string& out, Parse*, int, int) {
   out += "break ";
   return 0;
 }
-int TokenContinue::pretreatment(Parse*) { return 0; }
+
+int TokenContinue::pretreatment(Parse* file) { return jumpPretreatment(this, file); }
+
 int TokenContinue::toJsScript(std::string& out, Parse*, int, int) {
   out += "continue ";
   return 0;

@@ -121,6 +121,7 @@ class TokenUntyped : public Token {
 // Vector and Vector.<T>
 class TokenVector : public Token {
  public:
+  std::string elementType;  // Vector.<T>: the text of T without blanks
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;

@@ -4,3 +4,4 @@
 std::string TokenPackage::jsFormatProperty(std::string& name, std::string&, Token*, int, int&, TokenHeadMsg&) {
   return name;
 }
+void TokenPackage::hasUseThisClass(std::string) {}

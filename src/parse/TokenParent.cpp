@@ -1,5 +1,227 @@
-// Placeholder: the bracket groups are being built.
-#include "TokenOther.h"
+// The ( ) group: call arguments, parenthesised expressions, conditions and
+// function parameter lists.
+#include <string>
 
-int TokenParent::pretreatment(Parse*) { return 0; }
-int TokenParent::toJsScript(std::string&, Parse*, int, int) { return 0; }
+#include "CompilerOptions.h"
+#include "TokenClass.h"
+#include "TokenFunction.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
+
+namespace {
+
+Token* siblingOf(Token* t, int offset) {
+  Token* p = t ? t->parent : nullptr;
+  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
+    return nullptr;
+  }
+  long at = static_cast<long>(t->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
+
+// Pretreats the children in order, adding skip counts; a child whose skip
+// count would step before the list start gets the error "err " when `mark`.
+void pretreatChilds(Token* group, Parse* file, bool mark) {
+  for (long i = 0; i < static_cast<long>(group->childs.size()); ++i) {
+    Token* c = group->childs[static_cast<size_t>(i)];
+    if (!c) continue;
+    i += c->pretreatment(file);
+    if (i < 0) {
+      if (mark) c->pendingError = "err ";
+      i = -1;
+    }
+  }
+}
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+// Conditions and arguments are pretreated in place. A parameter list
+// (function f(a:int = 1, ...rest)) tells its function the default values, the
+// rest parameter and the count of fixed parameters.
+int TokenParent::pretreatment(Parse* file) {
+  if (file && file->package) currentClass = file->package->workingClass;
+  if (!parent || parent->type != TokenTypeCode::Function) {
+    pretreatChilds(this, file, true);
+    return 0;
+  }
+  pretreatChilds(this, file, false);
+  auto* function = static_cast<TokenFunction*>(parent);
+
+  Token* last = nullptr;
+  bool any = false;
+  int commas = 0;
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* c = childs[i];
+    if (!c) continue;
+    any = true;
+    last = c;
+    if (c->type == TokenTypeCode::Comma) {
+      ++commas;
+    } else if (c->type == TokenTypeCode::Assign) {
+      Token* before = i > 0 ? childs[i - 1] : nullptr;
+      Token* value = i + 1 < childs.size() ? childs[i + 1] : nullptr;
+      if (!before || !value || value->text == "null") continue;
+      auto* entry = new TokenFunctionDefaultValue();
+      entry->name = before->text;
+      for (size_t k = i + 1; k < childs.size(); ++k) {
+        Token* v = childs[k];
+        if (v && v->type == TokenTypeCode::Comma) break;
+        if (v) entry->valueTokens.push_back(v);
+      }
+      function->defaultValues.push_back(entry);
+    }
+  }
+
+  if (last && last->text.size() > 2 && startsWith(last->text, "...")) {
+    // ...rest: JavaScript reads the extra arguments from `arguments`.
+    function->restType = last->typeToken ? last->typeToken->text : "";
+    std::string rest = last->text;
+    if (!__ISTOTS) {
+      if (rest == "...") rest.clear();
+      if (rest == "...arguments") rest = "...__";
+    }
+    function->restParam = rest;
+    std::string bare = rest.size() >= 3 ? rest.substr(3) : "";
+    if (!bare.empty()) function->locals[bare] = last;
+    if (!__ISTOTS) last->text = "__" + bare;
+    function->fixedParamCount = commas;
+  } else {
+    function->fixedParamCount = any ? commas + 1 : 0;
+  }
+  return 0;
+}
+
+// Prints the group. super(a) and super.m(a) become .call(this,a); default
+// values leave a JavaScript parameter list; list.(@id == 3) becomes
+// getChildByAttribute('id',3); an own method passed as a callback,
+// f(this.onX), is bound to its object with __bind.
+int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  (void)mode;
+  addTypeDeclarationClassUse();
+  if (!outputEnabled) return 0;
+  if (!pendingError.empty()) scriptErr(out, file, pendingError.c_str(), 1);
+
+  TokenClass* cls = currentClass ? currentClass : getTokenClass();
+  Token* before = siblingOf(this, -1);
+  bool bare = typeCommentOff == -123 && type == TokenTypeCode::Paren;
+  bool superCall = before && before->superCallMark;
+  std::string g;
+  if (superCall) {
+    if (!cls || cls->superName.empty()) return 0;
+    if (__ISTOTS) {
+      g = "(";
+    } else {
+      out += ".call";
+      g = "(this,";
+    }
+  } else if (!bare) {
+    g = "(";
+  }
+
+  if (parent && parent->type == TokenTypeCode::Function) {
+    for (size_t i = 0; i < childs.size(); ++i) {
+      Token* c = childs[i];
+      if (!c) continue;
+      c->addTypeDeclarationClassUse();
+      if (c->type == TokenTypeCode::Assign && !__ISTOTS) {
+        // The default value is assigned at the top of the body instead.
+        while (i + 1 < childs.size() && !(childs[i + 1] && childs[i + 1]->type == TokenTypeCode::Comma)) ++i;
+        continue;
+      }
+      g += c->leadingText;
+      if (!c->outputEnabled) continue;
+      int n = c->toJsScript(g, file, 0, typeCommentOff);
+      if (n > 0) i += static_cast<size_t>(n);
+    }
+  } else if (childs.size() >= 3 && childs[0] && childs[1] && childs[2] && childs[0]->text.size() > 1 &&
+             childs[0]->text[0] == '@' && childs[1]->type == TokenTypeCode::Operator &&
+             (childs[1]->text == "==" || childs[1]->text == "!=")) {
+    // E4X filter: the word in front prints "list." and the group the call.
+    Token* value = childs[2];
+    std::string closer = childs[1]->text == "==" ? ")" : ",false)";
+    out += "getChildByAttribute('" + childs[0]->text.substr(1) + "',";
+    std::string v;
+    value->toJsScript(v, file, 0, typeCommentOff);
+    if (value->type != TokenTypeCode::Number && value->type != TokenTypeCode::Literal && startsWith(v, "/*no*/this.")) {
+      v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text
+                                                                                     : "'" + value->text + "'";
+    }
+    out += v;
+    for (size_t i = 3; i < childs.size(); ++i) {
+      Token* c = childs[i];
+      if (!c) continue;
+      out += c->leadingText;
+      int n = c->toJsScript(out, file, 0, typeCommentOff);
+      if (n > 0) i += static_cast<size_t>(n);
+    }
+    if (typeCommentOff != -123) out += closer;
+    return 0;
+  } else {
+    bool binds = _ompilerOptions_.libraryAdded;
+    for (size_t i = 0; i < childs.size(); ++i) {
+      Token* c = childs[i];
+      if (!c) continue;
+      c->addTypeDeclarationClassUse();
+      if (!c->outputEnabled) {
+        g += c->leadingText;
+        continue;
+      }
+      std::string printed;
+      int n = c->toJsScript(printed, file, 0, typeCommentOff);
+      if (n < 0) n = 0;
+      size_t afterIndex = i + 1 + static_cast<size_t>(n);
+      Token* after = afterIndex < childs.size() ? childs[afterIndex] : nullptr;
+      bool alone = !after || after->type == TokenTypeCode::Comma;
+      i += static_cast<size_t>(n);
+
+      if (binds && alone && cls && startsWith(c->text, "this.") && before && before->type == TokenTypeCode::Word &&
+          before->text != "bind" && printed.find("this.") != std::string::npos) {
+        std::string method = c->text.substr(5);
+        if (isInSelFunction(method, cls)) {
+          if (isInlineFunction()) {
+            // Inside a closure the method's object is the enclosing method's
+            // `this`, kept in _$this; the use is counted so the method
+            // declares it.
+            TokenFunction* inline_ = getTokenFunction();
+            TokenFunction* owner = inline_ ? inline_->getClassTokenFunction() : nullptr;
+            if (owner) {
+              if (owner->closureThisCount < 255) ++owner->closureThisCount;
+              g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(_$this,_$this." + method + ")";
+            } else {
+              g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+            }
+          } else if (Token* member = cls->members.get(method, nullptr)) {
+            g += c->leadingText + _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
+          } else {
+            g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+          }
+          continue;
+        }
+      }
+      if (binds && alone) {
+        Token* local = c->getTokenInVarMap(c->text.c_str());
+        if (local && local->declaredVar && local->functionTyped) {
+          // A local of type Function is passed on as it stands.
+          g += _DEBUF_(isInlineFunction() ? "/*inline function*/" : "/*no bind var*/") + c->text;
+          continue;
+        }
+      }
+      g += c->leadingText + printed;
+    }
+  }
+
+  if (superCall && !g.empty() && g.back() == ',') g.pop_back();
+  if (g == "(" && before && before->type == TokenTypeCode::Super) {
+    g.clear();
+  } else if (!bare) {
+    g += trailingText;
+    g += ")";
+  }
+  out += g;
+  return 0;
+}

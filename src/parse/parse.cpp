@@ -1,9 +1,194 @@
-// Placeholder: the file root is being built.
+// The file root: one ActionScript source file with its path, its normalised
+// text and its JavaScript. The constructor prepares the text (conditional
+// compilation markers applied, line ends unified), tokenises it and runs the
+// pretreatment pass over the tree.
 #include "parse.h"
 
-Parse::Parse(As3ToScript* owner, const char*, const char* path, int) : Token(0, nullptr, 0, 0, nullptr) {
-  this->owner = owner;
-  file = this;
-  this->path = path ? path : "";
+#include <cstring>
+
+#include "CompilerOptions.h"
+#include "formatScript.h"
+#include "scriptfile.h"
+#include "xstringmethod.h"
+
+namespace {
+
+bool startsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+
+// Replaces the bytes [from, to) by blanks, keeping every line end so that
+// the line numbers of the rest stay those of the source.
+void blank(char* text, size_t from, size_t to) {
+  for (size_t i = from; i < to && text[i]; ++i)
+    if (text[i] != '\n' && text[i] != '\r') text[i] = ' ';
 }
-void Parse::toJavaScript() {}
+
+bool isBlankOrLineEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+}  // namespace
+
+Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Token(0, nullptr, 0, 0, nullptr) {
+  this->owner = owner;
+  sync = 1;
+  const char* p = path ? path : "";
+  _CURFILENAME = p;
+
+  std::string normal = text ? text : "";
+  skip = prepareText(normal) ? 0 : 1;
+
+  file = this;
+  setPath(p);
+  noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
+  sourceText = normal;
+  if (!skip) toPretreatment(normal.data());
+}
+
+bool Parse::prepareText(std::string& text) {
+  _format_head(text.data());
+  // A lone CR is a line end; CR LF counts once.
+  size_t w = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < n && text[i + 1] == '\n') continue;
+      text[w++] = '\n';
+    } else {
+      text[w++] = c;
+    }
+  }
+  text.resize(w);
+  const bool kept = _format_ifdef(text.data());
+  text.resize(std::strlen(text.c_str()));
+  return kept;
+}
+
+void Parse::toPretreatment(char* text) {
+  if (!text) return;
+  int pos = 0;
+  int line = 0;
+  // The length counts the terminator, so the lexer reads the text in place.
+  parse(text, static_cast<int>(std::strlen(text)) + 1, pos, line, nullptr);
+  pretreatment(this);
+}
+
+void Parse::toJavaScript() {
+  if (skip) {
+    jsText.clear();
+    return;
+  }
+  _CURFILENAME = path;
+  jsText.clear();
+  toJsScript(jsText, this, 0, 0);
+  jsText = formatScript(jsText);
+  std::string crlf;
+  crlf.reserve(jsText.size() + jsText.size() / 16);
+  for (char c : jsText) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  jsText.swap(crlf);
+}
+
+void Parse::setPath(const char* p) {
+  usesXml = 0;
+  path = p ? p : "";
+  const size_t sep = path.find_last_of("/\\");
+  directory = (sep == std::string::npos || sep == 0) ? path : path.substr(0, sep);
+  runtimeLibrary =
+      (path.compare(0, 7, "zafrit/") == 0 || path.compare(0, 6, "iruvo/") == 0 || path.compare(0, 6, "kresp/") == 0)
+          ? 1
+          : 0;
+  // A path without a record stays without one (no empty entry is made).
+  scriptFile = ScriptFile::LoadedFileMap.get(path, nullptr);
+}
+
+// Blanks whatever stands before the first comment or the word "package"
+// (a byte-order mark, stray bytes); line ends stay.
+void Parse::_format_head(char* text) {
+  if (!text) return;
+  size_t i = 0;
+  for (; text[i]; ++i) {
+    if (text[i] == '/' && (text[i + 1] == '*' || text[i + 1] == '/')) break;
+    if (text[i] == 'p' && text[i + 1] == 'a') break;
+  }
+  if (!text[i]) return;
+  blank(text, 0, i);
+}
+
+// Applies the conditional-compilation markers in place. Only blanks replace
+// bytes, so line numbers are kept. False when the whole file is Flash-only.
+bool Parse::_format_ifdef(char* text) {
+  if (!text) return true;
+  const std::string ifSymbol = "//[IF-" + _ompilerOptions_.conditionSymbol + "]";
+  int unused = 0;
+  size_t i = 0;
+  while (text[i]) {
+    const char c = text[i];
+    if (c == '"' || c == '\'') {
+      const int end = xstringmthod::getQuotationMarkText(text, static_cast<int>(i), unused);
+      if (!text[end]) break;
+      i = static_cast<size_t>(end) + 1;
+      continue;
+    }
+    if (c != '/' || (text[i + 1] != '/' && text[i + 1] != '*')) {
+      ++i;
+      continue;
+    }
+    char* s = text + i;
+    if (startsWith(s, "/*[IF-FLASH]*/")) {
+      // Flash-only code: the next statement goes, or the whole file when the
+      // marker stands before its package.
+      s[1] = '/';
+      size_t j = i + 14;
+      while (text[j] && isBlankOrLineEnd(text[j])) ++j;
+      if (std::strncmp(text + j, "package", 7) == 0) return false;
+      size_t end = j;
+      while (text[end] && text[end] != '\n') ++end;
+      blank(text, i, end);
+      i = end;
+      continue;
+    }
+    if (startsWith(s, "/*[IF-SCRIPT-BEGIN]")) {
+      // Script-only code kept in a comment becomes live.
+      blank(text, i, i + 19);
+      if (char* e = std::strstr(text + i + 19, "[IF-SCRIPT-END]*/")) {
+        const size_t at = static_cast<size_t>(e - text);
+        blank(text, at, at + 17);
+      }
+      i += 19;
+      continue;
+    }
+    if (startsWith(s, "/*[IF-FLASH-BEGIN]*/")) {
+      // A Flash-only region; without its end marker only the marker goes.
+      if (char* e = std::strstr(text + i + 20, "/*[IF-FLASH-END]*/")) {
+        const size_t end = static_cast<size_t>(e - text) + 18;
+        blank(text, i, end);
+        i = end;
+      } else {
+        blank(text, i, i + 20);
+        i += 20;
+      }
+      continue;
+    }
+    if (startsWith(s, "/*[NOENUMERATION]*/")) {
+      blank(text, i, i + 3);
+      blank(text, i + 16, i + 19);
+      i += 19;
+      continue;
+    }
+    if (startsWith(s, ifSymbol.c_str())) {
+      blank(text, i, i + ifSymbol.size());
+      i += ifSymbol.size();
+      continue;
+    }
+    if (startsWith(s, "//[IF-SCRIPT]")) {
+      blank(text, i, i + 13);
+      i += 13;
+      continue;
+    }
+    const int end = xstringmthod::getAnnotationText(text, static_cast<int>(i), unused);
+    if (!text[end]) break;
+    i = static_cast<size_t>(end) + 1;
+  }
+  return true;
+}

@@ -38,6 +38,10 @@ class Parse : public Token {
   void toPretreatment(char* text);
   static void _format_head(char* text);
   static bool _format_ifdef(char* text);
+  // The text as the lexer reads it: head blanked, line ends unified to LF,
+  // conditional-compilation markers applied, cut at its first NUL. False
+  // when the whole file is Flash-only.
+  static bool prepareText(std::string& text);
 };
 
 // One queued source error.
@@ -56,3 +60,7 @@ class ScriptErr {
 extern int ERRCOUNT;         // errors sent so far
 extern std::string AS3ERR;   // the first nine errors, then "..."
 extern std::string _CURFILENAME;  // the file being parsed or emitted
+
+// Empties the queue and restores the counters (tests compile several
+// projects in one process).
+void resetErrorQueue();

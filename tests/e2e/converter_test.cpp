@@ -1,0 +1,158 @@
+// End-to-end runs of the Flash source converter: every command-line form on a
+// fresh copy of a small Flash project (a source folder, a library folder, a
+// link list with CR LF ends, a Flash Builder and a FlashDevelop project file),
+// with the exact output and the exact rewritten files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+using namespace ruvotest;
+
+namespace {
+
+const char kFixture[] = "converter-flash";
+
+// The fixture copied into its own work folder and the program installed
+// beside it; absolute paths in the output become <WORK>.
+struct Project {
+  Install install;
+  TempDir work;
+
+  Project() { copyFixture(kFixture, work.path()); }
+  RunResult run(const std::vector<std::string>& args) const { return install.run(args, work.path()); }
+  std::string paths(const std::string& text) const { return replaceAll(text, work.path(), "<WORK>"); }
+  std::string proj(const std::string& rel) const { return work / ("proj/" + rel); }
+};
+
+// Every file of the work folder either keeps the fixture's bytes or equals
+// the golden file expected/<step>/<path>; the golden files are exactly the
+// changed ones.
+void checkFiles(const Project& p, const std::string& step) {
+  std::set<std::string> changed;
+  for (const std::string& rel : listFiles(p.work.path())) {
+    std::string now = readFile(p.work / rel);
+    std::string original = fixtureDir(kFixture) + "/" + rel;
+    if (fileExists(original) && readFile(original) == now) continue;
+    changed.insert(rel);
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(checkGolden(kFixture, step + "/" + rel, now), "");
+  }
+  std::set<std::string> golden;
+  std::string expectedDir = fixtureDir(kFixture) + "/expected/" + step;
+  for (const std::string& rel : listFiles(expectedDir)) {
+    if (rel != "stdout.txt") golden.insert(rel);
+  }
+  if (!std::getenv("UPDATE_GOLDEN")) {
+    EXPECT_EQ(changed, golden);
+  }
+}
+
+}  // namespace
+
+// "/c" over two folders: the first in mode 1 (imports to the library and the
+// two starter classes), the second in mode -1; a file with nothing to change
+// and the class-body import stay as they were.
+TEST(Converter, ToLibraryOverTwoFolders) {
+  Project p;
+  RunResult r = p.run({p.proj("src") + ";" + p.proj("lib"), "/c"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(checkGolden(kFixture, "c/stdout.txt", p.paths(r.out)), "");
+  checkFiles(p, "c");
+
+  // A second run finds nothing more to change (a kept Flash name is still
+  // reported); the starters stay Flash classes.
+  RunResult again = p.run({p.proj("src") + ";" + p.proj("lib"), "/c"});
+  EXPECT_EQ(p.paths(again.out),
+            "0.00% Ruvo:Ruvo MIROX Compiler[Ver 2017090801] start...\r\n"
+            "1,0.00,,0,command <WORK>/proj/src\r\nMSG,1,0.00,,0,command <WORK>/proj/src\n"
+            "1,0.00,<WORK>/proj/src/Main.as,0,change\r\nMSG,1,0.00,<WORK>/proj/src/Main.as,0,change\n"
+            "1,0.00,,0,command <WORK>/proj/lib\r\nMSG,1,0.00,,0,command <WORK>/proj/lib\n");
+  checkFiles(p, "c");
+}
+
+// "/C" converts one folder like "/c" but writes no starter classes.
+TEST(Converter, ToLibraryOneFolder) {
+  Project p;
+  RunResult r = p.run({p.proj("src"), "/C"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_FALSE(fileExists(p.proj("src/RuvoGame.as")));
+  EXPECT_FALSE(fileExists(p.proj("src/RuvoMain.as")));
+  for (const char* rel : {"proj/src/Main.as", "proj/src/game/Hero.as", "proj/src/game/Enemy.as"}) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(checkGolden(kFixture, std::string("c/") + rel, readFile(p.work / rel)), "");
+  }
+  EXPECT_EQ(readFile(p.proj("lib/util/Tools.as")), readFile(fixtureDir(kFixture) + "/proj/lib/util/Tools.as"));
+}
+
+// "/l" with a link list: the listed classes are linked to the SWF tools (one
+// after its super call, one with a generated constructor); a second run
+// leaves the linked files alone. "/L" reads no list and links nothing.
+TEST(Converter, LinkClassesFromTheList) {
+  Project p;
+  RunResult none = p.run({p.proj("src"), "/L/" + p.proj("links.txt")});
+  EXPECT_EQ(none.out, "0.00% Ruvo:Ruvo MIROX Compiler[Ver 2017090801] start...\r\n");
+  checkFiles(p, "unchanged");
+
+  RunResult r = p.run({p.proj("src"), "/l/" + p.proj("links.txt")});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(checkGolden(kFixture, "l/stdout.txt", p.paths(r.out)), "");
+  checkFiles(p, "l");
+
+  // The list path may also follow the switch directly.
+  RunResult again = p.run({p.proj("src"), "/l" + p.proj("links.txt")});
+  EXPECT_EQ(p.paths(again.out), p.paths(r.out));
+  checkFiles(p, "l");
+}
+
+// "type=init:" on the Flash Builder project takes its source folder and its
+// source path back to the Flash names; "/f" on the FlashDevelop project and
+// "/F" on each folder give the same files.
+TEST(Converter, BackToFlash) {
+  Project p;
+  p.run({p.proj("src") + ";" + p.proj("lib"), "/c"});
+  RunResult r = p.run({"type=init:" + p.proj(".actionScriptProperties")});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(checkGolden(kFixture, "init/stdout.txt", p.paths(r.out)), "");
+  checkFiles(p, "init");
+
+  Project fd;
+  fd.run({fd.proj("src") + ";" + fd.proj("lib"), "/c"});
+  RunResult f = fd.run({fd.proj("Game.as3proj"), "/f"});
+  EXPECT_EQ(checkGolden(kFixture, "f/stdout.txt", fd.paths(f.out)), "");
+  checkFiles(fd, "init");
+
+  Project each;
+  each.run({each.proj("src") + ";" + each.proj("lib"), "/c"});
+  each.run({each.proj("src"), "/F"});
+  each.run({each.proj("lib"), "/F"});
+  checkFiles(each, "init");
+}
+
+// A relative folder lies in the program's base folder, not in the working
+// folder; a missing project file converts nothing.
+TEST(Converter, RelativeFolderAndMissingProject) {
+  Project p;
+  copyFixture(kFixture, p.install.root() + "/mine");
+  RunResult r = p.run({"mine/proj/src", "/C"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(checkGolden(kFixture, "c/proj/src/Main.as", readFile(p.install.root() + "/mine/proj/src/Main.as")), "");
+  checkFiles(p, "unchanged");
+
+  RunResult missing = p.run({"type=init:" + p.proj("none.actionScriptProperties")});
+  EXPECT_EQ(p.paths(missing.out),
+            "0.00% Ruvo:Ruvo MIROX Compiler[Ver 2017090801] start...\r\n"
+            "1,0.00,,0,command type=init:<WORK>/proj/none.actionScriptProperties\r\n"
+            "MSG,1,0.00,,0,command type=init:<WORK>/proj/none.actionScriptProperties\n"
+            "1,0.00,,0,filename:<WORK>/proj/none.actionScriptProperties\r\n"
+            "MSG,1,0.00,,0,filename:<WORK>/proj/none.actionScriptProperties\n"
+            "1,0.00,,0,filepath:<WORK>/proj/\r\nMSG,1,0.00,,0,filepath:<WORK>/proj/\n");
+  checkFiles(p, "unchanged");
+}

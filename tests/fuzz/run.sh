@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Fuzzes the lexer and the file root.
+#
+#   tests/fuzz/run.sh [seconds]      (default 60)
+#
+# Configures its own clang build folder (build-fuzz) with AddressSanitizer
+# and UndefinedBehaviorSanitizer, builds the libFuzzer target, replays every
+# regression input of tests/fuzz/regressions and a set of large generated
+# inputs (deep nesting, a 5 MB file, high bytes everywhere), then fuzzes for
+# the given time starting from tests/fuzz/seeds. A crash leaves its input in
+# build-fuzz/fuzz-artifacts; copy it into tests/fuzz/regressions.
+set -euo pipefail
+
+seconds="${1:-60}"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+build="$root/build-fuzz"
+
+cmake -S "$root" -B "$build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
+  -DRUVO_FUZZ=ON -DRUVO_BUILD_TESTS=OFF -DRUVO_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target lexer_fuzz
+
+fuzzer="$build/fuzz/lexer_fuzz"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1"
+
+# Large inputs, made here rather than kept in the repository.
+generated="$build/fuzz-generated"
+rm -rf "$generated"
+mkdir -p "$generated"
+repeat() {  # repeat TEXT COUNT
+  local out="" i
+  for ((i = 0; i < $2; i++)); do out+="$1"; done
+  printf '%s' "$out"
+}
+repeat '(' 20000 >"$generated/parens-open"
+{ repeat '(' 20000; repeat ')' 20000; } >"$generated/parens-closed"
+repeat '{' 20000 >"$generated/braces-open"
+repeat '[' 20000 >"$generated/brackets-open"
+repeat 'v:XML = <a b={' 400 >"$generated/xml-expressions"
+repeat 'Vector.<' 20000 >"$generated/vector-open"
+repeat ',<a>' 20000 >"$generated/xml-never-closed"
+repeat 'a ||= ' 20000 >"$generated/logical-assign-chain"
+LC_ALL=C tr '\000-\177' '\200-\377' <"$here/seeds/class.as" >"$generated/high-bytes"
+cp "$here/seeds/class.as" "$generated/big-5mb"
+while [ "$(wc -c <"$generated/big-5mb")" -lt 5242880 ]; do
+  cat "$generated/big-5mb" "$generated/big-5mb" >"$generated/big-next"
+  mv "$generated/big-next" "$generated/big-5mb"
+done
+head -c 5242880 "$generated/big-5mb" >"$generated/big-next" && mv "$generated/big-next" "$generated/big-5mb"
+
+echo "== replaying regression inputs"
+"$fuzzer" -rss_limit_mb=4096 -timeout=60 "$here"/regressions/* "$here"/seeds/*
+echo "== replaying generated inputs"
+"$fuzzer" -rss_limit_mb=4096 -timeout=120 "$generated"/*
+
+echo "== fuzzing for ${seconds}s"
+corpus="$build/fuzz-corpus"
+artifacts="$build/fuzz-artifacts"
+mkdir -p "$corpus" "$artifacts"
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+  -dict="$here/lexer.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
+  "$corpus" "$here/seeds"

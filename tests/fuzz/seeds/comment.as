@@ -1,0 +1,2 @@
+/* a comment that never closes
+ var x;

@@ -1,0 +1,1 @@
+a ||= b; f() &&= c; ||= d; x = y === z; a::b.c::d; Vector . <int>; o.list[i] ||= [];

@@ -1,0 +1,1 @@
+var x:XML = <a><b c="1">text

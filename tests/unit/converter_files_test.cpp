@@ -1,0 +1,246 @@
+// The Flash source converter on files: linking listed classes to the SWF
+// tools, the link list, rewriting one source file in place and the starter
+// classes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "flashtozafrit.h"
+#include "globals.h"
+#include "harness.h"
+
+using namespace ruvotest;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ConverterFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { resetCompilerState(); }
+  void TearDown() override { resetCompilerState(); }
+  TempDir work;
+};
+
+std::string captured(const std::function<void()>& run) {
+  testing::internal::CaptureStdout();
+  run();
+  return testing::internal::GetCapturedStdout();
+}
+
+std::string info(const std::string& file, const std::string& text) {
+  return "1,0.00," + file + ",0," + text + "\r\nMSG,1,0.00," + file + ",0," + text + "\n";
+}
+
+const std::string kImport = "\r\n\timport zafrit.swf.utils.SWFTools;\r\n\r\n\t/*[COMPILER OPTIONS:ForcedCompile]*/\r\n";
+
+std::string initCall(const std::string& k) { return "SWFTools.initClass(" + k + ", this);\r\n"; }
+
+// A converter object for the single-file operations: a run over an empty
+// folder, which touches nothing.
+struct Converter {
+  TempDir empty;
+  FlashToZafrit conv;
+  explicit Converter(int mode) : conv(empty.path().c_str(), nullptr, mode) {}
+};
+
+}  // namespace
+
+// The link call goes after the constructor's super call, else at the end of
+// its body; a class without a constructor gets one; a linked file stays.
+TEST_F(ConverterFiles, LinkClassTable) {
+  struct Row {
+    const char* label;
+    std::string k;
+    std::string in;
+    bool changed;
+    std::string out;
+  };
+  const std::string head = "package a\n{";
+  const Row rows[] = {
+      {"constructor calling super(x)", "Foo",
+       head + "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function "
+              "Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\n\t\t\ttrace(x);\n\t\t}\n\t}\n}",
+       true,
+       head + kImport +
+           "\n\tpublic class Foo extends Bar\n\t{\n\t\tpublic function Foo(x:int)\n\t\t{\n\t\t\tsuper(x);\r\n\t\t" +
+           initCall("Foo") + ";\n\t\t\ttrace(x);\n\t\t}\n\t}\n}"},
+      {"super call with nested parentheses", "Foo",
+       head + "class Foo extends Bar{function Foo(){if(ok()){super(f(1),(2));}}}}", true,
+       head + kImport + "class Foo extends Bar{function Foo(){if(ok()){super(f(1),(2));\r\n\t\t" + initCall("Foo") +
+           ";}}}}"},
+      {"constructor without super, nested braces", "Foo", head + "class Foo{function Foo(){if(a){b();}c(super.x);}}}",
+       true, head + kImport + "class Foo{function Foo(){if(a){b();}c(super.x);\r\n\t\t" + initCall("Foo") + "}}}"},
+      {"no constructor", "Foo", head + "\n\tpublic class Foo extends Bar\n\t{\n\t\tprivate var a:int;\n\t}\n}", true,
+       head + kImport +
+           "\n\tpublic class Foo extends Bar\n\t{\r\n\t\tpublic function Foo(){\r\n\t\t\tsuper();\r\n\t\t\t" +
+           initCall("Foo") + "\t\t}\r\n\n\t\tprivate var a:int;\n\t}\n}"},
+      {"a longer name is not the class", "Foo", head + "class FooBar{function FooBar(){}}}", true,
+       head + kImport + "class FooBar{function FooBar(){}}}"},
+      {"bytes of 0x80 and above belong to words", "Foo", head + "class Foo\xD6\xD0{function Foo\xD6\xD0(){}}}", true,
+       head + kImport + "class Foo\xD6\xD0{function Foo\xD6\xD0(){}}}"},
+      {"already linked", "Foo", head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
+       head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}"},
+      {"no package", "Foo", "function Foo(){}\n", false, "function Foo(){}\n"},
+  };
+  Converter c(2);
+  FlashToZafrit& conv = c.conv;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    std::string text = row.in;
+    EXPECT_EQ(conv._adjustLinkClass_(text, row.k), row.changed);
+    EXPECT_EQ(text, row.out);
+    // Linking twice changes nothing more.
+    std::string again = text;
+    EXPECT_FALSE(conv._adjustLinkClass_(again, row.k));
+    EXPECT_EQ(again, text);
+  }
+}
+
+// Link-list lines with CR LF ends give the keys of lines with LF ends; blank
+// lines are no classes.
+TEST_F(ConverterFiles, LinkListLineEnds) {
+  struct Row {
+    const char* label;
+    std::string list;
+  };
+  const Row rows[] = {
+      {"LF", "foo.baz.Bar\n\nTop\n.Dot"},
+      {"CR LF", "foo.baz.Bar\r\n\r\nTop\r\n.Dot\r\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    writeFile(work / "list.txt", row.list);
+    Converter c(-2);
+    std::string out = captured([&] { c.conv.readini((work / "list.txt").c_str()); });
+    EXPECT_EQ(c.conv.linkKeys, (std::vector<std::string>{"/foo/baz/Bar.as", "/Top.as", "//Dot.as"}));
+    EXPECT_EQ(c.conv.linkClasses.get("/foo/baz/Bar.as"), "Bar");
+    EXPECT_EQ(c.conv.linkClasses.get("/Top.as"), "Top");
+    EXPECT_EQ(c.conv.linkClasses.get("//Dot.as"), ".Dot");
+    EXPECT_EQ(out, info("", "link class [foo.baz.Bar] [Bar] [/foo/baz/Bar.as]") +
+                       info("", "link class [Top] [Top] [/Top.as]") + info("", "link class [.Dot] [.Dot] [//Dot.as]"));
+  }
+  // A missing list gives no keys.
+  Converter c(-2);
+  EXPECT_EQ(captured([&] { c.conv.readini((work / "none.txt").c_str()); }), "");
+  EXPECT_TRUE(c.conv.linkKeys.empty());
+}
+
+// Only the file whose path holds a listed key is linked.
+TEST_F(ConverterFiles, AddLinkClassUsesTheListedPath) {
+  const std::string text = "package a{class Foo{}}";
+  writeFile(work / "src/a/Foo.as", text);
+  writeFile(work / "src/b/Foo.as", text);
+  writeFile(work / "list.txt", "a.Foo\n");
+  Converter c(2);
+  captured([&] {
+    c.conv.readini((work / "list.txt").c_str());
+    c.conv.addLinkClass((work / "src/a/Foo.as").c_str());
+    c.conv.addLinkClass((work / "src/b/Foo.as").c_str());
+  });
+  EXPECT_NE(readFile(work / "src/a/Foo.as").find("SWFTools.initClass(Foo, this);"), std::string::npos);
+  EXPECT_EQ(readFile(work / "src/b/Foo.as"), text);
+}
+
+// One file rewritten in place: only when its text changes, without a leading
+// byte-order mark and blank lines, never cut inside its first word, and
+// with every byte after a zero byte kept.
+TEST_F(ConverterFiles, ChangeOneFile) {
+  struct Row {
+    const char* label;
+    std::string in;
+    std::string out;  // empty: the file keeps its bytes and time stamp
+  };
+  const std::string nul(1, '\0');
+  const Row rows[] = {
+      {"byte-order mark and blank lines go", "\xEF\xBB\xBF\r\n\r\n  package{import flash.events.Event;}",
+       "package{import zafrit.events.Event;}"},
+      {"first word kept", "import a.B;\npackage{import flash.events.Event;}",
+       "import a.B;\npackage{import zafrit.events.Event;}"},
+      {"comment first", "/* c */package{import flash.events.Event;}", "/* c */package{import zafrit.events.Event;}"},
+      {"zero byte", "package{import flash.events.Event;}" + nul + "\x01rest{",
+       "package{import zafrit.events.Event;}" + nul + "\x01rest{"},
+      {"nothing to change", "\xEF\xBB\xBF\r\npackage{import mx.core.UIComponent;}", ""},
+      {"only blanks", "\r\n \t", ""},
+  };
+  Converter c(-1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    std::string path = work / "src/A.as";
+    writeFile(path, row.in);
+    auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+    fs::last_write_time(path, old);
+    std::string out = captured([&] { c.conv.changeOneFile(path.c_str()); });
+    if (row.out.empty()) {
+      EXPECT_EQ(readFile(path), row.in);
+      EXPECT_EQ(fs::last_write_time(path), old);
+      EXPECT_EQ(out, "");
+    } else {
+      EXPECT_EQ(readFile(path), row.out);
+      EXPECT_EQ(out, info("flash.events.Event", "change " + path) + info(path, "change:[" + path + "]"));
+    }
+  }
+}
+
+// A file that cannot be written stays as it was, and no change is reported.
+TEST_F(ConverterFiles, UnwritableFileIsLeftAlone) {
+  std::string path = work / "A.as";
+  const std::string text = "package{import flash.events.Event;}";
+  writeFile(path, text);
+  // The rewrite goes through a temporary file beside the source; a folder in
+  // its place makes the write fail.
+  fs::create_directories(path + ".ruvotmp-" + std::to_string(getpid()));
+  Converter c(-1);
+  std::string out = captured([&] { c.conv.changeOneFile(path.c_str()); });
+  EXPECT_EQ(readFile(path), text);
+  EXPECT_EQ(out.find("change:["), std::string::npos) << out;
+}
+
+// The starter classes: written where missing, CR LF on every line and no
+// line end after the last brace; an existing one is kept; a later run over
+// the folder leaves them Flash classes.
+TEST_F(ConverterFiles, StarterClasses) {
+  std::string src = work / "src";
+  writeFile(src + "/RuvoGame.as", "mine");
+  writeFile(src + "/Main.as", "package{import flash.display.Sprite;}");
+  std::string out = captured([&] { FlashToZafrit(src.c_str(), nullptr, 1); });
+  EXPECT_EQ(readFile(src + "/RuvoGame.as"), "mine");
+  std::string main = readFile(src + "/RuvoMain.as");
+  ASSERT_FALSE(main.empty());
+  EXPECT_EQ(main.back(), '}');
+  for (size_t i = main.find('\n'); i != std::string::npos; i = main.find('\n', i + 1)) {
+    ASSERT_GT(i, 0u);
+    EXPECT_EQ(main[i - 1], '\r') << "bare LF at " << i;
+  }
+  for (const char* line : {"import flash.display.Sprite;\r\n", "import flash.events.Event;\r\n",
+                           "//[SWF(width='800',height='480',frameRate='60',backgroundColor='#83e8ff')]\r\n",
+                           "public class RuvoMain extends Sprite\r\n", "new RuvoGame(this);\r\n"}) {
+    EXPECT_NE(main.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(readFile(src + "/Main.as"), "package{import zafrit.display.Sprite;}");
+
+  // An empty starter counts as missing; the written ones are not converted.
+  writeFile(src + "/RuvoGame.as", "");
+  out = captured([&] { FlashToZafrit(src.c_str(), nullptr, 1); });
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(readFile(src + "/RuvoMain.as"), main);
+  std::string game = readFile(src + "/RuvoGame.as");
+  for (const char* line :
+       {"public class RuvoGame extends Zafrit\r\n", "public function RuvoGame(sprite:*)\r\n", "super(sprite);\r\n",
+        "super.onInit();\r\n", "stage.bgcolor = '#FFFFFF';", "stage.isEaqual = true;", "stage.setSize(800,480);",
+        "stage.setOrientationEx(1);", "stage.showInfo = true;", "super.onStart();\r\n", "//stage.addChild(new "}) {
+    EXPECT_NE(game.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(game.back(), '}');
+}
+
+// A mistyped folder is not created to hold starter classes.
+TEST_F(ConverterFiles, MissingFolderGetsNoStarters) {
+  std::string src = work / "nothere";
+  std::string out = captured([&] { FlashToZafrit(src.c_str(), nullptr, 1); });
+  EXPECT_EQ(out, "");
+  EXPECT_FALSE(fs::exists(src));
+}

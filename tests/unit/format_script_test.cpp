@@ -1,0 +1,100 @@
+// The output formatter: one table of (JavaScript in, formatted JavaScript out)
+// rows, one per layout rule, plus the helpers and a node run showing that the
+// compression never changes what a script computes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "formatScript.h"
+#include "harness.h"
+
+namespace {
+
+struct FormatCase {
+  const char* name;
+  const char* in;
+  const char* out;
+};
+
+const FormatCase kFormatCases[] = {
+    {"only blank lines", "  \n\t\n\r\n\n", ""},
+    {"blanks compressed, quotes kept", "\tvar  a\t=\r1 + 2,   b = 'x  +  y';\n",
+     "var a=1+2,b='x  +  y';\n"},
+    {"blank after keyword stays, after comma goes", "while (a < b) f(a, b);\n", "while (a < b)f(a,b);\n"},
+    // ")" is one of the characters a blank vanishes after, so ") {" joins.
+    {"function body indented", "function f() {\n  return 1;\n}\n", "function f(){\n\treturn 1;\n}\n\n\n"},
+    {"lone brace joined to head", "function f()\n{\nreturn 1;\n}\n", "function f(){\n\treturn 1;\n}\n\n\n"},
+    {"lone brace after line comment stays", "function f() // note\n{\nx();\n}\n",
+     "function f()// note\n{\n\tx();\n}\n\n\n"},
+    {"empty braces joined", "function g() {\nvar o = {\n}\n}\n", "function g(){\n\tvar o={}\n}\n\n\n"},
+    {"method at one tab gets one blank line", "var C = function() {\nthis.f = function() {\nreturn 1;\n}\n}\n",
+     "var C=function(){\n\tthis.f=function(){\n\t\treturn 1;\n\t}\n\n}\n\n\n"},
+    {"switch body at level one",
+     "function f(x) {\nswitch (x) {\ncase 1:\ny();\nbreak;\ndefault:\nz();\n}\nw();\n}\n",
+     "function f(x){\n\tswitch (x){\n\t\tcase 1:\n\t\t\ty();\n\t\t\tbreak;\n\t\tdefault:\n\t\t\tz();\n\t\t}\n\tw();\n}\n\n\n"},
+    {"switch at level zero ends with its brace", "switch (x) {\ncase 1:\nf();\n}\ng();\n",
+     "switch (x){\n\tcase 1:\n\t\tf();\n\t}\n\ng();\n"},
+    {"brace-less if indents its body", "if (a)\nb();\nc();\n", "if (a)\n\tb();\nc();\n"},
+    {"if ending with ';' does not", "if (a) b();\nc();\n", "if (a)b();\nc();\n"},
+    {"if with top-level return does not", "if (a) return x\nc();\n", "if (a)return x\nc();\n"},
+    {"last if line changes nothing", "x();\nif (a)\n", "x();\nif (a)\n"},
+    {"else after closing brace", "if (a) {\nx();\n}\nelse {\ny();\n}\n", "if (a){\n\tx();\n}\n\n\nelse {\n\ty();\n}\n\n\n"},
+    {"} else { on one line stays one level deep", "if (a) {\nx();\n} else {\ny();\n}\n",
+     "if (a){\n\tx();\n\t}else {\n\n\ty();\n}\n\n\n"},
+    {"brace in string and comment not counted", "var s = '{' + \"}}\"; /* { */\nx();\n",
+     "var s='{'+\"}}\";/*{*/\nx();\n"},
+    {"multi-byte text", "var \xe5\x8f\x98 = '\xe4\xb8\xad  \xe6\x96\x87';\n", "var \xe5\x8f\x98='\xe4\xb8\xad  \xe6\x96\x87';\n"},
+    // Signs that a dropped blank would join into "--" or "++".
+    {"minus minus stays two operators", "a = b - -c;\n", "a=b- -c;\n"},
+    {"plus then pre-increment", "x = i + ++j;\n", "x=i+ ++j;\n"},
+    {"post-increment then plus", "y = i++ + j;\n", "y=i++ +j;\n"},
+    {"minus then pre-decrement", "z = a - --b;\n", "z=a- --b;\n"},
+    {"plus minus may join", "w = a + -b;\n", "w=a+-b;\n"},
+    {"regex body copied", "s = s.replace(/ +/g, ' ');\n", "s=s.replace(/ +/g,' ');\n"},
+    {"regex after return", "return / = +/.test(s);\n", "return / = +/.test(s);\n"},
+    {"regex with slash in class", "r = /[/ ]+ x/;\n", "r=/[/ ]+ x/;\n"},
+    {"division is not a regex", "q = a / b + c / d;\n", "q=a / b+c / d;\n"},
+};
+
+TEST(FormatScript, Table) {
+  for (const FormatCase& c : kFormatCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(formatScript(c.in), c.out);
+  }
+}
+
+TEST(FormatScript, LineHelpers) {
+  EXPECT_EQ(getLineBraceCount("a{b{'{'/*}*/}//}"), 1);
+  EXPECT_EQ(getLineBraceCount("}else{"), 0);
+  EXPECT_TRUE(endIsAnnotationText("x();//c"));
+  EXPECT_FALSE(endIsAnnotationText("s='//';/*//*/x();"));
+  EXPECT_TRUE(checkIfEnd("if(a)b();"));
+  EXPECT_TRUE(checkIfEnd("if(a)return x"));
+  EXPECT_FALSE(checkIfEnd("if(f(a;b))"));
+  EXPECT_FALSE(checkIfEnd("if(a)//x;"));
+  EXPECT_FALSE(checkIfEnd("if(a){x();"));
+  EXPECT_EQ(_nChar_(3, '\t'), "\t\t\t");
+  EXPECT_EQ(_nChar_(-1, '\t'), "");
+  EXPECT_EQ(_formatOneLine_(" \t "), "");
+}
+
+// The compressed script computes what the input computed.
+TEST(FormatScript, KeepsMeaning) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node not installed";
+  const std::string script =
+      "var a = 5, b = 3, i = 1, j = 2, s = 'a  b   c';\n"
+      "var r = [a - -b, i + ++j, i++ + j, a - --b, a + -b, s.replace(/ +/g, '_'), / =/.test('x =')];\n"
+      "console.log(JSON.stringify(r));\n";
+  ruvotest::TempDir dir;
+  ruvotest::writeFile(dir / "in.js", script);
+  ruvotest::writeFile(dir / "out.js", formatScript(script));
+  ruvotest::RunResult in = ruvotest::runNode(dir / "in.js");
+  ruvotest::RunResult out = ruvotest::runNode(dir / "out.js");
+  ASSERT_EQ(in.exitCode, 0) << in.err;
+  ASSERT_EQ(out.exitCode, 0) << out.err;
+  EXPECT_EQ(out.out, in.out);
+  EXPECT_EQ(in.out, "[8,4,4,3,3,\"a_b_c\",true]\n");
+}
+
+}  // namespace
