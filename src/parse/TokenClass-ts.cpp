@@ -3,3 +3,7 @@
 #include "TsOutput.h"
 
 int TokenClass::toTsScript(std::string&, Parse*, int, int) { return 0; }
+
+#include "scriptfile.h"
+
+void ScriptFile::saveToTsFile() {}
