@@ -127,8 +127,9 @@ std::vector<OneScriptFile*> distinctModules() {
 
 // The main script and the module scripts get their class-init calls. The
 // runtime core goes into one file only: a module that carries it takes it
-// from the main script. A declared main module without an engine module
-// carries it itself, because its file is the one the page loads.
+// from the main script. A declared main module without an engine module (a
+// module.def broken after its main entry) carries it itself; the compile run
+// then writes that module under the main script's name, which the page loads.
 void OneScriptFile::EndInitScript() {
   std::vector<OneScriptFile*> modules = distinctModules();
   auto carriesCore = [](OneScriptFile* s) { return !s->noCore; };
@@ -238,7 +239,7 @@ std::string OneScriptFile::save() {
   if (ScriptFile::write(path, fileText)) {
     MSGTO(12, path.c_str(), static_cast<int>(std::min<size_t>(fileText.size(), 0x7fffffff)), "%s", "");
   } else {
-    MSGTO(7, path.c_str(), 0, "Can not write the output script %s", path.c_str());
+    MSGTO(7, path.c_str(), 0, "Can not write file:%s", path.c_str());
   }
   return text;
 }

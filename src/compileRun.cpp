@@ -206,6 +206,10 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
   MainOneScriptFile.text += MainOneScriptFile.classList + mainCall();
   MainOneScriptFile.classList.clear();
   MainOneScriptFile.outputPath = _ompilerOptions_.outName + ".max.js";
+  // A main module without its engine module (module.def broken after its
+  // main entry) holds the core, its classes and the main script: it is
+  // written under the main script's name, the file the page loads.
+  if (OneScriptFile::Main && !OneScriptFile::RuvoJs) OneScriptFile::Main->outputPath = MainOneScriptFile.outputPath;
   OneScriptFile::saveAll();
 }
 

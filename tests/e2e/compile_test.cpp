@@ -176,3 +176,23 @@ TEST(Compile, PageRunsInChromium) {
   }
   EXPECT_TRUE(seen) << r.err;
 }
+
+// A module.def whose main entry is followed by a broken entry: the engine
+// module never registers, yet the core, the classes and the main call reach
+// the script the page loads, and it runs.
+TEST(Compile, BrokenModuleDefStillWritesWhatThePageLoads) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  ruvotest::writeFile(proj + "/module.def", "mainmodule \"game\" path \"src\"\nmodule \"broken\" path \"lib\n");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_NE(r.out.find("ModuleDef  err\r\n"), std::string::npos) << r.out;
+  std::string page = readFile(proj + "/bin/h5/hello.max.html");
+  ASSERT_NE(page.find("<script src='hello.max.js'"), std::string::npos);
+  std::string js = readFile(proj + "/bin/h5/hello.max.js");
+  EXPECT_EQ(count(js, "var Ruvo=window.Ruvo=(function(window,document){"), 1u);
+  EXPECT_EQ(count(js, "\tnew Main();"), 1u);
+  RunResult n = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/hello.max.js"});
+  EXPECT_EQ(n.out, "hi\n") << n.err;
+}
