@@ -4,6 +4,8 @@
 // off the progress lines as they arrive) and the peak memory.
 //
 //   compile_bench [path/to/ruvojs] [classes...]     default sizes: 100 400 1600
+//
+// With RUVO_BENCH_KEEP set, the generated projects are kept for profiling.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -168,6 +170,9 @@ int main(int argc, char** argv) {
            ph.parse - ph.collect, ph.emit - ph.parse, ph.saved - ph.emit, ph.end - ph.saved, peakKb / 1024.0);
     fflush(stdout);
   }
-  fs::remove_all(root);
+  if (std::getenv("RUVO_BENCH_KEEP"))
+    printf("projects kept in %s\n", root.c_str());
+  else
+    fs::remove_all(root);
   return 0;
 }
