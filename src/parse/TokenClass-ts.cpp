@@ -61,8 +61,7 @@ std::string functionTail(const std::string& text, std::string& prefix) {
     return text.substr(14);
   }
   const size_t open = text.find("/*");
-  if (open != std::string::npos && open > 0 && text.size() >= open + 4 &&
-      text.compare(text.size() - 2, 2, "*/") == 0) {
+  if (open != std::string::npos && open > 0 && text.size() >= open + 4 && text.compare(text.size() - 2, 2, "*/") == 0) {
     bool stubName = true;
     for (size_t i = 0; i < open && stubName; ++i) stubName = isStubNameByte(text[i]);
     const std::string inner = text.substr(open + 2, text.size() - open - 4);
@@ -144,8 +143,8 @@ std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
 
   std::string call = head;
   if (dic) {
-    const bool keyed = keyFlag == "true" && (!hasBase || cls->superClass->shortName == "Object" ||
-                                             cls->superClass->shortName == "Array");
+    const bool keyed = keyFlag == "true" &&
+                       (!hasBase || cls->superClass->shortName == "Object" || cls->superClass->shortName == "Array");
     call += keyed ? ",true" : ",false";
   }
   const std::string& mini = cls->miniName;

@@ -78,9 +78,9 @@ TEST(TypeScriptClass, PublicClassOfAPackageExactly) {
             "module ruvo{\n"
             "//Ruvo no need import.\n"
             "\nexport class Item extends D\n{\n"
-            "\n\t\t  \n static made:any;\n"      // statics
-            "\n s:string=\"x\";\n"              // fields without constructor work
-            "\n t:any=new  Date();\n"           // fields initialised in the constructor
+            "\n\t\t  \n static made:any;\n"  // statics
+            "\n s:string=\"x\";\n"           // fields without constructor work
+            "\n t:any=new  Date();\n"        // fields initialised in the constructor
             "constructor (a:number)\n{\n\nsuper();\n\n\t\t\tthis.s = \"y\";\n\t\t}\n\n"
             "\nrun(x:number):void{\n\t\t\tconsole.log(x);\n\t\t}\n"
             "\n}"
@@ -135,56 +135,45 @@ TEST(TypeScriptClass, HeadsAndBases) {
 }
 
 // The registration call by base class and key option. The first argument
-// is the name the class is declared under, its mini name.
+// is the name the class is declared under, its mini name: a second class
+// named Item is Item$1 beside a.Item.
 TEST(TypeScriptClass, RegistrationCalls) {
-  const std::string base = classFile("a", "Base", "");
   struct Row {
     const char* title;
-    std::vector<std::pair<std::string, std::string>> files;
-    const char* cls;
+    const char* package;
+    const char* head;  // the class's name first
+    const char* body;
     bool dic;
     const char* call;
   } rows[] = {
-      {"plain, keys on", {{"a/P.as", classFile("a", "P", "")}}, "a.P", true, "_class(P,'a.P',true);"},
-      {"plain, keys off", {{"a/P.as", classFile("a", "P", "")}}, "a.P", false, "_class(P,'a.P');"},
-      {"toString method",
-       {{"a/P.as", classFile("a", "P", "\t\tpublic function toString():String { return \"p\"; }\n")}},
-       "a.P", true, "_class(P,'a.P',false);"},
-      {"Array, keys on", {{"a/L.as", classFile("a", "L extends Array", "")}}, "a.L", true,
-       "_class(L,'a.L',true,Array);"},
-      {"Array, keys off", {{"a/L.as", classFile("a", "L extends Array", "")}}, "a.L", false,
-       "_class(L,'a.L',Array);"},
-      {"Dictionary, keys on", {{"a/M.as", classFile("a", "M extends zafrit.utils.Dictionary", "")}}, "a.M", true,
-       "_class(M,'a.M',true,Array);"},
-      {"Dictionary, keys off", {{"a/M.as", classFile("a", "M extends zafrit.utils.Dictionary", "")}}, "a.M",
-       false, "_class(M,'a.M',Map);"},
-      {"Error, keys on", {{"a/E.as", classFile("a", "E extends Error", "")}}, "a.E", true,
-       "_class(E,'a.E',true,Error);"},
-      {"Error, keys off", {{"a/E.as", classFile("a", "E extends Error", "")}}, "a.E", false,
-       "_class(E,'a.E',Error);"},
-      {"base, keys on", {{"a/Base.as", base}, {"a/C.as", classFile("a", "C extends Base", "")}}, "a.C", true,
-       "_class(C,'a.C',false,Base);"},
-      {"base, keys off", {{"a/Base.as", base}, {"a/C.as", classFile("a", "C extends Base", "")}}, "a.C", false,
-       "_class(C,'a.C',Base);"},
-      {"numbered mini name, keys off",
-       {{"a/Item.as", classFile("a", "Item", "")}, {"b/Item.as", classFile("b", "Item", "")}}, "b.Item", false,
-       "_class(Item$1,'b.Item',null,'Item$1');"},
-      {"numbered mini name, keys on",
-       {{"a/Item.as", classFile("a", "Item", "")}, {"b/Item.as", classFile("b", "Item", "")}}, "b.Item", true,
-       "_class(Item$1,'b.Item',true,null,'Item$1');"},
-      {"numbered mini name with a base",
-       {{"a/Base.as", base},
-        {"a/Item.as", classFile("a", "Item", "")},
-        {"b/Item.as", classFile("b", "Item extends a.Base", "")}},
-       "b.Item", true, "_class(Item$1,'b.Item',false,Base,'Item$1');"},
+      {"plain, keys on", "a", "P", "", true, "_class(P,'a.P',true);"},
+      {"plain, keys off", "a", "P", "", false, "_class(P,'a.P');"},
+      {"toString method", "a", "P", "\t\tpublic function toString():String { return \"p\"; }\n", true,
+       "_class(P,'a.P',false);"},
+      {"Array, keys on", "a", "L extends Array", "", true, "_class(L,'a.L',true,Array);"},
+      {"Array, keys off", "a", "L extends Array", "", false, "_class(L,'a.L',Array);"},
+      {"Dictionary, keys on", "a", "M extends zafrit.utils.Dictionary", "", true, "_class(M,'a.M',true,Array);"},
+      {"Dictionary, keys off", "a", "M extends zafrit.utils.Dictionary", "", false, "_class(M,'a.M',Map);"},
+      {"Error, keys on", "a", "E extends Error", "", true, "_class(E,'a.E',true,Error);"},
+      {"Error, keys off", "a", "E extends Error", "", false, "_class(E,'a.E',Error);"},
+      {"base, keys on", "a", "C extends Base", "", true, "_class(C,'a.C',false,Base);"},
+      {"base, keys off", "a", "C extends Base", "", false, "_class(C,'a.C',Base);"},
+      {"numbered mini name, keys off", "b", "Item", "", false, "_class(Item$1,'b.Item',null,'Item$1');"},
+      {"numbered mini name, keys on", "b", "Item", "", true, "_class(Item$1,'b.Item',true,null,'Item$1');"},
+      {"numbered mini name with a base", "b", "Item extends a.Base", "", true,
+       "_class(Item$1,'b.Item',false,Base,'Item$1');"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.title);
+    const std::string head = row.head;
+    const std::string name = head.substr(0, head.find(' '));
     TsProject project;
-    for (const auto& file : row.files) project.add(file.first, file.second);
-    project.compile();
+    project.add("a/Base.as", classFile("a", "Base", ""))
+        .add("a/Item.as", classFile("a", "Item", ""))
+        .add(std::string(row.package) + "/" + name + ".as", classFile(row.package, head, row.body))
+        .compile();
     _ompilerOptions_.enableDic = row.dic;
-    const std::string text = project.classTs(row.cls);
+    const std::string text = project.classTs(std::string(row.package) + "." + name);
     EXPECT_EQ(registration(text), row.call) << text;
     EXPECT_EQ(text.compare(text.size() - 3, 3, "\n}\n"), 0) << text;
   }
@@ -206,8 +195,7 @@ TEST(TypeScriptClass, ConstructorForms) {
        "{\nconstructor (a:number){ super(a); }\n\n}"},
       {"no constructor, a base", classFile("a", "C extends Base", ""), "{\nconstructor (){\nsuper();\n}\n\n}"},
       {"no constructor, no base", classFile("a", "C", ""), "{\nconstructor (){\n}\n\n}"},
-      {"fields only", classFile("a", "C extends Base", "\t\tpublic var n:int;\n"),
-       "{\n\n n:number=0;\n\n\n}"},
+      {"fields only", classFile("a", "C extends Base", "\t\tpublic var n:int;\n"), "{\n\n n:number=0;\n\n\n}"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.title);
@@ -342,19 +330,20 @@ TEST(TypeScriptClass, MainClass) {
 TEST(TypeScriptClass, KeptComments) {
   TsProject project;
   project
-      .add("a/C.as", "package a\n{\n\t/** the class */\n\tpublic class C\n\t{\n"
-                     "\t\t/** a field */\n\t\tpublic var f:Object = new Date();\n"
-                     "\t\t/** the constructor */\n\t\tpublic function C() { }\n"
-                     "\t\t/** a method */\n\t\tpublic function m():void { }\n"
-                     "\t\t/** a getter */\n\t\tpublic function get v():int { return 1; }\n"
-                     "\t}\n}\n")
+      .add("a/C.as",
+           "package a\n{\n\t/** the class */\n\tpublic class C\n\t{\n"
+           "\t\t/** a field */\n\t\tpublic var f:Object = new Date();\n"
+           "\t\t/** the constructor */\n\t\tpublic function C() { }\n"
+           "\t\t/** a method */\n\t\tpublic function m():void { }\n"
+           "\t\t/** a getter */\n\t\tpublic function get v():int { return 1; }\n"
+           "\t}\n}\n")
       .compile();
   CompilerOptions::ReservedComment = true;
   const std::string text = project.classTs("a.C");
   CompilerOptions::ReservedComment = false;
-  const char* pieces[] = {"/** the class */", "module ruvo{",      "/** the constructor */", "/** a field */",
-                          "f:any=new  Date();",       "constructor ()",    "/** a method */",        "\nm():void",
-                          "/** a getter */",  "\nget v ():number"};
+  const char* pieces[] = {"/** the class */",   "module ruvo{",     "/** the constructor */", "/** a field */",
+                          "f:any=new  Date();", "constructor ()",   "/** a method */",        "\nm():void",
+                          "/** a getter */",    "\nget v ():number"};
   size_t at = 0;
   for (const char* piece : pieces) {
     SCOPED_TRACE(piece);

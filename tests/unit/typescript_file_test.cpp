@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <string>
 
 #include "CompilerOptions.h"
