@@ -244,6 +244,22 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
+// The first place of `needle` at or after `from`, or null at the end of the
+// text. It reads no further than the match, so searches that start often
+// and end soon stay cheap on long texts.
+const char* findFrom(const char* from, const char* needle) {
+  const size_t n = std::strlen(needle);
+  for (const char* p = from; *p; ++p)
+    if (*p == needle[0] && std::strncmp(p, needle, n) == 0) return p;
+  return nullptr;
+}
+
+const char* findByte(const char* from, char c) {
+  for (const char* p = from; *p; ++p)
+    if (*p == c) return p;
+  return nullptr;
+}
+
 Token* lastChild(Token* group) { return group->childs.empty() ? nullptr : group->childs.back(); }
 
 const char* pathOf(Token* group) { return group && group->file ? group->file->path.c_str() : _CURFILENAME.c_str(); }
@@ -335,7 +351,7 @@ bool readXmlNode(const char* text, int& depth, int& state) {
     return false;
   };
   auto section = [&](const char* open, const char* close) {
-    const char* e = std::strstr(p + std::strlen(open), close);
+    const char* e = findFrom(p + std::strlen(open), close);
     if (!e) return fail(p + std::strlen(p));
     state = static_cast<int>(e + std::strlen(close) - text);
     return true;
@@ -355,7 +371,7 @@ bool readXmlNode(const char* text, int& depth, int& state) {
   }
   while (*e && *e != '>') {
     if (*e == '"' || *e == '\'') {
-      const char* q = std::strchr(e + 1, *e);
+      const char* q = findByte(e + 1, *e);
       if (!q) return fail(e + std::strlen(e));
       e = q + 1;
       continue;
@@ -464,7 +480,7 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
   int depth = 0;
   bool inTag = false;
   auto section = [&](const char* close) -> bool {
-    const char* e = std::strstr(t + i, close);
+    const char* e = findFrom(t + i, close);
     if (!e) return false;
     const int end = static_cast<int>(e - t) + static_cast<int>(std::strlen(close));
     std::string raw(t + i, end - i);
@@ -493,7 +509,7 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
           continue;
         }
         if (t[i + 1] == '/') {
-          const char* e = std::strchr(t + i, '>');
+          const char* e = findByte(t + i, '>');
           if (!e) {
             pos = i + static_cast<int>(std::strlen(t + i));
             return false;
@@ -519,7 +535,7 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
       }
     } else {
       if (b == '"' || b == '\'') {
-        const char* q = std::strchr(t + i + 1, b);
+        const char* q = findByte(t + i + 1, b);
         if (!q) {
           pos = i + static_cast<int>(std::strlen(t + i));
           return false;
@@ -1122,7 +1138,7 @@ bool GroupLexer::regex() {
   }
   if (!closed) {
     if (MsgBox) {
-      const char* eol = std::strchr(t_ + pos_, '\n');
+      const char* eol = findByte(t_ + pos_, '\n');
       std::string shown = eol ? std::string(t_ + pos_, eol) : std::string(t_ + pos_);
       MsgBox(shown.c_str(), "RegExp err");
     }

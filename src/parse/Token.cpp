@@ -92,6 +92,7 @@ Token::Token(int type, const char* text, int, int line, Token* parent)
 #define RUVO_TOKEN_POOL 1
 #endif
 
+#if RUVO_TOKEN_POOL
 namespace {
 
 constexpr size_t kSlotHeader = 16;
@@ -166,6 +167,7 @@ TokenPool& tokenPool() {
 }
 
 }  // namespace
+#endif
 
 void* Token::operator new(size_t size) {
 #if RUVO_TOKEN_POOL

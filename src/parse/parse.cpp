@@ -5,6 +5,8 @@
 #include "parse.h"
 
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "formatScript.h"
@@ -23,6 +25,36 @@ void blank(char* text, size_t from, size_t to) {
 }
 
 bool isBlankOrLineEnd(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The next place of an end marker at or after a position that only grows.
+// The places are found in one pass over the text when first asked for; one
+// that blanking has removed since is passed over. So many begin markers
+// without their end do not make the scan quadratic.
+class EndMarkers {
+ public:
+  explicit EndMarkers(const char* marker) : marker_(marker), length_(std::strlen(marker)) {}
+
+  char* next(char* text, size_t from) {
+    if (!found_) {
+      found_ = true;
+      const std::string_view all(text);
+      for (size_t at = all.find(marker_); at != std::string_view::npos; at = all.find(marker_, at + 1))
+        places_.push_back(at);
+    }
+    for (; cursor_ < places_.size(); ++cursor_) {
+      const size_t at = places_[cursor_];
+      if (at >= from && std::strncmp(text + at, marker_, length_) == 0) return text + at;
+    }
+    return nullptr;
+  }
+
+ private:
+  const char* marker_;
+  size_t length_;
+  bool found_ = false;
+  std::vector<size_t> places_;
+  size_t cursor_ = 0;
+};
 
 }  // namespace
 
@@ -44,10 +76,11 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
 
 bool Parse::prepareText(std::string& text) {
   _format_head(text.data());
-  // A lone CR is a line end; CR LF counts once.
-  size_t w = 0;
+  // A lone CR is a line end; CR LF counts once. Nothing moves before the first CR.
   const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
+  const void* firstCr = std::memchr(text.data(), '\r', n);
+  size_t w = firstCr ? static_cast<size_t>(static_cast<const char*>(firstCr) - text.data()) : n;
+  for (size_t i = w; i < n; ++i) {
     const char c = text[i];
     if (c == '\r') {
       if (i + 1 < n && text[i + 1] == '\n') continue;
@@ -120,6 +153,8 @@ void Parse::_format_head(char* text) {
 bool Parse::_format_ifdef(char* text) {
   if (!text) return true;
   const std::string ifSymbol = "//[IF-" + _ompilerOptions_.conditionSymbol + "]";
+  EndMarkers scriptEnds("[IF-SCRIPT-END]*/");
+  EndMarkers flashEnds("/*[IF-FLASH-END]*/");
   int unused = 0;
   size_t i = 0;
   while (text[i]) {
@@ -151,7 +186,7 @@ bool Parse::_format_ifdef(char* text) {
     if (startsWith(s, "/*[IF-SCRIPT-BEGIN]")) {
       // Script-only code kept in a comment becomes live.
       blank(text, i, i + 19);
-      if (char* e = std::strstr(text + i + 19, "[IF-SCRIPT-END]*/")) {
+      if (char* e = scriptEnds.next(text, i + 19)) {
         const size_t at = static_cast<size_t>(e - text);
         blank(text, at, at + 17);
       }
@@ -160,7 +195,7 @@ bool Parse::_format_ifdef(char* text) {
     }
     if (startsWith(s, "/*[IF-FLASH-BEGIN]*/")) {
       // A Flash-only region; without its end marker only the marker goes.
-      if (char* e = std::strstr(text + i + 20, "/*[IF-FLASH-END]*/")) {
+      if (char* e = flashEnds.next(text, i + 20)) {
         const size_t end = static_cast<size_t>(e - text) + 18;
         blank(text, i, end);
         i = end;

@@ -55,6 +55,8 @@ TEST_F(FileRoot, ConditionalCompilationMarkers) {
       {"other symbol stays a comment", "//[IF-AIR]b();", "//[IF-AIR]b();"},
       {"script region", "/*[IF-SCRIPT-BEGIN]\nb();\n[IF-SCRIPT-END]*/c;",
        "                   \nb();\n                 c;"},
+      {"script regions one in another", "/*[IF-SCRIPT-BEGIN]/*[IF-SCRIPT-BEGIN] x [IF-SCRIPT-END]*/ y [IF-SCRIPT-END]*/",
+       "                                       x                   y                  "},
       {"script region without end", "/*[IF-SCRIPT-BEGIN] b();", "                    b();"},
       {"Flash region", "a;/*[IF-FLASH-BEGIN]*/\nflash();\n/*[IF-FLASH-END]*/c;",
        "a;                    \n        \n                  c;"},
@@ -111,6 +113,33 @@ TEST_F(FileRoot, FlashOnlyFilesHaveNoTokensAndNoJavaScript) {
     }
     deleteTokenTree(p);
   }
+}
+
+// Markers whose end never comes, by the ten thousand: the preparation stays
+// linear (a hang would show as the test's timeout).
+TEST_F(FileRoot, ManyMarkersWithoutTheirEnd) {
+  auto repeat = [](const std::string& unit, int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += unit;
+    return s;
+  };
+  const std::string rows[] = {
+      repeat("/*[IF-SCRIPT-BEGIN] x\n", 50000),
+      repeat("/*[IF-SCRIPT-BEGIN]", 50000) + repeat("[IF-SCRIPT-END]*/", 50000),
+      repeat("/*[IF-FLASH-BEGIN]*/ x\n", 50000),
+      repeat("/*[IF-FLASH]*/\n", 50000) + "x",
+      repeat("/* never closed ", 50000),
+      repeat("'never closed ", 50000),
+  };
+  for (const std::string& row : rows) {
+    SCOPED_TRACE(row.substr(0, 24));
+    std::string text = row;
+    Parse::prepareText(text);
+    EXPECT_EQ(text.size(), row.size());
+  }
+  std::string nested = repeat("/*[IF-SCRIPT-BEGIN]", 1000) + repeat("[IF-SCRIPT-END]*/", 1000);
+  Parse::prepareText(nested);
+  EXPECT_EQ(nested, std::string(nested.size(), ' '));
 }
 
 TEST_F(FileRoot, LinesMatchTheSourceAcrossRemovedBlocks) {
