@@ -1,6 +1,649 @@
-// Placeholder: the async rewriting is being built.
+// Awaited calls. ActionScript has no await; a call written "await::f(x)"
+// suspends the enclosing function until the runtime resumes it. The function
+// body becomes a continuation `__$(__line)` that is re-entered at a source
+// line: every statement is guarded by a test of the resume line, so that on
+// re-entry the statements that already ran are skipped.
+//
+//   function f() { a(); await::g(); b(); }
+// becomes
+//   function f() { var _$this=this,__$=function (__line){
+//     if(__line<1){ a(); Ruvo.await(_$this,__$,2);return g(); }
+//     if(__line<3){ b(); } }
+//   __$.call(this,0); }
+//
+// The rewriting runs on the lexed body, before its statements are pretreated,
+// so declarations, conditions and bodies are still siblings in their block.
+#include <string>
+#include <vector>
+
 #include "Token.h"
 #include "TokenFunction.h"
+#include "TokenOther.h"
+#include "parse.h"
 
-bool Token::pretreatmentAnsy(Parse*, TokenFunction*, Token*) { return awaitedCall != 0; }
-bool TokenFunction::pretreatmentAnsy(Parse*, TokenFunction*, Token*) { return false; }
+namespace {
+
+Token* newLiteral(const std::string& text, int line) {
+  return new Token(TokenTypeCode::Literal, text.c_str(), 0, line, nullptr);
+}
+
+Token* newGroup(int line) { return new TokenParent(TokenTypeCode::Paren, "", 0, line, nullptr); }
+
+Token* newBlock(const char* text, int line) {
+  Token* block = new Token(TokenTypeCode::Block, text, 0, line, nullptr);
+  block->endLine = line;
+  block->asyncVisited = 1;
+  return block;
+}
+
+// Takes a token out of the list it was put in (its slot becomes empty).
+void dropFromParent(Token* t) {
+  if (!t || !t->parent) return;
+  Token* p = t->parent;
+  if (t->index >= 0 && t->index < static_cast<int>(p->childs.size()) && p->childs[t->index] == t)
+    p->childs[t->index] = nullptr;
+}
+
+bool isBlock(const Token* t) { return t && t->type == TokenTypeCode::Block; }
+bool isGroup(const Token* t) { return t && t->type == TokenTypeCode::Paren; }
+bool isColon(const Token* t) { return t && (t->type == TokenTypeCode::Colon || t->text == ":"); }
+bool isWordText(const Token* t, const char* word) { return t && t->type != TokenTypeCode::Literal && t->text == word; }
+bool isStatementWord(const Token* t) {
+  return t &&
+         (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
+          t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For);
+}
+
+Token* entryAt(const std::vector<Token*>& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
+
+// The index of the { } block that is the body of the function token at
+// `at` (function [name] (params) [: Type] { }), or -1.
+long functionBodyIndex(const std::vector<Token*>& list, size_t at) {
+  Token* fn = entryAt(list, at);
+  if (!fn || fn->type != TokenTypeCode::Function) return -1;
+  size_t k = at + 1;
+  if (entryAt(list, k) && entryAt(list, k)->type != TokenTypeCode::Paren && !isBlock(entryAt(list, k))) {
+    Token* head = entryAt(list, k);
+    if (head->type != TokenTypeCode::Word && head->type != TokenTypeCode::StatementWord &&
+        head->type != TokenTypeCode::SystemType)
+      return -1;
+    ++k;
+    // get name / set name
+    Token* next = entryAt(list, k);
+    if (next && !isGroup(next) && (head->text == "get" || head->text == "set")) ++k;
+  }
+  if (!isGroup(entryAt(list, k))) return -1;
+  ++k;
+  if (isColon(entryAt(list, k))) k += 2;
+  return isBlock(entryAt(list, k)) ? static_cast<long>(k) : -1;
+}
+
+// Whether the block at `at` is the body of a function written before it.
+bool isFunctionBodyAt(const std::vector<Token*>& list, size_t at) {
+  size_t lowest = at >= 7 ? at - 7 : 0;
+  for (size_t k = at; k-- > lowest;) {
+    Token* t = list[k];
+    if (t && t->type == TokenTypeCode::Function) return functionBodyIndex(list, k) == static_cast<long>(at);
+  }
+  return false;
+}
+
+// Whether the block at `at` is the body of a loop written before it
+// (while (...) { }, for (...) { }, do { }).
+bool isLoopBodyAt(const std::vector<Token*>& list, size_t at) {
+  Token* before = at >= 1 ? list[at - 1] : nullptr;
+  if (isWordText(before, "do")) return true;
+  Token* keyword = at >= 2 ? list[at - 2] : nullptr;
+  return isGroup(before) && (isWordText(keyword, "while") || isWordText(keyword, "for"));
+}
+
+// A resumed loop body must start its next round from the top: every
+// `continue` of the body that the rewriting left alone (in a block without
+// awaited calls) resets the resume line first. Nested loops and functions
+// keep their own continues.
+void resetLineBeforeContinues(Token* block) {
+  for (size_t k = 0; k < block->childs.size(); ++k) {
+    Token* c = block->childs[k];
+    if (!c) continue;
+    if (c->type == TokenTypeCode::Continue) {
+      Token* reset = newLiteral("\n__line=0;\n", c->line);
+      reset->parent = block;
+      reset->file = block->file;
+      block->childs.insert(block->childs.begin() + static_cast<long>(k), reset);
+      for (size_t r = k; r < block->childs.size(); ++r)
+        if (block->childs[r]) block->childs[r]->index = static_cast<int>(r);
+      ++k;
+      continue;
+    }
+    if (isBlock(c) && !c->awaitedCall && !isLoopBodyAt(block->childs, k) && !isFunctionBodyAt(block->childs, k))
+      resetLineBeforeContinues(c);
+  }
+}
+
+// Rebuilds the children of one block that holds awaited calls.
+class BlockRewrite {
+ public:
+  BlockRewrite(Token* block, Parse* file, TokenFunction* function, Token* body, std::vector<Token*>& old, bool loopBody)
+      : block_(block), file_(file), function_(function), body_(body), old_(old), loopBody_(loopBody) {}
+
+  void run();
+
+ private:
+  Token* at(size_t i) const { return entryAt(old_, i); }
+  int line() const { return block_->line; }
+
+  // if(__line<N){ ... }: the guard block becomes the current container.
+  void openGuard(int n) {
+    block_->push(newLiteral("\nif", line()));
+    Token* condition = newGroup(line());
+    condition->push(newLiteral("__line<" + std::to_string(n), line()));
+    block_->push(condition);
+    Token* guard = newBlock("", line());
+    block_->push(guard);
+    container_ = guard;
+  }
+  // The pending "target=_SyNrTn_.getValue()" as a group.
+  Token* takeTargetAssignment() {
+    Token* group = newGroup(line());
+    pending_->leadingText.clear();
+    group->push(pending_);
+    group->push(newLiteral("=_SyNrTn_.getValue()", line()));
+    pending_ = nullptr;
+    return group;
+  }
+  // Assigns the value of an awaited assignment before a statement whose
+  // guard line is n, unless the resume point lies beyond that statement.
+  void flush(int n) {
+    if (!pending_) return;
+    block_->push(newLiteral("\n__line<" + std::to_string(n) + " && ", line()));
+    block_->push(takeTargetAssignment());
+    block_->push(newLiteral(";", line()));
+  }
+  void moveIntoContainer(size_t from, size_t to) {
+    for (size_t k = from; k <= to && k < old_.size(); ++k)
+      if (old_[k]) container_->push(old_[k]);
+  }
+  bool inGuard() const { return container_ != block_; }
+
+  bool tryStatement(size_t& i);
+  bool ifStatement(size_t& i);
+  bool caseClause(size_t& i);
+  void awaitedCall(size_t& i);
+  Token* branchBody(size_t p, size_t& next);
+
+  Token* block_;
+  Parse* file_;
+  TokenFunction* function_;
+  Token* body_;
+  std::vector<Token*>& old_;
+  bool loopBody_;
+  Token* container_ = nullptr;
+  Token* pending_ = nullptr;
+  bool newGuard_ = true;
+};
+
+// try { } catch (e) { } finally { }: the whole statement goes into one guard.
+bool BlockRewrite::tryStatement(size_t& i) {
+  Token* t = at(i);
+  if (!isWordText(t, "try") || !isBlock(at(i + 1))) return false;
+  size_t end = i + 1;
+  size_t k = i + 2;
+  if (at(k) && (at(k)->type == TokenTypeCode::Catch || isWordText(at(k), "catch")) && isGroup(at(k + 1)) &&
+      isBlock(at(k + 2))) {
+    end = k + 2;
+    k += 3;
+  }
+  if (isWordText(at(k), "finally") && isBlock(at(k + 1))) end = k + 1;
+  if (end == i + 1) return false;
+  flush(t->line + 1);
+  openGuard(at(end)->endLine + 1);
+  container_->trailingText = "\n";
+  moveIntoContainer(i, end);
+  container_ = block_;
+  newGuard_ = false;
+  i = end + 1;
+  return true;
+}
+
+// The body of a branch at `p`: a { } block, or the statement up to its ';'
+// wrapped into a new block. Null when the branch has no such shape.
+Token* BlockRewrite::branchBody(size_t p, size_t& next) {
+  Token* t = at(p);
+  if (!t) return nullptr;
+  if (isBlock(t)) {
+    next = p + 1;
+    return t;
+  }
+  size_t q = p;
+  for (; q < old_.size(); ++q) {
+    Token* s = old_[q];
+    if (!s) continue;
+    if (isBlock(s) || s->type == TokenTypeCode::Function) return nullptr;
+    if (s->type != TokenTypeCode::Literal &&
+        (s->text == "if" || s->text == "else" || s->text == "while" || s->text == "for" || s->text == "do" ||
+         s->text == "switch" || s->text == "try"))
+      return nullptr;
+    if (s->type == TokenTypeCode::Semicolon) break;
+  }
+  if (q >= old_.size()) return nullptr;
+  Token* wrap = newBlock("", t->line);
+  for (size_t k = p; k <= q; ++k)
+    if (old_[k]) wrap->push(old_[k]);
+  wrap->endLine = old_[q]->endLine;
+  next = q + 1;
+  return wrap;
+}
+
+// if (c) { } [else if (d) { }] [else { }]
+bool BlockRewrite::ifStatement(size_t& i) {
+  Token* t = at(i);
+  if (!isWordText(t, "if") || !isGroup(at(i + 1))) return false;
+  size_t next = 0;
+  Token* thenBody = branchBody(i + 2, next);
+  if (!thenBody) return false;
+
+  // The chain: the tokens in order, and each if with its condition's index.
+  struct Branch {
+    Token* keyword;
+    size_t conditionAt;  // index into `chain`
+    Token* body;
+  };
+  std::vector<Token*> chain{t, at(i + 1), thenBody};
+  std::vector<Branch> branches{{t, 1, thenBody}};
+  bool awaited = thenBody->awaitedCall != 0;
+  bool hasElse = false;
+  Token* last = thenBody;
+  while (isWordText(at(next), "else")) {
+    Token* elseWord = at(next);
+    Token* afterElse = at(next + 1);
+    size_t after = 0;
+    if (isWordText(afterElse, "if") && isGroup(at(next + 2))) {
+      Token* branch = branchBody(next + 3, after);
+      if (!branch) break;
+      hasElse = true;
+      chain.push_back(elseWord);
+      chain.push_back(afterElse);
+      chain.push_back(at(next + 2));
+      chain.push_back(branch);
+      branches.push_back({afterElse, chain.size() - 2, branch});
+      awaited = awaited || branch->awaitedCall;
+      last = branch;
+      next = after;
+      continue;
+    }
+    Token* branch = branchBody(next + 1, after);
+    if (!branch) break;
+    hasElse = true;
+    chain.push_back(elseWord);
+    chain.push_back(branch);
+    awaited = awaited || branch->awaitedCall;
+    last = branch;
+    next = after;
+    break;
+  }
+
+  // A resume point inside a branch must lead back into that branch without
+  // testing the condition again: (__line<N && (c) || __line>=N && __line<M),
+  // N the if's line, M the end of its branch.
+  auto gateCondition = [&](const Branch& b, bool always) {
+    if (!always && !awaited) return;
+    int n = b.keyword->endLine + 1;
+    Token* old = chain[b.conditionAt];
+    Token* gate = newGroup(b.keyword->line);
+    gate->leadingText = old->leadingText;
+    old->leadingText.clear();
+    gate->push(newLiteral("__line<" + std::to_string(n) + " && ", b.keyword->line));
+    gate->push(old);
+    if (awaited)
+      gate->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(b.body->endLine + 1),
+                            b.keyword->line));
+    chain[b.conditionAt] = gate;
+  };
+
+  if (hasElse) {
+    flush(t->line + 1);
+    for (const Branch& b : branches) gateCondition(b, false);
+    openGuard(last->endLine + 1);
+    container_->trailingText = "\n";
+    for (Token* c : chain) container_->push(c);
+  } else {
+    int n = t->endLine + 1;
+    if (pending_) {
+      block_->push(newLiteral("\n__line<" + std::to_string(n) + " && ", line()));
+      block_->push(takeTargetAssignment());
+      block_->push(newLiteral(";", line()));
+    }
+    gateCondition(branches[0], true);
+    for (Token* c : chain) block_->push(c);
+  }
+  container_ = block_;
+  newGuard_ = false;
+  i = next;
+  return true;
+}
+
+// case v: ... break; and default: ... break;: the statements of the clause go
+// into a block without braces that is rewritten on its own.
+bool BlockRewrite::caseClause(size_t& i) {
+  Token* t = at(i);
+  size_t k;
+  if (t->type == TokenTypeCode::Default && isColon(at(i + 1))) {
+    block_->push(t);
+    block_->push(at(i + 1));
+    k = i + 2;
+  } else if (t->type == TokenTypeCode::Case && isColon(at(i + 2))) {
+    block_->push(t);
+    if (at(i + 1)) block_->push(at(i + 1));
+    block_->push(at(i + 2));
+    k = i + 3;
+    if (at(k) && at(k)->type == TokenTypeCode::Case) {
+      i = k;
+      container_ = block_;
+      newGuard_ = false;
+      return true;
+    }
+  } else {
+    return false;
+  }
+  Token* clause = newBlock("NO{", t->line);
+  clause->asyncVisited = 0;
+  block_->push(clause);
+  for (; k < old_.size(); ++k) {
+    Token* s = old_[k];
+    if (!s) continue;
+    if (s->type == TokenTypeCode::Case || s->type == TokenTypeCode::Default) break;
+    if (s->type == TokenTypeCode::Break) {
+      block_->push(s);
+      ++k;
+      break;
+    }
+    clause->push(s);
+    clause->endLine = s->endLine;
+  }
+  clause->pretreatmentAnsy(file_, function_, body_);
+  container_ = block_;
+  newGuard_ = false;
+  i = k;
+  return true;
+}
+
+// await::f(x) as a statement, or target = await::f(x).
+void BlockRewrite::awaitedCall(size_t& i) {
+  Token* word = at(i);
+  Token* args = at(i + 1);
+  int v = word->line;
+  if (!inGuard()) openGuard(v + 1);
+  std::string resume = std::to_string(v + 1);
+
+  Token* target = nullptr;
+  size_t targetAt = 0;
+  if (i >= 2 && at(i - 1) && at(i - 1)->text == "=") {
+    // name : Type = await::f() assigns the name.
+    if (i >= 4 && isColon(at(i - 3)) && at(i - 4))
+      targetAt = i - 4;
+    else
+      targetAt = i - 2;
+    target = at(targetAt);
+  }
+  Token* holder = target ? target->parent : nullptr;
+  bool replaceable = holder && target->index >= 0 && target->index < static_cast<int>(holder->childs.size()) &&
+                     holder->childs[target->index] == target;
+  if (!replaceable) {
+    container_->push(newLiteral("\nRuvo.await(_$this,__$," + resume + ");return", v));
+    word->leadingText = " ";
+    container_->push(word);
+    container_->push(args);
+    container_->push(newLiteral(";\n", v));
+  } else {
+    Token* call = newLiteral("Ruvo.await(_$this,__$," + resume + "),_SyNrTn_", target->line);
+    call->leadingText = "\n";
+    call->parent = holder;
+    call->index = target->index;
+    call->file = target->file;
+    holder->childs[target->index] = call;
+    if (pending_) {
+      // A value still waiting for its assignment is assigned first.
+      container_->push(takeTargetAssignment());
+      container_->push(newLiteral(";\n", v));
+    }
+    pending_ = target;
+    if (function_) function_->valueHolderMark = 1;
+    // var x = await::f() and var x:T = await::f(): x is declared with the
+    // function's hoisted locals, so the declaration leaves only the call.
+    Token* before = targetAt > 0 ? at(targetAt - 1) : nullptr;
+    if (function_ && before && (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) &&
+        target->type == TokenTypeCode::Word) {
+      target->hoistMark = 1;
+      function_->locals[target->text] = target;
+      dropFromParent(before);
+      if (targetAt + 4 == i) {
+        Token* type = at(targetAt + 2);
+        if (type) target->setTypeDeclaration(type);
+        dropFromParent(at(targetAt + 1));
+        dropFromParent(type);
+      }
+    }
+    container_->push(word);
+    container_->push(args);
+    container_->push(newLiteral(";\nreturn;\n", v));
+  }
+  i += 2;
+  if (at(i) && at(i)->type == TokenTypeCode::Semicolon) ++i;
+  newGuard_ = true;
+}
+
+void BlockRewrite::run() {
+  container_ = block_;
+  size_t i = 0;
+  while (i < old_.size()) {
+    Token* t = old_[i];
+    if (!t) {
+      ++i;
+      continue;
+    }
+    Token* t1 = at(i + 1);
+    Token* t2 = at(i + 2);
+
+    if (t->type == TokenTypeCode::Continue && loopBody_) {
+      flush(t->line + 1);
+      block_->push(newLiteral("\n__line=0;\n", t->line));
+      block_->push(t);
+      // What follows the continue must not go back into a guard before it.
+      container_ = block_;
+      ++i;
+      continue;
+    }
+    if (tryStatement(i)) continue;
+    if (ifStatement(i)) continue;
+    if (isWordText(t, "do") && isBlock(t1)) {
+      flush(t->line + 1);
+      openGuard(t1->endLine + 1);
+      container_->trailingText = "\n";
+      size_t end = i + 1;
+      if (isWordText(at(i + 2), "while")) {
+        end = i + 2;
+        if (isGroup(at(i + 3))) end = i + 3;
+      }
+      moveIntoContainer(i, end);
+      newGuard_ = false;
+      i = end + 1;
+      continue;
+    }
+    if ((isWordText(t, "while") || isWordText(t, "for") || isWordText(t, "switch")) && isGroup(t1) && isBlock(t2)) {
+      flush(t2->line + 1);
+      openGuard(t2->endLine + 1);
+      container_->trailingText = "\n";
+      if (isWordText(t, "while") && t2->awaitedCall) {
+        // Resumed inside the body, the loop goes on without testing its
+        // condition first: while(__line<N && (c) || __line>=N && __line<M).
+        int n = t->endLine + 1;
+        Token* gate = newGroup(t->line);
+        gate->leadingText = t1->leadingText;
+        t1->leadingText.clear();
+        gate->push(newLiteral("__line<" + std::to_string(n) + " && ", t->line));
+        gate->push(t1);
+        gate->push(
+            newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1), t->line));
+        old_[i + 1] = gate;
+      }
+      moveIntoContainer(i, i + 2);
+      newGuard_ = false;
+      i += 3;
+      continue;
+    }
+    if (isBlock(t) && !isFunctionBodyAt(old_, i)) {
+      flush(t->line + 1);
+      openGuard(t->endLine + 1);
+      container_->push(t);
+      newGuard_ = false;
+      ++i;
+      continue;
+    }
+    if ((t->type == TokenTypeCode::Default || t->type == TokenTypeCode::Case) && caseClause(i)) continue;
+
+    if (newGuard_) {
+      openGuard(t->line + 1);
+      if (pending_) {
+        container_->push(pending_);
+        container_->push(newLiteral("=_SyNrTn_.getValue();\n", t->line));
+        pending_ = nullptr;
+      }
+      newGuard_ = false;
+    }
+    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) {
+      if (TokenVar* declaration = dynamic_cast<TokenVar*>(t)) declaration->asyncDecl = 1;
+      if (!inGuard()) openGuard(t->line + 1);
+      container_->push(t);
+      ++i;
+      continue;
+    }
+    if (t->type == TokenTypeCode::Function) {
+      // A nested function keeps its head and body together. A named one
+      // declared as a statement stays outside the guards: the continuation
+      // runs in a new scope at every resumption and must declare it each time.
+      long bodyAt = functionBodyIndex(old_, i);
+      size_t end = bodyAt < 0 ? i : static_cast<size_t>(bodyAt);
+      Token* before = nullptr;
+      for (size_t k = i; k-- > 0;)
+        if (old_[k]) {
+          before = old_[k];
+          break;
+        }
+      bool declaration = bodyAt >= 0 && at(i + 1) && at(i + 1)->type == TokenTypeCode::Word &&
+                         (!before || before->type == TokenTypeCode::Semicolon || isBlock(before) ||
+                          before->type == TokenTypeCode::Literal);
+      if (declaration) {
+        for (size_t k = i; k <= end; ++k)
+          if (old_[k]) block_->push(old_[k]);
+      } else {
+        if (!inGuard()) openGuard(t->line + 1);
+        moveIntoContainer(i, end);
+      }
+      i = end + 1;
+      continue;
+    }
+    if (t->type != TokenTypeCode::Word && !isStatementWord(t)) {
+      // A statement that starts with a keyword token or a group is guarded
+      // like one that starts with a word; separators join what is open.
+      if (!inGuard() && t->type != TokenTypeCode::Comma && t->type != TokenTypeCode::Semicolon &&
+          t->type != TokenTypeCode::Literal)
+        openGuard(t->line + 1);
+      container_->push(t);
+      ++i;
+      continue;
+    }
+    if (t->type == TokenTypeCode::Word && t->awaitedCall && isGroup(t1)) {
+      awaitedCall(i);
+      continue;
+    }
+    if (!inGuard()) openGuard(t->line + 1);
+    container_->push(t);
+    ++i;
+  }
+
+  container_->push(newLiteral("\n", block_->endLine));
+  if (loopBody_) {
+    for (Token* c : block_->childs)
+      if (isBlock(c) && !c->awaitedCall) resetLineBeforeContinues(c);
+    block_->push(newLiteral("\n__line=0;\n", block_->endLine));
+  }
+  if (pending_) {
+    block_->push(newLiteral("\n__line<" + std::to_string(block_->endLine + 1) + " && ", block_->endLine));
+    block_->push(takeTargetAssignment());
+    block_->push(newLiteral(";", block_->endLine));
+  }
+}
+
+}  // namespace
+
+// Walks the { } blocks of a function body. A block that holds an awaited call
+// (directly or in a nested block) is rebuilt into guarded statements; every
+// other token only reports whether it is an awaited call.
+bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* body) {
+  if (awaitedCall && function) function->awaitMark = 1;
+  if (asyncVisited) return awaitedCall != 0;
+  asyncVisited = 1;
+  if (type != TokenTypeCode::Block) return awaitedCall != 0;
+
+  checkAddBRACE();
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* child = childs[i];
+    if (!child) continue;
+    // The body of a nested function is rewritten with that function.
+    if (isBlock(child) && isFunctionBodyAt(childs, i)) continue;
+    if (child->pretreatmentAnsy(fileArg, function, body)) awaitedCall = 1;
+  }
+  if (!awaitedCall) return false;
+
+  if (parent && parent->type == TokenTypeCode::Block) {
+    int others = 0;
+    for (Token* c : parent->childs)
+      if (c && c != this) ++others;
+    if (others == 0) text = "NO{";
+  }
+  bool loopBody = CheckIsWhileDoFor(this);
+  std::vector<Token*> old;
+  old.swap(childs);
+  BlockRewrite(this, fileArg, function, body, old, loopBody).run();
+  return true;
+}
+
+// Rewrites the body of this function when it holds awaited calls: the
+// statements move into the continuation `__$`, which the body declares and
+// calls once with the resume line 0.
+bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bodyArg) {
+  // Met as a token of another function's body: that rewriting leaves this
+  // function alone; its own pretreatment rewrites its body.
+  if (function != this) return awaitedCall != 0;
+  // The continuation made below is never rewritten again.
+  if (asyncStateMark) return false;
+  Parse* root = fileArg ? fileArg : file;
+  if (!parent || !bodyArg || bodyArg->childs.size() < 2 || !root || root->sync == 0) return false;
+
+  bodyArg->Token::pretreatmentAnsy(root, this, bodyArg);
+  if (!awaitMark) return false;
+
+  Token* statements = newBlock("", bodyArg->line);
+  statements->endLine = bodyArg->endLine;
+  statements->awaitedCall = 1;
+  for (Token* c : bodyArg->childs)
+    if (c) statements->push(c);
+  bodyArg->childs.clear();
+
+  if (valueHolderMark) {
+    bodyArg->push(newLiteral("var _SyNrTn_,_$this=this,__$=", bodyArg->line));
+    Token* holder = new Token(TokenTypeCode::Literal, "_SyNrTn_", 0, line, this);
+    locals["_SyNrTn_"] = holder;
+  } else {
+    bodyArg->push(newLiteral("var _$this=this,__$=", bodyArg->line));
+  }
+  TokenFunction* continuation = new TokenFunction(TokenTypeCode::Function, "", 0, bodyArg->line, nullptr);
+  continuation->asyncStateMark = 1;
+  bodyArg->push(continuation);
+  Token* params = newGroup(bodyArg->line);
+  params->push(new Token(TokenTypeCode::Word, "__line", 0, bodyArg->line, nullptr));
+  bodyArg->push(params);
+  bodyArg->push(statements);
+  bodyArg->push(newLiteral("\n__$.call(this,0);\n", bodyArg->endLine));
+  return true;
+}

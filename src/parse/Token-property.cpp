@@ -1,11 +1,257 @@
-// Placeholder: the property-access rewriting is being built.
-#include "Token.h"
-#include "TokenOther.h"
+// Property access rewriting: the JavaScript spelling of the names that begin
+// with `this`, `super` or a '.', the keyword `super` itself, and the base-class
+// lookups behind `super.m`. Every other name is handed up the tree to the
+// enclosing function (its locals), the class (its members) and at last the
+// file's package (imports, constants, globals).
+#include <string>
+#include <vector>
 
-std::string Token::jsFormatProperty(std::string& name, std::string&, Token*, int, int&, TokenHeadMsg&) {
-  return name;
-}
-int TokenSuper::pretreatment(Parse*) { return 0; }
-int TokenSuper::toJsScript(std::string&, Parse*, int, int) { return 0; }
+#include "CompilerOptions.h"
+#include "Token.h"
 #include "TokenClass.h"
-bool TokenClass::superHasThisVar(const char*) { return false; }
+#include "TokenFunction.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
+
+namespace {
+
+// Base-class chains are walked at most this deep; a class that (directly or
+// through others) extends itself must not make a lookup run forever.
+constexpr int kMaxBaseDepth = 256;
+
+// The text from `pos` on; empty when the text is shorter.
+std::string textFrom(const std::string& text, size_t pos) { return pos < text.size() ? text.substr(pos) : std::string(); }
+
+Token* siblingOf(Token* token, int offset) {
+  if (!token || !token->parent) return nullptr;
+  return token->parent->getNextToken(token, offset);
+}
+
+// The closure use of `this` in the inline functions of a method is counted on
+// the method, which then declares "_$this". The counter saturates so that a
+// method with very many uses never wraps back to "no use".
+void countClosureThis(TokenFunction* fn) {
+  if (fn && fn->closureThisCount < 255) ++fn->closureThisCount;
+}
+
+TokenClass* baseClassOf(TokenClass* cls) {
+  if (!cls) return nullptr;
+  if (cls->superClass) return cls->superClass;
+  if (cls->superName.empty()) return nullptr;
+  return TokenClass::GetTokenClass(cls->superName);
+}
+
+bool isAccessor(Token* member) {
+  auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
+  return fn && fn->accessorKind != 0;
+}
+
+}  // namespace
+
+std::string Token::thisSpelling(bool count) {
+  TokenFunction* fn = getTokenFunction();
+  if (!fn) return "this";
+  Token* holder = fn->parent;
+  // A class method: "this" is the instance itself.
+  if (holder && holder->type == TokenTypeCode::Block && holder->parent &&
+      holder->parent->type == TokenTypeCode::Class)
+    return "this";
+  // An anonymous function that no declaration names keeps its own "this".
+  if (fn->name.empty() && fn->assignedVarName.empty()) {
+    if (count) countClosureThis(fn);
+    return "this";
+  }
+  TokenFunction* method = holder ? holder->getClassTokenFunction() : nullptr;
+  if (!method) return "this";
+  if (count) countClosureThis(method);
+  return "_$this";
+}
+
+// The word `name` (whose first segment is `head`) as JavaScript. Names that
+// start with "this" or "super" or a '.' are settled here; every other name
+// goes up the tree, and from the root to the file's package.
+std::string Token::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
+                                    int& skip, TokenHeadMsg& headMsg) {
+  if (!token) token = this;
+  TokenClass* cls = token->getTokenClass();
+
+  if (name == "this") {
+    headMsg.type = cls ? cls->fullName : "Object";
+    return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
+  }
+
+  if (head != "this" && head != "super") {
+    if (!name.empty() && name[0] == '.') {
+      headMsg.state = -1;
+      return _DEBUF_(" /*this1-2*/") + name;
+    }
+    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (file && file->package && static_cast<Token*>(file->package) != this)
+      return file->package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    return name;
+  }
+
+  if (head == "super") {
+    // super.member.rest
+    std::string member;
+    std::string rest;
+    if (name.size() > 6) {
+      size_t dot = name.find('.', 6);
+      member = name.substr(6, dot == std::string::npos ? std::string::npos : dot - 6);
+      if (dot != std::string::npos) rest = name.substr(dot);
+    }
+    std::string tail = textFrom(name, 5);
+    Token* next = siblingOf(token, 1);
+
+    if (next && (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
+                 next->type == TokenTypeCode::As)) {
+      // A call (or a method handed on): the base's method, called on this.
+      std::string found;
+      if (cls) found = __getSuperClassFunc__(cls->superName, name, member, 0, cls->members.has(member));
+      if (!found.empty()) {
+        if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
+        if (found.compare(0, 5, "this.") == 0)
+          return _DEBUF_(" /*SUPER THIS*/") + token->thisSpelling(true) + found.substr(4);
+        token->superCallMark = 1;
+        return _DEBUF_(" /*SUPER1*/") + found;
+      }
+      if (token->file) return _DEBUF_(" /*no super*/") + "_super.prototype" + tail;
+      return _DEBUF_(" /*SUPER1-2*/") + name;
+    }
+
+    // A read or a write: only an accessor that the class overrides has to be
+    // reached on the base; everything else is the instance's own property.
+    Token* own = cls ? cls->members.get(member, nullptr) : nullptr;
+    if (!own || cls->superName.empty() || !isAccessor(own))
+      return _DEBUF_(" /*SUPER*/") + token->thisSpelling(true) + tail;
+
+    TokenClass* base = baseClassOf(cls);
+    if (!base) {
+      std::string unused;
+      token->scriptErr(unused, token->file, "class extends err!", 0);
+      return std::string();
+    }
+    if (!next || next->type != TokenTypeCode::Assign) {
+      return _DEBUF_(" /*super get*/") + (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName +
+             ",this,'" + member + "')" + rest;
+    }
+
+    // super.x = value: the "=" and the value become the setter call's last argument.
+    std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
+                         base->miniName + ",this,'" + member + "',";
+    skip += 1;
+    Token* holder = token->parent;
+    size_t at = static_cast<size_t>(token->index) + 2;
+    while (holder && at < holder->childs.size()) {
+      Token* value = holder->childs[at];
+      if (!value) {
+        ++skip;
+        ++at;
+        continue;
+      }
+      if (value->type == TokenTypeCode::Comma || value->type == TokenTypeCode::Semicolon || value->type == 40 ||
+          value->type == TokenTypeCode::Var)
+        break;
+      int consumed = value->toJsScript(result, token->file, 0, typeCommentOff);
+      if (consumed < 0) consumed = 0;
+      skip += 1 + consumed;
+      at += 1 + static_cast<size_t>(consumed);
+    }
+    return result + ")";
+  }
+
+  // head is "this": this.member.rest
+  if (!cls) return _DEBUF_(" /*this10*/") + name;
+  std::string spelling = token->thisSpelling(true);
+  std::string path = textFrom(name, 5);
+  std::string key = path.substr(0, path.find('.'));
+  Token* member = cls->members.get(key, nullptr);
+  if (member) {
+    headMsg.type = cls->fullName;
+    std::string type = member->toTypeDeclaration(token->file);
+    token->resolvedTypeText = type;
+    return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
+           token->getThisSelfValue(member, path.c_str());
+  }
+  return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
+}
+
+// The JavaScript name of `member` followed by the rest of `path` (the part of
+// a this.member.rest path after "this.").
+std::string Token::getThisSelfValue(Token* member, const char* path) {
+  if (!member) return std::string();
+  std::string rest = path ? path : "";
+  std::string value = member->getValue();
+  if (value.empty() || rest.compare(0, value.size(), value) == 0)
+    return member->getSelfValue() + rest.substr(value.size());
+  if (MsgBox) {
+    std::string text = "!ERR,Class no this value:" + rest + " file:" + (member->file ? member->file->path : "");
+    MsgBox(text.c_str(), "Error");
+  }
+  return std::string();
+}
+
+// The spelling of super.member (`name`) as seen from a class whose base class
+// is `className`: "this.m" when the base member is not overridden, the base
+// prototype's method when it is, the base class for a static member.
+std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
+                                  bool overridden) {
+  std::string tail = textFrom(name, 5);
+  for (; depth <= kMaxBaseDepth; ++depth) {
+    TokenClass* cls = TokenClass::GetTokenClass(className);
+    if (!cls) return std::string();
+    if (cls->members.has(member)) {
+      if (!overridden) return "this" + tail;
+      if (depth > 0) return cls->fullName + ".prototype" + tail;
+      if (__ISTOTS) return name;
+      return "_super.prototype" + tail;
+    }
+    if (cls->staticMembers.has(member)) return depth == 0 ? "_super" + tail : cls->fullName + tail;
+    if (cls->superName.empty()) return std::string();
+    className = cls->superName;
+  }
+  return std::string();
+}
+
+// Whether a base class of this class declares the instance member `name`.
+bool TokenClass::superHasThisVar(const char* name) {
+  std::string key = name ? name : "";
+  TokenClass* base = baseClassOf(this);
+  for (int depth = 0; base && depth < kMaxBaseDepth; ++depth) {
+    if (base == this) return false;
+    if (base->members.has(key)) return true;
+    base = baseClassOf(base);
+  }
+  return false;
+}
+
+// super(...) in a constructor: pretreatment records the call on the class so
+// that the class output writes no implicit base constructor call.
+int TokenSuper::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = owner && owner->package ? owner->package->workingClass : nullptr;
+  if (currentClass) currentClass->superCall = this;
+  return 0;
+}
+
+// super(a) prints Cls.__super, and the following group ".call(this,a)";
+// a bare super prints _super.
+int TokenSuper::toJsScript(std::string& out, Parse*, int, int) {
+  Token* next = siblingOf(this, 1);
+  bool call = next && next->type == TokenTypeCode::Paren;
+  if (__ISTOTS) {
+    out += _DEBUF_(" /*super*/") + "super";
+    if (call) {
+      bool empty = true;
+      for (Token* child : next->childs)
+        if (child) empty = false;
+      if (empty) out += "()";
+    }
+  } else if (currentClass && !currentClass->superName.empty()) {
+    out += call ? currentClass->shortName + ".__super" : std::string("_super");
+  }
+  superCallMark = 1;
+  return 0;
+}

@@ -1,11 +1,477 @@
-// Placeholder: functions are being built.
+// Functions: class methods, accessors, constructors, package-level functions,
+// functions written after the package block, named functions nested in a
+// block and anonymous functions inside expressions.
+//
+// The pretreatment lifts the head (name, parameter group, return type) and the
+// body out of the parent's child list and registers the function where it
+// belongs; the output writes the JavaScript head that fits the function's
+// place, then the parameter list and the body with the statements the compiler
+// puts in front of the source statements.
 #include "TokenFunction.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "CompilerOptions.h"
+#include "TokenClass.h"
+#include "TokenPackage.h"
+#include "TsOutput.h"
+#include "message.h"
+#include "parse.h"
+#include "scriptfile.h"
+#include "xstringmethod.h"
+
+namespace {
+
+// The prefix of the helper functions the runtime supplies itself; such
+// functions are neither printed nor rewritten for async calls.
+constexpr const char* kRuntimeAsyncPrefix = "RuvoAsyn_";
+
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+// The entry `at` of the parent's child list, or null outside the list.
+Token* slotAt(Token* parent, int at) {
+  if (!parent || at < 0 || at >= static_cast<int>(parent->childs.size())) return nullptr;
+  return parent->childs[at];
+}
+
+void clearSlot(Token* parent, int at) {
+  if (parent && at >= 0 && at < static_cast<int>(parent->childs.size())) parent->childs[at] = nullptr;
+}
+
+bool isHeadWord(const Token* t) {
+  return t && (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
+               t->type == TokenTypeCode::SystemType);
+}
+
+// A name that a JavaScript "var" can declare.
+bool isIdentifier(const std::string& name) {
+  if (name.empty()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    bool letter = std::isalpha(c) || c == '_' || c == '$' || c >= 0x80;
+    if (!letter && !(i > 0 && std::isdigit(c))) return false;
+  }
+  return true;
+}
+
+// The body text behind its first "{" (the whole text when it has none).
+std::string behindBrace(const std::string& body) {
+  size_t pos = body.find('{');
+  return pos == std::string::npos ? body : body.substr(pos + 1);
+}
+
+std::string packageNameOf(Parse* file) {
+  if (!file || !file->package) return std::string();
+  TokenPackage* pkg = file->package;
+  return pkg->qualifyingName.empty() ? pkg->text : pkg->qualifyingName;
+}
+
+// The trivial bodies that the runtime offers as shared stub functions.
+struct StubBody {
+  const char* body;
+  const char* stub;
+};
+constexpr StubBody kStubBodies[] = {
+    {"{}", "RUVOFNVOID"},
+    {"{return}", "RUVOFNVOID"},
+    {"{returnnull}", "RUVOFNNULL"},
+    {"{return''}", "RUVOFNSTR"},
+    {"{return\"\"}", "RUVOFNSTR"},
+    {"{return0}", "RUVOFN0"},
+    {"{returnfalse}", "RUVOFNFALSE"},
+    {"{returntrue}", "RUVOFNTRUE"},
+    {"{return[]}", "RUVOFNARRAY"},
+};
+
+}  // namespace
+
+void TokenFunctionDefaultValue::makeValue(Parse* file, int mode, int typeCommentOff) {
+  for (size_t i = 0; i < valueTokens.size(); ++i) {
+    Token* t = valueTokens[i];
+    if (!t) continue;
+    int skip = t->toJsScript(valueText, file, mode, typeCommentOff);
+    if (skip > 0) i += static_cast<size_t>(skip);
+  }
+}
 
 TokenFunction* TokenFunction::getClassTokenFunction() {
   return classMember ? this : (parent ? parent->getClassTokenFunction() : nullptr);
 }
-std::string TokenFunction::jsFormatProperty(std::string& name, std::string&, Token*, int, int&, TokenHeadMsg&) {
-  return name;
+
+// A word whose head is a local of this function (a parameter, a local
+// variable, a nested function) is written as it stands; every other name goes
+// on up to the class and the package.
+std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
+                                            int& skip, TokenHeadMsg& headMsg) {
+  auto it = locals.find(head);
+  if (it != locals.end()) {
+    Token* local = it->second;
+    std::string type = local ? local->toTypeDeclaration(file) : std::string();
+    headMsg.type = type;
+    std::string tsType;
+    if (token) {
+      token->resolvedTypeText = type;
+      tsType = toTsVarType(token);
+    }
+    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + name + tsType;
+  }
+  if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+  return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
 }
-int TokenFunction::pretreatment(Parse*) { return 0; }
-int TokenFunction::toJsScript(std::string&, Parse*, int, int) { return 0; }
+
+// function name(params):Type { body }, get name() {...}, set name(v) {...} and
+// function(params) {...}: the head and the body leave the parent's list and
+// become fields of the function; the name is registered with the class, the
+// enclosing function or the package.
+int TokenFunction::pretreatment(Parse* fileArg) {
+  Parse* root = fileArg ? fileArg : file;
+  TokenPackage* pkg = root ? root->package : nullptr;
+  currentClass = pkg ? pkg->workingClass : nullptr;
+  classMember = isClassMember() ? 1 : 0;
+  if (!locals.has("arguments")) locals["arguments"] = new Token(TokenTypeCode::Literal, "arguments", 0, line, this);
+  if (!parent) return 0;
+
+  // The head: name (or get/set and name), parameter group, return type.
+  int returnTypeAt = -1;
+  Token* first = slotAt(parent, index + 1);
+  if (isHeadWord(first)) {
+    Token* second = slotAt(parent, index + 2);
+    if ((first->text == "get" || first->text == "set") && second && second->type != TokenTypeCode::Paren) {
+      accessorKind = first->text == "get" ? 255 : 1;
+      name = second->text;
+      Token* group = slotAt(parent, index + 3);
+      paramGroup = group && group->type == TokenTypeCode::Paren ? group : nullptr;
+      clearSlot(parent, index + 1);
+      clearSlot(parent, index + 2);
+      if (paramGroup) clearSlot(parent, index + 3);
+      if (accessorKind == 255) returnTypeAt = index + 4;
+    } else {
+      name = first->text;
+      paramGroup = second && second->type == TokenTypeCode::Paren ? second : nullptr;
+      clearSlot(parent, index + 1);
+      if (paramGroup) clearSlot(parent, index + 2);
+      returnTypeAt = index + 3;
+    }
+  } else if (first && first->type == TokenTypeCode::Paren) {
+    paramGroup = first;
+    clearSlot(parent, index + 1);
+    returnTypeAt = index + 2;
+  }
+
+  TokenClass* cls = currentClass;
+  if (__ISTOTS && cls && cls->type == TokenTypeCode::Interface) {
+    // An interface member in TypeScript: only the parameters matter.
+    if (paramGroup) {
+      paramGroup->parent = this;
+      paramGroup->file = file;
+      paramGroup->pretreatment(root);
+      for (Token* p : paramGroup->childs)
+        if (p) locals[p->text] = p;
+    }
+    return 0;
+  }
+
+  Token* colon = slotAt(parent, returnTypeAt);
+  if (colon && colon->type == TokenTypeCode::Colon) {
+    setTypeDeclaration(slotAt(parent, returnTypeAt + 1));
+    clearSlot(parent, returnTypeAt);
+    clearSlot(parent, returnTypeAt + 1);
+  }
+
+  // Registration.
+  if (classMember && cls && !name.empty()) {
+    if (name == cls->shortName) {
+      cls->constructorFunction = this;
+    } else {
+      if (accessorKind == 255) cls->add_get(name, this);
+      if (accessorKind == 1) cls->add_set(name, this);
+      if (isStatic()) {
+        cls->staticFunctions.push_back(this);
+        cls->staticMembers[name] = this;
+      } else {
+        cls->members[name] = this;
+        if (!(flags & TokenModifierFlags::Private)) cls->setPrivateWillAdjustName(name.c_str());
+        if (accessorKind == 0) cls->methods.push_back(this);
+      }
+    }
+    // Class members are printed from the class's lists, not from the body.
+    clearSlot(parent, index);
+  } else if (classMember && cls) {
+    functionTyped = 1;
+    declaredVar = 1;
+  } else if (!classMember) {
+    TokenVarMap* scope = parent->getVarMap();
+    if (scope && !name.empty() && accessorKind == 0) {
+      (*scope)[name] = this;
+      functionTyped = 1;
+      declaredVar = 1;
+    }
+  }
+
+  // The body: the first { } block after the head.
+  int bodyAt = parent->findThisType(TokenTypeCode::Block, index + 1);
+  if (bodyAt < 0) {
+    MSGTO(7, root ? root->path.c_str() : "", line, "function err");
+    return 0;
+  }
+  body = parent->childs[bodyAt];
+  for (int j = bodyAt; j >= index + 2; --j) {
+    Token* t = parent->childs[j];
+    if (t && t->type == TokenTypeCode::Paren) break;
+    parent->childs[j] = nullptr;
+  }
+
+  if (!paramGroup) {
+    MSGTO(7, root ? root->path.c_str() : "", line, "no parame");
+    return 0;
+  }
+  body->parent = this;
+  body->file = file;
+  paramGroup->parent = this;
+  paramGroup->file = file;
+  paramGroup->pretreatment(root);
+  if (startsWith(name, kRuntimeAsyncPrefix) && root) root->sync = 0;
+
+  // Functions with awaited calls become continuations before their statements
+  // are pretreated, so the declarations inside see the rewritten shape.
+  pretreatmentAnsy(root, this, body);
+  body->pretreatment(root);
+  for (Token* p : paramGroup->childs)
+    if (p) locals[p->text] = p;
+
+  if (pkg && !pkg->workingClass && parent != root && !name.empty()) {
+    std::string packageName = packageNameOf(root);
+    std::string fullName = packageName.empty() ? name : packageName + "." + name;
+    pkg->importMap[name] = fullName;
+    ScriptFile::GlobalFunctionWidthFileMap[fullName] = pkg;
+  }
+  if (root && parent == root->package) {
+    root->packageFunction = this;
+  } else if (root && parent == root && root->packageFunction && root->packageFunction != this) {
+    root->packageFunction->locals[name] = this;
+    functionTyped = 1;
+    declaredVar = 1;
+    root->outsideFunctions.push_back(this);
+  }
+  return 0;
+}
+
+// Inserts a method's `_$this` alias when inline functions inside it use `this`.
+void TokenFunction::adjustScriptBody(std::string& bodyText) {
+  if (!classMember || closureThisCount == 0) return;
+  if (locals.has("_$this")) return;
+  size_t pos = bodyText.find('{');
+  if (pos == std::string::npos) return;
+  bodyText.insert(pos + 1, "\n\tvar _$this=this;\n");
+}
+
+// With the emulation library, a function whose body is trivial ("{}",
+// "{return null;}", "{return true;}", ...) is replaced by the runtime's shared
+// stub, keeping the original text in a comment.
+std::string TokenFunction::toFunMiniString(const std::string& text) {
+  if (!_ompilerOptions_.zafritLib) return text;
+  size_t close = text.find(')');
+  if (close == std::string::npos) return text;
+  std::string tail = text.substr(close + 1);
+  if (tail.size() > 20) return text;
+  std::string packed;
+  for (char c : tail)
+    if (c != ' ') packed += c;
+  if (packed.size() >= 2 && packed.compare(packed.size() - 2, 2, ";}") == 0) packed.replace(packed.size() - 2, 2, "}");
+  for (const StubBody& s : kStubBodies) {
+    if (packed == s.body) {
+      // The original text goes into a comment; a "*/" inside it (a kept type
+      // comment) would end that comment early.
+      return std::string(s.stub) + "/*" + xstringmthod::replaceAll(text, "*/", "* /") + "*/";
+    }
+  }
+  return text;
+}
+
+// The JavaScript of the function. Methods print "name=function(params){...}"
+// (statics "Class.name=..."), accessors "function(params){...}", constructors
+// their parameters and body for the class output to split, package functions
+// "pkg.name=function...", nested named functions "function name(...){...}",
+// anonymous functions "function(...){...}".
+int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
+  Parse* root = fileArg ? fileArg : file;
+  if (startsWith(name, kRuntimeAsyncPrefix)) return 0;
+  addTypeDeclarationClassUse();
+
+  if (!body) {
+    if (__ISTOTS && mode == 1000) {
+      if (accessorKind == 255) {
+        out += " " + name + toTsVarType(this);
+      } else if (accessorKind == 1) {
+        return -1;
+      } else {
+        out += " " + name;
+        if (paramGroup) paramGroup->toJsScript(out, root, 1, typeCommentOff);
+      }
+    }
+    return 0;
+  }
+
+  std::string bodyText;
+  body->toJsScript(bodyText, root, 1, typeCommentOff);
+
+  // Debug type checks of the typed parameters.
+  if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) {
+    std::string checks;
+    for (Token* p : paramGroup->childs) {
+      if (!p) continue;
+      std::string type = p->toTypeDeclaration(root);
+      if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
+        checks += "if(!__DEBUGTYPE__(" + p->text + ",'" + type + "')) debugger;\n";
+    }
+    bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
+  }
+
+  // Parameter defaults: (a===void 0) && (a=1);
+  if (!defaultValues.empty() && !__ISTOTS) {
+    std::string lines;
+    for (TokenFunctionDefaultValue* dv : defaultValues) {
+      if (!dv) continue;
+      dv->makeValue(root, mode, typeCommentOff);
+      if (dv->valueText == "null") lines += "//";
+      lines += "(" + dv->name + "===void 0) && (" + dv->name + "=" + dv->valueText + ");\n";
+    }
+    bodyText = "{\n" + lines + behindBrace(bodyText);
+  }
+
+  // The rest parameter ...args is collected from `arguments`.
+  if (!restParam.empty() && restParam != "..." && !__ISTOTS) {
+    std::string restName = restParam.size() > 3 ? restParam.substr(3) : std::string();
+    std::string behind = behindBrace(bodyText);
+    std::string setup;
+    if (xstringmthod::normalChrCount(behind.c_str()) > 1) {
+      if (fixedParamCount > 0 || restType == "Array") {
+        setup = "var " + restName + "=[];" + "for(var i=" + std::to_string(fixedParamCount) +
+                ",sz=arguments.length;i<sz;i++) " + restName + ".push(arguments[i]);";
+        if (restName == "__") setup += "arguments=__;";
+        setup += "\n";
+      } else {
+        setup = "var " + restName + "=arguments;";
+      }
+    }
+    bodyText = "{\n" + setup + behind;
+  }
+
+  // Locals of a function rewritten for awaited calls are declared up front:
+  // the continuation only assigns them.
+  if (!locals.empty() && awaitMark) {
+    std::string decl;
+    for (auto& entry : locals) {
+      if (entry.first == "arguments" || !entry.second || !entry.second->hoistMark) continue;
+      if (!isIdentifier(entry.first)) continue;
+      decl += decl.empty() ? "var " : ",";
+      decl += entry.first;
+      if (!noDefaultValues) {
+        std::string type = entry.second->toTypeDeclaration(root);
+        if (type == "int" || type == "uint")
+          decl += "=0";
+        else if (type == "Number")
+          decl += "=NaN";
+      }
+    }
+    if (!decl.empty()) decl += ";\n";
+    bodyText = "{\n" + decl + behindBrace(bodyText);
+  }
+
+  std::string params;
+  if (paramGroup)
+    paramGroup->toJsScript(params, root, 1, typeCommentOff);
+  else
+    params = "params err!";
+  adjustScriptBody(bodyText);
+
+  if (mode == 4) {
+    out += params + "--##END" + bodyText;
+    return 0;
+  }
+  if (mode == 5) {
+    out += params + bodyText;
+    return 0;
+  }
+  // A function outside the package block prints only inside the package
+  // function (mode -4).
+  bool underRoot = parent && parent == static_cast<Token*>(root);
+  if (mode != -4 && underRoot) return 0;
+
+  if (mode == -4 && accessorKind != 0) {
+    std::string scratch;
+    scriptErr(scratch, root, "Err,Outside the package method does not support the get and set function.", 1);
+  }
+
+  if (classMember) {
+    TokenClass* cls = currentClass;
+    std::string className = cls ? cls->shortName : std::string();
+    if (accessorKind != 0) {
+      if (mode == 2) return 0;
+      if (mode != 3) {
+        MSGTO(7, root ? root->path.c_str() : "", line, "function set/get err");
+        return 0;
+      }
+      if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
+      std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
+      out += toFunMiniString(text);
+      return 0;
+    }
+    bool isAsync = (flags & TokenModifierFlags::Async) != 0;
+    std::string keyword = isAsync ? "async function" : "function";
+    if (isStatic()) {
+      if (__ISTOTS) {
+        // A TypeScript static method is written without the keyword
+        // "function"; "async" stands in front of its name.
+        out += getPriveOrProtect(this, "") + "static " + (isAsync ? "async " : "") + name + " ";
+        keyword.clear();
+      } else {
+        out += className + "." + name + "=";
+      }
+    } else {
+      out += getSelfValue() + "=";
+    }
+    std::string text = keyword + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
+    out += toFunMiniString(text);
+    return 0;
+  }
+
+  if (parent && parent->type == TokenTypeCode::Block) {
+    out += "function ";
+    if (!name.empty()) out += getSelfValue() + " ";
+  } else {
+    if (!name.empty()) {
+      std::string packageName = packageNameOf(root);
+      if (mode == -4) {
+        out += "var " + name + "=";
+      } else if (!currentClass && !packageName.empty()) {
+        out += "Ruvo.__package('" + packageName + "');\n" + packageName + "." + getSelfValue() + "=";
+      } else if (root && parent == root->package && packageName.empty()) {
+        std::string self = getSelfValue();
+        out += "var " + self + "=Ruvo." + self + "=";
+      } else {
+        out += getSelfValue() + "=";
+      }
+    }
+    out += "function";
+  }
+  out += params;
+  if (root && root->packageFunction == this && !root->outsideFunctions.empty()) {
+    size_t brace = bodyText.find('{');
+    size_t cut = brace == std::string::npos ? 0 : brace + 1;
+    out += bodyText.substr(0, cut);
+    for (TokenFunction* outside : root->outsideFunctions) {
+      if (!outside) continue;
+      out += "\n";
+      outside->toJsScript(out, root, -4, typeCommentOff);
+      out += "\n";
+    }
+    out += bodyText.substr(cut);
+  } else {
+    out += bodyText;
+  }
+  return 0;
+}

@@ -1,13 +1,257 @@
-// Placeholder: object creation and labels are being built.
-#include "TokenOther.h"
+// `new` with the runtime's forms of array and vector creation, and ':' (type
+// annotations leave the tree, labels and object keys stay, own methods stored
+// in object literals are bound to their instance).
+#include <string>
+#include <unordered_set>
 
-int TokenNew::pretreatment(Parse*) { return 0; }
-int TokenNew::toJsScript(std::string& out, Parse*, int, int) {
-  out += "new ";
+#include "CompilerOptions.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "TokenFunction.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
+
+namespace {
+
+using namespace TokenTypeCode;
+
+TokenClass* packageClass(Parse* file) {
+  return file && file->package ? file->package->workingClass : nullptr;
+}
+
+int filledCount(Token* group) {
+  int count = 0;
+  for (Token* child : group->childs)
+    if (child) ++count;
+  return count;
+}
+
+Token* firstChild(Token* group) {
+  for (Token* child : group->childs)
+    if (child) return child;
+  return nullptr;
+}
+
+// The element type of a Vector.<T> token: the text between its angle brackets.
+std::string vectorElementType(Token* vector) {
+  size_t open = vector->text.find('<');
+  size_t close = vector->text.rfind('>');
+  if (open == std::string::npos || close == std::string::npos || close <= open) return std::string();
+  return vector->text.substr(open + 1, close - open - 1);
+}
+
+// Prints the children of a group up to its first "," (or all of them), the
+// first one without its leading text.
+std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
+  std::string out;
+  bool first = true;
+  for (size_t i = 0; i < group->childs.size(); ++i) {
+    Token* child = group->childs[i];
+    if (!child) continue;
+    if (child->type == Comma) break;
+    if (!first) out += child->leadingText;
+    first = false;
+    child->addTypeDeclarationClassUse();
+    if (!child->outputEnabled) continue;
+    int consumed = child->toJsScript(out, file, 0, typeCommentOff);
+    if (consumed > 0) i += static_cast<size_t>(consumed);
+  }
+  return out;
+}
+
+// Tokens whose output is under way. A value printed by a colon can hold the
+// colon itself (a cast took the colon as its operand: `{k : as T}`); the colon
+// is then printed plainly instead of again and again.
+std::unordered_set<const Token*>& printing() {
+  static std::unordered_set<const Token*> active;
+  return active;
+}
+
+struct PrintingGuard {
+  const Token* token;
+  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
+  ~PrintingGuard() { printing().erase(token); }
+};
+
+}  // namespace
+
+int TokenNew::pretreatment(Parse* parseFile) {
+  currentClass = packageClass(parseFile ? parseFile : file);
   return 0;
 }
-int TokenColon::pretreatment(Parse*) { return 0; }
-int TokenColon::toJsScript(std::string& out, Parse*, int, int) {
-  out += ":";
+
+// new Array() prints [], new Vector.<int>(n) the runtime's __newvec(n,0),
+// new <T>[...] the array literal alone; everything else "new ".
+int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
+  Parse* owner = parseFile ? parseFile : file;
+  const char* keyword = safeMark ? "new/*[SAFE]*/ " : "new ";
+  Token* next = parent ? parent->getNextToken(this, 1) : nullptr;
+  if (!next) {
+    out += keyword;
+    return 0;
+  }
+  Token* after = parent->getNextToken(this, 2);
+
+  if (next->text == "<") {
+    // new <T>[...]: "<", the type and ">" are dropped.
+    const int count = static_cast<int>(parent->childs.size());
+    for (int i = index + 1; i < count; ++i) {
+      Token* sibling = parent->childs[i];
+      if (sibling && sibling->text == ">") {
+        if (!__ISRELEASE__) out += "/*new vector.<>*/";
+        return i - index;
+      }
+    }
+    next = nullptr;
+    after = nullptr;
+    for (int i = count - 1; i > index; --i)
+      if (parent->childs[i]) {
+        next = parent->childs[i];
+        break;
+      }
+    if (!next) {
+      out += keyword;
+      return 0;
+    }
+  }
+
+  if (next->text == "Array" && after && after->type == Paren) {
+    if (filledCount(after) == 0) {
+      out += "[]";
+    } else {
+      out += "new Array(";
+      after->_childsToJs_(out, owner, 0, typeCommentOff, 0);
+      out += ")";
+    }
+    return 2;
+  }
+
+  if (next->type == VectorType && after) {
+    const int filled = after->type == Paren ? filledCount(after) : -1;
+    Token* first = filled > 0 ? firstChild(after) : nullptr;
+    if (first && first->type == Number) {
+      // The length, then the fill value of the element type; a second
+      // argument (the fixed-length flag) is dropped.
+      std::string type = vectorElementType(next);
+      bool numeric = type == "int" || type == "Number" || type == "uint";
+      out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + (numeric ? ",0)" : ",null)");
+      return 2;
+    }
+    if (filled == 1) {
+      std::string value;
+      first = firstChild(after);
+      first->addTypeDeclarationClassUse();
+      first->toJsScript(value, owner, 0, typeCommentOff);
+      out += "__newvec(" + value + ")";
+      return 2;
+    }
+    if (filled == 0 || after->type == Bracket) {
+      out += "[]";
+      return 2;
+    }
+  }
+
+  out += keyword;
   return 0;
+}
+
+// ':' decides at pretreatment what it is: a type annotation (removed, the type
+// given to the declared name or function), a label, an object key separator,
+// or part of ?:, case and default.
+int TokenColon::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = packageClass(owner);
+  if (!parent || index < 0) return 0;
+  Token* before = parent->getNextToken(this, -1);
+  Token* beforeThat = parent->getNextToken(this, -2);
+  Token* next = parent->getNextToken(this, 1);
+
+  auto removeSelfAndType = [&]() {
+    const int at = index;
+    if (at + 1 < static_cast<int>(parent->childs.size())) parent->eraseChild(at + 1);
+    parent->eraseChild(at);
+  };
+
+  // function (...):Type - the return type of an anonymous function.
+  if (beforeThat && beforeThat->type == Function) {
+    if (next && (next->type == Word || next->type == SystemType || next->type == VectorType || next->text == "*"))
+      beforeThat->setTypeDeclaration(next);
+    removeSelfAndType();
+    return -2;
+  }
+
+  // label: for / while
+  if (before && before->type == Word && next && !(beforeThat && beforeThat->type == Case) &&
+      (next->type == For || next->type == While)) {
+    before->type = Literal;
+    return 0;
+  }
+
+  int passed = 0;
+  bool functionMet = false;
+  for (int i = index - 1;; --i) {
+    Token* scan = i >= 0 ? parent->childs[i] : nullptr;
+    if (i >= 0 && !scan) continue;
+    if (scan && (scan->type == Question || scan->type == Case || scan->type == Default)) return 0;
+    if (scan && scan->type == Function) {
+      static_cast<Token*>(scan)->setTypeDeclaration(next);
+      functionMet = true;
+    }
+    if (!scan || scan->type == Comma || functionMet) {
+      if (before) {
+        if (parent->type == Block &&
+            (before->type == Word || before->type == Literal || before->type == VectorType))
+          before->type = ObjectKey;
+        else
+          before->setTypeDeclaration(next);
+      }
+      if (parent->type == Paren || parent->type == Var || parent->type == Function || functionMet) {
+        if (passed > 1) MSGTO(7, owner ? owner->path.c_str() : "", line, "file err");
+        removeSelfAndType();
+        return -2;
+      }
+      return 0;
+    }
+    ++passed;
+  }
+}
+
+// ":" - in an object literal with the library on, a value that is one of the
+// instance's own methods is bound to the instance.
+int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
+  Parse* owner = parseFile ? parseFile : file;
+  out += ":";
+  if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded || printing().count(this)) return 0;
+  PrintingGuard guard(this);
+  Token* value = parent->getNextToken(this, 1);
+  if (!value) return 0;
+
+  // The value is printed once, here, whether it is bound or not.
+  value->addTypeDeclarationClassUse();
+  if (!value->outputEnabled) return 0;
+  std::string printed;
+  int consumed = value->toJsScript(printed, owner, 0, typeCommentOff);
+  if (consumed < 0) consumed = 0;
+  std::string method = value->text.compare(0, 5, "this.") == 0 ? value->text.substr(5) : value->text;
+
+  Token* keyBefore = parent->getNextToken(this, -2);
+  Token* afterValue = parent->getNextToken(this, 2 + consumed);
+  if (printed.find("this.") != std::string::npos && (!keyBefore || keyBefore->type == Comma) &&
+      (!afterValue || afterValue->type == Comma) && isInSelFunction(method, currentClass)) {
+    out += _DEBUF_("/*bind in obj*/");
+    TokenFunction* inline_ = isInlineFunction() ? getTokenFunction() : nullptr;
+    TokenFunction* method_ = inline_ && inline_->parent ? inline_->parent->getClassTokenFunction() : nullptr;
+    if (method_) {
+      // Inside a closure the instance is the method's "_$this".
+      if (method_->closureThisCount < 255) ++method_->closureThisCount;
+      out += "__bind(_$this,_$this." + method + ")";
+    } else {
+      out += "__bind(this,this." + method + ")";
+    }
+    return 1 + consumed;
+  }
+  out += value->leadingText + printed;
+  return 1 + consumed;
 }

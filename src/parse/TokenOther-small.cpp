@@ -1,32 +1,256 @@
-// Placeholder: the small statement tokens are being built.
-#include "TokenOther.h"
+// Small statement tokens: [Embed(...)] tags, the raw-script words __JS__ and
+// __INCLUDESTR__, Vector types, with, case/default, catch and in.
+#include <string>
 
-int TokenEmbed::pretreatment(Parse*) { return 0; }
+#include "CompilerOptions.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "parse.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
+
+namespace {
+
+using namespace TokenTypeCode;
+
+TokenClass* packageClass(Parse* file) {
+  return file && file->package ? file->package->workingClass : nullptr;
+}
+
+// Whether `text` holds `part` somewhere after its first byte.
+bool holdsAfterFirst(const std::string& text, const char* part) {
+  return text.size() > 1 && text.find(part, 1) != std::string::npos;
+}
+
+// The class expression of an embedded asset: a subclass of the emulation
+// library's asset class named after the variable, loading the source.
+std::string embedClass(const std::string& name, const char* base, const std::string& loadArgs) {
+  std::string text;
+  text += "(function (){\n";
+  text += std::string("\tvar _super=") + base + ";\n";
+  text += "\tfunction " + name + "(){\n";
+  text += "\t\t_super.apply(this,arguments);\n";
+  text += "\t\tthis.load(" + loadArgs + ");\n";
+  text += "\t}\n";
+  text += "\t" + name + ".prototype=_super.prototype;\n";
+  text += "\treturn " + name + ";\n";
+  text += "})()\n";
+  return text;
+}
+
+}  // namespace
+
+// [Embed(source="a.png")] / [Embed("a.png")] / [Embed(source="a.swf", symbol="S")]:
+// the attributes are read; the source's extension decides the asset class.
+int TokenEmbed::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = packageClass(owner);
+  Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
+  if (!group || group->type != Paren || group->childs.empty()) return 0;
+  std::vector<Token*> args;
+  for (Token* child : group->childs)
+    if (child) args.push_back(child);
+  if (args.empty()) return 0;
+  if (args.size() <= 2) {
+    attributes["source"] = args[0]->text;
+  } else {
+    for (size_t i = 0; i + 2 < args.size(); i += 4) attributes[args[i]->text] = args[i + 2]->text;
+  }
+  source = attributes.get("source", "");
+  TokenPackage* pkg = owner ? owner->package : nullptr;
+  if (holdsAfterFirst(source, ".png") || holdsAfterFirst(source, ".gif") || holdsAfterFirst(source, ".jpg")) {
+    kind = "image";
+    if (pkg) pkg->importMap["EmbedImage"] = "zafrit.display.EmbedImage";
+  } else if (holdsAfterFirst(source, ".swf")) {
+    kind = "swf";
+    if (pkg) pkg->importMap["EmbedSymbol"] = "zafrit.display.EmbedSymbol";
+    if (attributes.get("symbol", "").empty()) attributes["symbol"] = "null";
+  }
+  return 0;
+}
+
 int TokenEmbed::toJsScript(std::string&, Parse*, int, int) { return 0; }
-std::string TokenEmbed::getJsScript(std::string, std::string&, Parse*, int, int) { return std::string(); }
-int TokenUntyped::pretreatment(Parse*) { return 0; }
-int TokenUntyped::toJsScript(std::string&, Parse*, int, int) { return 0; }
-int TokenVector::pretreatment(Parse*) { return 0; }
-int TokenVector::toJsScript(std::string&, Parse*, int, int) { return 0; }
-int TokenWith::pretreatment(Parse*) { return 0; }
-int TokenWith::toJsScript(std::string& out, Parse*, int, int) {
+
+// The value of the variable `name` that the tag stands in front of; empty for
+// a source of no known kind.
+std::string TokenEmbed::getJsScript(std::string name, std::string&, Parse* parseFile, int, int) {
+  Parse* owner = parseFile ? parseFile : file;
+  TokenPackage* pkg = owner ? owner->package : nullptr;
+  if (kind == "image") {
+    if (pkg) pkg->hasUseThisClass("zafrit.display.EmbedImage");
+    return embedClass(name, "zafrit.display.EmbedImage", source);
+  }
+  if (kind == "swf") {
+    if (pkg) pkg->hasUseThisClass("zafrit.display.EmbedSymbol");
+    return embedClass(name, "zafrit.display.EmbedSymbol", source + "," + attributes.get("symbol", "null"));
+  }
+  return std::string();
+}
+
+// __JS__("code") / __INCLUDESTR__("file"): the keyword moves into its own
+// field and the unquoted argument becomes the token's text.
+int TokenUntyped::pretreatment(Parse* parseFile) {
+  currentClass = packageClass(parseFile ? parseFile : file);
+  if (!keyword.empty()) return 0;
+  keyword = text;
+  text.clear();
+  Token* next = parent ? parent->getNextToken(this, 1) : nullptr;
+  if (!next) return 0;
+  Token* argument = next;
+  if (next->type == Paren) {
+    argument = nullptr;
+    for (Token* child : next->childs)
+      if (child) {
+        argument = child;
+        break;
+      }
+  }
+  if (argument) {
+    text = argument->text;
+    if (!text.empty() && (text[0] == '"' || text[0] == '\''))
+      text = text.size() >= 2 ? text.substr(1, text.size() - 2) : std::string();
+  }
+  parent->clearNextToken(this, 1);
+  return 0;
+}
+
+int TokenUntyped::toJsScript(std::string& out, Parse* parseFile, int, int) {
+  Parse* owner = parseFile ? parseFile : file;
+  if (keyword == "__JS__") {
+    // Raw JavaScript, copied as written.
+    if (!__ISRELEASE__) out += "/*__JS__ */";
+    out += text;
+  } else if (keyword == "__INCLUDESTR__") {
+    // The named file's text as one string literal.
+    if (owner && owner->scriptFile) owner->scriptFile->textFlag = 0;
+    std::string content;
+    bool read = false;
+    if (owner) read = xfilemethod::readtxtfile(owner->directory + "/" + text, content);
+    if (!read) read = xfilemethod::readtxtfile(text, content);
+    if (read) {
+      std::string literal = "\"";
+      for (char c : content) {
+        if (c == '\r') continue;
+        if (c == '\n')
+          literal += "\\n";
+        else if (c == '"')
+          literal += "\\\"";
+        else if (c == '\\')
+          literal += "\\\\";
+        else
+          literal += c;
+      }
+      out += literal + "\"";
+    }
+  } else {
+    out += "/*UNNOW*/";
+  }
+  return 0;
+}
+
+int TokenVector::pretreatment(Parse* parseFile) {
+  currentClass = packageClass(parseFile ? parseFile : file);
+  return 0;
+}
+
+// Vector.<T> after `new` or `is` is an array: "__newvec" for a length
+// argument, "Array" otherwise; the fixed-length flag argument is dropped.
+int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
+  out += _ompilerOptions_.KeepVariableType(text.c_str(), typeCommentOff != 0);
+  Token* before = parent ? parent->getNextToken(this, -1) : nullptr;
+  Token* next = parent ? parent->getNextToken(this, 1) : nullptr;
+  int filled = 0;
+  if (next && next->type == Paren)
+    for (Token* child : next->childs)
+      if (child) ++filled;
+  if (before && (before->type == Is || before->type == New)) out += filled == 1 ? "__newvec" : "Array";
+  if (next && next->type == Paren && filled >= 3) {
+    for (size_t i = next->childs.size(); i-- > 0;) {
+      Token* child = next->childs[i];
+      if (child && child->type == Comma) {
+        next->childs.resize(i);
+        break;
+      }
+    }
+  }
+  return 0;
+}
+
+// with (object) { ... }: the block becomes a child of the with token too, so
+// that names inside it see the with scope.
+int TokenWith::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = packageClass(owner);
+  Token* object = parent ? parent->getNextToken(this, 1) : nullptr;
+  Token* block = parent ? parent->getNextToken(this, 2) : nullptr;
+  if (!block || block->type != Block) {
+    pendingError = "err with must{}";
+    return 0;
+  }
+  if (object) object->pretreatment(owner);
+  push(block);
+  childsPretreatment(owner, childs);
+  return 2;
+}
+
+int TokenWith::toJsScript(std::string& out, Parse* parseFile, int, int) {
+  Parse* owner = parseFile ? parseFile : file;
+  if (!pendingError.empty()) scriptErr(out, owner, pendingError.c_str(), 1);
+  if (__ISRELEASE__)
+    for (Token* child : childs)
+      if (child) child->addTypeDeclarationClassUse();
   out += "with";
   return 0;
 }
+
 TokenCase::TokenCase(int type, const char* text, int pos, int line, Token* parent)
     : Token(type, text, pos, line, parent) {
   leadingText = "\n";
 }
+
 int TokenCase::toJsScript(std::string& out, Parse*, int, int) {
-  out += type == 80 ? "default " : "case ";
+  out += type == Default ? "default " : "case ";
   return 0;
 }
-int TokenCatch::pretreatment(Parse*) { return 0; }
+
+// catch (e:Error): the exception name is a local of the enclosing function,
+// printed as written.
+int TokenCatch::pretreatment(Parse* parseFile) {
+  currentClass = packageClass(parseFile ? parseFile : file);
+  Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
+  if (!group || group->type != Paren) return 0;
+  Token* name = nullptr;
+  for (Token* child : group->childs)
+    if (child) {
+      name = child;
+      break;
+    }
+  if (!name) return 0;
+  name->type = Literal;
+  TokenVarMap* locals = getVarMap();
+  if (locals) (*locals)[name->text] = name;
+  return 0;
+}
+
 int TokenCatch::toJsScript(std::string& out, Parse*, int, int) {
   out += "catch";
   return 0;
 }
-int TokenIn::pretreatment(Parse*) { return 0; }
+
+// `in` keeps its code only in a for head, where the loop output looks for it.
+int TokenIn::pretreatment(Parse* parseFile) {
+  currentClass = packageClass(parseFile ? parseFile : file);
+  bool forHead = false;
+  if (parent && parent->type == Paren && parent->parent) {
+    Token* before = parent->parent->getNextToken(parent, -1);
+    forHead = before && before->type == For;
+  }
+  type = forHead ? In : Word;
+  return 0;
+}
+
 int TokenIn::toJsScript(std::string& out, Parse*, int, int) {
   out += " in ";
   return 0;

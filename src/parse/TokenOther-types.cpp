@@ -1,8 +1,236 @@
-// Placeholder: type tests and casts are being built.
-#include "TokenOther.h"
+// The type operators: `a is T` becomes a typeof test, an instanceof test or
+// the runtime's type test; `a as T` becomes its operand alone (a debug cast
+// check under the debug switch, a TypeScript `as` in TypeScript output).
+#include <string>
+#include <unordered_set>
 
-int TokenIs::pretreatment(Parse*) { return 0; }
-int TokenIs::toJsScript(std::string&, Parse*, int, int) { return 0; }
-bool TokenIs::toJs(std::string&, std::string&, std::string&, Parse*) { return false; }
-int TokenAs::pretreatment(Parse*) { return 0; }
-int TokenAs::toJsScript(std::string&, Parse*, int, int) { return 0; }
+#include "CompilerOptions.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "TsOutput.h"
+#include "parse.h"
+
+namespace {
+
+using namespace TokenTypeCode;
+
+TokenClass* packageClass(Parse* file) {
+  return file && file->package ? file->package->workingClass : nullptr;
+}
+
+// The built-in classes tested with instanceof, each enclosed in line feeds.
+const char* const kInstanceofNames =
+    "\nArray\nDate\nDictionary\nArrayBuffer\nDataView\nFloat32Array\nFloat64Array\nUint8Array\nUint16Array\n"
+    "Uint32Array\nInt8Array\nInt16Array\nInt32Array\n";
+
+// A type name as the TypeScript `as` expression writes it.
+std::string tsCastType(std::string printed) {
+  printed = typeToTsType(printed);
+  if (!printed.empty() && printed[0] == '\'') printed = printed.size() >= 2 ? printed.substr(1, printed.size() - 2) : "";
+  return printed;
+}
+
+// Tokens whose output is under way. Malformed sources can make an operator
+// its own operand's operand (`a is is b`, `x as as y`); such a token prints
+// nothing the second time instead of recursing without end.
+std::unordered_set<const Token*>& printing() {
+  static std::unordered_set<const Token*> active;
+  return active;
+}
+
+struct PrintingGuard {
+  const Token* token;
+  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
+  ~PrintingGuard() { printing().erase(token); }
+};
+
+}  // namespace
+
+// a is T: the left operand is everything back to the previous operator,
+// separator, "=" or "return", gathered into a bracket group; T is the one
+// token after "is".
+int TokenIs::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = packageClass(owner);
+  if (mark || !parent) return 0;
+  mark = 1;
+
+  const int from = parent->getPreLineInChilds(index);
+  TokenParent* group = new TokenParent(Paren, "", 0, line, parent);
+  for (int i = from; i >= 0 && i < index && i < static_cast<int>(parent->childs.size()); ++i) {
+    Token* operand = parent->childs[i];
+    if (!operand) continue;
+    group->push(operand);
+    parent->childs[i] = nullptr;
+  }
+  group->index = index - 1;
+  group->parent = parent;
+  group->file = file;
+  int filled = 0;
+  for (Token* child : group->childs)
+    if (child) ++filled;
+  if (filled < 2) group->type = 0;
+  left = group;
+
+  Token* next = parent->getNextToken(this, 1);
+  if (next) {
+    right = next;
+    right->pretreatment(owner);
+    parent->clearNextToken(this, 1);
+  }
+  return 0;
+}
+
+int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
+  Parse* owner = parseFile ? parseFile : file;
+  if (printing().count(this)) return 0;
+  PrintingGuard guard(this);
+  std::string operand;
+  if (left && left->type == Paren)
+    left->toJsScript(operand, owner, 0, typeCommentOff);
+  else if (left)
+    left->_childsToJs_(operand, owner, 0, typeCommentOff, 0);  // a single operand needs no brackets
+  // The operand stands inside the test: its source layout is not kept.
+  operand.erase(0, operand.find_first_not_of(" \t\r\n"));
+  if (!right) {
+    out += operand;
+    return 0;
+  }
+
+  if (right->type == Paren) {
+    std::string typeText;
+    right->toJsScript(typeText, owner, 0, typeCommentOff);
+    out += "Ruvo.__typeof(" + operand + "," + typeText + ")";
+    return 0;
+  }
+  std::string written = right->text;
+  if (toJs(out, operand, written, owner)) return 0;
+
+  // Resolve the type name as the output spells it ("T." keeps it from being
+  // read as a cast call), then drop the comments and brackets around it.
+  std::string resolved;
+  right->text += ".";
+  right->toJsScript(resolved, owner, 0, -123);
+  right->text.pop_back();
+  if (!resolved.empty() && resolved.back() == '.') resolved.pop_back();
+  if (resolved.size() >= 2 && resolved.front() == '(' && resolved.back() == ')')
+    resolved = resolved.substr(1, resolved.size() - 2);
+  size_t slash = resolved.rfind('/');
+  if (slash != std::string::npos && slash > 0) resolved = resolved.substr(slash + 1);
+  if (toJs(out, operand, resolved, owner)) return 0;
+
+  if (TokenClass::HasClassAndMiniName(resolved.c_str()))
+    resolved = TokenClass::_classAndMiniNameMap_().get(resolved, resolved);
+  TokenClass* cls = TokenClass::GetTokenClass(resolved);
+  if (TokenClass::_interfacesMap_().has(resolved) || (cls && cls->type == Interface))
+    out += "Ruvo.__typeof(" + operand + ",'" + resolved + "')";
+  else if (cls)
+    out += "(" + operand + " instanceof " + resolved + " )";
+  else
+    out += "Ruvo.__typeof(" + operand + "," + resolved + ")";
+  return 0;
+}
+
+// The test of `a` against a built-in type, or false (nothing written) for
+// any other type name.
+bool TokenIs::toJs(std::string& out, std::string& a, std::string& type, Parse* file) {
+  if (type == "String") {
+    out += "(typeof " + a + "=='string')";
+  } else if (type == "int" || type == "uint") {
+    out += "((typeof " + a + "=='number') && Math.floor(" + a + ")==" + a + ")";
+  } else if (type == "Number") {
+    out += "(typeof " + a + "=='number')";
+  } else if (type == "Boolean") {
+    out += "(typeof " + a + "=='boolean')";
+  } else if (type == "Class") {
+    out += "Ruvo.__isClass(" + a + ")";
+  } else if (type == "Function") {
+    out += "(typeof " + a + "=='function')";
+  } else if (type == "Object") {
+    out += "(typeof " + a + "=='object')";
+  } else if (type == "undefined") {
+    out += "(typeof " + a + "=='undefined')";
+  } else if (type == "XML") {
+    out += "(" + a + " instanceof XML)";
+    if (file && file->package) file->package->hasUseThisClass("zafrit.xml.XMLElement");
+  } else if (type == "XMLList") {
+    out += "(" + a + " instanceof XMLList)";
+    if (file && file->package) file->package->hasUseThisClass("zafrit.xml.XMLElementList");
+  } else if (!type.empty() && std::string(kInstanceofNames).find("\n" + type + "\n") != std::string::npos) {
+    out += "(" + a + " instanceof " + type + ")";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// a as T: the operands leave the list; `(a) as T` keeps its group in place
+// and only the type name is dropped at output.
+int TokenAs::pretreatment(Parse* parseFile) {
+  Parse* owner = parseFile ? parseFile : file;
+  currentClass = packageClass(owner);
+  if (!parent || left || right || groupForm) return 0;
+  Token* before = parent->getNextToken(this, -1);
+  if (!before) return 0;
+  if (before->type == As) {
+    parent->clearNextToken(this, 1);
+    parent->clearNextToken(this, 0);
+    return 0;
+  }
+  if (before->type == Paren) {
+    groupForm = 1;
+    if (__ISTOTS) {
+      right = parent->getNextToken(this, 1);
+      if (right) {
+        parent->clearNextToken(this, 1);
+        right->pretreatment(owner);
+      }
+    }
+    return 0;
+  }
+  left = before;
+  parent->childs[index - 1] = nullptr;
+  right = parent->getNextToken(this, 1);
+  if (right) {
+    parent->clearNextToken(this, 1);
+    right->pretreatment(owner);
+  }
+  return 0;
+}
+
+int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
+  Parse* owner = parseFile ? parseFile : file;
+  if (printing().count(this)) return 0;
+  PrintingGuard guard(this);
+  if (groupForm) {
+    if (__ISTOTS && right) {
+      std::string printed;
+      right->toJsScript(printed, owner, mode, typeCommentOff);
+      printed = tsCastType(printed);
+      if (!printed.empty()) out += " as " + printed + " ";
+    }
+    return 1;
+  }
+  if (!left) return 0;
+
+  std::string operand;
+  left->toJsScript(operand, owner, mode, typeCommentOff);
+  if (__ISDEBUG__ && left->type == Word && right) {
+    std::string printed;
+    right->toJsScript(printed, owner, mode, typeCommentOff);
+    if (!printed.empty()) {
+      out += left->leadingText + "__DEBUGAS__(" + operand + "," + printed + ")";
+      return 1;
+    }
+  }
+  out += left->leadingText + operand;
+  if (__ISRELEASE__ && __ISTOTS && right) {
+    std::string printed;
+    right->toJsScript(printed, owner, mode, typeCommentOff);
+    printed = tsCastType(printed);
+    if (!printed.empty()) out += " as " + printed + " ";
+  }
+  return 1;
+}

@@ -1,0 +1,195 @@
+// Functions with awaited calls ("await::f(x)") become continuations that the
+// runtime re-enters at a source line. The generated text is checked where it
+// is fixed, and run with node against a small stand-in of the runtime's
+// `Ruvo.await`: it resumes the continuation later, and the value holder
+// returned by an awaited call answers getValue().
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CompilerOptions.h"
+#include "TokenFunction.h"
+#include "globals.h"
+#include "harness.h"
+#include "parse.h"
+
+namespace {
+
+std::string compileToJs(const std::string& source) {
+  resetCompilerState();
+  __ISTOTS = false;
+  __ISDEBUG__ = false;
+  Parse* file = new Parse(nullptr, source.c_str(), "src/run.as", 0);
+  std::string out;
+  file->_childsToJs_(out, file, 0, 0, 0);
+  return out;
+}
+
+// A package-level function `run(log)` of the unnamed package.
+std::string runFunction(const std::string& body) {
+  return "package {\npublic function run(log:Function, load:Function):void {\n" + body + "}\n}\n";
+}
+
+// Runs the generated script: run(log, load) is called once, then every
+// resumption the runtime stand-in queued; the log lines are printed.
+std::string runWithNode(const std::string& js) {
+  ruvotest::TempDir dir;
+  std::string script =
+      "var queue=[];\n"
+      "var Ruvo={await:function(self,fn,line){queue.push(function(){fn.call(self,line);});}};\n"
+      "function Holder(v){this.v=v;}\nHolder.prototype.getValue=function(){return this.v;};\n"
+      "var lines=[];\nfunction log(){lines.push(Array.prototype.join.call(arguments,' '));}\n"
+      "function load(v){lines.push('load '+v);return new Holder(v*10);}\n" +
+      js + "\nrun(log, load);\nwhile(queue.length) queue.shift()();\nconsole.log(lines.join('|'));\n";
+  ruvotest::writeFile(dir / "run.js", script);
+  ruvotest::RunResult r = ruvotest::runNode(dir / "run.js");
+  EXPECT_EQ(r.exitCode, 0) << r.err << "\n" << js;
+  std::string out = r.out;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+void expectRun(const std::string& js, const std::string& expected) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  EXPECT_EQ(runWithNode(js), expected);
+}
+
+TEST(AsyncRewrite, FunctionsWithoutAwaitedCallsStayAsTheyAre) {
+  std::string js = compileToJs(runFunction("  log(1);\n  if (true) { log(2); }\n"));
+  EXPECT_EQ(js.find("__line"), std::string::npos) << js;
+  EXPECT_EQ(js.find("__$"), std::string::npos) << js;
+}
+
+TEST(AsyncRewrite, SwitchedOffByTheDirectiveOrTooShortABody) {
+  std::string off =
+      compileToJs("/*[COMPILER OPTIONS:DISABLE2SYNC]*/\n" + runFunction("  await::load(1);\n  log(2);\n"));
+  EXPECT_EQ(off.find("Ruvo.await"), std::string::npos) << off;
+  std::string shortBody = compileToJs(runFunction("  await::load\n"));
+  EXPECT_EQ(shortBody.find("Ruvo.await"), std::string::npos) << shortBody;
+}
+
+TEST(AsyncRewrite, SingleAwaitedStatement) {
+  // Lines (0-based): 1 the head, 2 the awaited call.
+  std::string js = compileToJs(runFunction("  await::load(1);\n"));
+  EXPECT_NE(js.find("var _$this=this,__$=function (__line){"), std::string::npos) << js;
+  EXPECT_NE(js.find("\nif(__line<3){"), std::string::npos) << js;
+  EXPECT_NE(js.find("\nRuvo.await(_$this,__$,3);return load(1);\n"), std::string::npos) << js;
+  EXPECT_NE(js.find("\n__$.call(this,0);\n"), std::string::npos) << js;
+  expectRun(js, "load 1");
+}
+
+TEST(AsyncRewrite, StatementsAfterTheAwaitedCallRunOnResumption) {
+  std::string js = compileToJs(runFunction("  log('a');\n  await::load(1);\n  log('b');\n"));
+  EXPECT_NE(js.find("\nif(__line<5){"), std::string::npos) << js;
+  expectRun(js, "a|load 1|b");
+}
+
+TEST(AsyncRewrite, AwaitedAssignment) {
+  std::string js =
+      compileToJs(runFunction("  var x = await::load(2);\n"
+                              "  log('x', x);\n"
+                              "  x = await::load(x);\n"
+                              "  log('x', x);\n"
+                              "  var y:int = await::load(3);\n"
+                              "  log('y', y + 1);\n"));
+  EXPECT_NE(js.find("var _SyNrTn_,_$this=this,__$="), std::string::npos) << js;
+  // The declared targets are declared once, at the top of the function.
+  EXPECT_NE(js.find("{\nvar x,y=0;\nvar _SyNrTn_"), std::string::npos) << js;
+  EXPECT_NE(js.find("Ruvo.await(_$this,__$,3),_SyNrTn_"), std::string::npos) << js;
+  EXPECT_NE(js.find("=_SyNrTn_.getValue()"), std::string::npos) << js;
+  expectRun(js, "load 2|x 20|load 20|x 200|load 3|y 31");
+}
+
+TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
+  struct Row {
+    const char* label;
+    const char* statement;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"loop", "  while (n > 0) {\n    n = n - 4;\n    log('n', n);\n  }\n", "load 1|n 6|n 2|n -2"},
+      {"if without braces", "  if (n > 5) log('big', n);\n", "load 1|big 10"},
+      {"if with else", "  if (n > 5) {\n    log('big', n);\n  } else {\n    log('small', n);\n  }\n", "load 1|big 10"},
+      {"try", "  try {\n    log('try', n);\n  } catch (e:Error) {\n  }\n", "load 1|try 10"},
+      {"block", "  {\n    log('block', n);\n  }\n", "load 1|block 10"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    std::string js = compileToJs(runFunction(std::string("  var n:int = 0;\n  n = await::load(1);\n") + row.statement));
+    expectRun(js, row.expected);
+  }
+}
+
+TEST(AsyncRewrite, ContinueInARewrittenLoopResetsTheResumeLine) {
+  std::string js =
+      compileToJs(runFunction("  var i:int = 0;\n"
+                              "  while (i < 4) {\n"
+                              "    i++;\n"
+                              "    if (i == 2) continue;\n"
+                              "    await::load(i);\n"
+                              "    if (i == 3) {\n"
+                              "      continue;\n"
+                              "    }\n"
+                              "    log('i', i);\n"
+                              "  }\n"
+                              "  log('end');\n"));
+  EXPECT_NE(js.find("\n__line=0;\n"), std::string::npos) << js;
+  expectRun(js, "load 1|i 1|load 3|load 4|i 4|end");
+}
+
+TEST(AsyncRewrite, ContinueDirectlyInTheLoopBody) {
+  std::string js =
+      compileToJs(runFunction("  var i:int = 0;\n"
+                              "  do {\n"
+                              "    i++;\n"
+                              "    await::load(i);\n"
+                              "    continue;\n"
+                              "    log('never');\n"
+                              "  } while (i < 2);\n"
+                              "  log('end', i);\n"));
+  size_t reset = js.find("\n__line=0;\n");
+  ASSERT_NE(reset, std::string::npos) << js;
+  EXPECT_NE(js.find("continue", reset), std::string::npos) << js;
+  expectRun(js, "load 1|load 2|end 2");
+}
+
+TEST(AsyncRewrite, BranchesTryAndSwitch) {
+  std::string js =
+      compileToJs(runFunction("  var k:int = 2;\n"
+                              "  if (k > 1) {\n"
+                              "    await::load(k);\n"
+                              "    log('then');\n"
+                              "  } else {\n"
+                              "    log('else');\n"
+                              "  }\n"
+                              "  try {\n"
+                              "    await::load(3);\n"
+                              "    log('try');\n"
+                              "  } catch (e:Error) {\n"
+                              "    log('catch');\n"
+                              "  } finally {\n"
+                              "    log('finally');\n"
+                              "  }\n"
+                              "  switch (k) {\n"
+                              "    case 2:\n"
+                              "      await::load(4);\n"
+                              "      log('case');\n"
+                              "      break;\n"
+                              "    default:\n"
+                              "      log('default');\n"
+                              "  }\n"
+                              "  log('end');\n"));
+  // The finally block runs as well when the function is suspended inside the try.
+  expectRun(js, "load 2|then|load 3|finally|try|finally|load 4|case|end");
+}
+
+TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {
+  std::string js =
+      compileToJs(runFunction("  function twice(v:int):int { return v * 2; }\n"
+                              "  var show:Function = function(v:int):void { log('show', v); };\n"
+                              "  await::load(1);\n"
+                              "  show(twice(3));\n"));
+  expectRun(js, "load 1|show 6");
+}
+
+}  // namespace
