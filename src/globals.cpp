@@ -4,6 +4,7 @@
 #include "OneScriptFile.h"
 #include "Token.h"
 #include "message.h"
+#include "parse/TokenClass.h"
 #include "parse.h"
 #include "scriptfile.h"
 
@@ -12,6 +13,7 @@ void resetCompilerState() {
   resetMessageState();
   resetCompilerOptions();
   resetOutputScripts();
+  resetClassRegistries();
   resetLexerState();
   resetErrorQueue();
   resetScriptFiles();

@@ -92,6 +92,11 @@ class TokenClass : public Token {
   bool superHasThisVar(const char* name);
   // The base class record, looked up by superName and cached on first need.
   TokenClass* resolveSuperClass();
+  // Links `base` as the base class unless that closes an inheritance loop;
+  // a loop queues one source error at `at`, clears superName, and gives false.
+  bool linkSuperClass(TokenClass* base, Token* at, Parse* file);
+  // Whether the chain of resolved bases from `from` reaches `target` (or loops).
+  static bool chainReaches(TokenClass* from, TokenClass* target);
 
   // Member name resolution.
   bool jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass* self,

@@ -14,3 +14,8 @@ OrderedMap<std::string>& TokenPackage::GetConstMap() {
   return m;
 }
 void TokenPackage::ParseOnlyClass(const char*, std::string&) {}
+// Link placeholder for class registration, until the package registries land.
+OrderedMap<std::string>& TokenPackage::GetConversionTable() {
+  static OrderedMap<std::string> m;
+  return m;
+}
