@@ -1,5 +1,86 @@
-// Placeholder: the compiler front end is being built.
 #include "Quillet.h"
 
+#include <string>
+#include <vector>
+
+#include "CompilerOptions.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
+
 int32_t Quillet::__compilerScriptIndex__ = 1;
-int Quillet::withFile(const char*) { return 0; }
+
+void Quillet::addPath(const char* folder) {
+  // All ".jas" files of the folder come before its ".as" files.
+  std::vector<std::string> listed;
+  xfilemethod::dir(folder, ".jas", listed, 10000);
+  xfilemethod::dir(folder, ".as", listed, 10000);
+  for (const std::string& path : listed) {
+    if (!_ompilerOptions_.excludeThisFile(path.c_str())) files.push_back(path);
+  }
+  MSGTO(1, folder, 0, "Collect");
+  __progressWork__(_msg_p, "Collect files:%s", folder);
+}
+
+void Quillet::addFile(const char* path) { files.push_back(path ? path : ""); }
+
+void Quillet::withFiles(std::vector<std::string>& list) {
+  _msg_p = 2;
+  MSGTO(1, "", 0, "read class message");
+  __progressWork__(_msg_p, "read class message");
+
+  // Load every file and learn its class names before any file is parsed.
+  for (std::string& path : list) {
+    path = ScriptFile::FormatFileName(path);
+    std::string text = ScriptFile::LoadFile(path);
+    TokenPackage::ParseOnlyClass(path.c_str(), text);
+  }
+
+  size_t n = list.size();
+  size_t step = n / 100;
+  if (step < 1) step = 1;
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& path = list[i];
+    if (_ompilerOptions_.excludeThisFile(path.c_str())) continue;
+    if (i % step == 0) {
+      _msg_p = static_cast<float>(i) / static_cast<float>(n) * 40 + 10;
+      MSGTO(3, path.c_str(), 0, "%s", "");
+      __progressWork__(_msg_p, "precompile file:///%s", path.c_str());
+    }
+    withFile(path.c_str());
+  }
+}
+
+int Quillet::withFile(const char* path) {
+  std::string p = path ? path : "";
+  if (p.find("__js__.as") != std::string::npos || p.find("__JS__.as") != std::string::npos) return 0;
+  std::string key = ScriptFile::FormatFileName(p);
+  ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
+  if (!record || record->parsed || !record->hasPackage) return 0;
+  std::string text = ScriptFile::LoadFile(key);
+  if (text.empty()) return 0;
+  record->scriptIndex = __compilerScriptIndex__++;
+  record->parsed = 1;
+  parses.push_back(new Parse(this, text.c_str(), key.c_str(), record->scriptIndex));
+  return 1;
+}
+
+void Quillet::allToJs() {
+  size_t n = parses.size();
+  if (n == 0) return;
+  size_t step = n / 100;
+  if (step < 1) step = 1;
+  for (size_t i = 0; i < n; ++i) {
+    Parse* parse = parses[i];
+    if (i % step == 0) {
+      float percent = static_cast<float>(i) / static_cast<float>(n) * 40 + 50;
+      __progressWork__(percent, "compiled file:///%s", parse->path.c_str());
+      _msg_p = percent;
+      MSGTO(5, parse->path.c_str(), 0, "%s", "");
+    }
+    parse->toJavaScript();
+    ScriptFile::setScriptDec(parse->path, parse->jsText);
+  }
+}

@@ -1,13 +1,326 @@
+// The road of one compile after the options are read: registries and
+// pre-scan, collect and parse, JavaScript out, order and assemble, pages,
+// summary and exit.
 #include "compileRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "CompilerOptions.h"
+#include "OneScriptFile.h"
+#include "Quillet.h"
+#include "TokenClass.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
 
-void compileRun() {
-  // The directives of the main class file.
-  _ompilerOptions_.readCompilerOptions();
+namespace {
+
+int CompileCOUNT_ = 0;
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+std::string pathOf(const TokenClass* cls) { return cls && cls->file ? cls->file->path : std::string(); }
+
+ScriptFile* recordOf(const TokenClass* cls) { return cls && cls->file ? cls->file->scriptFile : nullptr; }
+
+// Step 2: the browser's built-in names take their mini names first.
+void seedRegistries() {
+  auto& mini = TokenClass::_MiniClassMap_();
+  for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
+  const char* pairs[][2] = {{"MC", "Image"},       {"XML", "Image"},           {"XMLList", "Image"},
+                            {"Window", "Window"},  {"Document", "Document"},   {"WebSocket", "WebSocket"},
+                            {"Audio", "Audio"}};
+  for (auto& p : pairs) TokenClass::_addToOnlyClassNameMap_(p[0], p[1]);
+  if (_ompilerOptions_.zafritLib) {
+    mini["Image"] = 1;
+    TokenClass::_addToOnlyClassNameMap_("Image", "Image");
+  }
+  MainOneScriptFile.noCore = false;
+}
+
+// Steps 3 and 4: pre-scan every source path, then collect, parse and emit.
+void collectAndCompile(Quillet& front) {
+  for (const std::string& entry : _ompilerOptions_.sourcePaths)
+    TokenPackage::ParseOnlyClassEx(entry.c_str(), !entry.empty() && entry.back() == '/');
+  for (const std::string& entry : _ompilerOptions_.sourcePaths) {
+    if (!entry.empty() && entry.back() == '/')
+      front.addPath(entry.substr(0, entry.size() - 1).c_str());
+    else
+      front.addFile(entry.c_str());
+  }
+  front.withFiles(front.files);
+  front.allToJs();
+}
+
+void normaliseExcludes() {
+  for (std::string& e : _ompilerOptions_.excludePaths) e = xfilemethod::getFile_Path(e);
+}
+
+// Library classes rank first: the method helpers, then the basic classes,
+// then the rest of the library, then the project's own classes.
+void applyLibraryTiers(TokenClass* cls, ScriptFile* record) {
+  const std::string& n = cls->fullName;
+  auto raise = [&](int32_t key, double weight) {
+    if (cls->orderKey <= key - 1) cls->orderKey += key;
+    if (record && record->orderWeight < weight) record->orderWeight += weight;
+    cls->libraryClass = 1;
+  };
+  if (startsWith(n, "zafrit.method.") || n == "Browser") {
+    raise(100000000, 1e8);
+    return;
+  }
+  if (n == "Ruvo" || n == "int" || n == "Number" || startsWith(n, "zafrit.events.") ||
+      startsWith(n, "zafrit.utils.") || startsWith(n, "zafrit.ruvo.utils."))
+    raise(1000000, 1e6);
+  if (startsWith(n, "zafrit.") || startsWith(n, "mx.core.")) raise(10000, 1e4);
+}
+
+// Steps 7 to 9: rank the classes and sort them, highest rank first.
+std::vector<TokenClass*> rankClasses() {
+  std::vector<TokenClass*> classes;
+  for (auto& [name, cls] : TokenClass::_classMap_()) {
+    if (!cls || _ompilerOptions_.excludeThisFile(pathOf(cls).c_str())) continue;
+    cls->makeExtendsDeph();
+    ScriptFile* record = recordOf(cls);
+    if (record && record->orderWeight < 1) record->orderWeight = 100 - cls->extendsDepth;
+    applyLibraryTiers(cls, record);
+    classes.push_back(cls);
+  }
+  for (auto& [name, cls] : TokenClass::_classMap_()) {
+    if (!cls || !cls->superName.empty() || !(cls->flags & TokenModifierFlags::Public)) continue;
+    if (ScriptFile* record = recordOf(cls)) record->orderWeight += 100;
+  }
+  std::stable_sort(classes.begin(), classes.end(), [](const TokenClass* a, const TokenClass* b) {
+    if (SortByM1(a, b)) return true;
+    if (SortByM1(b, a)) return false;
+    return pathOf(a) < pathOf(b);
+  });
+  return classes;
+}
+
+std::string packageKeyOf(const std::string& fullName) {
+  size_t dot = fullName.rfind('.');
+  return (dot == std::string::npos || dot == 0) ? fullName : fullName.substr(0, dot);
+}
+
+// Steps 11 to 15: the init lists and the package lists of the output scripts.
+void buildClassAndPackageLists(const std::vector<TokenClass*>& classes, const std::vector<ScriptFile*>& files) {
+  OrderedMap<std::string> packages;
+  for (TokenClass* cls : classes) {
+    ScriptFile* record = recordOf(cls);
+    if (cls->systemUseStatic && !cls->fullName.empty() && record && record->usedMark >= 0)
+      OneScriptFile::getOneScriptFile(pathOf(cls))->classList += cls->miniName + ",";
+    if (!cls->fullName.empty() && (!__ISRELEASE__ || (record && record->usedMark >= 0)))
+      packages[packageKeyOf(cls->fullName)] = pathOf(cls);
+  }
+  OneScriptFile::EndInitScript();
+
+  for (auto& [name, pkg] : TokenPackage::GetPakageMap()) {
+    if (!pkg || !pkg->ownerFile) continue;
+    ScriptFile* record = pkg->ownerFile->scriptFile;
+    if (__ISRELEASE__ && record && record->usedMark < 0) continue;
+    packages[name] = pkg->ownerFile->path;
+  }
+  for (ScriptFile* record : files) {
+    if (__ISRELEASE__ && record->usedMark < 0) continue;
+    if (_ompilerOptions_.excludeThisFile(record->path.c_str())) continue;
+    if (!record->packageName.empty()) packages[record->packageName] = record->path;
+  }
+
+  // A package whose sub-package is listed is created by it already.
+  std::vector<std::string> keys;
+  for (auto& kv : packages) keys.push_back(kv.first);
+  std::sort(keys.begin(), keys.end());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    // With the keys sorted, every key that begins with K + "." follows K.
+    std::string prefix = keys[i] + ".";
+    for (size_t j = i + 1; j < keys.size() && keys[j].compare(0, keys[i].size(), keys[i]) == 0; ++j) {
+      if (startsWith(keys[j], prefix.c_str())) {
+        packages[keys[i]] = "";
+        break;
+      }
+    }
+  }
+  for (auto& [key, path] : packages) {
+    if (key == "zafrit.utils" || key == "zafrit" || path.empty()) continue;
+    OneScriptFile::getOneScriptFile(path)->packageList += "'" + key + "',";
+  }
+}
+
+std::string mainCall() {
+  const CompilerOptions& o = _ompilerOptions_;
+  if (!o.zafritLib) return o.mainStartCode;
+  std::string call = "\r\n\tRuvo.Main(function(){";
+  if (o.mainStartCode.size() >= 2) call += o.mainStartCode + ";";
+  if (o.mainFile.empty()) call += "Ruvo.iruvo.onInit();";
+  return call + "});\r\n";
+}
+
+// Steps 17 to 21: place every file in its output script, in order, and save.
+void assembleAndSave(std::vector<ScriptFile*>& files) {
+  for (ScriptFile* record : files) {
+    record->outputScript = OneScriptFile::getOneScriptFile(record->path);
+    if (record->usedMark >= 0)
+      for (auto& [key, use] : record->usedClasses) record->outputScript->usedClasses[key] = use;
+    if (!record->mainClass) record->orderWeight += 1e8;
+    if (record->orderWeight <= 1) {
+      size_t z = record->path.find("/zafrit/");
+      if (z != std::string::npos && z > 0)
+        record->orderWeight += 10000;
+      else {
+        size_t m = record->path.find("/mx/core/");
+        if (m != std::string::npos && m > 0) record->orderWeight += 10000;
+      }
+    }
+  }
+  std::stable_sort(files.begin(), files.end(), [](const ScriptFile* a, const ScriptFile* b) {
+    if (SortByExtenedDeph(a, b)) return true;
+    if (SortByExtenedDeph(b, a)) return false;
+    return a->path < b->path;
+  });
+
+  outAllErr();
+
+  for (ScriptFile* record : files) {
+    if (__ISRELEASE__ && record->usedMark == -1) continue;
+    if (_ompilerOptions_.excludeThisFile(record->path.c_str())) continue;
+    CompileWarning += record->toWarning(CompileCOUNT_);
+    OneScriptFile* out = record->outputScript;
+    char weights[128];
+    snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
+             static_cast<double>(record->secondWeight) + record->orderWeight);
+    out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+    out->text += record->script;
+    OneScriptFile::ALLSCRIPT += "\n" + record->script;
+    out->endScript += record->endText;
+  }
+
+  OneScriptFile::AddEndScript();
+  MainOneScriptFile.endInitScript();
+  MainOneScriptFile.text += MainOneScriptFile.classList + mainCall();
+  MainOneScriptFile.classList.clear();
+  MainOneScriptFile.outputPath = _ompilerOptions_.outName + ".max.js";
+  OneScriptFile::saveAll();
+}
+
+std::string pageText() {
+  const CompilerOptions& o = _ompilerOptions_;
+  std::string t =
+      "<html>\r\n"
+      "<head>\r\n"
+      "\t<meta charset='utf-8'/>\r\n"
+      "\t<title>www.ruvojs.com</title>\r\n"
+      "    <meta name='renderer' content='webkit'>\r\n"
+      "\t<meta name='viewport' content='width=device-width,initial-scale=1.0,minimum-scale=1.0,maximum-scale=1.0,"
+      "user-scalable=no'/>\r\n"
+      "\t<meta name='apple-mobile-web-app-capable' content='yes' />\r\n"
+      "\t<meta name='full-screen' content='true' />\r\n"
+      "\t<meta name='x5-fullscreen' content='true' />\r\n"
+      "\t<meta name='360-fullscreen' content='true' />\r\n"
+      "\t<meta http-equiv='expires' content='0' />\r\n"
+      "\t<meta name='ruvo' screenorientation='landscape' />\r\n"
+      "\t<meta http-equiv='X-UA-Compatible' content='IE=edge,chrome=1'>\r\n"
+      "\t<meta http-equiv='expires' content='0' />\r\n"
+      "\t<meta http-equiv='Cache-Control' content='no-siteapp' />\r\n"
+      "</head>\r\n"
+      "<body style='margin:0;overflow:none;overflow-x:hidden;overflow-y:hidden;background-color: #000;'>\r\n";
+  if (o.outRuvo) t += "<script src='ruvo.js' loader='ruvo'></script>\r\n";
+  t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+  t += "</body>\r\n</html>";
+  return t;
+}
+
+void writePageIfMissing(const std::string& path, const std::string& text, bool report) {
+  int64_t size = xfilemethod::getFileSize(path);
+  if (size == 0 && !ScriptFile::write(path, text)) {
+    MSGTO(7, path.c_str(), 0, "Can not write file:%s", path.c_str());
+    return;
+  }
+  if (report) MSGTO(11, path.c_str(), static_cast<int>(size), "%s", "");
+}
+
+// The pages, the summary and the end of the run.
+[[noreturn]] void finishRun() {
+  const CompilerOptions& o = _ompilerOptions_;
+  std::string page = pageText();
+  std::string pagePath = o.outName + ".max.html";
+  if (pagePath.size() < 2 || pagePath[1] != ':') pagePath = o.outDir + pagePath;
+  writePageIfMissing(pagePath, page, true);
+  writePageIfMissing(o.outDir + o.startHtml, page, false);
+
+  std::string stars(78, '*');
+  std::string mainScript = o.outName + ".max.js";
+  if (CompileWarning.size() > 1) {
+    __MYPRINTF__("%s\r\n", stars.c_str());
+    __MYPRINTF__("Error or warning message:%s\r\n", mainScript.c_str());
+    __MYPRINTF__("%s", CompileWarning.c_str());
+  }
+  __MYPRINTF__("%s\r\n", stars.c_str());
+
+  if (ERRCOUNT > 0 && ErrBox) {
+    std::string text = "Ruvo Compiler As3 to JavaScript err,count:" + std::to_string(ERRCOUNT) + "\r\n" + AS3ERR;
+    ErrBox(text.c_str(), "Ruvo Compiler err!");
+  } else if (MsgBox && CompileWarning.size() > 1) {
+    std::string text = "Error or warning message:" + mainScript + "\r\n";
+    MsgBox(text.c_str(), "Ruvo Compiler");
+  }
+
+  MSGTO(14, "", 0, "%s", "");
   fflush(stdout);
   std::exit(0);
+}
+
+}  // namespace
+
+bool SortByM1(const TokenClass* a, const TokenClass* b) { return a->orderKey > b->orderKey; }
+
+bool SortByExtenedDeph(const ScriptFile* a, const ScriptFile* b) {
+  return static_cast<double>(a->secondWeight) + a->orderWeight >
+         static_cast<double>(b->secondWeight) + b->orderWeight;
+}
+
+void outAllErr() {
+  for (ScriptErr* err : ScriptErr::__ERRS) {
+    ScriptFile* record = err->file ? err->file->scriptFile : nullptr;
+    if (__ISRELEASE__ && record && record->usedMark < 0) continue;
+    if (err->token) err->token->_scriptErr(err->file, err->message.c_str(), err->showSource);
+  }
+}
+
+void compileRun() {
+  CompilerOptions& o = _ompilerOptions_;
+  // 1. The compile starts; the main class file's directives.
+  MSGTO(4, "", 0, "%s", "");
+  o.readCompilerOptions();
+  // 2. Fixed names, then 3-4. pre-scan, collect, parse and emit.
+  seedRegistries();
+  Quillet front;
+  collectAndCompile(front);
+  // 5. The files that have output.
+  std::vector<ScriptFile*> files;
+  for (auto& [path, record] : ScriptFile::LoadedFileMap)
+    if (record && (!record->script.empty() || !record->endText.empty())) files.push_back(record);
+  if (__ISTOTS)
+    for (ScriptFile* record : files) record->saveToTsFile();
+  // 6. The 3D part of the library only when the main class asks for it.
+  if (!o.flash3D) {
+    MSGTO(1, "", 0, "Disable Flash3D %s", o.mainFile.c_str());
+    o.excludePaths.push_back(o.libraryDir + "zafrit/display3D");
+    normaliseExcludes();
+  }
+  // 7-10. Rank and order the classes; mark the used files.
+  std::vector<TokenClass*> classes = rankClasses();
+  ScriptFile::checkUseFile();
+  // 11-16. Init lists, package lists and the start call.
+  buildClassAndPackageLists(classes, files);
+  // 17-21. Order the files, send the source errors, join and save.
+  assembleAndSave(files);
+  // The pages, the summary and the end of the run.
+  finishRun();
 }

@@ -4,7 +4,8 @@
 #include "OneScriptFile.h"
 #include "Token.h"
 #include "message.h"
-#include "parse/TokenClass.h"
+#include "TokenClass.h"
+#include "TokenPackage.h"
 #include "parse.h"
 #include "scriptfile.h"
 
@@ -17,4 +18,5 @@ void resetCompilerState() {
   resetLexerState();
   resetErrorQueue();
   resetScriptFiles();
+  resetPackageRegistries();
 }

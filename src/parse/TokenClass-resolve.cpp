@@ -1,6 +1,205 @@
-// Placeholder: member name resolution is being built.
+// Member name resolution inside a class body. A name that is no local and no
+// parameter is the class itself, an instance member (this.x, or _$this.x in
+// a closure), a static member (Class.x, or a constant's literal) or, when
+// the class does not know it, a name for the file's package to resolve.
+#include "CompilerOptions.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
+#include "TokenPackage.h"
+#include "message.h"
+#include "parse.h"
 
-std::string TokenClass::jsFormatProperty(std::string& name, std::string&, Token*, int, int&, TokenHeadMsg&) {
+namespace {
+
+// A cycle in broken inheritance clauses must not hang the walk up the bases.
+constexpr int kMaxBaseDepth = 256;
+
+Token* siblingOf(Token* token, int offset) {
+  if (token == nullptr || token->parent == nullptr || token->index < 0) return nullptr;
+  return token->parent->getTokenFrome(token->index + offset);
+}
+
+bool followedByGroup(Token* token) {
+  Token* next = siblingOf(token, 1);
+  return next && next->type == TokenTypeCode::Paren;
+}
+
+bool afterNew(Token* token) {
+  Token* prev = siblingOf(token, -1);
+  return prev && prev->type == TokenTypeCode::New;
+}
+
+bool insideWith(Token* token) {
+  for (Token* t = token ? token->parent : nullptr; t; t = t->parent)
+    if (t->type == TokenTypeCode::With) return true;
+  return false;
+}
+
+// The base class record, looked up by its name on first need and kept.
+TokenClass* baseOf(TokenClass* cls) {
+  if (cls->superClass == nullptr && !cls->superName.empty())
+    cls->superClass = TokenClass::GetTokenClass(cls->superName);
+  return cls->superClass;
+}
+
+// The first class from `cls` up its bases whose map (members or statics) holds `head`.
+TokenClass* classDeclaring(TokenClass* cls, const std::string& head, OrderedMap<Token*> TokenClass::*map) {
+  for (int depth = 0; cls && depth < kMaxBaseDepth; ++depth, cls = baseOf(cls))
+    if ((cls->*map).has(head)) return cls;
+  return nullptr;
+}
+
+// The file's package, for the package name that prefixes full names.
+TokenPackage* packageOf(TokenClass* cls) {
+  if (cls->file && cls->file->package) return cls->file->package;
+  for (Token* t = cls->parent; t; t = t->parent)
+    if (t->type == TokenTypeCode::Package) return static_cast<TokenPackage*>(t);
+  return nullptr;
+}
+
+// A closure inside a method reaches the instance through the method's "_$this";
+// counting the use makes the method declare it. False without such a method.
+bool countClosureThis(TokenFunction* fn) {
+  TokenFunction* method = fn ? fn->getClassTokenFunction() : nullptr;
+  if (method == nullptr) return false;
+  if (method->closureThisCount < 255) ++method->closureThisCount;
+  return true;
+}
+
+bool inMethod(TokenFunction* fn) { return fn == nullptr || fn->classMember; }
+
+}  // namespace
+
+std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
+                                         int& skip, TokenHeadMsg& headMsg) {
+  bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
+  if (name == shortName) {
+    // Foo(x) inside Foo is a cast: only the group (x) remains.
+    if (!conversion && followedByGroup(token) && !afterNew(token)) return _DEBUF_("/*as to 0*/");
+    return _DEBUF_(" /*thisclass*/") + shortName;
+  }
+
+  std::string out;
+  TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
+  // Instance members first, so a base class's instance member wins over a static of this class.
+  if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
+
+  TokenPackage* package = packageOf(this);
+  std::string packageName = package ? package->qualifyingName : std::string();
+  if (head != shortName) {
+    if (jsFormatPropertyInStaticMap(out, name, head, this, 0, headMsg)) return out;
+    if (members.has(head) && !afterNew(token)) {
+      if (inMethod(fn)) return _DEBUF_(" /*self1*/") + "this." + name;
+      TokenFunction* method = fn->getClassTokenFunction();
+      if (!countClosureThis(fn)) return _DEBUF_(" /*self3 fn err*/") + "this." + name;
+      return _DEBUF_(("/*self2 " + method->name + "*/").c_str()) + "_$this." + name;
+    }
+    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (package) return package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    return name;
+  }
+
+  // Foo.x inside Foo: a static member spelled through the class's own name.
+  std::string full = packToFullName(packageName, head);
+  std::string member = _checkStaticGet_Set(_DEBUF_(" /*CLASS1*/"), full, name, head);
+  if (!member.empty()) {
+    std::string key = packToFullName(packageName, name);
+    OrderedMap<std::string>& constants = TokenPackage::GetConstMap();
+    if (constants.has(key)) {
+      if (__ISRELEASE__) return _DEBUF_("/*CONST*/") + constants.get(key);
+      return " /*CLASS CONST:" + key + "*/" + constants.get(key);
+    }
+    headMsg.type = head;
+    return member;
+  }
+  if ((flags & TokenModifierFlags::Public) == 0) return _DEBUF_(" /*INPRIVATECLASS*/") + name;
+  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + name;
+  return _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, name);
+}
+
+bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass*,
+                                          Token* token, TokenFunction* fn, int, TokenHeadMsg& headMsg) {
+  TokenClass* owner = classDeclaring(this, head, &TokenClass::members);
+  if (owner == nullptr) return false;
+  Token* member = owner->members.get(head);
+  // Only public and protected members of a base class are reached through this.
+  if (owner != this &&
+      (member == nullptr || (member->flags & (TokenModifierFlags::Public | TokenModifierFlags::Protected)) == 0))
+    return false;
+  if (!inMethod(fn)) {
+    if (!countClosureThis(fn)) MSGTO(7, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
+    out = _DEBUF_(owner == this ? " /*self fn*/" : " /*super fn*/") + "_$this." + name;
+    return true;
+  }
+  if (owner != this) {
+    headMsg.state = 0;
+    headMsg.type = owner->fullName;
+    out = insideWith(token) ? _DEBUF_(" /*super with*/") + name : _DEBUF_(" /*super*/") + "this." + name;
+    return true;
+  }
+  headMsg.type = fullName;
+  if (insideWith(token)) {
+    out = _DEBUF_(" /*self with*/") + name;
+    return true;
+  }
+  std::string type = member ? member->toTypeDeclaration(file) : std::string();
+  if (token) token->resolvedTypeText = type;
+  std::string self = member && token ? token->getThisSelfValue(member, name.c_str()) : name;
+  out = _DEBUF_((" /*self:" + type + "*/").c_str()) + "this." + self;
+  return true;
+}
+
+bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name, std::string& head, TokenClass*, int,
+                                             TokenHeadMsg&) {
+  TokenClass* owner = classDeclaring(this, head, &TokenClass::staticMembers);
+  if (owner == nullptr) return false;
+  Token* member = owner->staticMembers.get(head);
+  if (member && member->type == TokenTypeCode::Function && static_cast<TokenFunction*>(member)->accessorKind != 0) {
+    out = _DEBUF_(" /*static setget*/") + owner->shortName + "." + name;
+    return true;
+  }
+  std::string path = owner->fullName + "." + name;
+  OrderedMap<std::string>& constants = TokenPackage::GetConstMap();
+  if (constants.has(path)) {
+    if (__ISRELEASE__ && !__ISTOTS)
+      out = _DEBUF_(" /*class?1*/") + constants.get(path);
+    else if (__ISRELEASE__)
+      out = _DEBUF_(" /*class?2*/") + owner->shortName + "." + name;
+    else
+      out = _DEBUF_((" /*class-" + path + "*/").c_str()) + constants.get(path);
+    return true;
+  }
+  // Inside its own body a class is named by its short name; a base class by its mini name.
+  if (owner != this)
+    out = _DEBUF_(" /*static super*/") + TokenPackage::ConvertWithMinClassName(path);
+  else
+    out = _DEBUF_(" /*static1*/") + owner->shortName + "." + name;
+  return true;
+}
+
+std::string TokenClass::_checkStaticGet_Set(std::string marker, std::string full, std::string name, std::string head) {
+  TokenClass* cls = GetTokenClass(full);
+  if (cls == nullptr) return "";
+  std::string member = name;
+  std::string rest;
+  size_t dot = name.find('.');
+  if (name != head && dot != std::string::npos) {
+    size_t next = name.find('.', dot + 1);
+    member = name.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1);
+    if (next != std::string::npos) rest = name.substr(next);
+  }
+  if (!cls->staticMembers.has(member)) return "";
+  return marker + full + "." + member + rest;
+}
+
+std::string TokenPackage::ConvertWithMinClassName(std::string name) {
+  OrderedMap<std::string>& table = GetConversionTable();
+  size_t firstDot = name.find('.');
+  if (firstDot == std::string::npos) return table.has(name) ? table.get(name) : name;
+  // The longest dotted prefix of two or more segments that the table knows.
+  for (size_t end = name.size(); end != std::string::npos && end > firstDot; end = name.rfind('.', end - 1)) {
+    auto it = table.find(name.substr(0, end));
+    if (it != table.end()) return it->second + name.substr(end);
+  }
   return name;
 }

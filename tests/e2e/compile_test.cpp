@@ -1,0 +1,178 @@
+// Whole compiles of small fixture projects with the real program: the
+// written script, the pages, the messages the IDE reads, and the script run
+// in node.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+
+#include "harness.h"
+
+using ruvotest::Install;
+using ruvotest::readFile;
+using ruvotest::RunResult;
+using ruvotest::TempDir;
+
+namespace {
+
+// A fixture project copied into a fresh folder and compiled there.
+struct Compiled {
+  TempDir work;
+  Install inst;
+  std::string proj;  // the project folder
+  RunResult run;
+
+  Compiled(const std::string& fixture, const std::string& projectFile, const std::string& options) {
+    proj = work / "proj";
+    ruvotest::copyFixture(fixture, proj);
+    run = inst.run({proj + "/" + projectFile + options});
+  }
+  std::string out(const std::string& rel) const { return readFile(proj + "/bin/h5/" + rel); }
+  bool has(const std::string& rel) const { return ruvotest::fileExists(proj + "/bin/h5/" + rel); }
+  // Standard output with the temporary folders replaced by fixed names.
+  std::string stdoutText() const {
+    return ruvotest::replaceAll(ruvotest::replaceAll(run.out, work.path(), "<WORK>"), inst.root(), "<INSTALL>");
+  }
+  // Runs the written script in node with a browser's window and document.
+  RunResult node(const std::string& script) const {
+    return ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/" + script});
+  }
+};
+
+size_t count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
+  return n;
+}
+
+}  // namespace
+
+TEST(Compile, LibraryOffHelloRunsInNode) {
+  Compiled c("compile-hello", "hello.as3proj", ";zafrit=false");
+  ASSERT_EQ(c.run.exitCode, 0);
+  ASSERT_TRUE(c.has("hello.max.js")) << c.run.out << c.run.err;
+  std::string js = c.out("hello.max.js");
+  EXPECT_EQ(js.rfind("/*", 0), 0u);  // the core banner comes first
+  EXPECT_EQ(count(js, "var Ruvo=window.Ruvo=(function(window,document){"), 1u);
+  EXPECT_EQ(count(js, "\tnew Main();"), 1u);
+  // No library texts when the library is off.
+  EXPECT_EQ(js.find("window.zafrit"), std::string::npos);
+  EXPECT_EQ(js.find("RUVOFNVOID"), std::string::npos);
+  EXPECT_EQ(js.find("__bind=VENDRIX.bind"), std::string::npos);
+
+  RunResult n = c.node("hello.max.js");
+  EXPECT_EQ(n.exitCode, 0) << n.err;
+  EXPECT_EQ(n.out, "hi\n");
+}
+
+TEST(Compile, PagesAreWrittenOnceAndLeftAlone) {
+  Compiled c("compile-hello", "hello.as3proj", ";zafrit=false");
+  ASSERT_TRUE(c.has("hello.max.html"));
+  std::string page = c.out("hello.max.html");
+  EXPECT_EQ(page, c.out("index.html"));
+  EXPECT_NE(page.find("<script src='hello.max.js' loader='ruvo'></script>\r\n</body>\r\n</html>"), std::string::npos);
+  EXPECT_NE(c.run.out.find("MSG,11,"), std::string::npos);
+
+  // A second run finds both pages and leaves them untouched.
+  struct stat before{};
+  stat((c.proj + "/bin/h5/index.html").c_str(), &before);
+  ruvotest::writeFile(c.proj + "/bin/h5/index.html", "mine");
+  RunResult again = c.inst.run({c.proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_EQ(c.out("index.html"), "mine");
+  EXPECT_EQ(c.out("hello.max.html"), page);
+  std::string size = "," + std::to_string(page.size()) + ",\n";
+  EXPECT_NE(again.out.find("hello.max.html" + size), std::string::npos) << again.out;
+}
+
+TEST(Compile, TwoClassStdoutSequence) {
+  Compiled c("compile-two", "two.as3proj", ";zafrit=false");
+  std::string diff = ruvotest::checkGolden("compile-two", "stdout.txt", c.stdoutText());
+  EXPECT_EQ(diff, "");
+  RunResult n = c.node("two.max.js");
+  EXPECT_EQ(n.out, "total 5\n") << n.err;
+}
+
+TEST(Compile, SameSourcesGiveSameBytes) {
+  Compiled a("compile-two", "two.as3proj", ";zafrit=false");
+  Compiled b("compile-two", "two.as3proj", ";zafrit=false");
+  std::string ja = ruvotest::replaceAll(a.out("two.max.js"), a.work.path(), "<WORK>");
+  std::string jb = ruvotest::replaceAll(b.out("two.max.js"), b.work.path(), "<WORK>");
+  ASSERT_FALSE(ja.empty());
+  EXPECT_EQ(ja, jb);
+  EXPECT_EQ(a.stdoutText(), b.stdoutText());
+}
+
+TEST(Compile, UndefinedNameIsReportedAndStillCompiled) {
+  Compiled c("compile-undefined", "undefined.as3proj", ";zafrit=false");
+  std::string out = c.stdoutText();
+  EXPECT_NE(out.find("MSG,7,"), std::string::npos);
+  EXPECT_NE(out.find("foo This variable is not defined."), std::string::npos) << out;
+  std::string stars(78, '*');
+  EXPECT_EQ(count(out, stars + "\r\n"), 2u);
+  EXPECT_NE(out.find("Error or warning message:undefined.max.js\r\n"), std::string::npos);
+  std::string js = c.out("undefined.max.js");
+  EXPECT_NE(js.find("/*no*/this.foo"), std::string::npos);
+  // The warnings close the script as a comment.
+  EXPECT_NE(js.find("\r\n\r\n/*\r\n1 file:///"), std::string::npos);
+}
+
+TEST(Compile, BaseClassCycleIsOneErrorAndTheRunGoesOn) {
+  Compiled c("compile-cycle", "cycle.as3proj", ";zafrit=false");
+  EXPECT_EQ(c.run.exitCode, 0);
+  EXPECT_NE(c.run.out.find("MSG,14,"), std::string::npos) << c.run.out;
+  ASSERT_TRUE(c.has("cycle.max.js"));
+  RunResult n = c.node("cycle.max.js");
+  EXPECT_NE(n.out.find("still runs"), std::string::npos) << n.err;
+}
+
+TEST(Compile, UnwritableScriptIsReportedNotSaved) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  // A folder where the script should go: it cannot be written.
+  std::filesystem::create_directories(proj + "/bin/h5/hello.max.js");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.find("MSG,12,"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("MSG,7,"), std::string::npos);
+  EXPECT_NE(r.out.find("MSG,14,"), std::string::npos);
+}
+
+TEST(Compile, LibraryOnWritesTheHeaderTexts) {
+  Compiled c("compile-hello", "hello.as3proj", "");
+  ASSERT_TRUE(c.has("hello.max.js")) << c.run.out;
+  std::string js = c.out("hello.max.js");
+  EXPECT_NE(js.find("window.zafrit"), std::string::npos);
+  EXPECT_NE(js.find(",__bind=VENDRIX.bind;\r\n"), std::string::npos);
+  EXPECT_NE(js.find("\tvar RUVOFNVOID=function(){};\r\n"), std::string::npos);
+  EXPECT_NE(js.find("\r\n\tRuvo.Main(function(){"), std::string::npos);
+}
+
+// The page opened from disk in headless Chromium: the program's trace lines
+// reach the browser's console.
+TEST(Compile, PageRunsInChromium) {
+  const std::string chromium = "/usr/bin/chromium";
+  if (!ruvotest::fileExists(chromium)) GTEST_SKIP() << "chromium is not installed (.ci/run installs it)";
+  Compiled c("compile-hello", "hello.as3proj", ";zafrit=false");
+  ASSERT_TRUE(c.has("hello.max.html"));
+  TempDir profile;
+  RunResult r = ruvotest::runProgram(
+      chromium,
+      {"--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+       "--disable-sync", "--disable-quic", "--no-first-run", "--user-data-dir=" + profile.path(),
+       "--enable-logging=stderr", "--v=0", "--virtual-time-budget=3000", "--dump-dom",
+       "file://" + c.proj + "/bin/h5/hello.max.html"},
+      c.proj);
+  bool seen = false;
+  size_t start = 0;
+  while (start < r.err.size()) {
+    size_t end = r.err.find('\n', start);
+    if (end == std::string::npos) end = r.err.size();
+    std::string line = r.err.substr(start, end - start);
+    if (line.find("CONSOLE") != std::string::npos && line.find("\"hi\"") != std::string::npos) seen = true;
+    start = end + 1;
+  }
+  EXPECT_TRUE(seen) << r.err;
+}
