@@ -35,7 +35,8 @@ std::string classText(int i, int packages) {
   int pkg = i % packages;
   std::string name = "C" + std::to_string(i);
   std::string out = "package pkg" + std::to_string(pkg) + "\n{\n";
-  bool hasBase = i >= packages;
+  // Inheritance chains of at most five classes, as in real projects.
+  bool hasBase = i >= packages && (i / packages) % 5 != 0;
   int base = i - packages;
   int basePkg = base % packages;
   if (hasBase) out += "\timport pkg" + std::to_string(basePkg) + ".C" + std::to_string(base) + ";\n";

@@ -52,7 +52,7 @@ bool isMetadata(Token* bracket) {
 // property-access rewriting resolved it to.
 std::string declaredTypeOf(Token* t, Parse* file) {
   std::string type = t->toTypeDeclaration(file);
-  return type.empty() ? t->resolvedTypeText : type;
+  return type.empty() ? t->resolvedTypeText.str() : type;
 }
 
 }  // namespace

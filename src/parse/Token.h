@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "RareString.h"
 #include "ordered_map.h"
 
 class Parse;
@@ -107,12 +108,12 @@ class Token {
   int8_t type = 0;
   std::string text;
   std::string leadingText;
-  std::string trailingText;
-  std::string pendingError;
-  std::string formattedWord;
-  std::string docComment;
+  RareString trailingText;
+  RareString pendingError;
+  RareString formattedWord;
+  RareString docComment;
   Token* typeToken = nullptr;
-  std::string typeText;
+  RareString typeText;
   uint8_t outputEnabled = 1;
   uint8_t privateNameDone = 0;
   uint8_t awaitedCall = 0;
@@ -128,7 +129,7 @@ class Token {
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
   Token* parent = nullptr;
-  std::string resolvedTypeText;
+  RareString resolvedTypeText;
   TokenClass* currentClass = nullptr;
   Parse* file = nullptr;
   std::vector<Token*> childs;

@@ -73,7 +73,7 @@ std::string functionTail(const std::string& text, std::string& prefix) {
 
 // The head of a member's doc comment, kept when comments are kept.
 std::string keptComment(Token* token) {
-  return CompilerOptions::ReservedComment && token ? token->docComment : std::string();
+  return CompilerOptions::ReservedComment && token ? token->docComment.str() : std::string();
 }
 
 // The instance variables in one of the two TypeScript passes: 100 prints the

@@ -225,7 +225,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   TokenPackage* home = GetPakageMap().get(qualifyingName, nullptr);
   if (home && home->packageMembers.has(head)) {
     Token* member = home->packageMembers.get(head);
-    headMsg.type = member ? member->typeText : std::string();
+    headMsg.type = member ? member->typeText.str() : std::string();
     if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile)
       addUsedFile(user, ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + name + ".as", nullptr));
     if (qualifyingName.empty()) return _DEBUF_("/*package var 1*/") + name;
