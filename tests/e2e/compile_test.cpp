@@ -196,3 +196,46 @@ TEST(Compile, BrokenModuleDefStillWritesWhatThePageLoads) {
   RunResult n = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/hello.max.js"});
   EXPECT_EQ(n.out, "hi\n") << n.err;
 }
+
+// Progress messages are thinned to about a hundred per phase: with 250
+// files every second file is announced; every file is still compiled (the
+// all-library option keeps files that nothing uses in the script).
+TEST(Compile, ProgressMessagesAreThinned) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  for (int i = 0; i < 249; ++i) {
+    std::string name = "C" + std::to_string(1000 + i);
+    ruvotest::writeFile(proj + "/src/many/" + name + ".as",
+                        "package many\n{\n\tpublic class " + name + "\n\t{\n\t}\n}\n");
+  }
+  RunResult r = inst.run({proj + "/hello.as3proj;chromerun=false;outalllib=true;zafrit=false"});
+  EXPECT_EQ(count(r.out, "\nMSG,3,"), 125u);
+  EXPECT_EQ(count(r.out, "\nMSG,5,"), 125u);
+  std::string js = readFile(proj + "/bin/h5/hello.max.js");
+  EXPECT_EQ(count(js, "\n//class many.C"), 249u);
+}
+
+// Files holding interfaces come before the files of classes in the script
+// (all files kept with the all-library option).
+TEST(Compile, InterfaceFilesComeFirst) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  ruvotest::writeFile(proj + "/src/shapes/IShape.as",
+                      "package shapes\n{\n\tpublic interface IShape\n\t{\n\t\tfunction area():Number;\n\t}\n}\n");
+  ruvotest::writeFile(proj + "/src/shapes/Square.as",
+                      "package shapes\n{\n\tpublic class Square implements IShape\n\t{\n"
+                      "\t\tpublic function area():Number { return 4; }\n\t}\n}\n");
+  RunResult r = inst.run({proj + "/hello.as3proj;chromerun=false;outalllib=true;zafrit=false"});
+  std::string js = readFile(proj + "/bin/h5/hello.max.js");
+  size_t iface = js.find("Ruvo.interface('shapes.IShape');");
+  size_t square = js.find("//class shapes.Square");
+  ASSERT_NE(iface, std::string::npos);
+  ASSERT_NE(square, std::string::npos);
+  EXPECT_LT(iface, square);
+  RunResult n = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/hello.max.js"});
+  EXPECT_EQ(n.out, "hi\n") << n.err;
+}
