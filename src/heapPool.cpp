@@ -40,7 +40,10 @@
 #if RUVO_HEAP_POOL
 namespace {
 
-constexpr size_t kReserve = size_t(64) << 30;  // address space only; pages are made on first touch
+// Address space only: pages are made on first touch. A smaller range is
+// taken when the system refuses this one (as tools that watch the program do).
+constexpr size_t kReserve = size_t(64) << 30;
+constexpr size_t kReserveMin = size_t(1) << 30;
 constexpr size_t kPageShift = 16;
 constexpr size_t kPage = size_t(1) << kPageShift;  // 64 KB
 constexpr size_t kPageCount = kReserve / kPage;
@@ -77,7 +80,9 @@ struct HeapPool {
   std::atomic<bool> busy{false};
   bool tried = false;
   std::atomic<char*> base{nullptr};      // the reserved range, null until made (or when refused)
+  std::atomic<char*> rangeEnd{nullptr};
   size_t pagesUsed = 0;
+  size_t pageLimit = 0;                  // pages the range holds
   FreeBlock* freeList[kClassCount] = {};
   char* cursor[kClassCount] = {};        // next unused block of the class's current page
   char* limit[kClassCount] = {};
@@ -98,16 +103,24 @@ class PoolLock {
 
 bool reserveRange() {
   g_pool.tried = true;
-  void* p = mmap(nullptr, kReserve, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  size_t size = kReserve;
+  void* p = MAP_FAILED;
+  for (; size >= kReserveMin; size /= 4) {
+    p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p != MAP_FAILED) break;
+  }
   if (p == MAP_FAILED) return false;
   // The start may lie anywhere in a 2 MB frame; whole frames after it are
   // what large pages can back, and that is nearly all of the range.
 #ifdef MADV_HUGEPAGE
-  madvise(p, kReserve, MADV_HUGEPAGE);
+  madvise(p, size, MADV_HUGEPAGE);
 #endif
   // Pages start on a 64 KB boundary so that a pointer finds its page by a shift.
   const uintptr_t aligned = (reinterpret_cast<uintptr_t>(p) + kPage - 1) & ~(uintptr_t(kPage) - 1);
   g_pool.pagesUsed = 0;
+  // The last page stays unused, so that the aligned start never runs past the range.
+  g_pool.pageLimit = size / kPage - 1;
+  g_pool.rangeEnd.store(reinterpret_cast<char*>(aligned) + g_pool.pageLimit * kPage, std::memory_order_relaxed);
   g_pool.base.store(reinterpret_cast<char*>(aligned), std::memory_order_release);
   return true;
 }
@@ -121,8 +134,7 @@ void* takeBlock(unsigned c) {
   const size_t size = classSize(c);
   if (!g_pool.cursor[c] || static_cast<size_t>(g_pool.limit[c] - g_pool.cursor[c]) < size) {
     if (!g_pool.base.load(std::memory_order_relaxed) && (g_pool.tried || !reserveRange())) return nullptr;
-    // The last page stays unused, so that the aligned start never runs past the range.
-    if (g_pool.pagesUsed + 1 >= kPageCount) return nullptr;
+    if (g_pool.pagesUsed >= g_pool.pageLimit) return nullptr;
     const size_t page = g_pool.pagesUsed++;
     g_pool.pageClass[page] = static_cast<uint8_t>(c);
     g_pool.cursor[c] = g_pool.base.load(std::memory_order_relaxed) + (page << kPageShift);
@@ -150,7 +162,7 @@ void release(void* p) {
   const char* at = static_cast<const char*>(p);
   // The range is set once, before any block of it is handed out.
   const char* base = g_pool.base.load(std::memory_order_acquire);
-  if (base && at >= base && at < base + (kReserve - kPage)) {
+  if (base && at >= base && at < g_pool.rangeEnd.load(std::memory_order_relaxed)) {
     PoolLock lock;
     const unsigned c = g_pool.pageClass[static_cast<size_t>(at - base) >> kPageShift];
     auto* b = static_cast<FreeBlock*>(p);
