@@ -24,6 +24,26 @@ bool isWordChar(char c) {
 }
 bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
+// A byte that _formatOneLine_ copies with no look around it: anything but a
+// blank, a sign, '=', a quote or '/'.
+bool isPlain(char c) {
+  switch (c) {
+    case '\t':
+    case '\n':
+    case '\r':
+    case ' ':
+    case '+':
+    case '-':
+    case '=':
+    case '"':
+    case '\'':
+    case '/':
+      return false;
+    default:
+      return true;
+  }
+}
+
 // A blank directly after one of these characters carries no meaning and vanishes.
 constexpr const char* kBlankEaters = " ,;+-*={}():";
 
@@ -142,9 +162,12 @@ void formatOneLineInto(std::string_view line, std::string& result) {
   result.reserve(line.size() - i + 1);
   while (i < line.size()) {
     char c = line[i];
-    if (isHigh(c) || static_cast<unsigned char>(c) > '=') {
-      result += c;
-      ++i;
+    if (isPlain(c)) {
+      // A run of bytes that are copied as they stand goes in at once.
+      size_t j = i + 1;
+      while (j < line.size() && isPlain(line[j])) ++j;
+      result.append(line.data() + i, j - i);
+      i = j;
     } else if (isBlank(c)) {
       if (!result.empty()) {
         char last = result.back();
@@ -173,6 +196,7 @@ void formatOneLineInto(std::string_view line, std::string& result) {
       result.append(line.data() + i, end - i);
       i = end;
     } else {
+      // A '/' that is a division or part of a comment.
       result += c;
       ++i;
     }
