@@ -22,8 +22,16 @@ std::unordered_set<std::string, TextHash, std::equal_to<>>& keptTexts() {
 
 const std::string* SharedString::intern(std::string_view s) {
   if (s.empty()) return nullptr;
+  // The lexer stores a text for every token, nearly always one of a few
+  // dozen runs of blanks: a small table of recent texts, indexed by the
+  // length and the end bytes, answers most of them without hashing.
+  static const std::string* recent[256] = {};
+  const size_t slot = (s.size() * 31 + static_cast<unsigned char>(s[0]) * 7 +
+                       static_cast<unsigned char>(s[s.size() - 1])) & 255;
+  if (const std::string* hit = recent[slot]; hit && *hit == s) return hit;
   auto& texts = keptTexts();
   auto it = texts.find(s);
   if (it == texts.end()) it = texts.emplace(s).first;
+  recent[slot] = &*it;
   return &*it;
 }

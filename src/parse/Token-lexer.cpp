@@ -242,6 +242,47 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
   return table;
 }
 
+// Everything the lexer asks about one word, found by one hash lookup: its
+// entry in wordTable() and whether the lists __unnowkey__ and __sytemtype__
+// hold it. The table is made again when either list is replaced.
+struct WordClass {
+  const WordInfo* info = nullptr;
+  bool statementWord = false;
+  bool systemType = false;
+};
+
+const WordClass& classifyWord(std::string_view word) {
+  struct Cache {
+    const char* statementList = nullptr;
+    const char* typeList = nullptr;
+    bool made = false;
+    std::unordered_map<std::string_view, WordClass> words;
+  };
+  static Cache cache;
+  static const WordClass none;
+  if (!cache.made || cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__) {
+    cache.made = true;
+    cache.statementList = __unnowkey__;
+    cache.typeList = __sytemtype__;
+    cache.words.clear();
+    for (const auto& [w, info] : wordTable()) cache.words[w].info = &info;
+    // The words between the '|' of a list, as inWordList reads them.
+    auto addList = [&](const char* list, bool WordClass::*mark) {
+      if (!list) return;
+      for (const char* p = std::strchr(list, '|'); p && p[1];) {
+        const char* q = std::strchr(p + 1, '|');
+        if (!q) break;
+        if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
+        p = q;
+      }
+    };
+    addList(__unnowkey__, &WordClass::statementWord);
+    addList(__sytemtype__, &WordClass::systemType);
+  }
+  auto it = cache.words.find(word);
+  return it == cache.words.end() ? none : it->second;
+}
+
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
 // The first place of `needle` at or after `from`, or null at the end of the
@@ -732,7 +773,11 @@ class GroupLexer {
     wordStart_ = -1;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
-    if (withLeading) t->leadingText = take(leading_);
+    if (withLeading) {
+      // The shared text is a copy: the buffer stays for the next token's layout.
+      t->leadingText = leading_;
+      leading_.clear();
+    }
     group_->push(t);
     countMade();
     return t;
@@ -1180,7 +1225,10 @@ bool GroupLexer::xmlLiteral() {
     const size_t first = ch.size();
     std::string result;
     AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
-    if (first < ch.size() && ch[first]) ch[first]->leadingText = take(leading_);
+    if (first < ch.size() && ch[first]) {
+      ch[first]->leadingText = leading_;
+      leading_.clear();
+    }
   } else if ((n == 0 || (last && last->type == TokenTypeCode::Comma)) && xmlAhead()) {
     std::string xml;
     toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
@@ -1324,19 +1372,20 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
 
   Token* token = nullptr;
   bool declaration = false;
-  const auto& table = wordTable();
-  auto found = quotedWord ? table.end() : table.find(w);
-  WordKind kind = found == table.end() ? WordKind::Other : found->second.kind;
+  static const WordClass kQuoted;
+  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
+  const WordInfo* found = wordClass.info;
+  WordKind kind = found ? found->kind : WordKind::Other;
   Token* prev = lastChild(group);
 
   switch (kind) {
     case WordKind::Internal:
       return;
     case WordKind::Modifier:
-      flags |= found->second.flag;
+      flags |= found->flag;
       return;
     case WordKind::Async:
-      flags |= found->second.flag;
+      flags |= found->flag;
       token = new Token(TokenTypeCode::Word, "async", 0, line, group);
       break;
     case WordKind::Var:
@@ -1476,6 +1525,7 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       token = new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
     } else {
       bool awaited = false;
+      bool rewritten = false;
       const size_t colons = w.find("::");
       if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w)) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
@@ -1492,11 +1542,14 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
           from = dot + 1;
         }
         w.swap(out);
+        rewritten = true;
       }
       int code = TokenTypeCode::Word;
-      if (inWordList(__unnowkey__, w)) {
+      // The lookup above still holds for a word the prefixes left alone.
+      const bool statementWord = rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord;
+      if (statementWord) {
         code = TokenTypeCode::StatementWord;
-      } else if (inWordList(__sytemtype__, w)) {
+      } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
         code = TokenTypeCode::SystemType;
       }
       token = new Token(code, nullptr, 0, line, group);
@@ -1510,13 +1563,14 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
     // A case label keeps its own line end in front unless the source gave one.
     if (leading.find('\n') != std::string::npos) {
-      token->leadingText = take(leading);
+      token->leadingText = leading;
     } else {
-      token->leadingText += take(leading);
+      token->leadingText += leading;
     }
   } else {
-    token->leadingText = take(leading);
+    token->leadingText = leading;
   }
+  leading.clear();
   token->flags = flags;
   flags = 0;
   group->push(token);
