@@ -1,5 +1,6 @@
 // A byte string for token fields that hold one of a few texts over and over
-// (the blanks and line ends in front of a token: " ", "\n\t\t", ...).
+// (the blanks and line ends in front of a token, type names, the words as
+// printed).
 //
 // Every distinct text is kept once, process-wide, and never changes; the
 // token holds one pointer to it instead of a whole std::string. It reads as

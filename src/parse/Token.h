@@ -112,10 +112,10 @@ class Token {
   SharedString leadingText;
   RareString trailingText;
   RareString pendingError;
-  RareString formattedWord;
+  SharedString formattedWord;
   RareString docComment;
   Token* typeToken = nullptr;
-  RareString typeText;
+  SharedString typeText;
   int32_t index = -1;
   int32_t line = 0;
   int32_t endLine = 0;
@@ -133,7 +133,7 @@ class Token {
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
   Token* parent = nullptr;
-  RareString resolvedTypeText;
+  SharedString resolvedTypeText;
   TokenClass* currentClass = nullptr;
   Parse* file = nullptr;
   std::vector<Token*> childs;
