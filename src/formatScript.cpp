@@ -44,8 +44,29 @@ bool isPlain(char c) {
   }
 }
 
-// A blank directly after one of these characters carries no meaning and vanishes.
-constexpr const char* kBlankEaters = " ,;+-*={}():";
+// A blank directly after one of the characters " ,;+-*={}():" carries no
+// meaning and vanishes (so does one after a NUL, which std::strchr would
+// find in that list as its terminator).
+bool eatsBlank(char c) {
+  switch (c) {
+    case '\0':
+    case ' ':
+    case ',':
+    case ';':
+    case '+':
+    case '-':
+    case '*':
+    case '=':
+    case '{':
+    case '}':
+    case '(':
+    case ')':
+    case ':':
+      return true;
+    default:
+      return false;
+  }
+}
 
 // The formatter looks at one line at a time, as a view into the text of the
 // whole file. Reading past the end of the line gives NUL, as it would at the
@@ -172,7 +193,7 @@ void formatOneLineInto(std::string_view line, std::string& result) {
       if (!result.empty()) {
         char last = result.back();
         bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        if (!std::strchr(kBlankEaters, last) || keepsSignsApart) result += ' ';
+        if (!eatsBlank(last) || keepsSignsApart) result += ' ';
       }
       ++i;
     } else if (c == '+' || c == '-' || c == '=') {

@@ -120,7 +120,15 @@ bool isOperator3(const char* p) {
   return false;
 }
 
-bool isOperatorChar(unsigned char c) { return c && std::strchr("?+-/=|^~%&<>!", c) != nullptr; }
+// One of "?+-/=|^~%&<>!": read once per byte of source, so a table.
+bool isOperatorChar(unsigned char c) {
+  static const std::bitset<256> table = [] {
+    std::bitset<256> t;
+    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.set(static_cast<unsigned char>(*p));
+    return t;
+  }();
+  return table[c];
+}
 
 // "|" + word + "|" occurs in the list. The words of a list are kept in a
 // set, made again when the list pointer changes.
