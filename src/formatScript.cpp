@@ -226,9 +226,13 @@ void formatOneLineInto(std::string_view line, std::string& result) {
   if (!result.empty()) result += '\n';
 }
 
+// A byte braceBalance has to look at: a quote, '/' or a brace.
+bool mattersToBraces(char c) { return c == '"' || c == '\'' || c == '/' || c == '{' || c == '}'; }
+
 int braceBalance(std::string_view s) {
   int balance = 0;
   for (size_t i = 0; i < s.size(); ++i) {
+    if (!mattersToBraces(s[i])) continue;
     char c = s[i];
     if (c == '"' || c == '\'') {
       i = quoteEnd(s, i);

@@ -130,6 +130,21 @@ bool isOperatorChar(unsigned char c) {
   return table[c];
 }
 
+// A byte that the group lexer adds to the current word and does nothing
+// else with: one of 0x80 and above, or a printable byte that is neither a
+// bracket, a quote, a separator, '.', '*', ':', '/' nor an operator byte.
+bool isPlainWordByte(unsigned char c) {
+  static const std::bitset<256> table = [] {
+    std::bitset<256> t;
+    for (int b = 0x21; b <= 0xFF; ++b) t.set(static_cast<size_t>(b));
+    t.reset(0x7F);
+    for (const char* p = "\"'(){}[]*,?:;./"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
+    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
+    return t;
+  }();
+  return table[c];
+}
+
 // "|" + word + "|" occurs in the list. The words of a list are kept in a
 // set, made again when the list pointer changes.
 bool inWordList(const char* list, std::string_view word) {
@@ -916,6 +931,8 @@ LexEnd GroupLexer::run(bool opened) {
     if (c >= 0x21 && c <= 0x7E) {
       startWord();
       ++pos_;
+      // The bytes that only go on with the word are stepped over at once.
+      while (pos_ < len_ && isPlainWordByte(static_cast<unsigned char>(t_[pos_]))) ++pos_;
       continue;
     }
     // Any other control byte reads as a blank.

@@ -29,6 +29,29 @@ OrderedMap<uint8_t>& listedPackageFolders() {
   return folders;
 }
 
+// A byte that goes on with the word being cut and does nothing else: any
+// byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'.
+bool continuesWord(unsigned char c) {
+  switch (c) {
+    case 0:
+    case '\t':
+    case '\n':
+    case '\r':
+    case ' ':
+    case ';':
+    case '"':
+    case '\'':
+    case '(':
+    case ')':
+    case '{':
+    case '}':
+    case '/':
+      return false;
+    default:
+      return true;
+  }
+}
+
 // The words of scriptClipToWords, as views into the text (which outlives
 // them): the pre-scan reads every word of every file and keeps none.
 void clipWords(const char* text, std::vector<std::string_view>& words) {
@@ -86,6 +109,8 @@ void clipWords(const char* text, std::vector<std::string_view>& words) {
     }
     if (start < 0) start = i;
     ++i;
+    // The rest of a word: bytes that neither end it nor open anything.
+    while (continuesWord(static_cast<unsigned char>(text[i]))) ++i;
   }
   endWord(i);
 }

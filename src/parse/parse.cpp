@@ -166,6 +166,9 @@ bool Parse::_format_ifdef(char* text) {
   int unused = 0;
   size_t i = 0;
   while (text[i]) {
+    // Only quotes and comments matter; the bytes between them are passed over at once.
+    while (text[i] && text[i] != '"' && text[i] != '\'' && text[i] != '/') ++i;
+    if (!text[i]) break;
     const char c = text[i];
     if (c == '"' || c == '\'') {
       const int end = xstringmthod::getQuotationMarkText(text, static_cast<int>(i), unused);
