@@ -8,6 +8,7 @@
 // The lexer never writes into the text it reads: a blank run that ends in a
 // '.' is stepped over and the word builder drops the blanks it spans.
 #include <bitset>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -112,11 +113,30 @@ const std::bitset<65536>& operatorPairs() {
   return pairs;
 }
 
+// The triples of kOperators3 (windows of the list without a separator byte),
+// each packed into one number.
+uint32_t packTriple(const char* p) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 | static_cast<unsigned char>(p[2]);
+}
+
+const std::vector<uint32_t>& operatorTriples() {
+  static const std::vector<uint32_t> triples = [] {
+    std::vector<uint32_t> t;
+    for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i) {
+      const char* w = kOperators3 + i;
+      if (w[0] > 1 && w[1] > 1 && w[2] > 1) t.push_back(packTriple(w));
+    }
+    return t;
+  }();
+  return triples;
+}
+
 bool isOperator3(const char* p) {
-  for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i)
-    if (kOperators3[i] == p[0] && kOperators3[i + 1] == p[1] && kOperators3[i + 2] == p[2] && p[0] > 1 && p[1] > 1 &&
-        p[2] > 1)
-      return true;
+  if (p[0] <= 1 || p[1] <= 1 || p[2] <= 1) return false;
+  const uint32_t code = packTriple(p);
+  for (uint32_t t : operatorTriples())
+    if (t == code) return true;
   return false;
 }
 
