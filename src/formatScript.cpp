@@ -10,9 +10,8 @@
 #include "formatScript.h"
 
 #include <cstring>
-#include <vector>
+#include <string_view>
 
-#include "xstringmethod.h"
 
 namespace {
 
@@ -23,13 +22,104 @@ bool isWordChar(char c) {
   return isHigh(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
          c == '$';
 }
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
-// A blank directly after one of these characters carries no meaning and vanishes.
-constexpr const char* kBlankEaters = " ,;+-*={}():";
+// A byte that _formatOneLine_ copies with no look around it: anything but a
+// blank, a sign, '=', a quote or '/'.
+bool isPlain(char c) {
+  switch (c) {
+    case '\t':
+    case '\n':
+    case '\r':
+    case ' ':
+    case '+':
+    case '-':
+    case '=':
+    case '"':
+    case '\'':
+    case '/':
+      return false;
+    default:
+      return true;
+  }
+}
+
+// A blank directly after one of the characters " ,;+-*={}():" carries no
+// meaning and vanishes (so does one after a NUL, which std::strchr would
+// find in that list as its terminator).
+bool eatsBlank(char c) {
+  switch (c) {
+    case '\0':
+    case ' ':
+    case ',':
+    case ';':
+    case '+':
+    case '-':
+    case '*':
+    case '=':
+    case '{':
+    case '}':
+    case '(':
+    case ')':
+    case ':':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The formatter looks at one line at a time, as a view into the text of the
+// whole file. Reading past the end of the line gives NUL, as it would at the
+// end of a string of its own.
+char at(std::string_view s, size_t i) { return i < s.size() ? s[i] : '\0'; }
+
+// Index of the quote that closes the literal opening at `pos`, or of the
+// end of the line (the scan of xstringmthod::getQuotationMarkText).
+size_t quoteEnd(std::string_view s, size_t pos) {
+  const char q = s[pos];
+  size_t i = pos + 1;
+  for (;;) {
+    const char c = at(s, i);
+    if (isHigh(c)) {
+      ++i;
+      continue;
+    }
+    if (c == '\0' || c == q) return i;
+    if (c == '\\') {
+      const char n = at(s, i + 1);
+      i += (n == '\\' || n == q) ? 2 : 1;
+      continue;
+    }
+    ++i;
+  }
+}
+
+// Index of the end of the comment whose '/' stands at `pos`, or of the end
+// of the line (the scan of xstringmthod::getAnnotationText).
+size_t commentEnd(std::string_view s, size_t pos) {
+  const char kind = at(s, pos + 1);
+  if (kind == '\0') return pos + 1;
+  if (at(s, pos + 2) == '\0') return pos + 2;
+  size_t i = pos + 2;
+  if (kind == '*') {
+    for (;; ++i) {
+      const char c = at(s, i);
+      if (c == '\0') return i;
+      if (c == '*' && at(s, i + 1) == '/') return i + 1;
+    }
+  }
+  for (;; ++i) {
+    const char c = at(s, i);
+    if (c == '\0' || c == '\n') return i;
+    if (c == '\r') {
+      if (at(s, i + 1) == '\n') continue;  // the LF of CR LF ends the comment
+      return i;
+    }
+  }
+}
 
 // The first character after the blanks that follow position `i`, or NUL.
-char nextNonBlank(const std::string& line, size_t i) {
+char nextNonBlank(std::string_view line, size_t i) {
   while (i < line.size() && isBlank(line[i])) ++i;
   return i < line.size() ? line[i] : '\0';
 }
@@ -53,7 +143,7 @@ bool endsWithRegexKeyword(const std::string& result, size_t end) {
 // bracket, a separator, a keyword or at the start of the line it does; after
 // a name, a number or a closing bracket it is a division. "//" and "/*" open
 // comments, and the '/' that closes a block comment follows a '*'.
-bool opensRegex(const std::string& line, size_t i, const std::string& result) {
+bool opensRegex(std::string_view line, size_t i, const std::string& result) {
   char next = i + 1 < line.size() ? line[i + 1] : '\0';
   if (next == '/' || next == '*' || next == '\0') return false;
   if (i > 0 && line[i - 1] == '*') return false;
@@ -69,7 +159,7 @@ bool opensRegex(const std::string& line, size_t i, const std::string& result) {
 // Index just past the regular-expression body that opens at `i` (the closing
 // '/', or the end of the line when it is not closed). A '/' inside a character
 // class or after a backslash does not close it.
-size_t regexEnd(const std::string& line, size_t i) {
+size_t regexEnd(std::string_view line, size_t i) {
   bool inClass = false;
   for (size_t k = i + 1; k < line.size(); ++k) {
     char c = line[k];
@@ -84,33 +174,26 @@ size_t regexEnd(const std::string& line, size_t i) {
   return line.size();
 }
 
-}  // namespace
-
-std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static_cast<size_t>(count), chr) : ""; }
-
-// One line: leading blanks go, runs of blanks become one, blanks that carry
-// no meaning vanish (after ",;+-*={}():" and around '+', '-' and '='), and the
-// line gains an LF unless nothing is left. Quoted strings and regular
-// expression bodies are copied as they stand, and a blank that keeps two
-// signs apart ("a - -b", "i + ++j") stays, so the compressed line means what
-// the input meant.
-std::string _formatOneLine_(const std::string& line) {
+// _formatOneLine_ into a buffer the caller reuses from line to line.
+void formatOneLineInto(std::string_view line, std::string& result) {
+  result.clear();
   size_t i = 0;
   while (i < line.size() && isBlank(line[i])) ++i;
-  std::string result;
-  if (i == line.size()) return result;
+  if (i == line.size()) return;
   result.reserve(line.size() - i + 1);
-  const char* raw = line.c_str();
   while (i < line.size()) {
     char c = line[i];
-    if (isHigh(c) || static_cast<unsigned char>(c) > '=') {
-      result += c;
-      ++i;
+    if (isPlain(c)) {
+      // A run of bytes that are copied as they stand goes in at once.
+      size_t j = i + 1;
+      while (j < line.size() && isPlain(line[j])) ++j;
+      result.append(line.data() + i, j - i);
+      i = j;
     } else if (isBlank(c)) {
       if (!result.empty()) {
         char last = result.back();
         bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        if (!std::strchr(kBlankEaters, last) || keepsSignsApart) result += ' ';
+        if (!eatsBlank(last) || keepsSignsApart) result += ' ';
       }
       ++i;
     } else if (c == '+' || c == '-' || c == '=') {
@@ -125,37 +208,36 @@ std::string _formatOneLine_(const std::string& line) {
         if (!joinsSigns) ++i;
       }
     } else if (c == '"' || c == '\'') {
-      int lines = 0;
-      size_t close = static_cast<size_t>(xstringmthod::getQuotationMarkText(raw, static_cast<int>(i), lines));
+      size_t close = quoteEnd(line, i);
       size_t end = close < line.size() ? close + 1 : line.size();
-      result.append(line, i, end - i);
+      result.append(line.data() + i, end - i);
       i = end;
     } else if (c == '/' && opensRegex(line, i, result)) {
       size_t end = regexEnd(line, i);
-      result.append(line, i, end - i);
+      result.append(line.data() + i, end - i);
       i = end;
     } else {
+      // A '/' that is a division or part of a comment.
       result += c;
       ++i;
     }
   }
   if (!result.empty() && result.back() == ' ') result.pop_back();
   if (!result.empty()) result += '\n';
-  return result;
 }
 
-// Signed balance of '{' and '}' outside string literals and comments.
-int getLineBraceCount(const std::string& line) {
-  const char* s = line.c_str();
-  int n = static_cast<int>(line.size());
+// A byte braceBalance has to look at: a quote, '/' or a brace.
+bool mattersToBraces(char c) { return c == '"' || c == '\'' || c == '/' || c == '{' || c == '}'; }
+
+int braceBalance(std::string_view s) {
   int balance = 0;
-  int lines = 0;
-  for (int i = 0; i < n; ++i) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (!mattersToBraces(s[i])) continue;
     char c = s[i];
     if (c == '"' || c == '\'') {
-      i = xstringmthod::getQuotationMarkText(s, i, lines);
-    } else if (c == '/' && (s[i + 1] == '/' || s[i + 1] == '*')) {
-      i = xstringmthod::getAnnotationText(s, i, lines);
+      i = quoteEnd(s, i);
+    } else if (c == '/' && (at(s, i + 1) == '/' || at(s, i + 1) == '*')) {
+      i = commentEnd(s, i);
     } else if (c == '{') {
       ++balance;
     } else if (c == '}') {
@@ -165,139 +247,212 @@ int getLineBraceCount(const std::string& line) {
   return balance;
 }
 
-// Whether the line holds a line comment outside strings and block comments.
-bool endIsAnnotationText(const std::string& line) {
-  const char* s = line.c_str();
-  int n = static_cast<int>(line.size());
-  int lines = 0;
-  for (int i = 0; i < n; ++i) {
+bool hasLineComment(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
     if (c == '"' || c == '\'') {
-      i = xstringmthod::getQuotationMarkText(s, i, lines);
-    } else if (c == '/' && s[i + 1] == '*') {
-      i = xstringmthod::getAnnotationText(s, i, lines);
-    } else if (c == '/' && s[i + 1] == '/') {
+      i = quoteEnd(s, i);
+    } else if (c == '/' && at(s, i + 1) == '*') {
+      i = commentEnd(s, i);
+    } else if (c == '/' && at(s, i + 1) == '/') {
       return true;
     }
   }
   return false;
 }
 
-// Whether the line ends a statement at its top level: a ';' or a "return "
-// outside every bracket. Used to tell "if(a)b();" from a brace-less "if(a)"
-// whose body follows on the next line.
-bool checkIfEnd(const std::string& line) {
-  const char* s = line.c_str();
-  int n = static_cast<int>(line.size());
+bool endsStatement(std::string_view s) {
   int parens = 0;
   int braces = 0;
-  int lines = 0;
-  std::string word;
-  for (int i = 0; i < n; ++i) {
+  // The word read so far; only whether it is "return" matters, so six bytes
+  // and the length are kept.
+  char word[6];
+  size_t wordLength = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
     if (c == '"' || c == '\'') {
-      i = xstringmthod::getQuotationMarkText(s, i, lines);
-    } else if (c == '/' && s[i + 1] == '*') {
-      i = xstringmthod::getAnnotationText(s, i, lines);
-    } else if (c == '/' && s[i + 1] == '/') {
+      i = quoteEnd(s, i);
+    } else if (c == '/' && at(s, i + 1) == '*') {
+      i = commentEnd(s, i);
+    } else if (c == '/' && at(s, i + 1) == '/') {
       return false;
     } else if (c == '(' || c == ')' || c == '{' || c == '}') {
       if (c == '(') ++parens;
       if (c == ')') --parens;
       if (c == '{') ++braces;
       if (c == '}') --braces;
-      word.clear();
+      wordLength = 0;
     } else if (isHigh(c)) {
-      word.clear();
+      wordLength = 0;
     } else if (parens == 0 && braces == 0) {
       if (c == ' ') {
-        if (word == "return") return true;
-        word.clear();
+        if (wordLength == 6 && std::memcmp(word, "return", 6) == 0) return true;
+        wordLength = 0;
       } else if (c == ';') {
         return true;
       } else {
-        word += c;
+        if (wordLength < sizeof word) word[wordLength] = c;
+        ++wordLength;
       }
     }
   }
   return false;
 }
 
+// Calls `each` with every line of `text` (split at LF, the piece after the
+// last LF included), as xstringmthod::splitstr would cut it.
+template <class Each>
+void forEachLine(std::string_view text, Each&& each) {
+  size_t from = 0;
+  for (;;) {
+    const size_t lf = text.find('\n', from);
+    if (lf == std::string_view::npos) {
+      each(text.substr(from));
+      return;
+    }
+    each(text.substr(from, lf - from));
+    from = lf + 1;
+  }
+}
+
+}  // namespace
+
+std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static_cast<size_t>(count), chr) : ""; }
+
+// One line: leading blanks go, runs of blanks become one, blanks that carry
+// no meaning vanish (after ",;+-*={}():" and around '+', '-' and '='), and the
+// line gains an LF unless nothing is left. Quoted strings and regular
+// expression bodies are copied as they stand, and a blank that keeps two
+// signs apart ("a - -b", "i + ++j") stays, so the compressed line means what
+// the input meant.
+std::string _formatOneLine_(const std::string& line) {
+  std::string result;
+  formatOneLineInto(line, result);
+  return result;
+}
+
+// Signed balance of '{' and '}' outside string literals and comments.
+int getLineBraceCount(const std::string& line) { return braceBalance(line); }
+
+// Whether the line holds a line comment outside strings and block comments.
+bool endIsAnnotationText(const std::string& line) { return hasLineComment(line); }
+
+// Whether the line ends a statement at its top level: a ';' or a "return "
+// outside every bracket. Used to tell "if(a)b();" from a brace-less "if(a)"
+// whose body follows on the next line.
+bool checkIfEnd(const std::string& line) { return endsStatement(line); }
+
+// The four steps below each read the lines of the step before. Every step
+// works on views into one text and writes one text, so a line costs no
+// string of its own.
 std::string formatScript(const std::string& text) {
-  // 1. Compress every line; lines left empty vanish.
-  std::vector<std::string> lines;
-  xstringmthod::splitstr(text, '\n', lines);
+  // The text ends at its first NUL.
+  const std::string_view source(text.c_str());
+
+  // 1. Compress every line; lines left empty vanish. Every line of `joined`
+  //    is then non-empty and ends in LF.
   std::string joined;
   joined.reserve(text.size());
-  for (const std::string& line : lines) joined += _formatOneLine_(line);
+  std::string formatted;
+  forEachLine(source, [&](std::string_view line) {
+    formatOneLineInto(line, formatted);
+    joined += formatted;
+  });
 
   // 2. Join a lone "{" to the line before (unless that line ends in a line
-  //    comment) and a lone "}" to a line that ends in "{".
-  lines.clear();
-  xstringmthod::splitstr(joined, '\n', lines);
-  for (size_t i = 0; i + 1 < lines.size(); ++i) {
-    if (lines[i + 1] == "{" && !endIsAnnotationText(lines[i])) {
-      lines[i] += "{";
-      lines[i + 1].clear();
-    } else if (lines[i + 1] == "}" && !lines[i].empty() && lines[i].back() == '{') {
-      lines[i] += "}";
-      lines[i + 1].clear();
-    }
-  }
-  joined.clear();
-  for (const std::string& line : lines) {
-    if (line.empty()) continue;
-    joined += line;
-    joined += '\n';
+  //    comment) and a lone "}" to a line that ends in "{". A line joined to
+  //    the one before is emptied, and the next line may still join to it:
+  //    "{" after an emptied line stands alone.
+  std::string merged;
+  merged.reserve(joined.size());
+  {
+    const std::string_view all(joined);
+    std::string_view current;
+    bool hasCurrent = false;
+    auto visit = [&](std::string_view next) {
+      if (hasCurrent) {
+        if (next == "{" && !hasLineComment(current)) {
+          merged += current;
+          merged += "{\n";
+          next = std::string_view();
+        } else if (next == "}" && !current.empty() && current.back() == '{') {
+          merged += current;
+          merged += "}\n";
+          next = std::string_view();
+        } else if (!current.empty()) {
+          merged += current;
+          merged += '\n';
+        }
+      }
+      current = next;
+      hasCurrent = true;
+    };
+    // Every line, then the empty piece after the last LF, as the lines
+    // vector of a split holds them; that piece never joins anything.
+    forEachLine(all, visit);
   }
 
   // 3. Indent by brace depth, one level more for the statements of a switch
-  //    body and for the body of a brace-less if.
-  lines.clear();
-  xstringmthod::splitstr(joined, '\n', lines);
-  std::string indent;
+  //    body and for the body of a brace-less if (the line after it gains a
+  //    tab in front).
+  // 4. Join; a blank line after a closing brace at one tab, two after one at
+  //    column 0.
+  std::string out;
+  out.reserve(merged.size() + merged.size() / 4);
+  int indent = 0;  // tabs of the current depth
   int switchLevel = -1;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    std::string& line = lines[i];
-    if (line.empty()) continue;
-    std::string work = line;
-    int depth = static_cast<int>(indent.size());
-    if (line.size() >= 7 && startsWith(line, "switch")) {
+  bool tabbed = false;  // the current line gained a tab from the if line before it
+  const std::string_view all(merged);
+  size_t from = 0;
+  while (from < all.size()) {
+    const size_t lf = all.find('\n', from);
+    const std::string_view line = all.substr(from, lf - from);  // never empty
+    from = lf + 1;
+    const bool hasNext = from < all.size();
+    const bool lineTabbed = tabbed;
+    tabbed = false;
+    // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
+    const std::string_view bare = lineTabbed ? std::string_view() : line;
+
+    const int depth = indent;
+    bool switchTab = false;
+    if (line.size() + lineTabbed >= 7 && startsWith(bare, "switch")) {
       switchLevel = depth;
     } else if (switchLevel >= 0 && switchLevel >= depth) {
       // Back at the switch's own level (a switch at level 0 ends there too).
       switchLevel = -1;
     } else if (switchLevel >= 0) {
-      if (line.find("case") == std::string::npos && line.find("default") == std::string::npos) work = "\t" + work;
+      if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
+        switchTab = true;
     }
-    int balance = getLineBraceCount(work);
-    if (balance < 0 && line[0] == '}') {
-      indent = _nChar_(depth + balance, '\t');
-      line = indent + work;
+    const int balance = braceBalance(line);
+    const char first = lineTabbed ? '\t' : line[0];
+    int lead;  // tabs of depth in front of the line
+    if (balance < 0 && first == '}') {
+      indent = depth + balance > 0 ? depth + balance : 0;
+      lead = indent;
     } else if (balance != 0) {
-      line = indent + work;
-      indent = _nChar_(depth + balance, '\t');
+      lead = indent;
+      indent = depth + balance > 0 ? depth + balance : 0;
     } else {
-      bool hasNext = i + 1 < lines.size() && !lines[i + 1].empty();
-      if (hasNext && line.size() > 2 && startsWith(line, "if") && !startsWith(lines[i + 1], "{") &&
-          !checkIfEnd(line)) {
-        lines[i + 1] = "\t" + lines[i + 1];
+      if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
+        const size_t nextLf = all.find('\n', from);
+        const std::string_view next = all.substr(from, nextLf - from);
+        if (!startsWith(next, "{") && !endsStatement(line)) tabbed = true;
       }
-      line = indent + work;
+      lead = indent;
     }
-  }
-
-  // 4. Join; a blank line after a closing brace at one tab, two after one at
-  //    column 0.
-  std::string out;
-  out.reserve(joined.size() + joined.size() / 4);
-  for (const std::string& line : lines) {
-    if (line.empty()) continue;
+    const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
+    out.append(tabs, '\t');
     out += line;
     out += '\n';
-    if (line[0] == '}') {
+    // The first two bytes of the line as written.
+    const char c0 = tabs > 0 ? '\t' : line[0];
+    const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
+    const size_t written = tabs + line.size();
+    if (c0 == '}') {
       out += "\n\n";
-    } else if (line.size() >= 2 && line[0] == '\t' && line[1] == '}') {
+    } else if (written >= 2 && c0 == '\t' && c1 == '}') {
       out += '\n';
     }
   }

@@ -1,8 +1,12 @@
 #include "xfilemethod.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -146,10 +150,10 @@ bool xfilemethod::pathExist(const char* path) {
 
 int64_t xfilemethod::getFileSize(const char* path) {
   if (!path || !*path) return 0;
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return 0;
-  auto size = fs::file_size(path, ec);
-  return ec ? 0 : static_cast<int64_t>(size);
+  // One stat call (links followed) gives both the kind and the size.
+  struct stat st;
+  if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  return static_cast<int64_t>(st.st_size);
 }
 
 void xfilemethod::createDirectoryS(const char* path) {
@@ -164,11 +168,20 @@ char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
   int64_t n = getFileSize(full);
   size = n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
   if (n <= 0) return nullptr;
-  FILE* f = fopen(full.c_str(), mode ? mode : "rb");
-  if (!f) return nullptr;
+  // Text and binary modes read the same bytes here; the file is read with
+  // plain calls, without a stdio buffer of its own.
+  (void)mode;
+  const int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   char* buf = new char[static_cast<size_t>(size) + 1];
-  size_t got = fread(buf, 1, static_cast<size_t>(size), f);
-  fclose(f);
+  size_t got = 0;
+  while (got < static_cast<size_t>(size)) {
+    const ssize_t n = read(fd, buf + got, static_cast<size_t>(size) - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  close(fd);
   buf[got] = '\0';
   return buf;
 }
@@ -192,15 +205,24 @@ bool xfilemethod::dirMatching(const char* prefix, const char* path, const char* 
 namespace {
 
 void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth) {
-  std::error_code ec;
-  std::vector<std::pair<std::string, bool>> entries;  // name, is a real folder
-  for (fs::directory_iterator it(prefix, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name == "." || name == "..") continue;
-    std::error_code sec;
-    fs::file_status st = it->symlink_status(sec);
-    if (sec) continue;
-    entries.emplace_back(name, fs::is_directory(st));
+  std::vector<std::pair<std::string, bool>> entries;  // name, is a real folder (a link to one is not)
+  if (DIR* folder = opendir(prefix.c_str())) {
+    // The listing gives the kind of most entries; only an entry of unknown
+    // kind costs a call of its own.
+    while (const dirent* entry = readdir(folder)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      bool isFolder;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat st;
+        if (lstat((prefix + name).c_str(), &st) != 0) continue;
+        isFolder = S_ISDIR(st.st_mode);
+      } else {
+        isFolder = entry->d_type == DT_DIR;
+      }
+      entries.emplace_back(std::move(name), isFolder);
+    }
+    closedir(folder);
   }
   // Sorted bytewise, so the output never depends on the file system's order.
   std::sort(entries.begin(), entries.end());

@@ -1,5 +1,5 @@
 // A byte string for token fields that most tokens leave empty (the text
-// before a closing bracket, a pending error, a doc comment, type texts).
+// before a closing bracket, a pending error, a doc comment).
 //
 // It takes one pointer in the token instead of a whole std::string, and
 // reads as an empty std::string until something is stored, so a tree of

@@ -8,6 +8,7 @@
 // The lexer never writes into the text it reads: a blank run that ends in a
 // '.' is stepped over and the word builder drops the blanks it spans.
 #include <bitset>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -112,15 +113,57 @@ const std::bitset<65536>& operatorPairs() {
   return pairs;
 }
 
+// The triples of kOperators3 (windows of the list without a separator byte),
+// each packed into one number.
+uint32_t packTriple(const char* p) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 | static_cast<unsigned char>(p[2]);
+}
+
+const std::vector<uint32_t>& operatorTriples() {
+  static const std::vector<uint32_t> triples = [] {
+    std::vector<uint32_t> t;
+    for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i) {
+      const char* w = kOperators3 + i;
+      if (w[0] > 1 && w[1] > 1 && w[2] > 1) t.push_back(packTriple(w));
+    }
+    return t;
+  }();
+  return triples;
+}
+
 bool isOperator3(const char* p) {
-  for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i)
-    if (kOperators3[i] == p[0] && kOperators3[i + 1] == p[1] && kOperators3[i + 2] == p[2] && p[0] > 1 && p[1] > 1 &&
-        p[2] > 1)
-      return true;
+  if (p[0] <= 1 || p[1] <= 1 || p[2] <= 1) return false;
+  const uint32_t code = packTriple(p);
+  for (uint32_t t : operatorTriples())
+    if (t == code) return true;
   return false;
 }
 
-bool isOperatorChar(unsigned char c) { return c && std::strchr("?+-/=|^~%&<>!", c) != nullptr; }
+// One of "?+-/=|^~%&<>!": read once per byte of source, so a table.
+bool isOperatorChar(unsigned char c) {
+  static const std::bitset<256> table = [] {
+    std::bitset<256> t;
+    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.set(static_cast<unsigned char>(*p));
+    return t;
+  }();
+  return table[c];
+}
+
+// A byte that the group lexer adds to the current word and does nothing
+// else with: one of 0x80 and above, or a printable byte that is neither a
+// bracket, a quote, a separator, '.', '*', ':', '/' nor an operator byte.
+bool isPlainWordByte(unsigned char c) {
+  static const std::bitset<256> table = [] {
+    std::bitset<256> t;
+    for (int b = 0x21; b <= 0xFF; ++b) t.set(static_cast<size_t>(b));
+    t.reset(0x7F);
+    for (const char* p = "\"'(){}[]*,?:;./"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
+    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
+    return t;
+  }();
+  return table[c];
+}
 
 // "|" + word + "|" occurs in the list. The words of a list are kept in a
 // set, made again when the list pointer changes.
@@ -240,6 +283,47 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
       {"Embed", {WordKind::Embed, 0}},
   };
   return table;
+}
+
+// Everything the lexer asks about one word, found by one hash lookup: its
+// entry in wordTable() and whether the lists __unnowkey__ and __sytemtype__
+// hold it. The table is made again when either list is replaced.
+struct WordClass {
+  const WordInfo* info = nullptr;
+  bool statementWord = false;
+  bool systemType = false;
+};
+
+const WordClass& classifyWord(std::string_view word) {
+  struct Cache {
+    const char* statementList = nullptr;
+    const char* typeList = nullptr;
+    bool made = false;
+    std::unordered_map<std::string_view, WordClass> words;
+  };
+  static Cache cache;
+  static const WordClass none;
+  if (!cache.made || cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__) {
+    cache.made = true;
+    cache.statementList = __unnowkey__;
+    cache.typeList = __sytemtype__;
+    cache.words.clear();
+    for (const auto& [w, info] : wordTable()) cache.words[w].info = &info;
+    // The words between the '|' of a list, as inWordList reads them.
+    auto addList = [&](const char* list, bool WordClass::*mark) {
+      if (!list) return;
+      for (const char* p = std::strchr(list, '|'); p && p[1];) {
+        const char* q = std::strchr(p + 1, '|');
+        if (!q) break;
+        if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
+        p = q;
+      }
+    };
+    addList(__unnowkey__, &WordClass::statementWord);
+    addList(__sytemtype__, &WordClass::systemType);
+  }
+  auto it = cache.words.find(word);
+  return it == cache.words.end() ? none : it->second;
 }
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
@@ -732,7 +816,11 @@ class GroupLexer {
     wordStart_ = -1;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
-    if (withLeading) t->leadingText = take(leading_);
+    if (withLeading) {
+      // The shared text is a copy: the buffer stays for the next token's layout.
+      t->leadingText = leading_;
+      leading_.clear();
+    }
     group_->push(t);
     countMade();
     return t;
@@ -863,6 +951,8 @@ LexEnd GroupLexer::run(bool opened) {
     if (c >= 0x21 && c <= 0x7E) {
       startWord();
       ++pos_;
+      // The bytes that only go on with the word are stepped over at once.
+      while (pos_ < len_ && isPlainWordByte(static_cast<unsigned char>(t_[pos_]))) ++pos_;
       continue;
     }
     // Any other control byte reads as a blank.
@@ -1180,7 +1270,10 @@ bool GroupLexer::xmlLiteral() {
     const size_t first = ch.size();
     std::string result;
     AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
-    if (first < ch.size() && ch[first]) ch[first]->leadingText = take(leading_);
+    if (first < ch.size() && ch[first]) {
+      ch[first]->leadingText = leading_;
+      leading_.clear();
+    }
   } else if ((n == 0 || (last && last->type == TokenTypeCode::Comma)) && xmlAhead()) {
     std::string xml;
     toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
@@ -1324,19 +1417,20 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
 
   Token* token = nullptr;
   bool declaration = false;
-  const auto& table = wordTable();
-  auto found = quotedWord ? table.end() : table.find(w);
-  WordKind kind = found == table.end() ? WordKind::Other : found->second.kind;
+  static const WordClass kQuoted;
+  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
+  const WordInfo* found = wordClass.info;
+  WordKind kind = found ? found->kind : WordKind::Other;
   Token* prev = lastChild(group);
 
   switch (kind) {
     case WordKind::Internal:
       return;
     case WordKind::Modifier:
-      flags |= found->second.flag;
+      flags |= found->flag;
       return;
     case WordKind::Async:
-      flags |= found->second.flag;
+      flags |= found->flag;
       token = new Token(TokenTypeCode::Word, "async", 0, line, group);
       break;
     case WordKind::Var:
@@ -1476,6 +1570,7 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       token = new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
     } else {
       bool awaited = false;
+      bool rewritten = false;
       const size_t colons = w.find("::");
       if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w)) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
@@ -1492,11 +1587,14 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
           from = dot + 1;
         }
         w.swap(out);
+        rewritten = true;
       }
       int code = TokenTypeCode::Word;
-      if (inWordList(__unnowkey__, w)) {
+      // The lookup above still holds for a word the prefixes left alone.
+      const bool statementWord = rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord;
+      if (statementWord) {
         code = TokenTypeCode::StatementWord;
-      } else if (inWordList(__sytemtype__, w)) {
+      } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
         code = TokenTypeCode::SystemType;
       }
       token = new Token(code, nullptr, 0, line, group);
@@ -1510,13 +1608,14 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
     // A case label keeps its own line end in front unless the source gave one.
     if (leading.find('\n') != std::string::npos) {
-      token->leadingText = take(leading);
+      token->leadingText = leading;
     } else {
-      token->leadingText += take(leading);
+      token->leadingText += leading;
     }
   } else {
-    token->leadingText = take(leading);
+    token->leadingText = leading;
   }
+  leading.clear();
   token->flags = flags;
   flags = 0;
   group->push(token);

@@ -7,6 +7,8 @@
 // name goes to the property-access rewriting.
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -46,6 +48,30 @@ bool isMetadata(Token* bracket) {
     return prev->type == TokenTypeCode::Semicolon || prev->type == TokenTypeCode::Block;
   }
   return true;
+}
+
+// Whether "|" + word + "|" occurs in the list _SystemKeywords_. For a
+// non-empty word without '|' or NUL that is whether it is one of the list's
+// entries, which a set made once per list answers; any other word is
+// searched for.
+bool isSystemKeyword(const std::string& word) {
+  const char* list = _SystemKeywords_;
+  if (!list) return false;
+  if (word.empty() || word.find('|') != std::string::npos || word.find('\0') != std::string::npos)
+    return std::strstr(list, ("|" + word + "|").c_str()) != nullptr;
+  static const char* madeFrom = nullptr;
+  static std::unordered_set<std::string_view> entries;
+  if (madeFrom != list) {
+    madeFrom = list;
+    entries.clear();
+    for (const char* p = list; (p = std::strchr(p, '|')) != nullptr && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) entries.insert(std::string_view(p + 1, static_cast<size_t>(q - p - 1)));
+      p = q;
+    }
+  }
+  return entries.count(word) != 0;
 }
 
 // The declared type of a name: its own annotation, else the type the
@@ -114,8 +140,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   }
 
   std::string first = text.substr(0, text.find('.'));
-  std::string keyword = "|" + first + "|";
-  if (_SystemKeywords_ && std::strstr(_SystemKeywords_, keyword.c_str())) {
+  if (isSystemKeyword(first)) {
     self->formattedWord = text;
     out += text;
     return 0;

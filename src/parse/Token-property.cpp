@@ -75,14 +75,8 @@ std::string Token::thisSpelling(bool count) {
 std::string Token::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                     int& skip, TokenHeadMsg& headMsg) {
   if (!token) token = this;
-  TokenClass* cls = token->getTokenClass();
 
-  if (name == "this") {
-    headMsg.type = cls ? cls->fullName : "Object";
-    return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
-  }
-
-  if (head != "this" && head != "super") {
+  if (name != "this" && head != "this" && head != "super") {
     if (!name.empty() && name[0] == '.') {
       headMsg.state = -1;
       return _DEBUF_(" /*this1-2*/") + name;
@@ -91,6 +85,14 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
     if (file && file->package && static_cast<Token*>(file->package) != this)
       return file->package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
     return name;
+  }
+
+  // Only names of this and super need the class; the walk up to it is made
+  // here rather than at every level that hands a name on.
+  TokenClass* cls = token->getTokenClass();
+  if (name == "this") {
+    headMsg.type = cls ? cls->fullName : "Object";
+    return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
   }
 
   if (head == "super") {

@@ -71,12 +71,14 @@ const TokenTypeInfo kTokenTypeTable[] = {
 const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeof(kTokenTypeTable[0]));
 
 Token::Token(int type, const char* text, int, int line, Token* parent)
-    : type(static_cast<int8_t>(type)), text(text ? text : ""), line(line), endLine(line), parent(parent) {}
+    : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
+
+static_assert(sizeof(Token) <= 184, "a token is made for every few bytes of source: keep it small");
 
 // ---- the token pool ----
 //
 // Blocks of 4 MB are cut into slots of a few size classes; a freed token
-// goes back to its class's free list. Each slot starts with a 16-byte header
+// goes back to its class's free list. Each slot starts with an 8-byte header
 // holding its class, so a token may be freed through any pointer type of
 // its hierarchy. The sanitizer build uses the plain heap, so that the
 // address checker sees every token.
@@ -95,8 +97,18 @@ Token::Token(int type, const char* text, int, int line, Token* parent)
 #if RUVO_TOKEN_POOL
 namespace {
 
-constexpr size_t kSlotHeader = 16;
-constexpr size_t kSlotGrain = 16;
+// Slots are 8-byte aligned: no token class asks for more.
+constexpr size_t kSlotHeader = 8;
+constexpr size_t kSlotGrain = 8;
+
+template <class... Classes>
+constexpr bool alignedWithinGrain() {
+  return ((alignof(Classes) <= kSlotGrain) && ...);
+}
+static_assert(alignedWithinGrain<Token, Parse, TokenParent, TokenColon, TokenVar, TokenFunction, TokenFor, TokenNew,
+                                 TokenIn, TokenCase, TokenBreak, TokenContinue, TokenIs, TokenAs, TokenSuper,
+                                 TokenEmbed, TokenUntyped, TokenVector, TokenWith, TokenCatch, TokenClass,
+                                 TokenInterface, TokenPackage, TokenImport, TokenExtends>());
 constexpr size_t kPooledMax = 4096;             // larger objects use the heap
 constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
 
@@ -278,6 +290,9 @@ void Token::push(Token* child) {
   child->index = static_cast<int32_t>(childs.size());
   child->parent = this;
   child->file = file;
+  // A first child gets room for two: the smallest heap block holds two
+  // pointers anyway, and groups of two are common.
+  if (childs.capacity() == 0) childs.reserve(2);
   childs.push_back(child);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "RareString.h"
+#include "SharedString.h"
 #include "ordered_map.h"
 
 class Parse;
@@ -102,34 +103,37 @@ struct TokenHeadMsg {
 
 using TokenVarMap = OrderedMap<Token*>;
 
+// A file makes a token for every few bytes of source and keeps them all to
+// the end of the run, so the fields are laid out without gaps: the one-byte
+// marks sit together after the four counters.
 class Token {
  public:
-  uint8_t safeMark = 0;
-  int8_t type = 0;
   std::string text;
-  std::string leadingText;
+  SharedString leadingText;
   RareString trailingText;
   RareString pendingError;
-  RareString formattedWord;
+  SharedString formattedWord;
   RareString docComment;
   Token* typeToken = nullptr;
-  RareString typeText;
+  SharedString typeText;
+  int32_t index = -1;
+  int32_t line = 0;
+  int32_t endLine = 0;
+  int32_t flags = 0;
+  uint8_t safeMark = 0;
+  int8_t type = 0;
   uint8_t outputEnabled = 1;
   uint8_t privateNameDone = 0;
   uint8_t awaitedCall = 0;
   uint8_t hoistMark = 0;
   uint8_t asyncVisited = 0;
-  int32_t index = -1;
-  int32_t line = 0;
-  int32_t endLine = 0;
-  int32_t flags = 0;
   uint8_t functionTyped = 0;
   uint8_t declaredVar = 0;
   uint8_t superCallMark = 0;
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
   Token* parent = nullptr;
-  RareString resolvedTypeText;
+  SharedString resolvedTypeText;
   TokenClass* currentClass = nullptr;
   Parse* file = nullptr;
   std::vector<Token*> childs;

@@ -63,6 +63,24 @@ std::string behindBrace(const std::string& body) {
   return pos == std::string::npos ? body : body.substr(pos + 1);
 }
 
+// xstringmthod::normalChrCount(text) > 1, without counting the rest of a
+// long body once the answer is known.
+bool hasMoreThanOneNormalChr(const char* text) {
+  int count = 0;
+  for (int i = 0; text[i];) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      if (text[i + 1] == '\0') break;  // a lone lead byte at the end is not counted
+      if (++count > 1) return true;
+      while (text[i] && static_cast<unsigned char>(text[i]) >= 0x80) ++i;
+      continue;
+    }
+    if (c != '\t' && c != '\n' && c != '\r' && c != ' ' && ++count > 1) return true;
+    ++i;
+  }
+  return false;
+}
+
 std::string packageNameOf(Parse* file) {
   if (!file || !file->package) return std::string();
   TokenPackage* pkg = file->package;
@@ -347,7 +365,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     std::string restName = restParam.size() > 3 ? restParam.substr(3) : std::string();
     std::string behind = behindBrace(bodyText);
     std::string setup;
-    if (xstringmthod::normalChrCount(behind.c_str()) > 1) {
+    if (hasMoreThanOneNormalChr(behind.c_str())) {
       if (fixedParamCount > 0 || restType == "Array") {
         setup = "var " + restName + "=[];" + "for(var i=" + std::to_string(fixedParamCount) +
                 ",sz=arguments.length;i<sz;i++) " + restName + ".push(arguments[i]);";

@@ -6,6 +6,8 @@
 // so that class names of files not parsed yet are already known.
 #include "TokenPackage.h"
 
+#include <string_view>
+
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "parse.h"
@@ -25,6 +27,92 @@ OrderedMap<uint8_t>& scannedFiles() {
 OrderedMap<uint8_t>& listedPackageFolders() {
   static OrderedMap<uint8_t> folders;
   return folders;
+}
+
+// A byte that goes on with the word being cut and does nothing else: any
+// byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'.
+bool continuesWord(unsigned char c) {
+  switch (c) {
+    case 0:
+    case '\t':
+    case '\n':
+    case '\r':
+    case ' ':
+    case ';':
+    case '"':
+    case '\'':
+    case '(':
+    case ')':
+    case '{':
+    case '}':
+    case '/':
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The words of scriptClipToWords, as views into the text (which outlives
+// them): the pre-scan reads every word of every file and keeps none.
+void clipWords(const char* text, std::vector<std::string_view>& words) {
+  if (text == nullptr) return;
+  int start = -1;
+  auto endWord = [&](int at) {
+    if (start >= 0) words.emplace_back(text + start, static_cast<size_t>(at - start));
+    start = -1;
+  };
+  int lines = 0;
+  int i = 0;
+  for (;;) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == 0) break;
+    if (c >= 0x80) {
+      ++i;
+      continue;
+    }
+    switch (c) {
+      case '\t':
+      case '\n':
+      case '\r':
+      case ' ':
+      case ';':
+        endWord(i);
+        ++i;
+        continue;
+      case '"':
+      case '\'': {
+        endWord(i);
+        int close = xstringmthod::getQuotationMarkText(text, i, lines);
+        if (text[close] == 0) return;
+        i = close + 1;
+        continue;
+      }
+      case '(':
+      case ')':
+      case '{':
+      case '}':
+        endWord(i);
+        words.emplace_back(text + i, 1);
+        ++i;
+        continue;
+      case '/':
+        if (text[i + 1] == '/' || text[i + 1] == '*') {
+          endWord(i);
+          int close = xstringmthod::getAnnotationText(text, i, lines);
+          if (text[close] == 0) return;
+          i = close + 1;
+          continue;
+        }
+        break;
+      default:
+        break;
+    }
+    if (start < 0) start = i;
+    ++i;
+    // The rest of a word: bytes that neither end it nor open anything.
+    while (continuesWord(static_cast<unsigned char>(text[i]))) ++i;
+  }
+  endWord(i);
 }
 
 // Loads every listed file and hands it to the pre-scan.
@@ -168,8 +256,8 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
   ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
 
   Parse::_format_head(text.data());
-  std::vector<std::string> words;
-  scriptClipToWords(text.c_str(), words);
+  std::vector<std::string_view> words;
+  clipWords(text.c_str(), words);
   if (words.size() < 2) return;
 
   std::string package;
@@ -177,12 +265,12 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
   bool seenClass = false;
   int functionsSeen = 0;
   for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
-    const std::string next = i + 1 < words.size() ? words[i + 1] : std::string();
+    const std::string_view word = words[i];
+    const std::string_view next = i + 1 < words.size() ? words[i + 1] : std::string_view();
     if (word == "package") {
       hasPackage = true;
       if (record) record->hasPackage = 1;
-      package = next == "{" ? std::string() : next;
+      package = next == "{" ? std::string() : std::string(next);
       if (!package.empty()) {
         std::string root = package.substr(0, package.find('.'));
         // A package root holds at least 1, so a class named like it is numbered.
@@ -191,29 +279,34 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
       }
     } else if (word == "import") {
       if (!hasPackage) return;
-      ToConversionTable(next, true);
+      const std::string name(next);
+      ToConversionTable(name, true);
       OrderedMap<TokenClass*>& classes = TokenClass::_classMap_();
-      if (!classes.has(next)) classes[next] = nullptr;
+      if (!classes.has(name)) classes[name] = nullptr;
     } else if (word == "class") {
       if (!hasPackage) return;
       if (!seenClass && !next.empty()) {
-        std::string full = packToFullName(package, next);
+        const std::string name(next);
+        std::string full = packToFullName(package, name);
         ToConversionTable(full, true);
         if (record) ScriptFile::GlobalClassWidthFileMap[full] = record;
         // A placeholder only: a class registered already keeps its token.
         OrderedMap<TokenClass*>& classes = TokenClass::_classMap_();
         if (!classes.has(full)) classes[full] = nullptr;
-        TokenClass::_addToOnlyClassNameMap_(next, full);
+        TokenClass::_addToOnlyClassNameMap_(name, full);
       }
       seenClass = true;
     } else if (seenClass) {
       continue;
     } else if (word == "namespace") {
       if (!hasPackage) return;
-      if (i + 2 < words.size() && words[i + 2] == "=") TokenClass::NameSpaceMap[packToFullName(package, next)] = next;
+      if (i + 2 < words.size() && words[i + 2] == "=") {
+        const std::string name(next);
+        TokenClass::NameSpaceMap[packToFullName(package, name)] = name;
+      }
     } else if (word == "function" && functionsSeen == 0) {
       if (!hasPackage) return;
-      ScriptFile::GlobalFunctionWidthFileMap[packToFullName(package, next)] = nullptr;
+      ScriptFile::GlobalFunctionWidthFileMap[packToFullName(package, std::string(next))] = nullptr;
       ++functionsSeen;
     }
   }
@@ -223,60 +316,7 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
 // literals and comments yield nothing, brackets are words of their own, and
 // ':' '.' ',' '=' '[' belong to the words around them.
 void scriptClipToWords(const char* text, std::vector<std::string>& words) {
-  if (text == nullptr) return;
-  int start = -1;
-  auto endWord = [&](int at) {
-    if (start >= 0) words.emplace_back(text + start, text + at);
-    start = -1;
-  };
-  int lines = 0;
-  int i = 0;
-  for (;;) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == 0) break;
-    if (c >= 0x80) {
-      ++i;
-      continue;
-    }
-    switch (c) {
-      case '\t':
-      case '\n':
-      case '\r':
-      case ' ':
-      case ';':
-        endWord(i);
-        ++i;
-        continue;
-      case '"':
-      case '\'': {
-        endWord(i);
-        int close = xstringmthod::getQuotationMarkText(text, i, lines);
-        if (text[close] == 0) return;
-        i = close + 1;
-        continue;
-      }
-      case '(':
-      case ')':
-      case '{':
-      case '}':
-        endWord(i);
-        words.emplace_back(1, static_cast<char>(c));
-        ++i;
-        continue;
-      case '/':
-        if (text[i + 1] == '/' || text[i + 1] == '*') {
-          endWord(i);
-          int close = xstringmthod::getAnnotationText(text, i, lines);
-          if (text[close] == 0) return;
-          i = close + 1;
-          continue;
-        }
-        break;
-      default:
-        break;
-    }
-    if (start < 0) start = i;
-    ++i;
-  }
-  endWord(i);
+  std::vector<std::string_view> views;
+  clipWords(text, views);
+  for (std::string_view w : views) words.emplace_back(w);
 }

@@ -125,6 +125,22 @@ std::string valueDefault(const std::string& type) {
   return std::string();
 }
 
+// Erases `count` children of `parent` from `from` on, as that many
+// eraseChild(from) calls would: the children after them move down and learn
+// their new index.
+void eraseRange(Token* parent, int from, int count) {
+  std::vector<Token*>& list = parent->childs;
+  const int size = static_cast<int>(list.size());
+  if (from < 0 || count <= 0 || from >= size) return;
+  if (count > size - from) count = size - from;
+  for (int i = from; i + count < size; ++i) {
+    Token* moved = list[static_cast<size_t>(i + count)];
+    list[static_cast<size_t>(i)] = moved;
+    if (moved) moved->index = i;
+  }
+  list.resize(static_cast<size_t>(size - count));
+}
+
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
 TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 
@@ -168,28 +184,48 @@ int TokenVar::pretreatment(Parse* parseFile) {
       parent->clearNextToken(tag, 0);
     }
 
-    // Gather the declaration up to and including its ';'.
-    while (index >= 0 && index + 1 < static_cast<int>(parent->childs.size())) {
-      const int at = index + 1;
+    // Gather the declaration up to and including its ';'. Each gathered
+    // token leaves the parent's list right after this token; they leave it
+    // together (`pending` of them at a time) rather than one erase each,
+    // since a class body may hold hundreds of tokens after a declaration.
+    // Before an "in" is pretreated the list is brought up to date, as that
+    // pass looks at its neighbours.
+    int pending = 0;
+    auto leaveList = [&] {
+      if (pending > 0) eraseRange(parent, index + 1, pending);
+      pending = 0;
+    };
+    while (index >= 0 && index + 1 + pending < static_cast<int>(parent->childs.size())) {
+      int at = index + 1 + pending;
       Token* current = parent->childs[at];
       if (!current) {
-        parent->eraseChild(at);
+        ++pending;
         continue;
       }
       bool stop = current->type == Semicolon;
       Token* after = at + 1 < static_cast<int>(parent->childs.size()) ? parent->childs[at + 1] : nullptr;
+      bool eraseNow = false;
       if (!stop && after) {
-        if (after->type == In) after->pretreatment(owner);
+        if (after->type == In) {
+          leaveList();
+          at = index + 1;
+          eraseNow = true;
+          after->pretreatment(owner);
+        }
         if (after->type == Function) {
           if (!(classMember && current->type == Assign)) stop = true;
         } else if (after->type == Var || after->type == StatementWord || after->type == For || after->type == In) {
           stop = true;
         }
       }
-      parent->eraseChild(at);
+      if (eraseNow)
+        parent->eraseChild(at);
+      else
+        ++pending;
       push(current);
       if (stop) break;
     }
+    leaveList();
   }
 
   // A local `var f = function () {...}`: the function stays a sibling; it

@@ -113,11 +113,19 @@ void Parse::toJavaScript() {
   jsText.clear();
   toJsScript(jsText, this, 0, 0);
   jsText = formatScript(jsText);
+  // Every LF becomes CR LF; the bytes between line ends are copied a line at a time.
   std::string crlf;
   crlf.reserve(jsText.size() + jsText.size() / 16);
-  for (char c : jsText) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
+  const std::string_view js(jsText);
+  for (size_t from = 0; from < js.size();) {
+    const size_t lf = js.find('\n', from);
+    if (lf == std::string_view::npos) {
+      crlf.append(js.substr(from));
+      break;
+    }
+    crlf.append(js.substr(from, lf - from));
+    crlf += "\r\n";
+    from = lf + 1;
   }
   jsText.swap(crlf);
 }
@@ -158,6 +166,9 @@ bool Parse::_format_ifdef(char* text) {
   int unused = 0;
   size_t i = 0;
   while (text[i]) {
+    // Only quotes and comments matter; the bytes between them are passed over at once.
+    while (text[i] && text[i] != '"' && text[i] != '\'' && text[i] != '/') ++i;
+    if (!text[i]) break;
     const char c = text[i];
     if (c == '"' || c == '\'') {
       const int end = xstringmthod::getQuotationMarkText(text, static_cast<int>(i), unused);

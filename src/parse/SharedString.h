@@ -1,0 +1,69 @@
+// A byte string for token fields that hold one of a few texts over and over
+// (the blanks and line ends in front of a token, type names, the words as
+// printed).
+//
+// Every distinct text is kept once, process-wide, and never changes; the
+// token holds one pointer to it instead of a whole std::string. It reads as
+// a const std::string (empty until something is stored); storing a text
+// looks it up in the table of texts kept so far.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+class SharedString {
+ public:
+  SharedString() = default;
+  SharedString(const std::string& s) : p_(intern(s)) {}
+  SharedString(const char* s) : p_(intern(s ? std::string_view(s) : std::string_view())) {}
+
+  SharedString& operator=(const std::string& s) {
+    p_ = intern(s);
+    return *this;
+  }
+  SharedString& operator=(const char* s) {
+    p_ = intern(s ? std::string_view(s) : std::string_view());
+    return *this;
+  }
+
+  SharedString& operator+=(const std::string& s) {
+    if (!s.empty()) p_ = intern(str() + s);
+    return *this;
+  }
+  SharedString& operator+=(const char* s) { return *this += std::string(s ? s : ""); }
+  SharedString& operator+=(char c) { return *this += std::string(1, c); }
+
+  const std::string& str() const { return p_ ? *p_ : empty_(); }
+  operator const std::string&() const { return str(); }
+  const char* c_str() const { return str().c_str(); }
+  bool empty() const { return !p_; }
+  size_t size() const { return p_ ? p_->size() : 0; }
+  size_t length() const { return size(); }
+  void clear() { p_ = nullptr; }
+  char back() const { return str().back(); }
+  char operator[](size_t i) const { return str()[i]; }
+  size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }
+  size_t find(char c, size_t pos = 0) const { return str().find(c, pos); }
+  std::string substr(size_t pos, size_t n = std::string::npos) const { return str().substr(pos, n); }
+  int compare(size_t pos, size_t n, const char* s) const { return str().compare(pos, n, s); }
+
+ private:
+  // The kept copy of `s`, or null for the empty text.
+  static const std::string* intern(std::string_view s);
+  static const std::string& empty_() {
+    static const std::string e;
+    return e;
+  }
+  const std::string* p_ = nullptr;
+};
+
+inline bool operator==(const SharedString& a, const std::string& b) { return a.str() == b; }
+inline bool operator==(const SharedString& a, const char* b) { return a.str() == b; }
+inline bool operator!=(const SharedString& a, const std::string& b) { return a.str() != b; }
+inline bool operator!=(const SharedString& a, const char* b) { return a.str() != b; }
+inline std::string operator+(const std::string& a, const SharedString& b) { return a + b.str(); }
+inline std::string operator+(const SharedString& a, const std::string& b) { return a.str() + b; }
+inline std::string operator+(const char* a, const SharedString& b) { return a + b.str(); }
+inline std::string operator+(const SharedString& a, const char* b) { return a.str() + b; }
+inline std::ostream& operator<<(std::ostream& os, const SharedString& s) { return os << s.str(); }
