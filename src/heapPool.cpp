@@ -11,14 +11,15 @@
 //   the range finds its class;
 // - each class keeps a list of freed blocks and takes new ones from its
 //   current page;
-// - blocks above 32 KB, and every block once the range is used up, come from
-//   the C library heap; a pointer outside the range goes back there.
+// - blocks above 32 KB take whole runs of pages (the output texts grow to
+//   megabytes; from the C library they would be fresh 4 KB pages at every
+//   growth); a freed run waits for a block of the same number of pages;
+// - blocks above 64 MB, and every block once the range is used up, come
+//   from the C library heap; a pointer outside the range goes back there.
 //
 // Memory is never returned to the system: a compile runs once and exits.
 // Sanitizer builds keep the library's operator new, so that the address
 // checker sees every block.
-#include <sys/mman.h>
-
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -33,11 +34,16 @@
 #define RUVO_HEAP_POOL 0
 #endif
 #endif
+#if !defined(RUVO_HEAP_POOL) && !defined(__unix__) && !defined(__APPLE__)
+#define RUVO_HEAP_POOL 0  // the range is reserved with mmap
+#endif
 #ifndef RUVO_HEAP_POOL
 #define RUVO_HEAP_POOL 1
 #endif
 
 #if RUVO_HEAP_POOL
+#include <sys/mman.h>
+
 namespace {
 
 // Address space only: pages are made on first touch. A smaller range is
@@ -48,6 +54,7 @@ constexpr size_t kPageShift = 16;
 constexpr size_t kPage = size_t(1) << kPageShift;  // 64 KB
 constexpr size_t kPageCount = kReserve / kPage;
 constexpr size_t kSmallMax = 32 * 1024;
+constexpr size_t kLargeMaxPages = 1024;  // 64 MB
 
 // Size classes: 16-byte steps up to 256 bytes, then four steps per doubling
 // up to 32 KB (at most a quarter of a block is slack).
@@ -68,6 +75,7 @@ constexpr size_t classSize(unsigned c) {
 }
 
 static_assert(classOf(kSmallMax) == kClassCount - 1 && classSize(kClassCount - 1) == kSmallMax);
+constexpr uint8_t kLargeClass = 255;  // first page of a run of pages
 static_assert(classSize(classOf(257)) == 320 && classSize(classOf(513)) == 640);
 
 struct FreeBlock {
@@ -87,6 +95,8 @@ struct HeapPool {
   char* cursor[kClassCount] = {};        // next unused block of the class's current page
   char* limit[kClassCount] = {};
   uint8_t pageClass[kPageCount] = {};    // class of every page handed out (zero pages until touched)
+  uint16_t runPages[kPageCount] = {};    // length of the run that starts at a page
+  FreeBlock* freeRuns[kLargeMaxPages + 1] = {};
 };
 
 HeapPool g_pool;
@@ -145,12 +155,28 @@ void* takeBlock(unsigned c) {
   return block;
 }
 
+// A run of whole pages, or null when the range is used up.
+void* takeRun(size_t pages) {
+  if (FreeBlock* b = g_pool.freeRuns[pages]) {
+    g_pool.freeRuns[pages] = b->next;
+    return b;
+  }
+  if (!g_pool.base.load(std::memory_order_relaxed) && (g_pool.tried || !reserveRange())) return nullptr;
+  if (g_pool.pageLimit - g_pool.pagesUsed < pages) return nullptr;
+  const size_t first = g_pool.pagesUsed;
+  g_pool.pagesUsed += pages;
+  g_pool.pageClass[first] = kLargeClass;
+  g_pool.runPages[first] = static_cast<uint16_t>(pages);
+  return g_pool.base.load(std::memory_order_relaxed) + (first << kPageShift);
+}
+
 void* allocate(size_t n) {
-  if (n <= kSmallMax) {
+  const size_t pages = (n + kPage - 1) >> kPageShift;
+  if (n <= kSmallMax || pages <= kLargeMaxPages) {
     void* p;
     {
       PoolLock lock;
-      p = takeBlock(classOf(n));
+      p = n <= kSmallMax ? takeBlock(classOf(n)) : takeRun(pages);
     }
     if (p) return p;
   }
@@ -164,8 +190,15 @@ void release(void* p) {
   const char* base = g_pool.base.load(std::memory_order_acquire);
   if (base && at >= base && at < g_pool.rangeEnd.load(std::memory_order_relaxed)) {
     PoolLock lock;
-    const unsigned c = g_pool.pageClass[static_cast<size_t>(at - base) >> kPageShift];
+    const size_t page = static_cast<size_t>(at - base) >> kPageShift;
+    const unsigned c = g_pool.pageClass[page];
     auto* b = static_cast<FreeBlock*>(p);
+    if (c == kLargeClass) {
+      const size_t pages = g_pool.runPages[page];
+      b->next = g_pool.freeRuns[pages];
+      g_pool.freeRuns[pages] = b;
+      return;
+    }
     b->next = g_pool.freeList[c];
     g_pool.freeList[c] = b;
     return;
