@@ -18,16 +18,6 @@
 
 namespace {
 
-Token* siblingOf(Token* t, int offset) {
-  Token* p = t ? t->parent : nullptr;
-  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
-    return nullptr;
-  }
-  long at = static_cast<long>(t->index) + offset;
-  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
-  return p->childs[static_cast<size_t>(at)];
-}
-
 bool isType(const Token* t, int type) { return t && t->type == type; }
 
 // A [ ] group directly under a package or class token is metadata

@@ -16,16 +16,6 @@ namespace {
 
 // The sibling `offset` places from `t` in its parent's list; null when `t` is
 // not (or no longer) in that list, out of range, or an empty slot.
-Token* siblingOf(Token* t, int offset) {
-  Token* p = t ? t->parent : nullptr;
-  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
-    return nullptr;
-  }
-  long at = static_cast<long>(t->index) + offset;
-  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
-  return p->childs[static_cast<size_t>(at)];
-}
-
 // A statement word as the lexer leaves it: a token with that text that is not
 // a literal (the async rewriting's literals may read "\nif").
 bool isWord(const Token* t, const char* word) {

@@ -24,11 +24,6 @@ constexpr int kMaxBaseDepth = 256;
 // The text from `pos` on; empty when the text is shorter.
 std::string textFrom(const std::string& text, size_t pos) { return pos < text.size() ? text.substr(pos) : std::string(); }
 
-Token* siblingOf(Token* token, int offset) {
-  if (!token || !token->parent) return nullptr;
-  return token->parent->getNextToken(token, offset);
-}
-
 // The closure use of `this` in the inline functions of a method is counted on
 // the method, which then declares "_$this". The counter saturates so that a
 // method with very many uses never wraps back to "no use".

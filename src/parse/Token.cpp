@@ -385,6 +385,16 @@ bool Token::checkNextType(Token* child, int offset, int type) {
 
 Token* Token::nextSibling(int offset) { return parent ? parent->getNextToken(this, offset) : nullptr; }
 
+Token* siblingOf(Token* t, int offset) {
+  Token* p = t ? t->parent : nullptr;
+  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
+    return nullptr;
+  }
+  long at = static_cast<long>(t->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
+
 // ---- searches ----
 
 int Token::findThisType(int type, int from) {

@@ -255,3 +255,7 @@ Token* cloneTokenTree(Token* source);
 // class unknown to the tree code are left alone). Trees normally live to the
 // end of the run; tools that build many trees in one process free them here.
 void deleteTokenTree(Token* root);
+
+// The token `offset` places from `token` in its parent's list, or null when
+// there is none there or `token` is not where its index says.
+Token* siblingOf(Token* token, int offset);

@@ -8,32 +8,12 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "resolveHelpers.h"
 
 namespace {
 
 // A cycle in broken inheritance clauses must not hang the walk up the bases.
 constexpr int kMaxBaseDepth = 256;
-
-Token* siblingOf(Token* token, int offset) {
-  if (token == nullptr || token->parent == nullptr || token->index < 0) return nullptr;
-  return token->parent->getTokenFrome(token->index + offset);
-}
-
-bool followedByGroup(Token* token) {
-  Token* next = siblingOf(token, 1);
-  return next && next->type == TokenTypeCode::Paren;
-}
-
-bool afterNew(Token* token) {
-  Token* prev = siblingOf(token, -1);
-  return prev && prev->type == TokenTypeCode::New;
-}
-
-bool insideWith(Token* token) {
-  for (Token* t = token ? token->parent : nullptr; t; t = t->parent)
-    if (t->type == TokenTypeCode::With) return true;
-  return false;
-}
 
 // The base class record, looked up by its name on first need and kept.
 TokenClass* baseOf(TokenClass* cls) {

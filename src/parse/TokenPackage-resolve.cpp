@@ -8,6 +8,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "resolveHelpers.h"
 #include "scriptfile.h"
 
 namespace {
@@ -32,27 +33,6 @@ bool isKeptHead(const std::string& head) {
 // Number-like and string types are conversions in JavaScript, never casts.
 bool isConversionType(const std::string& name) {
   return name == "int" || name == "uint" || name == "Number" || name == "String";
-}
-
-Token* siblingOf(Token* token, int offset) {
-  if (token == nullptr || token->parent == nullptr || token->index < 0) return nullptr;
-  return token->parent->getTokenFrome(token->index + offset);
-}
-
-bool followedByGroup(Token* token) {
-  Token* next = siblingOf(token, 1);
-  return next && next->type == TokenTypeCode::Paren;
-}
-
-bool afterNew(Token* token) {
-  Token* prev = siblingOf(token, -1);
-  return prev && prev->type == TokenTypeCode::New;
-}
-
-bool insideWith(Token* token) {
-  for (Token* t = token ? token->parent : nullptr; t; t = t->parent)
-    if (t->type == TokenTypeCode::With) return true;
-  return false;
 }
 
 // The name from its first '.' on ("" without one): what follows the head.
