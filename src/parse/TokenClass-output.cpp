@@ -20,6 +20,7 @@
 #include "TokenClass.h"
 #include "TokenFunction.h"
 #include "TokenPackage.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
@@ -138,6 +139,9 @@ bool onlyPunctuation(const std::string& text) { return text.find_first_not_of("\
 int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (mode != kPrivateClassLevel && !(flags & TokenModifierFlags::Public)) return 0;
   if (__ISTOTS) return toTsScript(out, file, mode, typeCommentOff);
+  // A class met again inside its own text is written once.
+  WritingGuard guard(this);
+  if (guard.again()) return 0;
 
   const bool isPublic = (flags & TokenModifierFlags::Public) != 0;
   const bool reservedComment = CompilerOptions::ReservedComment;

@@ -33,6 +33,7 @@
 #include "TokenFunction.h"
 #include "TokenPackage.h"
 #include "TsOutput.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
@@ -164,6 +165,9 @@ std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
 int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   const bool isPublic = (flags & TokenModifierFlags::Public) != 0;
   if (mode != kPrivateClassLevel && !isPublic) return 0;
+  // A class met again inside its own text is written once.
+  WritingGuard guard(this);
+  if (guard.again()) return 0;
   TokenPackage* package = file ? file->package : nullptr;
   TokenClass* previous = package ? package->workingClass : nullptr;
   if (package) package->workingClass = this;
@@ -207,7 +211,10 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   if (fullName == "Ruvo" && superName.empty()) text += "//";
 
   // The other classes of the file follow the public class; a public class
-  // that is also listed among them is an error of the file.
+  // that is also listed among them is an error of the file. The whole list
+  // is checked before any class is printed: listed public classes that each
+  // printed the ones listed before them would take twice as long for every
+  // one more.
   std::string privateText;
   if (isPublic && package && !package->privateClassList.empty()) {
     for (TokenClass* cls : package->privateClassList) {
@@ -220,8 +227,9 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
         if (package && previous) package->workingClass = previous;
         return 0;
       }
-      if (cls) cls->toTsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
     }
+    for (TokenClass* cls : package->privateClassList)
+      if (cls) cls->toTsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
   }
 
   // Statements of the class body: the static variables and whatever else

@@ -16,6 +16,7 @@
 #include "TokenClass.h"
 #include "TokenPackage.h"
 #include "TsOutput.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
@@ -317,6 +318,10 @@ std::string TokenFunction::toFunMiniString(const std::string& text) {
 int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
   Parse* root = fileArg ? fileArg : file;
   if (startsWith(name, kRuntimeAsyncPrefix)) return 0;
+  // A function met again inside its own text (an outside function that
+  // holds the package function printing it) is written once.
+  WritingGuard guard(this);
+  if (guard.again()) return 0;
   addTypeDeclarationClassUse();
 
   if (!body) {

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Fuzzes the lexer and the file root.
+# Fuzzes the lexer and the file root (lexer_fuzz), then a whole compile of a
+# one-file project (compile_fuzz).
 #
-#   tests/fuzz/run.sh [seconds]      (default 60)
+#   tests/fuzz/run.sh [seconds]      (default 60, for each target)
 #
 # Configures its own clang build folder (build-fuzz) with AddressSanitizer
-# and UndefinedBehaviorSanitizer, builds the libFuzzer target, replays every
-# regression input of tests/fuzz/regressions and a set of large generated
-# inputs (deep nesting, a 5 MB file, high bytes everywhere), then fuzzes for
-# the given time starting from tests/fuzz/seeds. A crash leaves its input in
-# build-fuzz/fuzz-artifacts; copy it into tests/fuzz/regressions.
+# and UndefinedBehaviorSanitizer and builds the libFuzzer targets. The lexer
+# target replays every regression input of tests/fuzz/regressions and a set
+# of large generated inputs (deep nesting, a 5 MB file, high bytes
+# everywhere), then fuzzes for the given time starting from tests/fuzz/seeds.
+# The compile target replays tests/fuzz/regressions-compile, its seeds and
+# the generated inputs, then fuzzes from tests/fuzz/seeds-compile. A crash
+# leaves its input in build-fuzz/fuzz-artifacts (lexer) or
+# build-fuzz/compile-artifacts (compile); minimise it with -minimize_crash=1
+# and copy it into the target's regressions folder.
 set -euo pipefail
 
 seconds="${1:-60}"
@@ -21,7 +26,7 @@ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined -fno-omit-frame-pointer" \
   -DRUVO_FUZZ=ON -DRUVO_BUILD_TESTS=OFF -DRUVO_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target lexer_fuzz
+cmake --build "$build" --target lexer_fuzz compile_fuzz
 
 fuzzer="$build/fuzz/lexer_fuzz"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -64,3 +69,18 @@ mkdir -p "$corpus" "$artifacts"
 "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict="$here/lexer.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
   "$corpus" "$here/seeds"
+
+# The compile target: leak detection is off for it (see compile_fuzz.cpp).
+compiler="$build/fuzz/compile_fuzz"
+echo "== compile: replaying regression inputs and seeds"
+"$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=60 "$here"/regressions-compile/* "$here"/seeds-compile/*
+echo "== compile: replaying generated inputs"
+"$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=300 "$generated"/*
+
+echo "== compile: fuzzing for ${seconds}s"
+corpus="$build/compile-corpus"
+artifacts="$build/compile-artifacts"
+mkdir -p "$corpus" "$artifacts"
+"$compiler" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 -detect_leaks=0 \
+  -dict="$here/lexer.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
+  "$corpus" "$here/seeds-compile"

@@ -1,0 +1,124 @@
+// Fuzz target over a whole compile of a one-file project: the pre-scan, the
+// file root, the pretreatment of packages, classes, functions and
+// statements, name resolution, the JavaScript (or TypeScript) output of the
+// file with its formatting, the class ranking and the queued source errors.
+//
+// Each input is one source file, "/fuzz/Main.as". Its first byte also picks
+// the options; it stays in the text, where the file head blanks it (a
+// realistic seed starts with "package" or a comment, so prefixing one
+// printable byte picks the options of a seed):
+//   0x01  without the Flash emulation library (zafrit=false)
+//   0x02  release output          0x04  debug output (when not release)
+//   0x08  TypeScript output       0x10  -define CONFIG::debug,true
+//   0x20  conditional symbol JS   0x40  showdebug comments
+//   0x80  variable types kept as comments
+// The file may include itself under the name "a.as", so include cycles are
+// reached. No file is read or written: both records are made here.
+//
+// After each input the trees are freed and every process-wide state is
+// reset, so inputs do not affect each other. Leak detection is off for this
+// target only: the pretreatment takes tokens out of their groups as it folds
+// them into declarations and statements, and nothing owns them after that
+// (the compiler frees nothing, a compile runs once and exits). Every input
+// would be reported, so a leak report would say nothing about a fault.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "CompilerOptions.h"
+#include "Quillet.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "compileRun.h"
+#include "globals.h"
+#include "message.h"
+#include "parse.h"
+#include "scriptfile.h"
+
+namespace {
+
+int quietBox(const char*, const char*) { return 0; }
+
+constexpr const char* kMain = "/fuzz/Main.as";
+constexpr const char* kIncluded = "/fuzz/a.as";
+
+// The registry seeding the compile does before its pre-scan: the browser's
+// built-in names take their mini names first.
+void seedRegistries() {
+  auto& mini = TokenClass::_MiniClassMap_();
+  for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
+  const char* pairs[][2] = {{"MC", "Image"},      {"XML", "Image"},         {"XMLList", "Image"},
+                            {"Window", "Window"}, {"Document", "Document"}, {"WebSocket", "WebSocket"},
+                            {"Audio", "Audio"}};
+  for (auto& p : pairs) TokenClass::_addToOnlyClassNameMap_(p[0], p[1]);
+  if (_ompilerOptions_.zafritLib) {
+    mini["Image"] = 1;
+    TokenClass::_addToOnlyClassNameMap_("Image", "Image");
+  }
+}
+
+void quietOutput() {
+  // The log is not wanted while fuzzing (stdout goes to /dev/null already).
+  if (!fpprintf) fpprintf = std::fopen("/dev/null", "wb");
+  MsgBox = quietBox;
+  ErrBox = quietBox;
+}
+
+}  // namespace
+
+extern "C" const char* __lsan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  // The IDE protocol and the messages are not wanted while fuzzing.
+  if (!std::freopen("/dev/null", "w", stdout)) return 0;
+  resetCompilerState();
+  quietOutput();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const uint8_t options = size > 0 ? data[0] : 0;
+  CompilerOptions& o = _ompilerOptions_;
+  o.zafritLib = (options & 0x01) == 0;
+  __ISRELEASE__ = (options & 0x02) != 0;
+  __ISDEBUG__ = !__ISRELEASE__ && (options & 0x04) != 0;
+  __ISTOTS = (options & 0x08) != 0;
+  if (options & 0x10) o.defines["CONFIG::debug"] = "true";
+  o.conditionSymbol = (options & 0x20) ? "JS" : "";
+  __SHOWDEBUG__ = (options & 0x40) != 0;
+  o.keepVariableType = (options & 0x80) != 0;
+  o.mainFile = kMain;
+  Quillet::__compilerScriptIndex__ = 1;
+
+  // The records the loader would make on reading the files.
+  const std::string source(reinterpret_cast<const char*>(data), size);
+  ScriptFile::LoadedFileMap[kMain] = new ScriptFile(kMain, source.c_str());
+  ScriptFile::LoadedFileMap[kIncluded] = new ScriptFile(kIncluded, source.c_str());
+
+  seedRegistries();
+  {
+    Quillet front;
+    front.addFile(kMain);
+    front.withFiles(front.files);
+    front.allToJs();
+    for (auto& [path, record] : ScriptFile::LoadedFileMap)
+      if (record && __ISTOTS) record->saveToTsFile();  // no output folder: writes nothing
+    for (auto& [name, cls] : TokenClass::_classMap_())
+      if (cls) cls->makeExtendsDeph();
+    ScriptFile::checkUseFile();
+    outAllErr();
+    // RUVO_FUZZ_SHOW=1 prints the output to stderr, to look at what an input gives.
+    static const bool show = std::getenv("RUVO_FUZZ_SHOW") != nullptr;
+    if (show)
+      for (Parse* parse : front.parses)
+        std::fprintf(stderr, "== %s (%zu bytes, %zu queued errors)\n%s\n", parse->path.c_str(), parse->jsText.size(),
+                     ScriptErr::__ERRS.size(), parse->jsText.c_str());
+    for (Parse* parse : front.parses) deleteTokenTree(parse);
+  }
+
+  resetCompilerState();
+  quietOutput();
+  return 0;
+}

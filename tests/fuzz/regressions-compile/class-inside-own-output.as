@@ -1,0 +1,1 @@
+(package{class c class>{public class

@@ -1,0 +1,2 @@
+package {
+function ():* { }]package= function n(x:) {  };ut{include "a.as
