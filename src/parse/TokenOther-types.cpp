@@ -40,6 +40,11 @@ std::unordered_set<const Token*>& printing() {
   return active;
 }
 
+// `a is B is C ...` holds each test as the left operand of the next one, so
+// a long chain of tests is written as deeply nested calls; past this depth
+// the rest of the chain is reported instead of written.
+constexpr size_t kMaxNestedTests = 256;
+
 struct PrintingGuard {
   const Token* token;
   explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
@@ -57,7 +62,19 @@ int TokenIs::pretreatment(Parse* parseFile) {
   if (mark || !parent) return 0;
   mark = 1;
 
-  const int from = parent->getPreLineInChilds(index);
+  // In a chain `a is B is C` the test before this one has gathered
+  // everything back to the statement's start already: when it is the
+  // nearest token, it is the whole operand, and the emptied places before it
+  // are not walked again (a long chain would take the square of its length).
+  int from = -1;
+  for (int i = index - 1; i >= 0 && i < static_cast<int>(parent->childs.size()); --i) {
+    Token* before = parent->childs[i];
+    if (!before) continue;
+    auto* test = before->type == Is ? dynamic_cast<TokenIs*>(before) : nullptr;
+    if (test && test->mark) from = i;
+    break;
+  }
+  if (from < 0) from = parent->getPreLineInChilds(index);
   TokenParent* group = new TokenParent(Paren, "", 0, line, parent);
   for (int i = from; i >= 0 && i < index && i < static_cast<int>(parent->childs.size()); ++i) {
     Token* operand = parent->childs[i];
@@ -86,6 +103,11 @@ int TokenIs::pretreatment(Parse* parseFile) {
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
   if (printing().count(this)) return 0;
+  if (printing().size() >= kMaxNestedTests) {
+    std::string unused;
+    scriptErr(unused, owner, "Type tests nested too deeply", 1);
+    return 0;
+  }
   PrintingGuard guard(this);
   std::string operand;
   if (left && left->type == Paren)
@@ -203,6 +225,11 @@ int TokenAs::pretreatment(Parse* parseFile) {
 int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file;
   if (printing().count(this)) return 0;
+  if (printing().size() >= kMaxNestedTests) {
+    std::string unused;
+    scriptErr(unused, owner, "Type tests nested too deeply", 1);
+    return 0;
+  }
   PrintingGuard guard(this);
   if (groupForm) {
     if (__ISTOTS && right) {

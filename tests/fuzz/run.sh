@@ -57,6 +57,18 @@ while [ "$(wc -c <"$generated/big-5mb")" -lt 5242880 ]; do
 done
 head -c 5242880 "$generated/big-5mb" >"$generated/big-next" && mv "$generated/big-next" "$generated/big-5mb"
 
+# Long chains inside a method, for the passes after the lexer.
+method() {  # method NAME TEXT COUNT END
+  { printf 'package{public class A{function f():*{'; repeat "$2" "$3"; printf '%s}}}' "$4"; } >"$generated/$1"
+}
+method chain-is 'a is ' 20000 'B;'
+method chain-instanceof 'a instanceof ' 20000 'B;'
+method chain-as 'a as ' 20000 'B;'
+method chain-ternary 'x=a?b:' 20000 'c;'
+method chain-dots 'x=a.' 20000 'b;'
+method chain-else-if 'if(a){}else ' 20000 '{}'
+method closures-nested 'return function(){' 240 "$(repeat '}' 240)"
+
 echo "== replaying regression inputs"
 "$fuzzer" -rss_limit_mb=4096 -timeout=60 "$here"/regressions/* "$here"/seeds/*
 echo "== replaying generated inputs"
