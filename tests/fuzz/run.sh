@@ -84,6 +84,7 @@ mkdir -p "$corpus" "$artifacts"
 
 # The compile target: leak detection is off for it (see compile_fuzz.cpp).
 compiler="$build/fuzz/compile_fuzz"
+export ASAN_OPTIONS="detect_leaks=0"
 echo "== compile: replaying regression inputs and seeds"
 "$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=60 "$here"/regressions-compile/* "$here"/seeds-compile/*
 echo "== compile: replaying generated inputs"
