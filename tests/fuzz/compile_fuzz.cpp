@@ -78,7 +78,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+namespace {
+
+// One compile of the input; returns the output of every parsed file.
+std::string compileOnce(const uint8_t* data, size_t size) {
   const uint8_t options = size > 0 ? data[0] : 0;
   CompilerOptions& o = _ompilerOptions_;
   o.zafritLib = (options & 0x01) == 0;
@@ -98,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ScriptFile::LoadedFileMap[kIncluded] = new ScriptFile(kIncluded, source.c_str());
 
   seedRegistries();
+  std::string output;
   {
     Quillet front;
     front.addFile(kMain);
@@ -109,16 +113,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (cls) cls->makeExtendsDeph();
     ScriptFile::checkUseFile();
     outAllErr();
-    // RUVO_FUZZ_SHOW=1 prints the output to stderr, to look at what an input gives.
-    static const bool show = std::getenv("RUVO_FUZZ_SHOW") != nullptr;
-    if (show)
-      for (Parse* parse : front.parses)
-        std::fprintf(stderr, "== %s (%zu bytes, %zu queued errors)\n%s\n", parse->path.c_str(), parse->jsText.size(),
-                     ScriptErr::__ERRS.size(), parse->jsText.c_str());
+    for (Parse* parse : front.parses)
+      output += "== " + parse->path + " (" + std::to_string(parse->jsText.size()) + " bytes, " +
+                std::to_string(ScriptErr::__ERRS.size()) + " queued errors)\n" + parse->jsText + "\n";
     for (Parse* parse : front.parses) deleteTokenTree(parse);
   }
 
   resetCompilerState();
   quietOutput();
+  return output;
+}
+
+}  // namespace
+
+// RUVO_FUZZ_SHOW=1 prints the output to stderr, to look at what an input
+// gives; RUVO_FUZZ_TWICE=1 compiles every input twice and stops when the two
+// outputs differ (state left over from the first compile).
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool show = std::getenv("RUVO_FUZZ_SHOW") != nullptr;
+  static const bool twice = std::getenv("RUVO_FUZZ_TWICE") != nullptr;
+  const std::string output = compileOnce(data, size);
+  if (show) std::fprintf(stderr, "%s", output.c_str());
+  if (twice && compileOnce(data, size) != output) {
+    std::fprintf(stderr, "the second compile of the input gave another output\n");
+    std::abort();
+  }
   return 0;
 }
