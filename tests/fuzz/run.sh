@@ -83,6 +83,8 @@ mkdir -p "$corpus" "$artifacts"
   "$corpus" "$here/seeds"
 
 # The compile target: leak detection is off for it (see compile_fuzz.cpp).
+# The tokens a compile leaves behind (some 200 KB an input) add up over a
+# run of a few thousand inputs, hence the larger memory limit.
 compiler="$build/fuzz/compile_fuzz"
 export ASAN_OPTIONS="detect_leaks=0"
 echo "== compile: replaying regression inputs and seeds"
@@ -94,6 +96,6 @@ echo "== compile: fuzzing for ${seconds}s"
 corpus="$build/compile-corpus"
 artifacts="$build/compile-artifacts"
 mkdir -p "$corpus" "$artifacts"
-"$compiler" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=16384 -detect_leaks=0 \
+"$compiler" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -max_len=16384 -detect_leaks=0 \
   -dict="$here/lexer.dict" -artifact_prefix="$artifacts/" -print_final_stats=1 \
   "$corpus" "$here/seeds-compile"
