@@ -1,7 +1,8 @@
 // Fuzz target over a whole compile of a one-file project: the pre-scan, the
 // file root, the pretreatment of packages, classes, functions and
 // statements, name resolution, the JavaScript (or TypeScript) output of the
-// file with its formatting, the class ranking and the queued source errors.
+// file with its formatting, the class ranking and the queued source errors;
+// then the formatter alone on the input's text.
 //
 // Each input is one source file, "/fuzz/Main.as". Its first byte also picks
 // the options; it stays in the text, where the file head blanks it (a
@@ -31,6 +32,7 @@
 #include "Token.h"
 #include "TokenClass.h"
 #include "compileRun.h"
+#include "formatScript.h"
 #include "globals.h"
 #include "message.h"
 #include "parse.h"
@@ -133,6 +135,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool show = std::getenv("RUVO_FUZZ_SHOW") != nullptr;
   static const bool twice = std::getenv("RUVO_FUZZ_TWICE") != nullptr;
   const std::string output = compileOnce(data, size);
+  // The formatter on the raw text too: the output carries strings, comments,
+  // regular expressions and XML of the source nearly as written.
+  const std::string formatted = formatScript(std::string(reinterpret_cast<const char*>(data), size));
   if (show) std::fprintf(stderr, "%s", output.c_str());
   if (twice && compileOnce(data, size) != output) {
     std::fprintf(stderr, "the second compile of the input gave another output\n");
