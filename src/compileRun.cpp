@@ -235,8 +235,20 @@ std::string pageText() {
       "\t<meta http-equiv='Cache-Control' content='no-siteapp' />\r\n"
       "</head>\r\n"
       "<body style='margin:0;overflow:none;overflow-x:hidden;overflow-y:hidden;background-color: #000;'>\r\n";
-  if (o.outRuvo) t += "<script src='ruvo.js' loader='ruvo'></script>\r\n";
-  t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+  // A main module's file holds the engine and the main script, which then
+  // are not written; the other module scripts follow the main script, which
+  // carries the runtime core they are built on.
+  OneScriptFile* mainModule = OneScriptFile::Main;
+  if (o.outRuvo && !mainModule) t += "<script src='ruvo.js' loader='ruvo'></script>\r\n";
+  std::string mainScript = mainModule ? mainModule->outputPath : o.outName + ".max.js";
+  t += "<script src='" + mainScript + "' loader='ruvo'></script>\r\n";
+  std::vector<OneScriptFile*> listed;
+  for (const auto& [folder, script] : OneScriptFile::jsModleMap) {
+    if (!script || script == mainModule || script == OneScriptFile::RuvoJs || script->outputPath.empty()) continue;
+    if (std::find(listed.begin(), listed.end(), script) != listed.end()) continue;
+    listed.push_back(script);
+    t += "<script src='" + script->outputPath + "' loader='ruvo'></script>\r\n";
+  }
   t += "</body>\r\n</html>";
   return t;
 }

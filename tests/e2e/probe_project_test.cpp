@@ -1,0 +1,119 @@
+// Whole game projects as studios lay them out, compiled by the real program
+// and run in node through the page it writes: several packages, package
+// functions and constants in files of their own, -define constants from the
+// project file, and a module.def that splits the output into module scripts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+using ruvotest::Install;
+using ruvotest::readFile;
+using ruvotest::RunResult;
+using ruvotest::TempDir;
+
+namespace {
+
+// Loads the scripts of a written page in the page's order, as a browser would,
+// with the browser's window and document provided.
+const char kPageRunner[] =
+    "'use strict';\n"
+    "const fs = require('fs');\n"
+    "const path = require('path');\n"
+    "const vm = require('vm');\n"
+    "globalThis.window = globalThis;\n"
+    "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
+    "const page = process.argv[2];\n"
+    "const srcs = [...fs.readFileSync(page, 'utf8').matchAll(/<script src='([^']*)'/g)].map(m => m[1]);\n"
+    "console.log('scripts: ' + srcs.join(' '));\n"
+    "for (const src of srcs) {\n"
+    "  const file = path.join(path.dirname(page), src);\n"
+    "  vm.runInThisContext(fs.readFileSync(file, 'utf8'), { filename: file });\n"
+    "}\n";
+
+struct Compiled {
+  TempDir work;
+  Install inst;
+  std::string proj;
+  RunResult run;
+
+  Compiled(const std::string& fixture, const std::string& projectFile, const std::string& options = ";zafrit=false") {
+    proj = work / "proj";
+    ruvotest::copyFixture(fixture, proj);
+    run = inst.run({proj + "/" + projectFile + options});
+  }
+  // Runs the page's scripts in node; empty output when node is missing.
+  RunResult runPage(const std::string& page) {
+    ruvotest::writeFile(work / "page-runner.js", kPageRunner);
+    return ruvotest::runNode(work / "page-runner.js", {proj + "/bin/h5/" + page});
+  }
+};
+
+}  // namespace
+
+// A release build (the default without the library) keeps only the files the
+// main class uses: package constants reached through a wildcard or a single
+// import, functions of the main class's own package called by their short
+// name, and a package variable read through one of its members all have to
+// count as used, or the names they define are missing when the game runs.
+// The constants of the project file come from FlashDevelop's escaped form:
+// entries joined by &#xA; and string values quoted with &quot;.
+TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c("probe-project-packages", "packages.as3proj");
+  ASSERT_EQ(c.run.exitCode, 0);
+  EXPECT_EQ(c.run.out.find("MSG,7,"), std::string::npos) << c.run.out;
+  const std::string js = readFile(c.proj + "/bin/h5/packages.max.js");
+  EXPECT_NE(js.find("utils.MAX_LEVEL = 99;"), std::string::npos);
+  EXPECT_NE(js.find("com.studio.game.describe=function(h){"), std::string::npos);
+  EXPECT_NE(js.find("var version='1.2';"), std::string::npos);
+
+  RunResult node = c.runPage("packages.max.html");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "scripts: packages.max.js\n"
+            "0.8\n"
+            "100\n"
+            "100\n"
+            "hp=100/100\n"
+            "meadow 2\n"
+            "Hero(100)\n"
+            "1\n"
+            "50%\n"
+            "[sword L3]\n"
+            "10 99 16\n"
+            "true\n"
+            "core.Service\n"
+            "42\n"
+            "debug block\n"
+            "1.2 b7 6\n");
+}
+
+// With a main module the main script is not written as a file of its own: the
+// page loads the main module's script, which carries the runtime core, and
+// then the other module scripts, whose classes build on it.
+TEST(ProbeProject, ModuleScriptsRunInThePagesOrder) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c("probe-project-modules", "modules.as3proj");
+  ASSERT_EQ(c.run.exitCode, 0);
+  EXPECT_FALSE(ruvotest::fileExists(c.proj + "/bin/h5/modules.max.js"));
+  ASSERT_TRUE(ruvotest::fileExists(c.proj + "/bin/h5/js/game.js")) << c.run.out;
+  ASSERT_TRUE(ruvotest::fileExists(c.proj + "/bin/h5/js/levels.js")) << c.run.out;
+  const std::string page = readFile(c.proj + "/bin/h5/modules.max.html");
+  EXPECT_NE(page.find("background-color: #000;'>\r\n"
+                      "<script src='js/game.js' loader='ruvo'></script>\r\n"
+                      "<script src='js/levels.js' loader='ruvo'></script>\r\n"
+                      "</body>\r\n</html>"),
+            std::string::npos)
+      << page;
+  EXPECT_EQ(readFile(c.proj + "/bin/h5/index.html"), page);
+
+  RunResult node = c.runPage("modules.max.html");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "scripts: js/game.js js/levels.js\n"
+            "boot 0\n"
+            "dark level forest\n");
+}
