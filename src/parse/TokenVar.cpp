@@ -505,6 +505,17 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
   Token* following = parent ? parent->getNextToken(this, 1) : nullptr;
   const bool forInHead = following && following->type == In;
 
+  if (asyncDecl && forInHead) {
+    // for (var k in o) keeps its loop variable: k is declared at the top of
+    // the rewritten function, the key variable of a for each is the loop's own.
+    Token* first = nullptr;
+    for (Token* c : childs)
+      if (c && !first) first = c;
+    std::string text = first && first->text.rfind("$each_", 0) == 0 ? "var " : "";
+    printRange(this, text, owner, 0, static_cast<int>(childs.size()), mode, typeCommentOff, 1);
+    out += text;
+    return 0;
+  }
   if (asyncDecl) {
     // The names are declared at the top of the rewritten function: a name
     // standing alone between separators is left out, everything else (the

@@ -117,3 +117,80 @@ TEST(ProbeProject, ModuleScriptsRunInThePagesOrder) {
             "boot 0\n"
             "dark level forest\n");
 }
+
+// A game's loader written with await:: calls. The engine supplies Ruvo.await;
+// here it resumes the continuation a little later, and a fake request
+// returns the value holder whose getValue() gives the loaded data. A loop
+// that never finishes is stopped after three seconds.
+const char kAsyncRunner[] =
+    "'use strict';\n"
+    "const fs = require('fs');\n"
+    "const vm = require('vm');\n"
+    "globalThis.window = globalThis;\n"
+    "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
+    "setTimeout(() => { console.log('still running'); process.exit(3); }, 3000).unref();\n"
+    "let pending = null;\n"
+    "globalThis.later = function (v) {\n"
+    "  const resume = pending; pending = null;\n"
+    "  setTimeout(() => { if (resume) resume(); }, 2);\n"
+    "  return { getValue() { return v; } };\n"
+    "};\n"
+    "const src = fs.readFileSync(process.argv[2], 'utf8');\n"
+    "const end = src.indexOf('})(window,document);') + '})(window,document);'.length;\n"
+    "vm.runInThisContext(src.slice(0, end), { filename: process.argv[2] });\n"
+    "Ruvo.await = function (self, next, line) { pending = () => next.call(self, line); };\n"
+    "vm.runInThisContext(src.slice(end), { filename: process.argv[2] });\n";
+
+// Resumed inside a loop, a for loop goes on with its variable as it was
+// (its init does not run again and its condition is not tested before the
+// rest of the body), and for-in and for each loops go on after the key they
+// stopped at. Loops without awaited calls in such a function keep their
+// loop variable, and an object literal stays one expression.
+TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c("probe-project-async", "async.as3proj");
+  ASSERT_EQ(c.run.exitCode, 0);
+  EXPECT_EQ(c.run.out.find("MSG,7,"), std::string::npos) << c.run.out;
+  const std::string script = c.proj + "/bin/h5/async.max.js";
+  const std::string js = readFile(script);
+  // for (var i:int = 0; i < 3; i++) with an awaited call in its body, at line 22.
+  EXPECT_NE(js.find("if(__line<22){i=0;}"), std::string::npos);
+  EXPECT_NE(js.find("for (;__line<22 && (i < 3)|| __line>=22 && __line<27;i++){"), std::string::npos);
+
+  ruvotest::writeFile(c.work / "async-runner.js", kAsyncRunner);
+  RunResult node = ruvotest::runNode(c.work / "async-runner.js", {script});
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "boot start\n"
+            "request level1\n"
+            "constructor done\n"
+            "level level1 6\n"
+            "request part0\n"
+            "request part1\n"
+            "request part2\n"
+            "waited\n"
+            "loaded level1,part0,part1,part2\n"
+            "request x\n"
+            "request yy\n"
+            "total 3\n"
+            "grid 2,0\n"
+            "grid 2,1\n"
+            "grid 1,0\n"
+            "grid 1,1\n"
+            "w 1\n"
+            "w 2\n"
+            "all done\n"
+            "load a.png\n"
+            "load b.png\n"
+            "load c.png\n"
+            "each done a.png,b.png,c.png c.png\n"
+            "request xx\n"
+            "key x\n"
+            "request yy\n"
+            "key y\n"
+            "sum 4\n"
+            "plain 1\n"
+            "plain 2\n"
+            "plain key only\n"
+            "end 2 only\n");
+}
