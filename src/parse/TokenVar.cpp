@@ -511,7 +511,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
     Token* first = nullptr;
     for (Token* c : childs)
       if (c && !first) first = c;
-    std::string text = first && first->text.rfind("$each_", 0) == 0 ? "var " : "";
+    std::string text = first && first->text.rfind("$each_", 0) == 0 ? (ts ? "let " : "var ") : "";
     printRange(this, text, owner, 0, static_cast<int>(childs.size()), mode, typeCommentOff, 1);
     out += text;
     return 0;

@@ -59,7 +59,8 @@ struct Compiled {
 // name, and a package variable read through one of its members all have to
 // count as used, or the names they define are missing when the game runs.
 // The constants of the project file come from FlashDevelop's escaped form:
-// entries joined by &#xA; and string values quoted with &quot;.
+// entries joined by &#xA; and string values quoted with &quot;. An include
+// may name a file outside the source folders.
 TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   Compiled c("probe-project-packages", "packages.as3proj");
@@ -88,7 +89,8 @@ TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
             "core.Service\n"
             "42\n"
             "debug block\n"
-            "1.2 b7 6\n");
+            "1.2 b7 6\n"
+            "Quest 3\n");
 }
 
 // With a main module the main script is not written as a file of its own: the
@@ -193,4 +195,19 @@ TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
             "plain 2\n"
             "plain key only\n"
             "end 2 only\n");
+}
+
+// An include whose file does not exist is an error of the including file, at
+// the include's line (counted from 0, as every line of these messages).
+TEST(ProbeProject, MissingIncludeIsReported) {
+  Compiled c("probe-project-packages", "packages.as3proj");
+  const std::string main = c.proj + "/src/com/studio/game/Main.as";
+  ruvotest::writeFile(main, ruvotest::replaceAll(readFile(main), "include \"inc/helpers.as\";",
+                                                 "include \"inc/helpers.as\";\n\t\tinclude \"inc/gone.as\";"));
+  RunResult again = c.inst.run({c.proj + "/packages.as3proj;zafrit=false"});
+  EXPECT_EQ(again.exitCode, 0);
+  EXPECT_NE(again.out.find("MSG,7,"), std::string::npos);
+  EXPECT_NE(again.out.find("," + main + ",13,Include file not found: " + c.proj + "/src/com/studio/game/inc/gone.as\n"),
+            std::string::npos)
+      << again.out;
 }
