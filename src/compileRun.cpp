@@ -236,18 +236,26 @@ std::string pageText() {
       "</head>\r\n"
       "<body style='margin:0;overflow:none;overflow-x:hidden;overflow-y:hidden;background-color: #000;'>\r\n";
   // A main module's file holds the engine and the main script, which then
-  // are not written; the other module scripts follow the main script, which
-  // carries the runtime core they are built on.
+  // are not written; the other module scripts follow it, as they are built
+  // on the runtime core it carries. An engine script of its own carries the
+  // core instead: it comes first, then the modules, then the main script,
+  // which starts the game at its end.
   OneScriptFile* mainModule = OneScriptFile::Main;
-  if (o.outRuvo && !mainModule) t += "<script src='ruvo.js' loader='ruvo'></script>\r\n";
-  std::string mainScript = mainModule ? mainModule->outputPath : o.outName + ".max.js";
-  t += "<script src='" + mainScript + "' loader='ruvo'></script>\r\n";
+  std::string modules;
   std::vector<OneScriptFile*> listed;
   for (const auto& [folder, script] : OneScriptFile::jsModleMap) {
     if (!script || script == mainModule || script == OneScriptFile::RuvoJs || script->outputPath.empty()) continue;
     if (std::find(listed.begin(), listed.end(), script) != listed.end()) continue;
     listed.push_back(script);
-    t += "<script src='" + script->outputPath + "' loader='ruvo'></script>\r\n";
+    modules += "<script src='" + script->outputPath + "' loader='ruvo'></script>\r\n";
+  }
+  if (mainModule) {
+    t += "<script src='" + mainModule->outputPath + "' loader='ruvo'></script>\r\n" + modules;
+  } else if (o.outRuvo && OneScriptFile::RuvoJs) {
+    t += "<script src='ruvo.js' loader='ruvo'></script>\r\n" + modules;
+    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+  } else {
+    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n" + modules;
   }
   t += "</body>\r\n</html>";
   return t;

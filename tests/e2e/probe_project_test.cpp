@@ -211,3 +211,25 @@ TEST(ProbeProject, MissingIncludeIsReported) {
             std::string::npos)
       << again.out;
 }
+
+// A library folder outside the project with a module.txt is a module script
+// of its own, and with ";outruvo=true" a folder outside the project without
+// one becomes the engine script, which carries the runtime core: the page
+// loads the engine script, then the library module, then the game.
+TEST(ProbeProject, LibraryModuleLoadsBetweenEngineAndGame) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  TempDir work;
+  Install inst;
+  ruvotest::copyFixture("probe-project-libmodule", work.path());
+  RunResult run = inst.run({work / "proj/game.as3proj;zafrit=false;outruvo=true"});
+  ASSERT_EQ(run.exitCode, 0);
+  for (const char* name : {"ruvo.js", "commonlib.js", "game.max.js"})
+    EXPECT_TRUE(ruvotest::fileExists(work / "proj/bin/h5/" + name)) << name << "\n" << run.out;
+  ruvotest::writeFile(work / "page-runner.js", kPageRunner);
+  RunResult node = ruvotest::runNode(work / "page-runner.js", {work / "proj/bin/h5/game.max.html"});
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "scripts: ruvo.js commonlib.js game.max.js\n"
+            "boot 1\n"
+            "<play>\n");
+}
