@@ -59,7 +59,8 @@ struct Compiled {
 // name, and a package variable read through one of its members all have to
 // count as used, or the names they define are missing when the game runs.
 // The constants of the project file come from FlashDevelop's escaped form:
-// entries joined by &#xA; and string values quoted with &quot;. An include
+// entries joined by &#xA; and string values quoted with &quot;; a constant
+// in front of a declaration keeps or drops the whole declaration. An include
 // may name a file outside the source folders.
 TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
@@ -90,7 +91,9 @@ TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
             "42\n"
             "debug block\n"
             "1.2 b7 6\n"
-            "Quest 3\n");
+            "Quest 3\n"
+            "2 dbg undefined\n"
+            "dl\n");
 }
 
 // With a main module the main script is not written as a file of its own: the
