@@ -228,6 +228,15 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
     if (qualifyingName.empty()) return _DEBUF_("/*package var 1*/") + name;
     return _DEBUF_("/*package var 0*/") + qualifyingName + "." + name;
   }
+  // A variable of the unnamed package is seen from every package, as the
+  // global it is written as (window.NAME).
+  TokenPackage* top = qualifyingName.empty() ? nullptr : GetPakageMap().get("", nullptr);
+  if (top && top->packageMembers.has(head)) {
+    Token* member = top->packageMembers.get(head);
+    headMsg.type = member ? member->typeText.str() : std::string();
+    if (member) addUsedFile(user, currentRecord(member->file));
+    return _DEBUF_("/*package var 1*/") + name;
+  }
 
   // A static member reached through an imported class: B.PI.
   if (importMap.has(head)) {

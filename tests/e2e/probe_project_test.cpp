@@ -57,7 +57,8 @@ struct Compiled {
 // main class uses: package constants reached through a wildcard or a single
 // import, functions of the main class's own package called by their short
 // name, and a package variable read through one of its members all have to
-// count as used, or the names they define are missing when the game runs.
+// count as used, or the names they define are missing when the game runs; a
+// constant of the unnamed package is seen from every package.
 // The constants of the project file come from FlashDevelop's escaped form:
 // entries joined by &#xA; and string values quoted with &quot;; a constant
 // in front of a declaration keeps or drops the whole declaration. An include
@@ -93,7 +94,8 @@ TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
             "1.2 b7 6\n"
             "Quest 3\n"
             "2 dbg undefined\n"
-            "dl\n");
+            "dl\n"
+            "[log] 11 12.5\n");
 }
 
 // With a main module the main script is not written as a file of its own: the
