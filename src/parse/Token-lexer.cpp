@@ -782,6 +782,8 @@ void includeFile(Token* group, const std::string& quoted) {
     }
   }
   normal.resize(std::strlen(normal.c_str()));
+  // A file saved with a UTF-8 byte order mark: the mark is no word of the code.
+  if (normal.compare(0, 3, "\xEF\xBB\xBF") == 0) normal.replace(0, 3, "   ");
   if (!Parse::_format_ifdef(normal.data())) return;
   record->text = normal;
 

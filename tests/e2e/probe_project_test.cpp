@@ -62,40 +62,52 @@ struct Compiled {
 // The constants of the project file come from FlashDevelop's escaped form:
 // entries joined by &#xA; and string values quoted with &quot;; a constant
 // in front of a declaration keeps or drops the whole declaration. An include
-// may name a file outside the source folders.
+// may name a file outside the source folders. The same sources saved on
+// Windows (a UTF-8 byte order mark, CR LF line ends) give the same game.
 TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
-  Compiled c("probe-project-packages", "packages.as3proj");
-  ASSERT_EQ(c.run.exitCode, 0);
-  EXPECT_EQ(c.run.out.find("MSG,7,"), std::string::npos) << c.run.out;
-  const std::string js = readFile(c.proj + "/bin/h5/packages.max.js");
-  EXPECT_NE(js.find("utils.MAX_LEVEL = 99;"), std::string::npos);
-  EXPECT_NE(js.find("com.studio.game.describe=function(h){"), std::string::npos);
-  EXPECT_NE(js.find("var version='1.2';"), std::string::npos);
+  for (bool windowsSaved : {false, true}) {
+    SCOPED_TRACE(windowsSaved ? "BOM and CR LF" : "as written");
+    Compiled c("probe-project-packages", "packages.as3proj");
+    if (windowsSaved) {
+      for (const std::string& rel : ruvotest::listFiles(c.proj)) {
+        if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".as") != 0) continue;
+        const std::string path = c.proj + "/" + rel;
+        ruvotest::writeFile(path, "\xEF\xBB\xBF" + ruvotest::replaceAll(readFile(path), "\n", "\r\n"));
+      }
+      c.run = c.inst.run({c.proj + "/packages.as3proj;zafrit=false"});
+    }
+    ASSERT_EQ(c.run.exitCode, 0);
+    EXPECT_EQ(c.run.out.find("MSG,7,"), std::string::npos) << c.run.out;
+    const std::string js = readFile(c.proj + "/bin/h5/packages.max.js");
+    EXPECT_NE(js.find("utils.MAX_LEVEL = 99;"), std::string::npos);
+    EXPECT_NE(js.find("com.studio.game.describe=function(h){"), std::string::npos);
+    EXPECT_NE(js.find("var version='1.2';"), std::string::npos);
 
-  RunResult node = c.runPage("packages.max.html");
-  EXPECT_EQ(node.exitCode, 0) << node.err;
-  EXPECT_EQ(node.out,
-            "scripts: packages.max.js\n"
-            "0.8\n"
-            "100\n"
-            "100\n"
-            "hp=100/100\n"
-            "meadow 2\n"
-            "Hero(100)\n"
-            "1\n"
-            "50%\n"
-            "[sword L3]\n"
-            "10 99 16\n"
-            "true\n"
-            "core.Service\n"
-            "42\n"
-            "debug block\n"
-            "1.2 b7 6\n"
-            "Quest 3\n"
-            "2 dbg undefined\n"
-            "dl\n"
-            "[log] 11 12.5\n");
+    RunResult node = c.runPage("packages.max.html");
+    EXPECT_EQ(node.exitCode, 0) << node.err;
+    EXPECT_EQ(node.out,
+              "scripts: packages.max.js\n"
+              "0.8\n"
+              "100\n"
+              "100\n"
+              "hp=100/100\n"
+              "meadow 2\n"
+              "Hero(100)\n"
+              "1\n"
+              "50%\n"
+              "[sword L3]\n"
+              "10 99 16\n"
+              "true\n"
+              "core.Service\n"
+              "42\n"
+              "debug block\n"
+              "1.2 b7 6\n"
+              "Quest 3\n"
+              "2 dbg undefined\n"
+              "dl\n"
+              "[log] 11 12.5\n");
+  }
 }
 
 // With a main module the main script is not written as a file of its own: the
