@@ -214,19 +214,47 @@ TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
             "end 2 only\n");
 }
 
-// An include whose file does not exist is an error of the including file, at
-// the include's line (counted from 0, as every line of these messages).
-TEST(ProbeProject, MissingIncludeIsReported) {
-  Compiled c("probe-project-packages", "packages.as3proj");
-  const std::string main = c.proj + "/src/com/studio/game/Main.as";
-  ruvotest::writeFile(main, ruvotest::replaceAll(readFile(main), "include \"inc/helpers.as\";",
-                                                 "include \"inc/helpers.as\";\n\t\tinclude \"inc/gone.as\";"));
-  RunResult again = c.inst.run({c.proj + "/packages.as3proj;zafrit=false"});
-  EXPECT_EQ(again.exitCode, 0);
-  EXPECT_NE(again.out.find("MSG,7,"), std::string::npos);
-  EXPECT_NE(again.out.find("," + main + ",13,Include file not found: " + c.proj + "/src/com/studio/game/inc/gone.as\n"),
-            std::string::npos)
-      << again.out;
+// Mistakes in a project's files are reported to the IDE as type-7 lines with
+// the file and the line (counted from 0, as every line of these messages):
+// an include whose file does not exist (an error), and a stray copy of a
+// class file, whose class is then defined twice (a warning).
+TEST(ProbeProject, ProjectMistakesAreReported) {
+  struct Row {
+    const char* name;
+    void (*change)(const std::string& proj);
+    const char* file;  // relative to the project
+    int line;
+    const char* text;  // <PROJ> stands for the project folder
+  };
+  const Row rows[] = {
+      {"missing include",
+       [](const std::string& proj) {
+         const std::string main = proj + "/src/com/studio/game/Main.as";
+         ruvotest::writeFile(main, ruvotest::replaceAll(readFile(main), "include \"inc/helpers.as\";",
+                                                        "include \"inc/helpers.as\";\n\t\tinclude \"inc/gone.as\";"));
+       },
+       "src/com/studio/game/Main.as", 13, "Include file not found: <PROJ>/src/com/studio/game/inc/gone.as"},
+      {"class file copied",
+       [](const std::string& proj) {
+         ruvotest::writeFile(proj + "/src/model/Item - Copy.as", readFile(proj + "/src/model/Item.as"));
+       },
+       "src/model/Item.as", 2,
+       "Class model.Item is defined twice: <PROJ>/src/model/Item - Copy.as and <PROJ>/src/model/Item.as"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Compiled c("probe-project-packages", "packages.as3proj");
+    row.change(c.proj);
+    RunResult again = c.inst.run({c.proj + "/packages.as3proj;zafrit=false"});
+    EXPECT_EQ(again.exitCode, 0);
+    const std::string line = "," + c.proj + "/" + row.file + "," + std::to_string(row.line) + "," +
+                             ruvotest::replaceAll(row.text, "<PROJ>", c.proj) + "\n";
+    // MSG,7,<progress>,<file>,<line>,<text>
+    const size_t at = again.out.find(line);
+    ASSERT_NE(at, std::string::npos) << line << "\n" << again.out;
+    const size_t start = again.out.rfind('\n', at);
+    EXPECT_EQ(again.out.compare(start + 1, 6, "MSG,7,"), 0) << again.out.substr(start + 1, at - start);
+  }
 }
 
 // A library folder outside the project with a module.txt is a module script
