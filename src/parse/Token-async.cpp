@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "CompilerOptions.h"
 #include "Token.h"
 #include "TokenFunction.h"
 #include "TokenOther.h"
@@ -687,6 +688,22 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
   if (asyncVisited) return awaitedCall != 0;
   asyncVisited = 1;
   if (type != TokenTypeCode::Block) return awaitedCall != 0;
+
+  // CONFIG::name { ... } and CONFIG::name before a declaration are settled
+  // before the statements move into guards, where the name would no longer
+  // stand in front of its block.
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* child = childs[i];
+    if (!child || child->type != TokenTypeCode::Word || child->text.empty() ||
+        !_ompilerOptions_.defines.has(child->text))
+      continue;
+    int skip = child->Token::pretreatment(fileArg);
+    if (skip < 0) {
+      --i;  // the block's statements now stand here
+    } else {
+      i += static_cast<size_t>(skip);
+    }
+  }
 
   checkAddBRACE();
   for (size_t i = 0; i < childs.size(); ++i) {

@@ -164,7 +164,8 @@ const char kAsyncRunner[] =
 // (its init does not run again and its condition is not tested before the
 // rest of the body), and for-in and for each loops go on after the key they
 // stopped at. Loops without awaited calls in such a function keep their
-// loop variable, and an object literal stays one expression.
+// loop variable, an object literal stays one expression, and the project's
+// constants keep or drop blocks and declarations around awaited calls.
 TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   Compiled c("probe-project-async", "async.as3proj");
@@ -175,6 +176,8 @@ TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
   // for (var i:int = 0; i < 3; i++) with an awaited call in its body, at line 22.
   EXPECT_NE(js.find("if(__line<22){i=0;}"), std::string::npos);
   EXPECT_NE(js.find("for (;__line<22 && (i < 3)|| __line>=22 && __line<27;i++){"), std::string::npos);
+  EXPECT_EQ(js.find("skipped"), std::string::npos);
+  EXPECT_EQ(js.find("release after wait"), std::string::npos);
 
   ruvotest::writeFile(c.work / "async-runner.js", kAsyncRunner);
   RunResult node = ruvotest::runNode(c.work / "async-runner.js", {script});
@@ -211,7 +214,9 @@ TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
             "plain 1\n"
             "plain 2\n"
             "plain key only\n"
-            "end 2 only\n");
+            "end 2 only\n"
+            "debug after wait\n"
+            "configured kept\n");
 }
 
 // Mistakes in a project's files are reported to the IDE as type-7 lines with
