@@ -141,6 +141,7 @@ TEST(ProbeProject, ModuleScriptsRunInThePagesOrder) {
 // here it resumes the continuation a little later, and a fake request
 // returns the value holder whose getValue() gives the loaded data. A loop
 // that never finishes is stopped after three seconds.
+namespace {
 const char kAsyncRunner[] =
     "'use strict';\n"
     "const fs = require('fs');\n"
@@ -159,6 +160,7 @@ const char kAsyncRunner[] =
     "vm.runInThisContext(src.slice(0, end), { filename: process.argv[2] });\n"
     "Ruvo.await = function (self, next, line) { pending = () => next.call(self, line); };\n"
     "vm.runInThisContext(src.slice(end), { filename: process.argv[2] });\n";
+}  // namespace
 
 // Resumed inside a loop, a for loop goes on with its variable as it was
 // (its init does not run again and its condition is not tested before the
