@@ -58,7 +58,8 @@ struct Compiled {
 // import, functions of the main class's own package called by their short
 // name, and a package variable read through one of its members all have to
 // count as used, or the names they define are missing when the game runs; a
-// constant of the unnamed package is seen from every package.
+// constant of the unnamed package is seen from every package, and a wildcard
+// import names the classes of its own package before those of its sub-packages.
 // The constants of the project file come from FlashDevelop's escaped form:
 // entries joined by &#xA; and string values quoted with &quot;; a constant
 // in front of a declaration keeps or drops the whole declaration. An include
@@ -106,7 +107,8 @@ TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
               "Quest 3\n"
               "2 dbg undefined\n"
               "dl\n"
-              "[log] 11 12.5\n");
+              "[log] 11 12.5\n"
+              "ui.Button\n");
   }
 }
 
@@ -240,7 +242,7 @@ TEST(ProbeProject, ProjectMistakesAreReported) {
          ruvotest::writeFile(main, ruvotest::replaceAll(readFile(main), "include \"inc/helpers.as\";",
                                                         "include \"inc/helpers.as\";\n\t\tinclude \"inc/gone.as\";"));
        },
-       "src/com/studio/game/Main.as", 13, "Include file not found: <PROJ>/src/com/studio/game/inc/gone.as"},
+       "src/com/studio/game/Main.as", 14, "Include file not found: <PROJ>/src/com/studio/game/inc/gone.as"},
       {"class file copied",
        [](const std::string& proj) {
          ruvotest::writeFile(proj + "/src/model/Item - Copy.as", readFile(proj + "/src/model/Item.as"));
