@@ -343,7 +343,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   }
 
   // 13. Implemented interfaces and the methods on the prototype.
-  const std::string implemented = toFullImplements();
+  const std::string implemented = toFullImplements(file ? file->package : nullptr);
   std::vector<std::string> hiddenMethods;
   if (methods.empty()) {
     if (!implemented.empty()) {

@@ -88,7 +88,14 @@ class TokenClass : public Token {
   void add_set(std::string name, TokenFunction* fn);
   OrderedMap<GetSetFunction*>& getGetSetMap(TokenFunction* fn);
   bool hasThisGetOrSetFun(const char* name, const char* kind);
-  std::string toFullImplements();
+  // The implemented interfaces as the object literal of Ruvo.imps; with the
+  // class's package, names resolved before their interface was registered are
+  // qualified again.
+  std::string toFullImplements(TokenPackage* package = nullptr);
+  // An interface name recorded while its interface was not registered yet
+  // (interfaces are not pre-scanned): its short name looked up in the package
+  // and in the package's wildcard imports; otherwise the name unchanged.
+  static std::string qualifyInterfaceName(const std::string& name, TokenPackage* package);
   bool superHasThisVar(const char* name);
   // The base class record, looked up by superName and cached on first need.
   TokenClass* resolveSuperClass();
