@@ -13,6 +13,8 @@
 //   ]);
 //   return Item;
 //   })(Base)
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,9 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     superClass = nullptr;
   }
   resolveSuperClass();
+  if (baseWarningAt && !superClass && !superName.empty() && superName != "Object")
+    Warning(baseWarningAt, fullName + " extends " + superName + ",This class  is not defined;");
+  baseWarningAt = nullptr;
   if (superClass) {
     if (package) package->hasUseThisClass(superClass->fullName);
     level = superClass->level + 1;
@@ -220,9 +225,24 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     for (size_t i = 0; i < list.size(); ++i) {
       text += list[i]->fullName;
       if (i + 1 < list.size()) text += ",";
-      list[i]->toJsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
     }
     text += ";\n";
+    // Defined in file order, except that a class extending another private
+    // class of the file comes after its base, which must exist by then.
+    std::vector<TokenClass*> done, visiting;
+    auto seen = [](const std::vector<TokenClass*>& v, TokenClass* c) {
+      return std::find(v.begin(), v.end(), c) != v.end();
+    };
+    std::function<void(TokenClass*)> emit = [&](TokenClass* cls) {
+      if (seen(done, cls) || seen(visiting, cls)) return;
+      visiting.push_back(cls);
+      if (cls->superName.find('.') == std::string::npos)
+        if (TokenClass* base = package->privateClasses.get(cls->superName, nullptr)) emit(base);
+      visiting.pop_back();
+      done.push_back(cls);
+      cls->toJsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
+    };
+    for (TokenClass* cls : list) emit(cls);
   }
 
   // 8. Statements of the class body: static variables become static items

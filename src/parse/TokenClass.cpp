@@ -85,6 +85,10 @@ void TokenClass::_addToOnlyClassNameMap_(std::string shortName, std::string full
 TokenClass* TokenClass::resolveSuperClass() {
   if (!superClass && !superName.empty()) {
     TokenClass* base = GetTokenClass(superName);
+    // A class after the package block may extend another one of its file,
+    // declared further down: a private class, known by its short name only.
+    if (!base && file && file->package && superName.find('.') == std::string::npos)
+      base = file->package->privateClasses.get(superName, nullptr);
     if (base) linkSuperClass(base, this, file);
   }
   return superClass;

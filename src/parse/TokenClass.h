@@ -45,6 +45,9 @@ class TokenClass : public Token {
   OrderedMap<GetSetFunction*> getSetMap;
   OrderedMap<GetSetFunction*> staticGetSetMap;
   uint8_t isPrivateClass = 0;
+  // The extends clause of a private class whose base was not known when the
+  // clause was read; the class output warns there when it still is not.
+  Token* baseWarningAt = nullptr;
   std::string registeredName;
   // Start-up text of lazy statics written by the TypeScript class output.
   std::string tsStaticStart;

@@ -97,4 +97,62 @@ TEST(ProbeClasses, InterfacesFromWildcardImportsParsedLater) {
   });
 }
 
+// An instance variable whose initialiser starts with a literal but goes on
+// (`"L" + count`, `10 * scale`) reads members set before it: it is computed
+// in declaration order with the other computed initialisers.
+TEST(ProbeClasses, InstanceInitialisersStartingWithALiteralKeepTheirOrder) {
+  runCases({
+      {"initialisers reading earlier members",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n"
+         "\t\tpublic var items:Array = [1, 2, 3];\n"
+         "\t\tpublic var count:int = items.length;\n"
+         "\t\tpublic var label:String = \"L\" + count;\n"
+         "\t\tpublic var twice:int = 2 * count;\n"
+         "\t\tpublic var flag:Boolean = true;\n"
+         "\t\tpublic var title:String = \"plain\";\n\n"
+         "\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\ttrace(count + \" \" + label + \" \" + twice + \" \" + flag + \" \" + title);\n"
+         "\t\t\tvar k:Knight = new Knight();\n"
+         "\t\t\ttrace(k.hp + \" \" + k.tag);\n"
+         "\t\t}\n\t}\n}\n"
+         "class Unit\n{\n\tpublic var hp:int = 10;\n}\n"
+         "class Knight extends Unit\n{\n\tpublic var armor:int = hp * 3;\n\tpublic var tag:String = \"armor:\" + armor;\n}\n"}},
+       "3 L3 6 true plain\n"
+       "10 armor:30\n"},
+  });
+}
+
+// Classes after the package block that extend one another, in either order
+// of declaration: the base is linked, defined first, and reached by
+// super(...), super.method() and inherited members.
+TEST(ProbeClasses, PrivateClassesExtendingPrivateClasses) {
+  runCases({
+      {"base declared first and last",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar s:State = new RunState();\n"
+         "\t\t\ttrace(s.name() + \" \" + (s is State) + \" \" + (s is RunState) + \" \" + (s is JumpState));\n"
+         "\t\t\tvar j:State = new JumpState();\n"
+         "\t\t\tj.enter();\n"
+         "\t\t\ttrace(State.count + \" \" + new Knight().tag);\n"
+         "\t\t}\n\t}\n}\n"
+         "class JumpState extends RunState\n{\n"
+         "\toverride public function name():String { return \"jump<\" + super.name() + \">\"; }\n"
+         "\toverride public function enter():void { super.enter(); trace(\"jump enter \" + speed); }\n}\n"
+         "class State\n{\n\tpublic static var count:int = 0;\n\tprotected var speed:int = 1;\n"
+         "\tpublic function State() { count++; }\n"
+         "\tpublic function name():String { return \"state\"; }\n"
+         "\tpublic function enter():void { trace(\"enter \" + name()); }\n}\n"
+         "class RunState extends State\n{\n\tpublic function RunState() { super(); speed = 5; }\n"
+         "\toverride public function name():String { return \"run/\" + super.name(); }\n}\n"
+         "class Unit\n{\n\tpublic var hp:int = 10;\n}\n"
+         "class Knight extends Unit\n{\n\tpublic var tag:String = \"hp:\" + hp;\n}\n"}},
+       "run/state true true false\n"
+       "enter jump<run/state>\n"
+       "jump enter 5\n"
+       "2 hp:10\n"},
+  });
+}
+
 }  // namespace
