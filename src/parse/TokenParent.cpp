@@ -169,9 +169,12 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       bool alone = !after || after->type == TokenTypeCode::Comma;
       i += static_cast<size_t>(n);
 
-      if (binds && alone && cls && startsWith(c->text, "this.") && before && before->type == TokenTypeCode::Word &&
-          before->text != "bind" && printed.find("this.") != std::string::npos) {
-        std::string method = c->text.substr(5);
+      // this.onX, or onX alone when it names a method of the instance (a local
+      // or parameter of that name prints without "this." and stays unbound).
+      const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
+      if (binds && alone && cls && (startsWith(c->text, "this.") || bareName) && before &&
+          before->type == TokenTypeCode::Word && before->text != "bind" && printed.find("this.") != std::string::npos) {
+        std::string method = bareName ? c->text : c->text.substr(5);
         if (isInSelFunction(method, cls)) {
           if (isInlineFunction()) {
             // Inside a closure the method's object is the enclosing method's

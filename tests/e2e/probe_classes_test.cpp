@@ -30,20 +30,39 @@ struct Compiled {
   ruvotest::RunResult node;
 };
 
-// Writes the sources under src/ of a fresh project, compiles it without the
-// emulation library and runs the script in node.
-Compiled compileAndRun(const Files& files) {
+// Runs a script compiled with the emulation library on, which is not loaded
+// here: the start hooks it would provide only create the main class.
+const char kLibraryRunner[] =
+    "'use strict';\n"
+    "const fs = require('fs');\n"
+    "const vm = require('vm');\n"
+    "globalThis.window = globalThis;\n"
+    "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
+    "let core;\n"
+    "Object.defineProperty(globalThis, 'Ruvo', { configurable: true, get() { return core; },\n"
+    "  set(v) { core = v; if (v && !v.Main) v.Main = (start) => start(); } });\n"
+    "globalThis.Zafrit = { Start() {}, Run(main) { return main; } };\n"
+    "vm.runInThisContext(fs.readFileSync(process.argv[2], 'utf8'), { filename: process.argv[2] });\n";
+
+// Writes the sources under src/ of a fresh project, compiles it (without the
+// emulation library unless asked) and runs the script in node.
+Compiled compileAndRun(const Files& files, bool library = false) {
   Compiled c;
   ruvotest::TempDir work;
   ruvotest::Install inst;
   const std::string proj = work / "proj";
   ruvotest::writeFile(proj + "/game.as3proj", kProject);
   for (const auto& [path, text] : files) ruvotest::writeFile(proj + "/src/" + path, text);
-  c.run = inst.run({proj + "/game.as3proj;zafrit=false"});
+  c.run = inst.run({proj + "/game.as3proj" + (library ? "" : ";zafrit=false")});
   const std::string script = proj + "/bin/h5/game.max.js";
   if (!ruvotest::fileExists(script)) return c;
   c.js = ruvotest::readFile(script);
-  c.node = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {script});
+  std::string runner = ruvotest::sourceDir() + "/examples/run-in-node.js";
+  if (library) {
+    runner = work / "library-runner.js";
+    ruvotest::writeFile(runner, kLibraryRunner);
+  }
+  c.node = ruvotest::runNode(runner, {script});
   return c;
 }
 
@@ -53,11 +72,11 @@ struct RunCase {
   const char* expected;
 };
 
-void runCases(const std::vector<RunCase>& cases) {
+void runCases(const std::vector<RunCase>& cases, bool library = false) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   for (const RunCase& rc : cases) {
     SCOPED_TRACE(rc.name);
-    Compiled c = compileAndRun(rc.files);
+    Compiled c = compileAndRun(rc.files, library);
     ASSERT_FALSE(c.js.empty()) << c.run.out << c.run.err;
     EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
     EXPECT_EQ(c.node.out, rc.expected);
@@ -153,6 +172,45 @@ TEST(ProbeClasses, PrivateClassesExtendingPrivateClasses) {
        "jump enter 5\n"
        "2 hp:10\n"},
   });
+}
+
+// With the emulation library, a method handed on as a callback keeps its
+// instance whether it is written this.onHp or onHp alone, in a method or in a
+// closure; the same method bound twice is the same function, so it can be
+// taken off again. A parameter named like a method is passed as it is.
+TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
+  runCases(
+      {
+          {"bare and this. method names as callback arguments",
+           {{"Main.as",
+             "package\n{\n\timport ev.Player;\n\n\tpublic class Main\n\t{\n\t\tprivate var _log:Array = [];\n\n"
+             "\t\tpublic function Main()\n\t\t{\n"
+             "\t\t\tvar p:Player = new Player();\n"
+             "\t\t\tp.on(onHp);\n"
+             "\t\t\tp.on(this.onHit);\n"
+             "\t\t\tvar later:Function = function():void { p.on(onHp); };\n"
+             "\t\t\tlater();\n"
+             "\t\t\tp.hp = 5;\n"
+             "\t\t\tp.off(onHp);\n"
+             "\t\t\tp.hp = 3;\n"
+             "\t\t\tpass(function(v:int):void { _log.push(\"fn\" + v); });\n"
+             "\t\t\ttrace(_log.join(\",\") + \" \" + p.count());\n"
+             "\t\t}\n\n"
+             "\t\tprivate function pass(onHp:Function):void { onHp(1); }\n"
+             "\t\tprivate function onHp(v:int):void { _log.push(\"hp\" + v); }\n"
+             "\t\tprotected function onHit(v:int):void { _log.push(\"hit\" + v); }\n"
+             "\t}\n}\n"},
+            {"ev/Player.as",
+             "package ev\n{\n\tpublic class Player\n\t{\n\t\tprivate var _fns:Array = [];\n\t\tprivate var _hp:int;\n"
+             "\t\tpublic function on(fn:Function):void { if (_fns.indexOf(fn) < 0) _fns.push(fn); }\n"
+             "\t\tpublic function off(fn:Function):void { var i:int = _fns.indexOf(fn); if (i >= 0) _fns.splice(i, 1); }\n"
+             "\t\tpublic function count():int { return _fns.length; }\n"
+             "\t\tpublic function set hp(v:int):void\n\t\t{\n\t\t\t_hp = v;\n"
+             "\t\t\tfor (var i:int = 0; i < _fns.length; i++) { var f:Function = _fns[i]; f(v); }\n"
+             "\t\t}\n\t}\n}\n"}},
+           "hp5,hit5,hit3,fn1 1\n"},
+      },
+      true);
 }
 
 }  // namespace
