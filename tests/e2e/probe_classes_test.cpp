@@ -213,4 +213,26 @@ TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
       true);
 }
 
+// A private member that a subclass declares under the same name as a private
+// member of its base is renamed; another instance of the class reaches it
+// under that name too (copying in clone(), comparing in equals()).
+TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
+  runCases({
+      {"clone and compare through a typed local and parameter",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar s:Sub = new Sub(4);\n"
+         "\t\t\tvar c:Sub = s.clone();\n"
+         "\t\t\ttrace(c.value() + \" \" + c.same(s) + \" \" + c.baseValue() + \" \" + s.baseValue());\n"
+         "\t\t}\n\t}\n}\n"
+         "class Base\n{\n\tprivate var state:int = 1;\n\tpublic function baseValue():int { return state; }\n}\n"
+         "class Sub extends Base\n{\n\tprivate var state:int;\n"
+         "\tpublic function Sub(v:int = 0) { state = v; }\n"
+         "\tpublic function value():int { return state; }\n"
+         "\tpublic function clone():Sub { var c:Sub = new Sub(); c.state = state; return c; }\n"
+         "\tpublic function same(o:Sub):Boolean { return o.state == state; }\n}\n"}},
+       "4 true 1 1\n"},
+  });
+}
+
 }  // namespace
