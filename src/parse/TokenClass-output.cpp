@@ -411,8 +411,16 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
         if (getter) proto += getter->docComment;
         if (setter) proto += setter->docComment;
       }
-      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + name + "',";
-      const bool baseUsable = superClass && !superClass->isInterface;
+      // A private accessor named like a member of a base class is renamed, as
+      // its uses are (this._$2_size); the base's own accessor stays apart.
+      std::string property = name;
+      TokenFunction* declared = getter ? getter : setter;
+      if (!isStaticPair && (declared->flags & TokenModifierFlags::Private)) {
+        std::string self = declared->getSelfValue();
+        if (!self.empty()) property = self;
+      }
+      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + property + "',";
+      const bool baseUsable = superClass && !superClass->isInterface && property == name;
       std::string getPart;
       if (getter)
         getPart = getText;

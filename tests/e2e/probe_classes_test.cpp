@@ -214,8 +214,9 @@ TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
 }
 
 // A private member that a subclass declares under the same name as a private
-// member of its base is renamed; another instance of the class reaches it
-// under that name too (copying in clone(), comparing in equals()).
+// member of its base is renamed: another instance of the class reaches it
+// under that name too (copying in clone(), comparing in equals()), and a
+// private accessor pair is defined under it.
 TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
   runCases({
       {"clone and compare through a typed local and parameter",
@@ -232,6 +233,23 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
          "\tpublic function clone():Sub { var c:Sub = new Sub(); c.state = state; return c; }\n"
          "\tpublic function same(o:Sub):Boolean { return o.state == state; }\n}\n"}},
        "4 true 1 1\n"},
+      {"private accessors and static functions named like the base's",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar s:Sub = new Sub();\n"
+         "\t\t\ttrace(s.baseSize() + \" \" + s.subSize() + \" \" + s.baseHelp() + \" \" + s.subHelp());\n"
+         "\t\t}\n\t}\n}\n"
+         "class Base\n{\n\tprivate function get size():int { return 1; }\n"
+         "\tprivate static function help():String { return \"base\"; }\n"
+         "\tpublic function baseSize():int { return size; }\n"
+         "\tpublic function baseHelp():String { return help(); }\n}\n"
+         "class Sub extends Base\n{\n\tprivate var _s:int = 2;\n"
+         "\tprivate function get size():int { return _s; }\n"
+         "\tprivate function set size(v:int):void { _s = v; }\n"
+         "\tprivate static function help():String { return \"sub\"; }\n"
+         "\tpublic function subSize():int { size = size + 1; return this.size; }\n"
+         "\tpublic function subHelp():String { return help(); }\n}\n"}},
+       "1 3 base sub\n"},
   });
 }
 
