@@ -215,8 +215,8 @@ TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
 
 // A private member that a subclass declares under the same name as a private
 // member of its base is renamed: another instance of the class reaches it
-// under that name too (copying in clone(), comparing in equals()), and a
-// private accessor pair is defined under it.
+// under that name too (copying in clone(), comparing in equals()), closures
+// of the class use it, and a private accessor pair is defined under it.
 TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
   runCases({
       {"clone and compare through a typed local and parameter",
@@ -250,6 +250,19 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
          "\tpublic function subSize():int { size = size + 1; return this.size; }\n"
          "\tpublic function subHelp():String { return help(); }\n}\n"}},
        "1 3 base sub\n"},
+      {"a renamed private member used in closures",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar s:Sub = new Sub();\n\t\t\ts.bump();\n"
+         "\t\t\ttrace(s.baseState() + \" \" + s.subState());\n"
+         "\t\t}\n\t}\n}\n"
+         "class Base\n{\n\tprivate var state:int = 1;\n\tpublic function baseState():int { return state; }\n}\n"
+         "class Sub extends Base\n{\n\tprivate var state:int = 5;\n"
+         "\tpublic function bump():void\n\t{\n"
+         "\t\tvar f:Function = function():void { state += 10; };\n\t\tf();\n"
+         "\t\t[1].forEach(function(x:int, i:int, a:Array):void { state += x; });\n\t}\n"
+         "\tpublic function subState():int { return state; }\n}\n"}},
+       "1 16\n"},
   });
 }
 
