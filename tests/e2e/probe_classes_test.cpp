@@ -176,14 +176,17 @@ TEST(ProbeClasses, PrivateClassesExtendingPrivateClasses) {
 
 // With the emulation library, a method handed on as a callback keeps its
 // instance whether it is written this.onHp or onHp alone, in a method or in a
-// closure; the same method bound twice is the same function, so it can be
-// taken off again. A parameter named like a method is passed as it is.
+// closure, and so does a method of another object held in a typed local or
+// member (p.count, this._player.count); the same method bound twice is the
+// same function, so it can be taken off again. A parameter named like a
+// method is passed as it is.
 TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
   runCases(
       {
           {"bare and this. method names as callback arguments",
            {{"Main.as",
-             "package\n{\n\timport ev.Player;\n\n\tpublic class Main\n\t{\n\t\tprivate var _log:Array = [];\n\n"
+             "package\n{\n\timport ev.Player;\n\n\tpublic class Main\n\t{\n\t\tprivate var _log:Array = [];\n"
+             "\t\tprivate var _player:Player;\n\n"
              "\t\tpublic function Main()\n\t\t{\n"
              "\t\t\tvar p:Player = new Player();\n"
              "\t\t\tp.on(onHp);\n"
@@ -194,9 +197,14 @@ TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
              "\t\t\tp.off(onHp);\n"
              "\t\t\tp.hp = 3;\n"
              "\t\t\tpass(function(v:int):void { _log.push(\"fn\" + v); });\n"
+             "\t\t\t_player = p;\n"
+             "\t\t\tcount(p.count);\n"
+             "\t\t\tcount(this._player.count);\n"
+             "\t\t\tcount(_player.count);\n"
              "\t\t\ttrace(_log.join(\",\") + \" \" + p.count());\n"
              "\t\t}\n\n"
              "\t\tprivate function pass(onHp:Function):void { onHp(1); }\n"
+             "\t\tprivate function count(fn:Function):void { _log.push(\"n\" + fn()); }\n"
              "\t\tprivate function onHp(v:int):void { _log.push(\"hp\" + v); }\n"
              "\t\tprotected function onHit(v:int):void { _log.push(\"hit\" + v); }\n"
              "\t}\n}\n"},
@@ -208,7 +216,7 @@ TEST(ProbeClasses, MethodClosuresKeepTheirInstanceWithTheLibrary) {
              "\t\tpublic function set hp(v:int):void\n\t\t{\n\t\t\t_hp = v;\n"
              "\t\t\tfor (var i:int = 0; i < _fns.length; i++) { var f:Function = _fns[i]; f(v); }\n"
              "\t\t}\n\t}\n}\n"}},
-           "hp5,hit5,hit3,fn1 1\n"},
+           "hp5,hit5,hit3,fn1,n1,n1,n1 1\n"},
       },
       true);
 }
