@@ -394,7 +394,14 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         continue;
       }
       Token* value = firstIn(this, d.assignAt + 1, d.endAt);
-      bool constant = value && (isQuoted(value) || value->text == "true" || value->text == "false" ||
+      // Only a literal standing alone is settled before the base constructor
+      // runs; `"L" + count` or `2 * size` read other members and wait for
+      // the second pass, in declaration order with the rest.
+      int tokens = 0;
+      for (int i = d.assignAt + 1; i >= 0 && i < d.endAt && i < static_cast<int>(childs.size()); ++i)
+        if (childs[i]) ++tokens;
+      const bool alone = tokens == 1;
+      bool constant = alone && (isQuoted(value) || value->text == "true" || value->text == "false" ||
                                 value->text == "null" || xstringmthod::IsAllDigit(value->text.c_str()) != 0);
       if (constant != firstPass) continue;
       out += "\n" + name->leadingText + _DEBUF_(" /*var4*/");
