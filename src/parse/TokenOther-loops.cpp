@@ -71,7 +71,11 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
 
   std::string name = nameToken->text;
-  out += withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  // In a function rewritten for await the variable is declared at its top
+  // already; a second declaration would hide it from the resumed code.
+  auto* declaration = withVar ? dynamic_cast<TokenVar*>(first) : nullptr;
+  if (!(declaration && declaration->asyncDecl))
+    out += withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
