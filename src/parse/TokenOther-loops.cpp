@@ -1,5 +1,6 @@
 // Loops and jumps: for and for each, break and continue with their labels.
 #include <string>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "TokenOther.h"
@@ -93,8 +94,22 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     if (n > 0) i += static_cast<size_t>(n);
   }
 
+  // The head holds the collection as printed above: printed a second time,
+  // a for each inside it (in a closure) would print its own collection twice
+  // too, and so on, twice as long for every level.
   std::string head = group->leadingText;
-  group->toJsScript(head, file, mode, typeCommentOff);
+  {
+    std::vector<Token*> collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
+    Token printed(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
+    if (collection.front()) printed.leadingText = collection.front()->leadingText;
+    printed.parent = group;
+    printed.index = static_cast<int32_t>(in) + 1;
+    group->childs.resize(in + 1);
+    group->childs.push_back(&printed);
+    group->toJsScript(head, file, mode, typeCommentOff);
+    group->childs.resize(in + 1);
+    group->childs.insert(group->childs.end(), collection.begin(), collection.end());
+  }
   const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
 
   Token* body = siblingOf(this, 2);
