@@ -100,12 +100,14 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   std::string head = group->leadingText;
   {
     std::vector<Token*> collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
-    Token printed(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
-    if (collection.front()) printed.leadingText = collection.front()->leadingText;
-    printed.parent = group;
-    printed.index = static_cast<int32_t>(in) + 1;
+    // Like every token it lives to the end of the run (an error may name it).
+    Token* printed = new Token(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
+    if (collection.front()) printed->leadingText = collection.front()->leadingText;
+    printed->parent = group;
+    printed->file = file;
+    printed->index = static_cast<int32_t>(in) + 1;
     group->childs.resize(in + 1);
-    group->childs.push_back(&printed);
+    group->childs.push_back(printed);
     group->toJsScript(head, file, mode, typeCommentOff);
     group->childs.resize(in + 1);
     group->childs.insert(group->childs.end(), collection.begin(), collection.end());
