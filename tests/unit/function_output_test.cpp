@@ -208,12 +208,15 @@ TEST_F(FunctionOutput, StatementsPutInFrontOfTheBody) {
             "function(a,__rest){\nvar rest=[];for(var i=1,sz=arguments.length;i<sz;i++) rest.push(arguments[i]);\n"
             "\n(a===void 0) && (a=1);\nreturn a;}");
 
-  // A rest parameter alone takes `arguments` as it is.
+  // A rest parameter alone is copied out of `arguments` as well: it is an
+  // Array (join, concat) even without a type.
   TokenFunction* only = function("", holder, params({"__args"}), body("return args.length;"));
   only->restParam = "...args";
-  EXPECT_EQ(print(only, 0), "function(__args){\nvar args=arguments;return args.length;}");
+  EXPECT_EQ(print(only, 0),
+            "function(__args){\nvar args=[];for(var i=0,sz=arguments.length;i<sz;i++) args.push(arguments[i]);\n"
+            "return args.length;}");
 
-  // ... but an Array-typed one is copied.
+  // ... and so is an Array-typed one.
   TokenFunction* typed = function("", holder, params({"__args"}), body("return args;"));
   typed->restParam = "...args";
   typed->restType = "Array";

@@ -1,0 +1,114 @@
+// Expressions and statements inside methods, as game code writes them:
+// small projects compiled by the real program and run in node, checking what
+// the script prints against what the ActionScript prints.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+using ruvotest::Install;
+using ruvotest::RunResult;
+using ruvotest::TempDir;
+
+struct Compiled {
+  std::string messages;  // the program's standard output
+  std::string js;        // the joined script
+  RunResult node;        // the script run in node
+};
+
+// Writes a FlashDevelop project with the given source files (path under src/
+// -> text) and the main class src/Main.as, compiles it with the library off
+// and runs the script in node with a browser's window and document.
+Compiled compileAndRun(const std::map<std::string, std::string>& sources) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::writeFile(proj + "/p.as3proj",
+                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
+                      "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
+                      "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
+                      "</project>\n");
+  for (const auto& [path, text] : sources) ruvotest::writeFile(proj + "/src/" + path, text);
+  Compiled c;
+  RunResult run = inst.run({proj + "/p.as3proj;zafrit=false"});
+  c.messages = run.out;
+  std::string script = proj + "/bin/h5/p.max.js";
+  if (!ruvotest::fileExists(script)) return c;
+  c.js = ruvotest::readFile(script);
+  std::string runner = work / "run.js";
+  ruvotest::writeFile(runner,
+                      "const fs = require('fs');\n"
+                      "const vm = require('vm');\n"
+                      "globalThis.window = globalThis;\n"
+                      "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
+                      "vm.runInThisContext(fs.readFileSync(process.argv[2], 'utf8'), { filename: process.argv[2] });\n");
+  c.node = ruvotest::runNode(runner, {script});
+  return c;
+}
+
+// A main class with the given members and constructor body.
+std::string mainClass(const std::string& members, const std::string& body) {
+  return "package\n{\n\tpublic class Main\n\t{\n" + members + "\n\t\tpublic function Main()\n\t\t{\n" + body +
+         "\n\t\t}\n\t}\n}\n";
+}
+
+struct Case {
+  const char* name;
+  const char* members;
+  const char* body;
+  const char* expected;  // what node prints
+};
+
+void runCases(const Case* cases, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    Compiled c = compileAndRun({{"Main.as", mainClass(cases[i].members, cases[i].body)}});
+    ASSERT_FALSE(c.js.empty()) << c.messages;
+    EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+    EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+    EXPECT_EQ(c.node.out, cases[i].expected) << c.node.err;
+  }
+}
+
+// Parameters, their default values and rest parameters.
+TEST(ProbeExpr, ParametersDefaultsAndRest) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      // A default value naming a static constant or a static variable of the
+      // class is resolved like any other use of that name.
+      {"default names a static constant",
+       "\t\tpublic static const MAX:int = 9;\n\t\tpublic static var step:int = 2;\n"
+       "\t\tprivate function f(a:int, t:int = MAX, u:int = step):int { return a + t + u + MAX; }\n",
+       "trace(f(1), f(1, 0, 0));", "21 10\n"},
+      // ...args is an Array, with or without fixed parameters before it.
+      {"rest parameter alone is an array",
+       "\t\tprivate function join(...args):String { return args.join(\"-\") + args.concat([9]).length; }\n"
+       "\t\tprivate function sum(a:int, ...more):int { return a + more.length; }\n",
+       "trace(join(1, 2, 3), join(), sum(1, 2, 3));", "1-2-34 1 3\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Arrays and vectors made with a length.
+TEST(ProbeExpr, VectorsOfALength) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      // Every element of new Vector.<int>(n) is 0, whatever the length is
+      // written with; object vectors hold null.
+      {"length from a variable or an expression", "",
+       "var n:int = 3;\n"
+       "var a:Vector.<int> = new Vector.<int>(n);\n"
+       "var b:Vector.<Number> = new Vector.<Number>(n * 2, true);\n"
+       "var c:Vector.<Object> = new Vector.<Object>(n);\n"
+       "a[1] += 5;\n"
+       "trace(a.join(\",\"), b.length, b[5] + 1, c[2] === null);",
+       "0,5,0 6 1 true\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+}  // namespace
