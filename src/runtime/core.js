@@ -143,16 +143,31 @@ var Ruvo=window.Ruvo=(function(window,document){
 					Ruvo[fullName]=o;
 				}
 			}
+			// A class that extends Error (or another built-in error) calls its base
+			// as Error.call(this,message), which only returns a new error and leaves
+			// this untouched; its constructor gets a base that fills in the message
+			// and errorID of this instead. The stand-in shares Error's prototype, so
+			// walks up the base classes see the same members.
+			var base=_super;
+			if(_super && !_super.__isclass && (_super===Error || _super.prototype instanceof Error)){
+				base=function(message,id){
+					var e=_super.apply(this,arguments);
+					hidden(this,'message',message===undefined ? '' : String(message));
+					hidden(this,'errorID',id===undefined ? 0 : id);
+					e && e.stack && hidden(this,'stack',e.stack);
+				};
+				base.prototype=_super.prototype;
+			}
 			var proto=o.prototype;
 			hidden(proto,'hasOwnProperty',Ruvo.__hasOwnProperty);
 			hidden(proto,'__class',o);
 			hidden(proto,'__super',_super);
 			hidden(proto,'__className',fullName);
-			hidden(o,'__super',_super);
+			hidden(o,'__super',base);
 			hidden(o,'__className',fullName);
 			hidden(o,'__isclass',true);
 			hidden(o,'super',function(self){
-				_super && _super.call(self);
+				base && base.call(self);
 			});
 		},
 		// Marks the interfaces named in src, and every interface they extend, as

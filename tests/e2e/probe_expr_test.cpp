@@ -111,4 +111,26 @@ TEST(ProbeExpr, VectorsOfALength) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// A thrown subclass of Error keeps its message and its own fields, and is
+// caught by its type.
+TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun(
+      {{"GameError.as",
+        "package\n{\n\tpublic class GameError extends Error\n\t{\n\t\tpublic var code:int;\n"
+        "\t\tpublic function GameError(msg:String, code:int = 7)\n\t\t{\n\t\t\tsuper(msg, 12);\n"
+        "\t\t\tthis.code = code;\n\t\t}\n\t}\n}\n"},
+       {"Main.as", mainClass("",
+                             "try {\n"
+                             "\tthrow new GameError(\"bad move\", 3);\n"
+                             "} catch (e:GameError) {\n"
+                             "\ttrace(e.message, e.code, e.errorID, e is GameError, e is Error, String(e));\n"
+                             "} finally {\n"
+                             "\ttrace(\"finally\", new GameError(\"x\").code, new GameError(null).message);\n"
+                             "}")}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+  EXPECT_EQ(c.node.out, "bad move 3 12 true true Error: bad move\nfinally 7 null\n") << c.node.err;
+}
+
 }  // namespace
