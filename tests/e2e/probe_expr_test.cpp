@@ -111,6 +111,20 @@ TEST(ProbeExpr, VectorsOfALength) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// The built-in error classes besides Error are names of the browser.
+TEST(ProbeExpr, BuiltInErrorClasses) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"thrown, caught and tested", "",
+       "try { throw new RangeError(\"range\"); } catch (e:Error) { trace(e.message, e is RangeError, e is TypeError); }\n"
+       "try { var o:Object = null; o.x = 1; } catch (t:TypeError) { trace(t is TypeError, t is Error); }\n"
+       "var all:Array = [new SyntaxError(\"s\"), new ReferenceError(\"r\"), new EvalError(\"e\"), new URIError(\"u\")];\n"
+       "trace(all.length, all[3].message);",
+       "range true false\ntrue true\n4 u\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // A thrown subclass of Error keeps its message and its own fields, and is
 // caught by its type.
 TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
