@@ -125,15 +125,17 @@ TEST(ProbeExpr, BuiltInErrorClasses) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+const char* const kGameError =
+    "package\n{\n\tpublic class GameError extends Error\n\t{\n\t\tpublic var code:int;\n"
+    "\t\tpublic function GameError(msg:String, code:int = 7)\n\t\t{\n\t\t\tsuper(msg, 12);\n"
+    "\t\t\tthis.code = code;\n\t\t}\n\t}\n}\n";
+
 // A thrown subclass of Error keeps its message and its own fields, and is
 // caught by its type.
 TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   Compiled c = compileAndRun(
-      {{"GameError.as",
-        "package\n{\n\tpublic class GameError extends Error\n\t{\n\t\tpublic var code:int;\n"
-        "\t\tpublic function GameError(msg:String, code:int = 7)\n\t\t{\n\t\t\tsuper(msg, 12);\n"
-        "\t\t\tthis.code = code;\n\t\t}\n\t}\n}\n"},
+      {{"GameError.as", kGameError},
        {"Main.as", mainClass("",
                              "try {\n"
                              "\tthrow new GameError(\"bad move\", 3);\n"
@@ -145,6 +147,45 @@ TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
   ASSERT_FALSE(c.js.empty()) << c.messages;
   EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
   EXPECT_EQ(c.node.out, "bad move 3 12 true true Error: bad move\nfinally 7 null\n") << c.node.err;
+}
+
+// Typed catch clauses in a row: the first whose type fits takes the
+// exception, under its own variable name; one that none takes goes on to an
+// enclosing try.
+TEST(ProbeExpr, TypedCatchClausesInARow) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun(
+      {{"GameError.as", kGameError},
+       {"Main.as", mainClass("",
+                             "var log:Array = [];\n"
+                             "for (var i:int = 0; i < 4; i++) {\n"
+                             "\ttry {\n"
+                             "\t\tif (i == 0) throw new GameError(\"g\", 3);\n"
+                             "\t\tif (i == 1) throw new RangeError(\"r\");\n"
+                             "\t\tif (i == 2) throw \"text\";\n"
+                             "\t\tlog.push(\"none\");\n"
+                             "\t} catch (e:GameError) {\n"
+                             "\t\tlog.push(\"game:\" + e.code);\n"
+                             "\t} catch (e2:RangeError) {\n"
+                             "\t\tlog.push(\"range:\" + e2.message);\n"
+                             "\t} catch (e3:*) {\n"
+                             "\t\tlog.push(\"any:\" + e3);\n"
+                             "\t} finally {\n"
+                             "\t\tlog.push(\"f\" + i);\n"
+                             "\t}\n"
+                             "}\n"
+                             "trace(log.join(\",\"));\n"
+                             "try {\n"
+                             "\ttry { throw \"str\"; }\n"
+                             "\tcatch (a:GameError) { trace(\"wrong\"); }\n"
+                             "\tcatch (b:Error) { trace(\"wrong2\"); }\n"
+                             "} catch (outer:String) {\n"
+                             "\ttrace(\"outer\", outer);\n"
+                             "}")}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+  EXPECT_EQ(c.node.out, "game:3,f0,range:r,f1,any:text,f2,none,f3\nouter str\n") << c.node.err;
 }
 
 }  // namespace
