@@ -1104,11 +1104,17 @@ void GroupLexer::slash() {
   }
   if (wordStart_ < 0) {
     Token* last = lastChild(group_);
-    if (group_->childs.empty() ||
+    // Where a value is expected the '/' opens a regular expression: at the
+    // start of a group, after "=", ",", ";", ":", after "return", and after
+    // an operator (!/a/.test(s), c ? /a/ : /b/, x && /a/.test(s)) other than
+    // "++" and "--", which end a value (i++ / 2).
+    bool valueExpected =
+        group_->childs.empty() ||
         (last && (last->type == TokenTypeCode::Assign || last->type == TokenTypeCode::Comma ||
-                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon))) {
-      if (regex()) return;
-    }
+                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon ||
+                  last->type == TokenTypeCode::Return || last->type == TokenTypeCode::Question ||
+                  (last->type == TokenTypeCode::Operator && last->text != "++" && last->text != "--")));
+    if (valueExpected && regex()) return;
   }
   operatorByte('/');
 }
@@ -1195,8 +1201,8 @@ void GroupLexer::comment() {
   if (!block) leading_ += '\n';
 }
 
-// A regular expression literal after "=", ",", ";", ":" or at the start of a
-// group. A malformed one is shown through the message-box hook and its '/'
+// A regular expression literal where a value is expected (see slash()). A
+// malformed one is shown through the message-box hook and its '/'
 // reads as an operator.
 bool GroupLexer::regex() {
   int i = pos_ + 1;
@@ -1224,7 +1230,8 @@ bool GroupLexer::regex() {
       break;
     }
     const char e = t_[j];
-    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';';
+    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
+             e == ':';
   }
   if (!closed) {
     if (MsgBox) {

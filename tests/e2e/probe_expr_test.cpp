@@ -111,6 +111,27 @@ TEST(ProbeExpr, VectorsOfALength) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Regular expression literals wherever a value is expected, next to
+// divisions.
+TEST(ProbeExpr, RegularExpressionsAndDivisions) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"after return, !, ?, && and ||",
+       "\t\tprivate function digits(s:String):Boolean { return /^\\d+$/.test(s); }\n",
+       "var ok:Boolean = !/z/.test(\"a\") && /a*/.test(\"b\");\n"
+       "var t:String = ok ? /q/.source : /r/.source;\n"
+       "var any:Boolean = false || /x/.test(\"x\");\n"
+       "trace(digits(\"123\"), digits(\"1a\"), ok, t, any);",
+       "true false true q true\n"},
+      {"divisions stay divisions", "",
+       "var i:int = 6; var arr:Array = [8];\n"
+       "var n:Number = 10 /* half */ / 2;\n"
+       "trace(n / 5 / 2, arr[0]/4, (n)/5, i++ / 2, i-- / 7);",
+       "0.5 2 1 3 1\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // The built-in error classes besides Error are names of the browser.
 TEST(ProbeExpr, BuiltInErrorClasses) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";

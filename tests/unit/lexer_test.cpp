@@ -381,7 +381,13 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
       {"x ? y : /z/", "0:x 42:? 0:y 32:: 58:/z/", false},
       {"x = /\xE4\xB8\xAD/;", "0:x 41:= 58:/\xE4\xB8\xAD/ 27:;", false},
       {"x /= 2", "0:x 100:/= 57:2", false},
-      {"return /a/", "18:return 100:/ 0:a 100:/", false},
+      // After "return" and after an operator a value is expected: a regular
+      // expression; after "++" and "--" a value ends: a division.
+      {"return /a/", "18:return 58:/a/", false},
+      {"x = !/a/.test(s)", "0:x 41:= 100:! 58:/a/ 0:.test 23(0:s)", false},
+      {"x = c ? /a/ : /b/;", "0:x 41:= 0:c 42:? 58:/a/  32:: 58:/b/ 27:;", false},
+      {"x = y && /a/.test(s)", "0:x 41:= 0:y 100:&& 58:/a/ 0:.test 23(0:s)", false},
+      {"x = i++ / 2", "0:x 41:= 0:i 100:++ 100:/ 57:2", false},
       {"x = /abc/q", "0:x 41:= 100:/ 0:abc 100:/ 0:q", true},
       {"x = /abc", "0:x 41:= 100:/ 0:abc", true},
       {"x = /abc\\", "0:x 41:= 100:/ 0:abc\\", true},
