@@ -71,7 +71,16 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
 
   std::string name = nameToken->text;
-  out += withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  std::string declaration = withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  // A labelled loop (outer: for each ...) must follow its label directly, so
+  // its declaration goes behind the loop; a var is the function's wherever it
+  // stands.
+  Token* colon = nextSibling(-1);
+  Token* label = nextSibling(-2);
+  const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
+  Token* body = siblingOf(this, 2);
+  const bool declareAfter = labelled && body && body->type == TokenTypeCode::Block;
+  if (!declareAfter) out += declaration;
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
@@ -93,7 +102,6 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   group->toJsScript(head, file, mode, typeCommentOff);
   const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
 
-  Token* body = siblingOf(this, 2);
   if (body && body->type == TokenTypeCode::Block) {
     out += keyword + head;
     std::string inner;
@@ -107,6 +115,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     } else {
       out += inner + "}";
     }
+    if (declareAfter) out += declaration;
     return 2;
   }
   scriptErr(out, file, "\"for each\" err,must add{}", 1);

@@ -132,6 +132,30 @@ TEST(ProbeExpr, RegularExpressionsAndDivisions) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Labelled loops of every kind, left and continued from an inner loop.
+TEST(ProbeExpr, LabelledLoops) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"for each with a label", "",
+       "var found:int = -1; var seen:int = 0;\n"
+       "search: for each (var row:Array in [[1, 2], [3, 4], [5, 6]]) {\n"
+       "\tfor each (var cell:int in row) {\n"
+       "\t\tif (cell == 2) continue search;\n"
+       "\t\tif (cell == 5) { found = cell; break search; }\n"
+       "\t\tseen++;\n"
+       "\t}\n"
+       "}\n"
+       "trace(found, seen, row.length, cell);",
+       "5 3 2 5\n"},
+      {"for each over an existing variable with a label", "",
+       "var v:int; var sum:int = 0;\n"
+       "outer: for each (v in [1, 2, 3]) { for (var i:int = 0; i < 3; i++) { if (i == 1) continue outer; sum += v; } }\n"
+       "trace(sum, v);",
+       "6 3\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // The built-in error classes besides Error are names of the browser.
 TEST(ProbeExpr, BuiltInErrorClasses) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
