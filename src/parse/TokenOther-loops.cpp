@@ -107,7 +107,15 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     std::string inner;
     body->toJsScript(inner, file, mode, typeCommentOff);
     nameToken->text = name;
-    out += "{\n" + name + "=" + object + "[$each_" + name + "];\n";
+    // A loop variable declared elsewhere may be a member (for each (item in
+    // list) with a member item): it is written as any use of the name is.
+    std::string target = name;
+    if (!withVar && nameToken->type == TokenTypeCode::Word) {
+      std::string resolved;
+      nameToken->toJsScript(resolved, file, mode, typeCommentOff);
+      if (!resolved.empty()) target = resolved;
+    }
+    out += "{\n" + target + "=" + object + "[$each_" + name + "];\n";
     // The block's own "{" is already out; a block printed without braces
     // gets its closing one here.
     if (!inner.empty() && inner[0] == '{') {

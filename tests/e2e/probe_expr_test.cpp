@@ -132,6 +132,20 @@ TEST(ProbeExpr, RegularExpressionsAndDivisions) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// for each over a member variable as the loop variable sets the member.
+TEST(ProbeExpr, ForEachIntoAMember) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"member loop variable",
+       "\t\tprivate var item:int = 0;\n\t\tprivate var list:Array = [4, 5, 6];\n"
+       "\t\tprivate function last():int { for each (item in list) { } return item; }\n",
+       "for each (item in list) { if (item == 5) break; }\n"
+       "trace(item, this.item, last(), typeof window[\"item\"]);",
+       "5 5 6 undefined\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
