@@ -381,9 +381,10 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     std::string setup;
     if (hasMoreThanOneNormalChr(behind.c_str())) {
       // A rest parameter is always an Array (join, concat, slice ...), typed
-      // or not, so it is copied out of `arguments` and never aliased to it.
-      setup = "var " + restName + "=[];" + "for(var i=" + std::to_string(fixedParamCount) +
-              ",sz=arguments.length;i<sz;i++) " + restName + ".push(arguments[i]);";
+      // or not, so it is copied out of `arguments` and never aliased to it;
+      // the copy declares no names of its own, so parameters called i or sz
+      // keep their values.
+      setup = "var " + restName + "=Array.prototype.slice.call(arguments," + std::to_string(fixedParamCount) + ");";
       if (restName == "__") setup += "arguments=__;";
       setup += "\n";
     }

@@ -89,6 +89,11 @@ TEST(ProbeExpr, ParametersDefaultsAndRest) {
        "\t\tprivate function join(...args):String { return args.join(\"-\") + args.concat([9]).length; }\n"
        "\t\tprivate function sum(a:int, ...more):int { return a + more.length; }\n",
        "trace(join(1, 2, 3), join(), sum(1, 2, 3));", "1-2-34 1 3\n"},
+      // Copying the rest parameter leaves parameters called i and sz alone.
+      {"parameters named like loop counters",
+       "\t\tprivate function at(i:int, ...rest):String { return i + \":\" + rest.join(\",\"); }\n"
+       "\t\tprivate function sized(sz:int, ...rest):int { return sz; }\n",
+       "trace(at(5, \"a\", \"b\"), sized(7, 9));", "5:a,b 7\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
