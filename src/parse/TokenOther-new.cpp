@@ -168,9 +168,14 @@ int TokenColon::pretreatment(Parse* parseFile) {
     return -2;
   }
 
-  // label: for / while
+  // label: for / while / do / switch, and label: { ... } where a statement
+  // starts (after ";", after a block, or after the ":" of a case), which an
+  // object literal's key never does.
+  const bool statementStart =
+      beforeThat && (beforeThat->type == Semicolon || beforeThat->type == Block || beforeThat->type == Colon);
   if (before && before->type == Word && next && !(beforeThat && beforeThat->type == Case) &&
-      (next->type == For || next->type == While)) {
+      (next->type == For || next->type == While || next->text == "do" || next->text == "switch" ||
+       (next->type == Block && statementStart))) {
     before->type = Literal;
     return 0;
   }

@@ -171,6 +171,24 @@ TEST(ProbeExpr, LabelledLoops) {
        "outer: for each (v in [1, 2, 3]) { for (var i:int = 0; i < 3; i++) { if (i == 1) continue outer; sum += v; } }\n"
        "trace(sum, v);",
        "6 3\n"},
+      // Labels on a switch, on a do loop after a ternary statement and on a
+      // block inside a case.
+      {"switch, do and block labels", "",
+       "var x:int = 1; var n:int = 0; var log:Array = [];\n"
+       "x > 0 ? log.push(\"t\") : log.push(\"f\");\n"
+       "again: do { n++; if (n > 2) break again; } while (true);\n"
+       "sw: switch (x) {\n"
+       "\tcase 1:\n"
+       "\t\tfor (var i:int = 0; i < 3; i++) { if (i == 1) break sw; }\n"
+       "\t\tlog.push(\"no\");\n"
+       "}\n"
+       "switch (x) {\n"
+       "\tcase 1:\n"
+       "\t\tpart: { if (x == 1) break part; log.push(\"skipped\"); }\n"
+       "\t\tlog.push(\"case\");\n"
+       "}\n"
+       "trace(n, i, log.join(\",\"));",
+       "3 1 t,case\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
