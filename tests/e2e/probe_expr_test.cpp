@@ -151,6 +151,19 @@ TEST(ProbeExpr, ForEachIntoAMember) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// One var statement declaring an anonymous function and further names.
+TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"names after the function", "\t\tprivate var hp:int = 10;\n",
+       "var a:int = 1, f:Function = function():int { return hp + a; }, b:int = 2;\n"
+       "var g:Function = function(x:int):int { return x * 2; }, h:Number, s:String;\n"
+       "trace(a, f(), b, g(3), h, s);",
+       "1 11 2 6 NaN undefined\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
