@@ -233,7 +233,11 @@ int TokenVar::pretreatment(Parse* parseFile) {
         if (after->type == Function) {
           if (!(current->type == Assign && (classMember || declarationGoesOnAfter(parent, at + 1)))) stop = true;
         } else if (after->type == Var || after->type == StatementWord || after->type == For || after->type == In) {
-          stop = true;
+          // `delete` as a value (var gone:Boolean = delete o.k, n:int = 1;)
+          // belongs to the declaration; as a statement of its own it does not.
+          const bool valueExpected = current->type == Assign || current->type == Operator ||
+                                     current->type == Question || current->type == Colon;
+          if (!(after->text == "delete" && valueExpected)) stop = true;
         }
       }
       if (eraseNow)

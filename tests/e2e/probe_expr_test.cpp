@@ -151,7 +151,8 @@ TEST(ProbeExpr, ForEachIntoAMember) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
-// One var statement declaring an anonymous function and further names.
+// One var statement declaring further names after an anonymous function or
+// a delete expression.
 TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   const Case cases[] = {
@@ -160,6 +161,13 @@ TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
        "var g:Function = function(x:int):int { return x * 2; }, h:Number, s:String;\n"
        "trace(a, f(), b, g(3), h, s);",
        "1 11 2 6 NaN undefined\n"},
+      {"delete as a value", "",
+       "var o:Object = {k: 1, j: 2};\n"
+       "var gone:Boolean = delete o.j, after:int = 4;\n"
+       "var x:int = 1\n"
+       "delete o.k\n"
+       "trace(gone, after, x, \"j\" in o, \"k\" in o);",
+       "true 4 1 false false\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
