@@ -172,6 +172,19 @@ TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Object literal keys spelled like modifier words.
+TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"use, final, static, dynamic, native, internal", "",
+       "var item:Object = {name: \"potion\", use: function(hp:int):int { return hp + 5; }, final: true,\n"
+       "\tstatic : 1, dynamic: \"d\", native: 2, internal: 3, override: 4, public: 5};\n"
+       "trace(item.use(10), item.final, item[\"static\"], item.dynamic, item.native + item.internal, item.override + item.public);",
+       "15 true 1 d 5 9\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
