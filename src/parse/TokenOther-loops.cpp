@@ -1,4 +1,5 @@
 // Loops and jumps: for and for each, break and continue with their labels.
+#include <cctype>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -27,6 +28,14 @@ int jumpPretreatment(Token* jump, Parse* file) {
   if (after && after->type != TokenTypeCode::Semicolon) return 0;
   label->type = TokenTypeCode::Literal;
   return 1;
+}
+
+// A name or a dotted path (list, this.items): reading it again is the same.
+bool isPlainPath(const std::string& text) {
+  if (text.empty()) return false;
+  for (unsigned char c : text)
+    if (!(std::isalnum(c) || c == '_' || c == '$' || c == '.' || c >= 0x80)) return false;
+  return true;
 }
 
 }  // namespace
@@ -71,7 +80,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
 
   std::string name = nameToken->text;
-  std::string declaration = withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  std::string declared = withVar ? name : "$each_" + name;
   // A labelled loop (outer: for each ...) must follow its label directly, so
   // its declaration goes behind the loop; a var is the function's wherever it
   // stands.
@@ -80,7 +89,6 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
   Token* body = siblingOf(this, 2);
   const bool declareAfter = labelled && body && body->type == TokenTypeCode::Block;
-  if (!declareAfter) out += declaration;
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
@@ -102,6 +110,22 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   group->toJsScript(head, file, mode, typeCommentOff);
   const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
 
+  // An object that is more than a name (a call, list.splice(0), a literal)
+  // is evaluated once: the head keeps its value in "$eachof_" + name, which
+  // the body reads, so a call is neither repeated for every element nor
+  // seen to return something else the second time.
+  std::string source = object;
+  if (!isPlainPath(object)) {
+    size_t at = head.rfind(object);
+    if (at != std::string::npos && head.compare(at + object.size(), std::string::npos, ")") == 0) {
+      source = "$eachof_" + name;
+      head = head.substr(0, at) + "(" + source + "=" + object + "))";
+      declared += "," + source;
+    }
+  }
+  const std::string declaration = "\nvar " + declared + ";\n";
+  if (!declareAfter) out += declaration;
+
   if (body && body->type == TokenTypeCode::Block) {
     out += keyword + head;
     std::string inner;
@@ -115,7 +139,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
       nameToken->toJsScript(resolved, file, mode, typeCommentOff);
       if (!resolved.empty()) target = resolved;
     }
-    out += "{\n" + target + "=" + object + "[$each_" + name + "];\n";
+    out += "{\n" + target + "=" + source + "[$each_" + name + "];\n";
     // The block's own "{" is already out; a block printed without braces
     // gets its closing one here.
     if (!inner.empty() && inner[0] == '{') {

@@ -185,6 +185,38 @@ TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// for each evaluates a call or any other expression it walks once.
+TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"a draining splice and a counted call",
+       "\t\tprivate var calls:int = 0;\n\t\tprivate var pending:Array = [\"a\", \"b\", \"c\"];\n"
+       "\t\tprivate function items():Array { calls++; return [1, 2, 3]; }\n",
+       "var got:Array = [];\n"
+       "for each (var msg:String in pending.splice(0, pending.length)) { got.push(msg); }\n"
+       "var sum:int = 0;\n"
+       "for each (var v:int in items()) { sum += v; }\n"
+       "var w:int;\n"
+       "for each (w in [4, 5]) { sum += w; }\n"
+       "trace(got.join(\",\"), pending.length, sum, calls, w);",
+       "a,b,c 0 15 1 5\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+
+  // A plain name is read as it stands; a call goes through one variable.
+  Compiled c = compileAndRun(
+      {{"Main.as", mainClass("\t\tprivate function items():Array { return [1]; }\n",
+                             "var list:Array = [2];\n"
+                             "for each (var x:int in list) { trace(x); }\n"
+                             "for each (var y:int in items()) { trace(y); }")}});
+  for (const char* fragment : {"var x;", "for (var $each_x in list){", "x=list[$each_x];", "var y,$eachof_y;",
+                               "for (var $each_y in ($eachof_y=this.items())){", "y=$eachof_y[$each_y];"}) {
+    SCOPED_TRACE(fragment);
+    EXPECT_NE(c.js.find(fragment), std::string::npos) << c.js;
+  }
+  EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
+}
+
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
