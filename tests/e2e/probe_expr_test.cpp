@@ -217,6 +217,28 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
   EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
 }
 
+// ||= and &&= with a value that binds more loosely than || and &&.
+TEST(ProbeExpr, LogicalAssignmentsKeepTheirValueWhole) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"ternary, || after && and assignment values", "\t\tprivate var label:String = \"Custom\";\n",
+       "var isBoss:Boolean = true;\n"
+       "label ||= isBoss ? \"Boss\" : \"Mob\";\n"
+       "var empty:String = null;\n"
+       "empty ||= isBoss ? \"Boss\" : \"Mob\";\n"
+       "var vis:Boolean = false;\n"
+       "vis &&= isBoss || false;\n"
+       "var o:Object = {};\n"
+       "o.k ||= 1\n"
+       "o.j ||= isBoss ? 2 : 3\n"
+       "var a:int = 0, b:int = 0;\n"
+       "a ||= b = 5;\n"
+       "trace(label, empty, vis, o.k, o.j, a, b);",
+       "Custom Boss false 1 2 5 5\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";

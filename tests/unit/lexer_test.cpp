@@ -308,6 +308,12 @@ TEST_F(Lexer, LogicalAssignmentsCopyTheirTarget) {
       {"o[k].name ||= n", "0:o 30(0:k) 0:.name 41:= 0:o 30(0:k) 0:.name 100:|| 0:n"},
       {"f().x &&= y", "0:f 23() 0:.x 41:= 0:f 23() 0:.x 100:&& 0:y"},
       {"super[k] ||= 1", "62: 30(0:k) 41:= 62: 30(0:k) 100:|| 57:1"},
+      // A value with an operator binding more loosely than the || or && is
+      // bracketed, up to its ";" or a line where a new statement starts.
+      {"a ||= c ? x : y; z", "0:a 41:= 0:a 100:|| 23(0:c 42:? 0:x 32:: 0:y) 27:; 0:z"},
+      {"a &&= b || c\nz", "0:a 41:= 0:a 100:&& 23(0:b 100:|| 0:c) 0:z"},
+      {"a ||= b || c", "0:a 41:= 0:a 100:|| 0:b 100:|| 0:c"},
+      {"a ||= b = 5, c", "0:a 41:= 0:a 100:|| 23(0:b 41:= 57:5) 26:, 0:c"},
   });
   Parse* p = lexFile("\n  a[f(g)] ||= b");
   // 0:a 30(...) 41:= 0:a 30(...) 100:|| 0:b
