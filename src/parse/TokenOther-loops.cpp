@@ -38,6 +38,18 @@ bool isPlainPath(const std::string& text) {
   return true;
 }
 
+// Whether a statement stands as the brace-less body of if (...), else,
+// for (...), while (...) or do.
+bool isBracelessBody(Token* statement) {
+  Token* before = statement->nextSibling(-1);
+  if (!before) return false;
+  if (before->type == TokenTypeCode::StatementWord) return before->text == "else" || before->text == "do";
+  if (before->type != TokenTypeCode::Paren) return false;
+  Token* keyword = before->nextSibling(-1);
+  return keyword && ((keyword->type == TokenTypeCode::StatementWord && keyword->text == "if") ||
+                     keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
+}
+
 }  // namespace
 
 int TokenFor::pretreatment(Parse*) { return 0; }
@@ -89,6 +101,10 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
   Token* body = siblingOf(this, 2);
   const bool declareAfter = labelled && body && body->type == TokenTypeCode::Block;
+  // The loop as the brace-less body of if, else, for, while or do: the
+  // declaration and the loop go into one block, so that the declaration does
+  // not take the place of the loop as that body.
+  const bool braced = !labelled && body && body->type == TokenTypeCode::Block && isBracelessBody(this);
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
@@ -124,6 +140,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     }
   }
   const std::string declaration = "\nvar " + declared + ";\n";
+  if (braced) out += "{";
   if (!declareAfter) out += declaration;
 
   if (body && body->type == TokenTypeCode::Block) {
@@ -148,6 +165,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
       out += inner + "}";
     }
     if (declareAfter) out += declaration;
+    if (braced) out += "}";
     return 2;
   }
   scriptErr(out, file, "\"for each\" err,must add{}", 1);

@@ -185,6 +185,27 @@ TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// for each as the brace-less body of if, else and for runs only there.
+TEST(ProbeExpr, ForEachAsABracelessBody) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"if, else, for and while bodies", "",
+       "var list:Array = [1, 2, 3]; var sum:int = 0; var skip:Boolean = true; var log:Array = [];\n"
+       "if (!skip) for each (var a:int in list) { sum += a; }\n"
+       "log.push(sum);\n"
+       "if (skip) log.push(\"x\"); else for each (var b:int in list) { sum += b; }\n"
+       "log.push(sum);\n"
+       "var grid:Array = [[1, 2], [3]];\n"
+       "for (var i:int = 0; i < grid.length; i++) for each (var c:int in grid[i]) { sum += c; }\n"
+       "var n:int = 0;\n"
+       "while (n++ < 2) for each (var d:int in list) { sum += d; }\n"
+       "log.push(sum);\n"
+       "trace(log.join(\",\"));",
+       "0,x,0,18\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // for each evaluates a call or any other expression it walks once.
 TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
