@@ -1508,9 +1508,9 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
   const WordInfo* found = wordClass.info;
   WordKind kind = found ? found->kind : WordKind::Other;
-  if (kind == WordKind::Modifier || kind == WordKind::Internal) {
-    // A modifier word followed by a single ':' is a name: an object key
-    // ({use: f, final: true}) or a typed name (var native:Boolean).
+  if (kind == WordKind::Modifier || kind == WordKind::Internal || kind == WordKind::Include) {
+    // A modifier word (or "include") followed by a single ':' is a name: an
+    // object key ({use: f, final: true}) or a typed name (var native:Boolean).
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;

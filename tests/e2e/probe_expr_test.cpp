@@ -176,11 +176,12 @@ TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
 TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   const Case cases[] = {
-      {"use, final, static, dynamic, native, internal", "",
+      {"use, final, static, dynamic, native, internal, include", "",
        "var item:Object = {name: \"potion\", use: function(hp:int):int { return hp + 5; }, final: true,\n"
-       "\tstatic : 1, dynamic: \"d\", native: 2, internal: 3, override: 4, public: 5};\n"
-       "trace(item.use(10), item.final, item[\"static\"], item.dynamic, item.native + item.internal, item.override + item.public);",
-       "15 true 1 d 5 9\n"},
+       "\tstatic : 1, dynamic: \"d\", native: 2, internal: 3, override: 4, public: 5, include: 6};\n"
+       "trace(item.use(10), item.final, item[\"static\"], item.dynamic, item.native + item.internal, item.override + item.public,\n"
+       "\titem.include);",
+       "15 true 1 d 5 9 6\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
