@@ -57,7 +57,18 @@ int TokenIs::pretreatment(Parse* parseFile) {
   if (mark || !parent) return 0;
   mark = 1;
 
-  const int from = parent->getPreLineInChilds(index);
+  int from = parent->getPreLineInChilds(index);
+  // The operand does not reach back over a case or default label, a ':' or
+  // '?' of a ternary, or a statement keyword (case v is String:,
+  // c ? x is T : y).
+  for (int i = index - 1; i >= from && i < static_cast<int>(parent->childs.size()); --i) {
+    Token* t = parent->childs[i];
+    if (t && (t->type == Case || t->type == Default || t->type == Colon || t->type == Question ||
+              t->type == StatementWord)) {
+      from = i + 1;
+      break;
+    }
+  }
   TokenParent* group = new TokenParent(Paren, "", 0, line, parent);
   for (int i = from; i >= 0 && i < index && i < static_cast<int>(parent->childs.size()); ++i) {
     Token* operand = parent->childs[i];

@@ -303,6 +303,30 @@ TEST(ProbeExpr, LabelledLoops) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// `is` in a case label and in the branches of a ternary tests only its own
+// operand.
+TEST(ProbeExpr, IsInCaseLabelsAndTernaries) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"switch (true) on types", "",
+       "var vals:Array = [1, \"s\", [2], null]; var out:Array = [];\n"
+       "for each (var v:* in vals) {\n"
+       "\tswitch (true) {\n"
+       "\t\tcase v is String: out.push(\"str\"); break;\n"
+       "\t\tcase v is Array: out.push(\"arr\"); break;\n"
+       "\t\tcase v is Number: out.push(\"num\"); break;\n"
+       "\t\tdefault: out.push(\"other\");\n"
+       "\t}\n"
+       "}\n"
+       "var x:Object = \"t\";\n"
+       "var k:String = x == null ? \"none\" : x is String ? \"s\" : \"o\";\n"
+       "var m:Boolean = x != null ? x is Array : false;\n"
+       "trace(out.join(\",\"), k, m);",
+       "num,str,arr,other s false\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // The built-in error classes besides Error are names of the browser.
 TEST(ProbeExpr, BuiltInErrorClasses) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
