@@ -239,6 +239,15 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
 // "-default-size width height" stage size, from arguments joined by ';'
 // (FlashDevelop) or by blanks (Flash Builder).
 void CompilerOptions::_addDefines(std::string arguments) {
+  // The project files keep quotes in a string constant as XML entities
+  // (-define+=CONFIG::version,&quot;'1.2'&quot;); their ';' must not split
+  // the arguments, so they are decoded first. Line breaks (&#xA;) stay.
+  for (const auto& [entity, text] : {std::pair<const char*, const char*>{"&quot;", "\""},
+                                     {"&apos;", "'"},
+                                     {"&lt;", "<"},
+                                     {"&gt;", ">"},
+                                     {"&amp;", "&"}})
+    arguments = xstringmthod::replaceAll(arguments, entity, text);
   std::vector<std::string> pieces;
   xstringmthod::splitstr(arguments, ';', pieces);
   for (const std::string& piece : pieces) {
@@ -252,7 +261,14 @@ void CompilerOptions::_addDefines(std::string arguments) {
         continue;
       std::vector<std::string> parts;
       xstringmthod::splitstr(defineArgument(piece, from), ',', parts);
-      if (parts.size() == 2) defines[parts[0]] = parts[1];
+      if (parts.size() != 2) continue;
+      // "'text'" is quoted for the command line as the compiler reads it:
+      // the constant is the single-quoted string.
+      std::string& value = parts[1];
+      if (value.size() >= 4 && value.front() == '"' && value.back() == '"' && value[1] == '\'' &&
+          value[value.size() - 2] == '\'')
+        value = value.substr(1, value.size() - 2);
+      defines[parts[0]] = value;
     }
     size_t size = piece.find("-default-size");
     if (size == npos) continue;

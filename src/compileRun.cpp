@@ -235,8 +235,28 @@ std::string pageText() {
       "\t<meta http-equiv='Cache-Control' content='no-siteapp' />\r\n"
       "</head>\r\n"
       "<body style='margin:0;overflow:none;overflow-x:hidden;overflow-y:hidden;background-color: #000;'>\r\n";
-  if (o.outRuvo) t += "<script src='ruvo.js' loader='ruvo'></script>\r\n";
-  t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+  // A main module's file holds the engine and the main script, which then
+  // are not written; the other module scripts follow it, as they are built
+  // on the runtime core it carries. An engine script of its own carries the
+  // core instead: it comes first, then the modules, then the main script,
+  // which starts the game at its end.
+  OneScriptFile* mainModule = OneScriptFile::Main;
+  std::string modules;
+  std::vector<OneScriptFile*> listed;
+  for (const auto& [folder, script] : OneScriptFile::jsModleMap) {
+    if (!script || script == mainModule || script == OneScriptFile::RuvoJs || script->outputPath.empty()) continue;
+    if (std::find(listed.begin(), listed.end(), script) != listed.end()) continue;
+    listed.push_back(script);
+    modules += "<script src='" + script->outputPath + "' loader='ruvo'></script>\r\n";
+  }
+  if (mainModule) {
+    t += "<script src='" + mainModule->outputPath + "' loader='ruvo'></script>\r\n" + modules;
+  } else if (o.outRuvo && OneScriptFile::RuvoJs) {
+    t += "<script src='ruvo.js' loader='ruvo'></script>\r\n" + modules;
+    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+  } else {
+    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n" + modules;
+  }
   t += "</body>\r\n</html>";
   return t;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "CompilerOptions.h"
 #include "Token.h"
 #include "TokenFunction.h"
 #include "TokenOther.h"
@@ -84,6 +85,20 @@ bool isFunctionBodyAt(const std::vector<Token*>& list, size_t at) {
   for (size_t k = at; k-- > lowest;) {
     Token* t = list[k];
     if (t && t->type == TokenTypeCode::Function) return functionBodyIndex(list, k) == static_cast<long>(at);
+  }
+  return false;
+}
+
+// Whether the block at `at` is an object literal inside an expression
+// (o = {a: 1}, f({...}), [{...}], return {...}), not a statement block.
+bool isObjectLiteralAt(const std::vector<Token*>& list, size_t at) {
+  for (size_t k = at; k-- > 0;) {
+    Token* t = list[k];
+    if (!t) continue;
+    if (t->type == TokenTypeCode::Literal) return false;
+    const std::string& x = t->text;
+    return x == "=" || x == "," || x == ":" || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" ||
+           x == "&&" || x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";
   }
   return false;
 }
@@ -164,6 +179,94 @@ class BlockRewrite {
       if (old_[k]) container_->push(old_[k]);
   }
   bool inGuard() const { return container_ != block_; }
+
+  // for (init; cond; step) { ... await ... }: resumed inside the body, the
+  // loop must neither start again nor test its condition first. The init
+  // becomes a statement of its own guard before the loop, and the condition
+  // is passed over on resumption:
+  //   if(__line<N){ init; }  for (; __line<N && (cond) || __line>=N && __line<M; step)
+  void resumableFor(size_t i) {
+    Token* keyword = at(i);
+    Token* head = at(i + 1);
+    Token* body = at(i + 2);
+    const int n = keyword->endLine + 1;
+    auto* loop = dynamic_cast<TokenFor*>(keyword);
+    std::vector<size_t> semicolons;
+    for (size_t k = 0; k < head->childs.size(); ++k) {
+      Token* c = head->childs[k];
+      if (!c) continue;
+      if (c->type == TokenTypeCode::In) {
+        resumableForIn(head, body, loop && loop->forEach, n);
+        return;
+      }
+      if (c->type == TokenTypeCode::Semicolon) semicolons.push_back(k);
+    }
+    if (semicolons.size() != 2) return;
+    std::vector<Token*> old = std::move(head->childs);
+    head->childs.clear();
+    std::vector<Token*> init(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]));
+    std::vector<Token*> cond(old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]) + 1,
+                             old.begin() + static_cast<std::ptrdiff_t>(semicolons[1]));
+    bool hasInit = false, hasCond = false;
+    for (Token* c : init) hasInit = hasInit || c;
+    for (Token* c : cond) hasCond = hasCond || c;
+    Token* loopGuard = container_;
+    if (hasInit) {
+      // The loop's own guard was opened already: the init's guard goes before it.
+      Token* opened[3] = {nullptr, nullptr, nullptr};
+      for (int k = 2; k >= 0; --k) {
+        opened[k] = block_->childs.back();
+        block_->childs.pop_back();
+      }
+      openGuard(n);
+      for (Token* c : init) {
+        if (!c) continue;
+        if (auto* declaration = dynamic_cast<TokenVar*>(c)) declaration->asyncDecl = 1;
+        container_->push(c);
+      }
+      container_->push(old[semicolons[0]]);
+      for (Token* c : opened) block_->push(c);
+      container_ = loopGuard;
+    } else {
+      head->push(old[semicolons[0]]);
+    }
+    if (hasInit) head->push(newLiteral(";", keyword->line));
+    if (hasCond) {
+      Token* test = newGroup(keyword->line);
+      for (Token* c : cond)
+        if (c) test->push(c);
+      head->push(newLiteral("__line<" + std::to_string(n) + " && ", keyword->line));
+      head->push(test);
+      head->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(body->endLine + 1),
+                            keyword->line));
+    }
+    for (size_t k = semicolons[1]; k < old.size(); ++k)
+      if (old[k]) head->push(old[k]);
+  }
+
+  // for (k in o) { ... await ... } and for each: the iteration cannot be
+  // resumed where it stopped, so it starts again and passes over the keys
+  // before the one it stopped at, which the continuation function keeps:
+  //   if(__line>=N && __line<M && k!==__$['k'])continue;__$['k']=k;
+  void resumableForIn(Token* head, Token* body, bool forEach, int n) {
+    Token* name = nullptr;
+    for (Token* c : head->childs) {
+      if (!c || c->type == TokenTypeCode::Var || c->type == TokenTypeCode::Const) continue;
+      name = c;
+      break;
+    }
+    if (!name || name->type == TokenTypeCode::In || !isBlock(body)) return;
+    const std::string key = (forEach ? "$each_" : "") + name->text;
+    const std::string kept = "__$['" + key + "']";
+    Token* skip = newLiteral("\nif(__line>=" + std::to_string(n) + " && __line<" + std::to_string(body->endLine + 1) +
+                                 " && " + key + "!==" + kept + ")continue;\n" + kept + "=" + key + ";",
+                             body->line);
+    skip->parent = body;
+    skip->file = body->file;
+    body->childs.insert(body->childs.begin(), skip);
+    for (size_t k = 0; k < body->childs.size(); ++k)
+      if (body->childs[k]) body->childs[k]->index = static_cast<int>(k);
+  }
 
   bool tryStatement(size_t& i);
   bool ifStatement(size_t& i);
@@ -486,12 +589,13 @@ void BlockRewrite::run() {
             newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1), t->line));
         old_[i + 1] = gate;
       }
+      if (isWordText(t, "for") && t2->awaitedCall) resumableFor(i);
       moveIntoContainer(i, i + 2);
       newGuard_ = false;
       i += 3;
       continue;
     }
-    if (isBlock(t) && !isFunctionBodyAt(old_, i)) {
+    if (isBlock(t) && !isFunctionBodyAt(old_, i) && !isObjectLiteralAt(old_, i)) {
       flush(t->line + 1);
       openGuard(t->endLine + 1);
       container_->push(t);
@@ -584,6 +688,22 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
   if (asyncVisited) return awaitedCall != 0;
   asyncVisited = 1;
   if (type != TokenTypeCode::Block) return awaitedCall != 0;
+
+  // CONFIG::name { ... } and CONFIG::name before a declaration are settled
+  // before the statements move into guards, where the name would no longer
+  // stand in front of its block.
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* child = childs[i];
+    if (!child || child->type != TokenTypeCode::Word || child->text.empty() ||
+        !_ompilerOptions_.defines.has(child->text))
+      continue;
+    int skip = child->Token::pretreatment(fileArg);
+    if (skip < 0) {
+      --i;  // the block's statements now stand here
+    } else {
+      i += static_cast<size_t>(skip);
+    }
+  }
 
   checkAddBRACE();
   for (size_t i = 0; i < childs.size(); ++i) {

@@ -744,7 +744,17 @@ void includeFile(Token* group, const std::string& quoted) {
   Parse* file = group->file;
   std::string path = xfilemethod::getFile_Path((file ? file->directory : std::string()) + "/" + name);
   ScriptFile* record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
-  if (!record) return;
+  // A file outside the source folders (a shared "../config.as") was not
+  // collected: it is read now.
+  if (!record && xfilemethod::getFileSize(path) > 0) {
+    ScriptFile::LoadFile(path);
+    record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
+  }
+  if (!record) {
+    Token* at = lastChild(group);
+    queueError(at ? at : group, group, "Include file not found: " + path);
+    return;
+  }
 
   LexRun& run = *g_run;
   if (run.includeStack.empty() && file) run.includeStack.push_back(xfilemethod::getFile_Path(file->path));
@@ -774,6 +784,8 @@ void includeFile(Token* group, const std::string& quoted) {
     }
   }
   normal.resize(std::strlen(normal.c_str()));
+  // A file saved with a UTF-8 byte order mark: the mark is no word of the code.
+  if (normal.compare(0, 3, "\xEF\xBB\xBF") == 0) normal.replace(0, 3, "   ");
   if (!Parse::_format_ifdef(normal.data())) return;
   record->text = normal;
 

@@ -274,6 +274,50 @@ int Token::pretreatment(Parse* file) {
     }
   }
 
+  // CONFIG::name in front of a member or local declaration (function, var,
+  // const): the declaration is kept when the define is "true" and dropped
+  // whole otherwise, up to its body or its ';'. The lexer puts a ';' of its
+  // own before a var.
+  Token* declaration = next;
+  if (declaration && declaration->type == TokenTypeCode::Semicolon) {
+    Token* after = siblingOf(this, 2);
+    if (after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const)) declaration = after;
+  }
+  if (declaration && !text.empty() &&
+      (declaration->type == TokenTypeCode::Function || declaration->type == TokenTypeCode::Var ||
+       declaration->type == TokenTypeCode::Const) &&
+      _ompilerOptions_.defines.has(text)) {
+    Token* before = siblingOf(this, -1);
+    if (!before || before->type == TokenTypeCode::Semicolon || before->type == TokenTypeCode::Block ||
+        before->line < line) {
+      std::string value = _ompilerOptions_.defines.get(text);
+      text.clear();
+      if (value == "true") return 0;
+      std::vector<Token*>& list = parent->childs;
+      const size_t first = static_cast<size_t>(index);
+      size_t last = static_cast<size_t>(declaration->index);
+      const bool function = declaration->type == TokenTypeCode::Function;
+      for (size_t k = static_cast<size_t>(declaration->index) + 1; k < list.size(); ++k) {
+        Token* t = list[k];
+        if (!t) continue;
+        if (function) {
+          if (t->type == TokenTypeCode::Block || t->type == TokenTypeCode::Semicolon) {
+            last = k;
+            break;
+          }
+        } else {
+          if (t->type == TokenTypeCode::Function || t->type == TokenTypeCode::Var ||
+              t->type == TokenTypeCode::Const)
+            break;
+          last = k;
+          if (t->type == TokenTypeCode::Semicolon) break;
+        }
+      }
+      for (size_t k = first; k <= last; ++k) list[k] = nullptr;
+      return static_cast<int>(last - first);
+    }
+  }
+
   // namespace ns = "...": known by its qualified name from here on.
   if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
     std::string key = package && !package->text.empty() ? package->text + "." + text : text;

@@ -106,7 +106,9 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
                  next->type == TokenTypeCode::As)) {
       // A call (or a method handed on): the base's method, called on this.
       std::string found;
-      if (cls) found = __getSuperClassFunc__(cls->superName, name, member, 0, cls->members.has(member));
+      if (cls)
+        found = __getSuperClassFunc__(cls->superName, name, member, 0, cls->members.has(member),
+                                      cls->file ? cls->file->package : nullptr);
       if (!found.empty()) {
         if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
         if (found.compare(0, 5, "this.") == 0)
@@ -194,10 +196,14 @@ std::string Token::getThisSelfValue(Token* member, const char* path) {
 // is `className`: "this.m" when the base member is not overridden, the base
 // prototype's method when it is, the base class for a static member.
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
-                                  bool overridden) {
+                                  bool overridden, TokenPackage* privateScope) {
   std::string tail = textFrom(name, 5);
   for (; depth <= kMaxBaseDepth; ++depth) {
     TokenClass* cls = TokenClass::GetTokenClass(className);
+    // The classes after a file's package block are known by their short
+    // names within that file only.
+    if (!cls && privateScope && className.find('.') == std::string::npos)
+      cls = privateScope->privateClasses.get(className, nullptr);
     if (!cls) return std::string();
     if (cls->members.has(member)) {
       if (!overridden) return "this" + tail;

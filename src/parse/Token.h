@@ -243,7 +243,7 @@ std::string stringToText(const char* text);
 
 // Super-member resolution (property access rewriting).
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
-                                  bool overridden);
+                                  bool overridden, TokenPackage* privateScope = nullptr);
 
 // Resets the lexer state (tests compile several projects in one process).
 void resetLexerState();

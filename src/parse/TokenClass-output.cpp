@@ -13,6 +13,8 @@
 //   ]);
 //   return Item;
 //   })(Base)
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,9 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     superClass = nullptr;
   }
   resolveSuperClass();
+  if (baseWarningAt && !superClass && !superName.empty() && superName != "Object")
+    Warning(baseWarningAt, fullName + " extends " + superName + ",This class  is not defined;");
+  baseWarningAt = nullptr;
   if (superClass) {
     if (package) package->hasUseThisClass(superClass->fullName);
     level = superClass->level + 1;
@@ -220,9 +225,24 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     for (size_t i = 0; i < list.size(); ++i) {
       text += list[i]->fullName;
       if (i + 1 < list.size()) text += ",";
-      list[i]->toJsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
     }
     text += ";\n";
+    // Defined in file order, except that a class extending another private
+    // class of the file comes after its base, which must exist by then.
+    std::vector<TokenClass*> done, visiting;
+    auto seen = [](const std::vector<TokenClass*>& v, TokenClass* c) {
+      return std::find(v.begin(), v.end(), c) != v.end();
+    };
+    std::function<void(TokenClass*)> emit = [&](TokenClass* cls) {
+      if (seen(done, cls) || seen(visiting, cls)) return;
+      visiting.push_back(cls);
+      if (cls->superName.find('.') == std::string::npos)
+        if (TokenClass* base = package->privateClasses.get(cls->superName, nullptr)) emit(base);
+      visiting.pop_back();
+      done.push_back(cls);
+      cls->toJsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
+    };
+    for (TokenClass* cls : list) emit(cls);
   }
 
   // 8. Statements of the class body: static variables become static items
@@ -343,7 +363,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   }
 
   // 13. Implemented interfaces and the methods on the prototype.
-  const std::string implemented = toFullImplements();
+  const std::string implemented = toFullImplements(file ? file->package : nullptr);
   std::vector<std::string> hiddenMethods;
   if (methods.empty()) {
     if (!implemented.empty()) {
@@ -391,8 +411,16 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
         if (getter) proto += getter->docComment;
         if (setter) proto += setter->docComment;
       }
-      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + name + "',";
-      const bool baseUsable = superClass && !superClass->isInterface;
+      // A private accessor named like a member of a base class is renamed, as
+      // its uses are (this._$2_size); the base's own accessor stays apart.
+      std::string property = name;
+      TokenFunction* declared = getter ? getter : setter;
+      if (!isStaticPair && (declared->flags & TokenModifierFlags::Private)) {
+        std::string self = declared->getSelfValue();
+        if (!self.empty()) property = self;
+      }
+      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + property + "',";
+      const bool baseUsable = superClass && !superClass->isInterface && property == name;
       std::string getPart;
       if (getter)
         getPart = getText;

@@ -94,6 +94,12 @@ int TokenClass::pretreatment(Parse* file) {
     // Names the runtime itself uses for its XML classes and movie clips.
     if (miniName == "XML" || miniName == "XMLList" || miniName == "MC") miniName = fullName;
 
+    // A second file with the same package and class (a stray copy of a
+    // source file, or a patched copy of a library class): both are written
+    // and the later one wins, which the user is told.
+    TokenClass* earlier = _classMap_().get(fullName, nullptr);
+    if (earlier && earlier != this && earlier->file && file && earlier->file->path != file->path)
+      Warning(this, "Class " + fullName + " is defined twice: " + earlier->file->path + " and " + file->path);
     _classAndMiniNameMap_()[miniName] = fullName;
     _classAndMiniNameMap_()[fullName] = fullName;
     _classMap_()[fullName] = this;

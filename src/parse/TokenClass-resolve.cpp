@@ -108,7 +108,10 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
     return false;
   if (!inMethod(fn)) {
     if (!countClosureThis(fn)) MSGTO(7, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
-    out = _DEBUF_(owner == this ? " /*self fn*/" : " /*super fn*/") + "_$this." + name;
+    // A private member renamed because a base class has one of the same name
+    // is reached under that name from a closure as from the method.
+    std::string self = owner == this && member && token ? token->getThisSelfValue(member, name.c_str()) : name;
+    out = _DEBUF_(owner == this ? " /*self fn*/" : " /*super fn*/") + "_$this." + (self.empty() ? name : self);
     return true;
   }
   if (owner != this) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "TokenFunction.h"
+#include "TokenPackage.h"
 #include "parse.h"
 
 TokenClass* TokenClass::__pMainClass__ = nullptr;
@@ -84,6 +85,10 @@ void TokenClass::_addToOnlyClassNameMap_(std::string shortName, std::string full
 TokenClass* TokenClass::resolveSuperClass() {
   if (!superClass && !superName.empty()) {
     TokenClass* base = GetTokenClass(superName);
+    // A class after the package block may extend another one of its file,
+    // declared further down: a private class, known by its short name only.
+    if (!base && file && file->package && superName.find('.') == std::string::npos)
+      base = file->package->privateClasses.get(superName, nullptr);
     if (base) linkSuperClass(base, this, file);
   }
   return superClass;
@@ -182,9 +187,20 @@ bool TokenClass::hasThisGetOrSetFun(const char* name, const char* kind) {
 
 // The object literal body of Ruvo.imps(__proto,{...}): "\"a.I\":true,..."
 // without the last comma.
-std::string TokenClass::toFullImplements() {
+std::string TokenClass::qualifyInterfaceName(const std::string& name, TokenPackage* package) {
+  const OrderedMap<std::string>& interfaces = _interfacesMap_();
+  if (!package || name.empty() || interfaces.has(name) || GetTokenClass(name)) return name;
+  const size_t dot = name.rfind('.');
+  const std::string shortName = dot == std::string::npos ? name : name.substr(dot + 1);
+  if (!package->text.empty() && interfaces.has(package->text + "." + shortName)) return package->text + "." + shortName;
+  for (const auto& [prefix, mark] : package->wildcardMap)
+    if (!prefix.empty() && interfaces.has(prefix + "." + shortName)) return prefix + "." + shortName;
+  return name;
+}
+
+std::string TokenClass::toFullImplements(TokenPackage* package) {
   std::string out;
-  for (auto& [name, full] : implementsMap) out += "\"" + full + "\":true,";
+  for (auto& [name, full] : implementsMap) out += "\"" + qualifyInterfaceName(full, package) + "\":true,";
   if (out.size() > 1) out.pop_back();
   return out;
 }

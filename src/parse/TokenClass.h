@@ -45,6 +45,9 @@ class TokenClass : public Token {
   OrderedMap<GetSetFunction*> getSetMap;
   OrderedMap<GetSetFunction*> staticGetSetMap;
   uint8_t isPrivateClass = 0;
+  // The extends clause of a private class whose base was not known when the
+  // clause was read; the class output warns there when it still is not.
+  Token* baseWarningAt = nullptr;
   std::string registeredName;
   // Start-up text of lazy statics written by the TypeScript class output.
   std::string tsStaticStart;
@@ -88,7 +91,14 @@ class TokenClass : public Token {
   void add_set(std::string name, TokenFunction* fn);
   OrderedMap<GetSetFunction*>& getGetSetMap(TokenFunction* fn);
   bool hasThisGetOrSetFun(const char* name, const char* kind);
-  std::string toFullImplements();
+  // The implemented interfaces as the object literal of Ruvo.imps; with the
+  // class's package, names resolved before their interface was registered are
+  // qualified again.
+  std::string toFullImplements(TokenPackage* package = nullptr);
+  // An interface name recorded while its interface was not registered yet
+  // (interfaces are not pre-scanned): its short name looked up in the package
+  // and in the package's wildcard imports; otherwise the name unchanged.
+  static std::string qualifyInterfaceName(const std::string& name, TokenPackage* package);
   bool superHasThisVar(const char* name);
   // The base class record, looked up by superName and cached on first need.
   TokenClass* resolveSuperClass();

@@ -66,7 +66,14 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
   cls->superName = name;
   if (name.empty()) return;
 
-  if (cls->compilerThisClassFile(name.c_str())) {
+  // A class after the package block that extends another one of the same
+  // file: the base is a private class of the file, known by its short name.
+  TokenClass* privateBase = package && name.find('.') == std::string::npos
+                                ? package->privateClasses.get(name, nullptr)
+                                : nullptr;
+  if (privateBase) {
+    if (cls->linkSuperClass(privateBase, this, file)) cls->level = privateBase->level + 1;
+  } else if (cls->compilerThisClassFile(name.c_str())) {
     TokenClass* base = TokenClass::GetTokenClass(name);
     if (!base) {
       // The base class's file was compiled but did not declare it.
@@ -75,6 +82,10 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
       std::exit(0);
     }
     if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
+  } else if (cls->isPrivateClass && name.find('.') == std::string::npos) {
+    // Perhaps a class declared further down in this file: the class output
+    // links it, or warns when there is none.
+    cls->baseWarningAt = this;
   } else if (!cls->superClass && !cls->isInterface && name != "Object") {
     Warning(this, cls->fullName + " extends " + name + ",This class  is not defined;");
   }

@@ -135,6 +135,23 @@ TokenFunction* TokenFunction::getClassTokenFunction() {
   return classMember ? this : (parent ? parent->getClassTokenFunction() : nullptr);
 }
 
+// other.secret, where `other` is typed as the class of this function and
+// `secret` is a private member that the class renames because a base class
+// declares the same name: the member is reached by that name, as this.secret is.
+std::string TokenFunction::withOwnPrivateMember(const std::string& name, const std::string& head,
+                                                const std::string& type) {
+  TokenClass* cls = currentClass;
+  if (!cls || type.empty() || name.size() <= head.size() + 1 || name[head.size()] != '.') return name;
+  if (type != cls->shortName && type != cls->fullName) return name;
+  const size_t end = name.find('.', head.size() + 1);
+  const std::string member = name.substr(head.size() + 1, end == std::string::npos ? std::string::npos : end - head.size() - 1);
+  Token* declared = cls->members.get(member, nullptr);
+  if (!declared) return name;
+  const std::string self = declared->getSelfValue();
+  if (self.empty() || self == member) return name;
+  return head + "." + self + (end == std::string::npos ? std::string() : name.substr(end));
+}
+
 // A word whose head is a local of this function (a parameter, a local
 // variable, a nested function) is written as it stands; every other name goes
 // on up to the class and the package.
@@ -150,7 +167,7 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
       token->resolvedTypeText = type;
       tsType = toTsVarType(token);
     }
-    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + name + tsType;
+    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + withOwnPrivateMember(name, head, type) + tsType;
   }
   if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
   return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);

@@ -95,13 +95,22 @@ void TokenImport::addImportToMap(Parse* file, std::string path) {
   std::string prefix = dot == std::string::npos ? std::string() : path.substr(0, dot);
   package->wildcardMap[prefix] = ".";
   TokenPackage::ParsePackageAllFileForClass(file->sourceRoot, prefix);
-  for (const auto& [fullName, record] : ScriptFile::GlobalClassWidthFileMap) {
-    if (fullName.compare(0, prefix.size(), prefix) != 0) continue;
-    package->importMap[lastSegment(fullName)] = fullName;
-    TokenPackage::ToConversionTable(fullName, true);
-  }
-  for (const auto& [fullName, owner] : ScriptFile::GlobalFunctionWidthFileMap) {
-    if (fullName.compare(0, prefix.size(), prefix) != 0) continue;
-    package->importMap[lastSegment(fullName)] = fullName;
+  // The names are matched by their text, so ui.* also reaches ui.widgets.*
+  // and uikit.*; of two names with one short name, the one of the imported
+  // package itself is entered last and wins.
+  auto inPackage = [&](const std::string& fullName) {
+    size_t dot = fullName.rfind('.');
+    return dot == prefix.size() && fullName.compare(0, prefix.size(), prefix) == 0;
+  };
+  for (bool own : {false, true}) {
+    for (const auto& [fullName, record] : ScriptFile::GlobalClassWidthFileMap) {
+      if (fullName.compare(0, prefix.size(), prefix) != 0 || inPackage(fullName) != own) continue;
+      package->importMap[lastSegment(fullName)] = fullName;
+      TokenPackage::ToConversionTable(fullName, true);
+    }
+    for (const auto& [fullName, owner] : ScriptFile::GlobalFunctionWidthFileMap) {
+      if (fullName.compare(0, prefix.size(), prefix) != 0 || inPackage(fullName) != own) continue;
+      package->importMap[lastSegment(fullName)] = fullName;
+    }
   }
 }

@@ -16,6 +16,19 @@ TokenInterface::TokenInterface(int type, const char* text, int pos, int line, To
   isInterface = 1;
 }
 
+// The bases as the runtime registration names them: full names throughout.
+std::string TokenInterface::qualifiedBaseList(TokenPackage* package) const {
+  std::string result;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = baseList.find(',', start);
+    result += qualifyInterfaceName(baseList.substr(start, comma == std::string::npos ? std::string::npos : comma - start), package);
+    if (comma == std::string::npos) return result;
+    result += ",";
+    start = comma + 1;
+  }
+}
+
 // Gathers the head and body into the interface, resolves the names of the
 // interfaces it extends into `baseList` and registers it as a class.
 int TokenInterface::pretreatment(Parse* file) {
@@ -132,7 +145,7 @@ int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeComme
   out += "\n";
   if (!__ISTOTS) {
     if (!baseList.empty())
-      out += "Ruvo.interface('" + fullName + "','" + baseList + "');\n\n";
+      out += "Ruvo.interface('" + fullName + "','" + qualifiedBaseList(file ? file->package : nullptr) + "');\n\n";
     else
       out += "Ruvo.interface('" + fullName + "');\n\n";
   }

@@ -11,4 +11,6 @@ class TokenInterface : public TokenClass {
   TokenInterface(int type, const char* text, int pos, int line, Token* parent);
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  // `baseList` with the short names of interfaces registered after this one qualified.
+  std::string qualifiedBaseList(TokenPackage* package) const;
 };

@@ -92,6 +92,10 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
 
   std::string name = nameToken->text;
+  // In a function rewritten for await the variable is declared at its top
+  // already; a second declaration would hide it from the resumed code.
+  auto* varToken = withVar ? dynamic_cast<TokenVar*>(first) : nullptr;
+  const bool declaredAbove = varToken && varToken->asyncDecl;
   std::string declared = withVar ? name : "$each_" + name;
   // A labelled loop (outer: for each ...) must follow its label directly, so
   // its declaration goes behind the loop; a var is the function's wherever it
@@ -131,7 +135,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   // the body reads, so a call is neither repeated for every element nor
   // seen to return something else the second time.
   std::string source = object;
-  if (!isPlainPath(object)) {
+  if (!isPlainPath(object) && !declaredAbove) {
     size_t at = head.rfind(object);
     if (at != std::string::npos && head.compare(at + object.size(), std::string::npos, ")") == 0) {
       source = "$eachof_" + name;
@@ -139,7 +143,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
       declared += "," + source;
     }
   }
-  const std::string declaration = "\nvar " + declared + ";\n";
+  const std::string declaration = declaredAbove ? std::string() : "\nvar " + declared + ";\n";
   if (braced) out += "{";
   if (!declareAfter) out += declaration;
 

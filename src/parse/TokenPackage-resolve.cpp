@@ -73,6 +73,16 @@ ScriptFile* currentRecord(Parse* file) {
   return ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(file->path), nullptr);
 }
 
+// The file that declares the package-level variable `full` (pkg.NAME), or null.
+ScriptFile* packageMemberFile(const std::string& full) {
+  size_t dot = full.rfind('.');
+  if (dot == std::string::npos) return nullptr;
+  TokenPackage* pkg = TokenPackage::GetPakageMap().get(full.substr(0, dot), nullptr);
+  if (pkg == nullptr) return nullptr;
+  Token* member = pkg->packageMembers.get(full.substr(dot + 1), nullptr);
+  return member ? currentRecord(member->file) : nullptr;
+}
+
 }  // namespace
 
 std::string packToFullName(std::string packageName, std::string name) {
@@ -165,6 +175,15 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
         importMap[member] = packToFullName(imported->qualifyingName, declaration ? declaration->text : member);
       addNamespaces(imported->qualifyingName);
     }
+    // Interfaces are not pre-scanned, so `import a.b.*` met before the file of
+    // a.b.IFoo was parsed left IFoo out; by now every file is registered, and
+    // the interfaces under the wildcard's prefix join the names the file knows.
+    for (const auto& [path, dot] : wildcardMap)
+      for (const auto& [fullName, record] : ScriptFile::GlobalClassWidthFileMap) {
+        if (fullName.compare(0, path.size(), path) != 0 || !TokenClass::_interfacesMap_().has(fullName)) continue;
+        std::string shortName = fullName.substr(fullName.rfind('.') + 1);
+        if (!importMap.has(shortName)) importMap[shortName] = fullName;
+      }
     addNamespaces(qualifyingName);
   }
 
@@ -188,6 +207,8 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
         TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(full, nullptr);
         if (owner) defining = currentRecord(owner->ownerFile);
       }
+      // An imported package variable or constant: the file that declares it.
+      if (defining == nullptr) defining = packageMemberFile(full);
       if (defining == nullptr && full.find('.') == std::string::npos) {
         std::string path = findThisNameInFile(qualifyingName + "." + full);
         if (path.empty()) path = findThisNameInFile(full);
@@ -209,10 +230,24 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (home && home->packageMembers.has(head)) {
     Token* member = home->packageMembers.get(head);
     headMsg.type = member ? member->typeText.str() : std::string();
-    if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile)
-      addUsedFile(user, ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + name + ".as", nullptr));
+    if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile) {
+      ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + name + ".as", nullptr);
+      // A member reached through the variable (settings.volume), or a variable
+      // declared in a file of another name: the file of its declaration.
+      if (declaring == nullptr && member) declaring = currentRecord(member->file);
+      addUsedFile(user, declaring);
+    }
     if (qualifyingName.empty()) return _DEBUF_("/*package var 1*/") + name;
     return _DEBUF_("/*package var 0*/") + qualifyingName + "." + name;
+  }
+  // A variable of the unnamed package is seen from every package, as the
+  // global it is written as (window.NAME).
+  TokenPackage* top = qualifyingName.empty() ? nullptr : GetPakageMap().get("", nullptr);
+  if (top && top->packageMembers.has(head)) {
+    Token* member = top->packageMembers.get(head);
+    headMsg.type = member ? member->typeText.str() : std::string();
+    if (member) addUsedFile(user, currentRecord(member->file));
+    return _DEBUF_("/*package var 1*/") + name;
   }
 
   // A static member reached through an imported class: B.PI.
@@ -296,8 +331,12 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (_ompilerOptions_.defines.has(name)) return _DEBUF_("/*-define*/") + _ompilerOptions_.defines.get(name);
   if (isKeptHead(head)) return name;
   if (isBrowserGlobal(head)) return _DEBUF_("/*first*/") + name;
-  if (ScriptFile::GlobalFunctionWidthFileMap.has(qualifyingName + "." + head))
+  if (ScriptFile::GlobalFunctionWidthFileMap.has(qualifyingName + "." + head)) {
+    // A function of this package called by its short name: its file is used.
+    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(qualifyingName + "." + head, nullptr);
+    if (owner) addUsedFile(user, currentRecord(owner->ownerFile));
     return _DEBUF_("/*fun*/") + qualifyingName + "." + name;
+  }
 
   std::string found;
   if (!InClassMap(name, found)) {

@@ -1,5 +1,6 @@
 // The ( ) group: call arguments, parenthesised expressions, conditions and
 // function parameter lists.
+#include <algorithm>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -90,6 +91,23 @@ int TokenParent::pretreatment(Parse* file) {
 // values leave a JavaScript parameter list; list.(@id == 3) becomes
 // getChildByAttribute('id',3); an own method passed as a callback,
 // f(this.onX), is bound to its object with __bind.
+namespace {
+
+// The class that a declared type names: a class by its full name, an imported
+// or same-package class by its short name, or a class after the package block.
+TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
+  if (type.empty()) return nullptr;
+  if (TokenClass* cls = TokenClass::GetTokenClass(type)) return cls;
+  if (!package || type.find('.') != std::string::npos) return nullptr;
+  if (package->importMap.has(type))
+    if (TokenClass* cls = TokenClass::GetTokenClass(package->importMap.get(type))) return cls;
+  if (!package->text.empty())
+    if (TokenClass* cls = TokenClass::GetTokenClass(package->text + "." + type)) return cls;
+  return package->privateClasses.get(type, nullptr);
+}
+
+}  // namespace
+
 int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   (void)mode;
   addTypeDeclarationClassUse();
@@ -169,9 +187,12 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       bool alone = !after || after->type == TokenTypeCode::Comma;
       i += static_cast<size_t>(n);
 
-      if (binds && alone && cls && startsWith(c->text, "this.") && before && before->type == TokenTypeCode::Word &&
-          before->text != "bind" && printed.find("this.") != std::string::npos) {
-        std::string method = c->text.substr(5);
+      // this.onX, or onX alone when it names a method of the instance (a local
+      // or parameter of that name prints without "this." and stays unbound).
+      const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
+      if (binds && alone && cls && (startsWith(c->text, "this.") || bareName) && before &&
+          before->type == TokenTypeCode::Word && before->text != "bind" && printed.find("this.") != std::string::npos) {
+        std::string method = bareName ? c->text : c->text.substr(5);
         if (isInSelFunction(method, cls)) {
           if (isInlineFunction()) {
             // Inside a closure the method's object is the enclosing method's
@@ -190,6 +211,20 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
           } else {
             g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
           }
+          continue;
+        }
+      }
+      // enemy.die or this.enemy.die, where enemy is typed as a class that has
+      // the method die: bound to that object, as a method closure is.
+      const std::string path = startsWith(c->text, "this.") ? c->text.substr(5) : c->text;
+      if (binds && alone && before && before->type == TokenTypeCode::Word && before->text != "bind" &&
+          c->type == TokenTypeCode::Word && !c->resolvedTypeText.empty() &&
+          std::count(path.begin(), path.end(), '.') == 1 && printed.rfind('.') != std::string::npos) {
+        std::string method = path.substr(path.find('.') + 1);
+        TokenClass* owner = classOfTypeText(c->resolvedTypeText, file ? file->package : nullptr);
+        if (owner && !method.empty() && isInSelFunction(method, owner)) {
+          const std::string object = printed.substr(0, printed.rfind('.'));
+          g += c->leadingText + _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
           continue;
         }
       }

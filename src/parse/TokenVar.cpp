@@ -416,7 +416,14 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         continue;
       }
       Token* value = firstIn(this, d.assignAt + 1, d.endAt);
-      bool constant = value && (isQuoted(value) || value->text == "true" || value->text == "false" ||
+      // Only a literal standing alone is settled before the base constructor
+      // runs; `"L" + count` or `2 * size` read other members and wait for
+      // the second pass, in declaration order with the rest.
+      int tokens = 0;
+      for (int i = d.assignAt + 1; i >= 0 && i < d.endAt && i < static_cast<int>(childs.size()); ++i)
+        if (childs[i]) ++tokens;
+      const bool alone = tokens == 1;
+      bool constant = alone && (isQuoted(value) || value->text == "true" || value->text == "false" ||
                                 value->text == "null" || xstringmthod::IsAllDigit(value->text.c_str()) != 0);
       if (constant != firstPass) continue;
       out += "\n" + name->leadingText + _DEBUF_(" /*var4*/");
@@ -527,6 +534,17 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
   Token* following = parent ? parent->getNextToken(this, 1) : nullptr;
   const bool forInHead = following && following->type == In;
 
+  if (asyncDecl && forInHead) {
+    // for (var k in o) keeps its loop variable: k is declared at the top of
+    // the rewritten function, the key variable of a for each is the loop's own.
+    Token* first = nullptr;
+    for (Token* c : childs)
+      if (c && !first) first = c;
+    std::string text = first && first->text.rfind("$each_", 0) == 0 ? (ts ? "let " : "var ") : "";
+    printRange(this, text, owner, 0, static_cast<int>(childs.size()), mode, typeCommentOff, 1);
+    out += text;
+    return 0;
+  }
   if (asyncDecl) {
     // The names are declared at the top of the rewritten function: a name
     // standing alone between separators is left out, everything else (the

@@ -758,7 +758,11 @@ TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {
   EXPECT_EQ(p->childs[5]->line, 1);
   EXPECT_EQ(p->childs[9]->line, 1);
   EXPECT_EQ(ScriptFile::LoadedFileMap.get(inc)->text, "         var y;\nvar z;");
-  EXPECT_TRUE(ScriptErr::__ERRS.empty());
+  // The include of a file that does not exist is reported, at its line.
+  ASSERT_EQ(ScriptErr::__ERRS.size(), 1u);
+  EXPECT_EQ(ScriptErr::__ERRS[0]->message, "Include file not found: " + dir / "missing.as");
+  EXPECT_EQ(ScriptErr::__ERRS[0]->token->line, 1);
+  ScriptErr::__ERRS.clear();
   deleteTokenTree(p);
 
   struct {

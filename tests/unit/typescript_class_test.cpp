@@ -252,7 +252,8 @@ TEST(TypeScriptClass, MethodsAccessorsAndStaticFunctions) {
 }
 
 // The other classes of a file follow the public class inside the module,
-// without a module, export or registration of their own; a second class
+// without a module, export or registration of their own (one extending
+// another calls its constructor); a second class
 // that says it is public is an error of the file and prints nothing.
 TEST(TypeScriptClass, PrivateClassesOfAFile) {
   TsProject project;
@@ -270,7 +271,7 @@ TEST(TypeScriptClass, PrivateClassesOfAFile) {
   ASSERT_NE(main, nullptr);
   std::string text = project.classTs("a.Main");
   EXPECT_NE(text.find("\n}\nclass Extra\n{\n\n q:number=0;\n\n\n}\nclass More extends Extra\n{\n"
-                      "constructor (){\n}\n\n}\nTs._class(Main,'a.Main',true);"),
+                      "constructor (){\nsuper();\n}\n\n}\nTs._class(Main,'a.Main',true);"),
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("Ts._class(Extra"), std::string::npos);
