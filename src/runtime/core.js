@@ -124,6 +124,11 @@ var Ruvo=window.Ruvo=(function(window,document){
 				Object.defineProperty(obj,name,{value:value,writable:true,enumerable:false,configurable:true});
 			};
 			var has=Object.prototype.hasOwnProperty;
+			// A function's own name and length cannot be assigned; a class may have
+			// statics of those names, so both become writable (before the base's
+			// statics are copied in).
+			hidden(o,'name',o.name);
+			hidden(o,'length',o.length);
 			if(_super) Ruvo.__extend(o,_super);
 			// A private class of a file comes without a name and is not registered by name.
 			if(fullName){
