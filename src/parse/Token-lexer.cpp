@@ -64,6 +64,7 @@ struct LexRun {
   long long xmlBudget = 0;                // bytes the XML look-ahead may still scan
   long long tokensMade = 0;
   long long tokensCopied = 0;
+  std::vector<Token*> logicalAssigns;     // the "||" / "&&" of each "a ||= b" rewritten
 };
 
 LexRun* g_run = nullptr;
@@ -83,6 +84,7 @@ class RunScope {
   }
   RunScope(const RunScope&) = delete;
   RunScope& operator=(const RunScope&) = delete;
+  bool owner() const { return owner_; }
 
  private:
   LexRun own_;
@@ -1116,11 +1118,17 @@ void GroupLexer::slash() {
   }
   if (wordStart_ < 0) {
     Token* last = lastChild(group_);
-    if (group_->childs.empty() ||
+    // Where a value is expected the '/' opens a regular expression: at the
+    // start of a group, after "=", ",", ";", ":", after "return", and after
+    // an operator (!/a/.test(s), c ? /a/ : /b/, x && /a/.test(s)) other than
+    // "++" and "--", which end a value (i++ / 2).
+    bool valueExpected =
+        group_->childs.empty() ||
         (last && (last->type == TokenTypeCode::Assign || last->type == TokenTypeCode::Comma ||
-                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon))) {
-      if (regex()) return;
-    }
+                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon ||
+                  last->type == TokenTypeCode::Return || last->type == TokenTypeCode::Question ||
+                  (last->type == TokenTypeCode::Operator && last->text != "++" && last->text != "--")));
+    if (valueExpected && regex()) return;
   }
   operatorByte('/');
 }
@@ -1207,8 +1215,8 @@ void GroupLexer::comment() {
   if (!block) leading_ += '\n';
 }
 
-// A regular expression literal after "=", ",", ";", ":" or at the start of a
-// group. A malformed one is shown through the message-box hook and its '/'
+// A regular expression literal where a value is expected (see slash()). A
+// malformed one is shown through the message-box hook and its '/'
 // reads as an operator.
 bool GroupLexer::regex() {
   int i = pos_ + 1;
@@ -1236,7 +1244,8 @@ bool GroupLexer::regex() {
       break;
     }
     const char e = t_[j];
-    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';';
+    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
+             e == ':';
   }
   if (!closed) {
     if (MsgBox) {
@@ -1371,13 +1380,91 @@ void GroupLexer::logicalAssign(const std::string& op) {
   Token* logical = new Token(TokenTypeCode::Operator, op.substr(0, 2).c_str(), pos_, line_, group_);
   group_->push(logical);
   countMade();
+  run.logicalAssigns.push_back(logical);
+}
+
+// Whether a token ends a value, so that a line end after it may end the
+// statement.
+bool endsValue(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::SystemType:
+    case TokenTypeCode::Paren:
+    case TokenTypeCode::Bracket:
+    case TokenTypeCode::Block:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether a token may go on an expression from a new line.
+bool continuesValue(const Token* t) {
+  return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
+         t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon || t->type == TokenTypeCode::Paren ||
+         t->type == TokenTypeCode::Bracket || (t->type == TokenTypeCode::Word && !t->text.empty() && t->text[0] == '.');
+}
+
+// "a ||= b" reads as "a = a || b". A value that holds an operator binding
+// more loosely than the "||" (a ternary, an assignment, or "||" after an
+// "&&") goes into brackets, so that "a ||= c ? x : y" keeps a when a is set:
+// "a = a || (c ? x : y)". The value runs up to the next "," or ";" of its
+// group, or to a line end where a new statement starts.
+void bracketLogicalAssignValues(const std::vector<Token*>& operators) {
+  for (Token* logical : operators) {
+    Token* group = logical->parent;
+    if (!group) continue;
+    auto& ch = group->childs;
+    int at = -1;
+    for (int i = 0; i < static_cast<int>(ch.size()); ++i)
+      if (ch[i] == logical) {
+        at = i;
+        break;
+      }
+    if (at < 0) continue;
+    int end = at + 1;
+    bool loose = false;
+    Token* previous = nullptr;
+    for (; end < static_cast<int>(ch.size()); ++end) {
+      Token* t = ch[end];
+      if (!t) continue;
+      if (t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon) break;
+      if (previous && endsValue(previous) && !continuesValue(t) && t->leadingText.find('\n') != std::string::npos)
+        break;
+      const std::string& op = t->text;
+      if (t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Assign ||
+          (t->type == TokenTypeCode::Operator &&
+           (op == "?" || (logical->text == "&&" && op == "||") ||
+            (op.size() >= 2 && op.back() == '=' && op != "==" && op != "!=" && op != "===" && op != "!==" &&
+             op != "<=" && op != ">="))))
+        loose = true;
+      previous = t;
+    }
+    if (!loose) continue;
+    auto* value = new TokenParent(TokenTypeCode::Paren, nullptr, 0, logical->line, group);
+    value->leadingText = " ";
+    for (int i = at + 1; i < end; ++i)
+      if (ch[i]) value->push(ch[i]);
+    ch.erase(ch.begin() + at + 1, ch.begin() + end);
+    ch.insert(ch.begin() + at + 1, value);
+    for (int i = at + 1; i < static_cast<int>(ch.size()); ++i)
+      if (ch[i]) {
+        ch[i]->index = i;
+        ch[i]->parent = group;
+      }
+    value->file = group->file;
+  }
 }
 
 void lexInto(Token* group, const char* text, int length, int& pos, int& line) {
   if (!group || !text || length <= 0 || pos < 0 || pos >= length) return;
   RunScope scope(length);
   if (g_run->aborted) return;
+  const bool outermost = scope.owner();
   GroupLexer(group, text, length, pos, line).run(false);
+  if (outermost) bracketLogicalAssignValues(g_run->logicalAssigns);
 }
 
 }  // namespace
@@ -1433,6 +1520,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
   const WordInfo* found = wordClass.info;
   WordKind kind = found ? found->kind : WordKind::Other;
+  if (kind == WordKind::Modifier || kind == WordKind::Internal || kind == WordKind::Include) {
+    // A modifier word (or "include") followed by a single ':' is a name: an
+    // object key ({use: f, final: true}) or a typed name (var native:Boolean).
+    const char* after = end;
+    while (*after == ' ' || *after == '\t') ++after;
+    if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
+  }
   Token* prev = lastChild(group);
 
   switch (kind) {

@@ -58,6 +58,22 @@ bool isIdentifier(const std::string& name) {
   return true;
 }
 
+// Enters the parameter names of a parameter list into the locals: the first
+// token of every parameter, not the tokens of a default value, so that
+// f(t:int = MAX) leaves MAX to the class and the package.
+void addParamLocals(Token* group, TokenVarMap& locals) {
+  bool atStart = true;
+  for (Token* p : group->childs) {
+    if (!p) continue;
+    if (p->type == TokenTypeCode::Comma) {
+      atStart = true;
+      continue;
+    }
+    if (atStart) locals[p->text] = p;
+    atStart = false;
+  }
+}
+
 // The body text behind its first "{" (the whole text when it has none).
 std::string behindBrace(const std::string& body) {
   size_t pos = body.find('{');
@@ -204,8 +220,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
       paramGroup->parent = this;
       paramGroup->file = file;
       paramGroup->pretreatment(root);
-      for (Token* p : paramGroup->childs)
-        if (p) locals[p->text] = p;
+      addParamLocals(paramGroup, locals);
     }
     return 0;
   }
@@ -275,8 +290,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   // are pretreated, so the declarations inside see the rewritten shape.
   pretreatmentAnsy(root, this, body);
   body->pretreatment(root);
-  for (Token* p : paramGroup->childs)
-    if (p) locals[p->text] = p;
+  addParamLocals(paramGroup, locals);
 
   if (pkg && !pkg->workingClass && parent != root && !name.empty()) {
     std::string packageName = packageNameOf(root);
@@ -388,14 +402,13 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     std::string behind = behindBrace(bodyText);
     std::string setup;
     if (hasMoreThanOneNormalChr(behind.c_str())) {
-      if (fixedParamCount > 0 || restType == "Array") {
-        setup = "var " + restName + "=[];" + "for(var i=" + std::to_string(fixedParamCount) +
-                ",sz=arguments.length;i<sz;i++) " + restName + ".push(arguments[i]);";
-        if (restName == "__") setup += "arguments=__;";
-        setup += "\n";
-      } else {
-        setup = "var " + restName + "=arguments;";
-      }
+      // A rest parameter is always an Array (join, concat, slice ...), typed
+      // or not, so it is copied out of `arguments` and never aliased to it;
+      // the copy declares no names of its own, so parameters called i or sz
+      // keep their values.
+      setup = "var " + restName + "=Array.prototype.slice.call(arguments," + std::to_string(fixedParamCount) + ");";
+      if (restName == "__") setup += "arguments=__;";
+      setup += "\n";
     }
     bodyText = "{\n" + setup + behind;
   }

@@ -1,4 +1,5 @@
 // Loops and jumps: for and for each, break and continue with their labels.
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,26 @@ int jumpPretreatment(Token* jump, Parse* file) {
   if (after && after->type != TokenTypeCode::Semicolon) return 0;
   label->type = TokenTypeCode::Literal;
   return 1;
+}
+
+// A name or a dotted path (list, this.items): reading it again is the same.
+bool isPlainPath(const std::string& text) {
+  if (text.empty()) return false;
+  for (unsigned char c : text)
+    if (!(std::isalnum(c) || c == '_' || c == '$' || c == '.' || c >= 0x80)) return false;
+  return true;
+}
+
+// Whether a statement stands as the brace-less body of if (...), else,
+// for (...), while (...) or do.
+bool isBracelessBody(Token* statement) {
+  Token* before = statement->nextSibling(-1);
+  if (!before) return false;
+  if (before->type == TokenTypeCode::StatementWord) return before->text == "else" || before->text == "do";
+  if (before->type != TokenTypeCode::Paren) return false;
+  Token* keyword = before->nextSibling(-1);
+  return keyword && ((keyword->type == TokenTypeCode::StatementWord && keyword->text == "if") ||
+                     keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
 }
 
 }  // namespace
@@ -74,9 +95,21 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   std::string name = nameToken->text;
   // In a function rewritten for await the variable is declared at its top
   // already; a second declaration would hide it from the resumed code.
-  auto* declaration = withVar ? dynamic_cast<TokenVar*>(first) : nullptr;
-  if (!(declaration && declaration->asyncDecl))
-    out += withVar ? "\nvar " + name + ";\n" : "\nvar $each_" + name + ";\n";
+  auto* varToken = withVar ? dynamic_cast<TokenVar*>(first) : nullptr;
+  const bool declaredAbove = varToken && varToken->asyncDecl;
+  std::string declared = withVar ? name : "$each_" + name;
+  // A labelled loop (outer: for each ...) must follow its label directly, so
+  // its declaration goes behind the loop; a var is the function's wherever it
+  // stands.
+  Token* colon = nextSibling(-1);
+  Token* label = nextSibling(-2);
+  const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
+  Token* body = siblingOf(this, 2);
+  const bool declareAfter = labelled && body && body->type == TokenTypeCode::Block;
+  // The loop as the brace-less body of if, else, for, while or do: the
+  // declaration and the loop go into one block, so that the declaration does
+  // not take the place of the loop as that body.
+  const bool braced = !labelled && body && body->type == TokenTypeCode::Block && isBracelessBody(this);
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
@@ -114,13 +147,37 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
   const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
 
-  Token* body = siblingOf(this, 2);
+  // An object that is more than a name (a call, list.splice(0), a literal)
+  // is evaluated once: the head keeps its value in "$eachof_" + name, which
+  // the body reads, so a call is neither repeated for every element nor
+  // seen to return something else the second time.
+  std::string source = object;
+  if (!isPlainPath(object) && !declaredAbove) {
+    size_t at = head.rfind(object);
+    if (at != std::string::npos && head.compare(at + object.size(), std::string::npos, ")") == 0) {
+      source = "$eachof_" + name;
+      head = head.substr(0, at) + "(" + source + "=" + object + "))";
+      declared += "," + source;
+    }
+  }
+  const std::string declaration = declaredAbove ? std::string() : "\nvar " + declared + ";\n";
+  if (braced) out += "{";
+  if (!declareAfter) out += declaration;
+
   if (body && body->type == TokenTypeCode::Block) {
     out += keyword + head;
     std::string inner;
     body->toJsScript(inner, file, mode, typeCommentOff);
     nameToken->text = name;
-    out += "{\n" + name + "=" + object + "[$each_" + name + "];\n";
+    // A loop variable declared elsewhere may be a member (for each (item in
+    // list) with a member item): it is written as any use of the name is.
+    std::string target = name;
+    if (!withVar && nameToken->type == TokenTypeCode::Word) {
+      std::string resolved;
+      nameToken->toJsScript(resolved, file, mode, typeCommentOff);
+      if (!resolved.empty()) target = resolved;
+    }
+    out += "{\n" + target + "=" + source + "[$each_" + name + "];\n";
     // The block's own "{" is already out; a block printed without braces
     // gets its closing one here.
     if (!inner.empty() && inner[0] == '{') {
@@ -128,6 +185,8 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     } else {
       out += inner + "}";
     }
+    if (declareAfter) out += declaration;
+    if (braced) out += "}";
     return 2;
   }
   scriptErr(out, file, "\"for each\" err,must add{}", 1);

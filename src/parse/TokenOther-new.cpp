@@ -28,12 +28,6 @@ int filledCount(Token* group) {
   return count;
 }
 
-Token* firstChild(Token* group) {
-  for (Token* child : group->childs)
-    if (child) return child;
-  return nullptr;
-}
-
 // The element type of a Vector.<T> token: the text between its angle brackets.
 std::string vectorElementType(Token* vector) {
   size_t open = vector->text.find('<');
@@ -130,21 +124,13 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
 
   if (next->type == VectorType && after) {
     const int filled = after->type == Paren ? filledCount(after) : -1;
-    Token* first = filled > 0 ? firstChild(after) : nullptr;
-    if (first && first->type == Number) {
-      // The length, then the fill value of the element type; a second
-      // argument (the fixed-length flag) is dropped.
+    if (filled > 0) {
+      // The length (a number, a name or any expression), then the fill value
+      // of the element type, so that new Vector.<int>(n) holds n zeros; a
+      // second argument (the fixed-length flag) is dropped.
       std::string type = vectorElementType(next);
       bool numeric = type == "int" || type == "Number" || type == "uint";
       out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + (numeric ? ",0)" : ",null)");
-      return 2;
-    }
-    if (filled == 1) {
-      std::string value;
-      first = firstChild(after);
-      first->addTypeDeclarationClassUse();
-      first->toJsScript(value, owner, 0, typeCommentOff);
-      out += "__newvec(" + value + ")";
       return 2;
     }
     if (filled == 0 || after->type == Bracket) {
@@ -182,9 +168,14 @@ int TokenColon::pretreatment(Parse* parseFile) {
     return -2;
   }
 
-  // label: for / while
+  // label: for / while / do / switch, and label: { ... } where a statement
+  // starts (after ";", after a block, or after the ":" of a case), which an
+  // object literal's key never does.
+  const bool statementStart =
+      beforeThat && (beforeThat->type == Semicolon || beforeThat->type == Block || beforeThat->type == Colon);
   if (before && before->type == Word && next && !(beforeThat && beforeThat->type == Case) &&
-      (next->type == For || next->type == While)) {
+      (next->type == For || next->type == While || next->text == "do" || next->text == "switch" ||
+       (next->type == Block && statementStart))) {
     before->type = Literal;
     return 0;
   }

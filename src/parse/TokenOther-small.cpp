@@ -1,6 +1,7 @@
 // Small statement tokens: [Embed(...)] tags, the raw-script words __JS__ and
 // __INCLUDESTR__, Vector types, with, case/default, catch and in.
 #include <string>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -234,9 +235,82 @@ int TokenCatch::pretreatment(Parse* parseFile) {
   return 0;
 }
 
-int TokenCatch::toJsScript(std::string& out, Parse*, int, int) {
-  out += "catch";
-  return 0;
+namespace {
+
+// The exception variable of a catch group: its first child.
+Token* catchVariable(Token* group) {
+  for (Token* child : group->childs)
+    if (child) return child;
+  return nullptr;
+}
+
+// A catch clause that takes every exception: untyped, `*` or Object.
+bool catchesEverything(Token* variable) {
+  const Token* type = variable ? variable->typeToken : nullptr;
+  return !type || type->text.empty() || type->text == "*" || type->text == "Object";
+}
+
+}  // namespace
+
+// catch. JavaScript allows one catch clause, so typed clauses in a row
+//   catch (e:IOError) {A} catch (f:Error) {B}
+// become one clause that tests the types in order and throws on what none
+// of them takes:
+//   catch(e){if(<e is IOError>){A}else if(<e is Error>){var f=e;B}else throw e;}
+int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
+  Parse* owner = parseFile ? parseFile : file;
+  struct Clause {
+    Token* group;
+    Token* block;
+  };
+  std::vector<Clause> clauses;
+  for (int at = 0; parent; at += 3) {
+    Token* keyword = at == 0 ? this : parent->getNextToken(this, at);
+    Token* group = parent->getNextToken(this, at + 1);
+    Token* block = parent->getNextToken(this, at + 2);
+    if (!keyword || keyword->type != Catch || !group || group->type != Paren || !block || block->type != Block ||
+        !catchVariable(group))
+      break;
+    clauses.push_back({group, block});
+  }
+  if (clauses.size() < 2) {
+    out += "catch";
+    return 0;
+  }
+
+  const std::string caught = catchVariable(clauses[0].group)->text;
+  out += "catch(" + caught + "){";
+  bool everything = false;
+  for (size_t i = 0; i < clauses.size() && !everything; ++i) {
+    Token* variable = catchVariable(clauses[i].group);
+    clauses[i].group->addTypeDeclarationClassUse();
+    clauses[i].block->addTypeDeclarationClassUse();
+    if (i > 0) out += "else ";
+    everything = catchesEverything(variable);
+    if (!everything) {
+      // The type test of `is`, on the caught value.
+      auto* value = new Token(Literal, caught.c_str(), 0, line, nullptr);
+      auto* operand = new Token(Word, "", 0, line, nullptr);
+      operand->childs.push_back(value);
+      auto* test = new TokenIs(Is, "is", 0, line, parent);
+      test->file = owner;
+      test->currentClass = currentClass;
+      test->left = operand;
+      test->right = variable->typeToken;
+      out += "if(";
+      test->toJsScript(out, owner, 0, typeCommentOff);
+      out += ")";
+    }
+    std::string body;
+    clauses[i].block->toJsScript(body, owner, mode, typeCommentOff);
+    size_t open = body.find('{');
+    if (variable->text != caught && open != std::string::npos)
+      body.insert(open + 1, "var " + variable->text + "=" + caught + ";");
+    out += body;
+  }
+  if (!everything) out += "else throw " + caught + ";";
+  out += "}";
+  return static_cast<int>(clauses.size()) * 3 - 1;
 }
 
 // `in` keeps its code only in a for head, where the loop output looks for it.

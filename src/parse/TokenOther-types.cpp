@@ -62,10 +62,10 @@ int TokenIs::pretreatment(Parse* parseFile) {
   if (mark || !parent) return 0;
   mark = 1;
 
-  // In a chain `a is B is C` the test before this one has gathered
-  // everything back to the statement's start already: when it is the
-  // nearest token, it is the whole operand, and the emptied places before it
-  // are not walked again (a long chain would take the square of its length).
+  // In a chain `a is B is C` the test before this one has gathered its
+  // operand already and only emptied places stand before it: when it is the
+  // nearest token, it is the whole operand, and the emptied places are not
+  // walked again (a long chain would take the square of its length).
   int from = -1;
   for (int i = index - 1; i >= 0 && i < static_cast<int>(parent->childs.size()); --i) {
     Token* before = parent->childs[i];
@@ -74,7 +74,20 @@ int TokenIs::pretreatment(Parse* parseFile) {
     if (test && test->mark) from = i;
     break;
   }
-  if (from < 0) from = parent->getPreLineInChilds(index);
+  if (from < 0) {
+    from = parent->getPreLineInChilds(index);
+    // The operand does not reach back over a case or default label, a ':' or
+    // '?' of a ternary, or a statement keyword (case v is String:,
+    // c ? x is T : y).
+    for (int i = index - 1; i >= from && i < static_cast<int>(parent->childs.size()); --i) {
+      Token* t = parent->childs[i];
+      if (t && (t->type == Case || t->type == Default || t->type == Colon || t->type == Question ||
+                t->type == StatementWord)) {
+        from = i + 1;
+        break;
+      }
+    }
+  }
   TokenParent* group = new TokenParent(Paren, "", 0, line, parent);
   for (int i = from; i >= 0 && i < index && i < static_cast<int>(parent->childs.size()); ++i) {
     Token* operand = parent->childs[i];

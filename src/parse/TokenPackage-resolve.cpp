@@ -19,7 +19,10 @@ const char kBrowserGlobals[] =
     "Infinity alert WebSocket Map JSON isFinite encodeURI NaN Infinity unescape escape parseFloat isNaN Error "
     "ArrayBuffer DataView Float32Array Float64Array Uint8Array Uint16Array Uint32Array Int8Array Int16Array "
     "Int32Array WebGLRenderingContext WebGLShader WebGLProgram WebGLBuffer WebGLTexture WebGLFrameBuffer "
-    "setTimeout setInterval Promise ";
+    "setTimeout setInterval Promise "
+    // The built-in error classes besides Error, top-level classes in
+    // ActionScript too: thrown, caught and tested with `is` as written.
+    "EvalError RangeError ReferenceError SyntaxError TypeError URIError ";
 
 bool isBrowserGlobal(const std::string& word) {
   return std::string(kBrowserGlobals).find(" " + word + " ") != std::string::npos;

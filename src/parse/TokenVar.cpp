@@ -37,6 +37,24 @@ struct Declarator {
 
 bool isNameToken(Token* token) { return token->type == Word || token->type == DeclaredName; }
 
+// Whether a local declaration goes on with further declarators after the
+// anonymous function at `at` (var f:Function = function():void {...}, n:int;):
+// the function's parameter group, return type and body are followed by ",".
+bool declarationGoesOnAfter(Token* parent, int at) {
+  auto& ch = parent->childs;
+  const int count = static_cast<int>(ch.size());
+  auto nextFilled = [&](int from) {
+    while (from < count && !ch[from]) ++from;
+    return from;
+  };
+  int i = nextFilled(at + 1);
+  if (i < count && ch[i]->type == Paren) i = nextFilled(i + 1);
+  if (i < count && ch[i]->type == Colon) i = nextFilled(nextFilled(i + 1) + 1);
+  if (i >= count || ch[i]->type != Block) return false;
+  i = nextFilled(i + 1);
+  return i < count && ch[i]->type == Comma;
+}
+
 std::vector<Declarator> declaratorsOf(Token* var) {
   std::vector<Declarator> list;
   Declarator current;
@@ -213,9 +231,13 @@ int TokenVar::pretreatment(Parse* parseFile) {
           after->pretreatment(owner);
         }
         if (after->type == Function) {
-          if (!(classMember && current->type == Assign)) stop = true;
+          if (!(current->type == Assign && (classMember || declarationGoesOnAfter(parent, at + 1)))) stop = true;
         } else if (after->type == Var || after->type == StatementWord || after->type == For || after->type == In) {
-          stop = true;
+          // `delete` as a value (var gone:Boolean = delete o.k, n:int = 1;)
+          // belongs to the declaration; as a statement of its own it does not.
+          const bool valueExpected = current->type == Assign || current->type == Operator ||
+                                     current->type == Question || current->type == Colon;
+          if (!(after->text == "delete" && valueExpected)) stop = true;
         }
       }
       if (eraseNow)

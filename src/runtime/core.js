@@ -124,6 +124,11 @@ var Ruvo=window.Ruvo=(function(window,document){
 				Object.defineProperty(obj,name,{value:value,writable:true,enumerable:false,configurable:true});
 			};
 			var has=Object.prototype.hasOwnProperty;
+			// A function's own name and length cannot be assigned; a class may have
+			// statics of those names, so both become writable (before the base's
+			// statics are copied in).
+			hidden(o,'name',o.name);
+			hidden(o,'length',o.length);
 			if(_super) Ruvo.__extend(o,_super);
 			// A private class of a file comes without a name and is not registered by name.
 			if(fullName){
@@ -143,16 +148,31 @@ var Ruvo=window.Ruvo=(function(window,document){
 					Ruvo[fullName]=o;
 				}
 			}
+			// A class that extends Error (or another built-in error) calls its base
+			// as Error.call(this,message), which only returns a new error and leaves
+			// this untouched; its constructor gets a base that fills in the message
+			// and errorID of this instead. The stand-in shares Error's prototype, so
+			// walks up the base classes see the same members.
+			var base=_super;
+			if(_super && !_super.__isclass && (_super===Error || _super.prototype instanceof Error)){
+				base=function(message,id){
+					var e=_super.apply(this,arguments);
+					hidden(this,'message',message===undefined ? '' : String(message));
+					hidden(this,'errorID',id===undefined ? 0 : id);
+					e && e.stack && hidden(this,'stack',e.stack);
+				};
+				base.prototype=_super.prototype;
+			}
 			var proto=o.prototype;
 			hidden(proto,'hasOwnProperty',Ruvo.__hasOwnProperty);
 			hidden(proto,'__class',o);
 			hidden(proto,'__super',_super);
 			hidden(proto,'__className',fullName);
-			hidden(o,'__super',_super);
+			hidden(o,'__super',base);
 			hidden(o,'__className',fullName);
 			hidden(o,'__isclass',true);
 			hidden(o,'super',function(self){
-				_super && _super.call(self);
+				base && base.call(self);
 			});
 		},
 		// Marks the interfaces named in src, and every interface they extend, as

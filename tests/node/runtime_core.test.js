@@ -79,6 +79,23 @@ test('static: "length" is set at once, every other name on its first read', () =
   assert.deepStrictEqual(json('calls'), ['length', 'a'], 'the initialiser of a written static never runs');
 });
 
+test('class: statics named name and length can be assigned, on the class and through a subclass', () => {
+  const { run } = load();
+  run(`function Level(){}
+       Ruvo.class(Level,'Level');
+       Level.name='first';
+       Level.length=3;
+       function Hard(){}
+       Ruvo.static(Hard,['length',function(){return 9;}]);
+       Ruvo.class(Hard,'Hard',Level);`);
+  assert.strictEqual(run('Level.name'), 'first');
+  assert.strictEqual(run('Level.length'), 3);
+  run("Level.name='second';");
+  assert.strictEqual(run('Level.name'), 'second');
+  assert.strictEqual(run('Hard.name'), 'Hard', 'a class keeps its own name');
+  assert.strictEqual(run('Hard.length'), 9);
+});
+
 test('static: an initialiser that throws runs again on the next read; one that reads itself sees undefined', () => {
   const { run, json } = load();
   run(`var tries=0;

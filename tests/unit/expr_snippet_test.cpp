@@ -102,9 +102,11 @@ TEST(ExprSnippet, NewMakesArraysAndVectors) {
       {"object vector with length", "v = new Vector.<Sprite>(10);", "v = __newvec(10,null);"},
       {"fixed length flag dropped", "v = new Vector.<uint>(4, true);", "v = __newvec(4,0);"},
       {"length expression kept whole", "v = new Vector.<int>(10 + 1);", "v = __newvec(10 + 1,0);"},
-      {"length variable", "v = new Vector.<int>(n);", "v = __newvec(n);"},
+      {"length variable", "v = new Vector.<int>(n);", "v = __newvec(n,0);"},
+      {"length expression with a name first", "v = new Vector.<int>(n * 2, true);", "v = __newvec(n * 2,0);"},
+      {"object vector with a length variable", "v = new Vector.<Sprite>(n);", "v = __newvec(n,null);"},
       {"empty vector", "v = new Vector.<int>();", "v = [];"},
-      {"variable length and flag", "v = new Vector.<int>(n, true);", "v = new Array(n);"},
+      {"variable length and flag", "v = new Vector.<int>(n, true);", "v = __newvec(n,0);"},
       {"vector literal", "v = new <int>[1, 2];", "v = /*new vector.<>*/[1, 2];"},
       {"safe mark", "a = new/*[STATIC SAFE]*/ Foo();", "a = new/*[SAFE]*/ Foo();"},
   };

@@ -205,20 +205,23 @@ TEST_F(FunctionOutput, StatementsPutInFrontOfTheBody) {
   fn->restParam = "...rest";
   fn->fixedParamCount = 1;
   EXPECT_EQ(print(fn, 0),
-            "function(a,__rest){\nvar rest=[];for(var i=1,sz=arguments.length;i<sz;i++) rest.push(arguments[i]);\n"
+            "function(a,__rest){\nvar rest=Array.prototype.slice.call(arguments,1);\n"
             "\n(a===void 0) && (a=1);\nreturn a;}");
 
-  // A rest parameter alone takes `arguments` as it is.
+  // A rest parameter alone is copied out of `arguments` as well: it is an
+  // Array (join, concat) even without a type.
   TokenFunction* only = function("", holder, params({"__args"}), body("return args.length;"));
   only->restParam = "...args";
-  EXPECT_EQ(print(only, 0), "function(__args){\nvar args=arguments;return args.length;}");
+  EXPECT_EQ(print(only, 0),
+            "function(__args){\nvar args=Array.prototype.slice.call(arguments,0);\n"
+            "return args.length;}");
 
-  // ... but an Array-typed one is copied.
+  // ... and so is an Array-typed one.
   TokenFunction* typed = function("", holder, params({"__args"}), body("return args;"));
   typed->restParam = "...args";
   typed->restType = "Array";
   EXPECT_EQ(print(typed, 0),
-            "function(__args){\nvar args=[];for(var i=0,sz=arguments.length;i<sz;i++) args.push(arguments[i]);\n"
+            "function(__args){\nvar args=Array.prototype.slice.call(arguments,0);\n"
             "return args;}");
 
   // `...arguments` keeps `arguments` usable.
@@ -226,7 +229,7 @@ TEST_F(FunctionOutput, StatementsPutInFrontOfTheBody) {
   named->restParam = "...__";
   named->fixedParamCount = 1;
   EXPECT_EQ(print(named, 0),
-            "function(____){\nvar __=[];for(var i=1,sz=arguments.length;i<sz;i++) __.push(arguments[i]);"
+            "function(____){\nvar __=Array.prototype.slice.call(arguments,1);"
             "arguments=__;\nreturn arguments;}");
 
   // An empty body gets no set-up; a bare "..." none either.

@@ -308,6 +308,12 @@ TEST_F(Lexer, LogicalAssignmentsCopyTheirTarget) {
       {"o[k].name ||= n", "0:o 30(0:k) 0:.name 41:= 0:o 30(0:k) 0:.name 100:|| 0:n"},
       {"f().x &&= y", "0:f 23() 0:.x 41:= 0:f 23() 0:.x 100:&& 0:y"},
       {"super[k] ||= 1", "62: 30(0:k) 41:= 62: 30(0:k) 100:|| 57:1"},
+      // A value with an operator binding more loosely than the || or && is
+      // bracketed, up to its ";" or a line where a new statement starts.
+      {"a ||= c ? x : y; z", "0:a 41:= 0:a 100:|| 23(0:c 42:? 0:x 32:: 0:y) 27:; 0:z"},
+      {"a &&= b || c\nz", "0:a 41:= 0:a 100:&& 23(0:b 100:|| 0:c) 0:z"},
+      {"a ||= b || c", "0:a 41:= 0:a 100:|| 0:b 100:|| 0:c"},
+      {"a ||= b = 5, c", "0:a 41:= 0:a 100:|| 23(0:b 41:= 57:5) 26:, 0:c"},
   });
   Parse* p = lexFile("\n  a[f(g)] ||= b");
   // 0:a 30(...) 41:= 0:a 30(...) 100:|| 0:b
@@ -381,7 +387,13 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
       {"x ? y : /z/", "0:x 42:? 0:y 32:: 58:/z/", false},
       {"x = /\xE4\xB8\xAD/;", "0:x 41:= 58:/\xE4\xB8\xAD/ 27:;", false},
       {"x /= 2", "0:x 100:/= 57:2", false},
-      {"return /a/", "18:return 100:/ 0:a 100:/", false},
+      // After "return" and after an operator a value is expected: a regular
+      // expression; after "++" and "--" a value ends: a division.
+      {"return /a/", "18:return 58:/a/", false},
+      {"x = !/a/.test(s)", "0:x 41:= 100:! 58:/a/ 0:.test 23(0:s)", false},
+      {"x = c ? /a/ : /b/;", "0:x 41:= 0:c 42:? 58:/a/  32:: 58:/b/ 27:;", false},
+      {"x = y && /a/.test(s)", "0:x 41:= 0:y 100:&& 58:/a/ 0:.test 23(0:s)", false},
+      {"x = i++ / 2", "0:x 41:= 0:i 100:++ 100:/ 57:2", false},
       {"x = /abc/q", "0:x 41:= 100:/ 0:abc 100:/ 0:q", true},
       {"x = /abc", "0:x 41:= 100:/ 0:abc", true},
       {"x = /abc\\", "0:x 41:= 100:/ 0:abc\\", true},
