@@ -1449,6 +1449,10 @@ void bracketLogicalAssignValues(const std::vector<Token*>& operators) {
       if (ch[i]) value->push(ch[i]);
     ch.erase(ch.begin() + at + 1, ch.begin() + end);
     ch.insert(ch.begin() + at + 1, value);
+    // In a chain "a ||= b ||= c ..." each value holds the rest of the chain
+    // and gives it on to the next one: its room goes with it, or the chain
+    // would keep the square of its length.
+    ch.shrink_to_fit();
     for (int i = at + 1; i < static_cast<int>(ch.size()); ++i)
       if (ch[i]) {
         ch[i]->index = i;
