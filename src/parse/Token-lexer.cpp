@@ -1412,17 +1412,27 @@ bool continuesValue(const Token* t) {
 // "&&") goes into brackets, so that "a ||= c ? x : y" keeps a when a is set:
 // "a = a || (c ? x : y)". The value runs up to the next "," or ";" of its
 // group, or to a line end where a new statement starts.
+//
+// The operators are taken from the last to the first: in a chain
+// "a ||= b ||= c ..." the later values are then already single bracket
+// tokens, so each scan stays short and the chain takes linear time.
 void bracketLogicalAssignValues(const std::vector<Token*>& operators) {
-  for (Token* logical : operators) {
+  for (auto it = operators.rbegin(); it != operators.rend(); ++it) {
+    Token* logical = *it;
     Token* group = logical->parent;
     if (!group) continue;
     auto& ch = group->childs;
     int at = -1;
-    for (int i = 0; i < static_cast<int>(ch.size()); ++i)
-      if (ch[i] == logical) {
-        at = i;
-        break;
-      }
+    const int size = static_cast<int>(ch.size());
+    if (logical->index >= 0 && logical->index < size && ch[logical->index] == logical) {
+      at = logical->index;
+    } else {
+      for (int i = 0; i < size; ++i)
+        if (ch[i] == logical) {
+          at = i;
+          break;
+        }
+    }
     if (at < 0) continue;
     int end = at + 1;
     bool loose = false;
@@ -1449,10 +1459,6 @@ void bracketLogicalAssignValues(const std::vector<Token*>& operators) {
       if (ch[i]) value->push(ch[i]);
     ch.erase(ch.begin() + at + 1, ch.begin() + end);
     ch.insert(ch.begin() + at + 1, value);
-    // In a chain "a ||= b ||= c ..." each value holds the rest of the chain
-    // and gives it on to the next one: its room goes with it, or the chain
-    // would keep the square of its length.
-    ch.shrink_to_fit();
     for (int i = at + 1; i < static_cast<int>(ch.size()); ++i)
       if (ch[i]) {
         ch[i]->index = i;
