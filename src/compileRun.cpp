@@ -29,21 +29,6 @@ std::string pathOf(const TokenClass* cls) { return cls && cls->file ? cls->file-
 
 ScriptFile* recordOf(const TokenClass* cls) { return cls && cls->file ? cls->file->scriptFile : nullptr; }
 
-// Step 2: the browser's built-in names take their mini names first.
-void seedRegistries() {
-  auto& mini = TokenClass::_MiniClassMap_();
-  for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
-  const char* pairs[][2] = {{"MC", "Image"},       {"XML", "Image"},           {"XMLList", "Image"},
-                            {"Window", "Window"},  {"Document", "Document"},   {"WebSocket", "WebSocket"},
-                            {"Audio", "Audio"}};
-  for (auto& p : pairs) TokenClass::_addToOnlyClassNameMap_(p[0], p[1]);
-  if (_ompilerOptions_.zafritLib) {
-    mini["Image"] = 1;
-    TokenClass::_addToOnlyClassNameMap_("Image", "Image");
-  }
-  MainOneScriptFile.noCore = false;
-}
-
 // Steps 3 and 4: pre-scan every source path, then collect, parse and emit.
 void collectAndCompile(Quillet& front) {
   for (const std::string& entry : _ompilerOptions_.sourcePaths)
@@ -303,6 +288,20 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
 
 }  // namespace
 
+// Step 2: the browser's built-in names take their mini names first.
+void seedClassRegistries() {
+  auto& mini = TokenClass::_MiniClassMap_();
+  for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
+  const char* pairs[][2] = {{"MC", "Image"},       {"XML", "Image"},           {"XMLList", "Image"},
+                            {"Window", "Window"},  {"Document", "Document"},   {"WebSocket", "WebSocket"},
+                            {"Audio", "Audio"}};
+  for (auto& p : pairs) TokenClass::_addToOnlyClassNameMap_(p[0], p[1]);
+  if (_ompilerOptions_.zafritLib) {
+    mini["Image"] = 1;
+    TokenClass::_addToOnlyClassNameMap_("Image", "Image");
+  }
+}
+
 bool SortByM1(const TokenClass* a, const TokenClass* b) { return a->orderKey > b->orderKey; }
 
 bool SortByExtenedDeph(const ScriptFile* a, const ScriptFile* b) {
@@ -324,7 +323,8 @@ void compileRun() {
   MSGTO(4, "", 0, "%s", "");
   o.readCompilerOptions();
   // 2. Fixed names, then 3-4. pre-scan, collect, parse and emit.
-  seedRegistries();
+  seedClassRegistries();
+  MainOneScriptFile.noCore = false;
   Quillet front;
   collectAndCompile(front);
   // 5. The files that have output.

@@ -253,12 +253,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   // (marked 0x03), anything else runs in the deferred initialiser.
   std::string staticItems;
   std::string initCode;
-  Token* body = nullptr;
-  for (Token* child : childs)
-    if (child && child->type == TokenTypeCode::Block) {
-      body = child;
-      break;
-    }
+  Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
   if (body) {
     for (size_t i = 0; i < body->childs.size(); ++i) {
       Token* child = body->childs[i];

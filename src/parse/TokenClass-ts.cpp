@@ -234,12 +234,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
 
   // Statements of the class body: the static variables and whatever else
   // stands there besides functions and instance variables.
-  Token* body = nullptr;
-  for (Token* child : childs)
-    if (child && child->type == TokenTypeCode::Block) {
-      body = child;
-      break;
-    }
+  Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
   if (body) {
     std::string statics;
     for (size_t i = 0; i < body->childs.size(); ++i) {

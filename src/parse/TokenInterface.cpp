@@ -121,12 +121,7 @@ int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeComme
     text += "interface " + miniName + " ";
     if (!baseList.empty()) text += "extends " + baseList;
     text += "{\n";
-    Token* body = nullptr;
-    for (Token* child : childs)
-      if (child && child->type == TokenTypeCode::Block) {
-        body = child;
-        break;
-      }
+    Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
     if (body) {
       for (size_t i = 0; i < body->childs.size(); ++i) {
         Token* member = body->childs[i];

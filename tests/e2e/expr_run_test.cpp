@@ -35,18 +35,6 @@ const char* const kExpected =
     "second line\n"
     "\n";
 
-// Runs a written script in node with a browser's window and document.
-RunResult runInNode(const TempDir& work, const std::string& script) {
-  std::string runner = work / "run.js";
-  ruvotest::writeFile(runner,
-                      "const fs = require('fs');\n"
-                      "const vm = require('vm');\n"
-                      "globalThis.window = globalThis;\n"
-                      "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
-                      "vm.runInThisContext(fs.readFileSync(process.argv[2], 'utf8'), { filename: process.argv[2] });\n");
-  return ruvotest::runNode(runner, {script});
-}
-
 TEST(ExprRun, ClassesBehaveAsWrittenInNode) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   TempDir work;
@@ -70,7 +58,7 @@ TEST(ExprRun, ClassesBehaveAsWrittenInNode) {
     EXPECT_NE(js.find(fragment), std::string::npos);
   }
 
-  RunResult n = runInNode(work, script);
+  RunResult n = ruvotest::runScriptInNode(script);
   EXPECT_EQ(n.exitCode, 0) << n.err;
   EXPECT_EQ(n.out, kExpected) << n.err;
 }

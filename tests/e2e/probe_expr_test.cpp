@@ -39,14 +39,7 @@ Compiled compileAndRun(const std::map<std::string, std::string>& sources) {
   std::string script = proj + "/bin/h5/p.max.js";
   if (!ruvotest::fileExists(script)) return c;
   c.js = ruvotest::readFile(script);
-  std::string runner = work / "run.js";
-  ruvotest::writeFile(runner,
-                      "const fs = require('fs');\n"
-                      "const vm = require('vm');\n"
-                      "globalThis.window = globalThis;\n"
-                      "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
-                      "vm.runInThisContext(fs.readFileSync(process.argv[2], 'utf8'), { filename: process.argv[2] });\n");
-  c.node = ruvotest::runNode(runner, {script});
+  c.node = ruvotest::runScriptInNode(script);
   return c;
 }
 

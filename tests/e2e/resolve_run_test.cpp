@@ -29,15 +29,6 @@ const char kExpected[] =
     "ann\n"
     "2\n";
 
-// The generated script expects a browser's window and document.
-const char kRunner[] =
-    "'use strict';\n"
-    "const fs = require('fs');\n"
-    "const vm = require('vm');\n"
-    "globalThis.window = globalThis;\n"
-    "globalThis.document = { getElementById() { return null; }, createElement() { return {}; } };\n"
-    "vm.runInThisContext(fs.readFileSync(process.argv[2], 'utf8'), { filename: process.argv[2] });\n";
-
 struct Build {
   TempDir work;
   Install inst;
@@ -57,8 +48,7 @@ struct Build {
     const std::string script = proj + "/bin/h5/names.max.js";
     if (ruvotest::fileExists(script)) js = readFile(script);
     if (js.find("var Main=") == std::string::npos || !ruvotest::haveNode()) return;
-    ruvotest::writeFile(work / "runner.js", kRunner);
-    node = ruvotest::runNode(work / "runner.js", {script});
+    node = ruvotest::runScriptInNode(script);
   }
 };
 

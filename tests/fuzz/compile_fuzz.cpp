@@ -57,21 +57,6 @@ int quietBox(const char* text, const char* title) {
 constexpr const char* kMain = "/fuzz/Main.as";
 constexpr const char* kIncluded = "/fuzz/a.as";
 
-// The registry seeding the compile does before its pre-scan: the browser's
-// built-in names take their mini names first.
-void seedRegistries() {
-  auto& mini = TokenClass::_MiniClassMap_();
-  for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
-  const char* pairs[][2] = {{"MC", "Image"},      {"XML", "Image"},         {"XMLList", "Image"},
-                            {"Window", "Window"}, {"Document", "Document"}, {"WebSocket", "WebSocket"},
-                            {"Audio", "Audio"}};
-  for (auto& p : pairs) TokenClass::_addToOnlyClassNameMap_(p[0], p[1]);
-  if (_ompilerOptions_.zafritLib) {
-    mini["Image"] = 1;
-    TokenClass::_addToOnlyClassNameMap_("Image", "Image");
-  }
-}
-
 void quietOutput() {
   // The log is not wanted while fuzzing (stdout goes to /dev/null already).
   if (!fpprintf) fpprintf = std::fopen("/dev/null", "wb");
@@ -114,7 +99,7 @@ std::string compileOnce(const uint8_t* data, size_t size) {
   ScriptFile::LoadedFileMap[kMain] = new ScriptFile(kMain, source.c_str());
   ScriptFile::LoadedFileMap[kIncluded] = new ScriptFile(kIncluded, source.c_str());
 
-  seedRegistries();
+  seedClassRegistries();
   std::string output;
   try {
     Quillet front;

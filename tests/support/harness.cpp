@@ -215,6 +215,10 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 bool haveNode() { return system("node --version >/dev/null 2>&1") == 0; }
 
+RunResult runScriptInNode(const std::string& script) {
+  return runNode(sourceDir() + "/examples/run-in-node.js", {script});
+}
+
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args) {
   std::vector<std::string> a{scriptPath};
   a.insert(a.end(), args.begin(), args.end());

@@ -71,5 +71,8 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // Runs node on a script file with the given arguments.
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args = {});
 bool haveNode();
+// Runs a generated script in node as a page loads it (examples/run-in-node.js
+// gives it a browser's window and document).
+RunResult runScriptInNode(const std::string& script);
 
 }  // namespace ruvotest
