@@ -1,0 +1,445 @@
+/***********************************/
+/*https://ruvojs.dev  2017/3/23*/
+/***********************************/
+var Ruvo=window.Ruvo=(function(window,document){
+	var Ruvo={
+		// Interface records by full name: {self:name, extend:[records of the base interfaces]}.
+		__internals:[],
+		// Package names already created by __package.
+		__packages:{},
+		// Full class name -> constructor.
+		__classmap:{'Object':Object,'Function':Function,'Array':Array,'String':String},
+		// Lower-case system type name -> class name.
+		__sysClass:{'object':'Object','array':'Array','string':'String','dictionary':'Dictionary'},
+		// The descriptor that un() fills in for every hidden member.
+		__propun:{writable:true,enumerable:false,configurable:true},
+		__presubstr:String.prototype.substr,
+		// substr where a size of 0 or less counts back from the end of the string.
+		__substr:function(start,size){
+			if(size<=0) size=this.length+size;
+			return Ruvo.__presubstr.call(this,start,size);
+		},
+		// Runs the deferred static initialisers (__init$) of the listed classes, in list order.
+		__init:function(list){
+			for(var i=0;list && i<list.length;i++){
+				var c=list[i];
+				c && typeof c.__init$=='function' && c.__init$();
+			}
+		},
+		__isClass:function(o){
+			return !!o && (o.__isclass===true || o===Object || o===String || o===Array);
+		},
+		// new Vector.<T>(sz) filled with the default value of T.
+		__newvec:function(sz,value){
+			var n=sz>0 ? Math.floor(sz) : 0, a=new Array(n);
+			for(var i=0;i<n;i++) a[i]=value;
+			return a;
+		},
+		// Class d extends b: b's statics are copied, d's prototype inherits b's.
+		__extend:function(d,b){
+			var has=Object.prototype.hasOwnProperty;
+			for(var p in b){
+				if(!has.call(b,p)) continue;
+				var desc=Object.getOwnPropertyDescriptor(b,p);
+				if(desc.get || desc.set) Object.defineProperty(d,p,desc);
+				else d[p]=b[p];
+			}
+			// The prototype object stays the same (members already put on it survive);
+			// only its own prototype becomes b's.
+			var proto=d.prototype, base=b.prototype;
+			Object.setPrototypeOf(proto,base && (typeof base=='object' || typeof base=='function') ? base : Object.prototype);
+			Object.defineProperty(proto,'constructor',{value:d,writable:true,enumerable:false,configurable:true});
+			Object.defineProperty(proto,'__imps',{value:Ruvo.__copy(null,base && base.__imps),writable:true,enumerable:false,configurable:true});
+		},
+		__copy:function(dec,src){
+			if(!src) return null;
+			dec=dec || {};
+			for(var k in src) dec[k]=src[k];
+			return dec;
+		},
+		// Creates the dotted path a.b.c under window; the last part becomes o (or {})
+		// unless it exists. Returns what the path names.
+		__package:function(name,o){
+			var parts=String(name).split('.'), last=parts.pop(), at=window;
+			for(var i=0;i<parts.length;i++) at=at[parts[i]] || (at[parts[i]]={});
+			if(!Object.prototype.hasOwnProperty.call(Ruvo.__packages,name)){
+				Ruvo.__packages[name]=true;
+				if(!at[last]) at[last]=o || {};
+			}
+			return at[last];
+		},
+		// hasOwnProperty of class instances: own members, and the members that the
+		// class or any of its base classes declares on its prototype.
+		__hasOwnProperty:function(name,o){
+			var has=Object.prototype.hasOwnProperty;
+			if(o===undefined) o=this;
+			if(o==null) return false;
+			if(has.call(o,name)) return true;
+			for(var c=o.__class;c;c=c.__super){
+				if(c.prototype && has.call(c.prototype,name)) return true;
+				if(c===c.__super) break;
+			}
+			return false;
+		},
+		// The "is" test: value is a class, an interface marker or a type name.
+		__typeof:function(o,value){
+			if(o==null || !value) return false;
+			if(value===String) return typeof o=='string';
+			if(value===Number) return typeof o=='number';
+			if(value.__interface__) value=value.__interface__;
+			if(typeof value!='string') return typeof value=='function' && o instanceof value;
+			var imps=o.__imps;
+			if(imps && Object.prototype.hasOwnProperty.call(imps,value) && imps[value]) return true;
+			for(var c=o.__class;c;c=c.__super){
+				if(c.__className===value) return true;
+				if(c===c.__super) break;
+			}
+			return false;
+		},
+		__as:function(value,type){
+			return Ruvo.__typeof(value,type) ? value : null;
+		},
+		__int:function(value){
+			return value ? parseInt(value) : 0;
+		},
+		// interface a.IFoo extends IBar,IBaz
+		interface:function(name,_super){
+			var has=Object.prototype.hasOwnProperty, map=Ruvo.__internals;
+			var record=function(n){
+				return has.call(map,n) && map[n] ? map[n] : (map[n]={self:n,extend:[]});
+			};
+			var rec=record(name);
+			rec.extend=[];
+			String(_super || '').split(',').forEach(function(b){
+				b=b.trim();
+				b && rec.extend.push(record(b));
+			});
+			var dot=name.lastIndexOf('.');
+			var at=dot>0 ? Ruvo.__package(name.substring(0,dot)) : window;
+			at[name.substring(dot+1)]={__interface__:name};
+		},
+		// Registers class o under its full name; _super is its base class.
+		class:function(o,fullName,_super,miniName){
+			var hidden=function(obj,name,value){
+				Object.defineProperty(obj,name,{value:value,writable:true,enumerable:false,configurable:true});
+			};
+			var has=Object.prototype.hasOwnProperty;
+			// A function's own name and length cannot be assigned; a class may have
+			// statics of those names, so both become writable (before the base's
+			// statics are copied in).
+			hidden(o,'name',o.name);
+			hidden(o,'length',o.length);
+			if(_super) Ruvo.__extend(o,_super);
+			// A private class of a file comes without a name and is not registered by name.
+			if(fullName){
+				Ruvo.__package(fullName,o);
+				Ruvo.__classmap[fullName]=o;
+				var dot=fullName.lastIndexOf('.');
+				if(dot>=0){
+					if(fullName.indexOf('ruvo.')===0){
+						var key=miniName || fullName.substring(dot+1);
+						if(has.call(Ruvo,key) && Ruvo[key]) window.console.log('Warning!,this class['+fullName+'] already exist:',Ruvo[key]);
+						Ruvo[key]=o;
+					}
+				}
+				else if(fullName=='Main') window.Main=o;
+				else{
+					if(has.call(Ruvo,fullName) && Ruvo[fullName]) window.console.log('Error!,this class['+fullName+'] already exist:',Ruvo[fullName]);
+					Ruvo[fullName]=o;
+				}
+			}
+			// A class that extends Error (or another built-in error) calls its base
+			// as Error.call(this,message), which only returns a new error and leaves
+			// this untouched; its constructor gets a base that fills in the message
+			// and errorID of this instead. The stand-in shares Error's prototype, so
+			// walks up the base classes see the same members.
+			var base=_super;
+			if(_super && !_super.__isclass && (_super===Error || _super.prototype instanceof Error)){
+				base=function(message,id){
+					var e=_super.apply(this,arguments);
+					hidden(this,'message',message===undefined ? '' : String(message));
+					hidden(this,'errorID',id===undefined ? 0 : id);
+					e && e.stack && hidden(this,'stack',e.stack);
+				};
+				base.prototype=_super.prototype;
+			}
+			var proto=o.prototype;
+			hidden(proto,'hasOwnProperty',Ruvo.__hasOwnProperty);
+			hidden(proto,'__class',o);
+			hidden(proto,'__super',_super);
+			hidden(proto,'__className',fullName);
+			hidden(o,'__super',base);
+			hidden(o,'__className',fullName);
+			hidden(o,'__isclass',true);
+			hidden(o,'super',function(self){
+				base && base.call(self);
+			});
+		},
+		// Marks the interfaces named in src, and every interface they extend, as
+		// implemented by dec (a prototype).
+		imps:function(dec,src){
+			if(!src) return null;
+			var has=Object.prototype.hasOwnProperty, map=Ruvo.__internals;
+			if(!has.call(dec,'__imps') || !dec.__imps) Ruvo.un(dec,'__imps',Ruvo.__copy({},dec.__imps) || {});
+			var imps=dec.__imps;
+			var mark=function(name){
+				if(has.call(imps,name) && imps[name]) return;
+				imps[name]=true;
+				var rec=has.call(map,name) ? map[name] : null;
+				for(var i=0;rec && rec.extend && i<rec.extend.length;i++) mark(rec.extend[i].self);
+			};
+			for(var name in src) mark(name);
+			return dec;
+		},
+		// super.prop = value and super.prop inside class clas.
+		superSet:function(clas,o,prop,value){
+			var fn=clas && clas.prototype['_$set_'+prop];
+			fn && fn.call(o,value);
+		},
+		superGet:function(clas,o,prop){
+			var fn=clas && clas.prototype['_$get_'+prop];
+			return fn ? fn.call(o) : null;
+		},
+		// get/set name on o (a prototype, or the class for static accessors). The
+		// functions are kept as _$get_/_$set_ (_$GET_/_$SET_ for statics) and the
+		// property reads them through, so defining it again on the same object only
+		// replaces the kept functions.
+		getset:function(isStatic,o,name,getfn,setfn){
+			var gk=(isStatic ? '_$GET_' : '_$get_')+name, sk=(isStatic ? '_$SET_' : '_$set_')+name;
+			if(isStatic){
+				o[gk]=getfn;
+				o[sk]=setfn;
+			}
+			else{
+				Object.defineProperty(o,gk,{value:getfn,writable:true,enumerable:false,configurable:true});
+				Object.defineProperty(o,sk,{value:setfn,writable:true,enumerable:false,configurable:true});
+			}
+			var own=Object.getOwnPropertyDescriptor(o,name);
+			if(own && ((own.get && own.get.__getset$===gk) || (own.set && own.set.__getset$===sk))) return;
+			var get=getfn && function(){
+				var fn=o[gk];
+				return fn ? fn.call(this) : undefined;
+			};
+			var set=setfn && function(value){
+				var fn=o[sk];
+				fn && fn.call(this,value);
+			};
+			if(get) get.__getset$=gk;
+			if(set) set.__getset$=sk;
+			if(get && set) Object.defineProperty(o,name,{get:get,set:set,enumerable:false});
+			else if(get) Object.defineProperty(o,name,{get:get,enumerable:false});
+			else if(set) Object.defineProperty(o,name,{set:set,enumerable:false});
+		},
+		// Static variables: def is [name,initialiser,name,initialiser,...]. "length"
+		// is set at once; every other name is computed on its first read.
+		static:function(_class,def){
+			var settle=function(name,value){
+				Object.defineProperty(_class,name,{value:value,writable:true,enumerable:true,configurable:true});
+			};
+			var lazy=function(name,init){
+				var state=0;
+				Object.defineProperty(_class,name,{
+					get:function(){
+						if(state===0){
+							state=1;
+							var value;
+							try{
+								value=init();
+							}
+							catch(e){
+								state=0;
+								throw e;
+							}
+							state=2;
+							settle(name,value);
+						}
+						return state===2 ? _class[name] : undefined;
+					},
+					set:function(value){
+						state=2;
+						settle(name,value);
+					},
+					enumerable:true,
+					configurable:true
+				});
+			};
+			for(var i=0;def && i+1<def.length;i+=2){
+				if(def[i]=='length') settle('length',def[i+1]());
+				else lazy(def[i],def[i+1]);
+			}
+		},
+		// A hidden (non-enumerable) member; without a value it hides the current one.
+		un:function(obj,name,value){
+			var p=Ruvo.__propun;
+			p.value=value || obj[name];
+			Object.defineProperty(obj,name,p);
+			value=p.value;
+			p.value=undefined;
+			return value;
+		},
+		uns:function(obj,names){
+			for(var i=0;names && i<names.length;i++) Ruvo.un(obj,names[i]);
+		}
+	};
+	if(!window.console) window.console={};
+	if(!window.console.log) window.console.log=function(){};
+	window.trace=window.console.log;
+	Ruvo.un(Error.prototype,'throwError',function(){
+		throw Array.prototype.slice.call(arguments);
+	});
+	Ruvo.un(Array.prototype,'fixed');
+	//String.prototype.substr=Ruvo.__substr;
+
+	return Ruvo;
+})(window,document);
+
+(function(window,document,Ruvo){
+	var __un=Ruvo.un,__uns=Ruvo.uns,__static=Ruvo.static,__class=Ruvo.class,__getset=Ruvo.getset,__newvec=Ruvo.__newvec;
+	//file:///<WORK>/src/shapes/IShape.as=======1100000100.000115/1100000100.000115
+Ruvo.interface('shapes.IShape');
+	//file:///<WORK>/src/Main.as=======199.999999/199.999999
+//class Main
+var Main=(function(){
+	function Main(){
+		var sq=new Square(3);
+		console.log(sq.describe());
+		console.log(sq.label);
+		sq.label="box";
+		console.log(sq.name);
+		console.log((sq instanceof shapes.Shape ));
+		console.log(Ruvo.__typeof(sq,'shapes.IShape'));
+		console.log(Shape.created+" "+Shape.count+" "+Shape.registry.join(","));
+		console.log(String(sq));
+		console.log(new shapes.Item().who());
+		console.log(new other.Item().who());
+	}
+
+	__class(Main,'Main');
+	return Main;
+})()
+
+
+	//file:///<WORK>/src/other/Item.as=======199.999998/199.999998
+//class other.Item
+var Item=(function(){
+	function Item(){}
+	__class(Item,'other.Item');
+	var __proto=Item.prototype;
+	__proto.who=function(){
+		return "other.Item";
+	}
+
+	return Item;
+})()
+
+
+	//file:///<WORK>/src/shapes/Item.as=======199.999996/199.999996
+//class shapes.Item
+var Item$1=(function(){
+	var Helper;
+	function Item(){}
+	__class(Item,'shapes.Item',null,'Item$1');
+	var __proto=Item.prototype;
+	__proto.who=function(){
+		return "shapes.Item "+Helper.tag();
+	}
+
+	Item.__init$=function(){
+		//class Helper
+		Helper=(function(){
+			function Helper(){}
+			__class(Helper,'');
+			Helper.tag=function(){
+				return "with helper";
+			}
+			return Helper;
+		})()
+	}
+
+	return Item;
+})()
+
+
+	//file:///<WORK>/src/shapes/Shape.as=======199.999994/199.999994
+//class shapes.Shape
+var Shape=(function(){
+	function Shape(name){
+		this._name=null;
+		this.sides=0;
+		this._name=name;
+		Shape.created++;
+		Shape.registry.push(name);
+	}
+
+	__class(Shape,'shapes.Shape');
+	var __proto=Shape.prototype;
+	Ruvo.imps(__proto,{"shapes.IShape":true})
+	__proto.area=function(){
+		return 0;
+	}
+
+	__proto.describe=function(){
+		return this._name+" with "+this.sides+" sides, area "+this.area();
+	}
+
+	__getset(0,__proto,'name',function(){
+		return this._name;
+	});
+
+	__getset(0,__proto,'label',null,function(value){
+		this._name=value;
+	});
+
+	__getset(1,Shape,'count',function(){
+		return Shape.created;
+	});
+
+	Shape.created=0;
+	Shape.registry=[];
+	return Shape;
+})()
+
+
+	//file:///<WORK>/src/shapes/Square.as=======98.999987/98.999987
+//class shapes.Square extends shapes.Shape
+var Square=(function(_super){
+	function Square(size){
+		this.size=NaN;
+		Square.__super.call(this,"square");
+		this.size=size;
+		this.sides=4;
+	}
+
+	__class(Square,'shapes.Square',_super);
+	var __proto=Square.prototype;
+	__proto.area=function(){
+		return this.size *this.size;
+	}
+
+	__proto.toString=function(){
+		return "[Square "+this.size+"]";
+	}
+
+	__getset(0,__proto,'label',function(){
+		return "Square:"+this.name;
+	},_super.prototype._$set_label);
+
+	return Square;
+})(Shape)
+
+
+	Ruvo.__init([Item$1]);
+	new Main();
+
+})(window,document,Ruvo);
+
+if (typeof define === 'function' && define.amd){
+	define('ruvo.core', ['require', "exports"], function(require, exports) {
+        'use strict';
+        Object.defineProperty(exports, '__esModule', { value: true });
+        for (var i in Ruvo) {
+			var o = Ruvo[i];
+            o && o.__isclass && (exports[i] = o);
+        }
+    });
+}

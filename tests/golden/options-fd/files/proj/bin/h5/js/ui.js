@@ -1,0 +1,22 @@
+
+	//file:///<WORK>/proj/lib/ui/Button.as=======199.999998/199.999998
+//class ui.Button
+var Button=(function(){
+	function Button(){}
+	__class(Button,'ui.Button',true);
+	return Button;
+})()
+
+
+
+
+if (typeof define === 'function' && define.amd){
+	define('ruvo.core', ['require', "exports"], function(require, exports) {
+        'use strict';
+        Object.defineProperty(exports, '__esModule', { value: true });
+        for (var i in Ruvo) {
+			var o = Ruvo[i];
+            o && o.__isclass && (exports[i] = o);
+        }
+    });
+}

@@ -1,0 +1,532 @@
+/***********************************/
+/*https://ruvojs.dev  2017/3/23*/
+/***********************************/
+var Ruvo=window.Ruvo=(function(window,document){
+	var Ruvo={
+		// Interface records by full name: {self:name, extend:[records of the base interfaces]}.
+		__internals:[],
+		// Package names already created by __package.
+		__packages:{},
+		// Full class name -> constructor.
+		__classmap:{'Object':Object,'Function':Function,'Array':Array,'String':String},
+		// Lower-case system type name -> class name.
+		__sysClass:{'object':'Object','array':'Array','string':'String','dictionary':'Dictionary'},
+		// The descriptor that un() fills in for every hidden member.
+		__propun:{writable:true,enumerable:false,configurable:true},
+		__presubstr:String.prototype.substr,
+		// substr where a size of 0 or less counts back from the end of the string.
+		__substr:function(start,size){
+			if(size<=0) size=this.length+size;
+			return Ruvo.__presubstr.call(this,start,size);
+		},
+		// Runs the deferred static initialisers (__init$) of the listed classes, in list order.
+		__init:function(list){
+			for(var i=0;list && i<list.length;i++){
+				var c=list[i];
+				c && typeof c.__init$=='function' && c.__init$();
+			}
+		},
+		__isClass:function(o){
+			return !!o && (o.__isclass===true || o===Object || o===String || o===Array);
+		},
+		// new Vector.<T>(sz) filled with the default value of T.
+		__newvec:function(sz,value){
+			var n=sz>0 ? Math.floor(sz) : 0, a=new Array(n);
+			for(var i=0;i<n;i++) a[i]=value;
+			return a;
+		},
+		// Class d extends b: b's statics are copied, d's prototype inherits b's.
+		__extend:function(d,b){
+			var has=Object.prototype.hasOwnProperty;
+			for(var p in b){
+				if(!has.call(b,p)) continue;
+				var desc=Object.getOwnPropertyDescriptor(b,p);
+				if(desc.get || desc.set) Object.defineProperty(d,p,desc);
+				else d[p]=b[p];
+			}
+			// The prototype object stays the same (members already put on it survive);
+			// only its own prototype becomes b's.
+			var proto=d.prototype, base=b.prototype;
+			Object.setPrototypeOf(proto,base && (typeof base=='object' || typeof base=='function') ? base : Object.prototype);
+			Object.defineProperty(proto,'constructor',{value:d,writable:true,enumerable:false,configurable:true});
+			Object.defineProperty(proto,'__imps',{value:Ruvo.__copy(null,base && base.__imps),writable:true,enumerable:false,configurable:true});
+		},
+		__copy:function(dec,src){
+			if(!src) return null;
+			dec=dec || {};
+			for(var k in src) dec[k]=src[k];
+			return dec;
+		},
+		// Creates the dotted path a.b.c under window; the last part becomes o (or {})
+		// unless it exists. Returns what the path names.
+		__package:function(name,o){
+			var parts=String(name).split('.'), last=parts.pop(), at=window;
+			for(var i=0;i<parts.length;i++) at=at[parts[i]] || (at[parts[i]]={});
+			if(!Object.prototype.hasOwnProperty.call(Ruvo.__packages,name)){
+				Ruvo.__packages[name]=true;
+				if(!at[last]) at[last]=o || {};
+			}
+			return at[last];
+		},
+		// hasOwnProperty of class instances: own members, and the members that the
+		// class or any of its base classes declares on its prototype.
+		__hasOwnProperty:function(name,o){
+			var has=Object.prototype.hasOwnProperty;
+			if(o===undefined) o=this;
+			if(o==null) return false;
+			if(has.call(o,name)) return true;
+			for(var c=o.__class;c;c=c.__super){
+				if(c.prototype && has.call(c.prototype,name)) return true;
+				if(c===c.__super) break;
+			}
+			return false;
+		},
+		// The "is" test: value is a class, an interface marker or a type name.
+		__typeof:function(o,value){
+			if(o==null || !value) return false;
+			if(value===String) return typeof o=='string';
+			if(value===Number) return typeof o=='number';
+			if(value.__interface__) value=value.__interface__;
+			if(typeof value!='string') return typeof value=='function' && o instanceof value;
+			var imps=o.__imps;
+			if(imps && Object.prototype.hasOwnProperty.call(imps,value) && imps[value]) return true;
+			for(var c=o.__class;c;c=c.__super){
+				if(c.__className===value) return true;
+				if(c===c.__super) break;
+			}
+			return false;
+		},
+		__as:function(value,type){
+			return Ruvo.__typeof(value,type) ? value : null;
+		},
+		__int:function(value){
+			return value ? parseInt(value) : 0;
+		},
+		// interface a.IFoo extends IBar,IBaz
+		interface:function(name,_super){
+			var has=Object.prototype.hasOwnProperty, map=Ruvo.__internals;
+			var record=function(n){
+				return has.call(map,n) && map[n] ? map[n] : (map[n]={self:n,extend:[]});
+			};
+			var rec=record(name);
+			rec.extend=[];
+			String(_super || '').split(',').forEach(function(b){
+				b=b.trim();
+				b && rec.extend.push(record(b));
+			});
+			var dot=name.lastIndexOf('.');
+			var at=dot>0 ? Ruvo.__package(name.substring(0,dot)) : window;
+			at[name.substring(dot+1)]={__interface__:name};
+		},
+		// Registers class o under its full name; _super is its base class.
+		class:function(o,fullName,_super,miniName){
+			var hidden=function(obj,name,value){
+				Object.defineProperty(obj,name,{value:value,writable:true,enumerable:false,configurable:true});
+			};
+			var has=Object.prototype.hasOwnProperty;
+			// A function's own name and length cannot be assigned; a class may have
+			// statics of those names, so both become writable (before the base's
+			// statics are copied in).
+			hidden(o,'name',o.name);
+			hidden(o,'length',o.length);
+			if(_super) Ruvo.__extend(o,_super);
+			// A private class of a file comes without a name and is not registered by name.
+			if(fullName){
+				Ruvo.__package(fullName,o);
+				Ruvo.__classmap[fullName]=o;
+				var dot=fullName.lastIndexOf('.');
+				if(dot>=0){
+					if(fullName.indexOf('ruvo.')===0){
+						var key=miniName || fullName.substring(dot+1);
+						if(has.call(Ruvo,key) && Ruvo[key]) window.console.log('Warning!,this class['+fullName+'] already exist:',Ruvo[key]);
+						Ruvo[key]=o;
+					}
+				}
+				else if(fullName=='Main') window.Main=o;
+				else{
+					if(has.call(Ruvo,fullName) && Ruvo[fullName]) window.console.log('Error!,this class['+fullName+'] already exist:',Ruvo[fullName]);
+					Ruvo[fullName]=o;
+				}
+			}
+			// A class that extends Error (or another built-in error) calls its base
+			// as Error.call(this,message), which only returns a new error and leaves
+			// this untouched; its constructor gets a base that fills in the message
+			// and errorID of this instead. The stand-in shares Error's prototype, so
+			// walks up the base classes see the same members.
+			var base=_super;
+			if(_super && !_super.__isclass && (_super===Error || _super.prototype instanceof Error)){
+				base=function(message,id){
+					var e=_super.apply(this,arguments);
+					hidden(this,'message',message===undefined ? '' : String(message));
+					hidden(this,'errorID',id===undefined ? 0 : id);
+					e && e.stack && hidden(this,'stack',e.stack);
+				};
+				base.prototype=_super.prototype;
+			}
+			var proto=o.prototype;
+			hidden(proto,'hasOwnProperty',Ruvo.__hasOwnProperty);
+			hidden(proto,'__class',o);
+			hidden(proto,'__super',_super);
+			hidden(proto,'__className',fullName);
+			hidden(o,'__super',base);
+			hidden(o,'__className',fullName);
+			hidden(o,'__isclass',true);
+			hidden(o,'super',function(self){
+				base && base.call(self);
+			});
+		},
+		// Marks the interfaces named in src, and every interface they extend, as
+		// implemented by dec (a prototype).
+		imps:function(dec,src){
+			if(!src) return null;
+			var has=Object.prototype.hasOwnProperty, map=Ruvo.__internals;
+			if(!has.call(dec,'__imps') || !dec.__imps) Ruvo.un(dec,'__imps',Ruvo.__copy({},dec.__imps) || {});
+			var imps=dec.__imps;
+			var mark=function(name){
+				if(has.call(imps,name) && imps[name]) return;
+				imps[name]=true;
+				var rec=has.call(map,name) ? map[name] : null;
+				for(var i=0;rec && rec.extend && i<rec.extend.length;i++) mark(rec.extend[i].self);
+			};
+			for(var name in src) mark(name);
+			return dec;
+		},
+		// super.prop = value and super.prop inside class clas.
+		superSet:function(clas,o,prop,value){
+			var fn=clas && clas.prototype['_$set_'+prop];
+			fn && fn.call(o,value);
+		},
+		superGet:function(clas,o,prop){
+			var fn=clas && clas.prototype['_$get_'+prop];
+			return fn ? fn.call(o) : null;
+		},
+		// get/set name on o (a prototype, or the class for static accessors). The
+		// functions are kept as _$get_/_$set_ (_$GET_/_$SET_ for statics) and the
+		// property reads them through, so defining it again on the same object only
+		// replaces the kept functions.
+		getset:function(isStatic,o,name,getfn,setfn){
+			var gk=(isStatic ? '_$GET_' : '_$get_')+name, sk=(isStatic ? '_$SET_' : '_$set_')+name;
+			if(isStatic){
+				o[gk]=getfn;
+				o[sk]=setfn;
+			}
+			else{
+				Object.defineProperty(o,gk,{value:getfn,writable:true,enumerable:false,configurable:true});
+				Object.defineProperty(o,sk,{value:setfn,writable:true,enumerable:false,configurable:true});
+			}
+			var own=Object.getOwnPropertyDescriptor(o,name);
+			if(own && ((own.get && own.get.__getset$===gk) || (own.set && own.set.__getset$===sk))) return;
+			var get=getfn && function(){
+				var fn=o[gk];
+				return fn ? fn.call(this) : undefined;
+			};
+			var set=setfn && function(value){
+				var fn=o[sk];
+				fn && fn.call(this,value);
+			};
+			if(get) get.__getset$=gk;
+			if(set) set.__getset$=sk;
+			if(get && set) Object.defineProperty(o,name,{get:get,set:set,enumerable:false});
+			else if(get) Object.defineProperty(o,name,{get:get,enumerable:false});
+			else if(set) Object.defineProperty(o,name,{set:set,enumerable:false});
+		},
+		// Static variables: def is [name,initialiser,name,initialiser,...]. "length"
+		// is set at once; every other name is computed on its first read.
+		static:function(_class,def){
+			var settle=function(name,value){
+				Object.defineProperty(_class,name,{value:value,writable:true,enumerable:true,configurable:true});
+			};
+			var lazy=function(name,init){
+				var state=0;
+				Object.defineProperty(_class,name,{
+					get:function(){
+						if(state===0){
+							state=1;
+							var value;
+							try{
+								value=init();
+							}
+							catch(e){
+								state=0;
+								throw e;
+							}
+							state=2;
+							settle(name,value);
+						}
+						return state===2 ? _class[name] : undefined;
+					},
+					set:function(value){
+						state=2;
+						settle(name,value);
+					},
+					enumerable:true,
+					configurable:true
+				});
+			};
+			for(var i=0;def && i+1<def.length;i+=2){
+				if(def[i]=='length') settle('length',def[i+1]());
+				else lazy(def[i],def[i+1]);
+			}
+		},
+		// A hidden (non-enumerable) member; without a value it hides the current one.
+		un:function(obj,name,value){
+			var p=Ruvo.__propun;
+			p.value=value || obj[name];
+			Object.defineProperty(obj,name,p);
+			value=p.value;
+			p.value=undefined;
+			return value;
+		},
+		uns:function(obj,names){
+			for(var i=0;names && i<names.length;i++) Ruvo.un(obj,names[i]);
+		}
+	};
+	if(!window.console) window.console={};
+	if(!window.console.log) window.console.log=function(){};
+	window.trace=window.console.log;
+	Ruvo.un(Error.prototype,'throwError',function(){
+		throw Array.prototype.slice.call(arguments);
+	});
+	Ruvo.un(Array.prototype,'fixed');
+	//String.prototype.substr=Ruvo.__substr;
+
+	return Ruvo;
+})(window,document);
+
+(function(window,document,Ruvo){
+	var __un=Ruvo.un,__uns=Ruvo.uns,__static=Ruvo.static,__class=Ruvo.class,__getset=Ruvo.getset,__newvec=Ruvo.__newvec;
+	//file:///<WORK>/src/game/Main.as=======199.999999/199.999999
+//class game.Main
+var Main=(function(){
+	function Main(){
+		this.loaded=[];
+		this.boot();
+		console.log("constructor done");
+	}
+
+	__class(Main,'game.Main');
+	var __proto=Main.prototype;
+	__proto.boot=function(){
+		var _$this=this;
+		var level,i=0,part;
+		var _SyNrTn_,_$this=this,__$=function (__line){
+			if(__line<17){
+				console.log("boot start");
+				;
+				Ruvo.await(_$this,__$,19),_SyNrTn_=Assets.load("level1");
+				return;
+			}
+			if(__line<20){
+				level=_SyNrTn_.getValue();
+				console.log("level "+level.name+" "+level.size);
+				_$this.loaded.push(level.name);}
+			if(__line<22){i=0;}
+				if(__line<27){
+				for (;__line<22 && (i < 3)|| __line>=22 && __line<27;i++){
+					if(__line<24){
+						;
+						Ruvo.await(_$this,__$,25),_SyNrTn_=Assets.load("part"+i);
+						return;
+					}
+					if(__line<26){
+						part=_SyNrTn_.getValue();
+						_$this.loaded.push(part.name);
+					}
+					__line=0;
+				}
+			}
+			if(__line<36){
+				if (__line<28 && (_$this.loaded.length > 3)|| __line>=28 && __line<32){
+					if(__line<30){
+						Ruvo.await(_$this,__$,30);return Assets.wait(10);
+					}
+					if(__line<31){
+						console.log("waited");
+					}
+				}
+				else{
+					console.log("short");
+				}
+			}
+			if(__line<37){
+				console.log("loaded "+_$this.loaded.join(","));
+				_$this.loadList(["x","yy"]);
+		}}
+		__$.call(this,0);
+	}
+
+	__proto.loadList=function(names){
+		var _$this=this;
+		var total=0,k=0,n=0,d,j=0,m=0,w=0;
+		var _SyNrTn_,_$this=this,__$=function (__line){
+			if(__line<43){
+				total=0;}
+			if(__line<44){k=0,n=names.length;}
+				if(__line<49){
+				for (;__line<44 && (k < n)|| __line>=44 && __line<49;k++){
+					if(__line<46){
+						;
+						Ruvo.await(_$this,__$,47),_SyNrTn_=Assets.load(names[k]);
+						return;
+					}
+					if(__line<48){
+						d=_SyNrTn_.getValue();
+						total+=d.size;
+					}
+					__line=0;
+				}
+				console.log("total "+total);
+				;
+			}
+			if(__line<52){j=2;}
+				if(__line<59){
+				for (;__line<52 && (j > 0)|| __line>=52 && __line<59;j--){
+					if(__line<54){m=0;}
+						if(__line<58){
+						for (;__line<54 && (m < 2)|| __line>=54 && __line<58;m++){
+							if(__line<56){
+								Ruvo.await(_$this,__$,56);return Assets.wait(1);
+							}
+							if(__line<57){
+								console.log("grid "+j+","+m);
+							}
+							__line=0;
+						}
+					}
+					__line=0;
+				};
+				w=0;
+			}
+			if(__line<66){
+				while (__line<61 && (w < 2)|| __line>=61 && __line<66){
+					if(__line<63){
+						w++;
+						Ruvo.await(_$this,__$,64);return Assets.wait(1);
+					}
+					if(__line<65){
+						console.log("w "+w);
+					}
+					__line=0;
+				}
+				console.log("all done");
+				_$this.loadEach();
+		}}
+		__$.call(this,0);
+	}
+
+	__proto.loadEach=function(){
+		var _$this=this;
+		var urls,done,url,table,sum=0,k,v,n=0,p;
+		var _SyNrTn_,_$this=this,__$=function (__line){
+			if(__line<75){
+				urls=["a.png","b.png","c.png"];
+				done=[];}
+			if(__line<82){
+				for (var $each_url in urls){
+					url=urls[$each_url];
+					if(__line>=77 && __line<82 && $each_url!==__$['$each_url'])continue;
+					__$['$each_url']=$each_url;
+					if(__line<79){
+						console.log("load "+url);
+						Ruvo.await(_$this,__$,80);return Assets.wait(1);
+					}
+					if(__line<81){
+						done.push(url);
+					}
+					__line=0;
+				}
+				console.log("each done "+done.join(",")+" "+url);
+				table={x:1,y:2};
+				sum=0;
+			}
+			if(__line<92){
+				for (k in table){
+					if(__line>=86 && __line<92 && k!==__$['k'])continue;
+					__$['k']=k;
+					if(__line<88){
+						;
+						Ruvo.await(_$this,__$,89),_SyNrTn_=Assets.load(k+k);
+						return;
+					}
+					if(__line<90){
+						v=_SyNrTn_.getValue();
+						sum+=v.size;
+						console.log("key "+k);
+					}
+					__line=0;
+				}
+				console.log("sum "+sum);
+			}
+			if(__line<97){
+				for (var $each_n in [1,2]){
+					n=[1,2][$each_n];
+					console.log("plain "+n);
+				}
+			}
+			if(__line<101){
+				for (p in {only:1}){
+					console.log("plain key "+p);
+				}
+				Ruvo.await(_$this,__$,102);return Assets.wait(1);
+			}
+			if(__line<103){
+				console.log("end "+n+" "+p);
+				_$this.loadConfigured();
+		}}
+		__$.call(this,0);
+	}
+
+	__proto.loadConfigured=function(){
+		var shown;
+		var _$this=this,__$=function (__line){
+			if(__line<111){
+				Ruvo.await(_$this,__$,111);return Assets.wait(1);
+			}
+			if(__line<112){
+				console.log("debug after wait");
+				shown="kept";
+				Ruvo.await(_$this,__$,121);return Assets.wait(1);
+			}
+			if(__line<122){
+				console.log("configured "+shown);
+		}}
+		__$.call(this,0);
+	}
+
+	return Main;
+})()
+
+
+	//file:///<WORK>/src/game/net/Assets.as=======199.999998/199.999998
+//class game.net.Assets
+var Assets=(function(){
+	function Assets(){}
+	__class(Assets,'game.net.Assets');
+	Assets.load=function(name){
+		console.log("request "+name);
+		return window.later({name:name,size:name.length});
+	}
+
+	Assets.wait=function(ms){
+		return window.later(null);
+	}
+
+	return Assets;
+})()
+
+
+
+	new game.Main();
+
+})(window,document,Ruvo);
+
+if (typeof define === 'function' && define.amd){
+	define('ruvo.core', ['require', "exports"], function(require, exports) {
+        'use strict';
+        Object.defineProperty(exports, '__esModule', { value: true });
+        for (var i in Ruvo) {
+			var o = Ruvo[i];
+            o && o.__isclass && (exports[i] = o);
+        }
+    });
+}

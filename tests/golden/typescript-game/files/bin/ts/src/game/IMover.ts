@@ -1,0 +1,8 @@
+module ruvo{
+	export interface IMover {
+		move(steps:number);
+	}
+
+}
+
+
