@@ -1,0 +1,41 @@
+// Declarations as real libraries write them (package-level constants and
+// functions, functions after the package block, accessors reached through
+// super, type tests, classes built on the built-in error classes), compiled
+// with the library off by the real program and run in node: the script must
+// print what the ActionScript prints.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+// A main class in the unnamed package: its imports, members and constructor body.
+std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
+  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
+         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
+}
+
+// Compiles, runs and checks what node prints; no warning or error may be reported.
+void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
+  ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(sources, "decl");
+  ASSERT_FALSE(r.js.empty()) << r.messages;
+  EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
+  EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
+  EXPECT_EQ(r.node.out, expected) << r.node.err << r.js;
+}
+
+}  // namespace
+
+// A package that declares only constants and variables still exists when the
+// script assigns them: its object is created before the first assignment.
+TEST(DeclarationsRun, PackageOfConstantsOnly) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/b/LIMIT.as", "package a.b { public const LIMIT:int = 42; }\n"},
+                {"a/b/names.as", "package a.b {\n\tpublic var first:String = \"x\", second:int = 2;\n}\n"},
+                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n", "",
+                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1);")}},
+               "42\nx2 43\n");
+}
