@@ -147,18 +147,15 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (name == "Class" && !afterNew(token)) return "";
   if (insideWith(token)) return _DEBUF_(" /*with*/") + name;
 
-  // A package-level function called by its full name.
-  Token* next = siblingOf(token, 1);
-  if (next == nullptr || next->type == TokenTypeCode::Paren) {
-    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(name, nullptr);
-    if (owner) {
-      ScriptFile* defining = currentRecord(owner->ownerFile);
-      addUsedFile(user, defining);
-      if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
-        recordUsedClass(user, name, name, defining);
-      }
-      return _DEBUF_("/*package-3.1*/") + name;
+  // A package-level function named by its full name, called or taken as a
+  // value (var f:Function = a.b.twice): its file is used either way.
+  if (TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(name, nullptr)) {
+    ScriptFile* defining = currentRecord(owner->ownerFile);
+    addUsedFile(user, defining);
+    if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
+      recordUsedClass(user, name, name, defining);
     }
+    return _DEBUF_("/*package-3.1*/") + name;
   }
 
   // Package variables and namespaces of wildcard-imported packages count as imports.

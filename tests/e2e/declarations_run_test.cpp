@@ -39,3 +39,18 @@ TEST(DeclarationsRun, PackageOfConstantsOnly) {
                                       "trace(LIMIT); trace(first + second, a.b.LIMIT + 1);")}},
                "42\nx2 43\n");
 }
+
+// A package function that is only taken as a value, by its full or its short
+// name, is still compiled into the script; so is a function of the unnamed
+// package handed over as an argument.
+TEST(DeclarationsRun, PackageFunctionAsAValue) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/b/twice.as", "package a.b {\n\tpublic function twice(x:Number):Number { return x * 2; }\n}\n"},
+                {"a/b/half.as", "package a.b {\n\tpublic function half(x:Number):Number { return x / 2; }\n}\n"},
+                {"negate.as", "package {\n\tpublic function negate(x:Number):Number { return -x; }\n}\n"},
+                {"Main.as", mainClass("\timport a.b.twice;\n\timport a.b.half;\n", "",
+                                      "var f:Function = a.b.twice; trace(f(5));\n"
+                                      "var g:Function = half; trace(g(5));\n"
+                                      "trace([1, 2].map(negate).join(\",\"));")}},
+               "10\n2.5\n-1,-2\n");
+}
