@@ -5,6 +5,7 @@
 // records which classes and files the file uses.
 #include "CompilerOptions.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
@@ -146,6 +147,11 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   // Class(x) is a cast that does nothing in JavaScript.
   if (name == "Class" && !afterNew(token)) return "";
   if (insideWith(token)) return _DEBUF_(" /*with*/") + name;
+
+  // A function after the package block is a local function of the file's output.
+  if (ownerFile)
+    for (TokenFunction* outside : ownerFile->outsideFunctions)
+      if (outside && outside->name == head) return _DEBUF_("/*file function*/") + name;
 
   // A package-level function named by its full name, called or taken as a
   // value (var f:Function = a.b.twice): its file is used either way.

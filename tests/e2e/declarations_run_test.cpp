@@ -54,3 +54,24 @@ TEST(DeclarationsRun, PackageFunctionAsAValue) {
                                       "trace([1, 2].map(negate).join(\",\"));")}},
                "10\n2.5\n-1,-2\n");
 }
+
+// Functions after the package block are private to their file: the class, a
+// second class of the file and the functions themselves call them by name.
+// After a package function they are printed inside it, ahead of its default
+// value lines, and each ends its statement so that a line beginning with '('
+// does not call it.
+TEST(DeclarationsRun, FunctionsAfterThePackageBlock) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/clamp.as",
+                 "package a {\n"
+                 "\tpublic function clamp(v:Number, left:Number = 0, right:Number = 10):Number {\n"
+                 "\t\treturn close(Math.max(left, Math.min(right, v)));\n\t}\n}\n"
+                 "function close(v:Number):Number { return Math.round(v); }\n"},
+                {"Main.as", mainClass("\timport a.clamp;\n", "",
+                                      "trace(triple(2), twice(4)); new Helper();\n"
+                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1));") +
+                                "class Helper { public function Helper() { trace(\"helper\", triple(3)); } }\n"
+                                "internal function triple(x:Number):Number { return x * 3; }\n"
+                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"}},
+               "6 8\nhelper 9\n10 4 0\n");
+}
