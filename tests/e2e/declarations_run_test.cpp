@@ -75,3 +75,32 @@ TEST(DeclarationsRun, FunctionsAfterThePackageBlock) {
                                 "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"}},
                "6 8\nhelper 9\n10 4 0\n");
 }
+
+// An accessor that the class overrides, read through super and followed by
+// more member access or handed on as an argument, runs the base getter on
+// the instance; a method reached through super keeps its own call forms.
+TEST(DeclarationsRun, SuperAccessorFollowedByMemberAccess) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Base.as",
+                 "package {\n\tpublic class Base {\n"
+                 "\t\tprotected var label:String;\n\t\tpublic var data:Object = {n: 1};\n"
+                 "\t\tpublic function Base() { label = \"b\"; }\n"
+                 "\t\tpublic function get title():String { return \"base \" + label; }\n"
+                 "\t\tpublic function get box():Object { return data; }\n"
+                 "\t\tpublic function set box(v:Object):void { data = v; }\n"
+                 "\t\tpublic function greet(who:String):String { return \"hi \" + who + label; }\n"
+                 "\t}\n}\n"},
+                {"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() {\n\t\t\tsuper();\n"
+                 "\t\t\ttrace(super.title.toUpperCase(), super.title.length, super.title, super.title.charAt(1));\n"
+                 "\t\t\tsuper.box.n = 5;\n"
+                 "\t\t\ttrace(data.n, super.box.n, box.n, super.greet(\"a\"), super.greet.apply(this, [\"c\"]));\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get title():String { return \"sub\"; }\n"
+                 "\t\toverride public function get box():Object { return {n: 0}; }\n"
+                 "\t\toverride public function set box(v:Object):void { }\n"
+                 "\t\toverride public function greet(who:String):String { return \"yo\"; }\n"
+                 "\t}\n}\n"}},
+               "BASE B 6 base b a\n5 5 0 hi ab hi cb\n");
+}
