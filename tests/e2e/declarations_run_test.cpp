@@ -104,3 +104,18 @@ TEST(DeclarationsRun, SuperAccessorFollowedByMemberAccess) {
                  "\t}\n}\n"}},
                "BASE B 6 base b a\n5 5 0 hi ab hi cb\n");
 }
+
+// The type of `is` is the whole operand after it: an element of an array, a
+// member path and a call result are tested as values.
+TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("",
+                                      "\t\tprivate var kinds:Object = {list: [Array, Main]};\n"
+                                      "\t\tprivate function pick():Class { return String; }\n",
+                                      "var types:Array = [String, Number];\n"
+                                      "var o:Object = {t: {k: Array}};\n"
+                                      "trace(\"a\" is types[0], \"a\" is types[1], [] is o.t.k, this is kinds.list[1],"
+                                      " [] is kinds.list[0], \"s\" is pick(), 1 is pick());\n"
+                                      "if (3 is types[1] && !(\"x\" is types[1])) trace(\"ok\");")}},
+               "true false true true true true false\nok\n");
+}
