@@ -204,7 +204,9 @@ bool TokenIs::toJs(std::string& out, std::string& a, std::string& type, Parse* f
   } else if (type == "Function") {
     out += "(typeof " + a + "=='function')";
   } else if (type == "Object") {
-    out += "(typeof " + a + "=='object')";
+    // Every value but null and undefined is an Object: strings, numbers,
+    // booleans and functions too.
+    out += "(" + a + "!=null)";
   } else if (type == "undefined") {
     out += "(typeof " + a + "=='undefined')";
   } else if (type == "XML") {

@@ -26,8 +26,13 @@ var Ruvo=window.Ruvo=(function(window,document){
 				c && typeof c.__init$=='function' && c.__init$();
 			}
 		},
+		// Compiled classes, and the built-in classes that JavaScript provides as
+		// constructors (or, for Math and JSON, as objects).
 		__isClass:function(o){
-			return !!o && (o.__isclass===true || o===Object || o===String || o===Array);
+			if(!o) return false;
+			if(o.__isclass===true) return true;
+			var builtins=[Object,String,Array,Number,Boolean,Function,Date,RegExp,Math,JSON,Error,EvalError,RangeError,ReferenceError,SyntaxError,TypeError,URIError];
+			return builtins.indexOf(o)>=0;
 		},
 		// new Vector.<T>(sz) filled with the default value of T.
 		__newvec:function(sz,value){
@@ -86,6 +91,9 @@ var Ruvo=window.Ruvo=(function(window,document){
 			if(o==null || !value) return false;
 			if(value===String) return typeof o=='string';
 			if(value===Number) return typeof o=='number';
+			if(value===Boolean) return typeof o=='boolean';
+			// Every value but null and undefined is an Object.
+			if(value===Object) return true;
 			if(value.__interface__) value=value.__interface__;
 			if(typeof value!='string') return typeof value=='function' && o instanceof value;
 			var imps=o.__imps;

@@ -119,3 +119,19 @@ TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
                                       "if (3 is types[1] && !(\"x\" is types[1])) trace(\"ok\");")}},
                "true false true true true true false\nok\n");
 }
+
+// Every value but null and undefined is an Object, and every built-in
+// constructor is a Class, also when the type is held in a Class variable.
+TEST(DeclarationsRun, IsClassAndIsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "trace(Number is Class, Boolean is Class, Function is Class, Date is Class,"
+                                      " RegExp is Class, Error is Class, Main is Class, 3 is Class, trace is Class);\n"
+                                      "trace(\"s\" is Object, 1 is Object, true is Object, trace is Object,"
+                                      " null is Object, {} is Object, undefined is Object);\n"
+                                      "var c:Class = Boolean; var d:Class = Object;\n"
+                                      "trace(true is c, 1 is c, \"x\" is d, null is d);")}},
+               "true true true true true true true false false\n"
+               "true true true true false true false\n"
+               "true false true false\n");
+}
