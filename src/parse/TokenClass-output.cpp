@@ -340,7 +340,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Array);\n\n";
     else if (isDictionaryName(superName))
       proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-    else if (superName == "Error")
+    else if (isBuiltinErrorClass(superName))
       proto += dic ? head + "," + keyFlag + "," + superName + ");\n\n" : head + "," + superName + ");\n\n";
     else {
       std::string call = head;

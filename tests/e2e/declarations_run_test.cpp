@@ -135,3 +135,23 @@ TEST(DeclarationsRun, IsClassAndIsObject) {
                "true true true true false true false\n"
                "true false true false\n");
 }
+
+// A class may extend TypeError and the other built-in error classes, in a
+// package or as a second class of a file: thrown, caught and tested as both.
+TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"app/ParseError.as",
+                 "package app {\n\tpublic class ParseError extends SyntaxError {\n"
+                 "\t\tpublic var at:int;\n"
+                 "\t\tpublic function ParseError(m:String, at:int) { super(m, 5); this.at = at; }\n"
+                 "\t}\n}\n"},
+                {"Main.as", mainClass("\timport app.ParseError;\n", "",
+                                      "var e:MyTypeError = new MyTypeError(\"x\");\n"
+                                      "trace(e.message, e is TypeError, e is Error, e is MyTypeError, e.name);\n"
+                                      "try { throw e; } catch (err:TypeError) { trace(\"caught\", err.message); }\n"
+                                      "try { throw new ParseError(\"bad\", 3); }\n"
+                                      "catch (p:ParseError) { trace(p.message, p.errorID, p.at, p is SyntaxError); }") +
+                                "class MyTypeError extends TypeError {\n"
+                                "\tpublic function MyTypeError(m:String) { super(m); }\n}\n"}},
+               "x true true true TypeError\ncaught x\nbad 5 3 true\n");
+}
