@@ -95,7 +95,8 @@ TokenClass* TokenClass::resolveSuperClass() {
 }
 
 bool TokenClass::isBuiltinErrorClass(const std::string& name) {
-  static const std::string kNames = "|Error|EvalError|RangeError|ReferenceError|SyntaxError|TypeError|URIError|";
+  static const std::string kNames = "|Error|EvalError|RangeError|ReferenceError|SyntaxError|TypeError|URIError|"
+      "ArgumentError|DefinitionError|SecurityError|VerifyError|";
   return !name.empty() && kNames.find("|" + name + "|") != std::string::npos;
 }
 

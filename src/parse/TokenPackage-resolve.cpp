@@ -23,7 +23,9 @@ const char kBrowserGlobals[] =
     "setTimeout setInterval Promise "
     // The built-in error classes besides Error, top-level classes in
     // ActionScript too: thrown, caught and tested with `is` as written.
-    "EvalError RangeError ReferenceError SyntaxError TypeError URIError ";
+    "EvalError RangeError ReferenceError SyntaxError TypeError URIError "
+    // and those the runtime core adds.
+    "ArgumentError DefinitionError SecurityError VerifyError ";
 
 bool isBrowserGlobal(const std::string& word) {
   return std::string(kBrowserGlobals).find(" " + word + " ") != std::string::npos;

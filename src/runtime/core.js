@@ -31,7 +31,8 @@ var Ruvo=window.Ruvo=(function(window,document){
 		__isClass:function(o){
 			if(!o) return false;
 			if(o.__isclass===true) return true;
-			var builtins=[Object,String,Array,Number,Boolean,Function,Date,RegExp,Math,JSON,Error,EvalError,RangeError,ReferenceError,SyntaxError,TypeError,URIError];
+			var builtins=[Object,String,Array,Number,Boolean,Function,Date,RegExp,Math,JSON,Error,EvalError,RangeError,ReferenceError,SyntaxError,TypeError,URIError,
+				window.ArgumentError,window.DefinitionError,window.SecurityError,window.VerifyError];
 			return builtins.indexOf(o)>=0;
 		},
 		// new Vector.<T>(sz) filled with the default value of T.
@@ -296,4 +297,22 @@ var Ruvo=window.Ruvo=(function(window,document){
 		throw Array.prototype.slice.call(arguments);
 	});
 	Ruvo.un(Array.prototype,'fixed');
+	// The error classes of ActionScript that JavaScript lacks, built like the
+	// built-in ones: with or without new, a message and an errorID.
+	['ArgumentError','DefinitionError','SecurityError','VerifyError'].forEach(function(name){
+		if(window[name]) return;
+		var hidden=function(obj,key,value){
+			Object.defineProperty(obj,key,{value:value,writable:true,enumerable:false,configurable:true});
+		};
+		var E=function(message,id){
+			if(!(this instanceof E)) return new E(message,id);
+			hidden(this,'message',message===undefined ? '' : String(message));
+			hidden(this,'errorID',id===undefined ? 0 : id);
+			hidden(this,'stack',new Error(this.message).stack);
+		};
+		E.prototype=Object.create(Error.prototype);
+		hidden(E.prototype,'constructor',E);
+		hidden(E.prototype,'name',name);
+		window[name]=E;
+	});
 	//String.prototype.substr=Ruvo.__substr;

@@ -138,6 +138,8 @@ TEST(DeclarationsRun, IsClassAndIsObject) {
 
 // A class may extend TypeError and the other built-in error classes, in a
 // package or as a second class of a file: thrown, caught and tested as both.
+// ArgumentError and the other error classes that JavaScript lacks come from
+// the runtime core, and are made with or without new.
 TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"app/ParseError.as",
@@ -150,8 +152,15 @@ TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
                                       "trace(e.message, e is TypeError, e is Error, e is MyTypeError, e.name);\n"
                                       "try { throw e; } catch (err:TypeError) { trace(\"caught\", err.message); }\n"
                                       "try { throw new ParseError(\"bad\", 3); }\n"
-                                      "catch (p:ParseError) { trace(p.message, p.errorID, p.at, p is SyntaxError); }") +
+                                      "catch (p:ParseError) { trace(p.message, p.errorID, p.at, p is SyntaxError); }\n"
+                                      "var a:MyArgError = new MyArgError(\"y\");\n"
+                                      "trace(a.message, a.errorID, a.name, a is ArgumentError, a is Error, ArgumentError is Class);\n"
+                                      "try { throw ArgumentError(\"no new\"); }\n"
+                                      "catch (err2:Error) { trace(String(err2), err2.errorID, err2 is ArgumentError); }") +
                                 "class MyTypeError extends TypeError {\n"
-                                "\tpublic function MyTypeError(m:String) { super(m); }\n}\n"}},
-               "x true true true TypeError\ncaught x\nbad 5 3 true\n");
+                                "\tpublic function MyTypeError(m:String) { super(m); }\n}\n"
+                                "class MyArgError extends ArgumentError {\n"
+                                "\tpublic function MyArgError(m:String) { super(m, 3); }\n}\n"}},
+               "x true true true TypeError\ncaught x\nbad 5 3 true\n"
+               "y 3 ArgumentError true true true\nArgumentError: no new 0 true\n");
 }

@@ -212,6 +212,11 @@ test('class: extends, hidden members, super and hasOwnProperty', () => {
   assert.strictEqual(
     run('[Number,Boolean,Function,Date,RegExp,Error,TypeError,Math].every(Ruvo.__isClass) && !Ruvo.__isClass(function(){}) && !Ruvo.__isClass(3)'),
     true, 'the built-in classes are classes; a plain function is not');
+  assert.strictEqual(
+    run("[ArgumentError,DefinitionError,SecurityError,VerifyError].every(function(E){var e=E('m',2), f=new E();" +
+        " return e instanceof E && e instanceof Error && e.message==='m' && e.errorID===2 && f.message==='' &&" +
+        " f.errorID===0 && String(e)===E.prototype.name+': m' && Ruvo.__isClass(E) && !Object.keys(e).length;})"),
+    true, 'the error classes that JavaScript lacks');
   assert.deepStrictEqual(json('Object.keys(b)'), ['a', 'b']);
   assert.deepStrictEqual(json('Object.keys(B)'), ['counter']);
   assert.strictEqual(run('other.a'), 1, 'super() runs the base constructor on its argument');
