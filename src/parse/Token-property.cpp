@@ -102,9 +102,18 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
     std::string tail = textFrom(name, 5);
     Token* next = siblingOf(token, 1);
 
-    if (next && (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
-                 next->type == TokenTypeCode::As)) {
+    // An accessor that the class overrides is reached on the base whatever
+    // follows it: super.title.toUpperCase() and f(super.title, x) read the
+    // base getter; only super.title = v (nothing after the name) sets it.
+    Token* own = cls ? cls->members.get(member, nullptr) : nullptr;
+    const bool overriddenAccessor = own && !cls->superName.empty() && isAccessor(own);
+
+    if (!overriddenAccessor && next &&
+        (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
+         next->type == TokenTypeCode::As)) {
       // A call (or a method handed on): the base's method, called on this.
+      // With more member access (super.m.apply(...)) the group belongs to
+      // what follows the method, so it is not turned into a call on this.
       std::string found;
       if (cls)
         found = __getSuperClassFunc__(cls->superName, name, member, 0, cls->members.has(member),
@@ -113,7 +122,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
         if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
         if (found.compare(0, 5, "this.") == 0)
           return _DEBUF_(" /*SUPER THIS*/") + token->thisSpelling(true) + found.substr(4);
-        token->superCallMark = 1;
+        if (rest.empty()) token->superCallMark = 1;
         return _DEBUF_(" /*SUPER1*/") + found;
       }
       if (token->file) return _DEBUF_(" /*no super*/") + "_super.prototype" + tail;
@@ -122,9 +131,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
 
     // A read or a write: only an accessor that the class overrides has to be
     // reached on the base; everything else is the instance's own property.
-    Token* own = cls ? cls->members.get(member, nullptr) : nullptr;
-    if (!own || cls->superName.empty() || !isAccessor(own))
-      return _DEBUF_(" /*SUPER*/") + token->thisSpelling(true) + tail;
+    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->thisSpelling(true) + tail;
 
     TokenClass* base = baseClassOf(cls);
     if (!base) {
@@ -132,7 +139,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       token->scriptErr(unused, token->file, "class extends err!", 0);
       return std::string();
     }
-    if (!next || next->type != TokenTypeCode::Assign) {
+    if (!rest.empty() || !next || next->type != TokenTypeCode::Assign) {
       return _DEBUF_(" /*super get*/") + (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName +
              ",this,'" + member + "')" + rest;
     }

@@ -249,6 +249,16 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     for (TokenClass* cls : list) emit(cls);
   }
 
+  // Functions after the package block of a class file are private to the
+  // file: local functions of the public class's closure.
+  if (isPublic && file && !file->packageFunction) {
+    for (TokenFunction* outside : file->outsideFunctions) {
+      if (!outside) continue;
+      outside->toJsScript(text, file, -4, typeCommentOff);
+      text += "\n";
+    }
+  }
+
   // 8. Statements of the class body: static variables become static items
   // (marked 0x03), anything else runs in the deferred initialiser.
   std::string staticItems;
@@ -330,7 +340,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Array);\n\n";
     else if (isDictionaryName(superName))
       proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-    else if (superName == "Error")
+    else if (isBuiltinErrorClass(superName))
       proto += dic ? head + "," + keyFlag + "," + superName + ");\n\n" : head + "," + superName + ");\n\n";
     else {
       std::string call = head;

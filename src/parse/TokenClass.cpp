@@ -94,6 +94,12 @@ TokenClass* TokenClass::resolveSuperClass() {
   return superClass;
 }
 
+bool TokenClass::isBuiltinErrorClass(const std::string& name) {
+  static const std::string kNames = "|Error|EvalError|RangeError|ReferenceError|SyntaxError|TypeError|URIError|"
+      "ArgumentError|DefinitionError|SecurityError|VerifyError|";
+  return !name.empty() && kNames.find("|" + name + "|") != std::string::npos;
+}
+
 bool TokenClass::chainReaches(TokenClass* from, TokenClass* target) {
   std::unordered_set<TokenClass*> seen;
   for (TokenClass* c = from; c; c = c->superClass) {

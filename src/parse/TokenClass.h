@@ -107,6 +107,10 @@ class TokenClass : public Token {
   bool linkSuperClass(TokenClass* base, Token* at, Parse* file);
   // Whether the chain of resolved bases from `from` reaches `target` (or loops).
   static bool chainReaches(TokenClass* from, TokenClass* target);
+  // Error and the other built-in error classes (TypeError, ArgumentError ...):
+  // a class extends them as the constructors that JavaScript or the runtime
+  // core provides.
+  static bool isBuiltinErrorClass(const std::string& name);
 
   // Member name resolution.
   bool jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass* self,

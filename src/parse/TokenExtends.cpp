@@ -62,6 +62,12 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
   else if (package && package->importMap.has(name))
     name = package->importMap.get(name);
   toEmulationName(name);
+  // A built-in error class that no class of the project shadows is extended
+  // as the built-in constructor: class MyError extends TypeError.
+  if (TokenClass::isBuiltinErrorClass(name) && !TokenClass::_classMap_().has(name)) {
+    cls->superName = name;
+    return;
+  }
   baseName = name;
   cls->superName = name;
   if (name.empty()) return;

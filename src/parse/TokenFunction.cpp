@@ -300,8 +300,10 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   }
   if (root && parent == root->package) {
     root->packageFunction = this;
-  } else if (root && parent == root && root->packageFunction && root->packageFunction != this) {
-    root->packageFunction->locals[name] = this;
+  } else if (root && parent == root && root->packageFunction != this) {
+    // A function after the package block is private to its file: printed
+    // inside the package function, or inside the closure of the file's class.
+    if (root->packageFunction) root->packageFunction->locals[name] = this;
     functionTyped = 1;
     declaredVar = 1;
     root->outsideFunctions.push_back(this);
@@ -526,5 +528,9 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   } else {
     out += bodyText;
   }
+  // An assignment statement of its own (a package function, a function after
+  // the package block) ends with ';', so that a following line that begins
+  // with '(' is not read as a call of it.
+  if (!name.empty() && (mode == -4 || (root && parent == root->package))) out += ";";
   return 0;
 }

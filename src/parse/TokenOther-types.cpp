@@ -105,11 +105,31 @@ int TokenIs::pretreatment(Parse* parseFile) {
   left = group;
 
   Token* next = parent->getNextToken(this, 1);
-  if (next) {
+  if (!next) return 0;
+  // The type is the whole operand after "is": a type taken from an array, a
+  // call or a member of either (types[0], pick().cls) goes into a group that
+  // is tested as a value.
+  int end = 1;
+  while (Token* more = parent->getNextToken(this, end + 1)) {
+    if (more->type != Bracket && more->type != Paren && !(more->type == 0 && !more->text.empty() && more->text[0] == '.'))
+      break;
+    ++end;
+  }
+  if (end == 1) {
     right = next;
     right->pretreatment(owner);
     parent->clearNextToken(this, 1);
+    return 0;
   }
+  TokenParent* type = new TokenParent(Paren, "", 0, line, parent);
+  type->file = file;
+  for (int offset = 1; offset <= end; ++offset) {
+    Token* part = parent->getNextToken(this, offset);
+    part->pretreatment(owner);
+    type->push(part);
+  }
+  for (int offset = end; offset >= 1; --offset) parent->clearNextToken(this, offset);
+  right = type;
   return 0;
 }
 
@@ -184,7 +204,9 @@ bool TokenIs::toJs(std::string& out, std::string& a, std::string& type, Parse* f
   } else if (type == "Function") {
     out += "(typeof " + a + "=='function')";
   } else if (type == "Object") {
-    out += "(typeof " + a + "=='object')";
+    // Every value but null and undefined is an Object: strings, numbers,
+    // booleans and functions too.
+    out += "(" + a + "!=null)";
   } else if (type == "undefined") {
     out += "(typeof " + a + "=='undefined')";
   } else if (type == "XML") {

@@ -5,6 +5,7 @@
 // records which classes and files the file uses.
 #include "CompilerOptions.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
@@ -22,7 +23,9 @@ const char kBrowserGlobals[] =
     "setTimeout setInterval Promise "
     // The built-in error classes besides Error, top-level classes in
     // ActionScript too: thrown, caught and tested with `is` as written.
-    "EvalError RangeError ReferenceError SyntaxError TypeError URIError ";
+    "EvalError RangeError ReferenceError SyntaxError TypeError URIError "
+    // and those the runtime core adds.
+    "ArgumentError DefinitionError SecurityError VerifyError ";
 
 bool isBrowserGlobal(const std::string& word) {
   return std::string(kBrowserGlobals).find(" " + word + " ") != std::string::npos;
@@ -147,18 +150,20 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (name == "Class" && !afterNew(token)) return "";
   if (insideWith(token)) return _DEBUF_(" /*with*/") + name;
 
-  // A package-level function called by its full name.
-  Token* next = siblingOf(token, 1);
-  if (next == nullptr || next->type == TokenTypeCode::Paren) {
-    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(name, nullptr);
-    if (owner) {
-      ScriptFile* defining = currentRecord(owner->ownerFile);
-      addUsedFile(user, defining);
-      if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
-        recordUsedClass(user, name, name, defining);
-      }
-      return _DEBUF_("/*package-3.1*/") + name;
+  // A function after the package block is a local function of the file's output.
+  if (ownerFile)
+    for (TokenFunction* outside : ownerFile->outsideFunctions)
+      if (outside && outside->name == head) return _DEBUF_("/*file function*/") + name;
+
+  // A package-level function named by its full name, called or taken as a
+  // value (var f:Function = a.b.twice): its file is used either way.
+  if (TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(name, nullptr)) {
+    ScriptFile* defining = currentRecord(owner->ownerFile);
+    addUsedFile(user, defining);
+    if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
+      recordUsedClass(user, name, name, defining);
     }
+    return _DEBUF_("/*package-3.1*/") + name;
   }
 
   // Package variables and namespaces of wildcard-imported packages count as imports.

@@ -367,7 +367,16 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
       int consumed = child->toJsScript(text, owner, 2, typeCommentOff);
       if (consumed > 0) i += consumed;
     }
-    if (owner->scriptFile) owner->scriptFile->endText += "\t" + text + "\r\n";
+    if (owner->scriptFile) {
+      // The package object must exist before its first member is assigned: a
+      // package may declare nothing but variables and constants.
+      std::string& endText = owner->scriptFile->endText;
+      if (!pkgName.empty()) {
+        const std::string create = "\tRuvo.__package('" + pkgName + "');\r\n";
+        if (endText.find(create) == std::string::npos) endText += create;
+      }
+      endText += "\t" + text + "\r\n";
+    }
     return 0;
   }
 

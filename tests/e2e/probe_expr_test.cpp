@@ -10,37 +10,12 @@
 
 namespace {
 
-using ruvotest::Install;
-using ruvotest::RunResult;
-using ruvotest::TempDir;
+using Compiled = ruvotest::SourcesRun;
 
-struct Compiled {
-  std::string messages;  // the program's standard output
-  std::string js;        // the joined script
-  RunResult node;        // the script run in node
-};
-
-// Writes a FlashDevelop project with the given source files (path under src/
-// -> text) and the main class src/Main.as, compiles it with the library off
-// and runs the script in node with a browser's window and document.
+// Compiles the sources (the main class in Main.as) with the library off and
+// runs the script in node with a browser's window and document.
 Compiled compileAndRun(const std::map<std::string, std::string>& sources) {
-  TempDir work;
-  Install inst;
-  std::string proj = work / "proj";
-  ruvotest::writeFile(proj + "/p.as3proj",
-                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
-                      "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
-                      "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
-                      "</project>\n");
-  for (const auto& [path, text] : sources) ruvotest::writeFile(proj + "/src/" + path, text);
-  Compiled c;
-  RunResult run = inst.run({proj + "/p.as3proj;zafrit=false"});
-  c.messages = run.out;
-  std::string script = proj + "/bin/h5/p.max.js";
-  if (!ruvotest::fileExists(script)) return c;
-  c.js = ruvotest::readFile(script);
-  c.node = ruvotest::runScriptInNode(script);
-  return c;
+  return ruvotest::compileSourcesAndRun(sources);
 }
 
 // A main class with the given members and constructor body.

@@ -209,6 +209,14 @@ test('class: extends, hidden members, super and hasOwnProperty', () => {
   assert.strictEqual(run('B.counter'), 3, 'statics are copied');
   assert.strictEqual(run('B.__super === A && b.__class === B && b.__super === A && b.__className'), 'p.B');
   assert.strictEqual(run('B.__isclass && Ruvo.__isClass(B) && Ruvo.__isClass(Array) && !Ruvo.__isClass({})'), true);
+  assert.strictEqual(
+    run('[Number,Boolean,Function,Date,RegExp,Error,TypeError,Math].every(Ruvo.__isClass) && !Ruvo.__isClass(function(){}) && !Ruvo.__isClass(3)'),
+    true, 'the built-in classes are classes; a plain function is not');
+  assert.strictEqual(
+    run("[ArgumentError,DefinitionError,SecurityError,VerifyError].every(function(E){var e=E('m',2), f=new E();" +
+        " return e instanceof E && e instanceof Error && e.message==='m' && e.errorID===2 && f.message==='' &&" +
+        " f.errorID===0 && String(e)===E.prototype.name+': m' && Ruvo.__isClass(E) && !Object.keys(e).length;})"),
+    true, 'the error classes that JavaScript lacks');
   assert.deepStrictEqual(json('Object.keys(b)'), ['a', 'b']);
   assert.deepStrictEqual(json('Object.keys(B)'), ['counter']);
   assert.strictEqual(run('other.a'), 1, 'super() runs the base constructor on its argument');
@@ -232,6 +240,10 @@ test('__typeof and __as: types, interface markers and names, instanceof', () => 
     ['Ruvo.__typeof(1,String)', false],
     ['Ruvo.__typeof(0,Number)', true],
     ["Ruvo.__typeof('1',Number)", false],
+    ['Ruvo.__typeof(false,Boolean)', true],
+    ['Ruvo.__typeof(0,Boolean)', false],
+    ["Ruvo.__typeof('s',Object) && Ruvo.__typeof(1,Object) && Ruvo.__typeof(Ruvo.__typeof,Object)", true],
+    ['Ruvo.__typeof(null,Object) || Ruvo.__typeof(undefined,Object)', false],
     ['Ruvo.__typeof(b,A)', true],
     ['Ruvo.__typeof(a,B)', false],
     ['Ruvo.__typeof(b,q.IMid)', true],

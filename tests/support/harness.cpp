@@ -219,6 +219,25 @@ RunResult runScriptInNode(const std::string& script) {
   return runNode(sourceDir() + "/examples/run-in-node.js", {script});
 }
 
+SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources, const std::string& projectName) {
+  TempDir work;
+  Install inst;
+  const std::string proj = work / "proj";
+  writeFile(proj + "/" + projectName + ".as3proj",
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
+            "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
+            "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
+            "</project>\n");
+  for (const auto& [path, text] : sources) writeFile(proj + "/src/" + path, text);
+  SourcesRun r;
+  r.messages = inst.run({proj + "/" + projectName + ".as3proj;zafrit=false"}).out;
+  const std::string script = proj + "/bin/h5/" + projectName + ".max.js";
+  if (!fileExists(script)) return r;
+  r.js = readFile(script);
+  r.node = runScriptInNode(script);
+  return r;
+}
+
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args) {
   std::vector<std::string> a{scriptPath};
   a.insert(a.end(), args.begin(), args.end());

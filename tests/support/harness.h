@@ -75,4 +75,15 @@ bool haveNode();
 // gives it a browser's window and document).
 RunResult runScriptInNode(const std::string& script);
 
+// A FlashDevelop project made of the given sources (path under src/ -> text,
+// the main class in src/Main.as), compiled with the library off by the real
+// program, and its joined script run in node.
+struct SourcesRun {
+  std::string messages;  // the program's standard output
+  std::string js;        // the joined script; empty when none was written
+  RunResult node;        // the script run in node
+};
+SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources,
+                                const std::string& projectName = "p");
+
 }  // namespace ruvotest

@@ -31,6 +31,8 @@ TEST(ClassExtends, BaseNameResolution) {
       {"Object", "extends Object", "Object", false, false},
       {"Error", "extends Error", "Error", false, false},
       {"Array", "extends Array", "Array", false, false},
+      {"a built-in error class", "extends TypeError", "TypeError", false, false},
+      {"another built-in error class", "extends RangeError", "RangeError", false, false},
       {"Dictionary is no base", "extends Dictionary", "", false, false},
       {"Number is no base", "extends Number", "", false, false},
       {"same package", "extends Base", "a.Base", true, false},

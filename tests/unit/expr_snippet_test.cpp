@@ -50,7 +50,7 @@ TEST(ExprSnippet, IsBecomesATypeTest) {
       {"boolean", "b is Boolean", "(typeof b=='boolean')"},
       {"class", "c is Class", "Ruvo.__isClass(c)"},
       {"function", "f is Function", "(typeof f=='function')"},
-      {"object", "o is Object", "(typeof o=='object')"},
+      {"object", "o is Object", "(o!=null)"},
       {"array of a path", "a.b is Array", "(a.b instanceof Array)"},
       {"typed array", "v is Uint8Array", "(v instanceof Uint8Array)"},
       {"date", "d is Date", "(d instanceof Date)"},

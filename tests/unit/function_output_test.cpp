@@ -159,11 +159,11 @@ TEST_F(FunctionOutput, PackageFunctionHeads) {
   file->push(pkg);
   file->package = pkg;
   TokenFunction* fn = function("f", pkg, params({"x"}), body("return x;"));
-  EXPECT_EQ(print(fn, 0, file), "Ruvo.__package('a');\na.f=function(x){return x;}");
+  EXPECT_EQ(print(fn, 0, file), "Ruvo.__package('a');\na.f=function(x){return x;};");
 
   pkg->text.clear();
   pkg->qualifyingName.clear();
-  EXPECT_EQ(print(fn, 0, file), "var f=Ruvo.f=function(x){return x;}");
+  EXPECT_EQ(print(fn, 0, file), "var f=Ruvo.f=function(x){return x;};");
 }
 
 TEST_F(FunctionOutput, FunctionsAfterThePackageBlockPrintInsideThePackageFunction) {
@@ -178,7 +178,7 @@ TEST_F(FunctionOutput, FunctionsAfterThePackageBlockPrintInsideThePackageFunctio
 
   // Under the file root the helper prints nothing by itself.
   EXPECT_EQ(print(helper, 0, file), "");
-  EXPECT_EQ(print(main, 0, file), "var f=Ruvo.f=function(){\nvar g=function(y){return 2;}\nreturn g();}");
+  EXPECT_EQ(print(main, 0, file), "var f=Ruvo.f=function(){\nvar g=function(y){return 2;};\nreturn g();};");
 }
 
 TEST_F(FunctionOutput, AccessorOutsideThePackageIsAnError) {
@@ -186,7 +186,7 @@ TEST_F(FunctionOutput, AccessorOutsideThePackageIsAnError) {
   TokenFunction* fn = function("v", file, params({}), body("return 1;"));
   fn->accessorKind = 255;
   size_t before = ScriptErr::__ERRS.size();
-  EXPECT_EQ(print(fn, -4, file), "var v=function(){return 1;}");
+  EXPECT_EQ(print(fn, -4, file), "var v=function(){return 1;};");
   ASSERT_EQ(ScriptErr::__ERRS.size(), before + 1);
   EXPECT_EQ(ScriptErr::__ERRS.back()->message,
             "Err,Outside the package method does not support the get and set function.");

@@ -1,0 +1,166 @@
+// Declarations as real libraries write them (package-level constants and
+// functions, functions after the package block, accessors reached through
+// super, type tests, classes built on the built-in error classes), compiled
+// with the library off by the real program and run in node: the script must
+// print what the ActionScript prints.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+// A main class in the unnamed package: its imports, members and constructor body.
+std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
+  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
+         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
+}
+
+// Compiles, runs and checks what node prints; no warning or error may be reported.
+void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
+  ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(sources, "decl");
+  ASSERT_FALSE(r.js.empty()) << r.messages;
+  EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
+  EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
+  EXPECT_EQ(r.node.out, expected) << r.node.err << r.js;
+}
+
+}  // namespace
+
+// A package that declares only constants and variables still exists when the
+// script assigns them: its object is created before the first assignment.
+TEST(DeclarationsRun, PackageOfConstantsOnly) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/b/LIMIT.as", "package a.b { public const LIMIT:int = 42; }\n"},
+                {"a/b/names.as", "package a.b {\n\tpublic var first:String = \"x\", second:int = 2;\n}\n"},
+                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n", "",
+                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1);")}},
+               "42\nx2 43\n");
+}
+
+// A package function that is only taken as a value, by its full or its short
+// name, is still compiled into the script; so is a function of the unnamed
+// package handed over as an argument.
+TEST(DeclarationsRun, PackageFunctionAsAValue) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/b/twice.as", "package a.b {\n\tpublic function twice(x:Number):Number { return x * 2; }\n}\n"},
+                {"a/b/half.as", "package a.b {\n\tpublic function half(x:Number):Number { return x / 2; }\n}\n"},
+                {"negate.as", "package {\n\tpublic function negate(x:Number):Number { return -x; }\n}\n"},
+                {"Main.as", mainClass("\timport a.b.twice;\n\timport a.b.half;\n", "",
+                                      "var f:Function = a.b.twice; trace(f(5));\n"
+                                      "var g:Function = half; trace(g(5));\n"
+                                      "trace([1, 2].map(negate).join(\",\"));")}},
+               "10\n2.5\n-1,-2\n");
+}
+
+// Functions after the package block are private to their file: the class, a
+// second class of the file and the functions themselves call them by name.
+// After a package function they are printed inside it, ahead of its default
+// value lines, and each ends its statement so that a line beginning with '('
+// does not call it.
+TEST(DeclarationsRun, FunctionsAfterThePackageBlock) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"a/clamp.as",
+                 "package a {\n"
+                 "\tpublic function clamp(v:Number, left:Number = 0, right:Number = 10):Number {\n"
+                 "\t\treturn close(Math.max(left, Math.min(right, v)));\n\t}\n}\n"
+                 "function close(v:Number):Number { return Math.round(v); }\n"},
+                {"Main.as", mainClass("\timport a.clamp;\n", "",
+                                      "trace(triple(2), twice(4)); new Helper();\n"
+                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1));") +
+                                "class Helper { public function Helper() { trace(\"helper\", triple(3)); } }\n"
+                                "internal function triple(x:Number):Number { return x * 3; }\n"
+                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"}},
+               "6 8\nhelper 9\n10 4 0\n");
+}
+
+// An accessor that the class overrides, read through super and followed by
+// more member access or handed on as an argument, runs the base getter on
+// the instance; a method reached through super keeps its own call forms.
+TEST(DeclarationsRun, SuperAccessorFollowedByMemberAccess) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Base.as",
+                 "package {\n\tpublic class Base {\n"
+                 "\t\tprotected var label:String;\n\t\tpublic var data:Object = {n: 1};\n"
+                 "\t\tpublic function Base() { label = \"b\"; }\n"
+                 "\t\tpublic function get title():String { return \"base \" + label; }\n"
+                 "\t\tpublic function get box():Object { return data; }\n"
+                 "\t\tpublic function set box(v:Object):void { data = v; }\n"
+                 "\t\tpublic function greet(who:String):String { return \"hi \" + who + label; }\n"
+                 "\t}\n}\n"},
+                {"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() {\n\t\t\tsuper();\n"
+                 "\t\t\ttrace(super.title.toUpperCase(), super.title.length, super.title, super.title.charAt(1));\n"
+                 "\t\t\tsuper.box.n = 5;\n"
+                 "\t\t\ttrace(data.n, super.box.n, box.n, super.greet(\"a\"), super.greet.apply(this, [\"c\"]));\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get title():String { return \"sub\"; }\n"
+                 "\t\toverride public function get box():Object { return {n: 0}; }\n"
+                 "\t\toverride public function set box(v:Object):void { }\n"
+                 "\t\toverride public function greet(who:String):String { return \"yo\"; }\n"
+                 "\t}\n}\n"}},
+               "BASE B 6 base b a\n5 5 0 hi ab hi cb\n");
+}
+
+// The type of `is` is the whole operand after it: an element of an array, a
+// member path and a call result are tested as values.
+TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("",
+                                      "\t\tprivate var kinds:Object = {list: [Array, Main]};\n"
+                                      "\t\tprivate function pick():Class { return String; }\n",
+                                      "var types:Array = [String, Number];\n"
+                                      "var o:Object = {t: {k: Array}};\n"
+                                      "trace(\"a\" is types[0], \"a\" is types[1], [] is o.t.k, this is kinds.list[1],"
+                                      " [] is kinds.list[0], \"s\" is pick(), 1 is pick());\n"
+                                      "if (3 is types[1] && !(\"x\" is types[1])) trace(\"ok\");")}},
+               "true false true true true true false\nok\n");
+}
+
+// Every value but null and undefined is an Object, and every built-in
+// constructor is a Class, also when the type is held in a Class variable.
+TEST(DeclarationsRun, IsClassAndIsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "trace(Number is Class, Boolean is Class, Function is Class, Date is Class,"
+                                      " RegExp is Class, Error is Class, Main is Class, 3 is Class, trace is Class);\n"
+                                      "trace(\"s\" is Object, 1 is Object, true is Object, trace is Object,"
+                                      " null is Object, {} is Object, undefined is Object);\n"
+                                      "var c:Class = Boolean; var d:Class = Object;\n"
+                                      "trace(true is c, 1 is c, \"x\" is d, null is d);")}},
+               "true true true true true true true false false\n"
+               "true true true true false true false\n"
+               "true false true false\n");
+}
+
+// A class may extend TypeError and the other built-in error classes, in a
+// package or as a second class of a file: thrown, caught and tested as both.
+// ArgumentError and the other error classes that JavaScript lacks come from
+// the runtime core, and are made with or without new.
+TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"app/ParseError.as",
+                 "package app {\n\tpublic class ParseError extends SyntaxError {\n"
+                 "\t\tpublic var at:int;\n"
+                 "\t\tpublic function ParseError(m:String, at:int) { super(m, 5); this.at = at; }\n"
+                 "\t}\n}\n"},
+                {"Main.as", mainClass("\timport app.ParseError;\n", "",
+                                      "var e:MyTypeError = new MyTypeError(\"x\");\n"
+                                      "trace(e.message, e is TypeError, e is Error, e is MyTypeError, e.name);\n"
+                                      "try { throw e; } catch (err:TypeError) { trace(\"caught\", err.message); }\n"
+                                      "try { throw new ParseError(\"bad\", 3); }\n"
+                                      "catch (p:ParseError) { trace(p.message, p.errorID, p.at, p is SyntaxError); }\n"
+                                      "var a:MyArgError = new MyArgError(\"y\");\n"
+                                      "trace(a.message, a.errorID, a.name, a is ArgumentError, a is Error, ArgumentError is Class);\n"
+                                      "try { throw ArgumentError(\"no new\"); }\n"
+                                      "catch (err2:Error) { trace(String(err2), err2.errorID, err2 is ArgumentError); }") +
+                                "class MyTypeError extends TypeError {\n"
+                                "\tpublic function MyTypeError(m:String) { super(m); }\n}\n"
+                                "class MyArgError extends ArgumentError {\n"
+                                "\tpublic function MyArgError(m:String) { super(m, 3); }\n}\n"}},
+               "x true true true TypeError\ncaught x\nbad 5 3 true\n"
+               "y 3 ArgumentError true true true\nArgumentError: no new 0 true\n");
+}
