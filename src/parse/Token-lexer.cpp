@@ -330,6 +330,11 @@ const WordClass& classifyWord(std::string_view word) {
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
+// A byte that can begin an ActionScript name.
+bool startsName(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+}
+
 // The first place of `needle` at or after `from`, or null at the end of the
 // text. It reads no further than the match, so searches that start often
 // and end soon stay cheap on long texts.
@@ -1536,6 +1541,13 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
+    // "namespace" declares a namespace only when a name follows it
+    // (namespace ns = ..., use namespace ns); anywhere else it is a name:
+    // return namespace + "::" + local.
+    if (kind == WordKind::Modifier && found->flag == TokenModifierFlags::Namespace) {
+      while (isLayoutByte(*after)) ++after;
+      if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
+    }
   }
   Token* prev = lastChild(group);
 

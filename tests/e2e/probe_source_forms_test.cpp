@@ -1,0 +1,100 @@
+// Source forms that real ActionScript libraries use and that JavaScript reads
+// differently: words that are names in one language and keywords in the
+// other, regular expression syntax, XML literals, conditional blocks and
+// namespaces. Each case is a small project compiled by the real program
+// with the library off and run in node (or, where the compiler must refuse
+// the source, the exact error and a script that node still parses).
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+using ruvotest::Install;
+using ruvotest::RunResult;
+using ruvotest::TempDir;
+
+struct Compiled {
+  std::string messages;  // the program's standard output
+  std::string js;        // the joined script
+  std::string src;       // the source folder, for the paths in the messages
+  RunResult check;       // node --check on the script
+  RunResult node;        // the script run in node
+};
+
+// Writes a FlashDevelop project with the given source files (path under src/
+// -> text) and the main class src/Main.as, compiles it with the library off,
+// checks the script's syntax and runs it in node with a browser's window and
+// document.
+Compiled compileAndRun(const std::map<std::string, std::string>& sources, const std::string& defines = "") {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::writeFile(proj + "/p.as3proj",
+                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
+                      "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
+                      "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
+                      "  <build>\n    <option additional=\"" +
+                          defines +
+                          "\" />\n  </build>\n"
+                          "</project>\n");
+  for (const auto& [path, text] : sources) ruvotest::writeFile(proj + "/src/" + path, text);
+  Compiled c;
+  c.src = proj + "/src";
+  RunResult run = inst.run({proj + "/p.as3proj;zafrit=false"});
+  c.messages = run.out;
+  std::string script = proj + "/bin/h5/p.max.js";
+  if (!ruvotest::fileExists(script)) return c;
+  c.js = ruvotest::readFile(script);
+  c.check = ruvotest::runNode("--check", {script});
+  c.node = ruvotest::runScriptInNode(script);
+  return c;
+}
+
+// A main class with the given members and constructor body.
+std::string mainClass(const std::string& members, const std::string& body) {
+  return "package\n{\n\tpublic class Main\n\t{\n" + members + "\n\t\tpublic function Main()\n\t\t{\n" + body +
+         "\n\t\t}\n\t}\n}\n";
+}
+
+struct Case {
+  const char* name;
+  const char* members;
+  const char* body;
+  const char* expected;  // what node prints
+};
+
+// Each case compiles without an error or a warning and prints what the
+// ActionScript prints.
+void runCases(const Case* cases, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
+    SCOPED_TRACE(cases[i].name);
+    Compiled c = compileAndRun({{"Main.as", mainClass(cases[i].members, cases[i].body)}});
+    ASSERT_FALSE(c.js.empty()) << c.messages;
+    EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+    EXPECT_EQ(c.messages.find("warning"), std::string::npos) << c.messages;
+    EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+    EXPECT_EQ(c.node.out, cases[i].expected) << c.node.err;
+  }
+}
+
+// `namespace` is a name wherever no name follows it; the declarations
+// `namespace ns = ...` and `use namespace ns` keep their meaning.
+TEST(ProbeSourceForms, NamespaceAsAName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"parameter and local named namespace",
+       "\t\tprivate function qual(namespace:String, name:String):String\n\t\t{\n"
+       "\t\t\treturn namespace + \"::\" + name;\n\t\t}\n",
+       "var namespace:String = \"ns\";\n"
+       "var list:Array = [namespace, namespace];\n"
+       "trace(qual(\"a\", \"b\"), namespace.length, list.join(namespace), (namespace));",
+       "a::b 2 nsnsns ns\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+}  // namespace
