@@ -1549,6 +1549,19 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
     }
   }
+  bool awaitName = false;
+  if (kind == WordKind::Await) {
+    // "await" awaits the operand that follows it (await load(), await p);
+    // before anything else (var await:int, await + 1, f(await)) it is a name.
+    // The "/*await*" directive hands over the word alone: the keyword.
+    const char* after = end;
+    while (isLayoutByte(*after)) ++after;
+    const unsigned char c = static_cast<unsigned char>(*after);
+    if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
+          c == '!' || c == '~'))
+      kind = WordKind::Other;
+    awaitName = kind == WordKind::Other;
+  }
   Token* prev = lastChild(group);
 
   switch (kind) {
@@ -1719,7 +1732,8 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       }
       int code = TokenTypeCode::Word;
       // The lookup above still holds for a word the prefixes left alone.
-      const bool statementWord = rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord;
+      const bool statementWord =
+          !awaitName && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
       if (statementWord) {
         code = TokenTypeCode::StatementWord;
       } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {

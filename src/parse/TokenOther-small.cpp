@@ -232,6 +232,7 @@ int TokenCatch::pretreatment(Parse* parseFile) {
   name->type = Literal;
   TokenVarMap* locals = getVarMap();
   if (locals) (*locals)[name->text] = name;
+  name->text = jsLocalName(name->text);
   return 0;
 }
 

@@ -97,4 +97,40 @@ TEST(ProbeSourceForms, NamespaceAsAName) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Locals and parameters named with words that JavaScript reserves get a '$'
+// appended (a local already called enum$ becomes enum$$); members, object
+// keys and property names keep their names, which JavaScript allows there.
+TEST(ProbeSourceForms, ReservedWordsAsNames) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"parameters, defaults, rest, loop and catch variables",
+       "\t\tpublic var enum:String = \"E\";\n"
+       "\t\tpublic static var export:int = 4;\n"
+       "\t\tprivate function pick(enum:String, debugger:int = 2, ...yield):String\n\t\t{\n"
+       "\t\t\tvar export:String = enum + debugger + yield.length;\n"
+       "\t\t\tfor (var await:int = 0; await < 2; await++) export += await;\n"
+       "\t\t\tvar f:Function = function(enum:int):int { return enum * 2; };\n"
+       "\t\t\treturn export + f(3);\n\t\t}\n"
+       "\t\tprivate function nested():String\n\t\t{\n"
+       "\t\t\tvar enum:int = 1, enum$:int = 2;\n"
+       "\t\t\tfunction export():int { return enum * 10 + enum$; }\n"
+       "\t\t\tvar out:String = \"\";\n"
+       "\t\t\tfor each (var let:int in [3, 4]) { out += let; }\n"
+       "\t\t\treturn out + export() + (function():int { return enum; })();\n\t\t}\n",
+       "var enum:Array = [1, 2];\n"
+       "trace(pick(\"x\", 5, 7, 8), enum.length, this.enum, Main.export, export);\n"
+       "var o:Object = {enum: 5, export: 6};\n"
+       "trace(o.enum + o.export, nested());\n"
+       "try { throw new Error(\"e\"); } catch (debugger:Error) { trace(debugger.message); }",
+       "x52016 2 E 4 4\n11 34121\ne\n"},
+      // await before an operand is the await of async functions; before
+      // anything else it is a name, here a member read bare.
+      {"await as a member and a parameter",
+       "\t\tpublic var await:int = 7;\n"
+       "\t\tprivate function f(await:int):int { return await + 1; }\n",
+       "var o:Object = {await: 2};\ntrace(f(3), o.await, this.await, await);", "4 2 7 7\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 }  // namespace

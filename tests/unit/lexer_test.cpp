@@ -272,6 +272,8 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
       {"await::load(u)", "0:load 23(0:u)"},
       {"/*await*/ load(u)", "58:await 0:load 23(0:u)"},
       {"await x", "58:await 0:x"},
+      {"await + 1", "0:await 100:+ 57:1"},
+      {"f(await)", "0:f 23(0:await)"},
   });
   Parse* p = lexFile("await::obj.load(u); ns::f()");
   EXPECT_EQ(p->childs[0]->text, "obj.load");
