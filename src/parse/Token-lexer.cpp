@@ -1220,37 +1220,93 @@ void GroupLexer::comment() {
   if (!block) leading_ += '\n';
 }
 
-// A regular expression literal where a value is expected (see slash()). A
-// malformed one is shown through the message-box hook and its '/'
-// reads as an operator.
+// The body of a regular expression literal as JavaScript reads it: with the
+// flag x the blanks outside character classes are left out, as ActionScript
+// ignores them.
+std::string jsRegexBody(std::string_view body, bool extended) {
+  std::string out;
+  out.reserve(body.size());
+  bool inClass = false;
+  for (size_t i = 0; i < body.size(); ++i) {
+    const char b = body[i];
+    if (b == '\\' && i + 1 < body.size()) {
+      out += b;
+      out += body[++i];
+      continue;
+    }
+    if (inClass) {
+      if (b == ']') inClass = false;
+      out += b;
+      continue;
+    }
+    if (b == '[') {
+      inClass = true;
+    } else if (extended && (b == ' ' || b == '\t' || b == '\n')) {
+      continue;
+    }
+    out += b;
+  }
+  return out;
+}
+
+// A regular expression literal where a value is expected (see slash()). Its
+// flags are the letters g, i, m, s and x right after the closing '/'; a blank
+// ends them, so /c/ is RegExp reads as the literal /c/ and the operator is.
+// A '/' inside a character class ([^/]) does not close the body, nor does a
+// line end, which no literal holds. A malformed literal is shown through the
+// message-box hook and its '/' reads as an operator.
 bool GroupLexer::regex() {
   int i = pos_ + 1;
   bool closed = false;
+  bool inClass = false;
   for (;;) {
     const char b = t_[i];
-    if (!b) break;
+    if (!b || b == '\n') break;
     if (b == '\\') {
-      if (!t_[i + 1]) break;
+      if (!t_[i + 1] || t_[i + 1] == '\n') break;
       i += 2;
       continue;
     }
-    if (b == '/') {
+    if (inClass) {
+      if (b == ']') inClass = false;
+    } else if (b == '[') {
+      inClass = true;
+    } else if (b == '/') {
       closed = true;
       break;
     }
     ++i;
   }
+  const int close = i;
   int j = i + 1;
+  bool extended = false;
+  std::string flags;
   if (closed) {
     for (;; ++j) {
-      const unsigned char c = static_cast<unsigned char>(t_[j]);
-      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 || c >= 0x80)
-        continue;
+      const char c = t_[j];
+      if (c != 'g' && c != 'i' && c != 'm' && c != 's' && c != 'x') break;
+      if (c == 'x')
+        extended = true;
+      else if (flags.find(c) == std::string::npos)
+        flags += c;
+    }
+    // A name byte right after the flags (/abc/q) is no literal.
+    const unsigned char direct = static_cast<unsigned char>(t_[j]);
+    closed = !(direct < 0x80 && (startsName(direct) || (direct >= '0' && direct <= '9')));
+  }
+  if (closed) {
+    // Trailing blanks belong to the literal when the expression ends
+    // after them; before anything else they stay layout.
+    int k = j;
+    for (;; ++k) {
+      const unsigned char c = static_cast<unsigned char>(t_[k]);
+      if (c == ' ' || c == '\t' || c == 0x01 || c >= 0x80) continue;
       break;
     }
-    const char e = t_[j];
-    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
-             e == ':';
+    const char e = t_[k];
+    if (e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
+        e == ':')
+      j = k;
   }
   if (!closed) {
     if (MsgBox) {
@@ -1260,10 +1316,13 @@ bool GroupLexer::regex() {
     }
     return false;
   }
-  auto* lit = new Token(TokenTypeCode::Literal, std::string(t_ + pos_, j - pos_).c_str(), pos_, line_, group_);
+  const std::string_view body(t_ + pos_ + 1, static_cast<size_t>(close - pos_ - 1));
+  const int flagsEnd = close + 1 + static_cast<int>(std::strspn(t_ + close + 1, "gimsx"));
+  std::string text = "/" + jsRegexBody(body, extended) + "/" + flags;
+  text.append(t_ + flagsEnd, t_ + j);
+  auto* lit = new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_);
   leading_.clear();
   pushToken(lit, false);
-  line_ += countLines(t_, pos_, j);
   pos_ = j;
   return true;
 }

@@ -133,4 +133,24 @@ TEST(ProbeSourceForms, ReservedWordsAsNames) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// The flags of a regular expression are the letters right after its
+// closing '/': a blank ends them, so a word that follows (is, as) is read
+// as the operator it is. A '/' in a character class does not close the
+// literal; the flag x (blanks in the pattern ignored) has no JavaScript
+// counterpart, so the blanks leave the pattern.
+TEST(ProbeSourceForms, RegularExpressionFlags) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"a word after the literal",
+       "", "var b:Boolean = /c/ is RegExp;\nvar s:Boolean = /c/g is String;\n"
+       "trace(b, s, /q/i is RegExp ? \"yes\" : \"no\", /a/gi.flags);",
+       "true false yes gi\n"},
+      {"slash in a class and the flag x", "",
+       "var paths:Array = \"a/b/c\".match(/[^/]+/g);\nvar x:RegExp = /a b # c/x;\n"
+       "trace(paths.join(\"|\"), x.test(\"ab#c\"), x.source, /[/]/.test(\"/\"));",
+       "a|b|c true ab#c true\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 }  // namespace
