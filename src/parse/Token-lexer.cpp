@@ -1220,10 +1220,15 @@ void GroupLexer::comment() {
   if (!block) leading_ += '\n';
 }
 
-// The body of a regular expression literal as JavaScript reads it: with the
-// flag x the blanks outside character classes are left out, as ActionScript
-// ignores them.
-std::string jsRegexBody(std::string_view body, bool extended) {
+constexpr const char* kNamedGroupsExec =
+    "(function(r){var x=r.exec;r.exec=function(s){var m=x.call(this,s);"
+    "if(m&&m.groups)for(var k in m.groups)m[k]=m.groups[k];return m;};return r;})(";
+
+// The body of a regular expression literal as JavaScript reads it: the
+// named groups of ActionScript (?P<name>...) and their back references
+// (?P=name) become (?<name>...) and \k<name>. With the flag x the blanks
+// outside character classes are left out, as ActionScript ignores them.
+std::string jsRegexBody(std::string_view body, bool extended, bool& named) {
   std::string out;
   out.reserve(body.size());
   bool inClass = false;
@@ -1241,6 +1246,18 @@ std::string jsRegexBody(std::string_view body, bool extended) {
     }
     if (b == '[') {
       inClass = true;
+    } else if (body.compare(i, 4, "(?P<") == 0) {
+      named = true;
+      out += "(?<";
+      i += 3;
+      continue;
+    } else if (body.compare(i, 4, "(?P=") == 0) {
+      const size_t close = body.find(')', i + 4);
+      if (close != std::string_view::npos) {
+        out.append("\\k<").append(body.substr(i + 4, close - i - 4)).append(">");
+        i = close;
+        continue;
+      }
     } else if (extended && (b == ' ' || b == '\t' || b == '\n')) {
       continue;
     }
@@ -1318,7 +1335,12 @@ bool GroupLexer::regex() {
   }
   const std::string_view body(t_ + pos_ + 1, static_cast<size_t>(close - pos_ - 1));
   const int flagsEnd = close + 1 + static_cast<int>(std::strspn(t_ + close + 1, "gimsx"));
-  std::string text = "/" + jsRegexBody(body, extended) + "/" + flags;
+  bool named = false;
+  std::string text = "/" + jsRegexBody(body, extended, named) + "/" + flags;
+  // ActionScript gives the named groups of a match as properties of the
+  // match itself (m.key); JavaScript keeps them in m.groups. The literal's
+  // own exec, which test, match and replace call too, copies them over.
+  if (named) text = std::string(kNamedGroupsExec) + text + ")";
   text.append(t_ + flagsEnd, t_ + j);
   auto* lit = new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_);
   leading_.clear();

@@ -153,4 +153,20 @@ TEST(ProbeSourceForms, RegularExpressionFlags) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Named groups (?P<name>...) and their back references (?P=name): the match
+// holds each group under its name as well as under its number.
+TEST(ProbeSourceForms, RegularExpressionNamedGroups) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"exec, test and replace", "",
+       "var re:RegExp = /(?P<key>\\w+)=(?P<value>\\d+);(?P=key)/;\n"
+       "var m:Object = re.exec(\"size=42;size\");\n"
+       "trace(m.key, m.value, m[1], re.test(\"a=1;b\"), \"x=1;x\".replace(re, \"$2\"));\n"
+       "var n:Object = \"id:7\".match(/(?P<name>[a-z]+):(?P<num>\\d)/);\n"
+       "trace(n.name + n.num, /\\(?P<x>/.source);",
+       "size 42 size false 1\nid7 \\(?P<x>\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 }  // namespace
