@@ -1360,20 +1360,32 @@ bool GroupLexer::xmlAhead() {
   return ok;
 }
 
+// Whether the next token of the group begins a value: at the start of a
+// group, after "=", ",", ";", ":", "?", "return" and after an operator other
+// than "++" and "--", which end a value.
+bool valueExpectedAfter(Token* group) {
+  Token* last = lastChild(group);
+  if (group->childs.empty()) return true;
+  return last && (last->type == TokenTypeCode::Assign || last->type == TokenTypeCode::Comma ||
+                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon ||
+                  last->type == TokenTypeCode::Return || last->type == TokenTypeCode::Question ||
+                  (last->type == TokenTypeCode::Operator && last->text != "++" && last->text != "--"));
+}
+
 // E4X literals: after "x:XML =" (or any "=" when XML follows) the literal
 // becomes "new XML(...)" with its { expressions } as tokens; after "," or
-// at the start of a group it becomes one literal "(new XML(...))".
+// at the start of a group it becomes one literal "(new XML(...))". Anywhere
+// else a value begins (return <a/>, c ? <a/> : <b/>, "" + <a/>) it is read
+// as after "=". A CDATA section standing alone as a value is its text, a
+// string: var s:String = <![CDATA[two lines]]>.
 bool GroupLexer::xmlLiteral() {
   auto& ch = group_->childs;
   const size_t n = ch.size();
   Token* last = lastChild(group_);
   Parse* file = group_->file;
-  if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
-    Token* before = ch[n - 2];
-    Token* colon = ch[n - 3];
-    const bool typed =
-        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
-    if (!typed && !xmlAhead()) return false;
+  bool read = false;
+  bool scanned = false;  // the look-ahead found no element here already
+  auto readWithExpressions = [&] {
     const size_t first = ch.size();
     std::string result;
     AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
@@ -1381,14 +1393,44 @@ bool GroupLexer::xmlLiteral() {
       ch[first]->leadingText = leading_;
       leading_.clear();
     }
-  } else if ((n == 0 || (last && last->type == TokenTypeCode::Comma)) && xmlAhead()) {
-    std::string xml;
-    toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
-    std::string text = "(new XML(\"" + xml + "\"))";
-    pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
-  } else {
-    return false;
+  };
+  if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
+    Token* before = ch[n - 2];
+    Token* colon = ch[n - 3];
+    const bool typed =
+        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
+    scanned = !typed;
+    if (typed || xmlAhead()) {
+      readWithExpressions();
+      read = true;
+    }
+  } else if (n == 0 || (last && last->type == TokenTypeCode::Comma)) {
+    scanned = true;
+    if (xmlAhead()) {
+      std::string xml;
+      toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
+      std::string text = "(new XML(\"" + xml + "\"))";
+      pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      read = true;
+    }
   }
+  if (!read && valueExpectedAfter(group_)) {
+    if (std::strncmp(t_ + pos_, "<![CDATA[", 9) == 0) {
+      const char* close = findFrom(t_ + pos_ + 9, "]]>");
+      if (!close) return false;
+      const std::string content(t_ + pos_ + 9, close);
+      const int startLine = line_;
+      line_ += countLines(t_, pos_, static_cast<int>(close - t_));
+      pushToken(new Token(TokenTypeCode::Literal, ("\"" + stringToText(content.c_str()) + "\"").c_str(), pos_,
+                          startLine, group_));
+      pos_ = static_cast<int>(close - t_) + 3;
+      return true;
+    }
+    if (scanned || (last && last->type == TokenTypeCode::Semicolon) || !xmlAhead()) return false;
+    readWithExpressions();
+    read = true;
+  }
+  if (!read) return false;
   if (file) file->usesXml = 1;
   if (pos_ < len_ && t_[pos_]) ++pos_;
   return true;

@@ -169,4 +169,66 @@ TEST(ProbeSourceForms, RegularExpressionNamedGroups) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Runs a compiled script in node with a stand-in for the library's XML class
+// that keeps the text it is made from.
+RunResult runWithXmlStub(const std::string& script) {
+  TempDir dir;
+  ruvotest::writeFile(dir / "xml-stub.js",
+                      "globalThis.XML = function (s) { this.s = String(s); };\n"
+                      "XML.prototype.toString = function () { return this.s; };\n"
+                      "process.argv[2] = " + std::string("'") + script + "';\n"
+                      "require('" + ruvotest::sourceDir() + "/examples/run-in-node.js');\n");
+  return ruvotest::runNode(dir / "xml-stub.js");
+}
+
+// XML literals wherever a value begins, and CDATA sections as strings.
+TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  TempDir keep;
+  const std::string members =
+      "\t\tprivate function doc(n:int):XML\n\t\t{\n\t\t\treturn <a><b id={n}/></a>;\n\t\t}\n"
+      "\t\tprivate function text(s:String):String { return s; }\n";
+  const std::string body =
+      "var t:String = <![CDATA[two\nlines \"q\" \\n]]>;\n"
+      "trace(t, text(<![CDATA[<b>x</b>]]>));\n"
+      "var c:XML = t.length > 2 ? <y/> : <z/>;\n"
+      "var s:String = \"~\" + <w k=\"v\"/>;\n"
+      "trace(String(doc(1)), String(c), s);";
+  Compiled c = compileAndRun({{"Main.as", mainClass(members, body)}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.check.exitCode, 0) << c.check.err;
+  std::string script = keep / "p.max.js";
+  ruvotest::writeFile(script, c.js);
+  RunResult run = runWithXmlStub(script);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/></a> <y/> ~<w k=\"v\"/>\n") << run.err;
+}
+
+// E4X forms without a JavaScript translation are source errors with their
+// file and line; the rest of the file compiles and the script parses.
+TEST(ProbeSourceForms, UntranslatedE4XIsASourceError) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const std::string body =
+      "var list:XML = <r><i id=\"1\">a</i><i id=\"2\">b</i></r>;\n"
+      "var f:* = list.i.(@id == \"2\");\n"
+      "var g:* = list.i.(name() == \"i\");\n"
+      "default xml namespace = \"urn:x\";\n"
+      "trace(\"after\");";
+  Compiled c = compileAndRun({{"Main.as", mainClass("", body)}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  const std::string file = c.src + "/Main.as";
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file +
+                            ",9,E4X filter not translated: only .(@attribute == value) and .(@attribute != value) "
+                            "are supported\n"),
+            std::string::npos)
+      << c.messages;
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",10,default xml namespace is not translated\n"),
+            std::string::npos)
+      << c.messages;
+  EXPECT_EQ(c.check.exitCode, 0) << c.check.err;
+  EXPECT_NE(c.js.find("getChildByAttribute('id',\"2\")"), std::string::npos);
+  EXPECT_NE(c.js.find("console.log(\"after\")"), std::string::npos);
+}
+
 }  // namespace

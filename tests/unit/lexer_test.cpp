@@ -439,6 +439,14 @@ TEST_F(Lexer, XmlLiterals) {
       {"f(<a>)", "0:f 23(100:< 0:a 100:>)"},
       {"var x:XML = <a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
       {"var x:XML = <a>{b</a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
+      // Wherever else a value begins, as after "=".
+      {"return <a>{n}</a>;", "18:return 58:new XML(\"<a>\\\"\" 100:+ 23(0:n) 100:+ 58:\"\\\"</a>\") 27:;"},
+      {"c ? <a/> : <b/>", "0:c 42:? 58:new XML(\"<a/>\") 32:: 58:new XML(\"<b/>\")"},
+      {"s = t + <a/>", "0:s 41:= 0:t 100:+ 58:new XML(\"<a/>\")"},
+      {"x; <a/>", "0:x 27:; 100:< 0:a 100:/ 100:>"},
+      // A CDATA section alone is its text.
+      {"s = <![CDATA[a\"\\n\nb]]>;", "0:s 41:= 58:\"a\\\"\\\\n\\nb\" 27:;"},
+      {"f(<![CDATA[x]]>, 1)", "0:f 23(58:\"x\" 26:, 57:1)"},
   });
   Parse* p = lexFile("f(x, <a/>)");
   EXPECT_EQ(p->usesXml, 1);
