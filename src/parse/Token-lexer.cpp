@@ -682,7 +682,9 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
         pos = k;
         return false;
       }
-      pushLiteral(group, result + "\\\"\"", line);
+      // An attribute value {v} is quoted (id="1"); in element content the
+      // value is the text itself (<b>1</b>).
+      pushLiteral(group, result + (inTag ? "\\\"\"" : "\""), line);
       pushOperator(group, "+", line);
       Token* expr = new TokenParent(TokenTypeCode::Paren, nullptr, i, line, group);
       group->push(expr);
@@ -704,7 +706,7 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
         return true;
       }
       pushOperator(group, "+", line);
-      result = "\"\\\"";
+      result = inTag ? "\"\\\"" : "\"";
       i = k + 1;
       continue;
     }

@@ -186,7 +186,7 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   TempDir keep;
   const std::string members =
-      "\t\tprivate function doc(n:int):XML\n\t\t{\n\t\t\treturn <a><b id={n}/></a>;\n\t\t}\n"
+      "\t\tprivate function doc(n:int):XML\n\t\t{\n\t\t\treturn <a><b id={n}/>{n + 1}</a>;\n\t\t}\n"
       "\t\tprivate function text(s:String):String { return s; }\n";
   const std::string body =
       "var t:String = <![CDATA[two\nlines \"q\" \\n]]>;\n"
@@ -202,7 +202,7 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
   ruvotest::writeFile(script, c.js);
   RunResult run = runWithXmlStub(script);
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/></a> <y/> ~<w k=\"v\"/>\n") << run.err;
+  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/>2</a> <y/> ~<w k=\"v\"/>\n") << run.err;
 }
 
 // E4X forms without a JavaScript translation are source errors with their
