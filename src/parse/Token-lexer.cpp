@@ -1838,7 +1838,12 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       bool awaited = false;
       bool rewritten = false;
       const size_t colons = w.find("::");
-      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w)) {
+      // NS::name { ... } is a conditional-compilation block: the name keeps
+      // its prefix, so that an undefined one can be reported as such.
+      const char* after = end;
+      while (isLayoutByte(*after)) ++after;
+      const bool conditionalBlock = *after == '{';
+      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !conditionalBlock) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
         awaited = colons == 5 && w.compare(0, 5, "await") == 0;
         std::string out;

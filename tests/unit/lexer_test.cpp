@@ -268,6 +268,7 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
       {"a::b.c::d", "0:b.d"},
       {"ns::x = 1", "0:x 41:= 57:1"},
       {"CONFIG::debug {}", "0:CONFIG::debug 21()"},
+      {"NS::off\n{}", "0:NS::off 21()"},
       {"::x", "0:::x"},
       {"await::load(u)", "0:load 23(0:u)"},
       {"/*await*/ load(u)", "58:await 0:load 23(0:u)"},
