@@ -258,4 +258,27 @@ TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   EXPECT_EQ(c.node.out, "11\n") << c.node.err;
 }
 
+// The method signatures of an interface are not package functions: a
+// wildcard import of the interface's package leaves trace and parseInt to
+// the globals.
+TEST(ProbeSourceForms, InterfaceMethodsAreNoPackageFunctions) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun(
+      {{"log/ILogger.as",
+        "package log\n{\n\tpublic interface ILogger\n\t{\n\t\tfunction trace(msg:String):void;\n"
+        "\t\tfunction parseInt(s:String):int;\n\t}\n}\n"},
+       {"log/Logger.as",
+        "package log\n{\n\tpublic class Logger implements ILogger\n\t{\n"
+        "\t\tpublic function trace(msg:String):void { }\n"
+        "\t\tpublic function parseInt(s:String):int { return 0; }\n\t}\n}\n"},
+       {"Main.as",
+        "package\n{\n\timport log.*;\n" +
+            mainClass("", "var l:ILogger = new Logger();\ntrace(\"ok\", parseInt(\"42\") + 1, l is ILogger);")
+                .substr(10)}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+  EXPECT_EQ(c.node.out, "ok 43 true\n") << c.node.err;
+}
+
 }  // namespace
