@@ -330,6 +330,11 @@ const WordClass& classifyWord(std::string_view word) {
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
+// A byte that can begin an ActionScript name.
+bool startsName(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+}
+
 // The first place of `needle` at or after `from`, or null at the end of the
 // text. It reads no further than the match, so searches that start often
 // and end soon stay cheap on long texts.
@@ -677,7 +682,9 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
         pos = k;
         return false;
       }
-      pushLiteral(group, result + "\\\"\"", line);
+      // An attribute value {v} is quoted (id="1"); in element content the
+      // value is the text itself (<b>1</b>).
+      pushLiteral(group, result + (inTag ? "\\\"\"" : "\""), line);
       pushOperator(group, "+", line);
       Token* expr = new TokenParent(TokenTypeCode::Paren, nullptr, i, line, group);
       group->push(expr);
@@ -699,7 +706,7 @@ bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Tok
         return true;
       }
       pushOperator(group, "+", line);
-      result = "\"\\\"";
+      result = inTag ? "\"\\\"" : "\"";
       i = k + 1;
       continue;
     }
@@ -1215,37 +1222,110 @@ void GroupLexer::comment() {
   if (!block) leading_ += '\n';
 }
 
-// A regular expression literal where a value is expected (see slash()). A
-// malformed one is shown through the message-box hook and its '/'
-// reads as an operator.
+constexpr const char* kNamedGroupsExec =
+    "(function(r){var x=r.exec;r.exec=function(s){var m=x.call(this,s);"
+    "if(m&&m.groups)for(var k in m.groups)m[k]=m.groups[k];return m;};return r;})(";
+
+// The body of a regular expression literal as JavaScript reads it: the
+// named groups of ActionScript (?P<name>...) and their back references
+// (?P=name) become (?<name>...) and \k<name>. With the flag x the blanks
+// outside character classes are left out, as ActionScript ignores them.
+std::string jsRegexBody(std::string_view body, bool extended, bool& named) {
+  std::string out;
+  out.reserve(body.size());
+  bool inClass = false;
+  for (size_t i = 0; i < body.size(); ++i) {
+    const char b = body[i];
+    if (b == '\\' && i + 1 < body.size()) {
+      out += b;
+      out += body[++i];
+      continue;
+    }
+    if (inClass) {
+      if (b == ']') inClass = false;
+      out += b;
+      continue;
+    }
+    if (b == '[') {
+      inClass = true;
+    } else if (body.compare(i, 4, "(?P<") == 0) {
+      named = true;
+      out += "(?<";
+      i += 3;
+      continue;
+    } else if (body.compare(i, 4, "(?P=") == 0) {
+      const size_t close = body.find(')', i + 4);
+      if (close != std::string_view::npos) {
+        out.append("\\k<").append(body.substr(i + 4, close - i - 4)).append(">");
+        i = close;
+        continue;
+      }
+    } else if (extended && (b == ' ' || b == '\t' || b == '\n')) {
+      continue;
+    }
+    out += b;
+  }
+  return out;
+}
+
+// A regular expression literal where a value is expected (see slash()). Its
+// flags are the letters g, i, m, s and x right after the closing '/'; a blank
+// ends them, so /c/ is RegExp reads as the literal /c/ and the operator is.
+// A '/' inside a character class ([^/]) does not close the body, nor does a
+// line end, which no literal holds. A malformed literal is shown through the
+// message-box hook and its '/' reads as an operator.
 bool GroupLexer::regex() {
   int i = pos_ + 1;
   bool closed = false;
+  bool inClass = false;
   for (;;) {
     const char b = t_[i];
-    if (!b) break;
+    if (!b || b == '\n') break;
     if (b == '\\') {
-      if (!t_[i + 1]) break;
+      if (!t_[i + 1] || t_[i + 1] == '\n') break;
       i += 2;
       continue;
     }
-    if (b == '/') {
+    if (inClass) {
+      if (b == ']') inClass = false;
+    } else if (b == '[') {
+      inClass = true;
+    } else if (b == '/') {
       closed = true;
       break;
     }
     ++i;
   }
+  const int close = i;
   int j = i + 1;
+  bool extended = false;
+  std::string flags;
   if (closed) {
     for (;; ++j) {
-      const unsigned char c = static_cast<unsigned char>(t_[j]);
-      if (c == 'g' || c == 'i' || c == 'm' || c == 's' || c == 'x' || c == ' ' || c == '\t' || c == 0x01 || c >= 0x80)
-        continue;
+      const char c = t_[j];
+      if (c != 'g' && c != 'i' && c != 'm' && c != 's' && c != 'x') break;
+      if (c == 'x')
+        extended = true;
+      else if (flags.find(c) == std::string::npos)
+        flags += c;
+    }
+    // A name byte right after the flags (/abc/q) is no literal.
+    const unsigned char direct = static_cast<unsigned char>(t_[j]);
+    closed = !(direct < 0x80 && (startsName(direct) || (direct >= '0' && direct <= '9')));
+  }
+  if (closed) {
+    // Trailing blanks belong to the literal when the expression ends
+    // after them; before anything else they stay layout.
+    int k = j;
+    for (;; ++k) {
+      const unsigned char c = static_cast<unsigned char>(t_[k]);
+      if (c == ' ' || c == '\t' || c == 0x01 || c >= 0x80) continue;
       break;
     }
-    const char e = t_[j];
-    closed = e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
-             e == ':';
+    const char e = t_[k];
+    if (e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
+        e == ':')
+      j = k;
   }
   if (!closed) {
     if (MsgBox) {
@@ -1255,10 +1335,18 @@ bool GroupLexer::regex() {
     }
     return false;
   }
-  auto* lit = new Token(TokenTypeCode::Literal, std::string(t_ + pos_, j - pos_).c_str(), pos_, line_, group_);
+  const std::string_view body(t_ + pos_ + 1, static_cast<size_t>(close - pos_ - 1));
+  const int flagsEnd = close + 1 + static_cast<int>(std::strspn(t_ + close + 1, "gimsx"));
+  bool named = false;
+  std::string text = "/" + jsRegexBody(body, extended, named) + "/" + flags;
+  // ActionScript gives the named groups of a match as properties of the
+  // match itself (m.key); JavaScript keeps them in m.groups. The literal's
+  // own exec, which test, match and replace call too, copies them over.
+  if (named) text = std::string(kNamedGroupsExec) + text + ")";
+  text.append(t_ + flagsEnd, t_ + j);
+  auto* lit = new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_);
   leading_.clear();
   pushToken(lit, false);
-  line_ += countLines(t_, pos_, j);
   pos_ = j;
   return true;
 }
@@ -1274,20 +1362,32 @@ bool GroupLexer::xmlAhead() {
   return ok;
 }
 
+// Whether the next token of the group begins a value: at the start of a
+// group, after "=", ",", ";", ":", "?", "return" and after an operator other
+// than "++" and "--", which end a value.
+bool valueExpectedAfter(Token* group) {
+  Token* last = lastChild(group);
+  if (group->childs.empty()) return true;
+  return last && (last->type == TokenTypeCode::Assign || last->type == TokenTypeCode::Comma ||
+                  last->type == TokenTypeCode::Semicolon || last->type == TokenTypeCode::Colon ||
+                  last->type == TokenTypeCode::Return || last->type == TokenTypeCode::Question ||
+                  (last->type == TokenTypeCode::Operator && last->text != "++" && last->text != "--"));
+}
+
 // E4X literals: after "x:XML =" (or any "=" when XML follows) the literal
 // becomes "new XML(...)" with its { expressions } as tokens; after "," or
-// at the start of a group it becomes one literal "(new XML(...))".
+// at the start of a group it becomes one literal "(new XML(...))". Anywhere
+// else a value begins (return <a/>, c ? <a/> : <b/>, "" + <a/>) it is read
+// as after "=". A CDATA section standing alone as a value is its text, a
+// string: var s:String = <![CDATA[two lines]]>.
 bool GroupLexer::xmlLiteral() {
   auto& ch = group_->childs;
   const size_t n = ch.size();
   Token* last = lastChild(group_);
   Parse* file = group_->file;
-  if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
-    Token* before = ch[n - 2];
-    Token* colon = ch[n - 3];
-    const bool typed =
-        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
-    if (!typed && !xmlAhead()) return false;
+  bool read = false;
+  bool scanned = false;  // the look-ahead found no element here already
+  auto readWithExpressions = [&] {
     const size_t first = ch.size();
     std::string result;
     AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
@@ -1295,14 +1395,44 @@ bool GroupLexer::xmlLiteral() {
       ch[first]->leadingText = leading_;
       leading_.clear();
     }
-  } else if ((n == 0 || (last && last->type == TokenTypeCode::Comma)) && xmlAhead()) {
-    std::string xml;
-    toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
-    std::string text = "(new XML(\"" + xml + "\"))";
-    pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
-  } else {
-    return false;
+  };
+  if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
+    Token* before = ch[n - 2];
+    Token* colon = ch[n - 3];
+    const bool typed =
+        before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
+    scanned = !typed;
+    if (typed || xmlAhead()) {
+      readWithExpressions();
+      read = true;
+    }
+  } else if (n == 0 || (last && last->type == TokenTypeCode::Comma)) {
+    scanned = true;
+    if (xmlAhead()) {
+      std::string xml;
+      toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
+      std::string text = "(new XML(\"" + xml + "\"))";
+      pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      read = true;
+    }
   }
+  if (!read && valueExpectedAfter(group_)) {
+    if (std::strncmp(t_ + pos_, "<![CDATA[", 9) == 0) {
+      const char* close = findFrom(t_ + pos_ + 9, "]]>");
+      if (!close) return false;
+      const std::string content(t_ + pos_ + 9, close);
+      const int startLine = line_;
+      line_ += countLines(t_, pos_, static_cast<int>(close - t_));
+      pushToken(new Token(TokenTypeCode::Literal, ("\"" + stringToText(content.c_str()) + "\"").c_str(), pos_,
+                          startLine, group_));
+      pos_ = static_cast<int>(close - t_) + 3;
+      return true;
+    }
+    if (scanned || (last && last->type == TokenTypeCode::Semicolon) || !xmlAhead()) return false;
+    readWithExpressions();
+    read = true;
+  }
+  if (!read) return false;
   if (file) file->usesXml = 1;
   if (pos_ < len_ && t_[pos_]) ++pos_;
   return true;
@@ -1536,6 +1666,26 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
+    // "namespace" declares a namespace only when a name follows it
+    // (namespace ns = ..., use namespace ns); anywhere else it is a name:
+    // return namespace + "::" + local.
+    if (kind == WordKind::Modifier && found->flag == TokenModifierFlags::Namespace) {
+      while (isLayoutByte(*after)) ++after;
+      if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
+    }
+  }
+  bool awaitName = false;
+  if (kind == WordKind::Await) {
+    // "await" awaits the operand that follows it (await load(), await p);
+    // before anything else (var await:int, await + 1, f(await)) it is a name.
+    // The "/*await*" directive hands over the word alone: the keyword.
+    const char* after = end;
+    while (isLayoutByte(*after)) ++after;
+    const unsigned char c = static_cast<unsigned char>(*after);
+    if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
+          c == '!' || c == '~'))
+      kind = WordKind::Other;
+    awaitName = kind == WordKind::Other;
   }
   Token* prev = lastChild(group);
 
@@ -1688,7 +1838,12 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       bool awaited = false;
       bool rewritten = false;
       const size_t colons = w.find("::");
-      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w)) {
+      // NS::name { ... } is a conditional-compilation block: the name keeps
+      // its prefix, so that an undefined one can be reported as such.
+      const char* after = end;
+      while (isLayoutByte(*after)) ++after;
+      const bool conditionalBlock = *after == '{';
+      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !conditionalBlock) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
         awaited = colons == 5 && w.compare(0, 5, "await") == 0;
         std::string out;
@@ -1707,7 +1862,8 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       }
       int code = TokenTypeCode::Word;
       // The lookup above still holds for a word the prefixes left alone.
-      const bool statementWord = rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord;
+      const bool statementWord =
+          !awaitName && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
       if (statementWord) {
         code = TokenTypeCode::StatementWord;
       } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {

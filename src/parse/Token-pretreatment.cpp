@@ -274,6 +274,19 @@ int Token::pretreatment(Parse* file) {
     }
   }
 
+  // NS::name { ... } with a name that no -define gives: a source error, and
+  // the block is left out.
+  if (next && next->type == TokenTypeCode::Block && type == TokenTypeCode::Word && text.find("::") != std::string::npos &&
+      text.find("::") > 0) {
+    std::string unused;
+    scriptErr(unused, file,
+              (text + " is not defined (-define=" + text + ",true or false): the block is left out").c_str(), 0);
+    text.clear();
+    parent->childs[static_cast<size_t>(index)] = nullptr;
+    parent->childs[static_cast<size_t>(index) + 1] = nullptr;
+    return 1;
+  }
+
   // CONFIG::name in front of a member or local declaration (function, var,
   // const): the declaration is kept when the define is "true" and dropped
   // whole otherwise, up to its body or its ';'. The lexer puts a ';' of its

@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <new>
 #include <type_traits>
+#include <string_view>
 #include <typeinfo>
+#include <unordered_set>
 
 #include "TokenClass.h"
 #include "TokenExtends.h"
@@ -393,6 +395,20 @@ Token* siblingOf(Token* t, int offset) {
   long at = static_cast<long>(t->index) + offset;
   if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
   return p->childs[static_cast<size_t>(at)];
+}
+
+std::string jsLocalName(const std::string& name) {
+  // Reserved in every script, in async functions (await), or in strict code
+  // such as the TypeScript modules. JavaScript's other reserved words are
+  // ActionScript keywords and never name a local.
+  static const std::unordered_set<std::string_view> reserved = {
+      "enum",    "export",    "debugger",  "await",   "yield",     "let",
+      "static",  "implements", "interface", "package", "private",   "protected",
+      "public"};
+  const size_t bare = name.find_last_not_of('$');
+  if (bare == std::string::npos) return name;
+  if (!reserved.count(std::string_view(name.data(), bare + 1))) return name;
+  return name + "$";
 }
 
 // ---- searches ----

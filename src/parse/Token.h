@@ -241,6 +241,13 @@ bool _IsXMLNode(char* text, int& depth, int& state);
 int matchingCha(const char* text, char open, char close, int* firstOpen, int& lines);
 std::string stringToText(const char* text);
 
+// The JavaScript name of a local variable or parameter. A name that
+// JavaScript reserves (enum, export, debugger, await, and in strict code
+// let, yield, static ...) gets a '$' appended; so does such a word already
+// followed by '$' (enum$ becomes enum$$), so no two names meet. Every
+// other name is returned unchanged.
+std::string jsLocalName(const std::string& name);
+
 // Super-member resolution (property access rewriting).
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope = nullptr);

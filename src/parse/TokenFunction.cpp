@@ -168,7 +168,10 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
       token->resolvedTypeText = type;
       tsType = toTsVarType(token);
     }
-    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + withOwnPrivateMember(name, head, type) + tsType;
+    std::string written = withOwnPrivateMember(name, head, type);
+    const std::string jsHead = jsLocalName(head);
+    if (jsHead != head && written.compare(0, head.size(), head) == 0) written = jsHead + written.substr(head.size());
+    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + written + tsType;
   }
   if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
   return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
@@ -381,7 +384,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
       if (!p) continue;
       std::string type = p->toTypeDeclaration(root);
       if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
-        checks += "if(!__DEBUGTYPE__(" + p->text + ",'" + type + "')) debugger;\n";
+        checks += "if(!__DEBUGTYPE__(" + jsLocalName(p->text) + ",'" + type + "')) debugger;\n";
     }
     bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
   }
@@ -393,14 +396,15 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
       if (!dv) continue;
       dv->makeValue(root, mode, typeCommentOff);
       if (dv->valueText == "null") lines += "//";
-      lines += "(" + dv->name + "===void 0) && (" + dv->name + "=" + dv->valueText + ");\n";
+      const std::string param = jsLocalName(dv->name);
+      lines += "(" + param + "===void 0) && (" + param + "=" + dv->valueText + ");\n";
     }
     bodyText = "{\n" + lines + behindBrace(bodyText);
   }
 
   // The rest parameter ...args is collected from `arguments`.
   if (!restParam.empty() && restParam != "..." && !__ISTOTS) {
-    std::string restName = restParam.size() > 3 ? restParam.substr(3) : std::string();
+    std::string restName = restParam.size() > 3 ? jsLocalName(restParam.substr(3)) : std::string();
     std::string behind = behindBrace(bodyText);
     std::string setup;
     if (hasMoreThanOneNormalChr(behind.c_str())) {
@@ -423,7 +427,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
       if (entry.first == "arguments" || !entry.second || !entry.second->hoistMark) continue;
       if (!isIdentifier(entry.first)) continue;
       decl += decl.empty() ? "var " : ",";
-      decl += entry.first;
+      decl += jsLocalName(entry.first);
       if (!noDefaultValues) {
         std::string type = entry.second->toTypeDeclaration(root);
         if (type == "int" || type == "uint")
@@ -496,7 +500,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
 
   if (parent && parent->type == TokenTypeCode::Block) {
     out += "function ";
-    if (!name.empty()) out += getSelfValue() + " ";
+    if (!name.empty()) out += jsLocalName(getSelfValue()) + " ";
   } else {
     if (!name.empty()) {
       std::string packageName = packageNameOf(root);

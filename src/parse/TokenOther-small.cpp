@@ -211,7 +211,26 @@ TokenCase::TokenCase(int type, const char* text, int pos, int line, Token* paren
   leadingText = "\n";
 }
 
-int TokenCase::toJsScript(std::string& out, Parse*, int, int) {
+// case and default labels. `default xml namespace = ns;` (E4X) has no
+// JavaScript form: a source error, and the statement is left out.
+int TokenCase::toJsScript(std::string& out, Parse* parseFile, int, int) {
+  Token* first = type == Default && parent ? parent->getNextToken(this, 1) : nullptr;
+  Token* second = first ? parent->getNextToken(this, 2) : nullptr;
+  if (first && second && first->type == Word && first->text == "xml" && second->type == Word &&
+      second->text == "namespace") {
+    std::string unused;
+    scriptErr(unused, parseFile ? parseFile : file, "default xml namespace is not translated", 0);
+    // The statement runs to its ';' or to the end of its line.
+    int consumed = 2;
+    for (int k = 3; index + k < static_cast<int>(parent->childs.size()); ++k) {
+      Token* t = parent->getNextToken(this, k);
+      if (!t) continue;
+      if (t->leadingText.find('\n') != std::string::npos) break;
+      consumed = k;
+      if (t->type == Semicolon) break;
+    }
+    return consumed;
+  }
   out += type == Default ? "default " : "case ";
   return 0;
 }
@@ -232,6 +251,7 @@ int TokenCatch::pretreatment(Parse* parseFile) {
   name->type = Literal;
   TokenVarMap* locals = getVarMap();
   if (locals) (*locals)[name->text] = name;
+  name->text = jsLocalName(name->text);
   return 0;
 }
 

@@ -245,7 +245,7 @@ void TokenPackage::ParsePackageAllFileForClass(std::string root, std::string pac
 // Reads the word sequence "package", "import", "class", "namespace" and
 // "function" of one file and registers what it names: the package root, the
 // imported names, the file's first class, and the namespaces and the first
-// package-level function declared before that class.
+// package-level function declared before that class (or an interface).
 void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
   if (path == nullptr || std::string(path).find("__js__.as") != std::string::npos) return;
   if (text.empty()) return;
@@ -295,6 +295,11 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
         if (!classes.has(full)) classes[full] = nullptr;
         TokenClass::_addToOnlyClassNameMap_(name, full);
       }
+      seenClass = true;
+    } else if (word == "interface") {
+      // The functions of an interface body are its method signatures, not
+      // package functions: nothing after it is registered, as after a class.
+      if (!hasPackage) return;
       seenClass = true;
     } else if (seenClass) {
       continue;

@@ -106,6 +106,21 @@ TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
   return package->privateClasses.get(type, nullptr);
 }
 
+// list.(@id == 3) and list.(@id != 3): the filters written as
+// getChildByAttribute.
+bool isAttributeFilter(Token* group) {
+  const auto& c = group->childs;
+  return c.size() >= 3 && c[0] && c[1] && c[2] && c[0]->text.size() > 1 && c[0]->text[0] == '@' &&
+         c[1]->type == TokenTypeCode::Operator && (c[1]->text == "==" || c[1]->text == "!=");
+}
+
+// A ( ) group right after a word that ends in '.' (list.(...)) is an E4X
+// filter; those not written as getChildByAttribute are not translated.
+bool isUntranslatedFilter(Token* group, Token* before) {
+  return group->type == TokenTypeCode::Paren && before && before->type == TokenTypeCode::Word &&
+         !before->text.empty() && before->text.back() == '.' && !isAttributeFilter(group);
+}
+
 }  // namespace
 
 int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
@@ -146,9 +161,15 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       int n = c->toJsScript(g, file, 0, typeCommentOff);
       if (n > 0) i += static_cast<size_t>(n);
     }
-  } else if (childs.size() >= 3 && childs[0] && childs[1] && childs[2] && childs[0]->text.size() > 1 &&
-             childs[0]->text[0] == '@' && childs[1]->type == TokenTypeCode::Operator &&
-             (childs[1]->text == "==" || childs[1]->text == "!=")) {
+  } else if (isUntranslatedFilter(this, before)) {
+    // Any other E4X filter (list.(name() == "a")) has no JavaScript form: a
+    // source error, and the list itself so that the script still parses.
+    std::string unused;
+    scriptErr(unused, file,
+              "E4X filter not translated: only .(@attribute == value) and .(@attribute != value) are supported", 0);
+    out += "valueOf()";
+    return 0;
+  } else if (isAttributeFilter(this)) {
     // E4X filter: the word in front prints "list." and the group the call.
     Token* value = childs[2];
     std::string closer = childs[1]->text == "==" ? ")" : ",false)";

@@ -323,7 +323,9 @@ int TokenVar::pretreatment(Parse* parseFile) {
       if (name->toTypeDeclaration(owner) == "Function") name->functionTyped = 1;
       if (!isStatic() && !(flags & TokenModifierFlags::Private)) cls->setPrivateWillAdjustName(name->text.c_str());
     } else if (fn) {
+      // Known by its ActionScript name, written with its JavaScript one.
       if (locals) (*locals)[name->text] = name;
+      name->text = jsLocalName(name->text);
     } else if (!cls && pkg) {
       TokenPackage* known = TokenPackage::GetPakageMap().get(pkg->qualifyingName, nullptr);
       if (known) {

@@ -268,10 +268,13 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
       {"a::b.c::d", "0:b.d"},
       {"ns::x = 1", "0:x 41:= 57:1"},
       {"CONFIG::debug {}", "0:CONFIG::debug 21()"},
+      {"NS::off\n{}", "0:NS::off 21()"},
       {"::x", "0:::x"},
       {"await::load(u)", "0:load 23(0:u)"},
       {"/*await*/ load(u)", "58:await 0:load 23(0:u)"},
       {"await x", "58:await 0:x"},
+      {"await + 1", "0:await 100:+ 57:1"},
+      {"f(await)", "0:f 23(0:await)"},
   });
   Parse* p = lexFile("await::obj.load(u); ns::f()");
   EXPECT_EQ(p->childs[0]->text, "obj.load");
@@ -394,6 +397,14 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
       {"x = c ? /a/ : /b/;", "0:x 41:= 0:c 42:? 58:/a/  32:: 58:/b/ 27:;", false},
       {"x = y && /a/.test(s)", "0:x 41:= 0:y 100:&& 58:/a/ 0:.test 23(0:s)", false},
       {"x = i++ / 2", "0:x 41:= 0:i 100:++ 100:/ 57:2", false},
+      // The flags stand right after the closing '/'; a word after a blank is
+      // read on its own. A '/' in a class does not close; a line end does
+      // not belong to a literal.
+      {"x = /c/ is RegExp", "0:x 41:= 58:/c/ 64: 78:RegExp", false},
+      {"x = /c/gi as R", "0:x 41:= 58:/c/gi 55: 0:R", false},
+      {"x = /[/]+/g;", "0:x 41:= 58:/[/]+/g 27:;", false},
+      {"x = /a b/x;", "0:x 41:= 58:/ab/ 27:;", false},
+      {"x = /a\nb/", "0:x 41:= 100:/ 0:a 0:b 100:/", true},
       {"x = /abc/q", "0:x 41:= 100:/ 0:abc 100:/ 0:q", true},
       {"x = /abc", "0:x 41:= 100:/ 0:abc", true},
       {"x = /abc\\", "0:x 41:= 100:/ 0:abc\\", true},
@@ -406,7 +417,7 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
     EXPECT_EQ(!shown.empty(), row.error);
     if (row.error) ++boxes;
   }
-  EXPECT_EQ(boxes, 4);
+  EXPECT_EQ(boxes, 5);
   MsgBox = nullptr;
   EXPECT_EQ(lexDump("x = /abc/q"), "0:x 41:= 100:/ 0:abc 100:/ 0:q");  // no hook: quietly an operator
 }
@@ -417,7 +428,7 @@ TEST_F(Lexer, XmlLiterals) {
       {"var x:* = <a/>", "50: 0:x 32:: 100:* 41:= 58:new XML(\"<a/>\")"},
       {"var x:XML = <a id={n + 1}>{t}</a>;",
        "50: 0:x 32:: 0:XML 41:= 58:new XML(\"<a id=\\\"\" 100:+ 23(0:n 100:+ 57:1) 100:+ "
-       "58:\"\\\">\\\"\" 100:+ 23(0:t) 100:+ 58:\"\\\"</a>\") 27:;"},
+       "58:\"\\\">\" 100:+ 23(0:t) 100:+ 58:\"</a>\") 27:;"},
       {"f(x, <a> x y <b c='d'/> </a>)", "0:f 23(0:x 26:, 58:(new XML(\"<a>xy<b c='d'/></a>\")))"},
       {"f(<a>{b}</a>)", "0:f 23(58:(new XML(\"<a>{b}</a>\")))"},
       {"f(<a><!-- c \"d\"\n --><![CDATA[x<y]]></a>)",
@@ -429,6 +440,14 @@ TEST_F(Lexer, XmlLiterals) {
       {"f(<a>)", "0:f 23(100:< 0:a 100:>)"},
       {"var x:XML = <a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
       {"var x:XML = <a>{b</a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
+      // Wherever else a value begins, as after "=".
+      {"return <a>{n}</a>;", "18:return 58:new XML(\"<a>\" 100:+ 23(0:n) 100:+ 58:\"</a>\") 27:;"},
+      {"c ? <a/> : <b/>", "0:c 42:? 58:new XML(\"<a/>\") 32:: 58:new XML(\"<b/>\")"},
+      {"s = t + <a/>", "0:s 41:= 0:t 100:+ 58:new XML(\"<a/>\")"},
+      {"x; <a/>", "0:x 27:; 100:< 0:a 100:/ 100:>"},
+      // A CDATA section alone is its text.
+      {"s = <![CDATA[a\"\\n\nb]]>;", "0:s 41:= 58:\"a\\\"\\\\n\\nb\" 27:;"},
+      {"f(<![CDATA[x]]>, 1)", "0:f 23(58:\"x\" 26:, 57:1)"},
   });
   Parse* p = lexFile("f(x, <a/>)");
   EXPECT_EQ(p->usesXml, 1);
