@@ -26,8 +26,14 @@ var Ruvo=window.Ruvo=(function(window,document){
 				c && typeof c.__init$=='function' && c.__init$();
 			}
 		},
+		// Compiled classes, and the built-in classes that JavaScript provides as
+		// constructors (or, for Math and JSON, as objects).
 		__isClass:function(o){
-			return !!o && (o.__isclass===true || o===Object || o===String || o===Array);
+			if(!o) return false;
+			if(o.__isclass===true) return true;
+			var builtins=[Object,String,Array,Number,Boolean,Function,Date,RegExp,Math,JSON,Error,EvalError,RangeError,ReferenceError,SyntaxError,TypeError,URIError,
+				window.ArgumentError,window.DefinitionError,window.SecurityError,window.VerifyError];
+			return builtins.indexOf(o)>=0;
 		},
 		// new Vector.<T>(sz) filled with the default value of T.
 		__newvec:function(sz,value){
@@ -86,6 +92,9 @@ var Ruvo=window.Ruvo=(function(window,document){
 			if(o==null || !value) return false;
 			if(value===String) return typeof o=='string';
 			if(value===Number) return typeof o=='number';
+			if(value===Boolean) return typeof o=='boolean';
+			// Every value but null and undefined is an Object.
+			if(value===Object) return true;
 			if(value.__interface__) value=value.__interface__;
 			if(typeof value!='string') return typeof value=='function' && o instanceof value;
 			var imps=o.__imps;
@@ -288,6 +297,24 @@ var Ruvo=window.Ruvo=(function(window,document){
 		throw Array.prototype.slice.call(arguments);
 	});
 	Ruvo.un(Array.prototype,'fixed');
+	// The error classes of ActionScript that JavaScript lacks, built like the
+	// built-in ones: with or without new, a message and an errorID.
+	['ArgumentError','DefinitionError','SecurityError','VerifyError'].forEach(function(name){
+		if(window[name]) return;
+		var hidden=function(obj,key,value){
+			Object.defineProperty(obj,key,{value:value,writable:true,enumerable:false,configurable:true});
+		};
+		var E=function(message,id){
+			if(!(this instanceof E)) return new E(message,id);
+			hidden(this,'message',message===undefined ? '' : String(message));
+			hidden(this,'errorID',id===undefined ? 0 : id);
+			hidden(this,'stack',new Error(this.message).stack);
+		};
+		E.prototype=Object.create(Error.prototype);
+		hidden(E.prototype,'constructor',E);
+		hidden(E.prototype,'name',name);
+		window[name]=E;
+	});
 	//String.prototype.substr=Ruvo.__substr;
 
 	return Ruvo;
@@ -299,7 +326,7 @@ var Ruvo=window.Ruvo=(function(window,document){
 Ruvo.__package('util');
 util.twice=function(n){
 	return n *2;
-}
+};
 
 
 	//file:///<WORK>/src/Main.as=======199.999999/199.999999

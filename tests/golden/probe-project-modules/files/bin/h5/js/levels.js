@@ -15,6 +15,7 @@ var Forest=(function(_super){
 })(Level)
 
 
+	Ruvo.__package('levels');
 	levels.forestEntry = Level.register(new  Forest());
 
 
