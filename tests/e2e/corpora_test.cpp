@@ -16,6 +16,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <iterator>
+#include <ostream>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -369,6 +370,8 @@ const CodeBase kCodeBases[] = {
      "\t\t\ttrace(\"dynamic\", p4.getComponent(), p4.getComponent());\n",
      "instance true true\ntype true true true\nsingleton true\ndynamic 1 2\n"},
 };
+
+void PrintTo(const CodeBase& c, std::ostream* os) { *os << c.name; }
 
 // Runs a script as a page loads it, with int() and uint(): with the
 // emulation library off nothing defines them, and the code bases call them.

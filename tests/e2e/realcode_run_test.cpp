@@ -85,4 +85,75 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
   }
 }
 
+// Game-style programs, each a project in tests/fixtures/game-*; what they
+// print is worked out by hand in the comments.
+TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  struct Program {
+    const char* fixture;
+    const char* expected;
+  } programs[] = {
+      // Gravity -8, dt 0.5: each step adds -4 to vy, then moves by v*dt; the
+      // floor at 0 reflects vy at half speed. A from (0,10) with v (2,0)
+      // falls 2, 4, 6 and bounces up at 6 - 4 = 2; B from (5,1) with v
+      // (0,4) hits the floor three times (vy 2, 1, then 1.5).
+      {"game-particles",
+       "step 1 (1,8) (5,1)\n"
+       "step 2 (2,4) (5,0)\n"
+       "step 3 (3,0) (5,0)\n"
+       "step 4 (4,1) (5,0)\n"
+       "bounces 1 3\n"
+       "velocity (2,2) 1.5\n"
+       "speed 2.83\n"
+       "highest 1\n"
+       "count 2 2\n"},
+      // The only shortest way round the walls takes 8 steps; the walled-in
+      // start reaches its 4 open cells and no path.
+      {"game-pathfind",
+       "path 8\n"
+       "0,0 1,0 2,0 2,1 2,2 3,2 4,2 4,3 4,4\n"
+       "S**#.\n"
+       "##*#.\n"
+       "..***\n"
+       ".###*\n"
+       "....G\n"
+       "walled null 4\n"},
+      // Idle waits two ticks, patrol walks until the player comes within 5
+      // at tick 4, chase closes 2 per tick to 0, attack hits twice, idle
+      // sees the player at once and chases again.
+      {"game-states",
+       "none\n"
+       "1 idle 0\n2 patrol 0\n3 patrol 1\n4 chase 2\n5 chase 2\n"
+       "6 chase 2\n7 attack 2\n8 attack 2\n9 idle 2\n10 chase 2\n"
+       "enter idle,exit idle,enter patrol,exit patrol,enter chase,exit chase,enter attack,hit 1,hit 2,"
+       "exit attack,enter idle,exit idle,enter chase\n"
+       "idle>patrol>chase>attack>idle>chase\n"
+       "caught no state fly chase\n"},
+      // Keys sorted; "ab" hashes to 97 * 31 + 98 = 3105 = 0xc21; "s9:ab"
+      // reads a short string without complaint, as the reader is written.
+      {"game-serialiser",
+       "o6{s5:alivets2:hpd12;s4:names3:Anns3:petns3:posa2[d1.5;d-2;]s4:tagsa0[]}\n"
+       "roundtrip true\n"
+       "Ann -2 0 true true\n"
+       "checksum c21 0\n"
+       "error: bad tag x at 0\n"
+       "error: text after the value at 3\n"},
+  };
+  for (const Program& p : programs) {
+    SCOPED_TRACE(p.fixture);
+    ruvotest::TempDir work;
+    ruvotest::Install inst;
+    const std::string proj = work / "proj";
+    ruvotest::copyFixture(p.fixture, proj);
+    ruvotest::RunResult run = inst.run({proj + "/game.as3proj;zafrit=false"});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.find("MSG,7,"), std::string::npos) << run.out;
+    const std::string script = proj + "/bin/h5/game.max.js";
+    ASSERT_TRUE(ruvotest::fileExists(script)) << run.out;
+    ruvotest::RunResult node = ruvotest::runScriptInNode(script);
+    EXPECT_EQ(node.exitCode, 0) << node.err;
+    EXPECT_EQ(node.out, p.expected) << node.err;
+  }
+}
+
 }  // namespace
