@@ -1221,15 +1221,20 @@ void GroupLexer::comment() {
 bool GroupLexer::regex() {
   int i = pos_ + 1;
   bool closed = false;
+  // A '/' inside a character class ("[/]") is part of the body; the body
+  // never runs over a line end.
+  bool inClass = false;
   for (;;) {
     const char b = t_[i];
-    if (!b) break;
+    if (!b || b == '\n' || b == '\r') break;
     if (b == '\\') {
       if (!t_[i + 1]) break;
       i += 2;
       continue;
     }
-    if (b == '/') {
+    if (b == '[') inClass = true;
+    if (b == ']') inClass = false;
+    if (b == '/' && !inClass) {
       closed = true;
       break;
     }

@@ -74,6 +74,11 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\tif (a > 1)\n\t\t\t{\n\t\t\t\ttrace(\"if\");\n\t\t\t}\n"
                  "\t\t\telse\n\t\t\t{\n\t\t\t\ttrace(\"else\");\n\t\t\t}\n"),
        "2 4\nblock\nif\n"},
+      // A '/' inside a character class ended the expression there.
+      {"regular expression with '/' in a character class",
+       mainClass("\t\t\tvar parts:Array = \"a/b\".split(/[/]/);\n"
+                 "\t\t\ttrace(parts.length, \"a/b/c\".replace(/[\\/]/g, \"|\"), /[/]x/.test(\"/x\"));\n"),
+       "2 a|b|c true\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
