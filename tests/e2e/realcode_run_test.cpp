@@ -51,6 +51,7 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
     const char* name;
     std::string source;
     const char* expected;
+    bool warns = false;  // the source names something that is not defined
   } cases[] = {
       // A division by a name the compile cannot resolve (its class was left
       // out): "6/" and "/*no*/this.scale" made a line comment of the rest.
@@ -59,7 +60,7 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\ttrace(isNaN(150.0/scale), Math.abs(6/scale), \"after\");\n"
                  "\t\t\tvar r:Number = 6/ /x/.lastIndex;\n"
                  "\t\t\ttrace(isNaN(a), r);\n"),
-       "true NaN after\ntrue Infinity\n"},
+       "true NaN after\ntrue Infinity\n", true},
       // A statement without its ';' before a block on the next line: the
       // block's brace was joined to it ("var body{").
       {"statement without ';' before a block",
@@ -79,12 +80,20 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        mainClass("\t\t\tvar parts:Array = \"a/b\".split(/[/]/);\n"
                  "\t\t\ttrace(parts.length, \"a/b/c\".replace(/[\\/]/g, \"|\"), /[/]x/.test(\"/x\"));\n"),
        "2 a|b|c true\n"},
+      // The limits of int and uint were names nothing defines with the
+      // library off ("this.int.MAX_VALUE" at run time).
+      {"int and uint limits",
+       mainClass("\t\t\tvar lo:int = int.MAX_VALUE;\n"
+                 "\t\t\ttrace(lo, int.MIN_VALUE, uint.MAX_VALUE, uint.MIN_VALUE, 1-int.MIN_VALUE, "
+                 "int.MAX_VALUE.toString(16));\n"),
+       "2147483647 -2147483648 4294967295 0 2147483649 7fffffff\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ran r = compileAndRun({{"Main.as", c.source}});
     ASSERT_EQ(r.compile.exitCode, 0);
     ASSERT_FALSE(r.js.empty()) << r.compile.out;
+    if (!c.warns) EXPECT_EQ(r.compile.out.find("MSG,7,"), std::string::npos) << r.compile.out;
     EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
     EXPECT_EQ(r.node.out, c.expected) << r.node.err;
   }
