@@ -152,6 +152,18 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "checksum c21 0\n"
        "error: bad tag x at 0\n"
        "error: text after the value at 3\n"},
+      // Tweens of x (quadIn: 100 t^2 at t = .25, .5, .75, 1) and alpha
+      // (linear 1 to 0 in half the time, done at the second step); an event
+      // bus with handlers added and taken off; Park-Miller random numbers
+      // (16807^n mod 2^31 - 1, and 42 * 16807 = 705894 = 0 mod 6); colour
+      // bytes packed into one uint.
+      {"game-tweens",
+       "6.25/0.5 faded 25/0 56.25/0 100/0 true true\n"
+       "emit 2 110 0\n"
+       "emit 1 210\n"
+       "random 16807 282475249 1622650073 1\n"
+       "packed 13132850 200 100 50 c86432\n"
+       "format 37.5 37 007 0.30\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
