@@ -10,6 +10,7 @@
 #include "formatScript.h"
 
 #include <cstring>
+#include <utility>
 #include <string_view>
 
 
@@ -299,6 +300,83 @@ bool endsStatement(std::string_view s) {
   return false;
 }
 
+// Whether a "{" standing alone on the line after `line` can be joined to it
+// without changing what the script means. It can after the head of a
+// function or of a control statement ("if(a)", "}else", "function f()"),
+// after an operator, a comma or an open bracket (an object literal goes on),
+// but not after a statement that ends without its ';': "var a=0" + "{"
+// would no longer parse, and "f(a)" + "{" would not either, where the line
+// break alone ends the statement before a block.
+bool takesBraceOfNextLine(std::string_view line) {
+  if (line.empty()) return true;
+  const char last = line.back();
+  auto wordBefore = [&](size_t end) {
+    while (end > 0 && line[end - 1] == ' ') --end;
+    size_t start = end;
+    while (start > 0 && isWordChar(line[start - 1])) --start;
+    return std::pair<std::string_view, size_t>(line.substr(start, end - start), start);
+  };
+  auto isHeadWord = [](std::string_view w) {
+    return w == "function" || w == "get" || w == "set" || w == "static" || w == "public" || w == "private" ||
+           w == "protected" || w == "async";
+  };
+  if (isWordChar(last)) {
+    const std::string_view word = wordBefore(line.size()).first;
+    if (word == "else" || word == "do" || word == "try" || word == "finally") return true;
+    // A TypeScript head: "class A extends B", "f (a:number):number".
+    if (line.find("):") != std::string_view::npos) return true;
+    for (size_t i = 0; i < line.size();) {
+      if (line[i] == '"' || line[i] == '\'') return false;
+      if (!isWordChar(line[i])) {
+        ++i;
+        continue;
+      }
+      size_t j = i;
+      while (j < line.size() && isWordChar(line[j])) ++j;
+      const std::string_view w = line.substr(i, j - i);
+      if (w == "class" || w == "interface" || w == "enum" || w == "namespace" || w == "module") return true;
+      i = j;
+    }
+    return false;
+  }
+  if (last == ')') {
+    // The '(' that this ')' closes, stepping over quoted strings.
+    int depth = 0;
+    size_t i = line.size();
+    bool quoted = false;
+    char quote = 0;
+    while (i > 0) {
+      --i;
+      const char c = line[i];
+      if (quoted) {
+        if (c == quote && (i == 0 || line[i - 1] != '\\')) quoted = false;
+        continue;
+      }
+      if (c == '"' || c == '\'') {
+        quoted = true;
+        quote = c;
+      } else if (c == ')') {
+        ++depth;
+      } else if (c == '(' && --depth == 0) {
+        break;
+      }
+    }
+    if (depth != 0) return true;
+    auto [word, start] = wordBefore(i);
+    if (word == "if" || word == "for" || word == "while" || word == "with" || word == "switch" || word == "catch" ||
+        word == "function" || word == "each" || word == "constructor")
+      return true;
+    // "function name(...)", "get name(...)", and a TypeScript method head,
+    // written with a blank before its '(' as no call is.
+    return isHeadWord(wordBefore(start).first) || (start + word.size() < i && !word.empty());
+  }
+  // A value that ends a statement: a number or name handled above, a string,
+  // a closing bracket or an increment.
+  if (last == '"' || last == '\'' || last == ']' || last == '}') return false;
+  if ((last == '+' || last == '-') && line.size() >= 2 && line[line.size() - 2] == last) return false;
+  return true;
+}
+
 // Calls `each` with every line of `text` (split at LF, the piece after the
 // last LF included), as xstringmthod::splitstr would cut it.
 template <class Each>
@@ -371,7 +449,7 @@ std::string formatScript(const std::string& text) {
     bool hasCurrent = false;
     auto visit = [&](std::string_view next) {
       if (hasCurrent) {
-        if (next == "{" && !hasLineComment(current)) {
+        if (next == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
           merged += current;
           merged += "{\n";
           next = std::string_view();

@@ -1280,7 +1280,7 @@ bool GroupLexer::regex() {
   bool inClass = false;
   for (;;) {
     const char b = t_[i];
-    if (!b || b == '\n') break;
+    if (!b || b == '\n' || b == '\r') break;
     if (b == '\\') {
       if (!t_[i + 1] || t_[i + 1] == '\n') break;
       i += 2;

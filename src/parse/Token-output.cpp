@@ -219,7 +219,9 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
   switch (type) {
     case TokenTypeCode::Word: {
       bool done = false;
+      const size_t joint = out.size();
       consumed = wordToJs(this, out, file, mode, typeCommentOff, done);
+      keepTokensApart(out, joint);
       if (done) return consumed;
       break;
     }
@@ -233,9 +235,12 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Number:
     case TokenTypeCode::Literal:
     case TokenTypeCode::ObjectKey:
-    case TokenTypeCode::Operator:
+    case TokenTypeCode::Operator: {
+      const size_t joint = out.size();
       out += text;
+      keepTokensApart(out, joint);
       break;
+    }
     case TokenTypeCode::Block: {
       bool braces = text != "NO{";
       if (braces) out += "{";

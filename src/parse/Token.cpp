@@ -249,10 +249,26 @@ void Token::_childsToJs_(std::string& out, Parse* file, std::vector<Token*>& lis
     out += child->leadingText;
     child->addTypeDeclarationClassUse();
     if (!child->outputEnabled) continue;
+    const size_t joint = out.size();
     int skip = child->toJsScript(out, file, mode, typeCommentOff);
+    keepTokensApart(out, joint);
     if (skip > 0) i += skip;
     if (sep) out += sep;
   }
+}
+
+// Two pieces of output that meet without a blank must not run together into
+// one JavaScript token the source did not have: a division followed by a
+// comment or a regular expression ("/" + "/*no*/this.x" would start a line
+// comment), or "+" or "-" followed by the same sign ("a-" + "-1" from an
+// inlined constant would read as a decrement). A blank keeps them apart.
+void Token::keepTokensApart(std::string& out, size_t joint) {
+  if (joint == 0 || joint >= out.size()) return;
+  const char before = out[joint - 1];
+  const char after = out[joint];
+  const bool apart = (before == '/' && (after == '/' || after == '*')) ||
+                     ((before == '+' || before == '-') && after == before);
+  if (apart) out.insert(joint, 1, ' ');
 }
 
 void Token::_childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start) {

@@ -165,6 +165,9 @@ class Token {
   void _childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
+  // Puts a blank at `joint` where the texts on its two sides would merge into
+  // one JavaScript token.
+  static void keepTokensApart(std::string& out, size_t joint);
   void childsPretreatment(Parse* file, std::vector<Token*>& list);
 
   // ---- placing children ----

@@ -331,6 +331,21 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
     return _DEBUF_("/*XML*/") + "XML";
   }
 
+  // The limits of int and uint are numbers; nothing defines the two classes
+  // in the script when the emulation library is off.
+  if (head == "int" || head == "uint") {
+    static const char* const kLimits[][2] = {{"int.MAX_VALUE", "2147483647"},
+                                             {"int.MIN_VALUE", "(-2147483648)"},
+                                             {"uint.MAX_VALUE", "4294967295"},
+                                             {"uint.MIN_VALUE", "0"}};
+    for (const auto& limit : kLimits) {
+      const std::string key = limit[0];
+      if (name == key) return limit[1];
+      if (name.size() > key.size() && name.compare(0, key.size(), key) == 0 && name[key.size()] == '.')
+        return "(" + std::string(limit[1]) + ")" + name.substr(key.size());
+    }
+  }
+
   if (name == "trace") return "console.log";
   if (isBrowserGlobal(name)) return _DEBUF_("/*system*/") + name;
   if (_ompilerOptions_.defines.has(name)) return _DEBUF_("/*-define*/") + _ompilerOptions_.defines.get(name);

@@ -257,7 +257,10 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
           continue;
         }
       }
-      g += c->leadingText + printed;
+      g += c->leadingText;
+      const size_t joint = g.size();
+      g += printed;
+      keepTokensApart(g, joint);
     }
   }
 

@@ -55,6 +55,16 @@ const FormatCase kFormatCases[] = {
     {"regex after return", "return / = +/.test(s);\n", "return / = +/.test(s);\n"},
     {"regex with slash in class", "r = /[/ ]+ x/;\n", "r=/[/ ]+ x/;\n"},
     {"division is not a regex", "q = a / b + c / d;\n", "q=a / b+c / d;\n"},
+    // A lone "{" after a statement that ends without its ';' opens a block:
+    // joined, "var a=0{" would not parse.
+    {"block after var without ';' stays apart", "var a = 0\n{\na = 1;\n}\n", "var a=0\n{\n\ta=1;\n}\n\n\n"},
+    {"block after call without ';' stays apart", "f(a)\n{\ng();\n}\n", "f(a)\n{\n\tg();\n}\n\n\n"},
+    {"lone brace joined to control heads", "if (a)\n{\nx();\n}\nfor (;;)\n{\ny();\n}\n",
+     "if (a){\n\tx();\n}\n\n\nfor (;;){\n\ty();\n}\n\n\n"},
+    {"lone brace joined after else and '='", "}else\n{\nx();\n}\nvar o =\n{\n}\n",
+     "}else{\n\n\nx();\n}\n\n\nvar o={\n}\n\n\n"},
+    {"lone brace joined to TypeScript heads", "class A extends B\n{\nf (a:number):number\n{\n}\n}\n",
+     "class A extends B{\n\tf (a:number):number{\n\t}\n\n}\n\n\n"},
 };
 
 TEST(FormatScript, Table) {

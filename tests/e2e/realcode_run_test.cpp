@@ -1,0 +1,185 @@
+// Small programs of the kind real game code is made of, and the pieces of
+// real code that once broke the output, compiled with the emulation library
+// off and run in node: what node prints is what the ActionScript prints.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+struct Ran {
+  ruvotest::RunResult compile;
+  ruvotest::RunResult node;
+  std::string js;
+};
+
+// Writes the sources (paths under src/) and a FlashDevelop project whose
+// main class is src/Main.as, compiles it with ";zafrit=false" and runs the
+// script in node.
+Ran compileAndRun(const std::map<std::string, std::string>& sources) {
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  const std::string proj = work / "proj";
+  for (const auto& [rel, text] : sources) ruvotest::writeFile(proj + "/src/" + rel, text);
+  ruvotest::writeFile(proj + "/game.as3proj",
+                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
+                      "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
+                      "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
+                      "</project>\n");
+  Ran r;
+  r.compile = inst.run({proj + "/game.as3proj;zafrit=false"});
+  const std::string script = proj + "/bin/h5/game.max.js";
+  if (!ruvotest::fileExists(script)) return r;
+  r.js = ruvotest::readFile(script);
+  r.node = ruvotest::runScriptInNode(script);
+  return r;
+}
+
+std::string mainClass(const std::string& body, const std::string& members = "") {
+  return "package {\n\tpublic class Main {\n" + members + "\t\tpublic function Main() {\n" + body +
+         "\t\t}\n\t}\n}\n";
+}
+
+// Pieces of real code whose output did not parse or lost code: each runs
+// and prints what it prints in Flash.
+TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  struct Case {
+    const char* name;
+    std::string source;
+    const char* expected;
+    bool warns = false;  // the source names something that is not defined
+  } cases[] = {
+      // A division by a name the compile cannot resolve (its class was left
+      // out): "6/" and "/*no*/this.scale" made a line comment of the rest.
+      {"division by an unknown name",
+       mainClass("\t\t\tvar a:Number = 6/scale;\n"
+                 "\t\t\ttrace(isNaN(150.0/scale), Math.abs(6/scale), \"after\");\n"
+                 "\t\t\tvar r:Number = 6/ /x/.lastIndex;\n"
+                 "\t\t\ttrace(isNaN(a), r);\n"),
+       "true NaN after\ntrue Infinity\n", true},
+      // A statement without its ';' before a block on the next line: the
+      // block's brace was joined to it ("var body{").
+      {"statement without ';' before a block",
+       mainClass("\t\t\tvar a:int\n"
+                 "\t\t\t{\n\t\t\t\ta = 1;\n\t\t\t}\n"
+                 "\t\t\tvar b:int = 2\n"
+                 "\t\t\t{\n\t\t\t\tb = 3;\n\t\t\t}\n"
+                 "\t\t\ta = a + 1\n"
+                 "\t\t\t{\n\t\t\t\tb = b + 1;\n\t\t\t}\n"
+                 "\t\t\ttrace(a, b)\n"
+                 "\t\t\t{\n\t\t\t\ttrace(\"block\");\n\t\t\t}\n"
+                 "\t\t\tif (a > 1)\n\t\t\t{\n\t\t\t\ttrace(\"if\");\n\t\t\t}\n"
+                 "\t\t\telse\n\t\t\t{\n\t\t\t\ttrace(\"else\");\n\t\t\t}\n"),
+       "2 4\nblock\nif\n"},
+      // A '/' inside a character class ended the expression there.
+      {"regular expression with '/' in a character class",
+       mainClass("\t\t\tvar parts:Array = \"a/b\".split(/[/]/);\n"
+                 "\t\t\ttrace(parts.length, \"a/b/c\".replace(/[\\/]/g, \"|\"), /[/]x/.test(\"/x\"));\n"),
+       "2 a|b|c true\n"},
+      // The limits of int and uint were names nothing defines with the
+      // library off ("this.int.MAX_VALUE" at run time).
+      {"int and uint limits",
+       mainClass("\t\t\tvar lo:int = int.MAX_VALUE;\n"
+                 "\t\t\ttrace(lo, int.MIN_VALUE, uint.MAX_VALUE, uint.MIN_VALUE, 1-int.MIN_VALUE, "
+                 "int.MAX_VALUE.toString(16));\n"),
+       "2147483647 -2147483648 4294967295 0 2147483649 7fffffff\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ran r = compileAndRun({{"Main.as", c.source}});
+    ASSERT_EQ(r.compile.exitCode, 0);
+    ASSERT_FALSE(r.js.empty()) << r.compile.out;
+    if (!c.warns) EXPECT_EQ(r.compile.out.find("MSG,7,"), std::string::npos) << r.compile.out;
+    EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
+    EXPECT_EQ(r.node.out, c.expected) << r.node.err;
+  }
+}
+
+// Game-style programs, each a project in tests/fixtures/game-*; what they
+// print is worked out by hand in the comments.
+TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  struct Program {
+    const char* fixture;
+    const char* expected;
+  } programs[] = {
+      // Gravity -8, dt 0.5: each step adds -4 to vy, then moves by v*dt; the
+      // floor at 0 reflects vy at half speed. A from (0,10) with v (2,0)
+      // falls 2, 4, 6 and bounces up at 6 - 4 = 2; B from (5,1) with v
+      // (0,4) hits the floor three times (vy 2, 1, then 1.5).
+      {"game-particles",
+       "step 1 (1,8) (5,1)\n"
+       "step 2 (2,4) (5,0)\n"
+       "step 3 (3,0) (5,0)\n"
+       "step 4 (4,1) (5,0)\n"
+       "bounces 1 3\n"
+       "velocity (2,2) 1.5\n"
+       "speed 2.83\n"
+       "highest 1\n"
+       "count 2 2\n"},
+      // The only shortest way round the walls takes 8 steps; the walled-in
+      // start reaches its 4 open cells and no path.
+      {"game-pathfind",
+       "path 8\n"
+       "0,0 1,0 2,0 2,1 2,2 3,2 4,2 4,3 4,4\n"
+       "S**#.\n"
+       "##*#.\n"
+       "..***\n"
+       ".###*\n"
+       "....G\n"
+       "walled null 4\n"},
+      // Idle waits two ticks, patrol walks until the player comes within 5
+      // at tick 4, chase closes 2 per tick to 0, attack hits twice, idle
+      // sees the player at once and chases again.
+      {"game-states",
+       "none\n"
+       "1 idle 0\n2 patrol 0\n3 patrol 1\n4 chase 2\n5 chase 2\n"
+       "6 chase 2\n7 attack 2\n8 attack 2\n9 idle 2\n10 chase 2\n"
+       "enter idle,exit idle,enter patrol,exit patrol,enter chase,exit chase,enter attack,hit 1,hit 2,"
+       "exit attack,enter idle,exit idle,enter chase\n"
+       "idle>patrol>chase>attack>idle>chase\n"
+       "caught no state fly chase\n"},
+      // Keys sorted; "ab" hashes to 97 * 31 + 98 = 3105 = 0xc21; "s9:ab"
+      // reads a short string without complaint, as the reader is written.
+      {"game-serialiser",
+       "o6{s5:alivets2:hpd12;s4:names3:Anns3:petns3:posa2[d1.5;d-2;]s4:tagsa0[]}\n"
+       "roundtrip true\n"
+       "Ann -2 0 true true\n"
+       "checksum c21 0\n"
+       "error: bad tag x at 0\n"
+       "error: text after the value at 3\n"},
+      // Tweens of x (quadIn: 100 t^2 at t = .25, .5, .75, 1) and alpha
+      // (linear 1 to 0 in half the time, done at the second step); an event
+      // bus with handlers added and taken off; Park-Miller random numbers
+      // (16807^n mod 2^31 - 1, and 42 * 16807 = 705894 = 0 mod 6); colour
+      // bytes packed into one uint.
+      {"game-tweens",
+       "6.25/0.5 faded 25/0 56.25/0 100/0 true true\n"
+       "emit 2 110 0\n"
+       "emit 1 210\n"
+       "random 16807 282475249 1622650073 1\n"
+       "packed 13132850 200 100 50 c86432\n"
+       "format 37.5 37 007 0.30\n"},
+  };
+  for (const Program& p : programs) {
+    SCOPED_TRACE(p.fixture);
+    ruvotest::TempDir work;
+    ruvotest::Install inst;
+    const std::string proj = work / "proj";
+    ruvotest::copyFixture(p.fixture, proj);
+    ruvotest::RunResult run = inst.run({proj + "/game.as3proj;zafrit=false"});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.find("MSG,7,"), std::string::npos) << run.out;
+    const std::string script = proj + "/bin/h5/game.max.js";
+    ASSERT_TRUE(ruvotest::fileExists(script)) << run.out;
+    ruvotest::RunResult node = ruvotest::runScriptInNode(script);
+    EXPECT_EQ(node.exitCode, 0) << node.err;
+    EXPECT_EQ(node.out, p.expected) << node.err;
+  }
+}
+
+}  // namespace
