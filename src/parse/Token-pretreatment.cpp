@@ -338,17 +338,21 @@ int Token::pretreatment(Parse* file) {
   }
 
   // ns var x / ns function f: an imported namespace in front of a declaration
-  // makes the declaration public and leaves no word in the output.
-  if (type == TokenTypeCode::Word && package && next &&
-      (next->type == TokenTypeCode::Var || next->type == TokenTypeCode::Function ||
-       next->type == TokenTypeCode::Const) &&
+  // makes the declaration public and leaves no word in the output (before a
+  // var, past the ';' that the lexer puts in front of it).
+  if (type == TokenTypeCode::Word && package && declaration &&
+      (declaration->type == TokenTypeCode::Var || declaration->type == TokenTypeCode::Function ||
+       declaration->type == TokenTypeCode::Const) &&
       text.find('.') == std::string::npos) {
+    // A namespace of the file's own package is known without an import.
     auto it = package->importMap.find(text);
-    if (it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) {
+    const std::string own = package->qualifyingName.empty() ? text : package->qualifyingName + "." + text;
+    if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
+        (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
       text.clear();
       type = TokenTypeCode::Literal;
-      int merged = (next->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
-      next->flags = merged | TokenModifierFlags::Public;
+      int merged = (declaration->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
+      declaration->flags = merged | TokenModifierFlags::Public;
     }
   }
 

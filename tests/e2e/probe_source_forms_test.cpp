@@ -281,4 +281,44 @@ TEST(ProbeSourceForms, InterfaceMethodsAreNoPackageFunctions) {
   EXPECT_EQ(c.node.out, "ok 43 true\n") << c.node.err;
 }
 
+// Code that is fine gives no warning: internal members of a base class of
+// the same package, members of a namespace (declared in the package, opened
+// with use namespace elsewhere) and metadata tags after static declarations
+// with initialisers, which print nothing.
+TEST(ProbeSourceForms, NoWarningsOnVisibleMembersAndMetadata) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun(
+      {{"game/ns_game.as", "package game\n{\n\tpublic namespace ns_game = \"http://example.com/game\";\n}\n"},
+       {"game/Base.as",
+        "package game\n{\n\tpublic class Base\n\t{\n"
+        "\t\tinternal var hp:int = 10;\n"
+        "\t\tns_game var secret:int = 3;\n"
+        "\t\tinternal function heal(n:int):int { hp += n; return hp; }\n"
+        "\t\tns_game function reveal():int { return secret * 2; }\n\t}\n}\n"},
+       {"game/Hero.as",
+        "package game\n{\n\tuse namespace ns_game;\n\tpublic class Hero extends Base\n\t{\n"
+        "\t\tpublic static var count:int = 0;\n\t\t{\n\t\t\tcount = 5;\n\t\t}\n"
+        "\t\t[Test]\n\t\tpublic static function go():void {}\n"
+        "\t\tpublic static const NAMES:Array = [\"a\"];\n"
+        "\t\t[Test(order=1)]\n"
+        "\t\tpublic function run():String\n\t\t{\n"
+        "\t\t\treturn hp + \":\" + heal(2) + \":\" + secret + \":\" + reveal() + \":\" + count + NAMES;\n\t\t}\n"
+        "\t\tstatic private var ready:Boolean = init();\n"
+        "\t\t[Inspectable(defaultValue=\"1\")]\n\t\tpublic var level:int = 1;\n"
+        "\t\tprivate static function init():Boolean { return true; }\n\t}\n}\n"},
+       {"app/Other.as",
+        "package app\n{\n\timport game.Base;\n\timport game.ns_game;\n\tuse namespace ns_game;\n"
+        "\tpublic class Other extends Base\n\t{\n"
+        "\t\tpublic function show():String { return secret + \" \" + reveal(); }\n\t}\n}\n"},
+       {"Main.as", "package\n{\n\timport app.Other;\n\timport game.Hero;\n" +
+                       mainClass("", "trace(new Hero().run(), new Other().show());").substr(10)}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.messages.find("warning"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.js.find("Test"), std::string::npos);
+  EXPECT_EQ(c.js.find("Inspectable"), std::string::npos);
+  EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+  EXPECT_EQ(c.node.out, "10:12:3:6:5a 3 6\n") << c.node.err;
+}
+
 }  // namespace
