@@ -330,6 +330,25 @@ const WordClass& classifyWord(std::string_view word) {
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
+// Whether the text after a NS::name word makes it a conditional-compilation
+// name: a { } block follows, or a declaration (function, var, const), maybe
+// behind its modifier words.
+bool startsConditional(const char* after) {
+  for (;;) {
+    while (isLayoutByte(*after)) ++after;
+    if (*after == '{') return true;
+    const char* wordEnd = after;
+    while ((*wordEnd >= 'a' && *wordEnd <= 'z')) ++wordEnd;
+    const std::string_view word(after, static_cast<size_t>(wordEnd - after));
+    if (word.empty() || (*wordEnd && !isLayoutByte(*wordEnd))) return false;
+    if (word == "function" || word == "var" || word == "const") return true;
+    if (word != "public" && word != "private" && word != "protected" && word != "internal" && word != "static" &&
+        word != "override" && word != "final")
+      return false;
+    after = wordEnd;
+  }
+}
+
 // A byte that can begin an ActionScript name.
 bool startsName(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
@@ -1838,12 +1857,11 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       bool awaited = false;
       bool rewritten = false;
       const size_t colons = w.find("::");
-      // NS::name { ... } is a conditional-compilation block: the name keeps
-      // its prefix, so that an undefined one can be reported as such.
-      const char* after = end;
-      while (isLayoutByte(*after)) ++after;
-      const bool conditionalBlock = *after == '{';
-      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !conditionalBlock) {
+      // NS::name { ... } and NS::name in front of a declaration are
+      // conditional compilation: the name keeps its prefix, so that an
+      // undefined one can be reported as such.
+      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) &&
+          !startsConditional(end)) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
         awaited = colons == 5 && w.compare(0, 5, "await") == 0;
         std::string out;

@@ -275,9 +275,10 @@ int Token::pretreatment(Parse* file) {
   }
 
   // NS::name { ... } with a name that no -define gives: a source error, and
-  // the block is left out.
-  if (next && next->type == TokenTypeCode::Block && type == TokenTypeCode::Word && text.find("::") != std::string::npos &&
-      text.find("::") > 0) {
+  // the block is left out. (The lexer keeps the prefix only on such names.)
+  const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
+  const bool undefinedConditional = colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
+  if (next && next->type == TokenTypeCode::Block && undefinedConditional) {
     std::string unused;
     scriptErr(unused, file,
               (text + " is not defined (-define=" + text + ",true or false): the block is left out").c_str(), 0);
@@ -299,11 +300,17 @@ int Token::pretreatment(Parse* file) {
   if (declaration && !text.empty() &&
       (declaration->type == TokenTypeCode::Function || declaration->type == TokenTypeCode::Var ||
        declaration->type == TokenTypeCode::Const) &&
-      _ompilerOptions_.defines.has(text)) {
+      (undefinedConditional || _ompilerOptions_.defines.has(text))) {
     Token* before = siblingOf(this, -1);
     if (!before || before->type == TokenTypeCode::Semicolon || before->type == TokenTypeCode::Block ||
         before->line < line) {
-      std::string value = _ompilerOptions_.defines.get(text);
+      std::string value = undefinedConditional ? std::string() : _ompilerOptions_.defines.get(text);
+      if (undefinedConditional) {
+        std::string unused;
+        scriptErr(unused, file,
+                  (text + " is not defined (-define=" + text + ",true or false): the declaration is left out").c_str(),
+                  0);
+      }
       text.clear();
       if (value == "true") return 0;
       std::vector<Token*>& list = parent->childs;

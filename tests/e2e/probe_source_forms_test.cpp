@@ -231,11 +231,14 @@ TEST(ProbeSourceForms, UntranslatedE4XIsASourceError) {
   EXPECT_NE(c.js.find("console.log(\"after\")"), std::string::npos);
 }
 
-// A conditional-compilation block whose name no -define gives is a source
-// error and is left out; defined ones are kept or dropped by their value.
+// A conditional-compilation block or declaration whose name no -define
+// gives is a source error and is left out; defined ones are kept or dropped
+// by their value.
 TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
-  const std::string members = "\t\tCONFIG::debug\n\t\t{\n\t\t\tprivate var extra:int = 5;\n\t\t}\n";
+  const std::string members =
+      "\t\tCONFIG::debug\n\t\t{\n\t\t\tprivate var extra:int = 5;\n\t\t}\n"
+      "\t\tCONFIG::debug\n\t\tprivate static function log(s:String):void { trace(s); }\n";
   const std::string body =
       "var n:int = 1;\n"
       "CONFIG::debug {\n\tn = 2;\n}\n"
@@ -249,10 +252,15 @@ TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   const std::string error =
       ",CONFIG::debug is not defined (-define=CONFIG::debug,true or false): the block is left out\n";
   EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",4" + error), std::string::npos) << c.messages;
-  EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",12" + error), std::string::npos) << c.messages;
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",14" + error), std::string::npos) << c.messages;
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file +
+                            ",8,CONFIG::debug is not defined (-define=CONFIG::debug,true or false): the declaration "
+                            "is left out\n"),
+            std::string::npos)
+      << c.messages;
   size_t errors = 0;
   for (size_t at = c.messages.find("MSG,7,"); at != std::string::npos; at = c.messages.find("MSG,7,", at + 1)) ++errors;
-  EXPECT_EQ(errors, 2u) << c.messages;
+  EXPECT_EQ(errors, 3u) << c.messages;
   EXPECT_EQ(c.check.exitCode, 0) << c.check.err;
   EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
   EXPECT_EQ(c.node.out, "11\n") << c.node.err;
