@@ -1685,11 +1685,11 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
-    // "namespace" declares a namespace only when a name follows it
-    // (namespace ns = ..., use namespace ns); anywhere else it is a name:
-    // return namespace + "::" + local.
+    // "namespace" declares a namespace only when a name follows it on its
+    // line (namespace ns = ..., use namespace ns); anywhere else it is a
+    // name: return namespace + "::" + local.
     if (kind == WordKind::Modifier && found->flag == TokenModifierFlags::Namespace) {
-      while (isLayoutByte(*after)) ++after;
+      while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
       if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
     }
   }

@@ -91,8 +91,9 @@ TEST(ProbeSourceForms, NamespaceAsAName) {
        "\t\t\treturn namespace + \"::\" + name;\n\t\t}\n",
        "var namespace:String = \"ns\";\n"
        "var list:Array = [namespace, namespace];\n"
-       "trace(qual(\"a\", \"b\"), namespace.length, list.join(namespace), (namespace));",
-       "a::b 2 nsnsns ns\n"},
+       "trace(qual(\"a\", \"b\"), namespace.length, list.join(namespace), (namespace));\n"
+       "var n:int = 0\nnamespace = \"xy\"\nvar m:String = namespace\nn = m.length\ntrace(namespace, n);",
+       "a::b 2 nsnsns ns\nxy 2\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
