@@ -1695,11 +1695,12 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   }
   bool awaitName = false;
   if (kind == WordKind::Await) {
-    // "await" awaits the operand that follows it (await load(), await p);
-    // before anything else (var await:int, await + 1, f(await)) it is a name.
-    // The "/*await*" directive hands over the word alone: the keyword.
+    // "await" awaits the operand that follows it on its line (await load(),
+    // await p); before anything else (var await:int, await + 1, f(await))
+    // it is a name. The "/*await*" directive hands over the word alone: the
+    // keyword.
     const char* after = end;
-    while (isLayoutByte(*after)) ++after;
+    while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
     const unsigned char c = static_cast<unsigned char>(*after);
     if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
           c == '!' || c == '~'))

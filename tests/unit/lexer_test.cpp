@@ -275,6 +275,7 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
       {"await x", "58:await 0:x"},
       {"await + 1", "0:await 100:+ 57:1"},
       {"f(await)", "0:f 23(0:await)"},
+      {"x = await\ny", "0:x 41:= 0:await 0:y"},
   });
   Parse* p = lexFile("await::obj.load(u); ns::f()");
   EXPECT_EQ(p->childs[0]->text, "obj.load");
