@@ -1395,7 +1395,8 @@ bool valueExpectedAfter(Token* group) {
 
 // E4X literals: after "x:XML =" (or any "=" when XML follows) the literal
 // becomes "new XML(...)" with its { expressions } as tokens; after "," or
-// at the start of a group it becomes one literal "(new XML(...))". Anywhere
+// at the start of a group it becomes one literal "(new XML(...))" (or, with
+// { expressions }, a ( ) group holding the tokens of the first form). Anywhere
 // else a value begins (return <a/>, c ? <a/> : <b/>, "" + <a/>) it is read
 // as after "=". A CDATA section standing alone as a value is its text, a
 // string: var s:String = <![CDATA[two lines]]>.
@@ -1429,9 +1430,22 @@ bool GroupLexer::xmlLiteral() {
     scanned = true;
     if (xmlAhead()) {
       std::string xml;
-      toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
-      std::string text = "(new XML(\"" + xml + "\"))";
-      pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      int endLine = line_;
+      int endPos = pos_;
+      toXmlEnd(xml, const_cast<char*>(t_), endLine, endPos);
+      if (xml.find('{') == std::string::npos) {
+        std::string text = "(new XML(\"" + xml + "\"))";
+        line_ = endLine;
+        pos_ = endPos;
+        pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      } else {
+        // With { expressions } (f(<a id={n}/>)) the literal is read as after
+        // "=", inside brackets of its own.
+        Token* holder = pushToken(new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_));
+        std::string result;
+        AddXML(result, const_cast<char*>(t_), line_, pos_, holder);
+        holder->endLine = line_;
+      }
       read = true;
     }
   }

@@ -194,7 +194,8 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
       "trace(t, text(<![CDATA[<b>x</b>]]>));\n"
       "var c:XML = t.length > 2 ? <y/> : <z/>;\n"
       "var s:String = \"~\" + <w k=\"v\"/>;\n"
-      "trace(String(doc(1)), String(c), s);";
+      "trace(String(doc(1)), String(c), s);\n"
+      "trace(String(<i n={t.length}>{t.charAt(0)}</i>), [<j/>, <k v={2 * 3}/>].join(\"\"));";
   Compiled c = compileAndRun({{"Main.as", mainClass(members, body)}});
   ASSERT_FALSE(c.js.empty()) << c.messages;
   EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
@@ -203,7 +204,9 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
   ruvotest::writeFile(script, c.js);
   RunResult run = runWithXmlStub(script);
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/>2</a> <y/> ~<w k=\"v\"/>\n") << run.err;
+  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/>2</a> <y/> ~<w k=\"v\"/>\n"
+                     "<i n=\"16\">t</i> <j/><k v=\"6\"/>\n")
+      << run.err;
 }
 
 // E4X forms without a JavaScript translation are source errors with their
