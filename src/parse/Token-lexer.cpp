@@ -330,6 +330,25 @@ const WordClass& classifyWord(std::string_view word) {
 
 bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
 
+// Whether the text after a NS::name word makes it a conditional-compilation
+// name: a { } block follows, or a declaration (function, var, const), maybe
+// behind its modifier words.
+bool startsConditional(const char* after) {
+  for (;;) {
+    while (isLayoutByte(*after)) ++after;
+    if (*after == '{') return true;
+    const char* wordEnd = after;
+    while ((*wordEnd >= 'a' && *wordEnd <= 'z')) ++wordEnd;
+    const std::string_view word(after, static_cast<size_t>(wordEnd - after));
+    if (word.empty() || (*wordEnd && !isLayoutByte(*wordEnd))) return false;
+    if (word == "function" || word == "var" || word == "const") return true;
+    if (word != "public" && word != "private" && word != "protected" && word != "internal" && word != "static" &&
+        word != "override" && word != "final")
+      return false;
+    after = wordEnd;
+  }
+}
+
 // A byte that can begin an ActionScript name.
 bool startsName(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
@@ -1376,7 +1395,8 @@ bool valueExpectedAfter(Token* group) {
 
 // E4X literals: after "x:XML =" (or any "=" when XML follows) the literal
 // becomes "new XML(...)" with its { expressions } as tokens; after "," or
-// at the start of a group it becomes one literal "(new XML(...))". Anywhere
+// at the start of a group it becomes one literal "(new XML(...))" (or, with
+// { expressions }, a ( ) group holding the tokens of the first form). Anywhere
 // else a value begins (return <a/>, c ? <a/> : <b/>, "" + <a/>) it is read
 // as after "=". A CDATA section standing alone as a value is its text, a
 // string: var s:String = <![CDATA[two lines]]>.
@@ -1410,9 +1430,22 @@ bool GroupLexer::xmlLiteral() {
     scanned = true;
     if (xmlAhead()) {
       std::string xml;
-      toXmlEnd(xml, const_cast<char*>(t_), line_, pos_);
-      std::string text = "(new XML(\"" + xml + "\"))";
-      pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      int endLine = line_;
+      int endPos = pos_;
+      toXmlEnd(xml, const_cast<char*>(t_), endLine, endPos);
+      if (xml.find('{') == std::string::npos) {
+        std::string text = "(new XML(\"" + xml + "\"))";
+        line_ = endLine;
+        pos_ = endPos;
+        pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+      } else {
+        // With { expressions } (f(<a id={n}/>)) the literal is read as after
+        // "=", inside brackets of its own.
+        Token* holder = pushToken(new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_));
+        std::string result;
+        AddXML(result, const_cast<char*>(t_), line_, pos_, holder);
+        holder->endLine = line_;
+      }
       read = true;
     }
   }
@@ -1666,21 +1699,22 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
-    // "namespace" declares a namespace only when a name follows it
-    // (namespace ns = ..., use namespace ns); anywhere else it is a name:
-    // return namespace + "::" + local.
+    // "namespace" declares a namespace only when a name follows it on its
+    // line (namespace ns = ..., use namespace ns); anywhere else it is a
+    // name: return namespace + "::" + local.
     if (kind == WordKind::Modifier && found->flag == TokenModifierFlags::Namespace) {
-      while (isLayoutByte(*after)) ++after;
+      while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
       if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
     }
   }
   bool awaitName = false;
   if (kind == WordKind::Await) {
-    // "await" awaits the operand that follows it (await load(), await p);
-    // before anything else (var await:int, await + 1, f(await)) it is a name.
-    // The "/*await*" directive hands over the word alone: the keyword.
+    // "await" awaits the operand that follows it on its line (await load(),
+    // await p); before anything else (var await:int, await + 1, f(await))
+    // it is a name. The "/*await*" directive hands over the word alone: the
+    // keyword.
     const char* after = end;
-    while (isLayoutByte(*after)) ++after;
+    while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
     const unsigned char c = static_cast<unsigned char>(*after);
     if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
           c == '!' || c == '~'))
@@ -1838,12 +1872,11 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       bool awaited = false;
       bool rewritten = false;
       const size_t colons = w.find("::");
-      // NS::name { ... } is a conditional-compilation block: the name keeps
-      // its prefix, so that an undefined one can be reported as such.
-      const char* after = end;
-      while (isLayoutByte(*after)) ++after;
-      const bool conditionalBlock = *after == '{';
-      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !conditionalBlock) {
+      // NS::name { ... } and NS::name in front of a declaration are
+      // conditional compilation: the name keeps its prefix, so that an
+      // undefined one can be reported as such.
+      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) &&
+          !startsConditional(end)) {
         // Namespace prefixes go: each dotted segment keeps what follows its last "::".
         awaited = colons == 5 && w.compare(0, 5, "await") == 0;
         std::string out;

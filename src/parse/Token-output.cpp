@@ -35,7 +35,9 @@ bool isMetadata(Token* bracket) {
   for (int k = bracket->index - 1; k >= 0; --k) {
     Token* prev = k < static_cast<int>(p->childs.size()) ? p->childs[static_cast<size_t>(k)] : nullptr;
     if (!prev || prev->type == TokenTypeCode::Bracket) continue;
-    return prev->type == TokenTypeCode::Semicolon || prev->type == TokenTypeCode::Block;
+    // A static declaration stays in the body and holds its own ';'.
+    return prev->type == TokenTypeCode::Semicolon || prev->type == TokenTypeCode::Block ||
+           prev->type == TokenTypeCode::Var || prev->type == TokenTypeCode::Const;
   }
   return true;
 }

@@ -275,9 +275,10 @@ int Token::pretreatment(Parse* file) {
   }
 
   // NS::name { ... } with a name that no -define gives: a source error, and
-  // the block is left out.
-  if (next && next->type == TokenTypeCode::Block && type == TokenTypeCode::Word && text.find("::") != std::string::npos &&
-      text.find("::") > 0) {
+  // the block is left out. (The lexer keeps the prefix only on such names.)
+  const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
+  const bool undefinedConditional = colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
+  if (next && next->type == TokenTypeCode::Block && undefinedConditional) {
     std::string unused;
     scriptErr(unused, file,
               (text + " is not defined (-define=" + text + ",true or false): the block is left out").c_str(), 0);
@@ -299,11 +300,17 @@ int Token::pretreatment(Parse* file) {
   if (declaration && !text.empty() &&
       (declaration->type == TokenTypeCode::Function || declaration->type == TokenTypeCode::Var ||
        declaration->type == TokenTypeCode::Const) &&
-      _ompilerOptions_.defines.has(text)) {
+      (undefinedConditional || _ompilerOptions_.defines.has(text))) {
     Token* before = siblingOf(this, -1);
     if (!before || before->type == TokenTypeCode::Semicolon || before->type == TokenTypeCode::Block ||
         before->line < line) {
-      std::string value = _ompilerOptions_.defines.get(text);
+      std::string value = undefinedConditional ? std::string() : _ompilerOptions_.defines.get(text);
+      if (undefinedConditional) {
+        std::string unused;
+        scriptErr(unused, file,
+                  (text + " is not defined (-define=" + text + ",true or false): the declaration is left out").c_str(),
+                  0);
+      }
       text.clear();
       if (value == "true") return 0;
       std::vector<Token*>& list = parent->childs;
@@ -338,17 +345,21 @@ int Token::pretreatment(Parse* file) {
   }
 
   // ns var x / ns function f: an imported namespace in front of a declaration
-  // makes the declaration public and leaves no word in the output.
-  if (type == TokenTypeCode::Word && package && next &&
-      (next->type == TokenTypeCode::Var || next->type == TokenTypeCode::Function ||
-       next->type == TokenTypeCode::Const) &&
+  // makes the declaration public and leaves no word in the output (before a
+  // var, past the ';' that the lexer puts in front of it).
+  if (type == TokenTypeCode::Word && package && declaration &&
+      (declaration->type == TokenTypeCode::Var || declaration->type == TokenTypeCode::Function ||
+       declaration->type == TokenTypeCode::Const) &&
       text.find('.') == std::string::npos) {
+    // A namespace of the file's own package is known without an import.
     auto it = package->importMap.find(text);
-    if (it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) {
+    const std::string own = package->qualifyingName.empty() ? text : package->qualifyingName + "." + text;
+    if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
+        (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
       text.clear();
       type = TokenTypeCode::Literal;
-      int merged = (next->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
-      next->flags = merged | TokenModifierFlags::Public;
+      int merged = (declaration->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
+      declaration->flags = merged | TokenModifierFlags::Public;
     }
   }
 

@@ -48,6 +48,18 @@ bool countClosureThis(TokenFunction* fn) {
 
 bool inMethod(TokenFunction* fn) { return fn == nullptr || fn->classMember; }
 
+// Whether a member of the base class `base` is reached through this from
+// the subclass `cls`: public and protected members always, internal ones
+// (no access word) when both classes are of one package.
+bool visibleFromSubclass(Token* member, TokenClass* base, TokenClass* cls) {
+  if (member == nullptr) return false;
+  if (member->flags & (TokenModifierFlags::Public | TokenModifierFlags::Protected)) return true;
+  if (member->flags & TokenModifierFlags::Private) return false;
+  TokenPackage* own = packageOf(cls);
+  TokenPackage* theirs = packageOf(base);
+  return own && theirs && own->qualifyingName == theirs->qualifyingName;
+}
+
 }  // namespace
 
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
@@ -102,10 +114,7 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   TokenClass* owner = classDeclaring(this, head, &TokenClass::members);
   if (owner == nullptr) return false;
   Token* member = owner->members.get(head);
-  // Only public and protected members of a base class are reached through this.
-  if (owner != this &&
-      (member == nullptr || (member->flags & (TokenModifierFlags::Public | TokenModifierFlags::Protected)) == 0))
-    return false;
+  if (owner != this && !visibleFromSubclass(member, owner, this)) return false;
   if (!inMethod(fn)) {
     if (!countClosureThis(fn)) MSGTO(7, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
     // A private member renamed because a base class has one of the same name

@@ -91,8 +91,9 @@ TEST(ProbeSourceForms, NamespaceAsAName) {
        "\t\t\treturn namespace + \"::\" + name;\n\t\t}\n",
        "var namespace:String = \"ns\";\n"
        "var list:Array = [namespace, namespace];\n"
-       "trace(qual(\"a\", \"b\"), namespace.length, list.join(namespace), (namespace));",
-       "a::b 2 nsnsns ns\n"},
+       "trace(qual(\"a\", \"b\"), namespace.length, list.join(namespace), (namespace));\n"
+       "var n:int = 0\nnamespace = \"xy\"\nvar m:String = namespace\nn = m.length\ntrace(namespace, n);",
+       "a::b 2 nsnsns ns\nxy 2\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
@@ -193,7 +194,8 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
       "trace(t, text(<![CDATA[<b>x</b>]]>));\n"
       "var c:XML = t.length > 2 ? <y/> : <z/>;\n"
       "var s:String = \"~\" + <w k=\"v\"/>;\n"
-      "trace(String(doc(1)), String(c), s);";
+      "trace(String(doc(1)), String(c), s);\n"
+      "trace(String(<i n={t.length}>{t.charAt(0)}</i>), [<j/>, <k v={2 * 3}/>].join(\"\"));";
   Compiled c = compileAndRun({{"Main.as", mainClass(members, body)}});
   ASSERT_FALSE(c.js.empty()) << c.messages;
   EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
@@ -202,7 +204,9 @@ TEST(ProbeSourceForms, XmlLiteralsWhereAValueBegins) {
   ruvotest::writeFile(script, c.js);
   RunResult run = runWithXmlStub(script);
   EXPECT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/>2</a> <y/> ~<w k=\"v\"/>\n") << run.err;
+  EXPECT_EQ(run.out, "two\nlines \"q\" \\n <b>x</b>\n<a><b id=\"1\"/>2</a> <y/> ~<w k=\"v\"/>\n"
+                     "<i n=\"16\">t</i> <j/><k v=\"6\"/>\n")
+      << run.err;
 }
 
 // E4X forms without a JavaScript translation are source errors with their
@@ -231,11 +235,14 @@ TEST(ProbeSourceForms, UntranslatedE4XIsASourceError) {
   EXPECT_NE(c.js.find("console.log(\"after\")"), std::string::npos);
 }
 
-// A conditional-compilation block whose name no -define gives is a source
-// error and is left out; defined ones are kept or dropped by their value.
+// A conditional-compilation block or declaration whose name no -define
+// gives is a source error and is left out; defined ones are kept or dropped
+// by their value.
 TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
-  const std::string members = "\t\tCONFIG::debug\n\t\t{\n\t\t\tprivate var extra:int = 5;\n\t\t}\n";
+  const std::string members =
+      "\t\tCONFIG::debug\n\t\t{\n\t\t\tprivate var extra:int = 5;\n\t\t}\n"
+      "\t\tCONFIG::debug\n\t\tprivate static function log(s:String):void { trace(s); }\n";
   const std::string body =
       "var n:int = 1;\n"
       "CONFIG::debug {\n\tn = 2;\n}\n"
@@ -249,10 +256,15 @@ TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   const std::string error =
       ",CONFIG::debug is not defined (-define=CONFIG::debug,true or false): the block is left out\n";
   EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",4" + error), std::string::npos) << c.messages;
-  EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",12" + error), std::string::npos) << c.messages;
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file + ",14" + error), std::string::npos) << c.messages;
+  EXPECT_NE(c.messages.find("MSG,7,50.00," + file +
+                            ",8,CONFIG::debug is not defined (-define=CONFIG::debug,true or false): the declaration "
+                            "is left out\n"),
+            std::string::npos)
+      << c.messages;
   size_t errors = 0;
   for (size_t at = c.messages.find("MSG,7,"); at != std::string::npos; at = c.messages.find("MSG,7,", at + 1)) ++errors;
-  EXPECT_EQ(errors, 2u) << c.messages;
+  EXPECT_EQ(errors, 3u) << c.messages;
   EXPECT_EQ(c.check.exitCode, 0) << c.check.err;
   EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
   EXPECT_EQ(c.node.out, "11\n") << c.node.err;
@@ -279,6 +291,46 @@ TEST(ProbeSourceForms, InterfaceMethodsAreNoPackageFunctions) {
   EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
   EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
   EXPECT_EQ(c.node.out, "ok 43 true\n") << c.node.err;
+}
+
+// Code that is fine gives no warning: internal members of a base class of
+// the same package, members of a namespace (declared in the package, opened
+// with use namespace elsewhere) and metadata tags after static declarations
+// with initialisers, which print nothing.
+TEST(ProbeSourceForms, NoWarningsOnVisibleMembersAndMetadata) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun(
+      {{"game/ns_game.as", "package game\n{\n\tpublic namespace ns_game = \"http://example.com/game\";\n}\n"},
+       {"game/Base.as",
+        "package game\n{\n\tpublic class Base\n\t{\n"
+        "\t\tinternal var hp:int = 10;\n"
+        "\t\tns_game var secret:int = 3;\n"
+        "\t\tinternal function heal(n:int):int { hp += n; return hp; }\n"
+        "\t\tns_game function reveal():int { return secret * 2; }\n\t}\n}\n"},
+       {"game/Hero.as",
+        "package game\n{\n\tuse namespace ns_game;\n\tpublic class Hero extends Base\n\t{\n"
+        "\t\tpublic static var count:int = 0;\n\t\t{\n\t\t\tcount = 5;\n\t\t}\n"
+        "\t\t[Test]\n\t\tpublic static function go():void {}\n"
+        "\t\tpublic static const NAMES:Array = [\"a\"];\n"
+        "\t\t[Test(order=1)]\n"
+        "\t\tpublic function run():String\n\t\t{\n"
+        "\t\t\treturn hp + \":\" + heal(2) + \":\" + secret + \":\" + reveal() + \":\" + count + NAMES;\n\t\t}\n"
+        "\t\tstatic private var ready:Boolean = init();\n"
+        "\t\t[Inspectable(defaultValue=\"1\")]\n\t\tpublic var level:int = 1;\n"
+        "\t\tprivate static function init():Boolean { return true; }\n\t}\n}\n"},
+       {"app/Other.as",
+        "package app\n{\n\timport game.Base;\n\timport game.ns_game;\n\tuse namespace ns_game;\n"
+        "\tpublic class Other extends Base\n\t{\n"
+        "\t\tpublic function show():String { return secret + \" \" + reveal(); }\n\t}\n}\n"},
+       {"Main.as", "package\n{\n\timport app.Other;\n\timport game.Hero;\n" +
+                       mainClass("", "trace(new Hero().run(), new Other().show());").substr(10)}});
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.messages.find("warning"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.js.find("Test"), std::string::npos);
+  EXPECT_EQ(c.js.find("Inspectable"), std::string::npos);
+  EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
+  EXPECT_EQ(c.node.out, "10:12:3:6:5a 3 6\n") << c.node.err;
 }
 
 }  // namespace

@@ -275,6 +275,7 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
       {"await x", "58:await 0:x"},
       {"await + 1", "0:await 100:+ 57:1"},
       {"f(await)", "0:f 23(0:await)"},
+      {"x = await\ny", "0:x 41:= 0:await 0:y"},
   });
   Parse* p = lexFile("await::obj.load(u); ns::f()");
   EXPECT_EQ(p->childs[0]->text, "obj.load");
@@ -430,7 +431,8 @@ TEST_F(Lexer, XmlLiterals) {
        "50: 0:x 32:: 0:XML 41:= 58:new XML(\"<a id=\\\"\" 100:+ 23(0:n 100:+ 57:1) 100:+ "
        "58:\"\\\">\" 100:+ 23(0:t) 100:+ 58:\"</a>\") 27:;"},
       {"f(x, <a> x y <b c='d'/> </a>)", "0:f 23(0:x 26:, 58:(new XML(\"<a>xy<b c='d'/></a>\")))"},
-      {"f(<a>{b}</a>)", "0:f 23(58:(new XML(\"<a>{b}</a>\")))"},
+      {"f(<a>{b}</a>)", "0:f 23(23(58:new XML(\"<a>\" 100:+ 23(0:b) 100:+ 58:\"</a>\")))"},
+      {"f(<a b=\"{c}\"/>)", "0:f 23(23(58:new XML(\"<a b=\\\"{c}\\\"/>\")))"},  // a quoted brace is text
       {"f(<a><!-- c \"d\"\n --><![CDATA[x<y]]></a>)",
        "0:f 23(58:(new XML(\"<a><!-- c \\\"d\\\"\\n --><![CDATA[x<y]]></a>\")))"},
       {"f(<a>C:\\new</a>)", "0:f 23(58:(new XML(\"<a>C:\\\\new</a>\")))"},

@@ -48,6 +48,22 @@ TEST(StatementPretreatment, NamespaceQualifiedDeclarationTurnsPublic) {
   EXPECT_EQ(function->flags, TokenModifierFlags::Public);
 }
 
+// Before a var the lexer puts a ';' of its own; a namespace of the file's
+// own package needs no import.
+TEST(StatementPretreatment, OwnPackageNamespaceBeforeAVarTurnsItPublic) {
+  Parse* file = fileWith("ns var x:int = 1;", "a");
+  file->package->qualifyingName = "a";
+  TokenClass::NameSpaceMap["a.ns"] = "a.ns";
+  Token* word = file->childs.at(0);
+  Token* var = file->childs.at(2);
+  ASSERT_EQ(var->type, TokenTypeCode::Var);
+  file->pretreatment(file);
+  TokenClass::NameSpaceMap.erase("a.ns");
+  EXPECT_EQ(word->type, TokenTypeCode::Literal);
+  EXPECT_EQ(word->text, "");
+  EXPECT_EQ(var->flags, TokenModifierFlags::Public);
+}
+
 TEST(StatementPretreatment, WordAfterDotAndCommentIsAnError) {
   Parse* file = fileWith("x = a./*c*/b;", "a");
   file->pretreatment(file);
