@@ -1,8 +1,12 @@
 #include "flashtozafrit.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "CompilerOptions.h"
 #include "message.h"
@@ -21,21 +25,6 @@ bool isAbsoluteArgument(const std::string& path) {
 }
 
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-// The whole file, every byte (a zero byte included); false when it cannot be
-// read or is empty.
-bool readWhole(const std::string& path, std::string& out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::string data;
-  char buf[65536];
-  size_t got;
-  while ((got = fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, got);
-  fclose(f);
-  if (data.empty()) return false;
-  out.swap(data);
-  return true;
-}
 
 std::string lowered(std::string text) {
   for (char& c : text)
@@ -154,6 +143,12 @@ const char kMainStarter[] =
 
 void writeStarter(const std::string& path, const char* text) {
   if (xfilemethod::getFileSize(path) != 0) return;
+  // An empty starter already there keeps its mode, owner and links.
+  xfilemethod::SourceFile file;
+  if (xfilemethod::readSource(path, file)) {
+    FlashToZafrit::rewrite(path.c_str(), file, text);
+    return;
+  }
   if (!ScriptFile::write(path, text)) fprintf(stderr, "ruvojs: cannot write the starter class %s\n", path.c_str());
 }
 
@@ -183,7 +178,13 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   dir += "/";
   std::vector<std::string> files;
   xfilemethod::dir(dir.c_str(), ".as", files, 10000);
+  std::set<std::pair<uint64_t, uint64_t>> seen;
   for (const std::string& file : files) {
+    // A second name of a file (a hard or symbolic link) is not converted again.
+    struct stat st;
+    if (stat(file.c_str(), &st) == 0 &&
+        !seen.insert({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)}).second)
+      continue;
     if (mode == 1 || mode == -1 || mode == -3)
       changeOneFile(file.c_str());
     else
@@ -233,29 +234,44 @@ void FlashToZafrit::changeOneFile(const char* path) {
   std::string name = lowered(path);
   if (name.find("ruvomain.as") != std::string::npos || name.find("ruvogame.as") != std::string::npos) return;
 
-  std::string raw;
-  if (!readWhole(path, raw)) return;
-  std::string text = withoutLeadingNoise(raw);
+  xfilemethod::SourceFile file;
+  if (!readOnce(path, file)) return;
+  std::string text = withoutLeadingNoise(file.text);
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
   if (changed == text) return;
-  if (!ScriptFile::write(path, changed)) {
-    fprintf(stderr, "ruvojs: cannot write %s; the file is left unchanged\n", path);
-    return;
-  }
-  MSGTO(1, path, 0, "change:[%s]", path);
+  if (rewrite(path, file, changed)) MSGTO(1, path, 0, "change:[%s]", path);
+}
+
+bool FlashToZafrit::readOnce(const char* path, xfilemethod::SourceFile& file) {
+  return xfilemethod::readSource(path, file) && !file.text.empty();
+}
+
+bool FlashToZafrit::rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text) {
+  // Why a file keeps its old text, by the rewrite's result.
+  static const char* const kKept[] = {
+      nullptr,
+      "ruvojs: %s is read-only; it is left unchanged\n",
+      "ruvojs: %s was deleted while it was converted; it stays deleted\n",
+      "ruvojs: %s was replaced while it was converted; the new file is left as it is\n",
+      "ruvojs: cannot write %s; the file is left unchanged\n",
+  };
+  const auto result = static_cast<size_t>(xfilemethod::rewriteSource(file, text));
+  if (!kKept[result]) return true;
+  fprintf(stderr, kKept[result], path);
+  return false;
 }
 
 // Links the file's class to the SWF tools when the link list names it.
 void FlashToZafrit::addLinkClass(const char* path) {
   if (!path) return;
-  std::string text;
-  if (!readWhole(path, text)) return;
-  std::string file = path;
+  std::string name = path;
   for (const std::string& key : linkKeys) {
-    if (file.find(key) == std::string::npos) continue;
-    if (_adjustLinkClass_(text, linkClasses.get(key)) && !ScriptFile::write(path, text))
-      fprintf(stderr, "ruvojs: cannot write %s; the file is left unchanged\n", path);
+    if (name.find(key) == std::string::npos) continue;
+    xfilemethod::SourceFile file;
+    if (!readOnce(path, file)) return;
+    std::string text = file.text;
+    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, text);
     return;
   }
 }

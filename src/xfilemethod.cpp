@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -262,4 +263,150 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   }
   if (!ok) std::remove(tmp.c_str());
   return ok;
+}
+
+namespace {
+
+bool writeAll(int fd, const char* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Overwrites the existing file `path` with `text`, keeping its inode (and so
+// its other names, owner and mode). Gone when the file no longer exists.
+xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string& text) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? xfilemethod::Rewrite::Gone : xfilemethod::Rewrite::Failed;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && writeAll(fd, text.data(), text.size()) &&
+            ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+  ok = close(fd) == 0 && ok;
+  return ok ? xfilemethod::Rewrite::Written : xfilemethod::Rewrite::Failed;
+}
+
+// Puts the finished temporary file in the place of `path` only while `path`
+// still exists: a file deleted meanwhile stays deleted. Afterwards the
+// temporary name holds the old file, which goes.
+xfilemethod::Rewrite replaceExisting(const std::string& tmp, const std::string& path) {
+#ifdef __linux__
+  if (renameat2(AT_FDCWD, tmp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+    unlink(tmp.c_str());
+    return xfilemethod::Rewrite::Written;
+  }
+  if (errno == ENOENT) {
+    unlink(tmp.c_str());
+    return xfilemethod::Rewrite::Gone;
+  }
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    unlink(tmp.c_str());
+    return xfilemethod::Rewrite::Failed;
+  }
+#endif
+  // A file system without the exchange: look, then rename.
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) {
+    unlink(tmp.c_str());
+    return xfilemethod::Rewrite::Gone;
+  }
+  if (rename(tmp.c_str(), path.c_str()) == 0) return xfilemethod::Rewrite::Written;
+  unlink(tmp.c_str());
+  return xfilemethod::Rewrite::Failed;
+}
+
+}  // namespace
+
+bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return false;
+  std::string target = resolved;
+  free(resolved);
+  struct stat st;
+  // A FIFO or device named like a source is not opened (it could block).
+  if (stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::string text;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  char buf[65536];
+  while (ok) {
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (!ok) return false;
+  out.path = target;
+  out.text.swap(text);
+  out.device = static_cast<uint64_t>(st.st_dev);
+  out.inode = static_cast<uint64_t>(st.st_ino);
+  out.links = static_cast<uint64_t>(st.st_nlink);
+  out.mode = static_cast<uint32_t>(st.st_mode);
+  out.owner = static_cast<uint32_t>(st.st_uid);
+  out.group = static_cast<uint32_t>(st.st_gid);
+  return true;
+}
+
+xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const std::string& text) {
+  // Read-only by its mode (also for a user who could write it anyway) or
+  // for this user.
+  if ((file.mode & 0222) == 0 || access(file.path.c_str(), W_OK) != 0) {
+    if (errno == ENOENT) return Rewrite::Gone;
+    return Rewrite::ReadOnly;
+  }
+  struct stat now;
+  if (lstat(file.path.c_str(), &now) != 0) return Rewrite::Gone;
+  if (static_cast<uint64_t>(now.st_ino) != file.inode || static_cast<uint64_t>(now.st_dev) != file.device)
+    return Rewrite::Replaced;
+
+  const std::string pid = std::to_string(getpid());
+  const std::string tmp = file.path + ".ruvotmp-" + pid;
+  int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == EEXIST) {
+    // Left by an earlier process of the same number.
+    struct stat old;
+    if (lstat(tmp.c_str(), &old) == 0 && S_ISREG(old.st_mode)) unlink(tmp.c_str());
+    fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  }
+  if (fd < 0) return Rewrite::Failed;
+  bool ok = writeAll(fd, text.data(), text.size());
+  // Another name for the same file, or an owner this user cannot give to a
+  // new file: the finished copy is written over the file itself.
+  bool inPlace = now.st_nlink > 1;
+  if (ok && !inPlace) {
+    struct stat mine;
+    if (fstat(fd, &mine) != 0) {
+      inPlace = true;
+    } else if ((mine.st_uid != file.owner || mine.st_gid != file.group) && fchown(fd, file.owner, file.group) != 0) {
+      inPlace = true;
+    }
+    if (!inPlace && fchmod(fd, static_cast<mode_t>(file.mode & 07777)) != 0) inPlace = true;
+  }
+  ok = close(fd) == 0 && ok;
+  if (!ok) {
+    unlink(tmp.c_str());
+    return Rewrite::Failed;
+  }
+  if (!inPlace) return replaceExisting(tmp, file.path);
+
+  // The finished copy gets a name of its own before the file is touched, so
+  // that a run stopped halfway can be completed from it.
+  const std::string done = file.path + ".ruvodone-" + pid;
+  if (rename(tmp.c_str(), done.c_str()) != 0) {
+    unlink(tmp.c_str());
+    return Rewrite::Failed;
+  }
+  Rewrite result = overwriteInPlace(file.path, text);
+  // A write that stopped partway (a full disk) puts the old text back; it
+  // fits in the room the file had.
+  if (result == Rewrite::Failed) overwriteInPlace(file.path, file.text);
+  unlink(done.c_str());
+  return result;
 }

@@ -47,6 +47,24 @@ class xfilemethod {
   // Writes `size` bytes to `path` whole: a temporary file beside it, then a
   // rename. Missing folders are created. False when the file cannot be written.
   static bool writeFileAtomic(const std::string& path, const char* data, size_t size);
+
+  // A source file read for a rewrite in place, with what the rewrite keeps.
+  struct SourceFile {
+    std::string path;  // the file itself: a symbolic link is followed to its target
+    std::string text;  // every byte, zero bytes included
+    uint64_t device = 0, inode = 0, links = 1;
+    uint32_t mode = 0, owner = 0, group = 0;
+  };
+  enum class Rewrite { Written, ReadOnly, Gone, Replaced, Failed };
+  // Reads a regular file (through its links) whole; false when there is none
+  // or it cannot be read.
+  static bool readSource(const std::string& path, SourceFile& out);
+  // Replaces the file's text and keeps its mode, owner and links: a file
+  // without other names gets a temporary copy that takes its place, a file
+  // with hard links (or whose owner cannot be given to a new file) is
+  // overwritten in place from a finished copy. A read-only file is left
+  // alone; a file deleted or replaced since it was read is not written.
+  static Rewrite rewriteSource(const SourceFile& file, const std::string& text);
 };
 
 // The full path of the running executable cut before its last "/".
