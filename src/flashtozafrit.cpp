@@ -176,6 +176,8 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   if (mode == 2 && hasList) readini(listPath.c_str());
 
   dir += "/";
+  // What a stopped conversion of this folder left goes first.
+  xfilemethod::removeStaleTemps(dir, true);
   std::vector<std::string> files;
   xfilemethod::dir(dir.c_str(), ".as", files, 10000);
   std::set<std::pair<uint64_t, uint64_t>> seen;

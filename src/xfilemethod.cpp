@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <system_error>
 
 #include "message.h"
@@ -21,6 +24,39 @@ namespace {
 
 // Overrides the computed base folder; nothing sets it in a normal run.
 std::string g_binPathOverride;
+
+// The temporary file being written, removed when an interrupt or a
+// termination request stops the run (a kill -9 leaves it to the next run).
+char g_pendingTemp[4096];
+volatile sig_atomic_t g_havePendingTemp = 0;
+
+extern "C" void removePendingTemp(int sig) {
+  if (g_havePendingTemp) unlink(g_pendingTemp);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Names the temporary file for the signal handler while it lives.
+class PendingTemp {
+ public:
+  explicit PendingTemp(const std::string& path) {
+    static const bool installed = [] {
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old;
+        if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) signal(sig, removePendingTemp);
+      }
+      return true;
+    }();
+    (void)installed;
+    if (path.size() >= sizeof g_pendingTemp) return;
+    g_havePendingTemp = 0;
+    std::memcpy(g_pendingTemp, path.c_str(), path.size() + 1);
+    g_havePendingTemp = 1;
+  }
+  ~PendingTemp() { g_havePendingTemp = 0; }
+  PendingTemp(const PendingTemp&) = delete;
+  PendingTemp& operator=(const PendingTemp&) = delete;
+};
 
 bool segmentStart(const std::string& out) { return out.empty() || out.back() == '/'; }
 
@@ -251,7 +287,13 @@ int xfilemethod::dir(const char* folder, const char* pattern, std::vector<std::s
 
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
   createDirectoryS(path.c_str());
+  // The first write of a run into a folder clears what a stopped run left there.
+  static std::set<std::string> swept;
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+  if (swept.insert(folder).second) removeStaleTemps(folder, false);
   std::string tmp = path + ".ruvotmp-" + std::to_string(getpid());
+  PendingTemp pending(tmp);
   FILE* f = fopen(tmp.c_str(), "wb");
   if (!f) return false;
   bool ok = size == 0 || fwrite(data, 1, size, f) == size;
@@ -368,6 +410,7 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
 
   const std::string pid = std::to_string(getpid());
   const std::string tmp = file.path + ".ruvotmp-" + pid;
+  std::optional<PendingTemp> pending(std::in_place, tmp);
   int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) {
     // Left by an earlier process of the same number.
@@ -403,10 +446,84 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
     unlink(tmp.c_str());
     return Rewrite::Failed;
   }
+  // From here the finished copy is what a stopped run is completed from.
+  pending.reset();
   Rewrite result = overwriteInPlace(file.path, text);
   // A write that stopped partway (a full disk) puts the old text back; it
   // fits in the room the file had.
   if (result == Rewrite::Failed) overwriteInPlace(file.path, file.text);
   unlink(done.c_str());
   return result;
+}
+
+namespace {
+
+// The process number of a temporary file name of this program
+// ("<name>.ruvotmp-<pid>" or "<name>.ruvodone-<pid>"), with the mark and the
+// name before it; 0 for any other name.
+long tempFileProcess(const std::string& name, std::string& base, bool& done) {
+  for (const char* mark : {".ruvotmp-", ".ruvodone-"}) {
+    const size_t at = name.rfind(mark);
+    if (at == std::string::npos || at == 0) continue;
+    const std::string digits = name.substr(at + std::strlen(mark));
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    base = name.substr(0, at);
+    done = mark[5] == 'd';
+    return std::stol(digits);
+  }
+  return 0;
+}
+
+bool processRuns(long pid) {
+  if (pid == static_cast<long>(getpid())) return true;
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+void sweepFolder(const std::string& folder, bool tree, int depth) {
+  std::vector<std::pair<std::string, unsigned char>> names;  // name, kind as listed
+  if (DIR* d = opendir(folder.c_str())) {
+    while (const dirent* entry = readdir(d)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.emplace_back(std::move(name), entry->d_type);
+    }
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  for (const auto& [name, kind] : names) {
+    const std::string path = folder + name;
+    struct stat st;
+    if (kind == DT_DIR || (kind == DT_UNKNOWN && tree && lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+      if (tree && depth > 0) sweepFolder(path + "/", tree, depth - 1);
+      continue;
+    }
+    std::string base;
+    bool done = false;
+    const long pid = tempFileProcess(name, base, done);
+    if (pid <= 0 || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || processRuns(pid)) continue;
+    const std::string target = folder + base;
+    struct stat ts;
+    if (done && lstat(target.c_str(), &ts) == 0 && S_ISREG(ts.st_mode)) {
+      // The finished text goes over the file that was being overwritten.
+      xfilemethod::SourceFile finished;
+      if (!xfilemethod::readSource(path, finished) ||
+          overwriteInPlace(target, finished.text) != xfilemethod::Rewrite::Written) {
+        fprintf(stderr, "ruvojs: cannot finish the rewrite of %s from %s, which is kept\n", target.c_str(),
+                path.c_str());
+        continue;
+      }
+      fprintf(stderr, "ruvojs: finished the rewrite of %s that a stopped run had begun\n", target.c_str());
+    } else {
+      fprintf(stderr, "ruvojs: removed %s, left by a stopped run\n", path.c_str());
+    }
+    unlink(path.c_str());
+  }
+}
+
+}  // namespace
+
+void xfilemethod::removeStaleTemps(const std::string& folder, bool tree) {
+  std::string base = folder;
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  if (!pathExist(base)) return;
+  sweepFolder(base == "/" ? base : base + "/", tree, 10000);
 }

@@ -65,6 +65,13 @@ class xfilemethod {
   // overwritten in place from a finished copy. A read-only file is left
   // alone; a file deleted or replaced since it was read is not written.
   static Rewrite rewriteSource(const SourceFile& file, const std::string& text);
+
+  // The temporary files of this program that a stopped run left in `folder`
+  // (and, with `tree`, below it; links to folders are not followed):
+  // "<name>.ruvotmp-<pid>" goes; "<name>.ruvodone-<pid>", a finished text
+  // that was being written over <name> in place, is written over it again
+  // and then goes. Files of a process that still runs are left alone.
+  static void removeStaleTemps(const std::string& folder, bool tree);
 };
 
 // The full path of the running executable cut before its last "/".

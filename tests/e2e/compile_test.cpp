@@ -3,6 +3,8 @@
 // in node.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -138,6 +140,27 @@ TEST(Compile, UnwritableScriptIsReportedNotSaved) {
   EXPECT_EQ(r.out.find("MSG,12,"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("MSG,7,"), std::string::npos);
   EXPECT_NE(r.out.find("MSG,14,"), std::string::npos);
+}
+
+// A compile killed while it wrote its script leaves a temporary file in the
+// output folder; the next compile of the project removes it. A temporary
+// file of a process that still runs stays.
+TEST(Compile, NextCompileRemovesWhatAKilledOneLeft) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  const std::string stale = proj + "/bin/h5/hello.max.js.ruvotmp-" + std::to_string(pid);
+  ruvotest::writeFile(stale, "var half");
+  ruvotest::writeFile(proj + "/bin/h5/hello.max.js.ruvotmp-1", "running");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_NE(r.out.find("MSG,12,"), std::string::npos) << r.out;
+  EXPECT_FALSE(ruvotest::fileExists(stale));
+  EXPECT_TRUE(ruvotest::fileExists(proj + "/bin/h5/hello.max.js.ruvotmp-1"));
+  EXPECT_EQ(r.out.find("ruvotmp"), std::string::npos) << r.out;
 }
 
 TEST(Compile, LibraryOnWritesTheHeaderTexts) {

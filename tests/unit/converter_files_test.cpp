@@ -3,6 +3,7 @@
 // classes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -374,4 +375,19 @@ TEST_F(ConverterFiles, RewriteOfAFileDeletedMeanwhile) {
     EXPECT_EQ(readFile(path), "mine");
     EXPECT_EQ(tempFiles(dir.path()), std::vector<std::string>{});
   }
+}
+
+// A conversion stopped by a kill leaves its temporary file beside a source;
+// the next conversion of the folder removes it and converts the file.
+TEST_F(ConverterFiles, NextConversionRemovesWhatAStoppedOneLeft) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  std::string src = work / "src";
+  writeFile(src + "/deep/A.as", kFlashText);
+  writeFile(src + "/deep/A.as.ruvotmp-" + std::to_string(pid), "package{import zaf");
+  std::string err = capturedErr([&] { captured([&] { FlashToZafrit(src.c_str(), nullptr, -1); }); });
+  EXPECT_EQ(listFiles(src), std::vector<std::string>{"deep/A.as"});
+  EXPECT_EQ(readFile(src + "/deep/A.as"), kLibraryText);
+  EXPECT_NE(err.find("removed " + src + "/deep/A.as.ruvotmp-"), std::string::npos) << err;
 }
