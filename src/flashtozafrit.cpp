@@ -162,8 +162,11 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     fprintf(stderr, "ruvojs: no folder given to convert\n");
     return;
   }
-  if (!isAbsoluteArgument(dir)) dir = xfilemethod::getBinPath() + dir;
-
+  if (!isAbsoluteArgument(dir)) {
+    dir = xfilemethod::getBinPath() + dir;
+    fprintf(stderr, "ruvojs: the folder \"%s\" is taken relative to the program's folder: %s\n", folder,
+            xfilemethod::getFile_Path(dir + "/").c_str());
+  }
   // The list file follows the switch after one separator ("/l\C:\list.txt").
   // A path of this platform keeps its '/' when the file exists as written.
   std::string listPath;
@@ -174,6 +177,14 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     if (linkList[0] == '/' && linkList[1] != '/' && xfilemethod::getFileSize(linkList) > 0) listPath = linkList;
   }
   if (mode == 2 && hasList) readini(listPath.c_str());
+
+  if (!xfilemethod::pathExist(dir)) {
+    // A mistyped folder: nothing to convert and no starter classes to write.
+    struct stat st;
+    fprintf(stderr, "ruvojs: the folder %s %s; nothing is converted\n", xfilemethod::getFile_Path(dir).c_str(),
+            stat(dir.c_str(), &st) == 0 ? "is not a folder" : "does not exist");
+    return;
+  }
 
   dir += "/";
   // What a stopped conversion of this folder left goes first.
@@ -194,12 +205,6 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   }
 
   if (mode == 1) {
-    // The starters go only into a folder that exists: a mistyped folder is
-    // not created.
-    if (!xfilemethod::pathExist(dir)) {
-      fprintf(stderr, "ruvojs: the folder %s does not exist; no starter classes written\n", dir.c_str());
-      return;
-    }
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoGame.as"), kGameStarter);
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoMain.as"), kMainStarter);
   }
@@ -528,8 +533,12 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
 // back to the Flash names.
 void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   std::string file = projectFile ? projectFile : "";
-  if (!isAbsoluteArgument(file)) file = xfilemethod::getBinPath() + "/" + file;
+  const bool relative = !isAbsoluteArgument(file);
+  if (relative) file = xfilemethod::getBinPath() + "/" + file;
   std::string full = xfilemethod::getFile_Path(file);
+  if (relative)
+    fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
+            projectFile ? projectFile : "", full.c_str());
   std::string folder = xfilemethod::getFilePath(full.c_str());
   MSGTO(1, "", 0, "filename:%s", full.c_str());
   MSGTO(1, "", 0, "filepath:%s", folder.c_str());
@@ -537,7 +546,9 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   std::string text;
   std::vector<std::string> paths;
   if (!xfilemethod::readtxtfile(full, text)) {
-    fprintf(stderr, "ruvojs: cannot read the project file %s; nothing converted\n", full.c_str());
+    std::string why = xfilemethod::whyNoText(full);
+    fprintf(stderr, "ruvojs: the project file %s %s; nothing is converted\n", full.c_str(),
+            why.empty() ? "cannot be read" : why.c_str());
     return;
   }
   if (full.find(".as3proj") != std::string::npos) {

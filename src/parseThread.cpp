@@ -70,6 +70,10 @@ int _tmain1(int argc, const char** argv) {
       xstringmthod::splitstr(a + prefix, ';', pieces);
       std::string project = pieces.empty() ? std::string() : pieces[0];
       std::string library = pieces.size() >= 2 ? pieces[1] : std::string();
+      for (size_t i = 2; i < pieces.size(); ++i)
+        if (!pieces[i].empty())
+          fprintf(stderr, "ruvojs: \"%s\" is ignored: this command takes a project file and a library folder only\n",
+                  pieces[i].c_str());
       _ompilerOptions_.read(project.c_str(), pieces.size() >= 2 ? library.c_str() : nullptr);
     } else {
       _ompilerOptions_.read(a, nullptr);

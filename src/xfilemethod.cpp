@@ -232,6 +232,35 @@ bool xfilemethod::readtxtfile(const char* path, std::string& out) {
   return true;
 }
 
+std::string xfilemethod::whyNoText(const std::string& path) {
+  struct stat st;
+  if (path.empty()) return "is not given";
+  if (stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "does not exist";
+    return std::string("cannot be read (") + std::strerror(errno) + ")";
+  }
+  if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
+  unsigned char head[64];
+  ssize_t n = read(fd, head, sizeof head);
+  close(fd);
+  if (n < 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
+  if (n == 0) return "is empty";
+  const std::string start(reinterpret_cast<const char*>(head), static_cast<size_t>(n));
+  if (start.compare(0, 4, std::string("\xFF\xFE\0\0", 4)) == 0 || start.compare(0, 4, std::string("\0\0\xFE\xFF", 4)) == 0)
+    return "is UTF-32 text (save it as UTF-8)";
+  if (start.compare(0, 2, "\xFF\xFE") == 0 || start.compare(0, 2, "\xFE\xFF") == 0)
+    return "is UTF-16 text (save it as UTF-8)";
+  // Without a byte-order mark: ASCII text in UTF-16 has a zero byte beside
+  // every character.
+  const size_t zeros = static_cast<size_t>(std::count(start.begin(), start.end(), '\0'));
+  if (n >= 4 && zeros * 3 >= static_cast<size_t>(n)) return "is UTF-16 or UTF-32 text (save it as UTF-8)";
+  if (start.find_first_not_of(" \t\r\n") == std::string::npos && st.st_size <= n) return "holds only blanks";
+  return std::string();
+}
+
 bool xfilemethod::dirMatching(const char* prefix, const char* path, const char* suffix) {
   if (!prefix || !path || !suffix) return false;
   size_t pl = std::strlen(prefix), l = std::strlen(path), sl = std::strlen(suffix);

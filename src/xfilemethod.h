@@ -39,6 +39,10 @@ class xfilemethod {
   static bool readtxtfile(const std::string& path, std::string& out) {
     return readtxtfile(path.c_str(), out);
   }
+  // Why `path` gives no text to read: "does not exist", "is a folder",
+  // "cannot be read (<reason>)", "is empty", "is UTF-16 text" and the like;
+  // empty when it is a readable file of 8-bit text.
+  static std::string whyNoText(const std::string& path);
   static bool dirMatching(const char* prefix, const char* path, const char* suffix);
   // Appends the files under `folder` whose path ends with `pattern`, each
   // folder's entries sorted bytewise, subfolders listed while depth > 0.
