@@ -242,7 +242,7 @@ void FlashToZafrit::changeOneFile(const char* path) {
   if (name.find("ruvomain.as") != std::string::npos || name.find("ruvogame.as") != std::string::npos) return;
 
   xfilemethod::SourceFile file;
-  if (!readOnce(path, file)) return;
+  if (!readForRewrite(path, file)) return;
   std::string text = withoutLeadingNoise(file.text);
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
@@ -250,8 +250,12 @@ void FlashToZafrit::changeOneFile(const char* path) {
   if (rewrite(path, file, changed)) MSGTO(1, path, 0, "change:[%s]", path);
 }
 
-bool FlashToZafrit::readOnce(const char* path, xfilemethod::SourceFile& file) {
-  return xfilemethod::readSource(path, file) && !file.text.empty();
+bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& file) {
+  if (xfilemethod::readSource(path, file)) return !file.text.empty();
+  // A link that leads nowhere, a FIFO, a file this user cannot read.
+  const std::string why = xfilemethod::whyNoText(path);
+  fprintf(stderr, "ruvojs: %s %s; it is not converted\n", path, why.empty() ? "cannot be read" : why.c_str());
+  return false;
 }
 
 bool FlashToZafrit::rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text) {
@@ -276,7 +280,7 @@ void FlashToZafrit::addLinkClass(const char* path) {
   for (const std::string& key : linkKeys) {
     if (name.find(key) == std::string::npos) continue;
     xfilemethod::SourceFile file;
-    if (!readOnce(path, file)) return;
+    if (!readForRewrite(path, file)) return;
     std::string text = file.text;
     if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, text);
     return;

@@ -27,10 +27,10 @@ class FlashToZafrit {
   void readini(const char* path);
   void changeOneFile(const char* path);
   void addLinkClass(const char* path);
-  // Reads the file behind `path` for a rewrite; false when it is missing or
-  // empty.
-  bool readOnce(const char* path, xfilemethod::SourceFile& file);
-  // Writes the new text over the file read by readOnce; false (with a line
+  // Reads the file behind `path` for a rewrite; false when it is empty or
+  // cannot be read (said on standard error).
+  bool readForRewrite(const char* path, xfilemethod::SourceFile& file);
+  // Writes the new text over the file read by readForRewrite; false (with a line
   // on standard error saying why) when the file keeps its old text.
   static bool rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text);
   bool _adjustLinkClass_(std::string& text, const std::string& className);

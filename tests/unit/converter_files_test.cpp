@@ -313,6 +313,10 @@ TEST_F(ConverterFiles, RewriteKeepsModeOwnerAndLinks) {
   ASSERT_EQ(symlink((outside + "/Target.as").c_str(), (src + "/Link.as").c_str()), 0);
   ASSERT_EQ(link((outside + "/Twin.as").c_str(), (src + "/Twin.as").c_str()), 0);
   ASSERT_EQ(link((src + "/Shared.as").c_str(), (src + "/SharedToo.as").c_str()), 0);
+  // Names that lead to no file to convert: each is named on standard error.
+  ASSERT_EQ(symlink((outside + "/Gone.as").c_str(), (src + "/Broken.as").c_str()), 0);
+  ASSERT_EQ(symlink((src + "/Loop.as").c_str(), (src + "/Loop.as").c_str()), 0);
+  ASSERT_EQ(mkfifo((src + "/Pipe.as").c_str(), 0644), 0);
   const bool root = geteuid() == 0;
   if (root) ASSERT_EQ(chown((src + "/Owned.as").c_str(), 65534, 65534), 0);
   auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
@@ -345,6 +349,10 @@ TEST_F(ConverterFiles, RewriteKeepsModeOwnerAndLinks) {
   EXPECT_EQ(infoOf(src + "/Locked.as").mode, 0444u);
   EXPECT_EQ(out.find("Locked.as]"), std::string::npos) << out;
   EXPECT_NE(err.find(src + "/Locked.as is read-only; it is left unchanged"), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Broken.as does not exist; it is not converted"), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Loop.as cannot be read ("), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Pipe.as is not a regular file; it is not converted"), std::string::npos) << err;
+  for (const char* name : {"Broken.as", "Loop.as", "Pipe.as"}) unlink((src + "/" + name).c_str());
   EXPECT_EQ(tempFiles(work.path()), std::vector<std::string>{});
 }
 
