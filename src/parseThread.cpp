@@ -62,6 +62,10 @@ int _tmain1(int argc, const char** argv) {
       } else if (startsWith(a, "type=compiledebug:")) {
         prefix = 18;
       } else {
+        fprintf(stderr,
+                "ruvojs: \"%s\" is not a command (type=init:, type=compile:, type=compiledebug:, "
+                "type=compileOnlyPlayer:); nothing is done\n",
+                a);
         return 0;
       }
       // The project file and, after a ';', the library source folder; no
@@ -105,6 +109,11 @@ int _tmain1(int argc, const char** argv) {
         FlashToZafrit::PreChangeFlash(a1);
         return 0;
       default:
+        if (switchForm)
+          fprintf(stderr,
+                  "ruvojs: \"%s\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as "
+                  "the library folder\n",
+                  a2);
         _ompilerOptions_.read(a1, a2);
         break;
     }

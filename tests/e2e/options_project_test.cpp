@@ -288,6 +288,13 @@ TEST(OptionsProject, BadUsageIsNamedOnStandardError) {
        "ruvojs: the project file <INSTALL>/proj/game.as3proj does not exist\n"},
       {{"<WORK>/proj/.actionScriptProperties", "mylib"},
        "ruvojs: the library folder \"mylib\" is taken relative to the program's folder: <INSTALL>/mylib\n" + noDoc},
+      {{"type=build:game"},
+       "ruvojs: \"type=build:game\" is not a command (type=init:, type=compile:, type=compiledebug:, "
+       "type=compileOnlyPlayer:); nothing is done\n"},
+      {{"<WORK>/proj/.actionScriptProperties", "/q"},
+       "ruvojs: \"/q\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as the library "
+       "folder\n" +
+           noDoc},
       {{"<WORK>/nothere", "/C"}, "ruvojs: the folder <WORK>/nothere does not exist; nothing is converted\n"},
       {{"<WORK>/proj/.actionScriptProperties", "/c"},
        "ruvojs: the folder <WORK>/proj/.actionScriptProperties is not a folder; nothing is converted\n"},
