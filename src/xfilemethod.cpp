@@ -255,8 +255,14 @@ std::string xfilemethod::whyNoText(const std::string& path) {
     return "is UTF-16 text (save it as UTF-8)";
   // Without a byte-order mark: ASCII text in UTF-16 has a zero byte beside
   // every character.
-  const size_t zeros = static_cast<size_t>(std::count(start.begin(), start.end(), '\0'));
-  if (n >= 4 && zeros * 3 >= static_cast<size_t>(n)) return "is UTF-16 or UTF-32 text (save it as UTF-8)";
+  size_t little = 0, big = 0;
+  const size_t pairs = static_cast<size_t>(n) / 2;
+  for (size_t i = 0; i < pairs; ++i) {
+    little += head[2 * i] != 0 && head[2 * i + 1] == 0;
+    big += head[2 * i] == 0 && head[2 * i + 1] != 0;
+  }
+  if (pairs >= 2 && (little == pairs || big == pairs)) return "is UTF-16 text (save it as UTF-8)";
+  if (start.find('\0') != std::string::npos) return "holds zero bytes: it is no text file (or UTF-32 text)";
   if (start.find_first_not_of(" \t\r\n") == std::string::npos && st.st_size <= n) return "holds only blanks";
   return std::string();
 }
@@ -497,7 +503,7 @@ long tempFileProcess(const std::string& name, std::string& base, bool& done) {
     const std::string digits = name.substr(at + std::strlen(mark));
     if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
     base = name.substr(0, at);
-    done = mark[5] == 'd';
+    done = std::strcmp(mark, ".ruvodone-") == 0;
     return std::stol(digits);
   }
   return 0;

@@ -187,3 +187,29 @@ TEST(Files, StaleTemporaryFilesGo) {
   EXPECT_EQ(ruvotest::listFiles(src), std::vector<std::string>{"deep/G.as"});
   EXPECT_EQ(ruvotest::readFile(tmp / "G-too.as"), "package{import zafrit.events.Event;}");
 }
+
+// Why a file gives no text: the reason the bad-usage lines name.
+TEST(Files, WhyNoText) {
+  TempDir tmp;
+  std::filesystem::create_directory(tmp / "folder");
+  struct Row {
+    const char* name;
+    std::string content;
+    const char* why;
+  } rows[] = {
+      {"text", "<project>\n", ""},
+      {"empty", "", "is empty"},
+      {"blanks", " \r\n\t", "holds only blanks"},
+      {"utf16le", std::string("\xFF\xFE<\0p\0", 6), "is UTF-16 text (save it as UTF-8)"},
+      {"utf16be", std::string("\0<\0p\0r", 6), "is UTF-16 text (save it as UTF-8)"},
+      {"utf32", std::string("\xFF\xFE\0\0<\0\0\0", 8), "is UTF-32 text (save it as UTF-8)"},
+      {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0", 12), "holds zero bytes: it is no text file (or UTF-32 text)"},
+  };
+  for (const Row& row : rows) {
+    writeFile(tmp / row.name, row.content);
+    EXPECT_EQ(xfilemethod::whyNoText(tmp / row.name), row.why) << row.name;
+  }
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "missing"), "does not exist");
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "folder"), "is a folder, not a file");
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "text/below"), "does not exist");
+}
