@@ -3,6 +3,7 @@
 // the path tests the rest of the compiler asks.
 #include "CompilerOptions.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "OneScriptFile.h"
@@ -111,6 +112,48 @@ const OptionLiteral kOptionLiterals[] = {
 // Looked up after the library folder was handled, with its own report.
 constexpr const char* kOutRuvoLiteral = ";outruvo=true";
 
+// Names on standard error every piece of the options text that is not one
+// of the literals: a mistyped name or value, or ";ts=true" and
+// ";closures=false" without their closing ';'.
+void reportUnknownOptions(const std::string& options) {
+  std::vector<std::string> pieces;
+  xstringmthod::splitstr(options.substr(1), ';', pieces);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const std::string& piece = pieces[i];
+    if (piece.empty()) continue;
+    const bool closed = i + 1 < pieces.size();
+    const std::string written = ";" + piece + (closed ? ";" : "");
+    bool known = false;
+    const char* needsClosing = nullptr;
+    const char* readAs = nullptr;
+    auto test = [&](const char* literal) {
+      const std::string name = literal + 1;
+      if (name.back() == '=')
+        known = known || piece.compare(0, name.size(), name) == 0;
+      else if (name.back() == ';' && piece == name.substr(0, name.size() - 1)) {
+        if (closed)
+          known = true;
+        else
+          needsClosing = literal;
+      } else {
+        known = known || piece == name;
+      }
+      if (!readAs && written.find(literal) != npos) readAs = literal;
+    };
+    for (const OptionLiteral& option : kOptionLiterals) test(option.literal);
+    test(kOutRuvoLiteral);
+    // Written closed elsewhere in the command, the option counts.
+    if (known || (needsClosing && options.find(needsClosing) != npos)) continue;
+    if (needsClosing)
+      fprintf(stderr, "ruvojs: the option \";%s\" counts only with its closing ';' (\"%s\"); it is ignored\n",
+              piece.c_str(), needsClosing);
+    else if (readAs)
+      fprintf(stderr, "ruvojs: \";%s\" is not one of the options; it is read as \"%s\"\n", piece.c_str(), readAs);
+    else
+      fprintf(stderr, "ruvojs: \";%s\" is not one of the options; it is ignored\n", piece.c_str());
+  }
+}
+
 bool isAbsolute(const std::string& path) {
   return (!path.empty() && path[0] == '/') || (path.size() > 1 && path[1] == ':');
 }
@@ -172,6 +215,16 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
     projectFileNBame = command;
   }
 
+  // A relative project file lies in the program's folder, not in the
+  // working folder: said before anything is read or written.
+  if (!projectFileNBame.empty() && !isAbsolute(projectFileNBame))
+    fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
+            projectFileNBame.c_str(), absoluteProjectFile(projectFileNBame.c_str()).c_str());
+  if (librarySourceDir && !isAbsolute(librarySourceDir))
+    fprintf(stderr, "ruvojs: the library folder \"%s\" is taken relative to the program's folder: %s\n",
+            librarySourceDir, libraryFolder(librarySourceDir).c_str());
+  if (hasOptions) reportUnknownOptions(options);
+
   OptionScan scan{*this};
   if (hasOptions) {
     for (const OptionLiteral& option : kOptionLiterals) {
@@ -229,6 +282,14 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
     // Without a project there is no main class and no output folder: a
     // compile would write its output into whatever folder it runs in.
     projectFailed = true;
+    const std::string why = xfilemethod::whyNoText(projectFile);
+    if (projectFileNBame.empty())
+      fprintf(stderr, "ruvojs: no project file is given\n");
+    else if (!why.empty() && why != "is empty" && why != "holds only blanks")
+      fprintf(stderr, "ruvojs: the project file %s %s\n", projectFile.c_str(), why.c_str());
+    else
+      fprintf(stderr, "ruvojs: %s is not a project file: its name must hold .actionScriptProperties or .as3proj\n",
+              projectFile.c_str());
     MSGTO(7, "", 0, "Read FB err:%s", projectFileNBame.c_str());
     endRun();
   }

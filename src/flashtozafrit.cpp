@@ -1,8 +1,12 @@
 #include "flashtozafrit.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "CompilerOptions.h"
 #include "message.h"
@@ -21,21 +25,6 @@ bool isAbsoluteArgument(const std::string& path) {
 }
 
 bool isBlank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-// The whole file, every byte (a zero byte included); false when it cannot be
-// read or is empty.
-bool readWhole(const std::string& path, std::string& out) {
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::string data;
-  char buf[65536];
-  size_t got;
-  while ((got = fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, got);
-  fclose(f);
-  if (data.empty()) return false;
-  out.swap(data);
-  return true;
-}
 
 std::string lowered(std::string text) {
   for (char& c : text)
@@ -154,6 +143,12 @@ const char kMainStarter[] =
 
 void writeStarter(const std::string& path, const char* text) {
   if (xfilemethod::getFileSize(path) != 0) return;
+  // An empty starter already there keeps its mode, owner and links.
+  xfilemethod::SourceFile file;
+  if (xfilemethod::readSource(path, file)) {
+    FlashToZafrit::rewrite(path.c_str(), file, text);
+    return;
+  }
   if (!ScriptFile::write(path, text)) fprintf(stderr, "ruvojs: cannot write the starter class %s\n", path.c_str());
 }
 
@@ -167,8 +162,11 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     fprintf(stderr, "ruvojs: no folder given to convert\n");
     return;
   }
-  if (!isAbsoluteArgument(dir)) dir = xfilemethod::getBinPath() + dir;
-
+  if (!isAbsoluteArgument(dir)) {
+    dir = xfilemethod::getBinPath() + dir;
+    fprintf(stderr, "ruvojs: the folder \"%s\" is taken relative to the program's folder: %s\n", folder,
+            xfilemethod::getFile_Path(dir + "/").c_str());
+  }
   // The list file follows the switch after one separator ("/l\C:\list.txt").
   // A path of this platform keeps its '/' when the file exists as written.
   std::string listPath;
@@ -180,10 +178,26 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   }
   if (mode == 2 && hasList) readini(listPath.c_str());
 
+  if (!xfilemethod::pathExist(dir)) {
+    // A mistyped folder: nothing to convert and no starter classes to write.
+    struct stat st;
+    fprintf(stderr, "ruvojs: the folder %s %s; nothing is converted\n", xfilemethod::getFile_Path(dir).c_str(),
+            stat(dir.c_str(), &st) == 0 ? "is not a folder" : "does not exist");
+    return;
+  }
+
   dir += "/";
+  // What a stopped conversion of this folder left goes first.
+  xfilemethod::removeStaleTemps(dir, true);
   std::vector<std::string> files;
   xfilemethod::dir(dir.c_str(), ".as", files, 10000);
+  std::set<std::pair<uint64_t, uint64_t>> seen;
   for (const std::string& file : files) {
+    // A second name of a file (a hard or symbolic link) is not converted again.
+    struct stat st;
+    if (stat(file.c_str(), &st) == 0 &&
+        !seen.insert({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)}).second)
+      continue;
     if (mode == 1 || mode == -1 || mode == -3)
       changeOneFile(file.c_str());
     else
@@ -191,12 +205,6 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   }
 
   if (mode == 1) {
-    // The starters go only into a folder that exists: a mistyped folder is
-    // not created.
-    if (!xfilemethod::pathExist(dir)) {
-      fprintf(stderr, "ruvojs: the folder %s does not exist; no starter classes written\n", dir.c_str());
-      return;
-    }
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoGame.as"), kGameStarter);
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoMain.as"), kMainStarter);
   }
@@ -233,29 +241,48 @@ void FlashToZafrit::changeOneFile(const char* path) {
   std::string name = lowered(path);
   if (name.find("ruvomain.as") != std::string::npos || name.find("ruvogame.as") != std::string::npos) return;
 
-  std::string raw;
-  if (!readWhole(path, raw)) return;
-  std::string text = withoutLeadingNoise(raw);
+  xfilemethod::SourceFile file;
+  if (!readForRewrite(path, file)) return;
+  std::string text = withoutLeadingNoise(file.text);
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
   if (changed == text) return;
-  if (!ScriptFile::write(path, changed)) {
-    fprintf(stderr, "ruvojs: cannot write %s; the file is left unchanged\n", path);
-    return;
-  }
-  MSGTO(1, path, 0, "change:[%s]", path);
+  if (rewrite(path, file, changed)) MSGTO(1, path, 0, "change:[%s]", path);
+}
+
+bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& file) {
+  if (xfilemethod::readSource(path, file)) return !file.text.empty();
+  // A link that leads nowhere, a FIFO, a file this user cannot read.
+  const std::string why = xfilemethod::whyNoText(path);
+  fprintf(stderr, "ruvojs: %s %s; it is not converted\n", path, why.empty() ? "cannot be read" : why.c_str());
+  return false;
+}
+
+bool FlashToZafrit::rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text) {
+  // Why a file keeps its old text, by the rewrite's result.
+  static const char* const kKept[] = {
+      nullptr,
+      "ruvojs: %s is read-only; it is left unchanged\n",
+      "ruvojs: %s was deleted while it was converted; it stays deleted\n",
+      "ruvojs: %s was replaced while it was converted; the new file is left as it is\n",
+      "ruvojs: cannot write %s; the file is left unchanged\n",
+  };
+  const auto result = static_cast<size_t>(xfilemethod::rewriteSource(file, text));
+  if (!kKept[result]) return true;
+  fprintf(stderr, kKept[result], path);
+  return false;
 }
 
 // Links the file's class to the SWF tools when the link list names it.
 void FlashToZafrit::addLinkClass(const char* path) {
   if (!path) return;
-  std::string text;
-  if (!readWhole(path, text)) return;
-  std::string file = path;
+  std::string name = path;
   for (const std::string& key : linkKeys) {
-    if (file.find(key) == std::string::npos) continue;
-    if (_adjustLinkClass_(text, linkClasses.get(key)) && !ScriptFile::write(path, text))
-      fprintf(stderr, "ruvojs: cannot write %s; the file is left unchanged\n", path);
+    if (name.find(key) == std::string::npos) continue;
+    xfilemethod::SourceFile file;
+    if (!readForRewrite(path, file)) return;
+    std::string text = file.text;
+    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, text);
     return;
   }
 }
@@ -510,8 +537,12 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
 // back to the Flash names.
 void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   std::string file = projectFile ? projectFile : "";
-  if (!isAbsoluteArgument(file)) file = xfilemethod::getBinPath() + "/" + file;
+  const bool relative = !isAbsoluteArgument(file);
+  if (relative) file = xfilemethod::getBinPath() + "/" + file;
   std::string full = xfilemethod::getFile_Path(file);
+  if (relative)
+    fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
+            projectFile ? projectFile : "", full.c_str());
   std::string folder = xfilemethod::getFilePath(full.c_str());
   MSGTO(1, "", 0, "filename:%s", full.c_str());
   MSGTO(1, "", 0, "filepath:%s", folder.c_str());
@@ -519,7 +550,9 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   std::string text;
   std::vector<std::string> paths;
   if (!xfilemethod::readtxtfile(full, text)) {
-    fprintf(stderr, "ruvojs: cannot read the project file %s; nothing converted\n", full.c_str());
+    std::string why = xfilemethod::whyNoText(full);
+    fprintf(stderr, "ruvojs: the project file %s %s; nothing is converted\n", full.c_str(),
+            why.empty() ? "cannot be read" : why.c_str());
     return;
   }
   if (full.find(".as3proj") != std::string::npos) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ordered_map.h"
+#include "xfilemethod.h"
 
 // One row of a converter name table: a dotted name (or prefix) and its
 // replacement.
@@ -26,6 +27,12 @@ class FlashToZafrit {
   void readini(const char* path);
   void changeOneFile(const char* path);
   void addLinkClass(const char* path);
+  // Reads the file behind `path` for a rewrite; false when it is empty or
+  // cannot be read (said on standard error).
+  bool readForRewrite(const char* path, xfilemethod::SourceFile& file);
+  // Writes the new text over the file read by readForRewrite; false (with a line
+  // on standard error saying why) when the file keeps its old text.
+  static bool rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text);
   bool _adjustLinkClass_(std::string& text, const std::string& className);
   // The import lines of one source text mapped for `mode`; `path` only names
   // the file in the messages.

@@ -73,6 +73,11 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
   }
 
   if (text.empty()) {
+    // The message names no file; standard error says which file was looked for.
+    std::string why = xfilemethod::whyNoText(mainFile);
+    if (why.empty()) why = "gives no text";
+    if (!mainFile.empty() && mainFile.back() == '/') why += " (the project names no main class file)";
+    fprintf(stderr, "ruvojs: no document class: the main class file %s %s\n", mainFile.c_str(), why.c_str());
     showBox("must set Document Class!");
     MSGTO(7, "", 0, "No Document Class");
     endRun();

@@ -1,6 +1,13 @@
 #include "message.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 
 #include "parse.h"
@@ -41,6 +48,74 @@ void formatBounded(std::string& out, size_t limit, const char* fmt, va_list ap) 
   if (out.size() > limit - 1) out.resize(limit - 1);
 }
 
+// Two runs started from one install folder share debug.txt. The run that
+// locks it first empties it and writes its lines as they come; a run that
+// finds it locked keeps its lines and adds them in one piece after the
+// first run's lines, once that run has ended.
+bool g_logWaiting = false;
+std::string g_logPending;
+
+void writeWhole(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+extern "C" void wakeUp(int) {}
+
+// At the end of a run that found the log locked: its lines go in at once
+// when the lock is free, else a small helper process waits for it (at most
+// ten minutes), so that this run still ends now.
+void addPendingLog() {
+  if (!g_logWaiting || !fpprintf || g_logPending.empty()) return;
+  const int fd = fileno(fpprintf);
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+    writeWhole(fd, g_logPending);
+    return;
+  }
+  fflush(stdout);
+  fflush(stderr);
+  const pid_t helper = fork();
+  if (helper > 0) return;
+  if (helper == 0) {
+    setsid();
+    const int none = open("/dev/null", O_RDWR);
+    for (int std = 0; std < 3; ++std) dup2(none, std);
+    struct sigaction wake {};
+    wake.sa_handler = wakeUp;
+    sigaction(SIGALRM, &wake, nullptr);
+    alarm(600);
+    flock(fd, LOCK_EX);
+  }
+  writeWhole(fd, g_logPending);
+  if (helper == 0) _exit(0);
+}
+
+void openLog() {
+  // The base folder ends with a separator already; the doubled separator
+  // is accepted by the file system.
+  const std::string path = xfilemethod::getBinPath() + "/debug.txt";
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+  if (fd < 0) return;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    g_logWaiting = true;
+    static const bool registered = atexit(addPendingLog) == 0;
+    (void)registered;
+    fprintf(stderr, "ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
+  } else if (ftruncate(fd, 0) != 0) {
+    // The lines are added after what is there.
+  }
+  fpprintf = fdopen(fd, "a");
+  if (!fpprintf) {
+    close(fd);
+    g_logWaiting = false;
+  }
+}
+
 }  // namespace
 
 int ruvo_print(const char* fmt, ...) {
@@ -72,18 +147,15 @@ void MSGTO_P(float percent) { _msg_p = percent; }
 
 void __MYPRINTF__(const char* fmt, ...) {
   static std::string buf;
-  if (!fpprintf) {
-    // The base folder ends with a separator already; the doubled separator
-    // is accepted by the file system.
-    std::string path = xfilemethod::getBinPath() + "/debug.txt";
-    fpprintf = fopen(path.c_str(), "wb");
-  }
+  if (!fpprintf) openLog();
   va_list ap;
   va_start(ap, fmt);
   formatBounded(buf, kMsgBufSize, fmt, ap);
   va_end(ap);
   _printfprc_("%s", buf.c_str());
-  if (fpprintf) {
+  if (fpprintf && g_logWaiting) {
+    g_logPending.append(buf.c_str());
+  } else if (fpprintf) {
     fwrite(buf.data(), 1, std::strlen(buf.c_str()), fpprintf);
     fflush(fpprintf);
   }
@@ -141,6 +213,8 @@ void resetMessageState() {
   fflush(stdout);
   if (fpprintf) fclose(fpprintf);
   fpprintf = nullptr;
+  g_logWaiting = false;
+  g_logPending.clear();
   _printfprc_ = ruvo_print;
   _msg_p = 0.0f;
   _pre__progressWork__ = -1.0f;

@@ -62,6 +62,10 @@ int _tmain1(int argc, const char** argv) {
       } else if (startsWith(a, "type=compiledebug:")) {
         prefix = 18;
       } else {
+        fprintf(stderr,
+                "ruvojs: \"%s\" is not a command (type=init:, type=compile:, type=compiledebug:, "
+                "type=compileOnlyPlayer:); nothing is done\n",
+                a);
         return 0;
       }
       // The project file and, after a ';', the library source folder; no
@@ -70,6 +74,10 @@ int _tmain1(int argc, const char** argv) {
       xstringmthod::splitstr(a + prefix, ';', pieces);
       std::string project = pieces.empty() ? std::string() : pieces[0];
       std::string library = pieces.size() >= 2 ? pieces[1] : std::string();
+      for (size_t i = 2; i < pieces.size(); ++i)
+        if (!pieces[i].empty())
+          fprintf(stderr, "ruvojs: \"%s\" is ignored: this command takes a project file and a library folder only\n",
+                  pieces[i].c_str());
       _ompilerOptions_.read(project.c_str(), pieces.size() >= 2 ? library.c_str() : nullptr);
     } else {
       _ompilerOptions_.read(a, nullptr);
@@ -101,6 +109,11 @@ int _tmain1(int argc, const char** argv) {
         FlashToZafrit::PreChangeFlash(a1);
         return 0;
       default:
+        if (switchForm)
+          fprintf(stderr,
+                  "ruvojs: \"%s\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as "
+                  "the library folder\n",
+                  a2);
         _ompilerOptions_.read(a1, a2);
         break;
     }

@@ -2,6 +2,7 @@
 // FlashDevelop `.as3proj` projects, read by a small text scanner, give the
 // source folders, the main class file, the output folder and the compiler
 // arguments of a compile.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -94,8 +95,14 @@ void sourcePathEntry(CompilerOptions& options, const std::string& entry, const s
 
 // Ends the run for a project file that cannot be read or is not a project:
 // without one there is nothing sound to compile or write.
-[[noreturn]] void projectUnreadable(CompilerOptions& options, const char* format, const std::string& file) {
+// Standard error says why: missing, empty, a folder, in UTF-16, or not a
+// project of this kind.
+[[noreturn]] void projectUnreadable(CompilerOptions& options, const char* format, const std::string& file,
+                                    const char* root, const char* kind) {
   options.projectFailed = true;
+  std::string why = xfilemethod::whyNoText(file);
+  if (why.empty()) why = std::string("holds no <") + root + "> element: it is not a " + kind + " project file";
+  fprintf(stderr, "ruvojs: the project file %s %s\n", file.c_str(), why.c_str());
   MSGTO(7, "", 0, format, file.c_str());
   endRun();
 }
@@ -201,7 +208,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
 
   std::string text;
   if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "actionScriptProperties"))
-    projectUnreadable(*this, "Read FB err:%s", file);
+    projectUnreadable(*this, "Read FB err:%s", file, "actionScriptProperties", "Flash Builder");
 
   // The output folder: a location (possibly in the Flash Builder documents
   // folder) or, without one, the output folder path.
@@ -277,7 +284,7 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
   }
 
   std::string text;
-  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) projectUnreadable(*this, "Read FB:%s", file);
+  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) projectUnreadable(*this, "Read FB:%s", file, "project", "FlashDevelop");
 
   mainFile = resolveInProject(projectFolder, readFromeXML(text, "compileTargets", "compile", "path", nullptr));
   std::string mainText;

@@ -39,6 +39,10 @@ class xfilemethod {
   static bool readtxtfile(const std::string& path, std::string& out) {
     return readtxtfile(path.c_str(), out);
   }
+  // Why `path` gives no text to read: "does not exist", "is a folder",
+  // "cannot be read (<reason>)", "is empty", "is UTF-16 text" and the like;
+  // empty when it is a readable file of 8-bit text.
+  static std::string whyNoText(const std::string& path);
   static bool dirMatching(const char* prefix, const char* path, const char* suffix);
   // Appends the files under `folder` whose path ends with `pattern`, each
   // folder's entries sorted bytewise, subfolders listed while depth > 0.
@@ -47,6 +51,31 @@ class xfilemethod {
   // Writes `size` bytes to `path` whole: a temporary file beside it, then a
   // rename. Missing folders are created. False when the file cannot be written.
   static bool writeFileAtomic(const std::string& path, const char* data, size_t size);
+
+  // A source file read for a rewrite in place, with what the rewrite keeps.
+  struct SourceFile {
+    std::string path;  // the file itself: a symbolic link is followed to its target
+    std::string text;  // every byte, zero bytes included
+    uint64_t device = 0, inode = 0, links = 1;
+    uint32_t mode = 0, owner = 0, group = 0;
+  };
+  enum class Rewrite { Written, ReadOnly, Gone, Replaced, Failed };
+  // Reads a regular file (through its links) whole; false when there is none
+  // or it cannot be read.
+  static bool readSource(const std::string& path, SourceFile& out);
+  // Replaces the file's text and keeps its mode, owner and links: a file
+  // without other names gets a temporary copy that takes its place, a file
+  // with hard links (or whose owner cannot be given to a new file) is
+  // overwritten in place from a finished copy. A read-only file is left
+  // alone; a file deleted or replaced since it was read is not written.
+  static Rewrite rewriteSource(const SourceFile& file, const std::string& text);
+
+  // The temporary files of this program that a stopped run left in `folder`
+  // (and, with `tree`, below it; links to folders are not followed):
+  // "<name>.ruvotmp-<pid>" goes; "<name>.ruvodone-<pid>", a finished text
+  // that was being written over <name> in place, is written over it again
+  // and then goes. Files of a process that still runs are left alone.
+  static void removeStaleTemps(const std::string& folder, bool tree);
 };
 
 // The full path of the running executable cut before its last "/".

@@ -3,8 +3,12 @@
 // in node.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <map>
+#include <thread>
 #include <string>
 
 #include "harness.h"
@@ -140,6 +144,27 @@ TEST(Compile, UnwritableScriptIsReportedNotSaved) {
   EXPECT_NE(r.out.find("MSG,14,"), std::string::npos);
 }
 
+// A compile killed while it wrote its script leaves a temporary file in the
+// output folder; the next compile of the project removes it. A temporary
+// file of a process that still runs stays.
+TEST(Compile, NextCompileRemovesWhatAKilledOneLeft) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-hello", proj);
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  const std::string stale = proj + "/bin/h5/hello.max.js.ruvotmp-" + std::to_string(pid);
+  ruvotest::writeFile(stale, "var half");
+  ruvotest::writeFile(proj + "/bin/h5/hello.max.js.ruvotmp-1", "running");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_NE(r.out.find("MSG,12,"), std::string::npos) << r.out;
+  EXPECT_FALSE(ruvotest::fileExists(stale));
+  EXPECT_TRUE(ruvotest::fileExists(proj + "/bin/h5/hello.max.js.ruvotmp-1"));
+  EXPECT_EQ(r.out.find("ruvotmp"), std::string::npos) << r.out;
+}
+
 TEST(Compile, LibraryOnWritesTheHeaderTexts) {
   Compiled c("compile-hello", "hello.as3proj", "");
   ASSERT_TRUE(c.has("hello.max.js")) << c.run.out;
@@ -238,4 +263,60 @@ TEST(Compile, InterfaceFilesComeFirst) {
   EXPECT_LT(iface, square);
   RunResult n = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/hello.max.js"});
   EXPECT_EQ(n.out, "hi\n") << n.err;
+}
+
+// Two compiles started at once from one install folder: the log keeps each
+// run's lines together, whole, and without the holes that one run emptying
+// the file under the other would leave.
+TEST(Compile, TwoCompilesKeepTheirLogLinesTogether) {
+  Install inst;
+  TempDir work;
+  const int kNames = 20000;
+  std::string body = "package{public class Main{public function Main(){\n";
+  for (int i = 0; i < kNames; ++i) body += "trace(foo" + std::to_string(i) + ");\n";
+  body += "}}}\n";
+  for (const char* name : {"A", "B"}) {
+    ruvotest::copyFixture("compile-undefined", work / name);
+    ruvotest::writeFile(work / (std::string(name) + "/src/Main.as"), body);
+  }
+  int overlapped = 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RunResult a, b;
+    std::thread first([&] { a = inst.run({work / "A/undefined.as3proj;zafrit=false"}); });
+    std::thread second([&] { b = inst.run({work / "B/undefined.as3proj;zafrit=false"}); });
+    first.join();
+    second.join();
+    ASSERT_NE(a.out.find("MSG,14,"), std::string::npos);
+    ASSERT_NE(b.out.find("MSG,14,"), std::string::npos);
+    // The run that found the log in use adds its lines once the other ended.
+    const bool shared = (a.err + b.err).find("another run is writing") != std::string::npos;
+    overlapped += shared ? 1 : 0;
+    std::string log = inst.debugTxt();
+    for (int wait = 0; shared && wait < 100 && count(log, "\n14,") < 2; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      log = inst.debugTxt();
+    }
+    ASSERT_EQ(log.find('\0'), std::string::npos) << "attempt " << attempt;
+    // The run each line belongs to, where the line names one of the projects.
+    std::string runs;
+    std::map<char, int> lines;
+    size_t start = 0;
+    while (start < log.size()) {
+      size_t end = log.find('\n', start);
+      if (end == std::string::npos) end = log.size();
+      const std::string line = log.substr(start, end - start);
+      start = end + 1;
+      const bool inA = line.find(work / "A/") != std::string::npos;
+      const bool inB = line.find(work / "B/") != std::string::npos;
+      ASSERT_FALSE(inA && inB) << "two runs in one line: " << line.substr(0, 300);
+      if (!inA && !inB) continue;
+      const char run = inA ? 'A' : 'B';
+      ++lines[run];
+      if (runs.empty() || runs.back() != run) runs += run;
+    }
+    EXPECT_LE(runs.size(), 2u) << "attempt " << attempt << ": the runs follow each other as " << runs.substr(0, 40);
+    for (const auto& [run, count] : lines) EXPECT_GE(count, 2 * kNames) << run;
+    if (shared) EXPECT_EQ(lines.size(), 2u);
+  }
+  EXPECT_GT(overlapped, 0) << "the two compiles never ran at the same time";
 }

@@ -3,6 +3,7 @@
 // directives, module.def, and project files that cannot be used.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,7 @@ TEST(OptionsProject, OptionLiteralsTable) {
     std::string out = p.paths(r.out);
     for (const std::string& text : row.present) EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
     for (const std::string& text : row.absent) EXPECT_EQ(out.find(text), std::string::npos) << text << "\n" << out;
+    EXPECT_EQ(r.err.find("one of the options"), std::string::npos) << r.err;
     // The set-up went through to the directives of the main class.
     EXPECT_NE(out.find("MSG,1,0.00,,0,Compiler options:release\n"), std::string::npos) << out;
   }
@@ -145,34 +147,39 @@ TEST(OptionsProject, UnusableProjectFileEndsTheRun) {
   struct Row {
     const char* name;
     const char* file;      // relative to the work folder
-    const char* content;   // null: the file does not exist
+    std::optional<std::string> content;  // none: the file does not exist
     std::string expected;  // stdout after the banner, <WORK> for the work folder
+    std::string why;       // what standard error says of the file
   };
   const std::string tail = "14,0.00,,0,\r\nMSG,14,0.00,,0,\n";
   const std::vector<Row> rows = {
-      {"missing FlashDevelop project", "nothere/game.as3proj", nullptr,
+      {"missing FlashDevelop project", "nothere/game.as3proj", std::nullopt,
        info("Project command:<WORK>/nothere/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/nothere/game.as3proj.\r\n" + info("output file:game") +
            info("output path:<WORK>/nothere/bin/web/") +
            "7,0.00,,0,Read FB:<WORK>/nothere/game.as3proj\r\n"
            "MSG,7,0.00,,0,Read FB:<WORK>/nothere/game.as3proj\n" +
-           tail},
+           tail,
+       "does not exist"},
       {"empty FlashDevelop project", "proj/game.as3proj", "",
        info("Project command:<WORK>/proj/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/game.as3proj.\r\n" + info("output file:game") +
            info("output path:<WORK>/proj/bin/web/") +
-           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail},
+           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail,
+       "is empty"},
       {"FlashDevelop name, other content", "proj/game.as3proj", "<actionScriptProperties version=\"12\">\n",
        info("Project command:<WORK>/proj/game.as3proj;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/game.as3proj.\r\n" + info("output file:game") +
            info("output path:<WORK>/proj/bin/web/") +
-           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail},
-      {"missing Flash Builder project", "proj/.actionScriptProperties", nullptr,
+           "7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\r\nMSG,7,0.00,,0,Read FB:<WORK>/proj/game.as3proj\n" + tail,
+       "holds no <project> element: it is not a FlashDevelop project file"},
+      {"missing Flash Builder project", "proj/.actionScriptProperties", std::nullopt,
        info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
            "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
            "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
-           tail},
+           tail,
+       "does not exist"},
       {"Flash Builder name, binary content", "proj/.actionScriptProperties",
        "\x7f"
        "ELF\x02\x01",
@@ -180,20 +187,32 @@ TEST(OptionsProject, UnusableProjectFileEndsTheRun) {
            "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
            "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
            "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
-           tail},
+           tail,
+       "holds no <actionScriptProperties> element: it is not a Flash Builder project file"},
+      {"Flash Builder name, UTF-16 content", "proj/.actionScriptProperties",
+       std::string("\xFF\xFE<\0a\0c\0", 8),
+       info("Project command:<WORK>/proj/.actionScriptProperties;subpath=web") + "\r\nQuick Compile:false\r\n" +
+           "Project configuration:<WORK>/proj/.actionScriptProperties.\r\n" +
+           "7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\r\n"
+           "MSG,7,0.00,,0,Read FB err:<WORK>/proj/.actionScriptProperties\n" +
+           tail,
+       "is UTF-16 text (save it as UTF-8)"},
       {"not a project file name", "proj/readme.txt", "<project>\n</project>\n",
        info("Project command:<WORK>/proj/readme.txt;subpath=web") + "\r\nQuick Compile:false\r\n" +
            "Project configuration:<WORK>/proj/readme.txt.\r\n" +
-           "7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\r\nMSG,7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\n" + tail},
+           "7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\r\nMSG,7,0.00,,0,Read FB err:<WORK>/proj/readme.txt\n" + tail,
+       "is not a project file: its name must hold .actionScriptProperties or .as3proj"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     Project p("");
-    if (row.content) writeFile(p.work / row.file, row.content);
+    if (row.content) writeFile(p.work / row.file, *row.content);
     std::vector<std::string> before = listFiles(p.work.path());
     RunResult r = p.run({p.work / row.file + ";subpath=web"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(p.paths(r.out), kBanner + row.expected);
+    const std::string named = row.why.rfind("is not a project file", 0) == 0 ? "" : "the project file ";
+    EXPECT_EQ(p.paths(r.err), "ruvojs: " + named + "<WORK>/" + row.file + " " + row.why + "\n");
     EXPECT_EQ(listFiles(p.work.path()), before);
     EXPECT_FALSE(fileExists(p.work / "nothere"));
     EXPECT_FALSE(fileExists(p.work / "proj/bin"));
@@ -209,6 +228,7 @@ TEST(OptionsProject, CompileCommandWithoutProjectFile) {
                        "Project configuration:.\r\n"
                        "7,0.00,,0,Read FB err:\r\nMSG,7,0.00,,0,Read FB err:\n"
                        "14,0.00,,0,\r\nMSG,14,0.00,,0,\n");
+  EXPECT_EQ(r.err, "ruvojs: no project file is given\n");
   EXPECT_TRUE(listFiles(p.work.path()).empty());
 }
 
@@ -235,4 +255,67 @@ TEST(OptionsProject, MalformedModuleDefGoesOn) {
   EXPECT_EQ(out.find("AddJsModule2"), std::string::npos) << out;
   EXPECT_NE(out.find("Main Class:<WORK>/proj/src/Main.as"), std::string::npos) << out;
   EXPECT_NE(out.find("Compiler options:debug"), std::string::npos) << out;
+}
+
+// Bad usage gets a line on standard error that names the cause: option
+// literals that are not in the table, the main class file a run looked for,
+// relative paths resolved in the program's folder (said before anything is
+// written), a converter folder that does not exist. Standard output stays as
+// it was.
+TEST(OptionsProject, BadUsageIsNamedOnStandardError) {
+  const std::string noDoc = "ruvojs: no document class: the main class file <WORK>/proj/src/Main.as does not exist\n";
+  struct Row {
+    std::vector<std::string> args;  // <WORK> for the work folder
+    std::string err;                // <WORK> and <INSTALL> for the folders
+  };
+  const std::vector<Row> rows = {
+      {{"<WORK>/proj/.actionScriptProperties;zafrit=flase;ts=maybe;;chromerun=falsey;ts=true"},
+       "ruvojs: \";zafrit=flase\" is not one of the options; it is ignored\n"
+       "ruvojs: \";ts=maybe\" is not one of the options; it is ignored\n"
+       "ruvojs: \";chromerun=falsey\" is not one of the options; it is read as \";chromerun=false\"\n"
+       "ruvojs: the option \";ts=true\" counts only with its closing ';' (\";ts=true;\"); it is ignored\n" +
+           noDoc},
+      {{"<WORK>/proj/.actionScriptProperties;closures=false;subpath=web;closures=false"}, noDoc},
+      {{"<WORK>/proj/.actionScriptProperties;subpath=web;closures=false"},
+       "ruvojs: the option \";closures=false\" counts only with its closing ';' (\";closures=false;\"); it is "
+       "ignored\n" +
+           noDoc},
+      {{"type=compile:<WORK>/proj/.actionScriptProperties;<WORK>/lib;ts=true;"},
+       "ruvojs: \"ts=true\" is ignored: this command takes a project file and a library folder only\n" + noDoc},
+      {{"proj/game.as3proj"},
+       "ruvojs: the project file \"proj/game.as3proj\" is taken relative to the program's folder: "
+       "<INSTALL>/proj/game.as3proj\n"
+       "ruvojs: the project file <INSTALL>/proj/game.as3proj does not exist\n"},
+      {{"<WORK>/proj/.actionScriptProperties", "mylib"},
+       "ruvojs: the library folder \"mylib\" is taken relative to the program's folder: <INSTALL>/mylib\n" + noDoc},
+      {{"type=build:game"},
+       "ruvojs: \"type=build:game\" is not a command (type=init:, type=compile:, type=compiledebug:, "
+       "type=compileOnlyPlayer:); nothing is done\n"},
+      {{"<WORK>/proj/.actionScriptProperties", "/q"},
+       "ruvojs: \"/q\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as the library "
+       "folder\n" +
+           noDoc},
+      {{"<WORK>/nothere", "/C"}, "ruvojs: the folder <WORK>/nothere does not exist; nothing is converted\n"},
+      {{"<WORK>/proj/.actionScriptProperties", "/c"},
+       "ruvojs: the folder <WORK>/proj/.actionScriptProperties is not a folder; nothing is converted\n"},
+      {{"mine/src", "/C"},
+       "ruvojs: the folder \"mine/src\" is taken relative to the program's folder: <INSTALL>/mine/src/\n"
+       "ruvojs: the folder <INSTALL>/mine/src does not exist; nothing is converted\n"},
+      {{"type=init:proj/.actionScriptProperties"},
+       "ruvojs: the project file \"proj/.actionScriptProperties\" is taken relative to the program's folder: "
+       "<INSTALL>/proj/.actionScriptProperties\n"
+       "ruvojs: the project file <INSTALL>/proj/.actionScriptProperties does not exist; nothing is converted\n"},
+  };
+  Project p("options-fb-nodoc");
+  RunResult plain = p.run({p.work / "proj/.actionScriptProperties"});
+  EXPECT_EQ(p.paths(plain.err), noDoc);
+  for (const Row& row : rows) {
+    std::vector<std::string> args;
+    for (const std::string& arg : row.args) args.push_back(replaceAll(arg, "<WORK>", p.work.path()));
+    SCOPED_TRACE(args[0]);
+    RunResult r = p.run(args);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(p.paths(r.err), row.err);
+    EXPECT_EQ(r.out.find("ruvojs:"), std::string::npos) << r.out;
+  }
 }

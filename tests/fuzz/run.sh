@@ -6,11 +6,12 @@
 #
 # Configures its own clang build folder (build-fuzz) with AddressSanitizer
 # and UndefinedBehaviorSanitizer and builds the libFuzzer targets. The lexer
-# target replays every regression input of tests/fuzz/regressions and a set
-# of large generated inputs (deep nesting, a 5 MB file, high bytes
-# everywhere), then fuzzes for the given time starting from tests/fuzz/seeds.
-# The compile target replays tests/fuzz/regressions-compile, its seeds and
-# the generated inputs, then fuzzes from tests/fuzz/seeds-compile. A crash
+# target replays every regression input (tests/fuzz/regressions and
+# tests/fuzz/regressions-compile) and a set of large generated inputs (deep
+# nesting, a 5 MB file, high bytes everywhere), then fuzzes for the given time
+# starting from tests/fuzz/seeds. The compile target replays both regression
+# folders, its seeds and the generated inputs, then fuzzes from
+# tests/fuzz/seeds-compile. A crash
 # leaves its input in build-fuzz/fuzz-artifacts (lexer) or
 # build-fuzz/compile-artifacts (compile); minimise it with -minimize_crash=1
 # and copy it into the target's regressions folder.
@@ -70,7 +71,7 @@ method chain-else-if 'if(a){}else ' 20000 '{}'
 method closures-nested 'return function(){' 240 "$(repeat '}' 240)"
 
 echo "== replaying regression inputs"
-"$fuzzer" -rss_limit_mb=4096 -timeout=60 "$here"/regressions/* "$here"/seeds/*
+"$fuzzer" -rss_limit_mb=4096 -timeout=60 "$here"/regressions/* "$here"/regressions-compile/* "$here"/seeds/*
 echo "== replaying generated inputs"
 "$fuzzer" -rss_limit_mb=4096 -timeout=120 "$generated"/*
 
@@ -88,7 +89,8 @@ mkdir -p "$corpus" "$artifacts"
 compiler="$build/fuzz/compile_fuzz"
 export ASAN_OPTIONS="detect_leaks=0"
 echo "== compile: replaying regression inputs and seeds"
-"$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=60 "$here"/regressions-compile/* "$here"/seeds-compile/*
+"$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=60 "$here"/regressions-compile/* "$here"/regressions/* \
+  "$here"/seeds-compile/*
 echo "== compile: replaying generated inputs"
 "$compiler" -detect_leaks=0 -rss_limit_mb=4096 -timeout=300 "$generated"/*
 

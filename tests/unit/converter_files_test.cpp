@@ -2,6 +2,8 @@
 // tools, the link list, rewriting one source file in place and the starter
 // classes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "flashtozafrit.h"
 #include "globals.h"
 #include "harness.h"
+#include "xfilemethod.h"
 
 using namespace ruvotest;
 namespace fs = std::filesystem;
@@ -243,4 +246,156 @@ TEST_F(ConverterFiles, MissingFolderGetsNoStarters) {
   std::string out = captured([&] { FlashToZafrit(src.c_str(), nullptr, 1); });
   EXPECT_EQ(out, "");
   EXPECT_FALSE(fs::exists(src));
+}
+
+namespace {
+
+struct FileInfo {
+  bool exists = false;
+  bool link = false;
+  mode_t mode = 0;
+  uid_t owner = 0;
+  gid_t group = 0;
+  ino_t inode = 0;
+  nlink_t links = 0;
+};
+
+FileInfo infoOf(const std::string& path) {
+  FileInfo info;
+  struct stat st;
+  if (lstat(path.c_str(), &st) != 0) return info;
+  info.exists = true;
+  info.link = S_ISLNK(st.st_mode);
+  if (info.link && stat(path.c_str(), &st) != 0) return info;
+  info.mode = st.st_mode & 07777;
+  info.owner = st.st_uid;
+  info.group = st.st_gid;
+  info.inode = st.st_ino;
+  info.links = st.st_nlink;
+  return info;
+}
+
+std::string capturedErr(const std::function<void()>& run) {
+  testing::internal::CaptureStderr();
+  run();
+  return testing::internal::GetCapturedStderr();
+}
+
+// Every entry of `dir` whose name holds the temporary-file marks.
+std::vector<std::string> tempFiles(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const std::string& rel : listFiles(dir))
+    if (rel.find(".ruvotmp-") != std::string::npos || rel.find(".ruvodone-") != std::string::npos)
+      out.push_back(rel);
+  return out;
+}
+
+const std::string kFlashText = "package{import flash.events.Event;}";
+const std::string kLibraryText = "package{import zafrit.events.Event;}";
+
+}  // namespace
+
+// A converted file keeps its mode, owner and other names: a symbolic link
+// stays a link and its target is converted, hard links stay one file, a
+// read-only file is left alone with a line on standard error.
+TEST_F(ConverterFiles, RewriteKeepsModeOwnerAndLinks) {
+  std::string src = work / "src";
+  std::string outside = work / "outside";
+  writeFile(src + "/Shared.as", kFlashText);
+  writeFile(src + "/Private.as", kFlashText);
+  writeFile(src + "/Locked.as", kFlashText);
+  writeFile(src + "/Owned.as", kFlashText);
+  writeFile(outside + "/Target.as", kFlashText);
+  writeFile(outside + "/Twin.as", kFlashText);
+  ASSERT_EQ(chmod((src + "/Shared.as").c_str(), 0664), 0);
+  ASSERT_EQ(chmod((src + "/Private.as").c_str(), 0600), 0);
+  ASSERT_EQ(chmod((src + "/Locked.as").c_str(), 0444), 0);
+  ASSERT_EQ(symlink((outside + "/Target.as").c_str(), (src + "/Link.as").c_str()), 0);
+  ASSERT_EQ(link((outside + "/Twin.as").c_str(), (src + "/Twin.as").c_str()), 0);
+  ASSERT_EQ(link((src + "/Shared.as").c_str(), (src + "/SharedToo.as").c_str()), 0);
+  // Names that lead to no file to convert: each is named on standard error.
+  ASSERT_EQ(symlink((outside + "/Gone.as").c_str(), (src + "/Broken.as").c_str()), 0);
+  ASSERT_EQ(symlink((src + "/Loop.as").c_str(), (src + "/Loop.as").c_str()), 0);
+  ASSERT_EQ(mkfifo((src + "/Pipe.as").c_str(), 0644), 0);
+  const bool root = geteuid() == 0;
+  if (root) ASSERT_EQ(chown((src + "/Owned.as").c_str(), 65534, 65534), 0);
+  auto old = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  fs::last_write_time(src + "/Locked.as", old);
+  const FileInfo twin = infoOf(src + "/Twin.as"), shared = infoOf(src + "/Shared.as");
+
+  std::string out;
+  std::string err = capturedErr([&] { out = captured([&] { FlashToZafrit(src.c_str(), nullptr, -1); }); });
+
+  for (const char* name : {"Shared.as", "SharedToo.as", "Private.as", "Owned.as", "Link.as", "Twin.as"})
+    EXPECT_EQ(readFile(src + "/" + name), kLibraryText) << name;
+  EXPECT_EQ(infoOf(src + "/Shared.as").mode, 0664u);
+  EXPECT_EQ(infoOf(src + "/Private.as").mode, 0600u);
+  if (root) {
+    EXPECT_EQ(infoOf(src + "/Owned.as").owner, 65534u);
+    EXPECT_EQ(infoOf(src + "/Owned.as").group, 65534u);
+  }
+  EXPECT_TRUE(infoOf(src + "/Link.as").link);
+  EXPECT_EQ(readFile(outside + "/Target.as"), kLibraryText);
+  EXPECT_EQ(readFile(outside + "/Twin.as"), kLibraryText);
+  EXPECT_EQ(infoOf(src + "/Twin.as").inode, twin.inode);
+  EXPECT_EQ(infoOf(src + "/Twin.as").links, 2u);
+  EXPECT_EQ(infoOf(src + "/SharedToo.as").inode, shared.inode);
+  // Each file is converted once, under its first name.
+  EXPECT_EQ(out.find("change:[" + src + "/SharedToo.as]"), std::string::npos) << out;
+  EXPECT_NE(out.find("change:[" + src + "/Shared.as]"), std::string::npos) << out;
+
+  EXPECT_EQ(readFile(src + "/Locked.as"), kFlashText);
+  EXPECT_EQ(fs::last_write_time(src + "/Locked.as"), old);
+  EXPECT_EQ(infoOf(src + "/Locked.as").mode, 0444u);
+  EXPECT_EQ(out.find("Locked.as]"), std::string::npos) << out;
+  EXPECT_NE(err.find(src + "/Locked.as is read-only; it is left unchanged"), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Broken.as does not exist; it is not converted"), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Loop.as cannot be read ("), std::string::npos) << err;
+  EXPECT_NE(err.find(src + "/Pipe.as is not a regular file; it is not converted"), std::string::npos) << err;
+  for (const char* name : {"Broken.as", "Loop.as", "Pipe.as"}) unlink((src + "/" + name).c_str());
+  EXPECT_EQ(tempFiles(work.path()), std::vector<std::string>{});
+}
+
+// A file deleted or replaced between its read and its rewrite is not brought
+// back or overwritten, with or without other names; no temporary file stays.
+TEST_F(ConverterFiles, RewriteOfAFileDeletedMeanwhile) {
+  using R = xfilemethod::Rewrite;
+  for (bool hardLinked : {false, true}) {
+    SCOPED_TRACE(hardLinked ? "hard-linked" : "single name");
+    TempDir dir;
+    std::string path = dir / "A.as";
+    writeFile(path, kFlashText);
+    if (hardLinked) ASSERT_EQ(link(path.c_str(), (dir / "B.as").c_str()), 0);
+    xfilemethod::SourceFile file;
+    ASSERT_TRUE(xfilemethod::readSource(path, file));
+    EXPECT_EQ(file.text, kFlashText);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(xfilemethod::rewriteSource(file, kLibraryText), R::Gone);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(tempFiles(dir.path()), std::vector<std::string>{});
+
+    writeFile(path, kFlashText);
+    ASSERT_TRUE(xfilemethod::readSource(path, file));
+    // An editor saves by writing a new file and renaming it over the old one.
+    writeFile(dir / "new", "mine");
+    ASSERT_EQ(rename((dir / "new").c_str(), path.c_str()), 0);
+    EXPECT_EQ(xfilemethod::rewriteSource(file, kLibraryText), R::Replaced);
+    EXPECT_EQ(readFile(path), "mine");
+    EXPECT_EQ(tempFiles(dir.path()), std::vector<std::string>{});
+  }
+}
+
+// A conversion stopped by a kill leaves its temporary file beside a source;
+// the next conversion of the folder removes it and converts the file.
+TEST_F(ConverterFiles, NextConversionRemovesWhatAStoppedOneLeft) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  std::string src = work / "src";
+  writeFile(src + "/deep/A.as", kFlashText);
+  writeFile(src + "/deep/A.as.ruvotmp-" + std::to_string(pid), "package{import zaf");
+  std::string err = capturedErr([&] { captured([&] { FlashToZafrit(src.c_str(), nullptr, -1); }); });
+  EXPECT_EQ(listFiles(src), std::vector<std::string>{"deep/A.as"});
+  EXPECT_EQ(readFile(src + "/deep/A.as"), kLibraryText);
+  EXPECT_NE(err.find("removed " + src + "/deep/A.as.ruvotmp-"), std::string::npos) << err;
 }

@@ -1,5 +1,6 @@
 // Path and file helpers.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -144,4 +145,71 @@ TEST(Files, WritesWhole) {
   std::filesystem::create_directory(tmp / "dir.js");
   EXPECT_FALSE(xfilemethod::writeFileAtomic(tmp / "dir.js", "x", 1));
   EXPECT_EQ(ruvotest::listFiles(tmp.path()), (std::vector<std::string>{"out/deep/file.js"}));
+}
+
+namespace {
+
+// The number of a process that has ended.
+pid_t endedProcess() {
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+}  // namespace
+
+// The first write of a run into a folder removes the temporary files that
+// stopped runs of this program left there; files of running processes,
+// other names and folders stay. A finished copy that was being written over
+// a file in place is written over it again.
+TEST(Files, StaleTemporaryFilesGo) {
+  TempDir tmp;
+  const std::string dead = std::to_string(endedProcess());
+  const std::string out = tmp / "out";
+  writeFile(out + "/a.js.ruvotmp-" + dead, "half");
+  writeFile(out + "/c.js.ruvotmp-1", "a running process");
+  writeFile(out + "/d.js.ruvotmp-12x", "not ours");
+  writeFile(out + "/sub/f.js.ruvotmp-" + dead, "below");
+  std::filesystem::create_directories(out + "/e.js.ruvotmp-" + dead);
+  ASSERT_TRUE(xfilemethod::writeFileAtomic(out + "/b.js", "b", 1));
+  EXPECT_EQ(ruvotest::listFiles(out), (std::vector<std::string>{"b.js", "c.js.ruvotmp-1", "d.js.ruvotmp-12x",
+                                                                "sub/f.js.ruvotmp-" + dead}));
+  EXPECT_TRUE(std::filesystem::is_directory(out + "/e.js.ruvotmp-" + dead));
+
+  const std::string src = tmp / "src";
+  writeFile(src + "/deep/G.as", "package{imp");
+  ASSERT_EQ(link((src + "/deep/G.as").c_str(), (tmp / "G-too.as").c_str()), 0);
+  writeFile(src + "/deep/G.as.ruvodone-" + dead, "package{import zafrit.events.Event;}");
+  writeFile(src + "/H.as.ruvodone-" + dead, "its file is gone");
+  writeFile(src + "/deep/I.as.ruvotmp-" + dead, "half");
+  xfilemethod::removeStaleTemps(src, true);
+  EXPECT_EQ(ruvotest::listFiles(src), std::vector<std::string>{"deep/G.as"});
+  EXPECT_EQ(ruvotest::readFile(tmp / "G-too.as"), "package{import zafrit.events.Event;}");
+}
+
+// Why a file gives no text: the reason the bad-usage lines name.
+TEST(Files, WhyNoText) {
+  TempDir tmp;
+  std::filesystem::create_directory(tmp / "folder");
+  struct Row {
+    const char* name;
+    std::string content;
+    const char* why;
+  } rows[] = {
+      {"text", "<project>\n", ""},
+      {"empty", "", "is empty"},
+      {"blanks", " \r\n\t", "holds only blanks"},
+      {"utf16le", std::string("\xFF\xFE<\0p\0", 6), "is UTF-16 text (save it as UTF-8)"},
+      {"utf16be", std::string("\0<\0p\0r", 6), "is UTF-16 text (save it as UTF-8)"},
+      {"utf32", std::string("\xFF\xFE\0\0<\0\0\0", 8), "is UTF-32 text (save it as UTF-8)"},
+      {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\0\0", 12), "holds zero bytes: it is no text file (or UTF-32 text)"},
+  };
+  for (const Row& row : rows) {
+    writeFile(tmp / row.name, row.content);
+    EXPECT_EQ(xfilemethod::whyNoText(tmp / row.name), row.why) << row.name;
+  }
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "missing"), "does not exist");
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "folder"), "is a folder, not a file");
+  EXPECT_EQ(xfilemethod::whyNoText(tmp / "text/below"), "does not exist");
 }
