@@ -30,14 +30,17 @@ void expectPrints(const std::map<std::string, std::string>& sources, const std::
 }  // namespace
 
 // A package that declares only constants and variables still exists when the
-// script assigns them: its object is created before the first assignment.
+// script assigns them: its object is created before the first assignment. A
+// variable's value may be an anonymous function.
 TEST(DeclarationsRun, PackageOfConstantsOnly) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"a/b/LIMIT.as", "package a.b { public const LIMIT:int = 42; }\n"},
                 {"a/b/names.as", "package a.b {\n\tpublic var first:String = \"x\", second:int = 2;\n}\n"},
-                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n", "",
-                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1);")}},
-               "42\nx2 43\n");
+                {"a/c/handler.as",
+                 "package a.c {\n\tpublic var handler:Function = function(x:int):int { return x + 1; };\n}\n"},
+                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n\timport a.c.handler;\n", "",
+                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1, handler(1));")}},
+               "42\nx2 43 2\n");
 }
 
 // A package function that is only taken as a value, by its full or its short
@@ -56,7 +59,8 @@ TEST(DeclarationsRun, PackageFunctionAsAValue) {
 }
 
 // Functions after the package block are private to their file: the class, a
-// second class of the file and the functions themselves call them by name.
+// second class of the file and the functions themselves call them by name;
+// a variable there may hold an anonymous function.
 // After a package function they are printed inside it, ahead of its default
 // value lines, and each ends its statement so that a line beginning with '('
 // does not call it.
@@ -69,11 +73,12 @@ TEST(DeclarationsRun, FunctionsAfterThePackageBlock) {
                  "function close(v:Number):Number { return Math.round(v); }\n"},
                 {"Main.as", mainClass("\timport a.clamp;\n", "",
                                       "trace(triple(2), twice(4)); new Helper();\n"
-                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1));") +
+                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1)); trace(shut());") +
                                 "class Helper { public function Helper() { trace(\"helper\", triple(3)); } }\n"
                                 "internal function triple(x:Number):Number { return x * 3; }\n"
-                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"}},
-               "6 8\nhelper 9\n10 4 0\n");
+                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"
+                                "var shut:Function = function():String { return \"closed\"; };\n"}},
+               "6 8\nhelper 9\n10 4 0\nclosed\n");
 }
 
 // An accessor that the class overrides, read through super and followed by
