@@ -299,6 +299,14 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   _childsToJs_(ctor, file, staticFunctions, 2, "\n", typeCommentOff, 0);
 
   text += ctor + "\n}" + privateText;
+  // Functions after the package block of the file: local to the class's file.
+  if (mode != kPrivateClassLevel && file && !file->packageFunction) {
+    for (TokenFunction* outside : file->outsideFunctions) {
+      if (!outside) continue;
+      text += "\n";
+      outside->toJsScript(text, file, -4, typeCommentOff);
+    }
+  }
 
   // The reference lines, the doc comment and the module around the class.
   if (mode != kPrivateClassLevel) {
