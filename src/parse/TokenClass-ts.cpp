@@ -140,7 +140,8 @@ std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
   if (superName == "Array") return head + (dic ? "," + keyFlag : std::string()) + ",Array);\n\n";
   if (superName == "Dictionary" || superName == "zafrit.utils.Dictionary")
     return dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-  if (TokenClass::isBuiltinErrorClass(superName)) return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
+  if (TokenClass::isBuiltinErrorClass(superName))
+    return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
 
   std::string call = head;
   if (dic) {
