@@ -140,7 +140,8 @@ std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
   if (superName == "Array") return head + (dic ? "," + keyFlag : std::string()) + ",Array);\n\n";
   if (superName == "Dictionary" || superName == "zafrit.utils.Dictionary")
     return dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-  if (TokenClass::isBuiltinErrorClass(superName)) return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
+  if (TokenClass::isBuiltinErrorClass(superName))
+    return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
 
   std::string call = head;
   if (dic) {
@@ -299,6 +300,14 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   _childsToJs_(ctor, file, staticFunctions, 2, "\n", typeCommentOff, 0);
 
   text += ctor + "\n}" + privateText;
+  // Functions after the package block of the file: local to the class's file.
+  if (mode != kPrivateClassLevel && file && !file->packageFunction) {
+    for (TokenFunction* outside : file->outsideFunctions) {
+      if (!outside) continue;
+      text += "\n";
+      outside->toJsScript(text, file, -4, typeCommentOff);
+    }
+  }
 
   // The reference lines, the doc comment and the module around the class.
   if (mode != kPrivateClassLevel) {

@@ -303,7 +303,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   }
   if (root && parent == root->package) {
     root->packageFunction = this;
-  } else if (root && parent == root && root->packageFunction != this) {
+  } else if (root && parent == root && root->packageFunction != this && !name.empty()) {
     // A function after the package block is private to its file: printed
     // inside the package function, or inside the closure of the file's class.
     if (root->packageFunction) root->packageFunction->locals[name] = this;

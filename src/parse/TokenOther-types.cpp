@@ -3,6 +3,7 @@
 // check under the debug switch, a TypeScript `as` in TypeScript output).
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -106,29 +107,34 @@ int TokenIs::pretreatment(Parse* parseFile) {
 
   Token* next = parent->getNextToken(this, 1);
   if (!next) return 0;
+  next->pretreatment(owner);
   // The type is the whole operand after "is": a type taken from an array, a
-  // call or a member of either (types[0], pick().cls) goes into a group that
-  // is tested as a value.
-  int end = 1;
-  while (Token* more = parent->getNextToken(this, end + 1)) {
-    if (more->type != Bracket && more->type != Paren && !(more->type == 0 && !more->text.empty() && more->text[0] == '.'))
-      break;
-    ++end;
+  // call or a member of either (types[0], pick().cls) is gathered into a
+  // group that is tested as a value.
+  std::vector<Token*> parts{next};
+  for (int offset = 2;; ++offset) {
+    Token* more = parent->getNextToken(this, offset);
+    const bool member = more && more->type == 0 && !more->text.empty() && more->text[0] == '.';
+    if (!more || (more->type != Bracket && more->type != Paren && !member)) break;
+    more->pretreatment(owner);
+    parts.push_back(more);
   }
-  if (end == 1) {
+  if (parts.size() == 1) {
     right = next;
-    right->pretreatment(owner);
     parent->clearNextToken(this, 1);
     return 0;
   }
   TokenParent* type = new TokenParent(Paren, "", 0, line, parent);
   type->file = file;
-  for (int offset = 1; offset <= end; ++offset) {
-    Token* part = parent->getNextToken(this, offset);
-    part->pretreatment(owner);
-    type->push(part);
+  // Each part leaves the list where it stands now (a part's pretreatment
+  // may have moved its neighbours), the last one first.
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    Token* part = *it;
+    if (part->parent == parent && part->index >= 0 && part->index < static_cast<int>(parent->childs.size()) &&
+        parent->childs[part->index] == part)
+      parent->clearNextToken(part, 0);
   }
-  for (int offset = end; offset >= 1; --offset) parent->clearNextToken(this, offset);
+  for (Token* part : parts) type->push(part);
   right = type;
   return 0;
 }

@@ -231,7 +231,11 @@ int TokenVar::pretreatment(Parse* parseFile) {
           after->pretreatment(owner);
         }
         if (after->type == Function) {
-          if (!(current->type == Assign && (classMember || declarationGoesOnAfter(parent, at + 1)))) stop = true;
+          // A class member and a declaration outside any class and function
+          // (printed on the package object, away from this place) take an
+          // anonymous function value with them.
+          const bool keepsValue = classMember || (!cls && !fn) || declarationGoesOnAfter(parent, at + 1);
+          if (!(current->type == Assign && keepsValue)) stop = true;
         } else if (after->type == Var || after->type == StatementWord || after->type == For || after->type == In) {
           // `delete` as a value (var gone:Boolean = delete o.k, n:int = 1;)
           // belongs to the declaration; as a statement of its own it does not.

@@ -30,14 +30,17 @@ void expectPrints(const std::map<std::string, std::string>& sources, const std::
 }  // namespace
 
 // A package that declares only constants and variables still exists when the
-// script assigns them: its object is created before the first assignment.
+// script assigns them: its object is created before the first assignment. A
+// variable's value may be an anonymous function.
 TEST(DeclarationsRun, PackageOfConstantsOnly) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"a/b/LIMIT.as", "package a.b { public const LIMIT:int = 42; }\n"},
                 {"a/b/names.as", "package a.b {\n\tpublic var first:String = \"x\", second:int = 2;\n}\n"},
-                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n", "",
-                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1);")}},
-               "42\nx2 43\n");
+                {"a/c/handler.as",
+                 "package a.c {\n\tpublic var handler:Function = function(x:int):int { return x + 1; };\n}\n"},
+                {"Main.as", mainClass("\timport a.b.LIMIT;\n\timport a.b.*;\n\timport a.c.handler;\n", "",
+                                      "trace(LIMIT); trace(first + second, a.b.LIMIT + 1, handler(1));")}},
+               "42\nx2 43 2\n");
 }
 
 // A package function that is only taken as a value, by its full or its short
@@ -56,7 +59,8 @@ TEST(DeclarationsRun, PackageFunctionAsAValue) {
 }
 
 // Functions after the package block are private to their file: the class, a
-// second class of the file and the functions themselves call them by name.
+// second class of the file and the functions themselves call them by name;
+// a variable there may hold an anonymous function.
 // After a package function they are printed inside it, ahead of its default
 // value lines, and each ends its statement so that a line beginning with '('
 // does not call it.
@@ -69,11 +73,12 @@ TEST(DeclarationsRun, FunctionsAfterThePackageBlock) {
                  "function close(v:Number):Number { return Math.round(v); }\n"},
                 {"Main.as", mainClass("\timport a.clamp;\n", "",
                                       "trace(triple(2), twice(4)); new Helper();\n"
-                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1));") +
+                                      "trace(clamp(12.2), clamp(3.6, 4), a.clamp(-1)); trace(shut());") +
                                 "class Helper { public function Helper() { trace(\"helper\", triple(3)); } }\n"
                                 "internal function triple(x:Number):Number { return x * 3; }\n"
-                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"}},
-               "6 8\nhelper 9\n10 4 0\n");
+                                "function twice(x:Number):Number { return triple(x) / 3 * 2; }\n"
+                                "var shut:Function = function():String { return \"closed\"; };\n"}},
+               "6 8\nhelper 9\n10 4 0\nclosed\n");
 }
 
 // An accessor that the class overrides, read through super and followed by
@@ -163,4 +168,89 @@ TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
                                 "\tpublic function MyArgError(m:String) { super(m, 3); }\n}\n"}},
                "x true true true TypeError\ncaught x\nbad 5 3 true\n"
                "y 3 ArgumentError true true true\nArgumentError: no new 0 true\n");
+}
+
+// A small game of states: package constants and variables read through a
+// wildcard import, a package function taken as a value whose file has a
+// helper after its package block, accessors overridden and read through
+// super, states tested against types held in an array, and an error class of
+// the game thrown and caught.
+TEST(DeclarationsRun, GameStatesUseTheseDeclarationsTogether) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n"
+                 "\timport game.config.MAX_HP;\n"
+                 "\timport game.config.*;\n"
+                 "\timport game.util.clampHp;\n"
+                 "\timport game.states.*;\n"
+                 "\tpublic class Main {\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tvar s:State = new Attack(7);\n"
+                 "\t\t\tvar seen:Array = [];\n"
+                 "\t\t\tfor (var i:int = 0; i < 4; i++) { seen.push(s.label); s = s.update(0.1); }\n"
+                 "\t\t\ttrace(seen.join(\" \"));\n"
+                 "\t\t\tvar kinds:Array = [Idle, Attack];\n"
+                 "\t\t\ttrace(s is kinds[0], s is kinds[1], s is State, s is Object, kinds[0] is Class);\n"
+                 "\t\t\tvar fix:Function = game.util.clampHp;\n"
+                 "\t\t\ttrace([150, -3, 42.7].map(function(v:Number, ...rest):int { return fix(v); }).join(\",\"), MAX_HP * difficulty, names[2]);\n"
+                 "\t\t\ttry { new Attack(-1); } catch (e:BadStateError) { trace(e.message, e.errorID, e is ArgumentError, e is Error); }\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/config/MAX_HP.as",
+                 "package game.config {\n"
+                 "\tpublic const MAX_HP:int = 100;\n"
+                 "}\n"},
+                {"game/config/settings.as",
+                 "package game.config {\n"
+                 "\tpublic var difficulty:Number = 1.5;\n"
+                 "\tpublic var names:Array = [\"idle\", \"walk\", \"attack\"];\n"
+                 "}\n"},
+                {"game/states/Attack.as",
+                 "package game.states {\n"
+                 "\tpublic class Attack extends State {\n"
+                 "\t\tprivate var power:int;\n"
+                 "\t\tpublic function Attack(power:int) { super(); this.power = power; if (power < 0) throw new BadStateError(\"power \" + power); }\n"
+                 "\t\toverride public function get name():String { return \"attack\"; }\n"
+                 "\t\toverride public function get label():String { return super.label.toUpperCase() + \"!\" + describe(power); }\n"
+                 "\t\toverride public function update(dt:Number):State {\n"
+                 "\t\t\tsuper.update(dt);\n"
+                 "\t\t\treturn ticks >= 2 ? new Idle() : this;\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"
+                 "function describe(p:int):String { return p > 5 ? \"strong\" : \"weak\"; }\n"},
+                {"game/states/BadStateError.as",
+                 "package game.states {\n"
+                 "\tpublic class BadStateError extends ArgumentError {\n"
+                 "\t\tpublic function BadStateError(message:String) { super(message, 42); }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/states/Idle.as",
+                 "package game.states {\n"
+                 "\tpublic class Idle extends State {\n"
+                 "\t\tpublic function Idle() { super(); }\n"
+                 "\t\toverride public function get name():String { return \"idle\"; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/states/State.as",
+                 "package game.states {\n"
+                 "\tpublic class State {\n"
+                 "\t\tprotected var ticks:int = 0;\n"
+                 "\t\tpublic function State() {}\n"
+                 "\t\tpublic function get name():String { return \"state\"; }\n"
+                 "\t\tpublic function get label():String { return \"[\" + name + \":\" + ticks + \"]\"; }\n"
+                 "\t\tpublic function update(dt:Number):State { ticks++; return this; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/util/clampHp.as",
+                 "package game.util {\n"
+                 "\timport game.config.MAX_HP;\n"
+                 "\tpublic function clampHp(v:Number, low:Number = 0):int { return bounded(v, low, MAX_HP); }\n"
+                 "}\n"
+                 "function bounded(v:Number, low:Number, high:Number):int { return Math.floor(Math.max(low, Math.min(high, v))); }\n"}},
+               "[ATTACK:0]!strong [ATTACK:1]!strong [idle:0] [idle:1]\n"
+               "true false true true true\n"
+               "100,0,42 150 attack\n"
+               "power -1 42 true true\n");
 }

@@ -297,6 +297,20 @@ TEST(TypeScriptClass, PrivateClassesOfAFile) {
   MsgBox = nullptr;
 }
 
+// Functions after the package block of a class file stand in the class's
+// file, after the class and inside its module, as local functions.
+TEST(TypeScriptClass, FunctionsAfterThePackageBlock) {
+  TsProject project;
+  project.add("a/Main.as", classFile("a", "Main", "\t\tpublic function f():int { return triple(2); }\n") +
+                               "function triple(x:Number):Number { return x * 3; }\n");
+  COMPILE_OR_SKIP(project);
+  std::string text = project.classTs("a.Main");
+  EXPECT_NE(text.find("return triple(2);"), std::string::npos) << text;
+  EXPECT_NE(text.find("\n}\nvar triple=function(x:number){ return x * 3; };\nTs._class(Main,'a.Main',true);"),
+            std::string::npos)
+      << text;
+}
+
 // The main class: recorded for the run; starts the game when the library
 // is off and the program is no mini-game.
 TEST(TypeScriptClass, MainClass) {
