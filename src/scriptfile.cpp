@@ -12,8 +12,8 @@
 
 // Process-wide (owner: this unit; reset by resetScriptFiles).
 OrderedMap<ScriptFile*> ScriptFile::LoadedFileMap;
-OrderedMap<ScriptFile*> ScriptFile::GlobalClassWidthFileMap;
-OrderedMap<TokenPackage*> ScriptFile::GlobalFunctionWidthFileMap;
+PrefixOrderedMap<ScriptFile*> ScriptFile::GlobalClassWidthFileMap;
+PrefixOrderedMap<TokenPackage*> ScriptFile::GlobalFunctionWidthFileMap;
 OrderedMap<ScriptFile*> ScriptFile::firstFiles;
 
 namespace {

@@ -53,8 +53,8 @@ class ScriptFile {
   void saveToTsFile();
 
   static OrderedMap<ScriptFile*> LoadedFileMap;
-  static OrderedMap<ScriptFile*> GlobalClassWidthFileMap;
-  static OrderedMap<TokenPackage*> GlobalFunctionWidthFileMap;
+  static PrefixOrderedMap<ScriptFile*> GlobalClassWidthFileMap;
+  static PrefixOrderedMap<TokenPackage*> GlobalFunctionWidthFileMap;
   static OrderedMap<ScriptFile*> firstFiles;
 };
 
