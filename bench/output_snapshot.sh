@@ -7,8 +7,9 @@
 #   bench/output_snapshot.sh path/to/ruvojs OUTDIR [path/to/compile_bench] [sizes...]
 #   diff -r OUTDIR_BEFORE OUTDIR_AFTER
 #
-# The projects are compiled in one fixed work folder, so that the paths the
-# outputs print are the same for both builds. compile_bench defaults to the
+# The program is copied into one fixed install folder (with the libs/ folder
+# beside its own) and the projects are compiled in one fixed work folder, so
+# that the paths the outputs print are the same for both builds. compile_bench defaults to the
 # one beside the program's build (build/bench/compile_bench); sizes default
 # to 100 400 1600 w160 w640.
 set -euo pipefail
@@ -22,9 +23,12 @@ sizes=("$@")
 work=/tmp/ruvo-output-snapshot
 
 rm -rf "$out" "$work"
-mkdir -p "$out" "$work/src"
+mkdir -p "$out" "$work/src" "$work/install/bin"
+cp "$bin" "$work/install/bin/ruvojs"
+[ -d "$(dirname "$bin")/../libs" ] && cp -r "$(dirname "$bin")/../libs" "$work/install/"
 cp -r "$here/examples/dungeon" "$work/src/example-dungeon"
 for f in "$here"/tests/fixtures/*/; do cp -r "$f" "$work/src/fixture-$(basename "$f")"; done
+bin=$work/install/bin/ruvojs
 "$bench" --generate "$work/gen" "${sizes[@]}"
 for s in "${sizes[@]}"; do mv "$work/gen/$s" "$work/src/bench-$s"; done
 

@@ -1,9 +1,17 @@
-// The program's operator new: small blocks, runs of pages for large blocks
-// and the C library heap beyond, freed and reused without blocks overlapping.
+// The program's heap: blocks of every size freed and reused without blocks
+// overlapping, freed large blocks reused, and a heap that takes address
+// space only as it grows, so that it serves whatever the system grants.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -50,6 +58,69 @@ TEST(HeapPool, GrowingTextsKeepTheirContent) {
     ASSERT_EQ(a[i], static_cast<char>('a' + i % 26));
     ASSERT_EQ(b[i], static_cast<char>('A' + i % 26));
   }
+}
+
+// Address space and resident memory of this process, in bytes.
+size_t statmField(int field) {
+  std::ifstream in("/proc/self/statm");
+  size_t values[2] = {0, 0};
+  in >> values[0] >> values[1];
+  return values[field] * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Under an address-space limit (ulimit -v) of 4.6 GB, 1.5 GB taken through
+// operator new and 1.5 GB through malloc (as the token blocks and the C++
+// library do) must all be had: a heap that reserved a large range at its
+// first block left too little for the other half. The blocks are never
+// touched, so no memory is used. The heap makes its first reservation at
+// the start of a process, so the test runs itself again, as a new process
+// under the limit.
+TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address checker reserves its own shadow range";
+#endif
+  if (std::getenv("RUVO_HEAP_LIMIT_CHILD")) {
+    std::vector<void*> held;
+    for (int i = 0; i < 1000; ++i) held.push_back(::operator new(100));
+    for (int i = 0; i < 24; ++i) held.push_back(::operator new(size_t(64) << 20));
+    for (int i = 0; i < 24; ++i) {
+      void* p = std::malloc(size_t(64) << 20);
+      ASSERT_NE(p, nullptr) << "malloc failed after " << i << " blocks of 64 MB";
+      held.push_back(p);
+    }
+    return;
+  }
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = (size_t(46) << 30) / 10;
+    setrlimit(RLIMIT_AS, &limit);
+    setenv("RUVO_HEAP_LIMIT_CHILD", "1", 1);
+    const char* args[] = {"unit_tests", "--gtest_filter=HeapPool.ServesWhatAnAddressSpaceLimitGrants", nullptr};
+    execv("/proc/self/exe", const_cast<char* const*>(args));
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+// An output text grows by doubling to 64 MB: the buffers it leaves behind
+// are reused or given back, so the resident memory grows by about the final
+// text and its last predecessor, not by the sum of all of them (128 MB).
+void growText() {
+  const size_t before = statmField(1);
+  std::string text;
+  for (size_t i = 0; i < (size_t(64) << 20); i += 4096) text.append(4096, static_cast<char>('a' + i % 26));
+  const size_t grown = statmField(1) - before;
+  std::fprintf(stderr, "grown by %zu MB\n", grown >> 20);
+  std::_Exit(grown < (size_t(104) << 20) ? 0 : 1);
+}
+
+TEST(HeapPool, FreedLargeBlocksAreReused) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(growText(), testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
