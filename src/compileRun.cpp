@@ -182,8 +182,6 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
              static_cast<double>(record->secondWeight) + record->orderWeight);
     out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
     out->text += record->script;
-    OneScriptFile::ALLSCRIPT += '\n';
-    OneScriptFile::ALLSCRIPT += record->script;
     out->endScript += record->endText;
   }
 
