@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "TokenExtends.h"
+#include "TokenFunction.h"
+#include "TokenImport.h"
 
 namespace {
 
@@ -121,6 +126,51 @@ void growText() {
 TEST(HeapPool, FreedLargeBlocksAreReused) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(growText(), testing::ExitedWithCode(0), "");
+}
+
+// Tokens come from the token pool without a header: a token of any class,
+// freed with its tree, is reused by later tokens, and no two live tokens
+// share a byte.
+TEST(TokenPool, TokensOfEveryClassAreFreedAndReusedWithoutOverlap) {
+  struct Live {
+    Token* token;
+    size_t size;
+    std::string text;
+  };
+  auto make = [](int i, const std::string& text) -> std::pair<Token*, size_t> {
+    switch (i % 4) {
+      case 0: return {new Token(0, text.c_str(), 0, i, nullptr), sizeof(Token)};
+      case 1: return {new TokenImport(0, text.c_str(), 0, i, nullptr), sizeof(TokenImport)};
+      case 2: return {new TokenFunction(0, text.c_str(), 0, i, nullptr), sizeof(TokenFunction)};
+      default: return {new TokenExtends(0, text.c_str(), 0, i, nullptr), sizeof(TokenExtends)};
+    }
+  };
+  std::vector<Live> live;
+  Token* root = new Token(0, "root", 0, 0, nullptr);
+  for (int i = 0; i < 30000; ++i) {
+    auto [kept, keptSize] = make(i, "kept" + std::to_string(i));
+    live.push_back({kept, keptSize, kept->text});
+    root->push(make(i + 1, "freed").first);
+  }
+  std::vector<Token*> freed(root->childs.begin(), root->childs.end());
+  std::sort(freed.begin(), freed.end());
+  deleteTokenTree(root);
+  size_t reused = 0;
+  for (int i = 0; i < 30000; ++i) {
+    auto [again, size] = make(i + 1, "again" + std::to_string(i));
+    live.push_back({again, size, again->text});
+    reused += std::binary_search(freed.begin(), freed.end(), again);
+  }
+  EXPECT_GE(reused, 29000u);
+  std::vector<std::pair<uintptr_t, size_t>> ranges;
+  for (const Live& l : live) {
+    EXPECT_EQ(l.token->text, l.text);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(l.token) % alignof(Token), 0u);
+    ranges.emplace_back(reinterpret_cast<uintptr_t>(l.token), l.size);
+  }
+  std::sort(ranges.begin(), ranges.end());
+  for (size_t i = 1; i < ranges.size(); ++i)
+    ASSERT_LE(ranges[i - 1].first + ranges[i - 1].second, ranges[i].first) << "tokens overlap";
 }
 
 }  // namespace
