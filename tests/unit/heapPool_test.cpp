@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "RareString.h"
+#include "SharedString.h"
 #include "TokenExtends.h"
 #include "TokenFunction.h"
 #include "TokenImport.h"
@@ -171,6 +173,37 @@ TEST(TokenPool, TokensOfEveryClassAreFreedAndReusedWithoutOverlap) {
   std::sort(ranges.begin(), ranges.end());
   for (size_t i = 1; i < ranges.size(); ++i)
     ASSERT_LE(ranges[i - 1].first + ranges[i - 1].second, ranges[i].first) << "tokens overlap";
+}
+
+// The 4-byte token texts: a shared text is kept once, a rare text owns its
+// slot, copies are independent, a moved-from text is empty, and a slot given
+// back is taken again holding nothing of its old text.
+TEST(TokenTexts, SharedAndRareTextsKeepTheirValues) {
+  SharedString a = std::string("\n\t\t"), b = "\n\t\t", c;
+  EXPECT_EQ(&a.str(), &b.str());
+  EXPECT_TRUE(c.empty());
+  EXPECT_EQ(c.str(), "");
+  c = "x";
+  c += "y";
+  EXPECT_EQ(c, "xy");
+  c = "";
+  EXPECT_TRUE(c.empty());
+
+  RareString r = "doc", copy = r;
+  copy += " more";
+  EXPECT_EQ(r, "doc");
+  EXPECT_EQ(copy, "doc more");
+  RareString moved = std::move(copy);
+  EXPECT_EQ(moved, "doc more");
+  EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): moved-from is empty by design
+  r.clear();
+  RareString next = "new";  // may take the slot r gave back
+  EXPECT_EQ(next, "new");
+  EXPECT_TRUE(r.empty());
+  std::vector<RareString> many(5000);
+  for (size_t i = 0; i < many.size(); ++i) many[i] = "t" + std::to_string(i);
+  for (size_t i = 0; i < many.size(); i += 2) many[i] = std::string();
+  for (size_t i = 0; i < many.size(); ++i) EXPECT_EQ(many[i].str(), i % 2 ? "t" + std::to_string(i) : "");
 }
 
 }  // namespace
