@@ -141,10 +141,21 @@ BlockHeader* blockOf(const void* p) {
 
 void* newBlock() {
 #if RUVO_POSIX_BLOCKS
-  void* block = std::aligned_alloc(kPoolBlock, kPoolBlock);
+  // Twice the size is mapped and the parts before and after the aligned
+  // block are given back, so a block takes no more address space than its
+  // own (an address-space limit counts every mapped byte).
+  const size_t span = kPoolBlock * 2;
+  void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+  const uintptr_t aligned = (start + kPoolBlock - 1) & ~(uintptr_t(kPoolBlock) - 1);
+  if (aligned > start) munmap(mapped, aligned - start);
+  if (start + span > aligned + kPoolBlock)
+    munmap(reinterpret_cast<void*>(aligned + kPoolBlock), start + span - (aligned + kPoolBlock));
+  void* block = reinterpret_cast<void*>(aligned);
 #ifdef MADV_HUGEPAGE
   // The system may back it with large pages.
-  if (block) madvise(block, kPoolBlock, MADV_HUGEPAGE);
+  madvise(block, kPoolBlock, MADV_HUGEPAGE);
 #endif
 #else
   void* block = ::operator new(kPoolBlock, std::align_val_t(kPoolBlock), std::nothrow);

@@ -79,9 +79,10 @@ size_t statmField(int field) {
 // operator new and 1.5 GB through malloc (as the token blocks and the C++
 // library do) must all be had: a heap that reserved a large range at its
 // first block left too little for the other half. The blocks are never
-// touched, so no memory is used. The heap makes its first reservation at
-// the start of a process, so the test runs itself again, as a new process
-// under the limit.
+// touched, so no memory is used; then a million tokens are made under a
+// limit 200 MB above what the process holds. The heap makes its first
+// reservation at the start of a process, so the test runs itself again, as
+// a new process under the limit.
 TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address checker reserves its own shadow range";
@@ -95,6 +96,21 @@ TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) {
       ASSERT_NE(p, nullptr) << "malloc failed after " << i << " blocks of 64 MB";
       held.push_back(p);
     }
+    for (size_t i = 0; i < held.size(); ++i) {
+      if (i < 1024)
+        ::operator delete(held[i]);
+      else
+        std::free(held[i]);
+    }
+    // Tokens take no more address space than their blocks: 150 MB of them
+    // fit in 200 MB more than the process holds.
+    rlimit tight{};
+    tight.rlim_cur = tight.rlim_max = statmField(0) + (size_t(200) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    std::vector<Token*> tokens;
+    tokens.reserve(1000000);
+    for (int i = 0; i < 1000000; ++i) tokens.push_back(new Token(0, nullptr, 0, i, nullptr));
+    EXPECT_EQ(tokens.back()->line, 999999);
     return;
   }
   pid_t pid = fork();
