@@ -1,18 +1,31 @@
 // Whole-compile benchmark: generates ActionScript projects of several sizes
-// (classes with inheritance, interfaces and imports across packages), runs
-// the real program on each, and reports MB/s, the time of each phase (read
-// off the progress lines as they arrive), the peak memory and the processor
-// time in the program and in the kernel (on virtual machines the kernel's
-// zeroing of fresh memory can take as long as the compile itself).
+// and runs the real program on each. Two kinds of project:
 //
-//   compile_bench [path/to/ruvojs] [classes...]     default sizes: 100 400 1600
+// - N classes (with inheritance, interfaces and imports across packages);
+// - wN: N copies of a small package-rich framework whose every file imports
+//   the framework's packages with `import a.b.*`, which shows whether
+//   wildcard imports cost time in proportion to the project.
 //
+// For each it reports the source size, wall time, MB/s of processor time
+// (user plus kernel: on virtual machines the kernel's zeroing of fresh memory
+// can take as long as the compile itself), the time per source byte, the
+// peak memory and the peak memory per source byte, and the time of each
+// phase (read off the progress lines as they arrive).
+//
+//   compile_bench [--bin path/to/ruvojs]... [sizes...]
+//   compile_bench --generate DIR [sizes...]
+//
+// Sizes are class counts or wN copy counts; default 100 400 1600 w160 w640.
+// Several --bin options run every binary on the same generated projects one
+// after the other, so that two builds are compared in one run. --generate
+// only writes the projects (DIR/<size>/bench.as3proj), for comparing outputs.
 // With RUVO_BENCH_KEEP set, the generated projects are kept for profiling.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +42,14 @@ namespace {
 void writeText(const fs::path& p, const std::string& text) {
   fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << text;
+}
+
+// The FlashDevelop project file: source folder src, main class src/Main.as.
+void writeProjectFile(const fs::path& dir) {
+  writeText(dir / "bench.as3proj",
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n  <classpaths>\n"
+            "    <class path=\"src\" />\n  </classpaths>\n  <compileTargets>\n"
+            "    <compile path=\"src/Main.as\" />\n  </compileTargets>\n</project>\n");
 }
 
 // One class of about 9 KB / 220 lines: fields, statics, accessors, loops,
@@ -87,10 +108,90 @@ void generateProject(const fs::path& dir, int classes) {
   for (int i = 0; i < classes; ++i) main += (i ? ", C" : "C") + std::to_string(i);
   main += "];\n\t\t\ttrace(all.length, C0.make().area);\n\t\t}\n\t}\n}\n";
   writeText(dir / "src/Main.as", main);
-  writeText(dir / "bench.as3proj",
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n  <classpaths>\n"
-            "    <class path=\"src\" />\n  </classpaths>\n  <compileTargets>\n"
-            "    <compile path=\"src/Main.as\" />\n  </compileTargets>\n</project>\n");
+  writeProjectFile(dir);
+}
+
+// The framework copied for the wildcard project: packages and their classes.
+struct FrameworkPackage {
+  const char* name;
+  std::vector<const char*> classes;
+};
+
+const std::vector<FrameworkPackage>& frameworkPackages() {
+  static const std::vector<FrameworkPackage> packages = {
+      {"core", {"Vec", "Mat", "Pool", "IUpdatable"}},
+      {"core.util", {"Log", "Timer", "Dict"}},
+      {"gfx", {"Sprite", "Layer", "Color"}},
+      {"gfx.shapes", {"Circle", "Rect", "Poly"}},
+      {"game", {"Entity", "Player", "Enemy", "Game"}},
+      {"game.ai", {"Brain", "Path", "Goal"}},
+  };
+  return packages;
+}
+
+// One class (or the interface) of copy k of the framework: it imports every
+// package of its copy by wildcard and uses the class after it.
+std::string frameworkClass(int k, const FrameworkPackage& pkg, size_t c, const std::string& nextClass) {
+  const std::string ks = std::to_string(k);
+  const std::string root = "lib" + ks;
+  const std::string name = std::string(pkg.classes[c]) + ks;
+  std::string out = "package " + root + "." + pkg.name + "\n{\n";
+  for (const FrameworkPackage& p : frameworkPackages()) out += "\timport " + root + "." + p.name + ".*;\n";
+  out += "\n";
+  if (name[0] == 'I' && name[1] == 'U') {
+    out += "\tpublic interface " + name + "\n\t{\n\t\tfunction update(dt:Number):void;\n\t}\n}\n";
+    return out;
+  }
+  out += "\t/** Part of framework copy " + ks + ". */\n";
+  out += "\tpublic class " + name + " implements IUpdatable" + ks + "\n\t{\n";
+  out += "\t\tpublic static var made:int = 0;\n";
+  out += "\t\tprivate var x:Number = 0;\n\t\tprivate var y:Number = 0;\n";
+  out += "\t\tprotected var parts:Array = [];\n\n";
+  out += "\t\tpublic function " + name + "(x0:Number = 0, y0:Number = 0)\n\t\t{\n";
+  out += "\t\t\tx = x0;\n\t\t\ty = y0;\n\t\t\tmade++;\n\t\t}\n\n";
+  out += "\t\tpublic function update(dt:Number):void\n\t\t{\n";
+  out += "\t\t\tfor (var i:int = 0; i < parts.length; i++) {\n";
+  out += "\t\t\t\tvar p:IUpdatable" + ks + " = parts[i] as IUpdatable" + ks + ";\n";
+  out += "\t\t\t\tif (p != null) p.update(dt * 0.5);\n\t\t\t}\n";
+  out += "\t\t\tx += dt;\n\t\t\ty = Math.max(y - dt, 0);\n\t\t}\n\n";
+  out += "\t\tpublic function link():Array\n\t\t{\n";
+  out += "\t\t\tif (parts.length == 0 && made < 100) parts.push(new " + nextClass + "(x + 1, y));\n";
+  out += "\t\t\treturn parts;\n\t\t}\n\n";
+  out += "\t\tpublic function toString():String\n\t\t{\n";
+  out += "\t\t\treturn \"" + name + "(\" + x + \", \" + y + \")\";\n\t\t}\n";
+  out += "\t}\n}\n";
+  return out;
+}
+
+// `copies` copies of the framework and a main class that uses every copy's Game.
+void generateWildcardProject(const fs::path& dir, int copies) {
+  fs::remove_all(dir);
+  const auto& packages = frameworkPackages();
+  for (int k = 0; k < copies; ++k) {
+    const std::string ks = std::to_string(k);
+    // Every class creates the next one of its copy, so all of them are used.
+    std::vector<std::string> order;
+    for (const FrameworkPackage& p : packages)
+      for (const char* c : p.classes)
+        if (std::string(c) != "IUpdatable") order.push_back(std::string(c) + ks);
+    size_t at = 0;
+    for (const FrameworkPackage& p : packages) {
+      std::string folder = "lib" + ks + "/" + p.name;
+      for (char& ch : folder)
+        if (ch == '.') ch = '/';
+      for (size_t c = 0; c < p.classes.size(); ++c) {
+        std::string next = order[std::string(p.classes[c]) == "IUpdatable" ? 0 : (++at) % order.size()];
+        writeText(dir / "src" / folder / (std::string(p.classes[c]) + ks + ".as"), frameworkClass(k, p, c, next));
+      }
+    }
+  }
+  std::string main = "package\n{\n";
+  for (int k = 0; k < copies; ++k) main += "\timport lib" + std::to_string(k) + ".core.*;\n";
+  main += "\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n\t\t\tvar all:Array = [";
+  for (int k = 0; k < copies; ++k) main += (k ? ", new Vec" : "new Vec") + std::to_string(k) + "()";
+  main += "];\n\t\t\tfor each (var v:* in all) v.link();\n\t\t\ttrace(all.length);\n\t\t}\n\t}\n}\n";
+  writeText(dir / "src/Main.as", main);
+  writeProjectFile(dir);
 }
 
 uintmax_t sourceBytes(const fs::path& dir, size_t& lines) {
@@ -158,30 +259,59 @@ Phases runCompile(const std::string& bin, const std::string& project, long& peak
   return ph;
 }
 
+
+// A size argument: "400" is a project of 400 classes, "w160" 160 copies of the framework.
+void generate(const fs::path& dir, const std::string& size) {
+  if (size[0] == 'w')
+    generateWildcardProject(dir, std::atoi(size.c_str() + 1));
+  else
+    generateProject(dir, std::atoi(size.c_str()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string bin = argc > 1 ? argv[1] : (fs::path(argv[0]).parent_path().parent_path() / "bin/ruvojs").string();
-  std::vector<int> sizes;
-  for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
-  if (sizes.empty()) sizes = {100, 400, 1600};
+  std::vector<std::string> bins, sizes;
+  std::string generateOnly;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--bin" && i + 1 < argc)
+      bins.push_back(argv[++i]);
+    else if (a == "--generate" && i + 1 < argc)
+      generateOnly = argv[++i];
+    else if (!a.empty() && (std::isdigit(static_cast<unsigned char>(a[0])) || a[0] == 'w'))
+      sizes.push_back(a);
+    else
+      bins.push_back(a);  // the older form: compile_bench path/to/ruvojs sizes...
+  }
+  if (sizes.empty()) sizes = {"100", "400", "1600", "w160", "w640"};
+  if (!generateOnly.empty()) {
+    for (const std::string& size : sizes) generate(fs::path(generateOnly) / size, size);
+    return 0;
+  }
+  if (bins.empty()) bins.push_back((fs::path(argv[0]).parent_path().parent_path() / "bin/ruvojs").string());
   fs::path root = fs::temp_directory_path() / ("ruvo-bench-" + std::to_string(getpid()));
 
-  printf("%8s %10s %9s %9s %9s %9s %9s %9s %9s %9s %9s %9s\n", "classes", "MB", "lines", "total s", "MB/s", "scan s",
-         "parse s", "emit s", "save s", "peak MB", "user s", "sys s");
-  for (int classes : sizes) {
-    fs::path dir = root / std::to_string(classes);
-    generateProject(dir, classes);
+  printf("%-4s %6s %7s %8s %8s %8s %7s %7s %8s %8s %7s %7s %7s %7s %7s\n", "bin", "size", "MB", "lines", "wall s",
+         "cpu MB/s", "user s", "sys s", "ns/B", "peak MB", "RSS/B", "scan s", "parse s", "emit s", "save s");
+  for (const std::string& size : sizes) {
+    fs::path dir = root / size;
+    generate(dir, size);
     size_t lines = 0;
-    double mb = static_cast<double>(sourceBytes(dir, lines)) / 1e6;
-    long peakKb = 0;
-    Phases ph = runCompile(bin, (dir / "bench.as3proj").string(), peakKb);
-    double total = ph.end;
-    printf("%8d %10.2f %9zu %9.3f %9.2f %9.3f %9.3f %9.3f %9.3f %9.1f %9.3f %9.3f\n", classes, mb, lines, total,
-           mb / total, ph.parse - ph.collect, ph.emit - ph.parse, ph.saved - ph.emit, ph.end - ph.saved,
-           peakKb / 1024.0, ph.user, ph.sys);
-    fflush(stdout);
+    const uintmax_t bytes = sourceBytes(dir, lines);
+    const double mb = static_cast<double>(bytes) / 1e6;
+    for (size_t b = 0; b < bins.size(); ++b) {
+      long peakKb = 0;
+      Phases ph = runCompile(bins[b], (dir / "bench.as3proj").string(), peakKb);
+      const double cpu = ph.user + ph.sys;
+      printf("%-4zu %6s %7.2f %8zu %8.3f %8.2f %7.3f %7.3f %8.1f %8.1f %7.1f %7.3f %7.3f %7.3f %7.3f\n", b, size.c_str(),
+             mb, lines, ph.end, mb / cpu, ph.user, ph.sys, cpu * 1e9 / static_cast<double>(bytes), peakKb / 1024.0,
+             peakKb * 1024.0 / static_cast<double>(bytes), ph.parse - ph.collect, ph.emit - ph.parse,
+             ph.saved - ph.emit, ph.end - ph.saved);
+      fflush(stdout);
+    }
   }
+  for (size_t b = 0; b < bins.size(); ++b) printf("bin %zu: %s\n", b, bins[b].c_str());
   if (std::getenv("RUVO_BENCH_KEEP"))
     printf("projects kept in %s\n", root.c_str());
   else

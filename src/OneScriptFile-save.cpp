@@ -175,8 +175,9 @@ std::string OneScriptFile::toFlashJSHead() {
 
 // The text of one script: [core] head, collected JavaScript, init call, tail,
 // [warnings]. A script is assembled and written once; later calls return the
-// text of the first.
-std::string OneScriptFile::save() {
+// text of the first. The collected JavaScript is megabytes: it is copied
+// once, into a text reserved for the whole file.
+const std::string& OneScriptFile::save() {
   if (saved) return text;
   saved = true;
   const CompilerOptions& options = _ompilerOptions_;
@@ -216,31 +217,40 @@ std::string OneScriptFile::save() {
   // globals; the other scripts use those.
   if (library && noCore) head = "\r\n";
 
-  std::string assembled = head + text + classList + tail;
-  if (!noCore) {
-    assembled = core + assembled;
-    if (!CompileWarning.empty()) assembled += warningsComment(CompileWarning);
-  }
+  const std::string warnings = !noCore && !CompileWarning.empty() ? warningsComment(CompileWarning) : std::string();
+  const std::string exportBlock = runtimeText("exportblock");
+  std::string assembled;
+  assembled.reserve((noCore ? 0 : core.size()) + head.size() + text.size() + classList.size() + tail.size() +
+                    warnings.size() + exportBlock.size());
+  if (!noCore) assembled += core;
+  assembled += head;
+  assembled += text;
+  assembled += classList;
+  assembled += tail;
+  assembled += warnings;
 
   // With a main module, the engine script and the main script are written
   // into the main module's file instead of their own.
   if (Main && Main != this && (this == RuvoJs || this == &MainOneScriptFile)) {
-    text = assembled;
+    text = std::move(assembled);
     return text;
   }
   if (this == Main) {
-    if (RuvoJs && RuvoJs != this) assembled = RuvoJs->save() + "\r\n" + assembled;
+    if (RuvoJs && RuvoJs != this) assembled.insert(0, RuvoJs->save() + "\r\n");
     assembled += MainOneScriptFile.save();
   }
-  text = assembled;
+  text = std::move(assembled);
 
-  const std::string fileText = text + runtimeText("exportblock");
+  // The file is the text and the export block, written from the one text.
+  const size_t length = text.size();
+  text += exportBlock;
   const std::string path = scriptPath(outputPath);
-  if (ScriptFile::write(path, fileText)) {
-    MSGTO(12, path.c_str(), static_cast<int>(std::min<size_t>(fileText.size(), 0x7fffffff)), "%s", "");
+  if (ScriptFile::write(path, text)) {
+    MSGTO(12, path.c_str(), static_cast<int>(std::min<size_t>(text.size(), 0x7fffffff)), "%s", "");
   } else {
     MSGTO(7, path.c_str(), 0, "Can not write file:%s", path.c_str());
   }
+  text.resize(length);
   return text;
 }
 

@@ -17,7 +17,6 @@ std::string mergeScript;
 OrderedMap<OneScriptFile*> OneScriptFile::jsModleMap;
 OneScriptFile* OneScriptFile::Main = nullptr;
 OneScriptFile* OneScriptFile::RuvoJs = nullptr;
-std::string OneScriptFile::ALLSCRIPT;
 
 namespace {
 
@@ -87,7 +86,6 @@ void resetOutputScripts() {
   OneScriptFile::jsModleMap.clear();
   OneScriptFile::Main = nullptr;
   OneScriptFile::RuvoJs = nullptr;
-  OneScriptFile::ALLSCRIPT.clear();
   MainOneScriptFile = OneScriptFile();
   CompileWarning.clear();
   mergeScript.clear();

@@ -26,14 +26,13 @@ class OneScriptFile {
   void endInitScript();
   static void AddEndScript();
   static void saveAll();
-  std::string save();
+  const std::string& save();
   std::string toFlashJSHead();
   std::string importClassToString();
 
   static OrderedMap<OneScriptFile*> jsModleMap;
   static OneScriptFile* Main;
   static OneScriptFile* RuvoJs;
-  static std::string ALLSCRIPT;
 };
 
 extern OneScriptFile MainOneScriptFile;

@@ -34,8 +34,7 @@ void Quillet::withFiles(std::vector<std::string>& list) {
   // Load every file and learn its class names before any file is parsed.
   for (std::string& path : list) {
     path = ScriptFile::FormatFileName(path);
-    std::string text = ScriptFile::LoadFile(path);
-    TokenPackage::ParseOnlyClass(path.c_str(), text);
+    TokenPackage::ParseOnlyClass(path.c_str(), ScriptFile::LoadFile(path));
   }
 
   size_t n = list.size();
@@ -59,7 +58,7 @@ int Quillet::withFile(const char* path) {
   std::string key = ScriptFile::FormatFileName(p);
   ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
   if (!record || record->parsed || !record->hasPackage) return 0;
-  std::string text = ScriptFile::LoadFile(key);
+  const std::string& text = ScriptFile::LoadFile(key);
   if (text.empty()) return 0;
   record->scriptIndex = __compilerScriptIndex__++;
   record->parsed = 1;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -172,9 +173,19 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
 
   outAllErr();
 
+  // The scripts of a project are megabytes: each output script's text gets
+  // its room once (the file line of every source, with room for its
+  // weights, and its JavaScript) instead of growing as the files are added.
+  auto written = [](const ScriptFile* record) {
+    return !(__ISRELEASE__ && record->usedMark == -1) && !_ompilerOptions_.excludeThisFile(record->path.c_str());
+  };
+  std::unordered_map<OneScriptFile*, size_t> room;
+  for (const ScriptFile* record : files)
+    if (written(record)) room[record->outputScript] += record->path.size() + record->script.size() + 96;
+  for (auto& [script, size] : room) script->text.reserve(script->text.size() + size);
+
   for (ScriptFile* record : files) {
-    if (__ISRELEASE__ && record->usedMark == -1) continue;
-    if (_ompilerOptions_.excludeThisFile(record->path.c_str())) continue;
+    if (!written(record)) continue;
     CompileWarning += record->toWarning(CompileCOUNT_);
     OneScriptFile* out = record->outputScript;
     char weights[128];
@@ -182,8 +193,6 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
              static_cast<double>(record->secondWeight) + record->orderWeight);
     out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
     out->text += record->script;
-    OneScriptFile::ALLSCRIPT += '\n';
-    OneScriptFile::ALLSCRIPT += record->script;
     out->endScript += record->endText;
   }
 

@@ -9,10 +9,13 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <list>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 template <class V>
 class OrderedMap {
@@ -82,4 +85,61 @@ class OrderedMap {
  private:
   List items_;
   std::unordered_map<std::string, iterator> index_;
+};
+
+// An OrderedMap that also finds every key beginning with a given text, in
+// insertion order, in time proportional to the keys found: the registries of
+// classes and package functions answer `import a.b.*` this way instead of
+// walking every known name for each such import. Keys are only ever added or
+// cleared, so insertion order is the order of the sequence numbers.
+template <class V>
+class PrefixOrderedMap : private OrderedMap<V> {
+  using Base = OrderedMap<V>;
+
+ public:
+  using typename Base::const_iterator;
+  using typename Base::iterator;
+  using typename Base::value_type;
+  using Base::begin;
+  using Base::count;
+  using Base::empty;
+  using Base::end;
+  using Base::find;
+  using Base::get;
+  using Base::has;
+  using Base::size;
+
+  V& operator[](const std::string& key) {
+    auto it = Base::find(key);
+    if (it != Base::end()) return it->second;
+    V& value = Base::operator[](key);
+    sorted_.emplace(key, Entry{next_++, std::prev(Base::end())});
+    return value;
+  }
+
+  void clear() {
+    Base::clear();
+    sorted_.clear();
+  }
+
+  // The entries whose key begins with `prefix`, in insertion order.
+  std::vector<const value_type*> withPrefix(const std::string& prefix) const {
+    std::vector<std::pair<size_t, const value_type*>> found;
+    for (auto it = sorted_.lower_bound(prefix);
+         it != sorted_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
+      found.emplace_back(it->second.order, &*it->second.at);
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<const value_type*> out;
+    out.reserve(found.size());
+    for (const auto& f : found) out.push_back(f.second);
+    return out;
+  }
+
+ private:
+  struct Entry {
+    size_t order;
+    iterator at;
+  };
+  std::map<std::string, Entry> sorted_;
+  size_t next_ = 0;
 };

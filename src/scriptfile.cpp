@@ -12,8 +12,8 @@
 
 // Process-wide (owner: this unit; reset by resetScriptFiles).
 OrderedMap<ScriptFile*> ScriptFile::LoadedFileMap;
-OrderedMap<ScriptFile*> ScriptFile::GlobalClassWidthFileMap;
-OrderedMap<TokenPackage*> ScriptFile::GlobalFunctionWidthFileMap;
+PrefixOrderedMap<ScriptFile*> ScriptFile::GlobalClassWidthFileMap;
+PrefixOrderedMap<TokenPackage*> ScriptFile::GlobalFunctionWidthFileMap;
 OrderedMap<ScriptFile*> ScriptFile::firstFiles;
 
 namespace {
@@ -39,7 +39,8 @@ std::string ScriptFile::FormatFileName(const std::string& path) {
   return out;
 }
 
-std::string ScriptFile::LoadFile(const std::string& path) {
+const std::string& ScriptFile::LoadFile(const std::string& path) {
+  static const std::string kNone;
   const std::string key = FormatFileName(path);
   if (ScriptFile* known = LoadedFileMap.get(key, nullptr)) return known->text;
   int64_t fileTime = 0;
@@ -48,8 +49,9 @@ std::string ScriptFile::LoadFile(const std::string& path) {
   std::string text;
   xfilemethod::readtxtfile(key, text);
   // A Flash-only file gets no record, so a later call reads it again.
-  if (!thisFileUse(text)) return std::string();
-  auto* record = new ScriptFile(key.c_str(), text.c_str());
+  if (!thisFileUse(text)) return kNone;
+  auto* record = new ScriptFile(key.c_str(), nullptr);
+  record->text = std::move(text);
   record->fileTime = fileTime;
   LoadedFileMap[key] = record;
   return record->text;

@@ -41,7 +41,10 @@ class ScriptFile {
   ScriptFile(const char* path, const char* text);
 
   static std::string FormatFileName(const std::string& path);
-  static std::string LoadFile(const std::string& path);
+  // The text of the file's record, read and recorded on first use; empty for
+  // a file that cannot be read or is Flash-only (which gets no record). The
+  // reference stays valid while the record lives.
+  static const std::string& LoadFile(const std::string& path);
   static bool RegClass(const std::string& fullName, const std::string& path);
   static void setScriptDec(const std::string& path, const std::string& script);
   std::string toWarning(int& counter);
@@ -53,8 +56,8 @@ class ScriptFile {
   void saveToTsFile();
 
   static OrderedMap<ScriptFile*> LoadedFileMap;
-  static OrderedMap<ScriptFile*> GlobalClassWidthFileMap;
-  static OrderedMap<TokenPackage*> GlobalFunctionWidthFileMap;
+  static PrefixOrderedMap<ScriptFile*> GlobalClassWidthFileMap;
+  static PrefixOrderedMap<TokenPackage*> GlobalFunctionWidthFileMap;
   static OrderedMap<ScriptFile*> firstFiles;
 };
 

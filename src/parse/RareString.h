@@ -1,12 +1,13 @@
 // A byte string for token fields that most tokens leave empty (the text
 // before a closing bracket, a pending error, a doc comment).
 //
-// It takes one pointer in the token instead of a whole std::string, and
-// reads as an empty std::string until something is stored, so a tree of
-// millions of tokens stays small.
+// It takes a 4-byte slot number in the token instead of a whole std::string
+// (the texts stored live in a process-wide list of slots, RareString.cpp),
+// and reads as an empty std::string until something is stored, so a tree of
+// millions of tokens stays small. Only the compile's own thread stores.
 #pragma once
 
-#include <memory>
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -14,7 +15,8 @@ class RareString {
  public:
   RareString() = default;
   RareString(const RareString& other) { *this = other; }
-  RareString(RareString&&) noexcept = default;
+  RareString(RareString&& other) noexcept : id_(other.id_) { other.id_ = 0; }
+  ~RareString() { release(); }
   RareString(const std::string& s) { assign(s); }
   RareString(const char* s) { assign(s ? std::string(s) : std::string()); }
 
@@ -22,18 +24,23 @@ class RareString {
     if (this != &other) assign(other.str());
     return *this;
   }
-  RareString& operator=(RareString&&) noexcept = default;
+  RareString& operator=(RareString&& other) noexcept {
+    if (this != &other) {
+      release();
+      id_ = other.id_;
+      other.id_ = 0;
+    }
+    return *this;
+  }
   RareString& operator=(const std::string& s) {
     assign(s);
     return *this;
   }
   RareString& operator=(std::string&& s) {
     if (s.empty())
-      p_.reset();
-    else if (p_)
-      *p_ = std::move(s);
+      release();
     else
-      p_ = std::make_unique<std::string>(std::move(s));
+      mut() = std::move(s);
     return *this;
   }
   RareString& operator=(const char* s) { return *this = std::string(s ? s : ""); }
@@ -48,13 +55,13 @@ class RareString {
     return *this;
   }
 
-  const std::string& str() const { return p_ ? *p_ : empty_(); }
+  const std::string& str() const { return id_ ? *slots_[id_] : empty_(); }
   operator const std::string&() const { return str(); }
   const char* c_str() const { return str().c_str(); }
-  bool empty() const { return !p_ || p_->empty(); }
-  size_t size() const { return p_ ? p_->size() : 0; }
+  bool empty() const { return !id_ || slots_[id_]->empty(); }
+  size_t size() const { return id_ ? slots_[id_]->size() : 0; }
   size_t length() const { return size(); }
-  void clear() { p_.reset(); }
+  void clear() { release(); }
   char back() const { return str().back(); }
   char operator[](size_t i) const { return str()[i]; }
   size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }
@@ -65,21 +72,27 @@ class RareString {
  private:
   void assign(const std::string& s) {
     if (s.empty())
-      p_.reset();
-    else if (p_)
-      *p_ = s;
+      release();
     else
-      p_ = std::make_unique<std::string>(s);
+      mut() = s;
   }
   std::string& mut() {
-    if (!p_) p_ = std::make_unique<std::string>();
-    return *p_;
+    if (!id_) id_ = takeSlot();
+    return *slots_[id_];
   }
+  void release() {
+    if (id_) giveBack(id_);
+    id_ = 0;
+  }
+  // A slot holding an empty text, and a slot given back (its text freed).
+  static uint32_t takeSlot();
+  static void giveBack(uint32_t id);
+  static std::string* const* slots_;  // slot 0 is never handed out
   static const std::string& empty_() {
     static const std::string e;
     return e;
   }
-  std::unique_ptr<std::string> p_;
+  uint32_t id_ = 0;
 };
 
 inline bool operator==(const RareString& a, const std::string& b) { return a.str() == b; }

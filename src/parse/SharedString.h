@@ -3,11 +3,12 @@
 // printed).
 //
 // Every distinct text is kept once, process-wide, and never changes; the
-// token holds one pointer to it instead of a whole std::string. It reads as
+// token holds its 4-byte number instead of a whole std::string. It reads as
 // a const std::string (empty until something is stored); storing a text
 // looks it up in the table of texts kept so far.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -15,32 +16,32 @@
 class SharedString {
  public:
   SharedString() = default;
-  SharedString(const std::string& s) : p_(intern(s)) {}
-  SharedString(const char* s) : p_(intern(s ? std::string_view(s) : std::string_view())) {}
+  SharedString(const std::string& s) : id_(intern(s)) {}
+  SharedString(const char* s) : id_(intern(s ? std::string_view(s) : std::string_view())) {}
 
   SharedString& operator=(const std::string& s) {
-    p_ = intern(s);
+    id_ = intern(s);
     return *this;
   }
   SharedString& operator=(const char* s) {
-    p_ = intern(s ? std::string_view(s) : std::string_view());
+    id_ = intern(s ? std::string_view(s) : std::string_view());
     return *this;
   }
 
   SharedString& operator+=(const std::string& s) {
-    if (!s.empty()) p_ = intern(str() + s);
+    if (!s.empty()) id_ = intern(str() + s);
     return *this;
   }
   SharedString& operator+=(const char* s) { return *this += std::string(s ? s : ""); }
   SharedString& operator+=(char c) { return *this += std::string(1, c); }
 
-  const std::string& str() const { return p_ ? *p_ : empty_(); }
+  const std::string& str() const { return *kept_[id_]; }
   operator const std::string&() const { return str(); }
   const char* c_str() const { return str().c_str(); }
-  bool empty() const { return !p_; }
-  size_t size() const { return p_ ? p_->size() : 0; }
+  bool empty() const { return id_ == 0; }
+  size_t size() const { return str().size(); }
   size_t length() const { return size(); }
-  void clear() { p_ = nullptr; }
+  void clear() { id_ = 0; }
   char back() const { return str().back(); }
   char operator[](size_t i) const { return str()[i]; }
   size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }
@@ -49,13 +50,12 @@ class SharedString {
   int compare(size_t pos, size_t n, const char* s) const { return str().compare(pos, n, s); }
 
  private:
-  // The kept copy of `s`, or null for the empty text.
-  static const std::string* intern(std::string_view s);
-  static const std::string& empty_() {
-    static const std::string e;
-    return e;
-  }
-  const std::string* p_ = nullptr;
+  // The number of the kept copy of `s`; 0 for the empty text.
+  static uint32_t intern(std::string_view s);
+  // The kept texts by number, entry 0 the empty text. Only ever grows; the
+  // texts themselves never move.
+  static const std::string* const* kept_;
+  uint32_t id_ = 0;
 };
 
 inline bool operator==(const SharedString& a, const std::string& b) { return a.str() == b; }

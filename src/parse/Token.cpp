@@ -75,15 +75,17 @@ const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeo
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
 
-static_assert(sizeof(Token) <= 184, "a token is made for every few bytes of source: keep it small");
+static_assert(sizeof(Token) <= 152, "a token is made for every few bytes of source: keep it small");
 
 // ---- the token pool ----
 //
-// Blocks of 4 MB are cut into slots of a few size classes; a freed token
-// goes back to its class's free list. Each slot starts with an 8-byte header
-// holding its class, so a token may be freed through any pointer type of
-// its hierarchy. The sanitizer build uses the plain heap, so that the
-// address checker sees every token.
+// Blocks of 4 MB, aligned to their size, are cut into pages of 64 KB; each
+// page serves one size class, and the block's first bytes record the class
+// of every page. A token therefore needs no header: the pointer finds its
+// block by masking, its page by a shift, and so its class, and a token may
+// be freed through any pointer type of its hierarchy. A freed token goes
+// back to its class's free list. The sanitizer build uses the plain heap, so
+// that the address checker sees every token.
 
 #if defined(__SANITIZE_ADDRESS__)
 #define RUVO_TOKEN_POOL 0
@@ -100,76 +102,115 @@ static_assert(sizeof(Token) <= 184, "a token is made for every few bytes of sour
 namespace {
 
 // Slots are 8-byte aligned: no token class asks for more.
-constexpr size_t kSlotHeader = 8;
 constexpr size_t kSlotGrain = 8;
 
 template <class... Classes>
 constexpr bool alignedWithinGrain() {
   return ((alignof(Classes) <= kSlotGrain) && ...);
 }
-static_assert(alignedWithinGrain<Token, Parse, TokenParent, TokenColon, TokenVar, TokenFunction, TokenFor, TokenNew,
-                                 TokenIn, TokenCase, TokenBreak, TokenContinue, TokenIs, TokenAs, TokenSuper,
-                                 TokenEmbed, TokenUntyped, TokenVector, TokenWith, TokenCatch, TokenClass,
-                                 TokenInterface, TokenPackage, TokenImport, TokenExtends>());
-constexpr size_t kPooledMax = 4096;             // larger objects use the heap
+template <class... Classes>
+constexpr size_t largest() {
+  size_t n = 0;
+  ((n = sizeof(Classes) > n ? sizeof(Classes) : n), ...);
+  return n;
+}
+#define RUVO_TOKEN_CLASSES                                                                                       \
+  Token, Parse, TokenParent, TokenColon, TokenVar, TokenFunction, TokenFor, TokenNew, TokenIn, TokenCase,        \
+      TokenBreak, TokenContinue, TokenIs, TokenAs, TokenSuper, TokenEmbed, TokenUntyped, TokenVector, TokenWith, \
+      TokenCatch, TokenClass, TokenInterface, TokenPackage, TokenImport, TokenExtends
+static_assert(alignedWithinGrain<RUVO_TOKEN_CLASSES>());
 constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
+constexpr size_t kPageShift = 16;               // 64 KB pages
+constexpr size_t kPages = kPoolBlock >> kPageShift;
+constexpr size_t kPooledMax = 4096;  // a larger object takes a block of its own
+static_assert(largest<RUVO_TOKEN_CLASSES>() <= kPooledMax, "every token class fits a pool slot");
+#undef RUVO_TOKEN_CLASSES
+constexpr uint16_t kWholeBlock = 0xffff;  // the block holds one large object
 
 struct PoolSlot {
   PoolSlot* next;
 };
 
+// At the start of every block; the first page serves slots after it.
+struct BlockHeader {
+  uint16_t pageClass[kPages];
+};
+constexpr size_t kHeaderRoom = (sizeof(BlockHeader) + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
+
+BlockHeader* blockOf(const void* p) {
+  return reinterpret_cast<BlockHeader*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t(kPoolBlock) - 1));
+}
+
+void* newBlock() {
+#if RUVO_POSIX_BLOCKS
+  // Twice the size is mapped and the parts before and after the aligned
+  // block are given back, so a block takes no more address space than its
+  // own (an address-space limit counts every mapped byte).
+  const size_t span = kPoolBlock * 2;
+  void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapped == MAP_FAILED) throw std::bad_alloc();
+  const uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+  const uintptr_t aligned = (start + kPoolBlock - 1) & ~(uintptr_t(kPoolBlock) - 1);
+  if (aligned > start) munmap(mapped, aligned - start);
+  if (start + span > aligned + kPoolBlock)
+    munmap(reinterpret_cast<void*>(aligned + kPoolBlock), start + span - (aligned + kPoolBlock));
+  void* block = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+  // The system may back it with large pages.
+  madvise(block, kPoolBlock, MADV_HUGEPAGE);
+#endif
+#else
+  void* block = ::operator new(kPoolBlock, std::align_val_t(kPoolBlock), std::nothrow);
+#endif
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+
 struct TokenPool {
   PoolSlot* free[kPooledMax / kSlotGrain + 1] = {};
-  char* cursor = nullptr;
-  char* end = nullptr;
+  char* cursor[kPooledMax / kSlotGrain + 1] = {};  // next unused slot of the class's current page
+  char* limit[kPooledMax / kSlotGrain + 1] = {};
+  BlockHeader* block = nullptr;  // the block whose pages are handed out
+  size_t nextPage = kPages;
   std::vector<void*> blocks;  // kept to the end of the process
 
   void* allocate(size_t size) {
-    const size_t total = (size + kSlotHeader + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
-    size_t cls = total / kSlotGrain;
-    char* slot;
+    const size_t total = (size + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
     if (total > kPooledMax) {
-      slot = static_cast<char*>(::operator new(total));
-      cls = 0;
-    } else if (free[cls]) {
-      slot = reinterpret_cast<char*>(free[cls]);
-      free[cls] = free[cls]->next;
-    } else {
-      if (static_cast<size_t>(end - cursor) < total) {
-#if RUVO_POSIX_BLOCKS
-        // Aligned to 2 MB, so that the system may back it with large pages.
-        void* block = std::aligned_alloc(size_t(2) << 20, kPoolBlock);
-#ifdef MADV_HUGEPAGE
-        if (block) madvise(block, kPoolBlock, MADV_HUGEPAGE);
-#endif
-#else
-        void* block = ::operator new(kPoolBlock, std::nothrow);
-#endif
-        if (!block) {
-          // No block to be had: the plain heap reports the shortage.
-          slot = static_cast<char*>(::operator new(total));
-          *reinterpret_cast<size_t*>(slot) = 0;
-          return slot + kSlotHeader;
-        }
-        blocks.push_back(block);
-        cursor = static_cast<char*>(block);
-        end = cursor + kPoolBlock;
-      }
-      slot = cursor;
-      cursor += total;
+      void* whole = newBlock();
+      blocks.push_back(whole);
+      static_cast<BlockHeader*>(whole)->pageClass[0] = kWholeBlock;
+      return static_cast<char*>(whole) + kHeaderRoom;
     }
-    *reinterpret_cast<size_t*>(slot) = cls;
-    return slot + kSlotHeader;
+    const size_t cls = total / kSlotGrain;
+    if (PoolSlot* slot = free[cls]) {
+      free[cls] = slot->next;
+      return slot;
+    }
+    if (static_cast<size_t>(limit[cls] - cursor[cls]) < total) {
+      if (nextPage == kPages) {
+        block = static_cast<BlockHeader*>(newBlock());
+        blocks.push_back(block);
+        *block = BlockHeader{};
+        nextPage = 0;
+      }
+      char* page = reinterpret_cast<char*>(block) + (nextPage << kPageShift);
+      block->pageClass[nextPage] = static_cast<uint16_t>(cls);
+      cursor[cls] = nextPage == 0 ? page + kHeaderRoom : page;
+      limit[cls] = page + (size_t(1) << kPageShift);
+      ++nextPage;
+    }
+    void* slot = cursor[cls];
+    cursor[cls] += total;
+    return slot;
   }
 
   void release(void* p) {
-    char* slot = static_cast<char*>(p) - kSlotHeader;
-    const size_t cls = *reinterpret_cast<size_t*>(slot);
-    if (cls == 0) {
-      ::operator delete(slot);
-      return;
-    }
-    auto* node = reinterpret_cast<PoolSlot*>(slot);
+    BlockHeader* owner = blockOf(p);
+    const size_t page = (static_cast<char*>(p) - reinterpret_cast<char*>(owner)) >> kPageShift;
+    const uint16_t cls = owner->pageClass[page];
+    if (cls == kWholeBlock) return;  // kept with the other blocks; it never happens for a known class
+    auto* node = static_cast<PoolSlot*>(p);
     node->next = free[cls];
     free[cls] = node;
   }

@@ -105,7 +105,8 @@ using TokenVarMap = OrderedMap<Token*>;
 
 // A file makes a token for every few bytes of source and keeps them all to
 // the end of the run, so the fields are laid out without gaps: the one-byte
-// marks sit together after the four counters.
+// marks sit together after the four counters, and the 4-byte shared and
+// rare texts pair up between the 8-byte fields.
 class Token {
  public:
   std::string text;
@@ -114,8 +115,8 @@ class Token {
   RareString pendingError;
   SharedString formattedWord;
   RareString docComment;
-  Token* typeToken = nullptr;
   SharedString typeText;
+  Token* typeToken = nullptr;
   int32_t index = -1;
   int32_t line = 0;
   int32_t endLine = 0;
@@ -132,8 +133,8 @@ class Token {
   uint8_t superCallMark = 0;
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
-  Token* parent = nullptr;
   SharedString resolvedTypeText;
+  Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
   Parse* file = nullptr;
   std::vector<Token*> childs;

@@ -102,15 +102,18 @@ void TokenImport::addImportToMap(Parse* file, std::string path) {
     size_t dot = fullName.rfind('.');
     return dot == prefix.size() && fullName.compare(0, prefix.size(), prefix) == 0;
   };
+  const auto classes = ScriptFile::GlobalClassWidthFileMap.withPrefix(prefix);
+  const auto functions = ScriptFile::GlobalFunctionWidthFileMap.withPrefix(prefix);
   for (bool own : {false, true}) {
-    for (const auto& [fullName, record] : ScriptFile::GlobalClassWidthFileMap) {
-      if (fullName.compare(0, prefix.size(), prefix) != 0 || inPackage(fullName) != own) continue;
+    for (const auto* entry : classes) {
+      const std::string& fullName = entry->first;
+      if (inPackage(fullName) != own) continue;
       package->importMap[lastSegment(fullName)] = fullName;
       TokenPackage::ToConversionTable(fullName, true);
     }
-    for (const auto& [fullName, owner] : ScriptFile::GlobalFunctionWidthFileMap) {
-      if (fullName.compare(0, prefix.size(), prefix) != 0 || inPackage(fullName) != own) continue;
-      package->importMap[lastSegment(fullName)] = fullName;
+    for (const auto* entry : functions) {
+      const std::string& fullName = entry->first;
+      if (inPackage(fullName) == own) package->importMap[lastSegment(fullName)] = fullName;
     }
   }
 }

@@ -184,8 +184,9 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
     // a.b.IFoo was parsed left IFoo out; by now every file is registered, and
     // the interfaces under the wildcard's prefix join the names the file knows.
     for (const auto& [path, dot] : wildcardMap)
-      for (const auto& [fullName, record] : ScriptFile::GlobalClassWidthFileMap) {
-        if (fullName.compare(0, path.size(), path) != 0 || !TokenClass::_interfacesMap_().has(fullName)) continue;
+      for (const auto* entry : ScriptFile::GlobalClassWidthFileMap.withPrefix(path)) {
+        const std::string& fullName = entry->first;
+        if (!TokenClass::_interfacesMap_().has(fullName)) continue;
         std::string shortName = fullName.substr(fullName.rfind('.') + 1);
         if (!importMap.has(shortName)) importMap[shortName] = fullName;
       }

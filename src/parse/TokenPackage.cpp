@@ -118,8 +118,7 @@ void clipWords(const char* text, std::vector<std::string_view>& words) {
 // Loads every listed file and hands it to the pre-scan.
 void scanListedFiles(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
-    std::string text = ScriptFile::LoadFile(path);
-    TokenPackage::ParseOnlyClass(path.c_str(), text);
+    TokenPackage::ParseOnlyClass(path.c_str(), ScriptFile::LoadFile(path));
   }
 }
 
@@ -246,7 +245,7 @@ void TokenPackage::ParsePackageAllFileForClass(std::string root, std::string pac
 // "function" of one file and registers what it names: the package root, the
 // imported names, the file's first class, and the namespaces and the first
 // package-level function declared before that class (or an interface).
-void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
+void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
   if (path == nullptr || std::string(path).find("__js__.as") != std::string::npos) return;
   if (text.empty()) return;
   std::string key = ScriptFile::FormatFileName(path);
@@ -255,9 +254,15 @@ void TokenPackage::ParseOnlyClass(const char* path, std::string& text) {
   scanned[key] = 1;
   ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
 
-  Parse::_format_head(text.data());
+  // The words start where the file root's head ends (what stands before the
+  // first comment or "package" is blanked there); the text is read as it is.
+  size_t head = 0;
+  while (head < text.size() && !(text[head] == '/' && (text[head + 1] == '*' || text[head + 1] == '/')) &&
+         !(text[head] == 'p' && text[head + 1] == 'a'))
+    ++head;
+  if (head >= text.size()) head = 0;
   std::vector<std::string_view> words;
-  clipWords(text.c_str(), words);
+  clipWords(text.c_str() + head, words);
   if (words.size() < 2) return;
 
   std::string package;

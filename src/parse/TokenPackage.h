@@ -54,7 +54,7 @@ class TokenPackage : public Token {
 
   static void ParseOnlyClassEx(const char* folder, bool run);
   static void ParsePackageAllFileForClass(std::string root, std::string packageName);
-  static void ParseOnlyClass(const char* path, std::string& text);
+  static void ParseOnlyClass(const char* path, const std::string& text);
 };
 
 // Cuts a text into the words the pre-scan reads.

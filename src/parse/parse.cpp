@@ -70,8 +70,9 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   file = this;
   setPath(p);
   noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
-  sourceText = normal;
-  if (!skip) toPretreatment(normal.data());
+  // The lexer only reads the text: it reads the one kept copy.
+  sourceText = std::move(normal);
+  if (!skip) toPretreatment(sourceText.data());
 }
 
 bool Parse::prepareText(std::string& text) {

@@ -1,10 +1,25 @@
-// The program's operator new: small blocks, runs of pages for large blocks
-// and the C library heap beyond, freed and reused without blocks overlapping.
+// The program's heap: blocks of every size freed and reused without blocks
+// overlapping, freed large blocks reused, and a heap that takes address
+// space only as it grows, so that it serves whatever the system grants.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "RareString.h"
+#include "SharedString.h"
+#include "TokenExtends.h"
+#include "TokenFunction.h"
+#include "TokenImport.h"
 
 namespace {
 
@@ -50,6 +65,161 @@ TEST(HeapPool, GrowingTextsKeepTheirContent) {
     ASSERT_EQ(a[i], static_cast<char>('a' + i % 26));
     ASSERT_EQ(b[i], static_cast<char>('A' + i % 26));
   }
+}
+
+// Address space and resident memory of this process, in bytes.
+size_t statmField(int field) {
+  std::ifstream in("/proc/self/statm");
+  size_t values[2] = {0, 0};
+  in >> values[0] >> values[1];
+  return values[field] * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// Under an address-space limit (ulimit -v) of 4.6 GB, 1.5 GB taken through
+// operator new and 1.5 GB through malloc (as the token blocks and the C++
+// library do) must all be had: a heap that reserved a large range at its
+// first block left too little for the other half. The blocks are never
+// touched, so no memory is used; then a million tokens are made under a
+// limit 200 MB above what the process holds. The heap makes its first
+// reservation at the start of a process, so the test runs itself again, as
+// a new process under the limit.
+TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address checker reserves its own shadow range";
+#endif
+  if (std::getenv("RUVO_HEAP_LIMIT_CHILD")) {
+    std::vector<void*> held;
+    for (int i = 0; i < 1000; ++i) held.push_back(::operator new(100));
+    for (int i = 0; i < 24; ++i) held.push_back(::operator new(size_t(64) << 20));
+    for (int i = 0; i < 24; ++i) {
+      void* p = std::malloc(size_t(64) << 20);
+      ASSERT_NE(p, nullptr) << "malloc failed after " << i << " blocks of 64 MB";
+      held.push_back(p);
+    }
+    for (size_t i = 0; i < held.size(); ++i) {
+      if (i < 1024)
+        ::operator delete(held[i]);
+      else
+        std::free(held[i]);
+    }
+    // Tokens take no more address space than their blocks: 150 MB of them
+    // fit in 200 MB more than the process holds.
+    rlimit tight{};
+    tight.rlim_cur = tight.rlim_max = statmField(0) + (size_t(200) << 20);
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    std::vector<Token*> tokens;
+    tokens.reserve(1000000);
+    for (int i = 0; i < 1000000; ++i) tokens.push_back(new Token(0, nullptr, 0, i, nullptr));
+    EXPECT_EQ(tokens.back()->line, 999999);
+    return;
+  }
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = (size_t(46) << 30) / 10;
+    setrlimit(RLIMIT_AS, &limit);
+    setenv("RUVO_HEAP_LIMIT_CHILD", "1", 1);
+    const char* args[] = {"unit_tests", "--gtest_filter=HeapPool.ServesWhatAnAddressSpaceLimitGrants", nullptr};
+    execv("/proc/self/exe", const_cast<char* const*>(args));
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+// An output text grows by doubling to 64 MB: the buffers it leaves behind
+// are reused or given back, so the resident memory grows by about the final
+// text and its last predecessor, not by the sum of all of them (128 MB).
+void growText() {
+  const size_t before = statmField(1);
+  std::string text;
+  for (size_t i = 0; i < (size_t(64) << 20); i += 4096) text.append(4096, static_cast<char>('a' + i % 26));
+  const size_t grown = statmField(1) - before;
+  std::fprintf(stderr, "grown by %zu MB\n", grown >> 20);
+  std::_Exit(grown < (size_t(104) << 20) ? 0 : 1);
+}
+
+TEST(HeapPool, FreedLargeBlocksAreReused) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(growText(), testing::ExitedWithCode(0), "");
+}
+
+// Tokens come from the token pool without a header: a token of any class,
+// freed with its tree, is reused by later tokens, and no two live tokens
+// share a byte.
+TEST(TokenPool, TokensOfEveryClassAreFreedAndReusedWithoutOverlap) {
+  struct Live {
+    Token* token;
+    size_t size;
+    std::string text;
+  };
+  auto make = [](int i, const std::string& text) -> std::pair<Token*, size_t> {
+    switch (i % 4) {
+      case 0: return {new Token(0, text.c_str(), 0, i, nullptr), sizeof(Token)};
+      case 1: return {new TokenImport(0, text.c_str(), 0, i, nullptr), sizeof(TokenImport)};
+      case 2: return {new TokenFunction(0, text.c_str(), 0, i, nullptr), sizeof(TokenFunction)};
+      default: return {new TokenExtends(0, text.c_str(), 0, i, nullptr), sizeof(TokenExtends)};
+    }
+  };
+  std::vector<Live> live;
+  Token* root = new Token(0, "root", 0, 0, nullptr);
+  for (int i = 0; i < 30000; ++i) {
+    auto [kept, keptSize] = make(i, "kept" + std::to_string(i));
+    live.push_back({kept, keptSize, kept->text});
+    root->push(make(i + 1, "freed").first);
+  }
+  std::vector<Token*> freed(root->childs.begin(), root->childs.end());
+  std::sort(freed.begin(), freed.end());
+  deleteTokenTree(root);
+  size_t reused = 0;
+  for (int i = 0; i < 30000; ++i) {
+    auto [again, size] = make(i + 1, "again" + std::to_string(i));
+    live.push_back({again, size, again->text});
+    reused += std::binary_search(freed.begin(), freed.end(), again);
+  }
+  EXPECT_GE(reused, 29000u);
+  std::vector<std::pair<uintptr_t, size_t>> ranges;
+  for (const Live& l : live) {
+    EXPECT_EQ(l.token->text, l.text);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(l.token) % alignof(Token), 0u);
+    ranges.emplace_back(reinterpret_cast<uintptr_t>(l.token), l.size);
+  }
+  std::sort(ranges.begin(), ranges.end());
+  for (size_t i = 1; i < ranges.size(); ++i)
+    ASSERT_LE(ranges[i - 1].first + ranges[i - 1].second, ranges[i].first) << "tokens overlap";
+}
+
+// The 4-byte token texts: a shared text is kept once, a rare text owns its
+// slot, copies are independent, a moved-from text is empty, and a slot given
+// back is taken again holding nothing of its old text.
+TEST(TokenTexts, SharedAndRareTextsKeepTheirValues) {
+  SharedString a = std::string("\n\t\t"), b = "\n\t\t", c;
+  EXPECT_EQ(&a.str(), &b.str());
+  EXPECT_TRUE(c.empty());
+  EXPECT_EQ(c.str(), "");
+  c = "x";
+  c += "y";
+  EXPECT_EQ(c, "xy");
+  c = "";
+  EXPECT_TRUE(c.empty());
+
+  RareString r = "doc", copy = r;
+  copy += " more";
+  EXPECT_EQ(r, "doc");
+  EXPECT_EQ(copy, "doc more");
+  RareString moved = std::move(copy);
+  EXPECT_EQ(moved, "doc more");
+  EXPECT_TRUE(copy.empty());  // NOLINT(bugprone-use-after-move): moved-from is empty by design
+  r.clear();
+  RareString next = "new";  // may take the slot r gave back
+  EXPECT_EQ(next, "new");
+  EXPECT_TRUE(r.empty());
+  std::vector<RareString> many(5000);
+  for (size_t i = 0; i < many.size(); ++i) many[i] = "t" + std::to_string(i);
+  for (size_t i = 0; i < many.size(); i += 2) many[i] = std::string();
+  for (size_t i = 0; i < many.size(); ++i) EXPECT_EQ(many[i].str(), i % 2 ? "t" + std::to_string(i) : "");
 }
 
 }  // namespace

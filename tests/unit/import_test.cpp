@@ -101,6 +101,32 @@ TEST_F(Imports, WildcardTakesEveryKnownNameUnderThePrefixText) {
   EXPECT_TRUE(TokenClass::_classMap_().has("a.b.*"));
 }
 
+// Of the names a wildcard reaches that share a short name, the one known
+// last wins, unless the imported package itself has one: the registry's
+// order, not the names' alphabetical order, decides.
+TEST_F(Imports, WildcardNamesFollowTheRegistrationOrder) {
+  File x = makeFile("/proj/src/a/bx/Item.as", "a.bx");
+  File w = makeFile("/proj/src/a/b2/Item.as", "a.b2");
+  ScriptFile::GlobalClassWidthFileMap["a.bx.Item"] = x.record;
+  ScriptFile::GlobalClassWidthFileMap["a.b2.Item"] = w.record;
+  import("a.*");
+  EXPECT_EQ(f.package->importMap.get("Item"), "a.b2.Item");
+
+  File own = makeFile("/proj/src/a/b/Item.as", "a.b");
+  ScriptFile::GlobalClassWidthFileMap["a.b.Tool"] = own.record;
+  ScriptFile::GlobalClassWidthFileMap["a.b.Item"] = own.record;
+  ScriptFile::GlobalClassWidthFileMap["a.bz.Tool"] = x.record;
+  f.package->importMap.clear();
+  import("a.b.*");
+  EXPECT_EQ(f.package->importMap.get("Item"), "a.b.Item");
+  EXPECT_EQ(f.package->importMap.get("Tool"), "a.b.Tool");
+  // Cleared with the other registries: nothing is found afterwards.
+  ScriptFile::GlobalClassWidthFileMap.clear();
+  EXPECT_TRUE(ScriptFile::GlobalClassWidthFileMap.withPrefix("a").empty());
+  ScriptFile::GlobalClassWidthFileMap["a.c.New"] = x.record;
+  ASSERT_EQ(ScriptFile::GlobalClassWidthFileMap.withPrefix("a.").size(), 1u);
+}
+
 TEST_F(Imports, WildcardScansThePackageFolder) {
   ruvotest::TempDir dir;
   ruvotest::writeFile(dir.path() + "/src/lib/Tool.as", "package lib {\n public class Tool {}\n}\n");

@@ -58,7 +58,6 @@ class OutputScriptTest : public testing::Test {
     OneScriptFile::jsModleMap.clear();
     OneScriptFile::Main = nullptr;
     OneScriptFile::RuvoJs = nullptr;
-    OneScriptFile::ALLSCRIPT.clear();
     CompileWarning.clear();
     _ompilerOptions_ = CompilerOptions();
     __ISDEBUG__ = false;
