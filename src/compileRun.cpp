@@ -69,6 +69,7 @@ void applyLibraryTiers(TokenClass* cls, ScriptFile* record) {
 // Steps 7 to 9: rank the classes and sort them, highest rank first.
 std::vector<TokenClass*> rankClasses() {
   std::vector<TokenClass*> classes;
+  TokenClass::beginExtendsDepthBatch();
   for (auto& [name, cls] : TokenClass::_classMap_()) {
     if (!cls || _ompilerOptions_.excludeThisFile(pathOf(cls).c_str())) continue;
     cls->makeExtendsDeph();
@@ -77,6 +78,7 @@ std::vector<TokenClass*> rankClasses() {
     applyLibraryTiers(cls, record);
     classes.push_back(cls);
   }
+  TokenClass::endExtendsDepthBatch();
   for (auto& [name, cls] : TokenClass::_classMap_()) {
     if (!cls || !cls->superName.empty() || !(cls->flags & TokenModifierFlags::Public)) continue;
     if (ScriptFile* record = recordOf(cls)) record->orderWeight += 100;

@@ -474,17 +474,17 @@ int Token::getLineEnd(std::vector<Token*>& list, int from) {
 bool Token::isClassMember() { return parent && parent->type == 21 && parent->parent && parent->parent->type == 52; }
 
 // Whether `name` is a plain method (no getter, no setter) of `cls` or of one
-// of its base classes. The walk is bounded, so a cycle in the inheritance
-// chain of broken sources ends it.
+// of its base classes. The walk is bounded by the number of classes, so a
+// cycle in the inheritance chain of broken sources ends it.
 bool Token::isInSelFunction(std::string& name, TokenClass* cls) {
-  int steps = 0;
-  for (TokenClass* c = cls; c && steps < 4096; ++steps) {
+  size_t steps = 0;
+  for (TokenClass* c = cls; c && steps <= TokenClass::_classCount_(); ++steps) {
     auto it = c->members.find(name);
     if (it != c->members.end() && it->second && it->second->type == TokenTypeCode::Function) {
       auto* fn = dynamic_cast<TokenFunction*>(it->second);
       if (fn) return fn->accessorKind == 0;
     }
-    if (!c->superClass && !c->superName.empty()) c->superClass = TokenClass::GetTokenClass(c->superName);
+    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
     c = c->superClass;
   }
   return false;
