@@ -281,6 +281,38 @@ void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
     i += skip;
     if (i < -1) i = -1;
   }
+  if (&list == &childs) closeVarGaps();
+}
+
+void Token::closeVarGaps() {
+  if (!varGaps) return;
+  varGaps = 0;
+  size_t w = 0;
+  for (size_t r = 0; r < childs.size(); ++r) {
+    Token* child = childs[r];
+    if (child && child->gapMark) {
+      // The declaration's own gap is the nulls right in front of it.
+      auto* declaration = static_cast<TokenVar*>(child);
+      for (uint32_t n = declaration->gapBefore; n > 0 && w > 0 && !childs[w - 1]; --n) --w;
+      declaration->gapBefore = 0;
+      declaration->gapMark = 0;
+    }
+    childs[w] = child;
+    if (child) child->index = static_cast<int32_t>(w);
+    ++w;
+  }
+  childs.resize(w);
+}
+
+void Token::closeAllVarGaps() {
+  std::vector<Token*> stack{this};
+  while (!stack.empty()) {
+    Token* t = stack.back();
+    stack.pop_back();
+    t->closeVarGaps();
+    for (Token* child : t->childs)
+      if (child) stack.push_back(child);
+  }
 }
 
 // ---- placing children ----

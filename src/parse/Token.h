@@ -132,6 +132,12 @@ class Token {
   uint8_t superCallMark = 0;
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
+  // Set on a token whose children hold the null slots that a local
+  // declaration left in front of itself when it gathered its tokens (see
+  // TokenVar::pretreatment); closeVarGaps takes them out.
+  uint8_t varGaps = 0;
+  // Set on such a declaration (a TokenVar, which counts its null slots).
+  uint8_t gapMark = 0;
   Token* parent = nullptr;
   SharedString resolvedTypeText;
   TokenClass* currentClass = nullptr;
@@ -166,6 +172,11 @@ class Token {
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
   void childsPretreatment(Parse* file, std::vector<Token*>& list);
+  // Removes the null slots that local declarations left among the children
+  // (one pass over the list; every child learns its new index).
+  void closeVarGaps();
+  // closeVarGaps over the whole tree below this token.
+  void closeAllVarGaps();
 
   // ---- placing children ----
   void push(Token* child);

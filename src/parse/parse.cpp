@@ -102,6 +102,8 @@ void Parse::toPretreatment(char* text) {
   // The length counts the terminator, so the lexer reads the text in place.
   parse(text, static_cast<int>(std::strlen(text)) + 1, pos, line, nullptr);
   pretreatment(this);
+  // Declarations pretreated outside a child loop leave their gaps until here.
+  closeAllVarGaps();
 }
 
 void Parse::toJavaScript() {

@@ -93,3 +93,24 @@ TEST(HostileInput, ExtendsChainRunsInNode) {
   RunResult n = p.node();
   EXPECT_EQ(n.out, "6\n") << n.err;
 }
+
+// Every local declaration used to move the rest of its function's token list
+// down once: 100,000 of them took longer than ten minutes.
+TEST(HostileInput, ManyLocalDeclarationsAndClosures) {
+  std::string body;
+  for (int i = 0; i < 100000; ++i) body += "\t\t\tvar v" + std::to_string(i) + ":int = " + std::to_string(i % 7) + ";\n";
+  for (int i = 0; i < 20000; ++i)
+    body += "\t\t\tvar f" + std::to_string(i) + ":Function = function(x:int):int { return x + v" + std::to_string(i) +
+            "; };\n";
+  Project p;
+  p.source("Main.as", "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n" + body +
+                          "\t\t\ttrace(v99999 + f19999(1));\n\t\t}\n\t}\n}\n");
+  p.compile();
+  ASSERT_TRUE(p.ended()) << p.run.err;
+  EXPECT_TRUE(linesWith(p.run.out, "MSG,7,").empty()) << linesWith(p.run.out, "MSG,7,")[0];
+  std::string js = p.script();
+  EXPECT_NE(js.find("var v99999=4;"), std::string::npos);
+  if (!ruvotest::haveNode()) return;
+  RunResult n = p.node();
+  EXPECT_EQ(n.out, "5\n") << n.err;  // 4 + (1 + 0)
+}
