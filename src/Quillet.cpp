@@ -16,11 +16,16 @@ int32_t Quillet::__compilerScriptIndex__ = 1;
 void Quillet::addPath(const char* folder) {
   // All ".jas" files of the folder come before its ".as" files.
   std::vector<std::string> listed;
-  xfilemethod::dir(folder, ".jas", listed, 10000);
+  std::vector<std::pair<std::string, std::string>> unreadable;
+  xfilemethod::dir(folder, ".jas", listed, 10000, &unreadable);
   xfilemethod::dir(folder, ".as", listed, 10000);
   for (const std::string& path : listed) {
     if (!_ompilerOptions_.excludeThisFile(path.c_str())) files.push_back(path);
   }
+  // Its classes would be missing when the script runs.
+  for (const auto& [path, reason] : unreadable)
+    if (!_ompilerOptions_.excludeThisFile(path.c_str()))
+      MSGTO(7, path.c_str(), 0, "Can not read folder:%s (%s)", path.c_str(), reason.c_str());
   MSGTO(1, folder, 0, "Collect");
   __progressWork__(_msg_p, "Collect files:%s", folder);
 }

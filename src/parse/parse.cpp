@@ -69,6 +69,13 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
 
   file = this;
   setPath(p);
+  if (scriptFile && scriptFile->nulLine >= 0) {
+    // The text was cut at a NUL byte: whatever followed it is missing.
+    auto* at = new Token(0, "", 0, scriptFile->nulLine, this);
+    at->file = this;
+    std::string unused;
+    at->scriptErr(unused, this, "NUL byte in the source: the text after it is left out", 1);
+  }
   noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
   sourceText = normal;
   if (!skip) toPretreatment(normal.data());
