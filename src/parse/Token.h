@@ -138,6 +138,9 @@ class Token {
   uint8_t varGaps = 0;
   // Set on such a declaration (a TokenVar, which counts its null slots).
   uint8_t gapMark = 0;
+  // How often the output of this class or function was written (see
+  // WritingGuard), saturating.
+  uint8_t writeCount = 0;
   Token* parent = nullptr;
   SharedString resolvedTypeText;
   TokenClass* currentClass = nullptr;

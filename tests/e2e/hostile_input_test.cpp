@@ -189,3 +189,32 @@ TEST(HostileInput, OutOfMemoryIsOneMessage) {
   EXPECT_EQ(messages(r.out, 14).size(), 1u);
   EXPECT_EQ(r.err.find("terminate"), std::string::npos) << r.err;
 }
+
+// The same bytes as five files that include each other: no file includes
+// another twice, yet each class and function of the damaged text landed in
+// the output of several others, and the copies multiplied at every level
+// (the compile did not end). A class or function is written a few times at
+// most.
+TEST(HostileInput, ClassesWrittenInManyPlacesAreBounded) {
+  const std::string bomb = readFile(ruvotest::sourceDir() + "/tests/fuzz/regressions-compile/include-bomb.as");
+  std::vector<std::string> parts;
+  for (size_t from = 0;;) {
+    size_t at = bomb.find("\"a.as\"", from);
+    parts.push_back(bomb.substr(from, at == std::string::npos ? std::string::npos : at - from));
+    if (at == std::string::npos) break;
+    from = at + 6;
+  }
+  const char* names[] = {"a.as", "b.as", "c.as", "d.as", "e.as"};
+  auto withIncludes = [&](int shift) {
+    std::string text = parts[0];
+    for (size_t i = 1; i < parts.size(); ++i) text += std::string("\"") + names[(i - 1 + shift) % 5] + "\"" + parts[i];
+    return text;
+  };
+  Project p;
+  p.source("Main.as", withIncludes(1));
+  for (int k = 0; k < 5; ++k) p.source(names[k], withIncludes(k + 1));
+  p.compile();
+  ASSERT_TRUE(p.ended()) << p.run.err;
+  EXPECT_LT(p.script().size(), 4u << 20);
+  EXPECT_FALSE(messages(p.run.out, 7, "This code is written more than 8 times in the output").empty());
+}
