@@ -21,15 +21,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_files.h"
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-void writeText(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
+using benchfiles::writeText;
 
 // One class of about 9 KB / 220 lines: fields, statics, accessors, loops,
 // an interface, a base class in another package and imports.
