@@ -1,15 +1,16 @@
 // Scaling benchmark for the project shapes that once took quadratic time or
-// more: a chain of classes each extending the one before, one function with
-// very many local declarations, the same with local closures, and a chain
-// of include files that each include all the later ones. Every shape is
-// compiled at doubling sizes; the "x" column is the time over the time of
-// the size before, about 2 for linear growth.
+// more: a chain of classes each extending the one before, one function of
+// very many local declarations, a class of very many member declarations,
+// a function of very many local closures, and a chain of include files that
+// each include all the later ones. Every shape is compiled at doubling
+// sizes; the "x" column is the time over the time of the size before, about
+// 2 for linear growth.
 //
 //   scaling_bench [path/to/ruvojs] [shape] [largest size]
 //
-// shape is chain, locals, closures or includes (all four without one). The
-// largest sizes by default: 48,000 classes, 400,000 locals, 80,000
-// closures, 24 include files of 256 KB.
+// shape is chain, locals, members, closures or includes (all of them
+// without one). The largest sizes by default: 48,000 classes, 400,000
+// locals or members, 80,000 closures, 24 include files of 256 KB.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,6 +58,12 @@ void locals(const fs::path& dir, int n) {
   std::string body;
   for (int i = 0; i < n; ++i) body += "\t\t\tvar v" + std::to_string(i) + ":int = " + std::to_string(i % 7) + ";\n";
   writeText(dir / "src/Main.as", mainWithBody(body));
+}
+
+void members(const fs::path& dir, int n) {
+  std::string body;
+  for (int i = 0; i < n; ++i) body += "\t\tpublic var m" + std::to_string(i) + ":int = 1;\n";
+  writeText(dir / "src/Main.as", "package\n{\n\tpublic class Main\n\t{\n" + body + "\t}\n}\n");
 }
 
 void closures(const fs::path& dir, int n) {
@@ -109,6 +116,7 @@ int main(int argc, char** argv) {
   const int largest = argc > 3 ? std::atoi(argv[3]) : 0;
   std::vector<Shape> shapes = {{"chain", chain, 3000, 48000},
                                {"locals", locals, 25000, 400000},
+                               {"members", members, 25000, 400000},
                                {"closures", closures, 5000, 80000},
                                {"includes", includes, 3, 24}};
   fs::path root = fs::temp_directory_path() / ("ruvo-scaling-" + std::to_string(getpid()));

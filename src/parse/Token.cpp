@@ -13,6 +13,7 @@
 #include <new>
 #include <type_traits>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "TokenClass.h"
 #include "TokenExtends.h"
@@ -284,19 +285,40 @@ void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
   if (&list == &childs) closeVarGaps();
 }
 
+std::unordered_map<Token*, std::vector<TokenVar*>>& Token::_varGapOwners_() {
+  static std::unordered_map<Token*, std::vector<TokenVar*>> owners;
+  return owners;
+}
+
 void Token::closeVarGaps() {
   if (!varGaps) return;
   varGaps = 0;
+  auto found = _varGapOwners_().find(this);
+  if (found == _varGapOwners_().end()) return;
+  std::vector<TokenVar*> owners;
+  owners.swap(found->second);
+  _varGapOwners_().erase(found);
+
+  // A declaration's gap is the nulls in front of its slot, which holds it
+  // still or is null when it left the list (an instance member). A gap that
+  // something was put into since is left as it is.
+  std::vector<uint8_t> drop(childs.size(), 0);
+  for (TokenVar* declaration : owners) {
+    const size_t end = static_cast<size_t>(declaration->index);
+    const size_t gap = declaration->gapBefore;
+    declaration->gapBefore = 0;
+    declaration->gapMark = 0;
+    if (declaration->index < 0 || end > childs.size() || gap > end) continue;
+    if (end < childs.size() && childs[end] && childs[end] != declaration) continue;
+    bool empty = true;
+    for (size_t k = end - gap; k < end && empty; ++k) empty = !childs[k];
+    if (!empty) continue;
+    for (size_t k = end - gap; k < end; ++k) drop[k] = 1;
+  }
   size_t w = 0;
   for (size_t r = 0; r < childs.size(); ++r) {
+    if (drop[r]) continue;
     Token* child = childs[r];
-    if (child && child->gapMark) {
-      // The declaration's own gap is the nulls right in front of it.
-      auto* declaration = static_cast<TokenVar*>(child);
-      for (uint32_t n = declaration->gapBefore; n > 0 && w > 0 && !childs[w - 1]; --n) --w;
-      declaration->gapBefore = 0;
-      declaration->gapMark = 0;
-    }
     childs[w] = child;
     if (child) child->index = static_cast<int32_t>(w);
     ++w;
@@ -313,6 +335,8 @@ void Token::closeAllVarGaps() {
     for (Token* child : t->childs)
       if (child) stack.push_back(child);
   }
+  // What is left belongs to tokens no longer in the tree.
+  _varGapOwners_().clear();
 }
 
 // ---- placing children ----

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "RareString.h"
@@ -20,6 +21,7 @@ class Parse;
 class Token;
 class TokenClass;
 class TokenFunction;
+class TokenVar;
 class TokenPackage;
 
 // One-byte type codes of the token tree. The table kTokenTypeTable below
@@ -136,7 +138,7 @@ class Token {
   // declaration left in front of itself when it gathered its tokens (see
   // TokenVar::pretreatment); closeVarGaps takes them out.
   uint8_t varGaps = 0;
-  // Set on such a declaration (a TokenVar, which counts its null slots).
+  // Set on such a declaration while its gap is open.
   uint8_t gapMark = 0;
   // How often the output of this class or function was written (see
   // WritingGuard), saturating.
@@ -178,8 +180,13 @@ class Token {
   // Removes the null slots that local declarations left among the children
   // (one pass over the list; every child learns its new index).
   void closeVarGaps();
-  // closeVarGaps over the whole tree below this token.
+  // closeVarGaps over the whole tree below this token; then no gaps are
+  // left on record.
   void closeAllVarGaps();
+  // The declarations that left null slots among a token's children, by that
+  // token (owner: TokenVar::pretreatment and closeVarGaps; emptied by
+  // closeAllVarGaps at the end of every file's pretreatment).
+  static std::unordered_map<Token*, std::vector<TokenVar*>>& _varGapOwners_();
 
   // ---- placing children ----
   void push(Token* child);

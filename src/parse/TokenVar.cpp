@@ -250,11 +250,9 @@ int TokenVar::pretreatment(Parse* parseFile) {
       push(current);
       if (stop) break;
     }
-    if (classMember || pending <= 0) {
-      leaveList();
-    } else {
-      // A local declaration does not move the rest of its list down (a
-      // function of 100,000 declarations would move it 100,000 times): it
+    if (pending > 0) {
+      // The declaration does not move the rest of its list down (a function
+      // or class of 100,000 declarations would move it 100,000 times): it
       // takes the slot of its last gathered token and leaves nulls in front
       // of itself, which the child loop steps over (the skip count) and
       // takes out in one pass when the list is done (closeVarGaps).
@@ -263,10 +261,12 @@ int TokenVar::pretreatment(Parse* parseFile) {
       for (int k = from; k < from + pending; ++k) list[static_cast<size_t>(k)] = nullptr;
       list[static_cast<size_t>(from + pending)] = this;
       index = from + pending;
-      gapBefore += static_cast<uint32_t>(pending);
+      gapBefore = static_cast<uint32_t>(pending);
       gapMark = 1;
       parent->varGaps = 1;
+      _varGapOwners_()[parent].push_back(this);
       stepOver = pending;
+      pending = 0;
     }
   }
 

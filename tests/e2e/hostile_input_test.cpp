@@ -121,6 +121,23 @@ TEST(HostileInput, ManyLocalDeclarationsAndClosures) {
   EXPECT_EQ(n.out, "5\n") << n.err;  // 4 + (1 + 0)
 }
 
+// The same for the member declarations of a class body, instance and static.
+TEST(HostileInput, ManyMemberDeclarations) {
+  std::string body;
+  for (int i = 0; i < 50000; ++i) {
+    body += "\t\tpublic var m" + std::to_string(i) + ":int = " + std::to_string(i % 5) + ";\n";
+    body += "\t\tpublic static var s" + std::to_string(i) + ":int = " + std::to_string(i % 3) + ";\n";
+  }
+  Project p;
+  p.source("Main.as", "package\n{\n\tpublic class Main\n\t{\n" + body +
+                          "\t\tpublic function Main()\n\t\t{\n\t\t\ttrace(m49999 + s49999);\n\t\t}\n\t}\n}\n");
+  p.compile();
+  ASSERT_TRUE(p.ended()) << p.run.err;
+  EXPECT_EQ(messages(p.run.out, 7).size(), 0u) << messages(p.run.out, 7)[0];
+  if (!ruvotest::haveNode()) return;
+  EXPECT_EQ(p.node().out, "5\n") << p.node().err;  // 4 + 1
+}
+
 // 178 bytes that include themselves among unbalanced braces, placed as both
 // the main file and the file it includes: each repeated include multiplied
 // the output, to 51 MB of JavaScript.
