@@ -1768,4 +1768,5 @@ void resetLexerState() {
   _Comment.clear();
   DISBALEOUTCONST = 0;
   pCurAddClass = nullptr;
+  Token::_varGapOwners_().clear();  // left over only by a file whose pretreatment was cut short
 }

@@ -134,8 +134,8 @@ class Token {
   uint8_t superCallMark = 0;
   uint8_t noDefaultValues = 0;
   uint8_t typeUseRegistered = 0;
-  // Set on a token whose children hold the null slots that a local
-  // declaration left in front of itself when it gathered its tokens (see
+  // Set on a token whose children hold the null slots that a declaration
+  // left in front of itself when it gathered its tokens (see
   // TokenVar::pretreatment); closeVarGaps takes them out.
   uint8_t varGaps = 0;
   // Set on such a declaration while its gap is open.
@@ -177,8 +177,8 @@ class Token {
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
   void childsPretreatment(Parse* file, std::vector<Token*>& list);
-  // Removes the null slots that local declarations left among the children
-  // (one pass over the list; every child learns its new index).
+  // Removes the null slots that declarations left among the children (one
+  // pass over the list; every child learns its new index).
   void closeVarGaps();
   // closeVarGaps over the whole tree below this token; then no gaps are
   // left on record.
@@ -266,7 +266,8 @@ std::string stringToText(const char* text);
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope = nullptr);
 
-// Resets the lexer state (tests compile several projects in one process).
+// Resets the lexer state and the declaration gaps on record (tests compile
+// several projects in one process).
 void resetLexerState();
 
 // A deep copy of a token and its descendants, each of its own class; the
