@@ -34,15 +34,14 @@
 #include <string>
 #include <vector>
 
+#include "bench_files.h"
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-void writeText(const fs::path& p, const std::string& text) {
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << text;
-}
+using benchfiles::writeText;
 
 // The FlashDevelop project file: source folder src, main class src/Main.as.
 void writeProjectFile(const fs::path& dir) {

@@ -18,6 +18,7 @@
 #include "message.h"
 #include "runtime_texts.h"
 #include "scriptfile.h"
+#include "xfilemethod.h"
 
 namespace {
 
@@ -248,7 +249,7 @@ const std::string& OneScriptFile::save() {
   if (ScriptFile::write(path, text)) {
     MSGTO(12, path.c_str(), static_cast<int>(std::min<size_t>(text.size(), 0x7fffffff)), "%s", "");
   } else {
-    MSGTO(7, path.c_str(), 0, "Can not write file:%s", path.c_str());
+    MSGTO(7, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
   }
   text.resize(length);
   return text;

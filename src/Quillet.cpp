@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "TokenExtends.h"
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
@@ -15,11 +16,16 @@ int32_t Quillet::__compilerScriptIndex__ = 1;
 void Quillet::addPath(const char* folder) {
   // All ".jas" files of the folder come before its ".as" files.
   std::vector<std::string> listed;
-  xfilemethod::dir(folder, ".jas", listed, 10000);
+  std::vector<std::pair<std::string, std::string>> unreadable;
+  xfilemethod::dir(folder, ".jas", listed, 10000, &unreadable);
   xfilemethod::dir(folder, ".as", listed, 10000);
   for (const std::string& path : listed) {
     if (!_ompilerOptions_.excludeThisFile(path.c_str())) files.push_back(path);
   }
+  // Its classes would be missing when the script runs.
+  for (const auto& [path, reason] : unreadable)
+    if (!_ompilerOptions_.excludeThisFile(path.c_str()))
+      MSGTO(7, path.c_str(), 0, "Can not read folder:%s (%s)", path.c_str(), reason.c_str());
   MSGTO(1, folder, 0, "Collect");
   __progressWork__(_msg_p, "Collect files:%s", folder);
 }
@@ -58,12 +64,58 @@ int Quillet::withFile(const char* path) {
   std::string key = ScriptFile::FormatFileName(p);
   ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
   if (!record || record->parsed || !record->hasPackage) return 0;
-  const std::string& text = ScriptFile::LoadFile(key);
-  if (text.empty()) return 0;
-  record->scriptIndex = __compilerScriptIndex__++;
-  record->parsed = 1;
-  parses.push_back(new Parse(this, text.c_str(), key.c_str(), record->scriptIndex));
-  return 1;
+  if (pretreating_) {
+    // Asked for by the file being pretreated: parsed right after it.
+    requests_.push_back(key);
+    return 1;
+  }
+  return parseWithRequests(key);
+}
+
+int Quillet::parseWithRequests(const std::string& key) {
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  struct Node {
+    Parse* parse;
+    std::vector<size_t> requested;  // the nodes of the files it asked for
+  };
+  std::vector<Node> nodes;
+  std::vector<std::pair<std::string, size_t>> queue{{key, kNone}};  // path, asking node; the last is next
+
+  pretreating_ = true;
+  while (!queue.empty()) {
+    auto [path, asking] = queue.back();
+    queue.pop_back();
+    ScriptFile* record = ScriptFile::LoadedFileMap.get(path, nullptr);
+    if (!record || record->parsed) continue;  // asked for twice
+    const std::string& text = ScriptFile::LoadFile(path);
+    if (text.empty()) continue;
+    record->scriptIndex = __compilerScriptIndex__++;
+    record->parsed = 1;
+    requests_.clear();
+    Parse* parse = new Parse(this, text.c_str(), path.c_str(), record->scriptIndex);
+    const size_t self = nodes.size();
+    nodes.push_back({parse, {}});
+    if (asking != kNone) nodes[asking].requested.push_back(self);
+    for (auto it = requests_.rbegin(); it != requests_.rend(); ++it) queue.emplace_back(*it, self);
+  }
+  requests_.clear();
+  pretreating_ = false;
+  TokenExtends::linkWaitingClasses();
+
+  // Every file after the files it asked for (a post-order walk of the requests).
+  std::vector<std::pair<size_t, size_t>> walk;  // node, next request to visit
+  if (!nodes.empty()) walk.emplace_back(0, 0);
+  while (!walk.empty()) {
+    auto& [node, next] = walk.back();
+    if (next < nodes[node].requested.size()) {
+      const size_t child = nodes[node].requested[next++];
+      walk.emplace_back(child, 0);
+      continue;
+    }
+    parses.push_back(nodes[node].parse);
+    walk.pop_back();
+  }
+  return nodes.empty() ? 0 : 1;
 }
 
 void Quillet::allToJs() {

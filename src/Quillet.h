@@ -25,4 +25,15 @@ class Quillet : public As3ToScript {
   void allToJs();
 
   static int32_t __compilerScriptIndex__;
+
+ private:
+  // Parses one file and then every file its pretreatment asked for (the
+  // files of base classes), one after another: a request made while a tree
+  // is pretreated is queued, and the requests of a file are served before
+  // the earlier ones still queued, in the order the file made them. The
+  // trees go into `parses` in the order nested parses would finish them.
+  int parseWithRequests(const std::string& key);
+
+  bool pretreating_ = false;
+  std::vector<std::string> requests_;  // made by the file being pretreated
 };

@@ -44,6 +44,30 @@ void collectAndCompile(Quillet& front) {
   front.allToJs();
 }
 
+// A run that would write a script that cannot start says so: the library
+// on without any library class (the script calls Ruvo.Main, which the
+// library defines), or a main file that gave no tree.
+void reportUnusableScript(const Quillet& front) {
+  const CompilerOptions& o = _ompilerOptions_;
+  if (o.zafritLib && !o.libraryDir.empty()) {
+    const std::string folder = xfilemethod::getFile_Path(o.libraryDir);
+    bool any = false;
+    for (const std::string& path : front.files) any = any || startsWith(path, folder.c_str());
+    if (!any)
+      MSGTO(7, o.libraryDir.c_str(), 0,
+            "No library class in %s: the script needs the library to start (Ruvo.Main); compile with ;zafrit=false "
+            "for a script without it",
+            o.libraryDir.c_str());
+  }
+  if (o.mainFile.empty()) return;
+  ScriptFile* main = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(o.mainFile), nullptr);
+  if (main && main->parsed) return;
+  const char* why = !main || main->text.empty() ? "it is empty or could not be read"
+                    : !main->hasPackage         ? "it holds no package declaration (is it ActionScript text?)"
+                                                : "it is left out of the compile";
+  MSGTO(7, o.mainFile.c_str(), 0, "The main file is not compiled: %s", why);
+}
+
 void normaliseExcludes() {
   for (std::string& e : _ompilerOptions_.excludePaths) e = xfilemethod::getFile_Path(e);
 }
@@ -70,6 +94,7 @@ void applyLibraryTiers(TokenClass* cls, ScriptFile* record) {
 // Steps 7 to 9: rank the classes and sort them, highest rank first.
 std::vector<TokenClass*> rankClasses() {
   std::vector<TokenClass*> classes;
+  TokenClass::beginExtendsDepthBatch();
   for (auto& [name, cls] : TokenClass::_classMap_()) {
     if (!cls || _ompilerOptions_.excludeThisFile(pathOf(cls).c_str())) continue;
     cls->makeExtendsDeph();
@@ -78,6 +103,7 @@ std::vector<TokenClass*> rankClasses() {
     applyLibraryTiers(cls, record);
     classes.push_back(cls);
   }
+  TokenClass::endExtendsDepthBatch();
   for (auto& [name, cls] : TokenClass::_classMap_()) {
     if (!cls || !cls->superName.empty() || !(cls->flags & TokenModifierFlags::Public)) continue;
     if (ScriptFile* record = recordOf(cls)) record->orderWeight += 100;
@@ -258,7 +284,7 @@ std::string pageText() {
 void writePageIfMissing(const std::string& path, const std::string& text, bool report) {
   int64_t size = xfilemethod::getFileSize(path);
   if (size == 0 && !ScriptFile::write(path, text)) {
-    MSGTO(7, path.c_str(), 0, "Can not write file:%s", path.c_str());
+    MSGTO(7, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
     return;
   }
   if (report) MSGTO(11, path.c_str(), static_cast<int>(size), "%s", "");
@@ -336,6 +362,7 @@ void compileRun() {
   MainOneScriptFile.noCore = false;
   Quillet front;
   collectAndCompile(front);
+  reportUnusableScript(front);
   // 5. The files that have output.
   std::vector<ScriptFile*> files;
   for (auto& [path, record] : ScriptFile::LoadedFileMap)

@@ -5,6 +5,7 @@
 #include "Token.h"
 #include "message.h"
 #include "TokenClass.h"
+#include "TokenExtends.h"
 #include "TokenPackage.h"
 #include "parse.h"
 #include "scriptfile.h"
@@ -15,6 +16,7 @@ void resetCompilerState() {
   resetCompilerOptions();
   resetOutputScripts();
   resetClassRegistries();
+  resetWaitingClauses();
   resetLexerState();
   resetErrorQueue();
   resetScriptFiles();

@@ -1,11 +1,44 @@
 #include <cstdio>
+#include <exception>
+#include <new>
 
+#include "message.h"
+#include "parse.h"
 #include "parseThread.h"
+
+namespace {
+
+// Memory set aside at start, given back when a run fails for lack of memory,
+// so that the message and the end of the run can still be sent.
+char* g_reserve = nullptr;
+
+// A run that throws (the compiler itself throws nothing; the allocator throws
+// when the system grants no more memory) ends with one message naming the
+// file in work and the reason, then the end-of-run message, as any run does.
+void reportStop(const char* reason) {
+  delete[] g_reserve;
+  g_reserve = nullptr;
+  MSGTO(7, _CURFILENAME.c_str(), 0, "%s", reason);
+  MSGTO(14, "", 0, "%s", "");
+}
+
+}  // namespace
 
 int main(int argc, const char** argv) {
   // The IDE reads the messages as they come: one line at a time, in order.
   setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
-  _tmain1(argc, argv);
+  g_reserve = new (std::nothrow) char[1 << 20];
+  try {
+    _tmain1(argc, argv);
+  } catch (const std::bad_alloc&) {
+    reportStop("Out of memory: the compile needs more memory than the system grants; nothing more is written");
+  } catch (const std::exception& e) {
+    static char text[512];
+    std::snprintf(text, sizeof text, "Internal error: %s; nothing more is written", e.what());
+    reportStop(text);
+  } catch (...) {
+    reportStop("Internal error; nothing more is written");
+  }
   fflush(stdout);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
 #include "message.h"
+#include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
@@ -42,7 +43,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 bool loadMainClass(std::string& mainFile, std::string& text) {
   mainFile = xfilemethod::getFile_Path(mainFile);
   text.clear();
-  xfilemethod::readtxtfile(mainFile, text);
+  ScriptFile::readSourceText(mainFile, text);
 
   if (!_ompilerOptions_.zafritLib && !text.empty()) {
     size_t sprite = text.find("flash.display.Sprite", 1);
@@ -57,7 +58,7 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
         std::string folder = slash == npos ? std::string() : mainFile.substr(0, slash + 1);
         mainFile = xfilemethod::getFile_Path(folder + words[1] + ".as");
         text.clear();
-        if (!xfilemethod::readtxtfile(mainFile, text)) {
+        if (!ScriptFile::readSourceText(mainFile, text)) {
           std::string message = "Load Document class file err:" + mainFile;
           showBox(message);
           MSGTO(7, "", 0, "%s", message.c_str());
@@ -88,7 +89,7 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
 
 void CompilerOptions::readCompilerOptions() {
   std::string text;
-  if (mainFile.empty() || !xfilemethod::readtxtfile(mainFile, text)) return;
+  if (mainFile.empty() || !ScriptFile::readSourceText(mainFile, text)) return;
 
   // The mini-game page name; a directive at the very first byte is not one.
   const std::string wxapp = "*[COMPILER WXAPP:";

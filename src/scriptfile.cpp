@@ -2,8 +2,11 @@
 // file's text is asked for and kept to the end of the run.
 #include "scriptfile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "CompilerOptions.h"
@@ -23,6 +26,118 @@ bool isEngineFile(const std::string& path) {
   for (const char* mark : kMarks)
     if (path.find(mark) != std::string::npos) return true;
   return false;
+}
+
+// Appends code point `c` as UTF-8 (an invalid one as U+FFFD).
+void appendUtf8(std::string& out, uint32_t c) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// A text saved in UTF-16 or UTF-32 (told by its byte order mark, or by the
+// zero bytes of its first character) becomes UTF-8 without the mark, and
+// the encoding's name is returned; any other text is left alone ("").
+std::string utf16or32ToUtf8(std::string& bytes) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  auto at = [&](size_t i) { return i < n ? b[i] : 0x100u; };
+  int unit = 0;
+  bool big = false;
+  size_t start = 0;
+  if (at(0) == 0 && at(1) == 0 && at(2) == 0xFE && at(3) == 0xFF) {
+    unit = 4, big = true, start = 4;
+  } else if (at(0) == 0xFF && at(1) == 0xFE && at(2) == 0 && at(3) == 0) {
+    unit = 4, start = 4;
+  } else if (at(0) == 0xFE && at(1) == 0xFF) {
+    unit = 2, big = true, start = 2;
+  } else if (at(0) == 0xFF && at(1) == 0xFE) {
+    unit = 2, start = 2;
+  } else if (n >= 4 && at(0) && !at(1) && !at(2) && !at(3)) {
+    unit = 4;
+  } else if (n >= 4 && !at(0) && !at(1) && !at(2) && at(3)) {
+    unit = 4, big = true;
+  } else if (n >= 2 && at(0) && !at(1)) {
+    unit = 2;
+  } else if (n >= 2 && !at(0) && at(1)) {
+    unit = 2, big = true;
+  }
+  if (!unit) return "";
+  auto read = [&](size_t i) {
+    uint32_t v = 0;
+    for (int k = 0; k < unit; ++k) v |= static_cast<uint32_t>(b[i + k]) << (8 * (big ? unit - 1 - k : k));
+    return v;
+  };
+  std::string out;
+  out.reserve(n);
+  for (size_t i = start; i + unit <= n; i += unit) {
+    uint32_t c = read(i);
+    if (unit == 2 && c >= 0xD800 && c <= 0xDBFF && i + 2 * unit <= n) {
+      const uint32_t low = read(i + unit);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += unit;
+      }
+    }
+    appendUtf8(out, c);
+  }
+  bytes.swap(out);
+  return std::string(unit == 2 ? "UTF-16" : "UTF-32") + (big ? " big endian" : " little endian");
+}
+
+// The line (from 0) of byte `at`: LF, CR LF and a lone CR each end one.
+int32_t lineOf(const std::string& text, size_t at) {
+  int32_t line = 0;
+  for (size_t i = 0; i < at && i < text.size(); ++i)
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
+  return line;
+}
+
+// The whole file, or false with the reason when it exists but cannot be
+// read. A missing or empty file reads as an empty text, as before.
+bool readSource(const std::string& path, std::string& bytes, std::string& reason) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT && lstat(path.c_str(), &st) != 0) return true;  // no such file at all
+    reason = std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode) || st.st_size == 0) return true;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  bytes.resize(static_cast<size_t>(st.st_size));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t r = read(fd, bytes.data() + got, bytes.size() - got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) {
+      reason = std::strerror(errno);
+      close(fd);
+      bytes.clear();
+      return false;
+    }
+    if (r == 0) break;
+    got += static_cast<size_t>(r);
+  }
+  close(fd);
+  bytes.resize(got);
+  return true;
 }
 
 }  // namespace
@@ -47,14 +162,37 @@ const std::string& ScriptFile::LoadFile(const std::string& path) {
   struct stat st;
   if (stat(key.c_str(), &st) == 0) fileTime = static_cast<int64_t>(st.st_mtime);
   std::string text;
-  xfilemethod::readtxtfile(key, text);
+  std::string reason;
+  if (!readSource(xfilemethod::getFile_Path(key, false), text, reason))
+    MSGTO(7, key.c_str(), 0, "Can not read file:%s (%s)", key.c_str(), reason.c_str());
+  const std::string encoding = utf16or32ToUtf8(text);
+  if (!encoding.empty()) MSGTO(7, key.c_str(), 0, "The file is in %s: it is converted to UTF-8", encoding.c_str());
+  // The text ends at a NUL byte; the file's tree reports where.
+  int32_t nulLine = -1;
+  const size_t nul = text.find('\0');
+  if (nul != std::string::npos) {
+    nulLine = lineOf(text, nul);
+    text.resize(nul);
+  }
   // A Flash-only file gets no record, so a later call reads it again.
   if (!thisFileUse(text)) return kNone;
   auto* record = new ScriptFile(key.c_str(), nullptr);
   record->text = std::move(text);
   record->fileTime = fileTime;
+  record->nulLine = nulLine;
   LoadedFileMap[key] = record;
   return record->text;
+}
+
+bool ScriptFile::readSourceText(const std::string& path, std::string& text) {
+  std::string bytes;
+  std::string reason;
+  if (!readSource(xfilemethod::getFile_Path(path, false), bytes, reason) || bytes.empty()) return false;
+  utf16or32ToUtf8(bytes);
+  const size_t nul = bytes.find('\0');
+  if (nul != std::string::npos) bytes.resize(nul);
+  text = bytes;
+  return true;
 }
 
 bool ScriptFile::RegClass(const std::string& fullName, const std::string& path) {

@@ -37,6 +37,9 @@ class ScriptFile {
   int64_t fileTime = 0;
   // Running number given by the front end before the tree is built.
   int32_t scriptIndex = 0;
+  // The line (counted from 0) of a NUL byte in the file, where its text was
+  // cut; -1 when it holds none. The file's tree reports it as a source error.
+  int32_t nulLine = -1;
 
   ScriptFile(const char* path, const char* text);
 
@@ -45,6 +48,10 @@ class ScriptFile {
   // a file that cannot be read or is Flash-only (which gets no record). The
   // reference stays valid while the record lives.
   static const std::string& LoadFile(const std::string& path);
+  // The text of a source file as LoadFile reads it (UTF-16 and UTF-32 made
+  // UTF-8, cut at a NUL byte), without a record or a message; false when the
+  // file is missing, empty or unreadable.
+  static bool readSourceText(const std::string& path, std::string& text);
   static bool RegClass(const std::string& fullName, const std::string& path);
   static void setScriptDec(const std::string& path, const std::string& script);
   std::string toWarning(int& counter);

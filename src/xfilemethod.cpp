@@ -276,7 +276,8 @@ bool xfilemethod::dirMatching(const char* prefix, const char* path, const char* 
 
 namespace {
 
-void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth) {
+void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth,
+                std::vector<std::pair<std::string, std::string>>* unreadable) {
   std::vector<std::pair<std::string, bool>> entries;  // name, is a real folder (a link to one is not)
   if (DIR* folder = opendir(prefix.c_str())) {
     // The listing gives the kind of most entries; only an entry of unknown
@@ -295,12 +296,14 @@ void listFolder(const std::string& prefix, const std::string& pattern, std::vect
       entries.emplace_back(std::move(name), isFolder);
     }
     closedir(folder);
+  } else if (unreadable) {
+    unreadable->emplace_back(prefix, std::strerror(errno));
   }
   // Sorted bytewise, so the output never depends on the file system's order.
   std::sort(entries.begin(), entries.end());
   for (const auto& [name, isDir] : entries) {
     if (isDir) {
-      if (depth > 0) listFolder(prefix + name + "/", pattern, out, depth - 1);
+      if (depth > 0) listFolder(prefix + name + "/", pattern, out, depth - 1, unreadable);
       continue;
     }
     std::string path = xfilemethod::adjustfilename(prefix + name);
@@ -310,15 +313,23 @@ void listFolder(const std::string& prefix, const std::string& pattern, std::vect
 
 }  // namespace
 
-int xfilemethod::dir(const char* folder, const char* pattern, std::vector<std::string>& out, int depth) {
+int xfilemethod::dir(const char* folder, const char* pattern, std::vector<std::string>& out, int depth,
+                     std::vector<std::pair<std::string, std::string>>* unreadable) {
   if (!folder) return 0;
   std::string pat = adjustfilename(std::string(pattern ? pattern : ""));
   std::string base = getFile_Path(folder, false);
   while (base.size() > 1 && base.back() == '/') base.pop_back();
   if (!pathExist(base)) return static_cast<int>(out.size());
-  listFolder(base + "/", pat, out, depth);
+  listFolder(base + "/", pat, out, depth, unreadable);
   return static_cast<int>(out.size());
 }
+
+namespace {
+// The reason of the last failed writeFileAtomic (owner: that function).
+std::string g_lastWriteError;
+}  // namespace
+
+const std::string& xfilemethod::lastWriteError() { return g_lastWriteError; }
 
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
   createDirectoryS(path.c_str());
@@ -330,13 +341,21 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   std::string tmp = path + ".ruvotmp-" + std::to_string(getpid());
   PendingTemp pending(tmp);
   FILE* f = fopen(tmp.c_str(), "wb");
-  if (!f) return false;
+  if (!f) {
+    g_lastWriteError = std::strerror(errno);
+    return false;
+  }
   bool ok = size == 0 || fwrite(data, 1, size, f) == size;
-  ok = (fclose(f) == 0) && ok;
+  if (!ok) g_lastWriteError = std::strerror(errno);
+  if (fclose(f) != 0 && ok) {
+    g_lastWriteError = std::strerror(errno);
+    ok = false;
+  }
   if (ok) {
     std::error_code ec;
     fs::rename(tmp, path, ec);
     ok = !ec;
+    if (!ok) g_lastWriteError = ec.message();
   }
   if (!ok) std::remove(tmp.c_str());
   return ok;

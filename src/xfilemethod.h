@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class xfilemethod {
@@ -46,7 +47,10 @@ class xfilemethod {
   static bool dirMatching(const char* prefix, const char* path, const char* suffix);
   // Appends the files under `folder` whose path ends with `pattern`, each
   // folder's entries sorted bytewise, subfolders listed while depth > 0.
-  static int dir(const char* folder, const char* pattern, std::vector<std::string>& out, int depth);
+  // A folder of the tree that cannot be opened is left out; when `unreadable`
+  // is given, its path and the reason are appended to it.
+  static int dir(const char* folder, const char* pattern, std::vector<std::string>& out, int depth,
+                 std::vector<std::pair<std::string, std::string>>* unreadable = nullptr);
 
   // Writes `size` bytes to `path` whole: a temporary file beside it, then a
   // rename. Missing folders are created. False when the file cannot be written.
@@ -76,6 +80,9 @@ class xfilemethod {
   // that was being written over <name> in place, is written over it again
   // and then goes. Files of a process that still runs are left alone.
   static void removeStaleTemps(const std::string& folder, bool tree);
+
+  // Why the last writeFileAtomic that failed could not write its file.
+  static const std::string& lastWriteError();
 };
 
 // The full path of the running executable cut before its last "/".

@@ -51,6 +51,9 @@ const char* _SystemKeywords_ =
 constexpr int kMaxLexDepth = 256;
 // A Vector type parameter longer than this is not read as one.
 constexpr int kMaxVectorParam = 512;
+// The included text one file may expand to, all its includes together
+// (includes of includes too); further includes are a source error.
+constexpr long long kMaxIncludedBytes = 16ll << 20;
 
 namespace {
 
@@ -61,6 +64,9 @@ struct LexRun {
   bool aborted = false;
   bool unclosedReported = false;
   std::vector<std::string> includeStack;  // normalised paths being tokenised, outermost first
+  std::unordered_set<std::string> includesDone;  // "including path\n included path" pairs expanded
+  long long includedBytes = 0;            // text the includes of this file have expanded to
+  bool includeBoundReported = false;
   long long xmlBudget = 0;                // bytes the XML look-ahead may still scan
   long long tokensMade = 0;
   long long tokensCopied = 0;
@@ -797,6 +803,26 @@ void includeFile(Token* group, const std::string& quoted) {
     run.aborted = true;
     return;
   }
+  if (run.includeBoundReported ||
+      run.includedBytes + static_cast<long long>(record->text.size()) > kMaxIncludedBytes) {
+    if (!run.includeBoundReported) {
+      Token* at = lastChild(group);
+      queueError(at ? at : group, group,
+                 "Includes expand to more than " + std::to_string(kMaxIncludedBytes >> 20) +
+                     " MB of text: " + path + " and the includes after it are left out");
+    }
+    run.includeBoundReported = true;
+    return;
+  }
+  // A file that includes the same file twice gets its text once: each copy
+  // could hold includes of its own, and the copies multiply.
+  const std::string& includer = run.includeStack.back();
+  if (!run.includesDone.insert(includer + "\n" + path).second) {
+    Token* at = lastChild(group);
+    queueError(at ? at : group, group, "Repeated include of " + path + " in " + includer + ": it is included once");
+    return;
+  }
+  run.includedBytes += static_cast<long long>(record->text.size());
 
   std::string text = record->text;
   std::string normal;
@@ -1931,4 +1957,5 @@ void resetLexerState() {
   _Comment.clear();
   DISBALEOUTCONST = 0;
   pCurAddClass = nullptr;
+  Token::_varGapOwners_().clear();  // left over only by a file whose pretreatment was cut short
 }

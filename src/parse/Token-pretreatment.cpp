@@ -377,6 +377,7 @@ int Token::pretreatment(Parse* file) {
     i += c->pretreatment(file);
     if (i < -1) i = -1;
   }
+  closeVarGaps();
   return 0;
 }
 

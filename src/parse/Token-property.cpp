@@ -17,10 +17,6 @@
 
 namespace {
 
-// Base-class chains are walked at most this deep; a class that (directly or
-// through others) extends itself must not make a lookup run forever.
-constexpr int kMaxBaseDepth = 256;
-
 // The text from `pos` on; empty when the text is shorter.
 std::string textFrom(const std::string& text, size_t pos) { return pos < text.size() ? text.substr(pos) : std::string(); }
 
@@ -205,7 +201,8 @@ std::string Token::getThisSelfValue(Token* member, const char* path) {
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope) {
   std::string tail = textFrom(name, 5);
-  for (; depth <= kMaxBaseDepth; ++depth) {
+  // A chain longer than the number of classes is a loop of broken clauses.
+  for (const int maxDepth = depth + static_cast<int>(TokenClass::_classCount_()); depth <= maxDepth; ++depth) {
     TokenClass* cls = TokenClass::GetTokenClass(className);
     // The classes after a file's package block are known by their short
     // names within that file only.
@@ -229,7 +226,7 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 bool TokenClass::superHasThisVar(const char* name) {
   std::string key = name ? name : "";
   TokenClass* base = baseClassOf(this);
-  for (int depth = 0; base && depth < kMaxBaseDepth; ++depth) {
+  for (size_t depth = 0, maxDepth = TokenClass::_classCount_(); base && depth <= maxDepth; ++depth) {
     if (base == this) return false;
     if (base->members.has(key)) return true;
     base = baseClassOf(base);

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <typeinfo>
 #include <unordered_set>
+#include <unordered_map>
 
 #include "TokenClass.h"
 #include "TokenExtends.h"
@@ -340,6 +341,61 @@ void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
     i += skip;
     if (i < -1) i = -1;
   }
+  if (&list == &childs) closeVarGaps();
+}
+
+std::unordered_map<Token*, std::vector<TokenVar*>>& Token::_varGapOwners_() {
+  static std::unordered_map<Token*, std::vector<TokenVar*>> owners;
+  return owners;
+}
+
+void Token::closeVarGaps() {
+  if (!varGaps) return;
+  varGaps = 0;
+  auto found = _varGapOwners_().find(this);
+  if (found == _varGapOwners_().end()) return;
+  std::vector<TokenVar*> owners;
+  owners.swap(found->second);
+  _varGapOwners_().erase(found);
+
+  // A declaration's gap is the nulls in front of its slot, which holds it
+  // still or is null when it left the list (an instance member). A gap that
+  // something was put into since is left as it is.
+  std::vector<uint8_t> drop(childs.size(), 0);
+  for (TokenVar* declaration : owners) {
+    const size_t end = static_cast<size_t>(declaration->index);
+    const size_t gap = declaration->gapBefore;
+    declaration->gapBefore = 0;
+    declaration->gapMark = 0;
+    if (declaration->index < 0 || end > childs.size() || gap > end) continue;
+    if (end < childs.size() && childs[end] && childs[end] != declaration) continue;
+    bool empty = true;
+    for (size_t k = end - gap; k < end && empty; ++k) empty = !childs[k];
+    if (!empty) continue;
+    for (size_t k = end - gap; k < end; ++k) drop[k] = 1;
+  }
+  size_t w = 0;
+  for (size_t r = 0; r < childs.size(); ++r) {
+    if (drop[r]) continue;
+    Token* child = childs[r];
+    childs[w] = child;
+    if (child) child->index = static_cast<int32_t>(w);
+    ++w;
+  }
+  childs.resize(w);
+}
+
+void Token::closeAllVarGaps() {
+  std::vector<Token*> stack{this};
+  while (!stack.empty()) {
+    Token* t = stack.back();
+    stack.pop_back();
+    t->closeVarGaps();
+    for (Token* child : t->childs)
+      if (child) stack.push_back(child);
+  }
+  // What is left belongs to tokens no longer in the tree.
+  _varGapOwners_().clear();
 }
 
 // ---- placing children ----
@@ -547,17 +603,17 @@ int Token::getLineEnd(std::vector<Token*>& list, int from) {
 bool Token::isClassMember() { return parent && parent->type == 21 && parent->parent && parent->parent->type == 52; }
 
 // Whether `name` is a plain method (no getter, no setter) of `cls` or of one
-// of its base classes. The walk is bounded, so a cycle in the inheritance
-// chain of broken sources ends it.
+// of its base classes. The walk is bounded by the number of classes, so a
+// cycle in the inheritance chain of broken sources ends it.
 bool Token::isInSelFunction(std::string& name, TokenClass* cls) {
-  int steps = 0;
-  for (TokenClass* c = cls; c && steps < 4096; ++steps) {
+  size_t steps = 0;
+  for (TokenClass* c = cls; c && steps <= TokenClass::_classCount_(); ++steps) {
     auto it = c->members.find(name);
     if (it != c->members.end() && it->second && it->second->type == TokenTypeCode::Function) {
       auto* fn = dynamic_cast<TokenFunction*>(it->second);
       if (fn) return fn->accessorKind == 0;
     }
-    if (!c->superClass && !c->superName.empty()) c->superClass = TokenClass::GetTokenClass(c->superName);
+    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
     c = c->superClass;
   }
   return false;

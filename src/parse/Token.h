@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "RareString.h"
@@ -20,6 +21,7 @@ class Parse;
 class Token;
 class TokenClass;
 class TokenFunction;
+class TokenVar;
 class TokenPackage;
 
 // One-byte type codes of the token tree. The table kTokenTypeTable below
@@ -124,15 +126,25 @@ class Token {
   uint8_t safeMark = 0;
   int8_t type = 0;
   uint8_t outputEnabled = 1;
-  uint8_t privateNameDone = 0;
-  uint8_t awaitedCall = 0;
-  uint8_t hoistMark = 0;
-  uint8_t asyncVisited = 0;
-  uint8_t functionTyped = 0;
-  uint8_t declaredVar = 0;
-  uint8_t superCallMark = 0;
-  uint8_t noDefaultValues = 0;
-  uint8_t typeUseRegistered = 0;
+  // How often the output of this class or function was written (see
+  // WritingGuard), saturating.
+  uint8_t writeCount = 0;
+  // One-bit marks, packed so that the token keeps its size.
+  uint8_t privateNameDone : 1 = 0;
+  uint8_t awaitedCall : 1 = 0;
+  uint8_t hoistMark : 1 = 0;
+  uint8_t asyncVisited : 1 = 0;
+  uint8_t functionTyped : 1 = 0;
+  uint8_t declaredVar : 1 = 0;
+  uint8_t superCallMark : 1 = 0;
+  uint8_t noDefaultValues : 1 = 0;
+  uint8_t typeUseRegistered : 1 = 0;
+  // Set on a token whose children hold the null slots that a declaration
+  // left in front of itself when it gathered its tokens (see
+  // TokenVar::pretreatment); closeVarGaps takes them out.
+  uint8_t varGaps : 1 = 0;
+  // Set on such a declaration while its gap is open.
+  uint8_t gapMark : 1 = 0;
   SharedString resolvedTypeText;
   Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
@@ -170,6 +182,16 @@ class Token {
   // one JavaScript token.
   static void keepTokensApart(std::string& out, size_t joint);
   void childsPretreatment(Parse* file, std::vector<Token*>& list);
+  // Removes the null slots that declarations left among the children (one
+  // pass over the list; every child learns its new index).
+  void closeVarGaps();
+  // closeVarGaps over the whole tree below this token; then no gaps are
+  // left on record.
+  void closeAllVarGaps();
+  // The declarations that left null slots among a token's children, by that
+  // token (owner: TokenVar::pretreatment and closeVarGaps; emptied by
+  // closeAllVarGaps at the end of every file's pretreatment).
+  static std::unordered_map<Token*, std::vector<TokenVar*>>& _varGapOwners_();
 
   // ---- placing children ----
   void push(Token* child);
@@ -256,7 +278,8 @@ std::string jsLocalName(const std::string& name);
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope = nullptr);
 
-// Resets the lexer state (tests compile several projects in one process).
+// Resets the lexer state and the declaration gaps on record (tests compile
+// several projects in one process).
 void resetLexerState();
 
 // A deep copy of a token and its descendants, each of its own class; the

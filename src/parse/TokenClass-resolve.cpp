@@ -12,19 +12,19 @@
 
 namespace {
 
-// A cycle in broken inheritance clauses must not hang the walk up the bases.
-constexpr int kMaxBaseDepth = 256;
-
 // The base class record, looked up by its name on first need and kept.
 TokenClass* baseOf(TokenClass* cls) {
   if (cls->superClass == nullptr && !cls->superName.empty())
-    cls->superClass = TokenClass::GetTokenClass(cls->superName);
+    cls->setSuperClass(TokenClass::GetTokenClass(cls->superName));
   return cls->superClass;
 }
 
-// The first class from `cls` up its bases whose map (members or statics) holds `head`.
+// The first class from `cls` up its bases whose map (members or statics) holds
+// `head`. A chain longer than the number of classes is a loop of broken
+// inheritance clauses and ends the walk.
 TokenClass* classDeclaring(TokenClass* cls, const std::string& head, OrderedMap<Token*> TokenClass::*map) {
-  for (int depth = 0; cls && depth < kMaxBaseDepth; ++depth, cls = baseOf(cls))
+  const size_t maxDepth = TokenClass::_classCount_();
+  for (size_t depth = 0; cls && depth <= maxDepth; ++depth, cls = baseOf(cls))
     if ((cls->*map).has(head)) return cls;
   return nullptr;
 }

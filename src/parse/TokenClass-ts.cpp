@@ -37,6 +37,7 @@
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
+#include "xfilemethod.h"
 #include "xstringmethod.h"
 
 namespace {
@@ -350,7 +351,7 @@ static std::string tsSourceRoot(const std::string& outDir) {
 }
 
 // Saves the file's TypeScript as <root>/a/b/Item.ts for its class a.b.Item.
-// A file that cannot be written is left out without a word.
+// A file that cannot be written is reported and left out.
 void ScriptFile::saveToTsFile() {
   if (!package || !package->workingClass) return;
   std::string name = package->workingClass->registeredName;
@@ -358,5 +359,7 @@ void ScriptFile::saveToTsFile() {
   // (the root alone would be the file system's).
   if (name.empty() || _ompilerOptions_.outDir.empty()) return;
   xstringmthod::replacechr(name, '.', '/');
-  ScriptFile::write(tsSourceRoot(_ompilerOptions_.outDir) + name + ".ts", script);
+  const std::string ts = tsSourceRoot(_ompilerOptions_.outDir) + name + ".ts";
+  if (!ScriptFile::write(ts, script))
+    MSGTO(7, ts.c_str(), 0, "Can not write file:%s (%s)", ts.c_str(), xfilemethod::lastWriteError().c_str());
 }

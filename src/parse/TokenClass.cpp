@@ -24,6 +24,32 @@ TokenClass::TokenClass(int type, const char* text, int pos, int line, Token* par
     : Token(type, text, pos, line, parent) {
   __ID__() += 0.000001;
   classId = __ID__();
+  ++_classCount_();
+}
+
+size_t& TokenClass::_classCount_() {
+  static size_t count = 0;
+  return count;
+}
+
+namespace {
+// The open rankClasses batch of makeExtendsDeph (0 when none is open).
+uint32_t& openDepthBatch() {
+  static uint32_t batch = 0;
+  return batch;
+}
+uint32_t& lastExtendsDepthBatch() {
+  static uint32_t last = 0;
+  return last;
+}
+}  // namespace
+
+void TokenClass::beginExtendsDepthBatch() { openDepthBatch() = ++lastExtendsDepthBatch(); }
+void TokenClass::endExtendsDepthBatch() { openDepthBatch() = 0; }
+
+std::vector<std::pair<TokenClass*, std::string>>& TokenClass::_waitingPrivateMarks_() {
+  static std::vector<std::pair<TokenClass*, std::string>> marks;
+  return marks;
 }
 
 double& TokenClass::__ID__() {
@@ -114,8 +140,9 @@ bool TokenClass::chainReaches(TokenClass* from, TokenClass* target) {
 // queued, the class is emitted without a base and the run goes on.
 bool TokenClass::linkSuperClass(TokenClass* base, Token* at, Parse* where) {
   if (!base) return false;
-  if (!chainReaches(base, this)) {
-    superClass = base;
+  // A class nothing derives from yet cannot be reached from its base's chain.
+  if ((base != this && !hasDerived) || !chainReaches(base, this)) {
+    setSuperClass(base);
     return true;
   }
   std::string message =
@@ -131,13 +158,22 @@ bool TokenClass::linkSuperClass(TokenClass* base, Token* at, Parse* where) {
 // extendsDepth = classId without a base, else (base depth + 1) + classId, so a
 // base always sorts before the classes derived from it.
 double TokenClass::makeExtendsDeph() {
+  const uint32_t batch = openDepthBatch();
   std::vector<TokenClass*> chain;
   std::unordered_set<TokenClass*> seen;
-  for (TokenClass* c = this; c && seen.insert(c).second; c = c->superClass) chain.push_back(c);
-  double depth = 0;
+  TokenClass* done = nullptr;  // a base already computed in this batch
+  for (TokenClass* c = this; c && seen.insert(c).second; c = c->superClass) {
+    if (batch && c->extendsDepthBatch == batch) {
+      done = c;
+      break;
+    }
+    chain.push_back(c);
+  }
+  double depth = done ? done->extendsDepth : 0;
   for (size_t i = chain.size(); i-- > 0;) {
     TokenClass* c = chain[i];
-    c->extendsDepth = i + 1 == chain.size() ? c->classId : (depth + 1.0) + c->classId;
+    c->extendsDepth = i + 1 == chain.size() && !done ? c->classId : (depth + 1.0) + c->classId;
+    c->extendsDepthBatch = batch;
     depth = c->extendsDepth;
   }
   return extendsDepth;
@@ -148,10 +184,14 @@ double TokenClass::makeExtendsDeph() {
 void TokenClass::setPrivateWillAdjustName(const char* name) {
   if (!name) return;
   std::unordered_set<TokenClass*> seen{this};
+  TokenClass* last = this;
   for (TokenClass* c = superClass; c && seen.insert(c).second; c = c->superClass) {
     Token* member = c->members.get(name, nullptr);
     if (member && (member->flags & TokenModifierFlags::Private)) member->privateNameDone = 1;
+    last = c;
   }
+  // The chain goes on beyond a class whose base file is still queued.
+  if (last->waitingForBase) _waitingPrivateMarks_().emplace_back(this, name);
 }
 
 // ---- accessors ---------------------------------------------------------------
@@ -220,5 +260,7 @@ void resetClassRegistries() {
   TokenClass::_classAndMiniNameMap_().clear();
   TokenClass::NameSpaceMap.clear();
   TokenClass::__ID__() = 0;
+  TokenClass::_classCount_() = 0;
+  TokenClass::_waitingPrivateMarks_().clear();
   TokenClass::__pMainClass__ = nullptr;
 }

@@ -34,6 +34,14 @@ class TokenClass : public Token {
   TokenFunction* constructorFunction = nullptr;
   Token* superCall = nullptr;
   TokenClass* superClass = nullptr;
+  // Set once any class names this one as its base: only then can linking a
+  // base to this class close a loop, so only then is the chain walked.
+  uint8_t hasDerived = 0;
+  // Set while the file of this class's base is queued for parsing and the
+  // extends clause waits to be linked (TokenExtends::linkWaitingClasses).
+  uint8_t waitingForBase = 0;
+  // The rankClasses batch that computed extendsDepth (0: none).
+  uint32_t extendsDepthBatch = 0;
   OrderedMap<Token*> staticMembers;
   OrderedMap<Token*> members;
   OrderedMap<std::string> implementsMap;
@@ -66,6 +74,8 @@ class TokenClass : public Token {
   int toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff);
 
   static double& __ID__();
+  // Number of class tokens made: no chain of bases is longer without a loop.
+  static size_t& _classCount_();
   static TokenClass* __pMainClass__;
   static OrderedMap<std::string> NameSpaceMap;
 
@@ -86,6 +96,13 @@ class TokenClass : public Token {
   std::string addReferencePath(Parse* file);
 
   double makeExtendsDeph();
+  // While a batch is open, makeExtendsDeph stops at bases it has computed in
+  // that batch, so ranking every class of a chain is linear in its length.
+  static void beginExtendsDepthBatch();
+  static void endExtendsDepthBatch();
+  // Marks left for a class whose base is not linked yet: replayed once the
+  // waiting classes are linked.
+  static std::vector<std::pair<TokenClass*, std::string>>& _waitingPrivateMarks_();
   void setPrivateWillAdjustName(const char* name);
   void add_get(std::string name, TokenFunction* fn);
   void add_set(std::string name, TokenFunction* fn);
@@ -105,6 +122,11 @@ class TokenClass : public Token {
   // Links `base` as the base class unless that closes an inheritance loop;
   // a loop queues one source error at `at`, clears superName, and gives false.
   bool linkSuperClass(TokenClass* base, Token* at, Parse* file);
+  // superClass := base, remembering on the base that a class derives from it.
+  void setSuperClass(TokenClass* base) {
+    superClass = base;
+    if (base) base->hasDerived = 1;
+  }
   // Whether the chain of resolved bases from `from` reaches `target` (or loops).
   static bool chainReaches(TokenClass* from, TokenClass* target);
   // Error and the other built-in error classes (TypeError, ArgumentError ...):

@@ -6,11 +6,14 @@
 
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "TokenClass.h"
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "scriptfile.h"
 
 namespace {
 
@@ -23,6 +26,31 @@ bool isBuiltinBase(const std::string& name) {
 // The emulation library stands in for the Flash classes.
 void toEmulationName(std::string& name) {
   if (name.rfind("flash.", 0) == 0) name = "zafrit." + name.substr(6);
+}
+
+// A class linked to its base while other clauses wait: its level is set
+// again once they are linked, as its base's level may still change.
+void noteLinkWhileWaiting(TokenExtends* clause) {
+  if (!TokenExtends::_waitingClauses_().empty()) TokenExtends::_waitingClauses_().push_back(clause);
+}
+
+// level = base level + 1 for every class linked while clauses waited, each
+// base before the classes derived from it; one pass up each chain, stopping
+// at classes already set.
+void setLevels(const std::vector<TokenClass*>& classes) {
+  std::unordered_map<TokenClass*, bool> done;  // class -> level set
+  for (TokenClass* cls : classes) done.emplace(cls, false);
+  for (TokenClass* cls : classes) {
+    std::vector<TokenClass*> path;
+    TokenClass* c = cls;
+    for (auto it = done.find(c); c && it != done.end() && !it->second; it = done.find(c)) {
+      it->second = true;
+      path.push_back(c);
+      c = c->superClass;
+    }
+    for (size_t i = path.size(); i-- > 0;)
+      if (path[i]->superClass) path[i]->level = path[i]->superClass->level + 1;
+  }
 }
 
 }  // namespace
@@ -79,15 +107,17 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
                                 : nullptr;
   if (privateBase) {
     if (cls->linkSuperClass(privateBase, this, file)) cls->level = privateBase->level + 1;
+    noteLinkWhileWaiting(this);
   } else if (cls->compilerThisClassFile(name.c_str())) {
-    TokenClass* base = TokenClass::GetTokenClass(name);
-    if (!base) {
-      // The base class's file was compiled but did not declare it.
-      std::string text = "Error!\r\nNo this class:" + name + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
-      if (MsgBox) MsgBox(text.c_str(), "Compile err");
-      std::exit(0);
+    ScriptFile* record = ScriptFile::GlobalClassWidthFileMap.get(name, nullptr);
+    if (!TokenClass::GetTokenClass(name) && record && !record->parsed) {
+      // The base's file is queued and parsed after this one.
+      cls->waitingForBase = 1;
+      _waitingClauses_().push_back(this);
+      return;
     }
-    if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
+    linkBase(file);
+    noteLinkWhileWaiting(this);
   } else if (cls->isPrivateClass && name.find('.') == std::string::npos) {
     // Perhaps a class declared further down in this file: the class output
     // links it, or warns when there is none.
@@ -96,6 +126,47 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
     Warning(this, cls->fullName + " extends " + name + ",This class  is not defined;");
   }
 }
+
+void TokenExtends::linkBase(Parse* file) {
+  TokenClass* cls = currentClass;
+  TokenClass* base = TokenClass::GetTokenClass(baseName);
+  if (!base) {
+    // The base class's file was compiled but did not declare it.
+    std::string text = "Error!\r\nNo this class:" + baseName + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
+    if (MsgBox) MsgBox(text.c_str(), "Compile err");
+    std::exit(0);
+  }
+  if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
+}
+
+std::vector<TokenExtends*>& TokenExtends::_waitingClauses_() {
+  static std::vector<TokenExtends*> clauses;
+  return clauses;
+}
+
+void TokenExtends::linkWaitingClasses() {
+  std::vector<TokenExtends*> clauses;
+  clauses.swap(_waitingClauses_());
+  std::vector<TokenClass*> linked;
+  for (size_t i = clauses.size(); i-- > 0;) {
+    TokenExtends* clause = clauses[i];
+    TokenClass* cls = clause->currentClass;
+    if (!cls) continue;
+    if (cls->waitingForBase) {
+      cls->waitingForBase = 0;
+      clause->linkBase(clause->file);
+    }
+    linked.push_back(cls);
+  }
+  setLevels(linked);
+
+  std::vector<std::pair<TokenClass*, std::string>> marks;
+  marks.swap(TokenClass::_waitingPrivateMarks_());
+  for (auto& [cls, name] : marks) cls->setPrivateWillAdjustName(name.c_str());
+  TokenClass::_waitingPrivateMarks_().clear();
+}
+
+void resetWaitingClauses() { TokenExtends::_waitingClauses_().clear(); }
 
 // `implements I, J`: every named interface enters the class's implementsMap
 // by its full name; separators and stray words move into the clause.

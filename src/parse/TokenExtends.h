@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "Token.h"
 
@@ -13,4 +14,20 @@ class TokenExtends : public Token {
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
   void pretreatmentExtends(Parse* file);
   void pretreatmentImplements(Parse* file);
+
+  // The clauses read while a base class's file was queued for parsing (the
+  // front end parses such files after the file that asked for them, so that
+  // a chain of thousands of classes never nests one parse in another).
+  static std::vector<TokenExtends*>& _waitingClauses_();
+  // Links the waiting clauses, the last read first (the order in which
+  // nested parses would have finished), sets the levels of the classes
+  // linked meanwhile and replays the private-name marks that waited.
+  static void linkWaitingClasses();
+
+ private:
+  // Links the class being declared to the registered base `baseName`.
+  void linkBase(Parse* file);
 };
+
+// Clears the waiting clauses (tests compile several projects in one process).
+void resetWaitingClauses();

@@ -77,6 +77,7 @@ int TokenInterface::pretreatment(Parse* file) {
       if (!child) continue;
       i += child->pretreatment(file);  // -1 visits the same index again
     }
+    closeVarGaps();
     registeredName = fullName;
     fullName = "ruvo." + miniName;
   }

@@ -45,6 +45,7 @@ class TokenVar : public Token {
   uint8_t classMember = 0;       // stands directly in a class body
   uint8_t asyncDecl = 0;         // lies in a function marked by the async rewriting
   uint8_t outputDisabled = 0;    // const inside [DISBALEOUTCONST-BEGIN] ... [DISBALEOUTCONST-END]
+  uint32_t gapBefore = 0;        // null slots left in front of it by its pretreatment (gapMark)
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;

@@ -25,6 +25,7 @@ void pretreatChilds(Token* group, Parse* file, bool mark) {
       i = -1;
     }
   }
+  group->closeVarGaps();
 }
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }

@@ -168,6 +168,9 @@ TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 // registered (class members, function locals or package names); instance
 // members leave the class body, whose output prints them in the constructor.
 int TokenVar::pretreatment(Parse* parseFile) {
+  // Gathered already: it moved over its tokens (see below).
+  if (gapMark) return 0;
+  int stepOver = 0;
   Parse* owner = parseFile ? parseFile : file;
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
@@ -251,7 +254,24 @@ int TokenVar::pretreatment(Parse* parseFile) {
       push(current);
       if (stop) break;
     }
-    leaveList();
+    if (pending > 0) {
+      // The declaration does not move the rest of its list down (a function
+      // or class of 100,000 declarations would move it 100,000 times): it
+      // takes the slot of its last gathered token and leaves nulls in front
+      // of itself, which the child loop steps over (the skip count) and
+      // takes out in one pass when the list is done (closeVarGaps).
+      std::vector<Token*>& list = parent->childs;
+      const int from = index;
+      for (int k = from; k < from + pending; ++k) list[static_cast<size_t>(k)] = nullptr;
+      list[static_cast<size_t>(from + pending)] = this;
+      index = from + pending;
+      gapBefore = static_cast<uint32_t>(pending);
+      gapMark = 1;
+      parent->varGaps = 1;
+      _varGapOwners_()[parent].push_back(this);
+      stepOver = pending;
+      pending = 0;
+    }
   }
 
   // A local `var f = function () {...}`: the function stays a sibling; it
@@ -338,7 +358,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
       }
     }
   }
-  return 0;
+  return stepOver;
 }
 
 int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {

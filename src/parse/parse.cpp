@@ -69,6 +69,13 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
 
   file = this;
   setPath(p);
+  if (scriptFile && scriptFile->nulLine >= 0) {
+    // The text was cut at a NUL byte: whatever followed it is missing.
+    auto* at = new Token(0, "", 0, scriptFile->nulLine, this);
+    at->file = this;
+    std::string unused;
+    at->scriptErr(unused, this, "NUL byte in the source: the text after it is left out", 1);
+  }
   noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
   // The lexer only reads the text: it reads the one kept copy.
   sourceText = std::move(normal);
@@ -103,6 +110,8 @@ void Parse::toPretreatment(char* text) {
   // The length counts the terminator, so the lexer reads the text in place.
   parse(text, static_cast<int>(std::strlen(text)) + 1, pos, line, nullptr);
   pretreatment(this);
+  // Declarations pretreated outside a child loop leave their gaps until here.
+  closeAllVarGaps();
 }
 
 void Parse::toJavaScript() {

@@ -69,6 +69,8 @@ method chain-ternary 'x=a?b:' 20000 'c;'
 method chain-dots 'x=a.' 20000 'b;'
 method chain-else-if 'if(a){}else ' 20000 '{}'
 method closures-nested 'return function(){' 240 "$(repeat '}' 240)"
+method locals 'var v:int = 1;' 100000 ''
+method local-closures 'var f:Function = function(x:int):int { return x; };' 20000 ''
 
 echo "== replaying regression inputs"
 "$fuzzer" -rss_limit_mb=4096 -timeout=60 "$here"/regressions/* "$here"/regressions-compile/* "$here"/seeds/*
