@@ -64,6 +64,18 @@ std::string Token::thisSpelling(bool count) {
   return "_$this";
 }
 
+// `super` belongs to the method it is written in: an inline function inside
+// the method, named or not, reaches the base members of the method's
+// instance, kept in the method's "_$this".
+std::string Token::superThisSpelling() {
+  TokenFunction* fn = getTokenFunction();
+  if (!fn || fn->classMember) return "this";
+  TokenFunction* method = fn->getClassTokenFunction();
+  if (!method) return "this";
+  countClosureThis(method);
+  return "_$this";
+}
+
 // The word `name` (whose first segment is `head`) as JavaScript. Names that
 // start with "this" or "super" or a '.' are settled here; every other name
 // goes up the tree, and from the root to the file's package.
@@ -121,7 +133,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       if (!found.empty()) {
         if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
         if (found.compare(0, 5, "this.") == 0)
-          return _DEBUF_(" /*SUPER THIS*/") + token->thisSpelling(true) + found.substr(4);
+          return _DEBUF_(" /*SUPER THIS*/") + token->superThisSpelling() + found.substr(4);
         if (rest.empty()) token->superCallMark = 1;
         return _DEBUF_(" /*SUPER1*/") + found;
       }
@@ -131,7 +143,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
 
     // A read or a write: only an accessor that the class overrides has to be
     // reached on the base; everything else is the instance's own property.
-    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->thisSpelling(true) + tail;
+    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->superThisSpelling() + tail;
 
     TokenClass* base = baseClassOf(cls);
     if (!base) {
@@ -141,12 +153,12 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
     }
     if (!rest.empty() || !next || next->type != TokenTypeCode::Assign) {
       return _DEBUF_(" /*super get*/") + (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName +
-             ",this,'" + member + "')" + rest;
+             "," + token->superThisSpelling() + ",'" + member + "')" + rest;
     }
 
     // super.x = value: the "=" and the value become the setter call's last argument.
     std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
-                         base->miniName + ",this,'" + member + "',";
+                         base->miniName + "," + token->superThisSpelling() + ",'" + member + "',";
     skip += 1;
     Token* holder = token->parent;
     size_t at = static_cast<size_t>(token->index) + 2;

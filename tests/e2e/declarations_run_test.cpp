@@ -110,6 +110,53 @@ TEST(DeclarationsRun, SuperAccessorFollowedByMemberAccess) {
                "BASE B 6 base b a\n5 5 0 hi ab hi cb\n");
 }
 
+// Inside a closure of a method, super still reaches the base members of the
+// method's instance, whether the closure is held in a variable, handed to
+// forEach or returned: base methods, base accessors read and written.
+TEST(DeclarationsRun, SuperInsideAClosureOfAMethod) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() { super(); trace(run()); trace(later()()); }\n"
+                 "\t\toverride public function hello():String { return \"main\"; }\n"
+                 "\t\toverride public function get title():String { return \"T\"; }\n"
+                 "\t\toverride public function set title(v:String):void { super.title = v + \"!\"; }\n"
+                 "\t\tpublic function run():String {\n"
+                 "\t\t\tvar f:Function = function():String { return super.hello() + \"/\" + hello() + \"/\" + super.title; };\n"
+                 "\t\t\tvar out:Array = [];\n"
+                 "\t\t\t[1, 2].forEach(function(n:int, i:int, a:Array):void { out.push(super.hello() + n); });\n"
+                 "\t\t\tvar g:Function = function():void { super.title = \"set\"; };\n"
+                 "\t\t\tg();\n"
+                 "\t\t\treturn f() + \" \" + out.join(\",\") + \" \" + super.title + \" \" + title;\n\t\t}\n"
+                 "\t\tpublic function later():Function {\n"
+                 "\t\t\treturn function():String { return super.hello().toUpperCase() + super.title.length; };\n\t\t}\n"
+                 "\t}\n}\n"
+                 "class Base {\n\tpublic var v:int = 3;\n\tprivate var _t:String = \"base\";\n"
+                 "\tpublic function hello():String { return \"hello\" + v; }\n"
+                 "\tpublic function get title():String { return _t; }\n"
+                 "\tpublic function set title(s:String):void { _t = s; }\n}\n"}},
+               "hello3/main/set hello31,hello32 set T\nHELLO33\n");
+}
+
+// A public class may extend a class after its package block, itself built
+// on further classes there: those bases exist before the public class is
+// made, and the other classes of the file still see each other.
+TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Mid {\n"
+                 "\t\tpublic function Main() { super(); trace(name(), new Leaf().name(), Base.COUNT, made); }\n"
+                 "\t\toverride public function name():String { return \"main+\" + super.name(); }\n"
+                 "\t}\n}\n"
+                 "class Leaf extends Mid {\n"
+                 "\toverride public function name():String { return \"leaf+\" + super.name(); }\n}\n"
+                 "class Mid extends Base {\n"
+                 "\toverride public function name():String { return \"mid+\" + super.name(); }\n}\n"
+                 "class Base {\n\tpublic static const COUNT:int = 2;\n\tpublic var made:Boolean = true;\n"
+                 "\tpublic function name():String { return \"base\"; }\n}\n"}},
+               "main+mid+base leaf+mid+base 2 true\n");
+}
+
 // The type of `is` is the whole operand after it: an element of an array, a
 // member path and a call result are tested as values.
 TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
