@@ -38,6 +38,25 @@ TokenClass* baseClassOf(TokenClass* cls) {
   return TokenClass::GetTokenClass(cls->superName);
 }
 
+// The operator of a compound assignment ("+=" gives "+") or an increment
+// ("++" and "--" as they are) that `next` is; empty for anything else. The
+// lexer makes "*=" two tokens, "*" and "="; `extra` is then 1.
+std::string compoundOperator(Token* next, size_t& extra) {
+  extra = 0;
+  if (next->type != TokenTypeCode::Operator) return std::string();
+  const std::string& op = next->text;
+  if (op == "++" || op == "--") return op;
+  Token* after = siblingOf(next, 1);
+  if (op == "*" && after && after->type == TokenTypeCode::Assign && after->leadingText.empty()) {
+    extra = 1;
+    return op;
+  }
+  static const char* const kCompound[] = {"+=", "-=", "*=", "/=", "%=", "<<=", ">>=", ">>>=", "&=", "|=", "^="};
+  for (const char* c : kCompound)
+    if (op == c) return op.substr(0, op.size() - 1);
+  return std::string();
+}
+
 bool isAccessor(Token* member) {
   auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
   return fn && fn->accessorKind != 0;
@@ -151,17 +170,23 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       token->scriptErr(unused, token->file, "class extends err!", 0);
       return std::string();
     }
-    if (!rest.empty() || !next || next->type != TokenTypeCode::Assign) {
-      return _DEBUF_(" /*super get*/") + (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName +
-             "," + token->superThisSpelling() + ",'" + member + "')" + rest;
-    }
+    const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName + "," +
+                               token->superThisSpelling() + ",'" + member + "')";
+    // super.x += v and super.x++ read the base getter and hand the result to
+    // the base setter: superSet(B,this,'x',superGet(B,this,'x')+(v)).
+    size_t extra = 0;
+    const std::string compound = rest.empty() && next ? compoundOperator(next, extra) : std::string();
+    if (!rest.empty() || !next || (next->type != TokenTypeCode::Assign && compound.empty()))
+      return _DEBUF_(" /*super get*/") + getter + rest;
 
     // super.x = value: the "=" and the value become the setter call's last argument.
     std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
                          base->miniName + "," + token->superThisSpelling() + ",'" + member + "',";
-    skip += 1;
+    skip += 1 + static_cast<int>(extra);
+    if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
+    if (!compound.empty()) result += getter + compound + "(";
     Token* holder = token->parent;
-    size_t at = static_cast<size_t>(token->index) + 2;
+    size_t at = static_cast<size_t>(token->index) + 2 + extra;
     while (holder && at < holder->childs.size()) {
       Token* value = holder->childs[at];
       if (!value) {
@@ -177,7 +202,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       skip += 1 + consumed;
       at += 1 + static_cast<size_t>(consumed);
     }
-    return result + ")";
+    return result + (compound.empty() ? ")" : "))");
   }
 
   // head is "this": this.member.rest

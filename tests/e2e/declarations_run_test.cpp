@@ -138,6 +138,25 @@ TEST(DeclarationsRun, SuperInsideAClosureOfAMethod) {
                "hello3/main/set hello31,hello32 set T\nHELLO33\n");
 }
 
+// A compound assignment or an increment of an accessor that the class
+// overrides, through super, reads the base getter and writes through the
+// base setter.
+TEST(DeclarationsRun, SuperAccessorCompoundAssignment) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tsuper.x += 1.5; trace(x, log);\n"
+                 "\t\t\tsuper.x++; super.x *= 2; trace(x, log);\n"
+                 "\t\t\tsuper.x--; x = 7.6; trace(x, log);\n\t\t}\n"
+                 "\t\toverride public function set x(v:Number):void { super.x = Math.round(v); }\n"
+                 "\t}\n}\n"
+                 "class Base {\n\tprivate var _x:Number = 1;\n\tpublic var log:String = \"\";\n"
+                 "\tpublic function get x():Number { return _x; }\n"
+                 "\tpublic function set x(v:Number):void { _x = v; log += \"s\"; }\n}\n"}},
+               "2.5 s\n7 sss\n8 sssss\n");
+}
+
 // A public class may extend a class after its package block, itself built
 // on further classes there: those bases exist before the public class is
 // made, and the other classes of the file still see each other.

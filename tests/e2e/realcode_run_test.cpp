@@ -244,6 +244,16 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "3 0 20\n"
        "100 020 null false 0\n"
        "false true true Hi 105\n"},
+      // Setters overridden at each level: Button rounds x and upper-cases
+      // the label, which IconButton reads back behind its icon; super.x +=
+      // 1.5 goes round Button's rounding (5.5), x += 0.2 does not (6); a
+      // protected getter tripled below makes the width 10 + 6 (+ 16).
+      {"game-widgets",
+       "4 OK 1 16\n"
+       "6\n"
+       "[*][*]GO! 1 2 32\n"
+       "widget-class\n"
+       "2 true\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
