@@ -174,6 +174,52 @@ TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
                  "class Base {\n\tpublic static const COUNT:int = 2;\n\tpublic var made:Boolean = true;\n"
                  "\tpublic function name():String { return \"base\"; }\n}\n"}},
                "main+mid+base leaf+mid+base 2 true\n");
+  // The private base is built on a class of a package; another class after
+  // the block extends the public class; statics of the private classes are
+  // read from the public class's static initialiser and its methods.
+  expectPrints({{"lib/Entity.as",
+                 "package lib {\n"
+                 "\tpublic class Entity {\n"
+                 "\t\tpublic static var total:int = 0;\n"
+                 "\t\tpublic var id:int;\n"
+                 "\t\tpublic function Entity() { id = ++total; }\n"
+                 "\t\tpublic function describe():String { return \"entity\" + id; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"Main.as",
+                 "package {\n"
+                 "\timport lib.Entity;\n"
+                 "\tpublic class Main extends Actor {\n"
+                 "\t\tpublic static const TAG:String = \"main\";\n"
+                 "\t\tprivate static var started:Boolean = false;\n"
+                 "\t\t{ trace(\"init\", Actor.made); }\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tsuper(\"hero\");\n"
+                 "\t\t\tif (!started) { started = true; run(); }\n"
+                 "\t\t}\n"
+                 "\t\tpublic static function run():void {\n"
+                 "\t\t\tvar m:Main = new Main();\n"
+                 "\t\t\ttrace(m.describe(), Actor.made, new Sub().describe(), Actor.first, Helper.LABEL);\n"
+                 "\t\t}\n"
+                 "\t\toverride public function describe():String { return TAG + \"/\" + super.describe(); }\n"
+                 "\t}\n"
+                 "}\n"
+                 "import lib.Entity;\n"
+                 "class Sub extends Main {\n"
+                 "\tpublic function Sub() { super(); }\n"
+                 "\toverride public function describe():String { return \"sub/\" + super.describe(); }\n"
+                 "}\n"
+                 "class Actor extends Entity {\n"
+                 "\tpublic static var made:int = 0;\n"
+                 "\tpublic static var first:String = Helper.LABEL + \"!\";\n"
+                 "\tpublic var name:String;\n"
+                 "\tpublic function Actor(name:String = \"anon\") { super(); this.name = name; made++; }\n"
+                 "\toverride public function describe():String { return name + \":\" + super.describe(); }\n"
+                 "}\n"
+                 "class Helper {\n"
+                 "\tpublic static const LABEL:String = \"help\";\n"
+                 "}\n"}},
+               "init 0\nmain/hero:entity2 2 sub/main/hero:entity3 help! help\n");
 }
 
 // The type of `is` is the whole operand after it: an element of an array, a
