@@ -254,6 +254,14 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "[*][*]GO! 1 2 32\n"
        "widget-class\n"
        "2 true\n"},
+      // A* over a binary heap ordered by f, then h: the only 8-step way
+      // round the walls; from a wall start along the top row (4 nodes
+      // expanded); a wall as the goal is never reached. The heap pops in
+      // order.
+      {"game-astar",
+       "8 0,0 0,1 0,2 1,2 1,3 1,4 2,4 3,4 4,4\n"
+       "4,0 3,0 2,0 1,0 0,0 4 null\n"
+       "1,2,3,5,8,9\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
