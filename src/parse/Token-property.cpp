@@ -170,7 +170,8 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       token->scriptErr(unused, token->file, "class extends err!", 0);
       return std::string();
     }
-    const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName + "," +
+    const std::string baseName = TokenClass::closureSafeName(base);
+    const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + baseName + "," +
                                token->superThisSpelling() + ",'" + member + "')";
     // super.x += v and super.x++ read the base getter and hand the result to
     // the base setter: superSet(B,this,'x',superGet(B,this,'x')+(v)).
@@ -181,7 +182,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
 
     // super.x = value: the "=" and the value become the setter call's last argument.
     std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
-                         base->miniName + "," + token->superThisSpelling() + ",'" + member + "',";
+                         baseName + "," + token->superThisSpelling() + ",'" + member + "',";
     skip += 1 + static_cast<int>(extra);
     if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
     if (!compound.empty()) result += getter + compound + "(";

@@ -6,6 +6,7 @@
 #include "TokenClass.h"
 #include "TokenFunction.h"
 #include "TokenPackage.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 #include "resolveHelpers.h"
@@ -186,12 +187,34 @@ std::string TokenClass::_checkStaticGet_Set(std::string marker, std::string full
 
 std::string TokenPackage::ConvertWithMinClassName(std::string name) {
   OrderedMap<std::string>& table = GetConversionTable();
+  // A class of the table whose mini name a class closure being written
+  // hides stays with its full name.
+  auto mini = [](const std::string& full, const std::string& value) {
+    TokenClass* cls = __ISTOTS ? nullptr : TokenClass::GetTokenClass(full);
+    return cls && cls->miniName == value ? TokenClass::closureSafeName(cls) : value;
+  };
   size_t firstDot = name.find('.');
-  if (firstDot == std::string::npos) return table.has(name) ? table.get(name) : name;
+  if (firstDot == std::string::npos) return table.has(name) ? mini(name, table.get(name)) : name;
   // The longest dotted prefix of two or more segments that the table knows.
   for (size_t end = name.size(); end != std::string::npos && end > firstDot; end = name.rfind('.', end - 1)) {
     auto it = table.find(name.substr(0, end));
-    if (it != table.end()) return it->second + name.substr(end);
+    if (it != table.end()) return mini(it->first, it->second) + name.substr(end);
   }
   return name;
+}
+
+// Each class closure names its constructor by the class's short name, so
+// within it that name is the class itself. Another class whose mini name is
+// that short name (geom.Point, mini name Point, seen from the closure of
+// ui.Point, mini name Point$1) is reached by its full name there: the path
+// that its registration creates under window.
+std::string TokenClass::closureSafeName(TokenClass* cls) {
+  if (!cls) return std::string();
+  if (__ISTOTS) return cls->miniName;
+  for (const Token* t : WritingGuard::current()) {
+    auto* writing = t && t->type == TokenTypeCode::Class ? dynamic_cast<const TokenClass*>(t) : nullptr;
+    if (!writing || writing == cls || writing->shortName != cls->miniName) continue;
+    return cls->fullName.find('.') != std::string::npos ? cls->fullName : "window." + cls->fullName;
+  }
+  return cls->miniName;
 }

@@ -222,6 +222,32 @@ TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
                "init 0\nmain/hero:entity2 2 sub/main/hero:entity3 help! help\n");
 }
 
+// Two classes of one short name: inside the class that got the second mini
+// name (ui.Point, Point$1), its constructor's name hides the first class,
+// which its base accessors, statics and constructor calls still reach.
+TEST(DeclarationsRun, ClassesSharingAShortName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"geom/Point.as",
+                 "package geom {\n\tpublic class Point {\n"
+                 "\t\tpublic static var COUNT:int = 9;\n\t\tpublic var x:Number;\n"
+                 "\t\tpublic function Point(x:Number = 0) { this.x = x; }\n"
+                 "\t\tpublic function get kind():String { return \"geom\" + x; }\n\t}\n}\n"},
+                {"ui/Point.as",
+                 "package ui {\n\timport geom.Point;\n\tpublic class Point extends geom.Point {\n"
+                 "\t\tpublic static var made:int = 0;\n"
+                 "\t\tpublic function Point() { super(7); made++; }\n"
+                 "\t\toverride public function get kind():String {\n"
+                 "\t\t\treturn \"ui/\" + super.kind + made + geom.Point.COUNT + new geom.Point(1).kind;\n\t\t}\n"
+                 "\t\tpublic static function make():ui.Point { return new ui.Point(); }\n\t}\n}\n"},
+                {"ui/Panel.as",
+                 "package ui {\n\tpublic class Panel {\n\t\tpublic var at:Point = new Point();\n\t}\n}\n"},
+                {"Main.as", mainClass("\timport geom.Point;\n\timport ui.Panel;\n", "",
+                                      "geom.Point.COUNT = 4;\n"
+                                      "trace(new Point(3).kind, new ui.Point().kind, new Panel().at.kind);\n"
+                                      "trace(ui.Point.make() is geom.Point, new Point() is ui.Point, ui.Point.made);")}},
+               "geom3 ui/geom714geom1 ui/geom724geom1\ntrue false 3\n");
+}
+
 // The type of `is` is the whole operand after it: an element of an array, a
 // member path and a call result are tested as values.
 TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
