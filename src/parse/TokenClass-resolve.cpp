@@ -203,17 +203,22 @@ std::string TokenPackage::ConvertWithMinClassName(std::string name) {
   return name;
 }
 
-// Each class closure names its constructor by the class's short name, so
-// within it that name is the class itself. Another class whose mini name is
-// that short name (geom.Point, mini name Point, seen from the closure of
-// ui.Point, mini name Point$1) is reached by its full name there: the path
-// that its registration creates under window.
+// Each class closure names its constructor by the class's short name, and
+// the closure of a file's public class declares the file's private classes:
+// within it those names are those classes. Another class whose mini name is
+// one of them (geom.Point, mini name Point, seen from the closure of
+// ui.Point, mini name Point$1, or from a file with a private class Point) is
+// reached by its full name there: the path that its registration creates
+// under window.
 std::string TokenClass::closureSafeName(TokenClass* cls) {
   if (!cls) return std::string();
   if (__ISTOTS) return cls->miniName;
   for (const Token* t : WritingGuard::current()) {
     auto* writing = t && t->type == TokenTypeCode::Class ? dynamic_cast<const TokenClass*>(t) : nullptr;
-    if (!writing || writing == cls || writing->shortName != cls->miniName) continue;
+    if (!writing || writing == cls) continue;
+    TokenPackage* package = writing->file ? writing->file->package : nullptr;
+    TokenClass* privateClass = package ? package->privateClasses.get(cls->miniName, nullptr) : nullptr;
+    if (writing->shortName != cls->miniName && (!privateClass || privateClass == cls)) continue;
     return cls->fullName.find('.') != std::string::npos ? cls->fullName : "window." + cls->fullName;
   }
   return cls->miniName;

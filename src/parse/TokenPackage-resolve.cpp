@@ -126,7 +126,10 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   }
   if (!__ISRELEASE__) return;
   if (cls) {
-    if (!importMap.has(cls->shortName)) importMap[cls->shortName] = cls->fullName;
+    // A class used by its full name is known by its short name from then on,
+    // unless that name is one of the file's private classes.
+    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName))
+      importMap[cls->shortName] = cls->fullName;
     addUsedFile(user, definingFile(cls));
   } else {
     addUsedFile(user, ScriptFile::GlobalClassWidthFileMap.get(fullName, nullptr));

@@ -224,7 +224,8 @@ TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
 
 // Two classes of one short name: inside the class that got the second mini
 // name (ui.Point, Point$1), its constructor's name hides the first class,
-// which its base accessors, statics and constructor calls still reach.
+// which its base accessors, statics and constructor calls still reach; a
+// class after a package block hides a package class of its short name.
 TEST(DeclarationsRun, ClassesSharingAShortName) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"geom/Point.as",
@@ -246,6 +247,16 @@ TEST(DeclarationsRun, ClassesSharingAShortName) {
                                       "trace(new Point(3).kind, new ui.Point().kind, new Panel().at.kind);\n"
                                       "trace(ui.Point.make() is geom.Point, new Point() is ui.Point, ui.Point.made);")}},
                "geom3 ui/geom714geom1 ui/geom724geom1\ntrue false 3\n");
+  // A class after the package block takes the short name of a package class
+  // that the file uses by its full name: each name keeps its class.
+  expectPrints({{"path/Node.as",
+                 "package path {\n\tpublic class Node {\n\t\tpublic static var LIMIT:int = 3;\n"
+                 "\t\tpublic var id:String;\n\t\tpublic function Node(id:String) { this.id = id; }\n\t}\n}\n"},
+                {"Main.as", mainClass("", "",
+                                      "var n:path.Node = new path.Node(\"pub\");\n"
+                                      "trace(n.id, n is path.Node, path.Node.LIMIT, new Node().other, new Node() is path.Node);") +
+                                "class Node { public var other:String = \"private\"; }\n"}},
+               "pub true 3 private false\n");
 }
 
 // The type of `is` is the whole operand after it: an element of an array, a
