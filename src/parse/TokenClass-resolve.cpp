@@ -2,6 +2,8 @@
 // parameter is the class itself, an instance member (this.x, or _$this.x in
 // a closure), a static member (Class.x, or a constant's literal) or, when
 // the class does not know it, a name for the file's package to resolve.
+#include <unordered_set>
+
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
@@ -61,6 +63,16 @@ bool visibleFromSubclass(Token* member, TokenClass* base, TokenClass* cls) {
   return own && theirs && own->qualifyingName == theirs->qualifyingName;
 }
 
+// The members that instances of the built-in error classes have: a class
+// built on Error (or TypeError ...) reaches them by their bare names.
+bool builtinErrorMember(TokenClass* cls, const std::string& name) {
+  if (name != "message" && name != "name" && name != "errorID" && name != "getStackTrace") return false;
+  std::unordered_set<TokenClass*> seen;
+  for (TokenClass* c = cls; c && seen.insert(c).second; c = c->superClass)
+    if (!c->superClass) return TokenClass::isBuiltinErrorClass(c->superName);
+  return false;
+}
+
 }  // namespace
 
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
@@ -76,6 +88,10 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
   // Instance members first, so a base class's instance member wins over a static of this class.
   if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
+  if (builtinErrorMember(this, head) && !afterNew(token)) {
+    if (inMethod(fn)) return _DEBUF_(" /*error member*/") + "this." + name;
+    if (countClosureThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
+  }
 
   TokenPackage* package = packageOf(this);
   std::string packageName = package ? package->qualifyingName : std::string();

@@ -317,6 +317,19 @@ TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
                                 "\tpublic function MyArgError(m:String) { super(m, 3); }\n}\n"}},
                "x true true true TypeError\ncaught x\nbad 5 3 true\n"
                "y 3 ArgumentError true true true\nArgumentError: no new 0 true\n");
+  // Such a class, two levels down, reaches the members of the built-in
+  // error by their bare names, from its methods and their closures, with
+  // no warning.
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var e:LoadError = new LoadError(\"lost\", \"a.png\");\n"
+                                      "trace(e.name, e.describe(), e.later()(), String(e));") +
+                                "class GameError extends RangeError {\n"
+                                "\tpublic function GameError(m:String, id:int) { super(m, id); name = \"GameError\"; }\n}\n"
+                                "class LoadError extends GameError {\n\tprivate var file:String;\n"
+                                "\tpublic function LoadError(m:String, file:String) { super(m, 4); this.file = file; }\n"
+                                "\tpublic function describe():String { return name + \"#\" + errorID + \" \" + message + \" \" + file; }\n"
+                                "\tpublic function later():Function { return function():String { return message.toUpperCase(); }; }\n}\n"}},
+               "GameError GameError#4 lost a.png LOST GameError: lost\n");
 }
 
 // A small game of states: package constants and variables read through a
