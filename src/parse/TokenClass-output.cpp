@@ -484,11 +484,13 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   text += proto;
   if (staticItems.size() > 2) writeStatics(text, staticItems, shortName);
 
-  // 19. The deferred initialiser: body statements and the private classes.
+  // 19. The deferred initialiser: the private classes, then the body
+  // statements, which may use them ({ table.push(Helper.make()); }); the
+  // classes themselves only need the public class to exist.
   if (onlyPunctuation(initCode)) initCode.clear();
   if (!privateText.empty() || !initCode.empty()) {
     systemUseStatic = 1;
-    initCode += privateText;
+    initCode = privateText + initCode;
     text += shortName + ".__init$=function(){\n" + initCode + "\n}\n";
   }
 

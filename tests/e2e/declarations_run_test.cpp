@@ -220,6 +220,14 @@ TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
                  "\tpublic static const LABEL:String = \"help\";\n"
                  "}\n"}},
                "init 0\nmain/hero:entity2 2 sub/main/hero:entity3 help! help\n");
+  // The statements of a class body run after the classes of the file exist.
+  expectPrints({{"Main.as", mainClass("", "\t\tpublic static var table:Array = [];\n"
+                                          "\t\t{ table.push(Helper.square(3), new Helper().id); }\n"
+                                          "\t\tpublic static const FIRST:Helper = new Helper();\n",
+                                      "trace(table.join(\",\"), FIRST.id, Helper.made);") +
+                                "class Helper {\n\tpublic static var made:int = 0;\n\tpublic var id:int = ++made;\n"
+                                "\tpublic static function square(n:int):int { return n * n; }\n}\n"}},
+               "9,1 2 2\n");
 }
 
 // Two classes of one short name: inside the class that got the second mini
