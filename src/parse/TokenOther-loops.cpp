@@ -51,6 +51,19 @@ bool isBracelessBody(Token* statement) {
                      keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
 }
 
+// Whether the expression goes on from `last` to `next` across a line end:
+// after an operator, a ',' or a '?' / ':', or before one of these or a group.
+bool continuesExpression(Token* last, Token* next) {
+  auto joins = [](Token* t) {
+    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
+           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
+           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
+  };
+  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
+  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
+                                        next->type == TokenTypeCode::Bracket));
+}
+
 // Where the statement that starts at `from` among the children of `parent`
 // ends (the position after it), for a brace-less loop body: a block, an
 // expression statement up to and including its ';' (or the end of the
@@ -94,9 +107,14 @@ size_t statementEnd(Token* parent, size_t from, int depth = 0) {
     size_t e = skipNull(at + 1);
     return e < parent->childs.size() && parent->childs[e]->type == TokenTypeCode::Semicolon ? e + 1 : at + 1;
   }
+  Token* last = nullptr;
   for (size_t i = at; i < parent->childs.size(); ++i) {
     Token* t = parent->childs[i];
     if (!t) continue;
+    // A statement without its ';' ends with its line, unless the line ends
+    // in an operator or the next one goes on with one.
+    if (last && t->leadingText.find('\n') != std::string::npos && !continuesExpression(last, t)) return i;
+    last = t;
     switch (t->type) {
       case TokenTypeCode::Block: case TokenTypeCode::Var: case TokenTypeCode::Const:
       case TokenTypeCode::Function: case TokenTypeCode::Class: case TokenTypeCode::While:

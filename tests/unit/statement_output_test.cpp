@@ -137,6 +137,8 @@ TEST(StatementOutput, LoopsAndJumps) {
        "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tif (v)f(v);else g(v);\n}\n\n\nh();\n"},
       {"for each with a loop as its body", "for each (v in list) for each (w in v) f(w);\nh();\n",
        "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];{\n\t\tvar $each_w;\n\t\t/*for each*/for ($each_w in v){\n\t\t\tw=v[$each_w];\n\t\t\tf(w);\n\t}}\n\n}\n\n\nh();\n"},
+      {"for each with a statement without ';' as its body", "for each (v in list) sum += v *\n2\ng()\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tsum+=v *\n\t2\n}\n\n\ng()\n"},
       {"for each with a switch as its body", "for each (v in list) switch (v) { case 1: f(v); }\nh();\n",
        "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tswitch (v){\n\t\tcase 1:f(v);}\n}\n\n\nh();\n"},
       {"for each with a braceless body under if", "if (a) for each (v in list) delete o[v];\nh();\n",
