@@ -1725,6 +1725,15 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     const char* after = end;
     while (*after == ' ' || *after == '\t') ++after;
     if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
+    // A modifier always comes before another word (a declaration keyword, a
+    // modifier, a name), a comment or a metadata tag; before anything else
+    // (trace(final, native), dynamic + 1, x = final;) it is a name.
+    if (kind != WordKind::Include) {
+      const char* next = after;
+      while (*next == ' ' || *next == '\t' || *next == '\x01' || *next == '\r' || *next == '\n') ++next;
+      const unsigned char c = static_cast<unsigned char>(*next);
+      if (c && !startsName(c) && c != '/' && c != '[' && c != ':') kind = WordKind::Other;
+    }
     // "namespace" declares a namespace only when a name follows it on its
     // line (namespace ns = ..., use namespace ns); anywhere else it is a
     // name: return namespace + "::" + local.

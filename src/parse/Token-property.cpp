@@ -34,6 +34,25 @@ TokenClass* baseClassOf(TokenClass* cls) {
   return TokenClass::GetTokenClass(cls->superName);
 }
 
+// The operator of a compound assignment ("+=" gives "+") or an increment
+// ("++" and "--" as they are) that `next` is; empty for anything else. The
+// lexer makes "*=" two tokens, "*" and "="; `extra` is then 1.
+std::string compoundOperator(Token* next, size_t& extra) {
+  extra = 0;
+  if (next->type != TokenTypeCode::Operator) return std::string();
+  const std::string& op = next->text;
+  if (op == "++" || op == "--") return op;
+  Token* after = siblingOf(next, 1);
+  if (op == "*" && after && after->type == TokenTypeCode::Assign && after->leadingText.empty()) {
+    extra = 1;
+    return op;
+  }
+  static const char* const kCompound[] = {"+=", "-=", "*=", "/=", "%=", "<<=", ">>=", ">>>=", "&=", "|=", "^="};
+  for (const char* c : kCompound)
+    if (op == c) return op.substr(0, op.size() - 1);
+  return std::string();
+}
+
 bool isAccessor(Token* member) {
   auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
   return fn && fn->accessorKind != 0;
@@ -57,6 +76,18 @@ std::string Token::thisSpelling(bool count) {
   TokenFunction* method = holder ? holder->getClassTokenFunction() : nullptr;
   if (!method) return "this";
   if (count) countClosureThis(method);
+  return "_$this";
+}
+
+// `super` belongs to the method it is written in: an inline function inside
+// the method, named or not, reaches the base members of the method's
+// instance, kept in the method's "_$this".
+std::string Token::superThisSpelling() {
+  TokenFunction* fn = getTokenFunction();
+  if (!fn || fn->classMember) return "this";
+  TokenFunction* method = fn->getClassTokenFunction();
+  if (!method) return "this";
+  countClosureThis(method);
   return "_$this";
 }
 
@@ -117,7 +148,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       if (!found.empty()) {
         if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
         if (found.compare(0, 5, "this.") == 0)
-          return _DEBUF_(" /*SUPER THIS*/") + token->thisSpelling(true) + found.substr(4);
+          return _DEBUF_(" /*SUPER THIS*/") + token->superThisSpelling() + found.substr(4);
         if (rest.empty()) token->superCallMark = 1;
         return _DEBUF_(" /*SUPER1*/") + found;
       }
@@ -127,7 +158,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
 
     // A read or a write: only an accessor that the class overrides has to be
     // reached on the base; everything else is the instance's own property.
-    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->thisSpelling(true) + tail;
+    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->superThisSpelling() + tail;
 
     TokenClass* base = baseClassOf(cls);
     if (!base) {
@@ -135,17 +166,24 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       token->scriptErr(unused, token->file, "class extends err!", 0);
       return std::string();
     }
-    if (!rest.empty() || !next || next->type != TokenTypeCode::Assign) {
-      return _DEBUF_(" /*super get*/") + (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + base->miniName +
-             ",this,'" + member + "')" + rest;
-    }
+    const std::string baseName = TokenClass::closureSafeName(base);
+    const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + baseName + "," +
+                               token->superThisSpelling() + ",'" + member + "')";
+    // super.x += v and super.x++ read the base getter and hand the result to
+    // the base setter: superSet(B,this,'x',superGet(B,this,'x')+(v)).
+    size_t extra = 0;
+    const std::string compound = rest.empty() && next ? compoundOperator(next, extra) : std::string();
+    if (!rest.empty() || !next || (next->type != TokenTypeCode::Assign && compound.empty()))
+      return _DEBUF_(" /*super get*/") + getter + rest;
 
     // super.x = value: the "=" and the value become the setter call's last argument.
     std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
-                         base->miniName + ",this,'" + member + "',";
-    skip += 1;
+                         baseName + "," + token->superThisSpelling() + ",'" + member + "',";
+    skip += 1 + static_cast<int>(extra);
+    if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
+    if (!compound.empty()) result += getter + compound + "(";
     Token* holder = token->parent;
-    size_t at = static_cast<size_t>(token->index) + 2;
+    size_t at = static_cast<size_t>(token->index) + 2 + extra;
     while (holder && at < holder->childs.size()) {
       Token* value = holder->childs[at];
       if (!value) {
@@ -161,7 +199,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       skip += 1 + consumed;
       at += 1 + static_cast<size_t>(consumed);
     }
-    return result + ")";
+    return result + (compound.empty() ? ")" : "))");
   }
 
   // head is "this": this.member.rest

@@ -243,6 +243,8 @@ class Token {
   // "this" or "_$this" for the function this token stands in; counts the use
   // of "_$this" on the enclosing class method when `count` is set.
   std::string thisSpelling(bool count);
+  // The instance that super.x reaches: the method's, also inside its closures.
+  std::string superThisSpelling();
 
   // ---- lexer ----
   void parse(const char* text, int length, int& pos, int& line, Token* parent);

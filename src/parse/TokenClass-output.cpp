@@ -177,7 +177,8 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   text += "\n//class " + fullName;
   text += hasBase ? " extends " + superName + "\n" : "\n";
 
-  // 4. The opening line.
+  // 4. The opening line; `openAt` is where its function expression begins.
+  size_t openAt = 0;
   const bool packageNamed = TokenPackage::GetPakageMap().has(fullName);
   if (shortName == fullName) {
     if (isPublic) text += "var ";
@@ -186,16 +187,21 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       scriptErr(unused, file, message.c_str(), 1);
     }
     if (isRuvoCore) text += "___";
-    text += fullName + "=(function(";
+    text += fullName + "=";
+    openAt = text.size();
+    text += "(function(";
   } else if (miniName != fullName) {
     text += "var " + miniName + "=";
     if (packageNamed) {
       std::string message = "The name of the class[" + miniName + "] and package name conflicts";
       scriptErr(unused, file, message.c_str(), 1);
     }
+    openAt = text.size();
     text += "(function(";
   } else {
-    text += fullName + "=(function(";
+    text += fullName + "=";
+    openAt = text.size();
+    text += "(function(";
   }
 
   // 5. The main class starts the game.
@@ -215,7 +221,8 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   if (isRuvoCore) text += "//";
 
   // 7. The file's private classes are declared here and defined in __init$.
-  std::string privateText;
+  std::string privateText, hoistedText;
+  bool basesFirst = false;
   if (isPublic && package && !package->privateClassList.empty()) {
     for (TokenClass* cls : package->privateClassList) {
       if (cls != this) continue;
@@ -224,13 +231,13 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       if (MsgBox) MsgBox(message.c_str(), "compile err");
       return 0;
     }
-    text += "var ";
+    std::string declared = "var ";
     const std::vector<TokenClass*>& list = package->privateClassList;
     for (size_t i = 0; i < list.size(); ++i) {
-      text += list[i]->fullName;
-      if (i + 1 < list.size()) text += ",";
+      declared += list[i]->fullName;
+      if (i + 1 < list.size()) declared += ",";
     }
-    text += ";\n";
+    declared += ";\n";
     // Defined in file order, except that a class extending another private
     // class of the file comes after its base, which must exist by then.
     std::vector<TokenClass*> done, visiting;
@@ -244,8 +251,23 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
         if (TokenClass* base = package->privateClasses.get(cls->superName, nullptr)) emit(base);
       visiting.pop_back();
       done.push_back(cls);
-      cls->toJsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
+      cls->toJsScript(basesFirst ? hoistedText : privateText, file, kPrivateClassLevel, typeCommentOff);
     };
+    // A public class built on a private class of its file needs that base
+    // (and the base's own private bases) before its closing call runs: they
+    // are defined ahead of it, in a closure that also declares the others,
+    //   var Main=(function(){ var Base,Other; Base=...; return (function(_super){...})(Base); })()
+    TokenClass* privateBase = superName.find('.') == std::string::npos
+                                  ? package->privateClasses.get(superName, nullptr)
+                                  : nullptr;
+    if (privateBase && privateBase == superClass) {
+      basesFirst = true;
+      emit(privateBase);
+      basesFirst = false;
+      text.insert(openAt, "(function(){\n" + declared + hoistedText + "return ");
+    } else {
+      text += declared;
+    }
     for (TokenClass* cls : list) emit(cls);
   }
 
@@ -462,11 +484,13 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   text += proto;
   if (staticItems.size() > 2) writeStatics(text, staticItems, shortName);
 
-  // 19. The deferred initialiser: body statements and the private classes.
+  // 19. The deferred initialiser: the private classes, then the body
+  // statements, which may use them ({ table.push(Helper.make()); }); the
+  // classes themselves only need the public class to exist.
   if (onlyPunctuation(initCode)) initCode.clear();
   if (!privateText.empty() || !initCode.empty()) {
     systemUseStatic = 1;
-    initCode += privateText;
+    initCode = privateText + initCode;
     text += shortName + ".__init$=function(){\n" + initCode + "\n}\n";
   }
 
@@ -477,6 +501,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     baseArgument = base ? base->miniName : superName;
   }
   text += "return " + shortName + ";\n" + "})(" + baseArgument + ")\n";
+  if (!hoistedText.empty()) text += ";\n})()\n";
 
   // 21. The emulation library's XML classes stand in for the global XML names.
   if (fullName == "zafrit.xml.XMLElement") text += "var XML=window.XML=zafrit.xml.XMLElement;\n";

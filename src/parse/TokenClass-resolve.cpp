@@ -2,10 +2,13 @@
 // parameter is the class itself, an instance member (this.x, or _$this.x in
 // a closure), a static member (Class.x, or a constant's literal) or, when
 // the class does not know it, a name for the file's package to resolve.
+#include <unordered_set>
+
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
 #include "TokenPackage.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 #include "resolveHelpers.h"
@@ -60,6 +63,16 @@ bool visibleFromSubclass(Token* member, TokenClass* base, TokenClass* cls) {
   return own && theirs && own->qualifyingName == theirs->qualifyingName;
 }
 
+// The members that instances of the built-in error classes have: a class
+// built on Error (or TypeError ...) reaches them by their bare names.
+bool builtinErrorMember(TokenClass* cls, const std::string& name) {
+  if (name != "message" && name != "name" && name != "errorID" && name != "getStackTrace") return false;
+  std::unordered_set<TokenClass*> seen;
+  for (TokenClass* c = cls; c && seen.insert(c).second; c = c->superClass)
+    if (!c->superClass) return TokenClass::isBuiltinErrorClass(c->superName);
+  return false;
+}
+
 }  // namespace
 
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
@@ -75,6 +88,10 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
   // Instance members first, so a base class's instance member wins over a static of this class.
   if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
+  if (builtinErrorMember(this, head) && !afterNew(token)) {
+    if (inMethod(fn)) return _DEBUF_(" /*error member*/") + "this." + name;
+    if (countClosureThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
+  }
 
   TokenPackage* package = packageOf(this);
   std::string packageName = package ? package->qualifyingName : std::string();
@@ -186,12 +203,39 @@ std::string TokenClass::_checkStaticGet_Set(std::string marker, std::string full
 
 std::string TokenPackage::ConvertWithMinClassName(std::string name) {
   OrderedMap<std::string>& table = GetConversionTable();
+  // A class of the table whose mini name a class closure being written
+  // hides stays with its full name.
+  auto mini = [](const std::string& full, const std::string& value) {
+    TokenClass* cls = __ISTOTS ? nullptr : TokenClass::GetTokenClass(full);
+    return cls && cls->miniName == value ? TokenClass::closureSafeName(cls) : value;
+  };
   size_t firstDot = name.find('.');
-  if (firstDot == std::string::npos) return table.has(name) ? table.get(name) : name;
+  if (firstDot == std::string::npos) return table.has(name) ? mini(name, table.get(name)) : name;
   // The longest dotted prefix of two or more segments that the table knows.
   for (size_t end = name.size(); end != std::string::npos && end > firstDot; end = name.rfind('.', end - 1)) {
     auto it = table.find(name.substr(0, end));
-    if (it != table.end()) return it->second + name.substr(end);
+    if (it != table.end()) return mini(it->first, it->second) + name.substr(end);
   }
   return name;
+}
+
+// Each class closure names its constructor by the class's short name, and
+// the closure of a file's public class declares the file's private classes:
+// within it those names are those classes. Another class whose mini name is
+// one of them (geom.Point, mini name Point, seen from the closure of
+// ui.Point, mini name Point$1, or from a file with a private class Point) is
+// reached by its full name there: the path that its registration creates
+// under window.
+std::string TokenClass::closureSafeName(TokenClass* cls) {
+  if (!cls) return std::string();
+  if (__ISTOTS) return cls->miniName;
+  for (const Token* t : WritingGuard::current()) {
+    auto* writing = t && t->type == TokenTypeCode::Class ? dynamic_cast<const TokenClass*>(t) : nullptr;
+    if (!writing || writing == cls) continue;
+    TokenPackage* package = writing->file ? writing->file->package : nullptr;
+    TokenClass* privateClass = package ? package->privateClasses.get(cls->miniName, nullptr) : nullptr;
+    if (writing->shortName != cls->miniName && (!privateClass || privateClass == cls)) continue;
+    return cls->fullName.find('.') != std::string::npos ? cls->fullName : "window." + cls->fullName;
+  }
+  return cls->miniName;
 }

@@ -133,6 +133,10 @@ class TokenClass : public Token {
   // a class extends them as the constructors that JavaScript or the runtime
   // core provides.
   static bool isBuiltinErrorClass(const std::string& name);
+  // The JavaScript name of `cls` where it is written now: its mini name, or
+  // its full name when a class closure being written names its own
+  // constructor so (a.Point inside the closure of b.Point).
+  static std::string closureSafeName(TokenClass* cls);
 
   // Member name resolution.
   bool jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass* self,

@@ -67,6 +67,20 @@ int TokenExtends::pretreatment(Parse* file) {
 
 int TokenExtends::toJsScript(std::string&, Parse*, int, int) { return 0; }
 
+namespace {
+
+// Whether a class named `name` stands among the top-level statements of the
+// file (after its package block), which are not registered yet when the
+// public class's clause is read.
+bool declaresClassAfter(Parse* file, const std::string& name) {
+  if (!file) return false;
+  for (Token* child : file->childs)
+    if (child && child->type == TokenTypeCode::Class && file->getNextValue(child, 1) == name) return true;
+  return false;
+}
+
+}  // namespace
+
 // `extends Base`: Base is resolved in the class's own package first, then
 // through the imports; its file is compiled on demand.
 void TokenExtends::pretreatmentExtends(Parse* file) {
@@ -118,9 +132,9 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
     }
     linkBase(file);
     noteLinkWhileWaiting(this);
-  } else if (cls->isPrivateClass && name.find('.') == std::string::npos) {
-    // Perhaps a class declared further down in this file: the class output
-    // links it, or warns when there is none.
+  } else if (name.find('.') == std::string::npos && (cls->isPrivateClass || declaresClassAfter(file, name))) {
+    // A class declared further down in this file: the class output links
+    // it, or warns when there is none.
     cls->baseWarningAt = this;
   } else if (!cls->superClass && !cls->isInterface && name != "Object") {
     Warning(this, cls->fullName + " extends " + name + ",This class  is not defined;");

@@ -51,6 +51,88 @@ bool isBracelessBody(Token* statement) {
                      keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
 }
 
+// Whether the expression goes on from `last` to `next` across a line end:
+// after an operator, a ',' or a '?' / ':', or before one of these or a group.
+bool continuesExpression(Token* last, Token* next) {
+  auto joins = [](Token* t) {
+    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
+           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
+           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
+  };
+  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
+  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
+                                        next->type == TokenTypeCode::Bracket));
+}
+
+// Where the statement that starts at `from` among the children of `parent`
+// ends (the position after it), for a brace-less loop body: a block, an
+// expression statement up to and including its ';' (or the end of the
+// block), if (...) with its statement and an else, for (...) and
+// while (...) with theirs, switch (...) {...}, a declaration. npos for
+// anything else (try, a class), which is not read as such a body.
+size_t statementEnd(Token* parent, size_t from, int depth = 0) {
+  const size_t npos = std::string::npos;
+  auto skipNull = [&](size_t i) {
+    while (i < parent->childs.size() && !parent->childs[i]) ++i;
+    return i;
+  };
+  size_t at = skipNull(from);
+  if (at >= parent->childs.size() || depth > 64) return npos;
+  Token* c = parent->childs[at];
+  auto groupThenStatement = [&](size_t afterKeyword) {
+    size_t g = skipNull(afterKeyword);
+    if (g >= parent->childs.size() || parent->childs[g]->type != TokenTypeCode::Paren) return npos;
+    return statementEnd(parent, g + 1, depth + 1);
+  };
+  if (c->type == TokenTypeCode::Block) return at + 1;
+  if (c->text == "switch") {
+    size_t g = skipNull(at + 1), b = g < parent->childs.size() ? skipNull(g + 1) : g;
+    if (b >= parent->childs.size() || parent->childs[g]->type != TokenTypeCode::Paren ||
+        parent->childs[b]->type != TokenTypeCode::Block)
+      return npos;
+    return b + 1;
+  }
+  if (c->type == TokenTypeCode::While || c->type == TokenTypeCode::For) return groupThenStatement(at + 1);
+  if (c->type == TokenTypeCode::StatementWord && c->text == "if") {
+    size_t end = groupThenStatement(at + 1);
+    if (end == npos) return npos;
+    size_t e = skipNull(end);
+    if (e < parent->childs.size() && parent->childs[e]->type == TokenTypeCode::StatementWord &&
+        parent->childs[e]->text == "else")
+      return statementEnd(parent, e + 1, depth + 1);
+    return end;
+  }
+  if (c->type == TokenTypeCode::Var || c->type == TokenTypeCode::Const) {
+    // The declaration holds its names and values; a ';' may follow it.
+    size_t e = skipNull(at + 1);
+    return e < parent->childs.size() && parent->childs[e]->type == TokenTypeCode::Semicolon ? e + 1 : at + 1;
+  }
+  Token* last = nullptr;
+  for (size_t i = at; i < parent->childs.size(); ++i) {
+    Token* t = parent->childs[i];
+    if (!t) continue;
+    // A statement without its ';' ends with its line, unless the line ends
+    // in an operator or the next one goes on with one.
+    if (last && t->leadingText.find('\n') != std::string::npos && !continuesExpression(last, t)) return i;
+    last = t;
+    switch (t->type) {
+      case TokenTypeCode::Block: case TokenTypeCode::Var: case TokenTypeCode::Const:
+      case TokenTypeCode::Function: case TokenTypeCode::Class: case TokenTypeCode::While:
+      case TokenTypeCode::For: case TokenTypeCode::Case: case TokenTypeCode::Default:
+      case TokenTypeCode::Catch: case TokenTypeCode::With:
+        return npos;
+      case TokenTypeCode::StatementWord:
+        if (t->text != "delete" && t->text != "await") return npos;
+        break;
+      case TokenTypeCode::Semicolon:
+        return i + 1;
+      default:
+        break;
+    }
+  }
+  return parent->childs.size();
+}
+
 }  // namespace
 
 int TokenFor::pretreatment(Parse*) { return 0; }
@@ -105,11 +187,19 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   Token* label = nextSibling(-2);
   const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
   Token* body = siblingOf(this, 2);
-  const bool declareAfter = labelled && body && body->type == TokenTypeCode::Block;
+  // A body without braces, for each (var v in list) total += v; is the one
+  // simple statement that follows the head.
+  size_t statementLength = 0;
+  if (body && body->type != TokenTypeCode::Block && parent) {
+    size_t end = statementEnd(parent, static_cast<size_t>(index) + 2);
+    if (end != std::string::npos) statementLength = end - (static_cast<size_t>(index) + 2);
+  }
+  const bool hasBody = body && (body->type == TokenTypeCode::Block || statementLength > 0);
+  const bool declareAfter = labelled && hasBody;
   // The loop as the brace-less body of if, else, for, while or do: the
   // declaration and the loop go into one block, so that the declaration does
   // not take the place of the loop as that body.
-  const bool braced = !labelled && body && body->type == TokenTypeCode::Block && isBracelessBody(this);
+  const bool braced = !labelled && hasBody && isBracelessBody(this);
   nameToken->text = "$each_" + name;
   if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
 
@@ -164,10 +254,24 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   if (braced) out += "{";
   if (!declareAfter) out += declaration;
 
-  if (body && body->type == TokenTypeCode::Block) {
+  if (hasBody) {
     out += keyword + head;
     std::string inner;
-    body->toJsScript(inner, file, mode, typeCommentOff);
+    if (body->type == TokenTypeCode::Block) {
+      body->toJsScript(inner, file, mode, typeCommentOff);
+    } else {
+      // The statement as the parent's loop would print it, inside braces.
+      inner = "{";
+      for (size_t i = index + 2; i < index + 2 + statementLength; ++i) {
+        Token* c = parent->childs[i];
+        if (!c) continue;
+        inner += c->leadingText;
+        if (!c->outputEnabled) continue;
+        int n = c->toJsScript(inner, file, mode, typeCommentOff);
+        if (n > 0) i += static_cast<size_t>(n);
+      }
+      inner += "\n}";
+    }
     nameToken->text = name;
     // A loop variable declared elsewhere may be a member (for each (item in
     // list) with a member item): it is written as any use of the name is.
@@ -187,7 +291,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     }
     if (declareAfter) out += declaration;
     if (braced) out += "}";
-    return 2;
+    return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
   }
   scriptErr(out, file, "\"for each\" err,must add{}", 1);
   out += keyword + head;

@@ -126,11 +126,13 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
     const int filled = after->type == Paren ? filledCount(after) : -1;
     if (filled > 0) {
       // The length (a number, a name or any expression), then the fill value
-      // of the element type, so that new Vector.<int>(n) holds n zeros; a
-      // second argument (the fixed-length flag) is dropped.
+      // of the element type, so that new Vector.<int>(n) holds n zeros and
+      // new Vector.<Boolean>(n) n times false; a second argument (the
+      // fixed-length flag) is dropped.
       std::string type = vectorElementType(next);
       bool numeric = type == "int" || type == "Number" || type == "uint";
-      out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + (numeric ? ",0)" : ",null)");
+      const char* fill = numeric ? ",0)" : type == "Boolean" ? ",false)" : ",null)";
+      out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + fill;
       return 2;
     }
     if (filled == 0 || after->type == Bracket) {

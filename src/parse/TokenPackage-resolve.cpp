@@ -126,7 +126,10 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   }
   if (!__ISRELEASE__) return;
   if (cls) {
-    if (!importMap.has(cls->shortName)) importMap[cls->shortName] = cls->fullName;
+    // A class used by its full name is known by its short name from then on,
+    // unless that name is one of the file's private classes.
+    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName))
+      importMap[cls->shortName] = cls->fullName;
     addUsedFile(user, definingFile(cls));
   } else {
     addUsedFile(user, ScriptFile::GlobalClassWidthFileMap.get(fullName, nullptr));
@@ -310,8 +313,8 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (TokenClass* cls = TokenClass::GetTokenClass(packToFullName(qualifyingName, head))) {
     hasUseThisClass(cls->fullName);
     headMsg.type = cls->fullName;
-    if (name == head) return _DEBUF_("/*package 3.8*/") + cls->miniName;
-    return _DEBUF_("/*package 3.80*/") + cls->miniName + afterHead(name);
+    if (name == head) return _DEBUF_("/*package 3.8*/") + TokenClass::closureSafeName(cls);
+    return _DEBUF_("/*package 3.80*/") + TokenClass::closureSafeName(cls) + afterHead(name);
   }
 
   // XML(x) builds an XML object; XML and XMLList name the emulation classes.
@@ -368,6 +371,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   TokenClass* cls = TokenClass::GetTokenClass(found);
   // A class known only from the pre-scan (not registered yet) keeps the name as written.
   if (cls == nullptr) return name;
-  if (found.size() < name.size()) return _DEBUF_("/*package 3-0*/") + cls->miniName + name.substr(found.size());
+  if (found.size() < name.size())
+    return _DEBUF_("/*package 3-0*/") + TokenClass::closureSafeName(cls) + name.substr(found.size());
   return _DEBUF_("/*package 3-1*/") + (__ISTOTS ? cls->miniName : cls->fullName);
 }

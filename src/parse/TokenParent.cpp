@@ -141,7 +141,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       g = "(";
     } else {
       out += ".call";
-      g = "(this,";
+      g = "(" + before->superThisSpelling() + ",";
     }
   } else if (!bare) {
     g = "(";

@@ -51,6 +51,8 @@ class WritingGuard {
   // True when the token's output was being written already, or was written
   // too often.
   bool again() const { return again_; }
+  // The tokens being written, outermost first.
+  static const std::vector<const Token*>& current() { return writing(); }
 
  private:
   static std::vector<const Token*>& writing() {

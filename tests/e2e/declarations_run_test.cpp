@@ -110,6 +110,163 @@ TEST(DeclarationsRun, SuperAccessorFollowedByMemberAccess) {
                "BASE B 6 base b a\n5 5 0 hi ab hi cb\n");
 }
 
+// Inside a closure of a method, super still reaches the base members of the
+// method's instance, whether the closure is held in a variable, handed to
+// forEach or returned: base methods, base accessors read and written.
+TEST(DeclarationsRun, SuperInsideAClosureOfAMethod) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() { super(); trace(run()); trace(later()()); }\n"
+                 "\t\toverride public function hello():String { return \"main\"; }\n"
+                 "\t\toverride public function get title():String { return \"T\"; }\n"
+                 "\t\toverride public function set title(v:String):void { super.title = v + \"!\"; }\n"
+                 "\t\tpublic function run():String {\n"
+                 "\t\t\tvar f:Function = function():String { return super.hello() + \"/\" + hello() + \"/\" + super.title; };\n"
+                 "\t\t\tvar out:Array = [];\n"
+                 "\t\t\t[1, 2].forEach(function(n:int, i:int, a:Array):void { out.push(super.hello() + n); });\n"
+                 "\t\t\tvar g:Function = function():void { super.title = \"set\"; };\n"
+                 "\t\t\tg();\n"
+                 "\t\t\treturn f() + \" \" + out.join(\",\") + \" \" + super.title + \" \" + title;\n\t\t}\n"
+                 "\t\tpublic function later():Function {\n"
+                 "\t\t\treturn function():String { return super.hello().toUpperCase() + super.title.length; };\n\t\t}\n"
+                 "\t}\n}\n"
+                 "class Base {\n\tpublic var v:int = 3;\n\tprivate var _t:String = \"base\";\n"
+                 "\tpublic function hello():String { return \"hello\" + v; }\n"
+                 "\tpublic function get title():String { return _t; }\n"
+                 "\tpublic function set title(s:String):void { _t = s; }\n}\n"}},
+               "hello3/main/set hello31,hello32 set T\nHELLO33\n");
+}
+
+// A compound assignment or an increment of an accessor that the class
+// overrides, through super, reads the base getter and writes through the
+// base setter.
+TEST(DeclarationsRun, SuperAccessorCompoundAssignment) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tsuper.x += 1.5; trace(x, log);\n"
+                 "\t\t\tsuper.x++; super.x *= 2; trace(x, log);\n"
+                 "\t\t\tsuper.x--; x = 7.6; trace(x, log);\n\t\t}\n"
+                 "\t\toverride public function set x(v:Number):void { super.x = Math.round(v); }\n"
+                 "\t}\n}\n"
+                 "class Base {\n\tprivate var _x:Number = 1;\n\tpublic var log:String = \"\";\n"
+                 "\tpublic function get x():Number { return _x; }\n"
+                 "\tpublic function set x(v:Number):void { _x = v; log += \"s\"; }\n}\n"}},
+               "2.5 s\n7 sss\n8 sssss\n");
+}
+
+// A public class may extend a class after its package block, itself built
+// on further classes there: those bases exist before the public class is
+// made, and the other classes of the file still see each other.
+TEST(DeclarationsRun, PublicClassExtendingAClassAfterThePackageBlock) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Mid {\n"
+                 "\t\tpublic function Main() { super(); trace(name(), new Leaf().name(), Base.COUNT, made); }\n"
+                 "\t\toverride public function name():String { return \"main+\" + super.name(); }\n"
+                 "\t}\n}\n"
+                 "class Leaf extends Mid {\n"
+                 "\toverride public function name():String { return \"leaf+\" + super.name(); }\n}\n"
+                 "class Mid extends Base {\n"
+                 "\toverride public function name():String { return \"mid+\" + super.name(); }\n}\n"
+                 "class Base {\n\tpublic static const COUNT:int = 2;\n\tpublic var made:Boolean = true;\n"
+                 "\tpublic function name():String { return \"base\"; }\n}\n"}},
+               "main+mid+base leaf+mid+base 2 true\n");
+  // The private base is built on a class of a package; another class after
+  // the block extends the public class; statics of the private classes are
+  // read from the public class's static initialiser and its methods.
+  expectPrints({{"lib/Entity.as",
+                 "package lib {\n"
+                 "\tpublic class Entity {\n"
+                 "\t\tpublic static var total:int = 0;\n"
+                 "\t\tpublic var id:int;\n"
+                 "\t\tpublic function Entity() { id = ++total; }\n"
+                 "\t\tpublic function describe():String { return \"entity\" + id; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"Main.as",
+                 "package {\n"
+                 "\timport lib.Entity;\n"
+                 "\tpublic class Main extends Actor {\n"
+                 "\t\tpublic static const TAG:String = \"main\";\n"
+                 "\t\tprivate static var started:Boolean = false;\n"
+                 "\t\t{ trace(\"init\", Actor.made); }\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tsuper(\"hero\");\n"
+                 "\t\t\tif (!started) { started = true; run(); }\n"
+                 "\t\t}\n"
+                 "\t\tpublic static function run():void {\n"
+                 "\t\t\tvar m:Main = new Main();\n"
+                 "\t\t\ttrace(m.describe(), Actor.made, new Sub().describe(), Actor.first, Helper.LABEL);\n"
+                 "\t\t}\n"
+                 "\t\toverride public function describe():String { return TAG + \"/\" + super.describe(); }\n"
+                 "\t}\n"
+                 "}\n"
+                 "import lib.Entity;\n"
+                 "class Sub extends Main {\n"
+                 "\tpublic function Sub() { super(); }\n"
+                 "\toverride public function describe():String { return \"sub/\" + super.describe(); }\n"
+                 "}\n"
+                 "class Actor extends Entity {\n"
+                 "\tpublic static var made:int = 0;\n"
+                 "\tpublic static var first:String = Helper.LABEL + \"!\";\n"
+                 "\tpublic var name:String;\n"
+                 "\tpublic function Actor(name:String = \"anon\") { super(); this.name = name; made++; }\n"
+                 "\toverride public function describe():String { return name + \":\" + super.describe(); }\n"
+                 "}\n"
+                 "class Helper {\n"
+                 "\tpublic static const LABEL:String = \"help\";\n"
+                 "}\n"}},
+               "init 0\nmain/hero:entity2 2 sub/main/hero:entity3 help! help\n");
+  // The statements of a class body run after the classes of the file exist.
+  expectPrints({{"Main.as", mainClass("", "\t\tpublic static var table:Array = [];\n"
+                                          "\t\t{ table.push(Helper.square(3), new Helper().id); }\n"
+                                          "\t\tpublic static const FIRST:Helper = new Helper();\n",
+                                      "trace(table.join(\",\"), FIRST.id, Helper.made);") +
+                                "class Helper {\n\tpublic static var made:int = 0;\n\tpublic var id:int = ++made;\n"
+                                "\tpublic static function square(n:int):int { return n * n; }\n}\n"}},
+               "9,1 2 2\n");
+}
+
+// Two classes of one short name: inside the class that got the second mini
+// name (ui.Point, Point$1), its constructor's name hides the first class,
+// which its base accessors, statics and constructor calls still reach; a
+// class after a package block hides a package class of its short name.
+TEST(DeclarationsRun, ClassesSharingAShortName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"geom/Point.as",
+                 "package geom {\n\tpublic class Point {\n"
+                 "\t\tpublic static var COUNT:int = 9;\n\t\tpublic var x:Number;\n"
+                 "\t\tpublic function Point(x:Number = 0) { this.x = x; }\n"
+                 "\t\tpublic function get kind():String { return \"geom\" + x; }\n\t}\n}\n"},
+                {"ui/Point.as",
+                 "package ui {\n\timport geom.Point;\n\tpublic class Point extends geom.Point {\n"
+                 "\t\tpublic static var made:int = 0;\n"
+                 "\t\tpublic function Point() { super(7); made++; }\n"
+                 "\t\toverride public function get kind():String {\n"
+                 "\t\t\treturn \"ui/\" + super.kind + made + geom.Point.COUNT + new geom.Point(1).kind;\n\t\t}\n"
+                 "\t\tpublic static function make():ui.Point { return new ui.Point(); }\n\t}\n}\n"},
+                {"ui/Panel.as",
+                 "package ui {\n\tpublic class Panel {\n\t\tpublic var at:Point = new Point();\n\t}\n}\n"},
+                {"Main.as", mainClass("\timport geom.Point;\n\timport ui.Panel;\n", "",
+                                      "geom.Point.COUNT = 4;\n"
+                                      "trace(new Point(3).kind, new ui.Point().kind, new Panel().at.kind);\n"
+                                      "trace(ui.Point.make() is geom.Point, new Point() is ui.Point, ui.Point.made);")}},
+               "geom3 ui/geom714geom1 ui/geom724geom1\ntrue false 3\n");
+  // A class after the package block takes the short name of a package class
+  // that the file uses by its full name: each name keeps its class.
+  expectPrints({{"path/Node.as",
+                 "package path {\n\tpublic class Node {\n\t\tpublic static var LIMIT:int = 3;\n"
+                 "\t\tpublic var id:String;\n\t\tpublic function Node(id:String) { this.id = id; }\n\t}\n}\n"},
+                {"Main.as", mainClass("", "",
+                                      "var n:path.Node = new path.Node(\"pub\");\n"
+                                      "trace(n.id, n is path.Node, path.Node.LIMIT, new Node().other, new Node() is path.Node);") +
+                                "class Node { public var other:String = \"private\"; }\n"}},
+               "pub true 3 private false\n");
+}
+
 // The type of `is` is the whole operand after it: an element of an array, a
 // member path and a call result are tested as values.
 TEST(DeclarationsRun, IsWithATypeFromAnArrayOrAPath) {
@@ -168,6 +325,19 @@ TEST(DeclarationsRun, ClassesExtendingBuiltinErrors) {
                                 "\tpublic function MyArgError(m:String) { super(m, 3); }\n}\n"}},
                "x true true true TypeError\ncaught x\nbad 5 3 true\n"
                "y 3 ArgumentError true true true\nArgumentError: no new 0 true\n");
+  // Such a class, two levels down, reaches the members of the built-in
+  // error by their bare names, from its methods and their closures, with
+  // no warning.
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var e:LoadError = new LoadError(\"lost\", \"a.png\");\n"
+                                      "trace(e.name, e.describe(), e.later()(), String(e));") +
+                                "class GameError extends RangeError {\n"
+                                "\tpublic function GameError(m:String, id:int) { super(m, id); name = \"GameError\"; }\n}\n"
+                                "class LoadError extends GameError {\n\tprivate var file:String;\n"
+                                "\tpublic function LoadError(m:String, file:String) { super(m, 4); this.file = file; }\n"
+                                "\tpublic function describe():String { return name + \"#\" + errorID + \" \" + message + \" \" + file; }\n"
+                                "\tpublic function later():Function { return function():String { return message.toUpperCase(); }; }\n}\n"}},
+               "GameError GameError#4 lost a.png LOST GameError: lost\n");
 }
 
 // A small game of states: package constants and variables read through a

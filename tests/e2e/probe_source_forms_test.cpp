@@ -98,6 +98,24 @@ TEST(ProbeSourceForms, NamespaceAsAName) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// The modifier words that AS3 lets stand as names (final, native, dynamic,
+// override, static) are names wherever no word follows them: in argument
+// lists, operands and assignments. Before a declaration, a comment or a
+// metadata tag they stay modifiers.
+TEST(ProbeSourceForms, ModifierWordsAsNames) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const Case cases[] = {
+      {"locals named after modifiers",
+       "\t\tpublic /* kept */ static\n\t\tfunction twice(n:int):int { return n * 2; }\n"
+       "\t\tfinal\n\t\tpublic function toString():String { return \"main\"; }\n",
+       "var final:int = 7, native:int = 8, dynamic:Boolean = true;\n"
+       "final = final + 1; native += final;\n"
+       "trace(final, native, dynamic ? twice(final) : 0, [final, native].join(\"-\"), String(this));",
+       "8 16 16 8-16 main\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Locals and parameters named with words that JavaScript reserves get a '$'
 // appended (a local already called enum$ becomes enum$$); members, object
 // keys and property names keep their names, which JavaScript allows there.

@@ -164,6 +164,104 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "random 16807 282475249 1622650073 1\n"
        "packed 13132850 200 100 50 c86432\n"
        "format 37.5 37 007 0.30\n"},
+      // Weights 1 + 6 + 3 fit in 20, the rock of 11 does not; describe()
+      // goes down three classes, each overriding getters that the base's
+      // text reads (name "*brand*", damage 10 + 2 * charge, charge capped at
+      // 5); a negative weight is set to 0; "*" sorts before letters. The
+      // loops over the items have no braces round their bodies.
+      {"game-inventory",
+       "true true true false\n"
+       "3 10 4\n"
+       "*brand*(3) dmg 20 charge 5\n"
+       "[Item apple(1)] [Item axe(6) dmg 7]\n"
+       "7|20\n"
+       "0 axe\n"
+       "*brand*,apple,axe\n"
+       "true true false\n"},
+      // A 5 x 4 map whose short third row is padded with an empty cell (a
+      // fixed-length Vector.<int> starts as zeros); outside the map is wall;
+      // the neighbours of (1,1) clockwise from the top are wall, empty,
+      // empty, wall.
+      {"game-tilemap",
+       "5 4 14 2 4\n"
+       "0 2 0 1\n"
+       "1001 4\n"
+       "#####/#..~#/#.#~./#####\n"
+       "4 43 2 4:8:15:16\n"
+       "15,8 6\n"},
+      // Listeners run by priority (9 is a second add of the same function,
+      // ignored), then in the order added; stop() ends a dispatch. The fixed
+      // step of 0.25 takes 2 steps of 0.6 (0.1 left, as Number subtraction
+      // leaves it), and at most 5 of 2.1: the ball bounces at half speed
+      // each time it passes 0.
+      {"game-events",
+       "3 hit7,mid,low7 1\n"
+       "1 die\n"
+       "2 mid,low1 true false\n"
+       "2 0.09999999999999998 2 0.25\n"
+       "5 7 5\n"
+       "1.25 3\n"},
+      // A JSON-like writer with sorted keys and escapes in a switch with
+      // fall-through, read back by a private reader class; a grade switch on
+      // true that falls from A into B; a labelled continue and break.
+      {"game-textio",
+       "{\"alive\":true,\"hp\":12,\"item\":null,\"name\":\"hero \\\"one\\\"\",\"pos\":{\"x\":1.5,\"y\":-2},"
+       "\"tags\":[\"a\",\"b\\nc\"]}\n"
+       "hero \"one\" 13 3 3 true true\n"
+       "[1,[],{},\"x\",false]\n"
+       "007 -0042 12345   5|\n"
+       "orc has 9 hp, orc! {3}\n"
+       "AB B C F\n"
+       "1,2 none\n"
+       "62:05 00:59\n"},
+      // Two items fit the root; the third splits it (the middle one stays
+      // there); the sixth splits the top-left quarter again: 1 + 4 + 4
+      // nodes. A query of the top-left corner finds the two small boxes.
+      {"game-quadtree",
+       "2 1\n"
+       "3 5\n"
+       "6 9\n"
+       "2 10:10 20:20\n"
+       "1 0\n"},
+      // Idle waits 1 (two ticks of 0.5), run takes three ticks: over ten
+      // ticks idle, run, idle, run, idle. A namespace member is reached
+      // bare (use namespace) and qualified.
+      {"game-machine",
+       "idle idle>run>idle>run>idle 2 5\n"
+       "idle@5#5 idle@5#5 5\n"
+       "2 idle|run true true run\n"
+       "6 0 x:1:1 y:2:2\n"
+       "2147483647 4294967295 true 2.5 ff\n"},
+      // Statics built from another class's statics; a static setter that
+      // clamps; typed catch clauses and finally; closures made in a loop
+      // share its variable; a Vector.<Boolean> starts as false, one of
+      // String as null.
+      {"game-config",
+       "32 32,64 64\n"
+       "1\n"
+       "0.75\n"
+       "ok! level4bad level! rangeout! anyplain!\n"
+       "3 0 20\n"
+       "100 020 null false 0\n"
+       "false true true Hi 105\n"},
+      // Setters overridden at each level: Button rounds x and upper-cases
+      // the label, which IconButton reads back behind its icon; super.x +=
+      // 1.5 goes round Button's rounding (5.5), x += 0.2 does not (6); a
+      // protected getter tripled below makes the width 10 + 6 (+ 16).
+      {"game-widgets",
+       "4 OK 1 16\n"
+       "6\n"
+       "[*][*]GO! 1 2 32\n"
+       "widget-class\n"
+       "2 true\n"},
+      // A* over a binary heap ordered by f, then h: the only 8-step way
+      // round the walls; from a wall start along the top row (4 nodes
+      // expanded); a wall as the goal is never reached. The heap pops in
+      // order.
+      {"game-astar",
+       "8 0,0 0,1 0,2 1,2 1,3 1,4 2,4 3,4 4,4\n"
+       "4,0 3,0 2,0 1,0 0,0 4 null\n"
+       "1,2,3,5,8,9\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

@@ -100,6 +100,7 @@ TEST(ExprSnippet, NewMakesArraysAndVectors) {
       {"int vector with length", "v = new Vector.<int>(10);", "v = __newvec(10,0);"},
       {"number vector with length", "v = new Vector.<Number>(4);", "v = __newvec(4,0);"},
       {"object vector with length", "v = new Vector.<Sprite>(10);", "v = __newvec(10,null);"},
+      {"boolean vector with length", "v = new Vector.<Boolean>(n);", "v = __newvec(n,false);"},
       {"fixed length flag dropped", "v = new Vector.<uint>(4, true);", "v = __newvec(4,0);"},
       {"length expression kept whole", "v = new Vector.<int>(10 + 1);", "v = __newvec(10 + 1,0);"},
       {"length variable", "v = new Vector.<int>(n);", "v = __newvec(n,0);"},

@@ -131,6 +131,18 @@ TEST(StatementOutput, LoopsAndJumps) {
        "var $each_v;\nfor ($each_v in list){\n\tv=list[$each_v];\n\tf(v);\n}\n\n\n", release()},
       {"for each over a path", "for each (item in a.items) {\n\tsum += item;\n}\n",
        "var $each_item;\n/*for each*/for ($each_item in a.items){\n\titem=a.items[$each_item];\n\tsum+=item;\n}\n\n\n"},
+      {"for each with a statement as its body", "for each (v in list) f(v);\ng();\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tf(v);\n}\n\n\ng();\n"},
+      {"for each with if and else as its body", "for each (v in list) if (v) f(v); else g(v);\nh();\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tif (v)f(v);else g(v);\n}\n\n\nh();\n"},
+      {"for each with a loop as its body", "for each (v in list) for each (w in v) f(w);\nh();\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];{\n\t\tvar $each_w;\n\t\t/*for each*/for ($each_w in v){\n\t\t\tw=v[$each_w];\n\t\t\tf(w);\n\t}}\n\n}\n\n\nh();\n"},
+      {"for each with a statement without ';' as its body", "for each (v in list) sum += v *\n2\ng()\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tsum+=v *\n\t2\n}\n\n\ng()\n"},
+      {"for each with a switch as its body", "for each (v in list) switch (v) { case 1: f(v); }\nh();\n",
+       "var $each_v;\n/*for each*/for ($each_v in list){\n\tv=list[$each_v];\n\tswitch (v){\n\t\tcase 1:f(v);}\n}\n\n\nh();\n"},
+      {"for each with a braceless body under if", "if (a) for each (v in list) delete o[v];\nh();\n",
+       "if (a){\n\tvar $each_v;\n\t/*for each*/for ($each_v in list){\n\t\tv=list[$each_v];\n\t\tdelete o[v];\n}}\n\n\nh();\n"},
       {"labels after break and continue",
        "outer: while (a) {\n\twhile (b) {\n\t\tif (c) break outer;\n\t\tcontinue outer;\n\t}\n\tbreak;\n}\n",
        "outer:while (a){\n\twhile (b){\n\t\tif (c)break outer;\n\t\tcontinue outer;\n\t}\n\n\tbreak ;\n}\n\n\n"},
@@ -150,8 +162,8 @@ TEST(StatementOutput, ForEachErrors) {
   const ErrorCase cases[] = {
       {"empty head", "for each () {}\n", "for (){}\n", "\"for each\" err,find in err", false},
       {"head without in", "for each (v) {}\n", "for (v){}\n", "\"for each\" err,find in err", false},
-      {"body without braces", "for each (v in list) f(v);\n",
-       "var $each_v;\n/*for each*/for ($each_v in list)f(v);\n", "\"for each\" err,must add{}", true},
+      {"a try statement as the body", "for each (v in list) try { f(v); } catch (e) {}\n",
+       "var $each_v;\n/*for each*/for ($each_v in list)try {f(v);}catch (e){}\n", "\"for each\" err,must add{}", true},
   };
   for (const ErrorCase& c : cases) {
     SCOPED_TRACE(c.name);
