@@ -35,9 +35,9 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-Install::Install() {
+Install::Install(const std::string& program) {
   fs::create_directories(dir_.path() + "/bin");
-  fs::copy_file(RUVOJS_BIN, bin(), fs::copy_options::overwrite_existing);
+  fs::copy_file(program, bin(), fs::copy_options::overwrite_existing);
   fs::permissions(bin(), fs::perms::owner_all, fs::perm_options::add);
   fs::create_directories(dir_.path() + "/libs/zafrit/src");
   fs::create_directories(dir_.path() + "/libs/kresp/src");

@@ -32,7 +32,8 @@ class TempDir {
 // (the parent of its own folder) is <tmp>/, which then holds debug.txt and libs/.
 class Install {
  public:
-  Install();
+  // `program` is the built program to copy (the console program by default).
+  explicit Install(const std::string& program = RUVOJS_BIN);
   const std::string& root() const { return dir_.path(); }
   std::string bin() const { return dir_.path() + "/bin/ruvojs"; }
   // Runs the program with the arguments in the working folder `cwd` (the
