@@ -103,6 +103,24 @@ TEST(Compile, SameSourcesGiveSameBytes) {
   EXPECT_EQ(a.stdoutText(), b.stdoutText());
 }
 
+// A project folder and a class path written with doubled and trailing
+// separators (TMPDIR="/tmp/" joined with "/") compile to the same script.
+TEST(Compile, DoubledSeparatorsInFoldersGiveTheSameScript) {
+  Compiled a("compile-two", "two.as3proj", ";zafrit=false");
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-two", proj);
+  std::string xml = readFile(proj + "/two.as3proj");
+  ruvotest::writeFile(proj + "/two.as3proj", ruvotest::replaceAll(xml, "<class path=\"src\" />", "<class path=\"src//\" />"));
+  RunResult r = inst.run({ruvotest::replaceAll(proj, "/", "//") + "//two.as3proj;zafrit=false"});
+  EXPECT_EQ(r.out.find("defined twice"), std::string::npos) << r.out;
+  std::string ja = ruvotest::replaceAll(a.out("two.max.js"), a.work.path(), "<WORK>");
+  std::string jb = ruvotest::replaceAll(readFile(proj + "/bin/h5/two.max.js"), work.path(), "<WORK>");
+  ASSERT_FALSE(ja.empty());
+  EXPECT_EQ(ja, jb);
+}
+
 TEST(Compile, UndefinedNameIsReportedAndStillCompiled) {
   Compiled c("compile-undefined", "undefined.as3proj", ";zafrit=false");
   std::string out = c.stdoutText();

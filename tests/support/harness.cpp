@@ -22,7 +22,12 @@ namespace fs = std::filesystem;
 namespace ruvotest {
 
 TempDir::TempDir() {
-  std::string base = fs::temp_directory_path().string() + "/ruvotest-XXXXXX";
+  // TMPDIR may end with a separator ("/tmp/", as on macOS): the folder's
+  // own name is kept free of doubled separators, so that expected texts
+  // built from it read as the program writes paths.
+  std::string tmp = fs::temp_directory_path().lexically_normal().string();
+  while (tmp.size() > 1 && tmp.back() == '/') tmp.pop_back();
+  std::string base = tmp + "/ruvotest-XXXXXX";
   std::vector<char> buf(base.begin(), base.end());
   buf.push_back('\0');
   if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
