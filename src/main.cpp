@@ -1,8 +1,12 @@
 #include <cstdio>
 
 #include "parseThread.h"
+#include "platform.h"
 
 int main(int argc, const char** argv) {
+  // The console program writes its own texts on every platform it is built
+  // for (the Windows program is built from win/).
+  setRuvoPlatform(ruvoPlatformFor(false));
   // The IDE reads the messages as they come: one line at a time, in order.
   setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
   _tmain1(argc, argv);

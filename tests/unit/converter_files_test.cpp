@@ -192,7 +192,7 @@ TEST_F(ConverterFiles, UnwritableFileIsLeftAlone) {
   writeFile(path, text);
   // The rewrite goes through a temporary file beside the source; a folder in
   // its place makes the write fail.
-  fs::create_directories(path + ".ruvotmp-" + std::to_string(getpid()));
+  fs::create_directories(path + ".ruvotmp-" + std::to_string(ruvotest::processId()));
   Converter c(-1);
   std::string out = captured([&] { c.conv.changeOneFile(path.c_str()); });
   EXPECT_EQ(readFile(path), text);
