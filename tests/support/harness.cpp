@@ -31,8 +31,9 @@ namespace ruvotest {
 
 namespace {
 
-// The process environment as name -> value.
-std::map<std::string, std::string> environment() {
+// The process environment as name -> value, with `changes` applied (a value
+// of "\x01" removes the variable).
+std::map<std::string, std::string> environment(const std::map<std::string, std::string>& changes) {
   std::map<std::string, std::string> vars;
 #ifdef _WIN32
   char** env = _environ;
@@ -42,6 +43,12 @@ std::map<std::string, std::string> environment() {
   for (char** e = env; e && *e; ++e) {
     const char* eq = std::strchr(*e, '=');
     if (eq && eq != *e) vars[std::string(*e, eq - *e)] = eq + 1;
+  }
+  for (const auto& kv : changes) {
+    if (kv.second == "\x01")
+      vars.erase(kv.first);
+    else
+      vars[kv.first] = kv.second;
   }
   return vars;
 }
@@ -186,13 +193,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
   SetHandleInformation(errR, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(inW, HANDLE_FLAG_INHERIT, 0);
 
-  std::map<std::string, std::string> vars = environment();
-  for (const auto& kv : env) {
-    if (kv.second == "\x01")
-      vars.erase(kv.first);
-    else
-      vars[kv.first] = kv.second;
-  }
+  std::map<std::string, std::string> vars = environment(env);
   std::string block;
   for (const auto& kv : vars) block += kv.first + "=" + kv.second + '\0';
   block += '\0';
@@ -247,13 +248,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
   if (pipe(outPipe) || pipe(errPipe) || pipe(inPipe)) throw std::runtime_error("pipe failed");
 
   // Build the environment before forking.
-  std::map<std::string, std::string> vars = environment();
-  for (const auto& kv : env) {
-    if (kv.second == "\x01")
-      vars.erase(kv.first);
-    else
-      vars[kv.first] = kv.second;
-  }
+  std::map<std::string, std::string> vars = environment(env);
   std::vector<std::string> envStrings;
   for (const auto& kv : vars) envStrings.push_back(kv.first + "=" + kv.second);
   std::vector<char*> envp;
