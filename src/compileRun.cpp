@@ -16,6 +16,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 
@@ -177,10 +178,14 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
     if (_ompilerOptions_.excludeThisFile(record->path.c_str())) continue;
     CompileWarning += record->toWarning(CompileCOUNT_);
     OneScriptFile* out = record->outputScript;
-    char weights[128];
-    snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
-             static_cast<double>(record->secondWeight) + record->orderWeight);
-    out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+    // The console program marks where each file's code begins; the Windows
+    // program writes no such line.
+    if (!ruvoPlatform().windows) {
+      char weights[128];
+      snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
+               static_cast<double>(record->secondWeight) + record->orderWeight);
+      out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+    }
     out->text += record->script;
     OneScriptFile::ALLSCRIPT += '\n';
     OneScriptFile::ALLSCRIPT += record->script;
@@ -276,14 +281,28 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
   if (ERRCOUNT > 0 && ErrBox) {
     std::string text = "Ruvo Compiler As3 to JavaScript err,count:" + std::to_string(ERRCOUNT) + "\r\n" + AS3ERR;
     ErrBox(text.c_str(), "Ruvo Compiler err!");
-  } else if (MsgBox && CompileWarning.size() > 1) {
-    std::string text = "Error or warning message:" + mainScript + "\r\n";
-    MsgBox(text.c_str(), "Ruvo Compiler");
+  } else {
+    if (MsgBox && CompileWarning.size() > 1) {
+      std::string text = "Error or warning message:" + mainScript + "\r\n";
+      MsgBox(text.c_str(), "Ruvo Compiler");
+    }
+    // The Windows program opens the start page when no error box was shown.
+    const RuvoPlatform& platform = ruvoPlatform();
+    if (platform.windows && o.chromeRun && platform.openStartPage)
+      platform.openStartPage((o.outDir + o.startHtml).c_str());
+  }
+
+  // The Windows program starts the post-build command (the console program's
+  // option reader has only printed it).
+  const RuvoPlatform& platform = ruvoPlatform();
+  if (platform.windows && !o.PostBuildCommand.empty()) {
+    if (platform.startCommand) platform.startCommand(o.PostBuildCommand.c_str());
+    ruvo_print("%s", postBuildNotice(o.PostBuildCommand).c_str());
   }
 
   MSGTO(14, "", 0, "%s", "");
-  fflush(stdout);
-  std::exit(0);
+  if (platform.windows) ruvoSleep(20);
+  ruvoEndProcess();
 }
 
 }  // namespace

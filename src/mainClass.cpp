@@ -11,6 +11,7 @@
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
 #include "message.h"
+#include "platform.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
@@ -31,8 +32,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 
 [[noreturn]] void endRun() {
   MSGTO(14, "", 0, "%s", "");
-  fflush(stdout);
-  std::exit(0);
+  ruvoEndProcess();
 }
 
 // A project compiled without the emulation library may name a Flash wrapper
@@ -140,7 +140,7 @@ bool LoadModuleDef(const char* projectFolder) {
     size_t nameOpen = text.find('"', keyword + 6);
     size_t nameClose = nameOpen == npos ? npos : text.find('"', nameOpen + 1);
     if (nameClose == npos) {
-      ruvo_print("%s\n", "ModuleDef  err\r");
+      ruvo_print("%s\n", moduleDefError());
       return false;
     }
     size_t path = text.find("path", nameClose + 1);
@@ -148,7 +148,7 @@ bool LoadModuleDef(const char* projectFolder) {
     size_t folderOpen = text.find('"', path + 4);
     size_t folderClose = folderOpen == npos ? npos : text.find('"', folderOpen + 1);
     if (folderClose == npos) {
-      ruvo_print("%s\n", "ModuleDef  err\r");
+      ruvo_print("%s\n", moduleDefError());
       return false;
     }
     std::string name = text.substr(nameOpen + 1, nameClose - nameOpen - 1);

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 
@@ -116,6 +117,15 @@ void openLog() {
   }
 }
 
+// The IDE reads the messages as they come. The console program's stdout is
+// line buffered (main); the Windows C runtime buffers a line-buffered stream
+// fully, so there every write is flushed at once.
+void flushLine() {
+#ifdef _WIN32
+  fflush(stdout);
+#endif
+}
+
 }  // namespace
 
 int ruvo_print(const char* fmt, ...) {
@@ -123,11 +133,13 @@ int ruvo_print(const char* fmt, ...) {
   va_start(ap, fmt);
   int n = vfprintf(stdout, fmt, ap);
   va_end(ap);
+  flushLine();
   return n;
 }
 
 void ruvo_write(const char* data, size_t size) {
   if (size) fwrite(data, 1, size, stdout);
+  flushLine();
 }
 
 void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
@@ -141,6 +153,9 @@ void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
     __MYPRINTF__("%d,%.2f,%s,%d,%s\r\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
   }
   ruvo_print("MSG,%d,%.2f,%s,%d,%s\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
+  // The Windows program lets the IDE catch up: a short pause on the 1st,
+  // 21st, 41st ... message of a run.
+  if (ruvoPlatform().windows && MSGCOUNT++ % 20 == 0) ruvoSleep(10);
 }
 
 void MSGTO_P(float percent) { _msg_p = percent; }

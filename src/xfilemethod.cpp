@@ -1,24 +1,27 @@
 #include "xfilemethod.h"
 
+#ifdef _WIN32
+// Only the narrow (ANSI code page) calls: a path keeps the bytes the user
+// gave, nothing converts it to UTF-16 one byte per unit.
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <set>
-#include <system_error>
 
 #include "message.h"
-
-namespace fs = std::filesystem;
+#include "platform.h"
 
 namespace {
 
@@ -61,9 +64,17 @@ class PendingTemp {
 bool segmentStart(const std::string& out) { return out.empty() || out.back() == '/'; }
 
 std::string currentFolder() {
-  std::error_code ec;
-  fs::path p = fs::current_path(ec);
-  return ec ? std::string() : p.string();
+  // The working folder is read into a buffer of 512 bytes; a longer one is
+  // taken as unknown.
+  char buf[512];
+#ifdef _WIN32
+  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+#else
+  if (!getcwd(buf, sizeof buf)) return std::string();
+  return buf;
+#endif
 }
 
 // Removes one "<segment>/.." pair at a time, where ".." is a whole segment.
@@ -144,7 +155,9 @@ std::string xfilemethod::getFile_Path(const char* path, bool folderOnly) {
   }
   if (relative) {
     std::string cwd = currentFolder();
-    ruvo_print("cwd:%s\n", cwd.c_str());
+    // The console program tells which working folder a relative path was
+    // taken from; the Windows program does it silently.
+    if (!ruvoPlatform().windows) ruvo_print("cwd:%s\n", cwd.c_str());
     p = cwd + "/" + p;
   }
   p = adjustfilename(p);
@@ -167,37 +180,105 @@ std::string xfilemethod::getFilePath(const char* path) {
 }
 
 std::string GetExeDir() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  std::string s = ec ? std::string() : exe.string();
+  char buf[512];
+#ifdef _WIN32
+  DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  // A path cut at the buffer's end is no path.
+  std::string s = (n == 0 || n >= sizeof buf) ? std::string() : std::string(buf, n);
+  size_t last = s.find_last_of("/\\");
+#else
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
+  std::string s = (n <= 0 || static_cast<size_t>(n) >= sizeof buf) ? std::string() : std::string(buf, n);
   size_t last = s.rfind('/');
+#endif
   return last == std::string::npos ? s : s.substr(0, last);
 }
 
 std::string xfilemethod::getBinPath() {
   if (!g_binPathOverride.empty()) return g_binPathOverride;
+#ifdef _WIN32
+  // The Windows program keeps its log and libraries beside the executable.
+  std::string exe = GetExeDir();
+  return exe.empty() ? std::string() : exe + "\\";
+#else
+  // The console program's executable lies in bin/ of its installation.
   return getFilePath(GetExeDir().c_str());
+#endif
 }
 
+namespace {
+
+#ifdef _WIN32
+bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return GetFileAttributesExA(path, GetFileExInfoStandard, &data) != 0;
+}
+#endif
+
+bool isFolder(const std::string& path) {
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return fileAttributes(path.c_str(), data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+#endif
+}
+
+bool makeFolder(const std::string& path) {
+#ifdef _WIN32
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+#else
+  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+#endif
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
 bool xfilemethod::pathExist(const char* path) {
-  if (!path) return false;
-  std::error_code ec;
-  return fs::is_directory(path, ec);
+  if (!path || !*path) return false;
+  return isFolder(path);
 }
 
 int64_t xfilemethod::getFileSize(const char* path) {
   if (!path || !*path) return 0;
-  // One stat call (links followed) gives both the kind and the size.
+  // One call (links followed) gives both the kind and the size.
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!fileAttributes(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+#else
   struct stat st;
   if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   return static_cast<int64_t>(st.st_size);
+#endif
 }
 
 void xfilemethod::createDirectoryS(const char* path) {
   if (!path) return;
-  std::error_code ec;
-  fs::path p(path);
-  if (p.has_parent_path()) fs::create_directories(p.parent_path(), ec);
+  std::string p = path;
+  size_t end = p.size();
+  while (end > 0 && !isSeparator(p[end - 1])) --end;  // the last component is a file name
+  while (end > 0 && isSeparator(p[end - 1])) --end;
+  if (end == 0) return;
+  std::string parent = p.substr(0, end);
+  if (isFolder(parent)) return;
+  // Every prefix that ends before a separator, from the root on; a drive
+  // ("C:") or the root itself is never created.
+  for (size_t i = 1; i <= parent.size(); ++i) {
+    if (i < parent.size() && !isSeparator(parent[i])) continue;
+    if (isSeparator(parent[i - 1])) continue;
+    std::string prefix = parent.substr(0, i);
+    if (prefix.size() == 2 && prefix[1] == ':') continue;
+    if (!isFolder(prefix) && !makeFolder(prefix)) return;
+  }
 }
 
 char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
@@ -205,20 +286,19 @@ char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
   int64_t n = getFileSize(full);
   size = n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
   if (n <= 0) return nullptr;
-  // Text and binary modes read the same bytes here; the file is read with
-  // plain calls, without a stdio buffer of its own.
+  // Always read in binary mode, whatever mode the caller names: a text-mode
+  // read on Windows stops at a 0x1A byte and folds CR LF, losing source.
   (void)mode;
-  const int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  FILE* f = fopen(full.c_str(), "rb");
+  if (!f) return nullptr;
   char* buf = new char[static_cast<size_t>(size) + 1];
   size_t got = 0;
   while (got < static_cast<size_t>(size)) {
-    const ssize_t n = read(fd, buf + got, static_cast<size_t>(size) - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
+    size_t r = fread(buf + got, 1, static_cast<size_t>(size) - got, f);
+    if (r == 0) break;
+    got += r;
   }
-  close(fd);
+  fclose(f);
   buf[got] = '\0';
   return buf;
 }
@@ -278,6 +358,19 @@ namespace {
 
 void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth) {
   std::vector<std::pair<std::string, bool>> entries;  // name, is a real folder (a link to one is not)
+#ifdef _WIN32
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((prefix + "*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      DWORD a = found.dwFileAttributes;
+      entries.emplace_back(std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT));
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+#else
   if (DIR* folder = opendir(prefix.c_str())) {
     // The listing gives the kind of most entries; only an entry of unknown
     // kind costs a call of its own.
@@ -296,6 +389,7 @@ void listFolder(const std::string& prefix, const std::string& pattern, std::vect
     }
     closedir(folder);
   }
+#endif
   // Sorted bytewise, so the output never depends on the file system's order.
   std::sort(entries.begin(), entries.end());
   for (const auto& [name, isDir] : entries) {
@@ -327,17 +421,21 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   if (swept.insert(folder).second) removeStaleTemps(folder, false);
+#ifdef _WIN32
+  std::string tmp = path + ".ruvotmp-" + std::to_string(GetCurrentProcessId());
+#else
   std::string tmp = path + ".ruvotmp-" + std::to_string(getpid());
+#endif
   PendingTemp pending(tmp);
   FILE* f = fopen(tmp.c_str(), "wb");
   if (!f) return false;
   bool ok = size == 0 || fwrite(data, 1, size, f) == size;
   ok = (fclose(f) == 0) && ok;
-  if (ok) {
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    ok = !ec;
-  }
+#ifdef _WIN32
+  if (ok) ok = MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+#endif
   if (!ok) std::remove(tmp.c_str());
   return ok;
 }

@@ -11,6 +11,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 
 namespace {
 
@@ -85,7 +86,7 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
       // The base class's file was compiled but did not declare it.
       std::string text = "Error!\r\nNo this class:" + name + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
       if (MsgBox) MsgBox(text.c_str(), "Compile err");
-      std::exit(0);
+      ruvoEndProcess();
     }
     if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
   } else if (cls->isPrivateClass && name.find('.') == std::string::npos) {

@@ -1,0 +1,105 @@
+#include "platform.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "checkEnv.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
+namespace {
+
+void realSleep(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+RuvoPlatform& current() {
+  static RuvoPlatform platform = ruvoBuildPlatform();
+  return platform;
+}
+
+#ifdef _WIN32
+// Through the shell, as the user would start it: the whole command is the
+// file to open (blanks and all), its own folder the working folder.
+void shellStart(const char* command) {
+  if (!command || !*command) return;
+  std::string folder = command;
+  size_t last = folder.find_last_of("/\\");
+  folder = last == std::string::npos ? std::string() : folder.substr(0, last);
+  ShellExecuteA(nullptr, "open", command, "", folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
+}
+#endif
+
+}  // namespace
+
+RuvoPlatform ruvoPlatformFor(bool windows) {
+  RuvoPlatform p{};
+  p.windows = windows;
+  p.foldCase = windows;
+  p.sleepMs = realSleep;
+  p.openStartPage = OpenChrome;
+#ifdef _WIN32
+  p.startCommand = shellStart;
+#endif
+  return p;
+}
+
+RuvoPlatform ruvoBuildPlatform() {
+#ifdef _WIN32
+  return ruvoPlatformFor(true);
+#else
+  return ruvoPlatformFor(false);
+#endif
+}
+
+const RuvoPlatform& ruvoPlatform() { return current(); }
+
+void setRuvoPlatform(const RuvoPlatform& platform) {
+  current() = platform;
+  if (!current().sleepMs) current().sleepMs = realSleep;
+}
+
+void ruvoSleep(int ms) { current().sleepMs(ms); }
+
+void ruvoEndProcess() {
+  fflush(stdout);
+  fflush(stderr);
+  if (current().beforeExit) current().beforeExit();
+#ifdef _WIN32
+  std::_Exit(0);
+#else
+  std::exit(0);
+#endif
+}
+
+namespace {
+
+void replaceOnce(std::string& text, const std::string& from, const std::string& to) {
+  size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+std::string mainStartCall(const std::string& fullName) {
+  if (ruvoPlatform().windows) return "\r\n\t/**RuvoGameStart**/\r\n\tnew " + fullName + "();\r\n";
+  return "\r\n\tnew " + fullName + "();\r\n";
+}
+
+const char* moduleDefError() { return ruvoPlatform().windows ? "ModuleDef  err\r\n" : "ModuleDef  err\r"; }
+
+std::string runtimeCoreText(std::string core) {
+  if (!ruvoPlatform().windows) return core;
+  replaceOnce(core, "  2017/3/23*/", "  2017/12/12*/");
+  replaceOnce(core, "{get:get,set:set,enumerable:false}", "{get:get,set:set,enumerable:false,configurable:true}");
+  replaceOnce(core, "{get:get,enumerable:false}", "{get:get,enumerable:false,configurable:true}");
+  replaceOnce(core, "{set:set,enumerable:false}", "{set:set,enumerable:false,configurable:true}");
+  return core;
+}
+
+std::string postBuildNotice(const std::string& command) { return "\r\nPost build command:" + command + "\r\n"; }
