@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "checkEnv.h"
+#include "message.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -69,6 +70,8 @@ void ruvoSleep(int ms) { current().sleepMs(ms); }
 void ruvoEndProcess() {
   fflush(stdout);
   fflush(stderr);
+  // Ending without exit handlers (Windows) would lose them.
+  addKeptLogLines();
   if (current().beforeExit) current().beforeExit();
 #ifdef _WIN32
   std::_Exit(0);

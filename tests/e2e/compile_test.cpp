@@ -3,8 +3,6 @@
 // in node.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -173,16 +171,14 @@ TEST(Compile, NextCompileRemovesWhatAKilledOneLeft) {
   Install inst;
   std::string proj = work / "proj";
   ruvotest::copyFixture("compile-hello", proj);
-  pid_t pid = fork();
-  if (pid == 0) _exit(0);
-  waitpid(pid, nullptr, 0);
-  const std::string stale = proj + "/bin/h5/hello.max.js.ruvotmp-" + std::to_string(pid);
+  const std::string stale = proj + "/bin/h5/hello.max.js.ruvotmp-" + std::to_string(ruvotest::endedProcessId());
+  const std::string running = proj + "/bin/h5/hello.max.js.ruvotmp-" + std::to_string(ruvotest::runningProcessId());
   ruvotest::writeFile(stale, "var half");
-  ruvotest::writeFile(proj + "/bin/h5/hello.max.js.ruvotmp-1", "running");
+  ruvotest::writeFile(running, "running");
   RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
   EXPECT_NE(r.out.find("MSG,12,"), std::string::npos) << r.out;
   EXPECT_FALSE(ruvotest::fileExists(stale));
-  EXPECT_TRUE(ruvotest::fileExists(proj + "/bin/h5/hello.max.js.ruvotmp-1"));
+  EXPECT_TRUE(ruvotest::fileExists(running));
   EXPECT_EQ(r.out.find("ruvotmp"), std::string::npos) << r.out;
 }
 
@@ -339,7 +335,9 @@ TEST(Compile, TwoCompilesKeepTheirLogLinesTogether) {
     }
     EXPECT_LE(runs.size(), 2u) << "attempt " << attempt << ": the runs follow each other as " << runs.substr(0, 40);
     for (const auto& [run, count] : lines) EXPECT_GE(count, 2 * kNames) << run;
-    if (shared) EXPECT_EQ(lines.size(), 2u);
+    if (shared) {
+      EXPECT_EQ(lines.size(), 2u);
+    }
   }
   EXPECT_GT(overlapped, 0) << "the two compiles never ran at the same time";
 }

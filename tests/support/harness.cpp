@@ -373,9 +373,11 @@ static std::string firstDifference(const std::string& a, const std::string& b) {
   return ss.str();
 }
 
+// The size field of the "12," and "MSG,12," lines (a script saved) blanked
+// on Windows.
+std::string comparableOutput(const std::string& in) {
+  std::string text = in;
 #ifdef _WIN32
-// The size field of the "12," and "MSG,12," lines (a script saved) blanked.
-static std::string sizeBlind(std::string text) {
   for (const char* head : {"\n12,", "\nMSG,12,"}) {
     for (size_t at = text.find(head); at != std::string::npos; at = text.find(head, at + 1)) {
       size_t fileEnd = text.find(',', text.find(',', at + std::strlen(head)) + 1);
@@ -383,9 +385,9 @@ static std::string sizeBlind(std::string text) {
       if (sizeEnd != std::string::npos) text.replace(fileEnd + 1, sizeEnd - fileEnd - 1, "<SIZE>");
     }
   }
+#endif
   return text;
 }
-#endif
 
 std::string checkGolden(const std::string& fixture, const std::string& rel, const std::string& actual) {
   std::string path = fixtureDir(fixture) + "/expected/" + rel;
@@ -396,12 +398,7 @@ std::string checkGolden(const std::string& fixture, const std::string& rel, cons
   }
   if (!fileExists(path)) return "missing expected file " + path + " (run with UPDATE_GOLDEN=1)";
   std::string expected = readFile(path);
-#ifdef _WIN32
-  // A script's size counts the paths in its comments, and the Windows
-  // temporary folder is longer than the one the expected texts were made in.
-  if (sizeBlind(expected) == sizeBlind(actual)) return "";
-#endif
-  if (expected == actual) return "";
+  if (comparableOutput(expected) == comparableOutput(actual)) return "";
   return path + ": " + firstDifference(actual, expected);
 }
 
@@ -456,6 +453,46 @@ RunResult runNodeArgs(const std::vector<std::string>& args, const std::string& c
   std::vector<std::string> v{"node"};
   v.insert(v.end(), args.begin(), args.end());
   return runProgram("/usr/bin/env", v, cwd);
+}
+
+int endedProcessId() {
+#ifdef _WIN32
+  // This test program itself, listing its tests. Its handle stays open, so
+  // that Windows gives its number to no other process.
+  char self[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  if (n == 0 || n >= sizeof self) throw std::runtime_error("no path of the test program");
+  std::string command = quoteArgument(self) + " --gtest_list_tests";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE none = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                            OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = si.hStdOutput = si.hStdError = none;
+  PROCESS_INFORMATION pi{};
+  const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                      nullptr, &si, &pi);
+  CloseHandle(none);
+  if (!started) throw std::runtime_error("cannot start the test program again");
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  CloseHandle(pi.hThread);
+  return static_cast<int>(pi.dwProcessId);
+#else
+  const pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return static_cast<int>(pid);
+#endif
+}
+
+int runningProcessId() {
+#ifdef _WIN32
+  // Windows has no process of a fixed number; the test program runs.
+  return processId();
+#else
+  return 1;
+#endif
 }
 
 }  // namespace ruvotest

@@ -58,6 +58,11 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 void setEnv(const std::string& name, const std::string& value);
 void unsetEnv(const std::string& name);
 int processId();
+// The number of a process that has ended (its number is not given to
+// another process while the tests run).
+int endedProcessId();
+// The number of another process that runs while the tests run.
+int runningProcessId();
 
 // Sets (or, for null, removes) one environment variable for the life of the
 // object.
@@ -87,6 +92,11 @@ std::vector<std::string> listFiles(const std::string& dir);
 // UPDATE_GOLDEN=1 in the environment the expected file is rewritten instead.
 // Returns an empty string on a match, else a description of the difference.
 std::string checkGolden(const std::string& fixture, const std::string& rel, const std::string& actual);
+
+// The printed lines as the tests compare them: on Windows the size of each
+// saved script is blanked, since it counts the paths in the script's
+// comments and the Windows temporary folder's name varies in length.
+std::string comparableOutput(const std::string& text);
 
 // Replaces every occurrence of `from` with `to`.
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);

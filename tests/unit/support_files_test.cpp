@@ -1,7 +1,5 @@
 // Path and file helpers.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -158,39 +156,28 @@ TEST(Files, WritesWhole) {
   EXPECT_EQ(ruvotest::listFiles(tmp.path()), (std::vector<std::string>{"out/deep/file.js"}));
 }
 
-namespace {
-
-// The number of a process that has ended.
-pid_t endedProcess() {
-  pid_t pid = fork();
-  if (pid == 0) _exit(0);
-  waitpid(pid, nullptr, 0);
-  return pid;
-}
-
-}  // namespace
-
 // The first write of a run into a folder removes the temporary files that
 // stopped runs of this program left there; files of running processes,
 // other names and folders stay. A finished copy that was being written over
 // a file in place is written over it again.
 TEST(Files, StaleTemporaryFilesGo) {
   TempDir tmp;
-  const std::string dead = std::to_string(endedProcess());
+  const std::string dead = std::to_string(ruvotest::endedProcessId());
+  const std::string running = std::to_string(ruvotest::runningProcessId());
   const std::string out = tmp / "out";
   writeFile(out + "/a.js.ruvotmp-" + dead, "half");
-  writeFile(out + "/c.js.ruvotmp-1", "a running process");
+  writeFile(out + "/c.js.ruvotmp-" + running, "a running process");
   writeFile(out + "/d.js.ruvotmp-12x", "not ours");
   writeFile(out + "/sub/f.js.ruvotmp-" + dead, "below");
   std::filesystem::create_directories(out + "/e.js.ruvotmp-" + dead);
   ASSERT_TRUE(xfilemethod::writeFileAtomic(out + "/b.js", "b", 1));
-  EXPECT_EQ(ruvotest::listFiles(out), (std::vector<std::string>{"b.js", "c.js.ruvotmp-1", "d.js.ruvotmp-12x",
+  EXPECT_EQ(ruvotest::listFiles(out), (std::vector<std::string>{"b.js", "c.js.ruvotmp-" + running, "d.js.ruvotmp-12x",
                                                                 "sub/f.js.ruvotmp-" + dead}));
   EXPECT_TRUE(std::filesystem::is_directory(out + "/e.js.ruvotmp-" + dead));
 
   const std::string src = tmp / "src";
   writeFile(src + "/deep/G.as", "package{imp");
-  ASSERT_EQ(link((src + "/deep/G.as").c_str(), (tmp / "G-too.as").c_str()), 0);
+  std::filesystem::create_hard_link(src + "/deep/G.as", tmp / "G-too.as");
   writeFile(src + "/deep/G.as.ruvodone-" + dead, "package{import zafrit.events.Event;}");
   writeFile(src + "/H.as.ruvodone-" + dead, "its file is gone");
   writeFile(src + "/deep/I.as.ruvotmp-" + dead, "half");
