@@ -40,7 +40,11 @@ void shellStart(const char* command) {
 RuvoPlatform ruvoPlatformFor(bool windows) {
   RuvoPlatform p{};
   p.windows = windows;
-  p.foldCase = windows;
+#ifdef _WIN32
+  p.foldCase = true;  // the file system's rule, whichever program's texts
+#else
+  p.foldCase = false;
+#endif
   p.sleepMs = realSleep;
   p.openStartPage = OpenChrome;
 #ifdef _WIN32
