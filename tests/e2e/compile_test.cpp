@@ -40,6 +40,17 @@ struct Compiled {
   }
 };
 
+// A fixture copied into <work>/proj with one text of its project file
+// replaced; returns the project folder.
+std::string editedFixture(const TempDir& work, const std::string& fixture, const std::string& projectFile,
+                          const std::string& from, const std::string& to) {
+  std::string proj = work / "proj";
+  ruvotest::copyFixture(fixture, proj);
+  std::string xml = readFile(proj + "/" + projectFile);
+  ruvotest::writeFile(proj + "/" + projectFile, ruvotest::replaceAll(xml, from, to));
+  return proj;
+}
+
 size_t count(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -111,10 +122,7 @@ TEST(Compile, DoubledSeparatorsInFoldersGiveTheSameScript) {
   Compiled a("compile-two", "two.as3proj", ";zafrit=false");
   TempDir work;
   Install inst;
-  std::string proj = work / "proj";
-  ruvotest::copyFixture("compile-two", proj);
-  std::string xml = readFile(proj + "/two.as3proj");
-  ruvotest::writeFile(proj + "/two.as3proj", ruvotest::replaceAll(xml, "<class path=\"src\" />", "<class path=\"src//\" />"));
+  std::string proj = editedFixture(work, "compile-two", "two.as3proj", "<class path=\"src\" />", "<class path=\"src//\" />");
   RunResult r = inst.run({ruvotest::replaceAll(proj, "/", "//") + "//two.as3proj;zafrit=false"});
   EXPECT_EQ(r.out.find("defined twice"), std::string::npos) << r.out;
   std::string ja = ruvotest::replaceAll(a.out("two.max.js"), a.work.path(), "<WORK>");
@@ -270,10 +278,7 @@ TEST(Compile, InterfaceFilesComeFirst) {
 TEST(Compile, MainFileNamedInAnotherCase) {
   TempDir work;
   Install inst;
-  std::string proj = work / "proj";
-  ruvotest::copyFixture("compile-hello", proj);
-  std::string xml = readFile(proj + "/hello.as3proj");
-  ruvotest::writeFile(proj + "/hello.as3proj", ruvotest::replaceAll(xml, "src/Main.as", "SRC/main.as"));
+  std::string proj = editedFixture(work, "compile-hello", "hello.as3proj", "src/Main.as", "SRC/main.as");
   RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
   EXPECT_EQ(r.exitCode, 0);
 #ifdef _WIN32
@@ -293,12 +298,9 @@ TEST(Compile, MainFileNamedInAnotherCase) {
 TEST(Compile, MainFileOutsideTheSourceFoldersIsReported) {
   TempDir work;
   Install inst;
-  std::string proj = work / "proj";
-  ruvotest::copyFixture("compile-hello", proj);
+  std::string proj = editedFixture(work, "compile-hello", "hello.as3proj", "src/Main.as", "other/Main.as");
   ruvotest::writeFile(proj + "/other/Main.as", readFile(proj + "/src/Main.as"));
   ruvotest::writeFile(proj + "/src/Main.as", "package\n{\n\tpublic class Helper\n\t{\n\t}\n}\n");
-  std::string xml = readFile(proj + "/hello.as3proj");
-  ruvotest::writeFile(proj + "/hello.as3proj", ruvotest::replaceAll(xml, "src/Main.as", "other/Main.as"));
   RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("," + proj + "/other/Main.as,0,Main class file not compiled:" + proj + "/other/Main.as\n"),
