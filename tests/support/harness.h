@@ -81,6 +81,7 @@ class EnvGuard {
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);  // creates folders
+void makeFolders(const std::string& path);  // the folder and every missing parent
 std::string sourceDir();  // the repository root
 std::string fixtureDir(const std::string& name);
 // Copies tests/fixtures/<name>/ (without its expected/ folder) into dest.
@@ -106,6 +107,8 @@ RunResult runNode(const std::string& scriptPath, const std::vector<std::string>&
 // Runs node with the arguments in the working folder `cwd`.
 RunResult runNodeArgs(const std::vector<std::string>& args, const std::string& cwd);
 bool haveNode();
+// Why the node checks are skipped when haveNode() is false.
+const char* noNodeReason();
 // Runs a generated script in node as a page loads it (examples/run-in-node.js
 // gives it a browser's window and document).
 RunResult runScriptInNode(const std::string& script);

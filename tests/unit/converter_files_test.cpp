@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef _WIN32
-#define NOMINMAX
 #include <windows.h>
 #endif
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "platform.h"
 #include "xfilemethod.h"
 
 using ruvotest::TempDir;
@@ -104,6 +105,18 @@ TEST(Files, QueriesAndReads) {
   EXPECT_FALSE(xfilemethod::readtxtfile(tmp / "empty.txt", text));
   EXPECT_FALSE(xfilemethod::readtxtfile(tmp / "missing", text));
   EXPECT_EQ(text, "unchanged");
+
+  // Every byte as it is on disk, whatever mode is named: a 0x1A byte (the
+  // end of a file to a text-mode read on Windows) and CR LF stay.
+  const std::string source = "class A {}\r\n\x1A\r\nclass B {}\r\n";
+  writeFile(tmp / "b.as", source);
+  int size = 0;
+  char* buf = xfilemethod::readfile((tmp / "b.as").c_str(), size, "r");
+  ASSERT_NE(buf, nullptr);
+  EXPECT_EQ(std::string(buf, size), source);
+  delete[] buf;
+  EXPECT_TRUE(xfilemethod::readtxtfile(tmp / "b.as", text));
+  EXPECT_EQ(text, source);
 
   xfilemethod::createDirectoryS((tmp / "p/q/file.js").c_str());
   EXPECT_TRUE(xfilemethod::pathExist(tmp / "p/q"));
@@ -210,4 +223,25 @@ TEST(Files, WhyNoText) {
   EXPECT_EQ(xfilemethod::whyNoText(tmp / "missing"), "does not exist");
   EXPECT_EQ(xfilemethod::whyNoText(tmp / "folder"), "is a folder, not a file");
   EXPECT_EQ(xfilemethod::whyNoText(tmp / "text/below"), "does not exist");
+}
+
+// Where names compare without case, a path takes the spelling of the file
+// system for every part that exists; the rest stays as given. Where they do
+// not, a path is never changed.
+TEST(Files, DiskCaseSpellsPathsAsTheFileSystem) {
+  TempDir tmp;
+  writeFile(tmp / "src/Game/Main.as", "x");
+  const RuvoPlatform saved = ruvoPlatform();
+  RuvoPlatform p = saved;
+  p.foldCase = true;
+  setRuvoPlatform(p);
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/game/main.AS"), tmp / "src/Game/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "src/GAME/"), tmp / "src/Game/");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/none/Main.as"), tmp / "src/none/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "src/Game/../game/Main.as"), tmp / "src/Game/../Game/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(""), "");
+  p.foldCase = false;
+  setRuvoPlatform(p);
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/game/main.AS"), tmp / "SRC/game/main.AS");
+  setRuvoPlatform(saved);
 }
