@@ -8,6 +8,7 @@
 
 #include "OneScriptFile.h"
 #include "message.h"
+#include "platform.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
@@ -90,7 +91,7 @@ const OptionLiteral kOptionLiterals[] = {
      [](OptionScan& s, size_t at, const std::string& value) {
        if (at == npos) return;
        s.options.PostBuildCommand = value;
-       ruvo_print("\r\nPost build command:%s\r\n", value.c_str());
+       ruvo_print("%s", postBuildNotice(value).c_str());
      }},
     // Reported only; a TypeScript compile is never a quick one.
     {";quickcompile=true",

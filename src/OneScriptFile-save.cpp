@@ -16,6 +16,7 @@
 #include "TokenClass.h"
 #include "TokenPackage.h"
 #include "message.h"
+#include "platform.h"
 #include "runtime_texts.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
@@ -188,7 +189,7 @@ const std::string& OneScriptFile::save() {
   std::string core;
   if (!noCore) {
     if (miniGame) core += runtimeText("wxshim");
-    core += runtimeText("core");
+    core += runtimeCoreText(runtimeText("core"));
     core += toFlashJSHead();
     if (library && options.flash3D) core += kEnable3D;
     if (options.enableDic) {

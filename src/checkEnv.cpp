@@ -12,6 +12,9 @@
 
 namespace fs = std::filesystem;
 
+// The console program's host functions (the Windows program has its own in
+// win/). checkToString, the same on both, lives with the string helpers.
+
 // On this platform the dialog is a line on stderr ("caption: text"): stdout
 // carries the IDE protocol, and nothing goes through a shell.
 int MessageBox1(const char* text, const char* caption) {
@@ -26,25 +29,6 @@ int MessageBox2(const char*, const char*) { return 0; }
 void OpenChrome(const char*) {}
 
 void RegRuvoJS() {}
-
-std::string checkToString(const char* text) {
-  std::string out;
-  if (!text) return out;
-  for (size_t i = 0; text[i]; ++i) {
-    if (text[i] == '\\' && text[i + 1]) {
-      char n = text[++i];
-      if (n == 'n')
-        out += '\n';
-      else if (n == 'u')
-        out += "%u";
-      else
-        out += n;
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
 
 bool ReadFbSetup(int version, std::vector<std::string>& workspaces) {
   workspaces.clear();

@@ -17,6 +17,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 
@@ -61,8 +62,15 @@ void reportUnusableScript(const Quillet& front) {
   }
   if (o.mainFile.empty()) return;
   ScriptFile* main = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(o.mainFile), nullptr);
-  if (main && main->parsed) return;
-  const char* why = !main || main->text.empty() ? "it is empty or could not be read"
+  // A main file outside the source folders (or named in another case where
+  // names keep their case), or one whose public class no compiled file
+  // declared: the script would start nothing.
+  if (!main || (main->parsed && !TokenClass::__pMainClass__)) {
+    MSGTO(7, o.mainFile.c_str(), 0, "Main class file not compiled:%s", o.mainFile.c_str());
+    return;
+  }
+  if (main->parsed) return;
+  const char* why = main->text.empty() ? "it is empty or could not be read"
                     : !main->hasPackage         ? "it holds no package declaration (is it ActionScript text?)"
                                                 : "it is left out of the compile";
   MSGTO(7, o.mainFile.c_str(), 0, "The main file is not compiled: %s", why);
@@ -214,10 +222,14 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
     if (!written(record)) continue;
     CompileWarning += record->toWarning(CompileCOUNT_);
     OneScriptFile* out = record->outputScript;
-    char weights[128];
-    snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
-             static_cast<double>(record->secondWeight) + record->orderWeight);
-    out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+    // The console program marks where each file's code begins; the Windows
+    // program writes no such line.
+    if (!ruvoPlatform().windows) {
+      char weights[128];
+      snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
+               static_cast<double>(record->secondWeight) + record->orderWeight);
+      out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+    }
     out->text += record->script;
     out->endScript += record->endText;
   }
@@ -311,14 +323,28 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
   if (ERRCOUNT > 0 && ErrBox) {
     std::string text = "Ruvo Compiler As3 to JavaScript err,count:" + std::to_string(ERRCOUNT) + "\r\n" + AS3ERR;
     ErrBox(text.c_str(), "Ruvo Compiler err!");
-  } else if (MsgBox && CompileWarning.size() > 1) {
-    std::string text = "Error or warning message:" + mainScript + "\r\n";
-    MsgBox(text.c_str(), "Ruvo Compiler");
+  } else {
+    if (MsgBox && CompileWarning.size() > 1) {
+      std::string text = "Error or warning message:" + mainScript + "\r\n";
+      MsgBox(text.c_str(), "Ruvo Compiler");
+    }
+    // The Windows program opens the start page when no error box was shown.
+    const RuvoPlatform& platform = ruvoPlatform();
+    if (platform.windows && o.chromeRun && platform.openStartPage)
+      platform.openStartPage((o.outDir + o.startHtml).c_str());
+  }
+
+  // The Windows program starts the post-build command (the console program's
+  // option reader has only printed it).
+  const RuvoPlatform& platform = ruvoPlatform();
+  if (platform.windows && !o.PostBuildCommand.empty()) {
+    if (platform.startCommand) platform.startCommand(o.PostBuildCommand.c_str());
+    ruvo_print("%s", postBuildNotice(o.PostBuildCommand).c_str());
   }
 
   MSGTO(14, "", 0, "%s", "");
-  fflush(stdout);
-  std::exit(0);
+  if (platform.windows) ruvoSleep(20);
+  ruvoEndProcess();
 }
 
 }  // namespace

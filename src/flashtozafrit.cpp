@@ -194,10 +194,8 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
   std::set<std::pair<uint64_t, uint64_t>> seen;
   for (const std::string& file : files) {
     // A second name of a file (a hard or symbolic link) is not converted again.
-    struct stat st;
-    if (stat(file.c_str(), &st) == 0 &&
-        !seen.insert({static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)}).second)
-      continue;
+    uint64_t device = 0, index = 0;
+    if (xfilemethod::fileIdentity(file, device, index) && !seen.insert({device, index}).second) continue;
     if (mode == 1 || mode == -1 || mode == -3)
       changeOneFile(file.c_str());
     else

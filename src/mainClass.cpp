@@ -12,6 +12,7 @@
 #include "OneScriptFile.h"
 #include "message.h"
 #include "scriptfile.h"
+#include "platform.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
@@ -32,8 +33,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 
 [[noreturn]] void endRun() {
   MSGTO(14, "", 0, "%s", "");
-  fflush(stdout);
-  std::exit(0);
+  ruvoEndProcess();
 }
 
 // A project compiled without the emulation library may name a Flash wrapper
@@ -41,7 +41,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 // The document class is then Game.as beside it, and the wrapper itself gets
 // no output.
 bool loadMainClass(std::string& mainFile, std::string& text) {
-  mainFile = xfilemethod::getFile_Path(mainFile);
+  mainFile = xfilemethod::diskCase(xfilemethod::getFile_Path(mainFile));
   text.clear();
   ScriptFile::readSourceText(mainFile, text);
 
@@ -56,7 +56,7 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
       if (words.size() > 2 && words[0] == "this") {
         size_t slash = mainFile.rfind('/');
         std::string folder = slash == npos ? std::string() : mainFile.substr(0, slash + 1);
-        mainFile = xfilemethod::getFile_Path(folder + words[1] + ".as");
+        mainFile = xfilemethod::diskCase(xfilemethod::getFile_Path(folder + words[1] + ".as"));
         text.clear();
         if (!ScriptFile::readSourceText(mainFile, text)) {
           std::string message = "Load Document class file err:" + mainFile;
@@ -141,7 +141,7 @@ bool LoadModuleDef(const char* projectFolder) {
     size_t nameOpen = text.find('"', keyword + 6);
     size_t nameClose = nameOpen == npos ? npos : text.find('"', nameOpen + 1);
     if (nameClose == npos) {
-      ruvo_print("%s\n", "ModuleDef  err\r");
+      ruvo_print("%s\n", moduleDefError());
       return false;
     }
     size_t path = text.find("path", nameClose + 1);
@@ -149,7 +149,7 @@ bool LoadModuleDef(const char* projectFolder) {
     size_t folderOpen = text.find('"', path + 4);
     size_t folderClose = folderOpen == npos ? npos : text.find('"', folderOpen + 1);
     if (folderClose == npos) {
-      ruvo_print("%s\n", "ModuleDef  err\r");
+      ruvo_print("%s\n", moduleDefError());
       return false;
     }
     std::string name = text.substr(nameOpen + 1, nameClose - nameOpen - 1);

@@ -1,9 +1,15 @@
 #include "message.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdarg>
@@ -11,6 +17,7 @@
 #include <cstring>
 
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 
@@ -53,8 +60,70 @@ void formatBounded(std::string& out, size_t limit, const char* fmt, va_list ap) 
 // finds it locked keeps its lines and adds them in one piece after the
 // first run's lines, once that run has ended.
 bool g_logWaiting = false;
+bool g_logAdded = false;  // the kept lines went in (or a helper took them)
 std::string g_logPending;
 
+#ifdef _WIN32
+// The lock is one byte far past the end of the file, so that it keeps other
+// runs from the log's lock without keeping anybody from reading the log.
+bool lockLog(HANDLE h) {
+  OVERLAPPED at{};
+  at.OffsetHigh = 0x40000000;
+  return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+
+// The lock failed because another run holds it.
+bool heldByOther() {
+  const DWORD code = GetLastError();
+  return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING;
+}
+
+// At the end of a run that found the log locked: its lines go in once the
+// lock is free. Windows has no fork to leave that to a helper, so the run
+// waits for the other run to end (at most ten minutes, then the lines go in
+// anyway, still in one piece).
+void addPendingLog() {
+  if (!g_logWaiting || !fpprintf || g_logPending.empty() || g_logAdded) return;
+  g_logAdded = true;
+  fflush(stdout);
+  fflush(stderr);
+  HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fileno(fpprintf)));
+  for (int waited = 0; h != INVALID_HANDLE_VALUE && waited < 600000; waited += 50) {
+    if (lockLog(h) || !heldByOther()) break;
+    Sleep(50);
+  }
+  fwrite(g_logPending.data(), 1, g_logPending.size(), fpprintf);
+  fflush(fpprintf);
+}
+
+void openLog() {
+  const std::string path = xfilemethod::getBinPath() + "debug.txt";
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
+  if (!lockLog(h) && heldByOther()) {
+    g_logWaiting = true;
+    static const bool registered = atexit(addPendingLog) == 0;
+    (void)registered;
+    fprintf(stderr, "ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
+  } else {
+    SetEndOfFile(h);  // the handle is at the start: the file is emptied
+  }
+  // Binary, every write at the end.
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_APPEND);
+  if (fd < 0) {
+    CloseHandle(h);
+    g_logWaiting = false;
+    return;
+  }
+  fpprintf = _fdopen(fd, "ab");
+  if (!fpprintf) {
+    _close(fd);
+    g_logWaiting = false;
+  }
+}
+#else
 void writeWhole(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
@@ -71,7 +140,8 @@ extern "C" void wakeUp(int) {}
 // when the lock is free, else a small helper process waits for it (at most
 // ten minutes), so that this run still ends now.
 void addPendingLog() {
-  if (!g_logWaiting || !fpprintf || g_logPending.empty()) return;
+  if (!g_logWaiting || !fpprintf || g_logPending.empty() || g_logAdded) return;
+  g_logAdded = true;
   const int fd = fileno(fpprintf);
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
     writeWhole(fd, g_logPending);
@@ -115,6 +185,16 @@ void openLog() {
     g_logWaiting = false;
   }
 }
+#endif
+
+// The IDE reads the messages as they come. The console program's stdout is
+// line buffered (main); the Windows C runtime buffers a line-buffered stream
+// fully, so there every write is flushed at once.
+void flushLine() {
+#ifdef _WIN32
+  fflush(stdout);
+#endif
+}
 
 }  // namespace
 
@@ -123,11 +203,13 @@ int ruvo_print(const char* fmt, ...) {
   va_start(ap, fmt);
   int n = vfprintf(stdout, fmt, ap);
   va_end(ap);
+  flushLine();
   return n;
 }
 
 void ruvo_write(const char* data, size_t size) {
   if (size) fwrite(data, 1, size, stdout);
+  flushLine();
 }
 
 void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
@@ -141,9 +223,14 @@ void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
     __MYPRINTF__("%d,%.2f,%s,%d,%s\r\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
   }
   ruvo_print("MSG,%d,%.2f,%s,%d,%s\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
+  // The Windows program lets the IDE catch up: a short pause on the 1st,
+  // 21st, 41st ... message of a run.
+  if (ruvoPlatform().windows && MSGCOUNT++ % 20 == 0) ruvoSleep(10);
 }
 
 void MSGTO_P(float percent) { _msg_p = percent; }
+
+void addKeptLogLines() { addPendingLog(); }
 
 void __MYPRINTF__(const char* fmt, ...) {
   static std::string buf;
@@ -214,6 +301,7 @@ void resetMessageState() {
   if (fpprintf) fclose(fpprintf);
   fpprintf = nullptr;
   g_logWaiting = false;
+  g_logAdded = false;
   g_logPending.clear();
   _printfprc_ = ruvo_print;
   _msg_p = 0.0f;

@@ -44,6 +44,12 @@ constexpr size_t kMsgBufSize = 10485760;
 constexpr size_t kProgressBufSize = 10240;
 constexpr size_t kWarningBufSize = 1024;
 
+// At the end of a run that found debug.txt in use by another run: adds the
+// lines it kept back, in one piece, once that run lets go of the log (on
+// Windows this run waits for that; elsewhere a small helper process does).
+// Does nothing in any other run, and nothing the second time.
+void addKeptLogLines();
+
 // Closes the log and restores the start values (tests run several compiles
 // in one process).
 void resetMessageState();

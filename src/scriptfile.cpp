@@ -148,9 +148,15 @@ ScriptFile::ScriptFile(const char* path, const char* text) : path(path ? path : 
 }
 
 std::string ScriptFile::FormatFileName(const std::string& path) {
-  std::string out = path;
-  for (char& c : out)
+  // Backslashes become "/" and a run of separators one "/", so a folder
+  // written "/tmp//x" or "/tmp/" + "/x" names its files by one key only.
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path) {
     if (c == '\\') c = '/';
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out += c;
+  }
   return out;
 }
 

@@ -1,24 +1,30 @@
 #include "xfilemethod.h"
 
+#ifdef _WIN32
+// Only the narrow (ANSI code page) calls: a path keeps the bytes the user
+// gave, nothing converts it to UTF-16 one byte per unit.
+#include <windows.h>
+#include <io.h>
+#else
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+#include <signal.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 #include <set>
-#include <system_error>
 
 #include "message.h"
-
-namespace fs = std::filesystem;
+#include "platform.h"
 
 namespace {
 
@@ -30,21 +36,36 @@ std::string g_binPathOverride;
 char g_pendingTemp[4096];
 volatile sig_atomic_t g_havePendingTemp = 0;
 
+#ifdef _WIN32
+// Ctrl-C, Ctrl-Break, a closed console window, logoff or shutdown. The
+// temporary file is opened with delete sharing, so that it can go while it is
+// still open (it vanishes with its last handle). The stop then goes on as it
+// would without this handler.
+BOOL WINAPI removePendingTemp(DWORD) {
+  if (g_havePendingTemp) DeleteFileA(g_pendingTemp);
+  return FALSE;
+}
+#else
 extern "C" void removePendingTemp(int sig) {
   if (g_havePendingTemp) unlink(g_pendingTemp);
   signal(sig, SIG_DFL);
   raise(sig);
 }
+#endif
 
-// Names the temporary file for the signal handler while it lives.
+// Names the temporary file for the stop handler while it lives.
 class PendingTemp {
  public:
   explicit PendingTemp(const std::string& path) {
     static const bool installed = [] {
+#ifdef _WIN32
+      SetConsoleCtrlHandler(removePendingTemp, TRUE);
+#else
       for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction old;
         if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_DFL) signal(sig, removePendingTemp);
       }
+#endif
       return true;
     }();
     (void)installed;
@@ -58,12 +79,67 @@ class PendingTemp {
   PendingTemp& operator=(const PendingTemp&) = delete;
 };
 
+#ifdef _WIN32
+// The system's text for an error code, without its closing period.
+std::string systemError(DWORD code) {
+  char buf[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                           sizeof buf, nullptr);
+  std::string text(buf, n < sizeof buf ? n : 0);
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  return text.empty() ? "error " + std::to_string(code) : text;
+}
+
+bool notFound(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
+
+// Opens an existing file for the given access; every other opener may go on
+// reading, writing and deleting it.
+HANDLE openShared(const std::string& path, DWORD access, DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, flags, nullptr);
+}
+
+// A new file for a temporary copy, which a stop handler may delete while it
+// is open.
+HANDLE createTemp(const std::string& path, DWORD disposition) {
+  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+#endif
+
+// Opens the temporary file of a whole-file write.
+FILE* openTempStream(const std::string& path) {
+#ifdef _WIN32
+  HANDLE h = createTemp(path, CREATE_ALWAYS);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), 0);  // binary
+  if (fd < 0) {
+    CloseHandle(h);
+    return nullptr;
+  }
+  FILE* f = _fdopen(fd, "wb");
+  if (!f) _close(fd);
+  return f;
+#else
+  return fopen(path.c_str(), "wb");
+#endif
+}
+
 bool segmentStart(const std::string& out) { return out.empty() || out.back() == '/'; }
 
 std::string currentFolder() {
-  std::error_code ec;
-  fs::path p = fs::current_path(ec);
-  return ec ? std::string() : p.string();
+  // The working folder is read into a buffer of 512 bytes; a longer one is
+  // taken as unknown.
+  char buf[512];
+#ifdef _WIN32
+  DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+#else
+  if (!getcwd(buf, sizeof buf)) return std::string();
+  return buf;
+#endif
 }
 
 // Removes one "<segment>/.." pair at a time, where ".." is a whole segment.
@@ -144,7 +220,9 @@ std::string xfilemethod::getFile_Path(const char* path, bool folderOnly) {
   }
   if (relative) {
     std::string cwd = currentFolder();
-    ruvo_print("cwd:%s\n", cwd.c_str());
+    // The console program tells which working folder a relative path was
+    // taken from; the Windows program does it silently.
+    if (!ruvoPlatform().windows) ruvo_print("cwd:%s\n", cwd.c_str());
     p = cwd + "/" + p;
   }
   p = adjustfilename(p);
@@ -167,37 +245,174 @@ std::string xfilemethod::getFilePath(const char* path) {
 }
 
 std::string GetExeDir() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  std::string s = ec ? std::string() : exe.string();
+  char buf[512];
+#ifdef _WIN32
+  DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  // A path cut at the buffer's end is no path.
+  std::string s = (n == 0 || n >= sizeof buf) ? std::string() : std::string(buf, n);
+  size_t last = s.find_last_of("/\\");
+#else
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf);
+  std::string s = (n <= 0 || static_cast<size_t>(n) >= sizeof buf) ? std::string() : std::string(buf, n);
   size_t last = s.rfind('/');
+#endif
   return last == std::string::npos ? s : s.substr(0, last);
 }
 
 std::string xfilemethod::getBinPath() {
   if (!g_binPathOverride.empty()) return g_binPathOverride;
+#ifdef _WIN32
+  // The Windows program keeps its log and libraries beside the executable.
+  std::string exe = GetExeDir();
+  return exe.empty() ? std::string() : exe + "\\";
+#else
+  // The console program's executable lies in bin/ of its installation.
   return getFilePath(GetExeDir().c_str());
+#endif
+}
+
+namespace {
+
+#ifdef _WIN32
+bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  return GetFileAttributesExA(path, GetFileExInfoStandard, &data) != 0;
+}
+#endif
+
+bool isFolder(const std::string& path) {
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  return fileAttributes(path.c_str(), data) && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+#else
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+#endif
+}
+
+bool makeFolder(const std::string& path) {
+#ifdef _WIN32
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+#else
+  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+#endif
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x != y && !(x < 0x80 && y < 0x80 && std::tolower(x) == std::tolower(y))) return false;
+  }
+  return true;
+}
+
+// The name of the entry of `folder` ("" for the working folder, else ending
+// with "/") that is `name` without regard to case; empty when there is none.
+std::string entryNamed(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+  if (name.find_first_of("*?") != std::string::npos) return std::string();
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + name).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(h);
+  return found.cFileName;
+#else
+  struct stat st;
+  if (lstat((folder + name).c_str(), &st) == 0) return name;
+  std::vector<std::string> matches;
+  if (DIR* d = opendir(folder.empty() ? "." : folder.c_str())) {
+    while (const dirent* e = readdir(d))
+      if (sameIgnoringCase(e->d_name, name)) matches.push_back(e->d_name);
+    closedir(d);
+  }
+  if (matches.empty()) return std::string();
+  // Of several spellings the first in byte order, whatever the listing order.
+  return *std::min_element(matches.begin(), matches.end());
+#endif
+}
+
+}  // namespace
+
+std::string xfilemethod::diskCase(const std::string& path) {
+  if (!ruvoPlatform().foldCase || path.empty()) return path;
+  std::string out;
+  size_t start = 0;
+  if (path[0] == '/') {
+    out = "/";
+    start = 1;
+  } else if (path.size() >= 2 && path[1] == ':') {
+    out = path.substr(0, 2);
+    start = 2;
+    if (path.size() > 2 && path[2] == '/') {
+      out += '/';
+      start = 3;
+    }
+  }
+  while (start < path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string name = path.substr(start, end - start);
+    if (!name.empty() && name != "." && name != "..") {
+      std::string found = entryNamed(out, name);
+      if (found.empty()) return out + path.substr(start);
+      name = found;
+    }
+    out += name;
+    if (end < path.size()) out += '/';
+    start = end + 1;
+  }
+  return out;
 }
 
 bool xfilemethod::pathExist(const char* path) {
-  if (!path) return false;
-  std::error_code ec;
-  return fs::is_directory(path, ec);
+  if (!path || !*path) return false;
+  return isFolder(path);
 }
 
 int64_t xfilemethod::getFileSize(const char* path) {
   if (!path || !*path) return 0;
-  // One stat call (links followed) gives both the kind and the size.
+  // One call (links followed) gives both the kind and the size.
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!fileAttributes(path, data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+#else
   struct stat st;
   if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   return static_cast<int64_t>(st.st_size);
+#endif
 }
 
 void xfilemethod::createDirectoryS(const char* path) {
   if (!path) return;
-  std::error_code ec;
-  fs::path p(path);
-  if (p.has_parent_path()) fs::create_directories(p.parent_path(), ec);
+  std::string p = path;
+  size_t end = p.size();
+  while (end > 0 && !isSeparator(p[end - 1])) --end;  // the last component is a file name
+  while (end > 0 && isSeparator(p[end - 1])) --end;
+  if (end == 0) return;
+  std::string parent = p.substr(0, end);
+  if (isFolder(parent)) return;
+  // Every prefix that ends before a separator, from the root on; a drive
+  // ("C:") or the root itself is never created.
+  for (size_t i = 1; i <= parent.size(); ++i) {
+    if (i < parent.size() && !isSeparator(parent[i])) continue;
+    if (isSeparator(parent[i - 1])) continue;
+    std::string prefix = parent.substr(0, i);
+    if (prefix.size() == 2 && prefix[1] == ':') continue;
+    if (!isFolder(prefix) && !makeFolder(prefix)) return;
+  }
 }
 
 char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
@@ -205,20 +420,19 @@ char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
   int64_t n = getFileSize(full);
   size = n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
   if (n <= 0) return nullptr;
-  // Text and binary modes read the same bytes here; the file is read with
-  // plain calls, without a stdio buffer of its own.
+  // Always read in binary mode, whatever mode the caller names: a text-mode
+  // read on Windows stops at a 0x1A byte and folds CR LF, losing source.
   (void)mode;
-  const int fd = open(full.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  FILE* f = fopen(full.c_str(), "rb");
+  if (!f) return nullptr;
   char* buf = new char[static_cast<size_t>(size) + 1];
   size_t got = 0;
   while (got < static_cast<size_t>(size)) {
-    const ssize_t n = read(fd, buf + got, static_cast<size_t>(size) - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
+    size_t r = fread(buf + got, 1, static_cast<size_t>(size) - got, f);
+    if (r == 0) break;
+    got += r;
   }
-  close(fd);
+  fclose(f);
   buf[got] = '\0';
   return buf;
 }
@@ -233,20 +447,46 @@ bool xfilemethod::readtxtfile(const char* path, std::string& out) {
 }
 
 std::string xfilemethod::whyNoText(const std::string& path) {
-  struct stat st;
   if (path.empty()) return "is not given";
+  unsigned char head[64];
+  int64_t n = 0, fileSize = 0;
+#ifdef _WIN32
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!fileAttributes(path.c_str(), data)) {
+    const DWORD code = GetLastError();
+    if (notFound(code) || code == ERROR_DIRECTORY) return "does not exist";
+    return "cannot be read (" + systemError(code) + ")";
+  }
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "is a folder, not a file";
+  fileSize = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  HANDLE h = openShared(path, GENERIC_READ);
+  if (h == INVALID_HANDLE_VALUE) return "cannot be read (" + systemError(GetLastError()) + ")";
+  // A device (NUL, CON, COM1) is no file to read.
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return "is not a regular file";
+  }
+  DWORD got = 0;
+  const bool read = ReadFile(h, head, sizeof head, &got, nullptr) != 0;
+  const DWORD code = GetLastError();
+  CloseHandle(h);
+  if (!read) return "cannot be read (" + systemError(code) + ")";
+  n = got;
+#else
+  struct stat st;
   if (stat(path.c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return "does not exist";
     return std::string("cannot be read (") + std::strerror(errno) + ")";
   }
   if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
   if (!S_ISREG(st.st_mode)) return "is not a regular file";
+  fileSize = static_cast<int64_t>(st.st_size);
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
-  unsigned char head[64];
-  ssize_t n = read(fd, head, sizeof head);
+  n = read(fd, head, sizeof head);
   close(fd);
   if (n < 0) return std::string("cannot be read (") + std::strerror(errno) + ")";
+#endif
   if (n == 0) return "is empty";
   const std::string start(reinterpret_cast<const char*>(head), static_cast<size_t>(n));
   if (start.compare(0, 4, std::string("\xFF\xFE\0\0", 4)) == 0 || start.compare(0, 4, std::string("\0\0\xFE\xFF", 4)) == 0)
@@ -263,7 +503,7 @@ std::string xfilemethod::whyNoText(const std::string& path) {
   }
   if (pairs >= 2 && (little == pairs || big == pairs)) return "is UTF-16 text (save it as UTF-8)";
   if (start.find('\0') != std::string::npos) return "holds zero bytes: it is no text file (or UTF-32 text)";
-  if (start.find_first_not_of(" \t\r\n") == std::string::npos && st.st_size <= n) return "holds only blanks";
+  if (start.find_first_not_of(" \t\r\n") == std::string::npos && fileSize <= n) return "holds only blanks";
   return std::string();
 }
 
@@ -276,31 +516,59 @@ bool xfilemethod::dirMatching(const char* prefix, const char* path, const char* 
 
 namespace {
 
-void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth,
-                std::vector<std::pair<std::string, std::string>>* unreadable) {
-  std::vector<std::pair<std::string, bool>> entries;  // name, is a real folder (a link to one is not)
-  if (DIR* folder = opendir(prefix.c_str())) {
+// The entries of `folder` (ending with a separator) with whether each is a
+// real folder (a link to one is not), sorted bytewise, so that what is done
+// with them never depends on the file system's order. A folder that exists
+// but cannot be listed sets `whyNot` when it is given.
+std::vector<std::pair<std::string, bool>> listEntries(const std::string& folder, std::string* whyNot = nullptr) {
+  std::vector<std::pair<std::string, bool>> entries;
+#ifdef _WIN32
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      DWORD a = found.dwFileAttributes;
+      entries.emplace_back(std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT));
+    } while (FindNextFileA(h, &found));
+    FindClose(h);
+  } else if (whyNot) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      *whyNot = "cannot be listed (Windows error " + std::to_string(error) + ")";
+  }
+#else
+  if (DIR* d = opendir(folder.c_str())) {
     // The listing gives the kind of most entries; only an entry of unknown
     // kind costs a call of its own.
-    while (const dirent* entry = readdir(folder)) {
+    while (const dirent* entry = readdir(d)) {
       std::string name = entry->d_name;
       if (name == "." || name == "..") continue;
       bool isFolder;
       if (entry->d_type == DT_UNKNOWN) {
         struct stat st;
-        if (lstat((prefix + name).c_str(), &st) != 0) continue;
+        if (lstat((folder + name).c_str(), &st) != 0) continue;
         isFolder = S_ISDIR(st.st_mode);
       } else {
         isFolder = entry->d_type == DT_DIR;
       }
       entries.emplace_back(std::move(name), isFolder);
     }
-    closedir(folder);
-  } else if (unreadable) {
-    unreadable->emplace_back(prefix, std::strerror(errno));
+    closedir(d);
+  } else if (whyNot) {
+    *whyNot = std::strerror(errno);
   }
-  // Sorted bytewise, so the output never depends on the file system's order.
+#endif
   std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+void listFolder(const std::string& prefix, const std::string& pattern, std::vector<std::string>& out, int depth,
+                std::vector<std::pair<std::string, std::string>>* unreadable) {
+  std::string whyNot;
+  const auto entries = listEntries(prefix, unreadable ? &whyNot : nullptr);
+  if (!whyNot.empty()) unreadable->emplace_back(prefix, whyNot);
   for (const auto& [name, isDir] : entries) {
     if (isDir) {
       if (depth > 0) listFolder(prefix + name + "/", pattern, out, depth - 1, unreadable);
@@ -338,9 +606,13 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   const size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   if (swept.insert(folder).second) removeStaleTemps(folder, false);
+#ifdef _WIN32
+  std::string tmp = path + ".ruvotmp-" + std::to_string(GetCurrentProcessId());
+#else
   std::string tmp = path + ".ruvotmp-" + std::to_string(getpid());
+#endif
   PendingTemp pending(tmp);
-  FILE* f = fopen(tmp.c_str(), "wb");
+  FILE* f = openTempStream(tmp);
   if (!f) {
     g_lastWriteError = std::strerror(errno);
     return false;
@@ -351,18 +623,74 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
     g_lastWriteError = std::strerror(errno);
     ok = false;
   }
-  if (ok) {
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    ok = !ec;
-    if (!ok) g_lastWriteError = ec.message();
+#ifdef _WIN32
+  if (ok && !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    g_lastWriteError = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
+    ok = false;
   }
+#else
+  if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+    g_lastWriteError = std::strerror(errno);
+    ok = false;
+  }
+#endif
   if (!ok) std::remove(tmp.c_str());
   return ok;
 }
 
 namespace {
 
+#ifdef _WIN32
+// Writes `size` bytes from the start of the file.
+bool writeAll(HANDLE h, const char* data, size_t size) {
+  LARGE_INTEGER start{};
+  if (!SetFilePointerEx(h, start, nullptr, FILE_BEGIN)) return false;
+  size_t done = 0;
+  while (done < size) {
+    const DWORD chunk = size - done > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size - done);
+    DWORD n = 0;
+    if (!WriteFile(h, data + done, chunk, &n, nullptr) || n == 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+// Overwrites the existing file `path` with `text`, keeping the file itself
+// (and so its other names, attributes and security). Gone when the file no
+// longer exists.
+xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string& text) {
+  HANDLE h = openShared(path, GENERIC_WRITE);
+  if (h == INVALID_HANDLE_VALUE) return notFound(GetLastError()) ? xfilemethod::Rewrite::Gone : xfilemethod::Rewrite::Failed;
+  bool ok = GetFileType(h) == FILE_TYPE_DISK && writeAll(h, text.data(), text.size()) && SetEndOfFile(h);
+  ok = CloseHandle(h) && ok;
+  return ok ? xfilemethod::Rewrite::Written : xfilemethod::Rewrite::Failed;
+}
+
+// Puts the finished temporary file in the place of `path` only while `path`
+// still exists: ReplaceFileA fails when the file to replace is gone, so a
+// file deleted meanwhile stays deleted. It gives the new text the replaced
+// file's attributes, owner and access rights.
+xfilemethod::Rewrite replaceExisting(const std::string& tmp, const std::string& path) {
+  if (ReplaceFileA(path.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return xfilemethod::Rewrite::Written;
+  const DWORD code = GetLastError();
+  DeleteFileA(tmp.c_str());
+  return notFound(code) ? xfilemethod::Rewrite::Gone : xfilemethod::Rewrite::Failed;
+}
+
+// A file that is neither a folder, a link (reparse point) nor a device.
+bool isPlainFile(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES &&
+         !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+}
+
+void removeFile(const std::string& path) { DeleteFileA(path.c_str()); }
+
+bool renameFile(const std::string& from, const std::string& to) { return MoveFileExA(from.c_str(), to.c_str(), 0) != 0; }
+
+std::string processNumber() { return std::to_string(GetCurrentProcessId()); }
+#else
 bool writeAll(int fd, const char* data, size_t size) {
   size_t done = 0;
   while (done < size) {
@@ -415,9 +743,79 @@ xfilemethod::Rewrite replaceExisting(const std::string& tmp, const std::string& 
   return xfilemethod::Rewrite::Failed;
 }
 
+bool isPlainFile(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void removeFile(const std::string& path) { unlink(path.c_str()); }
+
+bool renameFile(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
+
+std::string processNumber() { return std::to_string(getpid()); }
+#endif
+
 }  // namespace
 
+bool xfilemethod::fileIdentity(const std::string& path, uint64_t& device, uint64_t& index) {
+#ifdef _WIN32
+  // Opening with no access rights reads the identity of files and folders
+  // alike (a link is followed).
+  HANDLE h = openShared(path, 0, FILE_FLAG_BACKUP_SEMANTICS);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!ok) return false;
+  device = info.dwVolumeSerialNumber;
+  index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+#else
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  device = static_cast<uint64_t>(st.st_dev);
+  index = static_cast<uint64_t>(st.st_ino);
+  return true;
+#endif
+}
+
 bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
+#ifdef _WIN32
+  // The full path, in the ANSI code page as given. Windows programs see a
+  // link's target through the link itself, so the path is not resolved further.
+  const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return false;
+  std::string target(need, '\0');
+  const DWORD len = GetFullPathNameA(path.c_str(), need, target.data(), nullptr);
+  if (len == 0 || len >= need) return false;
+  target.resize(len);
+  HANDLE h = openShared(target, GENERIC_READ);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  // A device named like a source is not read (it could block).
+  bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  std::string text;
+  char buf[65536];
+  while (ok) {
+    DWORD n = 0;
+    if (!ReadFile(h, buf, sizeof buf, &n, nullptr)) ok = false;
+    if (!ok || n == 0) break;
+    text.append(buf, n);
+  }
+  CloseHandle(h);
+  if (!ok) return false;
+  out.path = target;
+  out.text.swap(text);
+  out.device = info.dwVolumeSerialNumber;
+  out.inode = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  out.links = info.nNumberOfLinks;
+  // Windows keeps no mode and no numeric owner: only the read-only attribute.
+  out.mode = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+  out.owner = 0;
+  out.group = 0;
+  return true;
+#else
   char* resolved = realpath(path.c_str(), nullptr);
   if (!resolved) return false;
   std::string target = resolved;
@@ -448,9 +846,53 @@ bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
   out.owner = static_cast<uint32_t>(st.st_uid);
   out.group = static_cast<uint32_t>(st.st_gid);
   return true;
+#endif
 }
 
 xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const std::string& text) {
+  const std::string pid = processNumber();
+  const std::string tmp = file.path + ".ruvotmp-" + pid;
+  std::optional<PendingTemp> pending;
+  // Another name for the same file, or an owner this user cannot give to a
+  // new file: the finished copy is written over the file itself.
+  bool inPlace = false;
+#ifdef _WIN32
+  // Read-only by its attribute, or for this user (its access rights).
+  if ((file.mode & 0222) == 0) return GetFileAttributesA(file.path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                                            notFound(GetLastError())
+                                        ? Rewrite::Gone
+                                        : Rewrite::ReadOnly;
+  HANDLE h = openShared(file.path, GENERIC_WRITE | FILE_READ_ATTRIBUTES);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (notFound(code)) return Rewrite::Gone;
+    return code == ERROR_ACCESS_DENIED ? Rewrite::ReadOnly : Rewrite::Failed;
+  }
+  BY_HANDLE_FILE_INFORMATION now;
+  const bool known = GetFileInformationByHandle(h, &now) != 0;
+  CloseHandle(h);
+  if (!known) return Rewrite::Failed;
+  const uint64_t index = (static_cast<uint64_t>(now.nFileIndexHigh) << 32) | now.nFileIndexLow;
+  if (index != file.inode || now.dwVolumeSerialNumber != file.device) return Rewrite::Replaced;
+
+  pending.emplace(tmp);
+  HANDLE out = createTemp(tmp, CREATE_NEW);
+  if (out == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+    // Left by an earlier process of the same number.
+    if (isPlainFile(tmp)) removeFile(tmp);
+    out = createTemp(tmp, CREATE_NEW);
+  }
+  if (out == INVALID_HANDLE_VALUE) return Rewrite::Failed;
+  bool ok = writeAll(out, text.data(), text.size());
+  ok = CloseHandle(out) && ok;
+  // ReplaceFileA keeps the owner and access rights of the file it replaces;
+  // the attributes are given to the copy here as well, since not every
+  // implementation of it merges them.
+  const DWORD kept = now.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (ok && kept) SetFileAttributesA(tmp.c_str(), kept);
+  inPlace = now.nNumberOfLinks > 1;
+#else
   // Read-only by its mode (also for a user who could write it anyway) or
   // for this user.
   if ((file.mode & 0222) == 0 || access(file.path.c_str(), W_OK) != 0) {
@@ -462,21 +904,16 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
   if (static_cast<uint64_t>(now.st_ino) != file.inode || static_cast<uint64_t>(now.st_dev) != file.device)
     return Rewrite::Replaced;
 
-  const std::string pid = std::to_string(getpid());
-  const std::string tmp = file.path + ".ruvotmp-" + pid;
-  std::optional<PendingTemp> pending(std::in_place, tmp);
+  pending.emplace(tmp);
   int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0 && errno == EEXIST) {
     // Left by an earlier process of the same number.
-    struct stat old;
-    if (lstat(tmp.c_str(), &old) == 0 && S_ISREG(old.st_mode)) unlink(tmp.c_str());
+    if (isPlainFile(tmp)) removeFile(tmp);
     fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   }
   if (fd < 0) return Rewrite::Failed;
   bool ok = writeAll(fd, text.data(), text.size());
-  // Another name for the same file, or an owner this user cannot give to a
-  // new file: the finished copy is written over the file itself.
-  bool inPlace = now.st_nlink > 1;
+  inPlace = now.st_nlink > 1;
   if (ok && !inPlace) {
     struct stat mine;
     if (fstat(fd, &mine) != 0) {
@@ -487,8 +924,9 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
     if (!inPlace && fchmod(fd, static_cast<mode_t>(file.mode & 07777)) != 0) inPlace = true;
   }
   ok = close(fd) == 0 && ok;
+#endif
   if (!ok) {
-    unlink(tmp.c_str());
+    removeFile(tmp);
     return Rewrite::Failed;
   }
   if (!inPlace) return replaceExisting(tmp, file.path);
@@ -496,8 +934,8 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
   // The finished copy gets a name of its own before the file is touched, so
   // that a run stopped halfway can be completed from it.
   const std::string done = file.path + ".ruvodone-" + pid;
-  if (rename(tmp.c_str(), done.c_str()) != 0) {
-    unlink(tmp.c_str());
+  if (!renameFile(tmp, done)) {
+    removeFile(tmp);
     return Rewrite::Failed;
   }
   // From here the finished copy is what a stopped run is completed from.
@@ -506,7 +944,7 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
   // A write that stopped partway (a full disk) puts the old text back; it
   // fits in the room the file had.
   if (result == Rewrite::Failed) overwriteInPlace(file.path, file.text);
-  unlink(done.c_str());
+  removeFile(done);
   return result;
 }
 
@@ -529,34 +967,35 @@ long tempFileProcess(const std::string& name, std::string& base, bool& done) {
 }
 
 bool processRuns(long pid) {
+#ifdef _WIN32
+  if (pid == static_cast<long>(GetCurrentProcessId())) return true;
+  HANDLE h = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+  // A process this user may not look at runs; no process of the number
+  // gives an invalid parameter.
+  if (!h) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD code = 0;
+  const bool runs = GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
+  CloseHandle(h);
+  return runs;
+#else
   if (pid == static_cast<long>(getpid())) return true;
   return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#endif
 }
 
 void sweepFolder(const std::string& folder, bool tree, int depth) {
-  std::vector<std::pair<std::string, unsigned char>> names;  // name, kind as listed
-  if (DIR* d = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(d)) {
-      std::string name = entry->d_name;
-      if (name != "." && name != "..") names.emplace_back(std::move(name), entry->d_type);
-    }
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  for (const auto& [name, kind] : names) {
+  for (const auto& [name, isDir] : listEntries(folder)) {
     const std::string path = folder + name;
-    struct stat st;
-    if (kind == DT_DIR || (kind == DT_UNKNOWN && tree && lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    if (isDir) {
       if (tree && depth > 0) sweepFolder(path + "/", tree, depth - 1);
       continue;
     }
     std::string base;
     bool done = false;
     const long pid = tempFileProcess(name, base, done);
-    if (pid <= 0 || lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || processRuns(pid)) continue;
+    if (pid <= 0 || !isPlainFile(path) || processRuns(pid)) continue;
     const std::string target = folder + base;
-    struct stat ts;
-    if (done && lstat(target.c_str(), &ts) == 0 && S_ISREG(ts.st_mode)) {
+    if (done && isPlainFile(target)) {
       // The finished text goes over the file that was being overwritten.
       xfilemethod::SourceFile finished;
       if (!xfilemethod::readSource(path, finished) ||
@@ -569,7 +1008,7 @@ void sweepFolder(const std::string& folder, bool tree, int depth) {
     } else {
       fprintf(stderr, "ruvojs: removed %s, left by a stopped run\n", path.c_str());
     }
-    unlink(path.c_str());
+    removeFile(path);
   }
 }
 

@@ -27,6 +27,11 @@ class xfilemethod {
   // The program's base folder with a trailing separator (the parent of the
   // executable's folder).
   static std::string getBinPath();
+  // Where file names compare without case (the Windows file system; see
+  // RuvoPlatform::foldCase), the path with each existing part spelled as the
+  // file system spells it, so that two spellings of one file give one path;
+  // parts from the first missing one on stay as given. Elsewhere unchanged.
+  static std::string diskCase(const std::string& path);
   static bool pathExist(const char* path);
   static bool pathExist(const std::string& path) { return pathExist(path.c_str()); }
   static int64_t getFileSize(const char* path);
@@ -56,12 +61,17 @@ class xfilemethod {
   // rename. Missing folders are created. False when the file cannot be written.
   static bool writeFileAtomic(const std::string& path, const char* data, size_t size);
 
+  // The device (volume) and file number of the file or folder `path` names,
+  // links followed: two names give the same pair when they name one file.
+  // False when there is none.
+  static bool fileIdentity(const std::string& path, uint64_t& device, uint64_t& index);
+
   // A source file read for a rewrite in place, with what the rewrite keeps.
   struct SourceFile {
-    std::string path;  // the file itself: a symbolic link is followed to its target
+    std::string path;  // the file itself: a symbolic link is followed to its target (not on Windows)
     std::string text;  // every byte, zero bytes included
     uint64_t device = 0, inode = 0, links = 1;
-    uint32_t mode = 0, owner = 0, group = 0;
+    uint32_t mode = 0, owner = 0, group = 0;  // on Windows the mode is 0444 (read-only) or 0666, no owner
   };
   enum class Rewrite { Written, ReadOnly, Gone, Replaced, Failed };
   // Reads a regular file (through its links) whole; false when there is none
@@ -70,8 +80,10 @@ class xfilemethod {
   // Replaces the file's text and keeps its mode, owner and links: a file
   // without other names gets a temporary copy that takes its place, a file
   // with hard links (or whose owner cannot be given to a new file) is
-  // overwritten in place from a finished copy. A read-only file is left
-  // alone; a file deleted or replaced since it was read is not written.
+  // overwritten in place from a finished copy. On Windows the copy takes
+  // the file's place through ReplaceFileA, which keeps its attributes, owner
+  // and access rights. A read-only file is left alone; a file deleted or
+  // replaced since it was read is not written.
   static Rewrite rewriteSource(const SourceFile& file, const std::string& text);
 
   // The temporary files of this program that a stopped run left in `folder`

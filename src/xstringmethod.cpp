@@ -1,5 +1,7 @@
 #include "xstringmethod.h"
 
+#include "checkEnv.h"
+
 #include <cstring>
 
 namespace {
@@ -378,4 +380,25 @@ char* CChineseCode::UnicodeToUTF8(uint32_t code, char* out) {
     *p++ = 0x80 | (code & 0x3F);
   }
   return reinterpret_cast<char*>(p);
+}
+
+// The escape pre-pass of a Java-properties value, ahead of unescape; the
+// same in both programs.
+std::string checkToString(const char* text) {
+  std::string out;
+  if (!text) return out;
+  for (size_t i = 0; text[i]; ++i) {
+    if (text[i] == '\\' && text[i + 1]) {
+      char n = text[++i];
+      if (n == 'n')
+        out += '\n';
+      else if (n == 'u')
+        out += "%u";
+      else
+        out += n;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
 }

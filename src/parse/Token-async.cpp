@@ -21,6 +21,7 @@
 #include "TokenFunction.h"
 #include "TokenOther.h"
 #include "parse.h"
+#include "platform.h"
 
 namespace {
 
@@ -387,7 +388,8 @@ bool BlockRewrite::ifStatement(size_t& i) {
 
   // A resume point inside a branch must lead back into that branch without
   // testing the condition again: (__line<N && (c) || __line>=N && __line<M),
-  // N the if's line, M the end of its branch.
+  // N the if's line, M the end of its branch. The Windows program starts the
+  // condition of an if without else on a new line.
   auto gateCondition = [&](const Branch& b, bool always) {
     if (!always && !awaited) return;
     int n = b.keyword->endLine + 1;
@@ -395,7 +397,8 @@ bool BlockRewrite::ifStatement(size_t& i) {
     Token* gate = newGroup(b.keyword->line);
     gate->leadingText = old->leadingText;
     old->leadingText.clear();
-    gate->push(newLiteral("__line<" + std::to_string(n) + " && ", b.keyword->line));
+    const char* lead = always && ruvoPlatform().windows ? "\n__line<" : "__line<";
+    gate->push(newLiteral(lead + std::to_string(n) + " && ", b.keyword->line));
     gate->push(old);
     if (awaited)
       gate->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(b.body->endLine + 1),

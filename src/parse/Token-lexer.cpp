@@ -27,6 +27,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
@@ -1196,6 +1197,10 @@ void GroupLexer::comment() {
   if (body == "/*async*") {
     flags_ |= TokenModifierFlags::Async;
     _Comment.clear();
+  } else if (body == "/*[PACKAGE-SAVEDISBALE]*" && ruvoPlatform().windows) {
+    // The Windows program writes no JavaScript for such a file; the console
+    // program takes it for an ordinary comment.
+    if (group_->file) group_->file->outputEnabled = 0;
   } else if (body == "/*await*") {
     static const char kAwait[] = "await";
     Token::_addWord_(kAwait, kAwait, 4, line_, group_, flags_, leading_);

@@ -25,6 +25,7 @@
 #include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xstringmethod.h"
 
@@ -212,7 +213,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       _ompilerOptions_.mainStartCode = "Zafrit.Start();Zafrit.Run(new " + fullName + "()," +
                                        _ompilerOptions_.stageWidth + "," + _ompilerOptions_.stageHeight + ")";
     else if (_ompilerOptions_.WXApp.empty())
-      _ompilerOptions_.mainStartCode = "\r\n\tnew " + fullName + "();\r\n";
+      _ompilerOptions_.mainStartCode = mainStartCall(fullName);
   }
 
   // 6.

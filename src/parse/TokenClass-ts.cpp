@@ -36,6 +36,7 @@
 #include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
+#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
@@ -208,7 +209,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
     __pMainClass__ = this;
     if (file->scriptFile) ScriptFile::firstFiles[file->scriptFile->path] = file->scriptFile;
     if (!_ompilerOptions_.zafritLib && _ompilerOptions_.WXApp.empty())
-      _ompilerOptions_.mainStartCode = "\r\n\tnew " + fullName + "();\r\n";
+      _ompilerOptions_.mainStartCode = mainStartCall(fullName);
   }
   if (fullName == "Ruvo" && superName.empty()) text += "//";
 

@@ -14,6 +14,7 @@
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
+#include "platform.h"
 
 namespace {
 
@@ -148,7 +149,7 @@ void TokenExtends::linkBase(Parse* file) {
     // The base class's file was compiled but did not declare it.
     std::string text = "Error!\r\nNo this class:" + baseName + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
     if (MsgBox) MsgBox(text.c_str(), "Compile err");
-    std::exit(0);
+    ruvoEndProcess();
   }
   if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
 }

@@ -32,9 +32,12 @@ class TempDir {
 // (the parent of its own folder) is <tmp>/, which then holds debug.txt and libs/.
 class Install {
  public:
-  Install();
+  // `program` is the built program to copy (the console program by default).
+  explicit Install(const std::string& program = RUVOJS_BIN);
   const std::string& root() const { return dir_.path(); }
-  std::string bin() const { return dir_.path() + "/bin/ruvojs"; }
+  // The copy of the program: <tmp>/bin/ruvojs, or <tmp>/ruvojs.exe in the
+  // Windows build, whose base folder is the program's own folder.
+  std::string bin() const { return bin_; }
   // Runs the program with the arguments in the working folder `cwd` (the
   // install root when empty). `env` adds or replaces environment variables;
   // a value of "\x01" removes the variable.
@@ -44,15 +47,41 @@ class Install {
 
  private:
   TempDir dir_;
+  std::string bin_;
 };
 
 // Runs any program; the same rules as Install::run.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
                      const std::map<std::string, std::string>& env = {}, const std::string& input = "");
 
+// The environment of this process, the same on every platform.
+void setEnv(const std::string& name, const std::string& value);
+void unsetEnv(const std::string& name);
+int processId();
+// The number of a process that has ended (its number is not given to
+// another process while the tests run).
+int endedProcessId();
+// The number of another process that runs while the tests run.
+int runningProcessId();
+
+// Sets (or, for null, removes) one environment variable for the life of the
+// object.
+class EnvGuard {
+ public:
+  EnvGuard(const std::string& name, const char* value);
+  ~EnvGuard();
+  EnvGuard(const EnvGuard&) = delete;
+  EnvGuard& operator=(const EnvGuard&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
+
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);  // creates folders
+void makeFolders(const std::string& path);  // the folder and every missing parent
 std::string sourceDir();  // the repository root
 std::string fixtureDir(const std::string& name);
 // Copies tests/fixtures/<name>/ (without its expected/ folder) into dest.
@@ -65,12 +94,21 @@ std::vector<std::string> listFiles(const std::string& dir);
 // Returns an empty string on a match, else a description of the difference.
 std::string checkGolden(const std::string& fixture, const std::string& rel, const std::string& actual);
 
+// The printed lines as the tests compare them: on Windows the size of each
+// saved script is blanked, since it counts the paths in the script's
+// comments and the Windows temporary folder's name varies in length.
+std::string comparableOutput(const std::string& text);
+
 // Replaces every occurrence of `from` with `to`.
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 
 // Runs node on a script file with the given arguments.
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args = {});
+// Runs node with the arguments in the working folder `cwd`.
+RunResult runNodeArgs(const std::vector<std::string>& args, const std::string& cwd);
 bool haveNode();
+// Why the node checks are skipped when haveNode() is false.
+const char* noNodeReason();
 // Runs a generated script in node as a page loads it (examples/run-in-node.js
 // gives it a browser's window and document).
 RunResult runScriptInNode(const std::string& script);

@@ -12,6 +12,7 @@
 #include "globals.h"
 #include "harness.h"
 #include "parse.h"
+#include "platform_guard.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ std::string runWithNode(const std::string& js) {
 }
 
 void expectRun(const std::string& js, const std::string& expected) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   EXPECT_EQ(runWithNode(js), expected);
 }
 
@@ -151,6 +152,31 @@ TEST(AsyncRewrite, ContinueDirectlyInTheLoopBody) {
   ASSERT_NE(reset, std::string::npos) << js;
   EXPECT_NE(js.find("continue", reset), std::string::npos) << js;
   expectRun(js, "load 1|load 2|end 2");
+}
+
+// An if without else in a rewritten body: the Windows program starts its
+// guard condition on a new line; both run alike.
+TEST(AsyncRewrite, PlainIfConditionInBothPrograms) {
+  const std::string source = runFunction("  var k:int = 2;\n"
+                                         "  if (k > 1) {\n"
+                                         "    await::load(k);\n"
+                                         "    log('then');\n"
+                                         "  }\n"
+                                         "  log('end');\n");
+  std::string console, windows;
+  {
+    ruvotest::PlatformGuard g(false);
+    console = compileToJs(source);
+  }
+  {
+    ruvotest::PlatformGuard g(true);
+    windows = compileToJs(source);
+  }
+  EXPECT_NE(console.find("if (__line<4 && (k > 1) || __line>=4 && __line<7) {"), std::string::npos) << console;
+  EXPECT_NE(windows.find("if (\n__line<4 && (k > 1) || __line>=4 && __line<7) {"), std::string::npos) << windows;
+  EXPECT_EQ(ruvotest::replaceAll(windows, "if (\n__line<", "if (__line<"), console);
+  expectRun(console, "load 2|then|end");
+  expectRun(windows, "load 2|then|end");
 }
 
 TEST(AsyncRewrite, BranchesTryAndSwitch) {

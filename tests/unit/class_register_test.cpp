@@ -193,4 +193,26 @@ TEST(ClassRegistration, BaseClassFileIsCompiledOnDemand) {
   EXPECT_LT(derived->superClass->extendsDepth, derived->extendsDepth);
 }
 
+// The same project with its files named through doubled separators (a
+// source folder written with a trailing one): still one record and one
+// parse per file, and no class defined twice.
+TEST(ClassRegistration, DoubledSeparatorsNameOneFile) {
+  MiniProject project;
+  project.add("a//Derived.as", "package a\n{\n\tpublic class Derived extends Base\n\t{\n\t}\n}\n")
+      .add("a//Base.as", "package a\n{\n\tpublic class Base extends Root\n\t{\n\t}\n}\n")
+      .add("/a/Root.as", classFile("a", "Root"));
+  testing::internal::CaptureStdout();
+  project.compile();
+  std::string out = testing::internal::GetCapturedStdout();
+  if (!project.ready()) GTEST_SKIP() << "not yet built";
+  EXPECT_EQ(out.find("defined twice"), std::string::npos) << out;
+  EXPECT_EQ(project.parses.size(), 3u);
+  ASSERT_GE(project.parses.size(), 1u);
+  EXPECT_EQ(project.parses[0]->path, project.path("a/Root.as"));
+  EXPECT_EQ(ScriptFile::LoadedFileMap.size(), 3u);
+  TokenClass* derived = TokenClass::GetTokenClass("a.Derived");
+  ASSERT_NE(derived, nullptr);
+  EXPECT_EQ(derived->level, 2);
+}
+
 }  // namespace

@@ -28,6 +28,10 @@ TEST_F(SourceFiles, OneRecordPerNormalisedPathLoadedOnce) {
   for (char& c : backslashed)
     if (c == '/') c = '\\';
   EXPECT_EQ(ScriptFile::FormatFileName(backslashed), path);
+  // A doubled separator (a folder written with a trailing one, joined with
+  // "/") names the same record.
+  EXPECT_EQ(ScriptFile::FormatFileName(ruvotest::replaceAll(path, "/", "//")), path);
+  EXPECT_EQ(ScriptFile::FormatFileName(dir.path() + "/\\/A.as"), path);
 
   EXPECT_EQ(ScriptFile::LoadFile(path), "package a {}");
   ruvotest::writeFile(path, "changed");
