@@ -1,7 +1,5 @@
 #include "hostText.h"
 
-#include <cstdio>
-
 namespace wintext {
 
 std::string firstPathOfCommandLine(const std::string& command) {
