@@ -89,6 +89,18 @@ compile machine
 check "machine: the machine-wide entry is the last place searched" \
   [ -n "$(wait_record "$(record_of "$MACHINE_CHROME\\chrome.exe")")" ]
 
+# A stored value without its terminator is read to its end, no further.
+hex_of() { printf '%s' "$1" | od -An -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g'; }
+{
+  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Google Chrome]\n'
+  printf '"InstallLocation"=hex(1):%s\n\n' "$(hex_of "$MACHINE_CHROME")"
+} > "$SUITE_DIR/unterminated.reg"
+registry
+reg_import "$SUITE_DIR/unterminated.reg"
+compile unterminated
+check "unterminated: a value stored without its terminator still names the machine's Chrome" \
+  [ -n "$(wait_record "$(record_of "$MACHINE_CHROME\\chrome.exe")")" ]
+
 # 3. No Chrome: nothing is started and the compile ends as usual.
 registry
 compile none

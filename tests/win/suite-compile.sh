@@ -61,6 +61,30 @@ wait_exe
 check "the warning compile exits 0 once the box is answered" [ "$RC" = 0 ]
 check "the warning compile writes its script" test -s "$SUITE_DIR/warn/bin/h5/undefined.max.js"
 
+# The painter's geometry exactly, through the test build: 56 % shows "57"
+# and fills the lower int(129 * 57 / 100) = 73 rows of the hexagon, from
+# y = 48 + 129 - 73 = 104 on; a one-digit percentage stands at x 175.
+splash_shot() {
+  start_exe "$1" "$SUITE_DIR/install/RuvoJS-test.exe" "ruvo-test:splash:$2"
+  at=$(wait_splash 20)
+  sleep 1
+  import -window root "$SUITE_DIR/$1.png"
+  xdotool key Escape > /dev/null 2>&1
+  wait_exe
+  set -- $at
+  x=$((${1:-0} + 1)) y=$((${2:-0} + 1))
+}
+splash_shot splash57 '56:compile file:///Z:/game/Main.as'
+check "splash: the row below the fill line is filled" at_least "$(pixel_share "$SUITE_DIR/splash57.png" $((x + 141)) $((y + 105)) 6 3 "$IS_BLUE")" 100
+check "splash: the row above the fill line is empty" at_least "$(pixel_share "$SUITE_DIR/splash57.png" $((x + 141)) $((y + 100)) 6 3 "$IS_DARK")" 100
+# (the text's own left padding puts the ink some 8 pixels right of its box)
+check "splash: two digits start at x 165" at_least "$(pixel_share "$SUITE_DIR/splash57.png" $((x + 172)) $((y + 95)) 8 45 "$IS_WHITE")" 10
+check "splash: the window closes with Escape and the program ends with 0" [ "$RC" = 0 ]
+splash_shot splash4 '3:'
+check "splash: one digit leaves the two-digit place empty" [ "$(pixel_share "$SUITE_DIR/splash4.png" $((x + 165)) $((y + 95)) 15 45 "$IS_WHITE")" = 0 ]
+check "splash: one digit stands at x 175" at_least "$(pixel_share "$SUITE_DIR/splash4.png" $((x + 182)) $((y + 95)) 18 45 "$IS_WHITE")" 5
+check "splash: at 4 % the hexagon's middle is empty" at_least "$(pixel_share "$SUITE_DIR/splash4.png" $((x + 141)) $((y + 120)) 6 3 "$IS_DARK")" 100
+
 # 3. ";windowshow=false": the box comes, the window never shows, the
 # compile runs.
 fixture compile-undefined hidden
