@@ -105,7 +105,11 @@ TEST(Converter, LinkClassesFromTheList) {
   EXPECT_EQ(checkGolden(kFixture, "l/stdout.txt", p.paths(r.out)), "");
   checkFiles(p, "l");
 
-  // The list path may also follow the switch directly.
+  // The list path may also follow the switch directly (an absolute path
+  // that begins with "/", so not in the Windows build).
+#ifdef _WIN32
+  return;
+#endif
   RunResult again = p.run({p.proj("src"), "/l" + p.proj("links.txt")});
   EXPECT_EQ(p.paths(again.out), p.paths(r.out));
   checkFiles(p, "l");

@@ -35,7 +35,9 @@ class Install {
   // `program` is the built program to copy (the console program by default).
   explicit Install(const std::string& program = RUVOJS_BIN);
   const std::string& root() const { return dir_.path(); }
-  std::string bin() const { return dir_.path() + "/bin/ruvojs"; }
+  // The copy of the program: <tmp>/bin/ruvojs, or <tmp>/ruvojs.exe in the
+  // Windows build, whose base folder is the program's own folder.
+  std::string bin() const { return bin_; }
   // Runs the program with the arguments in the working folder `cwd` (the
   // install root when empty). `env` adds or replaces environment variables;
   // a value of "\x01" removes the variable.
@@ -45,11 +47,31 @@ class Install {
 
  private:
   TempDir dir_;
+  std::string bin_;
 };
 
 // Runs any program; the same rules as Install::run.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
                      const std::map<std::string, std::string>& env = {}, const std::string& input = "");
+
+// The environment of this process, the same on every platform.
+void setEnv(const std::string& name, const std::string& value);
+void unsetEnv(const std::string& name);
+int processId();
+
+// Sets (or, for null, removes) one environment variable for the life of the
+// object.
+class EnvGuard {
+ public:
+  EnvGuard(const std::string& name, const char* value);
+  ~EnvGuard();
+  EnvGuard(const EnvGuard&) = delete;
+  EnvGuard& operator=(const EnvGuard&) = delete;
+
+ private:
+  std::string name_, old_;
+  bool had_ = false;
+};
 
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
@@ -71,6 +93,8 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 // Runs node on a script file with the given arguments.
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args = {});
+// Runs node with the arguments in the working folder `cwd`.
+RunResult runNodeArgs(const std::vector<std::string>& args, const std::string& cwd);
 bool haveNode();
 // Runs a generated script in node as a page loads it (examples/run-in-node.js
 // gives it a browser's window and document).

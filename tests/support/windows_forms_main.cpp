@@ -6,6 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "message.h"
 #include "parseThread.h"
 #include "platform.h"
@@ -23,6 +28,10 @@ int recordBox(const char* text, const char* caption) {
 }  // namespace
 
 int main(int argc, const char** argv) {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // compared byte for byte with the console program
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
   RuvoPlatform p = ruvoPlatformFor(true);
   p.foldCase = false;  // the file system this runs on decides

@@ -176,7 +176,8 @@ TEST_F(ConverterFiles, ChangeOneFile) {
     std::string out = captured([&] { c.conv.changeOneFile(path.c_str()); });
     if (row.out.empty()) {
       EXPECT_EQ(readFile(path), row.in);
-      EXPECT_EQ(fs::last_write_time(path), old);
+      // Not written again (file times keep less precision on some systems).
+      EXPECT_LT(fs::last_write_time(path), fs::file_time_type::clock::now() - std::chrono::hours(24));
       EXPECT_EQ(out, "");
     } else {
       EXPECT_EQ(readFile(path), row.out);
@@ -192,7 +193,7 @@ TEST_F(ConverterFiles, UnwritableFileIsLeftAlone) {
   writeFile(path, text);
   // The rewrite goes through a temporary file beside the source; a folder in
   // its place makes the write fail.
-  fs::create_directories(path + ".ruvotmp-" + std::to_string(getpid()));
+  fs::create_directories(path + ".ruvotmp-" + std::to_string(ruvotest::processId()));
   Converter c(-1);
   std::string out = captured([&] { c.conv.changeOneFile(path.c_str()); });
   EXPECT_EQ(readFile(path), text);

@@ -17,6 +17,19 @@ using namespace ruvotest;
 
 namespace {
 
+// GoogleTest's own simple regular expressions (a Windows build) have no "."
+// that matches a line end: there only the last line of a pattern is checked.
+std::string deathPattern(const std::string& pattern) {
+#ifdef _WIN32
+  std::string last = pattern;
+  while (!last.empty() && last.back() == '\n') last.pop_back();
+  size_t cut = last.rfind("\n.*");
+  return cut == std::string::npos ? last : last.substr(cut + 3);
+#else
+  return pattern;
+#endif
+}
+
 class OptionsMainClass : public ::testing::Test {
  protected:
   void SetUp() override { resetCompilerState(); }
@@ -171,7 +184,7 @@ TEST_F(OptionsMainClassDeathTest, EndsTheRunWithoutDocumentClass) {
           loadMainClass(mainFile, text);
           fprintf(stderr, "returned\n");
         },
-        ::testing::ExitedWithCode(0), row.expected);
+        ::testing::ExitedWithCode(0), deathPattern(row.expected));
   }
 }
 

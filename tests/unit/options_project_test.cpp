@@ -17,24 +17,9 @@ using namespace ruvotest;
 namespace {
 
 // Points HOME at a folder for the life of the object.
-class ScopedHome {
+class ScopedHome : public EnvGuard {
  public:
-  explicit ScopedHome(const std::string& home) {
-    const char* old = std::getenv("HOME");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    setenv("HOME", home.c_str(), 1);
-  }
-  ~ScopedHome() {
-    if (had_)
-      setenv("HOME", old_.c_str(), 1);
-    else
-      unsetenv("HOME");
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
+  explicit ScopedHome(const std::string& home) : EnvGuard("HOME", home.c_str()) {}
 };
 
 void writeWorkspaces(const std::string& home, const char* version, const std::string& workspaces) {

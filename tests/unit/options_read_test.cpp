@@ -39,7 +39,9 @@ class OptionsRead : public ::testing::Test {
     return testing::internal::GetCapturedStdout();
   }
 
-  std::string libraryFolder() const { return xfilemethod::getBinPath() + "libs/zafrit/src/"; }
+  // The program folder as the option reader writes it ("/" on Windows too).
+  static std::string binFolder() { return xfilemethod::adjustfilename(xfilemethod::getBinPath()); }
+  std::string libraryFolder() const { return binFolder() + "libs/zafrit/src/"; }
 
   TempDir work;
   std::string project;
@@ -115,7 +117,7 @@ TEST_F(OptionsRead, OptionLiteralTable) {
       {";zafritlib=mylibs",
        [&](const std::string&) {
          ASSERT_FALSE(o.sourcePaths.empty());
-         EXPECT_EQ(o.sourcePaths[0], xfilemethod::getBinPath() + "mylibs/zafrit/src/");
+         EXPECT_EQ(o.sourcePaths[0], binFolder() + "mylibs/zafrit/src/");
          EXPECT_EQ(o.libraryDir, o.sourcePaths[0]);
        }},
       {";outruvo=true",
@@ -152,8 +154,8 @@ TEST_F(OptionsRead, LibrarySourceFolder) {
   const std::vector<Row> rows = {
       {"/opt/zafrit/src/", "/opt/zafrit/src/"},
       {"C:/zafrit/src/", "C:/zafrit/src/"},
-      {"mine/src/", xfilemethod::getBinPath() + "mine/src/"},
-      {"\\mine\\src\\", xfilemethod::getBinPath() + "mine/src/"},
+      {"mine/src/", OptionsRead::binFolder() + "mine/src/"},
+      {"\\mine\\src\\", OptionsRead::binFolder() + "mine/src/"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.given);

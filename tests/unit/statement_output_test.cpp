@@ -87,7 +87,7 @@ void expectNodeAccepts(const std::string& js) {
   if (!ruvotest::haveNode()) return;
   ruvotest::TempDir dir;
   ruvotest::writeFile(dir / "s.js", js);
-  ruvotest::RunResult r = ruvotest::runProgram("/usr/bin/env", {"node", "--check", dir / "s.js"}, dir.path());
+  ruvotest::RunResult r = ruvotest::runNodeArgs({"--check", dir / "s.js"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << "node rejects:\n" << js << "\n" << r.err;
 }
 

@@ -63,7 +63,7 @@ TEST(Files, GetFilePathNormalises) {
   // A relative path is put after the working folder, with a "cwd:" line.
   testing::internal::CaptureStdout();
   std::string cwd = std::filesystem::current_path().string();
-  EXPECT_EQ(xfilemethod::getFile_Path("rel/x.as"), cwd + "/rel/x.as");
+  EXPECT_EQ(xfilemethod::getFile_Path("rel/x.as"), xfilemethod::adjustfilename(cwd + "/rel/x.as"));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "cwd:" + cwd + "\n");
 
   EXPECT_EQ(xfilemethod::getFilePath("/abc"), "/abc");
@@ -72,12 +72,19 @@ TEST(Files, GetFilePathNormalises) {
   EXPECT_EQ(xfilemethod::getFilePath("plain"), "plain");
 }
 
+// The console program's base folder is the parent of its own folder; the
+// Windows build's is the program's own folder, written with a "\\".
 TEST(Files, BinPathIsTheParentOfTheProgramFolder) {
   std::string exeDir = GetExeDir();
   ASSERT_FALSE(exeDir.empty());
   std::string bin = xfilemethod::getBinPath();
+#ifdef _WIN32
+  EXPECT_EQ(bin, exeDir + "\\");
+  EXPECT_EQ(exeDir.find('/'), std::string::npos) << exeDir;
+#else
   EXPECT_EQ(bin.back(), '/');
   EXPECT_EQ(exeDir.compare(0, bin.size(), bin), 0);
+#endif
 }
 
 TEST(Files, QueriesAndReads) {
@@ -112,7 +119,11 @@ TEST(Files, DirListsSortedAndHonoursDepth) {
   TempDir tmp;
   for (const char* f : {"src/z.as", "src/a.as", "src/m.jas", "src/sub/b.as", "src/sub/deep/c.as", "src/B.as"})
     writeFile(tmp / f, "x");
+#ifndef _WIN32
+  // A link to a folder is not followed (Windows makes such links only with
+  // extra rights, so the Windows build lists without one).
   std::filesystem::create_directory_symlink(tmp / "src/sub", tmp / "src/link");
+#endif
 
   std::vector<std::string> out;
   int n = xfilemethod::dir((tmp / "src").c_str(), ".as", out, 10000);

@@ -11,27 +11,9 @@
 namespace {
 
 // Points HOME at a scratch folder for the duration of one test.
-class HomeGuard {
+class HomeGuard : public ruvotest::EnvGuard {
  public:
-  explicit HomeGuard(const char* home) {
-    const char* old = std::getenv("HOME");
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (home)
-      setenv("HOME", home, 1);
-    else
-      unsetenv("HOME");
-  }
-  ~HomeGuard() {
-    if (had_)
-      setenv("HOME", old_.c_str(), 1);
-    else
-      unsetenv("HOME");
-  }
-
- private:
-  bool had_ = false;
-  std::string old_;
+  explicit HomeGuard(const char* home) : EnvGuard("HOME", home) {}
 };
 
 const char* kPrefs = "/configuration/.settings/org.eclipse.ui.ide.prefs";
