@@ -83,13 +83,24 @@ void stopPainting() {
 
 HWND splashOwnerWindow() { return splashWindow && IsWindow(splashWindow) ? splashWindow : nullptr; }
 
-int MessageBox1(const char* text, const char* caption) {
-  return MessageBoxA(splashOwnerWindow(), text ? text : "", caption ? caption : "", MB_OK);
+namespace {
+
+int showBox(const char* text, const char* caption, UINT type) {
+  text = text ? text : "";
+  caption = caption ? caption : "";
+#ifdef RUVO_TEST_BUILD
+  // The tests cannot read a box on the screen: the test build also writes
+  // what it shows to stderr.
+  fprintf(stderr, "box %s|%s\n", caption, text);
+#endif
+  return MessageBoxA(splashOwnerWindow(), text, caption, type);
 }
 
-int MessageBox2(const char* text, const char* caption) {
-  return MessageBoxA(splashOwnerWindow(), text ? text : "", caption ? caption : "", MB_OK | MB_ICONERROR);
-}
+}  // namespace
+
+int MessageBox1(const char* text, const char* caption) { return showBox(text, caption, MB_OK); }
+
+int MessageBox2(const char* text, const char* caption) { return showBox(text, caption, MB_OK | MB_ICONERROR); }
 
 // A GDI+ image from a "PNG" resource; the global memory and the stream stay
 // with the image for its whole life.

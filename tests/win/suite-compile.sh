@@ -97,15 +97,28 @@ wait_exe
 check "windowshow=false exits 0" [ "$RC" = 0 ]
 check "windowshow=false writes the script" test -s "$SUITE_DIR/hidden/bin/h5/undefined.max.js"
 
-# 4. Source errors: the error box, answered with Return, then exit 0.
+# 4. Source errors: the error box, answered with Return, then exit 0. The
+# test build writes the box's caption and text to stderr, which must be the
+# console program's with the Windows texts.
 fixture compile-cycle errors
-start_exe errors "$SUITE_DIR/install/RuvoJS.exe" "$(winpath "$SUITE_DIR/errors/cycle.as3proj")"
+cp -r "$SUITE_DIR/errors" "$SUITE_DIR/errors.pristine"
+start_exe errors "$SUITE_DIR/install/RuvoJS-test.exe" "$(winpath "$SUITE_DIR/errors/cycle.as3proj")"
 box=$(wait_window '^Ruvo Compiler err!$' 40)
 check "source errors show the error box" [ -n "$box" ]
 [ -n "$box" ] && answer_box "$box"
 wait_exe
 check "a compile with errors exits 0" [ "$RC" = 0 ]
 check "the error messages reach stdout" grep -q '^MSG,7,' "$SUITE_DIR/errors.out"
+rm -rf "$SUITE_DIR/forms-copy"
+cp -r "$SUITE_DIR/errors.pristine" "$SUITE_DIR/forms-copy"
+(cd "$SUITE_DIR" && "$FORMS_BIN" "$SUITE_DIR/forms-copy/cycle.as3proj" > forms.out 2> forms.err)
+sed -n '/^box /,/^sleep /p' "$SUITE_DIR/forms.err" | sed '$d' | sed "s|$SUITE_DIR/forms-copy|Z:$SUITE_DIR/errors|g" \
+  > "$SUITE_DIR/box.expected"
+tr -d '\r' < "$SUITE_DIR/errors.err" | sed -n '/^box /,$p' > "$SUITE_DIR/box.shown"
+check "the error box has the caption and text of the error summary" \
+  grep -q '^box Ruvo Compiler err!|Ruvo Compiler As3 to JavaScript err,count:2$' "$SUITE_DIR/box.shown"
+check "the error box text is the console program's with the Windows texts" \
+  cmp -s <(tr -d '\r' < "$SUITE_DIR/box.expected") "$SUITE_DIR/box.shown"
 
 # 5. The window closed during a long compile: the compile goes on without
 # it and ends the process itself.

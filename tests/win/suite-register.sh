@@ -52,4 +52,15 @@ check "a workspace of two versions is written for each" \
 check "the registration compiles nothing" bash -c "! grep -q '^MSG,14,' '$SUITE_DIR/register.out'"
 check "no fault in the registration" no_wine_crash register
 
+# The Flash Builder project reader takes its documents folder from the same
+# settings: the first recent workspace of Flash Builder 4.7 for a project of
+# version 12.
+cp -r "$SOURCE_DIR/tests/fixtures/options-fb/proj" "$SOURCE_DIR/tests/fixtures/options-fb/shared" "$SUITE_DIR/"
+mkdir -p "$ws_one/common"
+run_exe documents "$exe" "$(winpath "$SUITE_DIR/proj/.actionScriptProperties");outruvo=true;subpath=web"
+check "the documents folder is the first Flash Builder 4.7 workspace" \
+  grep -qF "MSG,1,0.00,,0,DOCUMENTS:$(winpath "$ws_one")" "$SUITE_DIR/documents.out"
+check "the output folder DOCUMENTS/site lies in that workspace" test -s "$ws_one/site/web/Main.max.js"
+check "the documents compile exits 0" [ "$RC" = 0 ]
+
 finish_suite
