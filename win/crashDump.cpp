@@ -53,6 +53,9 @@ LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* info) {
   }
   fflush(stdout);
   std::string message = wintext::crashMessage(dumpPath, _CURFILENAME, 10240);
+#ifdef RUVO_TEST_BUILD
+  fprintf(stderr, "fatal %s\n", message.c_str());
+#endif
   FatalAppExitA(0, message.c_str());
   return EXCEPTION_EXECUTE_HANDLER;
 }

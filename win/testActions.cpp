@@ -1,6 +1,7 @@
 // Test build only: the first argument "ruvo-test:<action>" replaces the
 // compile by one action on the compile thread, so that the Wine tests reach
-// the crash filter, the painter and the host calls directly.
+// the crash filter, the painter and the host calls directly. The crash
+// message is also written to stderr ("fatal <message>").
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <thread>
 
 #include "checkEnv.h"
+#include "message.h"
+#include "parseThread.h"
 #include "winHost.h"
 
 void splashProgress(float percent, const char* text);
@@ -47,8 +50,26 @@ void act(int argc, const char** argv, void (*returned)(int closeWindow)) {
 
 }  // namespace
 
+// "crashcompile:<project command>": compiles, and faults at the first
+// progress call of the output pass, when a source file is current.
+void crashingProgress(float percent, const char* text) {
+  if (percent >= 50) {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+  }
+  splashProgress(percent, text);
+}
+
 bool runTestAction(int argc, const char** argv, void (*returned)(int closeWindow)) {
   if (argc < 2 || !startsWith(argv[1], "ruvo-test:")) return false;
+  if (startsWith(argv[1], "ruvo-test:crashcompile:")) {
+    static const char* compileArgv[2];
+    compileArgv[0] = argv[0];
+    compileArgv[1] = argv[1] + std::strlen("ruvo-test:crashcompile:");
+    showProgressWork = crashingProgress;
+    new parseThread(2, compileArgv, nullptr);
+    return true;
+  }
   new std::thread(act, argc, argv, returned);
   return true;
 }

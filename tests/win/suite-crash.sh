@@ -25,6 +25,25 @@ for trigger in segv throw; do
   check "$trigger: Wine's own crash handler is not reached" no_wine_crash "$trigger"
 done
 
+# A fault during a compile names the source file that was current.
+rm -rf "$SUITE_DIR/hello"
+cp -r "$SOURCE_DIR/tests/fixtures/compile-hello" "$SUITE_DIR/hello"
+rm -f "$dump"
+start_exe crashcompile "$exe" "ruvo-test:crashcompile:$(winpath "$SUITE_DIR/hello/hello.as3proj")"
+box=$(wait_window '^Error$' 60)
+check "crashcompile: the fatal message box is shown" [ -n "$box" ]
+[ -n "$box" ] && answer_box "$box"
+wait_exe
+# "... dump file saved at:<dump>\n the fault may lie in: <source file>" (code page 936)
+saved_at=$(printf 'dump\xce\xc4\xbc\xfe\xb1\xa3\xb4\xe6\xd4\xda:')
+lies_in=$(printf '\xb4\xed\xce\xf3\xbf\xc9\xc4\xdc\xb7\xa2\xc9\xfa\xd4\xda\xa3\xba')
+check "crashcompile: the message names the dump" grep -aqF "$saved_at$(winpath "$dump")" "$SUITE_DIR/crashcompile.err"
+check "crashcompile: the message names the source file being compiled" \
+  grep -aqF "${lies_in}Z:$SUITE_DIR/hello/src/Main.as" "$SUITE_DIR/crashcompile.err"
+check "crashcompile: the dump is written" [ "$(head -c 4 "$dump" 2> /dev/null)" = MDMP ]
+check "a crash before any source file names none" \
+  bash -c "tr -d '\r' < '$SUITE_DIR/segv.err' | grep -aq '$lies_in\$'"
+
 # At most 20 slots: more arguments are dropped with a message.
 set --
 for i in $(seq 1 24); do set -- "$@" "a$i"; done
