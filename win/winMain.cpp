@@ -316,7 +316,8 @@ void waitForCompileThread(HACCEL accelerators) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The IDE reads the messages as they come; the Windows C runtime has no
-  // line buffering (_IOLBF buffers fully there), so stdout writes through.
+  // line buffering (_IOLBF buffers fully there), so stdout writes through,
+  // also for a text written just before a crash ends the process.
   setvbuf(stdout, nullptr, _IONBF, 0);
   MsgBox = MessageBox1;
   ErrBox = MessageBox2;

@@ -37,6 +37,13 @@ check "the script equals the console program's with the Windows texts" same_as_w
 check "the Windows script has no file lines" bash -c "! grep -q '//file:///' '$SUITE_DIR/hello/bin/h5/hello.max.js'"
 check "no fault in the clean compile" no_wine_crash clean
 
+# A run that does not compile (an unknown "type=" command) returns, and the
+# window closes so that the program ends with 0.
+run_exe unknown "$SUITE_DIR/install/RuvoJS.exe" "type=build:x"
+check "a command that does not compile ends the program with 0" [ "$RC" = 0 ]
+check "the command is reported and nothing compiled" \
+  bash -c "grep -q '^MSG,1,0.00,,0,command type=build:x' '$SUITE_DIR/unknown.out' && ! grep -q '^MSG,14,' '$SUITE_DIR/unknown.out'"
+
 # 2. The splash during a real compile: a warning box holds the compile at
 # its end; the box is moved aside and the window shows the last percentage.
 fixture compile-undefined warn
