@@ -346,6 +346,11 @@ void compileRun() {
   MainOneScriptFile.noCore = false;
   Quillet front;
   collectAndCompile(front);
+  // A main file whose public class none of the compiled files declared (a
+  // file outside the source folders, or named in another case): the script
+  // would start nothing, so the run says so.
+  if (!o.mainFile.empty() && !TokenClass::__pMainClass__)
+    MSGTO(7, o.mainFile.c_str(), 0, "Main class file not compiled:%s", o.mainFile.c_str());
   // 5. The files that have output.
   std::vector<ScriptFile*> files;
   for (auto& [path, record] : ScriptFile::LoadedFileMap)

@@ -40,7 +40,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 // The document class is then Game.as beside it, and the wrapper itself gets
 // no output.
 bool loadMainClass(std::string& mainFile, std::string& text) {
-  mainFile = xfilemethod::getFile_Path(mainFile);
+  mainFile = xfilemethod::diskCase(xfilemethod::getFile_Path(mainFile));
   text.clear();
   xfilemethod::readtxtfile(mainFile, text);
 
@@ -55,7 +55,7 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
       if (words.size() > 2 && words[0] == "this") {
         size_t slash = mainFile.rfind('/');
         std::string folder = slash == npos ? std::string() : mainFile.substr(0, slash + 1);
-        mainFile = xfilemethod::getFile_Path(folder + words[1] + ".as");
+        mainFile = xfilemethod::diskCase(xfilemethod::getFile_Path(folder + words[1] + ".as"));
         text.clear();
         if (!xfilemethod::readtxtfile(mainFile, text)) {
           std::string message = "Load Document class file err:" + mainFile;

@@ -7,11 +7,6 @@
 
 #include "checkEnv.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#include <shellapi.h>
-#endif
-
 namespace {
 
 void realSleep(int ms) {
@@ -23,29 +18,20 @@ RuvoPlatform& current() {
   return platform;
 }
 
-#ifdef _WIN32
-// Through the shell, as the user would start it: the whole command is the
-// file to open (blanks and all), its own folder the working folder.
-void shellStart(const char* command) {
-  if (!command || !*command) return;
-  std::string folder = command;
-  size_t last = folder.find_last_of("/\\");
-  folder = last == std::string::npos ? std::string() : folder.substr(0, last);
-  ShellExecuteA(nullptr, "open", command, "", folder.empty() ? nullptr : folder.c_str(), SW_SHOW);
-}
-#endif
-
 }  // namespace
 
 RuvoPlatform ruvoPlatformFor(bool windows) {
   RuvoPlatform p{};
   p.windows = windows;
-  p.foldCase = windows;
+#ifdef _WIN32
+  p.foldCase = true;  // the file system's rule, whichever program's texts
+#else
+  p.foldCase = false;
+#endif
   p.sleepMs = realSleep;
   p.openStartPage = OpenChrome;
-#ifdef _WIN32
-  p.startCommand = shellStart;
-#endif
+  // The post-build command is started by the host that sets one (the
+  // Windows front end); without one nothing is started.
   return p;
 }
 

@@ -8,7 +8,8 @@
 struct RuvoPlatform {
   // Texts and pauses of the Windows program.
   bool windows;
-  // File names compare without case (the Windows file system).
+  // File names compare without case: the Windows file system (set by the
+  // build, not by the program kind).
   bool foldCase;
   // The host's pause; the tests put in one that only records the pause.
   void (*sleepMs)(int ms);

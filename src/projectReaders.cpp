@@ -66,13 +66,16 @@ bool hasRoot(const std::string& text, const char* root) {
 
 // Registers the module script of a source folder outside the project (its
 // module.txt names the script) or the engine script of a library-off compile.
-void sourcePathEntry(CompilerOptions& options, const std::string& entry, const std::string& librarySourceDir,
+void sourcePathEntry(CompilerOptions& options, const std::string& given, const std::string& librarySourceDir,
                      const std::string& projectFolder, bool report) {
-  if (entry == librarySourceDir) return;  // the library folder is in the list already
+  // A folder named in another case than on disk lists its files under the
+  // disk's spelling, the one the main file was resolved to.
+  const std::string entry = xfilemethod::diskCase(given);
+  if (entry == librarySourceDir || given == librarySourceDir) return;  // the library folder is in the list already
   options.sourcePaths.push_back(entry);
   if (report) MSGTO(1, "", 0, "compilerSourcePath %s\r\n", entry.c_str());
   bool isMainScript = OneScriptFile::getOneScriptFile(entry) == &MainOneScriptFile;
-  if (entry.find(projectFolder) == npos) {
+  if (given.find(projectFolder) == npos) {
     std::string moduleText;
     if (xfilemethod::readtxtfile(entry + "/module.txt", moduleText)) {
       std::string name = moduleText;
@@ -223,8 +226,8 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   MSGTO(1, "", 0, "output path:%s", outDir.c_str());
 
   std::string sourceFolder = readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr);
-  sourceFolder =
-      xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder);
+  sourceFolder = xfilemethod::diskCase(
+      xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder));
   sourcePaths.push_back(sourceFolder);
 
   mainFile = sourceFolder + "/" + readFromeXML(text, "actionScriptProperties", nullptr, "mainApplicationPath", nullptr);

@@ -12,6 +12,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -204,6 +205,75 @@ bool isSeparator(char c) {
 }
 
 }  // namespace
+
+namespace {
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x != y && !(x < 0x80 && y < 0x80 && std::tolower(x) == std::tolower(y))) return false;
+  }
+  return true;
+}
+
+// The name of the entry of `folder` ("" for the working folder, else ending
+// with "/") that is `name` without regard to case; empty when there is none.
+std::string entryNamed(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+  if (name.find_first_of("*?") != std::string::npos) return std::string();
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + name).c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  FindClose(h);
+  return found.cFileName;
+#else
+  struct stat st;
+  if (lstat((folder + name).c_str(), &st) == 0) return name;
+  std::vector<std::string> matches;
+  if (DIR* d = opendir(folder.empty() ? "." : folder.c_str())) {
+    while (const dirent* e = readdir(d))
+      if (sameIgnoringCase(e->d_name, name)) matches.push_back(e->d_name);
+    closedir(d);
+  }
+  if (matches.empty()) return std::string();
+  // Of several spellings the first in byte order, whatever the listing order.
+  return *std::min_element(matches.begin(), matches.end());
+#endif
+}
+
+}  // namespace
+
+std::string xfilemethod::diskCase(const std::string& path) {
+  if (!ruvoPlatform().foldCase || path.empty()) return path;
+  std::string out;
+  size_t start = 0;
+  if (path[0] == '/') {
+    out = "/";
+    start = 1;
+  } else if (path.size() >= 2 && path[1] == ':') {
+    out = path.substr(0, 2);
+    start = 2;
+    if (path.size() > 2 && path[2] == '/') {
+      out += '/';
+      start = 3;
+    }
+  }
+  while (start < path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    std::string name = path.substr(start, end - start);
+    if (!name.empty() && name != "." && name != "..") {
+      std::string found = entryNamed(out, name);
+      if (found.empty()) return out + path.substr(start);
+      name = found;
+    }
+    out += name;
+    if (end < path.size()) out += '/';
+    start = end + 1;
+  }
+  return out;
+}
 
 bool xfilemethod::pathExist(const char* path) {
   if (!path || !*path) return false;

@@ -26,6 +26,11 @@ class xfilemethod {
   // The program's base folder with a trailing separator (the parent of the
   // executable's folder).
   static std::string getBinPath();
+  // Where file names compare without case (the Windows file system; see
+  // RuvoPlatform::foldCase), the path with each existing part spelled as the
+  // file system spells it, so that two spellings of one file give one path;
+  // parts from the first missing one on stay as given. Elsewhere unchanged.
+  static std::string diskCase(const std::string& path);
   static bool pathExist(const char* path);
   static bool pathExist(const std::string& path) { return pathExist(path.c_str()); }
   static int64_t getFileSize(const char* path);

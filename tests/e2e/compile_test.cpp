@@ -40,6 +40,17 @@ struct Compiled {
   }
 };
 
+// A fixture copied into <work>/proj with one text of its project file
+// replaced; returns the project folder.
+std::string editedFixture(const TempDir& work, const std::string& fixture, const std::string& projectFile,
+                          const std::string& from, const std::string& to) {
+  std::string proj = work / "proj";
+  ruvotest::copyFixture(fixture, proj);
+  std::string xml = readFile(proj + "/" + projectFile);
+  ruvotest::writeFile(proj + "/" + projectFile, ruvotest::replaceAll(xml, from, to));
+  return proj;
+}
+
 size_t count(const std::string& text, const std::string& what) {
   size_t n = 0;
   for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
@@ -111,10 +122,7 @@ TEST(Compile, DoubledSeparatorsInFoldersGiveTheSameScript) {
   Compiled a("compile-two", "two.as3proj", ";zafrit=false");
   TempDir work;
   Install inst;
-  std::string proj = work / "proj";
-  ruvotest::copyFixture("compile-two", proj);
-  std::string xml = readFile(proj + "/two.as3proj");
-  ruvotest::writeFile(proj + "/two.as3proj", ruvotest::replaceAll(xml, "<class path=\"src\" />", "<class path=\"src//\" />"));
+  std::string proj = editedFixture(work, "compile-two", "two.as3proj", "<class path=\"src\" />", "<class path=\"src//\" />");
   RunResult r = inst.run({ruvotest::replaceAll(proj, "/", "//") + "//two.as3proj;zafrit=false"});
   EXPECT_EQ(r.out.find("defined twice"), std::string::npos) << r.out;
   std::string ja = ruvotest::replaceAll(a.out("two.max.js"), a.work.path(), "<WORK>");
@@ -261,4 +269,42 @@ TEST(Compile, InterfaceFilesComeFirst) {
   if (!ruvotest::haveNode()) return;
   RunResult n = ruvotest::runNode(ruvotest::sourceDir() + "/examples/run-in-node.js", {proj + "/bin/h5/hello.max.js"});
   EXPECT_EQ(n.out, "hi\n") << n.err;
+}
+
+// A project naming its main file in another case than on disk
+// (SRC/main.as for src/Main.as): the Windows build, whose file names compare
+// without case, finds it and starts it; elsewhere the file is missing and
+// the run says so. Never a script that silently starts nothing.
+TEST(Compile, MainFileNamedInAnotherCase) {
+  TempDir work;
+  Install inst;
+  std::string proj = editedFixture(work, "compile-hello", "hello.as3proj", "src/Main.as", "SRC/main.as");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_EQ(r.exitCode, 0);
+#ifdef _WIN32
+  EXPECT_EQ(r.out.find("MSG,7,"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Main Class:" + proj + "/src/Main.as"), std::string::npos) << r.out;
+  std::string js = readFile(proj + "/bin/h5/hello.max.js");
+  EXPECT_EQ(count(js, "\tnew Main();"), 1u);
+#else
+  EXPECT_NE(r.out.find("MSG,7,0.00,,0,No Document Class\n"), std::string::npos) << r.out;
+  EXPECT_FALSE(ruvotest::fileExists(proj + "/bin/h5/hello.max.js"));
+#endif
+}
+
+// A main file outside the source folders is read for its directives but
+// never compiled: the run reports it instead of writing a script without
+// its start call.
+TEST(Compile, MainFileOutsideTheSourceFoldersIsReported) {
+  TempDir work;
+  Install inst;
+  std::string proj = editedFixture(work, "compile-hello", "hello.as3proj", "src/Main.as", "other/Main.as");
+  ruvotest::writeFile(proj + "/other/Main.as", readFile(proj + "/src/Main.as"));
+  ruvotest::writeFile(proj + "/src/Main.as", "package\n{\n\tpublic class Helper\n\t{\n\t}\n}\n");
+  RunResult r = inst.run({proj + "/hello.as3proj;zafrit=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("," + proj + "/other/Main.as,0,Main class file not compiled:" + proj + "/other/Main.as\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(readFile(proj + "/bin/h5/hello.max.js").find("new Main()"), std::string::npos);
 }

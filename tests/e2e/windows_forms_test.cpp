@@ -205,3 +205,17 @@ TEST(WindowsForms, ItsOwnModuleDefLine) {
   EXPECT_NE(w.out.find("\nModuleDef  err\r\n\n"), std::string::npos) << w.out;
   EXPECT_NE(w.out.find("Main Class:" + work / "w/proj/src/Main.as"), std::string::npos) << w.out;
 }
+
+// With TypeScript output on, the class output that sets the start call is
+// the TypeScript one; it writes the Windows marker as well.
+TEST(WindowsForms, TypeScriptCompileStartCall) {
+  Both b("typescript-game", "game.as3proj", ";ts=true;zafrit=false;chromerun=false");
+  std::string c = b.cjs("game.max.js"), w = b.wjs("game.max.js");
+  ASSERT_FALSE(w.empty()) << b.w.out;
+  EXPECT_NE(c.find("\r\n\tnew Main();\r\n"), std::string::npos);
+  EXPECT_EQ(c.find("RuvoGameStart"), std::string::npos);
+  EXPECT_NE(w.find("\r\n\t/**RuvoGameStart**/\r\n\tnew Main();\r\n"), std::string::npos);
+  const std::string ts = readFile(b.cp + "/bin/ts/src/Main.ts");
+  EXPECT_FALSE(ts.empty());
+  EXPECT_EQ(readFile(b.wp + "/bin/ts/src/Main.ts"), ts);
+}

@@ -312,23 +312,49 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 
 #endif
 
+// The file helpers take paths as bytes (narrow calls, the ANSI code page on
+// Windows), so a folder named in the user's code page works as it does for
+// the program; std::filesystem would convert such a name on Windows.
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
+  std::string out;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return out;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+  std::fclose(f);
+  return out;
 }
 
 bool fileExists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(path, ec);
+#ifdef _WIN32
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+#endif
+}
+
+void makeFolders(const std::string& path) {
+  for (size_t i = 1; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '/' && path[i] != '\\') continue;
+    std::string prefix = path.substr(0, i);
+    if (prefix.empty() || prefix.back() == ':' || fileExists(prefix)) continue;
+#ifdef _WIN32
+    CreateDirectoryA(prefix.c_str(), nullptr);
+#else
+    mkdir(prefix.c_str(), 0777);
+#endif
+  }
 }
 
 void writeFile(const std::string& path, const std::string& content) {
-  fs::path p(path);
-  if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  size_t slash = path.find_last_of("/\\");
+  if (slash != std::string::npos && slash > 0) makeFolders(path.substr(0, slash));
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) throw std::runtime_error("cannot write " + path);
+  std::fwrite(content.data(), 1, content.size(), f);
+  std::fclose(f);
 }
 
 std::string sourceDir() { return RUVO_SOURCE_DIR; }
@@ -343,13 +369,11 @@ void copyFixture(const std::string& name, const std::string& dest) {
       if (it->is_directory()) it.disable_recursion_pending();
       continue;
     }
-    fs::path target = fs::path(dest) / rel;
+    std::string target = dest + "/" + rel.generic_string();
     if (it->is_directory())
-      fs::create_directories(target);
-    else {
-      fs::create_directories(target.parent_path());
-      fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing);
-    }
+      makeFolders(target);
+    else
+      writeFile(target, readFile(it->path().string()));
   }
 }
 

@@ -76,6 +76,7 @@ class EnvGuard {
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 void writeFile(const std::string& path, const std::string& content);  // creates folders
+void makeFolders(const std::string& path);  // the folder and every missing parent
 std::string sourceDir();  // the repository root
 std::string fixtureDir(const std::string& name);
 // Copies tests/fixtures/<name>/ (without its expected/ folder) into dest.

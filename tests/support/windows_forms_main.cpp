@@ -34,7 +34,6 @@ int main(int argc, const char** argv) {
 #endif
   setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
   RuvoPlatform p = ruvoPlatformFor(true);
-  p.foldCase = false;  // the file system this runs on decides
   p.sleepMs = recordSleep;
   p.openStartPage = recordOpen;
   p.startCommand = recordStart;

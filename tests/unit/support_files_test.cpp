@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "platform.h"
 #include "xfilemethod.h"
 
 using ruvotest::TempDir;
@@ -155,4 +156,25 @@ TEST(Files, WritesWhole) {
   std::filesystem::create_directory(tmp / "dir.js");
   EXPECT_FALSE(xfilemethod::writeFileAtomic(tmp / "dir.js", "x", 1));
   EXPECT_EQ(ruvotest::listFiles(tmp.path()), (std::vector<std::string>{"out/deep/file.js"}));
+}
+
+// Where names compare without case, a path takes the spelling of the file
+// system for every part that exists; the rest stays as given. Where they do
+// not, a path is never changed.
+TEST(Files, DiskCaseSpellsPathsAsTheFileSystem) {
+  TempDir tmp;
+  writeFile(tmp / "src/Game/Main.as", "x");
+  const RuvoPlatform saved = ruvoPlatform();
+  RuvoPlatform p = saved;
+  p.foldCase = true;
+  setRuvoPlatform(p);
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/game/main.AS"), tmp / "src/Game/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "src/GAME/"), tmp / "src/Game/");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/none/Main.as"), tmp / "src/none/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "src/Game/../game/Main.as"), tmp / "src/Game/../Game/Main.as");
+  EXPECT_EQ(xfilemethod::diskCase(""), "");
+  p.foldCase = false;
+  setRuvoPlatform(p);
+  EXPECT_EQ(xfilemethod::diskCase(tmp / "SRC/game/main.AS"), tmp / "SRC/game/main.AS");
+  setRuvoPlatform(saved);
 }
