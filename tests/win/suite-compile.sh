@@ -132,11 +132,11 @@ check "the error box text is the console program's with the Windows texts" \
 mkdir -p "$SUITE_DIR/big/src/game"
 cp "$SOURCE_DIR/tests/fixtures/compile-hello/hello.as3proj" "$SUITE_DIR/big/big.as3proj"
 awk -v dir="$SUITE_DIR/big/src" 'BEGIN {
-  n = 1500
+  n = 3000
   for (i = 1; i <= n; i++) {
     f = dir "/game/Unit" i ".as"
     print "package game {\npublic class Unit" i " {\npublic var x:int = " i ";" > f
-    for (m = 1; m <= 12; m++)
+    for (m = 1; m <= 24; m++)
       print "public function step" m "(a:int, b:Number):Number { var s:Number = 0; for (var k:int = 0; k < a; k++) { if (k % 2 == 0) { s += b * k + x; } else { s -= k; } } return s; }" > f
     print "}\n}" > f
     close(f)
@@ -162,7 +162,7 @@ check "Escape closes the window while the compile runs" [ "$gone" = while-runnin
 wait_exe
 check "the compile without its window exits 0" [ "$RC" = 0 ]
 check "the compile without its window ends its run" grep -q '^MSG,14,' "$SUITE_DIR/closed.out"
-check "the compile without its window writes the script" grep -q Unit1500 "$SUITE_DIR/big/bin/h5/big.max.js"
+check "the compile without its window writes the script" grep -q Unit3000 "$SUITE_DIR/big/bin/h5/big.max.js"
 check "no fault when the compile ends after its window" no_wine_crash closed
 
 finish_suite
