@@ -45,6 +45,8 @@ struct SplashState {
   std::string splashMessageText;
   bool closing = false;  // set when the process ends: no more painting
   int painting = 0;      // paints that are drawing from their copies
+  unsigned shownGeneration = 0;    // counts the progress updates
+  unsigned paintedGeneration = 0;  // the update the window shows last
   HANDLE compileReturned = nullptr;
   GpImage* background = nullptr;
   GpImage* hexagon = nullptr;
@@ -171,11 +173,13 @@ void paintSplash(HWND window, HDC dc) {
   if (!splashShown) return;
   SplashState& s = splash();
   float percent;
+  unsigned generation;
   std::string percentText, messageText;
   {
     Lock hold;
     if (s.closing) return;
     ++s.painting;
+    generation = s.shownGeneration;
     percent = s.splashLastPercent;
     percentText = s.splashPercentText;
     messageText = s.splashMessageText;
@@ -205,6 +209,7 @@ void paintSplash(HWND window, HDC dc) {
   }
   Lock hold;
   --s.painting;
+  s.paintedGeneration = generation;
 }
 
 // The progress hook, on the compile thread: shows one more than the
@@ -215,6 +220,7 @@ void splashProgress(float percent, const char* text) {
   {
     Lock hold;
     if (splash().closing || static_cast<int>(shown) == static_cast<int>(splash().splashLastPercent)) return;
+    ++splash().shownGeneration;
     splash().splashLastPercent = shown;
     splash().splashPercentText = std::to_string(static_cast<int>(shown));
     splash().splashMessageText = wintext::splashShownMessage(text ? text : "");
@@ -224,6 +230,20 @@ void splashProgress(float percent, const char* text) {
 }
 
 namespace {
+
+constexpr UINT_PTR kRepaintCheckTimer = 1;
+
+// The window shows the last progress even when a repaint asked from the
+// compile thread was lost (the window was being shown or moved just then):
+// a timer on the window thread repaints whatever it has not shown yet.
+void repaintWhenBehind(HWND window) {
+  bool behind;
+  {
+    Lock hold;
+    behind = !splash().closing && splash().paintedGeneration != splash().shownGeneration;
+  }
+  if (behind) InvalidateRect(window, nullptr, FALSE);
+}
 
 // Called on the compile thread when `_tmain1` returned without compiling:
 // the program ends once the dialog has.
@@ -257,6 +277,7 @@ INT_PTR CALLBACK splashDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
         UINT width, height;
         imageSize(splash().background, width, height);
         if (width && height) SetWindowPos(window, HWND_NOTOPMOST, 0, 0, width, height, SWP_NOMOVE);
+        SetTimer(window, kRepaintCheckTimer, 100, nullptr);
       }
       showProgressWork = splashProgress;
       startCompileThread();
@@ -285,6 +306,10 @@ INT_PTR CALLBACK splashDialogProc(HWND window, UINT message, WPARAM wParam, LPAR
         return TRUE;
       }
       return FALSE;
+    case WM_TIMER:
+      if (wParam != kRepaintCheckTimer) return FALSE;
+      repaintWhenBehind(window);
+      return TRUE;
     case WM_LBUTTONDBLCLK:
       SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       ShowWindow(window, SW_MINIMIZE);
