@@ -10,7 +10,6 @@ SUITE=$1
 SOURCE_DIR=$(cd "$2" && pwd)
 WORK_DIR=$3
 FORMS_BIN=${4:-}
-[ -n "$FORMS_BIN" ] && FORMS_BIN=$(cd "$(dirname "$FORMS_BIN")" && pwd)/$(basename "$FORMS_BIN")
 HERE=$(cd "$(dirname "$0")" && pwd)
 
 missing=()
@@ -27,6 +26,8 @@ if [ ! -f /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf ]; the
   echo "SKIPPED: the Wine tests of RuvoJS.exe need fonts-liberation (Arial is drawn with Liberation Sans)"
   exit 77
 fi
+
+[ -n "$FORMS_BIN" ] && FORMS_BIN=$(cd "$(dirname "$FORMS_BIN")" && pwd)/$(basename "$FORMS_BIN")
 
 mkdir -p "$WORK_DIR"
 BUILD="$WORK_DIR/build-win"
