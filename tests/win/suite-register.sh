@@ -27,12 +27,15 @@ settings() {
     > "$folder/org.eclipse.ui.ide.prefs"
 }
 # Flash Builder 4.6 lists three workspaces (the second with a Chinese name
-# written as \u escapes), 4.7 one of them again; 4.5 has a cascaded folder
-# without settings.
+# written as \u escapes), 4.7 one of them again; 4.5 has two settings
+# folders, of which the first by name counts, whatever the listing order.
 chinese_escaped="$(prefs_path "$spaces")\\\\\\u4E2D\\u6587 ws"
 settings 6 zz-fb46 "$(prefs_path "$ws_one")\\n$chinese_escaped\\n$(prefs_path "$ws_bare")"
 settings 7 fb47 "$(prefs_path "$ws_one")"
-mkdir -p "$PROFILE_DIR/Adobe Flash Builder 4.5/cascaded"
+ws_later="$spaces/ws of a later settings folder"
+mkdir -p "$ws_later/$launches"
+settings 5 zz-later "$(prefs_path "$ws_later")"
+settings 5 aa-first "$(prefs_path "$ws_one")"
 
 run_exe register "$exe"
 check "a start without arguments exits 0" [ "$RC" = 0 ]
@@ -47,8 +50,9 @@ check "no launch file where the launches folder is missing" [ ! -e "$ws_bare/$la
 check "no temporary file is left behind" bash -c "! ls '$ws_one/$launches' '$ws_chinese/$launches' | grep -q '[.]tmp$'"
 check "the program path is escaped for XML" grep -qF "Tools &amp; Co&apos;s" "$ws_one/$launches/Quaspen.launch"
 check "each written launch file is reported" grep -qF "save $(winpath "$ws_one")/$launches/Quaspen.launch" "$SUITE_DIR/register.out"
-check "a workspace of two versions is written for each" \
-  [ "$(grep -cF "save $(winpath "$ws_one")/$launches/Quaspen.launch" "$SUITE_DIR/register.out")" -ge 4 ]
+check "a workspace of three versions is written for each" \
+  [ "$(grep -cF "save $(winpath "$ws_one")/$launches/Quaspen.launch" "$SUITE_DIR/register.out")" = 6 ]
+check "only the first settings folder by name is read" [ ! -e "$ws_later/$launches/Quaspen.launch" ]
 check "the registration compiles nothing" bash -c "! grep -q '^MSG,14,' '$SUITE_DIR/register.out'"
 check "no fault in the registration" no_wine_crash register
 
