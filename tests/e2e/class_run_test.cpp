@@ -11,7 +11,7 @@
 namespace {
 
 TEST(ClassRun, ClassHierarchyRunsInNode) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   ruvotest::TempDir work;
   ruvotest::Install inst;
   const std::string proj = work / "proj";

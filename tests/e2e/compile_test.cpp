@@ -308,3 +308,18 @@ TEST(Compile, MainFileOutsideTheSourceFoldersIsReported) {
       << r.out;
   EXPECT_EQ(readFile(proj + "/bin/h5/hello.max.js").find("new Main()"), std::string::npos);
 }
+
+// A source file is read whole: a 0x1A byte in a comment (the end of a file to
+// a text-mode read on Windows) loses nothing after it.
+TEST(Compile, ByteOneAInACommentLosesNothing) {
+  TempDir work;
+  Install inst;
+  std::string proj = work / "proj";
+  ruvotest::copyFixture("compile-two", proj);
+  std::string counter = readFile(proj + "/src/game/Counter.as");
+  ruvotest::writeFile(proj + "/src/game/Counter.as", "// saved by an old editor \x1A\r\n" + counter);
+  RunResult r = inst.run({proj + "/two.as3proj;zafrit=false"});
+  std::string js = readFile(proj + "/bin/h5/two.max.js");
+  EXPECT_NE(js.find("game.Counter"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("MSG,7,"), std::string::npos) << r.out;
+}

@@ -36,7 +36,7 @@ const char* const kExpected =
     "\n";
 
 TEST(ExprRun, ClassesBehaveAsWrittenInNode) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   TempDir work;
   Install inst;
   std::string proj = work / "proj";

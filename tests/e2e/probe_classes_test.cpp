@@ -73,7 +73,7 @@ struct RunCase {
 };
 
 void runCases(const std::vector<RunCase>& cases, bool library = false) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   for (const RunCase& rc : cases) {
     SCOPED_TRACE(rc.name);
     Compiled c = compileAndRun(rc.files, library);

@@ -69,7 +69,7 @@ void runCases(const Case* cases, size_t count) {
 
 // Parameters, their default values and rest parameters.
 TEST(ProbeExpr, ParametersDefaultsAndRest) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       // A default value naming a static constant or a static variable of the
       // class is resolved like any other use of that name.
@@ -93,7 +93,7 @@ TEST(ProbeExpr, ParametersDefaultsAndRest) {
 
 // Arrays and vectors made with a length.
 TEST(ProbeExpr, VectorsOfALength) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       // Every element of new Vector.<int>(n) is 0, whatever the length is
       // written with; object vectors hold null.
@@ -112,7 +112,7 @@ TEST(ProbeExpr, VectorsOfALength) {
 // Regular expression literals wherever a value is expected, next to
 // divisions.
 TEST(ProbeExpr, RegularExpressionsAndDivisions) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"after return, !, ?, && and ||",
        "\t\tprivate function digits(s:String):Boolean { return /^\\d+$/.test(s); }\n",
@@ -132,7 +132,7 @@ TEST(ProbeExpr, RegularExpressionsAndDivisions) {
 
 // for each over a member variable as the loop variable sets the member.
 TEST(ProbeExpr, ForEachIntoAMember) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"member loop variable",
        "\t\tprivate var item:int = 0;\n\t\tprivate var list:Array = [4, 5, 6];\n"
@@ -147,7 +147,7 @@ TEST(ProbeExpr, ForEachIntoAMember) {
 // One var statement declaring further names after an anonymous function or
 // a delete expression.
 TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"names after the function", "\t\tprivate var hp:int = 10;\n",
        "var a:int = 1, f:Function = function():int { return hp + a; }, b:int = 2;\n"
@@ -167,7 +167,7 @@ TEST(ProbeExpr, DeclarationsGoOnAfterAFunction) {
 
 // Object literal keys spelled like modifier words.
 TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"use, final, static, dynamic, native, internal, include", "",
        "var item:Object = {name: \"potion\", use: function(hp:int):int { return hp + 5; }, final: true,\n"
@@ -181,7 +181,7 @@ TEST(ProbeExpr, ObjectKeysNamedLikeModifiers) {
 
 // for each as the brace-less body of if, else and for runs only there.
 TEST(ProbeExpr, ForEachAsABracelessBody) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"if, else, for and while bodies", "",
        "var list:Array = [1, 2, 3]; var sum:int = 0; var skip:Boolean = true; var log:Array = [];\n"
@@ -202,7 +202,7 @@ TEST(ProbeExpr, ForEachAsABracelessBody) {
 
 // for each evaluates a call or any other expression it walks once.
 TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"a draining splice and a counted call",
        "\t\tprivate var calls:int = 0;\n\t\tprivate var pending:Array = [\"a\", \"b\", \"c\"];\n"
@@ -234,7 +234,7 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
 
 // ||= and &&= with a value that binds more loosely than || and &&.
 TEST(ProbeExpr, LogicalAssignmentsKeepTheirValueWhole) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"ternary, || after && and assignment values", "\t\tprivate var label:String = \"Custom\";\n",
        "var isBoss:Boolean = true;\n"
@@ -256,7 +256,7 @@ TEST(ProbeExpr, LogicalAssignmentsKeepTheirValueWhole) {
 
 // Labelled loops of every kind, left and continued from an inner loop.
 TEST(ProbeExpr, LabelledLoops) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"for each with a label", "",
        "var found:int = -1; var seen:int = 0;\n"
@@ -299,7 +299,7 @@ TEST(ProbeExpr, LabelledLoops) {
 // `is` in a case label and in the branches of a ternary tests only its own
 // operand.
 TEST(ProbeExpr, IsInCaseLabelsAndTernaries) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"switch (true) on types", "",
        "var vals:Array = [1, \"s\", [2], null]; var out:Array = [];\n"
@@ -322,7 +322,7 @@ TEST(ProbeExpr, IsInCaseLabelsAndTernaries) {
 
 // The built-in error classes besides Error are names of the browser.
 TEST(ProbeExpr, BuiltInErrorClasses) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       {"thrown, caught and tested", "",
        "try { throw new RangeError(\"range\"); } catch (e:Error) { trace(e.message, e is RangeError, e is TypeError); }\n"
@@ -342,7 +342,7 @@ const char* const kGameError =
 // A thrown subclass of Error keeps its message and its own fields, and is
 // caught by its type.
 TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   Compiled c = compileAndRun(
       {{"GameError.as", kGameError},
        {"Main.as", mainClass("",
@@ -362,7 +362,7 @@ TEST(ProbeExpr, ErrorSubclassesKeepTheirMessage) {
 // exception, under its own variable name; one that none takes goes on to an
 // enclosing try.
 TEST(ProbeExpr, TypedCatchClausesInARow) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   Compiled c = compileAndRun(
       {{"GameError.as", kGameError},
        {"Main.as", mainClass("",

@@ -66,7 +66,7 @@ struct Compiled {
 // may name a file outside the source folders. The same sources saved on
 // Windows (a UTF-8 byte order mark, CR LF line ends) give the same game.
 TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   for (bool windowsSaved : {false, true}) {
     SCOPED_TRACE(windowsSaved ? "BOM and CR LF" : "as written");
     Compiled c("probe-project-packages", "packages.as3proj");
@@ -116,7 +116,7 @@ TEST(ProbeProject, PackagesOfAGameRunFromThePage) {
 // page loads the main module's script, which carries the runtime core, and
 // then the other module scripts, whose classes build on it.
 TEST(ProbeProject, ModuleScriptsRunInThePagesOrder) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   Compiled c("probe-project-modules", "modules.as3proj");
   ASSERT_EQ(c.run.exitCode, 0);
   EXPECT_FALSE(ruvotest::fileExists(c.proj + "/bin/h5/modules.max.js"));
@@ -171,7 +171,7 @@ const char kAsyncRunner[] =
 // loop variable, an object literal stays one expression, and the project's
 // constants keep or drop blocks and declarations around awaited calls.
 TEST(ProbeProject, AsyncLoaderResumesInsideLoops) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   Compiled c("probe-project-async", "async.as3proj");
   ASSERT_EQ(c.run.exitCode, 0);
   EXPECT_EQ(c.run.out.find("MSG,7,"), std::string::npos) << c.run.out;
@@ -271,7 +271,7 @@ TEST(ProbeProject, ProjectMistakesAreReported) {
 // one becomes the engine script, which carries the runtime core: the page
 // loads the engine script, then the library module, then the game.
 TEST(ProbeProject, LibraryModuleLoadsBetweenEngineAndGame) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   TempDir work;
   Install inst;
   ruvotest::copyFixture("probe-project-libmodule", work.path());

@@ -63,7 +63,7 @@ TEST(ResolveRun, ReleaseBuildInlinesConstantsAndKeepsEveryUsedFile) {
   EXPECT_NE(b.js.find("console.log(\"!\"+Text.shout(\"hey\"));"), std::string::npos);
   EXPECT_NE(b.js.find("console.log(util.twice(21));"), std::string::npos);
   EXPECT_EQ(b.js.find("/*CLASS CONST:"), std::string::npos);
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   EXPECT_EQ(b.node.exitCode, 0) << b.node.err;
   EXPECT_EQ(b.node.out, kExpected);
 }
@@ -82,7 +82,7 @@ TEST(ResolveRun, NormalBuildNamesItsConstants) {
   EXPECT_NE(b.js.find("with (hero){got=name;}"), std::string::npos);
   // A base's static getter is spelled with the base's name, its protected field through this.
   EXPECT_NE(b.js.find("return Unit.kind+\" \"+this.hp+\" \"+\"private\";"), std::string::npos);
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   EXPECT_EQ(b.node.exitCode, 0) << b.node.err;
   EXPECT_EQ(b.node.out, kExpected);
 }

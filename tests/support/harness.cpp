@@ -443,8 +443,10 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // node is a program of the build machine; the Windows test programs (run
 // under Wine) cannot start it, so its checks are left to the native build.
 bool haveNode() { return false; }
+const char* noNodeReason() { return "node runs the generated scripts in the native build only"; }
 #else
 bool haveNode() { return system("node --version >/dev/null 2>&1") == 0; }
+const char* noNodeReason() { return "node is not installed"; }
 #endif
 
 RunResult runScriptInNode(const std::string& script) {

@@ -97,6 +97,8 @@ RunResult runNode(const std::string& scriptPath, const std::vector<std::string>&
 // Runs node with the arguments in the working folder `cwd`.
 RunResult runNodeArgs(const std::vector<std::string>& args, const std::string& cwd);
 bool haveNode();
+// Why the node checks are skipped when haveNode() is false.
+const char* noNodeReason();
 // Runs a generated script in node as a page loads it (examples/run-in-node.js
 // gives it a browser's window and document).
 RunResult runScriptInNode(const std::string& script);

@@ -51,7 +51,7 @@ std::string runWithNode(const std::string& js) {
 }
 
 void expectRun(const std::string& js, const std::string& expected) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   EXPECT_EQ(runWithNode(js), expected);
 }
 

@@ -81,7 +81,7 @@ TEST(FormatScript, LineHelpers) {
 
 // The compressed script computes what the input computed.
 TEST(FormatScript, KeepsMeaning) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const std::string script =
       "var a = 5, b = 3, i = 1, j = 2, s = 'a  b   c';\n"
       "var r = [a - -b, i + ++j, i++ + j, a - --b, a + -b, s.replace(/ +/g, '_'), / =/.test('x =')];\n"

@@ -34,7 +34,7 @@ std::string runInNode(const std::string& js) {
 }
 
 TEST(LexerInNode, RewrittenSnippetsComputeWhatTheSourceSays) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   struct {
     const char* name;
     const char* before;  // JavaScript set-up

@@ -342,7 +342,7 @@ TEST_F(OutputScriptTest, LibraryOnCoreScriptAndModuleWithoutCore) {
 }
 
 TEST_F(OutputScriptTest, LibraryOffScriptRunsInNode) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   libraryOff();
   MainOneScriptFile.noCore = false;
   MainOneScriptFile.outputPath = "run.max.js";
@@ -379,7 +379,7 @@ TEST_F(OutputScriptTest, LibraryOffScriptRunsInNode) {
 }
 
 TEST_F(OutputScriptTest, LibraryOnScriptWithDictionaryKeysRunsInNode) {
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   MainOneScriptFile.noCore = false;
   MainOneScriptFile.outputPath = "dic.max.js";
   MainOneScriptFile.text =
@@ -437,7 +437,7 @@ TEST_F(OutputScriptTest, MainModuleWithEngineScriptHoldsAllThree) {
 TEST_F(OutputScriptTest, MainModuleWithoutEngineScriptCarriesCoreAndMainCall) {
   // module.def declared a main module and then broke off before the engine
   // module was registered: the main module's file still starts the game.
-  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   libraryOff();
   MainOneScriptFile.noCore = false;
   MainOneScriptFile.outputPath = "game.max.js";

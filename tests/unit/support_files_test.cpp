@@ -107,6 +107,18 @@ TEST(Files, QueriesAndReads) {
   EXPECT_FALSE(xfilemethod::readtxtfile(tmp / "missing", text));
   EXPECT_EQ(text, "unchanged");
 
+  // Every byte as it is on disk, whatever mode is named: a 0x1A byte (the
+  // end of a file to a text-mode read on Windows) and CR LF stay.
+  const std::string source = "class A {}\r\n\x1A\r\nclass B {}\r\n";
+  writeFile(tmp / "b.as", source);
+  int size = 0;
+  char* buf = xfilemethod::readfile((tmp / "b.as").c_str(), size, "r");
+  ASSERT_NE(buf, nullptr);
+  EXPECT_EQ(std::string(buf, size), source);
+  delete[] buf;
+  EXPECT_TRUE(xfilemethod::readtxtfile(tmp / "b.as", text));
+  EXPECT_EQ(text, source);
+
   xfilemethod::createDirectoryS((tmp / "p/q/file.js").c_str());
   EXPECT_TRUE(xfilemethod::pathExist(tmp / "p/q"));
   EXPECT_FALSE(ruvotest::fileExists(tmp / "p/q/file.js"));
