@@ -123,9 +123,14 @@ int _tmain1(int argc, const char** argv) {
   compileRun();
 }
 
-parseThread::parseThread(int argc, const char** argv) {
-  // The thread ends the process itself; it is never joined.
-  new std::thread([argc, argv] { _tmain1(argc, argv); });
+parseThread::parseThread(int argc, const char** argv) : parseThread(argc, argv, nullptr) {}
+
+parseThread::parseThread(int argc, const char** argv, void (*returned)(int result)) {
+  // A compile ends the process from this thread; the thread is never joined.
+  new std::thread([argc, argv, returned] {
+    int result = _tmain1(argc, argv);
+    if (returned) returned(result);
+  });
 }
 
 void runParseThread(int argc, const char** argv) { new parseThread(argc, argv); }

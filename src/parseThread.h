@@ -7,5 +7,9 @@ void runParseThread(int argc, const char** argv);
 class parseThread {
  public:
   parseThread(int argc, const char** argv);
+  // The Windows front end learns through `returned` (called on the thread
+  // with the result of `_tmain1`) that a run ended without compiling, so
+  // that it can close its window; a compile ends the process instead.
+  parseThread(int argc, const char** argv, void (*returned)(int result));
   virtual ~parseThread() {}
 };
