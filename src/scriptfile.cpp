@@ -4,7 +4,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -111,12 +115,20 @@ int32_t lineOf(const std::string& text, size_t at) {
 bool readSource(const std::string& path, std::string& bytes, std::string& reason) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
+#ifdef _WIN32
+    if (errno == ENOENT) return true;  // no such file at all
+#else
     if (errno == ENOENT && lstat(path.c_str(), &st) != 0) return true;  // no such file at all
+#endif
     reason = std::strerror(errno);
     return false;
   }
   if (!S_ISREG(st.st_mode) || st.st_size == 0) return true;
+#ifdef _WIN32
+  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);  // every byte, 0x1A and CR LF too
+#else
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
   if (fd < 0) {
     reason = std::strerror(errno);
     return false;

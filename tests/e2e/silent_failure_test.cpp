@@ -3,7 +3,9 @@
 // empty or broken script reported as saved.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -113,6 +115,9 @@ TEST(SilentFailure, NulByteIsASourceErrorWithItsLine) {
 }
 
 TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
+#ifdef _WIN32
+  GTEST_SKIP() << "makes a dangling symbolic link and a folder without rights (POSIX)";
+#else
   Hello h;
   // A link to a file that is gone (a class on a drive that is not there).
   ASSERT_EQ(symlink((h.work / "nowhere/Gone.as").c_str(), (h.proj + "/src/Gone.as").c_str()), 0);
@@ -132,6 +137,7 @@ TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
     EXPECT_NE(out.find(",0,Can not read folder:" + h.proj + "/src/locked/ (Permission denied)\n"), std::string::npos)
         << out;
   }
+#endif
 }
 
 // The README promises a MSG,7 line for every .ts file that cannot be written.
@@ -139,7 +145,12 @@ TEST(SilentFailure, TypeScriptFileThatCannotBeWrittenIsReported) {
   Hello h;
   ruvotest::writeFile(h.proj + "/bin/ts", "a file where the folder should be");
   h.compile(";zafrit=false;ts=true;");
+#ifdef _WIN32
+  // The reason is the system's own text, which differs on Windows.
+  const std::string want = ",0,Can not write file:" + h.proj + "/bin/ts/src/Main.ts (";
+#else
   const std::string want = ",0,Can not write file:" + h.proj + "/bin/ts/src/Main.ts (Not a directory)";
+#endif
   bool found = false;
   for (const std::string& line : h.messages()) found = found || line.find(want) != std::string::npos;
   EXPECT_TRUE(found) << h.run.out;
@@ -150,7 +161,12 @@ TEST(SilentFailure, ScriptThatCannotBeWrittenSaysWhy) {
   fs::create_directories(h.proj + "/bin/h5/hello.max.js");  // a folder where the script should go
   h.compile();
   const std::string script = h.proj + "/bin/h5/hello.max.js";
-  EXPECT_NE(h.run.out.find("MSG,7,50.00," + script + ",0,Can not write file:" + script + " (Is a directory)\n"),
+#ifdef _WIN32
+  const std::string why = " (";  // the system's own text, which differs on Windows
+#else
+  const std::string why = " (Is a directory)\n";
+#endif
+  EXPECT_NE(h.run.out.find("MSG,7,50.00," + script + ",0,Can not write file:" + script + why),
             std::string::npos)
       << h.run.out;
 }

@@ -5,6 +5,9 @@
 # Every wine call runs under timeout and writes to files, not pipes (services
 # Wine starts would keep a pipe open). The ctest log is printed at the end.
 set -u
+for tool in x86_64-w64-mingw32-g++-posix wine wineboot wineserver timeout; do
+  command -v "$tool" >/dev/null 2>&1 || { echo "SKIPPED: the tests under Wine need $tool"; exit 77; }
+done
 src=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$src/build-win}
 mkdir -p "$build"

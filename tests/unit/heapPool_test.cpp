@@ -2,9 +2,11 @@
 // overlapping, freed large blocks reused, and a heap that takes address
 // space only as it grows, so that it serves whatever the system grants.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -67,6 +69,12 @@ TEST(HeapPool, GrowingTextsKeepTheirContent) {
   }
 }
 
+#ifdef _WIN32
+// Both read the process's address space and resident memory from /proc and
+// limit it with setrlimit, which Windows has neither of.
+TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) { GTEST_SKIP() << "needs setrlimit and /proc (POSIX)"; }
+TEST(HeapPool, FreedLargeBlocksAreReused) { GTEST_SKIP() << "needs /proc/self/statm (POSIX)"; }
+#else
 // Address space and resident memory of this process, in bytes.
 size_t statmField(int field) {
   std::ifstream in("/proc/self/statm");
@@ -145,6 +153,8 @@ TEST(HeapPool, FreedLargeBlocksAreReused) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(growText(), testing::ExitedWithCode(0), "");
 }
+
+#endif
 
 // Tokens come from the token pool without a header: a token of any class,
 // freed with its tree, is reused by later tokens, and no two live tokens
