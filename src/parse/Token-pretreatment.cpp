@@ -340,7 +340,7 @@ int Token::pretreatment(Parse* file) {
 
   // namespace ns = "...": known by its qualified name from here on.
   if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
-    std::string key = package && !package->text.empty() ? package->text + "." + text : text;
+    std::string key = package && !package->text.empty() ? package->text.str() + "." + text.str() : text.str();
     TokenClass::NameSpaceMap[key] = key;
   }
 
@@ -353,7 +353,7 @@ int Token::pretreatment(Parse* file) {
       text.find('.') == std::string::npos) {
     // A namespace of the file's own package is known without an import.
     auto it = package->importMap.find(text);
-    const std::string own = package->qualifyingName.empty() ? text : package->qualifyingName + "." + text;
+    const std::string own = package->qualifyingName.empty() ? text.str() : package->qualifyingName + "." + text.str();
     if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
         (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
       text.clear();

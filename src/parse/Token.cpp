@@ -429,7 +429,7 @@ Token* Token::getTokenFrome(int at, std::vector<Token*>* list) {
 
 std::string Token::getNextValue(Token* child, int offset) {
   Token* t = getNextToken(child, offset);
-  return t ? t->text : std::string();
+  return t ? t->text.str() : std::string();
 }
 
 int Token::getNextType(Token* child, int offset) {

@@ -106,10 +106,12 @@ using TokenVarMap = OrderedMap<Token*>;
 // A file makes a token for every few bytes of source and keeps them all to
 // the end of the run, so the fields are laid out without gaps: the one-byte
 // marks sit together after the four counters, and the 4-byte shared and
-// rare texts pair up between the 8-byte fields.
+// rare texts pair up between the 8-byte fields. The token's own text is a
+// shared text too: words, operators and brackets repeat all through a
+// project, so a token holds a number where it held a whole std::string.
 class Token {
  public:
-  std::string text;
+  SharedString text;
   SharedString leadingText;
   RareString trailingText;
   RareString pendingError;

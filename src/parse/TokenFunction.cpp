@@ -101,7 +101,7 @@ bool hasMoreThanOneNormalChr(const char* text) {
 std::string packageNameOf(Parse* file) {
   if (!file || !file->package) return std::string();
   TokenPackage* pkg = file->package;
-  return pkg->qualifyingName.empty() ? pkg->text : pkg->qualifyingName;
+  return pkg->qualifyingName.empty() ? pkg->text.str() : pkg->qualifyingName;
 }
 
 // The trivial bodies that the runtime offers as shared stub functions.

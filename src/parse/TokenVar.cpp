@@ -131,7 +131,7 @@ bool inWordList(const char* list, const std::string& word) {
 std::string packageNameOf(Parse* file) {
   if (!file || !file->package) return std::string();
   TokenPackage* pkg = file->package;
-  return pkg->qualifyingName.empty() ? pkg->text : pkg->qualifyingName;
+  return pkg->qualifyingName.empty() ? pkg->text.str() : pkg->qualifyingName;
 }
 
 // The text of a declarator's type default: "=0" for int and uint, "=false"
