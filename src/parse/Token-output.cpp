@@ -151,7 +151,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
       // x.@a = v  ->  x.setAttribute('a',v)
       out += r.substr(0, x) + ".setAttribute('" + r.substr(x + 2) + "',";
       int consumed = 1;
-      std::vector<Token*>& list = self->parent->childs;
+      TokenList& list = self->parent->childs;
       size_t j = static_cast<size_t>(self->index) + 2;
       while (j < list.size()) {
         Token* s = list[j];

@@ -14,6 +14,7 @@
 
 #include "RareString.h"
 #include "SharedString.h"
+#include "TokenList.h"
 #include "ordered_map.h"
 
 class Parse;
@@ -139,7 +140,7 @@ class Token {
   Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
   Parse* file = nullptr;
-  std::vector<Token*> childs;
+  TokenList childs;
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 
@@ -165,13 +166,13 @@ class Token {
   virtual Token* getTokenInVarMap(const char* name);                // 12
 
   // ---- child loops ----
-  void _childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
+  void _childsToJs_(std::string& out, Parse* file, TokenList& list, int mode, const char* sep,
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
   // Puts a blank at `joint` where the texts on its two sides would merge into
   // one JavaScript token.
   static void keepTokensApart(std::string& out, size_t joint);
-  void childsPretreatment(Parse* file, std::vector<Token*>& list);
+  void childsPretreatment(Parse* file, TokenList& list);
 
   // ---- placing children ----
   void push(Token* child);
@@ -181,8 +182,8 @@ class Token {
   bool clearNextToken(Token* child, int offset);
 
   // ---- looking at siblings (called on the parent with one of its children) ----
-  Token* getNextToken(Token* child, int offset, std::vector<Token*>* list = nullptr);
-  Token* getTokenFrome(int at, std::vector<Token*>* list = nullptr);
+  Token* getNextToken(Token* child, int offset, TokenList* list = nullptr);
+  Token* getTokenFrome(int at, TokenList* list = nullptr);
   std::string getNextValue(Token* child, int offset);
   int getNextType(Token* child, int offset);
   bool checkNextType(Token* child, int offset, int type);
@@ -196,8 +197,8 @@ class Token {
   int findThisTypePre(int type, int from);
   bool childsHasThisType(int type, bool self);
   int getPreLineInChilds(int at);
-  static int getNextLineInChilds(std::vector<Token*>& list, int from);
-  static int getLineEnd(std::vector<Token*>& list, int from);
+  static int getNextLineInChilds(TokenList& list, int from);
+  static int getLineEnd(TokenList& list, int from);
 
   // ---- predicates and small queries ----
   bool typeIsText() const { return type == TokenTypeCode::Word; }
@@ -211,7 +212,7 @@ class Token {
   std::string toTypeDeclaration(Parse* file);
   void addTypeDeclarationClassUse();
   int checkAddBRACE();
-  size_t addIf(Token* into, std::vector<Token*>& list, size_t& at, int line);
+  size_t addIf(Token* into, TokenList& list, size_t& at, int line);
   static bool CheckIsWhileDoFor(Token* token);
 
   // ---- source errors ----

@@ -50,7 +50,7 @@ int TokenEmbed::pretreatment(Parse* parseFile) {
   currentClass = packageClass(owner);
   Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
   if (!group || group->type != Paren || group->childs.empty()) return 0;
-  std::vector<Token*> args;
+  TokenList args;
   for (Token* child : group->childs)
     if (child) args.push_back(child);
   if (args.empty()) return 0;

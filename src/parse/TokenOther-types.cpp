@@ -111,7 +111,7 @@ int TokenIs::pretreatment(Parse* parseFile) {
   // The type is the whole operand after "is": a type taken from an array, a
   // call or a member of either (types[0], pick().cls) is gathered into a
   // group that is tested as a value.
-  std::vector<Token*> parts{next};
+  TokenList parts{next};
   for (int offset = 2;; ++offset) {
     Token* more = parent->getNextToken(this, offset);
     const bool member = more && more->type == 0 && !more->text.empty() && more->text[0] == '.';

@@ -147,7 +147,7 @@ std::string valueDefault(const std::string& type) {
 // eraseChild(from) calls would: the children after them move down and learn
 // their new index.
 void eraseRange(Token* parent, int from, int count) {
-  std::vector<Token*>& list = parent->childs;
+  TokenList& list = parent->childs;
   const int size = static_cast<int>(list.size());
   if (from < 0 || count <= 0 || from >= size) return;
   if (count > size - from) count = size - from;
