@@ -193,6 +193,7 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
              static_cast<double>(record->secondWeight) + record->orderWeight);
     out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
     out->text += record->script;
+    std::string().swap(record->script);  // the script's text holds it now
     out->endScript += record->endText;
   }
 
