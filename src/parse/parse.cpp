@@ -70,9 +70,12 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   file = this;
   setPath(p);
   noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
-  // The lexer only reads the text: it reads the one kept copy.
+  // The lexer reads the prepared text in place; the tokens keep texts of
+  // their own, so the text is let go once the tree is built (the file's
+  // record still holds the text as read).
   sourceText = std::move(normal);
   if (!skip) toPretreatment(sourceText.data());
+  std::string().swap(sourceText);
 }
 
 bool Parse::prepareText(std::string& text) {
