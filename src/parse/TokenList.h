@@ -120,6 +120,20 @@ class TokenList {
     for (size_t i = block_->size; i < n; ++i) block_->items[i] = value;
     block_->size = static_cast<uint32_t>(n);
   }
+  // Gives back the room beyond the size: the list moves to a block that
+  // just holds it (none when it is empty).
+  void shrink_to_fit() {
+    if (!block_ || block_->capacity == block_->size) return;
+    Block* fit = nullptr;
+    if (block_->size) {
+      fit = static_cast<Block*>(std::malloc(bytesFor(block_->size)));
+      if (!fit) return;
+      fit->size = fit->capacity = block_->size;
+      std::memcpy(fit->items, block_->items, block_->size * sizeof(Token*));
+    }
+    std::free(block_);
+    block_ = fit;
+  }
   void swap(TokenList& other) noexcept {
     Block* b = block_;
     block_ = other.block_;

@@ -58,6 +58,19 @@ class EndMarkers {
 
 }  // namespace
 
+// A file's tree is kept to the end of the run and changes little after its
+// pretreatment: every child list gives back the room its growing left over.
+static void fitChildLists(Token* root) {
+  std::vector<Token*> pending{root};
+  while (!pending.empty()) {
+    Token* t = pending.back();
+    pending.pop_back();
+    t->childs.shrink_to_fit();
+    for (Token* c : t->childs)
+      if (c && c->parent == t) pending.push_back(c);
+  }
+}
+
 Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Token(0, nullptr, 0, 0, nullptr) {
   this->owner = owner;
   sync = 1;
@@ -76,6 +89,7 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   sourceText = std::move(normal);
   if (!skip) toPretreatment(sourceText.data());
   std::string().swap(sourceText);
+  fitChildLists(this);
 }
 
 bool Parse::prepareText(std::string& text) {
