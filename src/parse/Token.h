@@ -105,7 +105,7 @@ struct TokenHeadMsg {
 using TokenVarMap = OrderedMap<Token*>;
 
 // A file makes a token for every few bytes of source and keeps them all to
-// the end of the run, so the fields are laid out without gaps: the one-byte
+// the end of the run, so the fields are laid out without gaps: the one-bit
 // marks sit together after the four counters, and the 4-byte shared and
 // rare texts pair up between the 8-byte fields. The token's own text is a
 // shared text too: words, operators and brackets repeat all through a
@@ -124,18 +124,19 @@ class Token {
   int32_t line = 0;
   int32_t endLine = 0;
   int32_t flags = 0;
-  uint8_t safeMark = 0;
   int8_t type = 0;
-  uint8_t outputEnabled = 1;
-  uint8_t privateNameDone = 0;
-  uint8_t awaitedCall = 0;
-  uint8_t hoistMark = 0;
-  uint8_t asyncVisited = 0;
-  uint8_t functionTyped = 0;
-  uint8_t declaredVar = 0;
-  uint8_t superCallMark = 0;
-  uint8_t noDefaultValues = 0;
-  uint8_t typeUseRegistered = 0;
+  // One-bit marks (each only ever 0 or 1).
+  uint8_t safeMark : 1 = 0;
+  uint8_t outputEnabled : 1 = 1;
+  uint8_t privateNameDone : 1 = 0;
+  uint8_t awaitedCall : 1 = 0;
+  uint8_t hoistMark : 1 = 0;
+  uint8_t asyncVisited : 1 = 0;
+  uint8_t functionTyped : 1 = 0;
+  uint8_t declaredVar : 1 = 0;
+  uint8_t superCallMark : 1 = 0;
+  uint8_t noDefaultValues : 1 = 0;
+  uint8_t typeUseRegistered : 1 = 0;
   SharedString resolvedTypeText;
   Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
