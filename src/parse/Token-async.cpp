@@ -737,7 +737,7 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
   if (function != this) return awaitedCall != 0;
   // The continuation made below is never rewritten again.
   if (asyncStateMark) return false;
-  Parse* root = fileArg ? fileArg : file;
+  Parse* root = fileArg ? fileArg : file.get();
   if (!parent || !bodyArg || bodyArg->childs.size() < 2 || !root || root->sync == 0) return false;
 
   bodyArg->Token::pretreatmentAnsy(root, this, bodyArg);

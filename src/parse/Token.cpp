@@ -75,7 +75,7 @@ const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeo
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
 
-static_assert(sizeof(Token) <= 104, "a token is made for every few bytes of source: keep it small");
+static_assert(sizeof(Token) <= 96, "a token is made for every few bytes of source: keep it small");
 
 // ---- the token pool ----
 //

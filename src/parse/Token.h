@@ -8,6 +8,7 @@
 // consumed. The child loops add it to their index before stepping on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -104,6 +105,29 @@ struct TokenHeadMsg {
 
 using TokenVarMap = OrderedMap<Token*>;
 
+// The file a token belongs to: the number of its file root (every root gets
+// one when it is made) instead of an 8-byte pointer. It reads and stores as
+// the Parse* it stands for.
+class FileRef {
+ public:
+  FileRef() = default;
+  FileRef(Parse* root) { *this = root; }
+  FileRef& operator=(Parse* root);
+  FileRef& operator=(std::nullptr_t) {
+    id_ = 0;
+    return *this;
+  }
+  operator Parse*() const { return roots_[id_]; }
+  Parse* get() const { return roots_[id_]; }
+  Parse* operator->() const { return roots_[id_]; }
+  // The number of a new file root (Parse's constructor asks for it).
+  static uint32_t add(Parse* root);
+
+ private:
+  static Parse* const* roots_;  // entry 0 is null
+  uint32_t id_ = 0;
+};
+
 // A file makes a token for every few bytes of source and keeps them all to
 // the end of the run, so the fields are laid out without gaps: the one-bit
 // marks sit together after the four counters, and the 4-byte shared and
@@ -119,6 +143,7 @@ class Token {
   SharedString formattedWord;
   RareString docComment;
   SharedString typeText;
+  SharedString resolvedTypeText;
   Token* typeToken = nullptr;
   int32_t index = -1;
   int32_t line = 0;
@@ -137,10 +162,9 @@ class Token {
   uint8_t superCallMark : 1 = 0;
   uint8_t noDefaultValues : 1 = 0;
   uint8_t typeUseRegistered : 1 = 0;
-  SharedString resolvedTypeText;
+  FileRef file;
   Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
-  Parse* file = nullptr;
   TokenList childs;
 
   Token(int type, const char* text, int pos, int line, Token* parent);

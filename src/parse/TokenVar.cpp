@@ -168,7 +168,7 @@ TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 // registered (class members, function locals or package names); instance
 // members leave the class body, whose output prints them in the constructor.
 int TokenVar::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
@@ -343,7 +343,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
 
 int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   if (outputDisabled) return 0;
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   std::vector<Declarator> list = declaratorsOf(this);
   for (const Declarator& d : list) {
     d.name->addTypeDeclarationClassUse();

@@ -58,6 +58,36 @@ class EndMarkers {
 
 }  // namespace
 
+namespace {
+// Every file root made, by number (0 stands for no file). A grown list
+// replaces the old one, which is left in place: the roots are few, one per
+// source file.
+Parse* kNoRoot[1] = {nullptr};
+Parse** g_roots = kNoRoot;
+size_t g_rootCount = 1;
+size_t g_rootRoom = 1;
+}  // namespace
+
+Parse* const* FileRef::roots_ = kNoRoot;
+
+uint32_t FileRef::add(Parse* root) {
+  if (g_rootCount == g_rootRoom) {
+    const size_t room = g_rootRoom < 64 ? 64 : g_rootRoom * 2;
+    auto** bigger = new Parse*[room]();
+    std::memcpy(bigger, g_roots, g_rootCount * sizeof(Parse*));
+    g_roots = bigger;
+    g_rootRoom = room;
+  }
+  g_roots[g_rootCount] = root;
+  roots_ = g_roots;
+  return static_cast<uint32_t>(g_rootCount++);
+}
+
+FileRef& FileRef::operator=(Parse* root) {
+  id_ = root ? root->rootNumber : 0;
+  return *this;
+}
+
 // A file's tree is kept to the end of the run and changes little after its
 // pretreatment: every child list gives back the room its growing left over.
 static void fitChildLists(Token* root) {

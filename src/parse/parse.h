@@ -30,6 +30,7 @@ class Parse : public Token {
   uint8_t usesXml = 0;               // the lexer met an XML literal
   TokenFunction* packageFunction = nullptr;
   std::vector<TokenFunction*> outsideFunctions;
+  uint32_t rootNumber = FileRef::add(this);  // what the file's tokens hold
 
   Parse(As3ToScript* owner, const char* text, const char* path, int number);
 
