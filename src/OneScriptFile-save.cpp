@@ -221,27 +221,24 @@ const std::string& OneScriptFile::save() {
 
   const std::string warnings = !noCore && !CompileWarning.empty() ? warningsComment(CompileWarning) : std::string();
   const std::string exportBlock = runtimeText("exportblock");
-  std::string assembled;
-  assembled.reserve((noCore ? 0 : core.size()) + head.size() + text.size() + classList.size() + tail.size() +
-                    warnings.size() + exportBlock.size());
-  if (!noCore) assembled += core;
-  assembled += head;
-  assembled += text;
-  assembled += classList;
-  assembled += tail;
-  assembled += warnings;
+  // The script's own text becomes the whole file in place: the core and the
+  // head go in front of it, the rest after it, so a script of megabytes is
+  // not copied into a second text.
+  std::string front = noCore ? std::string() : std::move(core);
+  front += head;
+  text.reserve(front.size() + text.size() + classList.size() + tail.size() + warnings.size() + exportBlock.size());
+  text.insert(0, front);
+  text += classList;
+  text += tail;
+  text += warnings;
 
   // With a main module, the engine script and the main script are written
   // into the main module's file instead of their own.
-  if (Main && Main != this && (this == RuvoJs || this == &MainOneScriptFile)) {
-    text = std::move(assembled);
-    return text;
-  }
+  if (Main && Main != this && (this == RuvoJs || this == &MainOneScriptFile)) return text;
   if (this == Main) {
-    if (RuvoJs && RuvoJs != this) assembled.insert(0, RuvoJs->save() + "\r\n");
-    assembled += MainOneScriptFile.save();
+    if (RuvoJs && RuvoJs != this) text.insert(0, RuvoJs->save() + "\r\n");
+    text += MainOneScriptFile.save();
   }
-  text = std::move(assembled);
 
   // The file is the text and the export block, written from the one text.
   const size_t length = text.size();

@@ -132,6 +132,6 @@ void Quillet::allToJs() {
       MSGTO(5, parse->path.c_str(), 0, "%s", "");
     }
     parse->toJavaScript();
-    ScriptFile::setScriptDec(parse->path, parse->jsText);
+    ScriptFile::setScriptDec(parse->path, std::move(parse->jsText));
   }
 }

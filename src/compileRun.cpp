@@ -231,6 +231,7 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
       out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
     }
     out->text += record->script;
+    std::string().swap(record->script);  // the script's text holds it now
     out->endScript += record->endText;
   }
 

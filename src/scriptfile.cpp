@@ -223,13 +223,13 @@ bool ScriptFile::RegClass(const std::string& fullName, const std::string& path) 
   return true;
 }
 
-void ScriptFile::setScriptDec(const std::string& path, const std::string& script) {
+void ScriptFile::setScriptDec(const std::string& path, std::string&& script) {
   ScriptFile* record = LoadedFileMap.get(path, nullptr);
   if (!record) {
     MSGTO(7, path.c_str(), 0, "setScriptDec no this file:%s", path.c_str());
     return;
   }
-  record->script = script;
+  record->script = std::move(script);
 }
 
 // The file's warnings, numbered on from the caller's running counter.

@@ -53,7 +53,9 @@ class ScriptFile {
   // file is missing, empty or unreadable.
   static bool readSourceText(const std::string& path, std::string& text);
   static bool RegClass(const std::string& fullName, const std::string& path);
-  static void setScriptDec(const std::string& path, const std::string& script);
+  // Stores a file's JavaScript in its record; the text is moved in, so the
+  // output exists once until it is assembled (the caller's copy is left empty).
+  static void setScriptDec(const std::string& path, std::string&& script);
   std::string toWarning(int& counter);
   // Writes the text whole (temporary file, then rename); false when it cannot.
   static bool write(const std::string& path, const std::string& text);

@@ -46,6 +46,9 @@ class SharedString {
   char operator[](size_t i) const { return str()[i]; }
   size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }
   size_t find(char c, size_t pos = 0) const { return str().find(c, pos); }
+  size_t rfind(const char* s, size_t pos = std::string::npos) const { return str().rfind(s, pos); }
+  size_t rfind(char c, size_t pos = std::string::npos) const { return str().rfind(c, pos); }
+  void pop_back() { id_ = intern(std::string_view(str()).substr(0, size() - 1)); }
   std::string substr(size_t pos, size_t n = std::string::npos) const { return str().substr(pos, n); }
   int compare(size_t pos, size_t n, const char* s) const { return str().compare(pos, n, s); }
 

@@ -56,11 +56,11 @@ bool isStatementWord(const Token* t) {
           t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For);
 }
 
-Token* entryAt(const std::vector<Token*>& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
+Token* entryAt(const TokenList& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
 
 // The index of the { } block that is the body of the function token at
 // `at` (function [name] (params) [: Type] { }), or -1.
-long functionBodyIndex(const std::vector<Token*>& list, size_t at) {
+long functionBodyIndex(const TokenList& list, size_t at) {
   Token* fn = entryAt(list, at);
   if (!fn || fn->type != TokenTypeCode::Function) return -1;
   size_t k = at + 1;
@@ -81,7 +81,7 @@ long functionBodyIndex(const std::vector<Token*>& list, size_t at) {
 }
 
 // Whether the block at `at` is the body of a function written before it.
-bool isFunctionBodyAt(const std::vector<Token*>& list, size_t at) {
+bool isFunctionBodyAt(const TokenList& list, size_t at) {
   size_t lowest = at >= 7 ? at - 7 : 0;
   for (size_t k = at; k-- > lowest;) {
     Token* t = list[k];
@@ -92,7 +92,7 @@ bool isFunctionBodyAt(const std::vector<Token*>& list, size_t at) {
 
 // Whether the block at `at` is an object literal inside an expression
 // (o = {a: 1}, f({...}), [{...}], return {...}), not a statement block.
-bool isObjectLiteralAt(const std::vector<Token*>& list, size_t at) {
+bool isObjectLiteralAt(const TokenList& list, size_t at) {
   for (size_t k = at; k-- > 0;) {
     Token* t = list[k];
     if (!t) continue;
@@ -106,7 +106,7 @@ bool isObjectLiteralAt(const std::vector<Token*>& list, size_t at) {
 
 // Whether the block at `at` is the body of a loop written before it
 // (while (...) { }, for (...) { }, do { }).
-bool isLoopBodyAt(const std::vector<Token*>& list, size_t at) {
+bool isLoopBodyAt(const TokenList& list, size_t at) {
   Token* before = at >= 1 ? list[at - 1] : nullptr;
   if (isWordText(before, "do")) return true;
   Token* keyword = at >= 2 ? list[at - 2] : nullptr;
@@ -139,7 +139,7 @@ void resetLineBeforeContinues(Token* block) {
 // Rebuilds the children of one block that holds awaited calls.
 class BlockRewrite {
  public:
-  BlockRewrite(Token* block, Parse* file, TokenFunction* function, Token* body, std::vector<Token*>& old, bool loopBody)
+  BlockRewrite(Token* block, Parse* file, TokenFunction* function, Token* body, TokenList& old, bool loopBody)
       : block_(block), file_(file), function_(function), body_(body), old_(old), loopBody_(loopBody) {}
 
   void run();
@@ -203,10 +203,10 @@ class BlockRewrite {
       if (c->type == TokenTypeCode::Semicolon) semicolons.push_back(k);
     }
     if (semicolons.size() != 2) return;
-    std::vector<Token*> old = std::move(head->childs);
+    TokenList old = std::move(head->childs);
     head->childs.clear();
-    std::vector<Token*> init(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]));
-    std::vector<Token*> cond(old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]) + 1,
+    TokenList init(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]));
+    TokenList cond(old.begin() + static_cast<std::ptrdiff_t>(semicolons[0]) + 1,
                              old.begin() + static_cast<std::ptrdiff_t>(semicolons[1]));
     bool hasInit = false, hasCond = false;
     for (Token* c : init) hasInit = hasInit || c;
@@ -279,7 +279,7 @@ class BlockRewrite {
   Parse* file_;
   TokenFunction* function_;
   Token* body_;
-  std::vector<Token*>& old_;
+  TokenList& old_;
   bool loopBody_;
   Token* container_ = nullptr;
   Token* pending_ = nullptr;
@@ -352,7 +352,7 @@ bool BlockRewrite::ifStatement(size_t& i) {
     size_t conditionAt;  // index into `chain`
     Token* body;
   };
-  std::vector<Token*> chain{t, at(i + 1), thenBody};
+  TokenList chain{t, at(i + 1), thenBody};
   std::vector<Branch> branches{{t, 1, thenBody}};
   bool awaited = thenBody->awaitedCall != 0;
   bool hasElse = false;
@@ -725,7 +725,7 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
     if (others == 0) text = "NO{";
   }
   bool loopBody = CheckIsWhileDoFor(this);
-  std::vector<Token*> old;
+  TokenList old;
   old.swap(childs);
   BlockRewrite(this, fileArg, function, body, old, loopBody).run();
   return true;
@@ -740,7 +740,7 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
   if (function != this) return awaitedCall != 0;
   // The continuation made below is never rewritten again.
   if (asyncStateMark) return false;
-  Parse* root = fileArg ? fileArg : file;
+  Parse* root = fileArg ? fileArg : file.get();
   if (!parent || !bodyArg || bodyArg->childs.size() < 2 || !root || root->sync == 0) return false;
 
   bodyArg->Token::pretreatmentAnsy(root, this, bodyArg);

@@ -71,7 +71,7 @@ struct LexRun {
   long long xmlBudget = 0;                // bytes the XML look-ahead may still scan
   long long tokensMade = 0;
   long long tokensCopied = 0;
-  std::vector<Token*> logicalAssigns;     // the "||" / "&&" of each "a ||= b" rewritten
+  TokenList logicalAssigns;     // the "||" / "&&" of each "a ||= b" rewritten
 };
 
 LexRun* g_run = nullptr;
@@ -405,7 +405,7 @@ int countLines(const char* t, int from, int to) {
 
 long long countTokens(Token* t) {
   long long n = 0;
-  std::vector<Token*> stack{t};
+  TokenList stack{t};
   while (!stack.empty()) {
     Token* x = stack.back();
     stack.pop_back();
@@ -1610,7 +1610,7 @@ bool continuesValue(const Token* t) {
 // The operators are taken from the last to the first: in a chain
 // "a ||= b ||= c ..." the later values are then already single bracket
 // tokens, so each scan stays short and the chain takes linear time.
-void bracketLogicalAssignValues(const std::vector<Token*>& operators) {
+void bracketLogicalAssignValues(const TokenList& operators) {
   for (auto it = operators.rbegin(); it != operators.rend(); ++it) {
     Token* logical = *it;
     Token* group = logical->parent;

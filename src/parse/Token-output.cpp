@@ -78,7 +78,7 @@ std::string declaredTypeOf(Token* t, Parse* file) {
 // The word path: a name, a dotted path or an E4X expression. Returns the
 // number of following siblings consumed.
 static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int typeCommentOff, bool& done) {
-  std::string& text = self->text;
+  SharedString& text = self->text;
   size_t dot = text.find('.');
   if (dot != std::string::npos && dot > 0) {
     // flash.display.Sprite -> zafrit.display.Sprite
@@ -151,7 +151,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
       // x.@a = v  ->  x.setAttribute('a',v)
       out += r.substr(0, x) + ".setAttribute('" + r.substr(x + 2) + "',";
       int consumed = 1;
-      std::vector<Token*>& list = self->parent->childs;
+      TokenList& list = self->parent->childs;
       size_t j = static_cast<size_t>(self->index) + 2;
       while (j < list.size()) {
         Token* s = list[j];

@@ -25,7 +25,7 @@ bool isWord(const Token* t, const char* word) {
 bool hasLineBreak(const Token* t) { return t->leadingText.find('\n') != std::string::npos; }
 
 // Index of the first non-null entry at or after `from`; the list size when none.
-size_t nextEntry(const std::vector<Token*>& list, size_t from) {
+size_t nextEntry(const TokenList& list, size_t from) {
   while (from < list.size() && !list[from]) ++from;
   return from;
 }
@@ -97,7 +97,7 @@ bool beginsValue(const Token* t) {
 // A body is a whole statement: `if (a) throw e;`, `if (a) for (...) f();` and
 // `if (a) if (b) x(); else y();` each end after their last token, not at the
 // first statement word inside them.
-long statementEnd(const std::vector<Token*>& list, size_t from, int depth = 0) {
+long statementEnd(const TokenList& list, size_t from, int depth = 0) {
   size_t n = list.size();
   size_t i = nextEntry(list, from);
   if (i >= n) return static_cast<long>(from) - 1;
@@ -195,7 +195,7 @@ long statementEnd(const std::vector<Token*>& list, size_t from, int depth = 0) {
 
 // Moves the entries from `from` through `end` (skipping empty slots) into
 // `into`, leaving empty slots behind; returns the last line they reach.
-int moveRange(Token* into, std::vector<Token*>& list, size_t from, long end, int line) {
+int moveRange(Token* into, TokenList& list, size_t from, long end, int line) {
   for (long k = static_cast<long>(from); k <= end; ++k) {
     Token* c = list[static_cast<size_t>(k)];
     if (!c) continue;
@@ -209,7 +209,7 @@ int moveRange(Token* into, std::vector<Token*>& list, size_t from, long end, int
 // The body that follows position `at - 1` of `list`: a { } block moves into
 // `into` as it is; any other statement is wrapped in a new block of the given
 // text. `at` ends on the last entry consumed; returns the body's last line.
-int moveBody(Token* into, std::vector<Token*>& list, size_t& at, const char* blockText, int line) {
+int moveBody(Token* into, TokenList& list, size_t& at, const char* blockText, int line) {
   size_t b = nextEntry(list, at);
   if (b >= list.size()) {
     at = at > 0 ? at - 1 : 0;
@@ -255,8 +255,8 @@ int Token::pretreatment(Parse* file) {
       return 1;
     }
     if (!next->childs.empty()) {
-      std::vector<Token*> rebuilt;
-      std::vector<Token*>& list = parent->childs;
+      TokenList rebuilt;
+      TokenList& list = parent->childs;
       rebuilt.reserve(list.size() + next->childs.size());
       rebuilt.insert(rebuilt.end(), list.begin(), list.begin() + index);
       for (Token* c : next->childs) {
@@ -313,7 +313,7 @@ int Token::pretreatment(Parse* file) {
       }
       text.clear();
       if (value == "true") return 0;
-      std::vector<Token*>& list = parent->childs;
+      TokenList& list = parent->childs;
       const size_t first = static_cast<size_t>(index);
       size_t last = static_cast<size_t>(declaration->index);
       const bool function = declaration->type == TokenTypeCode::Function;
@@ -340,7 +340,7 @@ int Token::pretreatment(Parse* file) {
 
   // namespace ns = "...": known by its qualified name from here on.
   if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
-    std::string key = package && !package->text.empty() ? package->text + "." + text : text;
+    std::string key = package && !package->text.empty() ? package->text.str() + "." + text.str() : text.str();
     TokenClass::NameSpaceMap[key] = key;
   }
 
@@ -353,7 +353,7 @@ int Token::pretreatment(Parse* file) {
       text.find('.') == std::string::npos) {
     // A namespace of the file's own package is known without an import.
     auto it = package->importMap.find(text);
-    const std::string own = package->qualifyingName.empty() ? text : package->qualifyingName + "." + text;
+    const std::string own = package->qualifyingName.empty() ? text.str() : package->qualifyingName + "." + text.str();
     if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
         (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
       text.clear();
@@ -431,7 +431,7 @@ int Token::checkAddBRACE() {
   }
   if (!awaited || !braceless) return 0;
 
-  std::vector<Token*> old;
+  TokenList old;
   old.swap(childs);
   for (size_t i = 0; i < old.size(); ++i) {
     Token* t = old[i];
@@ -472,7 +472,7 @@ int Token::checkAddBRACE() {
 // Wraps the if statement at `list[at]` (with its else chain) in a new block
 // pushed on `into`; a brace-less then or else body gets a block of its own,
 // and an "else if" nests. `at` ends on the last entry consumed.
-size_t Token::addIf(Token* into, std::vector<Token*>& list, size_t& at, int line) {
+size_t Token::addIf(Token* into, TokenList& list, size_t& at, int line) {
   if (at >= list.size() || !isWord(list[at], "if")) return at;
   Token* wrap = new Token(TokenTypeCode::Block, "", 0, line, into);
   into->push(wrap);

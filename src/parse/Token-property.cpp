@@ -275,7 +275,7 @@ bool TokenClass::superHasThisVar(const char* name) {
 // super(...) in a constructor: pretreatment records the call on the class so
 // that the class output writes no implicit base constructor call.
 int TokenSuper::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = owner && owner->package ? owner->package->workingClass : nullptr;
   if (currentClass) currentClass->superCall = this;
   return 0;

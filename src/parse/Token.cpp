@@ -76,7 +76,7 @@ const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeo
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
 
-static_assert(sizeof(Token) <= 152, "a token is made for every few bytes of source: keep it small");
+static_assert(sizeof(Token) <= 96, "a token is made for every few bytes of source: keep it small");
 
 // ---- the token pool ----
 //
@@ -280,7 +280,7 @@ Token* Token::getTokenInVarMap(const char* name) {
 // Prints the children of `list` from `start` on. A child's skip count moves
 // the index past the siblings it printed itself; a negative count never
 // moves the output back (every child is printed at most once).
-void Token::_childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
+void Token::_childsToJs_(std::string& out, Parse* file, TokenList& list, int mode, const char* sep,
                          int typeCommentOff, int start) {
   const long long count = static_cast<long long>(list.size());
   for (long long i = start < 0 ? 0 : start; i < count; ++i) {
@@ -321,7 +321,7 @@ void Token::_childsToJs_(std::string& out, Parse* file, int mode, int typeCommen
 // (or less) and the loop goes back to visit the new entries; the index never
 // goes below the first child, and a child that goes back without changing
 // the list is stepped over, so the loop always ends.
-void Token::childsPretreatment(Parse* file, std::vector<Token*>& list) {
+void Token::childsPretreatment(Parse* file, TokenList& list) {
   long long backSteps = 0;
   const long long maxBackSteps = 16 * static_cast<long long>(list.size()) + 4096;
   for (long long i = 0; i < static_cast<long long>(list.size()); ++i) {
@@ -469,23 +469,23 @@ bool Token::clearNextToken(Token* child, int offset) {
 
 // ---- looking at siblings ----
 
-Token* Token::getNextToken(Token* child, int offset, std::vector<Token*>* list) {
+Token* Token::getNextToken(Token* child, int offset, TokenList* list) {
   if (!child) return nullptr;
-  std::vector<Token*>& l = list ? *list : childs;
+  TokenList& l = list ? *list : childs;
   long long at = static_cast<long long>(child->index) + offset;
   if (at < 0 || at >= static_cast<long long>(l.size())) return nullptr;
   return l[static_cast<size_t>(at)];
 }
 
-Token* Token::getTokenFrome(int at, std::vector<Token*>* list) {
-  std::vector<Token*>& l = list ? *list : childs;
+Token* Token::getTokenFrome(int at, TokenList* list) {
+  TokenList& l = list ? *list : childs;
   if (at < 0 || at >= static_cast<int>(l.size())) return nullptr;
   return l[at];
 }
 
 std::string Token::getNextValue(Token* child, int offset) {
   Token* t = getNextToken(child, offset);
-  return t ? t->text : std::string();
+  return t ? t->text.str() : std::string();
 }
 
 int Token::getNextType(Token* child, int offset) {
@@ -545,7 +545,7 @@ int Token::findThisTypePre(int type, int from) {
 // later passes may be deeper than the lexer's own nesting limit.
 bool Token::childsHasThisType(int type, bool self) {
   if (self && this->type == type) return true;
-  std::vector<Token*> stack(childs.rbegin(), childs.rend());
+  TokenList stack(childs.rbegin(), childs.rend());
   while (!stack.empty()) {
     Token* t = stack.back();
     stack.pop_back();
@@ -575,7 +575,7 @@ int Token::getPreLineInChilds(int at) {
   return 0;
 }
 
-int Token::getNextLineInChilds(std::vector<Token*>& list, int from) {
+int Token::getNextLineInChilds(TokenList& list, int from) {
   const int count = static_cast<int>(list.size());
   if (from <= 0 || from >= count) return 0;
   for (int i = from; i < count; ++i) {
@@ -585,7 +585,7 @@ int Token::getNextLineInChilds(std::vector<Token*>& list, int from) {
   return count;
 }
 
-int Token::getLineEnd(std::vector<Token*>& list, int from) {
+int Token::getLineEnd(TokenList& list, int from) {
   const int count = static_cast<int>(list.size());
   if (from <= 0 || from >= count) return 0;
   for (int i = from; i < count; ++i) {
@@ -700,8 +700,8 @@ void deleteTokenTree(Token* root) {
   // A token may stand in two lists (a pass may keep a block in two places):
   // each is freed once. A collected token is marked through its index.
   constexpr int32_t kCollected = INT32_MIN;
-  std::vector<Token*> collected;
-  std::vector<Token*> stack;
+  TokenList collected;
+  TokenList stack;
   if (root) stack.push_back(root);
   while (!stack.empty()) {
     Token* t = stack.back();

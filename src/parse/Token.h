@@ -8,6 +8,7 @@
 // consumed. The child loops add it to their index before stepping on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -15,6 +16,7 @@
 
 #include "RareString.h"
 #include "SharedString.h"
+#include "TokenList.h"
 #include "ordered_map.h"
 
 class Parse;
@@ -105,31 +107,57 @@ struct TokenHeadMsg {
 
 using TokenVarMap = OrderedMap<Token*>;
 
+// The file a token belongs to: the number of its file root (every root gets
+// one when it is made) instead of an 8-byte pointer. It reads and stores as
+// the Parse* it stands for.
+class FileRef {
+ public:
+  FileRef() = default;
+  FileRef(Parse* root) { *this = root; }
+  FileRef& operator=(Parse* root);
+  FileRef& operator=(std::nullptr_t) {
+    id_ = 0;
+    return *this;
+  }
+  operator Parse*() const { return roots_[id_]; }
+  Parse* get() const { return roots_[id_]; }
+  Parse* operator->() const { return roots_[id_]; }
+  // The number of a new file root (Parse's constructor asks for it).
+  static uint32_t add(Parse* root);
+
+ private:
+  static Parse* const* roots_;  // entry 0 is null
+  uint32_t id_ = 0;
+};
+
 // A file makes a token for every few bytes of source and keeps them all to
-// the end of the run, so the fields are laid out without gaps: the one-byte
+// the end of the run, so the fields are laid out without gaps: the one-bit
 // marks sit together after the four counters, and the 4-byte shared and
-// rare texts pair up between the 8-byte fields.
+// rare texts pair up between the 8-byte fields. The token's own text is a
+// shared text too: words, operators and brackets repeat all through a
+// project, so a token holds a number where it held a whole std::string.
 class Token {
  public:
-  std::string text;
+  SharedString text;
   SharedString leadingText;
   RareString trailingText;
   RareString pendingError;
   SharedString formattedWord;
   RareString docComment;
   SharedString typeText;
+  SharedString resolvedTypeText;
   Token* typeToken = nullptr;
   int32_t index = -1;
   int32_t line = 0;
   int32_t endLine = 0;
   int32_t flags = 0;
-  uint8_t safeMark = 0;
   int8_t type = 0;
-  uint8_t outputEnabled = 1;
   // How often the output of this class or function was written (see
   // WritingGuard), saturating.
   uint8_t writeCount = 0;
-  // One-bit marks, packed so that the token keeps its size.
+  // One-bit marks (each only ever 0 or 1).
+  uint8_t safeMark : 1 = 0;
+  uint8_t outputEnabled : 1 = 1;
   uint8_t privateNameDone : 1 = 0;
   uint8_t awaitedCall : 1 = 0;
   uint8_t hoistMark : 1 = 0;
@@ -145,11 +173,10 @@ class Token {
   uint8_t varGaps : 1 = 0;
   // Set on such a declaration while its gap is open.
   uint8_t gapMark : 1 = 0;
-  SharedString resolvedTypeText;
+  FileRef file;
   Token* parent = nullptr;
   TokenClass* currentClass = nullptr;
-  Parse* file = nullptr;
-  std::vector<Token*> childs;
+  TokenList childs;
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 
@@ -175,13 +202,13 @@ class Token {
   virtual Token* getTokenInVarMap(const char* name);                // 12
 
   // ---- child loops ----
-  void _childsToJs_(std::string& out, Parse* file, std::vector<Token*>& list, int mode, const char* sep,
+  void _childsToJs_(std::string& out, Parse* file, TokenList& list, int mode, const char* sep,
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
   // Puts a blank at `joint` where the texts on its two sides would merge into
   // one JavaScript token.
   static void keepTokensApart(std::string& out, size_t joint);
-  void childsPretreatment(Parse* file, std::vector<Token*>& list);
+  void childsPretreatment(Parse* file, TokenList& list);
   // Removes the null slots that declarations left among the children (one
   // pass over the list; every child learns its new index).
   void closeVarGaps();
@@ -201,8 +228,8 @@ class Token {
   bool clearNextToken(Token* child, int offset);
 
   // ---- looking at siblings (called on the parent with one of its children) ----
-  Token* getNextToken(Token* child, int offset, std::vector<Token*>* list = nullptr);
-  Token* getTokenFrome(int at, std::vector<Token*>* list = nullptr);
+  Token* getNextToken(Token* child, int offset, TokenList* list = nullptr);
+  Token* getTokenFrome(int at, TokenList* list = nullptr);
   std::string getNextValue(Token* child, int offset);
   int getNextType(Token* child, int offset);
   bool checkNextType(Token* child, int offset, int type);
@@ -216,8 +243,8 @@ class Token {
   int findThisTypePre(int type, int from);
   bool childsHasThisType(int type, bool self);
   int getPreLineInChilds(int at);
-  static int getNextLineInChilds(std::vector<Token*>& list, int from);
-  static int getLineEnd(std::vector<Token*>& list, int from);
+  static int getNextLineInChilds(TokenList& list, int from);
+  static int getLineEnd(TokenList& list, int from);
 
   // ---- predicates and small queries ----
   bool typeIsText() const { return type == TokenTypeCode::Word; }
@@ -231,7 +258,7 @@ class Token {
   std::string toTypeDeclaration(Parse* file);
   void addTypeDeclarationClassUse();
   int checkAddBRACE();
-  size_t addIf(Token* into, std::vector<Token*>& list, size_t& at, int line);
+  size_t addIf(Token* into, TokenList& list, size_t& at, int line);
   static bool CheckIsWhileDoFor(Token* token);
 
   // ---- source errors ----

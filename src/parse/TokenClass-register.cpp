@@ -108,7 +108,7 @@ int TokenClass::pretreatment(Parse* file) {
   // The name word goes; the clauses and the body block become the class's own.
   if (parent) {
     parent->clearNextToken(this, 1);
-    std::vector<Token*>& siblings = parent->childs;
+    TokenList& siblings = parent->childs;
     for (size_t i = index < 0 ? siblings.size() : static_cast<size_t>(index) + 1; i < siblings.size(); ++i) {
       Token* child = siblings[i];
       if (!child) continue;

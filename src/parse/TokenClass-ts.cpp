@@ -81,7 +81,7 @@ std::string keptComment(Token* token) {
 
 // The instance variables in one of the two TypeScript passes: 100 prints the
 // declarations that need no initialiser from the constructor, 101 the others.
-std::string fieldPass(std::vector<Token*>& vars, Parse* file, int mode, int typeCommentOff) {
+std::string fieldPass(TokenList& vars, Parse* file, int mode, int typeCommentOff) {
   std::string text;
   for (Token* v : vars) {
     if (!v) continue;

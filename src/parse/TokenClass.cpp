@@ -149,7 +149,7 @@ bool TokenClass::linkSuperClass(TokenClass* base, Token* at, Parse* where) {
       base == this ? "The class[" + fullName + "] extends itself"
                    : "The class[" + fullName + "] extends the class[" + base->fullName + "], which already extends it";
   std::string unused;
-  (at ? at : this)->scriptErr(unused, where ? where : file, message.c_str(), 1);
+  (at ? at : this)->scriptErr(unused, where ? where : file.get(), message.c_str(), 1);
   superClass = nullptr;
   superName.clear();
   return false;

@@ -46,10 +46,10 @@ class TokenClass : public Token {
   OrderedMap<Token*> members;
   OrderedMap<std::string> implementsMap;
   OrderedMap<std::string> bindableVars;
-  std::vector<Token*> staticVars;
-  std::vector<Token*> staticFunctions;
-  std::vector<Token*> vars;
-  std::vector<Token*> methods;
+  TokenList staticVars;
+  TokenList staticFunctions;
+  TokenList vars;
+  TokenList methods;
   OrderedMap<GetSetFunction*> getSetMap;
   OrderedMap<GetSetFunction*> staticGetSetMap;
   uint8_t isPrivateClass = 0;

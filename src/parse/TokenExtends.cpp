@@ -191,7 +191,7 @@ void TokenExtends::pretreatmentImplements(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   const std::string packageName = package ? package->text : "";
 
-  std::vector<Token*>& siblings = parent->childs;
+  TokenList& siblings = parent->childs;
   for (size_t i = static_cast<size_t>(index) + 1; i < siblings.size(); ++i) {
     Token* sibling = siblings[i];
     if (!sibling) continue;

@@ -101,7 +101,7 @@ bool hasMoreThanOneNormalChr(const char* text) {
 std::string packageNameOf(Parse* file) {
   if (!file || !file->package) return std::string();
   TokenPackage* pkg = file->package;
-  return pkg->qualifyingName.empty() ? pkg->text : pkg->qualifyingName;
+  return pkg->qualifyingName.empty() ? pkg->text.str() : pkg->qualifyingName;
 }
 
 // The trivial bodies that the runtime offers as shared stub functions.
@@ -182,7 +182,7 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
 // become fields of the function; the name is registered with the class, the
 // enclosing function or the package.
 int TokenFunction::pretreatment(Parse* fileArg) {
-  Parse* root = fileArg ? fileArg : file;
+  Parse* root = fileArg ? fileArg : file.get();
   TokenPackage* pkg = root ? root->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
@@ -352,7 +352,7 @@ std::string TokenFunction::toFunMiniString(const std::string& text) {
 // "pkg.name=function...", nested named functions "function name(...){...}",
 // anonymous functions "function(...){...}".
 int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
-  Parse* root = fileArg ? fileArg : file;
+  Parse* root = fileArg ? fileArg : file.get();
   if (startsWith(name, kRuntimeAsyncPrefix)) return 0;
   // A function met again inside its own text (an outside function that
   // holds the package function printing it) is written once.

@@ -11,7 +11,7 @@
 class TokenFunctionDefaultValue {
  public:
   std::string name;
-  std::vector<Token*> valueTokens;
+  TokenList valueTokens;
   std::string valueText;
   void makeValue(Parse* file, int mode, int typeCommentOff);
 };

@@ -39,7 +39,7 @@ int TokenInterface::pretreatment(Parse* file) {
   const std::string packageName = package ? package->text : "";
 
   if (parent && index >= 0) {
-    std::vector<Token*>& siblings = parent->childs;
+    TokenList& siblings = parent->childs;
     for (size_t i = static_cast<size_t>(index) + 1; i < siblings.size(); ++i) {
       Token* sibling = siblings[i];
       if (!sibling) continue;

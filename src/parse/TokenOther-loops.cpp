@@ -222,7 +222,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   // too, and so on, twice as long for every level.
   std::string head = group->leadingText;
   {
-    std::vector<Token*> collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
+    TokenList collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
     // Like every token it lives to the end of the run (an error may name it).
     Token* printed = new Token(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
     if (collection.front()) printed->leadingText = collection.front()->leadingText;

@@ -72,14 +72,14 @@ struct PrintingGuard {
 }  // namespace
 
 int TokenNew::pretreatment(Parse* parseFile) {
-  currentClass = packageClass(parseFile ? parseFile : file);
+  currentClass = packageClass(parseFile ? parseFile : file.get());
   return 0;
 }
 
 // new Array() prints [], new Vector.<int>(n) the runtime's __newvec(n,0),
 // new <T>[...] the array literal alone; everything else "new ".
 int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   const char* keyword = safeMark ? "new/*[SAFE]*/ " : "new ";
   Token* next = parent ? parent->getNextToken(this, 1) : nullptr;
   if (!next) {
@@ -149,7 +149,7 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
 // given to the declared name or function), a label, an object key separator,
 // or part of ?:, case and default.
 int TokenColon::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   if (!parent || index < 0) return 0;
   Token* before = parent->getNextToken(this, -1);
@@ -214,7 +214,7 @@ int TokenColon::pretreatment(Parse* parseFile) {
 // ":" - in an object literal with the library on, a value that is one of the
 // instance's own methods is bound to the instance.
 int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   out += ":";
   if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded || printing().count(this)) return 0;
   PrintingGuard guard(this);
@@ -227,7 +227,7 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
   std::string printed;
   int consumed = value->toJsScript(printed, owner, 0, typeCommentOff);
   if (consumed < 0) consumed = 0;
-  std::string method = value->text.compare(0, 5, "this.") == 0 ? value->text.substr(5) : value->text;
+  std::string method = value->text.compare(0, 5, "this.") == 0 ? value->text.substr(5) : value->text.str();
 
   Token* keyBefore = parent->getNextToken(this, -2);
   Token* afterValue = parent->getNextToken(this, 2 + consumed);

@@ -46,11 +46,11 @@ std::string embedClass(const std::string& name, const char* base, const std::str
 // [Embed(source="a.png")] / [Embed("a.png")] / [Embed(source="a.swf", symbol="S")]:
 // the attributes are read; the source's extension decides the asset class.
 int TokenEmbed::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
   if (!group || group->type != Paren || group->childs.empty()) return 0;
-  std::vector<Token*> args;
+  TokenList args;
   for (Token* child : group->childs)
     if (child) args.push_back(child);
   if (args.empty()) return 0;
@@ -77,7 +77,7 @@ int TokenEmbed::toJsScript(std::string&, Parse*, int, int) { return 0; }
 // The value of the variable `name` that the tag stands in front of; empty for
 // a source of no known kind.
 std::string TokenEmbed::getJsScript(std::string name, std::string&, Parse* parseFile, int, int) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   TokenPackage* pkg = owner ? owner->package : nullptr;
   if (kind == "image") {
     if (pkg) pkg->hasUseThisClass("zafrit.display.EmbedImage");
@@ -93,7 +93,7 @@ std::string TokenEmbed::getJsScript(std::string name, std::string&, Parse* parse
 // __JS__("code") / __INCLUDESTR__("file"): the keyword moves into its own
 // field and the unquoted argument becomes the token's text.
 int TokenUntyped::pretreatment(Parse* parseFile) {
-  currentClass = packageClass(parseFile ? parseFile : file);
+  currentClass = packageClass(parseFile ? parseFile : file.get());
   if (!keyword.empty()) return 0;
   keyword = text;
   text.clear();
@@ -118,7 +118,7 @@ int TokenUntyped::pretreatment(Parse* parseFile) {
 }
 
 int TokenUntyped::toJsScript(std::string& out, Parse* parseFile, int, int) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   if (keyword == "__JS__") {
     // Raw JavaScript, copied as written.
     if (!__ISRELEASE__) out += "/*__JS__ */";
@@ -152,7 +152,7 @@ int TokenUntyped::toJsScript(std::string& out, Parse* parseFile, int, int) {
 }
 
 int TokenVector::pretreatment(Parse* parseFile) {
-  currentClass = packageClass(parseFile ? parseFile : file);
+  currentClass = packageClass(parseFile ? parseFile : file.get());
   return 0;
 }
 
@@ -182,7 +182,7 @@ int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
 // with (object) { ... }: the block becomes a child of the with token too, so
 // that names inside it see the with scope.
 int TokenWith::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   Token* object = parent ? parent->getNextToken(this, 1) : nullptr;
   Token* block = parent ? parent->getNextToken(this, 2) : nullptr;
@@ -197,7 +197,7 @@ int TokenWith::pretreatment(Parse* parseFile) {
 }
 
 int TokenWith::toJsScript(std::string& out, Parse* parseFile, int, int) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   if (!pendingError.empty()) scriptErr(out, owner, pendingError.c_str(), 1);
   if (__ISRELEASE__)
     for (Token* child : childs)
@@ -219,7 +219,7 @@ int TokenCase::toJsScript(std::string& out, Parse* parseFile, int, int) {
   if (first && second && first->type == Word && first->text == "xml" && second->type == Word &&
       second->text == "namespace") {
     std::string unused;
-    scriptErr(unused, parseFile ? parseFile : file, "default xml namespace is not translated", 0);
+    scriptErr(unused, parseFile ? parseFile : file.get(), "default xml namespace is not translated", 0);
     // The statement runs to its ';' or to the end of its line.
     int consumed = 2;
     for (int k = 3; index + k < static_cast<int>(parent->childs.size()); ++k) {
@@ -238,7 +238,7 @@ int TokenCase::toJsScript(std::string& out, Parse* parseFile, int, int) {
 // catch (e:Error): the exception name is a local of the enclosing function,
 // printed as written.
 int TokenCatch::pretreatment(Parse* parseFile) {
-  currentClass = packageClass(parseFile ? parseFile : file);
+  currentClass = packageClass(parseFile ? parseFile : file.get());
   Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
   if (!group || group->type != Paren) return 0;
   Token* name = nullptr;
@@ -278,7 +278,7 @@ bool catchesEverything(Token* variable) {
 // of them takes:
 //   catch(e){if(<e is IOError>){A}else if(<e is Error>){var f=e;B}else throw e;}
 int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   struct Clause {
     Token* group;
     Token* block;
@@ -335,7 +335,7 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
 
 // `in` keeps its code only in a for head, where the loop output looks for it.
 int TokenIn::pretreatment(Parse* parseFile) {
-  currentClass = packageClass(parseFile ? parseFile : file);
+  currentClass = packageClass(parseFile ? parseFile : file.get());
   bool forHead = false;
   if (parent && parent->type == Paren && parent->parent) {
     Token* before = parent->parent->getNextToken(parent, -1);

@@ -58,7 +58,7 @@ struct PrintingGuard {
 // separator, "=" or "return", gathered into a bracket group; T is the one
 // token after "is".
 int TokenIs::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   if (mark || !parent) return 0;
   mark = 1;
@@ -111,7 +111,7 @@ int TokenIs::pretreatment(Parse* parseFile) {
   // The type is the whole operand after "is": a type taken from an array, a
   // call or a member of either (types[0], pick().cls) is gathered into a
   // group that is tested as a value.
-  std::vector<Token*> parts{next};
+  TokenList parts{next};
   for (int offset = 2;; ++offset) {
     Token* more = parent->getNextToken(this, offset);
     const bool member = more && more->type == 0 && !more->text.empty() && more->text[0] == '.';
@@ -140,7 +140,7 @@ int TokenIs::pretreatment(Parse* parseFile) {
 }
 
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   if (printing().count(this)) return 0;
   if (printing().size() >= kMaxNestedTests) {
     std::string unused;
@@ -232,7 +232,7 @@ bool TokenIs::toJs(std::string& out, std::string& a, std::string& type, Parse* f
 // a as T: the operands leave the list; `(a) as T` keeps its group in place
 // and only the type name is dropped at output.
 int TokenAs::pretreatment(Parse* parseFile) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   if (!parent || left || right || groupForm) return 0;
   Token* before = parent->getNextToken(this, -1);
@@ -264,7 +264,7 @@ int TokenAs::pretreatment(Parse* parseFile) {
 }
 
 int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   if (printing().count(this)) return 0;
   if (printing().size() >= kMaxNestedTests) {
     std::string unused;

@@ -180,7 +180,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
       TokenPackage* imported = GetPakageMap().get(path, nullptr);
       if (imported == nullptr) continue;
       for (const auto& [member, declaration] : imported->packageMembers)
-        importMap[member] = packToFullName(imported->qualifyingName, declaration ? declaration->text : member);
+        importMap[member] = packToFullName(imported->qualifyingName, declaration ? declaration->text.str() : member);
       addNamespaces(imported->qualifyingName);
     }
     // Interfaces are not pre-scanned, so `import a.b.*` met before the file of

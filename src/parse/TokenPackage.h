@@ -23,7 +23,7 @@ class TokenPackage : public Token {
   std::string qualifyingName;
   uint8_t hasError = 0;
   Parse* ownerFile = nullptr;
-  std::vector<Token*> imports;
+  TokenList imports;
   OrderedMap<std::string> importMap;
   OrderedMap<std::string> wildcardMap;
   OrderedMap<Token*> packageMembers;

@@ -178,7 +178,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
     std::string v;
     value->toJsScript(v, file, 0, typeCommentOff);
     if (value->type != TokenTypeCode::Number && value->type != TokenTypeCode::Literal && startsWith(v, "/*no*/this.")) {
-      v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text
+      v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text.str()
                                                                                      : "'" + value->text + "'";
     }
     out += v;
@@ -214,7 +214,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
       if (binds && alone && cls && (startsWith(c->text, "this.") || bareName) && before &&
           before->type == TokenTypeCode::Word && before->text != "bind" && printed.find("this.") != std::string::npos) {
-        std::string method = bareName ? c->text : c->text.substr(5);
+        std::string method = bareName ? c->text.str() : c->text.substr(5);
         if (isInSelFunction(method, cls)) {
           if (isInlineFunction()) {
             // Inside a closure the method's object is the enclosing method's
@@ -238,7 +238,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       }
       // enemy.die or this.enemy.die, where enemy is typed as a class that has
       // the method die: bound to that object, as a method closure is.
-      const std::string path = startsWith(c->text, "this.") ? c->text.substr(5) : c->text;
+      const std::string path = startsWith(c->text.str(), "this.") ? c->text.substr(5) : c->text.str();
       if (binds && alone && before && before->type == TokenTypeCode::Word && before->text != "bind" &&
           c->type == TokenTypeCode::Word && !c->resolvedTypeText.empty() &&
           std::count(path.begin(), path.end(), '.') == 1 && printed.rfind('.') != std::string::npos) {

@@ -131,7 +131,7 @@ bool inWordList(const char* list, const std::string& word) {
 std::string packageNameOf(Parse* file) {
   if (!file || !file->package) return std::string();
   TokenPackage* pkg = file->package;
-  return pkg->qualifyingName.empty() ? pkg->text : pkg->qualifyingName;
+  return pkg->qualifyingName.empty() ? pkg->text.str() : pkg->qualifyingName;
 }
 
 // The text of a declarator's type default: "=0" for int and uint, "=false"
@@ -147,7 +147,7 @@ std::string valueDefault(const std::string& type) {
 // eraseChild(from) calls would: the children after them move down and learn
 // their new index.
 void eraseRange(Token* parent, int from, int count) {
-  std::vector<Token*>& list = parent->childs;
+  TokenList& list = parent->childs;
   const int size = static_cast<int>(list.size());
   if (from < 0 || count <= 0 || from >= size) return;
   if (count > size - from) count = size - from;
@@ -171,7 +171,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
   // Gathered already: it moved over its tokens (see below).
   if (gapMark) return 0;
   int stepOver = 0;
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
@@ -260,7 +260,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
       // takes the slot of its last gathered token and leaves nulls in front
       // of itself, which the child loop steps over (the skip count) and
       // takes out in one pass when the list is done (closeVarGaps).
-      std::vector<Token*>& list = parent->childs;
+      TokenList& list = parent->childs;
       const int from = index;
       for (int k = from; k < from + pending; ++k) list[static_cast<size_t>(k)] = nullptr;
       list[static_cast<size_t>(from + pending)] = this;
@@ -363,7 +363,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
 
 int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   if (outputDisabled) return 0;
-  Parse* owner = parseFile ? parseFile : file;
+  Parse* owner = parseFile ? parseFile : file.get();
   std::vector<Declarator> list = declaratorsOf(this);
   for (const Declarator& d : list) {
     d.name->addTypeDeclarationClassUse();

@@ -58,6 +58,49 @@ class EndMarkers {
 
 }  // namespace
 
+namespace {
+// Every file root made, by number (0 stands for no file). A grown list
+// replaces the old one, which is left in place: the roots are few, one per
+// source file.
+Parse* kNoRoot[1] = {nullptr};
+Parse** g_roots = kNoRoot;
+size_t g_rootCount = 1;
+size_t g_rootRoom = 1;
+}  // namespace
+
+Parse* const* FileRef::roots_ = kNoRoot;
+
+uint32_t FileRef::add(Parse* root) {
+  if (g_rootCount == g_rootRoom) {
+    const size_t room = g_rootRoom < 64 ? 64 : g_rootRoom * 2;
+    auto** bigger = new Parse*[room]();
+    std::memcpy(bigger, g_roots, g_rootCount * sizeof(Parse*));
+    g_roots = bigger;
+    g_rootRoom = room;
+  }
+  g_roots[g_rootCount] = root;
+  roots_ = g_roots;
+  return static_cast<uint32_t>(g_rootCount++);
+}
+
+FileRef& FileRef::operator=(Parse* root) {
+  id_ = root ? root->rootNumber : 0;
+  return *this;
+}
+
+// A file's tree is kept to the end of the run and changes little after its
+// pretreatment: every child list gives back the room its growing left over.
+static void fitChildLists(Token* root) {
+  std::vector<Token*> pending{root};
+  while (!pending.empty()) {
+    Token* t = pending.back();
+    pending.pop_back();
+    t->childs.shrink_to_fit();
+    for (Token* c : t->childs)
+      if (c && c->parent == t) pending.push_back(c);
+  }
+}
+
 Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Token(0, nullptr, 0, 0, nullptr) {
   this->owner = owner;
   sync = 1;
@@ -77,9 +120,13 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
     at->scriptErr(unused, this, "NUL byte in the source: the text after it is left out", 1);
   }
   noNullOptimization = _ompilerOptions_.closeConstructorNullOptimization(p) ? 1 : 0;
-  // The lexer only reads the text: it reads the one kept copy.
+  // The lexer reads the prepared text in place; the tokens keep texts of
+  // their own, so the text is let go once the tree is built (the file's
+  // record still holds the text as read).
   sourceText = std::move(normal);
   if (!skip) toPretreatment(sourceText.data());
+  std::string().swap(sourceText);
+  fitChildLists(this);
 }
 
 bool Parse::prepareText(std::string& text) {

@@ -18,7 +18,7 @@ class Parse : public Token {
   std::string directory;             // the path up to its last separator
   std::string path;                  // the path as given
   std::string jsText;                // the file's JavaScript (toJavaScript)
-  std::string sourceText;            // the normalised text that was tokenised
+  std::string sourceText;            // the normalised text while it is tokenised (empty after)
   int32_t skip = 0;                  // 1: Flash-only file, no tokens and no JavaScript
   int32_t runtimeLibrary = 0;        // path starts with zafrit/, iruvo/ or kresp/
   int32_t sync = 1;                  // 0 after "[COMPILER OPTIONS:DISABLE2SYNC]"
@@ -30,6 +30,7 @@ class Parse : public Token {
   uint8_t usesXml = 0;               // the lexer met an XML literal
   TokenFunction* packageFunction = nullptr;
   std::vector<TokenFunction*> outsideFunctions;
+  uint32_t rootNumber = FileRef::add(this);  // what the file's tokens hold
 
   Parse(As3ToScript* owner, const char* text, const char* path, int number);
 

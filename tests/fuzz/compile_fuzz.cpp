@@ -112,9 +112,13 @@ std::string compileOnce(const uint8_t* data, size_t size) {
       if (cls) cls->makeExtendsDeph();
     ScriptFile::checkUseFile();
     outAllErr();
-    for (Parse* parse : front.parses)
-      output += "== " + parse->path + " (" + std::to_string(parse->jsText.size()) + " bytes, " +
-                std::to_string(ScriptErr::__ERRS.size()) + " queued errors)\n" + parse->jsText + "\n";
+    // The compile moves each file's JavaScript into its record.
+    for (Parse* parse : front.parses) {
+      const ScriptFile* record = ScriptFile::LoadedFileMap.get(parse->path, nullptr);
+      const std::string& js = record ? record->script : parse->jsText;
+      output += "== " + parse->path + " (" + std::to_string(js.size()) + " bytes, " +
+                std::to_string(ScriptErr::__ERRS.size()) + " queued errors)\n" + js + "\n";
+    }
     for (Parse* parse : front.parses) deleteTokenTree(parse);
   } catch (const CompileStopped&) {
     output = "(the compile stopped)\n";  // its half-built trees are left behind

@@ -184,7 +184,7 @@ TEST(ExprSnippet, WithInAndPropertySpellings) {
   printSnippet("r = k in o; for (k in o) {}", &root);
   int codes[2] = {-1, -1};
   int found = 0;
-  std::vector<Token*> stack = {root};
+  TokenList stack = {root};
   while (!stack.empty()) {
     Token* t = stack.back();
     stack.pop_back();

@@ -115,7 +115,7 @@ TEST(HeapPool, ServesWhatAnAddressSpaceLimitGrants) {
     rlimit tight{};
     tight.rlim_cur = tight.rlim_max = statmField(0) + (size_t(200) << 20);
     ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
-    std::vector<Token*> tokens;
+    TokenList tokens;
     tokens.reserve(1000000);
     for (int i = 0; i < 1000000; ++i) tokens.push_back(new Token(0, nullptr, 0, i, nullptr));
     EXPECT_EQ(tokens.back()->line, 999999);
@@ -180,7 +180,7 @@ TEST(TokenPool, TokensOfEveryClassAreFreedAndReusedWithoutOverlap) {
     live.push_back({kept, keptSize, kept->text});
     root->push(make(i + 1, "freed").first);
   }
-  std::vector<Token*> freed(root->childs.begin(), root->childs.end());
+  TokenList freed(root->childs.begin(), root->childs.end());
   std::sort(freed.begin(), freed.end());
   deleteTokenTree(root);
   size_t reused = 0;

@@ -161,7 +161,7 @@ TEST_F(Lexer, KeywordTokensAreTheirOwnClasses) {
       " try {} catch(e) {} with(o) {} while(0) {} break; continue; return super(x) is T as U; } } }"
       " interface I extends J {} import a.b; include 'x.as'; Vector.<int> __JS__ new");
   int counts[128] = {};
-  std::vector<Token*> stack(p->childs.begin(), p->childs.end());
+  TokenList stack(p->childs.begin(), p->childs.end());
   while (!stack.empty()) {
     Token* t = stack.back();
     stack.pop_back();
@@ -326,8 +326,8 @@ TEST_F(Lexer, LogicalAssignmentsCopyTheirTarget) {
   EXPECT_EQ(p->childs[3]->leadingText, " ");
   EXPECT_EQ(p->childs[0]->leadingText, "\n  ");
   // Copies, never the same tokens in two places.
-  std::vector<Token*> all;
-  std::vector<Token*> stack(p->childs.begin(), p->childs.end());
+  TokenList all;
+  TokenList stack(p->childs.begin(), p->childs.end());
   while (!stack.empty()) {
     Token* t = stack.back();
     stack.pop_back();
@@ -743,7 +743,7 @@ TEST_F(Lexer, HostileInputsEndWithABoundedTree) {
     std::string out = lexertest::captureStdout([&] {
       Parse* p = lexFile(row.text);
       long long tokens = 0;
-      std::vector<Token*> stack{p};
+      TokenList stack{p};
       while (!stack.empty()) {
         Token* t = stack.back();
         stack.pop_back();

@@ -40,7 +40,7 @@ inline Parse* lexFile(const std::string& source, const char* path = "/src/test/M
 }
 
 // "code:text" per child, groups as code(...) with their children.
-inline std::string dump(const std::vector<Token*>& list) {
+inline std::string dump(const TokenList& list) {
   std::string out;
   for (Token* t : list) {
     if (!out.empty()) out += ' ';

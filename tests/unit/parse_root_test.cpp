@@ -201,10 +201,14 @@ TEST_F(FileRoot, ConstructionSetsThePathFields) {
   EXPECT_EQ(ScriptFile::LoadedFileMap.size(), 1u);
 }
 
-TEST_F(FileRoot, SourceTextIsThePreparedText) {
+TEST_F(FileRoot, SourceTextIsThePreparedTextAndIsLetGoAfterTheTree) {
+  std::string text = "\xEF\xBB\xBFpackage a {\r\n//[IF-JS]var x;\r}";
+  EXPECT_TRUE(Parse::prepareText(text));
+  EXPECT_EQ(text, "   package a {\n         var x;\n}");
   Parse* p = new Parse(nullptr, "\xEF\xBB\xBFpackage a {\r\n//[IF-JS]var x;\r}", "/x/A.as", 0);
-  EXPECT_EQ(p->sourceText, "   package a {\n         var x;\n}");
   EXPECT_EQ(p->skip, 0);
+  EXPECT_TRUE(p->sourceText.empty());
+  EXPECT_FALSE(p->childs.empty());
   deleteTokenTree(p);
 }
 

@@ -81,7 +81,7 @@ TEST(StatementBraces, LoopBodies) {
       "do { z(); } while (c);\n"
       "for (;;) { w(); } }");
   Token* outer = root->childs.at(0);
-  std::vector<Token*> blocks;
+  TokenList blocks;
   for (Token* t : outer->childs) {
     if (t && t->type == TokenTypeCode::Block) blocks.push_back(t);
   }

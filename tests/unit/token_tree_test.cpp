@@ -166,7 +166,7 @@ TEST_F(TokenTree, SiblingLookupsGiveNeutralAnswersOutOfRange) {
   EXPECT_EQ(p->getTokenFrome(1), p->childs[1]);
   EXPECT_EQ(p->getTokenFrome(-1), nullptr);
   EXPECT_EQ(p->getTokenFrome(3), nullptr);
-  std::vector<Token*> other{p->childs[2]};
+  TokenList other{p->childs[2]};
   EXPECT_EQ(p->getNextToken(a, 0, &other), p->childs[2]);
   EXPECT_EQ(a->nextSibling(), p->childs[1]);
   EXPECT_EQ(a->prevSibling(), nullptr);
@@ -202,7 +202,7 @@ TEST_F(TokenTree, GetLineEnd) {
   EXPECT_EQ(Token::getLineEnd(p->childs, 8), 10);  // after the literal
   EXPECT_EQ(Token::getLineEnd(p->childs, 0), 0);
   EXPECT_EQ(Token::getLineEnd(p->childs, 11), 0);
-  std::vector<Token*> list{p->childs[0], p->childs[10]};
+  TokenList list{p->childs[0], p->childs[10]};
   EXPECT_EQ(Token::getLineEnd(list, 1), 2);  // runs out: the count
   deleteTokenTree(p);
 }
@@ -463,7 +463,7 @@ TEST_F(TokenTree, CloneCopiesEveryTokenOfItsOwnClass) {
   EXPECT_EQ(dump(copy->childs), dump(group->childs));
   EXPECT_EQ(copy->parent, nullptr);
   EXPECT_NE(dynamic_cast<TokenParent*>(copy), nullptr);
-  std::vector<Token*> a{group}, b{copy};
+  TokenList a{group}, b{copy};
   while (!a.empty()) {
     Token* x = a.back();
     Token* y = b.back();
