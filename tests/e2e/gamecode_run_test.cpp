@@ -282,3 +282,14 @@ TEST(GameCode, BehaviourTreeStaticsAndSaveGame) {
                "Zed|c|3.1.4\n"
                "Zed 13 3 8\n");
 }
+
+// A save-game time stamp through the accessors of Date: the day after the
+// last of January, an hour moved back, and the time in milliseconds.
+TEST(GameCode, DateAccessors) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var d:Date = new Date(2020, 0, 31, 10);\n"
+                                      "d.date += 1; d.hours -= 1;\n"
+                                      "trace(d.fullYear, d.month, d.date, d.hours, d.day, d.time == d.getTime());")}},
+               "2020 1 1 9 6 true\n");
+}
