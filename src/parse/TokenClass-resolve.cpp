@@ -91,8 +91,10 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
 
   std::string out;
   TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
-  // A variable of the class body's statements, used there (not in a method).
-  if (Token* local = fn ? nullptr : bodyLocals.get(head, nullptr)) {
+  // A variable of the class body's statements, used there or in a closure
+  // made there (not in a method).
+  const bool inBody = !fn || !fn->getClassTokenFunction();
+  if (Token* local = inBody ? bodyLocals.get(head, nullptr) : nullptr) {
     const std::string type = local->toTypeDeclaration(file);
     headMsg.type = type;
     if (token) token->resolvedTypeText = type;

@@ -26,8 +26,8 @@ size_t countOf(const std::string& text, const std::string& piece) {
 }  // namespace
 
 // A variable declared in a block of the class body is a local of the code
-// that runs the body's statements once: the loop runs, no warning, and a
-// method's own name of that spelling is not touched.
+// that runs the body's statements once: the loop runs, a closure made there
+// sees it, no warning, and a member of that spelling in a method is the member.
 TEST(ClassBodyRun, VariablesOfClassBodyBlocksAreLocals) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(
@@ -35,14 +35,16 @@ TEST(ClassBodyRun, VariablesOfClassBodyBlocksAreLocals) {
         mainClass("",
                   "\t\tpublic static var table:Array = [];\n"
                   "\t\tpublic static var names:Object = {};\n"
+                  "\t\tpublic static var later:Function;\n"
                   "\t\t{ for (var i:int = 0; i < 3; i++) table.push(i * i); }\n"
+                  "\t\t{ var base:int = 10; later = function():int { return base + i; }; }\n"
                   "\t\tstatic {\n\t\t\tvar enum:String = \"e\", k:String;\n"
                   "\t\t\tfor each (k in [\"a\", \"b\"]) names[k] = enum + k;\n\t\t}\n"
                   "\t\tpublic var i:int = 7;\n",
-                  "trace(table.join(\",\"), names.a, names.b, i, this.i);")}});
+                  "trace(table.join(\",\"), names.a, names.b, i, this.i, later());")}});
   ASSERT_FALSE(r.js.empty()) << r.messages;
   EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
-  EXPECT_EQ(r.node.out, "0,1,4 ea eb 7 7\n") << r.node.err << r.js;
+  EXPECT_EQ(r.node.out, "0,1,4 ea eb 7 7 13\n") << r.node.err << r.js;
 }
 
 // A string continued with a backslash at the end of a line keeps its bytes:
