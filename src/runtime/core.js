@@ -297,6 +297,13 @@ var Ruvo=window.Ruvo=(function(window,document){
 		throw Array.prototype.slice.call(arguments);
 	});
 	Ruvo.un(Array.prototype,'fixed');
+	// insertAt and removeAt of ActionScript's Array and Vector.
+	Array.prototype.insertAt || Ruvo.un(Array.prototype,'insertAt',function(index,element){
+		this.splice(index,0,element);
+	});
+	Array.prototype.removeAt || Ruvo.un(Array.prototype,'removeAt',function(index){
+		return this.splice(index,1)[0];
+	});
 	// The error classes of ActionScript that JavaScript lacks, built like the
 	// built-in ones: with or without new, a message and an errorID.
 	['ArgumentError','DefinitionError','SecurityError','VerifyError'].forEach(function(name){

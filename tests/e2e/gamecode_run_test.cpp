@@ -293,3 +293,14 @@ TEST(GameCode, DateAccessors) {
                                       "trace(d.fullYear, d.month, d.date, d.hours, d.day, d.time == d.getTime());")}},
                "2020 1 1 9 6 true\n");
 }
+
+// An inventory slot list edited with insertAt and removeAt, on an Array and
+// on a Vector.
+TEST(GameCode, InsertAtAndRemoveAt) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var a:Array = [1, 2, 3];\na.insertAt(1, 9);\nvar r:* = a.removeAt(2);\n"
+                                      "var v:Vector.<int> = new <int>[5, 6, 7];\nv.insertAt(0, 4);\n"
+                                      "trace(a.join(), r, v.removeAt(3), v.join());")}},
+               "1,9,3 2 7 4,5,6\n");
+}

@@ -360,3 +360,9 @@ test('A value assigned to a Date accessor name of the prototype itself stays a p
   const { run } = load();
   assert.strictEqual(run("Date.prototype.month=function(){return 'own';}; typeof Date.prototype.month"), 'function');
 });
+
+test('Arrays insert and remove at an index, without new enumerable keys', () => {
+  const { run, json } = load();
+  run('var a=[1,2,3]; a.insertAt(1,9); var r=a.removeAt(2); var keys=[]; for(var k in a) keys.push(k);');
+  assert.deepStrictEqual(json('[a,r,keys]'), [[1, 9, 3], 2, ['0', '1', '2']]);
+});
