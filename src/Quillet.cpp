@@ -1,6 +1,7 @@
 #include "Quillet.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -38,10 +39,17 @@ void Quillet::withFiles(std::vector<std::string>& list) {
   __progressWork__(_msg_p, "read class message");
 
   // Load every file and learn its class names before any file is parsed.
+  // Class paths that overlap (src and src/game) list a file twice: it stays
+  // where it was first listed, so it is pre-compiled and counted once.
+  std::unordered_set<std::string> seen;
+  size_t kept = 0;
   for (std::string& path : list) {
-    path = ScriptFile::FormatFileName(path);
-    TokenPackage::ParseOnlyClass(path.c_str(), ScriptFile::LoadFile(path));
+    std::string normal = ScriptFile::FormatFileName(path);
+    if (!seen.insert(normal).second) continue;
+    TokenPackage::ParseOnlyClass(normal.c_str(), ScriptFile::LoadFile(normal));
+    list[kept++] = std::move(normal);
   }
+  list.resize(kept);
 
   size_t n = list.size();
   size_t step = n / 100;

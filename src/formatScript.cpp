@@ -377,13 +377,47 @@ bool takesBraceOfNextLine(std::string_view line) {
   return true;
 }
 
+// Whether the line `s` ends inside a quoted string whose last backslash
+// escapes the line end ("a\ at the end, the string going on in the next line).
+bool continuesString(std::string_view s) {
+  size_t backslashes = 0;
+  for (size_t k = s.size(); k > 0 && s[k - 1] == '\\'; --k) ++backslashes;
+  if (backslashes % 2 == 0) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c == '"' || c == '\'') {
+      i = quoteEnd(s, i);
+      if (i >= s.size()) return true;
+    } else if (c == '/' && at(s, i + 1) == '/') {
+      return false;
+    } else if (c == '/' && at(s, i + 1) == '*') {
+      i = commentEnd(s, i);
+    }
+  }
+  return false;
+}
+
+// The LF that ends the line starting at `from` (npos: none): an LF inside a
+// string continued by a backslash belongs to the line, so the formatter
+// neither trims nor indents the bytes of the string after it.
+size_t lineEnd(std::string_view text, size_t from) {
+  size_t lf = text.find('\n', from);
+  while (lf != std::string_view::npos && lf > from) {
+    size_t last = lf;
+    if (text[last - 1] == '\r') --last;
+    if (last == from || text[last - 1] != '\\' || !continuesString(text.substr(from, last - from))) break;
+    lf = text.find('\n', lf + 1);
+  }
+  return lf;
+}
+
 // Calls `each` with every line of `text` (split at LF, the piece after the
 // last LF included), as xstringmthod::splitstr would cut it.
 template <class Each>
 void forEachLine(std::string_view text, Each&& each) {
   size_t from = 0;
   for (;;) {
-    const size_t lf = text.find('\n', from);
+    const size_t lf = lineEnd(text, from);
     if (lf == std::string_view::npos) {
       each(text.substr(from));
       return;
@@ -483,7 +517,7 @@ std::string formatScript(const std::string& text) {
   const std::string_view all(merged);
   size_t from = 0;
   while (from < all.size()) {
-    const size_t lf = all.find('\n', from);
+    const size_t lf = lineEnd(all, from);
     const std::string_view line = all.substr(from, lf - from);  // never empty
     from = lf + 1;
     const bool hasNext = from < all.size();
@@ -514,7 +548,7 @@ std::string formatScript(const std::string& text) {
       indent = depth + balance > 0 ? depth + balance : 0;
     } else {
       if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
-        const size_t nextLf = all.find('\n', from);
+        const size_t nextLf = lineEnd(all, from);
         const std::string_view next = all.substr(from, nextLf - from);
         if (!startsWith(next, "{") && !endsStatement(line)) tabbed = true;
       }

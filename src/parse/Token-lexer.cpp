@@ -1738,6 +1738,9 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
       while (*next == ' ' || *next == '\t' || *next == '\x01' || *next == '\r' || *next == '\n') ++next;
       const unsigned char c = static_cast<unsigned char>(*next);
       if (c && !startsName(c) && c != '/' && c != '[' && c != ':') kind = WordKind::Other;
+      // static { ... } in a class body: the block is one of the body's
+      // statements, which run once anyway; the word adds nothing.
+      if (c == '{' && found->flag == TokenModifierFlags::Static) kind = WordKind::Internal;
     }
     // "namespace" declares a namespace only when a name follows it on its
     // line (namespace ns = ..., use namespace ns); anywhere else it is a

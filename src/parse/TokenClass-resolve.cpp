@@ -73,6 +73,11 @@ bool builtinErrorMember(TokenClass* cls, const std::string& name) {
   return false;
 }
 
+// How the class names itself in its own body: the constructor of its
+// closure is its short name; a TypeScript class is declared by its mini name
+// (ui.Point is Point$1 when geom.Point is Point, which "Point" then means).
+std::string ownName(const TokenClass* cls) { return __ISTOTS ? cls->miniName : cls->shortName; }
+
 }  // namespace
 
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
@@ -81,11 +86,20 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   if (name == shortName) {
     // Foo(x) inside Foo is a cast: only the group (x) remains.
     if (!conversion && followedByGroup(token) && !afterNew(token)) return _DEBUF_("/*as to 0*/");
-    return _DEBUF_(" /*thisclass*/") + shortName;
+    return _DEBUF_(" /*thisclass*/") + ownName(this);
   }
 
   std::string out;
   TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
+  // A variable of the class body's statements, used there or in a closure
+  // made there (not in a method).
+  const bool inBody = !fn || !fn->getClassTokenFunction();
+  if (Token* local = inBody ? bodyLocals.get(head, nullptr) : nullptr) {
+    const std::string type = local->toTypeDeclaration(file);
+    headMsg.type = type;
+    if (token) token->resolvedTypeText = type;
+    return _DEBUF_(" /*body var*/") + jsLocalName(head) + name.substr(head.size());
+  }
   // Instance members first, so a base class's instance member wins over a static of this class.
   if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
   if (builtinErrorMember(this, head) && !afterNew(token)) {
@@ -119,10 +133,11 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
       return " /*CLASS CONST:" + key + "*/" + constants.get(key);
     }
     headMsg.type = head;
+    if (__ISTOTS) return _DEBUF_(" /*CLASS1*/") + ownName(this) + name.substr(head.size());
     return member;
   }
   if ((flags & TokenModifierFlags::Public) == 0) return _DEBUF_(" /*INPRIVATECLASS*/") + name;
-  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + name;
+  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + ownName(this) + name.substr(head.size());
   return _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, name);
 }
 
@@ -164,7 +179,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
   if (owner == nullptr) return false;
   Token* member = owner->staticMembers.get(head);
   if (member && member->type == TokenTypeCode::Function && static_cast<TokenFunction*>(member)->accessorKind != 0) {
-    out = _DEBUF_(" /*static setget*/") + owner->shortName + "." + name;
+    out = _DEBUF_(" /*static setget*/") + (owner == this ? ownName(this) : owner->shortName) + "." + name;
     return true;
   }
   std::string path = owner->fullName + "." + name;
@@ -173,7 +188,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
     if (__ISRELEASE__ && !__ISTOTS)
       out = _DEBUF_(" /*class?1*/") + constants.get(path);
     else if (__ISRELEASE__)
-      out = _DEBUF_(" /*class?2*/") + owner->shortName + "." + name;
+      out = _DEBUF_(" /*class?2*/") + (owner == this ? ownName(this) : owner->shortName) + "." + name;
     else
       out = _DEBUF_((" /*class-" + path + "*/").c_str()) + constants.get(path);
     return true;
@@ -182,7 +197,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
   if (owner != this)
     out = _DEBUF_(" /*static super*/") + TokenPackage::ConvertWithMinClassName(path);
   else
-    out = _DEBUF_(" /*static1*/") + owner->shortName + "." + name;
+    out = _DEBUF_(" /*static1*/") + ownName(this) + "." + name;
   return true;
 }
 

@@ -59,6 +59,9 @@ class TokenClass : public Token {
   std::string registeredName;
   // Start-up text of lazy statics written by the TypeScript class output.
   std::string tsStaticStart;
+  // Variables declared in the statements of the class body ({ for (var i ...) }
+  // there): locals of the function that runs those statements once.
+  OrderedMap<Token*> bodyLocals;
 
   TokenClass(int type, const char* text, int pos, int line, Token* parent);
 

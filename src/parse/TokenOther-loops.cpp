@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "TokenClass.h"
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "parse.h"
@@ -201,7 +202,10 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   // not take the place of the loop as that body.
   const bool braced = !labelled && hasBody && isBracelessBody(this);
   nameToken->text = "$each_" + name;
-  if (TokenVarMap* locals = getVarMap()) (*locals)["$each_" + name] = nameToken;
+  if (TokenVarMap* locals = getVarMap())
+    (*locals)["$each_" + name] = nameToken;
+  else if (TokenClass* cls = getTokenFunction() ? nullptr : getTokenClass())
+    cls->bodyLocals["$each_" + name] = nameToken;  // a loop among the class body's statements
 
   std::string object;
   bool reportedNull = false;

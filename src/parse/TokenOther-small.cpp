@@ -272,7 +272,8 @@ bool catchesEverything(Token* variable) {
 
 }  // namespace
 
-// catch. JavaScript allows one catch clause, so typed clauses in a row
+// catch. JavaScript allows one catch clause, so typed clauses in a row (or
+// one clause of a narrower type than Error)
 //   catch (e:IOError) {A} catch (f:Error) {B}
 // become one clause that tests the types in order and throws on what none
 // of them takes:
@@ -293,7 +294,12 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
       break;
     clauses.push_back({group, block});
   }
-  if (clauses.size() < 2) {
+  // One clause passes on as it stands when it takes every exception; one
+  // typed Error takes all the script's errors too (a thrown value that is
+  // no Error is the rare case it would let through in Flash). A narrower
+  // type (catch (e:RangeError)) tests it and throws what it does not take.
+  if (clauses.empty() || (clauses.size() == 1 && (catchesEverything(catchVariable(clauses[0].group)) ||
+                                                  catchVariable(clauses[0].group)->typeToken->text == "Error"))) {
     out += "catch";
     return 0;
   }

@@ -240,7 +240,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
     Token* member = home->packageMembers.get(head);
     headMsg.type = member ? member->typeText.str() : std::string();
     if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile) {
-      ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + name + ".as", nullptr);
+      ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + head + ".as", nullptr);
       // A member reached through the variable (settings.volume), or a variable
       // declared in a file of another name: the file of its declaration.
       if (declaring == nullptr && member) declaring = currentRecord(member->file);
@@ -263,6 +263,9 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (importMap.has(head)) {
     std::string full = importMap.get(head);
     hasUseThisClass(full);
+    // A member of an imported package variable (LIST.length, NAMES.hero):
+    // the file that declares the variable is used.
+    if (__ISRELEASE__ && TokenClass::GetTokenClass(full) == nullptr) addUsedFile(user, packageMemberFile(full));
     headMsg.type = full;
     std::string member = TokenClass::_checkStaticGet_Set("", full, name, head);
     if (!member.empty()) {

@@ -350,6 +350,10 @@ int TokenVar::pretreatment(Parse* parseFile) {
       // Known by its ActionScript name, written with its JavaScript one.
       if (locals) (*locals)[name->text] = name;
       name->text = jsLocalName(name->text);
+    } else if (cls) {
+      // In a block among the class body's statements.
+      cls->bodyLocals[name->text] = name;
+      name->text = jsLocalName(name->text);
     } else if (!cls && pkg) {
       TokenPackage* known = TokenPackage::GetPakageMap().get(pkg->qualifyingName, nullptr);
       if (known) {

@@ -43,6 +43,23 @@ TEST(DeclarationsRun, PackageOfConstantsOnly) {
                "42\nx2 43 2\n");
 }
 
+// A package variable that the script only reaches through its members
+// (LIST.length, NAMES.hero), from a wildcard import, keeps its file in the
+// script; a class body's statements and a lazy static use them at start.
+TEST(DeclarationsRun, PackageVariablesReachedThroughTheirMembers) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"cfg/LIST.as", "package cfg { public var LIST:Array = [1, 2]; }\n"},
+                {"cfg/NAMES.as", "package cfg { public var NAMES:Object = {hero: \"Zed\"}; }\n"},
+                {"cfg/SPEED.as", "package cfg { public const SPEED:Number = 2.5 * 2; }\n"},
+                {"Car.as",
+                 "package {\n\timport cfg.*;\n\tpublic class Car {\n"
+                 "\t\tpublic static var top:Number = SPEED * LIST.length;\n\t\tpublic static var label:String;\n"
+                 "\t\t{ label = NAMES.hero + LIST.join(\"\"); }\n\t}\n}\n"},
+                {"Main.as", mainClass("\timport cfg.*;\n", "",
+                                      "trace(LIST.length, NAMES.hero, Car.top, Car.label);")}},
+               "2 Zed 10 Zed12\n");
+}
+
 // A package function that is only taken as a value, by its full or its short
 // name, is still compiled into the script; so is a function of the unnamed
 // package handed over as an argument.

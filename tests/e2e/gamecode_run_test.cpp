@@ -47,3 +47,260 @@ TEST(GameCode, ForEachWithoutBraces) {
                            "trace(sum, odd.join(\",\"), flat.join(\",\"), names, last, o.a, o.b);")}},
                "7 3,0,-4 10,20,30 3z4 4 undefined 2\n");
 }
+
+// One catch clause of a narrower type than Error takes only its type: an
+// Error thrown past it reaches the outer clause, after the finally block.
+TEST(GameCode, NarrowTypedCatchLetsOtherErrorsPass) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+                 "\t\t\tfor each (var e:Error in [new Error(\"a\"), new RangeError(\"b\")]) {\n"
+                 "\t\t\t\ttry {\n\t\t\t\t\ttry { throw e; } catch (r:RangeError) { trace(\"range\", r.message); }\n"
+                 "\t\t\t\t\tfinally { trace(\"finally\"); }\n"
+                 "\t\t\t\t} catch (x:Error) { trace(\"outer\", x.message); }\n\t\t\t}\n"
+                 "\t\t}\n\t}\n}\n"}},
+               "finally\nouter a\nrange b\nfinally\n");
+}
+
+// Easing functions held as static function references, an object pool of
+// a Vector whose length is cut, a bitmap-font layout with char codes and int
+// shifts, number formatting, closures made in loops, and a typed catch that
+// rethrows through finally.
+TEST(GameCode, TweensPoolFontAndErrors) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({
+        {"Main.as",
+         "package {\n"
+         "\timport fx.*;\n"
+         "\tpublic class Main {\n"
+         "\t\tpublic function Main() {\n"
+         "\t\t\tvar eases:Array = [Easing.linear, Easing.quadIn, Easing.quadOut];\n"
+         "\t\t\tvar out:Array = [];\n"
+         "\t\t\tfor each (var e:Function in eases) out.push(new Tween(0, 100, e).at(0.5));\n"
+         "\t\t\ttrace(out.join(\" \"), new Tween(10, 20).at(0.25));\n"
+         "\t\t\tvar pool:Pool = new Pool();\n"
+         "\t\t\tvar ps:Vector.<Particle> = new Vector.<Particle>();\n"
+         "\t\t\tfor (var i:int = 0; i < 5; i++) ps.push(pool.get());\n"
+         "\t\t\tfor each (var p:Particle in ps) pool.put(p);\n"
+         "\t\t\ttrace(pool.size, pool.made);\n"
+         "\t\t\tpool.trim(2);\n"
+         "\t\t\ttrace(pool.size, pool.get() != null, pool.size);\n"
+         "\t\t\t// bitmap font\n"
+         "\t\t\tvar text:String = \"Hi!\";\n"
+         "\t\t\tvar xs:Array = [];\n"
+         "\t\t\tvar pen:int = 0;\n"
+         "\t\t\tfor (var j:int = 0; j < text.length; j++) {\n"
+         "\t\t\t\tvar code:int = text.charCodeAt(j);\n"
+         "\t\t\t\txs.push(pen);\n"
+         "\t\t\t\tpen += (code % 7) + 3 >> 1;\n"
+         "\t\t\t}\n"
+         "\t\t\ttrace(xs.join(\",\"), pen, String.fromCharCode(72, 105) + String.fromCharCode(text.charCodeAt(2) + 1));\n"
+         "\t\t\ttrace((255).toString(16), (3.14159).toFixed(2), (0.5).toFixed(0), (-7 / 2) | 0, 7 % -3, -1 >>> 28);\n"
+         "\t\t\tvar fns:Array = [];\n"
+         "\t\t\tfor (var k:int = 0; k < 3; k++) fns.push(function():int { return k; });\n"
+         "\t\t\ttrace(fns[0](), fns[2]());\n"
+         "\t\t\tvar mk:Function = function(n:int):Function { return function():int { return n * 2; }; };\n"
+         "\t\t\tvar gs:Array = [];\n"
+         "\t\t\tfor (var m:int = 0; m < 3; m++) gs.push(mk(m));\n"
+         "\t\t\ttrace(gs[0](), gs[2]());\n"
+         "\t\t\ttrace(tryIt(0), tryIt(1), tryIt(2));\n"
+         "\t\t}\n"
+         "\t\tprivate function tryIt(n:int):String {\n"
+         "\t\t\tvar log:String = \"\";\n"
+         "\t\t\ttry {\n"
+         "\t\t\t\ttry {\n"
+         "\t\t\t\t\tif (n == 1) throw new Error(\"one\");\n"
+         "\t\t\t\t\tif (n == 2) throw new RangeError(\"two\");\n"
+         "\t\t\t\t\tlog += \"ok\";\n"
+         "\t\t\t\t} catch (e:RangeError) {\n"
+         "\t\t\t\t\tlog += \"range:\" + e.message;\n"
+         "\t\t\t\t\tthrow e;\n"
+         "\t\t\t\t} finally {\n"
+         "\t\t\t\t\tlog += \"/fin\";\n"
+         "\t\t\t\t}\n"
+         "\t\t\t} catch (err:Error) {\n"
+         "\t\t\t\tlog += \"/outer:\" + err.message + \":\" + (err is RangeError);\n"
+         "\t\t\t}\n"
+         "\t\t\treturn log;\n"
+         "\t\t}\n"
+         "\t}\n"
+         "}\n"},
+        {"Particle.as",
+         "package {\n"
+         "\tpublic class Particle { public var x:Number = 0; public var life:int = 3; }\n"
+         "}\n"},
+        {"Pool.as",
+         "package {\n"
+         "\tpublic class Pool {\n"
+         "\t\tprivate var items:Vector.<Particle> = new Vector.<Particle>();\n"
+         "\t\tpublic var made:int = 0;\n"
+         "\t\tpublic function get():Particle {\n"
+         "\t\t\tif (items.length > 0) return items.pop();\n"
+         "\t\t\tmade++;\n"
+         "\t\t\treturn new Particle();\n"
+         "\t\t}\n"
+         "\t\tpublic function put(p:Particle):void { items.push(p); }\n"
+         "\t\tpublic function get size():int { return items.length; }\n"
+         "\t\tpublic function trim(n:int):void { items.length = n; }\n"
+         "\t}\n"
+         "}\n"},
+        {"fx/Easing.as",
+         "package fx {\n"
+         "\tpublic class Easing {\n"
+         "\t\tpublic static function linear(t:Number):Number { return t; }\n"
+         "\t\tpublic static function quadIn(t:Number):Number { return t * t; }\n"
+         "\t\tpublic static function quadOut(t:Number):Number { return t * (2 - t); }\n"
+         "\t}\n"
+         "}\n"},
+        {"fx/Tween.as",
+         "package fx {\n"
+         "\tpublic class Tween {\n"
+         "\t\tprivate var _ease:Function;\n"
+         "\t\tpublic var from:Number, to:Number;\n"
+         "\t\tpublic function Tween(from:Number, to:Number, ease:Function = null) {\n"
+         "\t\t\tthis.from = from; this.to = to;\n"
+         "\t\t\t_ease = ease || Easing.linear;\n"
+         "\t\t}\n"
+         "\t\tpublic function at(t:Number):Number { return from + (to - from) * _ease(t); }\n"
+         "\t}\n"
+         "}\n"},
+               },
+               "50 25 75 12.5\n"
+               "5 5\n"
+               "2 true 1\n"
+               "0,2,3 7 Hi\"\n"
+               "ff 3.14 1 -3 1 15\n"
+               "3 3\n"
+               "0 4\n"
+               "ok/fin /fin/outer:one:false range:two/fin/outer:two:true\n");
+}
+
+// A behaviour tree over an interface and an abstract-style base whose label
+// accessor is overridden two levels down (getter and setter through super),
+// statics that start from each other across three classes, and a save-game
+// string packed and read back without a ByteArray.
+TEST(GameCode, BehaviourTreeStaticsAndSaveGame) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({
+        {"A.as",
+         "package { public class A { public static var list:Array = [\"A\"]; public static var n:int = B.n + 1; } }\n"},
+        {"B.as",
+         "package { public class B { public static var n:int = C.n * 10; } }\n"},
+        {"C.as",
+         "package { public class C { public static var n:int = 4; public static var log:String = \"c\" + n; } }\n"},
+        {"Main.as",
+         "package {\n"
+         "\timport ai.*;\n"
+         "\tpublic class Main {\n"
+         "\t\tpublic function Main() {\n"
+         "\t\t\tvar ctx:Object = {log: [], hp: 5};\n"
+         "\t\t\tvar seq:Sequence = new Sequence(new Action(\"look\", function(c:Object):Boolean { return true; }),\n"
+         "\t\t\t\tnew Action(\"hit\", function(c:Object):Boolean { c.hp -= 2; return c.hp > 2; }));\n"
+         "\t\t\ttrace(seq.tick(ctx), seq.tick(ctx), ctx.log.join(\",\"), ctx.hp);\n"
+         "\t\t\ttrace(seq.label);\n"
+         "\t\t\tseq.label = \"go\";\n"
+         "\t\t\ttrace(seq.label, seq is INode, seq is Composite, (seq as INode).label);\n"
+         "\t\t\ttry { new Node().tick(null); } catch (e:Error) { trace(e.message); }\n"
+         "\t\t\ttrace(A.n, B.n, C.log, A.list.join());\n"
+         "\t\t\tvar save:String = pack({name: \"Zed\", lvl: 12, items: [3, 1, 4]});\n"
+         "\t\t\ttrace(save);\n"
+         "\t\t\tvar back:Object = unpack(save);\n"
+         "\t\t\ttrace(back.name, back.lvl + 1, back.items.length, back.items[2] * 2);\n"
+         "\t\t}\n"
+         "\t\tprivate static function pack(o:Object):String {\n"
+         "\t\t\tvar parts:Array = [];\n"
+         "\t\t\tparts.push(escape(o.name), o.lvl.toString(36), o.items.join(\".\"));\n"
+         "\t\t\treturn parts.join(\"|\");\n"
+         "\t\t}\n"
+         "\t\tprivate static function unpack(s:String):Object {\n"
+         "\t\t\tvar p:Array = s.split(\"|\");\n"
+         "\t\t\tvar items:Array = [];\n"
+         "\t\t\tfor each (var t:String in String(p[2]).split(\".\")) items.push(parseInt(t));\n"
+         "\t\t\treturn {name: unescape(p[0]), lvl: parseInt(p[1], 36), items: items};\n"
+         "\t\t}\n"
+         "\t}\n"
+         "}\n"},
+        {"ai/Action.as",
+         "package ai {\n"
+         "\tpublic class Action extends Node {\n"
+         "\t\tprivate var fn:Function;\n"
+         "\t\tpublic function Action(name:String, fn:Function) { _label = name; this.fn = fn; }\n"
+         "\t\toverride public function tick(ctx:Object):int { ctx.log.push(label); return fn(ctx) ? SUCCESS : FAILURE; }\n"
+         "\t}\n"
+         "}\n"},
+        {"ai/Composite.as",
+         "package ai {\n"
+         "\tpublic class Composite extends Node {\n"
+         "\t\tprotected var kids:Vector.<INode>;\n"
+         "\t\tpublic function Composite(nodes:Array) {\n"
+         "\t\t\tkids = new Vector.<INode>();\n"
+         "\t\t\tfor each (var n:INode in nodes) kids.push(n);\n"
+         "\t\t}\n"
+         "\t\toverride public function get label():String { return \"[\" + super.label + \":\" + kids.length + \"]\"; }\n"
+         "\t}\n"
+         "}\n"},
+        {"ai/INode.as",
+         "package ai {\n"
+         "\tpublic interface INode {\n"
+         "\t\tfunction tick(ctx:Object):int;\n"
+         "\t\tfunction get label():String;\n"
+         "\t}\n"
+         "}\n"},
+        {"ai/Node.as",
+         "package ai {\n"
+         "\tpublic class Node implements INode {\n"
+         "\t\tpublic static const SUCCESS:int = 1;\n"
+         "\t\tpublic static const FAILURE:int = 2;\n"
+         "\t\tpublic static const RUNNING:int = 3;\n"
+         "\t\tprotected var _label:String = \"node\";\n"
+         "\t\tpublic function tick(ctx:Object):int { throw new Error(\"abstract \" + label); }\n"
+         "\t\tpublic function get label():String { return _label; }\n"
+         "\t\tpublic function set label(v:String):void { _label = v; }\n"
+         "\t}\n"
+         "}\n"},
+        {"ai/Sequence.as",
+         "package ai {\n"
+         "\tpublic class Sequence extends Composite {\n"
+         "\t\tpublic function Sequence(...nodes) { super(nodes); _label = \"seq\"; }\n"
+         "\t\toverride public function tick(ctx:Object):int {\n"
+         "\t\t\tfor (var i:int = 0; i < kids.length; i++) {\n"
+         "\t\t\t\tvar r:int = kids[i].tick(ctx);\n"
+         "\t\t\t\tif (r != SUCCESS) return r;\n"
+         "\t\t\t}\n"
+         "\t\t\treturn Node.SUCCESS;\n"
+         "\t\t}\n"
+         "\t\toverride public function get label():String { return \"S\" + super.label; }\n"
+         "\t\toverride public function set label(v:String):void { super.label = v.toUpperCase(); }\n"
+         "\t}\n"
+         "}\n"},
+               },
+               "1 2 look,hit,look,hit 1\n"
+               "S[seq:2]\n"
+               "S[GO:2] true true S[GO:2]\n"
+               "abstract node\n"
+               "41 40 c4 A\n"
+               "Zed|c|3.1.4\n"
+               "Zed 13 3 8\n");
+}
+
+// A save-game time stamp through the accessors of Date: the day after the
+// last of January, an hour moved back, and the time in milliseconds.
+TEST(GameCode, DateAccessors) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var d:Date = new Date(2020, 0, 31, 10);\n"
+                                      "d.date += 1; d.hours -= 1;\n"
+                                      "trace(d.fullYear, d.month, d.date, d.hours, d.day, d.time == d.getTime());")}},
+               "2020 1 1 9 6 true\n");
+}
+
+// An inventory slot list edited with insertAt and removeAt, on an Array and
+// on a Vector.
+TEST(GameCode, InsertAtAndRemoveAt) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var a:Array = [1, 2, 3];\na.insertAt(1, 9);\nvar r:* = a.removeAt(2);\n"
+                                      "var v:Vector.<int> = new <int>[5, 6, 7];\nv.insertAt(0, 4);\n"
+                                      "trace(a.join(), r, v.removeAt(3), v.join());")}},
+               "1,9,3 2 7 4,5,6\n");
+}

@@ -345,3 +345,24 @@ test('the Dictionary replacement: objects of a class registered with dic become 
   assert.strictEqual(run("l instanceof Array && Object.keys(l).length"), 0, 'the hidden key stays out of the members');
   assert.strictEqual(run("Ruvo.__classmap.Dictionary === Dictionary && zafrit.utils.Dictionary === Dictionary"), true);
 });
+
+test('Date has the accessors of ActionScript, read-only where ActionScript has them so', () => {
+  const { run, json } = load();
+  run(`var d=new Date(2020,0,31,10,20,30,400); d.date+=1; d.hours-=1; d.fullYear=2021;
+       var u=new Date(Date.UTC(2000,5,15)); u.monthUTC+=1; var day=u.dayUTC; u.dayUTC=0;`);
+  assert.deepStrictEqual(json('[d.fullYear,d.month,d.date,d.hours,d.minutes,d.seconds,d.milliseconds,d.day]'),
+                         [2021, 1, 1, 9, 20, 30, 400, 1]);
+  assert.deepStrictEqual(json('[u.monthUTC,u.dateUTC,day,u.dayUTC,u.time===u.getTime()]'), [6, 15, 6, 6, true]);
+  assert.strictEqual(run('d.timezoneOffset===d.getTimezoneOffset() && Object.keys(d).length===0'), true);
+});
+
+test('A value assigned to a Date accessor name of the prototype itself stays a plain property', () => {
+  const { run } = load();
+  assert.strictEqual(run("Date.prototype.month=function(){return 'own';}; typeof Date.prototype.month"), 'function');
+});
+
+test('Arrays insert and remove at an index, without new enumerable keys', () => {
+  const { run, json } = load();
+  run('var a=[1,2,3]; a.insertAt(1,9); var r=a.removeAt(2); var keys=[]; for(var k in a) keys.push(k);');
+  assert.deepStrictEqual(json('[a,r,keys]'), [[1, 9, 3], 2, ['0', '1', '2']]);
+});

@@ -450,18 +450,24 @@ RunResult runScriptInNode(const std::string& script) {
   return runNode(sourceDir() + "/examples/run-in-node.js", {script});
 }
 
-SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources, const std::string& projectName) {
+SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources, const std::string& projectName,
+                                const std::vector<std::string>& classPaths, const std::string& options) {
   TempDir work;
   Install inst;
   const std::string proj = work / "proj";
+  std::string paths;
+  for (const std::string& path : classPaths) paths += "    <class path=\"" + path + "\" />\n";
   writeFile(proj + "/" + projectName + ".as3proj",
             "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n"
-            "  <classpaths>\n    <class path=\"src\" />\n  </classpaths>\n"
+            "  <classpaths>\n" + paths + "  </classpaths>\n"
             "  <compileTargets>\n    <compile path=\"src/Main.as\" />\n  </compileTargets>\n"
             "</project>\n");
   for (const auto& [path, text] : sources) writeFile(proj + "/src/" + path, text);
   SourcesRun r;
-  r.messages = inst.run({proj + "/" + projectName + ".as3proj;zafrit=false"}).out;
+  r.messages = inst.run({proj + "/" + projectName + ".as3proj;zafrit=false" + options}).out;
+  const std::string tsRoot = proj + "/bin/ts/src";
+  if (fileExists(tsRoot))
+    for (const std::string& rel : listFiles(tsRoot)) r.tsFiles[rel] = readFile(tsRoot + "/" + rel);
   const std::string script = proj + "/bin/h5/" + projectName + ".max.js";
   if (!fileExists(script)) return r;
   r.js = readFile(script);

@@ -116,12 +116,17 @@ RunResult runScriptInNode(const std::string& script);
 // A FlashDevelop project made of the given sources (path under src/ -> text,
 // the main class in src/Main.as), compiled with the library off by the real
 // program, and its joined script run in node.
+// `classPaths` are the project's class paths (folders of the project);
+// `options` follow ";zafrit=false" on the command (";ts=true;").
 struct SourcesRun {
   std::string messages;  // the program's standard output
   std::string js;        // the joined script; empty when none was written
   RunResult node;        // the script run in node
+  std::map<std::string, std::string> tsFiles;  // bin/ts/src/<path> -> text, with TypeScript output
 };
 SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources,
-                                const std::string& projectName = "p");
+                                const std::string& projectName = "p",
+                                const std::vector<std::string>& classPaths = {"src"},
+                                const std::string& options = "");
 
 }  // namespace ruvotest

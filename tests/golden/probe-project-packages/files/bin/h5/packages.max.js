@@ -297,6 +297,13 @@ var Ruvo=window.Ruvo=(function(window,document){
 		throw Array.prototype.slice.call(arguments);
 	});
 	Ruvo.un(Array.prototype,'fixed');
+	// insertAt and removeAt of ActionScript's Array and Vector.
+	Array.prototype.insertAt || Ruvo.un(Array.prototype,'insertAt',function(index,element){
+		this.splice(index,0,element);
+	});
+	Array.prototype.removeAt || Ruvo.un(Array.prototype,'removeAt',function(index){
+		return this.splice(index,1)[0];
+	});
 	// The error classes of ActionScript that JavaScript lacks, built like the
 	// built-in ones: with or without new, a message and an errorID.
 	['ArgumentError','DefinitionError','SecurityError','VerifyError'].forEach(function(name){
@@ -314,6 +321,28 @@ var Ruvo=window.Ruvo=(function(window,document){
 		hidden(E.prototype,'constructor',E);
 		hidden(E.prototype,'name',name);
 		window[name]=E;
+	});
+	// The accessors of ActionScript's Date (d.fullYear, d.month += 1, d.time ...)
+	// over JavaScript's get and set methods; day, dayUTC and timezoneOffset
+	// are read only.
+	['date','fullYear','hours','milliseconds','minutes','month','seconds','time','day','timezoneOffset'].forEach(function(name){
+		var part=name.charAt(0).toUpperCase()+name.substr(1), readOnly=name=='day' || name=='timezoneOffset';
+		var kinds=name=='time' || name=='timezoneOffset' ? [''] : ['','UTC'];
+		kinds.forEach(function(utc){
+			var key=name+utc, get=Date.prototype['get'+utc+part], set=Date.prototype['set'+utc+part];
+			if(key in Date.prototype) return;
+			// On anything but a date (a library assigning Date.prototype[key])
+			// the name is a plain property.
+			var isDate=function(o){ return Object.prototype.toString.call(o)=='[object Date]'; };
+			Object.defineProperty(Date.prototype,key,{
+				get:function(){ return isDate(this) ? get.call(this) : undefined; },
+				set:function(v){
+					if(!isDate(this)) Object.defineProperty(this,key,{value:v,writable:true,enumerable:true,configurable:true});
+					else if(!readOnly) set.call(this,v);
+				},
+				enumerable:false,configurable:true
+			});
+		});
 	});
 	//String.prototype.substr=Ruvo.__substr;
 
