@@ -127,12 +127,11 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
     if (filled > 0) {
       // The length (a number, a name or any expression), then the fill value
       // of the element type, so that new Vector.<int>(n) holds n zeros and
-      // new Vector.<Boolean>(n) n times false and new Vector.<Number>(n) n
-      // times NaN (the default of each type); a second argument (the
+      // new Vector.<Boolean>(n) n times false; a second argument (the
       // fixed-length flag) is dropped.
       std::string type = vectorElementType(next);
-      const bool integer = type == "int" || type == "uint";
-      const char* fill = integer ? ",0)" : type == "Number" ? ",NaN)" : type == "Boolean" ? ",false)" : ",null)";
+      bool numeric = type == "int" || type == "Number" || type == "uint";
+      const char* fill = numeric ? ",0)" : type == "Boolean" ? ",false)" : ",null)";
       out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + fill;
       return 2;
     }

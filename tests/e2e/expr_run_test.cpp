@@ -25,7 +25,7 @@ const char* const kExpected =
     "iface true false\n"
     "statics NaN 2\n"
     "locals 0 false NaN undefined\n"
-    "vectors NaN,NaN 0 3\n"
+    "vectors 0,0 0 3\n"
     "labels 4\n"
     "object 1 z true\n"
     "with 1 z\n"

