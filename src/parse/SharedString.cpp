@@ -22,8 +22,9 @@ std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>>& keptTexts(
 const std::string kEmpty;
 const std::string* kFirst[1] = {&kEmpty};
 
-// The texts by number. A grown list replaces the old one, which is left in
-// place: a reader may still hold it while a token stores a new text.
+// The texts by number. A grown list replaces the old one; SharedString
+// reads the list through kept_ on every use, so nothing holds the old one
+// (the texts themselves stay where they are).
 struct KeptList {
   const std::string** items = const_cast<const std::string**>(kFirst);
   size_t size = 1;
@@ -34,6 +35,7 @@ struct KeptList {
       const size_t grown = capacity * 2 < 1024 ? 1024 : capacity * 2;
       auto** bigger = new const std::string*[grown];
       for (size_t i = 0; i < size; ++i) bigger[i] = items[i];
+      if (items != const_cast<const std::string**>(kFirst)) delete[] items;
       items = bigger;
       capacity = grown;
     }

@@ -60,8 +60,8 @@ class EndMarkers {
 
 namespace {
 // Every file root made, by number (0 stands for no file). A grown list
-// replaces the old one, which is left in place: the roots are few, one per
-// source file.
+// replaces the old one; FileRef reads the list through roots_ on every use,
+// so nothing holds the old one.
 Parse* kNoRoot[1] = {nullptr};
 Parse** g_roots = kNoRoot;
 size_t g_rootCount = 1;
@@ -75,6 +75,7 @@ uint32_t FileRef::add(Parse* root) {
     const size_t room = g_rootRoom < 64 ? 64 : g_rootRoom * 2;
     auto** bigger = new Parse*[room]();
     std::memcpy(bigger, g_roots, g_rootCount * sizeof(Parse*));
+    if (g_roots != kNoRoot) delete[] g_roots;
     g_roots = bigger;
     g_rootRoom = room;
   }
