@@ -116,6 +116,10 @@ TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
   Hello h;
   // A link to a file that is gone (a class on a drive that is not there).
   ASSERT_EQ(symlink((h.work / "nowhere/Gone.as").c_str(), (h.proj + "/src/Gone.as").c_str()), 0);
+  // A pipe and a device under a class name read as nothing: the class was
+  // dropped with no word.
+  ASSERT_EQ(mkfifo((h.proj + "/src/Pipe.as").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/null", (h.proj + "/src/Device.as").c_str()), 0);
   const bool root = geteuid() == 0;  // root reads every folder
   if (!root) {
     ruvotest::writeFile(h.proj + "/src/locked/Item.as", "package locked { public class Item {} }\n");
@@ -128,6 +132,12 @@ TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
                      "/src/Gone.as (No such file or directory)\n"),
             std::string::npos)
       << out;
+  for (const char* name : {"Pipe", "Device"}) {
+    const std::string file = h.proj + "/src/" + name + ".as";
+    EXPECT_NE(out.find("," + file + ",0,Can not read file:" + file + " (not a regular file)\n"), std::string::npos)
+        << name << "\n"
+        << out;
+  }
   if (!root) {
     EXPECT_NE(out.find(",0,Can not read folder:" + h.proj + "/src/locked/ (Permission denied)\n"), std::string::npos)
         << out;
