@@ -165,6 +165,25 @@ TEST(SilentFailure, ScriptThatCannotBeWrittenSaysWhy) {
       << h.run.out;
 }
 
+// The folder the script goes in cannot be made: the reason used to be the
+// "No such file or directory" of the script itself.
+TEST(SilentFailure, OutputFolderThatCannotBeMadeSaysWhy) {
+  Hello h;
+  const std::string script = h.proj + "/bin/h5/hello.max.js";
+  const std::string head = ",0,Can not write file:" + script + " (the folder " + h.proj + "/bin/h5/ cannot be made: ";
+  // The output folder links to a drive that is not there.
+  fs::remove_all(h.proj + "/bin");
+  ASSERT_EQ(symlink((h.work / "unmounted/bin").c_str(), (h.proj + "/bin").c_str()), 0);
+  h.compile();
+  EXPECT_NE(h.run.out.find(head + "File exists)\n"), std::string::npos) << h.run.out;
+  if (geteuid() == 0) return;  // root makes folders anywhere
+  fs::remove(h.proj + "/bin");
+  chmod(h.proj.c_str(), 0555);
+  h.compile();
+  chmod(h.proj.c_str(), 0755);
+  EXPECT_NE(h.run.out.find(head + "Permission denied)\n"), std::string::npos) << h.run.out;
+}
+
 // The library is on by default; without it the script stops at "Ruvo.Main
 // is not a function" in the browser.
 TEST(SilentFailure, LibraryOnWithoutLibraryFolderIsReported) {
