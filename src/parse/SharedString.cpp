@@ -23,17 +23,23 @@ const std::string kEmpty;
 const std::string* kFirst[1] = {&kEmpty};
 
 // The texts by number. A grown list replaces the old one, which is left in
-// place: a reader may still hold it while a token stores a new text.
+// place: a reader may still hold it while a token stores a new text. The
+// replaced lists are kept in `retired`, so that they stay reachable (a leak
+// check counts an unreachable one as lost; together they take less than the
+// current list).
 struct KeptList {
   const std::string** items = const_cast<const std::string**>(kFirst);
   size_t size = 1;
   size_t capacity = 1;
+  const std::string** retired[40] = {};
+  size_t retiredCount = 0;
 
   uint32_t add(const std::string* text) {
     if (size == capacity) {
       const size_t grown = capacity * 2 < 1024 ? 1024 : capacity * 2;
       auto** bigger = new const std::string*[grown];
       for (size_t i = 0; i < size; ++i) bigger[i] = items[i];
+      if (items != const_cast<const std::string**>(kFirst)) retired[retiredCount++] = items;
       items = bigger;
       capacity = grown;
     }
