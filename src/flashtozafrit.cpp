@@ -176,7 +176,16 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     listPath = linkList + 1;
     if (linkList[0] == '/' && linkList[1] != '/' && xfilemethod::getFileSize(linkList) > 0) listPath = linkList;
   }
-  if (mode == 2 && hasList) readini(listPath.c_str());
+  if (mode == 2) {
+    // A list that cannot be read links nothing; that is said, not left to
+    // be found in the unchanged files.
+    const std::string why = hasList ? xfilemethod::whyNoText(listPath) : std::string("is not given (/l<list file>)");
+    if (why.empty())
+      readini(listPath.c_str());
+    else
+      fprintf(stderr, "ruvojs: the link list %s%s; no class is linked\n", hasList ? (listPath + " ").c_str() : "",
+              why.c_str());
+  }
 
   if (!xfilemethod::pathExist(dir)) {
     // A mistyped folder: nothing to convert and no starter classes to write.

@@ -111,7 +111,8 @@ int32_t lineOf(const std::string& text, size_t at) {
 }
 
 // The whole file, or false with the reason when it exists but cannot be
-// read. A missing or empty file reads as an empty text, as before.
+// read or is not a regular file. A missing or empty file reads as an empty
+// text, as before.
 bool readSource(const std::string& path, std::string& bytes, std::string& reason) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {
@@ -121,6 +122,12 @@ bool readSource(const std::string& path, std::string& bytes, std::string& reason
     if (errno == ENOENT && lstat(path.c_str(), &st) != 0) return true;  // no such file at all
 #endif
     reason = std::strerror(errno);
+    return false;
+  }
+  // A pipe or a device under a source name would give nothing (or never
+  // end): it is named rather than read as an empty class.
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    reason = "not a regular file";
     return false;
   }
   if (!S_ISREG(st.st_mode) || st.st_size == 0) return true;

@@ -600,7 +600,10 @@ std::string g_lastWriteError;
 const std::string& xfilemethod::lastWriteError() { return g_lastWriteError; }
 
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
-  createDirectoryS(path.c_str());
+  // A folder that cannot be made is the reason to give, not the "No such
+  // file or directory" of the file inside it.
+  std::error_code folderError;
+  if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), folderError);
   // The first write of a run into a folder clears what a stopped run left there.
   static std::set<std::string> swept;
   const size_t slash = path.rfind('/');
@@ -615,6 +618,8 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   FILE* f = openTempStream(tmp);
   if (!f) {
     g_lastWriteError = std::strerror(errno);
+    if (errno == ENOENT && folderError)
+      g_lastWriteError = "the folder " + folder + " cannot be made: " + folderError.message();
     return false;
   }
   bool ok = size == 0 || fwrite(data, 1, size, f) == size;

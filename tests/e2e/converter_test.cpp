@@ -115,6 +115,27 @@ TEST(Converter, LinkClassesFromTheList) {
   checkFiles(p, "l");
 }
 
+// A link list that is missing, empty or not given links nothing, and says so.
+TEST(Converter, LinkListThatCannotBeReadIsNamed) {
+  Project p;
+  TempDir elsewhere;  // outside the compared tree
+  const std::string empty = elsewhere / "empty.txt";
+  ruvotest::writeFile(empty, "");
+  const struct {
+    std::string switchText, err;
+  } cases[] = {
+      {"/l/" + p.proj("nothere.txt"), "ruvojs: the link list " + p.proj("nothere.txt") + " does not exist"},
+      {"/l/" + empty, "ruvojs: the link list " + empty + " is empty"},
+      {"/l", "ruvojs: the link list is not given (/l<list file>)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.switchText);
+    RunResult r = p.run({p.proj("src"), c.switchText});
+    EXPECT_EQ(r.err, c.err + "; no class is linked\n");
+    checkFiles(p, "unchanged");
+  }
+}
+
 // "type=init:" on the Flash Builder project takes its source folder and its
 // source path back to the Flash names; "/f" on the FlashDevelop project and
 // "/F" on each folder give the same files.

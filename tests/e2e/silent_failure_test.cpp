@@ -121,6 +121,10 @@ TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
   Hello h;
   // A link to a file that is gone (a class on a drive that is not there).
   ASSERT_EQ(symlink((h.work / "nowhere/Gone.as").c_str(), (h.proj + "/src/Gone.as").c_str()), 0);
+  // A pipe and a device under a class name read as nothing: the class was
+  // dropped with no word.
+  ASSERT_EQ(mkfifo((h.proj + "/src/Pipe.as").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/null", (h.proj + "/src/Device.as").c_str()), 0);
   const bool root = geteuid() == 0;  // root reads every folder
   if (!root) {
     ruvotest::writeFile(h.proj + "/src/locked/Item.as", "package locked { public class Item {} }\n");
@@ -133,6 +137,12 @@ TEST(SilentFailure, UnreadableClassFileAndFolderAreNamed) {
                      "/src/Gone.as (No such file or directory)\n"),
             std::string::npos)
       << out;
+  for (const char* name : {"Pipe", "Device"}) {
+    const std::string file = h.proj + "/src/" + name + ".as";
+    EXPECT_NE(out.find("," + file + ",0,Can not read file:" + file + " (not a regular file)\n"), std::string::npos)
+        << name << "\n"
+        << out;
+  }
   if (!root) {
     EXPECT_NE(out.find(",0,Can not read folder:" + h.proj + "/src/locked/ (Permission denied)\n"), std::string::npos)
         << out;
@@ -169,6 +179,25 @@ TEST(SilentFailure, ScriptThatCannotBeWrittenSaysWhy) {
   EXPECT_NE(h.run.out.find("MSG,7,50.00," + script + ",0,Can not write file:" + script + why),
             std::string::npos)
       << h.run.out;
+}
+
+// The folder the script goes in cannot be made: the reason used to be the
+// "No such file or directory" of the script itself.
+TEST(SilentFailure, OutputFolderThatCannotBeMadeSaysWhy) {
+  Hello h;
+  const std::string script = h.proj + "/bin/h5/hello.max.js";
+  const std::string head = ",0,Can not write file:" + script + " (the folder " + h.proj + "/bin/h5/ cannot be made: ";
+  // The output folder links to a drive that is not there.
+  fs::remove_all(h.proj + "/bin");
+  ASSERT_EQ(symlink((h.work / "unmounted/bin").c_str(), (h.proj + "/bin").c_str()), 0);
+  h.compile();
+  EXPECT_NE(h.run.out.find(head + "File exists)\n"), std::string::npos) << h.run.out;
+  if (geteuid() == 0) return;  // root makes folders anywhere
+  fs::remove(h.proj + "/bin");
+  chmod(h.proj.c_str(), 0555);
+  h.compile();
+  chmod(h.proj.c_str(), 0755);
+  EXPECT_NE(h.run.out.find(head + "Permission denied)\n"), std::string::npos) << h.run.out;
 }
 
 // The library is on by default; without it the script stops at "Ruvo.Main
