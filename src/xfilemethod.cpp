@@ -289,11 +289,23 @@ bool isFolder(const std::string& path) {
 #endif
 }
 
+// Something already there is fine only when it is a folder (a link to a
+// folder that is not there is not); the error stays as the call left it.
 bool makeFolder(const std::string& path) {
 #ifdef _WIN32
-  return CreateDirectoryA(path.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  const DWORD error = GetLastError();
+  if (error != ERROR_ALREADY_EXISTS) return false;
+  const bool folder = isFolder(path);
+  SetLastError(error);
+  return folder;
 #else
-  return mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+  const int error = errno;
+  if (error != EEXIST) return false;
+  const bool folder = isFolder(path);
+  errno = error;
+  return folder;
 #endif
 }
 
@@ -395,15 +407,16 @@ int64_t xfilemethod::getFileSize(const char* path) {
 #endif
 }
 
-void xfilemethod::createDirectoryS(const char* path) {
-  if (!path) return;
-  std::string p = path;
+namespace {
+// Makes the folders of `path` up to its last separator (the last component
+// is a file name); false with the reason when one of them cannot be made.
+bool makeParentFolders(const std::string& p, std::string& why) {
   size_t end = p.size();
-  while (end > 0 && !isSeparator(p[end - 1])) --end;  // the last component is a file name
+  while (end > 0 && !isSeparator(p[end - 1])) --end;
   while (end > 0 && isSeparator(p[end - 1])) --end;
-  if (end == 0) return;
+  if (end == 0) return true;
   std::string parent = p.substr(0, end);
-  if (isFolder(parent)) return;
+  if (isFolder(parent)) return true;
   // Every prefix that ends before a separator, from the root on; a drive
   // ("C:") or the root itself is never created.
   for (size_t i = 1; i <= parent.size(); ++i) {
@@ -411,8 +424,23 @@ void xfilemethod::createDirectoryS(const char* path) {
     if (isSeparator(parent[i - 1])) continue;
     std::string prefix = parent.substr(0, i);
     if (prefix.size() == 2 && prefix[1] == ':') continue;
-    if (!isFolder(prefix) && !makeFolder(prefix)) return;
+    if (!isFolder(prefix) && !makeFolder(prefix)) {
+#ifdef _WIN32
+      why = "Windows error " + std::to_string(GetLastError());
+#else
+      why = std::strerror(errno);
+#endif
+      return false;
+    }
   }
+  return true;
+}
+}  // namespace
+
+void xfilemethod::createDirectoryS(const char* path) {
+  if (!path) return;
+  std::string why;
+  makeParentFolders(path, why);
 }
 
 char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
@@ -602,8 +630,8 @@ const std::string& xfilemethod::lastWriteError() { return g_lastWriteError; }
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
   // A folder that cannot be made is the reason to give, not the "No such
   // file or directory" of the file inside it.
-  std::error_code folderError;
-  if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), folderError);
+  std::string folderError;
+  makeParentFolders(path, folderError);
   // The first write of a run into a folder clears what a stopped run left there.
   static std::set<std::string> swept;
   const size_t slash = path.rfind('/');
@@ -618,8 +646,10 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   FILE* f = openTempStream(tmp);
   if (!f) {
     g_lastWriteError = std::strerror(errno);
-    if (errno == ENOENT && folderError)
-      g_lastWriteError = "the folder " + folder + " cannot be made: " + folderError.message();
+#ifndef _WIN32
+    if (errno == ENOENT)
+#endif
+      if (!folderError.empty()) g_lastWriteError = "the folder " + folder + " cannot be made: " + folderError;
     return false;
   }
   bool ok = size == 0 || fwrite(data, 1, size, f) == size;
