@@ -184,6 +184,9 @@ TEST(SilentFailure, ScriptThatCannotBeWrittenSaysWhy) {
 // The folder the script goes in cannot be made: the reason used to be the
 // "No such file or directory" of the script itself.
 TEST(SilentFailure, OutputFolderThatCannotBeMadeSaysWhy) {
+#ifdef _WIN32
+  GTEST_SKIP() << "makes a dangling symbolic link and a folder without rights (POSIX)";
+#else
   Hello h;
   const std::string script = h.proj + "/bin/h5/hello.max.js";
   const std::string head = ",0,Can not write file:" + script + " (the folder " + h.proj + "/bin/h5/ cannot be made: ";
@@ -198,6 +201,7 @@ TEST(SilentFailure, OutputFolderThatCannotBeMadeSaysWhy) {
   h.compile();
   chmod(h.proj.c_str(), 0755);
   EXPECT_NE(h.run.out.find(head + "Permission denied)\n"), std::string::npos) << h.run.out;
+#endif
 }
 
 // The library is on by default; without it the script stops at "Ruvo.Main
