@@ -108,6 +108,22 @@ HANDLE createTemp(const std::string& path, DWORD disposition) {
 }
 #endif
 
+#ifdef _WIN32
+// The path of the open file with every link resolved ("C:\\dir\\file" or
+// "\\\\server\\share\\file"); empty when the system cannot tell.
+std::string finalPath(HANDLE h) {
+  const DWORD need = GetFinalPathNameByHandleA(h, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (need == 0) return std::string();
+  std::string path(need, '\0');
+  const DWORD len = GetFinalPathNameByHandleA(h, path.data(), need, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (len == 0 || len >= need) return std::string();
+  path.resize(len);
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+#endif
+
 // Opens the temporary file of a whole-file write.
 FILE* openTempStream(const std::string& path) {
 #ifdef _WIN32
@@ -749,8 +765,7 @@ bool xfilemethod::fileIdentity(const std::string& path, uint64_t& device, uint64
 
 bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
 #ifdef _WIN32
-  // The full path, in the ANSI code page as given. Windows programs see a
-  // link's target through the link itself, so the path is not resolved further.
+  // The full path, in the ANSI code page as given.
   const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (need == 0) return false;
   std::string target(need, '\0');
@@ -759,6 +774,10 @@ bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
   target.resize(len);
   HANDLE h = openShared(target, GENERIC_READ);
   if (h == INVALID_HANDLE_VALUE) return false;
+  // A symbolic link is followed to its target, which the rewrite then
+  // replaces, so that the link stays a link.
+  const std::string final = finalPath(h);
+  if (!final.empty()) target = final;
   BY_HANDLE_FILE_INFORMATION info;
   // A device named like a source is not read (it could block).
   bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
