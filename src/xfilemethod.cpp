@@ -600,7 +600,11 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   createDirectoryS(path.c_str());
   // The first write of a run into a folder clears what a stopped run left there.
   static std::set<std::string> swept;
+#ifdef _WIN32
+  const size_t slash = path.find_last_of("/\\");
+#else
   const size_t slash = path.rfind('/');
+#endif
   const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   if (swept.insert(folder).second) removeStaleTemps(folder, false);
 #ifdef _WIN32
@@ -1003,7 +1007,7 @@ void sweepFolder(const std::string& folder, bool tree, int depth) {
 
 void xfilemethod::removeStaleTemps(const std::string& folder, bool tree) {
   std::string base = folder;
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  while (base.size() > 1 && isSeparator(base.back())) base.pop_back();
   if (!pathExist(base)) return;
   sweepFolder(base == "/" ? base : base + "/", tree, 10000);
 }
