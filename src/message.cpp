@@ -101,7 +101,6 @@ void openLog() {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
-  SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
   if (!lockLog(h) && heldByOther()) {
     g_logWaiting = true;
     static const bool registered = atexit(addPendingLog) == 0;

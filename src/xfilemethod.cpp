@@ -108,6 +108,22 @@ HANDLE createTemp(const std::string& path, DWORD disposition) {
 }
 #endif
 
+#ifdef _WIN32
+// The path of the open file with every link resolved ("C:\\dir\\file" or
+// "\\\\server\\share\\file"); empty when the system cannot tell.
+std::string finalPath(HANDLE h) {
+  const DWORD need = GetFinalPathNameByHandleA(h, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (need == 0) return std::string();
+  std::string path(need, '\0');
+  const DWORD len = GetFinalPathNameByHandleA(h, path.data(), need, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (len == 0 || len >= need) return std::string();
+  path.resize(len);
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+#endif
+
 // Opens the temporary file of a whole-file write.
 FILE* openTempStream(const std::string& path) {
 #ifdef _WIN32
@@ -634,7 +650,11 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   makeParentFolders(path, folderError);
   // The first write of a run into a folder clears what a stopped run left there.
   static std::set<std::string> swept;
+#ifdef _WIN32
+  const size_t slash = path.find_last_of("/\\");
+#else
   const size_t slash = path.rfind('/');
+#endif
   const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
   if (swept.insert(folder).second) removeStaleTemps(folder, false);
 #ifdef _WIN32
@@ -816,8 +836,7 @@ bool xfilemethod::fileIdentity(const std::string& path, uint64_t& device, uint64
 
 bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
 #ifdef _WIN32
-  // The full path, in the ANSI code page as given. Windows programs see a
-  // link's target through the link itself, so the path is not resolved further.
+  // The full path, in the ANSI code page as given.
   const DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (need == 0) return false;
   std::string target(need, '\0');
@@ -826,6 +845,10 @@ bool xfilemethod::readSource(const std::string& path, SourceFile& out) {
   target.resize(len);
   HANDLE h = openShared(target, GENERIC_READ);
   if (h == INVALID_HANDLE_VALUE) return false;
+  // A symbolic link is followed to its target, which the rewrite then
+  // replaces, so that the link stays a link.
+  const std::string final = finalPath(h);
+  if (!final.empty()) target = final;
   BY_HANDLE_FILE_INFORMATION info;
   // A device named like a source is not read (it could block).
   bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
@@ -1051,7 +1074,7 @@ void sweepFolder(const std::string& folder, bool tree, int depth) {
 
 void xfilemethod::removeStaleTemps(const std::string& folder, bool tree) {
   std::string base = folder;
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  while (base.size() > 1 && isSeparator(base.back())) base.pop_back();
   if (!pathExist(base)) return;
   sweepFolder(base == "/" ? base : base + "/", tree, 10000);
 }

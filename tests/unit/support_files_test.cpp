@@ -1,6 +1,7 @@
 // Path and file helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -187,6 +188,15 @@ TEST(Files, StaleTemporaryFilesGo) {
   EXPECT_EQ(ruvotest::listFiles(out), (std::vector<std::string>{"b.js", "c.js.ruvotmp-" + running, "d.js.ruvotmp-12x",
                                                                 "sub/f.js.ruvotmp-" + dead}));
   EXPECT_TRUE(std::filesystem::is_directory(out + "/e.js.ruvotmp-" + dead));
+#ifdef _WIN32
+  // A path written with backslashes names its folder as well.
+  const std::string win = tmp / "win";
+  writeFile(win + "/a.js.ruvotmp-" + dead, "half");
+  std::string back = win + "/b.js";
+  std::replace(back.begin(), back.end(), '/', '\\');
+  ASSERT_TRUE(xfilemethod::writeFileAtomic(back, "b", 1));
+  EXPECT_EQ(ruvotest::listFiles(win), std::vector<std::string>{"b.js"});
+#endif
 
   const std::string src = tmp / "src";
   writeFile(src + "/deep/G.as", "package{imp");
