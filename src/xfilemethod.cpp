@@ -337,6 +337,9 @@ bool isSeparator(char c) {
 
 namespace {
 
+#ifndef _WIN32
+// Names compared as the Windows file system compares them: ASCII letters
+// without case, every other byte as it is.
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
@@ -345,6 +348,7 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
   }
   return true;
 }
+#endif
 
 // The name of the entry of `folder` ("" for the working folder, else ending
 // with "/") that is `name` without regard to case; empty when there is none.

@@ -12,10 +12,7 @@
 
 namespace {
 
-std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
-  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
-         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
-}
+using ruvotest::mainClass;
 
 size_t countOf(const std::string& text, const std::string& piece) {
   size_t n = 0;

@@ -12,11 +12,7 @@
 
 namespace {
 
-// A main class in the unnamed package: its imports, members and constructor body.
-std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
-  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
-         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
-}
+using ruvotest::mainClass;
 
 // Compiles, runs and checks what node prints; no warning or error may be reported.
 void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {

@@ -20,10 +20,7 @@ void expectPrints(const std::map<std::string, std::string>& sources, const std::
   EXPECT_EQ(r.node.out, expected) << r.node.err << r.js;
 }
 
-std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
-  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
-         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
-}
+using ruvotest::mainClass;
 
 }  // namespace
 

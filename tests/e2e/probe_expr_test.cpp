@@ -20,8 +20,7 @@ Compiled compileAndRun(const std::map<std::string, std::string>& sources) {
 
 // A main class with the given members and constructor body.
 std::string mainClass(const std::string& members, const std::string& body) {
-  return "package\n{\n\tpublic class Main\n\t{\n" + members + "\n\t\tpublic function Main()\n\t\t{\n" + body +
-         "\n\t\t}\n\t}\n}\n";
+  return ruvotest::mainClass("", members, body);
 }
 
 struct Case {

@@ -93,7 +93,9 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
     Ran r = compileAndRun({{"Main.as", c.source}});
     ASSERT_EQ(r.compile.exitCode, 0);
     ASSERT_FALSE(r.js.empty()) << r.compile.out;
-    if (!c.warns) EXPECT_EQ(r.compile.out.find("MSG,7,"), std::string::npos) << r.compile.out;
+    if (!c.warns) {
+      EXPECT_EQ(r.compile.out.find("MSG,7,"), std::string::npos) << r.compile.out;
+    }
     EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
     EXPECT_EQ(r.node.out, c.expected) << r.node.err;
   }

@@ -527,4 +527,9 @@ int runningProcessId() {
 #endif
 }
 
+std::string mainClass(const std::string& imports, const std::string& members, const std::string& body) {
+  return "package\n{\n" + imports + "\tpublic class Main\n\t{\n" + members +
+         "\n\t\tpublic function Main()\n\t\t{\n" + body + "\n\t\t}\n\t}\n}\n";
+}
+
 }  // namespace ruvotest

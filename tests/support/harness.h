@@ -124,6 +124,10 @@ struct SourcesRun {
   RunResult node;        // the script run in node
   std::map<std::string, std::string> tsFiles;  // bin/ts/src/<path> -> text, with TypeScript output
 };
+// The text of src/Main.as: a public class Main in the unnamed package with
+// the given imports, members and constructor body.
+std::string mainClass(const std::string& imports, const std::string& members, const std::string& body);
+
 SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources,
                                 const std::string& projectName = "p",
                                 const std::vector<std::string>& classPaths = {"src"},
