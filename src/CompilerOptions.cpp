@@ -203,7 +203,7 @@ std::string defineArgument(const std::string& piece, size_t from) {
 
 void CompilerOptions::read(const char* command, const char* librarySourceDir) {
   if (!command) command = "";
-  MSGTO(1, "", 0, "Project command:%s", command);
+  MSGTO(MessageType::Info, "", 0, "Project command:%s", command);
 
   // The project file runs to the first ';'; the options text from there on.
   const char* semicolon = std::strchr(command, ';');
@@ -259,9 +259,9 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
   if (hasOptions) {
     size_t at = options.find(kOutRuvoLiteral);
     outRuvo = at != npos;
-    if (outRuvo && at > 0) MSGTO(1, "", 0, "outruvo=true includeFlash=%s ", zafritLib ? "true" : "false");
+    if (outRuvo && at > 0) MSGTO(MessageType::Info, "", 0, "outruvo=true includeFlash=%s ", zafritLib ? "true" : "false");
     if (zafritLib && outRuvo) {
-      MSGTO(1, "", 0, "AddJsModule %s:", librarySource.c_str());
+      MSGTO(MessageType::Info, "", 0, "AddJsModule %s:", librarySource.c_str());
       OneScriptFile::AddJsModule(librarySource, "ruvo.js", true, false);
       engineModule = true;
     }
@@ -271,7 +271,7 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
   // A main module in module.def brings the engine module with it.
   std::string projectFile = absoluteProjectFile(projectFileNBame.c_str());
   if (LoadModuleDef(xfilemethod::getFilePath(projectFile.c_str()).c_str()) && !engineModule) {
-    MSGTO(1, "", 0, "AddJsModule2 %s:", librarySource.c_str());
+    MSGTO(MessageType::Info, "", 0, "AddJsModule2 %s:", librarySource.c_str());
     OneScriptFile::AddJsModule(librarySource, "ruvo.js", true, false);
   }
 
@@ -291,7 +291,7 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
     else
       fprintf(stderr, "ruvojs: %s is not a project file: its name must hold .actionScriptProperties or .as3proj\n",
               projectFile.c_str());
-    MSGTO(7, "", 0, "Read FB err:%s", projectFileNBame.c_str());
+    MSGTO(MessageType::Problem, "", 0, "Read FB err:%s", projectFileNBame.c_str());
     endRun();
   }
   quickCompile = false;
@@ -342,7 +342,7 @@ void CompilerOptions::_addDefines(std::string arguments) {
     xstringmthod::splitstr(rest, " \t", words);
     if (words.size() > 0 && stageWidth == "-1") stageWidth = words[0];
     if (words.size() > 1 && stageHeight == "-1") stageHeight = words[1];
-    MSGTO(1, "", 0, "satge size:%s %s\r\n", stageWidth.c_str(), stageHeight.c_str());
+    MSGTO(MessageType::Info, "", 0, "satge size:%s %s\r\n", stageWidth.c_str(), stageHeight.c_str());
   }
 }
 

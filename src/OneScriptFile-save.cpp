@@ -245,9 +245,9 @@ const std::string& OneScriptFile::save() {
   text += exportBlock;
   const std::string path = scriptPath(outputPath);
   if (ScriptFile::write(path, text)) {
-    MSGTO(12, path.c_str(), static_cast<int>(std::min<size_t>(text.size(), 0x7fffffff)), "%s", "");
+    MSGTO(MessageType::ScriptSaved, path.c_str(), static_cast<int>(std::min<size_t>(text.size(), 0x7fffffff)), "%s", "");
   } else {
-    MSGTO(7, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
+    MSGTO(MessageType::Problem, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
   }
   text.resize(length);
   return text;

@@ -26,8 +26,8 @@ void Quillet::addPath(const char* folder) {
   // Its classes would be missing when the script runs.
   for (const auto& [path, reason] : unreadable)
     if (!_ompilerOptions_.excludeThisFile(path.c_str()))
-      MSGTO(7, path.c_str(), 0, "Can not read folder:%s (%s)", path.c_str(), reason.c_str());
-  MSGTO(1, folder, 0, "Collect");
+      MSGTO(MessageType::Problem, path.c_str(), 0, "Can not read folder:%s (%s)", path.c_str(), reason.c_str());
+  MSGTO(MessageType::Info, folder, 0, "Collect");
   __progressWork__(_msg_p, "Collect files:%s", folder);
 }
 
@@ -35,7 +35,7 @@ void Quillet::addFile(const char* path) { files.push_back(path ? path : ""); }
 
 void Quillet::withFiles(std::vector<std::string>& list) {
   _msg_p = 2;
-  MSGTO(1, "", 0, "read class message");
+  MSGTO(MessageType::Info, "", 0, "read class message");
   __progressWork__(_msg_p, "read class message");
 
   // Load every file and learn its class names before any file is parsed.
@@ -59,7 +59,7 @@ void Quillet::withFiles(std::vector<std::string>& list) {
     if (_ompilerOptions_.excludeThisFile(path.c_str())) continue;
     if (i % step == 0) {
       _msg_p = static_cast<float>(i) / static_cast<float>(n) * 40 + 10;
-      MSGTO(3, path.c_str(), 0, "%s", "");
+      MSGTO(MessageType::PreCompiling, path.c_str(), 0, "%s", "");
       __progressWork__(_msg_p, "precompile file:///%s", path.c_str());
     }
     withFile(path.c_str());
@@ -137,7 +137,7 @@ void Quillet::allToJs() {
       float percent = static_cast<float>(i) / static_cast<float>(n) * 40 + 50;
       __progressWork__(percent, "compiled file:///%s", parse->path.c_str());
       _msg_p = percent;
-      MSGTO(5, parse->path.c_str(), 0, "%s", "");
+      MSGTO(MessageType::Converted, parse->path.c_str(), 0, "%s", "");
     }
     parse->toJavaScript();
     ScriptFile::setScriptDec(parse->path, std::move(parse->jsText));

@@ -55,7 +55,7 @@ void reportUnusableScript(const Quillet& front) {
     bool any = false;
     for (const std::string& path : front.files) any = any || startsWith(path, folder.c_str());
     if (!any)
-      MSGTO(7, o.libraryDir.c_str(), 0,
+      MSGTO(MessageType::Problem, o.libraryDir.c_str(), 0,
             "No library class in %s: the script needs the library to start (Ruvo.Main); compile with ;zafrit=false "
             "for a script without it",
             o.libraryDir.c_str());
@@ -66,14 +66,14 @@ void reportUnusableScript(const Quillet& front) {
   // names keep their case), or one whose public class no compiled file
   // declared: the script would start nothing.
   if (!main || (main->parsed && !TokenClass::__pMainClass__)) {
-    MSGTO(7, o.mainFile.c_str(), 0, "Main class file not compiled:%s", o.mainFile.c_str());
+    MSGTO(MessageType::Problem, o.mainFile.c_str(), 0, "Main class file not compiled:%s", o.mainFile.c_str());
     return;
   }
   if (main->parsed) return;
   const char* why = main->text.empty() ? "it is empty or could not be read"
                     : !main->hasPackage         ? "it holds no package declaration (is it ActionScript text?)"
                                                 : "it is left out of the compile";
-  MSGTO(7, o.mainFile.c_str(), 0, "The main file is not compiled: %s", why);
+  MSGTO(MessageType::Problem, o.mainFile.c_str(), 0, "The main file is not compiled: %s", why);
 }
 
 void normaliseExcludes() {
@@ -297,10 +297,10 @@ std::string pageText() {
 void writePageIfMissing(const std::string& path, const std::string& text, bool report) {
   int64_t size = xfilemethod::getFileSize(path);
   if (size == 0 && !ScriptFile::write(path, text)) {
-    MSGTO(7, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
+    MSGTO(MessageType::Problem, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
     return;
   }
-  if (report) MSGTO(11, path.c_str(), static_cast<int>(size), "%s", "");
+  if (report) MSGTO(MessageType::PageWritten, path.c_str(), static_cast<int>(size), "%s", "");
 }
 
 // The pages, the summary and the end of the run.
@@ -343,7 +343,7 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
     ruvo_print("%s", postBuildNotice(o.PostBuildCommand).c_str());
   }
 
-  MSGTO(14, "", 0, "%s", "");
+  MSGTO(MessageType::RunEnd, "", 0, "%s", "");
   if (platform.windows) ruvoSleep(20);
   ruvoEndProcess();
 }
@@ -382,7 +382,7 @@ void outAllErr() {
 void compileRun() {
   CompilerOptions& o = _ompilerOptions_;
   // 1. The compile starts; the main class file's directives.
-  MSGTO(4, "", 0, "%s", "");
+  MSGTO(MessageType::CompileStart, "", 0, "%s", "");
   o.readCompilerOptions();
   // 2. Fixed names, then 3-4. pre-scan, collect, parse and emit.
   seedClassRegistries();
@@ -398,7 +398,7 @@ void compileRun() {
     for (ScriptFile* record : files) record->saveToTsFile();
   // 6. The 3D part of the library only when the main class asks for it.
   if (!o.flash3D) {
-    MSGTO(1, "", 0, "Disable Flash3D %s", o.mainFile.c_str());
+    MSGTO(MessageType::Info, "", 0, "Disable Flash3D %s", o.mainFile.c_str());
     o.excludePaths.push_back(o.libraryDir + "zafrit/display3D");
     normaliseExcludes();
   }

@@ -155,6 +155,15 @@ void writeStarter(const std::string& path, const char* text) {
 }  // namespace
 
 // One converter run over every ".as" file under `folder`.
+const ConverterModeInfo kConverterModeTable[] = {
+    {ConverterMode::ToLibraryFirst, "ToLibraryFirst", "names to the library, with the starter classes"},
+    {ConverterMode::ToLibrary, "ToLibrary", "names to the library"},
+    {ConverterMode::ToFlash, "ToFlash", "names back to Flash"},
+    {ConverterMode::LinkFromList, "LinkFromList", "link the classes of a link list"},
+    {ConverterMode::Link, "Link", "link classes"},
+};
+const int kConverterModeTableSize = static_cast<int>(sizeof(kConverterModeTable) / sizeof(kConverterModeTable[0]));
+
 FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode) : mode(mode) {
   std::string dir = folder ? folder : "";
   if (isBlank(dir)) {
@@ -176,7 +185,7 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     listPath = linkList + 1;
     if (linkList[0] == '/' && linkList[1] != '/' && xfilemethod::getFileSize(linkList) > 0) listPath = linkList;
   }
-  if (mode == 2) {
+  if (mode == ConverterMode::LinkFromList) {
     // A list that cannot be read links nothing; that is said, not left to
     // be found in the unchanged files.
     const std::string why = hasList ? xfilemethod::whyNoText(listPath) : std::string("is not given (/l<list file>)");
@@ -205,13 +214,13 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     // A second name of a file (a hard or symbolic link) is not converted again.
     uint64_t device = 0, index = 0;
     if (xfilemethod::fileIdentity(file, device, index) && !seen.insert({device, index}).second) continue;
-    if (mode == 1 || mode == -1 || mode == -3)
+    if (ConverterMode::rewritesNames(mode))
       changeOneFile(file.c_str());
     else
       addLinkClass(file.c_str());
   }
 
-  if (mode == 1) {
+  if (mode == ConverterMode::ToLibraryFirst) {
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoGame.as"), kGameStarter);
     writeStarter(xfilemethod::adjustfilename(dir + "/RuvoMain.as"), kMainStarter);
   }
@@ -236,7 +245,7 @@ void FlashToZafrit::readini(const char* path) {
     key = "/" + key + ".as";
     linkKeys.push_back(key);
     linkClasses[key] = shortName;
-    MSGTO(1, "", 0, "link class [%s] [%s] [%s]", line.c_str(), shortName.c_str(), key.c_str());
+    MSGTO(MessageType::Info, "", 0, "link class [%s] [%s] [%s]", line.c_str(), shortName.c_str(), key.c_str());
   }
 }
 
@@ -254,7 +263,7 @@ void FlashToZafrit::changeOneFile(const char* path) {
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
   if (changed == text) return;
-  if (rewrite(path, file, changed)) MSGTO(1, path, 0, "change:[%s]", path);
+  if (rewrite(path, file, changed)) MSGTO(MessageType::Info, path, 0, "change:[%s]", path);
 }
 
 bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& file) {
@@ -487,7 +496,7 @@ std::string FlashToZafrit::findNormalText(const std::vector<std::string>& pieces
 }
 
 void FlashToZafrit::paceNameToZafrit(std::string& name, const std::string& path, int mode) {
-  if (mode == -3)
+  if (mode == ConverterMode::ToFlash)
     paceNameTo_flash(name, path);
   else
     paceNameTo_zafrit(name, path);
@@ -500,7 +509,7 @@ void FlashToZafrit::paceNameTo_zafrit(std::string& name, const std::string& path
   auto full = names.find(name);
   if (full != names.end()) {
     name = full->second;
-    MSGTO(1, path.c_str(), 0, "change");
+    MSGTO(MessageType::Info, path.c_str(), 0, "change");
     return;
   }
   size_t first = name.find('.');
@@ -509,7 +518,7 @@ void FlashToZafrit::paceNameTo_zafrit(std::string& name, const std::string& path
     const OrderedMap<std::string>& prefixes = toZafritPrefixMap();
     auto prefix = prefixes.find(name.substr(0, second + 1));
     if (prefix != prefixes.end()) {
-      MSGTO(1, name.c_str(), 0, "change %s", path.c_str());
+      MSGTO(MessageType::Info, name.c_str(), 0, "change %s", path.c_str());
       name = prefix->second + name.substr(second + 1);
       return;
     }
@@ -523,7 +532,7 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
   const OrderedMap<std::string>& names = toFlashNameMap();
   auto full = names.find(name);
   if (full != names.end()) {
-    MSGTO(1, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
+    MSGTO(MessageType::Info, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
     name = full->second;
     return;
   }
@@ -537,7 +546,7 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
     name = "flash." + rest;
   else
     return;
-  MSGTO(1, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
+  MSGTO(MessageType::Info, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
 }
 
 // Converts every source folder of a Flash Builder or FlashDevelop project
@@ -551,8 +560,8 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
     fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
             projectFile ? projectFile : "", full.c_str());
   std::string folder = xfilemethod::getFilePath(full.c_str());
-  MSGTO(1, "", 0, "filename:%s", full.c_str());
-  MSGTO(1, "", 0, "filepath:%s", folder.c_str());
+  MSGTO(MessageType::Info, "", 0, "filename:%s", full.c_str());
+  MSGTO(MessageType::Info, "", 0, "filepath:%s", folder.c_str());
 
   std::string text;
   std::vector<std::string> paths;
@@ -576,7 +585,7 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
     source = xfilemethod::getFile_Path(source);
     while (source.size() > 1 && source.back() == '/') source.pop_back();
     source += "/";
-    MSGTO(1, "", 0, "to flash:%s", source.c_str());
-    FlashToZafrit(source.c_str(), nullptr, -3);
+    MSGTO(MessageType::Info, "", 0, "to flash:%s", source.c_str());
+    FlashToZafrit(source.c_str(), nullptr, ConverterMode::ToFlash);
   }
 }

@@ -17,6 +17,26 @@ struct FlashNameRow {
   const char* newName;
 };
 
+// The run modes of the converter, as the command line starts them. The
+// values are fixed; kConverterModeTable lists them.
+namespace ConverterMode {
+constexpr int ToLibraryFirst = 1;   // "/c", first folder: names to the library, and the starter classes
+constexpr int ToLibrary = -1;       // "/c" other folders, "/C": names to the library
+constexpr int ToFlash = -3;         // "/F" and before a compile: names back to Flash
+constexpr int LinkFromList = 2;     // "/l": link classes named in a link list
+constexpr int Link = -2;            // "/L": link classes (every other value links too)
+// Whether a run of `mode` rewrites names (the others link classes).
+constexpr bool rewritesNames(int mode) { return mode == ToLibraryFirst || mode == ToLibrary || mode == ToFlash; }
+}  // namespace ConverterMode
+
+struct ConverterModeInfo {
+  int mode;
+  const char* name;
+  const char* meaning;
+};
+extern const ConverterModeInfo kConverterModeTable[];
+extern const int kConverterModeTableSize;
+
 class FlashToZafrit {
  public:
   OrderedMap<std::string> linkClasses;

@@ -24,8 +24,8 @@ char* g_reserve = nullptr;
 void reportStop(const char* reason) {
   delete[] g_reserve;
   g_reserve = nullptr;
-  MSGTO(7, _CURFILENAME.c_str(), 0, "%s", reason);
-  MSGTO(14, "", 0, "%s", "");
+  MSGTO(MessageType::Problem, _CURFILENAME.c_str(), 0, "%s", reason);
+  MSGTO(MessageType::RunEnd, "", 0, "%s", "");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ bool startsWith(const std::string& text, const char* prefix) {
 }  // namespace
 
 [[noreturn]] void endRun() {
-  MSGTO(14, "", 0, "%s", "");
+  MSGTO(MessageType::RunEnd, "", 0, "%s", "");
   ruvoEndProcess();
 }
 
@@ -61,13 +61,13 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
         if (!ScriptFile::readSourceText(mainFile, text)) {
           std::string message = "Load Document class file err:" + mainFile;
           showBox(message);
-          MSGTO(7, "", 0, "%s", message.c_str());
+          MSGTO(MessageType::Problem, "", 0, "%s", message.c_str());
           endRun();
         }
       } else {
         std::string message = "Zintrel Document Class set err,exsample:Window.start(this,zintrelDocumentClass);";
         showBox(message);
-        MSGTO(7, "", 0, "%s", message.c_str());
+        MSGTO(MessageType::Problem, "", 0, "%s", message.c_str());
         endRun();
       }
     }
@@ -80,10 +80,10 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
     if (!mainFile.empty() && mainFile.back() == '/') why += " (the project names no main class file)";
     fprintf(stderr, "ruvojs: no document class: the main class file %s %s\n", mainFile.c_str(), why.c_str());
     showBox("must set Document Class!");
-    MSGTO(7, "", 0, "No Document Class");
+    MSGTO(MessageType::Problem, "", 0, "No Document Class");
     endRun();
   }
-  MSGTO(1, "", 0, "Main Class:%s", mainFile.c_str());
+  MSGTO(MessageType::Info, "", 0, "Main Class:%s", mainFile.c_str());
   return true;
 }
 
@@ -111,17 +111,17 @@ void CompilerOptions::readCompilerOptions() {
   if (startsWith(options, "debug")) {
     __ISDEBUG__ = true;
     __ISRELEASE__ = false;
-    MSGTO(1, "", 0, "Compiler options:debug");
+    MSGTO(MessageType::Info, "", 0, "Compiler options:debug");
   }
   if (startsWith(options, "normal")) {
     __ISDEBUG__ = false;
     __ISRELEASE__ = false;
-    MSGTO(1, "", 0, "Compiler options:normal");
+    MSGTO(MessageType::Info, "", 0, "Compiler options:normal");
   }
   if (startsWith(options, "release")) {
     __ISDEBUG__ = false;
     __ISRELEASE__ = true;
-    MSGTO(1, "", 0, "Compiler options:release");
+    MSGTO(MessageType::Info, "", 0, "Compiler options:release");
   }
 }
 

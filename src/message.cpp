@@ -211,6 +211,20 @@ void ruvo_write(const char* data, size_t size) {
   flushLine();
 }
 
+const MessageTypeInfo kMessageTypeTable[] = {
+    {MessageType::MainScriptFolder, "MainScriptFolder", "a source folder's output is the main script"},
+    {MessageType::Info, "Info", "information"},
+    {MessageType::UnmatchedClose, "UnmatchedClose", "a closing bracket of another kind"},
+    {MessageType::PreCompiling, "PreCompiling", "a file about to be pre-compiled"},
+    {MessageType::CompileStart, "CompileStart", "the compile starts"},
+    {MessageType::Converted, "Converted", "a file converted to JavaScript"},
+    {MessageType::Problem, "Problem", "a warning or error"},
+    {MessageType::PageWritten, "PageWritten", "an HTML page written or present"},
+    {MessageType::ScriptSaved, "ScriptSaved", "an output script saved"},
+    {MessageType::RunEnd, "RunEnd", "end of the run"},
+};
+const int kMessageTypeTableSize = static_cast<int>(sizeof(kMessageTypeTable) / sizeof(kMessageTypeTable[0]));
+
 void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
   static std::string buf;
   va_list ap;
@@ -218,7 +232,7 @@ void MSGTO(int type, const char* file, int line, const char* fmt, ...) {
   formatBounded(buf, kMsgBufSize, fmt, ap);
   va_end(ap);
   if (!file) file = "";
-  if (type != 3 && type != 4 && type != 5) {
+  if (MessageType::isLogged(type)) {
     __MYPRINTF__("%d,%.2f,%s,%d,%s\r\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
   }
   ruvo_print("MSG,%d,%.2f,%s,%d,%s\n", type, static_cast<double>(_msg_p), file, line, buf.c_str());
@@ -275,7 +289,7 @@ void Warning(Token* token, std::string text) {
   Parse* file = token ? token->file : nullptr;
   const char* path = file ? file->path.c_str() : "";
   int line = token ? token->line : 0;
-  MSGTO(7, path, line, "%s", text.c_str());
+  MSGTO(MessageType::Problem, path, line, "%s", text.c_str());
   char msg[kWarningBufSize];
   snprintf(msg, sizeof msg, "file:///%s (%d):warning:%s", path, line, text.c_str());
   if (file && file->scriptFile) file->scriptFile->warnings.push_back(msg);

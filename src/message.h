@@ -28,6 +28,32 @@ int ruvo_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // Raw bytes to standard output.
 void ruvo_write(const char* data, size_t size);
 
+// The message types of MSGTO: the first field of every "MSG," line, which
+// the IDE reads. The values are fixed; kMessageTypeTable lists them and one
+// test sends a message of every row through a compile or a direct call.
+namespace MessageType {
+constexpr int MainScriptFolder = 0;  // a source folder's output is the main script ("outlsys err:")
+constexpr int Info = 1;              // information: "command", "Collect", "Main Class:", "save" ...
+constexpr int UnmatchedClose = 2;    // a ")" or "}" closes a token of another kind (lexer)
+constexpr int PreCompiling = 3;      // a file about to be pre-compiled (not logged)
+constexpr int CompileStart = 4;      // the compile starts, after the options (not logged)
+constexpr int Converted = 5;         // a file converted to JavaScript (not logged)
+constexpr int Problem = 7;           // a warning or error text
+constexpr int PageWritten = 11;      // an HTML page written or already present; line = its size
+constexpr int ScriptSaved = 12;      // an output script saved; line = its length
+constexpr int RunEnd = 14;           // end of the run, right before the process ends
+// Types 3, 4 and 5 go to standard output only, not to the log.
+constexpr bool isLogged(int type) { return type != PreCompiling && type != CompileStart && type != Converted; }
+}  // namespace MessageType
+
+struct MessageTypeInfo {
+  int type;
+  const char* name;
+  const char* meaning;
+};
+extern const MessageTypeInfo kMessageTypeTable[];
+extern const int kMessageTypeTableSize;
+
 void MSGTO(int type, const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 4, 5)));
 void MSGTO_P(float percent);
 void __MYPRINTF__(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

@@ -31,8 +31,8 @@ void convertFolderList(const char* list) {
       fprintf(stderr, "ruvojs: an empty folder in the list \"%s\" is skipped\n", list);
       continue;
     }
-    MSGTO(1, "", 0, "command %s", piece.c_str());
-    FlashToZafrit(piece.c_str(), nullptr, first ? 1 : -1);
+    MSGTO(MessageType::Info, "", 0, "command %s", piece.c_str());
+    FlashToZafrit(piece.c_str(), nullptr, first ? ConverterMode::ToLibraryFirst : ConverterMode::ToLibrary);
     first = false;
   }
 }
@@ -49,7 +49,7 @@ int _tmain1(int argc, const char** argv) {
   if (argc == 2) {
     const char* a = argv[1];
     if (std::strlen(a) > 4 && startsWith(a, "type=")) {
-      MSGTO(1, "", 0, "command %s", a);
+      MSGTO(MessageType::Info, "", 0, "command %s", a);
       size_t prefix = 0;
       if (startsWith(a, "type=init:")) {
         FlashToZafrit::PreChangeFlash(a + 10);
@@ -94,16 +94,16 @@ int _tmain1(int argc, const char** argv) {
         convertFolderList(a1);
         return 0;
       case 'l':
-        FlashToZafrit(a1, a2 + 2, 2);
+        FlashToZafrit(a1, a2 + 2, ConverterMode::LinkFromList);
         return 0;
       case 'C':
-        FlashToZafrit(a1, nullptr, -1);
+        FlashToZafrit(a1, nullptr, ConverterMode::ToLibrary);
         return 0;
       case 'L':
-        FlashToZafrit(a1, a2 + 2, -2);
+        FlashToZafrit(a1, a2 + 2, ConverterMode::Link);
         return 0;
       case 'F':
-        FlashToZafrit(a1, a2 + 2, -3);
+        FlashToZafrit(a1, a2 + 2, ConverterMode::ToFlash);
         return 0;
       case 'f':
         FlashToZafrit::PreChangeFlash(a1);

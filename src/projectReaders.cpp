@@ -74,7 +74,7 @@ void sourcePathEntry(CompilerOptions& options, const std::string& given, const s
   const std::string entry = xfilemethod::diskCase(given);
   if (entry == librarySourceDir || given == librarySourceDir) return;  // the library folder is in the list already
   options.sourcePaths.push_back(entry);
-  if (report) MSGTO(1, "", 0, "compilerSourcePath %s\r\n", entry.c_str());
+  if (report) MSGTO(MessageType::Info, "", 0, "compilerSourcePath %s\r\n", entry.c_str());
   bool isMainScript = OneScriptFile::getOneScriptFile(entry) == &MainOneScriptFile;
   if (given.find(projectFolder) == npos) {
     std::string moduleText;
@@ -89,7 +89,7 @@ void sourcePathEntry(CompilerOptions& options, const std::string& given, const s
       if (!options.zafritLib && isMainScript)
         OneScriptFile::AddRuvoJsModule(entry);
       else
-        MSGTO(0, entry.c_str(), 0, "outlsys err:%s", isMainScript ? "true" : "false");
+        MSGTO(MessageType::MainScriptFolder, entry.c_str(), 0, "outlsys err:%s", isMainScript ? "true" : "false");
     }
   } else if (options.outRuvo && !options.zafritLib && entry.find("/libs/ruvo/src/") != npos && isMainScript) {
     OneScriptFile::AddRuvoJsModule(entry);
@@ -106,7 +106,7 @@ void sourcePathEntry(CompilerOptions& options, const std::string& given, const s
   std::string why = xfilemethod::whyNoText(file);
   if (why.empty()) why = std::string("holds no <") + root + "> element: it is not a " + kind + " project file";
   fprintf(stderr, "ruvojs: the project file %s %s\n", file.c_str(), why.c_str());
-  MSGTO(7, "", 0, format, file.c_str());
+  MSGTO(MessageType::Problem, "", 0, format, file.c_str());
   endRun();
 }
 
@@ -230,7 +230,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
     ensureSlash(outDir);
     outDir += subPath;
   }
-  MSGTO(1, "", 0, "output path:%s", outDir.c_str());
+  MSGTO(MessageType::Info, "", 0, "output path:%s", outDir.c_str());
 
   std::string sourceFolder = readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr);
   sourceFolder = xfilemethod::diskCase(
@@ -241,7 +241,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   std::string mainText;
   loadMainClass(mainFile, mainText);
   outName = mainFile.find('/') == npos ? std::string("vendrix") : baseName(mainFile, 3);
-  MSGTO(1, "", 0, "output file:%s", outName.c_str());
+  MSGTO(MessageType::Info, "", 0, "output file:%s", outName.c_str());
 
   std::vector<std::string> entries;
   readFromeXML(text, "compilerSourcePath", "compilerSourcePathEntry", "path", &entries);
@@ -249,8 +249,8 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
     if (entry.compare(0, _DOCUMENTS_.size(), _DOCUMENTS_) == 0) {
       readDOCUMENTSPATH(text);
       entry = xstringmthod::replaceAll(entry, _DOCUMENTS_, DOCUMENTSPATH);
-      MSGTO(1, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
-      MSGTO(1, "", 0, "DOCUMENTS PATH:%s", entry.c_str());
+      MSGTO(MessageType::Info, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
+      MSGTO(MessageType::Info, "", 0, "DOCUMENTS PATH:%s", entry.c_str());
     }
     entry = xstringmthod::replaceAll(entry, "${PARENT-1-PROJECT_LOC}", "../");
     entry = resolveInProject(projectFolder, entry);
@@ -259,7 +259,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   }
   for (std::string& path : sourcePaths) {
     ensureSlash(path);
-    MSGTO(1, "", 0, "Compile Path:%s\r\n", path.c_str());
+    MSGTO(MessageType::Info, "", 0, "Compile Path:%s\r\n", path.c_str());
   }
 
   _addDefines(readFromeXML(text, "actionScriptProperties", "compiler", "additionalCompilerArguments", nullptr));
@@ -273,9 +273,9 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
   std::string projectFolder = folderOf(file);
 
   outName = baseName(file, 8);
-  MSGTO(1, "", 0, "output file:%s", outName.c_str());
+  MSGTO(MessageType::Info, "", 0, "output file:%s", outName.c_str());
   outDir = projectFolder + "bin/" + subPath;
-  MSGTO(1, "", 0, "output path:%s", outDir.c_str());
+  MSGTO(MessageType::Info, "", 0, "output path:%s", outDir.c_str());
   projectDir = projectFolder.substr(0, projectFolder.empty() ? 0 : projectFolder.size() - 1);
 
   excludePaths.push_back(librarySourceDir + "zafrit/ruvo/driver/flash/");

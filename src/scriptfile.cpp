@@ -189,9 +189,9 @@ const std::string& ScriptFile::LoadFile(const std::string& path) {
   std::string text;
   std::string reason;
   if (!readSource(xfilemethod::getFile_Path(key, false), text, reason))
-    MSGTO(7, key.c_str(), 0, "Can not read file:%s (%s)", key.c_str(), reason.c_str());
+    MSGTO(MessageType::Problem, key.c_str(), 0, "Can not read file:%s (%s)", key.c_str(), reason.c_str());
   const std::string encoding = utf16or32ToUtf8(text);
-  if (!encoding.empty()) MSGTO(7, key.c_str(), 0, "The file is in %s: it is converted to UTF-8", encoding.c_str());
+  if (!encoding.empty()) MSGTO(MessageType::Problem, key.c_str(), 0, "The file is in %s: it is converted to UTF-8", encoding.c_str());
   // The text ends at a NUL byte; the file's tree reports where.
   int32_t nulLine = -1;
   const size_t nul = text.find('\0');
@@ -223,7 +223,7 @@ bool ScriptFile::readSourceText(const std::string& path, std::string& text) {
 bool ScriptFile::RegClass(const std::string& fullName, const std::string& path) {
   ScriptFile* record = LoadedFileMap.get(path, nullptr);
   if (!record) {
-    MSGTO(7, path.c_str(), 0, "Reg Class no this file:%s", path.c_str());
+    MSGTO(MessageType::Problem, path.c_str(), 0, "Reg Class no this file:%s", path.c_str());
     return false;
   }
   GlobalClassWidthFileMap[fullName] = record;
@@ -233,7 +233,7 @@ bool ScriptFile::RegClass(const std::string& fullName, const std::string& path) 
 void ScriptFile::setScriptDec(const std::string& path, std::string&& script) {
   ScriptFile* record = LoadedFileMap.get(path, nullptr);
   if (!record) {
-    MSGTO(7, path.c_str(), 0, "setScriptDec no this file:%s", path.c_str());
+    MSGTO(MessageType::Problem, path.c_str(), 0, "setScriptDec no this file:%s", path.c_str());
     return;
   }
   record->script = std::move(script);

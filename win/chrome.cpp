@@ -56,11 +56,11 @@ bool findChromePath(std::string& path) {
     path = wintext::firstPathOfCommandLine(command);
     if (canOpen(path)) {
       // "Found chrome, path: ..."
-      MSGTO(1, path.c_str(), 0, "\xd5\xd2\xb5\xbd" "chrome\xc1\xcb\xa3\xac\xc2\xb7\xbe\xb6:%s\n", path.c_str());
+      MSGTO(MessageType::Info, path.c_str(), 0, "\xd5\xd2\xb5\xbd" "chrome\xc1\xcb\xa3\xac\xc2\xb7\xbe\xb6:%s\n", path.c_str());
       return true;
     }
     // "chrome is not there, searching on"
-    MSGTO(1, "", 0, "%s", "chrome\xb2\xbb\xb4\xe6\xd4\xda\xa3\xac\xbc\xcc\xd0\xf8\xd5\xd2\n");
+    MSGTO(MessageType::Info, "", 0, "%s", "chrome\xb2\xbb\xb4\xe6\xd4\xda\xa3\xac\xbc\xcc\xd0\xf8\xd5\xd2\n");
   }
   const struct {
     HKEY root;
@@ -75,7 +75,7 @@ bool findChromePath(std::string& path) {
     path = location + "\\chrome.exe";
     if (canOpen(path)) {
       // "Found chrome: ..."
-      MSGTO(1, path.c_str(), 0, "\xd5\xd2\xb5\xbd chrome\xa3\xba%s\n", path.c_str());
+      MSGTO(MessageType::Info, path.c_str(), 0, "\xd5\xd2\xb5\xbd chrome\xa3\xba%s\n", path.c_str());
       return true;
     }
   }

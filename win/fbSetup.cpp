@@ -128,7 +128,7 @@ void RegRuvoJS() {
       // No settings or no workspace list: an empty entry, not the drive's root.
       if (workspace.empty()) continue;
       std::string path = workspace + "/.metadata/.plugins/org.eclipse.debug.core/.launches/Quaspen.launch";
-      MSGTO(1, path.c_str(), 0, "save %s", path.c_str());
+      MSGTO(MessageType::Info, path.c_str(), 0, "save %s", path.c_str());
       writeWholeFile(path, launch);
     }
   }

@@ -23,7 +23,7 @@ void Token::_scriptErr(Parse* file, const char* message, bool) {
   if (!message) message = "";
   const char* path = file ? file->path.c_str() : "";
   ++ERRCOUNT;
-  MSGTO(7, path, line, "%s", message);
+  MSGTO(MessageType::Problem, path, line, "%s", message);
   if (ERRCOUNT <= 9) {
     AS3ERR.append(message).append(" file:").append(path).append(" line:").append(std::to_string(line)).append("\r\n");
   } else if (ERRCOUNT == 10) {

@@ -1034,7 +1034,7 @@ LexEnd GroupLexer::run(bool opened) {
 LexEnd GroupLexer::atEnd(bool opened) {
   if (opened && !g_run->unclosedReported) {
     g_run->unclosedReported = true;
-    MSGTO(2, pathOf(group_), group_->line, "%s", "");
+    MSGTO(MessageType::UnmatchedClose, pathOf(group_), group_->line, "%s", "");
   }
   return LexEnd::EndOfText;
 }
@@ -1127,7 +1127,7 @@ void GroupLexer::closeGroup(char c) {
   } else {
     matches = group_->type == TokenTypeCode::Bracket || group_->type == TokenTypeCode::As;
   }
-  if (!matches) MSGTO(2, pathOf(group_), line_, "%s", "");
+  if (!matches) MSGTO(MessageType::UnmatchedClose, pathOf(group_), line_, "%s", "");
   group_->trailingText = take(leading_);
 }
 

@@ -163,7 +163,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
         consumed += 1 + n;
       }
       out += ")";
-      self->_childsToJs_(out, file, 0, typeCommentOff, 0);
+      self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
       done = true;
       return skip + consumed;
     }
@@ -246,14 +246,14 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Block: {
       bool braces = text != "NO{";
       if (braces) out += "{";
-      _childsToJs_(out, file, 0, typeCommentOff, 0);
+      _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
       out += trailingText;
       if (braces) out += "}";
       return 0;
     }
     case TokenTypeCode::Paren:
       out += "(";
-      _childsToJs_(out, file, 0, typeCommentOff, 0);
+      _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
       out += trailingText;
       out += ")";
       if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
@@ -261,7 +261,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Bracket:
       if (!isMetadata(this)) {
         out += "[";
-        _childsToJs_(out, file, 0, typeCommentOff, 0);
+        _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
         out += trailingText;
         out += "]";
       }
@@ -287,6 +287,6 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       break;
   }
   if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
-  _childsToJs_(out, file, 0, typeCommentOff, 0);
+  _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
   return consumed;
 }

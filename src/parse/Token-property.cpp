@@ -55,7 +55,7 @@ std::string compoundOperator(Token* next, size_t& extra) {
 
 bool isAccessor(Token* member) {
   auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
-  return fn && fn->accessorKind != 0;
+  return fn && fn->accessorKind != AccessorKind::None;
 }
 
 }  // namespace
@@ -194,7 +194,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       if (value->type == TokenTypeCode::Comma || value->type == TokenTypeCode::Semicolon || value->type == 40 ||
           value->type == TokenTypeCode::Var)
         break;
-      int consumed = value->toJsScript(result, token->file, 0, typeCommentOff);
+      int consumed = value->toJsScript(result, token->file, JsMode::Plain, typeCommentOff);
       if (consumed < 0) consumed = 0;
       skip += 1 + consumed;
       at += 1 + static_cast<size_t>(consumed);

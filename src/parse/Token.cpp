@@ -73,6 +73,29 @@ const TokenTypeInfo kTokenTypeTable[] = {
 };
 const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeof(kTokenTypeTable[0]));
 
+const JsModeInfo kJsModeTable[] = {
+    {JsMode::Plain, "Plain", "statement and expression text"},
+    {JsMode::Member, "Member", "instance methods, bodies, parameter groups, second constructor pass"},
+    {JsMode::ClassBody, "ClassBody", "class-body statements, static variables, static functions"},
+    {JsMode::Accessor, "Accessor", "a getter or setter"},
+    {JsMode::SplitConstructor, "SplitConstructor", "constructor split at the end of its parameters"},
+    {JsMode::WholeConstructor, "WholeConstructor", "a whole constructor"},
+    {JsMode::ConstructorVars, "ConstructorVars", "first constructor pass over instance variables"},
+    {JsMode::TsConstructorVars, "TsConstructorVars", "ConstructorVars in TypeScript"},
+    {JsMode::TsMember, "TsMember", "Member in TypeScript"},
+    {JsMode::TsClassBody, "TsClassBody", "ClassBody in TypeScript"},
+    {JsMode::OutsidePackage, "OutsidePackage", "a function after the package block"},
+    {JsMode::PrivateClass, "PrivateClass", "a private class of a file"},
+    {JsMode::TsInterfaceMember, "TsInterfaceMember", "an interface member in TypeScript"},
+};
+const int kJsModeTableSize = static_cast<int>(sizeof(kJsModeTable) / sizeof(kJsModeTable[0]));
+
+const char* jsModeName(int mode) {
+  for (int i = 0; i < kJsModeTableSize; ++i)
+    if (kJsModeTable[i].mode == mode) return kJsModeTable[i].name;
+  return "?";
+}
+
 Token::Token(int type, const char* text, int, int line, Token* parent)
     : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
 
@@ -611,7 +634,7 @@ bool Token::isInSelFunction(std::string& name, TokenClass* cls) {
     auto it = c->members.find(name);
     if (it != c->members.end() && it->second && it->second->type == TokenTypeCode::Function) {
       auto* fn = dynamic_cast<TokenFunction*>(it->second);
-      if (fn) return fn->accessorKind == 0;
+      if (fn) return fn->accessorKind == AccessorKind::None;
     }
     if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
     c = c->superClass;

@@ -81,6 +81,43 @@ struct TokenTypeInfo {
 extern const TokenTypeInfo kTokenTypeTable[];
 extern const int kTokenTypeTableSize;
 
+// The output modes of `toJsScript`: which text a caller wants of a token.
+// The class outputs choose them; variables and functions give each its
+// text. The values are fixed (the TypeScript forms are the JavaScript ones
+// with a hundred or two added). kJsModeTable lists them; one test compiles
+// a snippet for every row.
+namespace JsMode {
+constexpr int Plain = 0;              // statement and expression text; children of most tokens
+constexpr int Member = 1;             // instance methods, function bodies, parameter groups, the second
+                                      // constructor pass over instance variables
+constexpr int ClassBody = 2;          // class-body statements, static variables and static functions
+constexpr int Accessor = 3;           // a getter or setter
+constexpr int SplitConstructor = 4;   // a constructor as parameters, the marker "--##END", then its body
+constexpr int WholeConstructor = 5;   // a whole constructor
+constexpr int ConstructorVars = 10;   // the first constructor pass over instance variables
+constexpr int TsConstructorVars = 100;  // ConstructorVars in TypeScript
+constexpr int TsMember = 101;         // Member in TypeScript
+constexpr int TsClassBody = 201;      // ClassBody in TypeScript
+constexpr int OutsidePackage = -4;    // a function declared after the package block of its file
+constexpr int PrivateClass = -111;    // a private class of a file (printed inside the public one)
+constexpr int TsInterfaceMember = 1000;  // an interface member in TypeScript
+}  // namespace JsMode
+
+struct JsModeInfo {
+  int mode;
+  const char* name;
+  const char* meaning;
+};
+extern const JsModeInfo kJsModeTable[];
+extern const int kJsModeTableSize;
+// The row name of a mode ("?" for a value outside the table).
+const char* jsModeName(int mode);
+
+// The `typeCommentOff` value with which `TokenIs` asks a ( ) group for its
+// contents without the brackets (any other non-zero value only suppresses
+// type comments).
+constexpr int kBareGroup = -123;
+
 // Modifier flag bits kept in Token::flags.
 namespace TokenModifierFlags {
 constexpr int Public = 0x1;        // "public", "native", "virtual"

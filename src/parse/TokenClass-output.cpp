@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr int kPrivateClassLevel = -111;
 constexpr char kStaticItemMark = '\x03';
 const char* const kConstructorMarker = "--##END";
 
@@ -140,7 +139,7 @@ bool onlyPunctuation(const std::string& text) { return text.find_first_not_of("\
 // A public class (or, with level -111, a private class of the same file)
 // becomes one self-contained function expression assigned to its mini name.
 int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  if (mode != kPrivateClassLevel && !(flags & TokenModifierFlags::Public)) return 0;
+  if (mode != JsMode::PrivateClass && !(flags & TokenModifierFlags::Public)) return 0;
   if (__ISTOTS) return toTsScript(out, file, mode, typeCommentOff);
   // A class met again inside its own text is written once.
   WritingGuard guard(this);
@@ -252,7 +251,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
         if (TokenClass* base = package->privateClasses.get(cls->superName, nullptr)) emit(base);
       visiting.pop_back();
       done.push_back(cls);
-      cls->toJsScript(basesFirst ? hoistedText : privateText, file, kPrivateClassLevel, typeCommentOff);
+      cls->toJsScript(basesFirst ? hoistedText : privateText, file, JsMode::PrivateClass, typeCommentOff);
     };
     // A public class built on a private class of its file needs that base
     // (and the base's own private bases) before its closing call runs: they
@@ -277,7 +276,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   if (isPublic && file && !file->packageFunction) {
     for (TokenFunction* outside : file->outsideFunctions) {
       if (!outside) continue;
-      outside->toJsScript(text, file, -4, typeCommentOff);
+      outside->toJsScript(text, file, JsMode::OutsidePackage, typeCommentOff);
       text += "\n";
     }
   }
@@ -293,7 +292,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       if (!child || child->type == TokenTypeCode::Function) continue;
       if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
       std::string piece = child->leadingText;
-      int skip = child->toJsScript(piece, file, 2, typeCommentOff);
+      int skip = child->toJsScript(piece, file, JsMode::ClassBody, typeCommentOff);
       (piece.find(kStaticItemMark) != std::string::npos ? staticItems : initCode) += piece;
       if (skip > 0) i += skip;
     }
@@ -305,7 +304,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   if (!vars.empty()) {
     std::string ctorText;
     if (constructorFunction)
-      constructorFunction->toJsScript(ctorText, file, 4, typeCommentOff);
+      constructorFunction->toJsScript(ctorText, file, JsMode::SplitConstructor, typeCommentOff);
     else
       ctorText = std::string("()") + kConstructorMarker + "{" + "}\n";
     std::string head, tail;
@@ -314,12 +313,12 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     for (Token* v : vars) {
       if (!v) continue;
       if (reservedComment) proto += v->docComment;
-      v->toJsScript(proto, file, 10, typeCommentOff);
+      v->toJsScript(proto, file, JsMode::ConstructorVars, typeCommentOff);
     }
     proto += "\n";
     if (implicitSuperCall) proto += shortName + ".__super.call(this);\n";
     for (Token* v : vars)
-      if (v) v->toJsScript(proto, file, 1, typeCommentOff);
+      if (v) v->toJsScript(proto, file, JsMode::Member, typeCommentOff);
     proto += "\n";
     if (!noEnumMembers.empty()) {
       std::vector<std::string> names;
@@ -331,12 +330,12 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
     std::string ctor;
     if (implicitSuperCall) {
       std::string ctorText, head, tail;
-      constructorFunction->toJsScript(ctorText, file, 4, typeCommentOff);
+      constructorFunction->toJsScript(ctorText, file, JsMode::SplitConstructor, typeCommentOff);
       splitConstructor(ctorText, head, tail);
       ctor = "function " + shortName + head + "\n{\n" + shortName + ".__super.call(this);\n" + tail + "\n";
     } else {
       ctor = "function " + shortName;
-      constructorFunction->toJsScript(ctor, file, 5, typeCommentOff);
+      constructorFunction->toJsScript(ctor, file, JsMode::WholeConstructor, typeCommentOff);
     }
     ctor += "\n";
     if (reservedComment && !constructorFunction->docComment.empty()) ctor = constructorFunction->docComment + ctor;
@@ -413,7 +412,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       if (reservedComment) proto += method->docComment;
       proto += "\n__proto.";
       const size_t printedFrom = proto.size();
-      int skip = method->toJsScript(proto, file, 1, typeCommentOff);
+      int skip = method->toJsScript(proto, file, JsMode::Member, typeCommentOff);
       if (method->flags & TokenModifierFlags::NoEnumeration) hiddenMethods.push_back(method->getValue());
       // A method that printed nothing (an async helper) leaves no dangling "__proto.".
       if (proto.size() - before == 11 || proto.size() == printedFrom) proto.resize(before);
@@ -433,8 +432,8 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       TokenFunction* setter = pair->set;
       const bool isStaticPair = (getter ? getter : setter)->isStatic();
       std::string getText, setText;
-      if (getter) getter->toJsScript(getText, file, 3, typeCommentOff);
-      if (setter) setter->toJsScript(setText, file, 3, typeCommentOff);
+      if (getter) getter->toJsScript(getText, file, JsMode::Accessor, typeCommentOff);
+      if (setter) setter->toJsScript(setText, file, JsMode::Accessor, typeCommentOff);
       if (!isStaticPair && !protoDeclared) {
         proto += protoLine;
         protoDeclared = true;
@@ -479,7 +478,7 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
   if (!hiddenMethods.empty()) proto += "__uns(__proto,[" + quotedList(hiddenMethods) + "]);\n";
 
   // 16. Static functions.
-  _childsToJs_(proto, file, staticFunctions, 2, "\n", typeCommentOff, 0);
+  _childsToJs_(proto, file, staticFunctions, JsMode::ClassBody, "\n", typeCommentOff, 0);
 
   // 17-18. The constructor and prototype, then the statics.
   text += proto;

@@ -84,7 +84,7 @@ int TokenClass::pretreatment(Parse* file) {
       counters[shortName] = n;
       miniName = n <= 0 ? shortName : shortName + "$" + std::to_string(n);
       if (_classMap_().has(miniName)) {
-        MSGTO(7, file ? file->path.c_str() : "", line, "This class name is use %s %s %s\r\n", miniName.c_str(),
+        MSGTO(MessageType::Problem, file ? file->path.c_str() : "", line, "This class name is use %s %s %s\r\n", miniName.c_str(),
               shortName.c_str(), fullName.c_str());
         miniName = fullName;
       } else {
@@ -136,7 +136,7 @@ bool TokenClass::_OnlyClassNameMapHasOtherClass_(TokenClass* cls, std::string sh
   const std::string own = ";" + fullName + ";";
   if (entries.find(own) != std::string::npos) return entries.size() > own.size();
   const char* path = cls && cls->file ? cls->file->path.c_str() : "";
-  MSGTO(7, path, cls ? cls->line : 0, "No this Class:%s", own.c_str());
+  MSGTO(MessageType::Problem, path, cls ? cls->line : 0, "No this Class:%s", own.c_str());
   return false;
 }
 

@@ -148,7 +148,7 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   Token* member = owner->members.get(head);
   if (owner != this && !visibleFromSubclass(member, owner, this)) return false;
   if (!inMethod(fn)) {
-    if (!countClosureThis(fn)) MSGTO(7, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
+    if (!countClosureThis(fn)) MSGTO(MessageType::Problem, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
     // A private member renamed because a base class has one of the same name
     // is reached under that name from a closure as from the method.
     std::string self = owner == this && member && token ? token->getThisSelfValue(member, name.c_str()) : name;
@@ -178,7 +178,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
   TokenClass* owner = classDeclaring(this, head, &TokenClass::staticMembers);
   if (owner == nullptr) return false;
   Token* member = owner->staticMembers.get(head);
-  if (member && member->type == TokenTypeCode::Function && static_cast<TokenFunction*>(member)->accessorKind != 0) {
+  if (member && member->type == TokenTypeCode::Function && static_cast<TokenFunction*>(member)->accessorKind != AccessorKind::None) {
     out = _DEBUF_(" /*static setget*/") + (owner == this ? ownName(this) : owner->shortName) + "." + name;
     return true;
   }

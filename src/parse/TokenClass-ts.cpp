@@ -43,7 +43,6 @@
 
 namespace {
 
-constexpr int kPrivateClassLevel = -111;
 const char* const kConstructorMarker = "--##END";
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
@@ -120,7 +119,7 @@ void writeAccessors(std::string& out, OrderedMap<GetSetFunction*>& map, Parse* f
     for (const auto& part : parts) {
       if (!part.first) continue;
       std::string text;
-      part.first->toJsScript(text, file, 3, typeCommentOff);
+      part.first->toJsScript(text, file, JsMode::Accessor, typeCommentOff);
       std::string prefix;
       std::string tail = functionTail(text, prefix);
       out += keptComment(part.first);
@@ -167,7 +166,7 @@ std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
 // registered with the runtime through Ts._class.
 int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   const bool isPublic = (flags & TokenModifierFlags::Public) != 0;
-  if (mode != kPrivateClassLevel && !isPublic) return 0;
+  if (mode != JsMode::PrivateClass && !isPublic) return 0;
   // A class met again inside its own text is written once.
   WritingGuard guard(this);
   if (guard.again()) return 0;
@@ -193,7 +192,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   const bool inModule = fullName != miniName;
 
   std::string text;
-  text += mode == kPrivateClassLevel || !inModule ? "\n" : "\nexport ";
+  text += mode == JsMode::PrivateClass || !inModule ? "\n" : "\nexport ";
   text += "class " + miniName;
   if (!superName.empty()) text += " extends " + toTsClassNameS(superName);
   if (!implementsMap.empty()) {
@@ -232,7 +231,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
       }
     }
     for (TokenClass* cls : package->privateClassList)
-      if (cls) cls->toTsScript(privateText, file, kPrivateClassLevel, typeCommentOff);
+      if (cls) cls->toTsScript(privateText, file, JsMode::PrivateClass, typeCommentOff);
   }
 
   // Statements of the class body: the static variables and whatever else
@@ -245,7 +244,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
       if (!child || child->type == TokenTypeCode::Function) continue;
       if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
       statics += child->leadingText;
-      const int skip = child->toJsScript(statics, file, 201, typeCommentOff);
+      const int skip = child->toJsScript(statics, file, JsMode::TsClassBody, typeCommentOff);
       if (skip > 0) i += static_cast<size_t>(skip);
     }
     text += statics;
@@ -261,11 +260,11 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   if (constructorFunction) {
     if (!superCall && !superName.empty()) {
       std::string split;
-      constructorFunction->toJsScript(split, file, 4, typeCommentOff);
+      constructorFunction->toJsScript(split, file, JsMode::SplitConstructor, typeCommentOff);
       ctor += constructorWithSuperCall(split);
     } else {
       ctor += "constructor ";
-      constructorFunction->toJsScript(ctor, file, 5, typeCommentOff);
+      constructorFunction->toJsScript(ctor, file, JsMode::WholeConstructor, typeCommentOff);
     }
     ctor += "\n";
     ctor = keptComment(constructorFunction) + ctor;
@@ -286,7 +285,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
     if (!m) continue;
     ctor += keptComment(m);
     std::string member;
-    m->toJsScript(member, file, 1, typeCommentOff);
+    m->toJsScript(member, file, JsMode::Member, typeCommentOff);
     const size_t eq = member.find('=');
     if (eq != std::string::npos && eq > 0) {
       std::string prefix;
@@ -299,32 +298,32 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
 
   writeAccessors(ctor, getSetMap, file, typeCommentOff);
   writeAccessors(ctor, staticGetSetMap, file, typeCommentOff);
-  _childsToJs_(ctor, file, staticFunctions, 2, "\n", typeCommentOff, 0);
+  _childsToJs_(ctor, file, staticFunctions, JsMode::ClassBody, "\n", typeCommentOff, 0);
 
   text += ctor + "\n}" + privateText;
   // Functions after the package block of the file: local to the class's file.
-  if (mode != kPrivateClassLevel && file && !file->packageFunction) {
+  if (mode != JsMode::PrivateClass && file && !file->packageFunction) {
     for (TokenFunction* outside : file->outsideFunctions) {
       if (!outside) continue;
       text += "\n";
-      outside->toJsScript(text, file, -4, typeCommentOff);
+      outside->toJsScript(text, file, JsMode::OutsidePackage, typeCommentOff);
     }
   }
 
   // The reference lines, the doc comment and the module around the class.
-  if (mode != kPrivateClassLevel) {
+  if (mode != JsMode::PrivateClass) {
     if (package) package->importMap["Ts"] = "Ts";
     out += addReferencePath(file);
   }
   if (CompilerOptions::ReservedComment && !docComment.empty()) out += "\n" + docComment;
-  if (mode != kPrivateClassLevel) {
+  if (mode != JsMode::PrivateClass) {
     if (inModule) out += "module ruvo{\n";
     out += "//Ruvo no need import.\n";
   }
 
   // Registration with the runtime, then the lazy statics, which need the
   // registered class.
-  if (mode != kPrivateClassLevel && inModule) {
+  if (mode != JsMode::PrivateClass && inModule) {
     const std::string call = registrationCall(this, keyFlag);
     if (!call.empty()) text += "\n" + std::string("Ts.") + call + "\n";
     text += tsStaticStart;
@@ -336,7 +335,7 @@ int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeComm
   out += text;
   // A private class hands the file back to the public class that prints it,
   // whose members are still to come.
-  if (package) package->workingClass = mode == kPrivateClassLevel && previous ? previous : this;
+  if (package) package->workingClass = mode == JsMode::PrivateClass && previous ? previous : this;
   return 0;
 }
 
@@ -362,5 +361,5 @@ void ScriptFile::saveToTsFile() {
   xstringmthod::replacechr(name, '.', '/');
   const std::string ts = tsSourceRoot(_ompilerOptions_.outDir) + name + ".ts";
   if (!ScriptFile::write(ts, script))
-    MSGTO(7, ts.c_str(), 0, "Can not write file:%s (%s)", ts.c_str(), xfilemethod::lastWriteError().c_str());
+    MSGTO(MessageType::Problem, ts.c_str(), 0, "Can not write file:%s (%s)", ts.c_str(), xfilemethod::lastWriteError().c_str());
 }

@@ -195,14 +195,14 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   if (isHeadWord(first)) {
     Token* second = slotAt(parent, index + 2);
     if ((first->text == "get" || first->text == "set") && second && second->type != TokenTypeCode::Paren) {
-      accessorKind = first->text == "get" ? 255 : 1;
+      accessorKind = first->text == "get" ? AccessorKind::Getter : AccessorKind::Setter;
       name = second->text;
       Token* group = slotAt(parent, index + 3);
       paramGroup = group && group->type == TokenTypeCode::Paren ? group : nullptr;
       clearSlot(parent, index + 1);
       clearSlot(parent, index + 2);
       if (paramGroup) clearSlot(parent, index + 3);
-      if (accessorKind == 255) returnTypeAt = index + 4;
+      if (accessorKind == AccessorKind::Getter) returnTypeAt = index + 4;
     } else {
       name = first->text;
       paramGroup = second && second->type == TokenTypeCode::Paren ? second : nullptr;
@@ -240,15 +240,15 @@ int TokenFunction::pretreatment(Parse* fileArg) {
     if (name == cls->shortName) {
       cls->constructorFunction = this;
     } else {
-      if (accessorKind == 255) cls->add_get(name, this);
-      if (accessorKind == 1) cls->add_set(name, this);
+      if (accessorKind == AccessorKind::Getter) cls->add_get(name, this);
+      if (accessorKind == AccessorKind::Setter) cls->add_set(name, this);
       if (isStatic()) {
         cls->staticFunctions.push_back(this);
         cls->staticMembers[name] = this;
       } else {
         cls->members[name] = this;
         if (!(flags & TokenModifierFlags::Private)) cls->setPrivateWillAdjustName(name.c_str());
-        if (accessorKind == 0) cls->methods.push_back(this);
+        if (accessorKind == AccessorKind::None) cls->methods.push_back(this);
       }
     }
     // Class members are printed from the class's lists, not from the body.
@@ -258,7 +258,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
     declaredVar = 1;
   } else if (!classMember) {
     TokenVarMap* scope = parent->getVarMap();
-    if (scope && !name.empty() && accessorKind == 0) {
+    if (scope && !name.empty() && accessorKind == AccessorKind::None) {
       (*scope)[name] = this;
       functionTyped = 1;
       declaredVar = 1;
@@ -268,7 +268,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   // The body: the first { } block after the head.
   int bodyAt = parent->findThisType(TokenTypeCode::Block, index + 1);
   if (bodyAt < 0) {
-    MSGTO(7, root ? root->path.c_str() : "", line, "function err");
+    MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "function err");
     return 0;
   }
   body = parent->childs[bodyAt];
@@ -279,7 +279,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   }
 
   if (!paramGroup) {
-    MSGTO(7, root ? root->path.c_str() : "", line, "no parame");
+    MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "no parame");
     return 0;
   }
   body->parent = this;
@@ -361,21 +361,21 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   addTypeDeclarationClassUse();
 
   if (!body) {
-    if (__ISTOTS && mode == 1000) {
-      if (accessorKind == 255) {
+    if (__ISTOTS && mode == JsMode::TsInterfaceMember) {
+      if (accessorKind == AccessorKind::Getter) {
         out += " " + name + toTsVarType(this);
-      } else if (accessorKind == 1) {
+      } else if (accessorKind == AccessorKind::Setter) {
         return -1;
       } else {
         out += " " + name;
-        if (paramGroup) paramGroup->toJsScript(out, root, 1, typeCommentOff);
+        if (paramGroup) paramGroup->toJsScript(out, root, JsMode::Member, typeCommentOff);
       }
     }
     return 0;
   }
 
   std::string bodyText;
-  body->toJsScript(bodyText, root, 1, typeCommentOff);
+  body->toJsScript(bodyText, root, JsMode::Member, typeCommentOff);
 
   // Debug type checks of the typed parameters.
   if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) {
@@ -442,25 +442,25 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
 
   std::string params;
   if (paramGroup)
-    paramGroup->toJsScript(params, root, 1, typeCommentOff);
+    paramGroup->toJsScript(params, root, JsMode::Member, typeCommentOff);
   else
     params = "params err!";
   adjustScriptBody(bodyText);
 
-  if (mode == 4) {
+  if (mode == JsMode::SplitConstructor) {
     out += params + "--##END" + bodyText;
     return 0;
   }
-  if (mode == 5) {
+  if (mode == JsMode::WholeConstructor) {
     out += params + bodyText;
     return 0;
   }
   // A function outside the package block prints only inside the package
   // function (mode -4).
   bool underRoot = parent && parent == static_cast<Token*>(root);
-  if (mode != -4 && underRoot) return 0;
+  if (mode != JsMode::OutsidePackage && underRoot) return 0;
 
-  if (mode == -4 && accessorKind != 0) {
+  if (mode == JsMode::OutsidePackage && accessorKind != AccessorKind::None) {
     std::string scratch;
     scriptErr(scratch, root, "Err,Outside the package method does not support the get and set function.", 1);
   }
@@ -468,10 +468,10 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   if (classMember) {
     TokenClass* cls = currentClass;
     std::string className = cls ? cls->shortName : std::string();
-    if (accessorKind != 0) {
-      if (mode == 2) return 0;
-      if (mode != 3) {
-        MSGTO(7, root ? root->path.c_str() : "", line, "function set/get err");
+    if (accessorKind != AccessorKind::None) {
+      if (mode == JsMode::ClassBody) return 0;
+      if (mode != JsMode::Accessor) {
+        MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "function set/get err");
         return 0;
       }
       if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
@@ -504,7 +504,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   } else {
     if (!name.empty()) {
       std::string packageName = packageNameOf(root);
-      if (mode == -4) {
+      if (mode == JsMode::OutsidePackage) {
         out += "var " + name + "=";
       } else if (!currentClass && !packageName.empty()) {
         out += "Ruvo.__package('" + packageName + "');\n" + packageName + "." + getSelfValue() + "=";
@@ -525,7 +525,7 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     for (TokenFunction* outside : root->outsideFunctions) {
       if (!outside) continue;
       out += "\n";
-      outside->toJsScript(out, root, -4, typeCommentOff);
+      outside->toJsScript(out, root, JsMode::OutsidePackage, typeCommentOff);
       out += "\n";
     }
     out += bodyText.substr(cut);
@@ -535,6 +535,6 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   // An assignment statement of its own (a package function, a function after
   // the package block) ends with ';', so that a following line that begins
   // with '(' is not read as a call of it.
-  if (!name.empty() && (mode == -4 || (root && parent == root->package))) out += ";";
+  if (!name.empty() && (mode == JsMode::OutsidePackage || (root && parent == root->package))) out += ";";
   return 0;
 }

@@ -16,13 +16,21 @@ class TokenFunctionDefaultValue {
   void makeValue(Parse* file, int mode, int typeCommentOff);
 };
 
+// What a function is to its property: `TokenFunction::accessorKind`. The
+// values are fixed (a getter is 255).
+namespace AccessorKind {
+constexpr uint8_t None = 0;     // a plain function, method or constructor
+constexpr uint8_t Setter = 1;   // "function set name(v)"
+constexpr uint8_t Getter = 255; // "function get name()"
+}  // namespace AccessorKind
+
 class TokenFunction : public Token {
  public:
   std::string name;
   std::string secondName;
   Token* paramGroup = nullptr;
   Token* body = nullptr;
-  uint8_t accessorKind = 0;  // 255 getter, 1 setter, 0 neither
+  uint8_t accessorKind = AccessorKind::None;
   uint8_t classMember = 0;
   std::vector<TokenFunctionDefaultValue*> defaultValues;
   int32_t fixedParamCount = 0;

@@ -51,7 +51,7 @@ int TokenImport::pretreatment(Parse* file) {
   if (text == "zafrit.display3D.Context3D" && file &&
       ScriptFile::FormatFileName(file->path) == ScriptFile::FormatFileName(options.mainFile)) {
     options.flash3D = true;
-    MSGTO(1, "", 0, "Enable Flash3D %s %s\r\n", options.mainFile.c_str(), text.c_str());
+    MSGTO(MessageType::Info, "", 0, "Enable Flash3D %s %s\r\n", options.mainFile.c_str(), text.c_str());
   }
   parent->clearNextToken(this, 1);
   addImportToMap(file, text);

@@ -128,7 +128,7 @@ int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeComme
         Token* member = body->childs[i];
         if (!member || member->type != TokenTypeCode::Function) continue;
         if (CompilerOptions::ReservedComment) text += member->docComment;
-        int skip = member->toJsScript(text, file, 1000, typeCommentOff);
+        int skip = member->toJsScript(text, file, JsMode::TsInterfaceMember, typeCommentOff);
         if (skip == -1) continue;
         text += ";\n";
         if (skip > 0) i += skip;

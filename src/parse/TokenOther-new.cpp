@@ -49,7 +49,7 @@ std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
     first = false;
     child->addTypeDeclarationClassUse();
     if (!child->outputEnabled) continue;
-    int consumed = child->toJsScript(out, file, 0, typeCommentOff);
+    int consumed = child->toJsScript(out, file, JsMode::Plain, typeCommentOff);
     if (consumed > 0) i += static_cast<size_t>(consumed);
   }
   return out;
@@ -116,7 +116,7 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
       out += "[]";
     } else {
       out += "new Array(";
-      after->_childsToJs_(out, owner, 0, typeCommentOff, 0);
+      after->_childsToJs_(out, owner, JsMode::Plain, typeCommentOff, 0);
       out += ")";
     }
     return 2;
@@ -201,7 +201,7 @@ int TokenColon::pretreatment(Parse* parseFile) {
           before->setTypeDeclaration(next);
       }
       if (parent->type == Paren || parent->type == Var || parent->type == Function || functionMet) {
-        if (passed > 1) MSGTO(7, owner ? owner->path.c_str() : "", line, "file err");
+        if (passed > 1) MSGTO(MessageType::Problem, owner ? owner->path.c_str() : "", line, "file err");
         removeSelfAndType();
         return -2;
       }
@@ -225,7 +225,7 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
   value->addTypeDeclarationClassUse();
   if (!value->outputEnabled) return 0;
   std::string printed;
-  int consumed = value->toJsScript(printed, owner, 0, typeCommentOff);
+  int consumed = value->toJsScript(printed, owner, JsMode::Plain, typeCommentOff);
   if (consumed < 0) consumed = 0;
   std::string method = value->text.compare(0, 5, "this.") == 0 ? value->text.substr(5) : value->text.str();
 

@@ -324,7 +324,7 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
       test->left = operand;
       test->right = variable->typeToken;
       out += "if(";
-      test->toJsScript(out, owner, 0, typeCommentOff);
+      test->toJsScript(out, owner, JsMode::Plain, typeCommentOff);
       out += ")";
     }
     std::string body;

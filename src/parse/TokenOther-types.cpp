@@ -150,9 +150,9 @@ int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeComment
   PrintingGuard guard(this);
   std::string operand;
   if (left && left->type == Paren)
-    left->toJsScript(operand, owner, 0, typeCommentOff);
+    left->toJsScript(operand, owner, JsMode::Plain, typeCommentOff);
   else if (left)
-    left->_childsToJs_(operand, owner, 0, typeCommentOff, 0);  // a single operand needs no brackets
+    left->_childsToJs_(operand, owner, JsMode::Plain, typeCommentOff, 0);  // a single operand needs no brackets
   // The operand stands inside the test: its source layout is not kept.
   operand.erase(0, operand.find_first_not_of(" \t\r\n"));
   if (!right) {
@@ -162,7 +162,7 @@ int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeComment
 
   if (right->type == Paren) {
     std::string typeText;
-    right->toJsScript(typeText, owner, 0, typeCommentOff);
+    right->toJsScript(typeText, owner, JsMode::Plain, typeCommentOff);
     out += "Ruvo.__typeof(" + operand + "," + typeText + ")";
     return 0;
   }
@@ -173,7 +173,7 @@ int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeComment
   // read as a cast call), then drop the comments and brackets around it.
   std::string resolved;
   right->text += ".";
-  right->toJsScript(resolved, owner, 0, -123);
+  right->toJsScript(resolved, owner, JsMode::Plain, kBareGroup);
   right->text.pop_back();
   if (!resolved.empty() && resolved.back() == '.') resolved.pop_back();
   if (resolved.size() >= 2 && resolved.front() == '(' && resolved.back() == ')')

@@ -132,7 +132,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
 
   TokenClass* cls = currentClass ? currentClass : getTokenClass();
   Token* before = siblingOf(this, -1);
-  bool bare = typeCommentOff == -123 && type == TokenTypeCode::Paren;
+  bool bare = typeCommentOff == kBareGroup && type == TokenTypeCode::Paren;
   bool superCall = before && before->superCallMark;
   std::string g;
   if (superCall) {
@@ -159,7 +159,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       }
       g += c->leadingText;
       if (!c->outputEnabled) continue;
-      int n = c->toJsScript(g, file, 0, typeCommentOff);
+      int n = c->toJsScript(g, file, JsMode::Plain, typeCommentOff);
       if (n > 0) i += static_cast<size_t>(n);
     }
   } else if (isUntranslatedFilter(this, before)) {
@@ -176,7 +176,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
     std::string closer = childs[1]->text == "==" ? ")" : ",false)";
     out += "getChildByAttribute('" + childs[0]->text.substr(1) + "',";
     std::string v;
-    value->toJsScript(v, file, 0, typeCommentOff);
+    value->toJsScript(v, file, JsMode::Plain, typeCommentOff);
     if (value->type != TokenTypeCode::Number && value->type != TokenTypeCode::Literal && startsWith(v, "/*no*/this.")) {
       v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text.str()
                                                                                      : "'" + value->text + "'";
@@ -186,10 +186,10 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
       Token* c = childs[i];
       if (!c) continue;
       out += c->leadingText;
-      int n = c->toJsScript(out, file, 0, typeCommentOff);
+      int n = c->toJsScript(out, file, JsMode::Plain, typeCommentOff);
       if (n > 0) i += static_cast<size_t>(n);
     }
-    if (typeCommentOff != -123) out += closer;
+    if (typeCommentOff != kBareGroup) out += closer;
     return 0;
   } else {
     bool binds = _ompilerOptions_.libraryAdded;
@@ -202,7 +202,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
         continue;
       }
       std::string printed;
-      int n = c->toJsScript(printed, file, 0, typeCommentOff);
+      int n = c->toJsScript(printed, file, JsMode::Plain, typeCommentOff);
       if (n < 0) n = 0;
       size_t afterIndex = i + 1 + static_cast<size_t>(n);
       Token* after = afterIndex < childs.size() ? childs[afterIndex] : nullptr;

@@ -394,7 +394,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
       child->addTypeDeclarationClassUse();
       if (!child->outputEnabled) continue;
       if (child->type == DeclaredName) text += prefix;
-      int consumed = child->toJsScript(text, owner, 2, typeCommentOff);
+      int consumed = child->toJsScript(text, owner, JsMode::ClassBody, typeCommentOff);
       if (consumed > 0) i += consumed;
     }
     if (owner->scriptFile) {
@@ -412,9 +412,9 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
 
   // Instance members, two constructor passes: literal values and defaults
   // before the implicit base constructor call, everything else after it.
-  if (classMember && cls && (mode == 10 || mode == 100 || mode == 1 || mode == 101)) {
-    const bool firstPass = mode == 10 || mode == 100;
-    const bool ts = mode == 100 || mode == 101;
+  if (classMember && cls && (mode == JsMode::ConstructorVars || mode == JsMode::TsConstructorVars || mode == JsMode::Member || mode == JsMode::TsMember)) {
+    const bool firstPass = mode == JsMode::ConstructorVars || mode == JsMode::TsConstructorVars;
+    const bool ts = mode == JsMode::TsConstructorVars || mode == JsMode::TsMember;
     for (const Declarator& d : list) {
       Token* name = d.name;
       if (firstPass && (flags & TokenModifierFlags::NoEnumeration)) cls->noEnumMembers[name->text] = name;
@@ -478,8 +478,8 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
 
   // Statics: one item per declarator, each led by the byte 0x03, that the
   // class output turns into its static definitions.
-  if (classMember && cls && (mode == 2 || mode == 201)) {
-    const bool ts = mode == 201;
+  if (classMember && cls && (mode == JsMode::ClassBody || mode == JsMode::TsClassBody)) {
+    const bool ts = mode == JsMode::TsClassBody;
     std::string text;
     for (const Declarator& d : list) {
       Token* name = d.name;
@@ -492,7 +492,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
         text += _DEBUF_(embedToken ? " /*var-21*/" : (d.assignAt < 0 ? " /*var20*/" : " /*var201*/"));
         text += "this.";
       }
-      int consumed = name->toJsScript(text, owner, 2, typeCommentOff);
+      int consumed = name->toJsScript(text, owner, JsMode::ClassBody, typeCommentOff);
       (void)consumed;
       if (ts) text += toTsVarType(name);
 
@@ -521,7 +521,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
       if (!type.empty() && type != "*" && !inWordList(__sytemtype__, type) && name->typeToken &&
           name->typeToken->type == Word) {
         std::string printed;
-        name->typeToken->toJsScript(printed, owner, 2, typeCommentOff);
+        name->typeToken->toJsScript(printed, owner, JsMode::ClassBody, typeCommentOff);
         size_t close = printed.find("*/");
         size_t open = printed.find("/*");
         if (open != std::string::npos && close != std::string::npos && open < close &&

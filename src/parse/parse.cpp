@@ -169,7 +169,7 @@ void Parse::toJavaScript() {
   }
   _CURFILENAME = path;
   jsText.clear();
-  toJsScript(jsText, this, 0, 0);
+  toJsScript(jsText, this, JsMode::Plain, 0);
   jsText = formatScript(jsText);
   // Every LF becomes CR LF; the bytes between line ends are copied a line at a time.
   std::string crlf;
