@@ -206,6 +206,13 @@ int ruvo_print(const char* fmt, ...) {
   return n;
 }
 
+void ruvo_error(const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  vfprintf(stderr, fmt, ap);
+  va_end(ap);
+}
+
 void ruvo_write(const char* data, size_t size) {
   if (size) fwrite(data, 1, size, stdout);
   flushLine();

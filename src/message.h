@@ -25,6 +25,9 @@ extern bool __SHOWDEBUG__;
 
 // The one writer of standard output: printf-style, to stdout.
 int ruvo_print(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// The one writer of standard error: a line for a human (the IDE reads only
+// standard output), printf-style; the caller ends it with "\n".
+void ruvo_error(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 // Raw bytes to standard output.
 void ruvo_write(const char* data, size_t size);
 

@@ -9,7 +9,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// Whether `text` begins with `prefix`.
+inline bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
 
 class xstringmthod {
  public:
