@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "OutputMarkers.h"
 #include "Token.h"
 #include "TokenFunction.h"
 #include "TokenOther.h"
@@ -269,10 +270,22 @@ class BlockRewrite {
       if (body->childs[k]) body->childs[k]->index = static_cast<int>(k);
   }
 
+  // Each statement step takes the statement at `i` when it has its shape,
+  // moves it into the new list and sets `i` past it; false otherwise.
+  bool continueStatement(size_t& i);
   bool tryStatement(size_t& i);
   bool ifStatement(size_t& i);
+  bool doStatement(size_t& i);
+  bool loopOrSwitch(size_t& i);
+  void resumableWhile(size_t i);
+  bool statementBlock(size_t& i);
   bool caseClause(size_t& i);
+  void openGuardAfterAwait(Token* t);
+  bool declaration(size_t& i);
+  bool nestedFunction(size_t& i);
+  bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
+  void closeBlock();
   Token* branchBody(size_t p, size_t& next);
 
   Token* block_;
@@ -451,7 +464,7 @@ bool BlockRewrite::caseClause(size_t& i) {
   } else {
     return false;
   }
-  Token* clause = newBlock("NO{", t->line);
+  Token* clause = newBlock(kBracelessBlock, t->line);
   clause->asyncVisited = 0;
   block_->push(clause);
   for (; k < old_.size(); ++k) {
@@ -538,136 +551,157 @@ void BlockRewrite::awaitedCall(size_t& i) {
   newGuard_ = true;
 }
 
-void BlockRewrite::run() {
+// continue in a loop body: the next round starts from the top of the body.
+bool BlockRewrite::continueStatement(size_t& i) {
+  Token* t = at(i);
+  if (t->type != TokenTypeCode::Continue || !loopBody_) return false;
+  flush(t->line + 1);
+  block_->push(newLiteral("\n__line=0;\n", t->line));
+  block_->push(t);
+  // What follows the continue must not go back into a guard before it.
   container_ = block_;
-  size_t i = 0;
-  while (i < old_.size()) {
-    Token* t = old_[i];
-    if (!t) {
-      ++i;
-      continue;
-    }
-    Token* t1 = at(i + 1);
-    Token* t2 = at(i + 2);
+  ++i;
+  return true;
+}
 
-    if (t->type == TokenTypeCode::Continue && loopBody_) {
-      flush(t->line + 1);
-      block_->push(newLiteral("\n__line=0;\n", t->line));
-      block_->push(t);
-      // What follows the continue must not go back into a guard before it.
-      container_ = block_;
-      ++i;
-      continue;
-    }
-    if (tryStatement(i)) continue;
-    if (ifStatement(i)) continue;
-    if (isWordText(t, "do") && isBlock(t1)) {
-      flush(t->line + 1);
-      openGuard(t1->endLine + 1);
-      container_->trailingText = "\n";
-      size_t end = i + 1;
-      if (isWordText(at(i + 2), "while")) {
-        end = i + 2;
-        if (isGroup(at(i + 3))) end = i + 3;
-      }
-      moveIntoContainer(i, end);
-      newGuard_ = false;
-      i = end + 1;
-      continue;
-    }
-    if ((isWordText(t, "while") || isWordText(t, "for") || isWordText(t, "switch")) && isGroup(t1) && isBlock(t2)) {
-      flush(t2->line + 1);
-      openGuard(t2->endLine + 1);
-      container_->trailingText = "\n";
-      if (isWordText(t, "while") && t2->awaitedCall) {
-        // Resumed inside the body, the loop goes on without testing its
-        // condition first: while(__line<N && (c) || __line>=N && __line<M).
-        int n = t->endLine + 1;
-        Token* gate = newGroup(t->line);
-        gate->leadingText = t1->leadingText;
-        t1->leadingText.clear();
-        gate->push(newLiteral("__line<" + std::to_string(n) + " && ", t->line));
-        gate->push(t1);
-        gate->push(
-            newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(t2->endLine + 1), t->line));
-        old_[i + 1] = gate;
-      }
-      if (isWordText(t, "for") && t2->awaitedCall) resumableFor(i);
-      moveIntoContainer(i, i + 2);
-      newGuard_ = false;
-      i += 3;
-      continue;
-    }
-    if (isBlock(t) && !isFunctionBodyAt(old_, i) && !isObjectLiteralAt(old_, i)) {
-      flush(t->line + 1);
-      openGuard(t->endLine + 1);
-      container_->push(t);
-      newGuard_ = false;
-      ++i;
-      continue;
-    }
-    if ((t->type == TokenTypeCode::Default || t->type == TokenTypeCode::Case) && caseClause(i)) continue;
-
-    if (newGuard_) {
-      openGuard(t->line + 1);
-      if (pending_) {
-        container_->push(pending_);
-        container_->push(newLiteral("=_SyNrTn_.getValue();\n", t->line));
-        pending_ = nullptr;
-      }
-      newGuard_ = false;
-    }
-    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) {
-      if (TokenVar* declaration = dynamic_cast<TokenVar*>(t)) declaration->asyncDecl = 1;
-      if (!inGuard()) openGuard(t->line + 1);
-      container_->push(t);
-      ++i;
-      continue;
-    }
-    if (t->type == TokenTypeCode::Function) {
-      // A nested function keeps its head and body together. A named one
-      // declared as a statement stays outside the guards: the continuation
-      // runs in a new scope at every resumption and must declare it each time.
-      long bodyAt = functionBodyIndex(old_, i);
-      size_t end = bodyAt < 0 ? i : static_cast<size_t>(bodyAt);
-      Token* before = nullptr;
-      for (size_t k = i; k-- > 0;)
-        if (old_[k]) {
-          before = old_[k];
-          break;
-        }
-      bool declaration = bodyAt >= 0 && at(i + 1) && at(i + 1)->type == TokenTypeCode::Word &&
-                         (!before || before->type == TokenTypeCode::Semicolon || isBlock(before) ||
-                          before->type == TokenTypeCode::Literal);
-      if (declaration) {
-        for (size_t k = i; k <= end; ++k)
-          if (old_[k]) block_->push(old_[k]);
-      } else {
-        if (!inGuard()) openGuard(t->line + 1);
-        moveIntoContainer(i, end);
-      }
-      i = end + 1;
-      continue;
-    }
-    if (t->type != TokenTypeCode::Word && !isStatementWord(t)) {
-      // A statement that starts with a keyword token or a group is guarded
-      // like one that starts with a word; separators join what is open.
-      if (!inGuard() && t->type != TokenTypeCode::Comma && t->type != TokenTypeCode::Semicolon &&
-          t->type != TokenTypeCode::Literal)
-        openGuard(t->line + 1);
-      container_->push(t);
-      ++i;
-      continue;
-    }
-    if (t->type == TokenTypeCode::Word && t->awaitedCall && isGroup(t1)) {
-      awaitedCall(i);
-      continue;
-    }
-    if (!inGuard()) openGuard(t->line + 1);
-    container_->push(t);
-    ++i;
+// do { } while (c): the whole loop goes into one guard.
+bool BlockRewrite::doStatement(size_t& i) {
+  Token* t = at(i);
+  Token* body = at(i + 1);
+  if (!isWordText(t, "do") || !isBlock(body)) return false;
+  flush(t->line + 1);
+  openGuard(body->endLine + 1);
+  container_->trailingText = "\n";
+  size_t end = i + 1;
+  if (isWordText(at(i + 2), "while")) {
+    end = i + 2;
+    if (isGroup(at(i + 3))) end = i + 3;
   }
+  moveIntoContainer(i, end);
+  newGuard_ = false;
+  i = end + 1;
+  return true;
+}
 
+// while (c) { }, for (...) { } and switch (v) { }: the statement goes into
+// one guard; a loop whose body holds an awaited call is made resumable.
+bool BlockRewrite::loopOrSwitch(size_t& i) {
+  Token* t = at(i);
+  Token* head = at(i + 1);
+  Token* body = at(i + 2);
+  if (!(isWordText(t, "while") || isWordText(t, "for") || isWordText(t, "switch")) || !isGroup(head) ||
+      !isBlock(body))
+    return false;
+  flush(body->line + 1);
+  openGuard(body->endLine + 1);
+  container_->trailingText = "\n";
+  if (isWordText(t, "while") && body->awaitedCall) resumableWhile(i);
+  if (isWordText(t, "for") && body->awaitedCall) resumableFor(i);
+  moveIntoContainer(i, i + 2);
+  newGuard_ = false;
+  i += 3;
+  return true;
+}
+
+// while (c) { ... await ... }: resumed inside the body, the loop goes on
+// without testing its condition first:
+//   while(__line<N && (c) || __line>=N && __line<M)
+void BlockRewrite::resumableWhile(size_t i) {
+  Token* t = at(i);
+  Token* condition = at(i + 1);
+  Token* body = at(i + 2);
+  int n = t->endLine + 1;
+  Token* gate = newGroup(t->line);
+  gate->leadingText = condition->leadingText;
+  condition->leadingText.clear();
+  gate->push(newLiteral("__line<" + std::to_string(n) + " && ", t->line));
+  gate->push(condition);
+  gate->push(newLiteral(" || __line>=" + std::to_string(n) + " && __line<" + std::to_string(body->endLine + 1),
+                        t->line));
+  old_[i + 1] = gate;
+}
+
+// A { } block that stands as a statement (not a function body nor an object
+// literal) gets a guard of its own.
+bool BlockRewrite::statementBlock(size_t& i) {
+  Token* t = at(i);
+  if (!isBlock(t) || isFunctionBodyAt(old_, i) || isObjectLiteralAt(old_, i)) return false;
+  flush(t->line + 1);
+  openGuard(t->endLine + 1);
+  container_->push(t);
+  newGuard_ = false;
+  ++i;
+  return true;
+}
+
+// The first statement after an awaited call opens a new guard, which starts
+// with the assignment of the awaited value when one is waiting.
+void BlockRewrite::openGuardAfterAwait(Token* t) {
+  openGuard(t->line + 1);
+  if (pending_) {
+    container_->push(pending_);
+    container_->push(newLiteral("=_SyNrTn_.getValue();\n", t->line));
+    pending_ = nullptr;
+  }
+  newGuard_ = false;
+}
+
+// var and const: declared with the function's hoisted locals, so that the
+// resumed code still sees them.
+bool BlockRewrite::declaration(size_t& i) {
+  Token* t = at(i);
+  if (t->type != TokenTypeCode::Var && t->type != TokenTypeCode::Const) return false;
+  if (TokenVar* declaration = dynamic_cast<TokenVar*>(t)) declaration->asyncDecl = 1;
+  if (!inGuard()) openGuard(t->line + 1);
+  container_->push(t);
+  ++i;
+  return true;
+}
+
+// A nested function keeps its head and body together. A named one declared
+// as a statement stays outside the guards: the continuation runs in a new
+// scope at every resumption and must declare it each time.
+bool BlockRewrite::nestedFunction(size_t& i) {
+  Token* t = at(i);
+  if (t->type != TokenTypeCode::Function) return false;
+  long bodyAt = functionBodyIndex(old_, i);
+  size_t end = bodyAt < 0 ? i : static_cast<size_t>(bodyAt);
+  Token* before = nullptr;
+  for (size_t k = i; k-- > 0;)
+    if (old_[k]) {
+      before = old_[k];
+      break;
+    }
+  bool declaration = bodyAt >= 0 && at(i + 1) && at(i + 1)->type == TokenTypeCode::Word &&
+                     (!before || before->type == TokenTypeCode::Semicolon || isBlock(before) ||
+                      before->type == TokenTypeCode::Literal);
+  if (declaration) {
+    for (size_t k = i; k <= end; ++k)
+      if (old_[k]) block_->push(old_[k]);
+  } else {
+    if (!inGuard()) openGuard(t->line + 1);
+    moveIntoContainer(i, end);
+  }
+  i = end + 1;
+  return true;
+}
+
+// A statement that starts with a keyword token or a group is guarded like
+// one that starts with a word; separators join what is open.
+bool BlockRewrite::otherToken(size_t& i) {
+  Token* t = at(i);
+  if (t->type == TokenTypeCode::Word || isStatementWord(t)) return false;
+  if (!inGuard() && t->type != TokenTypeCode::Comma && t->type != TokenTypeCode::Semicolon &&
+      t->type != TokenTypeCode::Literal)
+    openGuard(t->line + 1);
+  container_->push(t);
+  ++i;
+  return true;
+}
+
+// The end of the block: a loop body resets the resume line for its next
+// round, and a value still waiting for its assignment is assigned.
+void BlockRewrite::closeBlock() {
   container_->push(newLiteral("\n", block_->endLine));
   if (loopBody_) {
     for (Token* c : block_->childs)
@@ -679,6 +713,33 @@ void BlockRewrite::run() {
     block_->push(takeTargetAssignment());
     block_->push(newLiteral(";", block_->endLine));
   }
+}
+
+// The statements of the old list, one at a time: compound statements go
+// into guards of their own, the others into the guard that is open.
+void BlockRewrite::run() {
+  container_ = block_;
+  size_t i = 0;
+  while (i < old_.size()) {
+    Token* t = old_[i];
+    if (!t) {
+      ++i;
+      continue;
+    }
+    if (continueStatement(i) || tryStatement(i) || ifStatement(i) || doStatement(i) || loopOrSwitch(i) ||
+        statementBlock(i) || caseClause(i))
+      continue;
+    if (newGuard_) openGuardAfterAwait(t);
+    if (declaration(i) || nestedFunction(i) || otherToken(i)) continue;
+    if (t->type == TokenTypeCode::Word && t->awaitedCall && isGroup(at(i + 1))) {
+      awaitedCall(i);
+      continue;
+    }
+    if (!inGuard()) openGuard(t->line + 1);
+    container_->push(t);
+    ++i;
+  }
+  closeBlock();
 }
 
 }  // namespace
@@ -722,7 +783,7 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
     int others = 0;
     for (Token* c : parent->childs)
       if (c && c != this) ++others;
-    if (others == 0) text = "NO{";
+    if (others == 0) text = kBracelessBlock;
   }
   bool loopBody = CheckIsWhileDoFor(this);
   TokenList old;

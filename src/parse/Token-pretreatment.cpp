@@ -2,6 +2,7 @@
 // tree once, right after the lexer, and the helpers around a declaration's
 // type annotation and the braces that the async rewriting needs around
 // brace-less bodies.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,6 @@
 
 namespace {
 
-// The sibling `offset` places from `t` in its parent's list; null when `t` is
-// not (or no longer) in that list, out of range, or an empty slot.
 // A statement word as the lexer leaves it: a token with that text that is not
 // a literal (the async rewriting's literals may read "\nif").
 bool isWord(const Token* t, const char* word) {
@@ -92,92 +91,75 @@ bool beginsValue(const Token* t) {
   }
 }
 
-// Index of the last entry of the statement that starts at the first non-null
-// entry at or after `from`; `from - 1` when the list holds no statement there.
-// A body is a whole statement: `if (a) throw e;`, `if (a) for (...) f();` and
-// `if (a) if (b) x(); else y();` each end after their last token, not at the
-// first statement word inside them.
-long statementEnd(const TokenList& list, size_t from, int depth = 0) {
-  size_t n = list.size();
-  size_t i = nextEntry(list, from);
-  if (i >= n) return static_cast<long>(from) - 1;
-  Token* t = list[i];
-  if (depth < 256) {
-    if (t->type == TokenTypeCode::Block) return static_cast<long>(i);
-    bool loopHead = t->type == TokenTypeCode::While || t->type == TokenTypeCode::For ||
-                    t->type == TokenTypeCode::With || isWord(t, "if");
-    size_t g = nextEntry(list, i + 1);
-    bool groupFollows = g < n && list[g]->type == TokenTypeCode::Paren;
-    if (loopHead && groupFollows) {
-      long end = statementEnd(list, g + 1, depth + 1);
-      if (end < static_cast<long>(g)) return static_cast<long>(g);
-      if (isWord(t, "if")) {
-        size_t e = nextEntry(list, static_cast<size_t>(end) + 1);
-        if (e < n && isWord(list[e], "else")) {
-          long elseEnd = statementEnd(list, e + 1, depth + 1);
-          end = elseEnd < static_cast<long>(e) ? static_cast<long>(e) : elseEnd;
-        }
-      }
-      return end;
-    }
-    if (isWord(t, "switch") && groupFollows) {
-      size_t b = nextEntry(list, g + 1);
-      return b < n && list[b]->type == TokenTypeCode::Block ? static_cast<long>(b) : static_cast<long>(g);
-    }
-    if (isWord(t, "do")) {
-      long end = statementEnd(list, i + 1, depth + 1);
-      if (end < static_cast<long>(i)) return static_cast<long>(i);
-      size_t w = nextEntry(list, static_cast<size_t>(end) + 1);
-      if (w < n && list[w]->type == TokenTypeCode::While) {
-        size_t c = nextEntry(list, w + 1);
-        if (c < n && list[c]->type == TokenTypeCode::Paren) {
-          end = static_cast<long>(c);
-          size_t s = nextEntry(list, c + 1);
-          if (s < n && list[s]->type == TokenTypeCode::Semicolon) end = static_cast<long>(s);
-        } else {
-          end = static_cast<long>(w);
-        }
-      }
-      return end;
-    }
-    if (isWord(t, "try")) {
-      size_t end = i;
-      size_t k = nextEntry(list, i + 1);
-      if (k < n && list[k]->type == TokenTypeCode::Block) end = k;
-      for (;;) {
-        size_t c = nextEntry(list, end + 1);
-        if (c >= n) break;
-        if (list[c]->type == TokenTypeCode::Catch) {
-          size_t cg = nextEntry(list, c + 1);
-          size_t cb = cg < n ? nextEntry(list, cg + 1) : n;
-          if (cg < n && list[cg]->type == TokenTypeCode::Paren && cb < n && list[cb]->type == TokenTypeCode::Block) {
-            end = cb;
-            continue;
-          }
-        } else if (isWord(list[c], "finally")) {
-          size_t fb = nextEntry(list, c + 1);
-          if (fb < n && list[fb]->type == TokenTypeCode::Block) end = fb;
-        }
-        break;
-      }
-      return static_cast<long>(end);
-    }
-    if (isWord(t, "else")) return statementEnd(list, i + 1, depth + 1);
-    // A var token holds its declaration up to its ';'.
-    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) {
-      Token* last = nullptr;
-      for (Token* c : t->childs) {
-        if (c) last = c;
-      }
-      if (last && last->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
+long statementEnd(const TokenList& list, size_t from, int depth = 0);
+
+// if (...), while (...), for (...) and with (...) at `i`, the group at `g`:
+// the statement ends with its body, and an if with its else.
+long headedStatementEnd(const TokenList& list, size_t i, size_t g, int depth) {
+  const size_t n = list.size();
+  long end = statementEnd(list, g + 1, depth + 1);
+  if (end < static_cast<long>(g)) return static_cast<long>(g);
+  if (isWord(list[i], "if")) {
+    size_t e = nextEntry(list, static_cast<size_t>(end) + 1);
+    if (e < n && isWord(list[e], "else")) {
+      long elseEnd = statementEnd(list, e + 1, depth + 1);
+      end = elseEnd < static_cast<long>(e) ? static_cast<long>(e) : elseEnd;
     }
   }
-  // A simple statement: up to its ';', or up to the token before the next
-  // statement word or before a line break where the source relied on the
-  // line end as the statement end.
-  if (t->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
+  return end;
+}
+
+// do at `i`: the body, then "while (...)" and its ';'.
+long doStatementEnd(const TokenList& list, size_t i, int depth) {
+  const size_t n = list.size();
+  long end = statementEnd(list, i + 1, depth + 1);
+  if (end < static_cast<long>(i)) return static_cast<long>(i);
+  size_t w = nextEntry(list, static_cast<size_t>(end) + 1);
+  if (w < n && list[w]->type == TokenTypeCode::While) {
+    size_t c = nextEntry(list, w + 1);
+    if (c < n && list[c]->type == TokenTypeCode::Paren) {
+      end = static_cast<long>(c);
+      size_t s = nextEntry(list, c + 1);
+      if (s < n && list[s]->type == TokenTypeCode::Semicolon) end = static_cast<long>(s);
+    } else {
+      end = static_cast<long>(w);
+    }
+  }
+  return end;
+}
+
+// try at `i`: its block, every catch (...) { } and a finally { }.
+long tryStatementEnd(const TokenList& list, size_t i) {
+  const size_t n = list.size();
+  size_t end = i;
+  size_t k = nextEntry(list, i + 1);
+  if (k < n && list[k]->type == TokenTypeCode::Block) end = k;
+  for (;;) {
+    size_t c = nextEntry(list, end + 1);
+    if (c >= n) break;
+    if (list[c]->type == TokenTypeCode::Catch) {
+      size_t cg = nextEntry(list, c + 1);
+      size_t cb = cg < n ? nextEntry(list, cg + 1) : n;
+      if (cg < n && list[cg]->type == TokenTypeCode::Paren && cb < n && list[cb]->type == TokenTypeCode::Block) {
+        end = cb;
+        continue;
+      }
+    } else if (isWord(list[c], "finally")) {
+      size_t fb = nextEntry(list, c + 1);
+      if (fb < n && list[fb]->type == TokenTypeCode::Block) end = fb;
+    }
+    break;
+  }
+  return static_cast<long>(end);
+}
+
+// A simple statement at `i`: up to its ';', or up to the token before the
+// next statement word or before a line break where the source relied on the
+// line end as the statement end.
+long simpleStatementEnd(const TokenList& list, size_t i) {
+  if (list[i]->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
   size_t last = i;
-  for (size_t j = i + 1; j < n; ++j) {
+  for (size_t j = i + 1; j < list.size(); ++j) {
     Token* c = list[j];
     if (!c) continue;
     if (c->type == TokenTypeCode::Semicolon) return static_cast<long>(j);
@@ -191,6 +173,42 @@ long statementEnd(const TokenList& list, size_t from, int depth = 0) {
     last = j;
   }
   return static_cast<long>(last);
+}
+
+// Index of the last entry of the statement that starts at the first non-null
+// entry at or after `from`; `from - 1` when the list holds no statement there.
+// A body is a whole statement: `if (a) throw e;`, `if (a) for (...) f();` and
+// `if (a) if (b) x(); else y();` each end after their last token, not at the
+// first statement word inside them. Past a nesting of 256 every statement is
+// read as a simple one.
+long statementEnd(const TokenList& list, size_t from, int depth) {
+  size_t n = list.size();
+  size_t i = nextEntry(list, from);
+  if (i >= n) return static_cast<long>(from) - 1;
+  Token* t = list[i];
+  if (depth >= 256) return simpleStatementEnd(list, i);
+  if (t->type == TokenTypeCode::Block) return static_cast<long>(i);
+  bool loopHead = t->type == TokenTypeCode::While || t->type == TokenTypeCode::For ||
+                  t->type == TokenTypeCode::With || isWord(t, "if");
+  size_t g = nextEntry(list, i + 1);
+  bool groupFollows = g < n && list[g]->type == TokenTypeCode::Paren;
+  if (loopHead && groupFollows) return headedStatementEnd(list, i, g, depth);
+  if (isWord(t, "switch") && groupFollows) {
+    size_t b = nextEntry(list, g + 1);
+    return b < n && list[b]->type == TokenTypeCode::Block ? static_cast<long>(b) : static_cast<long>(g);
+  }
+  if (isWord(t, "do")) return doStatementEnd(list, i, depth);
+  if (isWord(t, "try")) return tryStatementEnd(list, i);
+  if (isWord(t, "else")) return statementEnd(list, i + 1, depth + 1);
+  // A var token holds its declaration up to its ';'.
+  if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) {
+    Token* last = nullptr;
+    for (Token* c : t->childs) {
+      if (c) last = c;
+    }
+    if (last && last->type == TokenTypeCode::Semicolon) return static_cast<long>(i);
+  }
+  return simpleStatementEnd(list, i);
 }
 
 // Moves the entries from `from` through `end` (skipping empty slots) into
@@ -232,136 +250,174 @@ int moveBody(Token* into, TokenList& list, size_t& at, const char* blockText, in
 
 }  // namespace
 
+namespace {
+
+// Marks `from` and every token above it: a default value below them cannot be
+// written as a JavaScript default.
+void markNoDefaultValues(Token* from) {
+  for (Token* p = from; p; p = p->parent) p->noDefaultValues = 1;
+}
+
+// CONFIG::name { ... } with a -define of that name: spliced in when the
+// define is "true", dropped otherwise. Empty when `word` stands before no
+// such block (or before an empty block that is kept).
+std::optional<int> settleDefinedBlock(Token* word, Token* next) {
+  if (!next || next->type != TokenTypeCode::Block || word->text.empty() || !_ompilerOptions_.defines.has(word->text))
+    return std::nullopt;
+  Token* parent = word->parent;
+  std::string value = _ompilerOptions_.defines.get(word->text);
+  word->text.clear();
+  if (value != "true") {
+    parent->childs[static_cast<size_t>(word->index)] = nullptr;
+    parent->childs[static_cast<size_t>(word->index) + 1] = nullptr;
+    return 1;
+  }
+  if (next->childs.empty()) return std::nullopt;
+  TokenList rebuilt;
+  TokenList& list = parent->childs;
+  rebuilt.reserve(list.size() + next->childs.size());
+  rebuilt.insert(rebuilt.end(), list.begin(), list.begin() + word->index);
+  for (Token* c : next->childs) {
+    if (c) rebuilt.push_back(c);
+  }
+  rebuilt.insert(rebuilt.end(), list.begin() + word->index + 2, list.end());
+  list.swap(rebuilt);
+  for (size_t k = 0; k < list.size(); ++k) {
+    if (!list[k]) continue;
+    list[k]->parent = parent;
+    list[k]->index = static_cast<int32_t>(k);
+    list[k]->file = parent->file;
+  }
+  return -1;
+}
+
+// NS::name { ... } with a name that no -define gives: a source error, and
+// the block is left out. (The lexer keeps the prefix only on such names.)
+std::optional<int> dropUndefinedBlock(Token* word, Token* next, Parse* file, bool undefinedConditional) {
+  if (!next || next->type != TokenTypeCode::Block || !undefinedConditional) return std::nullopt;
+  std::string unused;
+  word->scriptErr(unused, file,
+                  (word->text + " is not defined (-define=" + word->text + ",true or false): the block is left out")
+                      .c_str(),
+                  0);
+  word->text.clear();
+  word->parent->childs[static_cast<size_t>(word->index)] = nullptr;
+  word->parent->childs[static_cast<size_t>(word->index) + 1] = nullptr;
+  return 1;
+}
+
+bool isDeclaration(const Token* t) {
+  return t->type == TokenTypeCode::Function || t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const;
+}
+
+// The declaration a word stands in front of: the next token, or past the ';'
+// that the lexer puts in front of a var.
+Token* declarationAfter(Token* word, Token* next) {
+  if (next && next->type == TokenTypeCode::Semicolon) {
+    Token* after = siblingOf(word, 2);
+    if (after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const)) return after;
+  }
+  return next;
+}
+
+// The last index of a declaration that starts at `at` in `list`: a
+// function up to its body or its ';', a var or const up to its ';' or the
+// token before the next declaration.
+size_t declarationEnd(const TokenList& list, size_t at) {
+  const bool function = list[at]->type == TokenTypeCode::Function;
+  size_t last = at;
+  for (size_t k = at + 1; k < list.size(); ++k) {
+    Token* t = list[k];
+    if (!t) continue;
+    if (function) {
+      if (t->type == TokenTypeCode::Block || t->type == TokenTypeCode::Semicolon) return k;
+    } else {
+      if (isDeclaration(t)) break;
+      last = k;
+      if (t->type == TokenTypeCode::Semicolon) break;
+    }
+  }
+  return last;
+}
+
+// CONFIG::name in front of a member or local declaration (function, var,
+// const) at the start of a statement: the declaration is kept when the
+// define is "true" and dropped whole otherwise. An undefined name is a
+// source error, and its declaration is dropped.
+std::optional<int> settleConditionalDeclaration(Token* word, Token* declaration, Parse* file,
+                                                bool undefinedConditional) {
+  if (!declaration || word->text.empty() || !isDeclaration(declaration) ||
+      !(undefinedConditional || _ompilerOptions_.defines.has(word->text)))
+    return std::nullopt;
+  Token* before = siblingOf(word, -1);
+  if (before && before->type != TokenTypeCode::Semicolon && before->type != TokenTypeCode::Block &&
+      before->line >= word->line)
+    return std::nullopt;
+  std::string value = undefinedConditional ? std::string() : _ompilerOptions_.defines.get(word->text);
+  if (undefinedConditional) {
+    std::string unused;
+    word->scriptErr(
+        unused, file,
+        (word->text + " is not defined (-define=" + word->text + ",true or false): the declaration is left out").c_str(),
+        0);
+  }
+  word->text.clear();
+  if (value == "true") return 0;
+  TokenList& list = word->parent->childs;
+  const size_t first = static_cast<size_t>(word->index);
+  const size_t last = declarationEnd(list, static_cast<size_t>(declaration->index));
+  for (size_t k = first; k <= last; ++k) list[k] = nullptr;
+  return static_cast<int>(last - first);
+}
+
+// ns var x / ns function f: an imported namespace in front of a declaration
+// makes the declaration public and leaves no word in the output. A namespace
+// of the file's own package is known without an import.
+void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* package) {
+  if (word->type != TokenTypeCode::Word || !package || !declaration || !isDeclaration(declaration) ||
+      word->text.find('.') != std::string::npos)
+    return;
+  auto it = package->importMap.find(word->text);
+  const std::string own =
+      package->qualifyingName.empty() ? word->text.str() : package->qualifyingName + "." + word->text.str();
+  if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
+      (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
+    word->text.clear();
+    word->type = TokenTypeCode::Literal;
+    int merged = (declaration->flags | word->flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
+    declaration->flags = merged | TokenModifierFlags::Public;
+  }
+}
+
+}  // namespace
+
 // The base pass that words, operators, groups without a class of their own
 // and the file root share: the current class, the no-default-values mark,
-// `-define` blocks (CONFIG::debug { ... } kept or dropped), namespace
-// declarations and namespace-qualified members, the blank-after-'.' check,
-// then the children.
+// `-define` blocks and declarations (CONFIG::debug { ... } kept or dropped),
+// namespace declarations and namespace-qualified members, the blank-after-'.'
+// check, then the children.
+//   CONFIG::debug { trace(1); }   ->  trace(1);   (with -define=CONFIG::debug,true)
+//   my_ns function f() {}         ->  function f() {}   (f public)
 int Token::pretreatment(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   if (package) currentClass = package->workingClass;
-  if (noDefaultValues) {
-    for (Token* p = parent; p; p = p->parent) p->noDefaultValues = 1;
-  }
+  if (noDefaultValues) markNoDefaultValues(parent);
 
-  // CONFIG::name { ... }: spliced in when the define is "true", dropped otherwise.
   Token* next = siblingOf(this, 1);
-  if (next && next->type == TokenTypeCode::Block && !text.empty() && _ompilerOptions_.defines.has(text)) {
-    std::string value = _ompilerOptions_.defines.get(text);
-    text.clear();
-    if (value != "true") {
-      parent->childs[static_cast<size_t>(index)] = nullptr;
-      parent->childs[static_cast<size_t>(index) + 1] = nullptr;
-      return 1;
-    }
-    if (!next->childs.empty()) {
-      TokenList rebuilt;
-      TokenList& list = parent->childs;
-      rebuilt.reserve(list.size() + next->childs.size());
-      rebuilt.insert(rebuilt.end(), list.begin(), list.begin() + index);
-      for (Token* c : next->childs) {
-        if (c) rebuilt.push_back(c);
-      }
-      rebuilt.insert(rebuilt.end(), list.begin() + index + 2, list.end());
-      list.swap(rebuilt);
-      for (size_t k = 0; k < list.size(); ++k) {
-        if (!list[k]) continue;
-        list[k]->parent = parent;
-        list[k]->index = static_cast<int32_t>(k);
-        list[k]->file = parent->file;
-      }
-      return -1;
-    }
-  }
-
-  // NS::name { ... } with a name that no -define gives: a source error, and
-  // the block is left out. (The lexer keeps the prefix only on such names.)
+  if (std::optional<int> skip = settleDefinedBlock(this, next)) return *skip;
   const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
   const bool undefinedConditional = colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
-  if (next && next->type == TokenTypeCode::Block && undefinedConditional) {
-    std::string unused;
-    scriptErr(unused, file,
-              (text + " is not defined (-define=" + text + ",true or false): the block is left out").c_str(), 0);
-    text.clear();
-    parent->childs[static_cast<size_t>(index)] = nullptr;
-    parent->childs[static_cast<size_t>(index) + 1] = nullptr;
-    return 1;
-  }
-
-  // CONFIG::name in front of a member or local declaration (function, var,
-  // const): the declaration is kept when the define is "true" and dropped
-  // whole otherwise, up to its body or its ';'. The lexer puts a ';' of its
-  // own before a var.
-  Token* declaration = next;
-  if (declaration && declaration->type == TokenTypeCode::Semicolon) {
-    Token* after = siblingOf(this, 2);
-    if (after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const)) declaration = after;
-  }
-  if (declaration && !text.empty() &&
-      (declaration->type == TokenTypeCode::Function || declaration->type == TokenTypeCode::Var ||
-       declaration->type == TokenTypeCode::Const) &&
-      (undefinedConditional || _ompilerOptions_.defines.has(text))) {
-    Token* before = siblingOf(this, -1);
-    if (!before || before->type == TokenTypeCode::Semicolon || before->type == TokenTypeCode::Block ||
-        before->line < line) {
-      std::string value = undefinedConditional ? std::string() : _ompilerOptions_.defines.get(text);
-      if (undefinedConditional) {
-        std::string unused;
-        scriptErr(unused, file,
-                  (text + " is not defined (-define=" + text + ",true or false): the declaration is left out").c_str(),
-                  0);
-      }
-      text.clear();
-      if (value == "true") return 0;
-      TokenList& list = parent->childs;
-      const size_t first = static_cast<size_t>(index);
-      size_t last = static_cast<size_t>(declaration->index);
-      const bool function = declaration->type == TokenTypeCode::Function;
-      for (size_t k = static_cast<size_t>(declaration->index) + 1; k < list.size(); ++k) {
-        Token* t = list[k];
-        if (!t) continue;
-        if (function) {
-          if (t->type == TokenTypeCode::Block || t->type == TokenTypeCode::Semicolon) {
-            last = k;
-            break;
-          }
-        } else {
-          if (t->type == TokenTypeCode::Function || t->type == TokenTypeCode::Var ||
-              t->type == TokenTypeCode::Const)
-            break;
-          last = k;
-          if (t->type == TokenTypeCode::Semicolon) break;
-        }
-      }
-      for (size_t k = first; k <= last; ++k) list[k] = nullptr;
-      return static_cast<int>(last - first);
-    }
-  }
+  if (std::optional<int> skip = dropUndefinedBlock(this, next, file, undefinedConditional)) return *skip;
+  Token* declaration = declarationAfter(this, next);
+  if (std::optional<int> skip = settleConditionalDeclaration(this, declaration, file, undefinedConditional))
+    return *skip;
 
   // namespace ns = "...": known by its qualified name from here on.
   if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
     std::string key = package && !package->text.empty() ? package->text.str() + "." + text.str() : text.str();
     TokenClass::NameSpaceMap[key] = key;
   }
-
-  // ns var x / ns function f: an imported namespace in front of a declaration
-  // makes the declaration public and leaves no word in the output (before a
-  // var, past the ';' that the lexer puts in front of it).
-  if (type == TokenTypeCode::Word && package && declaration &&
-      (declaration->type == TokenTypeCode::Var || declaration->type == TokenTypeCode::Function ||
-       declaration->type == TokenTypeCode::Const) &&
-      text.find('.') == std::string::npos) {
-    // A namespace of the file's own package is known without an import.
-    auto it = package->importMap.find(text);
-    const std::string own = package->qualifyingName.empty() ? text.str() : package->qualifyingName + "." + text.str();
-    if ((it != package->importMap.end() && TokenClass::NameSpaceMap.has(it->second)) ||
-        (it == package->importMap.end() && TokenClass::NameSpaceMap.has(own))) {
-      text.clear();
-      type = TokenTypeCode::Literal;
-      int merged = (declaration->flags | flags) & ~(TokenModifierFlags::Public | TokenModifierFlags::Private);
-      declaration->flags = merged | TokenModifierFlags::Public;
-    }
-  }
+  applyNamespaceQualifier(this, declaration, package);
 
   if (type == TokenTypeCode::Word) {
     Token* prev = siblingOf(this, -1);
@@ -371,9 +427,7 @@ int Token::pretreatment(Parse* file) {
   for (long i = 0; i < static_cast<long>(childs.size()); ++i) {
     Token* c = childs[static_cast<size_t>(i)];
     if (!c) continue;
-    if (c->noDefaultValues) {
-      for (Token* p = c; p; p = p->parent) p->noDefaultValues = 1;
-    }
+    if (c->noDefaultValues) markNoDefaultValues(c);
     i += c->pretreatment(file);
     if (i < -1) i = -1;
   }

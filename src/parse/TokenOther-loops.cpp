@@ -134,8 +134,145 @@ size_t statementEnd(Token* parent, size_t from, int depth = 0) {
   return parent->childs.size();
 }
 
+// The parts of a for each head: (var v in list) or (v in list).
+struct ForEachHead {
+  Token* first = nullptr;      // the var token, or v itself
+  bool withVar = false;        // v is declared in the head
+  Token* nameToken = nullptr;  // v
+  size_t in = 0;               // the index of `in` in the head group
+};
+
+// Reads the head group; false when it has no variable, no `in` or nothing
+// after it (for each () or for each (x)): nothing to loop over.
+bool readForEachHead(Token* group, ForEachHead& head) {
+  head.first = firstChild(group);
+  head.withVar = head.first && (head.first->type == TokenTypeCode::Var || head.first->type == TokenTypeCode::Const);
+  head.nameToken = head.withVar ? firstChild(head.first) : head.first;
+  bool hasIn = false;
+  for (size_t i = 0; i < group->childs.size(); ++i) {
+    if (group->childs[i] && group->childs[i]->type == TokenTypeCode::In) {
+      head.in = i;
+      hasIn = true;
+      break;
+    }
+  }
+  return head.nameToken && head.nameToken->type != TokenTypeCode::In && hasIn && head.in != 0 &&
+         head.in + 1 < group->childs.size();
+}
+
+// A body without braces, for each (var v in list) total += v; is the one
+// simple statement that follows the head: its count of entries, 0 when the
+// body is a block or no such statement.
+size_t bracelessBodyLength(Token* loop, Token* body) {
+  if (!body || body->type == TokenTypeCode::Block || !loop->parent) return 0;
+  const size_t from = static_cast<size_t>(loop->index) + 2;
+  size_t end = statementEnd(loop->parent, from);
+  return end != std::string::npos ? end - from : 0;
+}
+
+// The loop walks the keys in "$each_" + name, a local of the function, or of
+// the class body's statements for a loop among them.
+void declareKeyVariable(Token* loop, Token* nameToken, const std::string& name) {
+  nameToken->text = "$each_" + name;
+  if (TokenVarMap* locals = loop->getVarMap())
+    (*locals)["$each_" + name] = nameToken;
+  else if (TokenClass* cls = loop->getTokenFunction() ? nullptr : loop->getTokenClass())
+    cls->bodyLocals["$each_" + name] = nameToken;
+}
+
+// The collection after `in` as printed; an empty slot in it is reported once.
+std::string printCollection(Token* loop, Token* group, size_t in, std::string& out, Parse* file, int mode,
+                            int typeCommentOff) {
+  std::string object;
+  bool reportedNull = false;
+  for (size_t i = in + 1; i < group->childs.size(); ++i) {
+    Token* c = group->childs[i];
+    if (!c) {
+      if (!reportedNull) loop->scriptErr(out, file, "\"for each\" err,use ()", 1);
+      reportedNull = true;
+      continue;
+    }
+    if (i > in + 1) object += c->leadingText;
+    int n = c->toJsScript(object, file, mode, typeCommentOff);
+    if (n > 0) i += static_cast<size_t>(n);
+  }
+  return object;
+}
+
+// The head "(var $each_v in list)" with the collection as printed already:
+// printed a second time, a for each inside it (in a closure) would print its
+// own collection twice too, and so on, twice as long for every level.
+std::string printHead(Token* group, size_t in, const std::string& object, int line, Parse* file, int mode,
+                      int typeCommentOff) {
+  std::string head = group->leadingText;
+  TokenList collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
+  // Like every token it lives to the end of the run (an error may name it).
+  Token* printed = new Token(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
+  if (collection.front()) printed->leadingText = collection.front()->leadingText;
+  printed->parent = group;
+  printed->file = file;
+  printed->index = static_cast<int32_t>(in) + 1;
+  group->childs.resize(in + 1);
+  group->childs.push_back(printed);
+  group->toJsScript(head, file, mode, typeCommentOff);
+  group->childs.resize(in + 1);
+  group->childs.insert(group->childs.end(), collection.begin(), collection.end());
+  return head;
+}
+
+// An object that is more than a name (a call, list.splice(0), a literal) is
+// evaluated once: the head keeps its value in "$eachof_" + name, which the
+// body reads, so a call is neither repeated for every element nor seen to
+// return something else the second time. Returns what the body reads.
+std::string evaluateCollectionOnce(std::string& head, std::string& declared, const std::string& object,
+                                   const std::string& name) {
+  if (isPlainPath(object)) return object;
+  size_t at = head.rfind(object);
+  if (at == std::string::npos || head.compare(at + object.size(), std::string::npos, ")") != 0) return object;
+  const std::string source = "$eachof_" + name;
+  head = head.substr(0, at) + "(" + source + "=" + object + "))";
+  declared += "," + source;
+  return source;
+}
+
+// The body as printed, starting with its "{" when it has one: a block as
+// itself, a brace-less statement as the parent's loop would print it.
+std::string printBody(Token* loop, Token* body, size_t statementLength, Parse* file, int mode, int typeCommentOff) {
+  std::string inner;
+  if (body->type == TokenTypeCode::Block) {
+    body->toJsScript(inner, file, mode, typeCommentOff);
+    return inner;
+  }
+  Token* parent = loop->parent;
+  const int index = loop->index;
+  inner = "{";
+  for (size_t i = index + 2; i < index + 2 + statementLength; ++i) {
+    Token* c = parent->childs[i];
+    if (!c) continue;
+    inner += c->leadingText;
+    if (!c->outputEnabled) continue;
+    int n = c->toJsScript(inner, file, mode, typeCommentOff);
+    if (n > 0) i += static_cast<size_t>(n);
+  }
+  inner += "\n}";
+  return inner;
+}
+
+// The variable that receives each element. One declared elsewhere may be a
+// member (for each (item in list) with a member item): it is written as any
+// use of the name is.
+std::string elementTarget(const ForEachHead& parts, const std::string& name, Parse* file, int mode,
+                          int typeCommentOff) {
+  if (parts.withVar || parts.nameToken->type != TokenTypeCode::Word) return name;
+  std::string resolved;
+  parts.nameToken->toJsScript(resolved, file, mode, typeCommentOff);
+  return resolved.empty() ? name : resolved;
+}
+
 }  // namespace
 
+// for (...) and for each (...) keep their head and body as the lexer left
+// them: the output reads them from the parent's list.
 int TokenFor::pretreatment(Parse*) { return 0; }
 
 // for (...) prints "for" and leaves the head and body to the parent's loop.
@@ -155,32 +292,19 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     out += "for";
     return 0;
   }
-
-  Token* first = firstChild(group);
-  bool withVar = first && (first->type == TokenTypeCode::Var || first->type == TokenTypeCode::Const);
-  Token* nameToken = withVar ? firstChild(first) : first;
-  size_t in = 0;
-  bool hasIn = false;
-  for (size_t i = 0; i < group->childs.size(); ++i) {
-    if (group->childs[i] && group->childs[i]->type == TokenTypeCode::In) {
-      in = i;
-      hasIn = true;
-      break;
-    }
-  }
-  if (!nameToken || nameToken->type == TokenTypeCode::In || !hasIn || in == 0 || in + 1 >= group->childs.size()) {
-    // for each () or for each (x): nothing to loop over.
+  ForEachHead parts;
+  if (!readForEachHead(group, parts)) {
     scriptErr(out, file, kFindInErr, 1);
     out += "for";
     return 0;
   }
 
-  std::string name = nameToken->text;
+  std::string name = parts.nameToken->text;
   // In a function rewritten for await the variable is declared at its top
   // already; a second declaration would hide it from the resumed code.
-  auto* varToken = withVar ? dynamic_cast<TokenVar*>(first) : nullptr;
+  auto* varToken = parts.withVar ? dynamic_cast<TokenVar*>(parts.first) : nullptr;
   const bool declaredAbove = varToken && varToken->asyncDecl;
-  std::string declared = withVar ? name : "$each_" + name;
+  std::string declared = parts.withVar ? name : "$each_" + name;
   // A labelled loop (outer: for each ...) must follow its label directly, so
   // its declaration goes behind the loop; a var is the function's wherever it
   // stands.
@@ -188,119 +312,43 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   Token* label = nextSibling(-2);
   const bool labelled = colon && colon->type == TokenTypeCode::Colon && label && label->type == TokenTypeCode::Literal;
   Token* body = siblingOf(this, 2);
-  // A body without braces, for each (var v in list) total += v; is the one
-  // simple statement that follows the head.
-  size_t statementLength = 0;
-  if (body && body->type != TokenTypeCode::Block && parent) {
-    size_t end = statementEnd(parent, static_cast<size_t>(index) + 2);
-    if (end != std::string::npos) statementLength = end - (static_cast<size_t>(index) + 2);
-  }
+  const size_t statementLength = bracelessBodyLength(this, body);
   const bool hasBody = body && (body->type == TokenTypeCode::Block || statementLength > 0);
   const bool declareAfter = labelled && hasBody;
   // The loop as the brace-less body of if, else, for, while or do: the
   // declaration and the loop go into one block, so that the declaration does
   // not take the place of the loop as that body.
   const bool braced = !labelled && hasBody && isBracelessBody(this);
-  nameToken->text = "$each_" + name;
-  if (TokenVarMap* locals = getVarMap())
-    (*locals)["$each_" + name] = nameToken;
-  else if (TokenClass* cls = getTokenFunction() ? nullptr : getTokenClass())
-    cls->bodyLocals["$each_" + name] = nameToken;  // a loop among the class body's statements
+  declareKeyVariable(this, parts.nameToken, name);
 
-  std::string object;
-  bool reportedNull = false;
-  for (size_t i = in + 1; i < group->childs.size(); ++i) {
-    Token* c = group->childs[i];
-    if (!c) {
-      if (!reportedNull) scriptErr(out, file, "\"for each\" err,use ()", 1);
-      reportedNull = true;
-      continue;
-    }
-    if (i > in + 1) object += c->leadingText;
-    int n = c->toJsScript(object, file, mode, typeCommentOff);
-    if (n > 0) i += static_cast<size_t>(n);
-  }
-
-  // The head holds the collection as printed above: printed a second time,
-  // a for each inside it (in a closure) would print its own collection twice
-  // too, and so on, twice as long for every level.
-  std::string head = group->leadingText;
-  {
-    TokenList collection(group->childs.begin() + static_cast<std::ptrdiff_t>(in) + 1, group->childs.end());
-    // Like every token it lives to the end of the run (an error may name it).
-    Token* printed = new Token(TokenTypeCode::Literal, object.c_str(), 0, line, nullptr);
-    if (collection.front()) printed->leadingText = collection.front()->leadingText;
-    printed->parent = group;
-    printed->file = file;
-    printed->index = static_cast<int32_t>(in) + 1;
-    group->childs.resize(in + 1);
-    group->childs.push_back(printed);
-    group->toJsScript(head, file, mode, typeCommentOff);
-    group->childs.resize(in + 1);
-    group->childs.insert(group->childs.end(), collection.begin(), collection.end());
-  }
+  const std::string object = printCollection(this, group, parts.in, out, file, mode, typeCommentOff);
+  std::string head = printHead(group, parts.in, object, line, file, mode, typeCommentOff);
   const char* keyword = __ISRELEASE__ ? "for" : "/*for each*/for";
-
-  // An object that is more than a name (a call, list.splice(0), a literal)
-  // is evaluated once: the head keeps its value in "$eachof_" + name, which
-  // the body reads, so a call is neither repeated for every element nor
-  // seen to return something else the second time.
-  std::string source = object;
-  if (!isPlainPath(object) && !declaredAbove) {
-    size_t at = head.rfind(object);
-    if (at != std::string::npos && head.compare(at + object.size(), std::string::npos, ")") == 0) {
-      source = "$eachof_" + name;
-      head = head.substr(0, at) + "(" + source + "=" + object + "))";
-      declared += "," + source;
-    }
-  }
+  const std::string source = declaredAbove ? object : evaluateCollectionOnce(head, declared, object, name);
   const std::string declaration = declaredAbove ? std::string() : "\nvar " + declared + ";\n";
   if (braced) out += "{";
   if (!declareAfter) out += declaration;
 
-  if (hasBody) {
+  if (!hasBody) {
+    scriptErr(out, file, "\"for each\" err,must add{}", 1);
     out += keyword + head;
-    std::string inner;
-    if (body->type == TokenTypeCode::Block) {
-      body->toJsScript(inner, file, mode, typeCommentOff);
-    } else {
-      // The statement as the parent's loop would print it, inside braces.
-      inner = "{";
-      for (size_t i = index + 2; i < index + 2 + statementLength; ++i) {
-        Token* c = parent->childs[i];
-        if (!c) continue;
-        inner += c->leadingText;
-        if (!c->outputEnabled) continue;
-        int n = c->toJsScript(inner, file, mode, typeCommentOff);
-        if (n > 0) i += static_cast<size_t>(n);
-      }
-      inner += "\n}";
-    }
-    nameToken->text = name;
-    // A loop variable declared elsewhere may be a member (for each (item in
-    // list) with a member item): it is written as any use of the name is.
-    std::string target = name;
-    if (!withVar && nameToken->type == TokenTypeCode::Word) {
-      std::string resolved;
-      nameToken->toJsScript(resolved, file, mode, typeCommentOff);
-      if (!resolved.empty()) target = resolved;
-    }
-    out += "{\n" + target + "=" + source + "[$each_" + name + "];\n";
-    // The block's own "{" is already out; a block printed without braces
-    // gets its closing one here.
-    if (!inner.empty() && inner[0] == '{') {
-      out += inner.substr(1);
-    } else {
-      out += inner + "}";
-    }
-    if (declareAfter) out += declaration;
-    if (braced) out += "}";
-    return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
+    parts.nameToken->text = name;
+    return 1;
   }
-  scriptErr(out, file, "\"for each\" err,must add{}", 1);
   out += keyword + head;
-  nameToken->text = name;
-  return 1;
+  std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
+  parts.nameToken->text = name;
+  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + source + "[$each_" + name + "];\n";
+  // The block's own "{" is already out; a block printed without braces gets
+  // its closing one here.
+  if (!inner.empty() && inner[0] == '{') {
+    out += inner.substr(1);
+  } else {
+    out += inner + "}";
+  }
+  if (declareAfter) out += declaration;
+  if (braced) out += "}";
+  return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }
 
 int TokenBreak::pretreatment(Parse* file) { return jumpPretreatment(this, file); }

@@ -2,7 +2,6 @@
 // annotations leave the tree, labels and object keys stay, own methods stored
 // in object literals are bound to their instance).
 #include <string>
-#include <unordered_set>
 
 #include "CompilerOptions.h"
 #include "Token.h"
@@ -10,6 +9,7 @@
 #include "TokenFunction.h"
 #include "TokenOther.h"
 #include "TokenPackage.h"
+#include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
 
@@ -54,20 +54,6 @@ std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
   }
   return out;
 }
-
-// Tokens whose output is under way. A value printed by a colon can hold the
-// colon itself (a cast took the colon as its operand: `{k : as T}`); the colon
-// is then printed plainly instead of again and again.
-std::unordered_set<const Token*>& printing() {
-  static std::unordered_set<const Token*> active;
-  return active;
-}
-
-struct PrintingGuard {
-  const Token* token;
-  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
-  ~PrintingGuard() { printing().erase(token); }
-};
 
 }  // namespace
 
@@ -216,8 +202,11 @@ int TokenColon::pretreatment(Parse* parseFile) {
 int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   out += ":";
-  if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded || printing().count(this)) return 0;
-  PrintingGuard guard(this);
+  if (!parent || parent->type != Block || !_ompilerOptions_.libraryAdded) return 0;
+  // A value printed by a colon can hold the colon itself (a cast took the
+  // colon as its operand: `{k : as T}`); the colon is then printed plainly.
+  WritingGuard guard(this, WritingGuard::Scope::ObjectValues);
+  if (guard.again()) return 0;
   Token* value = parent->getNextToken(this, 1);
   if (!value) return 0;
 

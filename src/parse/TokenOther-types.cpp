@@ -2,7 +2,6 @@
 // the runtime's type test; `a as T` becomes its operand alone (a debug cast
 // check under the debug switch, a TypeScript `as` in TypeScript output).
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -11,6 +10,7 @@
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "TsOutput.h"
+#include "WritingGuard.h"
 #include "parse.h"
 
 namespace {
@@ -33,24 +33,10 @@ std::string tsCastType(std::string printed) {
   return printed;
 }
 
-// Tokens whose output is under way. Malformed sources can make an operator
-// its own operand's operand (`a is is b`, `x as as y`); such a token prints
-// nothing the second time instead of recursing without end.
-std::unordered_set<const Token*>& printing() {
-  static std::unordered_set<const Token*> active;
-  return active;
-}
-
 // `a is B is C ...` holds each test as the left operand of the next one, so
 // a long chain of tests is written as deeply nested calls; past this depth
 // the rest of the chain is reported instead of written.
 constexpr size_t kMaxNestedTests = 256;
-
-struct PrintingGuard {
-  const Token* token;
-  explicit PrintingGuard(const Token* t) : token(t) { printing().insert(t); }
-  ~PrintingGuard() { printing().erase(token); }
-};
 
 }  // namespace
 
@@ -141,13 +127,15 @@ int TokenIs::pretreatment(Parse* parseFile) {
 
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
-  if (printing().count(this)) return 0;
-  if (printing().size() >= kMaxNestedTests) {
+  // Malformed sources can make an operator its own operand's operand
+  // (`a is is b`, `x as as y`): it prints nothing the second time.
+  WritingGuard guard(this, WritingGuard::Scope::TypeTests);
+  if (guard.again()) return 0;
+  if (guard.depth() > kMaxNestedTests) {
     std::string unused;
     scriptErr(unused, owner, "Type tests nested too deeply", 1);
     return 0;
   }
-  PrintingGuard guard(this);
   std::string operand;
   if (left && left->type == Paren)
     left->toJsScript(operand, owner, JsMode::Plain, typeCommentOff);
@@ -265,13 +253,15 @@ int TokenAs::pretreatment(Parse* parseFile) {
 
 int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
-  if (printing().count(this)) return 0;
-  if (printing().size() >= kMaxNestedTests) {
+  // Malformed sources can make an operator its own operand's operand
+  // (`a is is b`, `x as as y`): it prints nothing the second time.
+  WritingGuard guard(this, WritingGuard::Scope::TypeTests);
+  if (guard.again()) return 0;
+  if (guard.depth() > kMaxNestedTests) {
     std::string unused;
     scriptErr(unused, owner, "Type tests nested too deeply", 1);
     return 0;
   }
-  PrintingGuard guard(this);
   if (groupForm) {
     if (__ISTOTS && right) {
       std::string printed;

@@ -36,6 +36,13 @@ class TokenParent : public Token {
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+ private:
+  void printParameters(std::string& g, Parse* file, int typeCommentOff);
+  void printAttributeFilter(std::string& out, Parse* file, int typeCommentOff);
+  void printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before);
+  bool bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls, Token* before);
+  bool bindObjectMethod(std::string& g, Token* c, const std::string& printed, Token* before, Parse* file);
 };
 
 // var and const declarations.

@@ -88,10 +88,6 @@ int TokenParent::pretreatment(Parse* file) {
   return 0;
 }
 
-// Prints the group. super(a) and super.m(a) become .call(this,a); default
-// values leave a JavaScript parameter list; list.(@id == 3) becomes
-// getChildByAttribute('id',3); an own method passed as a callback,
-// f(this.onX), is bound to its object with __bind.
 namespace {
 
 // The class that a declared type names: a class by its full name, an imported
@@ -124,6 +120,139 @@ bool isUntranslatedFilter(Token* group, Token* before) {
 
 }  // namespace
 
+// A parameter list: the parameters as written; a default value is left out
+// here and assigned at the top of the body instead (TypeScript keeps it).
+void TokenParent::printParameters(std::string& g, Parse* file, int typeCommentOff) {
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* c = childs[i];
+    if (!c) continue;
+    c->addTypeDeclarationClassUse();
+    if (c->type == TokenTypeCode::Assign && !__ISTOTS) {
+      // The default value is assigned at the top of the body instead.
+      while (i + 1 < childs.size() && !(childs[i + 1] && childs[i + 1]->type == TokenTypeCode::Comma)) ++i;
+      continue;
+    }
+    g += c->leadingText;
+    if (!c->outputEnabled) continue;
+    int n = c->toJsScript(g, file, JsMode::Plain, typeCommentOff);
+    if (n > 0) i += static_cast<size_t>(n);
+  }
+}
+
+// list.(@id == 3) and list.(@id != 3): the word in front prints "list." and
+// the group the call getChildByAttribute('id',3) (with ",false" for !=).
+void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCommentOff) {
+  Token* value = childs[2];
+  std::string closer = childs[1]->text == "==" ? ")" : ",false)";
+  out += "getChildByAttribute('" + childs[0]->text.substr(1) + "',";
+  std::string v;
+  value->toJsScript(v, file, JsMode::Plain, typeCommentOff);
+  if (value->type != TokenTypeCode::Number && value->type != TokenTypeCode::Literal && startsWith(v, "/*no*/this.")) {
+    v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text.str()
+                                                                                   : "'" + value->text + "'";
+  }
+  out += v;
+  for (size_t i = 3; i < childs.size(); ++i) {
+    Token* c = childs[i];
+    if (!c) continue;
+    out += c->leadingText;
+    int n = c->toJsScript(out, file, JsMode::Plain, typeCommentOff);
+    if (n > 0) i += static_cast<size_t>(n);
+  }
+  if (typeCommentOff != kBareGroup) out += closer;
+}
+
+// this.onX, or onX alone when it names a method of the instance (a local or
+// parameter of that name prints without "this." and stays unbound), passed
+// as an argument: __bind(this,this.onX), or __bind(_$this,_$this.onX) inside
+// a closure. False when `c` is no such method.
+bool TokenParent::bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls,
+                                Token* before) {
+  const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
+  if (!cls || !(startsWith(c->text, "this.") || bareName) || !before || before->type != TokenTypeCode::Word ||
+      before->text == "bind" || printed.find("this.") == std::string::npos)
+    return false;
+  std::string method = bareName ? c->text.str() : c->text.substr(5);
+  if (!isInSelFunction(method, cls)) return false;
+  if (isInlineFunction()) {
+    // Inside a closure the method's object is the enclosing method's
+    // `this`, kept in _$this; the use is counted so the method declares it.
+    TokenFunction* inline_ = getTokenFunction();
+    TokenFunction* owner = inline_ ? inline_->getClassTokenFunction() : nullptr;
+    if (owner) {
+      if (owner->closureThisCount < 255) ++owner->closureThisCount;
+      g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(_$this,_$this." + method + ")";
+    } else {
+      g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+    }
+  } else if (Token* member = cls->members.get(method, nullptr)) {
+    g += c->leadingText + _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
+  } else {
+    g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+  }
+  return true;
+}
+
+// enemy.die or this.enemy.die, where enemy is typed as a class that has the
+// method die, passed as an argument: __bind(enemy,enemy.die), as a method
+// closure is bound to its object. False when `c` is no such method.
+bool TokenParent::bindObjectMethod(std::string& g, Token* c, const std::string& printed, Token* before,
+                                   Parse* file) {
+  const std::string path = startsWith(c->text.str(), "this.") ? c->text.substr(5) : c->text.str();
+  if (!before || before->type != TokenTypeCode::Word || before->text == "bind" || c->type != TokenTypeCode::Word ||
+      c->resolvedTypeText.empty() || std::count(path.begin(), path.end(), '.') != 1 ||
+      printed.rfind('.') == std::string::npos)
+    return false;
+  std::string method = path.substr(path.find('.') + 1);
+  TokenClass* owner = classOfTypeText(c->resolvedTypeText, file ? file->package : nullptr);
+  if (!owner || method.empty() || !isInSelFunction(method, owner)) return false;
+  const std::string object = printed.substr(0, printed.rfind('.'));
+  g += c->leadingText + _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
+  return true;
+}
+
+// Call arguments and bracketed expressions. With the library on, a method
+// passed on alone as an argument is bound to its object; a local of type
+// Function is passed on as it stands.
+void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before) {
+  bool binds = _ompilerOptions_.libraryAdded;
+  for (size_t i = 0; i < childs.size(); ++i) {
+    Token* c = childs[i];
+    if (!c) continue;
+    c->addTypeDeclarationClassUse();
+    if (!c->outputEnabled) {
+      g += c->leadingText;
+      continue;
+    }
+    std::string printed;
+    int n = c->toJsScript(printed, file, JsMode::Plain, typeCommentOff);
+    if (n < 0) n = 0;
+    size_t afterIndex = i + 1 + static_cast<size_t>(n);
+    Token* after = afterIndex < childs.size() ? childs[afterIndex] : nullptr;
+    bool alone = !after || after->type == TokenTypeCode::Comma;
+    i += static_cast<size_t>(n);
+
+    if (binds && alone) {
+      if (bindOwnMethod(g, c, printed, cls, before) || bindObjectMethod(g, c, printed, before, file)) continue;
+      Token* local = c->getTokenInVarMap(c->text.c_str());
+      if (local && local->declaredVar && local->functionTyped) {
+        // A local of type Function is passed on as it stands.
+        g += _DEBUF_(isInlineFunction() ? "/*inline function*/" : "/*no bind var*/") + c->text;
+        continue;
+      }
+    }
+    g += c->leadingText;
+    const size_t joint = g.size();
+    g += printed;
+    keepTokensApart(g, joint);
+  }
+}
+
+// ( ... ) as a parameter list, an E4X filter or call arguments; in a
+// super call the arguments follow the object:
+//   super(a)        ->  .call(this,a)
+//   f(a = 1, b)     ->  (a, b)            (a parameter list)
+//   f(this.onX)     ->  f(__bind(this,this.onX))
 int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   (void)mode;
   addTypeDeclarationClassUse();
@@ -148,20 +277,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
   }
 
   if (parent && parent->type == TokenTypeCode::Function) {
-    for (size_t i = 0; i < childs.size(); ++i) {
-      Token* c = childs[i];
-      if (!c) continue;
-      c->addTypeDeclarationClassUse();
-      if (c->type == TokenTypeCode::Assign && !__ISTOTS) {
-        // The default value is assigned at the top of the body instead.
-        while (i + 1 < childs.size() && !(childs[i + 1] && childs[i + 1]->type == TokenTypeCode::Comma)) ++i;
-        continue;
-      }
-      g += c->leadingText;
-      if (!c->outputEnabled) continue;
-      int n = c->toJsScript(g, file, JsMode::Plain, typeCommentOff);
-      if (n > 0) i += static_cast<size_t>(n);
-    }
+    printParameters(g, file, typeCommentOff);
   } else if (isUntranslatedFilter(this, before)) {
     // Any other E4X filter (list.(name() == "a")) has no JavaScript form: a
     // source error, and the list itself so that the script still parses.
@@ -171,98 +287,10 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
     out += "valueOf()";
     return 0;
   } else if (isAttributeFilter(this)) {
-    // E4X filter: the word in front prints "list." and the group the call.
-    Token* value = childs[2];
-    std::string closer = childs[1]->text == "==" ? ")" : ",false)";
-    out += "getChildByAttribute('" + childs[0]->text.substr(1) + "',";
-    std::string v;
-    value->toJsScript(v, file, JsMode::Plain, typeCommentOff);
-    if (value->type != TokenTypeCode::Number && value->type != TokenTypeCode::Literal && startsWith(v, "/*no*/this.")) {
-      v = !value->text.empty() && (value->text[0] == '\'' || value->text[0] == '"') ? value->text.str()
-                                                                                     : "'" + value->text + "'";
-    }
-    out += v;
-    for (size_t i = 3; i < childs.size(); ++i) {
-      Token* c = childs[i];
-      if (!c) continue;
-      out += c->leadingText;
-      int n = c->toJsScript(out, file, JsMode::Plain, typeCommentOff);
-      if (n > 0) i += static_cast<size_t>(n);
-    }
-    if (typeCommentOff != kBareGroup) out += closer;
+    printAttributeFilter(out, file, typeCommentOff);
     return 0;
   } else {
-    bool binds = _ompilerOptions_.libraryAdded;
-    for (size_t i = 0; i < childs.size(); ++i) {
-      Token* c = childs[i];
-      if (!c) continue;
-      c->addTypeDeclarationClassUse();
-      if (!c->outputEnabled) {
-        g += c->leadingText;
-        continue;
-      }
-      std::string printed;
-      int n = c->toJsScript(printed, file, JsMode::Plain, typeCommentOff);
-      if (n < 0) n = 0;
-      size_t afterIndex = i + 1 + static_cast<size_t>(n);
-      Token* after = afterIndex < childs.size() ? childs[afterIndex] : nullptr;
-      bool alone = !after || after->type == TokenTypeCode::Comma;
-      i += static_cast<size_t>(n);
-
-      // this.onX, or onX alone when it names a method of the instance (a local
-      // or parameter of that name prints without "this." and stays unbound).
-      const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
-      if (binds && alone && cls && (startsWith(c->text, "this.") || bareName) && before &&
-          before->type == TokenTypeCode::Word && before->text != "bind" && printed.find("this.") != std::string::npos) {
-        std::string method = bareName ? c->text.str() : c->text.substr(5);
-        if (isInSelFunction(method, cls)) {
-          if (isInlineFunction()) {
-            // Inside a closure the method's object is the enclosing method's
-            // `this`, kept in _$this; the use is counted so the method
-            // declares it.
-            TokenFunction* inline_ = getTokenFunction();
-            TokenFunction* owner = inline_ ? inline_->getClassTokenFunction() : nullptr;
-            if (owner) {
-              if (owner->closureThisCount < 255) ++owner->closureThisCount;
-              g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(_$this,_$this." + method + ")";
-            } else {
-              g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
-            }
-          } else if (Token* member = cls->members.get(method, nullptr)) {
-            g += c->leadingText + _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
-          } else {
-            g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
-          }
-          continue;
-        }
-      }
-      // enemy.die or this.enemy.die, where enemy is typed as a class that has
-      // the method die: bound to that object, as a method closure is.
-      const std::string path = startsWith(c->text.str(), "this.") ? c->text.substr(5) : c->text.str();
-      if (binds && alone && before && before->type == TokenTypeCode::Word && before->text != "bind" &&
-          c->type == TokenTypeCode::Word && !c->resolvedTypeText.empty() &&
-          std::count(path.begin(), path.end(), '.') == 1 && printed.rfind('.') != std::string::npos) {
-        std::string method = path.substr(path.find('.') + 1);
-        TokenClass* owner = classOfTypeText(c->resolvedTypeText, file ? file->package : nullptr);
-        if (owner && !method.empty() && isInSelFunction(method, owner)) {
-          const std::string object = printed.substr(0, printed.rfind('.'));
-          g += c->leadingText + _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
-          continue;
-        }
-      }
-      if (binds && alone) {
-        Token* local = c->getTokenInVarMap(c->text.c_str());
-        if (local && local->declaredVar && local->functionTyped) {
-          // A local of type Function is passed on as it stands.
-          g += _DEBUF_(isInlineFunction() ? "/*inline function*/" : "/*no bind var*/") + c->text;
-          continue;
-        }
-      }
-      g += c->leadingText;
-      const size_t joint = g.size();
-      g += printed;
-      keepTokensApart(g, joint);
-    }
+    printArguments(g, file, typeCommentOff, cls, before);
   }
 
   if (superCall && !g.empty() && g.back() == ',') g.pop_back();
