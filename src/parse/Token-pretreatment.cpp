@@ -295,11 +295,10 @@ std::optional<int> settleDefinedBlock(Token* word, Token* next) {
 // the block is left out. (The lexer keeps the prefix only on such names.)
 std::optional<int> dropUndefinedBlock(Token* word, Token* next, Parse* file, bool undefinedConditional) {
   if (!next || next->type != TokenTypeCode::Block || !undefinedConditional) return std::nullopt;
+  const std::string message =
+      word->text + " is not defined (-define=" + word->text + ",true or false): the block is left out";
   std::string unused;
-  word->scriptErr(unused, file,
-                  (word->text + " is not defined (-define=" + word->text + ",true or false): the block is left out")
-                      .c_str(),
-                  0);
+  word->scriptErr(unused, file, message.c_str(), 0);
   word->text.clear();
   word->parent->childs[static_cast<size_t>(word->index)] = nullptr;
   word->parent->childs[static_cast<size_t>(word->index) + 1] = nullptr;
@@ -355,11 +354,10 @@ std::optional<int> settleConditionalDeclaration(Token* word, Token* declaration,
     return std::nullopt;
   std::string value = undefinedConditional ? std::string() : _ompilerOptions_.defines.get(word->text);
   if (undefinedConditional) {
+    const std::string message =
+        word->text + " is not defined (-define=" + word->text + ",true or false): the declaration is left out";
     std::string unused;
-    word->scriptErr(
-        unused, file,
-        (word->text + " is not defined (-define=" + word->text + ",true or false): the declaration is left out").c_str(),
-        0);
+    word->scriptErr(unused, file, message.c_str(), 0);
   }
   word->text.clear();
   if (value == "true") return 0;
@@ -391,13 +389,10 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
 
 }  // namespace
 
-// The base pass that words, operators, groups without a class of their own
-// and the file root share: the current class, the no-default-values mark,
-// `-define` blocks and declarations (CONFIG::debug { ... } kept or dropped),
-// namespace declarations and namespace-qualified members, the blank-after-'.'
-// check, then the children.
-//   CONFIG::debug { trace(1); }   ->  trace(1);   (with -define=CONFIG::debug,true)
-//   my_ns function f() {}         ->  function f() {}   (f public)
+// The base pass of words, operators, plain groups and the file root: -define
+// blocks and declarations kept or dropped, namespaces noted, then the children.
+//   CONFIG::debug { trace(1); }  ->  trace(1);   (with -define=CONFIG::debug,true)
+//   my_ns function f() {}        ->  function f() {}   (f public)
 int Token::pretreatment(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   if (package) currentClass = package->workingClass;

@@ -277,10 +277,7 @@ int TokenFor::pretreatment(Parse*) { return 0; }
 
 // for (...) prints "for" and leaves the head and body to the parent's loop.
 // for each (var v in list) { ... } becomes a for-in over the keys:
-//   var v;
-//   /*for each*/for(var $each_v in list){
-//   v=list[$each_v];
-//   ...}
+//   var v;/*for each*/for(var $each_v in list){v=list[$each_v]; ...}
 int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (!pendingError.empty()) {
     scriptErr(out, file, pendingError.c_str(), 1);
@@ -351,15 +348,20 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }
 
+// break outer; keeps its label word as written (see jumpPretreatment).
 int TokenBreak::pretreatment(Parse* file) { return jumpPretreatment(this, file); }
 
+// break / break outer  ->  "break " and then the label as the next child.
 int TokenBreak::toJsScript(std::string& out, Parse*, int, int) {
   out += "break ";
   return 0;
 }
 
+// continue outer; keeps its label word as written (see jumpPretreatment).
 int TokenContinue::pretreatment(Parse* file) { return jumpPretreatment(this, file); }
 
+// continue / continue outer  ->  "continue " and then the label as the next
+// child.
 int TokenContinue::toJsScript(std::string& out, Parse*, int, int) {
   out += "continue ";
   return 0;

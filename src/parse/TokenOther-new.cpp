@@ -57,13 +57,16 @@ std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
 
 }  // namespace
 
+// new needs nothing rewritten before output: the class it stands in is
+// noted, as for every token.
 int TokenNew::pretreatment(Parse* parseFile) {
   currentClass = packageClass(parseFile ? parseFile : file.get());
   return 0;
 }
 
-// new Array() prints [], new Vector.<int>(n) the runtime's __newvec(n,0),
-// new <T>[...] the array literal alone; everything else "new ".
+// new Array()         ->  []              new Array(1,2)  ->  new Array(1,2)
+// new Vector.<int>(n)  ->  __newvec(n,0)   new <int>[1,2]  ->  [1,2]
+// Everything else prints "new " and leaves the rest to the next children.
 int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   const char* keyword = safeMark ? "new/*[SAFE]*/ " : "new ";
@@ -134,6 +137,7 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
 // ':' decides at pretreatment what it is: a type annotation (removed, the type
 // given to the declared name or function), a label, an object key separator,
 // or part of ?:, case and default.
+//   var x:int = 1  ->  var x = 1 (x typed int)     outer: for  ->  a label
 int TokenColon::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
@@ -197,8 +201,9 @@ int TokenColon::pretreatment(Parse* parseFile) {
   }
 }
 
-// ":" - in an object literal with the library on, a value that is one of the
-// instance's own methods is bound to the instance.
+// ":" prints as it is. In an object literal with the library on, a value
+// that is one of the instance's own methods is bound to the instance:
+//   {click: this.onClick}  ->  {click:__bind(this,this.onClick)}
 int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   out += ":";

@@ -44,7 +44,9 @@ std::string embedClass(const std::string& name, const char* base, const std::str
 }  // namespace
 
 // [Embed(source="a.png")] / [Embed("a.png")] / [Embed(source="a.swf", symbol="S")]:
-// the attributes are read; the source's extension decides the asset class.
+// the attributes are read; the source's extension decides the asset class
+// (EmbedImage for .png, .gif and .jpg, EmbedSymbol for .swf), which the file
+// imports.
 int TokenEmbed::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
@@ -72,6 +74,9 @@ int TokenEmbed::pretreatment(Parse* parseFile) {
   return 0;
 }
 
+// [Embed(...)] writes nothing where it stands: the variable after it takes
+// its value from getJsScript.
+//   [Embed(source="a.png")] var Pic:Class;  ->  (the tag leaves no text)
 int TokenEmbed::toJsScript(std::string&, Parse*, int, int) { return 0; }
 
 // The value of the variable `name` that the tag stands in front of; empty for
@@ -91,7 +96,8 @@ std::string TokenEmbed::getJsScript(std::string name, std::string&, Parse* parse
 }
 
 // __JS__("code") / __INCLUDESTR__("file"): the keyword moves into its own
-// field and the unquoted argument becomes the token's text.
+// field, the unquoted argument becomes the token's text and the argument
+// group leaves the list.
 int TokenUntyped::pretreatment(Parse* parseFile) {
   currentClass = packageClass(parseFile ? parseFile : file.get());
   if (!keyword.empty()) return 0;
@@ -117,6 +123,9 @@ int TokenUntyped::pretreatment(Parse* parseFile) {
   return 0;
 }
 
+// __JS__("a.b = 1")          ->  a.b = 1          (raw script, as written)
+// __INCLUDESTR__("t.txt")    ->  "line 1\nline 2"  (the file as one string)
+// An unknown keyword leaves the comment /*UNNOW*/.
 int TokenUntyped::toJsScript(std::string& out, Parse* parseFile, int, int) {
   Parse* owner = parseFile ? parseFile : file.get();
   if (keyword == "__JS__") {
@@ -151,13 +160,16 @@ int TokenUntyped::toJsScript(std::string& out, Parse* parseFile, int, int) {
   return 0;
 }
 
+// Vector.<T> needs nothing rewritten before output: the class it stands in
+// is noted, as for every token.
 int TokenVector::pretreatment(Parse* parseFile) {
   currentClass = packageClass(parseFile ? parseFile : file.get());
   return 0;
 }
 
-// Vector.<T> after `new` or `is` is an array: "__newvec" for a length
-// argument, "Array" otherwise; the fixed-length flag argument is dropped.
+// Vector.<T> as a type prints nothing, or /*Vector.<T>*/ when types are kept.
+// After `new` or `is` it is an array: "__newvec" for a length argument,
+// "Array" otherwise; the fixed-length flag argument is dropped.
 int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
   out += _ompilerOptions_.KeepVariableType(text.c_str(), typeCommentOff != 0);
   Token* before = parent ? parent->getNextToken(this, -1) : nullptr;
@@ -180,7 +192,8 @@ int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
 }
 
 // with (object) { ... }: the block becomes a child of the with token too, so
-// that names inside it see the with scope.
+// that names inside it see the with scope; a with without a block is an
+// error at output.
 int TokenWith::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
@@ -196,6 +209,8 @@ int TokenWith::pretreatment(Parse* parseFile) {
   return 2;
 }
 
+// with (o) { x = 1; }  ->  with (o) { x = 1; }: the keyword as written; the
+// object and the block print as the parent's next children.
 int TokenWith::toJsScript(std::string& out, Parse* parseFile, int, int) {
   Parse* owner = parseFile ? parseFile : file.get();
   if (!pendingError.empty()) scriptErr(out, owner, pendingError.c_str(), 1);
@@ -211,8 +226,9 @@ TokenCase::TokenCase(int type, const char* text, int pos, int line, Token* paren
   leadingText = "\n";
 }
 
-// case and default labels. `default xml namespace = ns;` (E4X) has no
-// JavaScript form: a source error, and the statement is left out.
+// case v: and default: print as written, each on a new line.
+// `default xml namespace = ns;` (E4X) has no JavaScript form: a source
+// error, and the statement is left out.
 int TokenCase::toJsScript(std::string& out, Parse* parseFile, int, int) {
   Token* first = type == Default && parent ? parent->getNextToken(this, 1) : nullptr;
   Token* second = first ? parent->getNextToken(this, 2) : nullptr;
@@ -235,8 +251,9 @@ int TokenCase::toJsScript(std::string& out, Parse* parseFile, int, int) {
   return 0;
 }
 
-// catch (e:Error): the exception name is a local of the enclosing function,
-// printed as written.
+// catch (e:Error) { ... }: the exception name becomes a local of the
+// enclosing function, spelled as a JavaScript local, and a literal that is
+// never resolved as a member: catch(e){ ... }.
 int TokenCatch::pretreatment(Parse* parseFile) {
   currentClass = packageClass(parseFile ? parseFile : file.get());
   Token* group = parent ? parent->getNextToken(this, 1) : nullptr;
@@ -339,7 +356,8 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
   return static_cast<int>(clauses.size()) * 3 - 1;
 }
 
-// `in` keeps its code only in a for head, where the loop output looks for it.
+// `in` keeps its code only in a for head, where the loop output looks for
+// it: for (k in o) holds an In token, "a" in o a word.
 int TokenIn::pretreatment(Parse* parseFile) {
   currentClass = packageClass(parseFile ? parseFile : file.get());
   bool forHead = false;
@@ -351,6 +369,8 @@ int TokenIn::pretreatment(Parse* parseFile) {
   return 0;
 }
 
+// for (k in o) / "a" in o  ->  k in o / "a" in o: the operator between
+// blanks.
 int TokenIn::toJsScript(std::string& out, Parse*, int, int) {
   out += " in ";
   return 0;

@@ -42,7 +42,8 @@ constexpr size_t kMaxNestedTests = 256;
 
 // a is T: the left operand is everything back to the previous operator,
 // separator, "=" or "return", gathered into a bracket group; T is the one
-// token after "is".
+// token after "is" (a type taken from an array or a call is gathered too).
+//   trace(f(x) is String)  ->  left (f(x)), right String
 int TokenIs::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
@@ -125,6 +126,10 @@ int TokenIs::pretreatment(Parse* parseFile) {
   return 0;
 }
 
+// a is String  ->  (typeof a=='string')        a is Sprite  ->  (a instanceof Sprite )
+// a is IFoo    ->  Ruvo.__typeof(a,'IFoo')     a is types[0] ->  Ruvo.__typeof(a,(types[0]))
+// An interface is tested by name, a class with instanceof, anything else by
+// the runtime's type test.
 int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   // Malformed sources can make an operator its own operand's operand
@@ -218,7 +223,8 @@ bool TokenIs::toJs(std::string& out, std::string& a, std::string& type, Parse* f
 }
 
 // a as T: the operands leave the list; `(a) as T` keeps its group in place
-// and only the type name is dropped at output.
+// and only the type name is dropped at output (TypeScript output keeps it
+// for its own `as`). `a as as T` drops the second "as" and its type.
 int TokenAs::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
@@ -251,6 +257,8 @@ int TokenAs::pretreatment(Parse* parseFile) {
   return 0;
 }
 
+// (a as Sprite).x  ->  (a).x; in debug output __DEBUGAS__(a,Sprite) checks
+// the cast, and TypeScript output writes (a as Sprite).x.
 int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   // Malformed sources can make an operator its own operand's operand

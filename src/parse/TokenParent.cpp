@@ -248,11 +248,9 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
   }
 }
 
-// ( ... ) as a parameter list, an E4X filter or call arguments; in a
-// super call the arguments follow the object:
-//   super(a)        ->  .call(this,a)
-//   f(a = 1, b)     ->  (a, b)            (a parameter list)
-//   f(this.onX)     ->  f(__bind(this,this.onX))
+// ( ... ) as a parameter list, an E4X filter or call arguments:
+//   super(a)  ->  .call(this,a)        (a:int = 1, b)  ->  (a, b)   (the default is set in the body)
+//   f(this.onX)  ->  f(__bind(this,this.onX))   (with the library)
 int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   (void)mode;
   addTypeDeclarationClassUse();
