@@ -12,6 +12,7 @@
 #include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -221,7 +222,7 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
   std::string printed;
   int consumed = value->toJsScript(printed, owner, JsMode::Plain, typeCommentOff);
   if (consumed < 0) consumed = 0;
-  std::string method = value->text.compare(0, 5, "this.") == 0 ? value->text.substr(5) : value->text.str();
+  std::string method = startsWith(value->text.str(), "this.") ? value->text.substr(5) : value->text.str();
 
   Token* keyBefore = parent->getNextToken(this, -2);
   Token* afterValue = parent->getNextToken(this, 2 + consumed);

@@ -10,6 +10,7 @@
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ void pretreatChilds(Token* group, Parse* file, bool mark) {
   }
   group->closeVarGaps();
 }
-
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 }  // namespace
 
@@ -69,7 +68,7 @@ int TokenParent::pretreatment(Parse* file) {
     }
   }
 
-  if (last && last->text.size() > 2 && startsWith(last->text, "...")) {
+  if (last && last->text.size() > 2 && startsWith(last->text.str(), "...")) {
     // ...rest: JavaScript reads the extra arguments from `arguments`.
     function->restType = last->typeToken ? last->typeToken->text : "";
     std::string rest = last->text;
@@ -169,7 +168,7 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
 bool TokenParent::bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls,
                                 Token* before) {
   const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
-  if (!cls || !(startsWith(c->text, "this.") || bareName) || !before || before->type != TokenTypeCode::Word ||
+  if (!cls || !(startsWith(c->text.str(), "this.") || bareName) || !before || before->type != TokenTypeCode::Word ||
       before->text == "bind" || printed.find("this.") == std::string::npos)
     return false;
   std::string method = bareName ? c->text.str() : c->text.substr(5);
