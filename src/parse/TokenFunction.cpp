@@ -173,11 +173,10 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
 }
 
-// function name(params):Type { body }, get name() {...}, set name(v) {...} and
-// function(params) {...}: the head and the body leave the parent's list and
-// become fields of the function, which the output prints as
-// "name=function(params){...}"; the name is registered with the class, the
-// enclosing function or the package.
+// function name(params):Type { body }, get name() {...}, set name(v) {...}
+// and function(params) {...}: head and body leave the parent's list and become
+// fields of the function, printed later as "name=function(params){...}"; the
+// name is registered with the class, the enclosing function or the package.
 int TokenFunction::pretreatment(Parse* fileArg) {
   Parse* root = fileArg ? fileArg : file.get();
   TokenPackage* pkg = root ? root->package : nullptr;
@@ -375,11 +374,10 @@ std::string TokenFunction::toFunMiniString(const std::string& text) {
   return text;
 }
 
-// The JavaScript of the function. Methods print "name=function(params){...}"
-// (statics "Class.name=..."), accessors "function(params){...}", constructors
-// their parameters and body for the class output to split, package functions
-// "pkg.name=function...", nested named functions "function name(...){...}",
-// anonymous functions "function(...){...}".
+// function f(a:int):void {...} as a method "f=function(a){...}" (a static
+// "C.f=..."), an accessor "function(a){...}", a constructor's parameters and
+// body for the class output, a package function "pkg.f=function(a){...};", a
+// nested one "function f(a){...}" or an anonymous one "function(a){...}".
 int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
   Parse* root = fileArg ? fileArg : file.get();
   if (startsWith(name, kRuntimeAsyncPrefix)) return 0;

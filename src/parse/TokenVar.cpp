@@ -687,7 +687,7 @@ void TokenVar::printAsyncLoopVariable(std::string& out, Parse* owner, int mode, 
   Token* first = nullptr;
   for (Token* c : childs)
     if (c && !first) first = c;
-  std::string text = first && first->text.rfind("$each_", 0) == 0 ? (__ISTOTS ? "let " : "var ") : "";
+  std::string text = first && startsWith(first->text.str(), "$each_") ? (__ISTOTS ? "let " : "var ") : "";
   printRange(this, text, owner, 0, static_cast<int>(childs.size()), mode, typeCommentOff, 1);
   out += text;
 }
