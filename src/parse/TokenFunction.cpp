@@ -10,9 +10,9 @@
 #include "TokenFunction.h"
 
 #include <cctype>
-#include <cstring>
 
 #include "CompilerOptions.h"
+#include "OutputMarkers.h"
 #include "TokenClass.h"
 #include "TokenPackage.h"
 #include "TsOutput.h"
@@ -27,10 +27,6 @@ namespace {
 // The prefix of the helper functions the runtime supplies itself; such
 // functions are neither printed nor rewritten for async calls.
 constexpr const char* kRuntimeAsyncPrefix = "RuvoAsyn_";
-
-bool startsWith(const std::string& text, const char* prefix) {
-  return text.compare(0, std::strlen(prefix), prefix) == 0;
-}
 
 // The entry `at` of the parent's child list, or null outside the list.
 Token* slotAt(Token* parent, int at) {
@@ -177,10 +173,10 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
 }
 
-// function name(params):Type { body }, get name() {...}, set name(v) {...} and
-// function(params) {...}: the head and the body leave the parent's list and
-// become fields of the function; the name is registered with the class, the
-// enclosing function or the package.
+// function name(params):Type { body }, get name() {...}, set name(v) {...}
+// and function(params) {...}: head and body leave the parent's list and become
+// fields of the function, printed later as "name=function(params){...}"; the
+// name is registered with the class, the enclosing function or the package.
 int TokenFunction::pretreatment(Parse* fileArg) {
   Parse* root = fileArg ? fileArg : file.get();
   TokenPackage* pkg = root ? root->package : nullptr;
@@ -189,8 +185,24 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   if (!locals.has("arguments")) locals["arguments"] = new Token(TokenTypeCode::Literal, "arguments", 0, line, this);
   if (!parent) return 0;
 
-  // The head: name (or get/set and name), parameter group, return type.
-  int returnTypeAt = -1;
+  const int returnTypeAt = liftHead();
+  TokenClass* cls = currentClass;
+  if (__ISTOTS && cls && cls->type == TokenTypeCode::Interface) {
+    pretreatInterfaceMember(root);
+    return 0;
+  }
+  liftReturnType(returnTypeAt);
+  registerName(cls);
+  if (!liftBody(root)) return 0;
+  pretreatParamsAndBody(root);
+  registerWithPackage(root, pkg);
+  return 0;
+}
+
+// The head: name (or get/set and name) and parameter group leave the
+// parent's list. Returns where the return type's ':' may stand (-1 where a
+// function has none: a setter, a head of neither shape).
+int TokenFunction::liftHead() {
   Token* first = slotAt(parent, index + 1);
   if (isHeadWord(first)) {
     Token* second = slotAt(parent, index + 2);
@@ -202,40 +214,45 @@ int TokenFunction::pretreatment(Parse* fileArg) {
       clearSlot(parent, index + 1);
       clearSlot(parent, index + 2);
       if (paramGroup) clearSlot(parent, index + 3);
-      if (accessorKind == AccessorKind::Getter) returnTypeAt = index + 4;
-    } else {
-      name = first->text;
-      paramGroup = second && second->type == TokenTypeCode::Paren ? second : nullptr;
-      clearSlot(parent, index + 1);
-      if (paramGroup) clearSlot(parent, index + 2);
-      returnTypeAt = index + 3;
+      return accessorKind == AccessorKind::Getter ? index + 4 : -1;
     }
-  } else if (first && first->type == TokenTypeCode::Paren) {
+    name = first->text;
+    paramGroup = second && second->type == TokenTypeCode::Paren ? second : nullptr;
+    clearSlot(parent, index + 1);
+    if (paramGroup) clearSlot(parent, index + 2);
+    return index + 3;
+  }
+  if (first && first->type == TokenTypeCode::Paren) {
     paramGroup = first;
     clearSlot(parent, index + 1);
-    returnTypeAt = index + 2;
+    return index + 2;
   }
+  return -1;
+}
 
-  TokenClass* cls = currentClass;
-  if (__ISTOTS && cls && cls->type == TokenTypeCode::Interface) {
-    // An interface member in TypeScript: only the parameters matter.
-    if (paramGroup) {
-      paramGroup->parent = this;
-      paramGroup->file = file;
-      paramGroup->pretreatment(root);
-      addParamLocals(paramGroup, locals);
-    }
-    return 0;
-  }
+// An interface member in TypeScript: only the parameters matter.
+void TokenFunction::pretreatInterfaceMember(Parse* root) {
+  if (!paramGroup) return;
+  paramGroup->parent = this;
+  paramGroup->file = file;
+  paramGroup->pretreatment(root);
+  addParamLocals(paramGroup, locals);
+}
 
+// ":Type" after the parameter group becomes the function's type and leaves
+// the list.
+void TokenFunction::liftReturnType(int returnTypeAt) {
   Token* colon = slotAt(parent, returnTypeAt);
-  if (colon && colon->type == TokenTypeCode::Colon) {
-    setTypeDeclaration(slotAt(parent, returnTypeAt + 1));
-    clearSlot(parent, returnTypeAt);
-    clearSlot(parent, returnTypeAt + 1);
-  }
+  if (!colon || colon->type != TokenTypeCode::Colon) return;
+  setTypeDeclaration(slotAt(parent, returnTypeAt + 1));
+  clearSlot(parent, returnTypeAt);
+  clearSlot(parent, returnTypeAt + 1);
+}
 
-  // Registration.
+// A class member enters the class's lists (constructor, accessors, statics,
+// members, methods) and leaves the body, whose output prints it from those
+// lists; a named inline function enters the locals of its scope.
+void TokenFunction::registerName(TokenClass* cls) {
   if (classMember && cls && !name.empty()) {
     if (name == cls->shortName) {
       cls->constructorFunction = this;
@@ -251,7 +268,6 @@ int TokenFunction::pretreatment(Parse* fileArg) {
         if (accessorKind == AccessorKind::None) cls->methods.push_back(this);
       }
     }
-    // Class members are printed from the class's lists, not from the body.
     clearSlot(parent, index);
   } else if (classMember && cls) {
     functionTyped = 1;
@@ -264,12 +280,16 @@ int TokenFunction::pretreatment(Parse* fileArg) {
       declaredVar = 1;
     }
   }
+}
 
-  // The body: the first { } block after the head.
+// The body: the first { } block after the head; it and the slots between
+// it and the parameter group leave the list. False, with a message, for a
+// function without a body or without a parameter group.
+bool TokenFunction::liftBody(Parse* root) {
   int bodyAt = parent->findThisType(TokenTypeCode::Block, index + 1);
   if (bodyAt < 0) {
     MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "function err");
-    return 0;
+    return false;
   }
   body = parent->childs[bodyAt];
   for (int j = bodyAt; j >= index + 2; --j) {
@@ -277,11 +297,16 @@ int TokenFunction::pretreatment(Parse* fileArg) {
     if (t && t->type == TokenTypeCode::Paren) break;
     parent->childs[j] = nullptr;
   }
-
   if (!paramGroup) {
     MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "no parame");
-    return 0;
+    return false;
   }
+  return true;
+}
+
+// The parameter group and the body become children of the function and are
+// pretreated; the parameters enter the locals.
+void TokenFunction::pretreatParamsAndBody(Parse* root) {
   body->parent = this;
   body->file = file;
   paramGroup->parent = this;
@@ -294,7 +319,13 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   pretreatmentAnsy(root, this, body);
   body->pretreatment(root);
   addParamLocals(paramGroup, locals);
+}
 
+// A named function outside any class is imported into its package by its
+// full name; the package function is the file's, and a function after the
+// package block is private to its file: printed inside the package
+// function, or inside the closure of the file's class.
+void TokenFunction::registerWithPackage(Parse* root, TokenPackage* pkg) {
   if (pkg && !pkg->workingClass && parent != root && !name.empty()) {
     std::string packageName = packageNameOf(root);
     std::string fullName = packageName.empty() ? name : packageName + "." + name;
@@ -304,14 +335,11 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   if (root && parent == root->package) {
     root->packageFunction = this;
   } else if (root && parent == root && root->packageFunction != this && !name.empty()) {
-    // A function after the package block is private to its file: printed
-    // inside the package function, or inside the closure of the file's class.
     if (root->packageFunction) root->packageFunction->locals[name] = this;
     functionTyped = 1;
     declaredVar = 1;
     root->outsideFunctions.push_back(this);
   }
-  return 0;
 }
 
 // Inserts a method's `_$this` alias when inline functions inside it use `this`.
@@ -346,11 +374,10 @@ std::string TokenFunction::toFunMiniString(const std::string& text) {
   return text;
 }
 
-// The JavaScript of the function. Methods print "name=function(params){...}"
-// (statics "Class.name=..."), accessors "function(params){...}", constructors
-// their parameters and body for the class output to split, package functions
-// "pkg.name=function...", nested named functions "function name(...){...}",
-// anonymous functions "function(...){...}".
+// function f(a:int):void {...} as a method "f=function(a){...}" (a static
+// "C.f=..."), an accessor "function(a){...}", a constructor's parameters and
+// body for the class output, a package function "pkg.f=function(a){...};", a
+// nested one "function f(a){...}" or an anonymous one "function(a){...}".
 int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
   Parse* root = fileArg ? fileArg : file.get();
   if (startsWith(name, kRuntimeAsyncPrefix)) return 0;
@@ -359,87 +386,9 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   WritingGuard guard(this);
   if (guard.again()) return 0;
   addTypeDeclarationClassUse();
+  if (!body) return printInterfaceMember(out, root, mode, typeCommentOff);
 
-  if (!body) {
-    if (__ISTOTS && mode == JsMode::TsInterfaceMember) {
-      if (accessorKind == AccessorKind::Getter) {
-        out += " " + name + toTsVarType(this);
-      } else if (accessorKind == AccessorKind::Setter) {
-        return -1;
-      } else {
-        out += " " + name;
-        if (paramGroup) paramGroup->toJsScript(out, root, JsMode::Member, typeCommentOff);
-      }
-    }
-    return 0;
-  }
-
-  std::string bodyText;
-  body->toJsScript(bodyText, root, JsMode::Member, typeCommentOff);
-
-  // Debug type checks of the typed parameters.
-  if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) {
-    std::string checks;
-    for (Token* p : paramGroup->childs) {
-      if (!p) continue;
-      std::string type = p->toTypeDeclaration(root);
-      if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
-        checks += "if(!__DEBUGTYPE__(" + jsLocalName(p->text) + ",'" + type + "')) debugger;\n";
-    }
-    bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
-  }
-
-  // Parameter defaults: (a===void 0) && (a=1);
-  if (!defaultValues.empty() && !__ISTOTS) {
-    std::string lines;
-    for (TokenFunctionDefaultValue* dv : defaultValues) {
-      if (!dv) continue;
-      dv->makeValue(root, mode, typeCommentOff);
-      if (dv->valueText == "null") lines += "//";
-      const std::string param = jsLocalName(dv->name);
-      lines += "(" + param + "===void 0) && (" + param + "=" + dv->valueText + ");\n";
-    }
-    bodyText = "{\n" + lines + behindBrace(bodyText);
-  }
-
-  // The rest parameter ...args is collected from `arguments`.
-  if (!restParam.empty() && restParam != "..." && !__ISTOTS) {
-    std::string restName = restParam.size() > 3 ? jsLocalName(restParam.substr(3)) : std::string();
-    std::string behind = behindBrace(bodyText);
-    std::string setup;
-    if (hasMoreThanOneNormalChr(behind.c_str())) {
-      // A rest parameter is always an Array (join, concat, slice ...), typed
-      // or not, so it is copied out of `arguments` and never aliased to it;
-      // the copy declares no names of its own, so parameters called i or sz
-      // keep their values.
-      setup = "var " + restName + "=Array.prototype.slice.call(arguments," + std::to_string(fixedParamCount) + ");";
-      if (restName == "__") setup += "arguments=__;";
-      setup += "\n";
-    }
-    bodyText = "{\n" + setup + behind;
-  }
-
-  // Locals of a function rewritten for awaited calls are declared up front:
-  // the continuation only assigns them.
-  if (!locals.empty() && awaitMark) {
-    std::string decl;
-    for (auto& entry : locals) {
-      if (entry.first == "arguments" || !entry.second || !entry.second->hoistMark) continue;
-      if (!isIdentifier(entry.first)) continue;
-      decl += decl.empty() ? "var " : ",";
-      decl += jsLocalName(entry.first);
-      if (!noDefaultValues) {
-        std::string type = entry.second->toTypeDeclaration(root);
-        if (type == "int" || type == "uint")
-          decl += "=0";
-        else if (type == "Number")
-          decl += "=NaN";
-      }
-    }
-    if (!decl.empty()) decl += ";\n";
-    bodyText = "{\n" + decl + behindBrace(bodyText);
-  }
-
+  std::string bodyText = bodyWithPrologue(root, mode, typeCommentOff);
   std::string params;
   if (paramGroup)
     paramGroup->toJsScript(params, root, JsMode::Member, typeCommentOff);
@@ -447,94 +396,214 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
     params = "params err!";
   adjustScriptBody(bodyText);
 
-  if (mode == JsMode::SplitConstructor) {
-    out += params + "--##END" + bodyText;
-    return 0;
-  }
-  if (mode == JsMode::WholeConstructor) {
-    out += params + bodyText;
-    return 0;
+  switch (mode) {
+    case JsMode::SplitConstructor:
+      out += params + kConstructorMarker + bodyText;
+      return 0;
+    case JsMode::WholeConstructor:
+      out += params + bodyText;
+      return 0;
+    default:
+      break;
   }
   // A function outside the package block prints only inside the package
-  // function (mode -4).
+  // function (OutsidePackage).
   bool underRoot = parent && parent == static_cast<Token*>(root);
   if (mode != JsMode::OutsidePackage && underRoot) return 0;
-
   if (mode == JsMode::OutsidePackage && accessorKind != AccessorKind::None) {
     std::string scratch;
     scriptErr(scratch, root, "Err,Outside the package method does not support the get and set function.", 1);
   }
 
   if (classMember) {
-    TokenClass* cls = currentClass;
-    std::string className = cls ? cls->shortName : std::string();
-    if (accessorKind != AccessorKind::None) {
-      if (mode == JsMode::ClassBody) return 0;
-      if (mode != JsMode::Accessor) {
-        MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "function set/get err");
-        return 0;
-      }
-      if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
-      std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-      out += toFunMiniString(text);
-      return 0;
-    }
-    bool isAsync = (flags & TokenModifierFlags::Async) != 0;
-    std::string keyword = isAsync ? "async function" : "function";
-    if (isStatic()) {
-      if (__ISTOTS) {
-        // A TypeScript static method is written without the keyword
-        // "function"; "async" stands in front of its name.
-        out += getPriveOrProtect(this, "") + "static " + (isAsync ? "async " : "") + name + " ";
-        keyword.clear();
-      } else {
-        out += className + "." + name + "=";
-      }
-    } else {
-      out += getSelfValue() + "=";
-    }
-    std::string text = keyword + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-    out += toFunMiniString(text);
+    if (accessorKind != AccessorKind::None)
+      printAccessor(out, root, mode, params, bodyText);
+    else
+      printMethod(out, params, bodyText);
     return 0;
   }
-
-  if (parent && parent->type == TokenTypeCode::Block) {
-    out += "function ";
-    if (!name.empty()) out += jsLocalName(getSelfValue()) + " ";
-  } else {
-    if (!name.empty()) {
-      std::string packageName = packageNameOf(root);
-      if (mode == JsMode::OutsidePackage) {
-        out += "var " + name + "=";
-      } else if (!currentClass && !packageName.empty()) {
-        out += "Ruvo.__package('" + packageName + "');\n" + packageName + "." + getSelfValue() + "=";
-      } else if (root && parent == root->package && packageName.empty()) {
-        std::string self = getSelfValue();
-        out += "var " + self + "=Ruvo." + self + "=";
-      } else {
-        out += getSelfValue() + "=";
-      }
-    }
-    out += "function";
-  }
+  printInlineHead(out, root, mode);
   out += params;
-  if (root && root->packageFunction == this && !root->outsideFunctions.empty()) {
-    size_t brace = bodyText.find('{');
-    size_t cut = brace == std::string::npos ? 0 : brace + 1;
-    out += bodyText.substr(0, cut);
-    for (TokenFunction* outside : root->outsideFunctions) {
-      if (!outside) continue;
-      out += "\n";
-      outside->toJsScript(out, root, JsMode::OutsidePackage, typeCommentOff);
-      out += "\n";
-    }
-    out += bodyText.substr(cut);
-  } else {
-    out += bodyText;
-  }
+  printBodyWithOutsideFunctions(out, root, bodyText, typeCommentOff);
   // An assignment statement of its own (a package function, a function after
   // the package block) ends with ';', so that a following line that begins
   // with '(' is not read as a call of it.
   if (!name.empty() && (mode == JsMode::OutsidePackage || (root && parent == root->package))) out += ";";
   return 0;
+}
+
+// A function without a body: in TypeScript an interface member, " name(a:T)"
+// or a getter's " name:T" (-1 for a setter, which the interface leaves out);
+// nothing otherwise.
+int TokenFunction::printInterfaceMember(std::string& out, Parse* root, int mode, int typeCommentOff) {
+  if (!__ISTOTS || mode != JsMode::TsInterfaceMember) return 0;
+  if (accessorKind == AccessorKind::Getter) {
+    out += " " + name + toTsVarType(this);
+  } else if (accessorKind == AccessorKind::Setter) {
+    return -1;
+  } else {
+    out += " " + name;
+    if (paramGroup) paramGroup->toJsScript(out, root, JsMode::Member, typeCommentOff);
+  }
+  return 0;
+}
+
+// The body's text "{...}" with the statements the compiler puts in front of
+// the source statements: debug type checks, parameter defaults, the rest
+// parameter and the hoisted locals of a function with awaited calls.
+std::string TokenFunction::bodyWithPrologue(Parse* root, int mode, int typeCommentOff) {
+  std::string bodyText;
+  body->toJsScript(bodyText, root, JsMode::Member, typeCommentOff);
+  if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) addDebugTypeChecks(bodyText, root);
+  if (!defaultValues.empty() && !__ISTOTS) addParamDefaults(bodyText, root, mode, typeCommentOff);
+  if (!restParam.empty() && restParam != "..." && !__ISTOTS) addRestParam(bodyText);
+  if (!locals.empty() && awaitMark) addHoistedLocals(bodyText, root);
+  return bodyText;
+}
+
+// Debug builds check the typed parameters first:
+// "if(!__DEBUGTYPE__(n,'int')) debugger;".
+void TokenFunction::addDebugTypeChecks(std::string& bodyText, Parse* root) {
+  std::string checks;
+  for (Token* p : paramGroup->childs) {
+    if (!p) continue;
+    std::string type = p->toTypeDeclaration(root);
+    if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
+      checks += "if(!__DEBUGTYPE__(" + jsLocalName(p->text) + ",'" + type + "')) debugger;\n";
+  }
+  bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
+}
+
+// Parameter defaults: "(a===void 0) && (a=1);" (commented out for null).
+void TokenFunction::addParamDefaults(std::string& bodyText, Parse* root, int mode, int typeCommentOff) {
+  std::string lines;
+  for (TokenFunctionDefaultValue* dv : defaultValues) {
+    if (!dv) continue;
+    dv->makeValue(root, mode, typeCommentOff);
+    if (dv->valueText == "null") lines += "//";
+    const std::string param = jsLocalName(dv->name);
+    lines += "(" + param + "===void 0) && (" + param + "=" + dv->valueText + ");\n";
+  }
+  bodyText = "{\n" + lines + behindBrace(bodyText);
+}
+
+// The rest parameter ...args is collected from `arguments`:
+// "var args=Array.prototype.slice.call(arguments,1);", unless the body is
+// empty.
+void TokenFunction::addRestParam(std::string& bodyText) {
+  std::string restName = restParam.size() > 3 ? jsLocalName(restParam.substr(3)) : std::string();
+  std::string behind = behindBrace(bodyText);
+  std::string setup;
+  if (hasMoreThanOneNormalChr(behind.c_str())) {
+    // A rest parameter is always an Array (join, concat, slice ...), typed
+    // or not, so it is copied out of `arguments` and never aliased to it;
+    // the copy declares no names of its own, so parameters called i or sz
+    // keep their values.
+    setup = "var " + restName + "=Array.prototype.slice.call(arguments," + std::to_string(fixedParamCount) + ");";
+    if (restName == "__") setup += "arguments=__;";
+    setup += "\n";
+  }
+  bodyText = "{\n" + setup + behind;
+}
+
+// Locals of a function rewritten for awaited calls are declared up front
+// ("var a=0,b;"): the continuation only assigns them.
+void TokenFunction::addHoistedLocals(std::string& bodyText, Parse* root) {
+  std::string decl;
+  for (auto& entry : locals) {
+    if (entry.first == "arguments" || !entry.second || !entry.second->hoistMark) continue;
+    if (!isIdentifier(entry.first)) continue;
+    decl += decl.empty() ? "var " : ",";
+    decl += jsLocalName(entry.first);
+    if (!noDefaultValues) {
+      std::string type = entry.second->toTypeDeclaration(root);
+      if (type == "int" || type == "uint")
+        decl += "=0";
+      else if (type == "Number")
+        decl += "=NaN";
+    }
+  }
+  if (!decl.empty()) decl += ";\n";
+  bodyText = "{\n" + decl + behindBrace(bodyText);
+}
+
+// A getter or setter of a class: "function(params){...}" for the class
+// output's property definition (Accessor mode); nothing in the class body.
+void TokenFunction::printAccessor(std::string& out, Parse* root, int mode, const std::string& params,
+                                  std::string& bodyText) {
+  if (mode == JsMode::ClassBody) return;
+  if (mode != JsMode::Accessor) {
+    MSGTO(MessageType::Problem, root ? root->path.c_str() : "", line, "function set/get err");
+    return;
+  }
+  if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
+  std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
+  out += toFunMiniString(text);
+}
+
+// A method: "name=function(params){...}", a static "Class.name=function...",
+// in TypeScript "static name(params):T{...}" for a static.
+void TokenFunction::printMethod(std::string& out, const std::string& params, const std::string& bodyText) {
+  std::string className = currentClass ? currentClass->shortName : std::string();
+  bool isAsync = (flags & TokenModifierFlags::Async) != 0;
+  std::string keyword = isAsync ? "async function" : "function";
+  if (isStatic()) {
+    if (__ISTOTS) {
+      // A TypeScript static method is written without the keyword
+      // "function"; "async" stands in front of its name.
+      out += getPriveOrProtect(this, "") + "static " + (isAsync ? "async " : "") + name + " ";
+      keyword.clear();
+    } else {
+      out += className + "." + name + "=";
+    }
+  } else {
+    out += getSelfValue() + "=";
+  }
+  std::string text = keyword + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
+  out += toFunMiniString(text);
+}
+
+// The head of a function outside a class's member list: "function name "
+// in a block, else the assignment that fits its place ("var name=",
+// "pkg.name=", "var name=Ruvo.name=", "name=") followed by "function".
+void TokenFunction::printInlineHead(std::string& out, Parse* root, int mode) {
+  if (parent && parent->type == TokenTypeCode::Block) {
+    out += "function ";
+    if (!name.empty()) out += jsLocalName(getSelfValue()) + " ";
+    return;
+  }
+  if (!name.empty()) {
+    std::string packageName = packageNameOf(root);
+    if (mode == JsMode::OutsidePackage) {
+      out += "var " + name + "=";
+    } else if (!currentClass && !packageName.empty()) {
+      out += "Ruvo.__package('" + packageName + "');\n" + packageName + "." + getSelfValue() + "=";
+    } else if (root && parent == root->package && packageName.empty()) {
+      std::string self = getSelfValue();
+      out += "var " + self + "=Ruvo." + self + "=";
+    } else {
+      out += getSelfValue() + "=";
+    }
+  }
+  out += "function";
+}
+
+// The body; the package function of a file with functions after its
+// package block prints them at its top, each as "var name=function...;".
+void TokenFunction::printBodyWithOutsideFunctions(std::string& out, Parse* root, const std::string& bodyText,
+                                                  int typeCommentOff) {
+  if (!root || root->packageFunction != this || root->outsideFunctions.empty()) {
+    out += bodyText;
+    return;
+  }
+  size_t brace = bodyText.find('{');
+  size_t cut = brace == std::string::npos ? 0 : brace + 1;
+  out += bodyText.substr(0, cut);
+  for (TokenFunction* outside : root->outsideFunctions) {
+    if (!outside) continue;
+    out += "\n";
+    outside->toJsScript(out, root, JsMode::OutsidePackage, typeCommentOff);
+    out += "\n";
+  }
+  out += bodyText.substr(cut);
 }

@@ -61,4 +61,27 @@ class TokenFunction : public Token {
 
   void adjustScriptBody(std::string& body);
   std::string toFunMiniString(const std::string& text);
+
+ private:
+  // The steps of the pretreatment.
+  int liftHead();
+  void pretreatInterfaceMember(Parse* root);
+  void liftReturnType(int returnTypeAt);
+  void registerName(TokenClass* cls);
+  bool liftBody(Parse* root);
+  void pretreatParamsAndBody(Parse* root);
+  void registerWithPackage(Parse* root, TokenPackage* pkg);
+
+  // The parts of the output.
+  int printInterfaceMember(std::string& out, Parse* root, int mode, int typeCommentOff);
+  std::string bodyWithPrologue(Parse* root, int mode, int typeCommentOff);
+  void addDebugTypeChecks(std::string& bodyText, Parse* root);
+  void addParamDefaults(std::string& bodyText, Parse* root, int mode, int typeCommentOff);
+  void addRestParam(std::string& bodyText);
+  void addHoistedLocals(std::string& bodyText, Parse* root);
+  void printAccessor(std::string& out, Parse* root, int mode, const std::string& params, std::string& bodyText);
+  void printMethod(std::string& out, const std::string& params, const std::string& bodyText);
+  void printInlineHead(std::string& out, Parse* root, int mode);
+  void printBodyWithOutsideFunctions(std::string& out, Parse* root, const std::string& bodyText,
+                                     int typeCommentOff);
 };

@@ -56,6 +56,46 @@ class TokenVar : public Token {
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+  // One declarator: its name, its "=" and its end (defined in TokenVar.cpp).
+  struct Declarator;
+  using Declarators = std::vector<Declarator>;
+
+ private:
+  // The steps of the pretreatment.
+  TokenVarMap* scopeOfNames(TokenFunction* fn);
+  void takeEmbedTag();
+  int gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn);
+  bool endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn);
+  int leaveGapBefore(int pending);
+  void nameAssignedFunctions();
+  void enterClassLists(TokenClass* cls);
+  void recordConstants(Parse* owner, TokenClass* cls);
+  void registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, TokenFunction* fn, TokenVarMap* locals);
+
+  // The output forms and their parts.
+  void printPackageLevel(Parse* owner, int typeCommentOff);
+  std::string embedValue(Token* name, Parse* owner);
+  void printInstanceMembers(std::string& out, Parse* owner, TokenClass* cls, const Declarators& list, int mode,
+                            int typeCommentOff);
+  void printInstanceDefault(std::string& out, Parse* owner, TokenClass* cls, Token* name, const std::string& type,
+                            bool ts);
+  bool hasConstantInitialiser(const Declarator& d);
+  void printInstanceInitialiser(std::string& out, Parse* owner, const Declarator& d, bool ts, int typeCommentOff);
+  void printStatics(std::string& out, Parse* owner, TokenClass* cls, const Declarators& list, int mode,
+                    int typeCommentOff);
+  void printStaticHead(std::string& text, Parse* owner, const Declarator& d, bool ts, int typeCommentOff);
+  void defineTypeClassFirst(Parse* owner, TokenClass* cls, Token* name, const std::string& type,
+                            int typeCommentOff);
+  void printStaticInitialiser(std::string& text, Parse* owner, TokenClass* cls, const Declarator& d, bool ts,
+                              int typeCommentOff);
+  void printLocals(std::string& out, Parse* owner, TokenFunction* fn, const Declarators& list, int mode,
+                   int typeCommentOff);
+  void printAsyncLoopVariable(std::string& out, Parse* owner, int mode, int typeCommentOff);
+  void printAsyncAssignments(std::string& out, Parse* owner, int mode, int typeCommentOff);
+  void printVarStatement(std::string& out, Parse* owner, TokenFunction* fn, const Declarators& list,
+                         bool forInHead, int mode, int typeCommentOff);
+  void printDebugTypeChecks(std::string& out, Parse* owner, const Declarators& list);
 };
 
 // a is T
