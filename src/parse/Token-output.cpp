@@ -159,7 +159,8 @@ std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Pars
   if (isType(next, TokenTypeCode::Bracket))
     return r.substr(0, at) + ".getAttribute(" + bracketContents(next, file, mode, typeCommentOff) + ")";
   size_t e = r.find('.', at + 3);
-  if (e != std::string::npos) return r.substr(0, at) + ".getAttribute('" + r.substr(at + 2, e - at - 2) + "')" + r.substr(e);
+  if (e != std::string::npos)
+    return r.substr(0, at) + ".getAttribute('" + r.substr(at + 2, e - at - 2) + "')" + r.substr(e);
   std::string attribute = r.substr(at + 2);
   Token* prev = siblingOf(self, -1);
   Token* target = prev ? siblingOf(prev, -1) : nullptr;

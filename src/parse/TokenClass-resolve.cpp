@@ -81,6 +81,10 @@ std::string ownName(const TokenClass* cls) { return __ISTOTS ? cls->miniName : c
 
 }  // namespace
 
+// A name in the class: the class's own name, a variable of the body's
+// statements, an instance member (this.x, or _$this.x in a closure) or a
+// static member (Class.x, or a constant's literal); any other name goes on
+// up the tree to the file's package.
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                          int& skip, TokenHeadMsg& headMsg) {
   bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
@@ -149,7 +153,8 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   Token* member = owner->members.get(head);
   if (owner != this && !visibleFromSubclass(member, owner, this)) return false;
   if (!inMethod(fn)) {
-    if (!reachesMethodThis(fn)) MSGTO(MessageType::Problem, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
+    if (!reachesMethodThis(fn))
+      MSGTO(MessageType::Problem, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
     // A private member renamed because a base class has one of the same name
     // is reached under that name from a closure as from the method.
     std::string self = owner == this && member && token ? token->getThisSelfValue(member, name.c_str()) : name;
