@@ -75,20 +75,130 @@ std::string declaredTypeOf(Token* t, Parse* file) {
 
 }  // namespace
 
-// The word path: a name, a dotted path or an E4X expression. Returns the
-// number of following siblings consumed.
-static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int typeCommentOff, bool& done) {
+namespace {
+
+// flash.display.Sprite -> zafrit.display.Sprite; a dotted word with ".length"
+// that is called gets a hint to the XML length function in front of it.
+void renameFlashPackage(Token* self, std::string& out) {
   SharedString& text = self->text;
   size_t dot = text.find('.');
-  if (dot != std::string::npos && dot > 0) {
-    // flash.display.Sprite -> zafrit.display.Sprite
-    if (text.size() > 5 && text.compare(0, 6, "flash.") == 0) text = "zafrit." + text.substr(6);
-    size_t len = text.find(".length");
-    Token* next = siblingOf(self, 1);
-    if (self->parent && text.size() > 6 && len != std::string::npos && len > 0 && isType(next, TokenTypeCode::Paren)) {
-      out += "/*if err,please use zafrit.method.xmlLength()*/";
+  if (dot == std::string::npos || dot == 0) return;
+  if (text.size() > 5 && text.compare(0, 6, "flash.") == 0) text = "zafrit." + text.substr(6);
+  size_t len = text.find(".length");
+  Token* next = siblingOf(self, 1);
+  if (self->parent && text.size() > 6 && len != std::string::npos && len > 0 && isType(next, TokenTypeCode::Paren)) {
+    out += "/*if err,please use zafrit.method.xmlLength()*/";
+  }
+}
+
+// The [ ] group after an E4X operator as the text of its contents; the group
+// itself prints nothing more.
+std::string bracketContents(Token* bracket, Parse* file, int mode, int typeCommentOff) {
+  std::string inner;
+  bracket->type = TokenTypeCode::Word;
+  bracket->toJsScript(inner, file, mode, typeCommentOff);
+  bracket->outputEnabled = 0;
+  return inner;
+}
+
+// Descendants: x..item, x..@id and x..[expr] become calls on x that collect
+// the children of that name or the attributes (the word's text is rewritten).
+void rewriteDescendants(Token* self, Parse* file, int mode, int typeCommentOff) {
+  SharedString& text = self->text;
+  size_t dd = text.find("..");
+  if (dd == std::string::npos || dd == 0) return;
+  std::string head = text.substr(0, dd + 1);
+  std::string name = text.substr(dd + 2);
+  Token* next = siblingOf(self, 1);
+  auto byName = [&](const std::string& n) {
+    if (!n.empty() && n[0] == '@') return head + "getAllAttribute('" + n.substr(1) + "')";
+    return head + "getAllChildByName('" + n + "')";
+  };
+  if (isType(next, TokenTypeCode::Bracket) && name.empty()) {
+    text = head + "getAllChildByName(" + bracketContents(next, file, mode, typeCommentOff) + ")";
+  } else if (isType(next, TokenTypeCode::Bracket)) {
+    text = byName(name);
+  } else {
+    size_t p = name.find('.');
+    if (p == std::string::npos || p < 1) {
+      text = byName(name);
+    } else if (name[0] == '@') {
+      text = head + "getAllAttribute('" + name.substr(1, p - 1) + "')" + name.substr(p);
+    } else {
+      text = head + "getAllChildByName('" + name.substr(0, p) + "')" + name.substr(p);
     }
   }
+}
+
+// x.@a = v  ->  x.setAttribute('a',v), then the word's children. `at` is
+// where ".@" stands in the resolved word `r`. Returns the count of
+// following siblings consumed: the "=" and the value.
+int attributeAssignmentToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
+                            int typeCommentOff) {
+  out += r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
+  const size_t valueFrom = static_cast<size_t>(self->index) + 2;
+  const ChildRange value{.from = valueFrom,
+                         .stopAt = [](const Token* t) {
+                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon;
+                         },
+                         .skipsDisabled = false,
+                         .keepsTokensApart = false};
+  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, value, mode, typeCommentOff);
+  out += ")";
+  self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  return 1 + static_cast<int>(valueEnd - valueFrom);
+}
+
+// Reading an attribute: x.@[expr] -> x.getAttribute(expr), x.@a ->
+// x.getAttribute('a') (converted to int when assigned to an int), and
+// x.@a.rest likewise with the rest after the call. `at` is where ".@" stands
+// in the resolved word `r`.
+std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Parse* file, int mode,
+                              int typeCommentOff) {
+  Token* next = siblingOf(self, 1);
+  if (isType(next, TokenTypeCode::Bracket))
+    return r.substr(0, at) + ".getAttribute(" + bracketContents(next, file, mode, typeCommentOff) + ")";
+  size_t e = r.find('.', at + 3);
+  if (e != std::string::npos)
+    return r.substr(0, at) + ".getAttribute('" + r.substr(at + 2, e - at - 2) + "')" + r.substr(e);
+  std::string attribute = r.substr(at + 2);
+  Token* prev = siblingOf(self, -1);
+  Token* target = prev ? siblingOf(prev, -1) : nullptr;
+  bool toInt = isType(prev, TokenTypeCode::Assign) && target && declaredTypeOf(target, file) == "int";
+  // x.@* reads as the word "x.@" and the operator "*": the "*" belongs
+  // to the attribute. After a named attribute it is a multiplication.
+  if (attribute.empty() && next && next->text == "*") next->text.clear();
+  return (toInt ? "Ruvo.__int(" : "") + r.substr(0, at) + ".getAttribute('" + attribute + "')" + (toInt ? ")" : "");
+}
+
+// x.* -> x.children(), and y = T(x) with a known class T, a cast: y = (x).
+// Returns whether it printed the word.
+bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
+  size_t close = r.find("*/");
+  std::string s = close == std::string::npos ? r : r.substr(close + 2);
+  size_t c = s.find(".*");
+  if (c != std::string::npos && c > 0) {
+    out += s.substr(0, c) + ".children()" + s.substr(c + 2);
+    return true;
+  }
+  Token* next = siblingOf(self, 1);
+  Token* prev = siblingOf(self, -1);
+  if (isType(prev, TokenTypeCode::Assign) && isType(next, TokenTypeCode::Paren) && next->childs.size() == 1 &&
+      TokenClass::HasClassAndMiniName(s.c_str())) {
+    out += _DEBUF_(("/* as:" + s + "*/").c_str());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+// The word path: a name, a dotted path or an E4X expression. Returns the
+// number of following siblings consumed; `done` is set when the word's
+// children are printed too.
+static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int typeCommentOff, bool& done) {
+  SharedString& text = self->text;
+  renameFlashPackage(self, out);
 
   // Namespace members: `use namespace ns` prints nothing, `ns::x` reads a member.
   if (self->flags & TokenModifierFlags::Namespace) {
@@ -100,36 +210,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     out += text;
     return 0;
   }
-
-  // Descendants: x..item, x..@id, x..[expr]
-  size_t dd = text.find("..");
-  if (dd != std::string::npos && dd > 0) {
-    std::string head = text.substr(0, dd + 1);
-    std::string name = text.substr(dd + 2);
-    Token* next = siblingOf(self, 1);
-    auto byName = [&](const std::string& n) {
-      if (!n.empty() && n[0] == '@') return head + "getAllAttribute('" + n.substr(1) + "')";
-      return head + "getAllChildByName('" + n + "')";
-    };
-    if (isType(next, TokenTypeCode::Bracket) && name.empty()) {
-      std::string inner;
-      next->type = TokenTypeCode::Word;
-      next->toJsScript(inner, file, mode, typeCommentOff);
-      next->outputEnabled = 0;
-      text = head + "getAllChildByName(" + inner + ")";
-    } else if (isType(next, TokenTypeCode::Bracket)) {
-      text = byName(name);
-    } else {
-      size_t p = name.find('.');
-      if (p == std::string::npos || p < 1) {
-        text = byName(name);
-      } else if (name[0] == '@') {
-        text = head + "getAllAttribute('" + name.substr(1, p - 1) + "')" + name.substr(p);
-      } else {
-        text = head + "getAllChildByName('" + name.substr(0, p) + "')" + name.substr(p);
-      }
-    }
-  }
+  rewriteDescendants(self, file, mode, typeCommentOff);
 
   std::string first = text.substr(0, text.find('.'));
   if (isSystemKeyword(first)) {
@@ -142,76 +223,25 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   TokenHeadMsg head;
   std::string name = text;
   std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
-  Token* next = siblingOf(self, 1);
-  Token* prev = siblingOf(self, -1);
-
-  size_t x = r.find(".@");
-  if (x != std::string::npos) {
-    if (isType(next, TokenTypeCode::Assign)) {
-      // x.@a = v  ->  x.setAttribute('a',v)
-      out += r.substr(0, x) + ".setAttribute('" + r.substr(x + 2) + "',";
-      int consumed = 1;
-      TokenList& list = self->parent->childs;
-      size_t j = static_cast<size_t>(self->index) + 2;
-      while (j < list.size()) {
-        Token* s = list[j];
-        if (!s || s->type == TokenTypeCode::Comma || s->type == TokenTypeCode::Semicolon) break;
-        out += s->leadingText;
-        int n = s->toJsScript(out, file, mode, typeCommentOff);
-        if (n < 0) n = 0;
-        j += 1 + static_cast<size_t>(n);
-        consumed += 1 + n;
-      }
-      out += ")";
-      self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  size_t attributeAt = r.find(".@");
+  if (attributeAt != std::string::npos) {
+    if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
       done = true;
-      return skip + consumed;
+      return skip + attributeAssignmentToJs(self, r, attributeAt, out, file, mode, typeCommentOff);
     }
-    if (isType(next, TokenTypeCode::Bracket)) {
-      // x.@[expr]  ->  x.getAttribute(expr)
-      std::string inner;
-      next->type = TokenTypeCode::Word;
-      next->toJsScript(inner, file, mode, typeCommentOff);
-      next->outputEnabled = 0;
-      r = r.substr(0, x) + ".getAttribute(" + inner + ")";
-    } else {
-      size_t e = r.find('.', x + 3);
-      if (e == std::string::npos) {
-        std::string attribute = r.substr(x + 2);
-        Token* target = prev ? siblingOf(prev, -1) : nullptr;
-        bool toInt = isType(prev, TokenTypeCode::Assign) && target && declaredTypeOf(target, file) == "int";
-        r = (toInt ? "Ruvo.__int(" : "") + r.substr(0, x) + ".getAttribute('" + attribute + "')" + (toInt ? ")" : "");
-        // x.@* reads as the word "x.@" and the operator "*": the "*" belongs
-        // to the attribute. After a named attribute it is a multiplication.
-        if (attribute.empty() && next && next->text == "*") next->text.clear();
-      } else {
-        r = r.substr(0, x) + ".getAttribute('" + r.substr(x + 2, e - x - 2) + "')" + r.substr(e);
-      }
-    }
-  } else {
-    size_t close = r.find("*/");
-    std::string s = close == std::string::npos ? r : r.substr(close + 2);
-    size_t c = s.find(".*");
-    if (c != std::string::npos && c > 0) {
-      // x.*  ->  x.children()
-      out += s.substr(0, c) + ".children()" + s.substr(c + 2);
-      return skip;
-    }
-    // y = T(x) with a known class T is a cast: y = (x)
-    if (isType(prev, TokenTypeCode::Assign) && isType(next, TokenTypeCode::Paren) && next->childs.size() == 1 &&
-        TokenClass::HasClassAndMiniName(s.c_str())) {
-      out += _DEBUF_(("/* as:" + s + "*/").c_str());
-      return skip;
-    }
+    r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
+  } else if (childrenOrCastToJs(self, r, out)) {
+    return skip;
   }
   self->formattedWord = r;
   out += r;
   return skip;
 }
 
-// Default output of slot 10: the token's own text by its type code, then its
-// type comment and its children. Returns the count of following siblings
-// the token consumed.
+// Every token without a class of its own: a word, number, literal or
+// operator prints as its JavaScript text (words through the rewriting
+// above), a { } ( ) [ ] group as its brackets around its children, and then
+// the type comment and children. Returns the following siblings consumed.
 int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   addTypeDeclarationClassUse();
   if (!outputEnabled) return 0;

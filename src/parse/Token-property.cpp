@@ -20,10 +20,10 @@ namespace {
 // The text from `pos` on; empty when the text is shorter.
 std::string textFrom(const std::string& text, size_t pos) { return pos < text.size() ? text.substr(pos) : std::string(); }
 
-// The closure use of `this` in the inline functions of a method is counted on
-// the method, which then declares "_$this". The counter saturates so that a
-// method with very many uses never wraps back to "no use".
-void countClosureThis(TokenFunction* fn) {
+// Counts one use of the instance's `this` on `fn`: a method that its inline
+// functions reach through "_$this" then declares it. The counter saturates
+// so that a method with very many uses never wraps back to "no use".
+void countThisUse(TokenFunction* fn) {
   if (fn && fn->closureThisCount < 255) ++fn->closureThisCount;
 }
 
@@ -70,12 +70,12 @@ std::string Token::thisSpelling(bool count) {
     return "this";
   // An anonymous function that no declaration names keeps its own "this".
   if (fn->name.empty() && fn->assignedVarName.empty()) {
-    if (count) countClosureThis(fn);
+    if (count) countThisUse(fn);
     return "this";
   }
   TokenFunction* method = holder ? holder->getClassTokenFunction() : nullptr;
   if (!method) return "this";
-  if (count) countClosureThis(method);
+  if (count) countThisUse(method);
   return "_$this";
 }
 
@@ -87,9 +87,135 @@ std::string Token::superThisSpelling() {
   if (!fn || fn->classMember) return "this";
   TokenFunction* method = fn->getClassTokenFunction();
   if (!method) return "this";
-  countClosureThis(method);
+  countThisUse(method);
   return "_$this";
 }
+
+namespace {
+
+// super.member.rest in its parts: the member's name, what follows it (from
+// its '.' on) and everything after "super" (from the '.' on).
+struct SuperPath {
+  std::string member;
+  std::string rest;
+  std::string tail;
+};
+
+SuperPath splitSuperPath(const std::string& name) {
+  SuperPath path;
+  if (name.size() > 6) {
+    size_t dot = name.find('.', 6);
+    path.member = name.substr(6, dot == std::string::npos ? std::string::npos : dot - 6);
+    if (dot != std::string::npos) path.rest = name.substr(dot);
+  }
+  path.tail = textFrom(name, 5);
+  return path;
+}
+
+// super.m(...), or super.m handed on: the base's method, called on this.
+// With more member access (super.m.apply(...)) the group belongs to what
+// follows the method, so it is not turned into a call on this.
+std::string superCallToJs(const std::string& name, const SuperPath& path, Token* token, TokenClass* cls) {
+  std::string found;
+  if (cls)
+    found = __getSuperClassFunc__(cls->superName, name, path.member, 0, cls->members.has(path.member),
+                                  cls->file ? cls->file->package : nullptr);
+  if (!found.empty()) {
+    if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
+    if (found.compare(0, 5, "this.") == 0)
+      return _DEBUF_(" /*SUPER THIS*/") + token->superThisSpelling() + found.substr(4);
+    if (path.rest.empty()) token->superCallMark = 1;
+    return _DEBUF_(" /*SUPER1*/") + found;
+  }
+  if (token->file) return _DEBUF_(" /*no super*/") + "_super.prototype" + path.tail;
+  return _DEBUF_(" /*SUPER1-2*/") + name;
+}
+
+// The value of super.x = value, up to the end of its expression, printed
+// without the blanks in front of its tokens as the setter call's last
+// argument. Everything it went through counts as consumed.
+void printSetterValue(std::string& result, Token* token, size_t valueFrom, int typeCommentOff, int& skip) {
+  Token* holder = token->parent;
+  if (!holder) return;
+  const ChildRange value{.from = valueFrom,
+                         .stopAt = [](const Token* t) {
+                           return t && (t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                                        t->type == 40 || t->type == TokenTypeCode::Var);
+                         },
+                         .dropLeadingTexts = SIZE_MAX,
+                         .skipsDisabled = false,
+                         .keepsTokensApart = false};
+  const size_t valueEnd =
+      Token::_childRangeToJs_(result, token->file, holder->childs, value, JsMode::Plain, typeCommentOff);
+  if (valueEnd > valueFrom) skip += static_cast<int>(valueEnd - valueFrom);
+}
+
+// An accessor that the class overrides, reached on the base: a read calls
+// the base getter, super.x = v the base setter, and super.x += v and
+// super.x++ hand what the getter reads to the setter:
+// superSet(B,this,'x',superGet(B,this,'x')+(v)).
+std::string overriddenSuperAccessorToJs(const SuperPath& path, Token* token, TokenClass* cls, Token* next,
+                                        int typeCommentOff, int& skip) {
+  TokenClass* base = baseClassOf(cls);
+  if (!base) {
+    std::string unused;
+    token->scriptErr(unused, token->file, "class extends err!", 0);
+    return std::string();
+  }
+  const std::string baseName = TokenClass::closureSafeName(base);
+  const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + baseName + "," +
+                             token->superThisSpelling() + ",'" + path.member + "')";
+  size_t extra = 0;
+  const std::string compound = path.rest.empty() && next ? compoundOperator(next, extra) : std::string();
+  if (!path.rest.empty() || !next || (next->type != TokenTypeCode::Assign && compound.empty()))
+    return _DEBUF_(" /*super get*/") + getter + path.rest;
+
+  // super.x = value: the "=" and the value become the setter call's last argument.
+  std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") + baseName + "," +
+                       token->superThisSpelling() + ",'" + path.member + "',";
+  skip += 1 + static_cast<int>(extra);
+  if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
+  if (!compound.empty()) result += getter + compound + "(";
+  printSetterValue(result, token, static_cast<size_t>(token->index) + 2 + extra, typeCommentOff, skip);
+  return result + (compound.empty() ? ")" : "))");
+}
+
+// super.member.rest as JavaScript.
+std::string superMemberToJs(const std::string& name, Token* token, TokenClass* cls, int typeCommentOff, int& skip) {
+  const SuperPath path = splitSuperPath(name);
+  Token* next = siblingOf(token, 1);
+  // An accessor that the class overrides is reached on the base whatever
+  // follows it: super.title.toUpperCase() and f(super.title, x) read the
+  // base getter; only super.title = v (nothing after the name) sets it.
+  Token* own = cls ? cls->members.get(path.member, nullptr) : nullptr;
+  if (own && !cls->superName.empty() && isAccessor(own))
+    return overriddenSuperAccessorToJs(path, token, cls, next, typeCommentOff, skip);
+  if (next && (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
+               next->type == TokenTypeCode::As))
+    return superCallToJs(name, path, token, cls);
+  // A read or a write of anything else is the instance's own property.
+  return _DEBUF_(" /*SUPER*/") + token->superThisSpelling() + path.tail;
+}
+
+// this.member.rest as JavaScript: the member's JavaScript name on the
+// instance (or on "_$this" in a closure); the member's type is recorded.
+std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cls, TokenHeadMsg& headMsg) {
+  if (!cls) return _DEBUF_(" /*this10*/") + name;
+  std::string spelling = token->thisSpelling(true);
+  std::string path = textFrom(name, 5);
+  std::string key = path.substr(0, path.find('.'));
+  Token* member = cls->members.get(key, nullptr);
+  if (member) {
+    headMsg.type = cls->fullName;
+    std::string type = member->toTypeDeclaration(token->file);
+    token->resolvedTypeText = type;
+    return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
+           token->getThisSelfValue(member, path.c_str());
+  }
+  return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
+}
+
+}  // namespace
 
 // The word `name` (whose first segment is `head`) as JavaScript. Names that
 // start with "this" or "super" or a '.' are settled here; every other name
@@ -116,106 +242,8 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
     headMsg.type = cls ? cls->fullName : "Object";
     return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
   }
-
-  if (head == "super") {
-    // super.member.rest
-    std::string member;
-    std::string rest;
-    if (name.size() > 6) {
-      size_t dot = name.find('.', 6);
-      member = name.substr(6, dot == std::string::npos ? std::string::npos : dot - 6);
-      if (dot != std::string::npos) rest = name.substr(dot);
-    }
-    std::string tail = textFrom(name, 5);
-    Token* next = siblingOf(token, 1);
-
-    // An accessor that the class overrides is reached on the base whatever
-    // follows it: super.title.toUpperCase() and f(super.title, x) read the
-    // base getter; only super.title = v (nothing after the name) sets it.
-    Token* own = cls ? cls->members.get(member, nullptr) : nullptr;
-    const bool overriddenAccessor = own && !cls->superName.empty() && isAccessor(own);
-
-    if (!overriddenAccessor && next &&
-        (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
-         next->type == TokenTypeCode::As)) {
-      // A call (or a method handed on): the base's method, called on this.
-      // With more member access (super.m.apply(...)) the group belongs to
-      // what follows the method, so it is not turned into a call on this.
-      std::string found;
-      if (cls)
-        found = __getSuperClassFunc__(cls->superName, name, member, 0, cls->members.has(member),
-                                      cls->file ? cls->file->package : nullptr);
-      if (!found.empty()) {
-        if (__ISTOTS) return _DEBUF_(" /*SUPER1-1*/") + name;
-        if (found.compare(0, 5, "this.") == 0)
-          return _DEBUF_(" /*SUPER THIS*/") + token->superThisSpelling() + found.substr(4);
-        if (rest.empty()) token->superCallMark = 1;
-        return _DEBUF_(" /*SUPER1*/") + found;
-      }
-      if (token->file) return _DEBUF_(" /*no super*/") + "_super.prototype" + tail;
-      return _DEBUF_(" /*SUPER1-2*/") + name;
-    }
-
-    // A read or a write: only an accessor that the class overrides has to be
-    // reached on the base; everything else is the instance's own property.
-    if (!overriddenAccessor) return _DEBUF_(" /*SUPER*/") + token->superThisSpelling() + tail;
-
-    TokenClass* base = baseClassOf(cls);
-    if (!base) {
-      std::string unused;
-      token->scriptErr(unused, token->file, "class extends err!", 0);
-      return std::string();
-    }
-    const std::string baseName = TokenClass::closureSafeName(base);
-    const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + baseName + "," +
-                               token->superThisSpelling() + ",'" + member + "')";
-    // super.x += v and super.x++ read the base getter and hand the result to
-    // the base setter: superSet(B,this,'x',superGet(B,this,'x')+(v)).
-    size_t extra = 0;
-    const std::string compound = rest.empty() && next ? compoundOperator(next, extra) : std::string();
-    if (!rest.empty() || !next || (next->type != TokenTypeCode::Assign && compound.empty()))
-      return _DEBUF_(" /*super get*/") + getter + rest;
-
-    // super.x = value: the "=" and the value become the setter call's last argument.
-    std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") +
-                         baseName + "," + token->superThisSpelling() + ",'" + member + "',";
-    skip += 1 + static_cast<int>(extra);
-    if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
-    if (!compound.empty()) result += getter + compound + "(";
-    Token* holder = token->parent;
-    size_t at = static_cast<size_t>(token->index) + 2 + extra;
-    while (holder && at < holder->childs.size()) {
-      Token* value = holder->childs[at];
-      if (!value) {
-        ++skip;
-        ++at;
-        continue;
-      }
-      if (value->type == TokenTypeCode::Comma || value->type == TokenTypeCode::Semicolon || value->type == 40 ||
-          value->type == TokenTypeCode::Var)
-        break;
-      int consumed = value->toJsScript(result, token->file, JsMode::Plain, typeCommentOff);
-      if (consumed < 0) consumed = 0;
-      skip += 1 + consumed;
-      at += 1 + static_cast<size_t>(consumed);
-    }
-    return result + (compound.empty() ? ")" : "))");
-  }
-
-  // head is "this": this.member.rest
-  if (!cls) return _DEBUF_(" /*this10*/") + name;
-  std::string spelling = token->thisSpelling(true);
-  std::string path = textFrom(name, 5);
-  std::string key = path.substr(0, path.find('.'));
-  Token* member = cls->members.get(key, nullptr);
-  if (member) {
-    headMsg.type = cls->fullName;
-    std::string type = member->toTypeDeclaration(token->file);
-    token->resolvedTypeText = type;
-    return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
-           token->getThisSelfValue(member, path.c_str());
-  }
-  return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
+  if (head == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
+  return thisMemberToJs(name, token, cls, headMsg);
 }
 
 // The JavaScript name of `member` followed by the rest of `path` (the part of

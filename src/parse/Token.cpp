@@ -300,26 +300,41 @@ Token* Token::getTokenInVarMap(const char* name) {
 
 // ---- child loops ----
 
-// Prints the children of `list` from `start` on. A child's skip count moves
-// the index past the siblings it printed itself; a negative count never
-// moves the output back (every child is printed at most once).
+// Prints the children of `list` from `start` on, as many as it holds now (a
+// child that adds entries while it prints does not print them here); `sep`
+// follows every child that printed.
 void Token::_childsToJs_(std::string& out, Parse* file, TokenList& list, int mode, const char* sep,
                          int typeCommentOff, int start) {
-  const long long count = static_cast<long long>(list.size());
-  for (long long i = start < 0 ? 0 : start; i < count; ++i) {
-    // A child may shorten the list while it prints.
-    if (i >= static_cast<long long>(list.size())) break;
-    Token* child = list[static_cast<size_t>(i)];
+  const ChildRange range{.from = start < 0 ? 0 : static_cast<size_t>(start), .to = list.size(), .separator = sep};
+  _childRangeToJs_(out, file, list, range, mode, typeCommentOff);
+}
+
+// The one loop that prints a run of children. A negative skip count never
+// moves the output back (every child is printed at most once); a child may
+// shorten the list while it prints.
+size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, const ChildRange& range, int mode,
+                               int typeCommentOff) {
+  size_t leadingTextsToDrop = range.dropLeadingTexts;
+  size_t i = range.from;
+  for (; i < range.to && i < list.size(); ++i) {
+    Token* child = list[i];
+    if (range.stopAt && range.stopAt(child)) break;
     if (!child) continue;
-    out += child->leadingText;
-    child->addTypeDeclarationClassUse();
-    if (!child->outputEnabled) continue;
+    if (leadingTextsToDrop > 0)
+      --leadingTextsToDrop;
+    else
+      out += child->leadingText;
+    if (range.skipsDisabled) {
+      child->addTypeDeclarationClassUse();
+      if (!child->outputEnabled) continue;
+    }
     const size_t joint = out.size();
-    int skip = child->toJsScript(out, file, mode, typeCommentOff);
-    keepTokensApart(out, joint);
-    if (skip > 0) i += skip;
-    if (sep) out += sep;
+    const int skip = child->toJsScript(out, file, mode, typeCommentOff);
+    if (range.keepsTokensApart) keepTokensApart(out, joint);
+    if (skip > 0) i += static_cast<size_t>(skip);
+    if (range.separator) out += range.separator;
   }
+  return i;
 }
 
 // Two pieces of output that meet without a blank must not run together into

@@ -144,6 +144,27 @@ struct TokenHeadMsg {
 
 using TokenVarMap = OrderedMap<Token*>;
 
+// A run of children for Token::_childRangeToJs_: the entries of a list from
+// `from` up to one before `to`, ending early at the first entry that
+// `stopAt` answers true for (that entry, which may be a null slot, does not
+// print). Null slots are stepped over.
+struct ChildRange {
+  size_t from = 0;
+  size_t to = SIZE_MAX;
+  bool (*stopAt)(const Token* entry) = nullptr;
+  // How many of the first children print without their leading text
+  // (SIZE_MAX: none of them has it).
+  size_t dropLeadingTexts = 0;
+  // A child whose output is off prints only its leading text; false hands
+  // every child to its own toJsScript, which decides.
+  bool skipsDisabled = true;
+  // A blank goes where two printed texts would run together (see
+  // Token::keepTokensApart).
+  bool keepsTokensApart = true;
+  // Text after each child that printed.
+  const char* separator = nullptr;
+};
+
 // The file a token belongs to: the number of its file root (every root gets
 // one when it is made) instead of an 8-byte pointer. It reads and stores as
 // the Parse* it stands for.
@@ -242,6 +263,12 @@ class Token {
   void _childsToJs_(std::string& out, Parse* file, TokenList& list, int mode, const char* sep,
                     int typeCommentOff, int start);
   void _childsToJs_(std::string& out, Parse* file, int mode, int typeCommentOff, int start);
+  // Prints the children of `list` in `range` with toJsScript; a child's skip
+  // count moves past the siblings it printed itself. Returns the index where
+  // the run ended: the entry it stopped at, or one past the last child the
+  // run went through.
+  static size_t _childRangeToJs_(std::string& out, Parse* file, TokenList& list, const ChildRange& range, int mode,
+                                 int typeCommentOff);
   // Puts a blank at `joint` where the texts on its two sides would merge into
   // one JavaScript token.
   static void keepTokensApart(std::string& out, size_t joint);

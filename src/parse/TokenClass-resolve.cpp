@@ -40,9 +40,10 @@ TokenPackage* packageOf(TokenClass* cls) {
   return nullptr;
 }
 
-// A closure inside a method reaches the instance through the method's "_$this";
-// counting the use makes the method declare it. False without such a method.
-bool countClosureThis(TokenFunction* fn) {
+// Whether a closure (the inline function `fn`) reaches the instance through
+// the "_$this" of the class method around it; the use is counted on the
+// method, which then declares it. False without such a method.
+bool reachesMethodThis(TokenFunction* fn) {
   TokenFunction* method = fn ? fn->getClassTokenFunction() : nullptr;
   if (method == nullptr) return false;
   if (method->closureThisCount < 255) ++method->closureThisCount;
@@ -80,6 +81,10 @@ std::string ownName(const TokenClass* cls) { return __ISTOTS ? cls->miniName : c
 
 }  // namespace
 
+// A name in the class: the class's own name, a variable of the body's
+// statements, an instance member (this.x, or _$this.x in a closure) or a
+// static member (Class.x, or a constant's literal); any other name goes on
+// up the tree to the file's package.
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                          int& skip, TokenHeadMsg& headMsg) {
   bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
@@ -104,7 +109,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
   if (builtinErrorMember(this, head) && !afterNew(token)) {
     if (inMethod(fn)) return _DEBUF_(" /*error member*/") + "this." + name;
-    if (countClosureThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
+    if (reachesMethodThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
   }
 
   TokenPackage* package = packageOf(this);
@@ -114,7 +119,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
     if (members.has(head) && !afterNew(token)) {
       if (inMethod(fn)) return _DEBUF_(" /*self1*/") + "this." + name;
       TokenFunction* method = fn->getClassTokenFunction();
-      if (!countClosureThis(fn)) return _DEBUF_(" /*self3 fn err*/") + "this." + name;
+      if (!reachesMethodThis(fn)) return _DEBUF_(" /*self3 fn err*/") + "this." + name;
       return _DEBUF_(("/*self2 " + method->name + "*/").c_str()) + "_$this." + name;
     }
     if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
@@ -148,7 +153,8 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   Token* member = owner->members.get(head);
   if (owner != this && !visibleFromSubclass(member, owner, this)) return false;
   if (!inMethod(fn)) {
-    if (!countClosureThis(fn)) MSGTO(MessageType::Problem, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
+    if (!reachesMethodThis(fn))
+      MSGTO(MessageType::Problem, file ? file->path.c_str() : "", token ? token->line : 0, "No in Function");
     // A private member renamed because a base class has one of the same name
     // is reached under that name from a closure as from the method.
     std::string self = owner == this && member && token ? token->getThisSelfValue(member, name.c_str()) : name;

@@ -136,245 +136,312 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   }
 }
 
+// What one name resolution at package level works on: the word, its first
+// segment, the token it stands in, the caller's type-comment switch, the
+// record of the head's type, and the record of this package's file.
+struct TokenPackage::NameQuery {
+  const std::string& name;
+  const std::string& head;
+  Token* token;
+  int typeCommentOff;
+  TokenHeadMsg& headMsg;
+  ScriptFile* user;
+  // Constants print as their bare literal, without a comment naming them.
+  bool bareConstant;
+};
+
+namespace {
+
+// A constant's literal, with a comment naming it unless `bare`.
+std::string constantText(const std::string& key, bool bare) {
+  const std::string value = TokenPackage::GetConstMap().get(key);
+  return bare ? value : " /*" + key + "*/" + value;
+}
+
+}  // namespace
+
 // The first rule that knows the name decides its JavaScript spelling; a name
 // nothing knows is written as a member of this and reported.
 std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int&,
                                            TokenHeadMsg& headMsg) {
-  OrderedMap<std::string>& constants = GetConstMap();
-  ScriptFile* user = currentRecord(ownerFile);
-  // A constant's literal, with a comment naming it unless the caller or release mode drops it.
-  auto constant = [&](const std::string& key, bool bare) {
-    const std::string value = constants.get(key);
-    return bare ? value : " /*" + key + "*/" + value;
-  };
-  bool bareConstant = typeCommentOff == 1 || __ISRELEASE__;
+  const NameQuery q{name,    head, token, typeCommentOff, headMsg, currentRecord(ownerFile),
+                    typeCommentOff == 1 || __ISRELEASE__};
+  if (auto js = nameSettledByPlace(q)) return *js;
+  if (auto js = packageFunctionByFullName(q)) return *js;
+  expandWildcardImports();
+  if (GetConstMap().has(name)) return constantText(name, q.bareConstant);
+  if (auto js = importedName(q)) return *js;
+  if (auto js = packageVariable(q)) return *js;
+  if (auto js = staticOfImportedClass(q)) return *js;
+  if (auto js = staticOfPackageClass(q)) return *js;
+  if (auto js = privateClassName(q)) return *js;
+  if (auto js = staticOfTopLevelClass(q)) return *js;
+  if (auto js = packageClassName(q)) return *js;
+  if (auto js = xmlClassName(q)) return *js;
+  if (auto js = integerLimit(q)) return *js;
+  if (auto js = globalName(q)) return *js;
+  return classByLongestPrefix(q);
+}
 
-  // Class(x) is a cast that does nothing in JavaScript.
-  if (name == "Class" && !afterNew(token)) return "";
-  if (insideWith(token)) return _DEBUF_(" /*with*/") + name;
-
-  // A function after the package block is a local function of the file's output.
+// Names whose place decides: Class(x) is a cast that does nothing in
+// JavaScript, a name in a with block may be a property of its object, and a
+// function after the package block is a local function of the file's output.
+std::optional<std::string> TokenPackage::nameSettledByPlace(const NameQuery& q) {
+  if (q.name == "Class" && !afterNew(q.token)) return "";
+  if (insideWith(q.token)) return _DEBUF_(" /*with*/") + q.name;
   if (ownerFile)
     for (TokenFunction* outside : ownerFile->outsideFunctions)
-      if (outside && outside->name == head) return _DEBUF_("/*file function*/") + name;
+      if (outside && outside->name == q.head) return _DEBUF_("/*file function*/") + q.name;
+  return std::nullopt;
+}
 
-  // A package-level function named by its full name, called or taken as a
-  // value (var f:Function = a.b.twice): its file is used either way.
-  if (TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(name, nullptr)) {
-    ScriptFile* defining = currentRecord(owner->ownerFile);
-    addUsedFile(user, defining);
-    if (user && name.find('.') == std::string::npos && TokenClass::GetTokenClass(name) == nullptr) {
-      recordUsedClass(user, name, name, defining);
-    }
-    return _DEBUF_("/*package-3.1*/") + name;
+// A package-level function named by its full name, called or taken as a
+// value (var f:Function = a.b.twice): its file is used either way.
+std::optional<std::string> TokenPackage::packageFunctionByFullName(const NameQuery& q) {
+  TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(q.name, nullptr);
+  if (!owner) return std::nullopt;
+  ScriptFile* defining = currentRecord(owner->ownerFile);
+  addUsedFile(q.user, defining);
+  if (q.user && q.name.find('.') == std::string::npos && TokenClass::GetTokenClass(q.name) == nullptr) {
+    recordUsedClass(q.user, q.name, q.name, defining);
   }
+  return _DEBUF_("/*package-3.1*/") + q.name;
+}
 
-  // Package variables and namespaces of wildcard-imported packages count as imports.
-  if (!importsExpanded) {
-    importsExpanded = 1;
-    auto addNamespaces = [&](const std::string& prefix) {
-      for (const auto& [key, value] : TokenClass::NameSpaceMap)
-        if (key.compare(0, prefix.size(), prefix) == 0) importMap[key.substr(key.rfind('.') + 1)] = key;
-    };
-    for (const auto& [path, dot] : wildcardMap) {
-      TokenPackage* imported = GetPakageMap().get(path, nullptr);
-      if (imported == nullptr) continue;
-      for (const auto& [member, declaration] : imported->packageMembers)
-        importMap[member] = packToFullName(imported->qualifyingName, declaration ? declaration->text.str() : member);
-      addNamespaces(imported->qualifyingName);
-    }
-    // Interfaces are not pre-scanned, so `import a.b.*` met before the file of
-    // a.b.IFoo was parsed left IFoo out; by now every file is registered, and
-    // the interfaces under the wildcard's prefix join the names the file knows.
-    for (const auto& [path, dot] : wildcardMap)
-      for (const auto* entry : ScriptFile::GlobalClassWidthFileMap.withPrefix(path)) {
-        const std::string& fullName = entry->first;
-        if (!TokenClass::_interfacesMap_().has(fullName)) continue;
-        std::string shortName = fullName.substr(fullName.rfind('.') + 1);
-        if (!importMap.has(shortName)) importMap[shortName] = fullName;
-      }
-    addNamespaces(qualifyingName);
+// Package variables and namespaces of wildcard-imported packages count as
+// imports; done once, at the first name the package resolves.
+void TokenPackage::expandWildcardImports() {
+  if (importsExpanded) return;
+  importsExpanded = 1;
+  auto addNamespaces = [&](const std::string& prefix) {
+    for (const auto& [key, value] : TokenClass::NameSpaceMap)
+      if (key.compare(0, prefix.size(), prefix) == 0) importMap[key.substr(key.rfind('.') + 1)] = key;
+  };
+  for (const auto& [path, dot] : wildcardMap) {
+    TokenPackage* imported = GetPakageMap().get(path, nullptr);
+    if (imported == nullptr) continue;
+    for (const auto& [member, declaration] : imported->packageMembers)
+      importMap[member] = packToFullName(imported->qualifyingName, declaration ? declaration->text.str() : member);
+    addNamespaces(imported->qualifyingName);
   }
-
-  if (constants.has(name)) return constant(name, bareConstant);
-
-  // An imported class or function named whole.
-  if (importMap.has(name)) {
-    std::string full = importMap.get(name);
-    TokenClass* cls = TokenClass::GetTokenClass(full);
-    if (name != "XMLDocument" && !isConversionType(name) && followedByGroup(token) && !afterNew(token) && cls)
-      return __ISTOTS ? _DEBUF_("/*as to err*/") + cls->miniName : _DEBUF_("/*as to*/");
-    hasUseThisClass(full);
-    headMsg.type = full;
-    if (TokenClass::NameSpaceMap.has(full)) return "/*namespace*/";
-    if (__ISRELEASE__) {
-      // Release mode keeps only the files that are used: record the defining file.
-      ScriptFile* defining =
-          ScriptFile::LoadedFileMap.get(ownerFile ? ownerFile->directory + "/" + full + ".as" : "", nullptr);
-      // An imported package function called by its short name: the file that declares it.
-      if (defining == nullptr) {
-        TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(full, nullptr);
-        if (owner) defining = currentRecord(owner->ownerFile);
-      }
-      // An imported package variable or constant: the file that declares it.
-      if (defining == nullptr) defining = packageMemberFile(full);
-      if (defining == nullptr && full.find('.') == std::string::npos) {
-        std::string path = findThisNameInFile(qualifyingName + "." + full);
-        if (path.empty()) path = findThisNameInFile(full);
-        if (!path.empty()) defining = ScriptFile::LoadedFileMap.get(path, nullptr);
-      }
-      addUsedFile(user, defining);
+  // Interfaces are not pre-scanned, so `import a.b.*` met before the file of
+  // a.b.IFoo was parsed left IFoo out; by now every file is registered, and
+  // the interfaces under the wildcard's prefix join the names the file knows.
+  for (const auto& [path, dot] : wildcardMap)
+    for (const auto* entry : ScriptFile::GlobalClassWidthFileMap.withPrefix(path)) {
+      const std::string& fullName = entry->first;
+      if (!TokenClass::_interfacesMap_().has(fullName)) continue;
+      std::string shortName = fullName.substr(fullName.rfind('.') + 1);
+      if (!importMap.has(shortName)) importMap[shortName] = fullName;
     }
-    if (typeCommentOff == 2 && firstClass && cls && cls != firstClass) {
-      // A class named in the first class's declarations must be ordered after it.
-      if (cls->orderKey <= firstClass->orderKey) cls->orderKey = firstClass->orderKey + 1;
-      headMsg.type = cls->fullName;
-      return _DEBUF_("/*import 01*/") + ConvertWithMinClassName(full);
-    }
-    return _DEBUF_("/*import 0*/") + ConvertWithMinClassName(full);
+  addNamespaces(qualifyingName);
+}
+
+// Release mode keeps only the files that are used: the file that defines the
+// imported name `full` (a class, a package function called by its short
+// name, a package variable or constant, or a file found by its path).
+ScriptFile* TokenPackage::importDefiningFile(const std::string& full) {
+  ScriptFile* defining =
+      ScriptFile::LoadedFileMap.get(ownerFile ? ownerFile->directory + "/" + full + ".as" : "", nullptr);
+  if (defining == nullptr) {
+    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(full, nullptr);
+    if (owner) defining = currentRecord(owner->ownerFile);
   }
+  if (defining == nullptr) defining = packageMemberFile(full);
+  if (defining == nullptr && full.find('.') == std::string::npos) {
+    std::string path = findThisNameInFile(qualifyingName + "." + full);
+    if (path.empty()) path = findThisNameInFile(full);
+    if (!path.empty()) defining = ScriptFile::LoadedFileMap.get(path, nullptr);
+  }
+  return defining;
+}
 
-  // A variable declared at package level (by any file of this package).
+// An imported class or function named whole: its mini name; T(x) with an
+// imported class T is a cast and prints nothing of T.
+std::optional<std::string> TokenPackage::importedName(const NameQuery& q) {
+  if (!importMap.has(q.name)) return std::nullopt;
+  std::string full = importMap.get(q.name);
+  TokenClass* cls = TokenClass::GetTokenClass(full);
+  if (q.name != "XMLDocument" && !isConversionType(q.name) && followedByGroup(q.token) && !afterNew(q.token) && cls)
+    return __ISTOTS ? _DEBUF_("/*as to err*/") + cls->miniName : _DEBUF_("/*as to*/");
+  hasUseThisClass(full);
+  q.headMsg.type = full;
+  if (TokenClass::NameSpaceMap.has(full)) return "/*namespace*/";
+  if (__ISRELEASE__) addUsedFile(q.user, importDefiningFile(full));
+  if (q.typeCommentOff == 2 && firstClass && cls && cls != firstClass) {
+    // A class named in the first class's declarations must be ordered after it.
+    if (cls->orderKey <= firstClass->orderKey) cls->orderKey = firstClass->orderKey + 1;
+    q.headMsg.type = cls->fullName;
+    return _DEBUF_("/*import 01*/") + ConvertWithMinClassName(full);
+  }
+  return _DEBUF_("/*import 0*/") + ConvertWithMinClassName(full);
+}
+
+// A variable declared at package level by any file of this package, or by a
+// file of the unnamed package: that one is seen from every package, as the
+// global it is written as (window.NAME).
+std::optional<std::string> TokenPackage::packageVariable(const NameQuery& q) {
   TokenPackage* home = GetPakageMap().get(qualifyingName, nullptr);
-  if (home && home->packageMembers.has(head)) {
-    Token* member = home->packageMembers.get(head);
-    headMsg.type = member ? member->typeText.str() : std::string();
+  if (home && home->packageMembers.has(q.head)) {
+    Token* member = home->packageMembers.get(q.head);
+    q.headMsg.type = member ? member->typeText.str() : std::string();
     if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile) {
-      ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + head + ".as", nullptr);
+      ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + q.head + ".as", nullptr);
       // A member reached through the variable (settings.volume), or a variable
       // declared in a file of another name: the file of its declaration.
       if (declaring == nullptr && member) declaring = currentRecord(member->file);
-      addUsedFile(user, declaring);
+      addUsedFile(q.user, declaring);
     }
-    if (qualifyingName.empty()) return _DEBUF_("/*package var 1*/") + name;
-    return _DEBUF_("/*package var 0*/") + qualifyingName + "." + name;
+    if (qualifyingName.empty()) return _DEBUF_("/*package var 1*/") + q.name;
+    return _DEBUF_("/*package var 0*/") + qualifyingName + "." + q.name;
   }
-  // A variable of the unnamed package is seen from every package, as the
-  // global it is written as (window.NAME).
   TokenPackage* top = qualifyingName.empty() ? nullptr : GetPakageMap().get("", nullptr);
-  if (top && top->packageMembers.has(head)) {
-    Token* member = top->packageMembers.get(head);
-    headMsg.type = member ? member->typeText.str() : std::string();
-    if (member) addUsedFile(user, currentRecord(member->file));
-    return _DEBUF_("/*package var 1*/") + name;
+  if (top && top->packageMembers.has(q.head)) {
+    Token* member = top->packageMembers.get(q.head);
+    q.headMsg.type = member ? member->typeText.str() : std::string();
+    if (member) addUsedFile(q.user, currentRecord(member->file));
+    return _DEBUF_("/*package var 1*/") + q.name;
   }
+  return std::nullopt;
+}
 
-  // A static member reached through an imported class: B.PI.
-  if (importMap.has(head)) {
-    std::string full = importMap.get(head);
-    hasUseThisClass(full);
-    // A member of an imported package variable (LIST.length, NAMES.hero):
-    // the file that declares the variable is used.
-    if (__ISRELEASE__ && TokenClass::GetTokenClass(full) == nullptr) addUsedFile(user, packageMemberFile(full));
-    headMsg.type = full;
-    std::string member = TokenClass::_checkStaticGet_Set("", full, name, head);
-    if (!member.empty()) {
-      if (name.find("SWFTools.initClass") != std::string::npos && user) user->usedMark = 0;
-      if (constants.has(member)) return constant(member, bareConstant);
-      if (__ISTOTS) return _DEBUF_("/*import1-1*/") + name;
-      return _DEBUF_("/*import1*/") + ConvertWithMinClassName(member);
-    }
-    std::string path = full + afterHead(name);
-    if (constants.has(path)) return constant(path, bareConstant);
-    return _DEBUF_("/*import2*/") + ConvertWithMinClassName(path);
+// A static member reached through an imported class (B.PI), or a member of
+// an imported package variable (LIST.length).
+std::optional<std::string> TokenPackage::staticOfImportedClass(const NameQuery& q) {
+  if (!importMap.has(q.head)) return std::nullopt;
+  std::string full = importMap.get(q.head);
+  hasUseThisClass(full);
+  // A member of an imported package variable (LIST.length, NAMES.hero):
+  // the file that declares the variable is used.
+  if (__ISRELEASE__ && TokenClass::GetTokenClass(full) == nullptr) addUsedFile(q.user, packageMemberFile(full));
+  q.headMsg.type = full;
+  std::string member = TokenClass::_checkStaticGet_Set("", full, q.name, q.head);
+  if (!member.empty()) {
+    if (q.name.find("SWFTools.initClass") != std::string::npos && q.user) q.user->usedMark = 0;
+    if (GetConstMap().has(member)) return constantText(member, q.bareConstant);
+    if (__ISTOTS) return _DEBUF_("/*import1-1*/") + q.name;
+    return _DEBUF_("/*import1*/") + ConvertWithMinClassName(member);
   }
+  std::string path = full + afterHead(q.name);
+  if (GetConstMap().has(path)) return constantText(path, q.bareConstant);
+  return _DEBUF_("/*import2*/") + ConvertWithMinClassName(path);
+}
 
-  // A static member of a class of this package.
-  if (TokenClass* cls = TokenClass::GetTokenClass(packToFullName(qualifyingName, head))) {
-    hasUseThisClass(cls->fullName);
-    headMsg.type = cls->fullName;
-    std::string member = TokenClass::_checkStaticGet_Set("", cls->fullName, name, head);
-    if (!member.empty()) {
-      if (constants.has(member)) return constant(member, __ISRELEASE__);
-      return _DEBUF_("/*package 0*/") + ConvertWithMinClassName(member);
-    }
-  }
+// A static member of a class of this package.
+std::optional<std::string> TokenPackage::staticOfPackageClass(const NameQuery& q) {
+  TokenClass* cls = TokenClass::GetTokenClass(packToFullName(qualifyingName, q.head));
+  if (!cls) return std::nullopt;
+  hasUseThisClass(cls->fullName);
+  q.headMsg.type = cls->fullName;
+  std::string member = TokenClass::_checkStaticGet_Set("", cls->fullName, q.name, q.head);
+  if (member.empty()) return std::nullopt;
+  if (GetConstMap().has(member)) return constantText(member, __ISRELEASE__);
+  return _DEBUF_("/*package 0*/") + ConvertWithMinClassName(member);
+}
 
-  if (privateClasses.has(head)) {
-    TokenClass* cls = privateClasses.get(head);
-    headMsg.type = cls ? cls->fullName : head;
-    return _DEBUF_("/*package private class */") + name;
-  }
+// A class declared after the package block of this file, or a path through it.
+std::optional<std::string> TokenPackage::privateClassName(const NameQuery& q) {
+  if (!privateClasses.has(q.head)) return std::nullopt;
+  TokenClass* cls = privateClasses.get(q.head);
+  q.headMsg.type = cls ? cls->fullName : q.head;
+  return _DEBUF_("/*package private class */") + q.name;
+}
 
-  // A static member of a top-level class (one without a package).
-  if (name.find('.') != std::string::npos) {
-    TokenClass* cls = TokenClass::GetTokenClass(head);
-    if (cls && cls->fullName.find('.') == std::string::npos) {
-      std::string member = TokenClass::_checkStaticGet_Set("", cls->fullName, name, head);
-      if (!member.empty()) {
-        hasUseThisClass(cls->fullName);
-        headMsg.type = cls->fullName;
-        return _DEBUF_("/*package 2*/") + ConvertWithMinClassName(member);
-      }
-    }
-  }
+// A static member of a top-level class (one without a package).
+std::optional<std::string> TokenPackage::staticOfTopLevelClass(const NameQuery& q) {
+  if (q.name.find('.') == std::string::npos) return std::nullopt;
+  TokenClass* cls = TokenClass::GetTokenClass(q.head);
+  if (!cls || cls->fullName.find('.') != std::string::npos) return std::nullopt;
+  std::string member = TokenClass::_checkStaticGet_Set("", cls->fullName, q.name, q.head);
+  if (member.empty()) return std::nullopt;
+  hasUseThisClass(cls->fullName);
+  q.headMsg.type = cls->fullName;
+  return _DEBUF_("/*package 2*/") + ConvertWithMinClassName(member);
+}
 
-  if (!isConversionType(name) && followedByGroup(token) && !afterNew(token) &&
-      TokenClass::GetTokenClass(packToFullName(qualifyingName, name)))
+// A class of this package: T(x) is a cast and prints nothing of T; else the
+// class by the name its closure knows, with the rest of the path.
+std::optional<std::string> TokenPackage::packageClassName(const NameQuery& q) {
+  if (!isConversionType(q.name) && followedByGroup(q.token) && !afterNew(q.token) &&
+      TokenClass::GetTokenClass(packToFullName(qualifyingName, q.name)))
     return _DEBUF_("/*as to 2*/");
+  TokenClass* cls = TokenClass::GetTokenClass(packToFullName(qualifyingName, q.head));
+  if (!cls) return std::nullopt;
+  hasUseThisClass(cls->fullName);
+  q.headMsg.type = cls->fullName;
+  if (q.name == q.head) return _DEBUF_("/*package 3.8*/") + TokenClass::closureSafeName(cls);
+  return _DEBUF_("/*package 3.80*/") + TokenClass::closureSafeName(cls) + afterHead(q.name);
+}
 
-  if (TokenClass* cls = TokenClass::GetTokenClass(packToFullName(qualifyingName, head))) {
-    hasUseThisClass(cls->fullName);
-    headMsg.type = cls->fullName;
-    if (name == head) return _DEBUF_("/*package 3.8*/") + TokenClass::closureSafeName(cls);
-    return _DEBUF_("/*package 3.80*/") + TokenClass::closureSafeName(cls) + afterHead(name);
-  }
-
-  // XML(x) builds an XML object; XML and XMLList name the emulation classes.
-  if (name == "zafrit.xml.XMLElement" || name == "XMLElement" || name == "XML") {
+// XML(x) builds an XML object; XML and XMLList name the emulation classes.
+std::optional<std::string> TokenPackage::xmlClassName(const NameQuery& q) {
+  if (q.name == "zafrit.xml.XMLElement" || q.name == "XMLElement" || q.name == "XML") {
     hasUseThisClass("zafrit.xml.XMLElement");
-    if (followedByGroup(token) && !afterNew(token)) {
-      headMsg.type = "zafrit.xml.XMLElement";
+    if (followedByGroup(q.token) && !afterNew(q.token)) {
+      q.headMsg.type = "zafrit.xml.XMLElement";
       return _DEBUF_("/*XML*/") + "new XML";
     }
   }
-  if (name == "XMLList") {
-    headMsg.type = "zafrit.xml.XMLElementList";
+  if (q.name == "XMLList") {
+    q.headMsg.type = "zafrit.xml.XMLElementList";
     hasUseThisClass("zafrit.xml.XMLElementList");
     return _DEBUF_("/*XMLList*/") + "XMLList";
   }
-  if (name == "XML") {
-    headMsg.type = "zafrit.xml.XMLElement";
+  if (q.name == "XML") {
+    q.headMsg.type = "zafrit.xml.XMLElement";
     return _DEBUF_("/*XML*/") + "XML";
   }
+  return std::nullopt;
+}
 
-  // The limits of int and uint are numbers; nothing defines the two classes
-  // in the script when the emulation library is off.
-  if (head == "int" || head == "uint") {
-    static const char* const kLimits[][2] = {{"int.MAX_VALUE", "2147483647"},
-                                             {"int.MIN_VALUE", "(-2147483648)"},
-                                             {"uint.MAX_VALUE", "4294967295"},
-                                             {"uint.MIN_VALUE", "0"}};
-    for (const auto& limit : kLimits) {
-      const std::string key = limit[0];
-      if (name == key) return limit[1];
-      if (name.size() > key.size() && name.compare(0, key.size(), key) == 0 && name[key.size()] == '.')
-        return "(" + std::string(limit[1]) + ")" + name.substr(key.size());
-    }
+// The limits of int and uint are numbers; nothing defines the two classes
+// in the script when the emulation library is off.
+std::optional<std::string> TokenPackage::integerLimit(const NameQuery& q) {
+  if (q.head != "int" && q.head != "uint") return std::nullopt;
+  static const char* const kLimits[][2] = {{"int.MAX_VALUE", "2147483647"},
+                                           {"int.MIN_VALUE", "(-2147483648)"},
+                                           {"uint.MAX_VALUE", "4294967295"},
+                                           {"uint.MIN_VALUE", "0"}};
+  for (const auto& limit : kLimits) {
+    const std::string key = limit[0];
+    if (q.name == key) return limit[1];
+    if (q.name.size() > key.size() && q.name.compare(0, key.size(), key) == 0 && q.name[key.size()] == '.')
+      return "(" + std::string(limit[1]) + ")" + q.name.substr(key.size());
   }
+  return std::nullopt;
+}
 
-  if (name == "trace") return "console.log";
-  if (isBrowserGlobal(name)) return _DEBUF_("/*system*/") + name;
-  if (_ompilerOptions_.defines.has(name)) return _DEBUF_("/*-define*/") + _ompilerOptions_.defines.get(name);
-  if (isKeptHead(head)) return name;
-  if (isBrowserGlobal(head)) return _DEBUF_("/*first*/") + name;
-  if (ScriptFile::GlobalFunctionWidthFileMap.has(qualifyingName + "." + head)) {
+// trace, the names the browser provides, the compile's defines, the heads
+// kept as written and the functions of this package called by their short
+// names.
+std::optional<std::string> TokenPackage::globalName(const NameQuery& q) {
+  if (q.name == "trace") return "console.log";
+  if (isBrowserGlobal(q.name)) return _DEBUF_("/*system*/") + q.name;
+  if (_ompilerOptions_.defines.has(q.name)) return _DEBUF_("/*-define*/") + _ompilerOptions_.defines.get(q.name);
+  if (isKeptHead(q.head)) return q.name;
+  if (isBrowserGlobal(q.head)) return _DEBUF_("/*first*/") + q.name;
+  if (ScriptFile::GlobalFunctionWidthFileMap.has(qualifyingName + "." + q.head)) {
     // A function of this package called by its short name: its file is used.
-    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(qualifyingName + "." + head, nullptr);
-    if (owner) addUsedFile(user, currentRecord(owner->ownerFile));
-    return _DEBUF_("/*fun*/") + qualifyingName + "." + name;
+    TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(qualifyingName + "." + q.head, nullptr);
+    if (owner) addUsedFile(q.user, currentRecord(owner->ownerFile));
+    return _DEBUF_("/*fun*/") + qualifyingName + "." + q.name;
   }
+  return std::nullopt;
+}
 
+// The longest dotted prefix that names a known class; a name without one
+// is written as a member of this and reported.
+std::string TokenPackage::classByLongestPrefix(const NameQuery& q) {
   std::string found;
-  if (!InClassMap(name, found)) {
-    Warning(token, name + " This variable is not defined.");
-    return "/*no*/this." + name;
+  if (!InClassMap(q.name, found)) {
+    Warning(q.token, q.name + " This variable is not defined.");
+    return "/*no*/this." + q.name;
   }
   hasUseThisClass(found);
   TokenClass* cls = TokenClass::GetTokenClass(found);
   // A class known only from the pre-scan (not registered yet) keeps the name as written.
-  if (cls == nullptr) return name;
-  if (found.size() < name.size())
-    return _DEBUF_("/*package 3-0*/") + TokenClass::closureSafeName(cls) + name.substr(found.size());
+  if (cls == nullptr) return q.name;
+  if (found.size() < q.name.size())
+    return _DEBUF_("/*package 3-0*/") + TokenClass::closureSafeName(cls) + q.name.substr(found.size());
   return _DEBUF_("/*package 3-1*/") + (__ISTOTS ? cls->miniName : cls->fullName);
 }

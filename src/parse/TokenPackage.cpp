@@ -200,8 +200,9 @@ int TokenPackage::pretreatment(Parse* file) {
   return 0;
 }
 
-// The package prints its imports (which only report a forbidden Flash import)
-// and then its adopted children, without the braces of its block.
+// package a.b { import x.Y; class C ... } prints the imports (which only
+// report a forbidden Flash import) and then the adopted children of its
+// block: the class code, without "package", its name or the braces.
 int TokenPackage::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   Parse* owner = file ? file : ownerFile;
   if (owner && owner->scriptFile) owner->scriptFile->package = this;

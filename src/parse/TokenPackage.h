@@ -2,6 +2,7 @@
 // class names that runs before any file is parsed.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,26 @@ class TokenPackage : public Token {
   static void ParseOnlyClassEx(const char* folder, bool run);
   static void ParsePackageAllFileForClass(std::string root, std::string packageName);
   static void ParseOnlyClass(const char* path, const std::string& text);
+
+ private:
+  // The steps of jsFormatProperty, in the order they are tried; each gives
+  // the JavaScript spelling of the name when its rule knows it.
+  struct NameQuery;
+  std::optional<std::string> nameSettledByPlace(const NameQuery& q);
+  std::optional<std::string> packageFunctionByFullName(const NameQuery& q);
+  void expandWildcardImports();
+  std::optional<std::string> importedName(const NameQuery& q);
+  ScriptFile* importDefiningFile(const std::string& full);
+  std::optional<std::string> packageVariable(const NameQuery& q);
+  std::optional<std::string> staticOfImportedClass(const NameQuery& q);
+  std::optional<std::string> staticOfPackageClass(const NameQuery& q);
+  std::optional<std::string> privateClassName(const NameQuery& q);
+  std::optional<std::string> staticOfTopLevelClass(const NameQuery& q);
+  std::optional<std::string> packageClassName(const NameQuery& q);
+  std::optional<std::string> xmlClassName(const NameQuery& q);
+  std::optional<std::string> integerLimit(const NameQuery& q);
+  std::optional<std::string> globalName(const NameQuery& q);
+  std::string classByLongestPrefix(const NameQuery& q);
 };
 
 // Cuts a text into the words the pre-scan reads.
