@@ -29,8 +29,9 @@ std::string TokenInterface::qualifiedBaseList(TokenPackage* package) const {
   }
 }
 
-// Gathers the head and body into the interface, resolves the names of the
-// interfaces it extends into `baseList` and registers it as a class.
+// interface IName extends IBase, IOther { function f():void; }: gathers the
+// head and body into the interface, resolves the names of the interfaces it
+// extends into `baseList` ("a.IBase,b.IOther") and registers it as a class.
 int TokenInterface::pretreatment(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   if (file) forcedCompile = file->forcedCompile;
@@ -99,6 +100,10 @@ double interfaceWeightFraction(const std::string& name) {
 
 }  // namespace
 
+// interface IName extends IBase { function f():void; } becomes the runtime's
+// record "Ruvo.interface('a.IName','a.IBase');", or with TypeScript output on
+// "module a{ export interface IName extends IBase{ f(); } }"; either
+// way the interface's file is ordered behind the files of classes.
 int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeCommentOff) {
   // Files of interfaces go behind the files of classes.
   ScriptFile* record = file ? ScriptFile::LoadedFileMap.get(file->path, nullptr) : nullptr;
