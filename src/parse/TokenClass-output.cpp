@@ -387,35 +387,12 @@ void ClassJsWriter::writeConstructor() {
 }
 
 // "__class(Item,'a.b.Item',true,_super);\n\n": registration with the
-// runtime, under the full name (none for a private class), with the key flag
-// when dictionaries are on, the base and the mini name where it differs.
-// The class Ruvo itself registers nothing.
+// runtime under the full name (none for a private class); the class Ruvo
+// itself registers nothing.
 void ClassJsWriter::writeRegistration(const std::string& keyFlag) {
   if (isRuvoCore_) return;
-  const std::string& superName = cls_.superName;
   const std::string full = cls_.isPrivateClass ? "" : cls_.fullName;
-  const std::string head = "__class(" + cls_.shortName + ",'" + full + "'";
-  const bool dic = _ompilerOptions_.enableDic;
-  if (superName == "Array") {
-    proto_ += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Array);\n\n";
-  } else if (isDictionaryName(superName)) {
-    proto_ += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-  } else if (TokenClass::isBuiltinErrorClass(superName)) {
-    proto_ += dic ? head + "," + keyFlag + "," + superName + ");\n\n" : head + "," + superName + ");\n\n";
-  } else {
-    TokenClass* base = cls_.superClass;
-    std::string call = head;
-    if (dic) {
-      const bool keyed = keyFlag == "true" && (!base || base->shortName == "Object" || base->shortName == "Array");
-      call += keyed ? ",true" : ",false";
-    }
-    const std::string& miniName = cls_.miniName;
-    if (miniName == cls_.shortName || miniName == cls_.fullName)
-      call += base ? ",_super" : "";
-    else
-      call += (base ? ",_super,'" : ",null,'") + miniName + "'";
-    proto_ += call + ");\n\n";
-  }
+  proto_ += "__class(" + cls_.shortName + ",'" + full + "'" + cls_.registrationArguments(keyFlag, cls_.superName, "_super");
 }
 
 void ClassJsWriter::declarePrototype() {
@@ -618,6 +595,26 @@ bool TokenClass::listedAmongPrivateClasses(Parse* file) {
     return true;
   }
   return false;
+}
+
+std::string TokenClass::registrationArguments(const std::string& keyFlag, const std::string& errorBase,
+                                              const std::string& base) {
+  const bool dic = _ompilerOptions_.enableDic;
+  const std::string flag = dic ? "," + keyFlag : std::string();
+  if (superName == "Array") return flag + ",Array);\n\n";
+  if (isDictionaryName(superName)) return dic ? flag + ",Array);\n\n" : ",Map);\n\n";
+  if (isBuiltinErrorClass(superName)) return flag + "," + errorBase + ");\n\n";
+  std::string call;
+  if (dic) {
+    const bool keyed = keyFlag == "true" &&
+                       (!superClass || superClass->shortName == "Object" || superClass->shortName == "Array");
+    call += keyed ? ",true" : ",false";
+  }
+  if (miniName == shortName || miniName == fullName)
+    call += superClass ? "," + base : std::string();
+  else
+    call += (superClass ? "," + base + ",'" : std::string(",null,'")) + miniName + "'";
+  return call + ");\n\n";
 }
 
 std::string TokenClass::dictionaryKeyFlag() {

@@ -32,12 +32,10 @@ const char* const kArrayMembers[] = {"push",    "length", "concat", "join",   "p
 
 }  // namespace
 
-// class Name extends Base implements I {...}: the class takes its name from
-// the next word, becomes the public class of its file (the first one) or a
-// private class (any later one), gets the name its JavaScript is written
-// under (the mini name: Name, or Name$1 when another class shares the short
-// name), enters the registries, adopts the tokens up to its body and
-// pretreats them.
+// class Name extends Base implements I {...}: the first class of a file is
+// public, any later one private; the class gets the name its JavaScript is
+// written under (Name, or Name$1 when another class shares the short name),
+// enters the registries, adopts the tokens up to its body and pretreats them.
 int TokenClass::pretreatment(Parse* file) {
   currentClass = this;
   members["hasOwnProperty"] = new Token(TokenTypeCode::Literal, "hasOwnProperty", 0, 0, this);

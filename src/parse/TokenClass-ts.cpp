@@ -128,33 +128,12 @@ void writeAccessors(std::string& out, OrderedMap<GetSetFunction*>& map, Parse* f
 }
 
 // The call that registers the class with the runtime, without the "Ts."
-// in front; empty for the class Ruvo itself.
+// in front; empty for the class Ruvo itself. The class is declared under its
+// mini name, and the base is handed on under its own.
 std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
-  const std::string& superName = cls->superName;
-  if (cls->fullName == "Ruvo" && superName.empty()) return std::string();
-  const bool dic = _ompilerOptions_.enableDic;
-  const bool hasBase = cls->superClass != nullptr;
-  const std::string base = toTsClassNameS(superName);
-  // The class is declared under its mini name; that is the name to hand on.
-  const std::string head = "_class(" + cls->miniName + ",'" + cls->registeredName + "'";
-  if (superName == "Array") return head + (dic ? "," + keyFlag : std::string()) + ",Array);\n\n";
-  if (superName == "Dictionary" || superName == "zafrit.utils.Dictionary")
-    return dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-  if (TokenClass::isBuiltinErrorClass(superName))
-    return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
-
-  std::string call = head;
-  if (dic) {
-    const bool keyed = keyFlag == "true" &&
-                       (!hasBase || cls->superClass->shortName == "Object" || cls->superClass->shortName == "Array");
-    call += keyed ? ",true" : ",false";
-  }
-  const std::string& mini = cls->miniName;
-  if (mini == cls->shortName || mini == cls->fullName)
-    call += hasBase ? "," + base : std::string();
-  else
-    call += (hasBase ? "," + base + ",'" : std::string(",null,'")) + mini + "'";
-  return call + ");\n\n";
+  if (cls->fullName == "Ruvo" && cls->superName.empty()) return std::string();
+  const std::string base = toTsClassNameS(cls->superName);
+  return "_class(" + cls->miniName + ",'" + cls->registeredName + "'" + cls->registrationArguments(keyFlag, base, base);
 }
 
 // The working texts of one class's TypeScript and the steps that write
@@ -354,10 +333,9 @@ void ClassTsWriter::writeRegistration(const std::string& keyFlag) {
 }  // namespace
 
 // class Item extends Base { var x:int = 0; function draw():void {...} }
-// becomes, with TypeScript output on, the module text in the head of this
-// file: "export class Item extends Base\n{\nx:number;\n...\n}" registered
-// through Ts._class. A public class prints its file's private classes
-// (JsMode::PrivateClass) behind its own declaration.
+// becomes, with TypeScript output on, the module text in the head of this file,
+// "export class Item extends Base\n{\nx:number;\n...\n}" + "Ts._class(...)";
+// a public class prints its file's private classes behind its own declaration.
 int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (mode != JsMode::PrivateClass && !(flags & TokenModifierFlags::Public)) return 0;
   // A class met again inside its own text is written once.

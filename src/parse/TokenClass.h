@@ -78,6 +78,12 @@ class TokenClass : public Token {
   // "true" when instances may serve as dictionary keys: dictionaries are on
   // and the class declares no toString method; else "false".
   std::string dictionaryKeyFlag();
+  // What follows the class's names in its registration with the runtime, up
+  // to ");\n\n": the key flag when dictionaries are on, the base (`errorBase`
+  // for a built-in error class, `base` for a class of the project; Array and
+  // Map for the array-like ones) and the mini name where it differs.
+  std::string registrationArguments(const std::string& keyFlag, const std::string& errorBase,
+                                    const std::string& base);
 
   static double& __ID__();
   // Number of class tokens made: no chain of bases is longer without a loop.
@@ -155,8 +161,9 @@ class TokenClass : public Token {
  private:
   // Steps that the JavaScript and the TypeScript class output share.
 
-  // Whether a base named by a private class's extends clause that is still
-  // unknown is warned about (the JavaScript output) or passed over.
+  // Whether an extends clause that waited for a class further down the file
+  // (baseWarningAt) and still names no class is warned about (the JavaScript
+  // output) or passed over (the TypeScript output).
   enum class UnknownBase { Warn, Silent };
   // Whether the emulation library starts the main class with Zafrit.Run (the
   // JavaScript output) or leaves the start code alone.
