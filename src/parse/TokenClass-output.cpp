@@ -189,7 +189,7 @@ class ClassJsWriter {
   const bool hasBase_;
   const bool isRuvoCore_;
   const bool reservedComment_;
-  std::string unused_;
+  std::string unused_;          // the text scriptErr gives back, not written
   std::string text_;            // the class text, handed out at the end
   size_t openAt_ = 0;           // where the class's function expression begins
   std::string privateText_;     // the file's private classes, defined in __init$

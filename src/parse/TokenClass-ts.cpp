@@ -22,10 +22,10 @@
 //   }
 //
 // and is saved as <parent of the output folder>/ts/src/a/b/Item.ts. The
-// members print their own TypeScript (the variables as declarations, field
-// initialisers and class-body statics, the methods, accessors, constructors
-// and static functions in their JavaScript modes); this file only arranges
-// them.
+// members print their own TypeScript (the variables in the modes
+// TsConstructorVars, TsMember and TsClassBody; the methods, accessors,
+// constructors and static functions in the modes of the JavaScript class
+// output); this file only arranges them.
 #include <string>
 #include <vector>
 
@@ -38,7 +38,6 @@
 #include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
-#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
