@@ -14,11 +14,11 @@
 //   return Item;
 //   })(Base)
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "OutputMarkers.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
 #include "TokenPackage.h"
@@ -31,12 +31,9 @@
 
 namespace {
 
-constexpr char kStaticItemMark = '\x03';
-const char* const kConstructorMarker = "--##END";
-
 bool isDictionaryName(const std::string& name) { return name == "Dictionary" || name == "zafrit.utils.Dictionary"; }
 
-// Splits the mode-4 text of a constructor, "(params)--##END{body}", into the
+// Splits the SplitConstructor text of a constructor, "(params)--##END{body}", into the
 // parameter part and the body behind its opening brace.
 void splitConstructor(const std::string& text, std::string& head, std::string& tail) {
   size_t marker = text.find(kConstructorMarker);
@@ -75,57 +72,61 @@ bool isDirectStaticValue(const std::string& item, const std::string& value) {
   return value.rfind("new RegExp(", 0) == 0 || value.rfind("function(", 0) == 0;
 }
 
-// Turns the static items that the variable output wrote (each led by the
-// byte 0x03: 'name',this.name=value;) into direct assignments on the class
-// and a lazy __static(...) list.
+// One static item, "'name',this.name=value;", goes to the direct statics as
+// "Item.name=value;" when its value is safe at once, else to the lazy list
+// as "'name',function(){return this.name=value;}," (an item without a comma
+// is dropped). An embedded asset ("name",...) is always direct.
+void sortStaticItem(std::string item, const std::string& shortName, std::string& direct, std::string& lazy) {
+  const size_t comma = item.find(',');
+  if (comma == std::string::npos) return;
+  trimTrailingBlanks(item);
+  size_t end = item.find(';', comma);
+  if (end == std::string::npos) {
+    end = item.size();
+    item += ";";
+  }
+  std::string after = item.substr(comma + 1);
+  if (item[0] == '"') {
+    size_t self = after.find("this.");
+    if (self == 0)
+      after = shortName + after.substr(4);
+    else if (self != std::string::npos)
+      after = after.substr(0, self);
+    direct += after;
+    return;
+  }
+  std::string value;
+  size_t eq = item.find('=');
+  if (eq != std::string::npos && eq < end) {
+    value = item.substr(eq + 1, end - eq - 1);
+    size_t first = value.find_first_not_of(' ');
+    value = first == std::string::npos ? "" : value.substr(first);
+  }
+  if (!isDirectStaticValue(item, value)) {
+    lazy += item.substr(0, comma) + ",function(){return " + after + "},";
+    return;
+  }
+  size_t doubled = after.find(";;");
+  if (doubled != std::string::npos && doubled + 2 == after.size()) after.resize(after.size() - 2);
+  size_t self = after.find("this.");
+  if (self != std::string::npos) after.replace(self, 5, shortName + ".");
+  if (item.find("=/*[SAFE]*/", 1) != std::string::npos) after = xstringmthod::replaceAll(after, "=/*[SAFE]*/", "=");
+  direct += after + "\n";
+}
+
+// Turns the static items that the variable output wrote (each led by
+// kStaticItemMark) into direct assignments on the class and a lazy
+// __static(...) list.
 void writeStatics(std::string& out, const std::string& items, const std::string& shortName) {
   std::string direct;
   std::string lazy;
   size_t start = 0;
   for (;;) {
     size_t mark = items.find(kStaticItemMark, start);
-    std::string item = items.substr(start, mark == std::string::npos ? std::string::npos : mark - start);
-    start = mark == std::string::npos ? items.size() : mark + 1;
-
-    size_t comma = item.find(',');
-    if (comma != std::string::npos) {
-      trimTrailingBlanks(item);
-      size_t end = item.find(';', comma);
-      if (end == std::string::npos) {
-        end = item.size();
-        item += ";";
-      }
-      std::string after = item.substr(comma + 1);
-      if (item[0] == '"') {
-        // An embedded asset: always assigned at once.
-        size_t self = after.find("this.");
-        if (self == 0)
-          after = shortName + after.substr(4);
-        else if (self != std::string::npos)
-          after = after.substr(0, self);
-        direct += after;
-      } else {
-        std::string value;
-        size_t eq = item.find('=');
-        if (eq != std::string::npos && eq < end) {
-          value = item.substr(eq + 1, end - eq - 1);
-          size_t first = value.find_first_not_of(' ');
-          value = first == std::string::npos ? "" : value.substr(first);
-        }
-        const bool safe = item.find("=/*[SAFE]*/", 1) != std::string::npos;
-        if (isDirectStaticValue(item, value)) {
-          size_t doubled = after.find(";;");
-          if (doubled != std::string::npos && doubled + 2 == after.size()) after.resize(after.size() - 2);
-          size_t self = after.find("this.");
-          if (self != std::string::npos) after.replace(self, 5, shortName + ".");
-          if (safe) after = xstringmthod::replaceAll(after, "=/*[SAFE]*/", "=");
-          direct += after + "\n";
-        } else {
-          lazy += item.substr(0, comma) + ",function(){return " + after + "},";
-        }
-      }
-    }
+    sortStaticItem(items.substr(start, mark == std::string::npos ? std::string::npos : mark - start), shortName,
+                   direct, lazy);
     if (mark == std::string::npos) break;
+    start = mark + 1;
   }
   if (!direct.empty()) out += direct + "\n";
   if (lazy.find("function(){", 1) != std::string::npos)
@@ -134,30 +135,428 @@ void writeStatics(std::string& out, const std::string& items, const std::string&
 
 bool onlyPunctuation(const std::string& text) { return text.find_first_not_of("\r\n,;\t ") == std::string::npos; }
 
+// The working texts of one class's JavaScript and the steps that write
+// them, in the order toJsScript calls them. The class text collects the
+// opening line, the private-class declarations and everything up to the
+// closing call; the constructor-and-prototype text is built apart and joins
+// it before the statics.
+class ClassJsWriter {
+ public:
+  ClassJsWriter(TokenClass& cls, Parse* file, int typeCommentOff)
+      : cls_(cls),
+        file_(file),
+        package_(file ? file->package : nullptr),
+        typeCommentOff_(typeCommentOff),
+        isPublic_((cls.flags & TokenModifierFlags::Public) != 0),
+        hasBase_(!cls.superName.empty()),
+        isRuvoCore_(cls.fullName == "Ruvo" && !hasBase_),
+        reservedComment_(CompilerOptions::ReservedComment) {}
+
+  void writeHeadComment();
+  void writeOpeningLine();
+  void writeParameterList();
+  bool hasPrivateClasses() const;
+  void writePrivateClasses();
+  void writeOutsideFunctions();
+  void sortBodyStatements();
+  void writeConstructor();
+  void writeRegistration(const std::string& keyFlag);
+  void writeBindableAccessors();
+  void writeMethods();
+  void writeAccessorPairs();
+  void writeHiddenMethods();
+  void writeStaticFunctions();
+  void writePrototypeAndStatics();
+  void writeDeferredInitialiser();
+  void writeClosingCall();
+  void writeXmlAliases();
+  const std::string& text() const { return text_; }
+
+ private:
+  void conflictWithPackage(const std::string& name);
+  void definePrivateClass(TokenClass* cls, std::string& into);
+  void writeConstructorWithInstanceVars();
+  void writeDeclaredConstructor();
+  void writeEmptyConstructor();
+  void declarePrototype();
+  void writeAccessorPair(const std::string& name, GetSetFunction& pair);
+
+  TokenClass& cls_;
+  Parse* file_;
+  TokenPackage* package_;
+  const int typeCommentOff_;
+  const bool isPublic_;
+  const bool hasBase_;
+  const bool isRuvoCore_;
+  const bool reservedComment_;
+  std::string unused_;          // the text scriptErr gives back, not written
+  std::string text_;            // the class text, handed out at the end
+  size_t openAt_ = 0;           // where the class's function expression begins
+  std::string privateText_;     // the file's private classes, defined in __init$
+  std::string hoistedText_;     // private bases defined before the public class
+  std::vector<TokenClass*> definedPrivate_;
+  std::vector<TokenClass*> definingPrivate_;
+  std::string staticItems_;     // static variables, each led by kStaticItemMark
+  std::string initCode_;        // other body statements, run by __init$
+  std::string proto_;           // the constructor and the prototype
+  bool protoDeclared_ = false;  // "var __proto=..." already written
+  std::vector<std::string> hiddenMethods_;
+};
+
+// "\n/** doc */\n//class a.b.Item extends Base\n": the doc comment when
+// comments are kept, then the line that names the class and its base.
+void ClassJsWriter::writeHeadComment() {
+  if (reservedComment_ && !cls_.docComment.empty()) text_ += "\n" + cls_.docComment;
+  text_ += "\n//class " + cls_.fullName;
+  text_ += hasBase_ ? " extends " + cls_.superName + "\n" : "\n";
+}
+
+void ClassJsWriter::conflictWithPackage(const std::string& name) {
+  std::string message = "The name of the class[" + name + "] and package name conflicts";
+  cls_.scriptErr(unused_, file_, message.c_str(), 1);
+}
+
+// "var Item=(function(", "var Item$1=(function(" or "a.b.Item=(function("
+// for a class whose mini name is its full name; `openAt_` marks the
+// function expression, which a private base may have to be defined before.
+void ClassJsWriter::writeOpeningLine() {
+  const std::string& fullName = cls_.fullName;
+  const std::string& miniName = cls_.miniName;
+  const bool packageNamed = TokenPackage::GetPakageMap().has(fullName);
+  if (cls_.shortName == fullName) {
+    if (isPublic_) text_ += "var ";
+    if (packageNamed) conflictWithPackage(fullName);
+    if (isRuvoCore_) text_ += "___";
+    text_ += fullName + "=";
+  } else if (miniName != fullName) {
+    text_ += "var " + miniName + "=";
+    if (packageNamed) conflictWithPackage(miniName);
+  } else {
+    text_ += fullName + "=";
+  }
+  openAt_ = text_.size();
+  text_ += "(function(";
+}
+
+// "_super){\n" with a base class, "){\n" without; the class Ruvo itself
+// comments out the line that follows.
+void ClassJsWriter::writeParameterList() {
+  if (hasBase_) text_ += "_super";
+  text_ += "){\n";
+  if (isRuvoCore_) text_ += "//";
+}
+
+bool ClassJsWriter::hasPrivateClasses() const {
+  return isPublic_ && package_ && !package_->privateClassList.empty();
+}
+
+// Defines a private class of the file after the private class it extends,
+// which must exist by then; each class is defined once.
+void ClassJsWriter::definePrivateClass(TokenClass* cls, std::string& into) {
+  auto listed = [](const std::vector<TokenClass*>& list, TokenClass* c) {
+    return std::find(list.begin(), list.end(), c) != list.end();
+  };
+  if (listed(definedPrivate_, cls) || listed(definingPrivate_, cls)) return;
+  definingPrivate_.push_back(cls);
+  if (cls->superName.find('.') == std::string::npos)
+    if (TokenClass* base = package_->privateClasses.get(cls->superName, nullptr)) definePrivateClass(base, into);
+  definingPrivate_.pop_back();
+  definedPrivate_.push_back(cls);
+  cls->toJsScript(into, file_, JsMode::PrivateClass, typeCommentOff_);
+}
+
+// "var A,B;\n": the file's private classes are declared here and defined,
+// in file order, in __init$. A public class built on a private class of its
+// file needs that base (and the base's own private bases) before its closing
+// call runs: they are defined ahead of it, in a closure that also declares
+// the others,
+//   var Main=(function(){ var Base,Other; Base=...; return (function(_super){...})(Base); })()
+void ClassJsWriter::writePrivateClasses() {
+  const std::vector<TokenClass*>& list = package_->privateClassList;
+  std::string declared = "var ";
+  for (size_t i = 0; i < list.size(); ++i) {
+    declared += list[i]->fullName;
+    if (i + 1 < list.size()) declared += ",";
+  }
+  declared += ";\n";
+  const std::string& superName = cls_.superName;
+  TokenClass* privateBase =
+      superName.find('.') == std::string::npos ? package_->privateClasses.get(superName, nullptr) : nullptr;
+  if (privateBase && privateBase == cls_.superClass) {
+    definePrivateClass(privateBase, hoistedText_);
+    text_.insert(openAt_, "(function(){\n" + declared + hoistedText_ + "return ");
+  } else {
+    text_ += declared;
+  }
+  for (TokenClass* cls : list) definePrivateClass(cls, privateText_);
+}
+
+// Functions after the package block of a class file are private to the
+// file: local functions of the public class's closure.
+void ClassJsWriter::writeOutsideFunctions() {
+  if (!isPublic_ || !file_ || file_->packageFunction) return;
+  for (TokenFunction* outside : file_->outsideFunctions) {
+    if (!outside) continue;
+    outside->toJsScript(text_, file_, JsMode::OutsidePackage, typeCommentOff_);
+    text_ += "\n";
+  }
+}
+
+// Statements of the class body: static variables become static items
+// (led by kStaticItemMark), anything else runs in the deferred initialiser.
+void ClassJsWriter::sortBodyStatements() {
+  Token* body = cls_.getTokenFrome(cls_.findThisType(TokenTypeCode::Block, 0));
+  if (!body) return;
+  for (size_t i = 0; i < body->childs.size(); ++i) {
+    Token* child = body->childs[i];
+    if (!child || child->type == TokenTypeCode::Function) continue;
+    if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
+    std::string piece = child->leadingText;
+    int skip = child->toJsScript(piece, file_, JsMode::ClassBody, typeCommentOff_);
+    (piece.find(kStaticItemMark) != std::string::npos ? staticItems_ : initCode_) += piece;
+    if (skip > 0) i += skip;
+  }
+}
+
+// "function Item(a)\n{\n" + initialisers + "Item.__super.call(this);\n" +
+// member values + "__uns(this,[...]);\n" + the constructor's body: instance
+// variables are set before the base constructor and the body run.
+void ClassJsWriter::writeConstructorWithInstanceVars() {
+  const std::string& shortName = cls_.shortName;
+  std::string ctorText;
+  if (cls_.constructorFunction)
+    cls_.constructorFunction->toJsScript(ctorText, file_, JsMode::SplitConstructor, typeCommentOff_);
+  else
+    ctorText = std::string("()") + kConstructorMarker + "{" + "}\n";
+  std::string head, tail;
+  splitConstructor(ctorText, head, tail);
+  proto_ += "function " + shortName + head + "\n{\n";
+  for (Token* v : cls_.vars) {
+    if (!v) continue;
+    if (reservedComment_) proto_ += v->docComment;
+    v->toJsScript(proto_, file_, JsMode::ConstructorVars, typeCommentOff_);
+  }
+  proto_ += "\n";
+  if (!cls_.superCall && hasBase_) proto_ += shortName + ".__super.call(this);\n";
+  for (Token* v : cls_.vars)
+    if (v) v->toJsScript(proto_, file_, JsMode::Member, typeCommentOff_);
+  proto_ += "\n";
+  if (!cls_.noEnumMembers.empty()) {
+    std::vector<std::string> names;
+    for (auto& entry : cls_.noEnumMembers) names.push_back(entry.first);
+    proto_ += "__uns(this,[" + quotedList(names) + "]);\n";
+  }
+  proto_ += tail + "\n";
+}
+
+// The constructor as the source declares it, "function Item(a){...}", with
+// "Item.__super.call(this);" put first when its body calls no super(...).
+void ClassJsWriter::writeDeclaredConstructor() {
+  const std::string& shortName = cls_.shortName;
+  TokenFunction* constructor = cls_.constructorFunction;
+  std::string ctor;
+  if (!cls_.superCall && hasBase_) {
+    std::string ctorText, head, tail;
+    constructor->toJsScript(ctorText, file_, JsMode::SplitConstructor, typeCommentOff_);
+    splitConstructor(ctorText, head, tail);
+    ctor = "function " + shortName + head + "\n{\n" + shortName + ".__super.call(this);\n" + tail + "\n";
+  } else {
+    ctor = "function " + shortName;
+    constructor->toJsScript(ctor, file_, JsMode::WholeConstructor, typeCommentOff_);
+  }
+  ctor += "\n";
+  if (reservedComment_ && !constructor->docComment.empty()) ctor = constructor->docComment + ctor;
+  proto_ += ctor;
+}
+
+// "function Item(){\nItem.__super.call(this);;\n}\n" for a class without
+// constructor and instance variables (the base call only with a base).
+void ClassJsWriter::writeEmptyConstructor() {
+  const std::string& shortName = cls_.shortName;
+  proto_ = "function " + shortName + "(){\n";
+  if (!cls_.superCall && cls_.superClass && hasBase_) proto_ += shortName + ".__super.call(this);;\n";
+  proto_ += "}\n";
+}
+
+void ClassJsWriter::writeConstructor() {
+  if (!cls_.vars.empty())
+    writeConstructorWithInstanceVars();
+  else if (cls_.constructorFunction)
+    writeDeclaredConstructor();
+  if (proto_.empty()) writeEmptyConstructor();
+}
+
+// "__class(Item,'a.b.Item',true,_super);\n\n": registration with the
+// runtime under the full name (none for a private class); the class Ruvo
+// itself registers nothing.
+void ClassJsWriter::writeRegistration(const std::string& keyFlag) {
+  if (isRuvoCore_) return;
+  const std::string full = cls_.isPrivateClass ? "" : cls_.fullName;
+  proto_ += "__class(" + cls_.shortName + ",'" + full + "'" + cls_.registrationArguments(keyFlag, cls_.superName, "_super");
+}
+
+void ClassJsWriter::declarePrototype() {
+  proto_ += "var __proto=" + cls_.shortName + ".prototype;\n";
+  protoDeclared_ = true;
+}
+
+// [Bindable] variables get accessors that send a change event:
+//   __getset(0,__proto,'x',function(){return this._bind$_x;},function(value){...});
+void ClassJsWriter::writeBindableAccessors() {
+  if (cls_.bindableVars.empty()) return;
+  declarePrototype();
+  for (auto& [name, isStaticVar] : cls_.bindableVars) {
+    proto_ += isStaticVar == "0" ? "__getset(0,__proto," : "__getset(1," + cls_.shortName + ",";
+    proto_ += "'" + name + "',function(){return this._bind$_" + name + ";},function(value){var pre=this._bind$_" +
+              name + ";if(pre===value) return;this._bind$_" + name +
+              "=value;mx.events.PropertyChangeEvent.event(this,'" + name + "',pre,value);});\n";
+  }
+}
+
+// "Ruvo.imps(__proto,{\"a.I\":true})\n" for the implemented interfaces, then
+// "\n__proto.draw=function(){...}" for every method.
+void ClassJsWriter::writeMethods() {
+  const std::string implemented = cls_.toFullImplements(package_);
+  const std::string imps = "Ruvo.imps(__proto,{" + implemented + "})\n";
+  if (cls_.methods.empty()) {
+    if (!implemented.empty()) {
+      declarePrototype();
+      proto_ += imps;
+    }
+    return;
+  }
+  if (!protoDeclared_) declarePrototype();
+  if (!implemented.empty()) proto_ += imps;
+  TokenList& methods = cls_.methods;
+  for (size_t i = 0; i < methods.size(); ++i) {
+    Token* method = methods[i];
+    if (!method) continue;
+    const size_t before = proto_.size();
+    if (reservedComment_) proto_ += method->docComment;
+    proto_ += "\n__proto.";
+    const size_t printedFrom = proto_.size();
+    int skip = method->toJsScript(proto_, file_, JsMode::Member, typeCommentOff_);
+    if (method->flags & TokenModifierFlags::NoEnumeration) hiddenMethods_.push_back(method->getValue());
+    // A method that printed nothing (an async helper) leaves no dangling "__proto.".
+    if (proto_.size() - before == 11 || proto_.size() == printedFrom) proto_.resize(before);
+    if (skip > 0) i += skip;
+  }
+  proto_ += "\n";
+  protoDeclared_ = true;
+}
+
+// "__getset(0,__proto,'x',getter,setter);\n\n" for an instance pair,
+// "__getset(1,Item,'x',getter,setter);\n\n" for a static one; a missing half
+// falls back to the base class's accessor, or to null for the getter.
+void ClassJsWriter::writeAccessorPair(const std::string& name, GetSetFunction& pair) {
+  TokenFunction* getter = pair.get;
+  TokenFunction* setter = pair.set;
+  TokenFunction* declared = getter ? getter : setter;
+  const bool isStaticPair = declared->isStatic();
+  std::string getText, setText;
+  if (getter) getter->toJsScript(getText, file_, JsMode::Accessor, typeCommentOff_);
+  if (setter) setter->toJsScript(setText, file_, JsMode::Accessor, typeCommentOff_);
+  if (!isStaticPair && !protoDeclared_) declarePrototype();
+  if (reservedComment_) {
+    if (getter) proto_ += getter->docComment;
+    if (setter) proto_ += setter->docComment;
+  }
+  // A private accessor named like a member of a base class is renamed, as
+  // its uses are (this._$2_size); the base's own accessor stays apart.
+  std::string property = name;
+  if (!isStaticPair && (declared->flags & TokenModifierFlags::Private)) {
+    std::string self = declared->getSelfValue();
+    if (!self.empty()) property = self;
+  }
+  proto_ += isStaticPair ? "__getset(1," + cls_.shortName + ",'" + name + "'," : "__getset(0,__proto,'" + property + "',";
+  TokenClass* base = cls_.superClass;
+  const bool baseUsable = base && !base->isInterface && property == name;
+  std::string getPart;
+  if (getter)
+    getPart = getText;
+  else if (baseUsable && isStaticPair)
+    getPart = base->fullName + "._$GET_" + name;
+  else if (baseUsable && base->hasThisGetOrSetFun(name.c_str(), "get"))
+    getPart = "_super.prototype._$get_" + name;
+  proto_ += getPart.empty() ? "null" : getPart;
+  if (setter)
+    proto_ += "," + setText;
+  else if (baseUsable && isStaticPair)
+    proto_ += "," + base->fullName + "._$SET_" + name;
+  else if (baseUsable && base->hasThisGetOrSetFun(name.c_str(), "set"))
+    proto_ += ",_super.prototype._$set_" + name;
+  proto_ += ");\n\n";
+}
+
+// Accessor pairs: the instance ones on the prototype, then the static ones
+// on the class.
+void ClassJsWriter::writeAccessorPairs() {
+  for (OrderedMap<GetSetFunction*>* map : {&cls_.getSetMap, &cls_.staticGetSetMap})
+    for (auto& [name, pair] : *map)
+      if (pair && (pair->get || pair->set)) writeAccessorPair(name, *pair);
+}
+
+// "__uns(__proto,['a','b']);\n": methods hidden from for-in.
+void ClassJsWriter::writeHiddenMethods() {
+  if (!hiddenMethods_.empty()) proto_ += "__uns(__proto,[" + quotedList(hiddenMethods_) + "]);\n";
+}
+
+// "Item.make=function(){...}" for every static function.
+void ClassJsWriter::writeStaticFunctions() {
+  cls_._childsToJs_(proto_, file_, cls_.staticFunctions, JsMode::ClassBody, "\n", typeCommentOff_, 0);
+}
+
+// The constructor and prototype join the class text, then the statics:
+// "Item.count=0;\n" for values that are safe at once, "__static(Item,[...]);"
+// for the ones deferred to their first use.
+void ClassJsWriter::writePrototypeAndStatics() {
+  text_ += proto_;
+  if (staticItems_.size() > 2) writeStatics(text_, staticItems_, cls_.shortName);
+}
+
+// "Item.__init$=function(){\n...\n}\n": the deferred initialiser defines the
+// private classes, then runs the body statements, which may use them
+// ({ table.push(Helper.make()); }); the classes themselves only need the
+// public class to exist.
+void ClassJsWriter::writeDeferredInitialiser() {
+  if (onlyPunctuation(initCode_)) initCode_.clear();
+  if (privateText_.empty() && initCode_.empty()) return;
+  cls_.systemUseStatic = 1;
+  text_ += cls_.shortName + ".__init$=function(){\n" + privateText_ + initCode_ + "\n}\n";
+}
+
+// "return Item;\n})(Base)\n": the closing call hands the base class in by
+// its JavaScript name; the closure of hoisted private bases closes behind it.
+void ClassJsWriter::writeClosingCall() {
+  std::string baseArgument;
+  if (hasBase_) {
+    TokenClass* base = TokenClass::GetTokenClass(cls_.superName);
+    baseArgument = base ? base->miniName : cls_.superName;
+  }
+  text_ += "return " + cls_.shortName + ";\n" + "})(" + baseArgument + ")\n";
+  if (!hoistedText_.empty()) text_ += ";\n})()\n";
+}
+
+// The emulation library's XML classes stand in for the global XML names.
+void ClassJsWriter::writeXmlAliases() {
+  if (cls_.fullName == "zafrit.xml.XMLElement") text_ += "var XML=window.XML=zafrit.xml.XMLElement;\n";
+  if (cls_.fullName == "zafrit.xml.XMLElementList") text_ += "var XMLList=window.XMLList=zafrit.xml.XMLElementList;\n";
+}
+
 }  // namespace
 
-// A public class (or, with level -111, a private class of the same file)
-// becomes one self-contained function expression assigned to its mini name.
-int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  if (mode != JsMode::PrivateClass && !(flags & TokenModifierFlags::Public)) return 0;
-  if (__ISTOTS) return toTsScript(out, file, mode, typeCommentOff);
-  // A class met again inside its own text is written once.
-  WritingGuard guard(this);
-  if (guard.again()) return 0;
+// ---- steps shared with the TypeScript class output ---------------------------
 
-  const bool isPublic = (flags & TokenModifierFlags::Public) != 0;
-  const bool reservedComment = CompilerOptions::ReservedComment;
+TokenClass* TokenClass::settleBaseClass(Parse* file, UnknownBase unknownBase) {
   TokenPackage* package = file ? file->package : nullptr;
-  std::string unused;
-
-  // 1. The base class; Object and Function are no bases, an interface neither.
+  TokenClass* previous = package ? package->workingClass : nullptr;
   if (package) package->workingClass = this;
   if (superName == "Object" || superName == "Function") {
     superName.clear();
     superClass = nullptr;
   }
   resolveSuperClass();
-  if (baseWarningAt && !superClass && !superName.empty() && superName != "Object")
+  if (unknownBase == UnknownBase::Warn && baseWarningAt && !superClass && !superName.empty() && superName != "Object")
     Warning(baseWarningAt, fullName + " extends " + superName + ",This class  is not defined;");
   baseWarningAt = nullptr;
   if (superClass) {
@@ -168,345 +567,99 @@ int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeComm
       superName.clear();
     }
   }
-  const bool hasBase = !superName.empty();
-  const bool isRuvoCore = fullName == "Ruvo" && !hasBase;
+  return previous;
+}
 
-  std::string text;
-  // 2-3. Comment lines.
-  if (reservedComment && !docComment.empty()) text += "\n" + docComment;
-  text += "\n//class " + fullName;
-  text += hasBase ? " extends " + superName + "\n" : "\n";
-
-  // 4. The opening line; `openAt` is where its function expression begins.
-  size_t openAt = 0;
-  const bool packageNamed = TokenPackage::GetPakageMap().has(fullName);
-  if (shortName == fullName) {
-    if (isPublic) text += "var ";
-    if (packageNamed) {
-      std::string message = "The name of the class[" + fullName + "] and package name conflicts";
-      scriptErr(unused, file, message.c_str(), 1);
-    }
-    if (isRuvoCore) text += "___";
-    text += fullName + "=";
-    openAt = text.size();
-    text += "(function(";
-  } else if (miniName != fullName) {
-    text += "var " + miniName + "=";
-    if (packageNamed) {
-      std::string message = "The name of the class[" + miniName + "] and package name conflicts";
-      scriptErr(unused, file, message.c_str(), 1);
-    }
-    openAt = text.size();
-    text += "(function(";
-  } else {
-    text += fullName + "=";
-    openAt = text.size();
-    text += "(function(";
-  }
-
-  // 5. The main class starts the game.
-  if (file && isPublic && file->path == _ompilerOptions_.mainFile) {
-    __pMainClass__ = this;
-    if (file->scriptFile) ScriptFile::firstFiles[file->scriptFile->path] = file->scriptFile;
-    if (_ompilerOptions_.zafritLib)
+void TokenClass::takeMainClassRole(Parse* file, LibraryStart libraryStart) {
+  if (!file || !(flags & TokenModifierFlags::Public) || file->path != _ompilerOptions_.mainFile) return;
+  __pMainClass__ = this;
+  if (file->scriptFile) ScriptFile::firstFiles[file->scriptFile->path] = file->scriptFile;
+  if (_ompilerOptions_.zafritLib) {
+    if (libraryStart == LibraryStart::ZafritRun)
       _ompilerOptions_.mainStartCode = "Zafrit.Start();Zafrit.Run(new " + fullName + "()," +
                                        _ompilerOptions_.stageWidth + "," + _ompilerOptions_.stageHeight + ")";
-    else if (_ompilerOptions_.WXApp.empty())
-      _ompilerOptions_.mainStartCode = mainStartCall(fullName);
+  } else if (_ompilerOptions_.WXApp.empty()) {
+    _ompilerOptions_.mainStartCode = mainStartCall(fullName);
   }
+}
 
-  // 6.
-  if (hasBase) text += "_super";
-  text += "){\n";
-  if (isRuvoCore) text += "//";
-
-  // 7. The file's private classes are declared here and defined in __init$.
-  std::string privateText, hoistedText;
-  bool basesFirst = false;
-  if (isPublic && package && !package->privateClassList.empty()) {
-    for (TokenClass* cls : package->privateClassList) {
-      if (cls != this) continue;
-      std::string message = "This Class[" + fullName + "] file err:" + (file ? file->path : "");
-      scriptErr(unused, file, message.c_str(), 1);
-      if (MsgBox) MsgBox(message.c_str(), "compile err");
-      return 0;
-    }
-    std::string declared = "var ";
-    const std::vector<TokenClass*>& list = package->privateClassList;
-    for (size_t i = 0; i < list.size(); ++i) {
-      declared += list[i]->fullName;
-      if (i + 1 < list.size()) declared += ",";
-    }
-    declared += ";\n";
-    // Defined in file order, except that a class extending another private
-    // class of the file comes after its base, which must exist by then.
-    std::vector<TokenClass*> done, visiting;
-    auto seen = [](const std::vector<TokenClass*>& v, TokenClass* c) {
-      return std::find(v.begin(), v.end(), c) != v.end();
-    };
-    std::function<void(TokenClass*)> emit = [&](TokenClass* cls) {
-      if (seen(done, cls) || seen(visiting, cls)) return;
-      visiting.push_back(cls);
-      if (cls->superName.find('.') == std::string::npos)
-        if (TokenClass* base = package->privateClasses.get(cls->superName, nullptr)) emit(base);
-      visiting.pop_back();
-      done.push_back(cls);
-      cls->toJsScript(basesFirst ? hoistedText : privateText, file, JsMode::PrivateClass, typeCommentOff);
-    };
-    // A public class built on a private class of its file needs that base
-    // (and the base's own private bases) before its closing call runs: they
-    // are defined ahead of it, in a closure that also declares the others,
-    //   var Main=(function(){ var Base,Other; Base=...; return (function(_super){...})(Base); })()
-    TokenClass* privateBase = superName.find('.') == std::string::npos
-                                  ? package->privateClasses.get(superName, nullptr)
-                                  : nullptr;
-    if (privateBase && privateBase == superClass) {
-      basesFirst = true;
-      emit(privateBase);
-      basesFirst = false;
-      text.insert(openAt, "(function(){\n" + declared + hoistedText + "return ");
-    } else {
-      text += declared;
-    }
-    for (TokenClass* cls : list) emit(cls);
+bool TokenClass::listedAmongPrivateClasses(Parse* file) {
+  TokenPackage* package = file ? file->package : nullptr;
+  if (!package) return false;
+  for (TokenClass* cls : package->privateClassList) {
+    if (cls != this) continue;
+    std::string unused;
+    std::string message = "This Class[" + fullName + "] file err:" + file->path;
+    scriptErr(unused, file, message.c_str(), 1);
+    if (MsgBox) MsgBox(message.c_str(), "compile err");
+    return true;
   }
+  return false;
+}
 
-  // Functions after the package block of a class file are private to the
-  // file: local functions of the public class's closure.
-  if (isPublic && file && !file->packageFunction) {
-    for (TokenFunction* outside : file->outsideFunctions) {
-      if (!outside) continue;
-      outside->toJsScript(text, file, JsMode::OutsidePackage, typeCommentOff);
-      text += "\n";
-    }
+std::string TokenClass::registrationArguments(const std::string& keyFlag, const std::string& errorBase,
+                                              const std::string& base) {
+  const bool dic = _ompilerOptions_.enableDic;
+  const std::string flag = dic ? "," + keyFlag : std::string();
+  if (superName == "Array") return flag + ",Array);\n\n";
+  if (isDictionaryName(superName)) return dic ? flag + ",Array);\n\n" : ",Map);\n\n";
+  if (isBuiltinErrorClass(superName)) return flag + "," + errorBase + ");\n\n";
+  std::string call;
+  if (dic) {
+    const bool keyed = keyFlag == "true" &&
+                       (!superClass || superClass->shortName == "Object" || superClass->shortName == "Array");
+    call += keyed ? ",true" : ",false";
   }
+  if (miniName == shortName || miniName == fullName)
+    call += superClass ? "," + base : std::string();
+  else
+    call += (superClass ? "," + base + ",'" : std::string(",null,'")) + miniName + "'";
+  return call + ");\n\n";
+}
 
-  // 8. Statements of the class body: static variables become static items
-  // (marked 0x03), anything else runs in the deferred initialiser.
-  std::string staticItems;
-  std::string initCode;
-  Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
-  if (body) {
-    for (size_t i = 0; i < body->childs.size(); ++i) {
-      Token* child = body->childs[i];
-      if (!child || child->type == TokenTypeCode::Function) continue;
-      if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
-      std::string piece = child->leadingText;
-      int skip = child->toJsScript(piece, file, JsMode::ClassBody, typeCommentOff);
-      (piece.find(kStaticItemMark) != std::string::npos ? staticItems : initCode) += piece;
-      if (skip > 0) i += skip;
-    }
-  }
-
-  // 9. The constructor: instance initialisers, then the implicit base call.
-  std::string proto;
-  const bool implicitSuperCall = !superCall && hasBase;
-  if (!vars.empty()) {
-    std::string ctorText;
-    if (constructorFunction)
-      constructorFunction->toJsScript(ctorText, file, JsMode::SplitConstructor, typeCommentOff);
-    else
-      ctorText = std::string("()") + kConstructorMarker + "{" + "}\n";
-    std::string head, tail;
-    splitConstructor(ctorText, head, tail);
-    proto += "function " + shortName + head + "\n{\n";
-    for (Token* v : vars) {
-      if (!v) continue;
-      if (reservedComment) proto += v->docComment;
-      v->toJsScript(proto, file, JsMode::ConstructorVars, typeCommentOff);
-    }
-    proto += "\n";
-    if (implicitSuperCall) proto += shortName + ".__super.call(this);\n";
-    for (Token* v : vars)
-      if (v) v->toJsScript(proto, file, JsMode::Member, typeCommentOff);
-    proto += "\n";
-    if (!noEnumMembers.empty()) {
-      std::vector<std::string> names;
-      for (auto& entry : noEnumMembers) names.push_back(entry.first);
-      proto += "__uns(this,[" + quotedList(names) + "]);\n";
-    }
-    proto += tail + "\n";
-  } else if (constructorFunction) {
-    std::string ctor;
-    if (implicitSuperCall) {
-      std::string ctorText, head, tail;
-      constructorFunction->toJsScript(ctorText, file, JsMode::SplitConstructor, typeCommentOff);
-      splitConstructor(ctorText, head, tail);
-      ctor = "function " + shortName + head + "\n{\n" + shortName + ".__super.call(this);\n" + tail + "\n";
-    } else {
-      ctor = "function " + shortName;
-      constructorFunction->toJsScript(ctor, file, JsMode::WholeConstructor, typeCommentOff);
-    }
-    ctor += "\n";
-    if (reservedComment && !constructorFunction->docComment.empty()) ctor = constructorFunction->docComment + ctor;
-    proto += ctor;
-  }
-  if (proto.empty()) {
-    proto = "function " + shortName + "(){\n";
-    if (!superCall && superClass && hasBase) proto += shortName + ".__super.call(this);;\n";
-    proto += "}\n";
-  }
-
-  // 10. The key flag: whether instances may serve as dictionary keys.
+std::string TokenClass::dictionaryKeyFlag() {
   std::string keyFlag = _ompilerOptions_.enableDic ? "true" : "false";
   for (Token* m : methods)
     if (m && m->getValue() == "toString") keyFlag = "false";
+  return keyFlag;
+}
 
-  // 11. Registration with the runtime.
-  if (!(fullName == "Ruvo" && !hasBase)) {
-    const std::string full = isPrivateClass ? "" : fullName;
-    const std::string head = "__class(" + shortName + ",'" + full + "'";
-    const bool dic = _ompilerOptions_.enableDic;
-    const bool miniIsOwnName = miniName == shortName || miniName == fullName;
-    if (superName == "Array")
-      proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Array);\n\n";
-    else if (isDictionaryName(superName))
-      proto += dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-    else if (isBuiltinErrorClass(superName))
-      proto += dic ? head + "," + keyFlag + "," + superName + ");\n\n" : head + "," + superName + ");\n\n";
-    else {
-      std::string call = head;
-      if (dic) {
-        const bool keyed =
-            keyFlag == "true" && (!superClass || superClass->shortName == "Object" || superClass->shortName == "Array");
-        call += keyed ? ",true" : ",false";
-      }
-      if (miniIsOwnName)
-        call += superClass ? ",_super" : "";
-      else
-        call += (superClass ? ",_super,'" : ",null,'") + miniName + "'";
-      proto += call + ");\n\n";
-    }
+// ---- the class output ----------------------------------------------------------
+
+// class Item extends Base { var x:int = 1; function draw():void {...} }
+// becomes the closure in the head of this file, assigned to the mini name:
+//   var Item=(function(_super){ function Item(){...} __class(...); ... return Item; })(Base)
+// A public class writes its file's private classes (JsMode::PrivateClass) into its own.
+int TokenClass::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  if (mode != JsMode::PrivateClass && !(flags & TokenModifierFlags::Public)) return 0;
+  if (__ISTOTS) return toTsScript(out, file, mode, typeCommentOff);
+  // A class met again inside its own text is written once.
+  WritingGuard guard(this);
+  if (guard.again()) return 0;
+
+  settleBaseClass(file, UnknownBase::Warn);
+  ClassJsWriter writer(*this, file, typeCommentOff);
+  writer.writeHeadComment();
+  writer.writeOpeningLine();
+  takeMainClassRole(file, LibraryStart::ZafritRun);
+  writer.writeParameterList();
+  if (writer.hasPrivateClasses()) {
+    if (listedAmongPrivateClasses(file)) return 0;
+    writer.writePrivateClasses();
   }
-
-  // 12. [Bindable] variables get accessors that send a change event.
-  bool protoDeclared = false;
-  const std::string protoLine = "var __proto=" + shortName + ".prototype;\n";
-  if (!bindableVars.empty()) {
-    proto += protoLine;
-    for (auto& [name, isStaticVar] : bindableVars) {
-      proto += isStaticVar == "0" ? "__getset(0,__proto," : "__getset(1," + shortName + ",";
-      proto += "'" + name + "',function(){return this._bind$_" + name + ";},function(value){var pre=this._bind$_" +
-               name + ";if(pre===value) return;this._bind$_" + name +
-               "=value;mx.events.PropertyChangeEvent.event(this,'" + name + "',pre,value);});\n";
-    }
-    protoDeclared = true;
-  }
-
-  // 13. Implemented interfaces and the methods on the prototype.
-  const std::string implemented = toFullImplements(file ? file->package : nullptr);
-  std::vector<std::string> hiddenMethods;
-  if (methods.empty()) {
-    if (!implemented.empty()) {
-      proto += protoLine;
-      proto += "Ruvo.imps(__proto,{" + implemented + "})\n";
-      protoDeclared = true;
-    }
-  } else {
-    if (!protoDeclared) proto += protoLine;
-    if (!implemented.empty()) proto += "Ruvo.imps(__proto,{" + implemented + "})\n";
-    for (size_t i = 0; i < methods.size(); ++i) {
-      Token* method = methods[i];
-      if (!method) continue;
-      const size_t before = proto.size();
-      if (reservedComment) proto += method->docComment;
-      proto += "\n__proto.";
-      const size_t printedFrom = proto.size();
-      int skip = method->toJsScript(proto, file, JsMode::Member, typeCommentOff);
-      if (method->flags & TokenModifierFlags::NoEnumeration) hiddenMethods.push_back(method->getValue());
-      // A method that printed nothing (an async helper) leaves no dangling "__proto.".
-      if (proto.size() - before == 11 || proto.size() == printedFrom) proto.resize(before);
-      if (skip > 0) i += skip;
-    }
-    proto += "\n";
-    protoDeclared = true;
-  }
-
-  // 14. Accessor pairs: instance ones on the prototype, static ones on the
-  // class; a missing half falls back to the base class's accessor.
-  for (int pass = 0; pass < 2; ++pass) {
-    OrderedMap<GetSetFunction*>& map = pass == 0 ? getSetMap : staticGetSetMap;
-    for (auto& [name, pair] : map) {
-      if (!pair || (!pair->get && !pair->set)) continue;
-      TokenFunction* getter = pair->get;
-      TokenFunction* setter = pair->set;
-      const bool isStaticPair = (getter ? getter : setter)->isStatic();
-      std::string getText, setText;
-      if (getter) getter->toJsScript(getText, file, JsMode::Accessor, typeCommentOff);
-      if (setter) setter->toJsScript(setText, file, JsMode::Accessor, typeCommentOff);
-      if (!isStaticPair && !protoDeclared) {
-        proto += protoLine;
-        protoDeclared = true;
-      }
-      if (reservedComment) {
-        if (getter) proto += getter->docComment;
-        if (setter) proto += setter->docComment;
-      }
-      // A private accessor named like a member of a base class is renamed, as
-      // its uses are (this._$2_size); the base's own accessor stays apart.
-      std::string property = name;
-      TokenFunction* declared = getter ? getter : setter;
-      if (!isStaticPair && (declared->flags & TokenModifierFlags::Private)) {
-        std::string self = declared->getSelfValue();
-        if (!self.empty()) property = self;
-      }
-      proto += isStaticPair ? "__getset(1," + shortName + ",'" + name + "'," : "__getset(0,__proto,'" + property + "',";
-      const bool baseUsable = superClass && !superClass->isInterface && property == name;
-      std::string getPart;
-      if (getter)
-        getPart = getText;
-      else if (baseUsable) {
-        if (isStaticPair)
-          getPart = superClass->fullName + "._$GET_" + name;
-        else if (superClass->hasThisGetOrSetFun(name.c_str(), "get"))
-          getPart = "_super.prototype._$get_" + name;
-      }
-      proto += getPart.empty() ? "null" : getPart;
-      if (setter)
-        proto += "," + setText;
-      else if (baseUsable) {
-        if (isStaticPair)
-          proto += "," + superClass->fullName + "._$SET_" + name;
-        else if (superClass->hasThisGetOrSetFun(name.c_str(), "set"))
-          proto += ",_super.prototype._$set_" + name;
-      }
-      proto += ");\n\n";
-    }
-  }
-
-  // 15. Methods hidden from for-in.
-  if (!hiddenMethods.empty()) proto += "__uns(__proto,[" + quotedList(hiddenMethods) + "]);\n";
-
-  // 16. Static functions.
-  _childsToJs_(proto, file, staticFunctions, JsMode::ClassBody, "\n", typeCommentOff, 0);
-
-  // 17-18. The constructor and prototype, then the statics.
-  text += proto;
-  if (staticItems.size() > 2) writeStatics(text, staticItems, shortName);
-
-  // 19. The deferred initialiser: the private classes, then the body
-  // statements, which may use them ({ table.push(Helper.make()); }); the
-  // classes themselves only need the public class to exist.
-  if (onlyPunctuation(initCode)) initCode.clear();
-  if (!privateText.empty() || !initCode.empty()) {
-    systemUseStatic = 1;
-    initCode = privateText + initCode;
-    text += shortName + ".__init$=function(){\n" + initCode + "\n}\n";
-  }
-
-  // 20. The closing call hands the base class in by its JavaScript name.
-  std::string baseArgument;
-  if (hasBase) {
-    TokenClass* base = GetTokenClass(superName);
-    baseArgument = base ? base->miniName : superName;
-  }
-  text += "return " + shortName + ";\n" + "})(" + baseArgument + ")\n";
-  if (!hoistedText.empty()) text += ";\n})()\n";
-
-  // 21. The emulation library's XML classes stand in for the global XML names.
-  if (fullName == "zafrit.xml.XMLElement") text += "var XML=window.XML=zafrit.xml.XMLElement;\n";
-  if (fullName == "zafrit.xml.XMLElementList") text += "var XMLList=window.XMLList=zafrit.xml.XMLElementList;\n";
-
-  out += text;
+  writer.writeOutsideFunctions();
+  writer.sortBodyStatements();
+  writer.writeConstructor();
+  writer.writeRegistration(dictionaryKeyFlag());
+  writer.writeBindableAccessors();
+  writer.writeMethods();
+  writer.writeAccessorPairs();
+  writer.writeHiddenMethods();
+  writer.writeStaticFunctions();
+  writer.writePrototypeAndStatics();
+  writer.writeDeferredInitialiser();
+  writer.writeClosingCall();
+  writer.writeXmlAliases();
+  out += writer.text();
   return 0;
 }

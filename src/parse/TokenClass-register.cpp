@@ -32,9 +32,9 @@ const char* const kArrayMembers[] = {"push",    "length", "concat", "join",   "p
 
 }  // namespace
 
-// `class Name extends Base implements I {...}`: the class takes its name from
-// the next word, becomes the public class of its file (the first one) or a
-// private class (any later one), gets its JavaScript name (the mini name),
+// class Name extends Base implements I {...}: the first class of a file is
+// public, any later one private; the class gets the name its JavaScript is
+// written under (Name, or Name$1 when another class shares the short name),
 // enters the registries, adopts the tokens up to its body and pretreats them.
 int TokenClass::pretreatment(Parse* file) {
   currentClass = this;

@@ -22,13 +22,15 @@
 //   }
 //
 // and is saved as <parent of the output folder>/ts/src/a/b/Item.ts. The
-// members print their own TypeScript (variables in modes 100, 101 and 201,
-// methods in 1, accessors in 3, constructors in 4 and 5, statics in 2); this
-// file only arranges them.
+// members print their own TypeScript (the variables in the modes
+// TsConstructorVars, TsMember and TsClassBody; the methods, accessors,
+// constructors and static functions in the modes of the JavaScript class
+// output); this file only arranges them.
 #include <string>
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "OutputMarkers.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
 #include "TokenPackage.h"
@@ -36,16 +38,11 @@
 #include "WritingGuard.h"
 #include "message.h"
 #include "parse.h"
-#include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
 namespace {
-
-const char* const kConstructorMarker = "--##END";
-
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool isStubNameByte(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_'; }
 
@@ -78,8 +75,9 @@ std::string keptComment(Token* token) {
   return CompilerOptions::ReservedComment && token ? token->docComment.str() : std::string();
 }
 
-// The instance variables in one of the two TypeScript passes: 100 prints the
-// declarations that need no initialiser from the constructor, 101 the others.
+// The instance variables in one of the two TypeScript passes: TsConstructorVars
+// prints the declarations that need no initialiser from the constructor,
+// TsMember the others.
 std::string fieldPass(TokenList& vars, Parse* file, int mode, int typeCommentOff) {
   std::string text;
   for (Token* v : vars) {
@@ -129,210 +127,243 @@ void writeAccessors(std::string& out, OrderedMap<GetSetFunction*>& map, Parse* f
 }
 
 // The call that registers the class with the runtime, without the "Ts."
-// in front; empty for the class Ruvo itself.
+// in front; empty for the class Ruvo itself. The class is declared under its
+// mini name, and the base is handed on under its own.
 std::string registrationCall(TokenClass* cls, const std::string& keyFlag) {
-  const std::string& superName = cls->superName;
-  if (cls->fullName == "Ruvo" && superName.empty()) return std::string();
-  const bool dic = _ompilerOptions_.enableDic;
-  const bool hasBase = cls->superClass != nullptr;
-  const std::string base = toTsClassNameS(superName);
-  // The class is declared under its mini name; that is the name to hand on.
-  const std::string head = "_class(" + cls->miniName + ",'" + cls->registeredName + "'";
-  if (superName == "Array") return head + (dic ? "," + keyFlag : std::string()) + ",Array);\n\n";
-  if (superName == "Dictionary" || superName == "zafrit.utils.Dictionary")
-    return dic ? head + "," + keyFlag + ",Array);\n\n" : head + ",Map);\n\n";
-  if (TokenClass::isBuiltinErrorClass(superName))
-    return head + (dic ? "," + keyFlag : std::string()) + "," + base + ");\n\n";
-
-  std::string call = head;
-  if (dic) {
-    const bool keyed = keyFlag == "true" &&
-                       (!hasBase || cls->superClass->shortName == "Object" || cls->superClass->shortName == "Array");
-    call += keyed ? ",true" : ",false";
-  }
-  const std::string& mini = cls->miniName;
-  if (mini == cls->shortName || mini == cls->fullName)
-    call += hasBase ? "," + base : std::string();
-  else
-    call += (hasBase ? "," + base + ",'" : std::string(",null,'")) + mini + "'";
-  return call + ");\n\n";
+  if (cls->fullName == "Ruvo" && cls->superName.empty()) return std::string();
+  const std::string base = toTsClassNameS(cls->superName);
+  return "_class(" + cls->miniName + ",'" + cls->registeredName + "'" + cls->registrationArguments(keyFlag, base, base);
 }
 
-}  // namespace
+// The working texts of one class's TypeScript and the steps that write
+// them, in the order toTsScript calls them: the class text holds the
+// declaration, the member text (led by the constructor) is built apart and
+// joins it when the declaration closes.
+class ClassTsWriter {
+ public:
+  ClassTsWriter(TokenClass& cls, Parse* file, int mode, int typeCommentOff)
+      : cls_(cls),
+        file_(file),
+        package_(file ? file->package : nullptr),
+        typeCommentOff_(typeCommentOff),
+        asPrivate_(mode == JsMode::PrivateClass),
+        isPublic_((cls.flags & TokenModifierFlags::Public) != 0),
+        inModule_(cls.fullName != cls.miniName) {}
 
-// A public class (or, with mode -111, a private class of the same file, which
-// the public class prints behind its own text) becomes one TypeScript class
-// declaration; a class of a package is exported from the module ruvo and
-// registered with the runtime through Ts._class.
-int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  const bool isPublic = (flags & TokenModifierFlags::Public) != 0;
-  if (mode != JsMode::PrivateClass && !isPublic) return 0;
-  // A class met again inside its own text is written once.
-  WritingGuard guard(this);
-  if (guard.again()) return 0;
-  TokenPackage* package = file ? file->package : nullptr;
-  TokenClass* previous = package ? package->workingClass : nullptr;
-  if (package) package->workingClass = this;
+  void writeClassHead();
+  void writeRuvoCoreComment();
+  bool hasPrivateClasses() const;
+  void writePrivateClasses();
+  void writeBodyStatics();
+  void writeFieldsAndConstructor();
+  void writeMethods();
+  void writeAccessorsAndStaticFunctions();
+  void closeClass();
+  void writeModuleHead(std::string& out);
+  void writeRegistration(const std::string& keyFlag);
+  const std::string& text() const { return text_; }
 
-  // The base class; Object and Function are none, and an interface is
-  // implemented, not extended.
-  if (superName == "Object" || superName == "Function") {
-    superName.clear();
-    superClass = nullptr;
-  }
-  if (!superName.empty()) resolveSuperClass();
-  if (superClass) {
-    if (package) package->hasUseThisClass(superClass->fullName);
-    level = superClass->level + 1;
-    if (superClass->isInterface) {
-      superClass = nullptr;
-      superName.clear();
-    }
-  }
-  const bool inModule = fullName != miniName;
+ private:
+  void writeConstructor();
 
-  std::string text;
-  text += mode == JsMode::PrivateClass || !inModule ? "\n" : "\nexport ";
-  text += "class " + miniName;
-  if (!superName.empty()) text += " extends " + toTsClassNameS(superName);
-  if (!implementsMap.empty()) {
+  TokenClass& cls_;
+  Parse* file_;
+  TokenPackage* package_;
+  const int typeCommentOff_;
+  const bool asPrivate_;  // printed by the public class of its file
+  const bool isPublic_;
+  const bool inModule_;   // exported from the module ruvo
+  std::string text_;         // the class text, handed out at the end
+  std::string members_;      // the field initialisers, constructor and members
+  std::string privateText_;  // the file's private classes, behind this one
+};
+
+// "\nexport class Item extends Base implements IA,IB\n{\n"; a private class
+// and a class outside a module are not exported.
+void ClassTsWriter::writeClassHead() {
+  text_ += asPrivate_ || !inModule_ ? "\n" : "\nexport ";
+  text_ += "class " + cls_.miniName;
+  if (!cls_.superName.empty()) text_ += " extends " + toTsClassNameS(cls_.superName);
+  if (!cls_.implementsMap.empty()) {
     std::string list;
-    for (auto& entry : implementsMap) list += toTsClassName(entry.first) + ",";
+    for (auto& entry : cls_.implementsMap) list += toTsClassName(entry.first) + ",";
     list.pop_back();
-    text += " implements " + list;
+    text_ += " implements " + list;
   }
-  text += "\n{\n";
+  text_ += "\n{\n";
+}
 
-  // The main class starts the game.
-  if (file && isPublic && file->path == _ompilerOptions_.mainFile) {
-    __pMainClass__ = this;
-    if (file->scriptFile) ScriptFile::firstFiles[file->scriptFile->path] = file->scriptFile;
-    if (!_ompilerOptions_.zafritLib && _ompilerOptions_.WXApp.empty())
-      _ompilerOptions_.mainStartCode = mainStartCall(fullName);
-  }
-  if (fullName == "Ruvo" && superName.empty()) text += "//";
+// The class Ruvo itself comments out the line that follows.
+void ClassTsWriter::writeRuvoCoreComment() {
+  if (cls_.fullName == "Ruvo" && cls_.superName.empty()) text_ += "//";
+}
 
-  // The other classes of the file follow the public class; a public class
-  // that is also listed among them is an error of the file. The whole list
-  // is checked before any class is printed: listed public classes that each
-  // printed the ones listed before them would take twice as long for every
-  // one more.
-  std::string privateText;
-  if (isPublic && package && !package->privateClassList.empty()) {
-    for (TokenClass* cls : package->privateClassList) {
-      if (cls == this) {
-        std::string unused;
-        std::string message = "This Class[" + fullName + "] file err:" + (file ? file->path : std::string());
-        scriptErr(unused, file, message.c_str(), 1);
-        if (MsgBox) MsgBox(message.c_str(), "compile err");
-        // A class that prints nothing does not take the file over.
-        if (package && previous) package->workingClass = previous;
-        return 0;
-      }
-    }
-    for (TokenClass* cls : package->privateClassList)
-      if (cls) cls->toTsScript(privateText, file, JsMode::PrivateClass, typeCommentOff);
-  }
+bool ClassTsWriter::hasPrivateClasses() const {
+  return isPublic_ && package_ && !package_->privateClassList.empty();
+}
 
-  // Statements of the class body: the static variables and whatever else
-  // stands there besides functions and instance variables.
-  Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
-  if (body) {
-    std::string statics;
-    for (size_t i = 0; i < body->childs.size(); ++i) {
-      Token* child = body->childs[i];
-      if (!child || child->type == TokenTypeCode::Function) continue;
-      if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
-      statics += child->leadingText;
-      const int skip = child->toJsScript(statics, file, JsMode::TsClassBody, typeCommentOff);
-      if (skip > 0) i += static_cast<size_t>(skip);
-    }
-    text += statics;
-    if (!statics.empty()) text += "\n";
-  }
+// The other classes of the file follow the public class, each a class
+// declaration of its own. The caller checks the whole list for the public
+// class before any class is printed: listed public classes that each printed
+// the ones listed before them would take twice as long for every one more.
+void ClassTsWriter::writePrivateClasses() {
+  for (TokenClass* cls : package_->privateClassList)
+    if (cls) cls->toTsScript(privateText_, file_, JsMode::PrivateClass, typeCommentOff_);
+}
 
-  // Fields, then the constructor.
-  std::string ctor;
-  if (!vars.empty()) {
-    text += fieldPass(vars, file, 100, typeCommentOff) + "\n";
-    ctor += fieldPass(vars, file, 101, typeCommentOff) + "\n";
+// "static count:number=0;\n": the statements of the class body, that is the
+// static variables and whatever else stands there besides functions and
+// instance variables.
+void ClassTsWriter::writeBodyStatics() {
+  Token* body = cls_.getTokenFrome(cls_.findThisType(TokenTypeCode::Block, 0));
+  if (!body) return;
+  std::string statics;
+  for (size_t i = 0; i < body->childs.size(); ++i) {
+    Token* child = body->childs[i];
+    if (!child || child->type == TokenTypeCode::Function) continue;
+    if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
+    statics += child->leadingText;
+    const int skip = child->toJsScript(statics, file_, JsMode::TsClassBody, typeCommentOff_);
+    if (skip > 0) i += static_cast<size_t>(skip);
   }
-  if (constructorFunction) {
-    if (!superCall && !superName.empty()) {
+  text_ += statics;
+  if (!statics.empty()) text_ += "\n";
+}
+
+// "constructor (a:number)\n{...}\n", with "super();" first when the class
+// has a base and its constructor calls no super(...); "constructor (){\n}\n"
+// when the class declares none.
+void ClassTsWriter::writeConstructor() {
+  const bool hasBase = !cls_.superName.empty();
+  if (TokenFunction* constructor = cls_.constructorFunction) {
+    if (!cls_.superCall && hasBase) {
       std::string split;
-      constructorFunction->toJsScript(split, file, JsMode::SplitConstructor, typeCommentOff);
-      ctor += constructorWithSuperCall(split);
+      constructor->toJsScript(split, file_, JsMode::SplitConstructor, typeCommentOff_);
+      members_ += constructorWithSuperCall(split);
     } else {
-      ctor += "constructor ";
-      constructorFunction->toJsScript(ctor, file, JsMode::WholeConstructor, typeCommentOff);
+      members_ += "constructor ";
+      constructor->toJsScript(members_, file_, JsMode::WholeConstructor, typeCommentOff_);
     }
-    ctor += "\n";
-    ctor = keptComment(constructorFunction) + ctor;
+    members_ += "\n";
+    members_ = keptComment(constructor) + members_;
   }
-  if (ctor.empty()) {
-    ctor = "constructor (){\n";
-    if (!superCall && superClass && !superName.empty()) ctor += "super();\n";
-    ctor += "}\n";
+  if (members_.empty()) {
+    members_ = "constructor (){\n";
+    if (!cls_.superCall && cls_.superClass && hasBase) members_ += "super();\n";
+    members_ += "}\n";
   }
+}
 
-  // Whether instances may serve as dictionary keys.
-  std::string keyFlag = _ompilerOptions_.enableDic ? "true" : "false";
-  for (Token* m : methods)
-    if (m && m->getValue() == "toString") keyFlag = "false";
+// "x:number;\n" declarations in the class text; the initialisers that need
+// the constructor ("x:number=0;") lead the member text, then the constructor.
+void ClassTsWriter::writeFieldsAndConstructor() {
+  if (!cls_.vars.empty()) {
+    text_ += fieldPass(cls_.vars, file_, JsMode::TsConstructorVars, typeCommentOff_) + "\n";
+    members_ += fieldPass(cls_.vars, file_, JsMode::TsMember, typeCommentOff_) + "\n";
+  }
+  writeConstructor();
+}
 
-  // Methods: "name=function(a){...}" becomes "name(a){...}".
-  for (Token* m : methods) {
+// Methods: "name=function(a){...}" becomes "name(a){...}".
+void ClassTsWriter::writeMethods() {
+  for (Token* m : cls_.methods) {
     if (!m) continue;
-    ctor += keptComment(m);
+    members_ += keptComment(m);
     std::string member;
-    m->toJsScript(member, file, JsMode::Member, typeCommentOff);
+    m->toJsScript(member, file_, JsMode::Member, typeCommentOff_);
     const size_t eq = member.find('=');
     if (eq != std::string::npos && eq > 0) {
       std::string prefix;
       const std::string tail = functionTail(member.substr(eq + 1), prefix);
       member = "\n" + getPriveOrProtect(m, "") + prefix + member.substr(0, eq) + tail;
     }
-    ctor += member;
+    members_ += member;
   }
-  if (!methods.empty()) ctor += "\n";
+  if (!cls_.methods.empty()) members_ += "\n";
+}
 
-  writeAccessors(ctor, getSetMap, file, typeCommentOff);
-  writeAccessors(ctor, staticGetSetMap, file, typeCommentOff);
-  _childsToJs_(ctor, file, staticFunctions, JsMode::ClassBody, "\n", typeCommentOff, 0);
+// "get x (){...}" and "set x (value){...}", the instance accessors first,
+// then "static make(){...}" for the static functions.
+void ClassTsWriter::writeAccessorsAndStaticFunctions() {
+  writeAccessors(members_, cls_.getSetMap, file_, typeCommentOff_);
+  writeAccessors(members_, cls_.staticGetSetMap, file_, typeCommentOff_);
+  cls_._childsToJs_(members_, file_, cls_.staticFunctions, JsMode::ClassBody, "\n", typeCommentOff_, 0);
+}
 
-  text += ctor + "\n}" + privateText;
-  // Functions after the package block of the file: local to the class's file.
-  if (mode != JsMode::PrivateClass && file && !file->packageFunction) {
-    for (TokenFunction* outside : file->outsideFunctions) {
-      if (!outside) continue;
-      text += "\n";
-      outside->toJsScript(text, file, JsMode::OutsidePackage, typeCommentOff);
+// The members and "\n}" close the declaration; the private classes follow,
+// then the functions after the package block of the file, local to the
+// class's file.
+void ClassTsWriter::closeClass() {
+  text_ += members_ + "\n}" + privateText_;
+  if (asPrivate_ || !file_ || file_->packageFunction) return;
+  for (TokenFunction* outside : file_->outsideFunctions) {
+    if (!outside) continue;
+    text_ += "\n";
+    outside->toJsScript(text_, file_, JsMode::OutsidePackage, typeCommentOff_);
+  }
+}
+
+// Ahead of the class text: the reference lines of a public class, the doc
+// comment when comments are kept, and "module ruvo{\n//Ruvo no need import.\n".
+void ClassTsWriter::writeModuleHead(std::string& out) {
+  if (!asPrivate_) {
+    if (package_) package_->importMap["Ts"] = "Ts";
+    out += cls_.addReferencePath(file_);
+  }
+  if (CompilerOptions::ReservedComment && !cls_.docComment.empty()) out += "\n" + cls_.docComment;
+  if (asPrivate_) return;
+  if (inModule_) out += "module ruvo{\n";
+  out += "//Ruvo no need import.\n";
+}
+
+// "\nTs._class(Item,'a.b.Item',true);\n\n" behind the class of a module, then
+// the lazy statics, which need the registered class, and the module's "}".
+void ClassTsWriter::writeRegistration(const std::string& keyFlag) {
+  if (asPrivate_ || !inModule_) {
+    text_ += cls_.tsStaticStart;
+    return;
+  }
+  const std::string call = registrationCall(&cls_, keyFlag);
+  if (!call.empty()) text_ += "\n" + std::string("Ts.") + call + "\n";
+  text_ += cls_.tsStaticStart;
+  text_ += "\n}\n";
+}
+
+}  // namespace
+
+// class Item extends Base { var x:int = 0; function draw():void {...} }
+// becomes, with TypeScript output on, the module text in the head of this file,
+// "export class Item extends Base\n{\nx:number;\n...\n}" + "Ts._class(...)";
+// a public class prints its file's private classes behind its own declaration.
+int TokenClass::toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  if (mode != JsMode::PrivateClass && !(flags & TokenModifierFlags::Public)) return 0;
+  // A class met again inside its own text is written once.
+  WritingGuard guard(this);
+  if (guard.again()) return 0;
+  TokenPackage* package = file ? file->package : nullptr;
+  TokenClass* previous = settleBaseClass(file, UnknownBase::Silent);
+
+  ClassTsWriter writer(*this, file, mode, typeCommentOff);
+  writer.writeClassHead();
+  takeMainClassRole(file, LibraryStart::Untouched);
+  writer.writeRuvoCoreComment();
+  if (writer.hasPrivateClasses()) {
+    if (listedAmongPrivateClasses(file)) {
+      // A class that prints nothing does not take the file over.
+      if (previous) package->workingClass = previous;
+      return 0;
     }
+    writer.writePrivateClasses();
   }
-
-  // The reference lines, the doc comment and the module around the class.
-  if (mode != JsMode::PrivateClass) {
-    if (package) package->importMap["Ts"] = "Ts";
-    out += addReferencePath(file);
-  }
-  if (CompilerOptions::ReservedComment && !docComment.empty()) out += "\n" + docComment;
-  if (mode != JsMode::PrivateClass) {
-    if (inModule) out += "module ruvo{\n";
-    out += "//Ruvo no need import.\n";
-  }
-
-  // Registration with the runtime, then the lazy statics, which need the
-  // registered class.
-  if (mode != JsMode::PrivateClass && inModule) {
-    const std::string call = registrationCall(this, keyFlag);
-    if (!call.empty()) text += "\n" + std::string("Ts.") + call + "\n";
-    text += tsStaticStart;
-    text += "\n}\n";
-  } else {
-    text += tsStaticStart;
-  }
-
-  out += text;
+  writer.writeBodyStatics();
+  writer.writeFieldsAndConstructor();
+  const std::string keyFlag = dictionaryKeyFlag();
+  writer.writeMethods();
+  writer.writeAccessorsAndStaticFunctions();
+  writer.closeClass();
+  writer.writeModuleHead(out);
+  writer.writeRegistration(keyFlag);
+  out += writer.text();
   // A private class hands the file back to the public class that prints it,
   // whose members are still to come.
   if (package) package->workingClass = mode == JsMode::PrivateClass && previous ? previous : this;

@@ -75,6 +75,15 @@ class TokenClass : public Token {
 
   // TypeScript output of the whole class.
   int toTsScript(std::string& out, Parse* file, int mode, int typeCommentOff);
+  // "true" when instances may serve as dictionary keys: dictionaries are on
+  // and the class declares no toString method; else "false".
+  std::string dictionaryKeyFlag();
+  // What follows the class's names in its registration with the runtime, up
+  // to ");\n\n": the key flag when dictionaries are on, the base (`errorBase`
+  // for a built-in error class, `base` for a class of the project; Array and
+  // Map for the array-like ones) and the mini name where it differs.
+  std::string registrationArguments(const std::string& keyFlag, const std::string& errorBase,
+                                    const std::string& base);
 
   static double& __ID__();
   // Number of class tokens made: no chain of bases is longer without a loop.
@@ -148,6 +157,30 @@ class TokenClass : public Token {
                                    int unused, TokenHeadMsg& headMsg);
   static std::string _checkStaticGet_Set(std::string marker, std::string full, std::string name,
                                          std::string head);
+
+ private:
+  // Steps that the JavaScript and the TypeScript class output share.
+
+  // Whether an extends clause that waited for a class further down the file
+  // (baseWarningAt) and still names no class is warned about (the JavaScript
+  // output) or passed over (the TypeScript output).
+  enum class UnknownBase { Warn, Silent };
+  // Whether the emulation library starts the main class with Zafrit.Run (the
+  // JavaScript output) or leaves the start code alone.
+  enum class LibraryStart { ZafritRun, Untouched };
+
+  // The base class as the output names it: Object and Function are none, an
+  // interface is implemented, not extended; the package learns that the file
+  // uses the base, and this class becomes the package's working class. Gives
+  // the working class it replaced.
+  TokenClass* settleBaseClass(Parse* file, UnknownBase unknownBase);
+  // The public class of the main file starts the game: it becomes the main
+  // class, its file is written first, and the start code calls it.
+  void takeMainClassRole(Parse* file, LibraryStart libraryStart);
+  // A public class that its file also lists among its private classes is an
+  // error of the file, reported here (and in the message box when one is
+  // hooked); the class then prints nothing.
+  bool listedAmongPrivateClasses(Parse* file);
 };
 
 // Clears every class registry (tests compile several projects in one process).

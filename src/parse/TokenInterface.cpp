@@ -29,8 +29,9 @@ std::string TokenInterface::qualifiedBaseList(TokenPackage* package) const {
   }
 }
 
-// Gathers the head and body into the interface, resolves the names of the
-// interfaces it extends into `baseList` and registers it as a class.
+// interface IName extends IBase, IOther { function f():void; }: gathers the
+// head and body into the interface, resolves the names of the interfaces it
+// extends into `baseList` ("a.IBase,b.IOther") and registers it as a class.
 int TokenInterface::pretreatment(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   if (file) forcedCompile = file->forcedCompile;
@@ -99,6 +100,44 @@ double interfaceWeightFraction(const std::string& name) {
 
 }  // namespace
 
+// "module a{\nimport B=b.B;\nexport interface IName extends IBase{\n f();\n\n}\n\n}\n":
+// the reference lines, the module of the package with the file's imports,
+// then every function of the body as a member, each closed by ";".
+std::string TokenInterface::toTsDeclaration(Parse* file, int typeCommentOff) {
+  TokenPackage* package = file ? file->package : nullptr;
+  const bool inModule = fullName != miniName;
+  std::string text = addReferencePath(file);
+  if (inModule) {
+    size_t dot = fullName.rfind('.');
+    text += "module " + fullName.substr(0, dot == std::string::npos ? 0 : dot) + "{\n";
+  }
+  if (package)
+    for (auto& [shortName, full] : package->importMap) text += "import " + shortName + "=" + full + ";\n";
+  if (inModule) text += "export ";
+  text += "interface " + miniName + " ";
+  if (!baseList.empty()) text += "extends " + baseList;
+  text += "{\n";
+  Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
+  if (body) {
+    for (size_t i = 0; i < body->childs.size(); ++i) {
+      Token* member = body->childs[i];
+      if (!member || member->type != TokenTypeCode::Function) continue;
+      if (CompilerOptions::ReservedComment) text += member->docComment;
+      int skip = member->toJsScript(text, file, JsMode::TsInterfaceMember, typeCommentOff);
+      if (skip == -1) continue;
+      text += ";\n";
+      if (skip > 0) i += skip;
+    }
+  }
+  text += "\n}\n";
+  if (inModule) text += "\n}\n";
+  return text;
+}
+
+// interface IName extends IBase { function f():void; } becomes the runtime's
+// record "Ruvo.interface('a.IName','a.IBase');", or with TypeScript output on
+// "module a{ export interface IName extends IBase{ f(); } }"; either
+// way the interface's file is ordered behind the files of classes.
 int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeCommentOff) {
   // Files of interfaces go behind the files of classes.
   ScriptFile* record = file ? ScriptFile::LoadedFileMap.get(file->path, nullptr) : nullptr;
@@ -107,43 +146,14 @@ int TokenInterface::toJsScript(std::string& out, Parse* file, int, int typeComme
     if (record->orderWeight < 1e9) record->orderWeight = 1e9;
     record->orderWeight += interfaceWeightFraction(fullName);
   }
-
   if (__ISTOTS) {
-    TokenPackage* package = file ? file->package : nullptr;
-    const bool inModule = fullName != miniName;
-    std::string text = addReferencePath(file);
-    if (inModule) {
-      size_t dot = fullName.rfind('.');
-      text += "module " + fullName.substr(0, dot == std::string::npos ? 0 : dot) + "{\n";
-    }
-    if (package)
-      for (auto& [shortName, full] : package->importMap) text += "import " + shortName + "=" + full + ";\n";
-    if (inModule) text += "export ";
-    text += "interface " + miniName + " ";
-    if (!baseList.empty()) text += "extends " + baseList;
-    text += "{\n";
-    Token* body = getTokenFrome(findThisType(TokenTypeCode::Block, 0));
-    if (body) {
-      for (size_t i = 0; i < body->childs.size(); ++i) {
-        Token* member = body->childs[i];
-        if (!member || member->type != TokenTypeCode::Function) continue;
-        if (CompilerOptions::ReservedComment) text += member->docComment;
-        int skip = member->toJsScript(text, file, JsMode::TsInterfaceMember, typeCommentOff);
-        if (skip == -1) continue;
-        text += ";\n";
-        if (skip > 0) i += skip;
-      }
-    }
-    text += "\n}\n";
-    out += text;
-    if (inModule) out += "\n}\n";
+    out += toTsDeclaration(file, typeCommentOff) + "\n";
+    return 0;
   }
   out += "\n";
-  if (!__ISTOTS) {
-    if (!baseList.empty())
-      out += "Ruvo.interface('" + fullName + "','" + qualifiedBaseList(file ? file->package : nullptr) + "');\n\n";
-    else
-      out += "Ruvo.interface('" + fullName + "');\n\n";
-  }
+  if (!baseList.empty())
+    out += "Ruvo.interface('" + fullName + "','" + qualifiedBaseList(file ? file->package : nullptr) + "');\n\n";
+  else
+    out += "Ruvo.interface('" + fullName + "');\n\n";
   return 0;
 }

@@ -13,4 +13,8 @@ class TokenInterface : public TokenClass {
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
   // `baseList` with the short names of interfaces registered after this one qualified.
   std::string qualifiedBaseList(TokenPackage* package) const;
+
+ private:
+  // The TypeScript text of the interface, module and references included.
+  std::string toTsDeclaration(Parse* file, int typeCommentOff);
 };

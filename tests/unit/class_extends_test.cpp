@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenInterface.h"
 #include "class_project.h"
@@ -59,6 +60,33 @@ TEST(ClassExtends, BaseNameResolution) {
     if (row.warned) {
       EXPECT_NE(warnings.find(std::string("a.Item extends ") + row.superName), std::string::npos);
     }
+  }
+}
+
+// A class after the package block that names a base the file does not
+// declare: the JavaScript class output warns when it writes the class, the
+// TypeScript output writes it without a word.
+TEST(ClassExtends, UnknownBaseOfAPrivateClassWarnsInJavaScriptOnly) {
+  struct TypeScriptSwitch {
+    explicit TypeScriptSwitch(bool on) { __ISTOTS = on; }
+    ~TypeScriptSwitch() { __ISTOTS = false; }
+  };
+  for (bool typeScript : {false, true}) {
+    SCOPED_TRACE(typeScript ? "TypeScript" : "JavaScript");
+    MiniProject project;
+    TypeScriptSwitch output(typeScript);
+    project.add("a/Main.as", "package a\n{\n\tpublic class Main\n\t{\n\t}\n}\nclass Helper extends Missing\n{\n}\n");
+    COMPILE_OR_SKIP(project);
+    TokenClass* main = TokenClass::GetTokenClass("a.Main");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(warningsOf(main->file), "");
+    const std::string text = project.classJs("a.Main");
+    EXPECT_NE(text.find(typeScript ? "class Helper extends Missing\n{\n" : "Helper=(function(_super){"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(warningsOf(main->file).find("Helper extends Missing,This class  is not defined;") != std::string::npos,
+              !typeScript)
+        << warningsOf(main->file);
   }
 }
 
