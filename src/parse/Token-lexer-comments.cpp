@@ -1,0 +1,106 @@
+// Directive comments: "/*async*", "/*await*" and the bracketed compiler
+// directives ([FILEINDEX:n], [COMPILER OPTIONS:...], [DISBALEOUTCONST-...])
+// act while the text is read; any other comment waits as the doc comment of
+// the next declaration.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "CompilerOptions.h"
+#include "Token-lexer-internal.h"
+#include "Token.h"
+#include "parse.h"
+#include "platform.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
+#include "xstringmethod.h"
+
+namespace lexer {
+
+// A comment: directive comments act here, any other comment waits as the
+// doc comment of the next declaration.
+void GroupLexer::comment() {
+  flushWord();
+  const bool block = t_[pos_ + 1] == '*';
+  int end = xstringmthod::getAnnotationText(t_, pos_, line_);
+  if (end > len_) end = len_;
+  const std::string_view body(t_ + pos_, static_cast<size_t>(end - pos_));
+  if (body == "/*async*") {
+    flags_ |= TokenModifierFlags::Async;
+    _Comment.clear();
+  } else if (body == "/*[PACKAGE-SAVEDISBALE]*" && ruvoPlatform().windows) {
+    // The Windows program writes no JavaScript for such a file; the console
+    // program takes it for an ordinary comment.
+    if (group_->file) group_->file->outputEnabled = 0;
+  } else if (body == "/*await*") {
+    static const char kAwait[] = "await";
+    Token::_addWord_(kAwait, kAwait, 4, line_, group_, flags_, leading_);
+    _Comment.clear();
+  } else if (!body.empty()) {
+    _Comment.assign("\n").append(body).append(block ? "/\n" : "\n");
+  }
+
+  if (body.find('[') != std::string_view::npos) {
+    Parse* file = group_->file;
+    if (body == "/*[STATIC SAFE]*") {
+      _Comment.clear();
+      if (group_->childs.size() >= 2 && group_->childs.back()) group_->childs.back()->safeMark = 1;
+    }
+    size_t at = body.find("[FILEINDEX:");
+    if (at != std::string_view::npos) {
+      _Comment.clear();
+      size_t k = at + 11;
+      bool negative = k < body.size() && body[k] == '-';
+      if (negative) ++k;
+      long long value = 0;
+      bool digits = false;
+      while (k < body.size() && body[k] >= '0' && body[k] <= '9') {
+        if (value < 1000000000000LL) value = value * 10 + (body[k] - '0');
+        digits = true;
+        ++k;
+      }
+      if (negative) value = -value;
+      if (value > INT32_MAX) value = INT32_MAX;
+      if (value < INT32_MIN) value = INT32_MIN;
+      if (digits && file && file->scriptFile) file->scriptFile->secondWeight = static_cast<int32_t>(value);
+    }
+    if (body.find("[COMPILER OPTIONS:ForcedCompile]") != std::string_view::npos) {
+      _Comment.clear();
+      if (file) {
+        file->forcedCompile = 1;
+        if (file->scriptFile) ScriptFile::firstFiles[file->scriptFile->path] = file->scriptFile;
+      }
+    }
+    if (body.find("[DISABLE-ADD-VARIABLE-DEFAULT-VALUE]") != std::string_view::npos) {
+      _Comment.clear();
+      group_->noDefaultValues = 1;
+    }
+    if (body.find("[COMPILER OPTIONS:DISABLE2SYNC]") != std::string_view::npos) {
+      _Comment.clear();
+      if (file) file->sync = 0;
+    }
+    if (body.find("[DISBALEOUTCONST-BEGIN]") != std::string_view::npos) {
+      _Comment.clear();
+      DISBALEOUTCONST = 1;
+    }
+    if (body.find("[DISBALEOUTCONST-END]") != std::string_view::npos) {
+      _Comment.clear();
+      DISBALEOUTCONST = 0;
+    }
+    at = body.find("[COMPILER OPTIONS:EXCLUDE ");
+    if (at != std::string_view::npos) {
+      _Comment.clear();
+      const size_t from = at + 26;
+      const size_t close = body.find(']', from);
+      if (file && close != std::string_view::npos) {
+        std::string folder = file->directory + "/" + std::string(body.substr(from, close - from));
+        _ompilerOptions_.excludePaths.push_back(xfilemethod::getFile_Path(folder));
+      }
+    }
+  }
+
+  pos_ = (end < len_ && t_[end] != 0) ? end + 1 : end;
+  if (!block) leading_ += '\n';
+}
+
+}  // namespace lexer
