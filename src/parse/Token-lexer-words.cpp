@@ -48,106 +48,184 @@ bool inWordList(const char* list, std::string_view word) {
   return cache->words.count(word) != 0;
 }
 
-enum class WordKind {
-  Other,
-  Internal,
-  Modifier,
-  Async,
-  Var,
-  Const,
-  Function,
-  Vector,
-  Continue,
-  Break,
-  Import,
-  Class,
-  Package,
-  As,
-  Interface,
-  Extends,
-  Implements,
-  Super,
-  Is,
-  Case,
-  Default,
-  Catch,
-  Untyped,
-  For,
-  While,
-  In,
-  Return,
-  New,
-  SuperWord,
-  Include,
-  With,
-  Await,
-  Each,
-  SystemUseStatic,
-  Embed
+// ---- the word makers ----
+
+struct WordRow;
+
+// One word where it stands, as its maker sees it: the text after it, the
+// group it goes into and the state waiting for the next token.
+struct WordSite {
+  const WordRow& row;
+  const char* end;        // the byte after the word
+  int line;
+  Token* group;
+  int& flags;             // the modifier flags waiting for the next token
+  std::string& leading;   // the layout waiting for the next token
+  Token* token = nullptr;           // the token made
+  bool declaration = false;         // the token takes the waiting doc comment
+  bool neverStatementWord = false;  // a name that reads as a plain word even if listed
 };
 
-struct WordInfo {
-  WordKind kind;
-  int flag;
+// What a maker did with its word: made its token, consumed it (a modifier
+// flag, a directive), or left it to be read as a name.
+enum class WordMade { Token, Consumed, Name };
+
+using WordMaker = WordMade (*)(WordSite&);
+
+struct WordRow {
+  const char* word;
+  int code;          // the token type made (0 where it makes none)
+  int flag;          // the modifier flag added (0: none)
+  const char* text;  // the text of the token made (nullptr: none)
+  WordMaker make;
 };
 
-const std::unordered_map<std::string_view, WordInfo>& wordTable() {
-  static const std::unordered_map<std::string_view, WordInfo> table = {
-      {"internal", {WordKind::Internal, 0}},
-      {"public", {WordKind::Modifier, TokenModifierFlags::Public}},
-      {"native", {WordKind::Modifier, TokenModifierFlags::Public}},
-      {"virtual", {WordKind::Modifier, TokenModifierFlags::Public}},
-      {"static", {WordKind::Modifier, TokenModifierFlags::Static}},
-      {"private", {WordKind::Modifier, TokenModifierFlags::Private}},
-      {"dynamic", {WordKind::Modifier, TokenModifierFlags::Dynamic}},
-      {"override", {WordKind::Modifier, TokenModifierFlags::Override}},
-      {"protected", {WordKind::Modifier, TokenModifierFlags::Protected}},
-      {"final", {WordKind::Modifier, TokenModifierFlags::Final}},
-      {"namespace", {WordKind::Modifier, TokenModifierFlags::Namespace}},
-      {"use", {WordKind::Modifier, TokenModifierFlags::Use}},
-      {"NOENUMERATION", {WordKind::Modifier, TokenModifierFlags::NoEnumeration}},
-      {"async", {WordKind::Async, TokenModifierFlags::Async}},
-      {"var", {WordKind::Var, 0}},
-      {"const", {WordKind::Const, 0}},
-      {"function", {WordKind::Function, 0}},
-      {"Vector", {WordKind::Vector, 0}},
-      {"continue", {WordKind::Continue, 0}},
-      {"break", {WordKind::Break, 0}},
-      {"import", {WordKind::Import, 0}},
-      {"class", {WordKind::Class, 0}},
-      {"package", {WordKind::Package, 0}},
-      {"as", {WordKind::As, 0}},
-      {"interface", {WordKind::Interface, 0}},
-      {"extends", {WordKind::Extends, 0}},
-      {"implements", {WordKind::Implements, 0}},
-      {"super", {WordKind::Super, 0}},
-      {"is", {WordKind::Is, 0}},
-      {"case", {WordKind::Case, 0}},
-      {"default", {WordKind::Default, 0}},
-      {"catch", {WordKind::Catch, 0}},
-      {"__JS__", {WordKind::Untyped, 0}},
-      {"__INCLUDESTR__", {WordKind::Untyped, 0}},
-      {"for", {WordKind::For, 0}},
-      {"while", {WordKind::While, 0}},
-      {"in", {WordKind::In, 0}},
-      {"return", {WordKind::Return, 0}},
-      {"new", {WordKind::New, 0}},
-      {"_super", {WordKind::SuperWord, 0}},
-      {"include", {WordKind::Include, 0}},
-      {"with", {WordKind::With, 0}},
-      {"await", {WordKind::Await, 0}},
-      {"each", {WordKind::Each, 0}},
-      {"RUVOSYSTEM_USE_STATIC", {WordKind::SystemUseStatic, 0}},
-      {"Embed", {WordKind::Embed, 0}},
-  };
-  return table;
+const char* skipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
 }
 
+// A word followed by a single ':' is a name: an object key ({use: f,
+// final: true}) or a typed name (var native:Boolean).
+bool beforeTypeColon(const char* after) { return after[0] == ':' && after[1] != ':'; }
+
+// The token of the row's class, code and text.
+template <class T>
+WordMade keyword(WordSite& s) {
+  s.token = new T(s.row.code, s.row.text, 0, s.line, s.group);
+  return WordMade::Token;
+}
+
+// A modifier always comes before another word (a declaration keyword, a
+// modifier, a name), a comment or a metadata tag; before anything else
+// (trace(final, native), dynamic + 1, x = final;) it is a name. "internal"
+// adds no flag. static { ... } in a class body: the block is one of the
+// body's statements, which run once anyway; the word adds nothing.
+// "namespace" declares a namespace only when a name follows it on its line
+// (namespace ns = ..., use namespace ns); anywhere else it is a name:
+// return namespace + "::" + local.
+WordMade modifierWord(WordSite& s) {
+  const char* after = skipBlanks(s.end);
+  if (beforeTypeColon(after)) return WordMade::Name;
+  const char* next = after;
+  while (*next == ' ' || *next == '\t' || *next == '\x01' || *next == '\r' || *next == '\n') ++next;
+  const unsigned char c = static_cast<unsigned char>(*next);
+  if (c == '{' && s.row.flag == TokenModifierFlags::Static) return WordMade::Consumed;
+  if (c && !startsName(c) && c != '/' && c != '[' && c != ':') return WordMade::Name;
+  if (s.row.flag == TokenModifierFlags::Namespace) {
+    while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
+    if (!startsName(static_cast<unsigned char>(*after))) return WordMade::Name;
+  }
+  s.flags |= s.row.flag;
+  return WordMade::Consumed;
+}
+
+// "async" is a word of its own that also marks the next token async.
+WordMade asyncWord(WordSite& s) {
+  s.flags |= s.row.flag;
+  return keyword<Token>(s);
+}
+
+// "var" and "const" start a statement: a ';' goes before them unless the
+// group is empty or a ( ) group or a ';' stands before.
+WordMade varWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (!s.group->childs.empty() &&
+      (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
+    s.group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, s.group));
+    countMade();
+  }
+  auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
+  if (s.row.code == TokenTypeCode::Const) v->outputDisabled = DISBALEOUTCONST;
+  s.token = v;
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// "async function" is one token: the async word hands over its flags and
+// its layout.
+WordMade functionWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (prev && (prev->flags & TokenModifierFlags::Async)) {
+    s.flags |= prev->flags;
+    s.leading = prev->leadingText + s.leading;
+    s.group->childs.pop_back();
+    deleteTokenTree(prev);
+  }
+  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// The class token made last is remembered for RUVOSYSTEM_USE_STATIC.
+WordMade classWord(WordSite& s) {
+  auto* cls = new TokenClass(s.row.code, nullptr, 0, s.line, s.group);
+  pCurAddClass = cls;
+  s.token = cls;
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// "include" before a single ':' is a name; anywhere else the quoted file
+// name that follows is included.
+WordMade includeWord(WordSite& s) {
+  if (beforeTypeColon(skipBlanks(s.end))) return WordMade::Name;
+  return keyword<Token>(s);
+}
+
+// "for each": the loop remembers it; elsewhere "each" is a plain name.
+WordMade eachWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (prev && prev->type == TokenTypeCode::For) {
+    if (auto* loop = dynamic_cast<TokenFor*>(prev)) {
+      loop->forEach = 1;
+      return WordMade::Consumed;
+    }
+  }
+  return WordMade::Name;
+}
+
+// "await" awaits the operand that follows it on its line (await load(),
+// await p); before anything else (var await:int, await + 1, f(await)) it is
+// a name. The "/*await*" directive hands over the word alone: the keyword.
+WordMade awaitWord(WordSite& s) {
+  const char* after = s.end;
+  while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
+  const unsigned char c = static_cast<unsigned char>(*after);
+  if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
+             c == '!' || c == '~')) {
+    s.neverStatementWord = true;
+    return WordMade::Name;
+  }
+  return keyword<Token>(s);
+}
+
+// [Embed(...)]: the metadata group becomes the embed token's group.
+WordMade embedWord(WordSite& s) {
+  if (s.group->type != TokenTypeCode::Bracket || !s.group->childs.empty()) return WordMade::Name;
+  s.token = new TokenEmbed(s.row.code, s.row.text, 0, s.line, s.group);
+  s.group->type = TokenTypeCode::As;
+  return WordMade::Token;
+}
+
+// RUVOSYSTEM_USE_STATIC marks the class made last.
+WordMade useStaticWord(WordSite&) {
+  if (pCurAddClass) pCurAddClass->systemUseStatic = 1;
+  return WordMade::Consumed;
+}
+
+// ---- the word table ----
+
+const WordRow kWordRows[] = {
+#define LEXER_WORD(word, code, flag, text, maker) {word, code, flag, text, maker},
+#include "Token-lexer-words.def"
+};
+
 // Everything the lexer asks about one word, found by one hash lookup: its
-// entry in wordTable() and whether the lists __unnowkey__ and __sytemtype__
+// row of the word table and whether the lists __unnowkey__ and __sytemtype__
 // hold it. The table is made again when either list is replaced.
 struct WordClass {
-  const WordInfo* info = nullptr;
+  const WordRow* row = nullptr;
   bool statementWord = false;
   bool systemType = false;
 };
@@ -166,7 +244,7 @@ const WordClass& classifyWord(std::string_view word) {
     cache.statementList = __unnowkey__;
     cache.typeList = __sytemtype__;
     cache.words.clear();
-    for (const auto& [w, info] : wordTable()) cache.words[w].info = &info;
+    for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
     // The words between the '|' of a list, as inWordList reads them.
     auto addList = [&](const char* list, bool WordClass::*mark) {
       if (!list) return;
@@ -203,264 +281,72 @@ bool startsConditional(const char* after) {
   }
 }
 
-}  // namespace
-
-// Makes the token for one word of the text (from `word` to the byte at
-// index `last` of `text`) and pushes it on the group. Modifier words only
-// add to the pending flags; keywords make their token class.
-void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
-                      std::string& leading) {
-  if (!text || !word || !group) return;
-  const char* end = text + last + 1;
-  if (end <= word) return;
-  std::string w;
-  const bool quotedWord = *word == '"' || *word == '\'';
+// The word from `word` up to `end`: the blanks stepped over around a '.'
+// ("a . b") leave it; a quoted word stays as written.
+std::string wordText(const char* word, const char* end, bool quoted) {
   const char* firstGap = word;
-  if (!quotedWord)
+  if (!quoted)
     while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
-  if (quotedWord || firstGap == end) {
-    w.assign(word, end);
-  } else {
-    // Blanks stepped over around a '.' ("a . b") leave the word.
-    w.reserve(static_cast<size_t>(end - word));
-    for (const char* p = word; p < end; ++p)
-      if (!isLayoutByte(*p)) w += *p;
-  }
-  if (w.empty()) return;
+  if (quoted || firstGap == end) return std::string(word, end);
+  std::string w;
+  w.reserve(static_cast<size_t>(end - word));
+  for (const char* p = word; p < end; ++p)
+    if (!isLayoutByte(*p)) w += *p;
+  return w;
+}
 
-  Token* token = nullptr;
-  bool declaration = false;
-  static const WordClass kQuoted;
-  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
-  const WordInfo* found = wordClass.info;
-  WordKind kind = found ? found->kind : WordKind::Other;
-  if (kind == WordKind::Modifier || kind == WordKind::Internal || kind == WordKind::Include) {
-    // A modifier word (or "include") followed by a single ':' is a name: an
-    // object key ({use: f, final: true}) or a typed name (var native:Boolean).
-    const char* after = end;
-    while (*after == ' ' || *after == '\t') ++after;
-    if (after[0] == ':' && after[1] != ':') kind = WordKind::Other;
-    // A modifier always comes before another word (a declaration keyword, a
-    // modifier, a name), a comment or a metadata tag; before anything else
-    // (trace(final, native), dynamic + 1, x = final;) it is a name.
-    if (kind != WordKind::Include) {
-      const char* next = after;
-      while (*next == ' ' || *next == '\t' || *next == '\x01' || *next == '\r' || *next == '\n') ++next;
-      const unsigned char c = static_cast<unsigned char>(*next);
-      if (c && !startsName(c) && c != '/' && c != '[' && c != ':') kind = WordKind::Other;
-      // static { ... } in a class body: the block is one of the body's
-      // statements, which run once anyway; the word adds nothing.
-      if (c == '{' && found->flag == TokenModifierFlags::Static) kind = WordKind::Internal;
-    }
-    // "namespace" declares a namespace only when a name follows it on its
-    // line (namespace ns = ..., use namespace ns); anywhere else it is a
-    // name: return namespace + "::" + local.
-    if (kind == WordKind::Modifier && found->flag == TokenModifierFlags::Namespace) {
-      while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
-      if (!startsName(static_cast<unsigned char>(*after))) kind = WordKind::Other;
-    }
+// NS::name loses its namespace prefixes: each dotted segment keeps what
+// follows its last "::".
+std::string withoutNamespaces(const std::string& w) {
+  std::string out;
+  size_t from = 0;
+  for (;;) {
+    size_t dot = w.find('.', from);
+    std::string_view seg(w.data() + from, (dot == std::string::npos ? w.size() : dot) - from);
+    size_t k = seg.rfind("::");
+    out.append(k == std::string_view::npos ? seg : seg.substr(k + 2));
+    if (dot == std::string::npos) break;
+    out += '.';
+    from = dot + 1;
   }
-  bool awaitName = false;
-  if (kind == WordKind::Await) {
-    // "await" awaits the operand that follows it on its line (await load(),
-    // await p); before anything else (var await:int, await + 1, f(await))
-    // it is a name. The "/*await*" directive hands over the word alone: the
-    // keyword.
-    const char* after = end;
-    while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
-    const unsigned char c = static_cast<unsigned char>(*after);
-    if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
-          c == '!' || c == '~'))
-      kind = WordKind::Other;
-    awaitName = kind == WordKind::Other;
-  }
-  Token* prev = lastChild(group);
+  return out;
+}
 
-  switch (kind) {
-    case WordKind::Internal:
-      return;
-    case WordKind::Modifier:
-      flags |= found->flag;
-      return;
-    case WordKind::Async:
-      flags |= found->flag;
-      token = new Token(TokenTypeCode::Word, "async", 0, line, group);
-      break;
-    case WordKind::Var:
-    case WordKind::Const: {
-      if (!group->childs.empty() &&
-          (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
-        group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, group));
-        countMade();
-      }
-      auto* v =
-          new TokenVar(kind == WordKind::Var ? TokenTypeCode::Var : TokenTypeCode::Const, nullptr, 0, line, group);
-      if (kind == WordKind::Const) v->outputDisabled = DISBALEOUTCONST;
-      token = v;
-      declaration = true;
-      break;
-    }
-    case WordKind::Function:
-      // "async function" is one token: the async word hands over its flags.
-      if (prev && (prev->flags & TokenModifierFlags::Async)) {
-        flags |= prev->flags;
-        leading = prev->leadingText + leading;
-        group->childs.pop_back();
-        deleteTokenTree(prev);
-      }
-      token = new TokenFunction(TokenTypeCode::Function, nullptr, 0, line, group);
-      declaration = true;
-      break;
-    case WordKind::Vector:
-      token = new TokenVector(TokenTypeCode::Word, nullptr, 0, line, group);
-      break;
-    case WordKind::Continue:
-      token = new TokenContinue(TokenTypeCode::Continue, nullptr, 0, line, group);
-      break;
-    case WordKind::Break:
-      token = new TokenBreak(TokenTypeCode::Break, nullptr, 0, line, group);
-      break;
-    case WordKind::Import:
-      token = new TokenImport(TokenTypeCode::Import, nullptr, 0, line, group);
-      break;
-    case WordKind::Class: {
-      auto* cls = new TokenClass(TokenTypeCode::Class, nullptr, 0, line, group);
-      pCurAddClass = cls;
-      token = cls;
-      declaration = true;
-      break;
-    }
-    case WordKind::Package:
-      token = new TokenPackage(TokenTypeCode::Package, nullptr, 0, line, group);
-      break;
-    case WordKind::As:
-      token = new TokenAs(TokenTypeCode::As, nullptr, 0, line, group);
-      break;
-    case WordKind::Interface:
-      token = new TokenInterface(TokenTypeCode::Interface, nullptr, 0, line, group);
-      break;
-    case WordKind::Extends:
-      token = new TokenExtends(TokenTypeCode::Extends, w.c_str(), 0, line, group);
-      break;
-    case WordKind::Implements:
-      token = new TokenExtends(TokenTypeCode::Implements, w.c_str(), 0, line, group);
-      break;
-    case WordKind::Super:
-      token = new TokenSuper(TokenTypeCode::Super, nullptr, 0, line, group);
-      break;
-    case WordKind::Is:
-      token = new TokenIs(TokenTypeCode::Is, nullptr, 0, line, group);
-      break;
-    case WordKind::Case:
-      token = new TokenCase(TokenTypeCode::Case, nullptr, 0, line, group);
-      break;
-    case WordKind::Default:
-      token = new TokenCase(TokenTypeCode::Default, nullptr, 0, line, group);
-      break;
-    case WordKind::Catch:
-      token = new TokenCatch(TokenTypeCode::Catch, nullptr, 0, line, group);
-      break;
-    case WordKind::Untyped:
-      token = new TokenUntyped(TokenTypeCode::Untyped, w.c_str(), 0, line, group);
-      break;
-    case WordKind::For:
-      token = new TokenFor(TokenTypeCode::For, "for", 0, line, group);
-      break;
-    case WordKind::While:
-      token = new Token(TokenTypeCode::While, w.c_str(), 0, line, group);
-      break;
-    case WordKind::In:
-      token = new TokenIn(TokenTypeCode::In, w.c_str(), 0, line, group);
-      break;
-    case WordKind::Return:
-      token = new Token(TokenTypeCode::Return, w.c_str(), 0, line, group);
-      break;
-    case WordKind::New:
-      token = new TokenNew(TokenTypeCode::New, w.c_str(), 0, line, group);
-      break;
-    case WordKind::SuperWord:
-      token =
-          new Token(TokenTypeCode::SystemType, "\n/*warning: _super is Ruvo System keywords*/_super", 0, line, group);
-      break;
-    case WordKind::Include:
-      token = new Token(TokenTypeCode::Include, nullptr, 0, line, group);
-      break;
-    case WordKind::With:
-      token = new TokenWith(TokenTypeCode::With, nullptr, 0, line, group);
-      break;
-    case WordKind::Await:
-      token = new Token(TokenTypeCode::Literal, "await", 0, line, group);
-      break;
-    case WordKind::Each:
-      // "for each": the loop remembers it; elsewhere "each" is a plain name.
-      if (prev && prev->type == TokenTypeCode::For) {
-        if (auto* loop = dynamic_cast<TokenFor*>(prev)) {
-          loop->forEach = 1;
-          return;
-        }
-      }
-      kind = WordKind::Other;
-      break;
-    case WordKind::SystemUseStatic:
-      if (pCurAddClass) pCurAddClass->systemUseStatic = 1;
-      return;
-    case WordKind::Embed:
-      if (group->type == TokenTypeCode::Bracket && group->childs.empty()) {
-        token = new TokenEmbed(TokenTypeCode::As, nullptr, 0, line, group);
-        group->type = TokenTypeCode::As;
-      } else {
-        kind = WordKind::Other;
-      }
-      break;
-    case WordKind::Other:
-      break;
+// The token of a word no row made: a string literal, a number, or a name
+// (a statement word or a system type when its list holds it).
+Token* plainWordToken(std::string& w, bool quoted, const WordClass& wordClass, bool neverStatementWord,
+                      const char* end, int line, Token* group) {
+  if (quoted) return new Token(TokenTypeCode::Literal, w.c_str(), 0, line, group);
+  if (xstringmthod::IsAllDigit(w.c_str())) return new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
+  bool awaited = false;
+  bool rewritten = false;
+  const size_t colons = w.find("::");
+  // NS::name { ... } and NS::name in front of a declaration are
+  // conditional compilation: the name keeps its prefix, so that an
+  // undefined one can be reported as such.
+  if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !startsConditional(end)) {
+    awaited = colons == 5 && w.compare(0, 5, "await") == 0;
+    w = withoutNamespaces(w);
+    rewritten = true;
   }
-
-  if (!token) {
-    if (quotedWord) {
-      token = new Token(TokenTypeCode::Literal, w.c_str(), 0, line, group);
-    } else if (xstringmthod::IsAllDigit(w.c_str())) {
-      token = new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
-    } else {
-      bool awaited = false;
-      bool rewritten = false;
-      const size_t colons = w.find("::");
-      // NS::name { ... } and NS::name in front of a declaration are
-      // conditional compilation: the name keeps its prefix, so that an
-      // undefined one can be reported as such.
-      if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) &&
-          !startsConditional(end)) {
-        // Namespace prefixes go: each dotted segment keeps what follows its last "::".
-        awaited = colons == 5 && w.compare(0, 5, "await") == 0;
-        std::string out;
-        size_t from = 0;
-        for (;;) {
-          size_t dot = w.find('.', from);
-          std::string_view seg(w.data() + from, (dot == std::string::npos ? w.size() : dot) - from);
-          size_t k = seg.rfind("::");
-          out.append(k == std::string_view::npos ? seg : seg.substr(k + 2));
-          if (dot == std::string::npos) break;
-          out += '.';
-          from = dot + 1;
-        }
-        w.swap(out);
-        rewritten = true;
-      }
-      int code = TokenTypeCode::Word;
-      // The lookup above still holds for a word the prefixes left alone.
-      const bool statementWord =
-          !awaitName && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
-      if (statementWord) {
-        code = TokenTypeCode::StatementWord;
-      } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
-        code = TokenTypeCode::SystemType;
-      }
-      token = new Token(code, nullptr, 0, line, group);
-      token->text = std::move(w);
-      if (awaited) token->awaitedCall = 1;
-    }
+  int code = TokenTypeCode::Word;
+  // The lookup of the word still holds for a word the prefixes left alone.
+  const bool statementWord =
+      !neverStatementWord && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
+  if (statementWord) {
+    code = TokenTypeCode::StatementWord;
+  } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
+    code = TokenTypeCode::SystemType;
   }
+  Token* token = new Token(code, nullptr, 0, line, group);
+  token->text = std::move(w);
+  if (awaited) token->awaitedCall = 1;
+  return token;
+}
 
+// Pushes a word's token with what waited for it: the doc comment (for a
+// declaration), the layout and the modifier flags.
+void placeWordToken(Token* token, bool declaration, Token* group, int& flags, std::string& leading) {
   if (declaration) token->docComment = _Comment;
   _Comment.clear();
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
@@ -478,4 +364,36 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   flags = 0;
   group->push(token);
   countMade();
+}
+
+}  // namespace
+
+// Makes the token for one word of the text (from `word` to the byte at
+// index `last` of `text`) and pushes it on the group. A word of the table
+// goes to its row's maker: modifier words only add to the pending flags,
+// keywords make their token class; any other word is a literal, a number
+// or a name.
+void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
+                      std::string& leading) {
+  if (!text || !word || !group) return;
+  const char* end = text + last + 1;
+  if (end <= word) return;
+  const bool quotedWord = *word == '"' || *word == '\'';
+  std::string w = wordText(word, end, quotedWord);
+  if (w.empty()) return;
+
+  static const WordClass kQuoted;
+  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
+  Token* token = nullptr;
+  bool declaration = false;
+  bool neverStatementWord = false;
+  if (const WordRow* row = wordClass.row) {
+    WordSite site{*row, end, line, group, flags, leading};
+    if (row->make(site) == WordMade::Consumed) return;
+    token = site.token;
+    declaration = site.declaration;
+    neverStatementWord = site.neverStatementWord;
+  }
+  if (!token) token = plainWordToken(w, quotedWord, wordClass, neverStatementWord, end, line, group);
+  placeWordToken(token, declaration, group, flags, leading);
 }
