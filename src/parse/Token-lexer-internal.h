@@ -166,6 +166,11 @@ class GroupLexer {
 
   LexEnd atEnd(bool opened);
   void blankRun();
+  void lineEnd();
+  void punctuation(int code, const char* text);
+  void star();
+  void colon();
+  void wordBytes();
   void quoted();
   LexEnd openGroup(char c);
   void closeGroup(char c);

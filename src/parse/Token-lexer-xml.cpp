@@ -135,13 +135,6 @@ bool isXml(char* text) {
 
 namespace {
 
-// Reads an XML literal from its '<' at `pos`. With a group, embedded
-// { expressions } are cut out: the text so far becomes a string literal
-// token, then "+", a ( ) group holding the expression's tokens and "+".
-// `pos` ends on the last byte read (the closing '>'), or on the end of the
-// text when the literal never closes. Returns false on an unclosed literal.
-bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Token* group);
-
 void pushLiteral(Token* group, const std::string& text, int line) {
   Token* lit = new Token(TokenTypeCode::Literal, text.c_str(), 0, line, group);
   group->push(lit);
@@ -154,159 +147,211 @@ void pushOperator(Token* group, const char* op, int line) {
   countMade();
 }
 
-bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Token* group) {
-  const bool expressions = group != nullptr;
-  int i = pos;
-  int depth = 0;
-  bool inTag = false;
-  auto section = [&](const char* close) -> bool {
-    const char* e = findFrom(t + i, close);
-    if (!e) return false;
-    const int end = static_cast<int>(e - t) + static_cast<int>(std::strlen(close));
-    std::string raw(t + i, end - i);
-    line += countLines(t, i, end);
-    result += stringToText(raw.c_str());
-    i = end;
-    return true;
-  };
+// Reads an XML literal from its '<' at `pos` into the text of a JavaScript
+// string. With a group, embedded { expressions } are cut out: the text so
+// far becomes a string literal token, then "+", a ( ) group holding the
+// expression's tokens and "+". `pos` ends on the last byte read (the closing
+// '>'), or on the end of the text when the literal never closes.
+class XmlLiteralReader {
+ public:
+  XmlLiteralReader(std::string& result, const char* text, int& line, int& pos, Token* group)
+      : result_(result), t_(text), line_(line), pos_(pos), group_(group), i_(pos) {}
+
+  // False on an unclosed literal.
+  bool read();
+
+ private:
+  // What one step of the reading found: more to read, the literal's end,
+  // or the end of the text before it.
+  enum class Step { More, Closed, Unclosed };
+
+  Step closedAt(int at) {
+    pos_ = at;
+    return Step::Closed;
+  }
+  Step unclosedAt(int at) {
+    pos_ = at;
+    return Step::Unclosed;
+  }
+  Step unclosedAtEnd() { return unclosedAt(i_ + static_cast<int>(std::strlen(t_ + i_))); }
+
+  Step markup();
+  Step section(const char* close);
+  Step closingTag();
+  Step quotedValue(char quote);
+  Step selfClosingEnd();
+  Step expression();
+  void copyTagBytes(int last);
+  void contentByte(char b);
+
+  std::string& result_;
+  const char* t_;
+  int& line_;
+  int& pos_;
+  Token* group_;  // null: { expressions } stay text
+  int i_;
+  int depth_ = 0;
+  bool inTag_ = false;
+};
+
+bool XmlLiteralReader::read() {
   for (;;) {
-    const char b = t[i];
+    const char b = t_[i_];
     if (!b) {
-      pos = i;
+      pos_ = i_;
       return false;
     }
-    if (!inTag) {
-      if (b == '<') {
-        if (std::strncmp(t + i, "<!--", 4) == 0 || std::strncmp(t + i, "<![CDATA[", 9) == 0) {
-          if (!section(t[i + 1] == '!' && t[i + 2] == '-' ? "-->" : "]]>")) {
-            pos = i + static_cast<int>(std::strlen(t + i));
-            return false;
-          }
-          if (depth == 0) {
-            pos = i - 1;
-            return true;
-          }
-          continue;
-        }
-        if (t[i + 1] == '/') {
-          const char* e = findByte(t + i, '>');
-          if (!e) {
-            pos = i + static_cast<int>(std::strlen(t + i));
-            return false;
-          }
-          const int end = static_cast<int>(e - t);
-          for (int k = i; k <= end; ++k) {
-            if (t[k] == '\n') ++line;
-            if (t[k] == '\t' || t[k] == '\n' || t[k] == '\r') continue;
-            escapeXmlByte(result, t[k]);
-          }
-          i = end + 1;
-          if (--depth <= 0) {
-            pos = end;
-            return true;
-          }
-          continue;
-        }
-        inTag = true;
-        ++depth;
-        result += '<';
-        ++i;
-        continue;
-      }
+    Step step;
+    if (!inTag_ && b == '<') {
+      step = markup();
+    } else if (inTag_ && (b == '"' || b == '\'')) {
+      step = quotedValue(b);
+    } else if (inTag_ && b == '/' && t_[i_ + 1] == '>') {
+      step = selfClosingEnd();
+    } else if (inTag_ && b == '>') {
+      result_ += '>';
+      inTag_ = false;
+      ++i_;
+      continue;
+    } else if (b == '{' && group_) {
+      step = expression();
     } else {
-      if (b == '"' || b == '\'') {
-        const char* q = findByte(t + i + 1, b);
-        if (!q) {
-          pos = i + static_cast<int>(std::strlen(t + i));
-          return false;
-        }
-        const int end = static_cast<int>(q - t);
-        for (int k = i; k <= end; ++k) {
-          if (t[k] == '\n') ++line;
-          if (t[k] == '\t' || t[k] == '\n' || t[k] == '\r') continue;
-          escapeXmlByte(result, t[k]);
-        }
-        i = end + 1;
-        continue;
-      }
-      if (b == '/' && t[i + 1] == '>') {
-        result += "/>";
-        inTag = false;
-        if (--depth <= 0) {
-          pos = i + 1;
-          return true;
-        }
-        i += 2;
-        continue;
-      }
-      if (b == '>') {
-        result += '>';
-        inTag = false;
-        ++i;
-        continue;
-      }
-    }
-    if (b == '{' && expressions) {
-      // Find the closing brace, stepping over strings and comments.
-      int k = i + 1;
-      int braces = 1;
-      int unused = 0;
-      while (t[k]) {
-        const char c = t[k];
-        if (c == '"' || c == '\'') {
-          k = xstringmthod::getQuotationMarkText(t, k, unused);
-          if (!t[k]) break;
-        } else if (c == '/' && (t[k + 1] == '/' || t[k + 1] == '*')) {
-          k = xstringmthod::getAnnotationText(t, k, unused);
-          if (!t[k]) break;
-        } else if (c == '{') {
-          ++braces;
-        } else if (c == '}' && --braces == 0) {
-          break;
-        }
-        ++k;
-      }
-      if (!t[k]) {
-        result = "xml err:" + result;
-        pos = k;
-        return false;
-      }
-      // An attribute value {v} is quoted (id="1"); in element content the
-      // value is the text itself (<b>1</b>).
-      pushLiteral(group, result + (inTag ? "\\\"\"" : "\""), line);
-      pushOperator(group, "+", line);
-      Token* expr = new TokenParent(TokenTypeCode::Paren, nullptr, i, line, group);
-      group->push(expr);
-      countMade();
-      std::string code(t + i + 1, k - i - 1);
-      int p = 0;
-      if (g_run && g_run->depth >= kMaxLexDepth) {
-        queueError(expr, group, "Brackets nested too deeply (more than " + std::to_string(kMaxLexDepth) + " levels)");
-        g_run->aborted = true;
-      } else {
-        if (g_run) ++g_run->depth;
-        lexInto(expr, code.c_str(), static_cast<int>(code.size()), p, line);
-        if (g_run) --g_run->depth;
-      }
-      expr->endLine = line;
-      if (g_run && g_run->aborted) {
-        pos = k;
-        result.clear();
-        return true;
-      }
-      pushOperator(group, "+", line);
-      result = inTag ? "\"\\\"" : "\"";
-      i = k + 1;
+      contentByte(b);
       continue;
     }
-    if (b == '\n') ++line;
-    if (b == '\t' || b == '\n' || b == '\r' || (b == ' ' && !inTag)) {
-      ++i;
-      continue;
-    }
-    escapeXmlByte(result, b);
-    ++i;
+    if (step != Step::More) return step == Step::Closed;
   }
+}
+
+// A '<' outside a tag: a comment or CDATA section, a closing tag, or the
+// start of an opening tag.
+XmlLiteralReader::Step XmlLiteralReader::markup() {
+  if (std::strncmp(t_ + i_, "<!--", 4) == 0 || std::strncmp(t_ + i_, "<![CDATA[", 9) == 0)
+    return section(t_[i_ + 1] == '!' && t_[i_ + 2] == '-' ? "-->" : "]]>");
+  if (t_[i_ + 1] == '/') return closingTag();
+  inTag_ = true;
+  ++depth_;
+  result_ += '<';
+  ++i_;
+  return Step::More;
+}
+
+// A comment or CDATA section goes in as text; standing alone it is the
+// whole literal.
+XmlLiteralReader::Step XmlLiteralReader::section(const char* close) {
+  const char* e = findFrom(t_ + i_, close);
+  if (!e) return unclosedAtEnd();
+  const int end = static_cast<int>(e - t_) + static_cast<int>(std::strlen(close));
+  std::string raw(t_ + i_, end - i_);
+  line_ += countLines(t_, i_, end);
+  result_ += stringToText(raw.c_str());
+  i_ = end;
+  if (depth_ == 0) return closedAt(i_ - 1);
+  return Step::More;
+}
+
+// </name>: the literal ends with the tag that closes its first element.
+XmlLiteralReader::Step XmlLiteralReader::closingTag() {
+  const char* e = findByte(t_ + i_, '>');
+  if (!e) return unclosedAtEnd();
+  const int end = static_cast<int>(e - t_);
+  copyTagBytes(end);
+  if (--depth_ <= 0) return closedAt(end);
+  return Step::More;
+}
+
+// An attribute value in quotes, copied as it stands.
+XmlLiteralReader::Step XmlLiteralReader::quotedValue(char quote) {
+  const char* q = findByte(t_ + i_ + 1, quote);
+  if (!q) return unclosedAtEnd();
+  copyTagBytes(static_cast<int>(q - t_));
+  return Step::More;
+}
+
+// "/>" closes an element that has no content.
+XmlLiteralReader::Step XmlLiteralReader::selfClosingEnd() {
+  result_ += "/>";
+  inTag_ = false;
+  if (--depth_ <= 0) return closedAt(i_ + 1);
+  i_ += 2;
+  return Step::More;
+}
+
+// Copies the bytes from the current one to `last` with tabs and line ends
+// left out.
+void XmlLiteralReader::copyTagBytes(int last) {
+  for (int k = i_; k <= last; ++k) {
+    if (t_[k] == '\n') ++line_;
+    if (t_[k] == '\t' || t_[k] == '\n' || t_[k] == '\r') continue;
+    escapeXmlByte(result_, t_[k]);
+  }
+  i_ = last + 1;
+}
+
+// A byte of content or of a tag: tabs and line ends go, and blanks outside
+// tags.
+void XmlLiteralReader::contentByte(char b) {
+  if (b == '\n') ++line_;
+  if (!(b == '\t' || b == '\n' || b == '\r' || (b == ' ' && !inTag_))) escapeXmlByte(result_, b);
+  ++i_;
+}
+
+// A { expression }: the text so far becomes a literal token, the expression
+// the tokens of a ( ) group between two "+".
+XmlLiteralReader::Step XmlLiteralReader::expression() {
+  // Find the closing brace, stepping over strings and comments.
+  int k = i_ + 1;
+  int braces = 1;
+  int unused = 0;
+  while (t_[k]) {
+    const char c = t_[k];
+    if (c == '"' || c == '\'') {
+      k = xstringmthod::getQuotationMarkText(t_, k, unused);
+      if (!t_[k]) break;
+    } else if (c == '/' && (t_[k + 1] == '/' || t_[k + 1] == '*')) {
+      k = xstringmthod::getAnnotationText(t_, k, unused);
+      if (!t_[k]) break;
+    } else if (c == '{') {
+      ++braces;
+    } else if (c == '}' && --braces == 0) {
+      break;
+    }
+    ++k;
+  }
+  if (!t_[k]) {
+    result_ = "xml err:" + result_;
+    return unclosedAt(k);
+  }
+  // An attribute value {v} is quoted (id="1"); in element content the
+  // value is the text itself (<b>1</b>).
+  pushLiteral(group_, result_ + (inTag_ ? "\\\"\"" : "\""), line_);
+  pushOperator(group_, "+", line_);
+  Token* expr = new TokenParent(TokenTypeCode::Paren, nullptr, i_, line_, group_);
+  group_->push(expr);
+  countMade();
+  std::string code(t_ + i_ + 1, k - i_ - 1);
+  int p = 0;
+  if (g_run && g_run->depth >= kMaxLexDepth) {
+    queueError(expr, group_, "Brackets nested too deeply (more than " + std::to_string(kMaxLexDepth) + " levels)");
+    g_run->aborted = true;
+  } else {
+    if (g_run) ++g_run->depth;
+    lexInto(expr, code.c_str(), static_cast<int>(code.size()), p, line_);
+    if (g_run) --g_run->depth;
+  }
+  expr->endLine = line_;
+  if (g_run && g_run->aborted) {
+    result_.clear();
+    return closedAt(k);
+  }
+  pushOperator(group_, "+", line_);
+  result_ = inTag_ ? "\"\\\"" : "\"";
+  i_ = k + 1;
+  return Step::More;
+}
+
+bool readXmlLiteral(std::string& result, const char* t, int& line, int& pos, Token* group) {
+  return XmlLiteralReader(result, t, line, pos, group).read();
 }
 
 }  // namespace

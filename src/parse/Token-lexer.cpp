@@ -183,6 +183,9 @@ int matchingCha(const char* text, char open, char close, int* firstOpen, int& li
 
 namespace lexer {
 
+// Reads up to the bracket that closes the group (`opened`: a bracket of
+// this text opened it) or to the end of the text: one switch on the byte,
+// each case a token or a step of its own.
 LexEnd GroupLexer::run(bool opened) {
   for (;;) {
     if (pos_ >= len_) {
@@ -209,10 +212,7 @@ LexEnd GroupLexer::run(bool opened) {
         blankRun();
         continue;
       case '\n':
-        flushWord();
-        leading_ += '\n';
-        ++line_;
-        ++pos_;
+        lineEnd();
         continue;
       case '"':
       case '\'':
@@ -232,32 +232,16 @@ LexEnd GroupLexer::run(bool opened) {
         closeGroup(static_cast<char>(c));
         return LexEnd::Closed;
       case '*':
-        if (pos_ > 0 && t_[pos_ - 1] == '.') {
-          startWord();
-        } else {
-          flushWord();
-          pushToken(new Token(TokenTypeCode::Operator, "*", pos_, line_, group_));
-        }
-        ++pos_;
+        star();
         continue;
       case ',':
-        flushWord();
-        pushToken(new Token(TokenTypeCode::Comma, ",", pos_, line_, group_));
-        ++pos_;
+        punctuation(TokenTypeCode::Comma, ",");
         continue;
       case '?':
-        flushWord();
-        pushToken(new Token(TokenTypeCode::Question, "?", pos_, line_, group_));
-        ++pos_;
+        punctuation(TokenTypeCode::Question, "?");
         continue;
       case ':':
-        if ((pos_ > 0 && t_[pos_ - 1] == ':') || t_[pos_ + 1] == ':') {
-          startWord();
-        } else {
-          flushWord();
-          pushToken(new TokenColon(TokenTypeCode::Colon, ":", pos_, line_, group_));
-        }
-        ++pos_;
+        colon();
         continue;
       case ';':
         flushWord();
@@ -281,10 +265,7 @@ LexEnd GroupLexer::run(bool opened) {
       continue;
     }
     if (c >= 0x21 && c <= 0x7E) {
-      startWord();
-      ++pos_;
-      // The bytes that only go on with the word are stepped over at once.
-      while (pos_ < len_ && isPlainWordByte(static_cast<unsigned char>(t_[pos_]))) ++pos_;
+      wordBytes();
       continue;
     }
     // Any other control byte reads as a blank.
@@ -292,6 +273,52 @@ LexEnd GroupLexer::run(bool opened) {
     leading_ += ' ';
     ++pos_;
   }
+}
+
+// A line end ends the word and goes into the layout of the next token.
+void GroupLexer::lineEnd() {
+  flushWord();
+  leading_ += '\n';
+  ++line_;
+  ++pos_;
+}
+
+// A one-byte token that ends the word before it.
+void GroupLexer::punctuation(int code, const char* text) {
+  flushWord();
+  pushToken(new Token(code, text, pos_, line_, group_));
+  ++pos_;
+}
+
+// A '*' right after a '.' belongs to the word (a.*, import p.*); anywhere
+// else it is the operator.
+void GroupLexer::star() {
+  if (pos_ > 0 && t_[pos_ - 1] == '.') {
+    startWord();
+  } else {
+    flushWord();
+    pushToken(new Token(TokenTypeCode::Operator, "*", pos_, line_, group_));
+  }
+  ++pos_;
+}
+
+// A ':' of a "::" belongs to the word (ns::name); a single one is a colon.
+void GroupLexer::colon() {
+  if ((pos_ > 0 && t_[pos_ - 1] == ':') || t_[pos_ + 1] == ':') {
+    startWord();
+  } else {
+    flushWord();
+    pushToken(new TokenColon(TokenTypeCode::Colon, ":", pos_, line_, group_));
+  }
+  ++pos_;
+}
+
+// A printable byte starts or goes on with the word; the bytes that only go
+// on with it are stepped over at once.
+void GroupLexer::wordBytes() {
+  startWord();
+  ++pos_;
+  while (pos_ < len_ && isPlainWordByte(static_cast<unsigned char>(t_[pos_]))) ++pos_;
 }
 
 // The end of the text inside a group that a bracket of this text opened:
