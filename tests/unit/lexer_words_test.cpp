@@ -68,4 +68,32 @@ TEST_F(LexerWords, EveryRowOfTheWordTableMakesItsToken) {
   }
 }
 
+// Out of their place the words of the table are names, or, for "static"
+// before a block, nothing at all.
+TEST_F(LexerWords, TableWordsOutOfTheirPlace) {
+  const struct {
+    const char* source;
+    const char* expected;
+  } rows[] = {
+      {"static { f(); }", "21(0:f 23() 27:;)"},
+      {"{final: 1, use: 2}", "21(0:final 32:: 57:1 26:, 0:use 32:: 57:2)"},
+      {"x = native;", "0:x 41:= 0:native 27:;"},
+      {"dynamic + 1", "0:dynamic 100:+ 57:1"},
+      {"namespace + \"::\" + local", "0:namespace 100:+ 58:\"::\" 100:+ 0:local"},
+      {"var await:int", "50: 0:await 32:: 78:int"},
+      {"f(each)", "0:f 23(0:each)"},
+      {"(Embed)", "23(0:Embed)"},
+      {"include: 1", "0:include 32:: 57:1"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.source);
+    EXPECT_EQ(lexertest::lexDump(row.source), row.expected);
+  }
+  // The block after "static" carries no flag either.
+  Parse* p = lexFile("static { }");
+  ASSERT_EQ(p->childs.size(), 1u);
+  EXPECT_EQ(p->childs[0]->flags, 0);
+  deleteTokenTree(p);
+}
+
 }  // namespace
