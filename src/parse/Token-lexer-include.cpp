@@ -12,62 +12,63 @@
 
 using namespace lexer;
 
-void lexer::includeFile(Token* group, const std::string& quoted) {
-  std::string name;
-  for (char c : quoted)
-    if (c != '"' && c != '\'') name += c;
-  Parse* file = group->file;
-  std::string path = xfilemethod::getFile_Path((file ? file->directory : std::string()) + "/" + name);
+namespace {
+
+// The record of the included file, read now when it lies outside the
+// source folders (a shared "../config.as") and was not collected.
+ScriptFile* includedRecord(const std::string& path) {
   ScriptFile* record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
-  // A file outside the source folders (a shared "../config.as") was not
-  // collected: it is read now.
   if (!record && xfilemethod::getFileSize(path) > 0) {
     ScriptFile::LoadFile(path);
     record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
   }
-  if (!record) {
-    Token* at = lastChild(group);
-    queueError(at ? at : group, group, "Include file not found: " + path);
-    return;
-  }
+  return record;
+}
 
-  LexRun& run = *g_run;
+// Queues an include error at the token before the file name.
+void includeError(Token* group, const std::string& message) {
+  Token* at = lastChild(group);
+  queueError(at ? at : group, group, message);
+}
+
+// Whether the include may be expanded: no cycle, not nested too deeply,
+// within the bound of included text, and not a repeat in the same file.
+// Each refusal is a source error; too deep a nesting ends the file.
+bool admitInclude(LexRun& run, Token* group, const std::string& path, long long size) {
+  Parse* file = group->file;
   if (run.includeStack.empty() && file) run.includeStack.push_back(xfilemethod::getFile_Path(file->path));
   for (const std::string& open : run.includeStack) {
     if (open == path) {
-      Token* at = lastChild(group);
-      queueError(at ? at : group, group, "Cyclic include of " + path);
-      return;
+      includeError(group, "Cyclic include of " + path);
+      return false;
     }
   }
   if (run.depth >= kMaxLexDepth) {
-    Token* at = lastChild(group);
-    queueError(at ? at : group, group, "Includes nested too deeply: " + path);
+    includeError(group, "Includes nested too deeply: " + path);
     run.aborted = true;
-    return;
+    return false;
   }
-  if (run.includeBoundReported ||
-      run.includedBytes + static_cast<long long>(record->text.size()) > kMaxIncludedBytes) {
+  if (run.includeBoundReported || run.includedBytes + size > kMaxIncludedBytes) {
     if (!run.includeBoundReported) {
-      Token* at = lastChild(group);
-      queueError(at ? at : group, group,
-                 "Includes expand to more than " + std::to_string(kMaxIncludedBytes >> 20) +
-                     " MB of text: " + path + " and the includes after it are left out");
+      includeError(group, "Includes expand to more than " + std::to_string(kMaxIncludedBytes >> 20) +
+                              " MB of text: " + path + " and the includes after it are left out");
     }
     run.includeBoundReported = true;
-    return;
+    return false;
   }
   // A file that includes the same file twice gets its text once: each copy
   // could hold includes of its own, and the copies multiply.
   const std::string& includer = run.includeStack.back();
   if (!run.includesDone.insert(includer + "\n" + path).second) {
-    Token* at = lastChild(group);
-    queueError(at ? at : group, group, "Repeated include of " + path + " in " + includer + ": it is included once");
-    return;
+    includeError(group, "Repeated include of " + path + " in " + includer + ": it is included once");
+    return false;
   }
-  run.includedBytes += static_cast<long long>(record->text.size());
+  return true;
+}
 
-  std::string text = record->text;
+// The included text as the lexer reads it: line ends unified to LF, cut at
+// its first NUL, a UTF-8 byte order mark blanked (it is no word of the code).
+std::string normalIncludeText(const std::string& text) {
   std::string normal;
   normal.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -79,8 +80,28 @@ void lexer::includeFile(Token* group, const std::string& quoted) {
     }
   }
   normal.resize(std::strlen(normal.c_str()));
-  // A file saved with a UTF-8 byte order mark: the mark is no word of the code.
   if (normal.compare(0, 3, "\xEF\xBB\xBF") == 0) normal.replace(0, 3, "   ");
+  return normal;
+}
+
+}  // namespace
+
+void lexer::includeFile(Token* group, const std::string& quoted) {
+  std::string name;
+  for (char c : quoted)
+    if (c != '"' && c != '\'') name += c;
+  Parse* file = group->file;
+  std::string path = xfilemethod::getFile_Path((file ? file->directory : std::string()) + "/" + name);
+  ScriptFile* record = includedRecord(path);
+  if (!record) {
+    includeError(group, "Include file not found: " + path);
+    return;
+  }
+  LexRun& run = *g_run;
+  if (!admitInclude(run, group, path, static_cast<long long>(record->text.size()))) return;
+  run.includedBytes += static_cast<long long>(record->text.size());
+
+  std::string normal = normalIncludeText(record->text);
   if (!Parse::_format_ifdef(normal.data())) return;
   record->text = normal;
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -177,6 +178,7 @@ class GroupLexer {
   void dot();
   void slash();
   void comment();
+  void bracketDirectives(std::string_view body);
   bool regex();
   void operatorByte(char c);
   bool xmlLiteral();
