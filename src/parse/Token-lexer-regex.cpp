@@ -56,6 +56,71 @@ std::string jsRegexBody(std::string_view body, bool extended, bool& named) {
   return out;
 }
 
+// The index of the '/' that closes the body starting at `from`, or -1 when
+// a line end or the end of the text comes first. A '/' inside a character
+// class ([^/]) or after a backslash does not close it.
+int regexBodyEnd(const char* t, int from) {
+  bool inClass = false;
+  for (int i = from;;) {
+    const char b = t[i];
+    if (!b || b == '\n' || b == '\r') return -1;
+    if (b == '\\') {
+      if (!t[i + 1] || t[i + 1] == '\n') return -1;
+      i += 2;
+      continue;
+    }
+    if (inClass) {
+      if (b == ']') inClass = false;
+    } else if (b == '[') {
+      inClass = true;
+    } else if (b == '/') {
+      return i;
+    }
+    ++i;
+  }
+}
+
+// Reads the flag letters from `from`: each of g, i, m and s once into
+// `flags`; x (blanks in the body are layout) sets `extended`. Returns the
+// index after the letters.
+int readRegexFlags(const char* t, int from, std::string& flags, bool& extended) {
+  int j = from;
+  for (;; ++j) {
+    const char c = t[j];
+    if (c != 'g' && c != 'i' && c != 'm' && c != 's' && c != 'x') break;
+    if (c == 'x')
+      extended = true;
+    else if (flags.find(c) == std::string::npos)
+      flags += c;
+  }
+  return j;
+}
+
+// Trailing blanks belong to the literal when the expression ends after
+// them; before anything else they stay layout. Returns where the literal
+// ends.
+int withTrailingBlanks(const char* t, int j) {
+  int k = j;
+  for (;; ++k) {
+    const unsigned char c = static_cast<unsigned char>(t[k]);
+    if (c == ' ' || c == '\t' || c == 0x01 || c >= 0x80) continue;
+    break;
+  }
+  const char e = t[k];
+  if (e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
+      e == ':')
+    return k;
+  return j;
+}
+
+// Shows the line of a malformed literal through the message-box hook.
+void reportMalformedRegex(const char* at) {
+  if (!MsgBox) return;
+  const char* eol = lexer::findByte(at, '\n');
+  std::string shown = eol ? std::string(at, eol) : std::string(at);
+  MsgBox(shown.c_str(), "RegExp err");
+}
+
 }  // namespace
 
 namespace lexer {
@@ -67,68 +132,18 @@ namespace lexer {
 // line end, which no literal holds. A malformed literal is shown through the
 // message-box hook and its '/' reads as an operator.
 bool GroupLexer::regex() {
-  int i = pos_ + 1;
-  bool closed = false;
-  bool inClass = false;
-  for (;;) {
-    const char b = t_[i];
-    if (!b || b == '\n' || b == '\r') break;
-    if (b == '\\') {
-      if (!t_[i + 1] || t_[i + 1] == '\n') break;
-      i += 2;
-      continue;
-    }
-    if (inClass) {
-      if (b == ']') inClass = false;
-    } else if (b == '[') {
-      inClass = true;
-    } else if (b == '/') {
-      closed = true;
-      break;
-    }
-    ++i;
-  }
-  const int close = i;
-  int j = i + 1;
+  const int close = regexBodyEnd(t_, pos_ + 1);
   bool extended = false;
   std::string flags;
-  if (closed) {
-    for (;; ++j) {
-      const char c = t_[j];
-      if (c != 'g' && c != 'i' && c != 'm' && c != 's' && c != 'x') break;
-      if (c == 'x')
-        extended = true;
-      else if (flags.find(c) == std::string::npos)
-        flags += c;
-    }
-    // A name byte right after the flags (/abc/q) is no literal.
-    const unsigned char direct = static_cast<unsigned char>(t_[j]);
-    closed = !(direct < 0x80 && (startsName(direct) || (direct >= '0' && direct <= '9')));
-  }
-  if (closed) {
-    // Trailing blanks belong to the literal when the expression ends
-    // after them; before anything else they stay layout.
-    int k = j;
-    for (;; ++k) {
-      const unsigned char c = static_cast<unsigned char>(t_[k]);
-      if (c == ' ' || c == '\t' || c == 0x01 || c >= 0x80) continue;
-      break;
-    }
-    const char e = t_[k];
-    if (e == ']' || e == '}' || e == 0 || e == '\n' || e == '\r' || e == ')' || e == ',' || e == '.' || e == ';' ||
-        e == ':')
-      j = k;
-  }
-  if (!closed) {
-    if (MsgBox) {
-      const char* eol = findByte(t_ + pos_, '\n');
-      std::string shown = eol ? std::string(t_ + pos_, eol) : std::string(t_ + pos_);
-      MsgBox(shown.c_str(), "RegExp err");
-    }
+  const int flagsEnd = close >= 0 ? readRegexFlags(t_, close + 1, flags, extended) : 0;
+  // A name byte right after the flags (/abc/q) is no literal.
+  const unsigned char direct = close >= 0 ? static_cast<unsigned char>(t_[flagsEnd]) : 0;
+  if (close < 0 || (direct < 0x80 && (startsName(direct) || (direct >= '0' && direct <= '9')))) {
+    reportMalformedRegex(t_ + pos_);
     return false;
   }
+  const int j = withTrailingBlanks(t_, flagsEnd);
   const std::string_view body(t_ + pos_ + 1, static_cast<size_t>(close - pos_ - 1));
-  const int flagsEnd = close + 1 + static_cast<int>(std::strspn(t_ + close + 1, "gimsx"));
   bool named = false;
   std::string text = "/" + jsRegexBody(body, extended, named) + "/" + flags;
   // ActionScript gives the named groups of a match as properties of the
