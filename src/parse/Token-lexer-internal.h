@@ -182,6 +182,9 @@ class GroupLexer {
   bool regex();
   void operatorByte(char c);
   bool xmlLiteral();
+  void xmlWithExpressions();
+  void xmlInList();
+  bool cdataValue();
   bool xmlAhead();
   void logicalAssign(const std::string& op);
 

@@ -413,18 +413,8 @@ bool GroupLexer::xmlLiteral() {
   auto& ch = group_->childs;
   const size_t n = ch.size();
   Token* last = lastChild(group_);
-  Parse* file = group_->file;
   bool read = false;
   bool scanned = false;  // the look-ahead found no element here already
-  auto readWithExpressions = [&] {
-    const size_t first = ch.size();
-    std::string result;
-    AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
-    if (first < ch.size() && ch[first]) {
-      ch[first]->leadingText = leading_;
-      leading_.clear();
-    }
-  };
   if (n >= 4 && last && last->type == TokenTypeCode::Assign) {
     Token* before = ch[n - 2];
     Token* colon = ch[n - 3];
@@ -432,51 +422,73 @@ bool GroupLexer::xmlLiteral() {
         before && (before->text == "XML" || before->text == "*") && colon && colon->type == TokenTypeCode::Colon;
     scanned = !typed;
     if (typed || xmlAhead()) {
-      readWithExpressions();
+      xmlWithExpressions();
       read = true;
     }
   } else if (n == 0 || (last && last->type == TokenTypeCode::Comma)) {
     scanned = true;
     if (xmlAhead()) {
-      std::string xml;
-      int endLine = line_;
-      int endPos = pos_;
-      toXmlEnd(xml, const_cast<char*>(t_), endLine, endPos);
-      if (xml.find('{') == std::string::npos) {
-        std::string text = "(new XML(\"" + xml + "\"))";
-        line_ = endLine;
-        pos_ = endPos;
-        pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
-      } else {
-        // With { expressions } (f(<a id={n}/>)) the literal is read as after
-        // "=", inside brackets of its own.
-        Token* holder = pushToken(new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_));
-        std::string result;
-        AddXML(result, const_cast<char*>(t_), line_, pos_, holder);
-        holder->endLine = line_;
-      }
+      xmlInList();
       read = true;
     }
   }
   if (!read && valueExpectedAfter(group_)) {
-    if (std::strncmp(t_ + pos_, "<![CDATA[", 9) == 0) {
-      const char* close = findFrom(t_ + pos_ + 9, "]]>");
-      if (!close) return false;
-      const std::string content(t_ + pos_ + 9, close);
-      const int startLine = line_;
-      line_ += countLines(t_, pos_, static_cast<int>(close - t_));
-      pushToken(new Token(TokenTypeCode::Literal, ("\"" + stringToText(content.c_str()) + "\"").c_str(), pos_,
-                          startLine, group_));
-      pos_ = static_cast<int>(close - t_) + 3;
-      return true;
-    }
+    if (std::strncmp(t_ + pos_, "<![CDATA[", 9) == 0) return cdataValue();
     if (scanned || (last && last->type == TokenTypeCode::Semicolon) || !xmlAhead()) return false;
-    readWithExpressions();
+    xmlWithExpressions();
     read = true;
   }
   if (!read) return false;
-  if (file) file->usesXml = 1;
+  if (Parse* file = group_->file) file->usesXml = 1;
   if (pos_ < len_ && t_[pos_]) ++pos_;
+  return true;
+}
+
+// The literal as "new XML(...)" with its { expressions } as tokens; the
+// first token takes the layout before the literal.
+void GroupLexer::xmlWithExpressions() {
+  auto& ch = group_->childs;
+  const size_t first = ch.size();
+  std::string result;
+  AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
+  if (first < ch.size() && ch[first]) {
+    ch[first]->leadingText = leading_;
+    leading_.clear();
+  }
+}
+
+// After "," or at the start of a group: one literal "(new XML(...))". With
+// { expressions } (f(<a id={n}/>)) the literal is read as after "=", inside
+// brackets of its own.
+void GroupLexer::xmlInList() {
+  std::string xml;
+  int endLine = line_;
+  int endPos = pos_;
+  toXmlEnd(xml, const_cast<char*>(t_), endLine, endPos);
+  if (xml.find('{') == std::string::npos) {
+    std::string text = "(new XML(\"" + xml + "\"))";
+    line_ = endLine;
+    pos_ = endPos;
+    pushToken(new Token(TokenTypeCode::Literal, text.c_str(), pos_, line_, group_));
+    return;
+  }
+  Token* holder = pushToken(new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_));
+  std::string result;
+  AddXML(result, const_cast<char*>(t_), line_, pos_, holder);
+  holder->endLine = line_;
+}
+
+// A CDATA section standing alone as a value: a string of its text. False
+// when it never closes.
+bool GroupLexer::cdataValue() {
+  const char* close = findFrom(t_ + pos_ + 9, "]]>");
+  if (!close) return false;
+  const std::string content(t_ + pos_ + 9, close);
+  const int startLine = line_;
+  line_ += countLines(t_, pos_, static_cast<int>(close - t_));
+  pushToken(new Token(TokenTypeCode::Literal, ("\"" + stringToText(content.c_str()) + "\"").c_str(), pos_,
+                      startLine, group_));
+  pos_ = static_cast<int>(close - t_) + 3;
   return true;
 }
 
