@@ -165,6 +165,7 @@ class GroupLexer {
     return t;
   }
 
+  // The group scanner (Token-lexer.cpp).
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
@@ -177,15 +178,19 @@ class GroupLexer {
   void closeGroup(char c);
   void dot();
   void slash();
+  void operatorByte(char c);
+  // Directive comments (Token-lexer-comments.cpp).
   void comment();
   void bracketDirectives(std::string_view body);
+  // Regular expression literals (Token-lexer-regex.cpp).
   bool regex();
-  void operatorByte(char c);
+  // E4X literals (Token-lexer-xml.cpp).
   bool xmlLiteral();
   void xmlWithExpressions();
   void xmlInList();
   bool cdataValue();
   bool xmlAhead();
+  // Logical assignments (Token-lexer-assign.cpp).
   void logicalAssign(const std::string& op);
 
   Token* group_;
