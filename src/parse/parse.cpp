@@ -15,7 +15,11 @@
 
 namespace {
 
-bool startsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
+// Whether the marker stands at `text`. It reads no further than the marker,
+// however long the rest of the text is.
+bool markerAt(const char* text, std::string_view marker) {
+  return std::strncmp(text, marker.data(), marker.size()) == 0;
+}
 
 // Replaces the bytes [from, to) by blanks, keeping every line end so that
 // the line numbers of the rest stay those of the source.
@@ -55,6 +59,71 @@ class EndMarkers {
   std::vector<size_t> places_;
   size_t cursor_ = 0;
 };
+
+// The conditional-compilation markers.
+constexpr std::string_view kFlashStatement = "/*[IF-FLASH]*/";
+constexpr std::string_view kScriptBegin = "/*[IF-SCRIPT-BEGIN]";
+constexpr std::string_view kScriptEnd = "[IF-SCRIPT-END]*/";
+constexpr std::string_view kFlashBegin = "/*[IF-FLASH-BEGIN]*/";
+constexpr std::string_view kFlashEnd = "/*[IF-FLASH-END]*/";
+constexpr std::string_view kNoEnumeration = "/*[NOENUMERATION]*/";
+constexpr std::string_view kScriptLine = "//[IF-SCRIPT]";
+
+// Each step below handles the marker at offset i and returns the offset
+// after what it handled.
+
+// Flash-only code: the statement after the marker goes, up to its line end.
+// npos when the marker stands before the package: the whole file is
+// Flash-only.
+size_t dropFlashStatement(char* text, size_t i) {
+  text[i + 1] = '/';
+  size_t j = i + kFlashStatement.size();
+  while (text[j] && isBlankOrLineEnd(text[j])) ++j;
+  if (std::strncmp(text + j, "package", 7) == 0) return std::string_view::npos;
+  size_t end = j;
+  while (text[end] && text[end] != '\n') ++end;
+  blank(text, i, end);
+  return end;
+}
+
+// Script-only code kept in a comment becomes live: the begin marker and
+// the next end marker go.
+size_t openScriptRegion(char* text, size_t i, EndMarkers& scriptEnds) {
+  const size_t after = i + kScriptBegin.size();
+  blank(text, i, after);
+  if (char* e = scriptEnds.next(text, after)) {
+    const size_t at = static_cast<size_t>(e - text);
+    blank(text, at, at + kScriptEnd.size());
+  }
+  return after;
+}
+
+// A Flash-only region goes up to its end marker; without one only the
+// marker goes.
+size_t dropFlashRegion(char* text, size_t i, EndMarkers& flashEnds) {
+  if (char* e = flashEnds.next(text, i + kFlashBegin.size())) {
+    const size_t end = static_cast<size_t>(e - text) + kFlashEnd.size();
+    blank(text, i, end);
+    return end;
+  }
+  blank(text, i, i + kFlashBegin.size());
+  return i + kFlashBegin.size();
+}
+
+// /*[NOENUMERATION]*/ leaves the word NOENUMERATION, a modifier of the
+// declaration after it.
+size_t keepNoEnumerationWord(char* text, size_t i) {
+  blank(text, i, i + 3);
+  blank(text, i + kNoEnumeration.size() - 3, i + kNoEnumeration.size());
+  return i + kNoEnumeration.size();
+}
+
+// A line marker (//[IF-SCRIPT], //[IF-<symbol>]) goes and the rest of its
+// line is live code.
+size_t dropLineMarker(char* text, size_t i, size_t length) {
+  blank(text, i, i + length);
+  return i + length;
+}
 
 }  // namespace
 
@@ -219,8 +288,8 @@ void Parse::_format_head(char* text) {
 bool Parse::_format_ifdef(char* text) {
   if (!text) return true;
   const std::string ifSymbol = "//[IF-" + _ompilerOptions_.conditionSymbol + "]";
-  EndMarkers scriptEnds("[IF-SCRIPT-END]*/");
-  EndMarkers flashEnds("/*[IF-FLASH-END]*/");
+  EndMarkers scriptEnds(kScriptEnd.data());
+  EndMarkers flashEnds(kFlashEnd.data());
   int unused = 0;
   size_t i = 0;
   while (text[i]) {
@@ -238,61 +307,26 @@ bool Parse::_format_ifdef(char* text) {
       ++i;
       continue;
     }
-    char* s = text + i;
-    if (startsWith(s, "/*[IF-FLASH]*/")) {
-      // Flash-only code: the next statement goes, or the whole file when the
-      // marker stands before its package.
-      s[1] = '/';
-      size_t j = i + 14;
-      while (text[j] && isBlankOrLineEnd(text[j])) ++j;
-      if (std::strncmp(text + j, "package", 7) == 0) return false;
-      size_t end = j;
-      while (text[end] && text[end] != '\n') ++end;
-      blank(text, i, end);
-      i = end;
-      continue;
+    const char* s = text + i;
+    if (markerAt(s, kFlashStatement)) {
+      i = dropFlashStatement(text, i);
+      if (i == std::string_view::npos) return false;
+    } else if (markerAt(s, kScriptBegin)) {
+      i = openScriptRegion(text, i, scriptEnds);
+    } else if (markerAt(s, kFlashBegin)) {
+      i = dropFlashRegion(text, i, flashEnds);
+    } else if (markerAt(s, kNoEnumeration)) {
+      i = keepNoEnumerationWord(text, i);
+    } else if (markerAt(s, ifSymbol)) {
+      i = dropLineMarker(text, i, ifSymbol.size());
+    } else if (markerAt(s, kScriptLine)) {
+      i = dropLineMarker(text, i, kScriptLine.size());
+    } else {
+      // Any other comment is passed over whole.
+      const int end = xstringmthod::getAnnotationText(text, static_cast<int>(i), unused);
+      if (!text[end]) break;
+      i = static_cast<size_t>(end) + 1;
     }
-    if (startsWith(s, "/*[IF-SCRIPT-BEGIN]")) {
-      // Script-only code kept in a comment becomes live.
-      blank(text, i, i + 19);
-      if (char* e = scriptEnds.next(text, i + 19)) {
-        const size_t at = static_cast<size_t>(e - text);
-        blank(text, at, at + 17);
-      }
-      i += 19;
-      continue;
-    }
-    if (startsWith(s, "/*[IF-FLASH-BEGIN]*/")) {
-      // A Flash-only region; without its end marker only the marker goes.
-      if (char* e = flashEnds.next(text, i + 20)) {
-        const size_t end = static_cast<size_t>(e - text) + 18;
-        blank(text, i, end);
-        i = end;
-      } else {
-        blank(text, i, i + 20);
-        i += 20;
-      }
-      continue;
-    }
-    if (startsWith(s, "/*[NOENUMERATION]*/")) {
-      blank(text, i, i + 3);
-      blank(text, i + 16, i + 19);
-      i += 19;
-      continue;
-    }
-    if (startsWith(s, ifSymbol.c_str())) {
-      blank(text, i, i + ifSymbol.size());
-      i += ifSymbol.size();
-      continue;
-    }
-    if (startsWith(s, "//[IF-SCRIPT]")) {
-      blank(text, i, i + 13);
-      i += 13;
-      continue;
-    }
-    const int end = xstringmthod::getAnnotationText(text, static_cast<int>(i), unused);
-    if (!text[end]) break;
-    i = static_cast<size_t>(end) + 1;
   }
   return true;
 }

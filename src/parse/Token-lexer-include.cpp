@@ -1,0 +1,121 @@
+// Includes: "include 'file.as'" reads the named file's text into the group
+// where it stands, once per including file, with cycles, depth and the
+// total included size bounded.
+#include <cstring>
+#include <string>
+
+#include "Token-lexer-internal.h"
+#include "Token.h"
+#include "parse.h"
+#include "scriptfile.h"
+#include "xfilemethod.h"
+
+using namespace lexer;
+
+namespace {
+
+// The record of the included file, read now when it lies outside the
+// source folders (a shared "../config.as") and was not collected.
+ScriptFile* includedRecord(const std::string& path) {
+  ScriptFile* record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
+  if (!record && xfilemethod::getFileSize(path) > 0) {
+    ScriptFile::LoadFile(path);
+    record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
+  }
+  return record;
+}
+
+// Queues an include error at the token before the file name.
+void includeError(Token* group, const std::string& message) {
+  Token* at = lastChild(group);
+  queueError(at ? at : group, group, message);
+}
+
+// Whether the include may be expanded: no cycle, not nested too deeply,
+// within the bound of included text, and not a repeat in the same file.
+// Each refusal is a source error; too deep a nesting ends the file.
+bool admitInclude(LexRun& run, Token* group, const std::string& path, long long size) {
+  Parse* file = group->file;
+  if (run.includeStack.empty() && file) run.includeStack.push_back(xfilemethod::getFile_Path(file->path));
+  for (const std::string& open : run.includeStack) {
+    if (open == path) {
+      includeError(group, "Cyclic include of " + path);
+      return false;
+    }
+  }
+  if (run.depth >= kMaxLexDepth) {
+    includeError(group, "Includes nested too deeply: " + path);
+    run.aborted = true;
+    return false;
+  }
+  if (run.includeBoundReported || run.includedBytes + size > kMaxIncludedBytes) {
+    if (!run.includeBoundReported) {
+      includeError(group, "Includes expand to more than " + std::to_string(kMaxIncludedBytes >> 20) +
+                              " MB of text: " + path + " and the includes after it are left out");
+    }
+    run.includeBoundReported = true;
+    return false;
+  }
+  // A file that includes the same file twice gets its text once: each copy
+  // could hold includes of its own, and the copies multiply.
+  const std::string& includer = run.includeStack.back();
+  if (!run.includesDone.insert(includer + "\n" + path).second) {
+    includeError(group, "Repeated include of " + path + " in " + includer + ": it is included once");
+    return false;
+  }
+  return true;
+}
+
+// The included text as the lexer reads it: line ends unified to LF, cut at
+// its first NUL, a UTF-8 byte order mark blanked (it is no word of the code).
+std::string normalIncludeText(const std::string& text) {
+  std::string normal;
+  normal.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
+      normal += '\n';
+    } else {
+      normal += text[i];
+    }
+  }
+  normal.resize(std::strlen(normal.c_str()));
+  if (normal.compare(0, 3, "\xEF\xBB\xBF") == 0) normal.replace(0, 3, "   ");
+  return normal;
+}
+
+}  // namespace
+
+void lexer::includeFile(Token* group, const std::string& quoted) {
+  std::string name;
+  for (char c : quoted)
+    if (c != '"' && c != '\'') name += c;
+  Parse* file = group->file;
+  std::string path = xfilemethod::getFile_Path((file ? file->directory : std::string()) + "/" + name);
+  ScriptFile* record = includedRecord(path);
+  if (!record) {
+    includeError(group, "Include file not found: " + path);
+    return;
+  }
+  LexRun& run = *g_run;
+  if (!admitInclude(run, group, path, static_cast<long long>(record->text.size()))) return;
+  run.includedBytes += static_cast<long long>(record->text.size());
+
+  std::string normal = normalIncludeText(record->text);
+  if (!Parse::_format_ifdef(normal.data())) return;
+  record->text = normal;
+
+  run.includeStack.push_back(path);
+  ++run.depth;
+  int p = 0;
+  int l = 0;
+  lexInto(group, normal.c_str(), static_cast<int>(normal.size()), p, l);
+  --run.depth;
+  run.includeStack.pop_back();
+}
+
+void addInclude(Token* group, Token*, const char* quoted) {
+  if (!group || !quoted) return;
+  RunScope scope(static_cast<long long>(std::strlen(quoted)));
+  includeFile(group, quoted);
+}

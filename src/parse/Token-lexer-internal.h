@@ -1,0 +1,207 @@
+// Declarations the parts of the lexer share (the group scanner, the word
+// maker, XML literals, regular expressions, directive comments, includes and
+// logical assignments). Only the Token-lexer*.cpp files include this header.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "Token.h"
+#include "TokenList.h"
+#include "parse.h"
+
+namespace lexer {
+
+// Bracket groups (and includes and embedded XML expressions) nested deeper
+// than this end the file with a source error. The recursive passes that run
+// over the tree later rely on this bound as well.
+constexpr int kMaxLexDepth = 256;
+// A Vector type parameter longer than this is not read as one.
+constexpr int kMaxVectorParam = 512;
+// The included text one file may expand to, all its includes together
+// (includes of includes too); further includes are a source error.
+constexpr long long kMaxIncludedBytes = 16ll << 20;
+
+// ---- per-file state of one outermost Token::parse call ----
+
+struct LexRun {
+  int depth = 0;
+  bool aborted = false;
+  bool unclosedReported = false;
+  std::vector<std::string> includeStack;  // normalised paths being tokenised, outermost first
+  std::unordered_set<std::string> includesDone;  // "including path\n included path" pairs expanded
+  long long includedBytes = 0;            // text the includes of this file have expanded to
+  bool includeBoundReported = false;
+  long long xmlBudget = 0;                // bytes the XML look-ahead may still scan
+  long long tokensMade = 0;
+  long long tokensCopied = 0;
+  TokenList logicalAssigns;     // the "||" / "&&" of each "a ||= b" rewritten
+};
+
+// The run of the file being tokenised; null between files.
+extern LexRun* g_run;
+
+// Makes a run for the outermost call and removes it again at its end.
+class RunScope {
+ public:
+  explicit RunScope(long long textLength) {
+    if (!g_run) {
+      g_run = &own_;
+      own_.xmlBudget = 16 * textLength + (1 << 20);
+      owner_ = true;
+    }
+  }
+  ~RunScope() {
+    if (owner_) g_run = nullptr;
+  }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+  bool owner() const { return owner_; }
+
+ private:
+  LexRun own_;
+  bool owner_ = false;
+};
+
+enum class LexEnd { Closed, EndOfText, Aborted };
+
+inline bool isLayoutByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\x01'; }
+
+// A byte that can begin an ActionScript name.
+inline bool startsName(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || c >= 0x80;
+}
+
+// The first place of `needle` at or after `from`, or null at the end of the
+// text. It reads no further than the match, so searches that start often
+// and end soon stay cheap on long texts.
+inline const char* findFrom(const char* from, const char* needle) {
+  const size_t n = std::strlen(needle);
+  for (const char* p = from; *p; ++p)
+    if (*p == needle[0] && std::strncmp(p, needle, n) == 0) return p;
+  return nullptr;
+}
+
+inline const char* findByte(const char* from, char c) {
+  for (const char* p = from; *p; ++p)
+    if (*p == c) return p;
+  return nullptr;
+}
+
+inline Token* lastChild(Token* group) { return group->childs.empty() ? nullptr : group->childs.back(); }
+
+inline const char* pathOf(Token* group) { return group && group->file ? group->file->path.c_str() : _CURFILENAME.c_str(); }
+
+inline void countMade(long long n = 1) {
+  if (g_run) g_run->tokensMade += n;
+}
+
+inline void queueError(Token* token, Token* group, const std::string& message) {
+  std::string unused;
+  token->scriptErr(unused, group ? group->file : nullptr, message.c_str(), 1);
+}
+
+inline int countLines(const char* t, int from, int to) {
+  int n = 0;
+  for (int i = from; i < to; ++i)
+    if (t[i] == '\n') ++n;
+  return n;
+}
+
+// The tokens of the tree under `t`, itself included.
+long long countTokens(Token* t);
+
+// Tokenises text[pos, length) into `group`; the outermost call owns the run.
+void lexInto(Token* group, const char* text, int length, int& pos, int& line);
+
+// Expands an include of the file named by the quoted text into `group`.
+void includeFile(Token* group, const std::string& quoted);
+
+// Whether the text at its '<' holds one complete XML element; `scanned`
+// gets the number of bytes read.
+bool scanXml(const char* text, long long& scanned);
+
+// Whether the next token of the group begins a value.
+bool valueExpectedAfter(Token* group);
+
+// Puts the value of each rewritten "a ||= b" into brackets where it needs them.
+void bracketLogicalAssignValues(const TokenList& operators);
+
+// ---- the group lexer ----
+
+// Reads the tokens of one bracket group (or of the whole text) into `group`:
+// words, literals, operators and punctuation, with a nested GroupLexer for
+// every bracket group it opens. `pos` and `line` move on as it reads.
+class GroupLexer {
+ public:
+  GroupLexer(Token* group, const char* text, int length, int& pos, int& line)
+      : group_(group), t_(text), len_(length), pos_(pos), line_(line) {}
+
+  LexEnd run(bool opened);
+
+ private:
+  void startWord() {
+    if (wordStart_ < 0) {
+      wordStart_ = pos_;
+      wordLine_ = line_;
+    }
+  }
+  void flushWord() {
+    if (wordStart_ < 0) return;
+    Token::_addWord_(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_);
+    wordStart_ = -1;
+  }
+  Token* pushToken(Token* t, bool withLeading = true) {
+    if (withLeading) {
+      // The shared text is a copy: the buffer stays for the next token's layout.
+      t->leadingText = leading_;
+      leading_.clear();
+    }
+    group_->push(t);
+    countMade();
+    return t;
+  }
+
+  // The group scanner (Token-lexer.cpp).
+  LexEnd atEnd(bool opened);
+  void blankRun();
+  void lineEnd();
+  void punctuation(int code, const char* text);
+  void star();
+  void colon();
+  void wordBytes();
+  void quoted();
+  LexEnd openGroup(char c);
+  void closeGroup(char c);
+  void dot();
+  void slash();
+  void operatorByte(char c);
+  // Directive comments (Token-lexer-comments.cpp).
+  void comment();
+  void bracketDirectives(std::string_view body);
+  // Regular expression literals (Token-lexer-regex.cpp).
+  bool regex();
+  // E4X literals (Token-lexer-xml.cpp).
+  bool xmlLiteral();
+  void xmlWithExpressions();
+  void xmlInList();
+  bool cdataValue();
+  bool xmlAhead();
+  // Logical assignments (Token-lexer-assign.cpp).
+  void logicalAssign(const std::string& op);
+
+  Token* group_;
+  const char* t_;
+  int len_;
+  int& pos_;
+  int& line_;
+  int wordStart_ = -1;
+  int wordLine_ = 0;
+  int flags_ = 0;
+  std::string leading_;
+};
+
+}  // namespace lexer

@@ -1,0 +1,399 @@
+// The words of the lexer: the table of keywords and modifier words, and the
+// maker that turns one word of the text into its token (or into modifier
+// flags for the next one).
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "CompilerOptions.h"
+#include "Token-lexer-internal.h"
+#include "Token.h"
+#include "TokenClass.h"
+#include "TokenExtends.h"
+#include "TokenFunction.h"
+#include "TokenImport.h"
+#include "TokenInterface.h"
+#include "TokenOther.h"
+#include "TokenPackage.h"
+#include "xstringmethod.h"
+
+using namespace lexer;
+
+namespace {
+
+// "|" + word + "|" occurs in the list. The words of a list are kept in a
+// set, made again when the list pointer changes.
+bool inWordList(const char* list, std::string_view word) {
+  struct Cache {
+    const char* list = nullptr;
+    std::unordered_set<std::string_view> words;
+  };
+  static Cache caches[2];
+  Cache* cache = nullptr;
+  for (Cache& c : caches)
+    if (c.list == list) cache = &c;
+  if (!cache) {
+    cache = caches[0].list && caches[1].list ? &caches[0] : (caches[0].list ? &caches[1] : &caches[0]);
+    cache->list = list;
+    cache->words.clear();
+    for (const char* p = std::strchr(list, '|'); p && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) cache->words.insert(std::string_view(p + 1, static_cast<size_t>(q - p - 1)));
+      p = q;
+    }
+  }
+  return cache->words.count(word) != 0;
+}
+
+// ---- the word makers ----
+
+struct WordRow;
+
+// One word where it stands, as its maker sees it: the text after it, the
+// group it goes into and the state waiting for the next token.
+struct WordSite {
+  const WordRow& row;
+  const char* end;        // the byte after the word
+  int line;
+  Token* group;
+  int& flags;             // the modifier flags waiting for the next token
+  std::string& leading;   // the layout waiting for the next token
+  Token* token = nullptr;           // the token made
+  bool declaration = false;         // the token takes the waiting doc comment
+  bool neverStatementWord = false;  // a name that reads as a plain word even if listed
+};
+
+// What a maker did with its word: made its token, consumed it (a modifier
+// flag, a directive), or left it to be read as a name.
+enum class WordMade { Token, Consumed, Name };
+
+using WordMaker = WordMade (*)(WordSite&);
+
+struct WordRow {
+  const char* word;
+  int code;          // the token type made (0 where it makes none)
+  int flag;          // the modifier flag added (0: none)
+  const char* text;  // the text of the token made (nullptr: none)
+  WordMaker make;
+};
+
+const char* skipBlanks(const char* p) {
+  while (*p == ' ' || *p == '\t') ++p;
+  return p;
+}
+
+// A word followed by a single ':' is a name: an object key ({use: f,
+// final: true}) or a typed name (var native:Boolean).
+bool beforeTypeColon(const char* after) { return after[0] == ':' && after[1] != ':'; }
+
+// The token of the row's class, code and text.
+template <class T>
+WordMade keyword(WordSite& s) {
+  s.token = new T(s.row.code, s.row.text, 0, s.line, s.group);
+  return WordMade::Token;
+}
+
+// A modifier always comes before another word (a declaration keyword, a
+// modifier, a name), a comment or a metadata tag; before anything else
+// (trace(final, native), dynamic + 1, x = final;) it is a name. "internal"
+// adds no flag. static { ... } in a class body: the block is one of the
+// body's statements, which run once anyway; the word adds nothing.
+// "namespace" declares a namespace only when a name follows it on its line
+// (namespace ns = ..., use namespace ns); anywhere else it is a name:
+// return namespace + "::" + local.
+WordMade modifierWord(WordSite& s) {
+  const char* after = skipBlanks(s.end);
+  if (beforeTypeColon(after)) return WordMade::Name;
+  const char* next = after;
+  while (*next == ' ' || *next == '\t' || *next == '\x01' || *next == '\r' || *next == '\n') ++next;
+  const unsigned char c = static_cast<unsigned char>(*next);
+  if (c == '{' && s.row.flag == TokenModifierFlags::Static) return WordMade::Consumed;
+  if (c && !startsName(c) && c != '/' && c != '[' && c != ':') return WordMade::Name;
+  if (s.row.flag == TokenModifierFlags::Namespace) {
+    while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
+    if (!startsName(static_cast<unsigned char>(*after))) return WordMade::Name;
+  }
+  s.flags |= s.row.flag;
+  return WordMade::Consumed;
+}
+
+// "async" is a word of its own that also marks the next token async.
+WordMade asyncWord(WordSite& s) {
+  s.flags |= s.row.flag;
+  return keyword<Token>(s);
+}
+
+// "var" and "const" start a statement: a ';' goes before them unless the
+// group is empty or a ( ) group or a ';' stands before.
+WordMade varWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (!s.group->childs.empty() &&
+      (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
+    s.group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, s.group));
+    countMade();
+  }
+  auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
+  if (s.row.code == TokenTypeCode::Const) v->outputDisabled = DISBALEOUTCONST;
+  s.token = v;
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// "async function" is one token: the async word hands over its flags and
+// its layout.
+WordMade functionWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (prev && (prev->flags & TokenModifierFlags::Async)) {
+    s.flags |= prev->flags;
+    s.leading = prev->leadingText + s.leading;
+    s.group->childs.pop_back();
+    deleteTokenTree(prev);
+  }
+  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// The class token made last is remembered for RUVOSYSTEM_USE_STATIC.
+WordMade classWord(WordSite& s) {
+  auto* cls = new TokenClass(s.row.code, nullptr, 0, s.line, s.group);
+  pCurAddClass = cls;
+  s.token = cls;
+  s.declaration = true;
+  return WordMade::Token;
+}
+
+// "include" before a single ':' is a name; anywhere else the quoted file
+// name that follows is included.
+WordMade includeWord(WordSite& s) {
+  if (beforeTypeColon(skipBlanks(s.end))) return WordMade::Name;
+  return keyword<Token>(s);
+}
+
+// "for each": the loop remembers it; elsewhere "each" is a plain name.
+WordMade eachWord(WordSite& s) {
+  Token* prev = lastChild(s.group);
+  if (prev && prev->type == TokenTypeCode::For) {
+    if (auto* loop = dynamic_cast<TokenFor*>(prev)) {
+      loop->forEach = 1;
+      return WordMade::Consumed;
+    }
+  }
+  return WordMade::Name;
+}
+
+// "await" awaits the operand that follows it on its line (await load(),
+// await p); before anything else (var await:int, await + 1, f(await)) it is
+// a name. The "/*await*" directive hands over the word alone: the keyword.
+WordMade awaitWord(WordSite& s) {
+  const char* after = s.end;
+  while (*after == ' ' || *after == '\t' || *after == '\x01') ++after;
+  const unsigned char c = static_cast<unsigned char>(*after);
+  if (c && !(startsName(c) || (c >= '0' && c <= '9') || c == '(' || c == '[' || c == '{' || c == '"' || c == '\'' ||
+             c == '!' || c == '~')) {
+    s.neverStatementWord = true;
+    return WordMade::Name;
+  }
+  return keyword<Token>(s);
+}
+
+// [Embed(...)]: the metadata group becomes the embed token's group.
+WordMade embedWord(WordSite& s) {
+  if (s.group->type != TokenTypeCode::Bracket || !s.group->childs.empty()) return WordMade::Name;
+  s.token = new TokenEmbed(s.row.code, s.row.text, 0, s.line, s.group);
+  s.group->type = TokenTypeCode::As;
+  return WordMade::Token;
+}
+
+// RUVOSYSTEM_USE_STATIC marks the class made last.
+WordMade useStaticWord(WordSite&) {
+  if (pCurAddClass) pCurAddClass->systemUseStatic = 1;
+  return WordMade::Consumed;
+}
+
+// ---- the word table ----
+
+const WordRow kWordRows[] = {
+#define LEXER_WORD(word, code, flag, text, maker) {word, code, flag, text, maker},
+#include "Token-lexer-words.def"
+};
+
+// Everything the lexer asks about one word, found by one hash lookup: its
+// row of the word table and whether the lists __unnowkey__ and __sytemtype__
+// hold it. The table is made again when either list is replaced.
+struct WordClass {
+  const WordRow* row = nullptr;
+  bool statementWord = false;
+  bool systemType = false;
+};
+
+const WordClass& classifyWord(std::string_view word) {
+  struct Cache {
+    const char* statementList = nullptr;
+    const char* typeList = nullptr;
+    bool made = false;
+    std::unordered_map<std::string_view, WordClass> words;
+  };
+  static Cache cache;
+  static const WordClass none;
+  if (!cache.made || cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__) {
+    cache.made = true;
+    cache.statementList = __unnowkey__;
+    cache.typeList = __sytemtype__;
+    cache.words.clear();
+    for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
+    // The words between the '|' of a list, as inWordList reads them.
+    auto addList = [&](const char* list, bool WordClass::*mark) {
+      if (!list) return;
+      for (const char* p = std::strchr(list, '|'); p && p[1];) {
+        const char* q = std::strchr(p + 1, '|');
+        if (!q) break;
+        if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
+        p = q;
+      }
+    };
+    addList(__unnowkey__, &WordClass::statementWord);
+    addList(__sytemtype__, &WordClass::systemType);
+  }
+  auto it = cache.words.find(word);
+  return it == cache.words.end() ? none : it->second;
+}
+
+// Whether the text after a NS::name word makes it a conditional-compilation
+// name: a { } block follows, or a declaration (function, var, const), maybe
+// behind its modifier words.
+bool startsConditional(const char* after) {
+  for (;;) {
+    while (isLayoutByte(*after)) ++after;
+    if (*after == '{') return true;
+    const char* wordEnd = after;
+    while ((*wordEnd >= 'a' && *wordEnd <= 'z')) ++wordEnd;
+    const std::string_view word(after, static_cast<size_t>(wordEnd - after));
+    if (word.empty() || (*wordEnd && !isLayoutByte(*wordEnd))) return false;
+    if (word == "function" || word == "var" || word == "const") return true;
+    if (word != "public" && word != "private" && word != "protected" && word != "internal" && word != "static" &&
+        word != "override" && word != "final")
+      return false;
+    after = wordEnd;
+  }
+}
+
+// The word from `word` up to `end`: the blanks stepped over around a '.'
+// ("a . b") leave it; a quoted word stays as written.
+std::string wordText(const char* word, const char* end, bool quoted) {
+  const char* firstGap = word;
+  if (!quoted)
+    while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
+  if (quoted || firstGap == end) return std::string(word, end);
+  std::string w;
+  w.reserve(static_cast<size_t>(end - word));
+  for (const char* p = word; p < end; ++p)
+    if (!isLayoutByte(*p)) w += *p;
+  return w;
+}
+
+// NS::name loses its namespace prefixes: each dotted segment keeps what
+// follows its last "::".
+std::string withoutNamespaces(const std::string& w) {
+  std::string out;
+  size_t from = 0;
+  for (;;) {
+    size_t dot = w.find('.', from);
+    std::string_view seg(w.data() + from, (dot == std::string::npos ? w.size() : dot) - from);
+    size_t k = seg.rfind("::");
+    out.append(k == std::string_view::npos ? seg : seg.substr(k + 2));
+    if (dot == std::string::npos) break;
+    out += '.';
+    from = dot + 1;
+  }
+  return out;
+}
+
+// The token of a word no row made: a string literal, a number, or a name
+// (a statement word or a system type when its list holds it).
+Token* plainWordToken(std::string& w, bool quoted, const WordClass& wordClass, bool neverStatementWord,
+                      const char* end, int line, Token* group) {
+  if (quoted) return new Token(TokenTypeCode::Literal, w.c_str(), 0, line, group);
+  if (xstringmthod::IsAllDigit(w.c_str())) return new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
+  bool awaited = false;
+  bool rewritten = false;
+  const size_t colons = w.find("::");
+  // NS::name { ... } and NS::name in front of a declaration are
+  // conditional compilation: the name keeps its prefix, so that an
+  // undefined one can be reported as such.
+  if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !startsConditional(end)) {
+    awaited = colons == 5 && w.compare(0, 5, "await") == 0;
+    w = withoutNamespaces(w);
+    rewritten = true;
+  }
+  int code = TokenTypeCode::Word;
+  // The lookup of the word still holds for a word the prefixes left alone.
+  const bool statementWord =
+      !neverStatementWord && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
+  if (statementWord) {
+    code = TokenTypeCode::StatementWord;
+  } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
+    code = TokenTypeCode::SystemType;
+  }
+  Token* token = new Token(code, nullptr, 0, line, group);
+  token->text = std::move(w);
+  if (awaited) token->awaitedCall = 1;
+  return token;
+}
+
+// Pushes a word's token with what waited for it: the doc comment (for a
+// declaration), the layout and the modifier flags.
+void placeWordToken(Token* token, bool declaration, Token* group, int& flags, std::string& leading) {
+  if (declaration) token->docComment = _Comment;
+  _Comment.clear();
+  if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
+    // A case label keeps its own line end in front unless the source gave one.
+    if (leading.find('\n') != std::string::npos) {
+      token->leadingText = leading;
+    } else {
+      token->leadingText += leading;
+    }
+  } else {
+    token->leadingText = leading;
+  }
+  leading.clear();
+  token->flags = flags;
+  flags = 0;
+  group->push(token);
+  countMade();
+}
+
+}  // namespace
+
+// Makes the token for one word of the text (from `word` to the byte at
+// index `last` of `text`) and pushes it on the group. A word of the table
+// goes to its row's maker: modifier words only add to the pending flags,
+// keywords make their token class; any other word is a literal, a number
+// or a name.
+void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
+                      std::string& leading) {
+  if (!text || !word || !group) return;
+  const char* end = text + last + 1;
+  if (end <= word) return;
+  const bool quotedWord = *word == '"' || *word == '\'';
+  std::string w = wordText(word, end, quotedWord);
+  if (w.empty()) return;
+
+  static const WordClass kQuoted;
+  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
+  Token* token = nullptr;
+  bool declaration = false;
+  bool neverStatementWord = false;
+  if (const WordRow* row = wordClass.row) {
+    WordSite site{*row, end, line, group, flags, leading};
+    if (row->make(site) == WordMade::Consumed) return;
+    token = site.token;
+    declaration = site.declaration;
+    neverStatementWord = site.neverStatementWord;
+  }
+  if (!token) token = plainWordToken(w, quotedWord, wordClass, neverStatementWord, end, line, group);
+  placeWordToken(token, declaration, group, flags, leading);
+}
