@@ -121,9 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The formatter on the raw text too: the output carries strings, comments,
   // regular expressions and XML of the source nearly as written.
   const std::string formatted = formatScript(std::string(reinterpret_cast<const char*>(data), size));
-  if (show) std::fprintf(stderr, "%s", output.c_str());
+  if (show) ruvo_error("%s", output.c_str());
   if (twice && compileOnce(data, size) != output) {
-    std::fprintf(stderr, "the second compile of the input gave another output\n");
+    ruvo_error("the second compile of the input gave another output\n");
     std::abort();
   }
   return 0;
