@@ -234,7 +234,7 @@ void placeFiles(std::vector<ScriptFile*>& files) {
 
 // The warnings and the scripts of the files, in order, joined into their
 // output scripts.
-void joinFiles(std::vector<ScriptFile*>& files) {
+void joinFiles(const std::vector<ScriptFile*>& files) {
   // The scripts of a project are megabytes: each output script's text gets
   // its room once (the file line of every source, with room for its
   // weights, and its JavaScript) instead of growing as the files are added.

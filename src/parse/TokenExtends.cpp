@@ -90,7 +90,8 @@ bool declaresClassAfter(Parse* file, const std::string& name) {
 // through the imports; its file is compiled on demand.
 void TokenExtends::pretreatmentExtends(Parse* file) {
   TokenClass* cls = currentClass;
-  if (!cls || !parent) return;
+  // A stopped compile links and reports no more bases.
+  if (!cls || !parent || compileStop() != CompileStop::None) return;
   Token* next = parent->getNextToken(this, 1);
   if (!next || next->type == TokenTypeCode::Block) return;
   std::string name = next->text;
