@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "OneScriptFile.h"
+#include "globals.h"
 #include "message.h"
 #include "platform.h"
 #include "xfilemethod.h"
@@ -292,7 +293,7 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
       fprintf(stderr, "ruvojs: %s is not a project file: its name must hold .actionScriptProperties or .as3proj\n",
               projectFile.c_str());
     MSGTO(MessageType::Problem, "", 0, "Read FB err:%s", projectFileNBame.c_str());
-    endRun();
+    stopCompile(CompileStop::NoProject);
   }
   quickCompile = false;
 }

@@ -78,12 +78,10 @@ void readDOCUMENTSPATH(std::string& projectText);
 // the program's folder).
 std::string absoluteProjectFile(const char* projectFile);
 
-// Main-class directives and module definitions.
+// Main-class directives and module definitions. loadMainClass is false when
+// the project has no document class (the compile is then stopped).
 bool loadMainClass(std::string& mainFile, std::string& text);
 bool LoadModuleDef(const char* projectFolder);
-
-// Ends the run: the end-of-run message, then exit code 0.
-[[noreturn]] void endRun();
 
 // Restores the start values of the options and switches.
 void resetCompilerOptions();

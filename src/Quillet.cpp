@@ -7,12 +7,15 @@
 #include "CompilerOptions.h"
 #include "TokenExtends.h"
 #include "TokenPackage.h"
+#include "globals.h"
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
 
 int32_t Quillet::__compilerScriptIndex__ = 1;
+
+void resetFrontEnd() { Quillet::__compilerScriptIndex__ = 1; }
 
 void Quillet::addPath(const char* folder) {
   // All ".jas" files of the folder come before its ".as" files.
@@ -55,6 +58,8 @@ void Quillet::withFiles(std::vector<std::string>& list) {
   size_t step = n / 100;
   if (step < 1) step = 1;
   for (size_t i = 0; i < n; ++i) {
+    // A stopped compile parses nothing more.
+    if (compileStop() != CompileStop::None) return;
     const std::string& path = list[i];
     if (_ompilerOptions_.excludeThisFile(path.c_str())) continue;
     if (i % step == 0) {
@@ -67,6 +72,7 @@ void Quillet::withFiles(std::vector<std::string>& list) {
 }
 
 int Quillet::withFile(const char* path) {
+  if (compileStop() != CompileStop::None) return 0;
   std::string p = path ? path : "";
   if (p.find("__js__.as") != std::string::npos || p.find("__JS__.as") != std::string::npos) return 0;
   std::string key = ScriptFile::FormatFileName(p);
@@ -104,11 +110,12 @@ int Quillet::parseWithRequests(const std::string& key) {
     const size_t self = nodes.size();
     nodes.push_back({parse, {}});
     if (asking != kNone) nodes[asking].requested.push_back(self);
+    if (compileStop() != CompileStop::None) break;
     for (auto it = requests_.rbegin(); it != requests_.rend(); ++it) queue.emplace_back(*it, self);
   }
   requests_.clear();
   pretreating_ = false;
-  TokenExtends::linkWaitingClasses();
+  if (compileStop() == CompileStop::None) TokenExtends::linkWaitingClasses();
 
   // Every file after the files it asked for (a post-order walk of the requests).
   std::vector<std::pair<size_t, size_t>> walk;  // node, next request to visit

@@ -37,3 +37,7 @@ class Quillet : public As3ToScript {
   bool pretreating_ = false;
   std::vector<std::string> requests_;  // made by the file being pretreated
 };
+
+// Numbers the parsed files from 1 again (tests compile several projects in
+// one process).
+void resetFrontEnd();

@@ -1,6 +1,6 @@
-// The road of one compile after the options are read: registries and
-// pre-scan, collect and parse, JavaScript out, order and assemble, pages,
-// summary and exit.
+// The road of one compile: the options, the registries and the pre-scan,
+// collect and parse, JavaScript out, order and assemble, save. It returns;
+// the end of the run (endRun) then prints the summary and ends the process.
 #include "compileRun.h"
 
 #include <algorithm>
@@ -15,34 +15,40 @@
 #include "Quillet.h"
 #include "TokenClass.h"
 #include "TokenPackage.h"
+#include "checkEnv.h"
 #include "message.h"
 #include "parse.h"
 #include "platform.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
+#include "xstringmethod.h"
 
 namespace {
 
+// The warnings counter of the run (numbers the files' warnings as they are
+// joined); reset by resetCompileRun.
 int CompileCOUNT_ = 0;
-
-bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 std::string pathOf(const TokenClass* cls) { return cls && cls->file ? cls->file->path : std::string(); }
 
 ScriptFile* recordOf(const TokenClass* cls) { return cls && cls->file ? cls->file->scriptFile : nullptr; }
 
-// Steps 3 and 4: pre-scan every source path, then collect, parse and emit.
-void collectAndCompile(Quillet& front) {
+bool isFolderEntry(const std::string& entry) { return !entry.empty() && entry.back() == '/'; }
+
+// The class names of every source folder, before any file is parsed.
+void preScanSources() {
   for (const std::string& entry : _ompilerOptions_.sourcePaths)
-    TokenPackage::ParseOnlyClassEx(entry.c_str(), !entry.empty() && entry.back() == '/');
+    TokenPackage::ParseOnlyClassEx(entry.c_str(), isFolderEntry(entry));
+}
+
+// The files of every source entry: a folder's files, or the file itself.
+void collectSources(Quillet& front) {
   for (const std::string& entry : _ompilerOptions_.sourcePaths) {
-    if (!entry.empty() && entry.back() == '/')
+    if (isFolderEntry(entry))
       front.addPath(entry.substr(0, entry.size() - 1).c_str());
     else
       front.addFile(entry.c_str());
   }
-  front.withFiles(front.files);
-  front.allToJs();
 }
 
 // A run that would write a script that cannot start says so: the library
@@ -53,7 +59,7 @@ void reportUnusableScript(const Quillet& front) {
   if (o.zafritLib && !o.libraryDir.empty()) {
     const std::string folder = xfilemethod::getFile_Path(o.libraryDir);
     bool any = false;
-    for (const std::string& path : front.files) any = any || startsWith(path, folder.c_str());
+    for (const std::string& path : front.files) any = any || startsWith(path, folder);
     if (!any)
       MSGTO(MessageType::Problem, o.libraryDir.c_str(), 0,
             "No library class in %s: the script needs the library to start (Ruvo.Main); compile with ;zafrit=false "
@@ -76,8 +82,26 @@ void reportUnusableScript(const Quillet& front) {
   MSGTO(MessageType::Problem, o.mainFile.c_str(), 0, "The main file is not compiled: %s", why);
 }
 
-void normaliseExcludes() {
-  for (std::string& e : _ompilerOptions_.excludePaths) e = xfilemethod::getFile_Path(e);
+// The records of the files that have output, in the records' order.
+std::vector<ScriptFile*> filesWithOutput() {
+  std::vector<ScriptFile*> files;
+  for (auto& [path, record] : ScriptFile::LoadedFileMap)
+    if (record && (!record->script.empty() || !record->endText.empty())) files.push_back(record);
+  return files;
+}
+
+void writeTypeScriptFiles(const std::vector<ScriptFile*>& files) {
+  if (!__ISTOTS) return;
+  for (ScriptFile* record : files) record->saveToTsFile();
+}
+
+// The 3D part of the library is compiled only when the main class asks for it.
+void leaveOutFlash3DUnlessUsed() {
+  CompilerOptions& o = _ompilerOptions_;
+  if (o.flash3D) return;
+  MSGTO(MessageType::Info, "", 0, "Disable Flash3D %s", o.mainFile.c_str());
+  o.excludePaths.push_back(o.libraryDir + "zafrit/display3D");
+  for (std::string& e : o.excludePaths) e = xfilemethod::getFile_Path(e);
 }
 
 // Library classes rank first: the method helpers, then the basic classes,
@@ -99,7 +123,8 @@ void applyLibraryTiers(TokenClass* cls, ScriptFile* record) {
   if (startsWith(n, "zafrit.") || startsWith(n, "mx.core.")) raise(10000, 1e4);
 }
 
-// Steps 7 to 9: rank the classes and sort them, highest rank first.
+// The class ranks: the depth of each class, the library tiers and a raise
+// for the files of public classes without a base; sorted highest first.
 std::vector<TokenClass*> rankClasses() {
   std::vector<TokenClass*> classes;
   TokenClass::beginExtendsDepthBatch();
@@ -129,7 +154,7 @@ std::string packageKeyOf(const std::string& fullName) {
   return (dot == std::string::npos || dot == 0) ? fullName : fullName.substr(0, dot);
 }
 
-// Steps 11 to 15: the init lists and the package lists of the output scripts.
+// The init lists and the package lists of the output scripts.
 void buildClassAndPackageLists(const std::vector<TokenClass*>& classes, const std::vector<ScriptFile*>& files) {
   OrderedMap<std::string> packages;
   for (TokenClass* cls : classes) {
@@ -182,8 +207,9 @@ std::string mainCall() {
   return call + "});\r\n";
 }
 
-// Steps 17 to 21: place every file in its output script, in order, and save.
-void assembleAndSave(std::vector<ScriptFile*>& files) {
+// Every file goes to its output script and gets its final weight; the files
+// are sorted heaviest first, the order in which they are joined.
+void placeFiles(std::vector<ScriptFile*>& files) {
   for (ScriptFile* record : files) {
     record->outputScript = OneScriptFile::getOneScriptFile(record->path);
     if (record->usedMark >= 0)
@@ -204,9 +230,11 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
     if (SortByExtenedDeph(b, a)) return false;
     return a->path < b->path;
   });
+}
 
-  outAllErr();
-
+// The warnings and the scripts of the files, in order, joined into their
+// output scripts.
+void joinFiles(const std::vector<ScriptFile*>& files) {
   // The scripts of a project are megabytes: each output script's text gets
   // its room once (the file line of every source, with room for its
   // weights, and its JavaScript) instead of growing as the files are added.
@@ -234,7 +262,10 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
     std::string().swap(record->script);  // the script's text holds it now
     out->endScript += record->endText;
   }
+}
 
+// The end scripts, the init call and the main call close the output scripts.
+void closeOutputScripts() {
   OneScriptFile::AddEndScript();
   MainOneScriptFile.endInitScript();
   MainOneScriptFile.text += MainOneScriptFile.classList + mainCall();
@@ -244,7 +275,6 @@ void assembleAndSave(std::vector<ScriptFile*>& files) {
   // main entry) holds the core, its classes and the main script: it is
   // written under the main script's name, the file the page loads.
   if (OneScriptFile::Main && !OneScriptFile::RuvoJs) OneScriptFile::Main->outputPath = MainOneScriptFile.outputPath;
-  OneScriptFile::saveAll();
 }
 
 std::string pageText() {
@@ -303,15 +333,22 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
   if (report) MSGTO(MessageType::PageWritten, path.c_str(), static_cast<int>(size), "%s", "");
 }
 
-// The pages, the summary and the end of the run.
-[[noreturn]] void finishRun() {
+// The page that loads the joined script, and the start page: each written
+// only when it does not exist yet.
+void writePages() {
   const CompilerOptions& o = _ompilerOptions_;
   std::string page = pageText();
   std::string pagePath = o.outName + ".max.html";
   if (pagePath.size() < 2 || pagePath[1] != ':') pagePath = o.outDir + pagePath;
   writePageIfMissing(pagePath, page, true);
   writePageIfMissing(o.outDir + o.startHtml, page, false);
+}
 
+// The summary of a saved compile: the collected warnings in the log, the
+// error or warnings box, the start page opened and the post-build command
+// started (the Windows program).
+void reportSummary() {
+  const CompilerOptions& o = _ompilerOptions_;
   std::string stars(78, '*');
   std::string mainScript = o.outName + ".max.js";
   if (CompileWarning.size() > 1) {
@@ -321,6 +358,7 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
   }
   __MYPRINTF__("%s\r\n", stars.c_str());
 
+  const RuvoPlatform& platform = ruvoPlatform();
   if (ERRCOUNT > 0 && ErrBox) {
     std::string text = "Ruvo Compiler As3 to JavaScript err,count:" + std::to_string(ERRCOUNT) + "\r\n" + AS3ERR;
     ErrBox(text.c_str(), "Ruvo Compiler err!");
@@ -330,27 +368,20 @@ void writePageIfMissing(const std::string& path, const std::string& text, bool r
       MsgBox(text.c_str(), "Ruvo Compiler");
     }
     // The Windows program opens the start page when no error box was shown.
-    const RuvoPlatform& platform = ruvoPlatform();
     if (platform.windows && o.chromeRun && platform.openStartPage)
       platform.openStartPage((o.outDir + o.startHtml).c_str());
   }
 
   // The Windows program starts the post-build command (the console program's
   // option reader has only printed it).
-  const RuvoPlatform& platform = ruvoPlatform();
   if (platform.windows && !o.PostBuildCommand.empty()) {
     if (platform.startCommand) platform.startCommand(o.PostBuildCommand.c_str());
     ruvo_print("%s", postBuildNotice(o.PostBuildCommand).c_str());
   }
-
-  MSGTO(MessageType::RunEnd, "", 0, "%s", "");
-  if (platform.windows) ruvoSleep(20);
-  ruvoEndProcess();
 }
 
 }  // namespace
 
-// Step 2: the browser's built-in names take their mini names first.
 void seedClassRegistries() {
   auto& mini = TokenClass::_MiniClassMap_();
   for (const char* name : {"MC", "XML", "XMLList", "Window", "Document", "WebSocket", "Audio"}) mini[name] = 1;
@@ -362,6 +393,8 @@ void seedClassRegistries() {
     mini["Image"] = 1;
     TokenClass::_addToOnlyClassNameMap_("Image", "Image");
   }
+  // The main script carries the runtime core unless a module script takes it.
+  MainOneScriptFile.noCore = false;
 }
 
 bool SortByM1(const TokenClass* a, const TokenClass* b) { return a->orderKey > b->orderKey; }
@@ -379,36 +412,70 @@ void outAllErr() {
   }
 }
 
-void compileRun() {
-  CompilerOptions& o = _ompilerOptions_;
-  // 1. The compile starts; the main class file's directives.
-  MSGTO(MessageType::CompileStart, "", 0, "%s", "");
-  o.readCompilerOptions();
-  // 2. Fixed names, then 3-4. pre-scan, collect, parse and emit.
+CompileStop compileSources(Quillet& front) {
+  // Registries and pre-scan: the browser's names, then the class names of
+  // every source folder.
   seedClassRegistries();
-  MainOneScriptFile.noCore = false;
-  Quillet front;
-  collectAndCompile(front);
+  preScanSources();
+  // Collect and parse: every source file, each base class's file first.
+  collectSources(front);
+  front.withFiles(front.files);
+  if (compileStop() != CompileStop::None) return compileStop();
+  // JavaScript out: the script of every parsed file, into its record.
+  front.allToJs();
   reportUnusableScript(front);
-  // 5. The files that have output.
-  std::vector<ScriptFile*> files;
-  for (auto& [path, record] : ScriptFile::LoadedFileMap)
-    if (record && (!record->script.empty() || !record->endText.empty())) files.push_back(record);
-  if (__ISTOTS)
-    for (ScriptFile* record : files) record->saveToTsFile();
-  // 6. The 3D part of the library only when the main class asks for it.
-  if (!o.flash3D) {
-    MSGTO(MessageType::Info, "", 0, "Disable Flash3D %s", o.mainFile.c_str());
-    o.excludePaths.push_back(o.libraryDir + "zafrit/display3D");
-    normaliseExcludes();
-  }
-  // 7-10. Rank and order the classes; mark the used files.
+  std::vector<ScriptFile*> files = filesWithOutput();
+  writeTypeScriptFiles(files);
+  // Order and assemble: rank the classes, list them and their packages,
+  // order the files, send the source errors, join the files into the output
+  // scripts and close them.
+  leaveOutFlash3DUnlessUsed();
   std::vector<TokenClass*> classes = rankClasses();
   ScriptFile::checkUseFile();
-  // 11-16. Init lists, package lists and the start call.
   buildClassAndPackageLists(classes, files);
-  // 17-21. Order the files, send the source errors, join and save.
-  assembleAndSave(files);
-  // The pages, the summary and the end of the run.
-  finishRun();
+  placeFiles(files);
+  outAllErr();
+  joinFiles(files);
+  closeOutputScripts();
+  return CompileStop::None;
 }
+
+CompileStop compileRun(const char* projectFile, const char* libraryFolder) {
+  CompilerOptions& o = _ompilerOptions_;
+  // Options: the project file and the options after it, then the
+  // directives of the main class file.
+  o.read(projectFile, libraryFolder);
+  if (compileStop() != CompileStop::None) return compileStop();
+  if (o.msgBox) MsgBox = MessageBox1;
+  MSGTO(MessageType::CompileStart, "", 0, "%s", "");
+  o.readCompilerOptions();
+  // Registries and pre-scan, collect and parse, JavaScript out, order and
+  // assemble.
+  Quillet front;
+  if (compileSources(front) != CompileStop::None) return compileStop();
+  // Save: the output scripts, then the pages that load them.
+  OneScriptFile::saveAll();
+  writePages();
+  return CompileStop::None;
+}
+
+void endRun(CompileStop stop) {
+  switch (stop) {
+    case CompileStop::None:
+      reportSummary();
+      MSGTO(MessageType::RunEnd, "", 0, "%s", "");
+      if (ruvoPlatform().windows) ruvoSleep(20);
+      break;
+    case CompileStop::NoProject:
+    case CompileStop::NoDocumentClass:
+      // The reason was sent; the end-of-run message follows it.
+      MSGTO(MessageType::RunEnd, "", 0, "%s", "");
+      break;
+    case CompileStop::UndeclaredBase:
+      // The message box said it; the run ends at once.
+      break;
+  }
+  ruvoEndProcess();
+}
+
+void resetCompileRun() { CompileCOUNT_ = 0; }

@@ -43,6 +43,8 @@ int main(int argc, const char** argv) {
   setvbuf(stdout, nullptr, _IOLBF, 1 << 16);
   g_reserve = new (std::nothrow) char[1 << 20];
   try {
+    // A compile ends the process at the end of its run; the other forms
+    // return here.
     _tmain1(argc, argv);
   } catch (const std::bad_alloc&) {
     reportStop("Out of memory: the compile needs more memory than the system grants; nothing more is written");

@@ -2,17 +2,15 @@
 // class check, the directives a main class carries in a comment
 // ("*[COMPILER OPTIONS:...]", "*[COMPILER WXAPP:...]") and module.def, which
 // splits the output into several module scripts.
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
+#include "globals.h"
 #include "message.h"
-#include "scriptfile.h"
 #include "platform.h"
+#include "scriptfile.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
 
@@ -25,17 +23,20 @@ void showBox(const std::string& text) {
   if (MsgBox) MsgBox(text.c_str(), "compile err");
 }
 
-bool startsWith(const std::string& text, const char* prefix) {
-  return text.compare(0, std::strlen(prefix), prefix) == 0;
+// The project has no document class to compile: the message box (when the
+// host set one) and the message, then the compile stops. Returns false for
+// loadMainClass to hand on.
+bool noDocumentClass(const std::string& box, const std::string& message) {
+  showBox(box);
+  MSGTO(MessageType::Problem, "", 0, "%s", message.c_str());
+  stopCompile(CompileStop::NoDocumentClass);
+  return false;
 }
 
 }  // namespace
 
-[[noreturn]] void endRun() {
-  MSGTO(MessageType::RunEnd, "", 0, "%s", "");
-  ruvoEndProcess();
-}
-
+// Reads the project's main class file into `text`; false when there is no
+// document class to compile (reported, and the compile stopped).
 // A project compiled without the emulation library may name a Flash wrapper
 // as its main file: a Sprite whose code calls "Window.start(this,Game)".
 // The document class is then Game.as beside it, and the wrapper itself gets
@@ -59,16 +60,13 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
         mainFile = xfilemethod::diskCase(xfilemethod::getFile_Path(folder + words[1] + ".as"));
         text.clear();
         if (!ScriptFile::readSourceText(mainFile, text)) {
-          std::string message = "Load Document class file err:" + mainFile;
-          showBox(message);
-          MSGTO(MessageType::Problem, "", 0, "%s", message.c_str());
-          endRun();
+          const std::string message = "Load Document class file err:" + mainFile;
+          return noDocumentClass(message, message);
         }
       } else {
-        std::string message = "Zintrel Document Class set err,exsample:Window.start(this,zintrelDocumentClass);";
-        showBox(message);
-        MSGTO(MessageType::Problem, "", 0, "%s", message.c_str());
-        endRun();
+        const std::string message =
+            "Zintrel Document Class set err,exsample:Window.start(this,zintrelDocumentClass);";
+        return noDocumentClass(message, message);
       }
     }
   }
@@ -78,10 +76,8 @@ bool loadMainClass(std::string& mainFile, std::string& text) {
     std::string why = xfilemethod::whyNoText(mainFile);
     if (why.empty()) why = "gives no text";
     if (!mainFile.empty() && mainFile.back() == '/') why += " (the project names no main class file)";
-    fprintf(stderr, "ruvojs: no document class: the main class file %s %s\n", mainFile.c_str(), why.c_str());
-    showBox("must set Document Class!");
-    MSGTO(MessageType::Problem, "", 0, "No Document Class");
-    endRun();
+    ruvo_error("ruvojs: no document class: the main class file %s %s\n", mainFile.c_str(), why.c_str());
+    return noDocumentClass("must set Document Class!", "No Document Class");
   }
   MSGTO(MessageType::Info, "", 0, "Main Class:%s", mainFile.c_str());
   return true;

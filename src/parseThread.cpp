@@ -1,6 +1,5 @@
 #include "parseThread.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -16,8 +15,6 @@
 
 namespace {
 
-bool startsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
-
 bool isBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
 // The converter form "/c": every folder of the list, the first in mode 1.
@@ -28,12 +25,98 @@ void convertFolderList(const char* list) {
   for (const std::string& piece : pieces) {
     if (isBlank(piece)) {
       // An empty piece would resolve to the program's own folder.
-      fprintf(stderr, "ruvojs: an empty folder in the list \"%s\" is skipped\n", list);
+      ruvo_error("ruvojs: an empty folder in the list \"%s\" is skipped\n", list);
       continue;
     }
     MSGTO(MessageType::Info, "", 0, "command %s", piece.c_str());
     FlashToZafrit(piece.c_str(), nullptr, first ? ConverterMode::ToLibraryFirst : ConverterMode::ToLibrary);
     first = false;
+  }
+}
+
+// What the command line asks to compile: the project command and the library
+// source folder (none when `hasLibrary` is false). A command that compiles
+// nothing has run by the time it is read (`compile` false).
+struct CompileCommand {
+  bool compile = false;
+  std::string project;
+  bool hasLibrary = false;
+  std::string library;
+};
+
+CompileCommand compileOf(std::string project) { return {true, std::move(project), false, {}}; }
+
+CompileCommand compileOf(std::string project, std::string library) {
+  return {true, std::move(project), true, std::move(library)};
+}
+
+// One argument: a "type=" command, or a project command.
+CompileCommand oneArgumentCommand(const char* a) {
+  if (std::strlen(a) <= 4 || !startsWith(a, "type=")) return compileOf(a);
+  MSGTO(MessageType::Info, "", 0, "command %s", a);
+  size_t prefix = 0;
+  if (startsWith(a, "type=init:")) {
+    FlashToZafrit::PreChangeFlash(a + 10);
+    return {};
+  } else if (startsWith(a, "type=compileOnlyPlayer:")) {
+    _ompilerOptions_.onlyPlayer = true;
+    prefix = 23;
+  } else if (startsWith(a, "type=compile:")) {
+    prefix = 13;
+  } else if (startsWith(a, "type=compiledebug:")) {
+    prefix = 18;
+  } else {
+    ruvo_error(
+        "ruvojs: \"%s\" is not a command (type=init:, type=compile:, type=compiledebug:, "
+        "type=compileOnlyPlayer:); nothing is done\n",
+        a);
+    return {};
+  }
+  // The project file and, after a ';', the library source folder; no
+  // option literals are read in these forms.
+  std::vector<std::string> pieces;
+  xstringmthod::splitstr(a + prefix, ';', pieces);
+  std::string project = pieces.empty() ? std::string() : pieces[0];
+  for (size_t i = 2; i < pieces.size(); ++i)
+    if (!pieces[i].empty())
+      ruvo_error("ruvojs: \"%s\" is ignored: this command takes a project file and a library folder only\n",
+                 pieces[i].c_str());
+  if (pieces.size() >= 2) return compileOf(project, pieces[1]);
+  return compileOf(project);
+}
+
+// Two arguments: a converter switch, or a project and its library folder.
+CompileCommand twoArgumentCommand(const char* a1, const char* a2) {
+  // Every absolute path here begins with '/': an existing folder is the
+  // library folder, whatever its second character.
+  bool switchForm = a2[0] == '/' && !xfilemethod::pathExist(a2);
+  char letter = switchForm ? a2[1] : '\0';
+  switch (letter) {
+    case 'c':
+      convertFolderList(a1);
+      return {};
+    case 'l':
+      FlashToZafrit(a1, a2 + 2, ConverterMode::LinkFromList);
+      return {};
+    case 'C':
+      FlashToZafrit(a1, nullptr, ConverterMode::ToLibrary);
+      return {};
+    case 'L':
+      FlashToZafrit(a1, a2 + 2, ConverterMode::Link);
+      return {};
+    case 'F':
+      FlashToZafrit(a1, a2 + 2, ConverterMode::ToFlash);
+      return {};
+    case 'f':
+      FlashToZafrit::PreChangeFlash(a1);
+      return {};
+    default:
+      if (switchForm)
+        ruvo_error(
+            "ruvojs: \"%s\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as "
+            "the library folder\n",
+            a2);
+      return compileOf(a1, a2);
   }
 }
 
@@ -45,82 +128,11 @@ int _tmain1(int argc, const char** argv) {
     RegRuvoJS();
     return 0;
   }
-
-  if (argc == 2) {
-    const char* a = argv[1];
-    if (std::strlen(a) > 4 && startsWith(a, "type=")) {
-      MSGTO(MessageType::Info, "", 0, "command %s", a);
-      size_t prefix = 0;
-      if (startsWith(a, "type=init:")) {
-        FlashToZafrit::PreChangeFlash(a + 10);
-        return 0;
-      } else if (startsWith(a, "type=compileOnlyPlayer:")) {
-        _ompilerOptions_.onlyPlayer = true;
-        prefix = 23;
-      } else if (startsWith(a, "type=compile:")) {
-        prefix = 13;
-      } else if (startsWith(a, "type=compiledebug:")) {
-        prefix = 18;
-      } else {
-        fprintf(stderr,
-                "ruvojs: \"%s\" is not a command (type=init:, type=compile:, type=compiledebug:, "
-                "type=compileOnlyPlayer:); nothing is done\n",
-                a);
-        return 0;
-      }
-      // The project file and, after a ';', the library source folder; no
-      // option literals are read in these forms.
-      std::vector<std::string> pieces;
-      xstringmthod::splitstr(a + prefix, ';', pieces);
-      std::string project = pieces.empty() ? std::string() : pieces[0];
-      std::string library = pieces.size() >= 2 ? pieces[1] : std::string();
-      for (size_t i = 2; i < pieces.size(); ++i)
-        if (!pieces[i].empty())
-          fprintf(stderr, "ruvojs: \"%s\" is ignored: this command takes a project file and a library folder only\n",
-                  pieces[i].c_str());
-      _ompilerOptions_.read(project.c_str(), pieces.size() >= 2 ? library.c_str() : nullptr);
-    } else {
-      _ompilerOptions_.read(a, nullptr);
-    }
-  } else {
-    const char* a1 = argv[1];
-    const char* a2 = argv[2];
-    // Every absolute path here begins with '/': an existing folder is the
-    // library folder, whatever its second character.
-    bool switchForm = a2[0] == '/' && !xfilemethod::pathExist(a2);
-    char letter = switchForm ? a2[1] : '\0';
-    switch (letter) {
-      case 'c':
-        convertFolderList(a1);
-        return 0;
-      case 'l':
-        FlashToZafrit(a1, a2 + 2, ConverterMode::LinkFromList);
-        return 0;
-      case 'C':
-        FlashToZafrit(a1, nullptr, ConverterMode::ToLibrary);
-        return 0;
-      case 'L':
-        FlashToZafrit(a1, a2 + 2, ConverterMode::Link);
-        return 0;
-      case 'F':
-        FlashToZafrit(a1, a2 + 2, ConverterMode::ToFlash);
-        return 0;
-      case 'f':
-        FlashToZafrit::PreChangeFlash(a1);
-        return 0;
-      default:
-        if (switchForm)
-          fprintf(stderr,
-                  "ruvojs: \"%s\" is no converter switch (/c, /l, /C, /L, /F, /f) and no folder; it is taken as "
-                  "the library folder\n",
-                  a2);
-        _ompilerOptions_.read(a1, a2);
-        break;
-    }
-  }
-
-  if (_ompilerOptions_.msgBox) MsgBox = MessageBox1;
-  compileRun();
+  const CompileCommand command = argc == 2 ? oneArgumentCommand(argv[1]) : twoArgumentCommand(argv[1], argv[2]);
+  if (!command.compile) return 0;
+  // The road of one compile returns what became of it; the end of the run
+  // decides what the user sees last and ends the process.
+  endRun(compileRun(command.project.c_str(), command.hasLibrary ? command.library.c_str() : nullptr));
 }
 
 parseThread::parseThread(int argc, const char** argv) : parseThread(argc, argv, nullptr) {}

@@ -1,6 +1,9 @@
 // Entry of a run and the thread wrapper the Windows front end uses.
 #pragma once
 
+// The whole run of one command: the dispatch of the command line, then, for
+// a compile, the road of the compile and the end of the run, which ends the
+// process. The forms that compile nothing return 0.
 int _tmain1(int argc, const char** argv);
 void runParseThread(int argc, const char** argv);
 

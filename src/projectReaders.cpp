@@ -10,6 +10,7 @@
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
 #include "checkEnv.h"
+#include "globals.h"
 #include "message.h"
 #include "xfilemethod.h"
 #include "xstringmethod.h"
@@ -96,18 +97,18 @@ void sourcePathEntry(CompilerOptions& options, const std::string& given, const s
   }
 }
 
-// Ends the run for a project file that cannot be read or is not a project:
+// Stops the compile for a project file that cannot be read or is not a project:
 // without one there is nothing sound to compile or write.
 // Standard error says why: missing, empty, a folder, in UTF-16, or not a
 // project of this kind.
-[[noreturn]] void projectUnreadable(CompilerOptions& options, const char* format, const std::string& file,
-                                    const char* root, const char* kind) {
+void projectUnreadable(CompilerOptions& options, const char* format, const std::string& file, const char* root,
+                       const char* kind) {
   options.projectFailed = true;
   std::string why = xfilemethod::whyNoText(file);
   if (why.empty()) why = std::string("holds no <") + root + "> element: it is not a " + kind + " project file";
   fprintf(stderr, "ruvojs: the project file %s %s\n", file.c_str(), why.c_str());
   MSGTO(MessageType::Problem, "", 0, format, file.c_str());
-  endRun();
+  stopCompile(CompileStop::NoProject);
 }
 
 }  // namespace
@@ -210,8 +211,10 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   }
 
   std::string text;
-  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "actionScriptProperties"))
+  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "actionScriptProperties")) {
     projectUnreadable(*this, "Read FB err:%s", file, "actionScriptProperties", "Flash Builder");
+    return;
+  }
 
   // The output folder: a location (possibly in the Flash Builder documents
   // folder) or, without one, the output folder path.
@@ -239,7 +242,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
 
   mainFile = sourceFolder + "/" + readFromeXML(text, "actionScriptProperties", nullptr, "mainApplicationPath", nullptr);
   std::string mainText;
-  loadMainClass(mainFile, mainText);
+  if (!loadMainClass(mainFile, mainText)) return;
   outName = mainFile.find('/') == npos ? std::string("vendrix") : baseName(mainFile, 3);
   MSGTO(MessageType::Info, "", 0, "output file:%s", outName.c_str());
 
@@ -287,11 +290,14 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
   }
 
   std::string text;
-  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) projectUnreadable(*this, "Read FB:%s", file, "project", "FlashDevelop");
+  if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) {
+    projectUnreadable(*this, "Read FB:%s", file, "project", "FlashDevelop");
+    return;
+  }
 
   mainFile = resolveInProject(projectFolder, readFromeXML(text, "compileTargets", "compile", "path", nullptr));
   std::string mainText;
-  loadMainClass(mainFile, mainText);
+  if (!loadMainClass(mainFile, mainText)) return;
 
   std::vector<std::string> classPaths;
   readFromeXML(text, "classpaths", "class", "path", &classPaths);

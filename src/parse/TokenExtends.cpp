@@ -4,17 +4,16 @@
 // compiled first when it has not been parsed yet.
 #include "TokenExtends.h"
 
-#include <cstdlib>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "TokenClass.h"
+#include "globals.h"
 #include "TokenPackage.h"
 #include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
-#include "platform.h"
 
 namespace {
 
@@ -56,6 +55,9 @@ void setLevels(const std::vector<TokenClass*>& classes) {
 
 }  // namespace
 
+// `class A extends B implements I` in: the clause records B and I on the
+// class being declared (A) and has B's file compiled first when needed; the
+// clause itself prints nothing.
 int TokenExtends::pretreatment(Parse* file) {
   TokenPackage* package = file ? file->package : nullptr;
   currentClass = package ? package->workingClass : nullptr;
@@ -66,6 +68,8 @@ int TokenExtends::pretreatment(Parse* file) {
   return 0;
 }
 
+// `extends B` or `implements I, J` in, nothing out: the class output writes
+// the base and the interfaces from what the pretreatment recorded.
 int TokenExtends::toJsScript(std::string&, Parse*, int, int) { return 0; }
 
 namespace {
@@ -86,7 +90,8 @@ bool declaresClassAfter(Parse* file, const std::string& name) {
 // through the imports; its file is compiled on demand.
 void TokenExtends::pretreatmentExtends(Parse* file) {
   TokenClass* cls = currentClass;
-  if (!cls || !parent) return;
+  // A stopped compile links and reports no more bases.
+  if (!cls || !parent || compileStop() != CompileStop::None) return;
   Token* next = parent->getNextToken(this, 1);
   if (!next || next->type == TokenTypeCode::Block) return;
   std::string name = next->text;
@@ -131,7 +136,7 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
       _waitingClauses_().push_back(this);
       return;
     }
-    linkBase(file);
+    if (!linkBase(file)) return;
     noteLinkWhileWaiting(this);
   } else if (name.find('.') == std::string::npos && (cls->isPrivateClass || declaresClassAfter(file, name))) {
     // A class declared further down in this file: the class output links
@@ -142,16 +147,19 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
   }
 }
 
-void TokenExtends::linkBase(Parse* file) {
+bool TokenExtends::linkBase(Parse* file) {
   TokenClass* cls = currentClass;
   TokenClass* base = TokenClass::GetTokenClass(baseName);
   if (!base) {
-    // The base class's file was compiled but did not declare it.
+    // The base class's file was compiled but did not declare it: the
+    // compile cannot go on.
     std::string text = "Error!\r\nNo this class:" + baseName + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
     if (MsgBox) MsgBox(text.c_str(), "Compile err");
-    ruvoEndProcess();
+    stopCompile(CompileStop::UndeclaredBase);
+    return false;
   }
   if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
+  return true;
 }
 
 std::vector<TokenExtends*>& TokenExtends::_waitingClauses_() {
@@ -169,7 +177,7 @@ void TokenExtends::linkWaitingClasses() {
     if (!cls) continue;
     if (cls->waitingForBase) {
       cls->waitingForBase = 0;
-      clause->linkBase(clause->file);
+      if (!clause->linkBase(clause->file)) return;
     }
     linked.push_back(cls);
   }

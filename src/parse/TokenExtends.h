@@ -25,8 +25,9 @@ class TokenExtends : public Token {
   static void linkWaitingClasses();
 
  private:
-  // Links the class being declared to the registered base `baseName`.
-  void linkBase(Parse* file);
+  // Links the class being declared to the registered base `baseName`; a
+  // base that is not registered stops the compile (false).
+  bool linkBase(Parse* file);
 };
 
 // Clears the waiting clauses (tests compile several projects in one process).

@@ -1,8 +1,10 @@
-// Fuzz target over a whole compile of a one-file project: the pre-scan, the
-// file root, the pretreatment of packages, classes, functions and
-// statements, name resolution, the JavaScript (or TypeScript) output of the
-// file with its formatting, the class ranking and the queued source errors;
-// then the formatter alone on the input's text.
+// Fuzz target over a whole compile of a one-file project, run on the
+// compiler's own road from the set options to the assembled output scripts
+// (compileSources): the pre-scan, the file root, the pretreatment of
+// packages, classes, functions and statements, name resolution, the
+// JavaScript (or TypeScript) output of the file with its formatting, the
+// class ranking, the queued source errors and the joining of the output
+// scripts; then the formatter alone on the input's text.
 //
 // Each input is one source file, "/fuzz/Main.as". Its first byte also picks
 // the options; it stays in the text, where the file head blanks it (a
@@ -14,10 +16,11 @@
 //   0x20  conditional symbol JS   0x40  showdebug comments
 //   0x80  variable types kept as comments
 // The file may include itself under the name "a.as", so include cycles are
-// reached. No file is read or written: both records are made here.
+// reached. No file is read or written: both records are made here, and the
+// road's save step is not run.
 //
 // After each input the trees are freed and every process-wide state is
-// reset, so inputs do not affect each other. Leak detection is off for this
+// reset (resetCompilerState), so inputs do not affect each other. Leak detection is off for this
 // target only: the pretreatment takes tokens out of their groups as it folds
 // them into declarations and statements, and nothing owns them after that
 // (the compiler frees nothing, a compile runs once and exits). Every input
@@ -25,13 +28,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "CompilerOptions.h"
+#include "OneScriptFile.h"
 #include "Quillet.h"
 #include "Token.h"
-#include "TokenClass.h"
 #include "compileRun.h"
 #include "formatScript.h"
 #include "globals.h"
@@ -41,18 +43,7 @@
 
 namespace {
 
-// The compiler stops the whole run (a message box, then exit) when the file
-// that the pre-scan found a class in does not declare it once parsed. That
-// is the end of a compile, not a fault: the box given here unwinds back to
-// the fuzz target instead, which then resets the state as after any input.
-struct CompileStopped {};
-
-int quietBox(const char* text, const char* title) {
-  static const char kStop[] = "Error!\r\nNo this class:";
-  if (text && title && std::strcmp(title, "Compile err") == 0 && std::strncmp(text, kStop, sizeof kStop - 1) == 0)
-    throw CompileStopped();
-  return 0;
-}
+int quietBox(const char*, const char*) { return 0; }
 
 constexpr const char* kMain = "/fuzz/Main.as";
 constexpr const char* kIncluded = "/fuzz/a.as";
@@ -79,7 +70,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 namespace {
 
-// One compile of the input; returns the output of every parsed file.
+// One compile of the input; returns the assembled output scripts.
 std::string compileOnce(const uint8_t* data, size_t size) {
   const uint8_t options = size > 0 ? data[0] : 0;
   CompilerOptions& o = _ompilerOptions_;
@@ -92,37 +83,26 @@ std::string compileOnce(const uint8_t* data, size_t size) {
   __SHOWDEBUG__ = (options & 0x40) != 0;
   o.keepVariableType = (options & 0x80) != 0;
   o.mainFile = kMain;
-  Quillet::__compilerScriptIndex__ = 1;
+  o.sourcePaths = {kMain};
 
   // The records the loader would make on reading the files.
   const std::string source(reinterpret_cast<const char*>(data), size);
   ScriptFile::LoadedFileMap[kMain] = new ScriptFile(kMain, source.c_str());
   ScriptFile::LoadedFileMap[kIncluded] = new ScriptFile(kIncluded, source.c_str());
 
-  seedClassRegistries();
+  // A base class that its file does not declare stops the compile: the end
+  // of a compile, not a fault.
+  Quillet front;
   std::string output;
-  try {
-    Quillet front;
-    front.addFile(kMain);
-    front.withFiles(front.files);
-    front.allToJs();
-    for (auto& [path, record] : ScriptFile::LoadedFileMap)
-      if (record && __ISTOTS) record->saveToTsFile();  // no output folder: writes nothing
-    for (auto& [name, cls] : TokenClass::_classMap_())
-      if (cls) cls->makeExtendsDeph();
-    ScriptFile::checkUseFile();
-    outAllErr();
-    // The compile moves each file's JavaScript into its record.
-    for (Parse* parse : front.parses) {
-      const ScriptFile* record = ScriptFile::LoadedFileMap.get(parse->path, nullptr);
-      const std::string& js = record ? record->script : parse->jsText;
-      output += "== " + parse->path + " (" + std::to_string(js.size()) + " bytes, " +
-                std::to_string(ScriptErr::__ERRS.size()) + " queued errors)\n" + js + "\n";
-    }
-    for (Parse* parse : front.parses) deleteTokenTree(parse);
-  } catch (const CompileStopped&) {
-    output = "(the compile stopped)\n";  // its half-built trees are left behind
+  if (compileSources(front) != CompileStop::None) {
+    output = "(the compile stopped)\n";
+  } else {
+    output = "== main script (" + std::to_string(ScriptErr::__ERRS.size()) + " queued errors)\n" +
+             MainOneScriptFile.text + MainOneScriptFile.endScript + "\n";
+    for (const auto& [folder, script] : OneScriptFile::jsModleMap)
+      if (script) output += "== module " + folder + "\n" + script->text + script->endScript + "\n";
   }
+  for (Parse* parse : front.parses) deleteTokenTree(parse);
 
   resetCompilerState();
   quietOutput();
@@ -141,9 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The formatter on the raw text too: the output carries strings, comments,
   // regular expressions and XML of the source nearly as written.
   const std::string formatted = formatScript(std::string(reinterpret_cast<const char*>(data), size));
-  if (show) std::fprintf(stderr, "%s", output.c_str());
+  if (show) ruvo_error("%s", output.c_str());
   if (twice && compileOnce(data, size) != output) {
-    std::fprintf(stderr, "the second compile of the input gave another output\n");
+    ruvo_error("the second compile of the input gave another output\n");
     std::abort();
   }
   return 0;

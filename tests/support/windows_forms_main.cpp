@@ -17,11 +17,11 @@
 
 namespace {
 
-void recordSleep(int ms) { fprintf(stderr, "sleep %d\n", ms); }
-void recordOpen(const char* page) { fprintf(stderr, "open %s\n", page); }
-void recordStart(const char* command) { fprintf(stderr, "start %s\n", command); }
+void recordSleep(int ms) { ruvo_error("sleep %d\n", ms); }
+void recordOpen(const char* page) { ruvo_error("open %s\n", page); }
+void recordStart(const char* command) { ruvo_error("start %s\n", command); }
 int recordBox(const char* text, const char* caption) {
-  fprintf(stderr, "box %s|%s\n", caption, text);
+  ruvo_error("box %s|%s\n", caption, text);
   return 0;
 }
 

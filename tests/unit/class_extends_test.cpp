@@ -7,6 +7,8 @@
 #include "TokenClass.h"
 #include "TokenInterface.h"
 #include "class_project.h"
+#include "globals.h"
+#include "message.h"
 #include "parse.h"
 #include "scriptfile.h"
 
@@ -184,24 +186,28 @@ TEST(ClassInterface, EmptyNameAddsTheWholeFraction) {
 
 namespace {
 
+std::string g_box;
+int recordBox(const char* text, const char* caption) {
+  g_box += std::string(caption) + "|" + text;
+  return 0;
+}
+
 // The base class's file is known (the pre-scan saw it) but compiling it
-// registers no class, here because the class is Flash-only: the run ends at
-// once, with exit code 0.
-TEST(ClassExtendsDeathTest, BaseFileWithoutTheClassEndsTheRun) {
-  {
-    MiniProject probe;
-    probe.add("a/P.as", "package a\n{\n\tpublic class P\n\t{\n\t}\n}\n");
-    COMPILE_OR_SKIP(probe);
-  }
-  EXPECT_EXIT(
-      {
-        MiniProject project;
-        project.add("a/Item.as", "package a\n{\n\tpublic class Item extends Base\n\t{\n\t}\n}\n")
-            .add("a/Base.as", "package a\n{\n\t/*[IF-FLASH]*/public class Base\n\t{\n\t}\n}\n")
-            .compile();
-        std::exit(3);  // not reached
-      },
-      ::testing::ExitedWithCode(0), "");
+// registers no class, here because the class is Flash-only: the box says so,
+// the compile stops and no further file is parsed.
+TEST(ClassExtends, BaseFileWithoutTheClassStopsTheCompile) {
+  MiniProject project;
+  g_box.clear();
+  MsgBox = recordBox;
+  project.add("a/Item.as", "package a\n{\n\tpublic class Item extends Base\n\t{\n\t}\n}\n")
+      .add("a/Base.as", "package a\n{\n\t/*[IF-FLASH]*/public class Base\n\t{\n\t}\n}\n")
+      .add("a/Later.as", "package a\n{\n\tpublic class Later\n\t{\n\t}\n}\n");
+  COMPILE_OR_SKIP(project);
+  EXPECT_EQ(compileStop(), CompileStop::UndeclaredBase);
+  EXPECT_EQ(g_box, "Compile err|Error!\r\nNo this class:a.Base,\r\nfile:" + project.path("a/Item.as") + "\r\n");
+  for (Parse* parse : project.parses) EXPECT_EQ(parse->path.find("Later"), std::string::npos) << parse->path;
+  EXPECT_FALSE(TokenClass::GetTokenClass("a.Later"));
+  MsgBox = nullptr;
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 // A tiny ActionScript project compiled in-process for the class tests: the
 // files are written to a temporary folder, loaded and pre-scanned, then
-// parsed in the order given, the way the compiler's front end does it (a
-// file is parsed once; a base class's file may be parsed earlier, on demand,
-// through `withFile`). The classes can then be looked up in the registries
-// and printed one by one.
+// parsed in the order given by the compiler's front end (a file is parsed
+// once; a base class's file is parsed before the file that extends it). The
+// classes can then be looked up in the registries and printed one by one.
 #pragma once
 
 #include <string>
@@ -19,7 +18,7 @@
 
 namespace classtest {
 
-class MiniProject : public As3ToScript {
+class MiniProject : public Quillet {
  public:
   MiniProject() { resetCompilerState(); }
 
@@ -38,16 +37,6 @@ class MiniProject : public As3ToScript {
     }
     for (const std::string& file : files_) withFile(file.c_str());
     return *this;
-  }
-
-  int withFile(const char* file) override {
-    ScriptFile* record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(file), nullptr);
-    if (!record || record->parsed || !record->hasPackage) return 0;
-    std::string text = ScriptFile::LoadFile(record->path);
-    if (text.empty()) return 0;
-    record->parsed = 1;
-    parses.push_back(new Parse(this, text.c_str(), record->path.c_str(), static_cast<int>(parses.size())));
-    return 1;
   }
 
   // Whether the passes these tests build on are in the program: the
@@ -70,8 +59,6 @@ class MiniProject : public As3ToScript {
     cls->toJsScript(out, cls->file, mode, 0);
     return out;
   }
-
-  std::vector<Parse*> parses;  // in the order their parsing finished
 
  private:
   ruvotest::TempDir dir_;

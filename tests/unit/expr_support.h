@@ -64,29 +64,15 @@ inline std::string printSnippet(const std::string& source, Token** rootOut = nul
   return out;
 }
 
-// The front end of the tests: parses a loaded file on demand, as the
-// compiler's front end does for base classes named by `extends`.
-class TestFront : public As3ToScript {
- public:
-  std::vector<Parse*> parses;
-  int withFile(const char* path) override {
-    std::string key = ScriptFile::FormatFileName(path);
-    ScriptFile* record = ScriptFile::LoadedFileMap.get(key, nullptr);
-    if (!record || record->parsed || record->text.empty()) return 0;
-    record->parsed = 1;
-    parses.push_back(new Parse(this, record->text.c_str(), key.c_str(), 0));
-    return 1;
-  }
-};
-
 struct SourceFile {
   std::string path;  // relative to the source folder
   std::string text;
 };
 
-// Loads and pre-scans the files as one project and parses them all; no
-// JavaScript is written yet.
-inline TestFront* parseFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files,
+// Loads and pre-scans the files as one project and parses them all through
+// the compiler's front end (a base class's file first); no JavaScript is
+// written yet.
+inline Quillet* parseFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files,
                              std::vector<std::string>* pathsOut = nullptr) {
   std::vector<std::string> paths;
   for (const SourceFile& f : files) {
@@ -98,7 +84,7 @@ inline TestFront* parseFiles(const ruvotest::TempDir& dir, const std::vector<Sou
     std::string text = ScriptFile::LoadFile(path);
     TokenPackage::ParseOnlyClass(path.c_str(), text);
   }
-  TestFront* front = new TestFront();
+  Quillet* front = new Quillet();
   for (const std::string& path : paths) front->withFile(path.c_str());
   if (pathsOut) *pathsOut = paths;
   return front;
@@ -109,7 +95,7 @@ inline TestFront* parseFiles(const ruvotest::TempDir& dir, const std::vector<Sou
 // "\r\n" turned back into "\n".
 inline std::vector<std::string> compileFiles(const ruvotest::TempDir& dir, const std::vector<SourceFile>& files) {
   std::vector<std::string> paths;
-  TestFront* front = parseFiles(dir, files, &paths);
+  Quillet* front = parseFiles(dir, files, &paths);
   std::vector<std::string> result;
   for (const std::string& path : paths) {
     std::string js;

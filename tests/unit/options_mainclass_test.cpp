@@ -9,6 +9,7 @@
 
 #include "CompilerOptions.h"
 #include "OneScriptFile.h"
+#include "compileRun.h"
 #include "globals.h"
 #include "harness.h"
 #include "message.h"
@@ -149,8 +150,9 @@ TEST_F(OptionsMainClass, FlashWrapperNamesTheDocumentClass) {
 
 using OptionsMainClassDeathTest = OptionsMainClass;
 
-// Every way a project lacks a usable document class ends the run with
-// exit code 0 after its message and the end-of-run message.
+// Every way a project lacks a usable document class stops the compile after
+// its message; the end of the run then sends the end-of-run message and
+// ends with exit code 0.
 TEST_F(OptionsMainClassDeathTest, EndsTheRunWithoutDocumentClass) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   writeFile(work / "Wrapper.as", "import flash.display.Sprite;\nWindow.start(this,Missing);\n");
@@ -181,7 +183,7 @@ TEST_F(OptionsMainClassDeathTest, EndsTheRunWithoutDocumentClass) {
           MsgBox = boxToStderr;
           std::string mainFile = row.file;
           std::string text;
-          loadMainClass(mainFile, text);
+          if (!loadMainClass(mainFile, text) && compileStop() == CompileStop::NoDocumentClass) endRun(compileStop());
           fprintf(stderr, "returned\n");
         },
         ::testing::ExitedWithCode(0), deathPattern(row.expected));

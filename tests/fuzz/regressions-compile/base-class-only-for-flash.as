@@ -1,0 +1,9 @@
+package
+{
+	/*[IF-FLASH]*/public class Base
+	{
+	}
+}
+class Sub extends Base
+{
+}
