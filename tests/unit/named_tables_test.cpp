@@ -292,6 +292,8 @@ TEST(NamedTables, AccessorKindOfEachFunctionForm) {
     EXPECT_EQ(isMethod, row.kind == AccessorKind::None);
   }
   const std::string js = project.classJs("a.Box");
-  EXPECT_NE(js.find("__getset(0,__proto,'width',function(){"), std::string::npos) << js;
+  const size_t accessors = js.find("__getset(0,__proto,'width',function(){");
+  EXPECT_NE(accessors, std::string::npos) << js;
+  EXPECT_NE(js.find("function(v){", accessors), std::string::npos) << js;  // the setter after the getter
   EXPECT_NE(js.find("__proto.grow=function(){"), std::string::npos) << js;
 }
