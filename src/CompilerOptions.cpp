@@ -131,7 +131,7 @@ void reportUnknownOptions(const std::string& options) {
     auto test = [&](const char* literal) {
       const std::string name = literal + 1;
       if (name.back() == '=')
-        known = known || piece.compare(0, name.size(), name) == 0;
+        known = known || startsWith(piece, name);
       else if (name.back() == ';' && piece == name.substr(0, name.size() - 1)) {
         if (closed)
           known = true;
@@ -147,12 +147,12 @@ void reportUnknownOptions(const std::string& options) {
     // Written closed elsewhere in the command, the option counts.
     if (known || (needsClosing && options.find(needsClosing) != npos)) continue;
     if (needsClosing)
-      fprintf(stderr, "ruvojs: the option \";%s\" counts only with its closing ';' (\"%s\"); it is ignored\n",
-              piece.c_str(), needsClosing);
+      ruvo_error("ruvojs: the option \";%s\" counts only with its closing ';' (\"%s\"); it is ignored\n",
+                 piece.c_str(), needsClosing);
     else if (readAs)
-      fprintf(stderr, "ruvojs: \";%s\" is not one of the options; it is read as \"%s\"\n", piece.c_str(), readAs);
+      ruvo_error("ruvojs: \";%s\" is not one of the options; it is read as \"%s\"\n", piece.c_str(), readAs);
     else
-      fprintf(stderr, "ruvojs: \";%s\" is not one of the options; it is ignored\n", piece.c_str());
+      ruvo_error("ruvojs: \";%s\" is not one of the options; it is ignored\n", piece.c_str());
   }
 }
 
@@ -173,7 +173,7 @@ std::string libraryFolder(std::string folder) {
 bool startsWithEntry(const char* path, const std::vector<std::string>& entries) {
   if (!path) return false;
   for (const std::string& entry : entries)
-    if (std::strncmp(path, entry.c_str(), entry.size()) == 0) return true;
+    if (startsWith(path, entry)) return true;
   return false;
 }
 
@@ -220,11 +220,11 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
   // A relative project file lies in the program's folder, not in the
   // working folder: said before anything is read or written.
   if (!projectFileNBame.empty() && !isAbsolute(projectFileNBame))
-    fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
-            projectFileNBame.c_str(), absoluteProjectFile(projectFileNBame.c_str()).c_str());
+    ruvo_error("ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
+               projectFileNBame.c_str(), absoluteProjectFile(projectFileNBame.c_str()).c_str());
   if (librarySourceDir && !isAbsolute(librarySourceDir))
-    fprintf(stderr, "ruvojs: the library folder \"%s\" is taken relative to the program's folder: %s\n",
-            librarySourceDir, libraryFolder(librarySourceDir).c_str());
+    ruvo_error("ruvojs: the library folder \"%s\" is taken relative to the program's folder: %s\n",
+               librarySourceDir, libraryFolder(librarySourceDir).c_str());
   if (hasOptions) reportUnknownOptions(options);
 
   OptionScan scan{*this};
@@ -286,12 +286,12 @@ void CompilerOptions::read(const char* command, const char* librarySourceDir) {
     projectFailed = true;
     const std::string why = xfilemethod::whyNoText(projectFile);
     if (projectFileNBame.empty())
-      fprintf(stderr, "ruvojs: no project file is given\n");
+      ruvo_error("ruvojs: no project file is given\n");
     else if (!why.empty() && why != "is empty" && why != "holds only blanks")
-      fprintf(stderr, "ruvojs: the project file %s %s\n", projectFile.c_str(), why.c_str());
+      ruvo_error("ruvojs: the project file %s %s\n", projectFile.c_str(), why.c_str());
     else
-      fprintf(stderr, "ruvojs: %s is not a project file: its name must hold .actionScriptProperties or .as3proj\n",
-              projectFile.c_str());
+      ruvo_error("ruvojs: %s is not a project file: its name must hold .actionScriptProperties or .as3proj\n",
+                 projectFile.c_str());
     MSGTO(MessageType::Problem, "", 0, "Read FB err:%s", projectFileNBame.c_str());
     stopCompile(CompileStop::NoProject);
   }

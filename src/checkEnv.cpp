@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 // On this platform the dialog is a line on stderr ("caption: text"): stdout
 // carries the IDE protocol, and nothing goes through a shell.
 int MessageBox1(const char* text, const char* caption) {
-  fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+  ruvo_error("%s: %s\n", caption ? caption : "", text ? text : "");
   fflush(stderr);
   return 0;
 }

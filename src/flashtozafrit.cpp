@@ -61,8 +61,6 @@ bool isBlankPiece(const std::string& piece) {
   return piece.size() == 1 && (piece[0] == ' ' || piece[0] == '\t' || piece[0] == '\r' || piece[0] == '\n');
 }
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 // The lookup form of a name table, built on first use and kept for the process.
 const OrderedMap<std::string>& tableMap(std::span<const FlashNameRow> rows, OrderedMap<std::string>& map) {
   if (map.empty())
@@ -149,12 +147,11 @@ void writeStarter(const std::string& path, const char* text) {
     FlashToZafrit::rewrite(path.c_str(), file, text);
     return;
   }
-  if (!ScriptFile::write(path, text)) fprintf(stderr, "ruvojs: cannot write the starter class %s\n", path.c_str());
+  if (!ScriptFile::write(path, text)) ruvo_error("ruvojs: cannot write the starter class %s\n", path.c_str());
 }
 
 }  // namespace
 
-// One converter run over every ".as" file under `folder`.
 const ConverterModeInfo kConverterModeTable[] = {
     {ConverterMode::ToLibraryFirst, "ToLibraryFirst", "names to the library, with the starter classes"},
     {ConverterMode::ToLibrary, "ToLibrary", "names to the library"},
@@ -164,17 +161,18 @@ const ConverterModeInfo kConverterModeTable[] = {
 };
 const int kConverterModeTableSize = static_cast<int>(sizeof(kConverterModeTable) / sizeof(kConverterModeTable[0]));
 
+// One converter run over every ".as" file under `folder`.
 FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode) : mode(mode) {
   std::string dir = folder ? folder : "";
   if (isBlank(dir)) {
     // An empty folder would resolve to the program's own folder and its library.
-    fprintf(stderr, "ruvojs: no folder given to convert\n");
+    ruvo_error("ruvojs: no folder given to convert\n");
     return;
   }
   if (!isAbsoluteArgument(dir)) {
     dir = xfilemethod::getBinPath() + dir;
-    fprintf(stderr, "ruvojs: the folder \"%s\" is taken relative to the program's folder: %s\n", folder,
-            xfilemethod::getFile_Path(dir + "/").c_str());
+    ruvo_error("ruvojs: the folder \"%s\" is taken relative to the program's folder: %s\n", folder,
+               xfilemethod::getFile_Path(dir + "/").c_str());
   }
   // The list file follows the switch after one separator ("/l\C:\list.txt").
   // A path of this platform keeps its '/' when the file exists as written.
@@ -192,15 +190,15 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
     if (why.empty())
       readini(listPath.c_str());
     else
-      fprintf(stderr, "ruvojs: the link list %s%s; no class is linked\n", hasList ? (listPath + " ").c_str() : "",
-              why.c_str());
+      ruvo_error("ruvojs: the link list %s%s; no class is linked\n", hasList ? (listPath + " ").c_str() : "",
+                 why.c_str());
   }
 
   if (!xfilemethod::pathExist(dir)) {
     // A mistyped folder: nothing to convert and no starter classes to write.
     struct stat st;
-    fprintf(stderr, "ruvojs: the folder %s %s; nothing is converted\n", xfilemethod::getFile_Path(dir).c_str(),
-            stat(dir.c_str(), &st) == 0 ? "is not a folder" : "does not exist");
+    ruvo_error("ruvojs: the folder %s %s; nothing is converted\n", xfilemethod::getFile_Path(dir).c_str(),
+               stat(dir.c_str(), &st) == 0 ? "is not a folder" : "does not exist");
     return;
   }
 
@@ -270,7 +268,7 @@ bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& fi
   if (xfilemethod::readSource(path, file)) return !file.text.empty();
   // A link that leads nowhere, a FIFO, a file this user cannot read.
   const std::string why = xfilemethod::whyNoText(path);
-  fprintf(stderr, "ruvojs: %s %s; it is not converted\n", path, why.empty() ? "cannot be read" : why.c_str());
+  ruvo_error("ruvojs: %s %s; it is not converted\n", path, why.empty() ? "cannot be read" : why.c_str());
   return false;
 }
 
@@ -285,7 +283,7 @@ bool FlashToZafrit::rewrite(const char* path, const xfilemethod::SourceFile& fil
   };
   const auto result = static_cast<size_t>(xfilemethod::rewriteSource(file, text));
   if (!kKept[result]) return true;
-  fprintf(stderr, kKept[result], path);
+  ruvo_error(kKept[result], path);
   return false;
 }
 
@@ -557,8 +555,8 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   if (relative) file = xfilemethod::getBinPath() + "/" + file;
   std::string full = xfilemethod::getFile_Path(file);
   if (relative)
-    fprintf(stderr, "ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
-            projectFile ? projectFile : "", full.c_str());
+    ruvo_error("ruvojs: the project file \"%s\" is taken relative to the program's folder: %s\n",
+               projectFile ? projectFile : "", full.c_str());
   std::string folder = xfilemethod::getFilePath(full.c_str());
   MSGTO(MessageType::Info, "", 0, "filename:%s", full.c_str());
   MSGTO(MessageType::Info, "", 0, "filepath:%s", folder.c_str());
@@ -567,8 +565,8 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
   std::vector<std::string> paths;
   if (!xfilemethod::readtxtfile(full, text)) {
     std::string why = xfilemethod::whyNoText(full);
-    fprintf(stderr, "ruvojs: the project file %s %s; nothing is converted\n", full.c_str(),
-            why.empty() ? "cannot be read" : why.c_str());
+    ruvo_error("ruvojs: the project file %s %s; nothing is converted\n", full.c_str(),
+               why.empty() ? "cannot be read" : why.c_str());
     return;
   }
   if (full.find(".as3proj") != std::string::npos) {

@@ -105,7 +105,7 @@ void openLog() {
     g_logWaiting = true;
     static const bool registered = atexit(addPendingLog) == 0;
     (void)registered;
-    fprintf(stderr, "ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
+    ruvo_error("ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
   } else {
     SetEndOfFile(h);  // the handle is at the start: the file is emptied
   }
@@ -174,7 +174,7 @@ void openLog() {
     g_logWaiting = true;
     static const bool registered = atexit(addPendingLog) == 0;
     (void)registered;
-    fprintf(stderr, "ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
+    ruvo_error("ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
   } else if (ftruncate(fd, 0) != 0) {
     // The lines are added after what is there.
   }

@@ -66,6 +66,18 @@ bool hasRoot(const std::string& text, const char* root) {
          text.find(tag + "\n") != npos || text.find(tag + "\t") != npos;
 }
 
+// The library folders a player-only compile ("type=compileOnlyPlayer:")
+// leaves out, relative to the library source folder.
+constexpr const char* kPlayerOnlyExcludedFolders[] = {
+    "zafrit/ruvo/display/unit/",
+    "zafrit/display/plug/",
+    "zafrit/display/unit/",
+};
+
+void excludePlayerOnlyFolders(std::vector<std::string>& excludePaths, const std::string& librarySourceDir) {
+  for (const char* folder : kPlayerOnlyExcludedFolders) excludePaths.push_back(librarySourceDir + folder);
+}
+
 // Registers the module script of a source folder outside the project (its
 // module.txt names the script) or the engine script of a library-off compile.
 void sourcePathEntry(CompilerOptions& options, const std::string& given, const std::string& librarySourceDir,
@@ -106,7 +118,7 @@ void projectUnreadable(CompilerOptions& options, const char* format, const std::
   options.projectFailed = true;
   std::string why = xfilemethod::whyNoText(file);
   if (why.empty()) why = std::string("holds no <") + root + "> element: it is not a " + kind + " project file";
-  fprintf(stderr, "ruvojs: the project file %s %s\n", file.c_str(), why.c_str());
+  ruvo_error("ruvojs: the project file %s %s\n", file.c_str(), why.c_str());
   MSGTO(MessageType::Problem, "", 0, format, file.c_str());
   stopCompile(CompileStop::NoProject);
 }
@@ -204,11 +216,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   projectDir = projectFolder.substr(0, projectFolder.empty() ? 0 : projectFolder.size() - 1);
 
   excludePaths.push_back(librarySourceDir + "zafrit/ruvo/driver/flash/");
-  if (onlyPlayer) {
-    excludePaths.push_back(librarySourceDir + "zafrit/ruvo/display/unit/");
-    excludePaths.push_back(librarySourceDir + "zafrit/display/plug/");
-    excludePaths.push_back(librarySourceDir + "zafrit/display/unit/");
-  }
+  if (onlyPlayer) excludePlayerOnlyFolders(excludePaths, librarySourceDir);
 
   std::string text;
   if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "actionScriptProperties")) {
@@ -223,7 +231,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
     std::string path = readFromeXML(text, "actionScriptProperties", "compiler", "outputFolderPath", nullptr);
     outDir = xfilemethod::getFile_Path(isAbsolute(path) ? path : projectFolder + path + "/" + subPath);
   } else {
-    if (location.compare(0, 10, "DOCUMENTS/") == 0) {
+    if (startsWith(location, "DOCUMENTS/")) {
       // Without a known documents folder the rest stays relative to the
       // project instead of landing in the file-system root.
       readDOCUMENTSPATH(text);
@@ -249,7 +257,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   std::vector<std::string> entries;
   readFromeXML(text, "compilerSourcePath", "compilerSourcePathEntry", "path", &entries);
   for (std::string entry : entries) {
-    if (entry.compare(0, _DOCUMENTS_.size(), _DOCUMENTS_) == 0) {
+    if (startsWith(entry, _DOCUMENTS_)) {
       readDOCUMENTSPATH(text);
       entry = xstringmthod::replaceAll(entry, _DOCUMENTS_, DOCUMENTSPATH);
       MSGTO(MessageType::Info, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
@@ -283,11 +291,7 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
 
   excludePaths.push_back(librarySourceDir + "zafrit/ruvo/driver/flash/");
   excludePaths.push_back(htmlLibraryDir + "kresp/driver/flash/");
-  if (onlyPlayer) {
-    excludePaths.push_back(librarySourceDir + "zafrit/ruvo/display/unit/");
-    excludePaths.push_back(librarySourceDir + "zafrit/display/plug/");
-    excludePaths.push_back(librarySourceDir + "zafrit/display/unit/");
-  }
+  if (onlyPlayer) excludePlayerOnlyFolders(excludePaths, librarySourceDir);
 
   std::string text;
   if (!xfilemethod::readtxtfile(file, text) || !hasRoot(text, "project")) {

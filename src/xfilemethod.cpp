@@ -25,6 +25,7 @@
 
 #include "message.h"
 #include "platform.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -118,8 +119,8 @@ std::string finalPath(HANDLE h) {
   const DWORD len = GetFinalPathNameByHandleA(h, path.data(), need, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (len == 0 || len >= need) return std::string();
   path.resize(len);
-  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
-  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  if (startsWith(path, "\\\\?\\UNC\\")) return "\\" + path.substr(7);
+  if (startsWith(path, "\\\\?\\")) return path.substr(4);
   return path;
 }
 #endif
@@ -228,7 +229,7 @@ std::string xfilemethod::getFile_Path(const char* path, bool folderOnly) {
   std::string p = path;
   if (p.size() < 2) p.clear();
   bool relative;
-  if (p.compare(0, 8, "file:///") == 0) {
+  if (startsWith(p, "file:///")) {
     p = (p.size() > 9 && p[9] == ':') ? p.substr(8) : p.substr(7);
     relative = false;
   } else {
@@ -537,9 +538,10 @@ std::string xfilemethod::whyNoText(const std::string& path) {
 #endif
   if (n == 0) return "is empty";
   const std::string start(reinterpret_cast<const char*>(head), static_cast<size_t>(n));
-  if (start.compare(0, 4, std::string("\xFF\xFE\0\0", 4)) == 0 || start.compare(0, 4, std::string("\0\0\xFE\xFF", 4)) == 0)
+  using namespace std::string_view_literals;
+  if (startsWith(start, "\xFF\xFE\0\0"sv) || startsWith(start, "\0\0\xFE\xFF"sv))
     return "is UTF-32 text (save it as UTF-8)";
-  if (start.compare(0, 2, "\xFF\xFE") == 0 || start.compare(0, 2, "\xFE\xFF") == 0)
+  if (startsWith(start, "\xFF\xFE") || startsWith(start, "\xFE\xFF"))
     return "is UTF-16 text (save it as UTF-8)";
   // Without a byte-order mark: ASCII text in UTF-16 has a zero byte beside
   // every character.
@@ -559,7 +561,7 @@ bool xfilemethod::dirMatching(const char* prefix, const char* path, const char* 
   if (!prefix || !path || !suffix) return false;
   size_t pl = std::strlen(prefix), l = std::strlen(path), sl = std::strlen(suffix);
   if (l < pl || l < sl) return false;
-  return std::strncmp(path, prefix, pl) == 0 && std::strcmp(path + l - sl, suffix) == 0;
+  return startsWith(path, prefix) && std::strcmp(path + l - sl, suffix) == 0;
 }
 
 namespace {
@@ -1062,13 +1064,12 @@ void sweepFolder(const std::string& folder, bool tree, int depth) {
       xfilemethod::SourceFile finished;
       if (!xfilemethod::readSource(path, finished) ||
           overwriteInPlace(target, finished.text) != xfilemethod::Rewrite::Written) {
-        fprintf(stderr, "ruvojs: cannot finish the rewrite of %s from %s, which is kept\n", target.c_str(),
-                path.c_str());
+        ruvo_error("ruvojs: cannot finish the rewrite of %s from %s, which is kept\n", target.c_str(), path.c_str());
         continue;
       }
-      fprintf(stderr, "ruvojs: finished the rewrite of %s that a stopped run had begun\n", target.c_str());
+      ruvo_error("ruvojs: finished the rewrite of %s that a stopped run had begun\n", target.c_str());
     } else {
-      fprintf(stderr, "ruvojs: removed %s, left by a stopped run\n", path.c_str());
+      ruvo_error("ruvojs: removed %s, left by a stopped run\n", path.c_str());
     }
     removeFile(path);
   }

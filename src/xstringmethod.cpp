@@ -150,6 +150,22 @@ int xstringmthod::splitline(const char* text, std::vector<std::string>& out) {
   return static_cast<int>(out.size());
 }
 
+void xstringmthod::unifyLineEnds(std::string& text) {
+  const size_t n = text.size();
+  size_t w = text.find('\r');
+  if (w == std::string::npos) return;
+  for (size_t i = w; i < n; ++i) {
+    const char c = text[i];
+    if (c == '\r') {
+      if (i + 1 < n && text[i + 1] == '\n') continue;
+      text[w++] = '\n';
+    } else {
+      text[w++] = c;
+    }
+  }
+  text.resize(w);
+}
+
 void xstringmthod::replacechr(char* text, int length, char oldChr, char newChr) {
   if (!text || !*text) return;
   if (length == -1) length = static_cast<int>(std::strlen(text));

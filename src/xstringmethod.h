@@ -32,6 +32,9 @@ class xstringmthod {
   static int splitstr(const char* text, char sep, std::vector<std::string>& out);
   static int splitstr(const char* text, const char* seps, std::vector<std::string>& out);
   static int splitline(const char* text, std::vector<std::string>& out);
+  // Unifies the line ends to LF in place: CR LF and a lone CR each become one
+  // LF. A text without CR is left as it is.
+  static void unifyLineEnds(std::string& text);
 
   static void replacechr(char* text, int length, char oldChr, char newChr);
   static char* removechr(char* text, int length, char chr);
