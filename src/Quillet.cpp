@@ -83,7 +83,15 @@ int Quillet::withFile(const char* path) {
     requests_.push_back(key);
     return 1;
   }
-  return parseWithRequests(key);
+  try {
+    return parseWithRequests(key);
+  } catch (const CompileStopped&) {
+    // A pass stopped the compile in the middle of a file (the stop is on
+    // record); the files asked for are not parsed.
+    pretreating_ = false;
+    requests_.clear();
+    return 0;
+  }
 }
 
 int Quillet::parseWithRequests(const std::string& key) {

@@ -24,6 +24,14 @@ enum class CompileStop : uint8_t {
 
 // Records the stop; the first one recorded stands.
 void stopCompile(CompileStop why);
+
+// Thrown by a pass that finds a fault after which nothing more of the file
+// it works on may run or print (a base class that its file does not
+// declare); the front end catches it where the parse of a file begins and
+// returns, and the road of the compile sees the recorded stop.
+struct CompileStopped {
+  CompileStop why;
+};
 // The stop recorded by a pass; CompileStop::None while the compile goes on.
 CompileStop compileStop();
 

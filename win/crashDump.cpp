@@ -10,6 +10,7 @@
 #include <string>
 
 #include "hostText.h"
+#include "message.h"
 #include "parse.h"
 #include "winHost.h"
 
@@ -54,7 +55,7 @@ LONG WINAPI crashDumpFilter(EXCEPTION_POINTERS* info) {
   fflush(stdout);
   std::string message = wintext::crashMessage(dumpPath, _CURFILENAME, 10240);
 #ifdef RUVO_TEST_BUILD
-  fprintf(stderr, "fatal %s\n", message.c_str());
+  ruvo_error("fatal %s\n", message.c_str());
 #endif
   FatalAppExitA(0, message.c_str());
   return EXCEPTION_EXECUTE_HANDLER;

@@ -15,12 +15,12 @@
 #include "message.h"
 #include "parseThread.h"
 #include "winHost.h"
+#include "xstringmethod.h"
 
 void splashProgress(float percent, const char* text);
 
 namespace {
 
-bool startsWith(const char* text, const char* prefix) { return std::strncmp(text, prefix, std::strlen(prefix)) == 0; }
 
 void act(int argc, const char** argv, void (*returned)(int closeWindow)) {
   const char* action = argv[1] + std::strlen("ruvo-test:");
@@ -37,8 +37,8 @@ void act(int argc, const char** argv, void (*returned)(int closeWindow)) {
     returned(0);
     return;
   } else if (startsWith(action, "args")) {
-    printf("argc %d\n", argc);
-    for (int i = 1; i < argc; ++i) printf("%s\n", argv[i]);
+    ruvo_print("argc %d\n", argc);
+    for (int i = 1; i < argc; ++i) ruvo_print("%s\n", argv[i]);
   } else if (startsWith(action, "chrome:")) {
     OpenChrome(action + 7);
   } else if (startsWith(action, "postbuild:")) {

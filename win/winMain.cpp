@@ -93,7 +93,7 @@ int showBox(const char* text, const char* caption, UINT type) {
 #ifdef RUVO_TEST_BUILD
   // The tests cannot read a box on the screen: the test build also writes
   // what it shows to stderr.
-  fprintf(stderr, "box %s|%s\n", caption, text);
+  ruvo_error("box %s|%s\n", caption, text);
 #endif
   return MessageBoxA(splashOwnerWindow(), text, caption, type);
 }
@@ -257,7 +257,7 @@ void tmain1Returned(int) { compileReturned(1); }
 void startCompileThread() {
   size_t count = wintext::copyArguments(__argc, __argv, threadArgv, kThreadArgSlots);
   if (static_cast<size_t>(__argc) > count)
-    fprintf(stderr, "RuvoJS: %d arguments given, only the first %u are used\n", __argc - 1,
+    ruvo_error("RuvoJS: %d arguments given, only the first %u are used\n", __argc - 1,
             static_cast<unsigned>(count - 1));
 #ifdef RUVO_TEST_BUILD
   if (runTestAction(static_cast<int>(count), threadArgv, compileReturned)) return;

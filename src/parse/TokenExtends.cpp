@@ -136,7 +136,7 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
       _waitingClauses_().push_back(this);
       return;
     }
-    if (!linkBase(file)) return;
+    linkBase(file);
     noteLinkWhileWaiting(this);
   } else if (name.find('.') == std::string::npos && (cls->isPrivateClass || declaresClassAfter(file, name))) {
     // A class declared further down in this file: the class output links
@@ -147,7 +147,7 @@ void TokenExtends::pretreatmentExtends(Parse* file) {
   }
 }
 
-bool TokenExtends::linkBase(Parse* file) {
+void TokenExtends::linkBase(Parse* file) {
   TokenClass* cls = currentClass;
   TokenClass* base = TokenClass::GetTokenClass(baseName);
   if (!base) {
@@ -156,10 +156,10 @@ bool TokenExtends::linkBase(Parse* file) {
     std::string text = "Error!\r\nNo this class:" + baseName + ",\r\nfile:" + (file ? file->path : "") + "\r\n";
     if (MsgBox) MsgBox(text.c_str(), "Compile err");
     stopCompile(CompileStop::UndeclaredBase);
-    return false;
+    // Nothing more of this file may run: no warning or message follows the box.
+    throw CompileStopped{CompileStop::UndeclaredBase};
   }
   if (cls->linkSuperClass(base, this, file)) cls->level = base->level + 1;
-  return true;
 }
 
 std::vector<TokenExtends*>& TokenExtends::_waitingClauses_() {
@@ -177,7 +177,7 @@ void TokenExtends::linkWaitingClasses() {
     if (!cls) continue;
     if (cls->waitingForBase) {
       cls->waitingForBase = 0;
-      if (!clause->linkBase(clause->file)) return;
+      clause->linkBase(clause->file);
     }
     linked.push_back(cls);
   }

@@ -26,8 +26,9 @@ class TokenExtends : public Token {
 
  private:
   // Links the class being declared to the registered base `baseName`; a
-  // base that is not registered stops the compile (false).
-  bool linkBase(Parse* file);
+  // base that is not registered stops the compile (records the stop and
+  // throws CompileStopped).
+  void linkBase(Parse* file);
 };
 
 // Clears the waiting clauses (tests compile several projects in one process).
