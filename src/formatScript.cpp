@@ -427,6 +427,25 @@ void forEachLine(std::string_view text, Each&& each) {
   }
 }
 
+// Appends a line; with CR LF ends, an LF inside it (of a string continued
+// over the line end) becomes CR LF as well.
+void appendLine(std::string& out, std::string_view line, bool crlf) {
+  if (!crlf) {
+    out += line;
+    return;
+  }
+  for (size_t from = 0;;) {
+    const size_t lf = line.find('\n', from);
+    if (lf == std::string_view::npos) {
+      out += line.substr(from);
+      return;
+    }
+    out += line.substr(from, lf - from);
+    out += "\r\n";
+    from = lf + 1;
+  }
+}
+
 }  // namespace
 
 std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static_cast<size_t>(count), chr) : ""; }
@@ -454,67 +473,66 @@ bool endIsAnnotationText(const std::string& line) { return hasLineComment(line);
 // whose body follows on the next line.
 bool checkIfEnd(const std::string& line) { return endsStatement(line); }
 
-// The four steps below each read the lines of the step before. Every step
-// works on views into one text and writes one text, so a line costs no
-// string of its own.
-std::string formatScript(const std::string& text) {
-  // The text ends at its first NUL.
-  const std::string_view source(text.c_str());
+namespace {
 
-  // 1. Compress every line; lines left empty vanish. Every line of `joined`
-  //    is then non-empty and ends in LF.
+// Compresses every line (formatOneLineInto); lines left empty vanish. Every
+// line of the result is non-empty and ends in LF.
+std::string compressLines(std::string_view source) {
   std::string joined;
-  joined.reserve(text.size());
+  joined.reserve(source.size());
   std::string formatted;
   forEachLine(source, [&](std::string_view line) {
     formatOneLineInto(line, formatted);
     joined += formatted;
   });
+  return joined;
+}
 
-  // 2. Join a lone "{" to the line before (unless that line ends in a line
-  //    comment) and a lone "}" to a line that ends in "{". A line joined to
-  //    the one before is emptied, and the next line may still join to it:
-  //    "{" after an emptied line stands alone.
+// Joins a lone "{" to the line before (unless that line ends in a line
+// comment) and a lone "}" to a line that ends in "{". A line joined to the
+// one before is emptied, and the next line may still join to it: "{" after
+// an emptied line stands alone.
+std::string joinLoneBraces(std::string_view all) {
   std::string merged;
-  merged.reserve(joined.size());
-  {
-    const std::string_view all(joined);
-    std::string_view current;
-    bool hasCurrent = false;
-    auto visit = [&](std::string_view next) {
-      if (hasCurrent) {
-        if (next == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
-          merged += current;
-          merged += "{\n";
-          next = std::string_view();
-        } else if (next == "}" && !current.empty() && current.back() == '{') {
-          merged += current;
-          merged += "}\n";
-          next = std::string_view();
-        } else if (!current.empty()) {
-          merged += current;
-          merged += '\n';
-        }
+  merged.reserve(all.size());
+  std::string_view current;
+  bool hasCurrent = false;
+  auto visit = [&](std::string_view next) {
+    if (hasCurrent) {
+      if (next == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
+        merged += current;
+        merged += "{\n";
+        next = std::string_view();
+      } else if (next == "}" && !current.empty() && current.back() == '{') {
+        merged += current;
+        merged += "}\n";
+        next = std::string_view();
+      } else if (!current.empty()) {
+        merged += current;
+        merged += '\n';
       }
-      current = next;
-      hasCurrent = true;
-    };
-    // Every line, then the empty piece after the last LF, as the lines
-    // vector of a split holds them; that piece never joins anything.
-    forEachLine(all, visit);
-  }
+    }
+    current = next;
+    hasCurrent = true;
+  };
+  // Every line, then the empty piece after the last LF, as the lines vector
+  // of a split holds them; that piece never joins anything.
+  forEachLine(all, visit);
+  return merged;
+}
 
-  // 3. Indent by brace depth, one level more for the statements of a switch
-  //    body and for the body of a brace-less if (the line after it gains a
-  //    tab in front).
-  // 4. Join; a blank line after a closing brace at one tab, two after one at
-  //    column 0.
+// Indents by brace depth, one level more for the statements of a switch
+// body and for the body of a brace-less if (the line after it gains a tab in
+// front), and writes the lines with a blank line after a closing brace at
+// one tab, two after one at column 0.
+std::string indentLines(std::string_view all, FormatLineEnd ends) {
+  const bool crlf = ends == FormatLineEnd::CrLf;
+  const std::string_view eol = crlf ? "\r\n" : "\n";
   std::string out;
-  out.reserve(merged.size() + merged.size() / 4);
+  out.reserve(all.size() + all.size() / 4 + (crlf ? all.size() / 16 : 0));
   int indent = 0;  // tabs of the current depth
   int switchLevel = -1;
   bool tabbed = false;  // the current line gained a tab from the if line before it
-  const std::string_view all(merged);
   size_t from = 0;
   while (from < all.size()) {
     const size_t lf = lineEnd(all, from);
@@ -556,17 +574,28 @@ std::string formatScript(const std::string& text) {
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
     out.append(tabs, '\t');
-    out += line;
-    out += '\n';
+    appendLine(out, line, crlf);
+    out += eol;
     // The first two bytes of the line as written.
     const char c0 = tabs > 0 ? '\t' : line[0];
     const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
     const size_t written = tabs + line.size();
     if (c0 == '}') {
-      out += "\n\n";
+      out += eol;
+      out += eol;
     } else if (written >= 2 && c0 == '\t' && c1 == '}') {
-      out += '\n';
+      out += eol;
     }
   }
   return out;
+}
+
+}  // namespace
+
+// The steps each read the lines of the step before. Every step works on
+// views into one text and writes one text, so a line costs no string of its
+// own. The text ends at its first NUL.
+std::string formatScript(const std::string& text, FormatLineEnd ends) {
+  const std::string merged = joinLoneBraces(compressLines(std::string_view(text.c_str())));
+  return indentLines(merged, ends);
 }

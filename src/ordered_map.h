@@ -3,9 +3,9 @@
 // Every registry of the compiler that is ever walked (class maps, import maps,
 // member maps, file records, module scripts ...) uses this map, so that the
 // order of the generated output depends only on the order in which the
-// sources were read, never on hashing. Lookups are hash lookups; iteration
-// follows insertion order; references to values stay valid until the entry
-// is erased.
+// sources were read, never on hashing. Lookups are hash lookups (a walk of
+// the list while a map holds a few keys); iteration follows insertion
+// order; references to values stay valid until the entry is erased.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -25,7 +26,7 @@ class OrderedMap {
   using iterator = typename List::iterator;
   using const_iterator = typename List::const_iterator;
 
-  OrderedMap() { index_.max_load_factor(1.0f); }
+  OrderedMap() = default;
   OrderedMap(const OrderedMap& other) { *this = other; }
   OrderedMap& operator=(const OrderedMap& other) {
     if (this != &other) {
@@ -37,36 +38,33 @@ class OrderedMap {
 
   // Inserts a default value at the end when the key is new.
   V& operator[](const std::string& key) {
-    auto it = index_.find(key);
-    if (it != index_.end()) return it->second->second;
+    auto it = locate(key);
+    if (it != items_.end()) return it->second;
     items_.emplace_back(key, V());
     auto last = std::prev(items_.end());
-    index_.emplace(key, last);
+    if (!index_.empty())
+      index_.emplace(std::string_view(last->first), last);
+    else if (items_.size() > kScanned)
+      buildIndex();
     return last->second;
   }
 
-  iterator find(const std::string& key) {
-    auto it = index_.find(key);
-    return it == index_.end() ? items_.end() : it->second;
-  }
-  const_iterator find(const std::string& key) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? items_.cend() : const_iterator(it->second);
-  }
-  size_t count(const std::string& key) const { return index_.count(key); }
-  bool has(const std::string& key) const { return index_.count(key) != 0; }
+  iterator find(const std::string& key) { return locate(key); }
+  const_iterator find(const std::string& key) const { return const_cast<OrderedMap*>(this)->locate(key); }
+  size_t count(const std::string& key) const { return has(key) ? 1 : 0; }
+  bool has(const std::string& key) const { return find(key) != items_.cend(); }
 
   // The value for key, or `fallback` when the key is absent. Never inserts.
   V get(const std::string& key, V fallback = V()) const {
-    auto it = index_.find(key);
-    return it == index_.end() ? fallback : it->second->second;
+    auto it = find(key);
+    return it == items_.cend() ? fallback : it->second;
   }
 
   size_t erase(const std::string& key) {
-    auto it = index_.find(key);
-    if (it == index_.end()) return 0;
-    items_.erase(it->second);
-    index_.erase(it);
+    auto it = locate(key);
+    if (it == items_.end()) return 0;
+    if (!index_.empty()) index_.erase(std::string_view(it->first));
+    items_.erase(it);
     return 1;
   }
 
@@ -83,8 +81,29 @@ class OrderedMap {
   const_iterator end() const { return items_.end(); }
 
  private:
+  // Most maps (the locals of a function, the members of a small class) hold
+  // a few keys: up to this many are found by walking the list, and only a
+  // map that grows past it gets a hash index. The index is keyed by views
+  // of the keys in the list's nodes, which never move, so a key is kept once.
+  static constexpr size_t kScanned = 8;
+
+  iterator locate(const std::string& key) {
+    if (index_.empty()) {
+      for (auto it = items_.begin(); it != items_.end(); ++it)
+        if (it->first == key) return it;
+      return items_.end();
+    }
+    auto it = index_.find(std::string_view(key));
+    return it == index_.end() ? items_.end() : it->second;
+  }
+  void buildIndex() {
+    index_.max_load_factor(1.0f);
+    index_.reserve(items_.size() * 2);
+    for (auto it = items_.begin(); it != items_.end(); ++it) index_.emplace(std::string_view(it->first), it);
+  }
+
   List items_;
-  std::unordered_map<std::string, iterator> index_;
+  std::unordered_map<std::string_view, iterator> index_;
 };
 
 // An OrderedMap that also finds every key beginning with a given text, in

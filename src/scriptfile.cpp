@@ -237,6 +237,9 @@ void ScriptFile::setScriptDec(const std::string& path, std::string&& script) {
     return;
   }
   record->script = std::move(script);
+  // The formatter reserves room for the layout it may add; the record keeps
+  // the text to the end of the compile, so it keeps just the bytes.
+  record->script.shrink_to_fit();
 }
 
 // The file's warnings, numbered on from the caller's running counter.

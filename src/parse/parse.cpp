@@ -239,22 +239,8 @@ void Parse::toJavaScript() {
   _CURFILENAME = path;
   jsText.clear();
   toJsScript(jsText, this, JsMode::Plain, 0);
-  jsText = formatScript(jsText);
-  // Every LF becomes CR LF; the bytes between line ends are copied a line at a time.
-  std::string crlf;
-  crlf.reserve(jsText.size() + jsText.size() / 16);
-  const std::string_view js(jsText);
-  for (size_t from = 0; from < js.size();) {
-    const size_t lf = js.find('\n', from);
-    if (lf == std::string_view::npos) {
-      crlf.append(js.substr(from));
-      break;
-    }
-    crlf.append(js.substr(from, lf - from));
-    crlf += "\r\n";
-    from = lf + 1;
-  }
-  jsText.swap(crlf);
+  // Laid out with CR LF line ends, as the output files are written.
+  jsText = formatScript(jsText, FormatLineEnd::CrLf);
 }
 
 void Parse::setPath(const char* p) {

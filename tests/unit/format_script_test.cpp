@@ -74,6 +74,23 @@ TEST(FormatScript, Table) {
   }
 }
 
+// The CR LF layout is the LF layout with every LF turned into CR LF, one
+// inside a string continued over a line end included.
+TEST(FormatScript, CrLfLineEnds) {
+  auto withCrLf = [](const std::string& lf) {
+    std::string out;
+    for (char c : lf) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+  };
+  for (const FormatCase& c : kFormatCases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(formatScript(c.in, FormatLineEnd::CrLf), withCrLf(c.out));
+  }
+  const std::string continued = "s = 'a\\\nb';\n}\n";
+  EXPECT_EQ(formatScript(continued, FormatLineEnd::CrLf), withCrLf(formatScript(continued)));
+  EXPECT_NE(formatScript(continued).find("a\\\nb"), std::string::npos);
+}
+
 TEST(FormatScript, LineHelpers) {
   EXPECT_EQ(getLineBraceCount("a{b{'{'/*}*/}//}"), 1);
   EXPECT_EQ(getLineBraceCount("}else{"), 0);
