@@ -11,6 +11,7 @@
 #include <unordered_set>
 
 #include "CompilerOptions.h"
+#include "OutputMarkers.h"
 #include "Token.h"
 #include "TokenClass.h"
 #include "message.h"
@@ -262,7 +263,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Comma:
     case TokenTypeCode::Semicolon:
     case TokenTypeCode::Colon:
-    case 40:
+    case TokenTypeCode::Reserved:
     case TokenTypeCode::DeclaredName:
     case TokenTypeCode::Number:
     case TokenTypeCode::Literal:
@@ -274,7 +275,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       break;
     }
     case TokenTypeCode::Block: {
-      bool braces = text != "NO{";
+      bool braces = text != kBracelessBlock;
       if (braces) out += "{";
       _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
       out += trailingText;

@@ -140,7 +140,7 @@ void printSetterValue(std::string& result, Token* token, size_t valueFrom, int t
   const ChildRange value{.from = valueFrom,
                          .stopAt = [](const Token* t) {
                            return t && (t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                        t->type == 40 || t->type == TokenTypeCode::Var);
+                                        t->type == TokenTypeCode::Reserved || t->type == TokenTypeCode::Var);
                          },
                          .dropLeadingTexts = SIZE_MAX,
                          .skipsDisabled = false,

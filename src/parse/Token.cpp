@@ -325,7 +325,7 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     else
       out += child->leadingText;
     if (range.skipsDisabled) {
-      child->addTypeDeclarationClassUse();
+      if (range.notesTypeUses) child->addTypeDeclarationClassUse();
       if (!child->outputEnabled) continue;
     }
     const size_t joint = out.size();

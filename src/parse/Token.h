@@ -40,6 +40,9 @@ constexpr int Comma = 26;          // ","
 constexpr int Semicolon = 27;      // ";"
 constexpr int Bracket = 30;        // [ ] group
 constexpr int Colon = 32;          // ":"
+// No lexer rule or pass gives a token this code; one that carries it prints
+// its text as it stands and ends the value of a super setter, like ",".
+constexpr int Reserved = 40;
 constexpr int Assign = 41;         // "="
 constexpr int Question = 42;       // "?"
 constexpr int Var = 50;            // "var"
@@ -159,6 +162,9 @@ struct ChildRange {
   // A child whose output is off prints only its leading text; false hands
   // every child to its own toJsScript, which decides.
   bool skipsDisabled = true;
+  // Each child records the classes its declared type names before the
+  // output test (only where skipsDisabled is on).
+  bool notesTypeUses = true;
   // A blank goes where two printed texts would run together (see
   // Token::keepTokensApart).
   bool keepsTokensApart = true;

@@ -120,12 +120,8 @@ constexpr StubBody kStubBodies[] = {
 }  // namespace
 
 void TokenFunctionDefaultValue::makeValue(Parse* file, int mode, int typeCommentOff) {
-  for (size_t i = 0; i < valueTokens.size(); ++i) {
-    Token* t = valueTokens[i];
-    if (!t) continue;
-    int skip = t->toJsScript(valueText, file, mode, typeCommentOff);
-    if (skip > 0) i += static_cast<size_t>(skip);
-  }
+  const ChildRange value{.dropLeadingTexts = SIZE_MAX, .skipsDisabled = false, .keepsTokensApart = false};
+  Token::_childRangeToJs_(valueText, file, valueTokens, value, mode, typeCommentOff);
 }
 
 TokenFunction* TokenFunction::getClassTokenFunction() {

@@ -185,16 +185,20 @@ std::string printCollection(Token* loop, Token* group, size_t in, std::string& o
                             int typeCommentOff) {
   std::string object;
   bool reportedNull = false;
-  for (size_t i = in + 1; i < group->childs.size(); ++i) {
-    Token* c = group->childs[i];
-    if (!c) {
-      if (!reportedNull) loop->scriptErr(out, file, "\"for each\" err,use ()", 1);
-      reportedNull = true;
-      continue;
-    }
-    if (i > in + 1) object += c->leadingText;
-    int n = c->toJsScript(object, file, mode, typeCommentOff);
-    if (n > 0) i += static_cast<size_t>(n);
+  const size_t first = in + 1;
+  size_t i = first;
+  while (i < group->childs.size()) {
+    // Each run ends at a null slot: the first one the loop meets is an error.
+    const ChildRange run{.from = i,
+                         .stopAt = [](const Token* t) { return t == nullptr; },
+                         .dropLeadingTexts = i == first ? size_t{1} : size_t{0},
+                         .skipsDisabled = false,
+                         .keepsTokensApart = false};
+    i = Token::_childRangeToJs_(object, file, group->childs, run, mode, typeCommentOff);
+    if (i >= group->childs.size()) break;
+    if (!reportedNull) loop->scriptErr(out, file, "\"for each\" err,use ()", 1);
+    reportedNull = true;
+    ++i;
   }
   return object;
 }
@@ -246,14 +250,10 @@ std::string printBody(Token* loop, Token* body, size_t statementLength, Parse* f
   Token* parent = loop->parent;
   const int index = loop->index;
   inner = "{";
-  for (size_t i = index + 2; i < index + 2 + statementLength; ++i) {
-    Token* c = parent->childs[i];
-    if (!c) continue;
-    inner += c->leadingText;
-    if (!c->outputEnabled) continue;
-    int n = c->toJsScript(inner, file, mode, typeCommentOff);
-    if (n > 0) i += static_cast<size_t>(n);
-  }
+  const size_t first = static_cast<size_t>(index) + 2;
+  const ChildRange statement{
+      .from = first, .to = first + statementLength, .notesTypeUses = false, .keepsTokensApart = false};
+  Token::_childRangeToJs_(inner, file, parent->childs, statement, mode, typeCommentOff);
   inner += "\n}";
   return inner;
 }

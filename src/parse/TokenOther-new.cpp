@@ -41,18 +41,10 @@ std::string vectorElementType(Token* vector) {
 // first one without its leading text.
 std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
   std::string out;
-  bool first = true;
-  for (size_t i = 0; i < group->childs.size(); ++i) {
-    Token* child = group->childs[i];
-    if (!child) continue;
-    if (child->type == Comma) break;
-    if (!first) out += child->leadingText;
-    first = false;
-    child->addTypeDeclarationClassUse();
-    if (!child->outputEnabled) continue;
-    int consumed = child->toJsScript(out, file, JsMode::Plain, typeCommentOff);
-    if (consumed > 0) i += static_cast<size_t>(consumed);
-  }
+  const ChildRange beforeComma{.stopAt = [](const Token* t) { return t && t->type == TokenTypeCode::Comma; },
+                               .dropLeadingTexts = 1,
+                               .keepsTokensApart = false};
+  Token::_childRangeToJs_(out, file, group->childs, beforeComma, JsMode::Plain, typeCommentOff);
   return out;
 }
 

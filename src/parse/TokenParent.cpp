@@ -151,13 +151,8 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
                                                                                    : "'" + value->text + "'";
   }
   out += v;
-  for (size_t i = 3; i < childs.size(); ++i) {
-    Token* c = childs[i];
-    if (!c) continue;
-    out += c->leadingText;
-    int n = c->toJsScript(out, file, JsMode::Plain, typeCommentOff);
-    if (n > 0) i += static_cast<size_t>(n);
-  }
+  const ChildRange rest{.from = 3, .skipsDisabled = false, .keepsTokensApart = false};
+  _childRangeToJs_(out, file, childs, rest, JsMode::Plain, typeCommentOff);
   if (typeCommentOff != kBareGroup) out += closer;
 }
 

@@ -107,18 +107,12 @@ Token* firstIn(Token* var, int from, int to) {
 // their leading text ("this.x" + "=" + "5", not "this.x = 5").
 void printRange(Token* var, std::string& out, Parse* file, int from, int to, int mode, int typeCommentOff,
                 int dropLeading) {
-  for (int i = from; i >= 0 && i < to && i < static_cast<int>(var->childs.size()); ++i) {
-    Token* child = var->childs[i];
-    if (!child) continue;
-    if (dropLeading > 0)
-      --dropLeading;
-    else
-      out += child->leadingText;
-    child->addTypeDeclarationClassUse();
-    if (!child->outputEnabled) continue;
-    int consumed = child->toJsScript(out, file, mode, typeCommentOff);
-    if (consumed > 0) i += consumed;
-  }
+  if (from < 0 || to <= from) return;
+  const ChildRange range{.from = static_cast<size_t>(from),
+                         .to = static_cast<size_t>(to),
+                         .dropLeadingTexts = dropLeading > 0 ? static_cast<size_t>(dropLeading) : 0,
+                         .keepsTokensApart = false};
+  Token::_childRangeToJs_(out, file, var->childs, range, mode, typeCommentOff);
 }
 
 bool isQuoted(Token* token) {
