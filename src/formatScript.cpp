@@ -13,6 +13,8 @@
 #include <utility>
 #include <string_view>
 
+#include "xstringmethod.h"
+
 
 namespace {
 
@@ -23,7 +25,6 @@ bool isWordChar(char c) {
   return isHigh(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
          c == '$';
 }
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // A byte that _formatOneLine_ copies with no look around it: anything but a
 // blank, a sign, '=', a quote or '/'.

@@ -151,9 +151,11 @@ int xstringmthod::splitline(const char* text, std::vector<std::string>& out) {
 }
 
 void xstringmthod::unifyLineEnds(std::string& text) {
+  // Nothing moves before the first CR (memchr finds it fast).
   const size_t n = text.size();
-  size_t w = text.find('\r');
-  if (w == std::string::npos) return;
+  const void* firstCr = std::memchr(text.data(), '\r', n);
+  if (!firstCr) return;
+  size_t w = static_cast<size_t>(static_cast<const char*>(firstCr) - text.data());
   for (size_t i = w; i < n; ++i) {
     const char c = text[i];
     if (c == '\r') {

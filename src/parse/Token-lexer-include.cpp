@@ -9,6 +9,7 @@
 #include "parse.h"
 #include "scriptfile.h"
 #include "xfilemethod.h"
+#include "xstringmethod.h"
 
 using namespace lexer;
 
@@ -69,18 +70,10 @@ bool admitInclude(LexRun& run, Token* group, const std::string& path, long long 
 // The included text as the lexer reads it: line ends unified to LF, cut at
 // its first NUL, a UTF-8 byte order mark blanked (it is no word of the code).
 std::string normalIncludeText(const std::string& text) {
-  std::string normal;
-  normal.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') continue;
-      normal += '\n';
-    } else {
-      normal += text[i];
-    }
-  }
+  std::string normal = text;
+  xstringmthod::unifyLineEnds(normal);
   normal.resize(std::strlen(normal.c_str()));
-  if (normal.compare(0, 3, "\xEF\xBB\xBF") == 0) normal.replace(0, 3, "   ");
+  if (startsWith(normal, "\xEF\xBB\xBF")) normal.replace(0, 3, "   ");
   return normal;
 }
 

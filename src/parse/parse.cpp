@@ -201,20 +201,8 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
 
 bool Parse::prepareText(std::string& text) {
   _format_head(text.data());
-  // A lone CR is a line end; CR LF counts once. Nothing moves before the first CR.
-  const size_t n = text.size();
-  const void* firstCr = std::memchr(text.data(), '\r', n);
-  size_t w = firstCr ? static_cast<size_t>(static_cast<const char*>(firstCr) - text.data()) : n;
-  for (size_t i = w; i < n; ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      if (i + 1 < n && text[i + 1] == '\n') continue;
-      text[w++] = '\n';
-    } else {
-      text[w++] = c;
-    }
-  }
-  text.resize(w);
+  // A lone CR is a line end; CR LF counts once.
+  xstringmthod::unifyLineEnds(text);
   const bool kept = _format_ifdef(text.data());
   text.resize(std::strlen(text.c_str()));
   return kept;
