@@ -202,7 +202,9 @@ TEST(ClassExtends, BaseFileWithoutTheClassStopsTheCompile) {
   project.add("a/Item.as", "package a\n{\n\tpublic class Item extends Base\n\t{\n\t}\n}\n")
       .add("a/Base.as", "package a\n{\n\t/*[IF-FLASH]*/public class Base\n\t{\n\t}\n}\n")
       .add("a/Later.as", "package a\n{\n\tpublic class Later\n\t{\n\t}\n}\n");
-  COMPILE_OR_SKIP(project);
+  // The file that extends the missing class stops at its extends clause, so
+  // it never becomes a finished parse: no ready() check here.
+  project.compile();
   EXPECT_EQ(compileStop(), CompileStop::UndeclaredBase);
   EXPECT_EQ(g_box, "Compile err|Error!\r\nNo this class:a.Base,\r\nfile:" + project.path("a/Item.as") + "\r\n");
   for (Parse* parse : project.parses) EXPECT_EQ(parse->path.find("Later"), std::string::npos) << parse->path;
