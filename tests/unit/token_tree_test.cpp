@@ -77,6 +77,15 @@ TEST_F(TokenTree, TypeTableListsEveryCodeOnceInOrder) {
   EXPECT_EQ(kTokenTypeTable[kTokenTypeTableSize - 1].code, TokenTypeCode::Operator);
 }
 
+// The test dumps print these names; a code no row has prints as "#code".
+TEST_F(TokenTree, TypeNamesComeFromTheTable) {
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Word), "Word");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Paren), "Paren");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Operator), "Operator");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Reserved), "#40");
+  EXPECT_EQ(tokenTypeName(-1), "#-1");
+}
+
 TEST_F(TokenTree, ConstructorDefaults) {
   Token parent(21, nullptr, 0, 3, nullptr);
   Token t(57, "12", 5, 7, &parent);
@@ -106,7 +115,7 @@ TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   g->insertIt(word("b"), 1);
   g->insertIt(word("end"), 3);  // at the count: appends
   g->insertIt(nullptr, 0);      // nothing
-  EXPECT_EQ(dump(g->childs), "0:a 0:b 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:b Word:c Word:end");
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(g->childs[i]->index, i);
     EXPECT_EQ(g->childs[i]->parent, g);
@@ -116,17 +125,17 @@ TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   // Inserting before a null entry moves the null entry up by one.
   EXPECT_TRUE(g->clearNextToken(a, 1));  // "b" leaves a null slot
   g->insertIt(word("x"), 1);
-  EXPECT_EQ(dump(g->childs), "0:a 0:x null 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:x null Word:c Word:end");
   EXPECT_EQ(c->index, 3);
 
   g->setIn(word("y"), 1);
   g->setIn(word("never"), 9);  // no such slot
-  EXPECT_EQ(dump(g->childs), "0:a 0:y null 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:y null Word:c Word:end");
 
   EXPECT_TRUE(g->eraseChild(2));
   EXPECT_FALSE(g->eraseChild(-1));
   EXPECT_FALSE(g->eraseChild(4));
-  EXPECT_EQ(dump(g->childs), "0:a 0:y 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:y Word:c Word:end");
   EXPECT_EQ(c->index, 2);
   deleteTokenTree(file);
 }
@@ -140,9 +149,9 @@ TEST_F(TokenTree, ClearNextTokenShrinksAtTheEndAndLeavesNullElsewhere) {
   g.push(b);
   g.push(c);
   EXPECT_TRUE(g.clearNextToken(c, 0));  // the last slot: the list shrinks
-  EXPECT_EQ(dump(g.childs), "0:a 0:b");
+  EXPECT_EQ(dump(g.childs), "Word:a Word:b");
   EXPECT_TRUE(g.clearNextToken(a, 0));  // any other slot: a null entry
-  EXPECT_EQ(dump(g.childs), "null 0:b");
+  EXPECT_EQ(dump(g.childs), "null Word:b");
   EXPECT_FALSE(g.clearNextToken(b, -1));  // already null
   EXPECT_FALSE(g.clearNextToken(b, 5));   // out of range
   EXPECT_FALSE(g.clearNextToken(nullptr, 0));
@@ -284,7 +293,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
     g.push(s);
     g.push(new ScriptedToken("c", 0, 0));
     g.childsPretreatment(nullptr, g.childs);
-    EXPECT_EQ(dump(g.childs), "0:a 0:b 0:c");
+    EXPECT_EQ(dump(g.childs), "Word:a Word:b Word:c");
     for (Token* t : g.childs) EXPECT_EQ(static_cast<ScriptedToken*>(t)->visits, 1);
     EXPECT_EQ(s->visits, 1);
     delete s;
@@ -314,7 +323,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
     g.push(type);
     g.push(next);
     g.childsPretreatment(nullptr, g.childs);
-    EXPECT_EQ(dump(g.childs), "0:x");
+    EXPECT_EQ(dump(g.childs), "Word:x");
     EXPECT_EQ(next->visits, 1);
     delete colon;
     delete type;
