@@ -15,7 +15,7 @@ namespace {
 // following siblings.
 class PrintsAlways : public Token {
  public:
-  PrintsAlways(const char* text, int skip) : Token(0, text, 0, 0, nullptr), skip(skip) {}
+  PrintsAlways(const char* text, int skip) : Token(TokenTypeCode::Word, text, 0, 0, nullptr), skip(skip) {}
   int toJsScript(std::string& out, Parse*, int, int) override {
     out += text;
     return skip;
