@@ -73,6 +73,12 @@ const TokenTypeInfo kTokenTypeTable[] = {
 };
 const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeof(kTokenTypeTable[0]));
 
+std::string tokenTypeName(int code) {
+  for (int i = 0; i < kTokenTypeTableSize; ++i)
+    if (kTokenTypeTable[i].code == code) return kTokenTypeTable[i].name;
+  return "#" + std::to_string(code);
+}
+
 const JsModeInfo kJsModeTable[] = {
     {JsMode::Plain, "Plain", "statement and expression text"},
     {JsMode::Member, "Member", "instance methods, bodies, parameter groups, second constructor pass"},

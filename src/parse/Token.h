@@ -84,6 +84,9 @@ struct TokenTypeInfo {
 };
 extern const TokenTypeInfo kTokenTypeTable[];
 extern const int kTokenTypeTableSize;
+// The row name of a type code ("Word", "Paren", ...); a code outside the
+// table comes back as its number after a "#" ("#40").
+std::string tokenTypeName(int code);
 
 // The output modes of `toJsScript`: which text a caller wants of a token.
 // The class outputs choose them; variables and functions give each its

@@ -15,7 +15,7 @@ namespace {
 // following siblings.
 class PrintsAlways : public Token {
  public:
-  PrintsAlways(const char* text, int skip) : Token(0, text, 0, 0, nullptr), skip(skip) {}
+  PrintsAlways(const char* text, int skip) : Token(TokenTypeCode::Word, text, 0, 0, nullptr), skip(skip) {}
   int toJsScript(std::string& out, Parse*, int, int) override {
     out += text;
     return skip;
@@ -31,7 +31,8 @@ TEST(ChildRange, PrintsTheRunItDescribes) {
   // x = a - -b, C; with a null slot after x, and C a child whose output is
   // off that prints anyway when asked.
   Parse* file = lexertest::lexFile("x = a - -b, c;");
-  ASSERT_EQ(lexertest::dump(file->childs), "0:x 41:= 0:a 100:- 100:- 0:b 26:, 0:c 27:;");
+  ASSERT_EQ(lexertest::dump(file->childs),
+            "Word:x Assign:= Word:a Operator:- Operator:- Word:b Comma:, Word:c Semicolon:;");
   PrintsAlways off("C", 0);
   off.leadingText = " ";
   off.outputEnabled = 0;

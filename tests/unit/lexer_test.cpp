@@ -1,7 +1,7 @@
 // The lexer: tokens, layout and lines, directive comments, regular
 // expressions, XML literals, the visible rewrites, bracket mismatches and
 // includes. Each table row tokenises a snippet and compares a compact dump
-// of the tree ("code:text", groups as code(children)).
+// of the tree ("Name:text" with the type name, groups as Name(children)).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,55 +46,59 @@ void checkRows(const std::vector<Row>& rows) {
 
 TEST_F(Lexer, WordsOperatorsAndGroups) {
   checkRows({
-      {"a = b;", "0:a 41:= 0:b 27:;"},
-      {"f(a, b)[0]{x}", "0:f 23(0:a 26:, 0:b) 30(57:0) 21(0:x)"},
-      {"a ? b : c", "0:a 42:? 0:b 32:: 0:c"},
-      {"3.14 + 0x1F - 2", "57:3.14 100:+ 57:0x1F 100:- 57:2"},
-      {"'s' + \"t\"", "58:'s' 100:+ 58:\"t\""},
-      {"'it''s'", "58:'it' 58:'s'"},
-      {"\"a\\\"b\"", "58:\"a\\\"b\""},
-      {"a.b.c", "0:a.b.c"},
-      {"a . b", "0:a.b"},
-      {"a .\n  b", "0:a.b"},
-      {"a\n  .b()", "0:a 0:.b 23()"},
-      {"xml.* + a * b", "0:xml.* 100:+ 0:a 100:* 0:b"},
-      {"@id", "0:@id"},
-      {"a %= b", "0:a 100:% 41:= 0:b"},
-      {"a >>= b", "0:a 100:>> 41:= 0:b"},
-      {"a >>>= b", "0:a 100:>>> 41:= 0:b"},
-      {"a *= b", "0:a 100:* 41:= 0:b"},
-      {"a += b", "0:a 100:+= 0:b"},
-      {"a<=b>=c", "0:a 100:<= 0:b 100:>= 0:c"},
-      {"a && !b || ~c", "0:a 100:&& 100:! 0:b 100:|| 100:~ 0:c"},
-      {"i++ --j", "0:i 100:++ 100:-- 0:j"},
-      {"a =!b", "0:a 100:=! 0:b"},
-      {"a!=b", "0:a 100:!= 0:b"},
+      {"a = b;", "Word:a Assign:= Word:b Semicolon:;"},
+      {"f(a, b)[0]{x}", "Word:f Paren(Word:a Comma:, Word:b) Bracket(Number:0) Block(Word:x)"},
+      {"a ? b : c", "Word:a Question:? Word:b Colon:: Word:c"},
+      {"3.14 + 0x1F - 2", "Number:3.14 Operator:+ Number:0x1F Operator:- Number:2"},
+      {"'s' + \"t\"", "Literal:'s' Operator:+ Literal:\"t\""},
+      {"'it''s'", "Literal:'it' Literal:'s'"},
+      {"\"a\\\"b\"", "Literal:\"a\\\"b\""},
+      {"a.b.c", "Word:a.b.c"},
+      {"a . b", "Word:a.b"},
+      {"a .\n  b", "Word:a.b"},
+      {"a\n  .b()", "Word:a Word:.b Paren()"},
+      {"xml.* + a * b", "Word:xml.* Operator:+ Word:a Operator:* Word:b"},
+      {"@id", "Word:@id"},
+      {"a %= b", "Word:a Operator:% Assign:= Word:b"},
+      {"a >>= b", "Word:a Operator:>> Assign:= Word:b"},
+      {"a >>>= b", "Word:a Operator:>>> Assign:= Word:b"},
+      {"a *= b", "Word:a Operator:* Assign:= Word:b"},
+      {"a += b", "Word:a Operator:+= Word:b"},
+      {"a<=b>=c", "Word:a Operator:<= Word:b Operator:>= Word:c"},
+      {"a && !b || ~c", "Word:a Operator:&& Operator:! Word:b Operator:|| Operator:~ Word:c"},
+      {"i++ --j", "Word:i Operator:++ Operator:-- Word:j"},
+      {"a =!b", "Word:a Operator:=! Word:b"},
+      {"a!=b", "Word:a Operator:!= Word:b"},
       {"a\x01"
        "b",
-       "0:ab"},
+       "Word:ab"},
       {"a\x07"
        "b",
-       "0:a 0:b"},
-      {"if (a) b; else c", "71:if 23(0:a) 0:b 27:; 71:else 0:c"},
-      {"do x while (y) delete z", "71:do 0:x 16:while 23(0:y) 71:delete 0:z"},
-      {"x is String as int", "0:x 64: 78:String 55: 78:int"},
-      {"return new A()", "18:return 19:new 0:A 23()"},
-      {"switch (a) { case 1: break; default: continue }", "0:switch 23(0:a) 21(63: 57:1 32:: 82: 27:; 80: 32:: 81:)"},
-      {"try {} catch (e) {}", "0:try 21() 65: 23(0:e) 21()"},
-      {"with (o) {}", "79: 23(0:o) 21()"},
-      {"for (k in o)", "76:for 23(0:k 77:in 0:o)"},
+       "Word:a Word:b"},
+      {"if (a) b; else c", "StatementWord:if Paren(Word:a) Word:b Semicolon:; StatementWord:else Word:c"},
+      {"do x while (y) delete z", "StatementWord:do Word:x While:while Paren(Word:y) StatementWord:delete Word:z"},
+      {"x is String as int", "Word:x Is: SystemType:String As: SystemType:int"},
+      {"return new A()", "Return:return New:new Word:A Paren()"},
+      {"switch (a) { case 1: break; default: continue }",
+       "Word:switch Paren(Word:a) Block(Case: Number:1 Colon:: Break: Semicolon:; Default: Colon:: Continue:)"},
+      {"try {} catch (e) {}", "Word:try Block() Catch: Paren(Word:e) Block()"},
+      {"with (o) {}", "With: Paren(Word:o) Block()"},
+      {"for (k in o)", "For:for Paren(Word:k In:in Word:o)"},
       {"import a.B; package p { class C extends D implements E {} }",
-       "54: 0:a.B 27:; 53: 0:p 21(52: 0:C 61:extends 0:D 73:implements 0:E 21())"},
-      {"interface I {}", "60: 0:I 21()"},
+       "Import: Word:a.B Semicolon:; Package: Word:p Block(Class: Word:C Extends:extends Word:D Implements:implements "
+       "Word:E Block())"},
+      {"interface I {}", "Interface: Word:I Block()"},
       {"super(x); super.f(); _super",
-       "62: 23(0:x) 27:; 0:super.f 23() 27:; 78:\n/*warning: _super is Ruvo System keywords*/_super"},
-      {"__JS__('x') __INCLUDESTR__('f')", "70:__JS__ 23(58:'x') 70:__INCLUDESTR__ 23(58:'f')"},
-      {"new Vector", "19:new 0:"},
-      {"x = 1\nvar y", "0:x 41:= 57:1 27:; 50: 0:y"},
-      {"f(); var y", "0:f 23() 27:; 50: 0:y"},
-      {"(var y)", "23(50: 0:y)"},
-      {"{} const", "21() 27:; 74:"},
-      {"each = 1; o.each", "0:each 41:= 57:1 27:; 0:o.each"},
+       "Super: Paren(Word:x) Semicolon:; Word:super.f Paren() Semicolon:; SystemType:\n/*warning: _super is Ruvo "
+       "System keywords*/_super"},
+      {"__JS__('x') __INCLUDESTR__('f')",
+       "Untyped:__JS__ Paren(Literal:'x') Untyped:__INCLUDESTR__ Paren(Literal:'f')"},
+      {"new Vector", "New:new Word:"},
+      {"x = 1\nvar y", "Word:x Assign:= Number:1 Semicolon:; Var: Word:y"},
+      {"f(); var y", "Word:f Paren() Semicolon:; Var: Word:y"},
+      {"(var y)", "Paren(Var: Word:y)"},
+      {"{} const", "Block() Semicolon:; Const:"},
+      {"each = 1; o.each", "Word:each Assign:= Number:1 Semicolon:; Word:o.each"},
   });
 }
 
@@ -104,9 +108,10 @@ TEST_F(Lexer, StrictEqualityFollowsTheLibraryOption) {
     bool zafrit;
     const char* expected;
   } rows[] = {
-      {"x === y", true, "0:x 100:== 0:y"},   {"x !== y", true, "0:x 100:!= 0:y"}, {"x === y", false, "0:x 100:=== 0:y"},
-      {"x !== y", false, "0:x 100:!== 0:y"}, {"x===y", true, "0:x 100:=== 0:y"},  {"x!==y", true, "0:x 100:!== 0:y"},
-      {"x===y", false, "0:x 100:=== 0:y"},
+      {"x === y", true, "Word:x Operator:== Word:y"},   {"x !== y", true, "Word:x Operator:!= Word:y"},
+      {"x === y", false, "Word:x Operator:=== Word:y"}, {"x !== y", false, "Word:x Operator:!== Word:y"},
+      {"x===y", true, "Word:x Operator:=== Word:y"},    {"x!==y", true, "Word:x Operator:!== Word:y"},
+      {"x===y", false, "Word:x Operator:=== Word:y"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.source) + (row.zafrit ? " library on" : " library off"));
@@ -122,34 +127,34 @@ TEST_F(Lexer, ModifiersBecomeFlagsOfTheNextToken) {
     int type;
     int flags;
   } rows[] = {
-      {"static private var x", 0, 50, 0x30},
-      {"internal var x", 0, 50, 0},
-      {"public native virtual function f", 0, 51, 0x1},
-      {"protected override final function f", 0, 51, 0x400 | 0x80 | 0x1000},
-      {"dynamic class A", 0, 52, 0x40},
-      {"public namespace ns", 0, 0, 0x2001},
-      {"use namespace ns", 0, 0, 0x6000},
-      {"NOENUMERATION var x", 0, 50, 0x20000},
-      {"[inline] function f", 0, 51, 0x200},
-      {"[Bindable] public var x", 0, 50, 0x8001},
-      {"async function f()", 0, 51, 0x40000},
-      {"static async function f()", 0, 51, 0x40010},
-      {"/*async*/ function f()", 0, 51, 0x40000},
-      {"async(x)", 0, 0, 0x40000},
+      {"static private var x", 0, TokenTypeCode::Var, 0x30},
+      {"internal var x", 0, TokenTypeCode::Var, 0},
+      {"public native virtual function f", 0, TokenTypeCode::Function, 0x1},
+      {"protected override final function f", 0, TokenTypeCode::Function, 0x400 | 0x80 | 0x1000},
+      {"dynamic class A", 0, TokenTypeCode::Class, 0x40},
+      {"public namespace ns", 0, TokenTypeCode::Word, 0x2001},
+      {"use namespace ns", 0, TokenTypeCode::Word, 0x6000},
+      {"NOENUMERATION var x", 0, TokenTypeCode::Var, 0x20000},
+      {"[inline] function f", 0, TokenTypeCode::Function, 0x200},
+      {"[Bindable] public var x", 0, TokenTypeCode::Var, 0x8001},
+      {"async function f()", 0, TokenTypeCode::Function, 0x40000},
+      {"static async function f()", 0, TokenTypeCode::Function, 0x40010},
+      {"/*async*/ function f()", 0, TokenTypeCode::Function, 0x40000},
+      {"async(x)", 0, TokenTypeCode::Word, 0x40000},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.source);
     Parse* p = lexFile(row.source);
     ASSERT_GT(p->childs.size(), static_cast<size_t>(row.index));
     Token* t = p->childs[row.index];
-    EXPECT_EQ(t->type, row.type);
+    EXPECT_EQ(tokenTypeName(t->type), tokenTypeName(row.type));
     EXPECT_EQ(t->flags, row.flags);
     for (size_t i = row.index + 1; i < p->childs.size(); ++i) EXPECT_EQ(p->childs[i]->flags, 0);
     deleteTokenTree(p);
   }
   // "async function" is one function token; the async word is gone.
-  EXPECT_EQ(lexDump("async function f()"), "51: 0:f 23()");
-  EXPECT_EQ(lexDump("\n  async function f()"), "51: 0:f 23()");
+  EXPECT_EQ(lexDump("async function f()"), "Function: Word:f Paren()");
+  EXPECT_EQ(lexDump("\n  async function f()"), "Function: Word:f Paren()");
   Parse* p = lexFile("\n  async function f()");
   EXPECT_EQ(p->childs[0]->leadingText, "\n   ");
   deleteTokenTree(p);
@@ -167,85 +172,91 @@ TEST_F(Lexer, KeywordTokensAreTheirOwnClasses) {
     stack.pop_back();
     ++counts[t->type];
     stack.insert(stack.end(), t->childs.begin(), t->childs.end());
-    SCOPED_TRACE(std::to_string(t->type) + ":" + t->text);
+    SCOPED_TRACE(tokenTypeName(t->type) + ":" + t->text);
     switch (t->type) {
-      case 50:
-      case 74:
+      case TokenTypeCode::Var:
+      case TokenTypeCode::Const:
         EXPECT_NE(dynamic_cast<TokenVar*>(t), nullptr);
         break;
-      case 51:
+      case TokenTypeCode::Function:
         EXPECT_NE(dynamic_cast<TokenFunction*>(t), nullptr);
         break;
-      case 52:
+      case TokenTypeCode::Class:
         EXPECT_NE(dynamic_cast<TokenClass*>(t), nullptr);
         break;
-      case 53:
+      case TokenTypeCode::Package:
         EXPECT_NE(dynamic_cast<TokenPackage*>(t), nullptr);
         break;
-      case 60:
+      case TokenTypeCode::Interface:
         EXPECT_NE(dynamic_cast<TokenInterface*>(t), nullptr);
         break;
-      case 61:
+      case TokenTypeCode::Extends:
         EXPECT_NE(dynamic_cast<TokenExtends*>(t), nullptr);
         break;
-      case 76:
+      case TokenTypeCode::For:
         EXPECT_EQ(dynamic_cast<TokenFor*>(t)->forEach, 1);
         break;
-      case 63:
-      case 80:
+      case TokenTypeCode::Case:
+      case TokenTypeCode::Default:
         EXPECT_NE(dynamic_cast<TokenCase*>(t), nullptr);
         break;
-      case 65:
+      case TokenTypeCode::Catch:
         EXPECT_NE(dynamic_cast<TokenCatch*>(t), nullptr);
         break;
-      case 79:
+      case TokenTypeCode::With:
         EXPECT_NE(dynamic_cast<TokenWith*>(t), nullptr);
         break;
-      case 81:
+      case TokenTypeCode::Continue:
         EXPECT_NE(dynamic_cast<TokenContinue*>(t), nullptr);
         break;
-      case 82:
+      case TokenTypeCode::Break:
         EXPECT_NE(dynamic_cast<TokenBreak*>(t), nullptr);
         break;
-      case 62:
+      case TokenTypeCode::Super:
         EXPECT_NE(dynamic_cast<TokenSuper*>(t), nullptr);
         break;
-      case 64:
+      case TokenTypeCode::Is:
         EXPECT_NE(dynamic_cast<TokenIs*>(t), nullptr);
         break;
-      case 55:
+      case TokenTypeCode::As:
         EXPECT_NE(dynamic_cast<TokenAs*>(t), nullptr);
         break;
-      case 77:
+      case TokenTypeCode::In:
         EXPECT_NE(dynamic_cast<TokenIn*>(t), nullptr);
         break;
-      case 54:
+      case TokenTypeCode::Import:
         EXPECT_NE(dynamic_cast<TokenImport*>(t), nullptr);
         break;
-      case 75:
+      case TokenTypeCode::VectorType:
         EXPECT_NE(dynamic_cast<TokenVector*>(t), nullptr);
         break;
-      case 70:
+      case TokenTypeCode::Untyped:
         EXPECT_NE(dynamic_cast<TokenUntyped*>(t), nullptr);
         break;
-      case 19:
+      case TokenTypeCode::New:
         EXPECT_NE(dynamic_cast<TokenNew*>(t), nullptr);
         break;
-      case 23:
+      case TokenTypeCode::Paren:
         EXPECT_NE(dynamic_cast<TokenParent*>(t), nullptr);
         break;
-      case 32:
+      case TokenTypeCode::Colon:
         EXPECT_NE(dynamic_cast<TokenColon*>(t), nullptr);
         break;
       default:
         break;
     }
   }
-  // Every code the lexer makes itself occurs.
-  for (int code : {16, 18, 19, 21, 23, 26, 27, 30, 32, 50, 51, 52, 53, 54, 55, 57, 58,
-                   60, 61, 62, 63, 64, 65, 70, 74, 75, 76, 77, 79, 80, 81, 82, 83}) {
-    if (code == 30 || code == 26 || code == 57 || code == 58) continue;  // shown by other tests
-    SCOPED_TRACE(code);
+  // Every code the lexer makes itself occurs (Bracket, Comma, Number and
+  // Literal are shown by other tests).
+  for (int code : {TokenTypeCode::While,    TokenTypeCode::Return,     TokenTypeCode::New,      TokenTypeCode::Block,
+                   TokenTypeCode::Paren,    TokenTypeCode::Semicolon,  TokenTypeCode::Colon,    TokenTypeCode::Var,
+                   TokenTypeCode::Function, TokenTypeCode::Class,      TokenTypeCode::Package,  TokenTypeCode::Import,
+                   TokenTypeCode::As,       TokenTypeCode::Interface,  TokenTypeCode::Extends,  TokenTypeCode::Super,
+                   TokenTypeCode::Case,     TokenTypeCode::Is,         TokenTypeCode::Catch,    TokenTypeCode::Untyped,
+                   TokenTypeCode::Const,    TokenTypeCode::VectorType, TokenTypeCode::For,      TokenTypeCode::In,
+                   TokenTypeCode::With,     TokenTypeCode::Default,    TokenTypeCode::Continue, TokenTypeCode::Break,
+                   TokenTypeCode::Include}) {
+    SCOPED_TRACE(tokenTypeName(code));
     EXPECT_GT(counts[code], 0);
   }
   EXPECT_EQ(pCurAddClass, p->childs[2]->childs[0]);
@@ -254,10 +265,11 @@ TEST_F(Lexer, KeywordTokensAreTheirOwnClasses) {
 }
 
 TEST_F(Lexer, EmbedTagAndSystemUseStatic) {
-  EXPECT_EQ(lexDump("[Embed(source='a.png')] var x"), "55(55: 23(0:source 41:= 58:'a.png')) 27:; 50: 0:x");
-  EXPECT_EQ(lexDump("[x, Embed]"), "30(0:x 26:, 0:Embed)");
+  EXPECT_EQ(lexDump("[Embed(source='a.png')] var x"),
+            "As(As: Paren(Word:source Assign:= Literal:'a.png')) Semicolon:; Var: Word:x");
+  EXPECT_EQ(lexDump("[x, Embed]"), "Bracket(Word:x Comma:, Word:Embed)");
   Parse* p = lexFile("class A RUVOSYSTEM_USE_STATIC { }");
-  EXPECT_EQ(dump(p->childs), "52: 0:A 21()");
+  EXPECT_EQ(dump(p->childs), "Class: Word:A Block()");
   EXPECT_EQ(dynamic_cast<TokenClass*>(p->childs[0])->systemUseStatic, 1);
   deleteTokenTree(p);
 }
@@ -265,17 +277,17 @@ TEST_F(Lexer, EmbedTagAndSystemUseStatic) {
 TEST_F(Lexer, NamespacePrefixesAndAwait) {
   _ompilerOptions_.defines["CONFIG::debug"] = "true";
   checkRows({
-      {"a::b.c::d", "0:b.d"},
-      {"ns::x = 1", "0:x 41:= 57:1"},
-      {"CONFIG::debug {}", "0:CONFIG::debug 21()"},
-      {"NS::off\n{}", "0:NS::off 21()"},
-      {"::x", "0:::x"},
-      {"await::load(u)", "0:load 23(0:u)"},
-      {"/*await*/ load(u)", "58:await 0:load 23(0:u)"},
-      {"await x", "58:await 0:x"},
-      {"await + 1", "0:await 100:+ 57:1"},
-      {"f(await)", "0:f 23(0:await)"},
-      {"x = await\ny", "0:x 41:= 0:await 0:y"},
+      {"a::b.c::d", "Word:b.d"},
+      {"ns::x = 1", "Word:x Assign:= Number:1"},
+      {"CONFIG::debug {}", "Word:CONFIG::debug Block()"},
+      {"NS::off\n{}", "Word:NS::off Block()"},
+      {"::x", "Word:::x"},
+      {"await::load(u)", "Word:load Paren(Word:u)"},
+      {"/*await*/ load(u)", "Literal:await Word:load Paren(Word:u)"},
+      {"await x", "Literal:await Word:x"},
+      {"await + 1", "Word:await Operator:+ Number:1"},
+      {"f(await)", "Word:f Paren(Word:await)"},
+      {"x = await\ny", "Word:x Assign:= Word:await Word:y"},
   });
   Parse* p = lexFile("await::obj.load(u); ns::f()");
   EXPECT_EQ(p->childs[0]->text, "obj.load");
@@ -287,12 +299,12 @@ TEST_F(Lexer, NamespacePrefixesAndAwait) {
 
 TEST_F(Lexer, VectorTypes) {
   checkRows({
-      {"Vector.<int>", "75:Vector.<int>"},
-      {"new Vector.<Vector.<String>>()", "19:new 75:Vector.<Vector.<String>> 23()"},
-      {"v:Vector.< flash.geom.Point >", "0:v 32:: 75:Vector.<flash.geom.Point>"},
-      {"Vector .\n<int>", "75:Vector.<int>"},
-      {"Vector.<int", "0:Vector. 100:< 78:int"},
-      {"myVector.<T>", "0:myVector. 100:< 0:T 100:>"},
+      {"Vector.<int>", "VectorType:Vector.<int>"},
+      {"new Vector.<Vector.<String>>()", "New:new VectorType:Vector.<Vector.<String>> Paren()"},
+      {"v:Vector.< flash.geom.Point >", "Word:v Colon:: VectorType:Vector.<flash.geom.Point>"},
+      {"Vector .\n<int>", "VectorType:Vector.<int>"},
+      {"Vector.<int", "Word:Vector. Operator:< SystemType:int"},
+      {"myVector.<T>", "Word:myVector. Operator:< Word:T Operator:>"},
   });
   Parse* p = lexFile("static var v:Vector.<\nint> = x;\ny");
   auto* v = dynamic_cast<TokenVector*>(p->childs[3]);
@@ -306,18 +318,22 @@ TEST_F(Lexer, VectorTypes) {
 
 TEST_F(Lexer, LogicalAssignmentsCopyTheirTarget) {
   checkRows({
-      {"a ||= b", "0:a 41:= 0:a 100:|| 0:b"},
-      {"a &&= b", "0:a 41:= 0:a 100:&& 0:b"},
-      {"x = 1; o.list[i] ||= []", "0:x 41:= 57:1 27:; 0:o.list 30(0:i) 41:= 0:o.list 30(0:i) 100:|| 30()"},
-      {"o[k].name ||= n", "0:o 30(0:k) 0:.name 41:= 0:o 30(0:k) 0:.name 100:|| 0:n"},
-      {"f().x &&= y", "0:f 23() 0:.x 41:= 0:f 23() 0:.x 100:&& 0:y"},
-      {"super[k] ||= 1", "62: 30(0:k) 41:= 62: 30(0:k) 100:|| 57:1"},
+      {"a ||= b", "Word:a Assign:= Word:a Operator:|| Word:b"},
+      {"a &&= b", "Word:a Assign:= Word:a Operator:&& Word:b"},
+      {"x = 1; o.list[i] ||= []",
+       "Word:x Assign:= Number:1 Semicolon:; Word:o.list Bracket(Word:i) Assign:= Word:o.list Bracket(Word:i) "
+       "Operator:|| Bracket()"},
+      {"o[k].name ||= n",
+       "Word:o Bracket(Word:k) Word:.name Assign:= Word:o Bracket(Word:k) Word:.name Operator:|| Word:n"},
+      {"f().x &&= y", "Word:f Paren() Word:.x Assign:= Word:f Paren() Word:.x Operator:&& Word:y"},
+      {"super[k] ||= 1", "Super: Bracket(Word:k) Assign:= Super: Bracket(Word:k) Operator:|| Number:1"},
       // A value with an operator binding more loosely than the || or && is
       // bracketed, up to its ";" or a line where a new statement starts.
-      {"a ||= c ? x : y; z", "0:a 41:= 0:a 100:|| 23(0:c 42:? 0:x 32:: 0:y) 27:; 0:z"},
-      {"a &&= b || c\nz", "0:a 41:= 0:a 100:&& 23(0:b 100:|| 0:c) 0:z"},
-      {"a ||= b || c", "0:a 41:= 0:a 100:|| 0:b 100:|| 0:c"},
-      {"a ||= b = 5, c", "0:a 41:= 0:a 100:|| 23(0:b 41:= 57:5) 26:, 0:c"},
+      {"a ||= c ? x : y; z",
+       "Word:a Assign:= Word:a Operator:|| Paren(Word:c Question:? Word:x Colon:: Word:y) Semicolon:; Word:z"},
+      {"a &&= b || c\nz", "Word:a Assign:= Word:a Operator:&& Paren(Word:b Operator:|| Word:c) Word:z"},
+      {"a ||= b || c", "Word:a Assign:= Word:a Operator:|| Word:b Operator:|| Word:c"},
+      {"a ||= b = 5, c", "Word:a Assign:= Word:a Operator:|| Paren(Word:b Assign:= Number:5) Comma:, Word:c"},
   });
   Parse* p = lexFile("\n  a[f(g)] ||= b");
   // 0:a 30(...) 41:= 0:a 30(...) 100:|| 0:b
@@ -347,10 +363,10 @@ TEST_F(Lexer, LogicalAssignmentWithoutATargetIsASourceError) {
     const char* expected;
     const char* message;
   } rows[] = {
-      {"||= b", "100:||= 0:b", "No variable, property or element before ||="},
-      {"f() ||= 1", "0:f 23() 100:||= 57:1", "No variable, property or element before ||="},
-      {"x = 2 &&= y", "0:x 41:= 57:2 100:&&= 0:y", "No variable, property or element before &&="},
-      {"(a) ||= b", "23(0:a) 100:||= 0:b", "No variable, property or element before ||="},
+      {"||= b", "Operator:||= Word:b", "No variable, property or element before ||="},
+      {"f() ||= 1", "Word:f Paren() Operator:||= Number:1", "No variable, property or element before ||="},
+      {"x = 2 &&= y", "Word:x Assign:= Number:2 Operator:&&= Word:y", "No variable, property or element before &&="},
+      {"(a) ||= b", "Paren(Word:a) Operator:||= Word:b", "No variable, property or element before ||="},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.source);
@@ -360,7 +376,7 @@ TEST_F(Lexer, LogicalAssignmentWithoutATargetIsASourceError) {
     ASSERT_EQ(ScriptErr::__ERRS.size(), 1u);
     EXPECT_EQ(ScriptErr::__ERRS[0]->message, row.message);
     EXPECT_EQ(ScriptErr::__ERRS[0]->file, p);
-    EXPECT_EQ(ScriptErr::__ERRS[0]->token->type, 100);
+    EXPECT_EQ(ScriptErr::__ERRS[0]->token->type, TokenTypeCode::Operator);
     delete ScriptErr::__ERRS[0];
     ScriptErr::__ERRS.clear();
     deleteTokenTree(p);
@@ -380,36 +396,36 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
     const char* expected;
     bool error;
   } rows[] = {
-      {"x = /abc/gi;", "0:x 41:= 58:/abc/gi 27:;", false},
-      {"x = a / b / c", "0:x 41:= 0:a 100:/ 0:b 100:/ 0:c", false},
-      {"x = a/b", "0:x 41:= 0:a 100:/ 0:b", false},
-      {"f(/a\\/b/, 1)", "0:f 23(58:/a\\/b/ 26:, 57:1)", false},
-      {"[/a/, /b/m]", "30(58:/a/ 26:, 58:/b/m)", false},
-      {"x = /a/ ;", "0:x 41:= 58:/a/  27:;", false},
-      {"x = /a/.test(s)", "0:x 41:= 58:/a/ 0:.test 23(0:s)", false},
-      {"{ /re/ }", "21(58:/re/ )", false},
-      {"x ? y : /z/", "0:x 42:? 0:y 32:: 58:/z/", false},
-      {"x = /\xE4\xB8\xAD/;", "0:x 41:= 58:/\xE4\xB8\xAD/ 27:;", false},
-      {"x /= 2", "0:x 100:/= 57:2", false},
+      {"x = /abc/gi;", "Word:x Assign:= Literal:/abc/gi Semicolon:;", false},
+      {"x = a / b / c", "Word:x Assign:= Word:a Operator:/ Word:b Operator:/ Word:c", false},
+      {"x = a/b", "Word:x Assign:= Word:a Operator:/ Word:b", false},
+      {"f(/a\\/b/, 1)", "Word:f Paren(Literal:/a\\/b/ Comma:, Number:1)", false},
+      {"[/a/, /b/m]", "Bracket(Literal:/a/ Comma:, Literal:/b/m)", false},
+      {"x = /a/ ;", "Word:x Assign:= Literal:/a/  Semicolon:;", false},
+      {"x = /a/.test(s)", "Word:x Assign:= Literal:/a/ Word:.test Paren(Word:s)", false},
+      {"{ /re/ }", "Block(Literal:/re/ )", false},
+      {"x ? y : /z/", "Word:x Question:? Word:y Colon:: Literal:/z/", false},
+      {"x = /\xE4\xB8\xAD/;", "Word:x Assign:= Literal:/\xE4\xB8\xAD/ Semicolon:;", false},
+      {"x /= 2", "Word:x Operator:/= Number:2", false},
       // After "return" and after an operator a value is expected: a regular
       // expression; after "++" and "--" a value ends: a division.
-      {"return /a/", "18:return 58:/a/", false},
-      {"x = !/a/.test(s)", "0:x 41:= 100:! 58:/a/ 0:.test 23(0:s)", false},
-      {"x = c ? /a/ : /b/;", "0:x 41:= 0:c 42:? 58:/a/  32:: 58:/b/ 27:;", false},
-      {"x = y && /a/.test(s)", "0:x 41:= 0:y 100:&& 58:/a/ 0:.test 23(0:s)", false},
-      {"x = i++ / 2", "0:x 41:= 0:i 100:++ 100:/ 57:2", false},
+      {"return /a/", "Return:return Literal:/a/", false},
+      {"x = !/a/.test(s)", "Word:x Assign:= Operator:! Literal:/a/ Word:.test Paren(Word:s)", false},
+      {"x = c ? /a/ : /b/;", "Word:x Assign:= Word:c Question:? Literal:/a/  Colon:: Literal:/b/ Semicolon:;", false},
+      {"x = y && /a/.test(s)", "Word:x Assign:= Word:y Operator:&& Literal:/a/ Word:.test Paren(Word:s)", false},
+      {"x = i++ / 2", "Word:x Assign:= Word:i Operator:++ Operator:/ Number:2", false},
       // The flags stand right after the closing '/'; a word after a blank is
       // read on its own. A '/' in a class does not close; a line end does
       // not belong to a literal.
-      {"x = /c/ is RegExp", "0:x 41:= 58:/c/ 64: 78:RegExp", false},
-      {"x = /c/gi as R", "0:x 41:= 58:/c/gi 55: 0:R", false},
-      {"x = /[/]+/g;", "0:x 41:= 58:/[/]+/g 27:;", false},
-      {"x = /a b/x;", "0:x 41:= 58:/ab/ 27:;", false},
-      {"x = /a\nb/", "0:x 41:= 100:/ 0:a 0:b 100:/", true},
-      {"x = /abc/q", "0:x 41:= 100:/ 0:abc 100:/ 0:q", true},
-      {"x = /abc", "0:x 41:= 100:/ 0:abc", true},
-      {"x = /abc\\", "0:x 41:= 100:/ 0:abc\\", true},
-      {"x = /", "0:x 41:= 100:/", true},
+      {"x = /c/ is RegExp", "Word:x Assign:= Literal:/c/ Is: SystemType:RegExp", false},
+      {"x = /c/gi as R", "Word:x Assign:= Literal:/c/gi As: Word:R", false},
+      {"x = /[/]+/g;", "Word:x Assign:= Literal:/[/]+/g Semicolon:;", false},
+      {"x = /a b/x;", "Word:x Assign:= Literal:/ab/ Semicolon:;", false},
+      {"x = /a\nb/", "Word:x Assign:= Operator:/ Word:a Word:b Operator:/", true},
+      {"x = /abc/q", "Word:x Assign:= Operator:/ Word:abc Operator:/ Word:q", true},
+      {"x = /abc", "Word:x Assign:= Operator:/ Word:abc", true},
+      {"x = /abc\\", "Word:x Assign:= Operator:/ Word:abc\\", true},
+      {"x = /", "Word:x Assign:= Operator:/", true},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.source);
@@ -420,36 +436,42 @@ TEST_F(Lexer, RegularExpressionsAndDivision) {
   }
   EXPECT_EQ(boxes, 5);
   MsgBox = nullptr;
-  EXPECT_EQ(lexDump("x = /abc/q"), "0:x 41:= 100:/ 0:abc 100:/ 0:q");  // no hook: quietly an operator
+  EXPECT_EQ(lexDump("x = /abc/q"),
+            "Word:x Assign:= Operator:/ Word:abc Operator:/ Word:q");  // no hook: quietly an operator
 }
 
 TEST_F(Lexer, XmlLiterals) {
   checkRows({
-      {"var x:XML = <a b=\"1\">t</a>;", "50: 0:x 32:: 0:XML 41:= 58:new XML(\"<a b=\\\"1\\\">t</a>\") 27:;"},
-      {"var x:* = <a/>", "50: 0:x 32:: 100:* 41:= 58:new XML(\"<a/>\")"},
+      {"var x:XML = <a b=\"1\">t</a>;",
+       "Var: Word:x Colon:: Word:XML Assign:= Literal:new XML(\"<a b=\\\"1\\\">t</a>\") Semicolon:;"},
+      {"var x:* = <a/>", "Var: Word:x Colon:: Operator:* Assign:= Literal:new XML(\"<a/>\")"},
       {"var x:XML = <a id={n + 1}>{t}</a>;",
-       "50: 0:x 32:: 0:XML 41:= 58:new XML(\"<a id=\\\"\" 100:+ 23(0:n 100:+ 57:1) 100:+ "
-       "58:\"\\\">\" 100:+ 23(0:t) 100:+ 58:\"</a>\") 27:;"},
-      {"f(x, <a> x y <b c='d'/> </a>)", "0:f 23(0:x 26:, 58:(new XML(\"<a>xy<b c='d'/></a>\")))"},
-      {"f(<a>{b}</a>)", "0:f 23(23(58:new XML(\"<a>\" 100:+ 23(0:b) 100:+ 58:\"</a>\")))"},
-      {"f(<a b=\"{c}\"/>)", "0:f 23(23(58:new XML(\"<a b=\\\"{c}\\\"/>\")))"},  // a quoted brace is text
+       "Var: Word:x Colon:: Word:XML Assign:= Literal:new XML(\"<a id=\\\"\" Operator:+ Paren(Word:n Operator:+ "
+       "Number:1) Operator:+ "
+       "Literal:\"\\\">\" Operator:+ Paren(Word:t) Operator:+ Literal:\"</a>\") Semicolon:;"},
+      {"f(x, <a> x y <b c='d'/> </a>)", "Word:f Paren(Word:x Comma:, Literal:(new XML(\"<a>xy<b c='d'/></a>\")))"},
+      {"f(<a>{b}</a>)",
+       "Word:f Paren(Paren(Literal:new XML(\"<a>\" Operator:+ Paren(Word:b) Operator:+ Literal:\"</a>\")))"},
+      {"f(<a b=\"{c}\"/>)", "Word:f Paren(Paren(Literal:new XML(\"<a b=\\\"{c}\\\"/>\")))"},  // a quoted brace is text
       {"f(<a><!-- c \"d\"\n --><![CDATA[x<y]]></a>)",
-       "0:f 23(58:(new XML(\"<a><!-- c \\\"d\\\"\\n --><![CDATA[x<y]]></a>\")))"},
-      {"f(<a>C:\\new</a>)", "0:f 23(58:(new XML(\"<a>C:\\\\new</a>\")))"},
-      {"f(<a>\n  <b/>\n</a>, 2)", "0:f 23(58:(new XML(\"<a><b/></a>\")) 26:, 57:2)"},
-      {"if (a < b) c = d > e", "71:if 23(0:a 100:< 0:b) 0:c 41:= 0:d 100:> 0:e"},
-      {"f(< 3)", "0:f 23(100:< 57:3)"},
-      {"f(<a>)", "0:f 23(100:< 0:a 100:>)"},
-      {"var x:XML = <a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
-      {"var x:XML = <a>{b</a>", "50: 0:x 32:: 0:XML 41:= 58:xml err:new XML(\"<a>"},
+       "Word:f Paren(Literal:(new XML(\"<a><!-- c \\\"d\\\"\\n --><![CDATA[x<y]]></a>\")))"},
+      {"f(<a>C:\\new</a>)", "Word:f Paren(Literal:(new XML(\"<a>C:\\\\new</a>\")))"},
+      {"f(<a>\n  <b/>\n</a>, 2)", "Word:f Paren(Literal:(new XML(\"<a><b/></a>\")) Comma:, Number:2)"},
+      {"if (a < b) c = d > e",
+       "StatementWord:if Paren(Word:a Operator:< Word:b) Word:c Assign:= Word:d Operator:> Word:e"},
+      {"f(< 3)", "Word:f Paren(Operator:< Number:3)"},
+      {"f(<a>)", "Word:f Paren(Operator:< Word:a Operator:>)"},
+      {"var x:XML = <a>", "Var: Word:x Colon:: Word:XML Assign:= Literal:xml err:new XML(\"<a>"},
+      {"var x:XML = <a>{b</a>", "Var: Word:x Colon:: Word:XML Assign:= Literal:xml err:new XML(\"<a>"},
       // Wherever else a value begins, as after "=".
-      {"return <a>{n}</a>;", "18:return 58:new XML(\"<a>\" 100:+ 23(0:n) 100:+ 58:\"</a>\") 27:;"},
-      {"c ? <a/> : <b/>", "0:c 42:? 58:new XML(\"<a/>\") 32:: 58:new XML(\"<b/>\")"},
-      {"s = t + <a/>", "0:s 41:= 0:t 100:+ 58:new XML(\"<a/>\")"},
-      {"x; <a/>", "0:x 27:; 100:< 0:a 100:/ 100:>"},
+      {"return <a>{n}</a>;",
+       "Return:return Literal:new XML(\"<a>\" Operator:+ Paren(Word:n) Operator:+ Literal:\"</a>\") Semicolon:;"},
+      {"c ? <a/> : <b/>", "Word:c Question:? Literal:new XML(\"<a/>\") Colon:: Literal:new XML(\"<b/>\")"},
+      {"s = t + <a/>", "Word:s Assign:= Word:t Operator:+ Literal:new XML(\"<a/>\")"},
+      {"x; <a/>", "Word:x Semicolon:; Operator:< Word:a Operator:/ Operator:>"},
       // A CDATA section alone is its text.
-      {"s = <![CDATA[a\"\\n\nb]]>;", "0:s 41:= 58:\"a\\\"\\\\n\\nb\" 27:;"},
-      {"f(<![CDATA[x]]>, 1)", "0:f 23(58:\"x\" 26:, 57:1)"},
+      {"s = <![CDATA[a\"\\n\nb]]>;", "Word:s Assign:= Literal:\"a\\\"\\\\n\\nb\" Semicolon:;"},
+      {"f(<![CDATA[x]]>, 1)", "Word:f Paren(Literal:\"x\" Comma:, Number:1)"},
   });
   Parse* p = lexFile("f(x, <a/>)");
   EXPECT_EQ(p->usesXml, 1);
@@ -479,7 +501,7 @@ TEST_F(Lexer, DirectiveComments) {
        }},
       {"/* dropped */ y; class C {}",
        [](Parse* p, ScriptFile*) {
-         EXPECT_EQ(p->childs[2]->type, 52);
+         EXPECT_EQ(p->childs[2]->type, TokenTypeCode::Class);
          EXPECT_EQ(p->childs[2]->docComment, "");  // a word came between
        }},
       {"/*[FILEINDEX:1]*/ var x",
@@ -551,7 +573,7 @@ TEST_F(Lexer, ConstOutputSwitchAndDocCommentCarryOverToTheNextFile) {
       " /*[DISBALEOUTCONST-BEGIN]*/ const C = 3; /** for the next file */");
   std::vector<int> disabled;
   for (Token* t : a->childs)
-    if (t->type == 74) disabled.push_back(dynamic_cast<TokenVar*>(t)->outputDisabled);
+    if (t->type == TokenTypeCode::Const) disabled.push_back(dynamic_cast<TokenVar*>(t)->outputDisabled);
   EXPECT_EQ(disabled, (std::vector<int>{1, 0, 1}));
   Parse* b = lexFile("const D; var E;", "/src/test/Other.as");
   EXPECT_EQ(dynamic_cast<TokenVar*>(b->childs[0])->outputDisabled, 1);  // still in force
@@ -618,7 +640,7 @@ TEST_F(Lexer, CaseLabelsStartOnANewLine) {
   Token* block = p->childs[2];
   std::vector<std::string> leading;
   for (Token* t : block->childs)
-    if (t->type == 63 || t->type == 80) leading.push_back(t->leadingText);
+    if (t->type == TokenTypeCode::Case || t->type == TokenTypeCode::Default) leading.push_back(t->leadingText);
   EXPECT_EQ(leading, (std::vector<std::string>{"\n ", "\n ", "\n  "}));
   deleteTokenTree(p);
 }
@@ -635,15 +657,15 @@ TEST_F(Lexer, BracketMismatchesSendTheirMessage) {
     const char* tree;
     std::string out;
   } rows[] = {
-      {"a) b", "0:a", msg(0)},  // the rest of the file is dropped
-      {"x\n}\ny", "0:x", msg(1)},
-      {"f(a}\n b)", "0:f 23(0:a) 0:b", msg(0) + msg(1)},  // "}" closes "(", then ")" at file level
-      {"x ] y", "0:x", msg(0)},                           // a stray "]" at file level
-      {"f(a] b)", "0:f 23(0:a) 0:b", msg(0) + msg(0)},
-      {"{\n a\n (b", "21(0:a 23(0:b))", msg(2)},  // left open: once, at the innermost opener
-      {"\n\n[x", "30(0:x)", msg(2)},
-      {"f(a)[b]{c}", "0:f 23(0:a) 30(0:b) 21(0:c)", ""},
-      {"[Embed(source='x')]", "55(55: 23(0:source 41:= 58:'x'))", ""},
+      {"a) b", "Word:a", msg(0)},  // the rest of the file is dropped
+      {"x\n}\ny", "Word:x", msg(1)},
+      {"f(a}\n b)", "Word:f Paren(Word:a) Word:b", msg(0) + msg(1)},  // "}" closes "(", then ")" at file level
+      {"x ] y", "Word:x", msg(0)},                                    // a stray "]" at file level
+      {"f(a] b)", "Word:f Paren(Word:a) Word:b", msg(0) + msg(0)},
+      {"{\n a\n (b", "Block(Word:a Paren(Word:b))", msg(2)},  // left open: once, at the innermost opener
+      {"\n\n[x", "Bracket(Word:x)", msg(2)},
+      {"f(a)[b]{c}", "Word:f Paren(Word:a) Bracket(Word:b) Block(Word:c)", ""},
+      {"[Embed(source='x')]", "As(As: Paren(Word:source Assign:= Literal:'x'))", ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.source);
@@ -692,12 +714,12 @@ TEST_F(Lexer, DeepNestingIsASourceErrorNotACrash) {
   Parse* p = lexFile(std::string(200, '(') + "x" + std::string(200, ')'));
   Token* t = p;
   int depth = 0;
-  while (!t->childs.empty() && t->childs[0]->type == 23) {
+  while (!t->childs.empty() && t->childs[0]->type == TokenTypeCode::Paren) {
     t = t->childs[0];
     ++depth;
   }
   EXPECT_EQ(depth, 200);
-  EXPECT_EQ(dump(t->childs), "0:x");
+  EXPECT_EQ(dump(t->childs), "Word:x");
   deleteTokenTree(p);
 }
 
@@ -774,7 +796,9 @@ TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {
   for (const std::string& f : {main, inc, self, a, b}) ScriptFile::LoadFile(f);
 
   Parse* p = lexFile("include \"inc.as\";\nv; include 'missing.as';", main.c_str());
-  EXPECT_EQ(dump(p->childs), "83: 27:; 50: 0:y 27:; 50: 0:z 27:; 27:; 0:v 27:; 83: 27:;");
+  EXPECT_EQ(dump(p->childs),
+            "Include: Semicolon:; Var: Word:y Semicolon:; Var: Word:z Semicolon:; Semicolon:; Word:v Semicolon:; "
+            "Include: Semicolon:;");
   EXPECT_EQ(p->childs[2]->line, 0);  // lines of the included file
   EXPECT_EQ(p->childs[5]->line, 1);
   EXPECT_EQ(p->childs[9]->line, 1);
@@ -792,9 +816,10 @@ TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {
     std::string tree;
     std::string cycle;
   } rows[] = {
-      {self, "include \"self.as\"; w;", "83: 27:; 0:w 27:;", self},
-      {main, "include 'self.as';", "83: 83: 27:; 0:w 27:; 27:;", self},
-      {a, "include 'b.as'; fromA;", "83: 83: 27:; 0:fromB 27:; 27:; 0:fromA 27:;", a},
+      {self, "include \"self.as\"; w;", "Include: Semicolon:; Word:w Semicolon:;", self},
+      {main, "include 'self.as';", "Include: Include: Semicolon:; Word:w Semicolon:; Semicolon:;", self},
+      {a, "include 'b.as'; fromA;",
+       "Include: Include: Semicolon:; Word:fromB Semicolon:; Semicolon:; Word:fromA Semicolon:;", a},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path + ": " + row.source);
@@ -803,7 +828,7 @@ TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {
     EXPECT_EQ(dump(q->childs), row.tree);
     ASSERT_EQ(ScriptErr::__ERRS.size(), 1u);
     EXPECT_EQ(ScriptErr::__ERRS[0]->message, "Cyclic include of " + row.cycle);
-    EXPECT_EQ(ScriptErr::__ERRS[0]->token->type, 83);
+    EXPECT_EQ(ScriptErr::__ERRS[0]->token->type, TokenTypeCode::Include);
     resetErrorQueue();
     deleteTokenTree(q);
   }
@@ -815,19 +840,19 @@ TEST_F(Lexer, ParseEntryReadsWithinItsLength) {
   Parse* p = lexertest::emptyFile();
   int pos = 0, line = 0;
   p->parse(raw, 5, pos, line, nullptr);
-  EXPECT_EQ(dump(p->childs), "0:a 41:= 0:b");
+  EXPECT_EQ(dump(p->childs), "Word:a Assign:= Word:b");
   deleteTokenTree(p);
   const char cut[] = "a\0b = c";
   p = lexertest::emptyFile();
   pos = 0;
   p->parse(cut, sizeof cut - 1, pos, line, nullptr);
-  EXPECT_EQ(dump(p->childs), "0:a");
+  EXPECT_EQ(dump(p->childs), "Word:a");
   deleteTokenTree(p);
   p = lexertest::emptyFile();
   pos = 3;
   line = 0;
   p->parse("x; y", 4, pos, line, nullptr);  // from a position
-  EXPECT_EQ(dump(p->childs), "0:y");
+  EXPECT_EQ(dump(p->childs), "Word:y");
   p->parse(nullptr, 4, pos, line, nullptr);
   p->parse("x", 0, pos, line, nullptr);
   deleteTokenTree(p);

@@ -39,7 +39,8 @@ inline Parse* lexFile(const std::string& source, const char* path = "/src/test/M
   return p;
 }
 
-// "code:text" per child, groups as code(...) with their children.
+// "Name:text" per child, the name from kTokenTypeTable ("Word:a",
+// "Assign:="); groups as Name(...) with their children ("Paren(Word:x)").
 inline std::string dump(const TokenList& list) {
   std::string out;
   for (Token* t : list) {
@@ -48,8 +49,9 @@ inline std::string dump(const TokenList& list) {
       out += "null";
       continue;
     }
-    out += std::to_string(t->type);
-    const bool group = t->type == 21 || t->type == 23 || t->type == 30 || (t->type == 55 && !t->childs.empty());
+    out += tokenTypeName(t->type);
+    const bool group = t->type == TokenTypeCode::Block || t->type == TokenTypeCode::Paren ||
+                       t->type == TokenTypeCode::Bracket || (t->type == TokenTypeCode::As && !t->childs.empty());
     if (group) {
       out += "(" + dump(t->childs) + ")";
     } else {

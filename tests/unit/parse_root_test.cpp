@@ -161,7 +161,7 @@ TEST_F(FileRoot, LinesMatchTheSourceAcrossRemovedBlocks) {
   int pos = 0, line = 0;
   p->skip = 0;
   p->parse(text.c_str(), static_cast<int>(text.size()), pos, line, nullptr);
-  EXPECT_EQ(dump(p->childs), "0:scriptOnly 23() 27:; 0:live 23() 27:; 0:last 27:;");
+  EXPECT_EQ(dump(p->childs), "Word:scriptOnly Paren() Semicolon:; Word:live Paren() Semicolon:; Word:last Semicolon:;");
   EXPECT_EQ(p->childs[0]->line, 6);
   EXPECT_EQ(p->childs[3]->line, 8);
   EXPECT_EQ(p->childs[6]->line, 10);

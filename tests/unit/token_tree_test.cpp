@@ -23,13 +23,13 @@ class TokenTree : public testing::Test {
   void SetUp() override { lexertest::freshState(); }
 };
 
-Token* word(const char* text, int type = 0) { return new Token(type, text, 0, 0, nullptr); }
+Token* word(const char* text, int type = TokenTypeCode::Word) { return new Token(type, text, 0, 0, nullptr); }
 
 // A token whose passes are scripted by the test.
 class ScriptedToken : public Token {
  public:
   ScriptedToken(const char* text, int pretreatSkip, int outputSkip)
-      : Token(0, text, 0, 0, nullptr), pretreatSkip(pretreatSkip), outputSkip(outputSkip) {}
+      : Token(TokenTypeCode::Word, text, 0, 0, nullptr), pretreatSkip(pretreatSkip), outputSkip(outputSkip) {}
   int pretreatment(Parse*) override {
     ++visits;
     return pretreatSkip;
@@ -77,10 +77,19 @@ TEST_F(TokenTree, TypeTableListsEveryCodeOnceInOrder) {
   EXPECT_EQ(kTokenTypeTable[kTokenTypeTableSize - 1].code, TokenTypeCode::Operator);
 }
 
+// The test dumps print these names; a code no row has prints as "#code".
+TEST_F(TokenTree, TypeNamesComeFromTheTable) {
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Word), "Word");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Paren), "Paren");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Operator), "Operator");
+  EXPECT_EQ(tokenTypeName(TokenTypeCode::Reserved), "#40");
+  EXPECT_EQ(tokenTypeName(-1), "#-1");
+}
+
 TEST_F(TokenTree, ConstructorDefaults) {
-  Token parent(21, nullptr, 0, 3, nullptr);
-  Token t(57, "12", 5, 7, &parent);
-  EXPECT_EQ(t.type, 57);
+  Token parent(TokenTypeCode::Block, nullptr, 0, 3, nullptr);
+  Token t(TokenTypeCode::Number, "12", 5, 7, &parent);
+  EXPECT_EQ(t.type, TokenTypeCode::Number);
   EXPECT_EQ(t.text, "12");
   EXPECT_EQ(t.line, 7);
   EXPECT_EQ(t.endLine, 7);
@@ -90,13 +99,13 @@ TEST_F(TokenTree, ConstructorDefaults) {
   EXPECT_EQ(t.parent, &parent);
   EXPECT_EQ(t.file, nullptr);
   EXPECT_TRUE(parent.childs.empty());  // not placed yet
-  Token empty(0, nullptr, 0, 0, nullptr);
+  Token empty(TokenTypeCode::Word, nullptr, 0, 0, nullptr);
   EXPECT_EQ(empty.text, "");
 }
 
 TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   Parse* file = lexertest::emptyFile();
-  Token* g = new Token(21, nullptr, 0, 0, nullptr);
+  Token* g = new Token(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   file->push(g);
   EXPECT_EQ(g->file, file);
   Token* a = word("a");
@@ -106,7 +115,7 @@ TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   g->insertIt(word("b"), 1);
   g->insertIt(word("end"), 3);  // at the count: appends
   g->insertIt(nullptr, 0);      // nothing
-  EXPECT_EQ(dump(g->childs), "0:a 0:b 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:b Word:c Word:end");
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(g->childs[i]->index, i);
     EXPECT_EQ(g->childs[i]->parent, g);
@@ -116,23 +125,23 @@ TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   // Inserting before a null entry moves the null entry up by one.
   EXPECT_TRUE(g->clearNextToken(a, 1));  // "b" leaves a null slot
   g->insertIt(word("x"), 1);
-  EXPECT_EQ(dump(g->childs), "0:a 0:x null 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:x null Word:c Word:end");
   EXPECT_EQ(c->index, 3);
 
   g->setIn(word("y"), 1);
   g->setIn(word("never"), 9);  // no such slot
-  EXPECT_EQ(dump(g->childs), "0:a 0:y null 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:y null Word:c Word:end");
 
   EXPECT_TRUE(g->eraseChild(2));
   EXPECT_FALSE(g->eraseChild(-1));
   EXPECT_FALSE(g->eraseChild(4));
-  EXPECT_EQ(dump(g->childs), "0:a 0:y 0:c 0:end");
+  EXPECT_EQ(dump(g->childs), "Word:a Word:y Word:c Word:end");
   EXPECT_EQ(c->index, 2);
   deleteTokenTree(file);
 }
 
 TEST_F(TokenTree, ClearNextTokenShrinksAtTheEndAndLeavesNullElsewhere) {
-  Token g(21, nullptr, 0, 0, nullptr);
+  Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   Token* a = word("a");
   Token* b = word("b");
   Token* c = word("c");
@@ -140,9 +149,9 @@ TEST_F(TokenTree, ClearNextTokenShrinksAtTheEndAndLeavesNullElsewhere) {
   g.push(b);
   g.push(c);
   EXPECT_TRUE(g.clearNextToken(c, 0));  // the last slot: the list shrinks
-  EXPECT_EQ(dump(g.childs), "0:a 0:b");
+  EXPECT_EQ(dump(g.childs), "Word:a Word:b");
   EXPECT_TRUE(g.clearNextToken(a, 0));  // any other slot: a null entry
-  EXPECT_EQ(dump(g.childs), "null 0:b");
+  EXPECT_EQ(dump(g.childs), "null Word:b");
   EXPECT_FALSE(g.clearNextToken(b, -1));  // already null
   EXPECT_FALSE(g.clearNextToken(b, 5));   // out of range
   EXPECT_FALSE(g.clearNextToken(nullptr, 0));
@@ -159,10 +168,10 @@ TEST_F(TokenTree, SiblingLookupsGiveNeutralAnswersOutOfRange) {
   EXPECT_EQ(p->getNextToken(a, -1), nullptr);
   EXPECT_EQ(p->getNextValue(a, 1), ",");
   EXPECT_EQ(p->getNextValue(a, 9), "");
-  EXPECT_EQ(p->getNextType(a, 1), 26);
+  EXPECT_EQ(p->getNextType(a, 1), TokenTypeCode::Comma);
   EXPECT_EQ(p->getNextType(a, 9), -10000);
-  EXPECT_TRUE(p->checkNextType(a, 2, 0));
-  EXPECT_FALSE(p->checkNextType(a, 9, 0));
+  EXPECT_TRUE(p->checkNextType(a, 2, TokenTypeCode::Word));
+  EXPECT_FALSE(p->checkNextType(a, 9, TokenTypeCode::Word));
   EXPECT_EQ(p->getTokenFrome(1), p->childs[1]);
   EXPECT_EQ(p->getTokenFrome(-1), nullptr);
   EXPECT_EQ(p->getTokenFrome(3), nullptr);
@@ -175,16 +184,16 @@ TEST_F(TokenTree, SiblingLookupsGiveNeutralAnswersOutOfRange) {
 
 TEST_F(TokenTree, Searches) {
   Parse* p = lexertest::lexFile("x ; a b if c = d");
-  // 0:x 27:; 0:a 0:b 71:if 0:c 41:= 0:d
-  EXPECT_EQ(p->findThisType(0, 1), 2);
-  EXPECT_EQ(p->findThisType(41, 0), 6);
+  // Word:x Semicolon:; Word:a Word:b StatementWord:if Word:c Assign:= Word:d
+  EXPECT_EQ(p->findThisType(TokenTypeCode::Word, 1), 2);
+  EXPECT_EQ(p->findThisType(TokenTypeCode::Assign, 0), 6);
   EXPECT_EQ(p->findThisType(99, 0), -1);
-  EXPECT_EQ(p->findThisType(0, -1), -1);
-  EXPECT_EQ(p->findThisType(0, 8), -1);
-  EXPECT_EQ(p->findThisTypePre(27, 7), 1);
-  EXPECT_EQ(p->findThisTypePre(0, 0), 0);
+  EXPECT_EQ(p->findThisType(TokenTypeCode::Word, -1), -1);
+  EXPECT_EQ(p->findThisType(TokenTypeCode::Word, 8), -1);
+  EXPECT_EQ(p->findThisTypePre(TokenTypeCode::Semicolon, 7), 1);
+  EXPECT_EQ(p->findThisTypePre(TokenTypeCode::Word, 0), 0);
   EXPECT_EQ(p->findThisTypePre(99, 7), -1);  // tests index 0, never below
-  EXPECT_EQ(p->findThisTypePre(0, 8), -1);
+  EXPECT_EQ(p->findThisTypePre(TokenTypeCode::Word, 8), -1);
   EXPECT_EQ(p->getPreLineInChilds(5), 2);  // after the ";"
   EXPECT_EQ(p->getPreLineInChilds(0), 0);
   EXPECT_EQ(p->getPreLineInChilds(8), 0);
@@ -196,7 +205,7 @@ TEST_F(TokenTree, Searches) {
 
 TEST_F(TokenTree, GetLineEnd) {
   Parse* p = lexertest::lexFile("x y z a b if c ; d 'e' f");
-  // 0:x 0:y 0:z 0:a 0:b 71:if 0:c 27:; 0:d 58:'e' 0:f
+  // Word:x Word:y Word:z Word:a Word:b StatementWord:if Word:c Semicolon:; Word:d Literal:'e' Word:f
   EXPECT_EQ(Token::getLineEnd(p->childs, 3), 4);   // "a b if": ends before the if
   EXPECT_EQ(Token::getLineEnd(p->childs, 6), 7);   // at the ";"
   EXPECT_EQ(Token::getLineEnd(p->childs, 8), 10);  // after the literal
@@ -209,18 +218,18 @@ TEST_F(TokenTree, GetLineEnd) {
 
 TEST_F(TokenTree, ChildsHasThisTypeLooksAtEveryDescendant) {
   Parse* p = lexertest::lexFile("f(a, [b, {c: 'x'}])");
-  EXPECT_TRUE(p->childsHasThisType(58, false));
-  EXPECT_TRUE(p->childsHasThisType(32, false));
-  EXPECT_FALSE(p->childsHasThisType(50, false));
-  EXPECT_TRUE(p->childsHasThisType(0, false));
+  EXPECT_TRUE(p->childsHasThisType(TokenTypeCode::Literal, false));
+  EXPECT_TRUE(p->childsHasThisType(TokenTypeCode::Colon, false));
+  EXPECT_FALSE(p->childsHasThisType(TokenTypeCode::Var, false));
+  EXPECT_TRUE(p->childsHasThisType(TokenTypeCode::Word, false));
   Token* group = p->childs[1];
-  EXPECT_TRUE(group->childsHasThisType(23, true));
-  EXPECT_FALSE(group->childsHasThisType(23, false));
+  EXPECT_TRUE(group->childsHasThisType(TokenTypeCode::Paren, true));
+  EXPECT_FALSE(group->childsHasThisType(TokenTypeCode::Paren, false));
   deleteTokenTree(p);
 }
 
 TEST_F(TokenTree, OutputLoopSeparatorsAndDisabledChildren) {
-  Token g(21, nullptr, 0, 0, nullptr);
+  Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   g.push(new ScriptedToken("a", 0, 0));
   g.push(new ScriptedToken("b", 0, 0));
   g.push(new ScriptedToken("c", 0, 0));
@@ -252,7 +261,7 @@ TEST_F(TokenTree, OutputLoopSkipCounts) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    Token g(21, nullptr, 0, 0, nullptr);
+    Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
     g.push(new ScriptedToken("a", 0, row.skipOfA));
     g.push(new ScriptedToken("b", 0, 0));
     g.childs.push_back(nullptr);  // a removed child
@@ -268,7 +277,7 @@ TEST_F(TokenTree, OutputLoopSkipCounts) {
 TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
   // -1 with a changed list visits the same index again.
   {
-    Token g(21, nullptr, 0, 0, nullptr);
+    Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
     struct Splitter : ScriptedToken {
       Splitter() : ScriptedToken("ab", -1, 0) {}
       int pretreatment(Parse*) override {
@@ -284,7 +293,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
     g.push(s);
     g.push(new ScriptedToken("c", 0, 0));
     g.childsPretreatment(nullptr, g.childs);
-    EXPECT_EQ(dump(g.childs), "0:a 0:b 0:c");
+    EXPECT_EQ(dump(g.childs), "Word:a Word:b Word:c");
     for (Token* t : g.childs) EXPECT_EQ(static_cast<ScriptedToken*>(t)->visits, 1);
     EXPECT_EQ(s->visits, 1);
     delete s;
@@ -292,7 +301,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
   }
   // 2 skips the next two siblings.
   {
-    Token g(21, nullptr, 0, 0, nullptr);
+    Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
     std::vector<ScriptedToken*> ts{new ScriptedToken("a", 2, 0), new ScriptedToken("b", 0, 0),
                                    new ScriptedToken("c", 0, 0), new ScriptedToken("d", 0, 0)};
     for (auto* t : ts) g.push(t);
@@ -306,7 +315,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
   // A first child that removes itself and asks to go back two places: the
   // loop restarts at the first child, never before it.
   {
-    Token g(21, nullptr, 0, 0, nullptr);
+    Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
     auto* colon = new SelfRemovingToken();
     auto* type = new ScriptedToken("int", 0, 0);
     auto* next = new ScriptedToken("x", 0, 0);
@@ -314,7 +323,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
     g.push(type);
     g.push(next);
     g.childsPretreatment(nullptr, g.childs);
-    EXPECT_EQ(dump(g.childs), "0:x");
+    EXPECT_EQ(dump(g.childs), "Word:x");
     EXPECT_EQ(next->visits, 1);
     delete colon;
     delete type;
@@ -323,7 +332,7 @@ TEST_F(TokenTree, PretreatmentLoopSkipCounts) {
   // A child that goes back without changing anything is stepped over: the
   // loop ends.
   {
-    Token g(21, nullptr, 0, 0, nullptr);
+    Token g(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
     std::vector<ScriptedToken*> ts{new ScriptedToken("a", 0, 0), new ScriptedToken("b", -1, 0),
                                    new ScriptedToken("c", -3, 0), new ScriptedToken("d", 0, 0)};
     for (auto* t : ts) g.push(t);
@@ -348,12 +357,12 @@ TEST_F(TokenTree, PretreatmentLoopSpreadsTheNoDefaultValuesMark) {
 }
 
 TEST_F(TokenTree, DefaultVirtualOperationsAskTheParent) {
-  Token root(0, nullptr, 0, 0, nullptr);
-  auto* fn = new TokenFunction(51, nullptr, 0, 0, nullptr);
+  Token root(TokenTypeCode::Word, nullptr, 0, 0, nullptr);
+  auto* fn = new TokenFunction(TokenTypeCode::Function, nullptr, 0, 0, nullptr);
   root.push(fn);
   Token* local = word("n");
   fn->locals["n"] = local;
-  Token* body = new Token(21, nullptr, 0, 0, nullptr);
+  Token* body = new Token(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   fn->push(body);
   Token* t = word("n");
   body->push(t);
@@ -375,9 +384,9 @@ TEST_F(TokenTree, DefaultVirtualOperationsAskTheParent) {
 }
 
 TEST_F(TokenTree, PrivateMembersOfAClassMayGetALevelPrefix) {
-  auto* cls = new TokenClass(52, nullptr, 0, 0, nullptr);
+  auto* cls = new TokenClass(TokenTypeCode::Class, nullptr, 0, 0, nullptr);
   cls->level = 2;
-  auto* body = new Token(21, nullptr, 0, 0, nullptr);
+  auto* body = new Token(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   cls->push(body);
   Token* priv = word("secret");
   priv->flags = TokenModifierFlags::Private;
@@ -387,38 +396,38 @@ TEST_F(TokenTree, PrivateMembersOfAClassMayGetALevelPrefix) {
   priv->privateNameDone = 1;  // a base class has a member of that name
   EXPECT_EQ(priv->getSelfValue(), "_$2_secret");
   EXPECT_EQ(pub->getSelfValue(), "open");
-  Token loose(0, "secret", 0, 0, nullptr);
+  Token loose(TokenTypeCode::Word, "secret", 0, 0, nullptr);
   loose.flags = TokenModifierFlags::Private;
   EXPECT_EQ(loose.getSelfValue(), "secret");  // outside a class
   deleteTokenTree(cls);
 }
 
 TEST_F(TokenTree, IsClassMember) {
-  Token cls(52, nullptr, 0, 0, nullptr);
-  auto* body = new Token(21, nullptr, 0, 0, nullptr);
+  Token cls(TokenTypeCode::Class, nullptr, 0, 0, nullptr);
+  auto* body = new Token(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
   cls.push(body);
   Token* member = word("m");
   body->push(member);
   EXPECT_TRUE(member->isClassMember());
   EXPECT_FALSE(body->isClassMember());
-  Token loose(0, "x", 0, 0, nullptr);
+  Token loose(TokenTypeCode::Word, "x", 0, 0, nullptr);
   EXPECT_FALSE(loose.isClassMember());
   deleteTokenTree(body);
 }
 
 TEST_F(TokenTree, IsInSelFunctionWalksTheBaseClasses) {
-  auto* base = new TokenClass(52, nullptr, 0, 0, nullptr);
-  auto* derived = new TokenClass(52, nullptr, 0, 0, nullptr);
+  auto* base = new TokenClass(TokenTypeCode::Class, nullptr, 0, 0, nullptr);
+  auto* derived = new TokenClass(TokenTypeCode::Class, nullptr, 0, 0, nullptr);
   TokenClass::_classMap_()["pkg.Base"] = base;
   derived->superName = "pkg.Base";
-  auto* method = new TokenFunction(51, nullptr, 0, 0, nullptr);
-  auto* getter = new TokenFunction(51, nullptr, 0, 0, nullptr);
+  auto* method = new TokenFunction(TokenTypeCode::Function, nullptr, 0, 0, nullptr);
+  auto* getter = new TokenFunction(TokenTypeCode::Function, nullptr, 0, 0, nullptr);
   getter->accessorKind = 255;
   base->members["onX"] = method;
   base->members["value"] = getter;
-  base->members["field"] = word("field", 56);
+  base->members["field"] = word("field", TokenTypeCode::DeclaredName);
   std::string onX = "onX", value = "value", field = "field", none = "none";
-  Token probe(0, "this.onX", 0, 0, nullptr);
+  Token probe(TokenTypeCode::Word, "this.onX", 0, 0, nullptr);
   EXPECT_TRUE(probe.isInSelFunction(onX, derived));
   EXPECT_EQ(derived->superClass, base);  // looked up once, then kept
   EXPECT_FALSE(probe.isInSelFunction(value, derived));
@@ -439,9 +448,9 @@ TEST_F(TokenTree, IsInSelFunctionWalksTheBaseClasses) {
 TEST_F(TokenTree, GetFullClassName) {
   Parse* file = lexertest::emptyFile();
   EXPECT_EQ(Token::GetFullClassName(file, "Sprite"), "Sprite");  // no package
-  auto* pkg = new TokenPackage(53, "game.ui", 0, 0, nullptr);
+  auto* pkg = new TokenPackage(TokenTypeCode::Package, "game.ui", 0, 0, nullptr);
   file->package = pkg;
-  auto* cls = new TokenClass(52, nullptr, 0, 0, nullptr);
+  auto* cls = new TokenClass(TokenTypeCode::Class, nullptr, 0, 0, nullptr);
   TokenClass::_classMap_()["game.ui.Button"] = cls;
   pkg->importMap["Sprite"] = "zafrit.display.Sprite";
   EXPECT_EQ(Token::GetFullClassName(file, "Button"), "game.ui.Button");
