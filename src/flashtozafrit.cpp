@@ -152,7 +152,7 @@ void writeStarter(const std::string& path, const char* text) {
 
 }  // namespace
 
-const ConverterModeInfo kConverterModeTable[] = {
+const NamedCode kConverterModeTable[] = {
     {ConverterMode::ToLibraryFirst, "ToLibraryFirst", "names to the library, with the starter classes"},
     {ConverterMode::ToLibrary, "ToLibrary", "names to the library"},
     {ConverterMode::ToFlash, "ToFlash", "names back to Flash"},

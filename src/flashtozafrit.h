@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "namedCode.h"
 #include "ordered_map.h"
 #include "xfilemethod.h"
 
@@ -29,12 +30,7 @@ constexpr int Link = -2;            // "/L": link classes (every other value lin
 constexpr bool rewritesNames(int mode) { return mode == ToLibraryFirst || mode == ToLibrary || mode == ToFlash; }
 }  // namespace ConverterMode
 
-struct ConverterModeInfo {
-  int mode;
-  const char* name;
-  const char* meaning;
-};
-extern const ConverterModeInfo kConverterModeTable[];
+extern const NamedCode kConverterModeTable[];
 extern const int kConverterModeTableSize;
 
 class FlashToZafrit {

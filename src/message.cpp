@@ -218,7 +218,7 @@ void ruvo_write(const char* data, size_t size) {
   flushLine();
 }
 
-const MessageTypeInfo kMessageTypeTable[] = {
+const NamedCode kMessageTypeTable[] = {
     {MessageType::MainScriptFolder, "MainScriptFolder", "a source folder's output is the main script"},
     {MessageType::Info, "Info", "information"},
     {MessageType::UnmatchedClose, "UnmatchedClose", "a closing bracket of another kind"},

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "namedCode.h"
+
 class Token;
 
 // Process-wide message state (owner: this unit; lives for the whole run).
@@ -49,12 +51,7 @@ constexpr int RunEnd = 14;           // end of the run, right before the process
 constexpr bool isLogged(int type) { return type != PreCompiling && type != CompileStart && type != Converted; }
 }  // namespace MessageType
 
-struct MessageTypeInfo {
-  int type;
-  const char* name;
-  const char* meaning;
-};
-extern const MessageTypeInfo kMessageTypeTable[];
+extern const NamedCode kMessageTypeTable[];
 extern const int kMessageTypeTableSize;
 
 void MSGTO(int type, const char* file, int line, const char* fmt, ...) __attribute__((format(printf, 4, 5)));

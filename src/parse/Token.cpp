@@ -27,7 +27,7 @@
 #include "parse.h"
 
 // Every type code the tree knows, in code order.
-const TokenTypeInfo kTokenTypeTable[] = {
+const NamedCode kTokenTypeTable[] = {
     {TokenTypeCode::Word, "Word", "plain word or dotted path; also the bare word Vector"},
     {TokenTypeCode::While, "While", "while"},
     {TokenTypeCode::Return, "Return", "return"},
@@ -74,12 +74,11 @@ const TokenTypeInfo kTokenTypeTable[] = {
 const int kTokenTypeTableSize = static_cast<int>(sizeof(kTokenTypeTable) / sizeof(kTokenTypeTable[0]));
 
 std::string tokenTypeName(int code) {
-  for (int i = 0; i < kTokenTypeTableSize; ++i)
-    if (kTokenTypeTable[i].code == code) return kTokenTypeTable[i].name;
-  return "#" + std::to_string(code);
+  const char* name = nameOfCode(kTokenTypeTable, kTokenTypeTableSize, code);
+  return name ? name : "#" + std::to_string(code);
 }
 
-const JsModeInfo kJsModeTable[] = {
+const NamedCode kJsModeTable[] = {
     {JsMode::Plain, "Plain", "statement and expression text"},
     {JsMode::Member, "Member", "instance methods, bodies, parameter groups, second constructor pass"},
     {JsMode::ClassBody, "ClassBody", "class-body statements, static variables, static functions"},
@@ -97,9 +96,8 @@ const JsModeInfo kJsModeTable[] = {
 const int kJsModeTableSize = static_cast<int>(sizeof(kJsModeTable) / sizeof(kJsModeTable[0]));
 
 const char* jsModeName(int mode) {
-  for (int i = 0; i < kJsModeTableSize; ++i)
-    if (kJsModeTable[i].mode == mode) return kJsModeTable[i].name;
-  return "?";
+  const char* name = nameOfCode(kJsModeTable, kJsModeTableSize, mode);
+  return name ? name : "?";
 }
 
 Token::Token(int type, const char* text, int, int line, Token* parent)

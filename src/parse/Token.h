@@ -18,6 +18,7 @@
 #include "SharedString.h"
 #include "SmallPointer.h"
 #include "TokenList.h"
+#include "namedCode.h"
 #include "ordered_map.h"
 
 class Parse;
@@ -77,12 +78,7 @@ constexpr int Include = 83;        // "include"
 constexpr int Operator = 100;      // operator
 }  // namespace TokenTypeCode
 
-struct TokenTypeInfo {
-  int code;
-  const char* name;
-  const char* meaning;
-};
-extern const TokenTypeInfo kTokenTypeTable[];
+extern const NamedCode kTokenTypeTable[];
 extern const int kTokenTypeTableSize;
 // The row name of a type code ("Word", "Paren", ...); a code outside the
 // table comes back as its number after a "#" ("#40").
@@ -110,12 +106,7 @@ constexpr int PrivateClass = -111;    // a private class of a file (printed insi
 constexpr int TsInterfaceMember = 1000;  // an interface member in TypeScript
 }  // namespace JsMode
 
-struct JsModeInfo {
-  int mode;
-  const char* name;
-  const char* meaning;
-};
-extern const JsModeInfo kJsModeTable[];
+extern const NamedCode kJsModeTable[];
 extern const int kJsModeTableSize;
 // The row name of a mode ("?" for a value outside the table).
 const char* jsModeName(int mode);

@@ -57,9 +57,9 @@ std::set<int> messageTypes(const std::string& text, bool onStdout) {
   return types;
 }
 
-const MessageTypeInfo* messageTypeRow(int type) {
+const NamedCode* messageTypeRow(int type) {
   for (int i = 0; i < kMessageTypeTableSize; ++i)
-    if (kMessageTypeTable[i].type == type) return &kMessageTypeTable[i];
+    if (kMessageTypeTable[i].code == type) return &kMessageTypeTable[i];
   return nullptr;
 }
 
@@ -93,10 +93,10 @@ TEST(NamedTables, MessageTypeTableRowsAreSentAndLoggedByTheirRule) {
     for (int type : messageTypes(inst.debugTxt(), false)) logged.insert(type);
   }
   for (int i = 0; i < kMessageTypeTableSize; ++i) {
-    const MessageTypeInfo& row = kMessageTypeTable[i];
+    const NamedCode& row = kMessageTypeTable[i];
     SCOPED_TRACE(row.name);
-    EXPECT_TRUE(sent.count(row.type)) << "no compile sent it";
-    EXPECT_EQ(logged.count(row.type) == 1, MessageType::isLogged(row.type));
+    EXPECT_TRUE(sent.count(row.code)) << "no compile sent it";
+    EXPECT_EQ(logged.count(row.code) == 1, MessageType::isLogged(row.code));
   }
   for (int type : sent) EXPECT_NE(messageTypeRow(type), nullptr) << "type " << type << " is not in the table";
 }
@@ -125,7 +125,7 @@ TEST(NamedTables, ConverterModeTableRowsEachRunOnAFolder) {
       "package a\r\n{\r\n\timport flash.events.Event;\r\n\timport zafrit.events.MouseEvent;\r\n\r\n"
       "\tpublic class Item\r\n\t{\r\n\t\tpublic function Item()\r\n\t\t{\r\n\t\t\tsuper();\r\n\t\t}\r\n\t}\r\n}\r\n";
   for (int i = 0; i < kConverterModeTableSize; ++i) {
-    const ConverterModeInfo& row = kConverterModeTable[i];
+    const NamedCode& row = kConverterModeTable[i];
     SCOPED_TRACE(row.name);
     const auto expected = byName.find(row.name);
     ASSERT_NE(expected, byName.end()) << "no expectation for this row";
@@ -136,13 +136,13 @@ TEST(NamedTables, ConverterModeTableRowsEachRunOnAFolder) {
     const std::string list = "/" + (work / "links.txt");
     const std::string folder = work / "src";
     testing::internal::CaptureStdout();
-    FlashToZafrit run(folder.c_str(), list.c_str(), row.mode);
+    FlashToZafrit run(folder.c_str(), list.c_str(), row.code);
     testing::internal::GetCapturedStdout();
     const std::string text = readFile(work / "src/a/Item.as");
     for (const std::string& piece : expected->second.has) EXPECT_NE(text.find(piece), std::string::npos) << piece;
     for (const std::string& piece : expected->second.hasNot)
       EXPECT_EQ(text.find(piece), std::string::npos) << piece << "\n" << text;
-    EXPECT_EQ(text != source, ConverterMode::rewritesNames(row.mode) || row.mode == ConverterMode::LinkFromList);
+    EXPECT_EQ(text != source, ConverterMode::rewritesNames(row.code) || row.code == ConverterMode::LinkFromList);
     EXPECT_EQ(fileExists(work / "src/RuvoMain.as"), expected->second.starters);
     EXPECT_EQ(fileExists(work / "src/RuvoGame.as"), expected->second.starters);
   }
@@ -219,7 +219,7 @@ TEST(NamedTables, JsModeTableRowsEachPrintTheirText) {
   };
   const bool ts = __ISTOTS;
   for (int i = 0; i < kJsModeTableSize; ++i) {
-    const JsModeInfo& mode = kJsModeTable[i];
+    const NamedCode& mode = kJsModeTable[i];
     SCOPED_TRACE(mode.name);
     const auto found = byName.find(mode.name);
     ASSERT_NE(found, byName.end()) << "no expectation for this row";
@@ -233,7 +233,7 @@ TEST(NamedTables, JsModeTableRowsEachPrintTheirText) {
       EXPECT_TRUE(holdsAll(out, row.has)) << out;
       continue;
     }
-    for (int asked : {mode.mode, row.other}) {
+    for (int asked : {mode.code, row.other}) {
       classtest::MiniProject project;
       project.add("a/Base.as", "package a\n{\n\tpublic class Base\n\t{\n\t}\n}\n")
           .add("a/IShape.as", kShape)
@@ -250,7 +250,7 @@ TEST(NamedTables, JsModeTableRowsEachPrintTheirText) {
       member->toJsScript(out, item->file, asked, 0);
       testing::internal::GetCapturedStdout();
       __ISTOTS = ts;
-      if (asked == mode.mode)
+      if (asked == mode.code)
         EXPECT_TRUE(holdsAll(out, row.has)) << out;
       else
         EXPECT_FALSE(holdsAll(out, row.has)) << jsModeName(asked) << " gives the same text:\n" << out;

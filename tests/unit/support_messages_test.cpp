@@ -34,9 +34,8 @@ class MessagesTest : public testing::Test {
 
 // The row name of a message type, or "#type" for one outside the table.
 std::string messageTypeName(int type) {
-  for (int i = 0; i < kMessageTypeTableSize; ++i)
-    if (kMessageTypeTable[i].type == type) return kMessageTypeTable[i].name;
-  return "#" + std::to_string(type);
+  const char* name = nameOfCode(kMessageTypeTable, kMessageTypeTableSize, type);
+  return name ? name : "#" + std::to_string(type);
 }
 
 }  // namespace

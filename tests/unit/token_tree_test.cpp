@@ -65,7 +65,7 @@ TEST_F(TokenTree, TypeTableListsEveryCodeOnceInOrder) {
   std::set<int> seen;
   int previous = -1;
   for (int i = 0; i < kTokenTypeTableSize; ++i) {
-    const TokenTypeInfo& info = kTokenTypeTable[i];
+    const NamedCode& info = kTokenTypeTable[i];
     SCOPED_TRACE(info.name);
     EXPECT_GT(info.code, previous);
     previous = info.code;
