@@ -115,6 +115,7 @@ int Quillet::parseWithRequests(const std::string& key) {
     record->parsed = 1;
     requests_.clear();
     Parse* parse = new Parse(this, text.c_str(), path.c_str(), record->scriptIndex);
+    record->releaseText();
     const size_t self = nodes.size();
     nodes.push_back({parse, {}});
     if (asking != kNone) nodes[asking].requested.push_back(self);

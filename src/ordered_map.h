@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <algorithm>
 #include <list>
 #include <map>
@@ -42,10 +44,10 @@ class OrderedMap {
     if (it != items_.end()) return it->second;
     items_.emplace_back(key, V());
     auto last = std::prev(items_.end());
-    if (!index_.empty())
-      index_.emplace(std::string_view(last->first), last);
+    if (!hashes_.empty())
+      addToIndex(last);
     else if (items_.size() > kScanned)
-      buildIndex();
+      buildIndex(items_.size());
     return last->second;
   }
 
@@ -63,14 +65,15 @@ class OrderedMap {
   size_t erase(const std::string& key) {
     auto it = locate(key);
     if (it == items_.end()) return 0;
-    if (!index_.empty()) index_.erase(std::string_view(it->first));
+    if (!hashes_.empty()) removeFromIndex(it);
     items_.erase(it);
     return 1;
   }
 
   void clear() {
     items_.clear();
-    index_.clear();
+    std::vector<uint32_t>().swap(hashes_);
+    std::vector<iterator>().swap(slots_);
   }
   size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
@@ -87,23 +90,69 @@ class OrderedMap {
   // of the keys in the list's nodes, which never move, so a key is kept once.
   static constexpr size_t kScanned = 8;
 
+  // The index, once the map holds more than kScanned keys: an open-addressed
+  // table, at most half full, of each entry's hash (0 marks a free slot) and
+  // its place in the list, probed slot after slot from the hash. Twelve bytes
+  // a slot, where a node-based hash map takes a block of its own per key.
+  static uint32_t hashOf(std::string_view key) {
+    return static_cast<uint32_t>(std::hash<std::string_view>()(key)) | 1u;
+  }
+  size_t mask() const { return hashes_.size() - 1; }
+
   iterator locate(const std::string& key) {
-    if (index_.empty()) {
+    if (hashes_.empty()) {
       for (auto it = items_.begin(); it != items_.end(); ++it)
         if (it->first == key) return it;
       return items_.end();
     }
-    auto it = index_.find(std::string_view(key));
-    return it == index_.end() ? items_.end() : it->second;
+    const uint32_t h = hashOf(key);
+    for (size_t i = h & mask(); hashes_[i] != 0; i = (i + 1) & mask())
+      if (hashes_[i] == h && slots_[i]->first == key) return slots_[i];
+    return items_.end();
   }
-  void buildIndex() {
-    index_.max_load_factor(1.0f);
-    index_.reserve(items_.size() * 2);
-    for (auto it = items_.begin(); it != items_.end(); ++it) index_.emplace(std::string_view(it->first), it);
+  void buildIndex(size_t count) {
+    size_t room = 16;
+    while (room < count * 2) room *= 2;
+    hashes_.assign(room, 0);
+    slots_.assign(room, items_.end());
+    for (auto it = items_.begin(); it != items_.end(); ++it) place(it);
+  }
+  void addToIndex(iterator it) {
+    if ((items_.size()) * 2 > hashes_.size())
+      buildIndex(items_.size());  // the new entry is in the list already
+    else
+      place(it);
+  }
+  void place(iterator it) {
+    const uint32_t h = hashOf(it->first);
+    size_t i = h & mask();
+    while (hashes_[i] != 0) i = (i + 1) & mask();
+    hashes_[i] = h;
+    slots_[i] = it;
+  }
+  // Frees the entry's slot and moves back the entries after it that their
+  // probe would no longer reach, so no probe meets a gap before its key.
+  void removeFromIndex(iterator it) {
+    const uint32_t h = hashOf(it->first);
+    size_t hole = h & mask();
+    while (slots_[hole] != it) hole = (hole + 1) & mask();
+    for (size_t next = (hole + 1) & mask(); hashes_[next] != 0; next = (next + 1) & mask()) {
+      const size_t home = hashes_[next] & mask();
+      // The entry may fill the hole unless its home lies after the hole, up
+      // to the entry itself (cyclically).
+      const bool homeBetween = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+      if (homeBetween) continue;
+      hashes_[hole] = hashes_[next];
+      slots_[hole] = slots_[next];
+      hole = next;
+    }
+    hashes_[hole] = 0;
+    slots_[hole] = items_.end();
   }
 
   List items_;
-  std::unordered_map<std::string_view, iterator> index_;
+  std::vector<uint32_t> hashes_;
+  std::vector<iterator> slots_;
 };
 
 // An OrderedMap that also finds every key beginning with a given text, in

@@ -182,7 +182,13 @@ std::string ScriptFile::FormatFileName(const std::string& path) {
 const std::string& ScriptFile::LoadFile(const std::string& path) {
   static const std::string kNone;
   const std::string key = FormatFileName(path);
-  if (ScriptFile* known = LoadedFileMap.get(key, nullptr)) return known->text;
+  if (ScriptFile* known = LoadedFileMap.get(key, nullptr)) {
+    if (known->textReleased) {
+      known->textReleased = 0;
+      readSourceText(key, known->text);
+    }
+    return known->text;
+  }
   int64_t fileTime = 0;
   struct stat st;
   if (stat(key.c_str(), &st) == 0) fileTime = static_cast<int64_t>(st.st_mtime);
@@ -218,6 +224,11 @@ bool ScriptFile::readSourceText(const std::string& path, std::string& text) {
   if (nul != std::string::npos) bytes.resize(nul);
   text = bytes;
   return true;
+}
+
+void ScriptFile::releaseText() {
+  std::string().swap(text);
+  textReleased = 1;
 }
 
 bool ScriptFile::RegClass(const std::string& fullName, const std::string& path) {

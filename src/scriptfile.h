@@ -40,6 +40,8 @@ class ScriptFile {
   // The line (counted from 0) of a NUL byte in the file, where its text was
   // cut; -1 when it holds none. The file's tree reports it as a source error.
   int32_t nulLine = -1;
+  // Set once the file's tree is built and its text let go (releaseText).
+  uint8_t textReleased = 0;
 
   ScriptFile(const char* path, const char* text);
 
@@ -52,6 +54,11 @@ class ScriptFile {
   // UTF-8, cut at a NUL byte), without a record or a message; false when the
   // file is missing, empty or unreadable.
   static bool readSourceText(const std::string& path, std::string& text);
+  // Lets go of the text once the file's tree is built: the tokens hold texts
+  // of their own, and a project's sources are megabytes. A later LoadFile
+  // (a wildcard import that lists the folder, an include of the file) reads
+  // the same bytes again, without a message.
+  void releaseText();
   static bool RegClass(const std::string& fullName, const std::string& path);
   // Stores a file's JavaScript in its record; the text is moved in, so the
   // output exists once until it is assembled (the caller's copy is left empty).

@@ -22,6 +22,8 @@ ScriptFile* includedRecord(const std::string& path) {
   if (!record && xfilemethod::getFileSize(path) > 0) {
     ScriptFile::LoadFile(path);
     record = ScriptFile::LoadedFileMap.get(ScriptFile::FormatFileName(path), nullptr);
+  } else if (record && record->textReleased) {
+    ScriptFile::LoadFile(record->path);  // its tree is built: read it again
   }
   return record;
 }

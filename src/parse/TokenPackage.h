@@ -25,7 +25,11 @@ class TokenPackage : public Token {
   uint8_t hasError = 0;
   Parse* ownerFile = nullptr;
   TokenList imports;
-  OrderedMap<std::string> importMap;
+  // Short name to full name of every class the file may name bare. A
+  // wildcard import enters every class of the package in every file that
+  // imports it, so the full names are shared texts: each is kept once for
+  // the whole project, and an entry holds its 4-byte number.
+  OrderedMap<SharedString> importMap;
   OrderedMap<std::string> wildcardMap;
   OrderedMap<Token*> packageMembers;
   OrderedMap<TokenClass*> privateClasses;
