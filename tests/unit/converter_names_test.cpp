@@ -11,6 +11,7 @@
 
 #include "flashtozafrit.h"
 #include "globals.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -32,16 +33,14 @@ std::string info(const std::string& file, const std::string& text) {
 }
 
 std::string toZafrit(std::string name) {
-  FlashToZafrit::paceNameToZafrit(name, "F.as", 1);
+  FlashToZafrit::paceNameToZafrit(name, "F.as", ConverterMode::ToLibraryFirst);
   return name;
 }
 
 std::string toFlash(std::string name) {
-  FlashToZafrit::paceNameToZafrit(name, "F.as", -3);
+  FlashToZafrit::paceNameToZafrit(name, "F.as", ConverterMode::ToFlash);
   return name;
 }
-
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 }  // namespace
 
@@ -121,28 +120,28 @@ TEST_F(ConverterNames, NameRulesAndTheirMessages) {
     std::string messages;
   };
   const Row rows[] = {
-      {"full name to the library", 1, "flash.events.MouseEvent", "zafrit.events.MouseEvent", info("F.as", "change")},
-      {"kept Flash name still reports", -1, "flash.utils.ByteArray", "flash.utils.ByteArray", info("F.as", "change")},
-      {"prefix to the library", 2, "flash.events.Event", "zafrit.events.Event",
+      {"full name to the library", ConverterMode::ToLibraryFirst, "flash.events.MouseEvent", "zafrit.events.MouseEvent", info("F.as", "change")},
+      {"kept Flash name still reports", ConverterMode::ToLibrary, "flash.utils.ByteArray", "flash.utils.ByteArray", info("F.as", "change")},
+      {"prefix to the library", ConverterMode::LinkFromList, "flash.events.Event", "zafrit.events.Event",
        info("flash.events.Event", "change F.as")},
-      {"older prefix", 1, "iruvo.geom.Point", "zafrit.geom.Point", info("iruvo.geom.Point", "change F.as")},
-      {"unlisted Flash package", 1, "flash.xml.XMLDocument", "zafrit.xml.XMLDocument", ""},
-      {"one dot under flash", 1, "flash.Foo", "zafrit.Foo", ""},
-      {"library name stays", 1, "zafrit.display.Sprite", "zafrit.display.Sprite", ""},
-      {"older name not listed stays", 1, "iruvo.css.Style", "iruvo.css.Style", ""},
-      {"mx stays", 1, "mx.core.UIComponent", "mx.core.UIComponent", ""},
-      {"full name back", -3, "zafrit.utils.Endian", "flash.utils.Endian",
+      {"older prefix", ConverterMode::ToLibraryFirst, "iruvo.geom.Point", "zafrit.geom.Point", info("iruvo.geom.Point", "change F.as")},
+      {"unlisted Flash package", ConverterMode::ToLibraryFirst, "flash.xml.XMLDocument", "zafrit.xml.XMLDocument", ""},
+      {"one dot under flash", ConverterMode::ToLibraryFirst, "flash.Foo", "zafrit.Foo", ""},
+      {"library name stays", ConverterMode::ToLibraryFirst, "zafrit.display.Sprite", "zafrit.display.Sprite", ""},
+      {"older name not listed stays", ConverterMode::ToLibraryFirst, "iruvo.css.Style", "iruvo.css.Style", ""},
+      {"mx stays", ConverterMode::ToLibraryFirst, "mx.core.UIComponent", "mx.core.UIComponent", ""},
+      {"full name back", ConverterMode::ToFlash, "zafrit.utils.Endian", "flash.utils.Endian",
        info("zafrit.utils.Endian", "change:[zafrit.utils.Endian] F.as")},
-      {"library package back", -3, "zafrit.display.Sprite", "flash.display.Sprite",
+      {"library package back", ConverterMode::ToFlash, "zafrit.display.Sprite", "flash.display.Sprite",
        info("flash.display.Sprite", "change:[flash.display.Sprite] F.as")},
-      {"older package back", -3, "iruvo.text.TextField", "flash.text.TextField",
+      {"older package back", ConverterMode::ToFlash, "iruvo.text.TextField", "flash.text.TextField",
        info("flash.text.TextField", "change:[flash.text.TextField] F.as")},
-      {"old method package back", -3, "iruvomethod.Foo", "zafrit.method.Foo",
+      {"old method package back", ConverterMode::ToFlash, "iruvomethod.Foo", "zafrit.method.Foo",
        info("zafrit.method.Foo", "change:[zafrit.method.Foo] F.as")},
-      {"kept method name back", -3, "zafrit.method.bind", "zafrit.method.bind",
+      {"kept method name back", ConverterMode::ToFlash, "zafrit.method.bind", "zafrit.method.bind",
        info("zafrit.method.bind", "change:[zafrit.method.bind] F.as")},
-      {"Flash name back stays", -3, "flash.display.Sprite", "flash.display.Sprite", ""},
-      {"no dot back stays", -3, "zafrit", "zafrit", ""},
+      {"Flash name back stays", ConverterMode::ToFlash, "flash.display.Sprite", "flash.display.Sprite", ""},
+      {"no dot back stays", ConverterMode::ToFlash, "zafrit", "zafrit", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
@@ -168,17 +167,17 @@ TEST_F(ConverterNames, ImportLinesRewritten) {
        "flash.events.Event;\r\n\t}\r\n}",
        "package a\r\n{\r\n\timport zafrit.events.Event;\r\n\tclass A\r\n\t{\r\n\t\timport "
        "flash.events.Event;\r\n\t}\r\n}"},
-      {"byte array kept", 1, "package {\n import flash.utils.ByteArray;\n}",
+      {"byte array kept", ConverterMode::ToLibraryFirst, "package {\n import flash.utils.ByteArray;\n}",
        "package {\n import flash.utils.ByteArray;\n}"},
-      {"wildcard with blanks before its star", 1, "package {\n\timport flash.display.  \t*;\n}",
+      {"wildcard with blanks before its star", ConverterMode::ToLibraryFirst, "package {\n\timport flash.display.  \t*;\n}",
        "package {\n\timport zafrit.display.*;\n}"},
-      {"wildcard on the next line", -1, "package {\nimport flash.geom.\r\n*;\n}",
+      {"wildcard on the next line", ConverterMode::ToLibrary, "package {\nimport flash.geom.\r\n*;\n}",
        "package {\nimport zafrit.geom.*;\n}"},
-      {"one dot under flash", 1, "package{import flash.Foo;}", "package{import zafrit.Foo;}"},
-      {"mx untouched", 1, "package{import mx.core.UIComponent;}", "package{import mx.core.UIComponent;}"},
-      {"back to Flash", -3, "package{import zafrit.display.Sprite;import iruvomethod.Foo;}",
+      {"one dot under flash", ConverterMode::ToLibraryFirst, "package{import flash.Foo;}", "package{import zafrit.Foo;}"},
+      {"mx untouched", ConverterMode::ToLibraryFirst, "package{import mx.core.UIComponent;}", "package{import mx.core.UIComponent;}"},
+      {"back to Flash", ConverterMode::ToFlash, "package{import zafrit.display.Sprite;import iruvomethod.Foo;}",
        "package{import flash.display.Sprite;import zafrit.method.Foo;}"},
-      {"imports after the package body are examined", 1, "package{class A{}}\nimport flash.events.Event;\nclass B{}",
+      {"imports after the package body are examined", ConverterMode::ToLibraryFirst, "package{class A{}}\nimport flash.events.Event;\nclass B{}",
        "package{class A{}}\nimport zafrit.events.Event;\nclass B{}"},
       {"comments and strings are not imports", 1,
        "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import "
@@ -187,22 +186,22 @@ TEST_F(ConverterNames, ImportLinesRewritten) {
        "package{\n// import flash.events.Event;\n/* import flash.events.Event; */\nvar s = \"import "
        "flash.events.Event;\";\n"
        "var t = 'import flash.events.Event';}"},
-      {"braces in strings and comments do not count", 1, "package{var s = '{'; /* { */\nimport flash.events.Event;}",
+      {"braces in strings and comments do not count", ConverterMode::ToLibraryFirst, "package{var s = '{'; /* { */\nimport flash.events.Event;}",
        "package{var s = '{'; /* { */\nimport zafrit.events.Event;}"},
-      {"no package body", 1, "import flash.events.Event;", "import flash.events.Event;"},
-      {"text starting with its brace", 1, "{import flash.events.Event;}", "{import flash.events.Event;}"},
-      {"XML literal after '=' kept", 1, "package{import flash.events.Event;\nvar x:XML = <a b='1'/>;}",
+      {"no package body", ConverterMode::ToLibraryFirst, "import flash.events.Event;", "import flash.events.Event;"},
+      {"text starting with its brace", ConverterMode::ToLibraryFirst, "{import flash.events.Event;}", "{import flash.events.Event;}"},
+      {"XML literal after '=' kept", ConverterMode::ToLibraryFirst, "package{import flash.events.Event;\nvar x:XML = <a b='1'/>;}",
        "package{import zafrit.events.Event;\nvar x:XML = <a b='1'/>;}"},
-      {"bytes of 0x80 and above kept", 1, "package{//\xD6\xD0\xCE\xC4\nimport flash.events.Event;/*\xE4\xB8\xAD*/}",
+      {"bytes of 0x80 and above kept", ConverterMode::ToLibraryFirst, "package{//\xD6\xD0\xCE\xC4\nimport flash.events.Event;/*\xE4\xB8\xAD*/}",
        "package{//\xD6\xD0\xCE\xC4\nimport zafrit.events.Event;/*\xE4\xB8\xAD*/}"},
       {"a name ending in a dot without a star keeps the rest", 1,
        "package{import flash.display.;\nclass A{var s='*'; var n = 2 * 3;}}",
        "package{import zafrit.display.;\nclass A{var s='*'; var n = 2 * 3;}}"},
-      {"the next import after a one-letter name is still found", 1, "package{import A;\nimport flash.events.Event;}",
+      {"the next import after a one-letter name is still found", ConverterMode::ToLibraryFirst, "package{import A;\nimport flash.events.Event;}",
        "package{import A;\nimport zafrit.events.Event;}"},
-      {"unterminated comment", 1, "package{import flash.events.Event; /* open",
+      {"unterminated comment", ConverterMode::ToLibraryFirst, "package{import flash.events.Event; /* open",
        "package{import zafrit.events.Event; /* open"},
-      {"unterminated string", 1, "package{import flash.events.Event; var s = 'open",
+      {"unterminated string", ConverterMode::ToLibraryFirst, "package{import flash.events.Event; var s = 'open",
        "package{import zafrit.events.Event; var s = 'open"},
   };
   for (const Row& row : rows) {
@@ -217,7 +216,7 @@ TEST_F(ConverterNames, ImportLinesRewritten) {
 TEST_F(ConverterNames, ZeroByteKeepsTheRest) {
   std::string in = std::string("package{import flash.events.Event;}") + '\0' + "import flash.events.Event;";
   std::string out;
-  captured([&] { out = FlashToZafrit::adjustScript(in, 1, "F.as"); });
+  captured([&] { out = FlashToZafrit::adjustScript(in, ConverterMode::ToLibraryFirst, "F.as"); });
   EXPECT_EQ(out, std::string("package{import zafrit.events.Event;}") + '\0' + "import flash.events.Event;");
 }
 
