@@ -194,6 +194,7 @@ void paintSplash(HWND window, HDC dc) {
     SelectObject(s.memoryDc, s.memoryBitmap);
     ReleaseDC(window, windowDc);
   }
+  bool shows = false;
   GpGraphics* graphics = nullptr;
   if (s.memoryDc && GdipCreateFromHDC(s.memoryDc, &graphics) == Ok) {
     GdipDrawImageRectI(graphics, s.background, 0, 0, width, height);
@@ -205,11 +206,17 @@ void paintSplash(HWND window, HDC dc) {
     drawText(graphics, percentText, 32, RectF(percentText.size() == 1 ? 175 : 165, 90, 340, 100));
     drawText(graphics, "%", 16, RectF(215, 110, 340, 100));
     GdipDeleteGraphics(graphics);
-    BitBlt(dc, 0, 0, width, height, s.memoryDc, 0, 0, SRCCOPY);
+    // A paint whose DC clips everything away shows nothing and leaves its
+    // update to the repaint timer. Under Wine, a repaint asked from the
+    // compile thread while an earlier paint runs can come with an empty
+    // clip; counted as shown, the window would keep the older percentage.
+    RECT clip;
+    int clipKind = GetClipBox(dc, &clip);
+    shows = clipKind != NULLREGION && clipKind != ERROR && BitBlt(dc, 0, 0, width, height, s.memoryDc, 0, 0, SRCCOPY);
   }
   Lock hold;
   --s.painting;
-  s.paintedGeneration = generation;
+  if (shows) s.paintedGeneration = generation;
 }
 
 // The progress hook, on the compile thread: shows one more than the
