@@ -1,5 +1,5 @@
-// The process-wide tables of SharedPointer and RarePointer. Neither is ever
-// destroyed: a token may let go of its fields while the process exits.
+// The process-wide table of SharedPointer. It is never destroyed: a token
+// may let go of its fields while the process exits.
 #include "SmallPointer.h"
 
 #include <unordered_map>
@@ -18,19 +18,9 @@ SharedTable& sharedTable() {
   return *table;
 }
 
-struct SlotList {
-  std::vector<const void*> items{nullptr};
-  std::vector<uint32_t> given;  // slots given back, taken again first
-};
-SlotList& slotList() {
-  static auto* list = new SlotList();
-  return *list;
-}
-
 }  // namespace
 
 const void* const* SmallPointerTables::shared_ = kNoPointer;
-const void** SmallPointerTables::slots_ = nullptr;
 
 uint32_t SmallPointerTables::sharedId(const void* p) {
   if (!p) return 0;
@@ -47,22 +37,4 @@ uint32_t SmallPointerTables::sharedId(const void* p) {
   last = p;
   lastId = it->second;
   return lastId;
-}
-
-uint32_t SmallPointerTables::takeSlot() {
-  SlotList& list = slotList();
-  if (!list.given.empty()) {
-    const uint32_t id = list.given.back();
-    list.given.pop_back();
-    return id;
-  }
-  list.items.push_back(nullptr);
-  slots_ = list.items.data();
-  return static_cast<uint32_t>(list.items.size() - 1);
-}
-
-void SmallPointerTables::giveBack(uint32_t id) {
-  SlotList& list = slotList();
-  list.items[id] = nullptr;
-  list.given.push_back(id);
 }

@@ -314,7 +314,7 @@ bool BlockRewrite::tryStatement(size_t& i) {
   if (end == i + 1) return false;
   flush(t->line + 1);
   openGuard(at(end)->endLine + 1);
-  container_->trailingText = "\n";
+  container_->setTrailingText("\n");
   moveIntoContainer(i, end);
   container_ = block_;
   newGuard_ = false;
@@ -423,7 +423,7 @@ bool BlockRewrite::ifStatement(size_t& i) {
     flush(t->line + 1);
     for (const Branch& b : branches) gateCondition(b, false);
     openGuard(last->endLine + 1);
-    container_->trailingText = "\n";
+    container_->setTrailingText("\n");
     for (Token* c : chain) container_->push(c);
   } else {
     int n = t->endLine + 1;
@@ -571,7 +571,7 @@ bool BlockRewrite::doStatement(size_t& i) {
   if (!isWordText(t, "do") || !isBlock(body)) return false;
   flush(t->line + 1);
   openGuard(body->endLine + 1);
-  container_->trailingText = "\n";
+  container_->setTrailingText("\n");
   size_t end = i + 1;
   if (isWordText(at(i + 2), "while")) {
     end = i + 2;
@@ -594,7 +594,7 @@ bool BlockRewrite::loopOrSwitch(size_t& i) {
     return false;
   flush(body->line + 1);
   openGuard(body->endLine + 1);
-  container_->trailingText = "\n";
+  container_->setTrailingText("\n");
   if (isWordText(t, "while") && body->awaitedCall) resumableWhile(i);
   if (isWordText(t, "for") && body->awaitedCall) resumableFor(i);
   moveIntoContainer(i, i + 2);

@@ -347,7 +347,7 @@ Token* plainWordToken(std::string& w, bool quoted, const WordClass& wordClass, b
 // Pushes a word's token with what waited for it: the doc comment (for a
 // declaration), the layout and the modifier flags.
 void placeWordToken(Token* token, bool declaration, Token* group, int& flags, std::string& leading) {
-  if (declaration) token->docComment = _Comment;
+  if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
     // A case label keeps its own line end in front unless the source gave one.

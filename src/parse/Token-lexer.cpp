@@ -420,7 +420,7 @@ void GroupLexer::closeGroup(char c) {
     matches = group_->type == TokenTypeCode::Bracket || group_->type == TokenTypeCode::As;
   }
   if (!matches) MSGTO(MessageType::UnmatchedClose, pathOf(group_), line_, "%s", "");
-  group_->trailingText = take(leading_);
+  group_->setTrailingText(take(leading_));
 }
 
 // A '.': the blanks after it are stepped over; after the word "Vector" a

@@ -71,7 +71,7 @@ bool isSystemKeyword(const std::string& word) {
 // property-access rewriting resolved it to.
 std::string declaredTypeOf(Token* t, Parse* file) {
   std::string type = t->toTypeDeclaration(file);
-  return type.empty() ? t->resolvedTypeText.str() : type;
+  return type.empty() ? t->resolvedTypeText().str() : type;
 }
 
 }  // namespace
@@ -215,7 +215,6 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 
   std::string first = text.substr(0, text.find('.'));
   if (isSystemKeyword(first)) {
-    self->formattedWord = text;
     out += text;
     return 0;
   }
@@ -234,7 +233,6 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
   }
-  self->formattedWord = r;
   out += r;
   return skip;
 }
@@ -246,7 +244,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   addTypeDeclarationClassUse();
   if (!outputEnabled) return 0;
-  if (!pendingError.empty()) scriptErr(out, file, pendingError.c_str(), 1);
+  if (!pendingError().empty()) scriptErr(out, file, pendingError().c_str(), 1);
 
   int consumed = 0;
   switch (type) {
@@ -278,22 +276,22 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       bool braces = text != kBracelessBlock;
       if (braces) out += "{";
       _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-      out += trailingText;
+      out += trailingText();
       if (braces) out += "}";
       return 0;
     }
     case TokenTypeCode::Paren:
       out += "(";
       _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-      out += trailingText;
+      out += trailingText();
       out += ")";
-      if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
+      if (typeCommentOff == 0 && typeToken()) out += _ompilerOptions_.KeepVariableType(typeToken()->text.c_str(), false);
       return 0;
     case TokenTypeCode::Bracket:
       if (!isMetadata(this)) {
         out += "[";
         _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-        out += trailingText;
+        out += trailingText();
         out += "]";
       }
       return 0;
@@ -317,7 +315,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     default:
       break;
   }
-  if (typeCommentOff == 0 && typeToken) out += _ompilerOptions_.KeepVariableType(typeToken->text.c_str(), false);
+  if (typeCommentOff == 0 && typeToken()) out += _ompilerOptions_.KeepVariableType(typeToken()->text.c_str(), false);
   _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
   return consumed;
 }

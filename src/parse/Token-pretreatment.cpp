@@ -416,7 +416,7 @@ int Token::pretreatment(Parse* file) {
 
   if (type == TokenTypeCode::Word) {
     Token* prev = siblingOf(this, -1);
-    if (prev && !prev->text.empty() && prev->text.back() == '.') pendingError = "Behind[.]There can be no Spaces";
+    if (prev && !prev->text.empty() && prev->text.back() == '.') setPendingError("Behind[.]There can be no Spaces");
   }
 
   for (long i = 0; i < static_cast<long>(childs.size()); ++i) {
@@ -431,23 +431,23 @@ int Token::pretreatment(Parse* file) {
 }
 
 void Token::setTypeDeclaration(Token* type) {
-  typeToken = type;
+  setTypeToken(type);
   if (type && !functionTyped && type->text == "Function") functionTyped = 1;
 }
 
 std::string Token::toTypeDeclaration(Parse*) {
-  if (typeToken && typeText.empty()) typeText = typeToken->text;
-  return typeText;
+  if (typeToken() && typeText().empty()) setTypeText(typeToken()->text);
+  return typeText();
 }
 
 // In release mode every declared type that is printed counts as a class the
 // file uses, so the output script carries that class.
 void Token::addTypeDeclarationClassUse() {
-  if (!__ISRELEASE__ || !typeToken || typeUseRegistered) return;
+  if (!__ISRELEASE__ || !typeToken() || typeUseRegistered) return;
   typeUseRegistered = 1;
   TokenPackage* package = file ? file->package : nullptr;
   if (!package) return;
-  const std::string& name = typeToken->text;
+  const std::string& name = typeToken()->text;
   auto it = package->importMap.find(name);
   if (it != package->importMap.end()) {
     package->hasUseThisClass(it->second);

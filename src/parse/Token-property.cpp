@@ -208,7 +208,7 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
   if (member) {
     headMsg.type = cls->fullName;
     std::string type = member->toTypeDeclaration(token->file);
-    token->resolvedTypeText = type;
+    token->setResolvedTypeText(type);
     return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
            token->getThisSelfValue(member, path.c_str());
   }

@@ -18,6 +18,7 @@
 #include "SharedString.h"
 #include "SmallPointer.h"
 #include "TokenList.h"
+#include "TokenRareFields.h"
 #include "namedCode.h"
 #include "ordered_map.h"
 
@@ -191,22 +192,17 @@ class FileRef {
 
 // A file makes a token for every few bytes of source and keeps them all to
 // the end of the run, so the fields are laid out without gaps: the one-bit
-// marks sit together after the four counters, and the 4-byte shared and
-// rare texts and pointers pair up between the 8-byte fields (88 bytes in
-// all, the table of virtual functions included). The token's own text is a
+// marks sit together after the four counters, and the 4-byte shared texts,
+// numbers and pointers pair up between the 8-byte fields (64 bytes in all,
+// the table of virtual functions included). The token's own text is a
 // shared text too: words, operators and brackets repeat all through a
 // project, so a token holds a number where it held a whole std::string.
+// What few tokens set sits in a record of its own (TokenRareFields), read
+// and written through the accessors below.
 class Token {
  public:
   SharedString text;
   SharedString leadingText;
-  RareString trailingText;
-  RareString pendingError;
-  SharedString formattedWord;
-  RareString docComment;
-  SharedString typeText;
-  SharedString resolvedTypeText;
-  RarePointer<Token> typeToken;  // 4 bytes: few tokens have one
   int32_t index = -1;
   int32_t line = 0;
   int32_t endLine = 0;
@@ -235,8 +231,39 @@ class Token {
   uint8_t gapMark : 1 = 0;
   FileRef file;
   SharedPointer<TokenClass> currentClass;  // 4 bytes: the classes are few
+ private:
+  TokenRareSlot rare_;
+ public:
   Token* parent = nullptr;
   TokenList childs;
+
+  // ---- fields few tokens set (TokenRareFields) ----
+  // Storing an empty text or a null type word in a token without a record
+  // takes none.
+  const RareString& trailingText() const { return rare_.get().trailingText; }
+  const RareString& pendingError() const { return rare_.get().pendingError; }
+  const RareString& docComment() const { return rare_.get().docComment; }
+  const SharedString& typeText() const { return rare_.get().typeText; }
+  const SharedString& resolvedTypeText() const { return rare_.get().resolvedTypeText; }
+  Token* typeToken() const { return rare_.get().typeToken; }
+  void setTrailingText(const std::string& s) {
+    if (rare_ || !s.empty()) rare_.edit().trailingText = s;
+  }
+  void setPendingError(const std::string& s) {
+    if (rare_ || !s.empty()) rare_.edit().pendingError = s;
+  }
+  void setDocComment(const std::string& s) {
+    if (rare_ || !s.empty()) rare_.edit().docComment = s;
+  }
+  void setTypeText(const std::string& s) {
+    if (rare_ || !s.empty()) rare_.edit().typeText = s;
+  }
+  void setResolvedTypeText(const std::string& s) {
+    if (rare_ || !s.empty()) rare_.edit().resolvedTypeText = s;
+  }
+  void setTypeToken(Token* t) {
+    if (rare_ || t) rare_.edit().typeToken = t;
+  }
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 

@@ -206,7 +206,7 @@ class ClassJsWriter {
 // "\n/** doc */\n//class a.b.Item extends Base\n": the doc comment when
 // comments are kept, then the line that names the class and its base.
 void ClassJsWriter::writeHeadComment() {
-  if (reservedComment_ && !cls_.docComment.empty()) text_ += "\n" + cls_.docComment;
+  if (reservedComment_ && !cls_.docComment().empty()) text_ += "\n" + cls_.docComment();
   text_ += "\n//class " + cls_.fullName;
   text_ += hasBase_ ? " extends " + cls_.superName + "\n" : "\n";
 }
@@ -333,7 +333,7 @@ void ClassJsWriter::writeConstructorWithInstanceVars() {
   proto_ += "function " + shortName + head + "\n{\n";
   for (Token* v : cls_.vars) {
     if (!v) continue;
-    if (reservedComment_) proto_ += v->docComment;
+    if (reservedComment_) proto_ += v->docComment();
     v->toJsScript(proto_, file_, JsMode::ConstructorVars, typeCommentOff_);
   }
   proto_ += "\n";
@@ -365,7 +365,7 @@ void ClassJsWriter::writeDeclaredConstructor() {
     constructor->toJsScript(ctor, file_, JsMode::WholeConstructor, typeCommentOff_);
   }
   ctor += "\n";
-  if (reservedComment_ && !constructor->docComment.empty()) ctor = constructor->docComment + ctor;
+  if (reservedComment_ && !constructor->docComment().empty()) ctor = constructor->docComment() + ctor;
   proto_ += ctor;
 }
 
@@ -432,7 +432,7 @@ void ClassJsWriter::writeMethods() {
     Token* method = methods[i];
     if (!method) continue;
     const size_t before = proto_.size();
-    if (reservedComment_) proto_ += method->docComment;
+    if (reservedComment_) proto_ += method->docComment();
     proto_ += "\n__proto.";
     const size_t printedFrom = proto_.size();
     int skip = method->toJsScript(proto_, file_, JsMode::Member, typeCommentOff_);
@@ -458,8 +458,8 @@ void ClassJsWriter::writeAccessorPair(const std::string& name, GetSetFunction& p
   if (setter) setter->toJsScript(setText, file_, JsMode::Accessor, typeCommentOff_);
   if (!isStaticPair && !protoDeclared_) declarePrototype();
   if (reservedComment_) {
-    if (getter) proto_ += getter->docComment;
-    if (setter) proto_ += setter->docComment;
+    if (getter) proto_ += getter->docComment();
+    if (setter) proto_ += setter->docComment();
   }
   // A private accessor named like a member of a base class is renamed, as
   // its uses are (this._$2_size); the base's own accessor stays apart.

@@ -102,7 +102,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   if (Token* local = inBody ? bodyLocals.get(head, nullptr) : nullptr) {
     const std::string type = local->toTypeDeclaration(file);
     headMsg.type = type;
-    if (token) token->resolvedTypeText = type;
+    if (token) token->setResolvedTypeText(type);
     return _DEBUF_(" /*body var*/") + jsLocalName(head) + name.substr(head.size());
   }
   // Instance members first, so a base class's instance member wins over a static of this class.
@@ -173,7 +173,7 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
     return true;
   }
   std::string type = member ? member->toTypeDeclaration(file) : std::string();
-  if (token) token->resolvedTypeText = type;
+  if (token) token->setResolvedTypeText(type);
   std::string self = member && token ? token->getThisSelfValue(member, name.c_str()) : name;
   out = _DEBUF_((" /*self:" + type + "*/").c_str()) + "this." + self;
   return true;

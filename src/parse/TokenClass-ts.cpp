@@ -72,7 +72,7 @@ std::string functionTail(const std::string& text, std::string& prefix) {
 
 // The head of a member's doc comment, kept when comments are kept.
 std::string keptComment(Token* token) {
-  return CompilerOptions::ReservedComment && token ? token->docComment.str() : std::string();
+  return CompilerOptions::ReservedComment && token ? token->docComment().str() : std::string();
 }
 
 // The instance variables in one of the two TypeScript passes: TsConstructorVars
@@ -310,7 +310,7 @@ void ClassTsWriter::writeModuleHead(std::string& out) {
     if (package_) package_->importMap["Ts"] = "Ts";
     out += cls_.addReferencePath(file_);
   }
-  if (CompilerOptions::ReservedComment && !cls_.docComment.empty()) out += "\n" + cls_.docComment;
+  if (CompilerOptions::ReservedComment && !cls_.docComment().empty()) out += "\n" + cls_.docComment();
   if (asPrivate_) return;
   if (inModule_) out += "module ruvo{\n";
   out += "//Ruvo no need import.\n";

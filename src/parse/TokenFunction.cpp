@@ -157,7 +157,7 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
     headMsg.type = type;
     std::string tsType;
     if (token) {
-      token->resolvedTypeText = type;
+      token->setResolvedTypeText(type);
       tsType = toTsVarType(token);
     }
     std::string written = withOwnPrivateMember(name, head, type);

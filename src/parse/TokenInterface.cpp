@@ -122,7 +122,7 @@ std::string TokenInterface::toTsDeclaration(Parse* file, int typeCommentOff) {
     for (size_t i = 0; i < body->childs.size(); ++i) {
       Token* member = body->childs[i];
       if (!member || member->type != TokenTypeCode::Function) continue;
-      if (CompilerOptions::ReservedComment) text += member->docComment;
+      if (CompilerOptions::ReservedComment) text += member->docComment();
       int skip = member->toJsScript(text, file, JsMode::TsInterfaceMember, typeCommentOff);
       if (skip == -1) continue;
       text += ";\n";

@@ -279,8 +279,8 @@ int TokenFor::pretreatment(Parse*) { return 0; }
 // for each (var v in list) { ... } becomes a for-in over the keys:
 //   var v;/*for each*/for(var $each_v in list){v=list[$each_v]; ...}
 int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  if (!pendingError.empty()) {
-    scriptErr(out, file, pendingError.c_str(), 1);
+  if (!pendingError().empty()) {
+    scriptErr(out, file, pendingError().c_str(), 1);
     out += "for";
     return 0;
   }

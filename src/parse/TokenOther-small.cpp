@@ -200,7 +200,7 @@ int TokenWith::pretreatment(Parse* parseFile) {
   Token* object = parent ? parent->getNextToken(this, 1) : nullptr;
   Token* block = parent ? parent->getNextToken(this, 2) : nullptr;
   if (!block || block->type != Block) {
-    pendingError = "err with must{}";
+    setPendingError("err with must{}");
     return 0;
   }
   if (object) object->pretreatment(owner);
@@ -213,7 +213,7 @@ int TokenWith::pretreatment(Parse* parseFile) {
 // object and the block print as the parent's next children.
 int TokenWith::toJsScript(std::string& out, Parse* parseFile, int, int) {
   Parse* owner = parseFile ? parseFile : file.get();
-  if (!pendingError.empty()) scriptErr(out, owner, pendingError.c_str(), 1);
+  if (!pendingError().empty()) scriptErr(out, owner, pendingError().c_str(), 1);
   if (__ISRELEASE__)
     for (Token* child : childs)
       if (child) child->addTypeDeclarationClassUse();
@@ -283,7 +283,7 @@ Token* catchVariable(Token* group) {
 
 // A catch clause that takes every exception: untyped, `*` or Object.
 bool catchesEverything(Token* variable) {
-  const Token* type = variable ? variable->typeToken : nullptr;
+  const Token* type = variable ? variable->typeToken() : nullptr;
   return !type || type->text.empty() || type->text == "*" || type->text == "Object";
 }
 
@@ -316,7 +316,7 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
   // no Error is the rare case it would let through in Flash). A narrower
   // type (catch (e:RangeError)) tests it and throws what it does not take.
   if (clauses.empty() || (clauses.size() == 1 && (catchesEverything(catchVariable(clauses[0].group)) ||
-                                                  catchVariable(clauses[0].group)->typeToken->text == "Error"))) {
+                                                  catchVariable(clauses[0].group)->typeToken()->text == "Error"))) {
     out += "catch";
     return 0;
   }
@@ -339,7 +339,7 @@ int TokenCatch::toJsScript(std::string& out, Parse* parseFile, int mode, int typ
       test->file = owner;
       test->currentClass = currentClass;
       test->left = operand;
-      test->right = variable->typeToken;
+      test->right = variable->typeToken();
       out += "if(";
       test->toJsScript(out, owner, JsMode::Plain, typeCommentOff);
       out += ")";

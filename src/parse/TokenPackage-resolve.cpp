@@ -284,7 +284,7 @@ std::optional<std::string> TokenPackage::packageVariable(const NameQuery& q) {
   TokenPackage* home = GetPakageMap().get(qualifyingName, nullptr);
   if (home && home->packageMembers.has(q.head)) {
     Token* member = home->packageMembers.get(q.head);
-    q.headMsg.type = member ? member->typeText.str() : std::string();
+    q.headMsg.type = member ? member->typeText().str() : std::string();
     if ((!qualifyingName.empty() || __ISRELEASE__) && ownerFile) {
       ScriptFile* declaring = ScriptFile::LoadedFileMap.get(ownerFile->directory + "/" + q.head + ".as", nullptr);
       // A member reached through the variable (settings.volume), or a variable
@@ -298,7 +298,7 @@ std::optional<std::string> TokenPackage::packageVariable(const NameQuery& q) {
   TokenPackage* top = qualifyingName.empty() ? nullptr : GetPakageMap().get("", nullptr);
   if (top && top->packageMembers.has(q.head)) {
     Token* member = top->packageMembers.get(q.head);
-    q.headMsg.type = member ? member->typeText.str() : std::string();
+    q.headMsg.type = member ? member->typeText().str() : std::string();
     if (member) addUsedFile(q.user, currentRecord(member->file));
     return _DEBUF_("/*package var 1*/") + q.name;
   }

@@ -22,7 +22,7 @@ void pretreatChilds(Token* group, Parse* file, bool mark) {
     if (!c) continue;
     i += c->pretreatment(file);
     if (i < 0) {
-      if (mark) c->pendingError = "err ";
+      if (mark) c->setPendingError("err ");
       i = -1;
     }
   }
@@ -70,7 +70,7 @@ int TokenParent::pretreatment(Parse* file) {
 
   if (last && last->text.size() > 2 && startsWith(last->text.str(), "...")) {
     // ...rest: JavaScript reads the extra arguments from `arguments`.
-    function->restType = last->typeToken ? last->typeToken->text : "";
+    function->restType = last->typeToken() ? last->typeToken()->text : "";
     std::string rest = last->text;
     if (!__ISTOTS) {
       if (rest == "...") rest.clear();
@@ -194,11 +194,11 @@ bool TokenParent::bindObjectMethod(std::string& g, Token* c, const std::string& 
                                    Parse* file) {
   const std::string path = startsWith(c->text.str(), "this.") ? c->text.substr(5) : c->text.str();
   if (!before || before->type != TokenTypeCode::Word || before->text == "bind" || c->type != TokenTypeCode::Word ||
-      c->resolvedTypeText.empty() || std::count(path.begin(), path.end(), '.') != 1 ||
+      c->resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
       printed.rfind('.') == std::string::npos)
     return false;
   std::string method = path.substr(path.find('.') + 1);
-  TokenClass* owner = classOfTypeText(c->resolvedTypeText, file ? file->package : nullptr);
+  TokenClass* owner = classOfTypeText(c->resolvedTypeText(), file ? file->package : nullptr);
   if (!owner || method.empty() || !isInSelFunction(method, owner)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   g += c->leadingText + _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
@@ -249,7 +249,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
   (void)mode;
   addTypeDeclarationClassUse();
   if (!outputEnabled) return 0;
-  if (!pendingError.empty()) scriptErr(out, file, pendingError.c_str(), 1);
+  if (!pendingError().empty()) scriptErr(out, file, pendingError().c_str(), 1);
 
   TokenClass* cls = currentClass ? currentClass : getTokenClass();
   Token* before = siblingOf(this, -1);
@@ -289,7 +289,7 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
   if (g == "(" && before && before->type == TokenTypeCode::Super) {
     g.clear();
   } else if (!bare) {
-    g += trailingText;
+    g += trailingText();
     g += ")";
   }
   out += g;

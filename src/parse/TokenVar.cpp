@@ -625,11 +625,11 @@ void TokenVar::printStaticHead(std::string& text, Parse* owner, const Declarator
 // before this one, so it moves behind it in the class order.
 void TokenVar::defineTypeClassFirst(Parse* owner, TokenClass* cls, Token* name, const std::string& type,
                                     int typeCommentOff) {
-  if (type.empty() || type == "*" || inWordList(__sytemtype__, type) || !name->typeToken ||
-      name->typeToken->type != Word)
+  if (type.empty() || type == "*" || inWordList(__sytemtype__, type) || !name->typeToken() ||
+      name->typeToken()->type != Word)
     return;
   std::string printed;
-  name->typeToken->toJsScript(printed, owner, JsMode::ClassBody, typeCommentOff);
+  name->typeToken()->toJsScript(printed, owner, JsMode::ClassBody, typeCommentOff);
   printed = bareTypeName(printed);
   TokenClass* used = TokenClass::GetTokenClass(printed);
   std::string pkgName = packageNameOf(owner);

@@ -25,8 +25,8 @@ std::string typeToTsType(std::string typeName) {
 }
 
 std::string toTsVarType(Token* token) {
-  if (!__ISTOTS || !token || !token->typeToken || token->typeToken->text.empty()) return std::string();
-  return ":" + typeToTsType(token->typeToken->text);
+  if (!__ISTOTS || !token || !token->typeToken() || token->typeToken()->text.empty()) return std::string();
+  return ":" + typeToTsType(token->typeToken()->text);
 }
 
 std::string getPriveOrProtect(Token* token, const char*) {

@@ -139,14 +139,14 @@ TEST(ExprSnippet, ColonKeepsWhatIsNoAnnotation) {
   Token* group = root->childs.at(1);
   ASSERT_EQ(group->type, TokenTypeCode::Paren);
   ASSERT_NE(group->childs.at(0), nullptr);
-  ASSERT_NE(group->childs.at(0)->typeToken, nullptr);
-  EXPECT_EQ(group->childs.at(0)->typeToken->text, "int");
+  ASSERT_NE(group->childs.at(0)->typeToken(), nullptr);
+  EXPECT_EQ(group->childs.at(0)->typeToken()->text, "int");
   Token* b = nullptr;
   for (Token* child : group->childs)
     if (child && child->text == "b") b = child;
   ASSERT_NE(b, nullptr);
-  ASSERT_NE(b->typeToken, nullptr);
-  EXPECT_EQ(b->typeToken->type, TokenTypeCode::VectorType);
+  ASSERT_NE(b->typeToken(), nullptr);
+  EXPECT_EQ(b->typeToken()->type, TokenTypeCode::VectorType);
 }
 
 TEST(ExprSnippet, RawScriptAndIncludedText) {

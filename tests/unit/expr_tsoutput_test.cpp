@@ -42,15 +42,15 @@ TEST(ExprTsOutput, DeclaredNameTypeOnlyInTypeScriptMode) {
   Token untyped(0, "u", 0, 0, nullptr);
   {
     TsSwitch ts(false);
-    typed.typeToken = &uintType;
+    typed.setTypeToken(&uintType);
     EXPECT_EQ(toTsVarType(&typed), "");
   }
   TsSwitch ts(true);
-  typed.typeToken = &uintType;
+  typed.setTypeToken(&uintType);
   EXPECT_EQ(toTsVarType(&typed), ":number");
-  typed.typeToken = &vectorType;
+  typed.setTypeToken(&vectorType);
   EXPECT_EQ(toTsVarType(&typed), ":Array<any>");
-  typed.typeToken = &emptyType;
+  typed.setTypeToken(&emptyType);
   EXPECT_EQ(toTsVarType(&typed), "");
   EXPECT_EQ(toTsVarType(&untyped), "");
   EXPECT_EQ(toTsVarType(nullptr), "");

@@ -385,7 +385,7 @@ TEST_F(FunctionOutput, LocalsResolveToThemselves) {
   TokenHeadMsg msg;
   EXPECT_EQ(fn->jsFormatProperty(name, head, use, 0, skip, msg), "count.toString");
   EXPECT_EQ(msg.type, "int");
-  EXPECT_EQ(use->resolvedTypeText, "int");
+  EXPECT_EQ(use->resolvedTypeText(), "int");
   EXPECT_EQ(skip, 0);
 }
 

@@ -493,25 +493,25 @@ TEST_F(Lexer, DirectiveComments) {
   };
   const std::vector<Row> rows = {
       {"/** The doc. */\npublic var x;",
-       [](Parse* p, ScriptFile*) { EXPECT_EQ(p->childs[0]->docComment, "\n/** The doc. */\n"); }},
+       [](Parse* p, ScriptFile*) { EXPECT_EQ(p->childs[0]->docComment(), "\n/** The doc. */\n"); }},
       {"// line doc\nstatic function f() {}",
        [](Parse* p, ScriptFile*) {
-         EXPECT_EQ(p->childs[0]->docComment, "\n// line doc\n");
+         EXPECT_EQ(p->childs[0]->docComment(), "\n// line doc\n");
          EXPECT_EQ(p->childs[0]->leadingText, "\n ");
        }},
       {"/* dropped */ y; class C {}",
        [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[2]->type, TokenTypeCode::Class);
-         EXPECT_EQ(p->childs[2]->docComment, "");  // a word came between
+         EXPECT_EQ(p->childs[2]->docComment(), "");  // a word came between
        }},
       {"/*[FILEINDEX:1]*/ var x",
        [](Parse* p, ScriptFile*) {
-         EXPECT_EQ(p->childs[0]->docComment, "");  // a directive is no doc comment
+         EXPECT_EQ(p->childs[0]->docComment(), "");  // a directive is no doc comment
        }},
       {"/*async*/ var f",
        [](Parse* p, ScriptFile*) {
          EXPECT_EQ(p->childs[0]->flags, 0x40000);
-         EXPECT_EQ(p->childs[0]->docComment, "");
+         EXPECT_EQ(p->childs[0]->docComment(), "");
        }},
       {"x = /*[STATIC SAFE]*/ new A();",
        [](Parse* p, ScriptFile*) {
@@ -577,8 +577,8 @@ TEST_F(Lexer, ConstOutputSwitchAndDocCommentCarryOverToTheNextFile) {
   EXPECT_EQ(disabled, (std::vector<int>{1, 0, 1}));
   Parse* b = lexFile("const D; var E;", "/src/test/Other.as");
   EXPECT_EQ(dynamic_cast<TokenVar*>(b->childs[0])->outputDisabled, 1);  // still in force
-  EXPECT_EQ(b->childs[0]->docComment, "\n/** for the next file */\n");
-  EXPECT_EQ(b->childs[2]->docComment, "");
+  EXPECT_EQ(b->childs[0]->docComment(), "\n/** for the next file */\n");
+  EXPECT_EQ(b->childs[2]->docComment(), "");
   deleteTokenTree(a);
   deleteTokenTree(b);
   resetLexerState();
@@ -609,7 +609,7 @@ TEST_F(Lexer, LayoutAndLines) {
   p = lexFile("f(\n a\n ) {\n}\nx");
   EXPECT_EQ(p->childs[1]->line, 0);
   EXPECT_EQ(p->childs[1]->endLine, 2);
-  EXPECT_EQ(p->childs[1]->trailingText, "\n ");
+  EXPECT_EQ(p->childs[1]->trailingText(), "\n ");
   EXPECT_EQ(p->childs[2]->line, 2);
   EXPECT_EQ(p->childs[2]->endLine, 3);
   EXPECT_EQ(p->childs[2]->leadingText, " ");

@@ -101,7 +101,7 @@ TEST_F(ClassNames, InstanceMembersRecordTheirType) {
   Token* w = word(run->body, "f");
   Resolved r = resolve(foo, w, "f");
   EXPECT_EQ(r.head.type, "pkg.Foo");
-  EXPECT_EQ(w->resolvedTypeText, field->toTypeDeclaration(file.root));
+  EXPECT_EQ(w->resolvedTypeText(), field->toTypeDeclaration(file.root));
 
   Resolved fromBase = inMethod("prot");
   EXPECT_EQ(fromBase.head.type, "pkg.Base");

@@ -42,7 +42,7 @@ class PackageNames : public NamesTest {
     extra->shortName = extra->fullName = extra->miniName = "Extra";
     app.package->privateClasses["Extra"] = extra;
     Token* score = new Token(TokenTypeCode::DeclaredName, "score", 0, 1, app.package);
-    score->typeText = "int";
+    score->setTypeText("int");
     app.package->packageMembers["score"] = score;
     ScriptFile::GlobalFunctionWidthFileMap["app.run"] = app.package;
     TokenPackage::GetConstMap()["app.LIMIT"] = "5";

@@ -100,7 +100,7 @@ inline Token* addMember(TokenClass* cls, const std::string& name, bool isStatic,
                         const std::string& type = "") {
   Token* member = new Token(TokenTypeCode::DeclaredName, name.c_str(), 0, 1, cls);
   member->flags = flags | (isStatic ? TokenModifierFlags::Static : 0);
-  member->typeText = type;
+  member->setTypeText(type);
   (isStatic ? cls->staticMembers : cls->members)[name] = member;
   return member;
 }

@@ -69,7 +69,7 @@ TEST(StatementPretreatment, WordAfterDotAndCommentIsAnError) {
   file->pretreatment(file);
   Token* b = file->childs.at(3);
   EXPECT_EQ(b->text, "b");
-  EXPECT_EQ(b->pendingError, "Behind[.]There can be no Spaces");
+  EXPECT_EQ(b->pendingError(), "Behind[.]There can be no Spaces");
   std::string out;
   b->toJsScript(out, file, 0, 0);
   ASSERT_EQ(ScriptErr::__ERRS.size(), 1u);

@@ -495,4 +495,39 @@ TEST_F(TokenTree, CloneCopiesEveryTokenOfItsOwnClass) {
   deleteTokenTree(p);
 }
 
+// The fields few tokens set live in a record of their own: a copy gets a
+// record of its own, a deleted token's record comes back empty to the next
+// token that stores, and storing nothing reads as nothing.
+TEST_F(TokenTree, RareFieldsBelongToTheirTokenAlone) {
+  Token* typeWord = word("int");
+  Token* a = word("a");
+  a->setDocComment("/** a */");
+  a->setTypeToken(typeWord);
+  a->setResolvedTypeText("int");
+  Token* copy = cloneTokenTree(a);
+  copy->setDocComment("/** copy */");
+  copy->setTypeToken(nullptr);
+  EXPECT_EQ(a->docComment(), "/** a */");
+  EXPECT_EQ(a->typeToken(), typeWord);
+  EXPECT_EQ(copy->docComment(), "/** copy */");
+  EXPECT_EQ(copy->typeToken(), nullptr);
+  EXPECT_EQ(copy->resolvedTypeText(), "int");
+  deleteTokenTree(a);
+  deleteTokenTree(copy);
+
+  Token* next = word("b");
+  next->setPendingError("err ");
+  EXPECT_EQ(next->docComment(), "");
+  EXPECT_EQ(next->typeToken(), nullptr);
+  EXPECT_EQ(next->resolvedTypeText(), "");
+  Token* plain = word("c");
+  plain->setDocComment("");
+  plain->setTypeToken(nullptr);
+  EXPECT_EQ(plain->docComment(), "");
+  EXPECT_EQ(plain->pendingError(), "");
+  deleteTokenTree(next);
+  deleteTokenTree(plain);
+  deleteTokenTree(typeWord);
+}
+
 }  // namespace

@@ -1,0 +1,46 @@
+// The table of token records (TokenRareFields): chunks of 1,024 records
+// that never move, so a reference to a record stays good while others are
+// taken. The table is never destroyed: a token may give its record back
+// while the process exits.
+#include "TokenRareFields.h"
+
+#include <vector>
+
+namespace {
+
+struct RecordTable {
+  std::vector<TokenRareFields*> chunks;
+  uint32_t used = 1;            // record 0 stands for "no record"
+  std::vector<uint32_t> given;  // records given back, taken again first
+};
+RecordTable& recordTable() {
+  static auto* table = new RecordTable();
+  return *table;
+}
+
+}  // namespace
+
+TokenRareFields** TokenRareSlot::chunks_ = nullptr;
+const TokenRareFields TokenRareSlot::kNone_{};
+
+uint32_t TokenRareSlot::take() {
+  RecordTable& table = recordTable();
+  if (!table.given.empty()) {
+    const uint32_t id = table.given.back();
+    table.given.pop_back();
+    return id;
+  }
+  const uint32_t id = table.used++;
+  if ((id >> kChunkShift) >= table.chunks.size()) {
+    table.chunks.push_back(new TokenRareFields[size_t(1) << kChunkShift]);
+    chunks_ = table.chunks.data();
+  }
+  return id;
+}
+
+void TokenRareSlot::release() {
+  if (!id_) return;
+  at(id_) = TokenRareFields{};
+  recordTable().given.push_back(id_);
+  id_ = 0;
+}
