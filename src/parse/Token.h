@@ -240,8 +240,8 @@ class Token {
   // ---- fields few tokens set (TokenRareFields) ----
   // Storing an empty text or a null type word in a token without a record
   // takes none.
-  const RareString& trailingText() const { return rare_.get().trailingText; }
-  const RareString& pendingError() const { return rare_.get().pendingError; }
+  const SharedString& trailingText() const { return rare_.get().trailingText; }
+  const SharedString& pendingError() const { return rare_.get().pendingError; }
   const RareString& docComment() const { return rare_.get().docComment; }
   const SharedString& typeText() const { return rare_.get().typeText; }
   const SharedString& resolvedTypeText() const { return rare_.get().resolvedTypeText; }

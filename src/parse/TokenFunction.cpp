@@ -308,7 +308,7 @@ void TokenFunction::pretreatParamsAndBody(Parse* root) {
   paramGroup->parent = this;
   paramGroup->file = file;
   paramGroup->pretreatment(root);
-  if (startsWith(name, kRuntimeAsyncPrefix) && root) root->sync = 0;
+  if (startsWith(name.str(), kRuntimeAsyncPrefix) && root) root->sync = 0;
 
   // Functions with awaited calls become continuations before their statements
   // are pretreated, so the declarations inside see the rewritten shape.
@@ -324,7 +324,7 @@ void TokenFunction::pretreatParamsAndBody(Parse* root) {
 void TokenFunction::registerWithPackage(Parse* root, TokenPackage* pkg) {
   if (pkg && !pkg->workingClass && parent != root && !name.empty()) {
     std::string packageName = packageNameOf(root);
-    std::string fullName = packageName.empty() ? name : packageName + "." + name;
+    std::string fullName = packageName.empty() ? name.str() : packageName + "." + name;
     pkg->importMap[name] = fullName;
     ScriptFile::GlobalFunctionWidthFileMap[fullName] = pkg;
   }
@@ -376,7 +376,7 @@ std::string TokenFunction::toFunMiniString(const std::string& text) {
 // nested one "function f(a){...}" or an anonymous one "function(a){...}".
 int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int typeCommentOff) {
   Parse* root = fileArg ? fileArg : file.get();
-  if (startsWith(name, kRuntimeAsyncPrefix)) return 0;
+  if (startsWith(name.str(), kRuntimeAsyncPrefix)) return 0;
   // A function met again inside its own text (an outside function that
   // holds the package function printing it) is written once.
   WritingGuard guard(this);

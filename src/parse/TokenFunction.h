@@ -26,23 +26,25 @@ constexpr uint8_t Getter = 255; // "function get name()"
 
 class TokenFunction : public Token {
  public:
-  std::string name;
-  std::string secondName;
+  // The texts are shared texts: a project has thousands of functions, most
+  // of them named like others and without a rest parameter.
+  SharedString name;
+  SharedString secondName;
+  SharedString restParam;
+  SharedString restType;
+  // The name of the variable an anonymous function is assigned to in its declaration.
+  SharedString assignedVarName;
+  int32_t fixedParamCount = 0;
   Token* paramGroup = nullptr;
   Token* body = nullptr;
+  std::vector<TokenFunctionDefaultValue*> defaultValues;
+  TokenVarMap locals;
   uint8_t accessorKind = AccessorKind::None;
   uint8_t classMember = 0;
-  std::vector<TokenFunctionDefaultValue*> defaultValues;
-  int32_t fixedParamCount = 0;
-  std::string restParam;
-  std::string restType;
   uint8_t closureThisCount = 0;
-  TokenVarMap locals;
   uint8_t awaitMark = 0;
   uint8_t asyncStateMark = 0;
   uint8_t valueHolderMark = 0;
-  // The name of the variable an anonymous function is assigned to in its declaration.
-  std::string assignedVarName;
 
   using Token::Token;
 

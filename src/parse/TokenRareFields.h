@@ -17,8 +17,8 @@
 class Token;
 
 struct TokenRareFields {
-  RareString trailingText;        // blanks and comments before a closing bracket
-  RareString pendingError;        // an error the output reports at this token
+  SharedString trailingText;      // blanks and comments before a closing bracket
+  SharedString pendingError;      // an error the output reports at this token
   RareString docComment;          // the comment in front of a declaration
   SharedString typeText;          // the declared type, as its declaration names it
   SharedString resolvedTypeText;  // the type an expression was found to have
