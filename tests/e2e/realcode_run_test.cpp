@@ -87,6 +87,16 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\ttrace(lo, int.MIN_VALUE, uint.MAX_VALUE, uint.MIN_VALUE, 1-int.MIN_VALUE, "
                  "int.MAX_VALUE.toString(16));\n"),
        "2147483647 -2147483648 4294967295 0 2147483649 7fffffff\n"},
+      // int(x) and uint(x) called functions nothing defines with the library
+      // off (a ReferenceError at run time); they truncate to 32 bits, uint
+      // wrapping negatives, and int() is 0.
+      {"int and uint conversions",
+       mainClass("\t\t\tvar s:String = \"12\", a:Array = [10, 20, 30];\n"
+                 "\t\t\tvar k:int = int(3.9) * 2;\n"
+                 "\t\t\ttrace(int(-3.7), uint(-1), int(s) + 1, int(3e9), int(), uint(), int(NaN), int(\"0x1A\"));\n"
+                 "\t\t\ttrace(a[int(4 / 2)], k, int(7 / 2).toString(2), -int(2.5), uint(1 << 31), "
+                 "uint(0xFF000000) >>> 24);\n"),
+       "-3 4294967295 13 -1294967296 0 0 0 26\n30 6 11 -2 2147483648 255\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
