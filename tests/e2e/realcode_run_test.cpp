@@ -97,6 +97,18 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\ttrace(a[int(4 / 2)], k, int(7 / 2).toString(2), -int(2.5), uint(1 << 31), "
                  "uint(0xFF000000) >>> 24);\n"),
        "-3 4294967295 13 -1294967296 0 0 0 26\n30 6 11 -2 2147483648 255\n"},
+      // A negation right after the '=' of a declaration ("=!" read as one
+      // operator): the local printed "var f=false=!done", the members lost
+      // their initialisers.
+      {"negation right after '='",
+       mainClass("\t\t\tvar done:Boolean = false;\n"
+                 "\t\t\tvar f:Boolean=!done, g:Boolean=!!f;\n"
+                 "\t\t\tvar z:Boolean;\n"
+                 "\t\t\tz=!f;\n"
+                 "\t\t\ttrace(f, g, z, alive, off);\n",
+                 "\t\tpublic var alive:Boolean=!false;\n\t\tpublic static var off:Boolean=!alive2;\n"
+                 "\t\tpublic static var alive2:Boolean=!false;\n"),
+       "true true false true false\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
