@@ -286,6 +286,30 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "8 0,0 0,1 0,2 1,2 1,3 1,4 2,4 3,4 4,4\n"
        "4,0 3,0 2,0 1,0 0,0 4 null\n"
        "1,2,3,5,8,9\n"},
+      // Bit-level code with int() and uint() (no library): CRC-32 of
+      // "123456789" is the check value cbf43926, of "hello" 0x3610a686; the
+      // Adler-32 sums of "abc" are 1 + 294 = 0x127 and 98 + 196 + 295 =
+      // 0x24d; the 31-multiplier hash of "hello" is 99162322. Xorshift32
+      // from 2463534242 gives Marsaglia's first three values; 60 rolls of
+      // next() % 6 fall 8,12,7,11,11,11 (63 draws), and the uint total 60 -
+      // 10 is 50. 0xFF336699 unpacks to 255, 0x33, 0x99; the blends add
+      // int((to - from) * t), truncated towards zero: 16 + 16, 32 + 32, 48
+      // + 56 at 0.5, and 48 + int(-9.6), 96 + int(-19.2), 160 + int(-33.6)
+      // at 0.3. 2.5 and -1.25 in 16.16 are 163840 and -81920; their
+      // product -3.125, quotient -2, rounded 3 and -1 (-1.25 + 0.5 floors
+      // to -1).
+      {"game-bits",
+       "crc cbf43926 907060870 0\n"
+       "adler 300286872 0x024D0127\n"
+       "hash 99162322 484175300\n"
+       "xor 723471715 2497366906 2064144800\n"
+       "dice 60 50 63 8,12,7,11,11,11\n"
+       "colour 4281558681 0xFF336699 255 51 153\n"
+       "blend 0xFF204068 0xFF274D7F 0xFFABCDEF\n"
+       "dark true ffffffff -1 51\n"
+       "base64 TWFueSBoYW5kcw== TWE= TQ== true\n"
+       "fixed 163840 -81920 -3.125 -2 3 -1\n"
+       "ints -3 -1 7 43 1410065408 3000000000 -4 -3\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
