@@ -52,6 +52,7 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
     std::string source;
     const char* expected;
     bool warns = false;  // the source names something that is not defined
+    std::map<std::string, std::string> files = {};  // further sources beside Main.as
   } cases[] = {
       // A division by a name the compile cannot resolve (its class was left
       // out): "6/" and "/*no*/this.scale" made a line comment of the rest.
@@ -106,13 +107,27 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\tvar z:Boolean;\n"
                  "\t\t\tz=!f;\n"
                  "\t\t\ttrace(f, g, z, alive, off);\n",
-                 "\t\tpublic var alive:Boolean=!false;\n\t\tpublic static var off:Boolean=!alive2;\n"
-                 "\t\tpublic static var alive2:Boolean=!false;\n"),
+                 "\t\tpublic var alive:Boolean=!false;\n\t\tpublic static var alive2:Boolean=!false;\n"
+                 "\t\tpublic static var off:Boolean=!alive2;\n"),
        "true true false true false\n"},
+      // A static whose initialiser starts with a hex literal was assigned
+      // while its class was made, as if it were a number alone: it read a
+      // class that the script makes later (a TypeError as the script
+      // loaded).
+      {"hex static reading a later class",
+       mainClass("\t\t\ttrace(uint(MASK).toString(16), STEP, PLAIN, SUM);\n",
+                 "\t\tpublic static const MASK:uint = 0xFF000000 | Tints.RED;\n"
+                 "\t\tpublic static const STEP:int = 0x10 * Palette.base;\n"
+                 "\t\tpublic static const PLAIN:uint = 0xFF, SUM:int = 0x10 + 1;\n"),
+       "ffff0000 256 255 17\n", false,
+       {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
+        {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Ran r = compileAndRun({{"Main.as", c.source}});
+    std::map<std::string, std::string> sources = c.files;
+    sources["Main.as"] = c.source;
+    Ran r = compileAndRun(sources);
     ASSERT_EQ(r.compile.exitCode, 0);
     ASSERT_FALSE(r.js.empty()) << r.compile.out;
     if (!c.warns) {
