@@ -286,6 +286,8 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Literal:
     case TokenTypeCode::ObjectKey:
     case TokenTypeCode::Operator: {
+      // ++super.x: the word after the operator writes the whole update.
+      if (isPrefixUpdateOfSuperAccessor()) break;
       const size_t joint = out.size();
       out += text;
       keepTokensApart(out, joint);
