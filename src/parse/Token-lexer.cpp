@@ -69,7 +69,7 @@ namespace {
 // Two- and three-byte operators: every byte pair (triple) that stands
 // together in one of these list texts.
 const char kOperators2[] =
-    "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01=!\x01&&\x01|="
+    "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01&&\x01|="
     "\x01||\x01|>=|<=|";
 const char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
 

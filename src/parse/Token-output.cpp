@@ -192,6 +192,25 @@ bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
   return false;
 }
 
+// int(x) and uint(x) convert to a 32-bit integer. The emulation library
+// defines the two functions; with the library off nothing does, so the
+// conversion is written out: int(x) -> ((x)|0), uint(x) -> ((x)>>>0), and
+// int() -> 0. Returns the siblings consumed (the group), 0 when the word is
+// not such a call.
+int integerConversionToJs(Token* self, std::string& out, Parse* file, int typeCommentOff) {
+  if (_ompilerOptions_.libraryAdded || (self->text != "int" && self->text != "uint")) return 0;
+  Token* group = siblingOf(self, 1);
+  if (!isType(group, TokenTypeCode::Paren) || isType(siblingOf(self, -1), TokenTypeCode::New)) return 0;
+  std::string operand;
+  group->toJsScript(operand, file, JsMode::Plain, typeCommentOff);
+  group->outputEnabled = 0;
+  if (operand == "()")
+    out += "0";
+  else
+    out += "(" + operand + (self->text == "int" ? "|0)" : ">>>0)");
+  return 1;
+}
+
 }  // namespace
 
 // The word path: a name, a dotted path or an E4X expression. Returns the
@@ -267,6 +286,8 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::Literal:
     case TokenTypeCode::ObjectKey:
     case TokenTypeCode::Operator: {
+      // ++super.x: the word after the operator writes the whole update.
+      if (isPrefixUpdateOfSuperAccessor()) break;
       const size_t joint = out.size();
       out += text;
       keepTokensApart(out, joint);
@@ -301,6 +322,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       break;
     case TokenTypeCode::StatementWord:
     case TokenTypeCode::SystemType: {
+      if ((consumed = integerConversionToJs(this, out, file, typeCommentOff)) > 0) break;
       Token* next = siblingOf(this, 1);
       Token* prev = siblingOf(this, -1);
       if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {

@@ -36,16 +36,22 @@ TokenClass* baseClassOf(TokenClass* cls) {
 
 // The operator of a compound assignment ("+=" gives "+") or an increment
 // ("++" and "--" as they are) that `next` is; empty for anything else. The
-// lexer makes "*=" two tokens, "*" and "="; `extra` is then 1.
+// lexer makes "*=", "%=", "&=", "^=", "<<=", ">>=" and ">>>=" two tokens,
+// the operator and "="; `extra` is then 1.
 std::string compoundOperator(Token* next, size_t& extra) {
   extra = 0;
   if (next->type != TokenTypeCode::Operator) return std::string();
   const std::string& op = next->text;
   if (op == "++" || op == "--") return op;
   Token* after = siblingOf(next, 1);
-  if (op == "*" && after && after->type == TokenTypeCode::Assign && after->leadingText.empty()) {
-    extra = 1;
-    return op;
+  static const char* const kSplit[] = {"*", "%", "&", "^", "<<", ">>", ">>>"};
+  if (after && after->type == TokenTypeCode::Assign && after->leadingText.empty()) {
+    for (const char* split : kSplit) {
+      if (op == split) {
+        extra = 1;
+        return op;
+      }
+    }
   }
   static const char* const kCompound[] = {"+=", "-=", "*=", "/=", "%=", "<<=", ">>=", ">>>=", "&=", "|=", "^="};
   for (const char* c : kCompound)
@@ -56,6 +62,29 @@ std::string compoundOperator(Token* next, size_t& extra) {
 bool isAccessor(Token* member) {
   auto* fn = member && member->type == TokenTypeCode::Function ? dynamic_cast<TokenFunction*>(member) : nullptr;
   return fn && fn->accessorKind != AccessorKind::None;
+}
+
+// Whether `cls` overrides the accessor `member` of its base.
+bool overridesAccessor(TokenClass* cls, const std::string& member) {
+  Token* own = cls ? cls->members.get(member, nullptr) : nullptr;
+  return own && !cls->superName.empty() && isAccessor(own);
+}
+
+// A token that ends an operand: an update operator after it is postfix.
+bool endsOperand(const Token* t) {
+  if (!t) return false;
+  switch (t->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::SystemType:
+    case TokenTypeCode::Paren:
+    case TokenTypeCode::Bracket:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -165,6 +194,11 @@ std::string overriddenSuperAccessorToJs(const SuperPath& path, Token* token, Tok
   const std::string baseName = TokenClass::closureSafeName(base);
   const std::string getter = (__ISTOTS ? "Ts.superGet(" : "Ruvo.superGet(") + baseName + "," +
                              token->superThisSpelling() + ",'" + path.member + "')";
+  // ++super.x: the operator in front printed nothing.
+  Token* prev = siblingOf(token, -1);
+  if (prev && prev->isPrefixUpdateOfSuperAccessor())
+    return _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") + baseName + "," +
+           token->superThisSpelling() + ",'" + path.member + "'," + getter + prev->text[0] + "1)";
   size_t extra = 0;
   const std::string compound = path.rest.empty() && next ? compoundOperator(next, extra) : std::string();
   if (!path.rest.empty() || !next || (next->type != TokenTypeCode::Assign && compound.empty()))
@@ -187,8 +221,7 @@ std::string superMemberToJs(const std::string& name, Token* token, TokenClass* c
   // An accessor that the class overrides is reached on the base whatever
   // follows it: super.title.toUpperCase() and f(super.title, x) read the
   // base getter; only super.title = v (nothing after the name) sets it.
-  Token* own = cls ? cls->members.get(path.member, nullptr) : nullptr;
-  if (own && !cls->superName.empty() && isAccessor(own))
+  if (overridesAccessor(cls, path.member))
     return overriddenSuperAccessorToJs(path, token, cls, next, typeCommentOff, skip);
   if (next && (next->type == TokenTypeCode::Paren || next->type == TokenTypeCode::Comma ||
                next->type == TokenTypeCode::As))
@@ -244,6 +277,15 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   }
   if (head == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
   return thisMemberToJs(name, token, cls, headMsg);
+}
+
+bool Token::isPrefixUpdateOfSuperAccessor() {
+  if (type != TokenTypeCode::Operator || (text != "++" && text != "--") || endsOperand(siblingOf(this, -1)))
+    return false;
+  Token* word = siblingOf(this, 1);
+  if (!word || word->type != TokenTypeCode::Word || word->text.compare(0, 6, "super.") != 0) return false;
+  const SuperPath path = splitSuperPath(word->text);
+  return path.rest.empty() && overridesAccessor(word->getTokenClass(), path.member);
 }
 
 // The JavaScript name of `member` followed by the rest of `path` (the part of

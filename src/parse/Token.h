@@ -365,6 +365,10 @@ class Token {
   std::string thisSpelling(bool count);
   // The instance that super.x reaches: the method's, also inside its closures.
   std::string superThisSpelling();
+  // Whether this token is the prefix "++" or "--" of an accessor that the
+  // class overrides, read on the base (++super.x): the word after it then
+  // writes the whole update and the operator prints nothing.
+  bool isPrefixUpdateOfSuperAccessor();
 
   // ---- lexer ----
   void parse(const char* text, int length, int& pos, int& line, Token* parent);

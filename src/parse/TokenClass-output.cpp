@@ -14,6 +14,7 @@
 //   return Item;
 //   })(Base)
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,20 @@ void trimTrailingBlanks(std::string& text) {
   while (!text.empty() && (text.back() == '\t' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
 }
 
+// Whether an initialiser is made of number literals alone. IsAllDigit takes
+// every text that starts with "0x" for a number, but here the text is the
+// whole initialiser: 0x0F | Other.BITS reads another class, which may not
+// be made yet while this one is. A hex literal counts only with nothing
+// after it but what IsAllDigit accepts (no name).
+bool isNumberValue(const std::string& value) {
+  if (value.size() > 1 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
+    size_t end = 2;
+    while (end < value.size() && std::isxdigit(static_cast<unsigned char>(value[end]))) ++end;
+    return end == value.size() || xstringmthod::IsAllDigit(value.c_str() + end) != 0;
+  }
+  return xstringmthod::IsAllDigit(value.c_str()) != 0;
+}
+
 // Static values that are safe to assign while the class is defined; any other
 // initialiser is deferred to the first use of the static (__static).
 bool isDirectStaticValue(const std::string& item, const std::string& value) {
@@ -68,7 +83,7 @@ bool isDirectStaticValue(const std::string& item, const std::string& value) {
   static const char* const kPlain[] = {"null", "undefine", "[]", "true", "false", "NaN", "{}", "{ }"};
   for (const char* plain : kPlain)
     if (value == plain) return true;
-  if (xstringmthod::IsAllDigit(value.c_str()) || xstringmthod::IsString(value.c_str())) return true;
+  if (isNumberValue(value) || xstringmthod::IsString(value.c_str())) return true;
   return value.rfind("new RegExp(", 0) == 0 || value.rfind("function(", 0) == 0;
 }
 

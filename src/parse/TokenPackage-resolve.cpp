@@ -411,13 +411,23 @@ std::optional<std::string> TokenPackage::integerLimit(const NameQuery& q) {
   return std::nullopt;
 }
 
+// A -define value as it stands in an expression: a value that is itself an
+// expression (CONFIG::SIZE,2+1) keeps its operators to itself in brackets,
+// so CONFIG::SIZE * 2 is 6; a value with no operator after its first
+// character (3, -5, true, 'name') is written as it is.
+static std::string defineValue(const std::string& value) {
+  if (value.size() > 1 && value.find_first_of("+-*/%<>=!&|^~?:", 1) != std::string::npos)
+    return "(" + value + ")";
+  return value;
+}
+
 // trace, the names the browser provides, the compile's defines, the heads
 // kept as written and the functions of this package called by their short
 // names.
 std::optional<std::string> TokenPackage::globalName(const NameQuery& q) {
   if (q.name == "trace") return "console.log";
   if (isBrowserGlobal(q.name)) return _DEBUF_("/*system*/") + q.name;
-  if (_ompilerOptions_.defines.has(q.name)) return _DEBUF_("/*-define*/") + _ompilerOptions_.defines.get(q.name);
+  if (_ompilerOptions_.defines.has(q.name)) return _DEBUF_("/*-define*/") + defineValue(_ompilerOptions_.defines.get(q.name));
   if (isKeptHead(q.head)) return q.name;
   if (isBrowserGlobal(q.head)) return _DEBUF_("/*first*/") + q.name;
   if (ScriptFile::GlobalFunctionWidthFileMap.has(qualifyingName + "." + q.head)) {

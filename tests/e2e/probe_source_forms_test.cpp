@@ -287,6 +287,23 @@ TEST(ProbeSourceForms, UndefinedConditionalBlockIsASourceError) {
   EXPECT_EQ(c.node.out, "11\n") << c.node.err;
 }
 
+// -define values in expressions: a value that is an expression stays one
+// operand (CONFIG::SUM * 2 printed 2+1*2), a negative one stays apart from a
+// minus in front of it.
+TEST(ProbeSourceForms, DefineValuesInExpressions) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  Compiled c = compileAndRun({{"Main.as", mainClass("\t\tprivate static const LEVELS:int = CONFIG::SUM;\n",
+                                                    "var x:Number = 10;\n"
+                                                    "trace(CONFIG::SUM * 2, LEVELS, x-CONFIG::OFFSET, "
+                                                    "-CONFIG::OFFSET, x * CONFIG::SCALE, CONFIG::SHIFTED + 1);")}},
+                             "-define+=CONFIG::SUM,2+1&#xA;-define+=CONFIG::OFFSET,-5&#xA;"
+                             "-define+=CONFIG::SCALE,0.5&#xA;-define+=CONFIG::SHIFTED,1&lt;&lt;4");
+  ASSERT_FALSE(c.js.empty()) << c.messages;
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.check.exitCode, 0) << c.check.err;
+  EXPECT_EQ(c.node.out, "6 3 15 5 5 17\n") << c.node.err;
+}
+
 // The method signatures of an interface are not package functions: a
 // wildcard import of the interface's package leaves trace and parseInt to
 // the globals.

@@ -52,6 +52,7 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
     std::string source;
     const char* expected;
     bool warns = false;  // the source names something that is not defined
+    std::map<std::string, std::string> files = {};  // further sources beside Main.as
   } cases[] = {
       // A division by a name the compile cannot resolve (its class was left
       // out): "6/" and "/*no*/this.scale" made a line comment of the rest.
@@ -87,10 +88,46 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
                  "\t\t\ttrace(lo, int.MIN_VALUE, uint.MAX_VALUE, uint.MIN_VALUE, 1-int.MIN_VALUE, "
                  "int.MAX_VALUE.toString(16));\n"),
        "2147483647 -2147483648 4294967295 0 2147483649 7fffffff\n"},
+      // int(x) and uint(x) called functions nothing defines with the library
+      // off (a ReferenceError at run time); they truncate to 32 bits, uint
+      // wrapping negatives, and int() is 0.
+      {"int and uint conversions",
+       mainClass("\t\t\tvar s:String = \"12\", a:Array = [10, 20, 30];\n"
+                 "\t\t\tvar k:int = int(3.9) * 2;\n"
+                 "\t\t\ttrace(int(-3.7), uint(-1), int(s) + 1, int(3e9), int(), uint(), int(NaN), int(\"0x1A\"));\n"
+                 "\t\t\ttrace(a[int(4 / 2)], k, int(7 / 2).toString(2), -int(2.5), uint(1 << 31), "
+                 "uint(0xFF000000) >>> 24);\n"),
+       "-3 4294967295 13 -1294967296 0 0 0 26\n30 6 11 -2 2147483648 255\n"},
+      // A negation right after the '=' of a declaration ("=!" read as one
+      // operator): the local printed "var f=false=!done", the members lost
+      // their initialisers.
+      {"negation right after '='",
+       mainClass("\t\t\tvar done:Boolean = false;\n"
+                 "\t\t\tvar f:Boolean=!done, g:Boolean=!!f;\n"
+                 "\t\t\tvar z:Boolean;\n"
+                 "\t\t\tz=!f;\n"
+                 "\t\t\ttrace(f, g, z, alive, off);\n",
+                 "\t\tpublic var alive:Boolean=!false;\n\t\tpublic static var alive2:Boolean=!false;\n"
+                 "\t\tpublic static var off:Boolean=!alive2;\n"),
+       "true true false true false\n"},
+      // A static whose initialiser starts with a hex literal was assigned
+      // while its class was made, as if it were a number alone: it read a
+      // class that the script makes later (a TypeError as the script
+      // loaded).
+      {"hex static reading a later class",
+       mainClass("\t\t\ttrace(uint(MASK).toString(16), STEP, PLAIN, SUM);\n",
+                 "\t\tpublic static const MASK:uint = 0xFF000000 | Tints.RED;\n"
+                 "\t\tpublic static const STEP:int = 0x10 * Palette.base;\n"
+                 "\t\tpublic static const PLAIN:uint = 0xFF, SUM:int = 0x10 + 1;\n"),
+       "ffff0000 256 255 17\n", false,
+       {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
+        {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Ran r = compileAndRun({{"Main.as", c.source}});
+    std::map<std::string, std::string> sources = c.files;
+    sources["Main.as"] = c.source;
+    Ran r = compileAndRun(sources);
     ASSERT_EQ(r.compile.exitCode, 0);
     ASSERT_FALSE(r.js.empty()) << r.compile.out;
     if (!c.warns) {
@@ -264,6 +301,30 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "8 0,0 0,1 0,2 1,2 1,3 1,4 2,4 3,4 4,4\n"
        "4,0 3,0 2,0 1,0 0,0 4 null\n"
        "1,2,3,5,8,9\n"},
+      // Bit-level code with int() and uint() (no library): CRC-32 of
+      // "123456789" is the check value cbf43926, of "hello" 0x3610a686; the
+      // Adler-32 sums of "abc" are 1 + 294 = 0x127 and 98 + 196 + 295 =
+      // 0x24d; the 31-multiplier hash of "hello" is 99162322. Xorshift32
+      // from 2463534242 gives Marsaglia's first three values; 60 rolls of
+      // next() % 6 fall 8,12,7,11,11,11 (63 draws), and the uint total 60 -
+      // 10 is 50. 0xFF336699 unpacks to 255, 0x33, 0x99; the blends add
+      // int((to - from) * t), truncated towards zero: 16 + 16, 32 + 32, 48
+      // + 56 at 0.5, and 48 + int(-9.6), 96 + int(-19.2), 160 + int(-33.6)
+      // at 0.3. 2.5 and -1.25 in 16.16 are 163840 and -81920; their
+      // product -3.125, quotient -2, rounded 3 and -1 (-1.25 + 0.5 floors
+      // to -1).
+      {"game-bits",
+       "crc cbf43926 907060870 0\n"
+       "adler 300286872 0x024D0127\n"
+       "hash 99162322 484175300\n"
+       "xor 723471715 2497366906 2064144800\n"
+       "dice 60 50 63 8,12,7,11,11,11\n"
+       "colour 4281558681 0xFF336699 255 51 153\n"
+       "blend 0xFF204068 0xFF274D7F 0xFFABCDEF\n"
+       "dark true ffffffff -1 51\n"
+       "base64 TWFueSBoYW5kcw== TWE= TQ== true\n"
+       "fixed 163840 -81920 -3.125 -2 3 -1\n"
+       "ints -3 -1 7 43 1410065408 3000000000 -4 -3\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

@@ -216,15 +216,18 @@ TEST(ClassOutput, StaticsDirectOrLazy) {
               "\t\tpublic static var name:String = \"x\";\n"
               "\t\tpublic static var list:Array = [];\n"
               "\t\tpublic static var made:Object = new Object();\n"
+              "\t\tpublic static var mask:uint = 0xFF, sum:int = 0x10 + 1;\n"
+              "\t\tpublic static var bits:uint = 0x0F | count;\n"
               "\t}\n}\n");
   COMPILE_OR_SKIP(project);
   std::string js = project.classJs("a.S");
-  for (const char* direct : {"S.nothing", "S.count", "S.name", "S.list"}) {
+  for (const char* direct : {"S.nothing", "S.count", "S.name", "S.list", "S.mask", "S.sum"}) {
     SCOPED_TRACE(direct);
     EXPECT_NE(js.find(std::string("\n") + direct), std::string::npos) << js;
   }
   EXPECT_NE(js.find("__static(S,\n['missing',function(){return this.missing"), std::string::npos) << js;
   EXPECT_NE(js.find(",'made',function(){return this.made"), std::string::npos) << js;
+  EXPECT_NE(js.find(",'bits',function(){return this.bits=0x0F"), std::string::npos) << js;
   EXPECT_EQ(count(js, "S.missing"), 0u);
   EXPECT_EQ(count(js, "\x03"), 0u);
 }

@@ -67,7 +67,7 @@ TEST_F(Lexer, WordsOperatorsAndGroups) {
       {"a<=b>=c", "Word:a Operator:<= Word:b Operator:>= Word:c"},
       {"a && !b || ~c", "Word:a Operator:&& Operator:! Word:b Operator:|| Operator:~ Word:c"},
       {"i++ --j", "Word:i Operator:++ Operator:-- Word:j"},
-      {"a =!b", "Word:a Operator:=! Word:b"},
+      {"a =!b", "Word:a Assign:= Operator:! Word:b"},
       {"a!=b", "Word:a Operator:!= Word:b"},
       {"a\x01"
        "b",
