@@ -41,8 +41,6 @@ class TokenParent : public Token {
   void printParameters(std::string& g, Parse* file, int typeCommentOff);
   void printAttributeFilter(std::string& out, Parse* file, int typeCommentOff);
   void printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before);
-  bool bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls, Token* before);
-  bool bindObjectMethod(std::string& g, Token* c, const std::string& printed, Token* before, Parse* file);
 };
 
 // var and const declarations.

@@ -48,3 +48,56 @@ TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
                "abc bca cba acb\n"
                "0,2,1 acb 0\n");
 }
+
+// A method read as a value keeps its object, as a method closure does in
+// Flash: kept in a local, in an array, in another object's field that that
+// object calls as its own method, given back by return, or taken inside a
+// closure; kept in a field it still compares equal to the method. A
+// parameter named like a method is the parameter.
+TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport ui.Button;\n",
+                           "\t\tprivate var factor:int = 3;\n"
+                           "\t\tprivate var seen:Array = [];\n"
+                           "\t\tprivate var state:Function;\n"
+                           "\t\tprivate function visit(x:int):void { seen.push(x * factor); }\n"
+                           "\t\tprivate function scale(x:int):int { return x * factor; }\n"
+                           "\t\tprivate function onClick():void { seen.push(\"c\" + factor); }\n"
+                           "\t\tprivate function idle():void { seen.push(\"idle\"); }\n"
+                           "\t\tprivate function run():void { seen.push(\"run\"); }\n"
+                           "\t\tprivate function pick(big:Boolean):Function { if (big) return scale; return visit; }\n"
+                           "\t\tprivate function use(visit:Function):void { var h:Function = visit; h(7); }\n",
+                           "var f:Function = visit;\n"
+                           "f(1);\n"
+                           "var table:Array = [visit, this.scale];\n"
+                           "table[0](2);\n"
+                           "trace(seen.join(\",\"), table[1](5));\n"
+                           "var b:Button = new Button();\n"
+                           "b.onClick = onClick;\n"
+                           "b.click();\n"
+                           "trace(b.clicks, seen.length);\n"
+                           "state = idle;\n"
+                           "trace(state == idle, state != idle, state == run, idle == state);\n"
+                           "state();\n"
+                           "var g:Function = pick(true);\n"
+                           "trace(g(4));\n"
+                           "var later:Function;\n"
+                           "[1].forEach(function(x:int, i:int, a:Array):void { later = visit; });\n"
+                           "later(10);\n"
+                           "use(function(x:int):void { seen.push(-x); });\n"
+                           "trace(seen.join(\",\"));")},
+                {"ui/Button.as",
+                 "package ui {\n"
+                 "\tpublic class Button {\n"
+                 "\t\tpublic var onClick:Function;\n"
+                 "\t\tpublic var clicks:int = 0;\n"
+                 "\t\tpublic function click():void { clicks++; onClick(); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "3,6 15\n"
+               "1 3\n"
+               "true false false true\n"
+               "12\n"
+               "3,6,c3,idle,30,-7\n");
+}
