@@ -206,10 +206,23 @@ bool isArrayLiteral(Token* bracket) {
          isType(before, TokenTypeCode::Semicolon);
 }
 
+// The ":" of a ternary: a "?" stands before it in the same expression.
+bool isTernaryColon(Token* colon) {
+  if (!isType(colon, TokenTypeCode::Colon) || !colon->parent) return false;
+  for (int i = colon->index - 1; i >= 0; --i) {
+    Token* t = colon->parent->childs[static_cast<size_t>(i)];
+    if (!t) continue;
+    if (isType(t, TokenTypeCode::Question)) return true;
+    if (isType(t, TokenTypeCode::Comma) || isType(t, TokenTypeCode::Semicolon) || isType(t, TokenTypeCode::Colon))
+      return false;
+  }
+  return false;
+}
+
 // Where a word is a whole value that may hold a method closure: the right-hand
-// side of "=", what return gives, an element of an array literal, and an
-// operand of == or != (so that a method kept in a variable still compares
-// equal to the method).
+// side of "=", what return gives, a branch of ?:, an element of an array
+// literal, and an operand of == or != (so that a method kept in a variable
+// still compares equal to the method).
 bool standsAsMethodValue(Token* self) {
   Token* prev = siblingOf(self, -1);
   Token* next = siblingOf(self, 1);
@@ -225,6 +238,8 @@ bool standsAsMethodValue(Token* self) {
   if (isType(self->parent, TokenTypeCode::Bracket) && isArrayLiteral(self->parent) &&
       (!prev || isType(prev, TokenTypeCode::Comma)))
     return endsValue(next);
+  if (isType(prev, TokenTypeCode::Question)) return isTernaryColon(next);
+  if (isTernaryColon(prev)) return endsValue(next);
   if (isEquality(prev)) return endsOperand(next);
   if (isEquality(next))
     return !prev || isType(prev, TokenTypeCode::Assign) || isType(prev, TokenTypeCode::Return) ||

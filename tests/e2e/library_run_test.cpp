@@ -51,8 +51,8 @@ TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
 
 // A method read as a value keeps its object, as a method closure does in
 // Flash: kept in a local, in an array, in another object's field that that
-// object calls as its own method, given back by return, or taken inside a
-// closure; kept in a field it still compares equal to the method. A
+// object calls as its own method, given back by return, chosen by ?:, or
+// taken inside a closure; kept in a field it still compares equal to the method. A
 // parameter named like a method is the parameter.
 TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
@@ -81,6 +81,8 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                            "trace(state == idle, state != idle, state == run, idle == state);\n"
                            "state();\n"
                            "var g:Function = pick(true);\n"
+                           "var k:Function = g == scale ? run : visit;\n"
+                           "k();\n"
                            "trace(g(4));\n"
                            "var later:Function;\n"
                            "[1].forEach(function(x:int, i:int, a:Array):void { later = visit; });\n"
@@ -99,5 +101,5 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                "1 3\n"
                "true false false true\n"
                "12\n"
-               "3,6,c3,idle,30,-7\n");
+               "3,6,c3,idle,run,30,-7\n");
 }
