@@ -13,6 +13,9 @@ class TokenFor : public Token {
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+ private:
+  int forInToJs(std::string& out, Parse* file, int mode, int typeCommentOff);
 };
 
 // break / continue with an optional label word.

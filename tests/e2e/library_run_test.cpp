@@ -103,3 +103,51 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                "12\n"
                "3,6,c3,idle,run,30,-7\n");
 }
+
+// for (k in d) over a Dictionary gives its keys as they were stored: objects
+// of the project's classes (kept as key texts by the runtime) come back as
+// the objects, string keys as strings; over a local, a member and a
+// parameter, with a key declared in the loop or before it, with and without
+// braces.
+TEST(LibraryOn, ForInOverADictionaryGivesTheKeyObjects) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport flash.utils.Dictionary;\n\timport game.Unit;\n",
+                           "\t\tprivate var owners:Dictionary = new Dictionary();\n"
+                           "\t\tprivate function totalHp(d:Dictionary):int {\n"
+                           "\t\t\tvar hp:int = 0;\n"
+                           "\t\t\tfor (var key:* in d) {\n"
+                           "\t\t\t\tif (key is Unit) hp += key.hp;\n"
+                           "\t\t\t}\n"
+                           "\t\t\treturn hp;\n"
+                           "\t\t}\n",
+                           "var a:Unit = new Unit(\"a\", 3);\n"
+                           "var b:Unit = new Unit(\"b\", 5);\n"
+                           "owners[a] = \"p1\";\n"
+                           "owners[b] = \"p2\";\n"
+                           "owners[\"boss\"] = \"p3\";\n"
+                           "var out:Array = [];\n"
+                           "for (var k:Object in owners) out.push(k is Unit ? Unit(k).name + \"=\" + owners[k] : k + \"=\" + "
+                           "owners[k]);\n"
+                           "out.sort();\n"
+                           "trace(out.join(\",\"));\n"
+                           "delete owners[a];\n"
+                           "trace(totalHp(owners), owners[a], owners[b]);\n"
+                           "var seen:Dictionary = new Dictionary();\n"
+                           "seen[b] = true;\n"
+                           "var u:*;\n"
+                           "var names:String = \"\";\n"
+                           "for (u in seen) { names += u.name; }\n"
+                           "trace(names);")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic var hp:int;\n"
+                 "\t\tpublic function Unit(name:String, hp:int) { this.name = name; this.hp = hp; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a=p1,b=p2,boss=p3\n"
+               "5 undefined p2\n"
+               "b\n");
+}
