@@ -9,6 +9,19 @@
 #include "TokenPackage.h"
 #include "parse.h"
 
+// Whether the expression goes on from `last` to `next` across a line end:
+// after an operator, a ',' or a '?' / ':', or before one of these or a group.
+bool continuesExpression(Token* last, Token* next) {
+  auto joins = [](Token* t) {
+    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
+           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
+           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
+  };
+  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
+  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
+                                        next->type == TokenTypeCode::Bracket));
+}
+
 namespace {
 
 Token* firstChild(Token* t) {
@@ -52,18 +65,6 @@ bool isBracelessBody(Token* statement) {
                      keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
 }
 
-// Whether the expression goes on from `last` to `next` across a line end:
-// after an operator, a ',' or a '?' / ':', or before one of these or a group.
-bool continuesExpression(Token* last, Token* next) {
-  auto joins = [](Token* t) {
-    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
-           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
-           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
-  };
-  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
-  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
-                                        next->type == TokenTypeCode::Bracket));
-}
 
 // Where the statement that starts at `from` among the children of `parent`
 // ends (the position after it), for a brace-less loop body: a block, an

@@ -105,11 +105,18 @@ class TokenIs : public Token {
   Token* left = nullptr;
   Token* right = nullptr;
   uint8_t mark = 0;
+  // The left operand starts a statement on a new line after a statement
+  // without its ';': the test is written behind a ';' of its own.
+  uint8_t startsStatement = 0;
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
   static bool toJs(std::string& out, std::string& operandText, std::string& typeName, Parse* file = nullptr);
 };
+
+// Whether the expression goes on from `last` to `next` across a line end
+// (a statement without its ';' ends with its line otherwise).
+bool continuesExpression(Token* last, Token* next);
 
 // a as T
 class TokenAs : public Token {
