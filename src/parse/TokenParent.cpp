@@ -110,11 +110,14 @@ bool isAttributeFilter(Token* group) {
          c[1]->type == TokenTypeCode::Operator && (c[1]->text == "==" || c[1]->text == "!=");
 }
 
-// A ( ) group right after a word that ends in '.' (list.(...)) is an E4X
-// filter; those not written as getChildByAttribute are not translated.
+// A ( ) group right after a word that ends in '.' (list.(...)), or after a
+// lone '.' that follows a call or another filter (f().(...), which the lexer
+// reads as the start of a number), is an E4X filter; those not written as
+// getChildByAttribute are not translated.
 bool isUntranslatedFilter(Token* group, Token* before) {
-  return group->type == TokenTypeCode::Paren && before && before->type == TokenTypeCode::Word &&
-         !before->text.empty() && before->text.back() == '.' && !isAttributeFilter(group);
+  return group->type == TokenTypeCode::Paren && before &&
+         (before->type == TokenTypeCode::Word || before->text == ".") && !before->text.empty() &&
+         before->text.back() == '.' && !isAttributeFilter(group);
 }
 
 }  // namespace
