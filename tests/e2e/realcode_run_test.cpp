@@ -281,6 +281,20 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "[*][*]GO! 1 2 32\n"
        "widget-class\n"
        "2 true\n"},
+      // A dialogue script of 37 tokens over 6 lines (five line ends): gold
+      // = 14 - 2 = 12, then 12 % 5 + -3 = -1; "{missing}" is not set. The
+      // bad scripts fail at the '=' (4), at the ';' after '+' (7), on the
+      // unset b, at the '#' (8) and at the ';' where ')' belongs (10).
+      {"game-script",
+       "37 id(let) end 6\n"
+       "end:1 id:9 num:7 op:17 str:3\n"
+       "Ann has 12 gold | left: -1, ?\n"
+       "gold=-1,name=Ann\n"
+       "error: name expected at 4\n"
+       "error: unexpected op(;) at 7\n"
+       "error: undefined b\n"
+       "error: bad char '#' at 8\n"
+       "error: expected ) at 10 got op(;)\n"},
       // A* over a binary heap ordered by f, then h: the only 8-step way
       // round the walls; from a wall start along the top row (4 nodes
       // expanded); a wall as the goal is never reached. The heap pops in
