@@ -211,6 +211,62 @@ int integerConversionToJs(Token* self, std::string& out, Parse* file, int typeCo
   return 1;
 }
 
+bool isEquality(const Token* t) {
+  return isType(t, TokenTypeCode::Operator) &&
+         (t->text == "==" || t->text == "!=" || t->text == "===" || t->text == "!==");
+}
+
+// An array literal, not an index: the "[" stands where a value begins.
+bool isArrayLiteral(Token* bracket) {
+  Token* before = siblingOf(bracket, -1);
+  return !before || isType(before, TokenTypeCode::Assign) || isType(before, TokenTypeCode::Operator) ||
+         isType(before, TokenTypeCode::Comma) || isType(before, TokenTypeCode::Return) ||
+         isType(before, TokenTypeCode::Colon) || isType(before, TokenTypeCode::Question) ||
+         isType(before, TokenTypeCode::Semicolon);
+}
+
+// The ":" of a ternary: a "?" stands before it in the same expression.
+bool isTernaryColon(Token* colon) {
+  if (!isType(colon, TokenTypeCode::Colon) || !colon->parent) return false;
+  for (int i = colon->index - 1; i >= 0; --i) {
+    Token* t = colon->parent->childs[static_cast<size_t>(i)];
+    if (!t) continue;
+    if (isType(t, TokenTypeCode::Question)) return true;
+    if (isType(t, TokenTypeCode::Comma) || isType(t, TokenTypeCode::Semicolon) || isType(t, TokenTypeCode::Colon))
+      return false;
+  }
+  return false;
+}
+
+// Where a word is a whole value that may hold a method closure: the right-hand
+// side of "=", what return gives, a branch of ?:, an element of an array
+// literal, and an operand of == or != (so that a method kept in a variable
+// still compares equal to the method).
+bool standsAsMethodValue(Token* self) {
+  Token* prev = siblingOf(self, -1);
+  Token* next = siblingOf(self, 1);
+  auto endsValue = [](const Token* t) {
+    return !t || isType(t, TokenTypeCode::Semicolon) || isType(t, TokenTypeCode::Comma);
+  };
+  auto endsOperand = [&](const Token* t) {
+    return endsValue(t) || isType(t, TokenTypeCode::Question) ||
+           (isType(t, TokenTypeCode::Operator) && (t->text == "&&" || t->text == "||"));
+  };
+  if ((isType(prev, TokenTypeCode::Assign) && prev->text == "=") || isType(prev, TokenTypeCode::Return))
+    return endsValue(next);
+  if (isType(self->parent, TokenTypeCode::Bracket) && isArrayLiteral(self->parent) &&
+      (!prev || isType(prev, TokenTypeCode::Comma)))
+    return endsValue(next);
+  if (isType(prev, TokenTypeCode::Question)) return isTernaryColon(next);
+  if (isTernaryColon(prev)) return endsValue(next);
+  if (isEquality(prev)) return endsOperand(next);
+  if (isEquality(next))
+    return !prev || isType(prev, TokenTypeCode::Assign) || isType(prev, TokenTypeCode::Return) ||
+           isType(prev, TokenTypeCode::Comma) || isType(prev, TokenTypeCode::Semicolon) ||
+           (isType(prev, TokenTypeCode::Operator) && (prev->text == "&&" || prev->text == "||" || prev->text == "!"));
+  return false;
+}
+
 }  // namespace
 
 // The word path: a name, a dotted path or an E4X expression. Returns the
@@ -251,6 +307,12 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
+  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self) && !self->isInStatic()) {
+    // f = onTick, return onTick, [onA, onB], state == onIdle: the method
+    // keeps its object, as when it is passed to a call.
+    std::string bound;
+    TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
+    if (self->bindMethodValue(bound, r, cls, file)) r = bound;
   }
   out += r;
   return skip;

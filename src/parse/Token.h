@@ -344,6 +344,9 @@ class Token {
   bool isStatic() const { return (flags & TokenModifierFlags::Static) != 0; }
   bool isClassMember();
   bool isInSelFunction(std::string& name, TokenClass* cls);
+  // With the library on: this word, read as a value, names a method of its
+  // object; appends the bound form (__bind(object,method)) and returns true.
+  bool bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
   static std::string GetFullClassName(Parse* file, std::string name);
 
   // ---- type annotations and brace insertion (pretreatment helpers) ----
@@ -374,6 +377,12 @@ class Token {
   void parse(const char* text, int length, int& pos, int& line, Token* parent);
   static void _addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                         std::string& leading);
+
+ private:
+  // The two cases of bindMethodValue: a method of the instance, and a method
+  // of an object whose declared type is a class.
+  bool bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls);
+  bool bindObjectMethod(std::string& out, const std::string& printed, Parse* file);
 };
 
 // Lexer state, process-wide: carries over from one file to the next.

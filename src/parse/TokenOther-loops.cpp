@@ -9,6 +9,19 @@
 #include "TokenPackage.h"
 #include "parse.h"
 
+// Whether the expression goes on from `last` to `next` across a line end:
+// after an operator, a ',' or a '?' / ':', or before one of these or a group.
+bool continuesExpression(Token* last, Token* next) {
+  auto joins = [](Token* t) {
+    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
+           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
+           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
+  };
+  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
+  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
+                                        next->type == TokenTypeCode::Bracket));
+}
+
 namespace {
 
 Token* firstChild(Token* t) {
@@ -52,18 +65,6 @@ bool isBracelessBody(Token* statement) {
                      keyword->type == TokenTypeCode::While || keyword->type == TokenTypeCode::For);
 }
 
-// Whether the expression goes on from `last` to `next` across a line end:
-// after an operator, a ',' or a '?' / ':', or before one of these or a group.
-bool continuesExpression(Token* last, Token* next) {
-  auto joins = [](Token* t) {
-    return t->type == TokenTypeCode::Operator || t->type == TokenTypeCode::Assign ||
-           t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Question || t->type == TokenTypeCode::Colon ||
-           t->type == TokenTypeCode::Is || t->type == TokenTypeCode::As || t->type == TokenTypeCode::In;
-  };
-  const bool increment = next->type == TokenTypeCode::Operator && (next->text == "++" || next->text == "--");
-  return joins(last) || (!increment && (joins(next) || next->type == TokenTypeCode::Paren ||
-                                        next->type == TokenTypeCode::Bracket));
-}
 
 // Where the statement that starts at `from` among the children of `parent`
 // ends (the position after it), for a brace-less loop body: a block, an
@@ -269,6 +270,43 @@ std::string elementTarget(const ForEachHead& parts, const std::string& name, Par
   return resolved.empty() ? name : resolved;
 }
 
+// The declared type of a name: a local or parameter of the function, or a
+// member of the class or of a base class (this.name too); "" for anything
+// else.
+std::string declaredTypeOfName(Token* word, Parse* file) {
+  if (!word || word->type != TokenTypeCode::Word) return std::string();
+  std::string name = word->text;
+  if (name.compare(0, 5, "this.") == 0) name = name.substr(5);
+  if (name.empty() || name.find('.') != std::string::npos) return std::string();
+  if (word->text.compare(0, 5, "this.") != 0)
+    if (Token* local = word->getTokenInVarMap(name.c_str())) return local->toTypeDeclaration(file);
+  size_t steps = 0;
+  for (TokenClass* c = word->getTokenClass(); c && steps <= TokenClass::_classCount_(); ++steps) {
+    Token* member = c->members.get(name, nullptr);
+    if (!member) member = c->staticMembers.get(name, nullptr);
+    if (member) return member->toTypeDeclaration(file);
+    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
+    c = c->superClass;
+  }
+  return std::string();
+}
+
+// Whether a for (k in d) loop walks a Dictionary whose object keys the
+// runtime stores as key texts: the library's Dictionary keys are on and d is
+// one name declared as a Dictionary.
+bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
+  if (!_ompilerOptions_.libraryAdded || !_ompilerOptions_.enableDic) return false;
+  Token* collection = nullptr;
+  for (size_t i = head.in + 1; i < group->childs.size(); ++i) {
+    if (!group->childs[i]) continue;
+    if (collection) return false;
+    collection = group->childs[i];
+  }
+  std::string type = declaredTypeOfName(collection, file);
+  size_t dot = type.rfind('.');
+  return (dot == std::string::npos ? type : type.substr(dot + 1)) == "Dictionary";
+}
+
 }  // namespace
 
 // for (...) and for each (...) keep their head and body as the lexer left
@@ -285,6 +323,7 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
     return 0;
   }
   Token* group = siblingOf(this, 1);
+  if (!forEach && group && group->type == TokenTypeCode::Paren) return forInToJs(out, file, mode, typeCommentOff);
   if (!forEach || !group || group->type != TokenTypeCode::Paren) {
     out += "for";
     return 0;
@@ -345,6 +384,30 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   }
   if (declareAfter) out += declaration;
   if (braced) out += "}";
+  return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
+}
+
+// for (k in o) prints "for" and leaves the head and body to the parent's
+// loop. Over a Dictionary with the library's Dictionary keys, whose object
+// keys the runtime stores as key texts ("&ruvodic_" and a number), the loop
+// turns each key text back into its object, as Flash's loop gives the keys:
+//   for (var k in d) {...}  ->  for (var k in d){k=k.indexOf('&ruvodic_')?k:VENDRIX.DICKEYS[k]; ...}
+int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeCommentOff) {
+  Token* group = siblingOf(this, 1);
+  Token* body = siblingOf(this, 2);
+  ForEachHead parts;
+  const size_t statementLength = bracelessBodyLength(this, body);
+  if (!readForEachHead(group, parts) || !(body && (body->type == TokenTypeCode::Block || statementLength > 0)) ||
+      !walksDictionaryKeys(group, parts, file)) {
+    out += "for";
+    return 0;
+  }
+  std::string head = group->leadingText;
+  group->toJsScript(head, file, mode, typeCommentOff);
+  std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
+  const std::string key = elementTarget(parts, parts.nameToken->text, file, mode, typeCommentOff);
+  out += "for" + head + "{\n" + key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
+  out += !inner.empty() && inner[0] == '{' ? inner.substr(1) : inner + "}";
   return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }
 

@@ -65,16 +65,42 @@ int TokenIs::pretreatment(Parse* parseFile) {
   if (from < 0) {
     from = parent->getPreLineInChilds(index);
     // The operand does not reach back over a case or default label, a ':' or
-    // '?' of a ternary, or a statement keyword (case v is String:,
-    // c ? x is T : y).
+    // '?' of a ternary, a statement keyword, a loop, a declaration (which
+    // holds its own ';'), or a block or function that ended the statement
+    // before (case v is String:, c ? x is T : y, var a = 1; x is T ? ...,
+    // if (c) {...} x is T && f()).
     for (int i = index - 1; i >= from && i < static_cast<int>(parent->childs.size()); --i) {
       Token* t = parent->childs[i];
       if (t && (t->type == Case || t->type == Default || t->type == Colon || t->type == Question ||
-                t->type == StatementWord)) {
+                t->type == StatementWord || t->type == For || t->type == While || t->type == Var ||
+                t->type == Const || ((t->type == Block || t->type == Function) && i < index - 1))) {
         from = i + 1;
         break;
       }
     }
+    // Nor does it take the condition of if, for or while that it follows as
+    // their brace-less body (if (c) x is T && f()).
+    // A statement without its ';' ends with its line, unless the line ends in
+    // an operator or the next one goes on with one: the operand starts after
+    // such a line end (var a = 1 <line end> a is int && f()).
+    Token* later = nullptr;
+    int laterAt = -1;
+    for (int i = index - 1; i >= 0 && i >= from - 1; --i) {
+      Token* t = parent->childs[i];
+      if (!t) continue;
+      if (later && later->leadingText.find('\n') != std::string::npos && !continuesExpression(t, later)) {
+        from = laterAt;
+        startsStatement = t->type != Semicolon;
+        break;
+      }
+      later = t;
+      laterAt = i;
+    }
+    Token* first = from < index ? parent->childs[from] : nullptr;
+    Token* keyword = first && first->type == Paren ? siblingOf(first, -1) : nullptr;
+    if (keyword && (keyword->type == For || keyword->type == While ||
+                    (keyword->type == StatementWord && keyword->text == "if")))
+      ++from;
   }
   TokenParent* group = new TokenParent(Paren, "", 0, line, parent);
   for (int i = from; i >= 0 && i < index && i < static_cast<int>(parent->childs.size()); ++i) {
@@ -148,6 +174,7 @@ int TokenIs::toJsScript(std::string& out, Parse* parseFile, int, int typeComment
     left->_childsToJs_(operand, owner, JsMode::Plain, typeCommentOff, 0);  // a single operand needs no brackets
   // The operand stands inside the test: its source layout is not kept.
   operand.erase(0, operand.find_first_not_of(" \t\r\n"));
+  if (startsStatement) out += ";";
   if (!right) {
     out += operand;
     return 0;

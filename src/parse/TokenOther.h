@@ -13,6 +13,9 @@ class TokenFor : public Token {
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+
+ private:
+  int forInToJs(std::string& out, Parse* file, int mode, int typeCommentOff);
 };
 
 // break / continue with an optional label word.
@@ -41,8 +44,6 @@ class TokenParent : public Token {
   void printParameters(std::string& g, Parse* file, int typeCommentOff);
   void printAttributeFilter(std::string& out, Parse* file, int typeCommentOff);
   void printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before);
-  bool bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls, Token* before);
-  bool bindObjectMethod(std::string& g, Token* c, const std::string& printed, Token* before, Parse* file);
 };
 
 // var and const declarations.
@@ -104,11 +105,18 @@ class TokenIs : public Token {
   Token* left = nullptr;
   Token* right = nullptr;
   uint8_t mark = 0;
+  // The left operand starts a statement on a new line after a statement
+  // without its ';': the test is written behind a ';' of its own.
+  uint8_t startsStatement = 0;
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
   static bool toJs(std::string& out, std::string& operandText, std::string& typeName, Parse* file = nullptr);
 };
+
+// Whether the expression goes on from `last` to `next` across a line end
+// (a statement without its ';' ends with its line otherwise).
+bool continuesExpression(Token* last, Token* next);
 
 // a as T
 class TokenAs : public Token {

@@ -110,11 +110,14 @@ bool isAttributeFilter(Token* group) {
          c[1]->type == TokenTypeCode::Operator && (c[1]->text == "==" || c[1]->text == "!=");
 }
 
-// A ( ) group right after a word that ends in '.' (list.(...)) is an E4X
-// filter; those not written as getChildByAttribute are not translated.
+// A ( ) group right after a word that ends in '.' (list.(...)), or after a
+// lone '.' that follows a call or another filter (f().(...), which the lexer
+// reads as the start of a number), is an E4X filter; those not written as
+// getChildByAttribute are not translated.
 bool isUntranslatedFilter(Token* group, Token* before) {
-  return group->type == TokenTypeCode::Paren && before && before->type == TokenTypeCode::Word &&
-         !before->text.empty() && before->text.back() == '.' && !isAttributeFilter(group);
+  return group->type == TokenTypeCode::Paren && before &&
+         (before->type == TokenTypeCode::Word || before->text == ".") && !before->text.empty() &&
+         before->text.back() == '.' && !isAttributeFilter(group);
 }
 
 }  // namespace
@@ -156,17 +159,23 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
   if (typeCommentOff != kBareGroup) out += closer;
 }
 
-// this.onX, or onX alone when it names a method of the instance (a local or
-// parameter of that name prints without "this." and stays unbound), passed
-// as an argument: __bind(this,this.onX), or __bind(_$this,_$this.onX) inside
-// a closure. False when `c` is no such method.
-bool TokenParent::bindOwnMethod(std::string& g, Token* c, const std::string& printed, TokenClass* cls,
-                                Token* before) {
-  const bool bareName = c->type == TokenTypeCode::Word && c->text.find('.') == std::string::npos;
-  if (!cls || !(startsWith(c->text.str(), "this.") || bareName) || !before || before->type != TokenTypeCode::Word ||
-      before->text == "bind" || printed.find("this.") == std::string::npos)
+// With the library on, a method read as a value is bound to its object, as
+// a method closure is in ActionScript: this.onX, or onX alone when it names a
+// method of the instance (a local or parameter of that name prints without
+// "this." and stays unbound), becomes __bind(this,this.onX), or
+// __bind(_$this,_$this.onX) inside a closure; enemy.die, where enemy is typed
+// as a class that has the method die, becomes __bind(enemy,enemy.die).
+// `printed` is the word's own output; false (nothing appended) when the word
+// names no such method.
+bool Token::bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
+  return bindOwnMethod(out, printed, cls) || bindObjectMethod(out, printed, file);
+}
+
+bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls) {
+  const bool bareName = type == TokenTypeCode::Word && text.find('.') == std::string::npos;
+  if (!cls || !(startsWith(text.str(), "this.") || bareName) || printed.find("this.") == std::string::npos)
     return false;
-  std::string method = bareName ? c->text.str() : c->text.substr(5);
+  std::string method = bareName ? text.str() : text.substr(5);
   if (!isInSelFunction(method, cls)) return false;
   if (isInlineFunction()) {
     // Inside a closure the method's object is the enclosing method's
@@ -175,33 +184,28 @@ bool TokenParent::bindOwnMethod(std::string& g, Token* c, const std::string& pri
     TokenFunction* owner = inline_ ? inline_->getClassTokenFunction() : nullptr;
     if (owner) {
       if (owner->closureThisCount < 255) ++owner->closureThisCount;
-      g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(_$this,_$this." + method + ")";
+      out += _DEBUF_("/*bind in class2*/") + "__bind(_$this,_$this." + method + ")";
     } else {
-      g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+      out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
     }
   } else if (Token* member = cls->members.get(method, nullptr)) {
-    g += c->leadingText + _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
+    out += _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
   } else {
-    g += c->leadingText + _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
+    out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
   }
   return true;
 }
 
-// enemy.die or this.enemy.die, where enemy is typed as a class that has the
-// method die, passed as an argument: __bind(enemy,enemy.die), as a method
-// closure is bound to its object. False when `c` is no such method.
-bool TokenParent::bindObjectMethod(std::string& g, Token* c, const std::string& printed, Token* before,
-                                   Parse* file) {
-  const std::string path = startsWith(c->text.str(), "this.") ? c->text.substr(5) : c->text.str();
-  if (!before || before->type != TokenTypeCode::Word || before->text == "bind" || c->type != TokenTypeCode::Word ||
-      c->resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
+bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file) {
+  const std::string path = startsWith(text.str(), "this.") ? text.substr(5) : text.str();
+  if (type != TokenTypeCode::Word || resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
       printed.rfind('.') == std::string::npos)
     return false;
   std::string method = path.substr(path.find('.') + 1);
-  TokenClass* owner = classOfTypeText(c->resolvedTypeText(), file ? file->package : nullptr);
+  TokenClass* owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
   if (!owner || method.empty() || !isInSelFunction(method, owner)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
-  g += c->leadingText + _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
+  out += _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
   return true;
 }
 
@@ -227,7 +231,14 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
     i += static_cast<size_t>(n);
 
     if (binds && alone) {
-      if (bindOwnMethod(g, c, printed, cls, before) || bindObjectMethod(g, c, printed, before, file)) continue;
+      // A method passed on to a call (not to bind itself) is bound.
+      if (before && before->type == TokenTypeCode::Word && before->text != "bind") {
+        std::string bound;
+        if (c->bindMethodValue(bound, printed, cls, file)) {
+          g += c->leadingText + bound;
+          continue;
+        }
+      }
       Token* local = c->getTokenInVarMap(c->text.c_str());
       if (local && local->declaredVar && local->functionTyped) {
         // A local of type Function is passed on as it stands.

@@ -81,6 +81,31 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        mainClass("\t\t\tvar parts:Array = \"a/b\".split(/[/]/);\n"
                  "\t\t\ttrace(parts.length, \"a/b/c\".replace(/[\\/]/g, \"|\"), /[/]x/.test(\"/x\"));\n"),
        "2 a|b|c true\n"},
+      // An is test that starts a statement (the crawler of a view tree:
+      // `child is Container ? scan(child) : process(child);`) took the
+      // statement before it into its operand: a declaration, an if with its
+      // block, a loop's head, a function, or a line without its ';'.
+      {"is test starting a statement",
+       mainClass("\t\t\tvar log:Array = [];\n"
+                 "\t\t\tfor (var i:int = 0; i < 3; i++) {\n"
+                 "\t\t\t\tconst v:Object = i == 1 ? \"s\" : i;\n"
+                 "\t\t\t\tv is String ? log.push(\"str\") : log.push(\"num\");\n"
+                 "\t\t\t}\n"
+                 "\t\t\tvar w:Object = [];\n"
+                 "\t\t\tif (log.length > 0) { log.push(\"|\"); }\n"
+                 "\t\t\tw is Array && log.push(\"arr\");\n"
+                 "\t\t\tif (log.length > 4) w is Array && log.push(\"if\");\n"
+                 "\t\t\tfor (var j:int = 0; j < 1; j++) w is Array && log.push(\"for\");\n"
+                 "\t\t\tvar f:Function = function():void {}\n"
+                 "\t\t\tf is Function && log.push(\"fn\")\n"
+                 "\t\t\tvar a:Object = \"s\"\n"
+                 "\t\t\ta is String && log.push(\"s\")\n"
+                 "\t\t\ta is Number ? log.push(\"n\") : log.push(\"x\")\n"
+                 "\t\t\tvar b:Boolean = a is String\n"
+                 "\t\t\t\t&& w\n"
+                 "\t\t\t\tis Array\n"
+                 "\t\t\ttrace(log.join(\",\"), b);\n"),
+       "num,str,num,|,arr,if,for,fn,s,x true\n"},
       // The limits of int and uint were names nothing defines with the
       // library off ("this.int.MAX_VALUE" at run time).
       {"int and uint limits",
@@ -293,6 +318,20 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "[*][*]GO! 1 2 32\n"
        "widget-class\n"
        "2 true\n"},
+      // A dialogue script of 37 tokens over 6 lines (five line ends): gold
+      // = 14 - 2 = 12, then 12 % 5 + -3 = -1; "{missing}" is not set. The
+      // bad scripts fail at the '=' (4), at the ';' after '+' (7), on the
+      // unset b, at the '#' (8) and at the ';' where ')' belongs (10).
+      {"game-script",
+       "37 id(let) end 6\n"
+       "end:1 id:9 num:7 op:17 str:3\n"
+       "Ann has 12 gold | left: -1, ?\n"
+       "gold=-1,name=Ann\n"
+       "error: name expected at 4\n"
+       "error: unexpected op(;) at 7\n"
+       "error: undefined b\n"
+       "error: bad char '#' at 8\n"
+       "error: expected ) at 10 got op(;)\n"},
       // A* over a binary heap ordered by f, then h: the only 8-step way
       // round the walls; from a wall start along the top row (4 nodes
       // expanded); a wall as the goal is never reached. The heap pops in

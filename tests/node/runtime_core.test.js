@@ -305,11 +305,42 @@ test('sortOn: by function, by one, two and more fields, and by the options', () 
     ["pick(rows().sortOn('c',2),'c')", '9,1,0,-1'],
     ["pick(rows().sortOn('c',Array.NUMERIC|Array.DESCENDING),'c')", '9,1,0,-1'],
     ["pick(rows().sortOn('c'),'c')", '-1,0,1,9'],
-    ["pick(rows().sortOn('c',1),'c')", '9,0,1,-1'],
+    ["pick(rows().sortOn('c',1),'c')", '-1,0,1,9'],
     ['[10,9,100].sort(16).join()', '9,10,100'],
     ['[10,9,100].sort(18).join()', '100,10,9'],
     ['[10,9,100].sort().join()', '10,100,9'],
     ['[3,1,2].sort(function(x,y){return y-x;}).join()', '3,2,1'],
+  ];
+  for (const [code, want] of rows) assert.strictEqual(run(code), want, code);
+  assert.deepStrictEqual(json("Object.keys([1]).concat(Object.keys(Array.prototype))"), ['0']);
+});
+
+// Fields that hold strings sort as strings (numeric fields keep their
+// numeric order), and every combination of the flags sorts: the built-in
+// sort throws on a number in place of a function.
+test('sort and sortOn: string fields and the other flags', () => {
+  const { run, json } = load({ flash: true });
+  run(`function units(){ return [{n:'orc',k:'b',hp:10},{n:'Elf',k:'a',hp:9},{n:'ant',k:'b',hp:100},{n:'elf',k:'a',hp:9}]; }
+       function pick(list,f){ return list.map(function(r){ return r[f]; }).join(','); }`);
+  const rows = [
+    ["pick(units().sortOn('n'),'n')", 'Elf,ant,elf,orc'],
+    ["pick(units().sortOn('n',Array.DESCENDING),'n')", 'orc,elf,ant,Elf'],
+    ["pick(units().sortOn('n',Array.CASEINSENSITIVE),'n')", 'ant,Elf,elf,orc'],
+    ["pick(units().sortOn('n',Array.CASEINSENSITIVE|Array.DESCENDING),'n')", 'orc,Elf,elf,ant'],
+    ["pick(units().sortOn('hp'),'hp')", '9,9,10,100'],
+    ["pick(units().sortOn(['k','n']),'n')", 'Elf,elf,ant,orc'],
+    ["pick(units().sortOn(['k','hp'],Array.DESCENDING),'n')", 'ant,orc,Elf,elf'],
+    ["pick(units().sortOn(['k','hp','n'],Array.CASEINSENSITIVE),'n')", 'Elf,elf,orc,ant'],
+    ["units().sortOn('hp',Array.UNIQUESORT)", 0],
+    ["pick(units().sortOn('n',Array.UNIQUESORT),'n')", 'Elf,ant,elf,orc'],
+    ["units().sortOn('hp',Array.RETURNINDEXEDARRAY|Array.NUMERIC).join()", '1,3,0,2'],
+    ["var u=units(); u.sortOn('n',Array.RETURNINDEXEDARRAY); pick(u,'n')", 'orc,Elf,ant,elf'],
+    ["['b','C','a'].sort(Array.DESCENDING).join()", 'b,a,C'],
+    ["['b','C','a'].sort(Array.CASEINSENSITIVE|Array.DESCENDING).join()", 'C,b,a'],
+    ["[10,9,100].sort(0).join()", '10,100,9'],
+    ["[10,9,100].sort(Array.RETURNINDEXEDARRAY|Array.NUMERIC).join()", '1,0,2'],
+    ["[3,1,3].sort(Array.UNIQUESORT|Array.NUMERIC)", 0],
+    ["[3,1,2].sort(Array.UNIQUESORT|Array.NUMERIC).join()", '1,2,3'],
   ];
   for (const [code, want] of rows) assert.strictEqual(run(code), want, code);
   assert.deepStrictEqual(json("Object.keys([1]).concat(Object.keys(Array.prototype))"), ['0']);

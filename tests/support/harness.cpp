@@ -450,10 +450,17 @@ RunResult runScriptInNode(const std::string& script) {
   return runNode(sourceDir() + "/examples/run-in-node.js", {script});
 }
 
-SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources, const std::string& projectName,
-                                const std::vector<std::string>& classPaths, const std::string& options) {
+namespace {
+
+// Compiles the sources as compileSourcesAndRun says, with the library off or
+// on, and runs the script with the runner that fits it.
+SourcesRun compileAndRunWith(const std::map<std::string, std::string>& sources, const std::string& projectName,
+                             const std::vector<std::string>& classPaths, const std::string& options,
+                             bool libraryOn) {
   TempDir work;
   Install inst;
+  if (libraryOn)
+    writeFile(inst.root() + "/libs/zafrit/src/zafrit/Stand.as", "package zafrit {\n\tpublic class Stand {\n\t}\n}\n");
   const std::string proj = work / "proj";
   std::string paths;
   for (const std::string& path : classPaths) paths += "    <class path=\"" + path + "\" />\n";
@@ -464,15 +471,26 @@ SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& source
             "</project>\n");
   for (const auto& [path, text] : sources) writeFile(proj + "/src/" + path, text);
   SourcesRun r;
-  r.messages = inst.run({proj + "/" + projectName + ".as3proj;zafrit=false" + options}).out;
+  r.messages = inst.run({proj + "/" + projectName + ".as3proj" + (libraryOn ? "" : ";zafrit=false") + options}).out;
   const std::string tsRoot = proj + "/bin/ts/src";
   if (fileExists(tsRoot))
     for (const std::string& rel : listFiles(tsRoot)) r.tsFiles[rel] = readFile(tsRoot + "/" + rel);
   const std::string script = proj + "/bin/h5/" + projectName + ".max.js";
   if (!fileExists(script)) return r;
   r.js = readFile(script);
-  r.node = runScriptInNode(script);
+  r.node = libraryOn ? runNode(sourceDir() + "/tests/support/run-library-on.js", {script}) : runScriptInNode(script);
   return r;
+}
+
+}  // namespace
+
+SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& sources, const std::string& projectName,
+                                const std::vector<std::string>& classPaths, const std::string& options) {
+  return compileAndRunWith(sources, projectName, classPaths, options, false);
+}
+
+SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources) {
+  return compileAndRunWith(sources, "p", {"src"}, "", true);
 }
 
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args) {

@@ -132,5 +132,10 @@ SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& source
                                 const std::string& projectName = "p",
                                 const std::vector<std::string>& classPaths = {"src"},
                                 const std::string& options = "");
+// The same with the emulation library on: the install folder holds a
+// one-class stand-in library, and the script runs with stand-ins for the
+// library's start (tests/support/run-library-on.js), so that the main
+// class's constructor runs the program.
+SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources);
 
 }  // namespace ruvotest

@@ -1,0 +1,153 @@
+// Programs compiled with the emulation library on, as studios compile them,
+// and run in node with stand-ins for the library's start (the harness's
+// compileLibraryOnAndRun): what the Flash-API header and the library-on
+// translation give the program, worked out by hand from the ActionScript.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+// Compiles, runs and checks what node prints; no warning or error may be reported.
+void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
+  ruvotest::SourcesRun r = ruvotest::compileLibraryOnAndRun(sources);
+  ASSERT_FALSE(r.js.empty()) << r.messages;
+  EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
+  EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
+  EXPECT_EQ(r.node.out, expected) << r.node.err << r.js;
+}
+
+using ruvotest::mainClass;
+
+}  // namespace
+
+// Sorting a high-score table and a unit list: the flags other than NUMERIC
+// sort as Flash sorts (strings, from the largest with DESCENDING, case
+// ignored with CASEINSENSITIVE), sortOn a field of strings sorts by it, and
+// RETURNINDEXEDARRAY and UNIQUESORT leave the array as it is.
+TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate function pick(a:Array):String {\n"
+                               "\t\t\tvar s:String = \"\";\n"
+                               "\t\t\tfor each (var o:Object in a) s += o.n;\n"
+                               "\t\t\treturn s;\n\t\t}\n",
+                           "var names:Array = [\"bob\", \"Al\", \"carl\", \"al\"];\n"
+                           "trace(names.concat().sort(Array.DESCENDING).join(\",\"));\n"
+                           "trace(names.concat().sort(Array.CASEINSENSITIVE | Array.DESCENDING).join(\",\"));\n"
+                           "var recs:Array = [{n: \"c\", v: 2}, {n: \"a\", v: 10}, {n: \"b\", v: 1}];\n"
+                           "trace(pick(recs.sortOn(\"n\")), pick(recs.sortOn(\"v\")), pick(recs.sortOn(\"n\", "
+                           "Array.DESCENDING)), pick(recs.sortOn([\"v\"], Array.NUMERIC | Array.DESCENDING)));\n"
+                           "var idx:Array = recs.sortOn(\"n\", Array.RETURNINDEXEDARRAY);\n"
+                           "trace(idx.join(\",\"), pick(recs), [3, 1, 3].sort(Array.UNIQUESORT | Array.NUMERIC));")}},
+               "carl,bob,al,Al\n"
+               "carl,bob,Al,al\n"
+               "abc bca cba acb\n"
+               "0,2,1 acb 0\n");
+}
+
+// A method read as a value keeps its object, as a method closure does in
+// Flash: kept in a local, in an array, in another object's field that that
+// object calls as its own method, given back by return, chosen by ?:, or
+// taken inside a closure; kept in a field it still compares equal to the method. A
+// parameter named like a method is the parameter.
+TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport ui.Button;\n",
+                           "\t\tprivate var factor:int = 3;\n"
+                           "\t\tprivate var seen:Array = [];\n"
+                           "\t\tprivate var state:Function;\n"
+                           "\t\tprivate function visit(x:int):void { seen.push(x * factor); }\n"
+                           "\t\tprivate function scale(x:int):int { return x * factor; }\n"
+                           "\t\tprivate function onClick():void { seen.push(\"c\" + factor); }\n"
+                           "\t\tprivate function idle():void { seen.push(\"idle\"); }\n"
+                           "\t\tprivate function run():void { seen.push(\"run\"); }\n"
+                           "\t\tprivate function pick(big:Boolean):Function { if (big) return scale; return visit; }\n"
+                           "\t\tprivate function use(visit:Function):void { var h:Function = visit; h(7); }\n",
+                           "var f:Function = visit;\n"
+                           "f(1);\n"
+                           "var table:Array = [visit, this.scale];\n"
+                           "table[0](2);\n"
+                           "trace(seen.join(\",\"), table[1](5));\n"
+                           "var b:Button = new Button();\n"
+                           "b.onClick = onClick;\n"
+                           "b.click();\n"
+                           "trace(b.clicks, seen.length);\n"
+                           "state = idle;\n"
+                           "trace(state == idle, state != idle, state == run, idle == state);\n"
+                           "state();\n"
+                           "var g:Function = pick(true);\n"
+                           "var k:Function = g == scale ? run : visit;\n"
+                           "k();\n"
+                           "trace(g(4));\n"
+                           "var later:Function;\n"
+                           "[1].forEach(function(x:int, i:int, a:Array):void { later = visit; });\n"
+                           "later(10);\n"
+                           "use(function(x:int):void { seen.push(-x); });\n"
+                           "trace(seen.join(\",\"));")},
+                {"ui/Button.as",
+                 "package ui {\n"
+                 "\tpublic class Button {\n"
+                 "\t\tpublic var onClick:Function;\n"
+                 "\t\tpublic var clicks:int = 0;\n"
+                 "\t\tpublic function click():void { clicks++; onClick(); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "3,6 15\n"
+               "1 3\n"
+               "true false false true\n"
+               "12\n"
+               "3,6,c3,idle,run,30,-7\n");
+}
+
+// for (k in d) over a Dictionary gives its keys as they were stored: objects
+// of the project's classes (kept as key texts by the runtime) come back as
+// the objects, string keys as strings; over a local, a member and a
+// parameter, with a key declared in the loop or before it, with and without
+// braces.
+TEST(LibraryOn, ForInOverADictionaryGivesTheKeyObjects) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport flash.utils.Dictionary;\n\timport game.Unit;\n",
+                           "\t\tprivate var owners:Dictionary = new Dictionary();\n"
+                           "\t\tprivate function totalHp(d:Dictionary):int {\n"
+                           "\t\t\tvar hp:int = 0;\n"
+                           "\t\t\tfor (var key:* in d) {\n"
+                           "\t\t\t\tif (key is Unit) hp += key.hp;\n"
+                           "\t\t\t}\n"
+                           "\t\t\treturn hp;\n"
+                           "\t\t}\n",
+                           "var a:Unit = new Unit(\"a\", 3);\n"
+                           "var b:Unit = new Unit(\"b\", 5);\n"
+                           "owners[a] = \"p1\";\n"
+                           "owners[b] = \"p2\";\n"
+                           "owners[\"boss\"] = \"p3\";\n"
+                           "var out:Array = [];\n"
+                           "for (var k:Object in owners) out.push(k is Unit ? Unit(k).name + \"=\" + owners[k] : k + \"=\" + "
+                           "owners[k]);\n"
+                           "out.sort();\n"
+                           "trace(out.join(\",\"));\n"
+                           "delete owners[a];\n"
+                           "trace(totalHp(owners), owners[a], owners[b]);\n"
+                           "var seen:Dictionary = new Dictionary();\n"
+                           "seen[b] = true;\n"
+                           "var u:*;\n"
+                           "var names:String = \"\";\n"
+                           "for (u in seen) { names += u.name; }\n"
+                           "trace(names);")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic var hp:int;\n"
+                 "\t\tpublic function Unit(name:String, hp:int) { this.name = name; this.hp = hp; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a=p1,b=p2,boss=p3\n"
+               "5 undefined p2\n"
+               "b\n");
+}
