@@ -131,16 +131,18 @@ std::string superCallToJs(const std::string& name, const SuperPath& path, Token*
   return _DEBUF_(" /*SUPER1-2*/") + name;
 }
 
-// The value of super.x = value, up to the end of its expression, printed
-// without the blanks in front of its tokens as the setter call's last
-// argument. Everything it went through counts as consumed.
+// The value of super.x = value, up to the end of its expression (a ',', a
+// ';' or, without one, the start of the next statement), printed without the
+// blanks in front of its tokens as the setter call's last argument.
+// Everything it went through counts as consumed.
 void printSetterValue(std::string& result, Token* token, size_t valueFrom, int typeCommentOff, int& skip) {
   Token* holder = token->parent;
   if (!holder) return;
   const ChildRange value{.from = valueFrom,
                          .stopAt = [](const Token* t) {
                            return t && (t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                        t->type == TokenTypeCode::Reserved || t->type == TokenTypeCode::Var);
+                                        t->type == TokenTypeCode::Reserved || t->type == TokenTypeCode::Var ||
+                                        beginsNextStatement(t));
                          },
                          .dropLeadingTexts = SIZE_MAX,
                          .skipsDisabled = false,

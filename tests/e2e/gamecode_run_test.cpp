@@ -301,3 +301,52 @@ TEST(GameCode, InsertAtAndRemoveAt) {
                                       "trace(a.join(), r, v.removeAt(3), v.join());")}},
                "1,9,3 2 7 4,5,6\n");
 }
+
+// Accessors overridden in a class written without semicolons: each super
+// write ends at its line (the next statement, an else, a value going on over
+// a line break after an operator or into a function or object literal with
+// its brace on the next line).
+TEST(GameCode, SuperSettersWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var k:Kid = new Kid()\n"
+                                      "k.hp = 4\ntrace(k.hp, k.log.join(\",\"))\n"
+                                      "k.hp = 80\ntrace(k.hp)\n"
+                                      "k.cb = function(n:int):int { return n * 10 }\ntrace(k.cb(2))\n"
+                                      "k.o = 7\ntrace(k.o.a, k.o.c)")},
+                {"Base.as",
+                 "package {\n\tpublic class Base {\n"
+                 "\t\tprotected var _hp:int, _cb:Function, _o:Object;\n"
+                 "\t\tpublic function get hp():int { return _hp; }\n"
+                 "\t\tpublic function set hp(v:int):void { _hp = v; }\n"
+                 "\t\tpublic function get cb():Function { return _cb; }\n"
+                 "\t\tpublic function set cb(v:Function):void { _cb = v; }\n"
+                 "\t\tpublic function get o():Object { return _o; }\n"
+                 "\t\tpublic function set o(v:Object):void { _o = v; }\n"
+                 "\t}\n}\n"},
+                {"Kid.as",
+                 "package {\n\tpublic class Kid extends Base\n\t{\n"
+                 "\t\tpublic var log:Array = []\n"
+                 "\t\toverride public function set hp(v:int):void\n\t\t{\n"
+                 "\t\t\tsuper.hp = v +\n\t\t\t\t1\n"
+                 "\t\t\tlog.push(super.hp)\n"
+                 "\t\t\tif (super.hp > 50) super.hp = super.hp\n\t\t\t\t* 2\n"
+                 "\t\t\telse super.hp = Math.max(super.hp,\n\t\t\t\t9)\n"
+                 "\t\t\tsuper.hp = super.hp > 100\n\t\t\t\t? 100\n\t\t\t\t: super.hp\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get hp():int { return super.hp }\n"
+                 "\t\toverride public function set cb(v:Function):void\n\t\t{\n"
+                 "\t\t\tsuper.cb = function(n:int):int\n\t\t\t{\n\t\t\t\treturn v(n) + 1\n\t\t\t}\n"
+                 "\t\t\tlog.push(\"cb\")\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get cb():Function { return super.cb }\n"
+                 "\t\toverride public function set o(v:Object):void\n\t\t{\n"
+                 "\t\t\tsuper.o =\n\t\t\t{\n\t\t\t\ta: v, b: 2\n\t\t\t}\n"
+                 "\t\t\tsuper.o.c = 3\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get o():Object { return super.o }\n"
+                 "\t}\n}\n"}},
+               // hp = 4: 5 logged, 5 <= 50 so max(5, 9) = 9, then 9; hp = 80:
+               // 81 logged, 162, capped at 100.
+               "9 5\n100\n21\n7 3\n");
+}
