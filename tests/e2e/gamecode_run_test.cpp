@@ -350,3 +350,29 @@ TEST(GameCode, SuperSettersWithoutSemicolons) {
                // 81 logged, 162, capped at 100.
                "9 5\n100\n21\n7 3\n");
 }
+
+// super.m() where the base is no class of the project: a built-in class
+// (Error, Array) or Object itself for a class that extends nothing. The
+// base's method runs on the instance.
+TEST(GameCode, SuperMethodsOfBuiltInBases) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+                 "\t\t\tvar e:GameError = new GameError(\"boom\");\n"
+                 "\t\t\tvar s:Stack = new Stack();\n\t\t\ts.push(4, 7, 4);\n"
+                 "\t\t\ttrace(e.toString(), e.plain(), s.find(7), s.last(), new Plain().toString());\n"
+                 "\t\t}\n\t}\n}\n"
+                 "class GameError extends Error {\n"
+                 "\tpublic function GameError(m:String) { super(m); }\n"
+                 "\toverride public function toString():String { return \"Game:\" + super.toString(); }\n"
+                 "\tpublic function plain():String { return super.toString() + \"!\"; }\n"
+                 "}\n"
+                 "dynamic class Stack extends Array {\n"
+                 "\tpublic function find(v:int):int { return super.indexOf(v); }\n"
+                 "\tpublic function last():int { return super.lastIndexOf(4); }\n"
+                 "}\n"
+                 "class Plain {\n"
+                 "\tpublic function toString():String { return \"plain \" + super.toString(); }\n"
+                 "}\n"}},
+               "Game:Error: boom Error: boom! 1 2 plain [object Object]\n");
+}

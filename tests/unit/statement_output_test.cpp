@@ -304,7 +304,8 @@ TEST(StatementOutput, SuperCallGroups) {
   const SuperCase cases[] = {
       {"with arguments", "Base", "S(a, b);", "S.call(this,a, b);"},
       {"without arguments", "Base", "S();", "S.call(this);"},
-      {"class without a base", "", "S(a);", "S;"},
+      {"super() in a class without a base", "", "super(a);", ";"},
+      {"a method of Object in a class without a base", "", "S(a);", "S.call(this,a);"},
   };
   for (const SuperCase& c : cases) {
     SCOPED_TRACE(c.name);
