@@ -376,3 +376,18 @@ TEST(GameCode, SuperMethodsOfBuiltInBases) {
                  "}\n"}},
                "Game:Error: boom Error: boom! 1 2 plain [object Object]\n");
 }
+
+// Package-level variables of another package written with their package's
+// name (as when two packages declare the same short name).
+TEST(GameCode, PackageVariablesByQualifiedName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("import cfg.*;\n\timport save.volume;", "",
+                                      "cfg.volume = 5;\ncfg.NAMES.push(\"c\");\n"
+                                      "trace(cfg.volume, save.volume, cfg.NAMES.join(), cfg.NAMES.length, "
+                                      "cfg.loud(cfg.volume));")},
+                {"cfg/volume.as", "package cfg {\n\tpublic var volume:int = 1;\n}\n"},
+                {"cfg/NAMES.as", "package cfg {\n\tpublic const NAMES:Array = [\"a\", \"b\"];\n}\n"},
+                {"cfg/loud.as", "package cfg {\n\tpublic function loud(v:int):int { return v * 10; }\n}\n"},
+                {"save/volume.as", "package save {\n\tpublic var volume:int = 9;\n}\n"}},
+               "5 9 a,b,c 3 50\n");
+}
