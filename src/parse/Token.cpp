@@ -576,8 +576,8 @@ bool expressionGoesOnAfter(const Token* t) {
 }
 
 // A token that goes on with the expression before it from the start of a
-// line: a binary operator, "?", ":", a call or index group, a member access
-// (.name) and the type and membership words.
+// line: a binary operator, "?", ":", ",", a call or index group, a member
+// access (.name) and the type and membership words.
 bool continuesExpression(const Token* t) {
   switch (t->type) {
     case TokenTypeCode::Operator:
@@ -585,6 +585,7 @@ bool continuesExpression(const Token* t) {
     case TokenTypeCode::Assign:
     case TokenTypeCode::Question:
     case TokenTypeCode::Colon:
+    case TokenTypeCode::Comma:
     case TokenTypeCode::Paren:
     case TokenTypeCode::Bracket:
     case TokenTypeCode::As:
@@ -600,12 +601,17 @@ bool continuesExpression(const Token* t) {
 
 }  // namespace
 
-bool beginsNextStatement(const Token* t) {
+bool beginsNextStatement(const Token* t, bool amongMembers) {
   if (!t) return false;
   if (t->type == TokenTypeCode::Case || t->type == TokenTypeCode::Default ||
       (t->type == TokenTypeCode::StatementWord && t->text == "else"))
     return true;
-  if (t->leadingText.find('\n') == std::string::npos || continuesExpression(t)) return false;
+  if (t->leadingText.find('\n') == std::string::npos) return false;
+  // Among members a { } block on a new line is the body of a function value
+  // written with its brace on the next line (var f:Function = function()).
+  if (amongMembers && t->type == TokenTypeCode::Block) return false;
+  const bool metadataTag = amongMembers && (t->type == TokenTypeCode::Bracket || t->type == TokenTypeCode::As);
+  if (!metadataTag && continuesExpression(t)) return false;
   const Token* holder = t->parent;
   if (!holder || t->index < 0 || static_cast<size_t>(t->index) >= holder->childs.size()) return false;
   for (int i = t->index - 1; i >= 0; --i) {

@@ -391,3 +391,30 @@ TEST(GameCode, PackageVariablesByQualifiedName) {
                 {"save/volume.as", "package save {\n\tpublic var volume:int = 9;\n}\n"}},
                "5 9 a,b,c 3 50\n");
 }
+
+// Class members written without semicolons end at their line: a metadata
+// tag, a namespace declaration or a statement of the class body on the next
+// line is not taken into the declaration before it, while a value that goes
+// on over a line break (after "[", "," or "=", before ",", or a function
+// whose brace stands on the next line) stays whole.
+TEST(GameCode, ClassMembersWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main {\n"
+                 "\t\tpublic var a:int = 1\n"
+                 "\t\t[Inject]\n"
+                 "\t\tpublic var b:Array = [a,\n\t\t\t2]\n"
+                 "\t\tpublic var c:int = 3\n\t\t\t, d:int = 4\n"
+                 "\t\tpublic static var s:int = 5\n"
+                 "\t\ttrace(\"static code\", s)\n"
+                 "\t\tpublic var e:String\n"
+                 "\t\tnamespace ns = \"urn:x\"\n"
+                 "\t\tns var f:int = 7\n"
+                 "\t\tpublic var g:Object =\n\t\t\t{k: 8}\n"
+                 "\t\tpublic var h:Function = function(n:int):int\n\t\t{\n\t\t\treturn n + 1\n\t\t}\n"
+                 "\t\tpublic static var i:Function = function():String\n\t\t{\n\t\t\treturn \"i\"\n\t\t}\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\ttrace(a, b.join(), c, d, s, e, ns::f, g.k, h(8), i())\n"
+                 "\t\t}\n\t}\n}\n"}},
+               "static code 5\n1 1,2 3 4 5 null 7 8 9 i\n");
+}
