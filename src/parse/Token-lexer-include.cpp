@@ -79,6 +79,20 @@ std::string normalIncludeText(const std::string& text) {
   return normal;
 }
 
+// The path an include names: a relative name is looked for beside the file
+// that holds the include (for an include inside an included file, that
+// file's folder), then beside the source file being read.
+std::string includePath(const LexRun& run, Parse* file, const std::string& name) {
+  const std::string fileFolder = file ? file->directory : std::string();
+  const std::string path = xfilemethod::getFile_Path(fileFolder + "/" + name);
+  if (run.includeStack.size() < 2) return path;
+  const std::string includer = run.includeStack.back();
+  const std::string besideIncluder =
+      xfilemethod::getFile_Path(includer.substr(0, includer.find_last_of('/')) + "/" + name);
+  if (besideIncluder == path || !includedRecord(besideIncluder)) return path;
+  return besideIncluder;
+}
+
 }  // namespace
 
 void lexer::includeFile(Token* group, const std::string& quoted) {
@@ -86,13 +100,13 @@ void lexer::includeFile(Token* group, const std::string& quoted) {
   for (char c : quoted)
     if (c != '"' && c != '\'') name += c;
   Parse* file = group->file;
-  std::string path = xfilemethod::getFile_Path((file ? file->directory : std::string()) + "/" + name);
+  LexRun& run = *g_run;
+  std::string path = includePath(run, file, name);
   ScriptFile* record = includedRecord(path);
   if (!record) {
     includeError(group, "Include file not found: " + path);
     return;
   }
-  LexRun& run = *g_run;
   if (!admitInclude(run, group, path, static_cast<long long>(record->text.size()))) return;
   run.includedBytes += static_cast<long long>(record->text.size());
 

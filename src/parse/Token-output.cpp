@@ -131,7 +131,8 @@ void rewriteDescendants(Token* self, Parse* file, int mode, int typeCommentOff) 
   }
 }
 
-// x.@a = v  ->  x.setAttribute('a',v), then the word's children. `at` is
+// x.@a = v  ->  x.setAttribute('a',v), then the word's children; without a
+// ';' the value ends where the next statement begins. `at` is
 // where ".@" stands in the resolved word `r`. Returns the count of
 // following siblings consumed: the "=" and the value.
 int attributeAssignmentToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
@@ -140,7 +141,8 @@ int attributeAssignmentToJs(Token* self, const std::string& r, size_t at, std::s
   const size_t valueFrom = static_cast<size_t>(self->index) + 2;
   const ChildRange value{.from = valueFrom,
                          .stopAt = [](const Token* t) {
-                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon;
+                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                                  beginsNextStatement(t);
                          },
                          .skipsDisabled = false,
                          .keepsTokensApart = false};

@@ -141,9 +141,10 @@ SuperPath splitSuperPath(const std::string& name) {
   return path;
 }
 
-// super.m(...), or super.m handed on: the base's method, called on this.
-// With more member access (super.m.apply(...)) the group belongs to what
-// follows the method, so it is not turned into a call on this.
+// super.m(...), or super.m handed on: the base's method, called on this
+// (also when the base is a built-in class or Object). With more member
+// access (super.m.apply(...)) the group belongs to what follows the method,
+// so it is not turned into a call on this.
 std::string superCallToJs(const std::string& name, const SuperPath& path, Token* token, TokenClass* cls) {
   std::string found;
   if (cls)
@@ -156,20 +157,30 @@ std::string superCallToJs(const std::string& name, const SuperPath& path, Token*
     if (path.rest.empty()) token->superCallMark = 1;
     return _DEBUF_(" /*SUPER1*/") + found;
   }
-  if (token->file) return _DEBUF_(" /*no super*/") + "_super.prototype" + path.tail;
+  if (token->file) {
+    // The base is no class of the project: a built-in class such as Error or
+    // Array, or Object when the class names no base (it then has no _super).
+    // Its method is called on this instance, as a project base's method is.
+    const bool noBase = !cls || cls->superName.empty();
+    Token* next = siblingOf(token, 1);
+    if (!__ISTOTS && path.rest.empty() && next && next->type == TokenTypeCode::Paren) token->superCallMark = 1;
+    return _DEBUF_(" /*no super*/") + (noBase ? "Object.prototype" : "_super.prototype") + path.tail;
+  }
   return _DEBUF_(" /*SUPER1-2*/") + name;
 }
 
-// The value of super.x = value, up to the end of its expression, printed
-// without the blanks in front of its tokens as the setter call's last
-// argument. Everything it went through counts as consumed.
+// The value of super.x = value, up to the end of its expression (a ',', a
+// ';' or, without one, the start of the next statement), printed without the
+// blanks in front of its tokens as the setter call's last argument.
+// Everything it went through counts as consumed.
 void printSetterValue(std::string& result, Token* token, size_t valueFrom, int typeCommentOff, int& skip) {
   Token* holder = token->parent;
   if (!holder) return;
   const ChildRange value{.from = valueFrom,
                          .stopAt = [](const Token* t) {
                            return t && (t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                        t->type == TokenTypeCode::Reserved || t->type == TokenTypeCode::Var);
+                                        t->type == TokenTypeCode::Reserved || t->type == TokenTypeCode::Var ||
+                                        beginsNextStatement(t));
                          },
                          .dropLeadingTexts = SIZE_MAX,
                          .skipsDisabled = false,

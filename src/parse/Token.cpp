@@ -552,6 +552,75 @@ Token* siblingOf(Token* t, int offset) {
   return p->childs[static_cast<size_t>(at)];
 }
 
+namespace {
+
+// A token after which an expression goes on over a line break: a binary or
+// prefix operator (not ++ or --, which at a line end belong to the operand
+// before them), "=", "?", ":", "new" and the type and membership words.
+bool expressionGoesOnAfter(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::Operator:
+      return t->text != "++" && t->text != "--";
+    case TokenTypeCode::Assign:
+    case TokenTypeCode::Question:
+    case TokenTypeCode::Colon:
+    case TokenTypeCode::Comma:
+    case TokenTypeCode::New:
+    case TokenTypeCode::As:
+    case TokenTypeCode::Is:
+    case TokenTypeCode::In:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A token that goes on with the expression before it from the start of a
+// line: a binary operator, "?", ":", ",", a call or index group, a member
+// access (.name) and the type and membership words.
+bool continuesExpression(const Token* t) {
+  switch (t->type) {
+    case TokenTypeCode::Operator:
+      return t->text != "++" && t->text != "--" && t->text != "!" && t->text != "~";
+    case TokenTypeCode::Assign:
+    case TokenTypeCode::Question:
+    case TokenTypeCode::Colon:
+    case TokenTypeCode::Comma:
+    case TokenTypeCode::Paren:
+    case TokenTypeCode::Bracket:
+    case TokenTypeCode::As:
+    case TokenTypeCode::Is:
+    case TokenTypeCode::In:
+      return true;
+    case TokenTypeCode::Word:
+      return !t->text.empty() && t->text[0] == '.';
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool beginsNextStatement(const Token* t, bool amongMembers) {
+  if (!t) return false;
+  if (t->type == TokenTypeCode::Case || t->type == TokenTypeCode::Default ||
+      (t->type == TokenTypeCode::StatementWord && t->text == "else"))
+    return true;
+  if (t->leadingText.find('\n') == std::string::npos) return false;
+  // Among members a { } block on a new line is the body of a function value
+  // written with its brace on the next line (var f:Function = function()).
+  if (amongMembers && t->type == TokenTypeCode::Block) return false;
+  const bool metadataTag = amongMembers && (t->type == TokenTypeCode::Bracket || t->type == TokenTypeCode::As);
+  if (!metadataTag && continuesExpression(t)) return false;
+  const Token* holder = t->parent;
+  if (!holder || t->index < 0 || static_cast<size_t>(t->index) >= holder->childs.size()) return false;
+  for (int i = t->index - 1; i >= 0; --i) {
+    const Token* before = holder->childs[static_cast<size_t>(i)];
+    if (before) return !expressionGoesOnAfter(before);
+  }
+  return false;
+}
+
 std::string jsLocalName(const std::string& name) {
   // Reserved in every script, in async functions (await), or in strict code
   // such as the TypeScript modules. JavaScript's other reserved words are

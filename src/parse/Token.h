@@ -428,3 +428,10 @@ void deleteTokenTree(Token* root);
 // The token `offset` places from `token` in its parent's list, or null when
 // there is none there or `token` is not where its index says.
 Token* siblingOf(Token* token, int offset);
+// Whether `token` begins the statement after a value that a rewrite wraps in
+// a call (super.x = v, x.@a = v) and so ends that value: a word that no
+// expression holds (else, case, default), or a token on a new line when
+// neither it nor the token before it carries the expression on. Among class
+// members (`amongMembers`) a [ ] group on a new line is a metadata tag that
+// begins the next member ([Inject], [Embed(...)]).
+bool beginsNextStatement(const Token* token, bool amongMembers = false);

@@ -180,6 +180,7 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
   if (auto js = xmlClassName(q)) return *js;
   if (auto js = integerLimit(q)) return *js;
   if (auto js = globalName(q)) return *js;
+  if (auto js = qualifiedPackageVariable(q)) return *js;
   return classByLongestPrefix(q);
 }
 
@@ -435,6 +436,27 @@ std::optional<std::string> TokenPackage::globalName(const NameQuery& q) {
     TokenPackage* owner = ScriptFile::GlobalFunctionWidthFileMap.get(qualifyingName + "." + q.head, nullptr);
     if (owner) addUsedFile(q.user, currentRecord(owner->ownerFile));
     return _DEBUF_("/*fun*/") + qualifyingName + "." + q.name;
+  }
+  return std::nullopt;
+}
+
+// A package-level variable written with the name of its package
+// (game.config.volume, lib.NAMES.length) from any package: the package's
+// member, written as it stands. A registered class of that dotted name goes
+// first (an import leaves a mere placeholder under save.volume).
+std::optional<std::string> TokenPackage::qualifiedPackageVariable(const NameQuery& q) {
+  std::string cls;
+  if (InClassMap(q.name, cls) && TokenClass::GetTokenClass(cls) != nullptr) return std::nullopt;
+  for (size_t dot = q.name.rfind('.'); dot != std::string::npos && dot > 0; dot = q.name.rfind('.', dot - 1)) {
+    TokenPackage* pkg = GetPakageMap().get(q.name.substr(0, dot), nullptr);
+    if (pkg == nullptr) continue;
+    const size_t end = q.name.find('.', dot + 1);
+    const std::string member = q.name.substr(dot + 1, end == std::string::npos ? std::string::npos : end - dot - 1);
+    if (!pkg->packageMembers.has(member)) continue;
+    Token* declaration = pkg->packageMembers.get(member);
+    q.headMsg.type = declaration ? declaration->typeText().str() : std::string();
+    if (declaration) addUsedFile(q.user, currentRecord(declaration->file));
+    return _DEBUF_("/*package var 2*/") + q.name;
   }
   return std::nullopt;
 }

@@ -79,6 +79,7 @@ class TokenPackage : public Token {
   std::optional<std::string> xmlClassName(const NameQuery& q);
   std::optional<std::string> integerLimit(const NameQuery& q);
   std::optional<std::string> globalName(const NameQuery& q);
+  std::optional<std::string> qualifiedPackageVariable(const NameQuery& q);
   std::string classByLongestPrefix(const NameQuery& q);
 };
 

@@ -268,7 +268,9 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
   bool superCall = before && before->superCallMark;
   std::string g;
   if (superCall) {
-    if (!cls || cls->superName.empty()) return 0;
+    // super(...) in a class without a base calls nothing; super.m(...) there
+    // is Object's method, called on this.
+    if ((!cls || cls->superName.empty()) && before->type == TokenTypeCode::Super) return 0;
     if (__ISTOTS) {
       g = "(";
     } else {

@@ -304,8 +304,12 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
 }
 
 // Whether the declaration ends with `current`, `after` (at `afterAt`) being
-// a function, a statement or an "in" that does not belong to it.
+// a function, a statement or an "in" that does not belong to it, or, among
+// class members, the start of the next line's member or statement.
 bool TokenVar::endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn) {
+  // A class member written without ';' ends at its line: the next member, a
+  // metadata tag or a statement of the class body follows.
+  if (classMember && beginsNextStatement(after, true)) return true;
   if (after->type == Function) {
     // A class member and a declaration outside any class and function
     // (printed on the package object, away from this place) take an

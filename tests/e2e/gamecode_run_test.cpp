@@ -301,3 +301,120 @@ TEST(GameCode, InsertAtAndRemoveAt) {
                                       "trace(a.join(), r, v.removeAt(3), v.join());")}},
                "1,9,3 2 7 4,5,6\n");
 }
+
+// Accessors overridden in a class written without semicolons: each super
+// write ends at its line (the next statement, an else, a value going on over
+// a line break after an operator or into a function or object literal with
+// its brace on the next line).
+TEST(GameCode, SuperSettersWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("", "",
+                                      "var k:Kid = new Kid()\n"
+                                      "k.hp = 4\ntrace(k.hp, k.log.join(\",\"))\n"
+                                      "k.hp = 80\ntrace(k.hp)\n"
+                                      "k.cb = function(n:int):int { return n * 10 }\ntrace(k.cb(2))\n"
+                                      "k.o = 7\ntrace(k.o.a, k.o.c)")},
+                {"Base.as",
+                 "package {\n\tpublic class Base {\n"
+                 "\t\tprotected var _hp:int, _cb:Function, _o:Object;\n"
+                 "\t\tpublic function get hp():int { return _hp; }\n"
+                 "\t\tpublic function set hp(v:int):void { _hp = v; }\n"
+                 "\t\tpublic function get cb():Function { return _cb; }\n"
+                 "\t\tpublic function set cb(v:Function):void { _cb = v; }\n"
+                 "\t\tpublic function get o():Object { return _o; }\n"
+                 "\t\tpublic function set o(v:Object):void { _o = v; }\n"
+                 "\t}\n}\n"},
+                {"Kid.as",
+                 "package {\n\tpublic class Kid extends Base\n\t{\n"
+                 "\t\tpublic var log:Array = []\n"
+                 "\t\toverride public function set hp(v:int):void\n\t\t{\n"
+                 "\t\t\tsuper.hp = v +\n\t\t\t\t1\n"
+                 "\t\t\tlog.push(super.hp)\n"
+                 "\t\t\tif (super.hp > 50) super.hp = super.hp\n\t\t\t\t* 2\n"
+                 "\t\t\telse super.hp = Math.max(super.hp,\n\t\t\t\t9)\n"
+                 "\t\t\tsuper.hp = super.hp > 100\n\t\t\t\t? 100\n\t\t\t\t: super.hp\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get hp():int { return super.hp }\n"
+                 "\t\toverride public function set cb(v:Function):void\n\t\t{\n"
+                 "\t\t\tsuper.cb = function(n:int):int\n\t\t\t{\n\t\t\t\treturn v(n) + 1\n\t\t\t}\n"
+                 "\t\t\tlog.push(\"cb\")\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get cb():Function { return super.cb }\n"
+                 "\t\toverride public function set o(v:Object):void\n\t\t{\n"
+                 "\t\t\tsuper.o =\n\t\t\t{\n\t\t\t\ta: v, b: 2\n\t\t\t}\n"
+                 "\t\t\tsuper.o.c = 3\n"
+                 "\t\t}\n"
+                 "\t\toverride public function get o():Object { return super.o }\n"
+                 "\t}\n}\n"}},
+               // hp = 4: 5 logged, 5 <= 50 so max(5, 9) = 9, then 9; hp = 80:
+               // 81 logged, 162, capped at 100.
+               "9 5\n100\n21\n7 3\n");
+}
+
+// super.m() where the base is no class of the project: a built-in class
+// (Error, Array) or Object itself for a class that extends nothing. The
+// base's method runs on the instance.
+TEST(GameCode, SuperMethodsOfBuiltInBases) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+                 "\t\t\tvar e:GameError = new GameError(\"boom\");\n"
+                 "\t\t\tvar s:Stack = new Stack();\n\t\t\ts.push(4, 7, 4);\n"
+                 "\t\t\ttrace(e.toString(), e.plain(), s.find(7), s.last(), new Plain().toString());\n"
+                 "\t\t}\n\t}\n}\n"
+                 "class GameError extends Error {\n"
+                 "\tpublic function GameError(m:String) { super(m); }\n"
+                 "\toverride public function toString():String { return \"Game:\" + super.toString(); }\n"
+                 "\tpublic function plain():String { return super.toString() + \"!\"; }\n"
+                 "}\n"
+                 "dynamic class Stack extends Array {\n"
+                 "\tpublic function find(v:int):int { return super.indexOf(v); }\n"
+                 "\tpublic function last():int { return super.lastIndexOf(4); }\n"
+                 "}\n"
+                 "class Plain {\n"
+                 "\tpublic function toString():String { return \"plain \" + super.toString(); }\n"
+                 "}\n"}},
+               "Game:Error: boom Error: boom! 1 2 plain [object Object]\n");
+}
+
+// Package-level variables of another package written with their package's
+// name (as when two packages declare the same short name).
+TEST(GameCode, PackageVariablesByQualifiedName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("import cfg.*;\n\timport save.volume;", "",
+                                      "cfg.volume = 5;\ncfg.NAMES.push(\"c\");\n"
+                                      "trace(cfg.volume, save.volume, cfg.NAMES.join(), cfg.NAMES.length, "
+                                      "cfg.loud(cfg.volume));")},
+                {"cfg/volume.as", "package cfg {\n\tpublic var volume:int = 1;\n}\n"},
+                {"cfg/NAMES.as", "package cfg {\n\tpublic const NAMES:Array = [\"a\", \"b\"];\n}\n"},
+                {"cfg/loud.as", "package cfg {\n\tpublic function loud(v:int):int { return v * 10; }\n}\n"},
+                {"save/volume.as", "package save {\n\tpublic var volume:int = 9;\n}\n"}},
+               "5 9 a,b,c 3 50\n");
+}
+
+// Class members written without semicolons end at their line: a metadata
+// tag, a namespace declaration or a statement of the class body on the next
+// line is not taken into the declaration before it, while a value that goes
+// on over a line break (after "[", "," or "=", before ",", or a function
+// whose brace stands on the next line) stays whole.
+TEST(GameCode, ClassMembersWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main {\n"
+                 "\t\tpublic var a:int = 1\n"
+                 "\t\t[Inject]\n"
+                 "\t\tpublic var b:Array = [a,\n\t\t\t2]\n"
+                 "\t\tpublic var c:int = 3\n\t\t\t, d:int = 4\n"
+                 "\t\tpublic static var s:int = 5\n"
+                 "\t\ttrace(\"static code\", s)\n"
+                 "\t\tpublic var e:String\n"
+                 "\t\tnamespace ns = \"urn:x\"\n"
+                 "\t\tns var f:int = 7\n"
+                 "\t\tpublic var g:Object =\n\t\t\t{k: 8}\n"
+                 "\t\tpublic var h:Function = function(n:int):int\n\t\t{\n\t\t\treturn n + 1\n\t\t}\n"
+                 "\t\tpublic static var i:Function = function():String\n\t\t{\n\t\t\treturn \"i\"\n\t\t}\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\ttrace(a, b.join(), c, d, s, e, ns::f, g.k, h(8), i())\n"
+                 "\t\t}\n\t}\n}\n"}},
+               "static code 5\n1 1,2 3 4 5 null 7 8 9 i\n");
+}

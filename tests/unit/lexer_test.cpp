@@ -834,6 +834,32 @@ TEST_F(Lexer, IncludesReadLoadedFilesOnceAndReportCycles) {
   }
 }
 
+// An include inside an included file names its file relative to that file's
+// folder; a name found only beside the source file being read still works.
+TEST_F(Lexer, NestedIncludesFindFilesBesideTheirIncluder) {
+  ruvotest::TempDir dir;
+  const std::string main = dir / "Main.as";
+  const std::string one = dir / "sub/one.as";
+  const std::string two = dir / "sub/two.as";
+  const std::string three = dir / "three.as";
+  const std::string bothNear = dir / "sub/both.as";
+  const std::string bothTop = dir / "both.as";
+  ruvotest::writeFile(main, "x;");
+  ruvotest::writeFile(one, "include 'two.as'; include 'three.as'; include 'both.as';");
+  ruvotest::writeFile(two, "fromTwo;");
+  ruvotest::writeFile(three, "fromThree;");
+  ruvotest::writeFile(bothNear, "nearBoth;");
+  ruvotest::writeFile(bothTop, "topBoth;");
+  for (const std::string& f : {main, one, two, three, bothNear, bothTop}) ScriptFile::LoadFile(f);
+
+  Parse* p = lexFile("include 'sub/one.as';", main.c_str());
+  EXPECT_EQ(dump(p->childs),
+            "Include: Include: Word:fromTwo Semicolon:; Semicolon:; Include: Word:fromThree Semicolon:; Semicolon:; "
+            "Include: Word:nearBoth Semicolon:; Semicolon:; Semicolon:;");
+  EXPECT_TRUE(ScriptErr::__ERRS.empty());
+  deleteTokenTree(p);
+}
+
 TEST_F(Lexer, ParseEntryReadsWithinItsLength) {
   // A text without a terminator inside its length, and one cut by a NUL.
   const char raw[] = {'a', ' ', '=', ' ', 'b', 'X'};

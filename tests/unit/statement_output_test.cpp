@@ -194,6 +194,9 @@ TEST(StatementOutput, Expressions) {
        "d=x.getAllChildByName(k);\n"},
       {"attributes", "x.@id = 5;\nb = x.@id.length;\nc = x.@[k];\n",
        "x.setAttribute('id',5);\nb=x.getAttribute('id').length;\nc=x.getAttribute(k);\n"},
+      {"attribute assignments without a semicolon end at their line",
+       "x.@id = 5\nf(x)\nx.@n = a +\n\tb\nif (c) x.@k = 1\nelse x.@k = 2\n",
+       "x.setAttribute('id',5)\nf(x)\nx.setAttribute('n',a+\nb)\nif (c)x.setAttribute('k',1)\n\telse x.setAttribute('k',2)\n"},
       {"every attribute empties the star", "a = x.@*;\n", "a=x.getAttribute('');\n"},
       {"a named attribute keeps its multiplication", "y = x.@id * 2;\n", "y=x.getAttribute('id')*2;\n"},
       {"children", "a = x.*;\nb = x.*.length();\n",
@@ -301,7 +304,8 @@ TEST(StatementOutput, SuperCallGroups) {
   const SuperCase cases[] = {
       {"with arguments", "Base", "S(a, b);", "S.call(this,a, b);"},
       {"without arguments", "Base", "S();", "S.call(this);"},
-      {"class without a base", "", "S(a);", "S;"},
+      {"super() in a class without a base", "", "super(a);", ";"},
+      {"a method of Object in a class without a base", "", "S(a);", "S.call(this,a);"},
   };
   for (const SuperCase& c : cases) {
     SCOPED_TRACE(c.name);
