@@ -7,17 +7,14 @@
 #include <map>
 #include <string>
 
+#include "expect_run.h"
 #include "harness.h"
 
 namespace {
 
 // Compiles, runs and checks what node prints; no warning or error may be reported.
 void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
-  ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(sources, "game");
-  ASSERT_FALSE(r.js.empty()) << r.messages;
-  EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
-  EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
-  EXPECT_EQ(r.node.out, expected) << r.node.err << r.js;
+  ruvotest::expectCleanRun(ruvotest::compileSourcesAndRun(sources, "game"), expected);
 }
 
 using ruvotest::mainClass;
