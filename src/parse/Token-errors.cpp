@@ -31,6 +31,11 @@ void Token::_scriptErr(Parse* file, const char* message, bool) {
   }
 }
 
+void moveQueuedErrors(Token* from, Token* to) {
+  for (ScriptErr* e : ScriptErr::__ERRS)
+    if (e->token == from) e->token = to;
+}
+
 void resetErrorQueue() {
   for (ScriptErr* e : ScriptErr::__ERRS) delete e;
   ScriptErr::__ERRS.clear();

@@ -142,18 +142,20 @@ WordMade varWord(WordSite& s) {
   return WordMade::Token;
 }
 
-// "async function" is one token: the async word hands over its flags and
-// its layout.
+// "async function" is one token: the async word hands over its flags, its
+// layout and the errors queued at it (an include right after it), and is
+// freed.
 WordMade functionWord(WordSite& s) {
+  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
+  s.declaration = true;
   Token* prev = lastChild(s.group);
   if (prev && (prev->flags & TokenModifierFlags::Async)) {
     s.flags |= prev->flags;
     s.leading = prev->leadingText + s.leading;
     s.group->childs.pop_back();
+    moveQueuedErrors(prev, s.token);
     deleteTokenTree(prev);
   }
-  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
-  s.declaration = true;
   return WordMade::Token;
 }
 

@@ -65,3 +65,6 @@ extern std::string _CURFILENAME;  // the file being parsed or emitted
 // Empties the queue and restores the counters (tests compile several
 // projects in one process).
 void resetErrorQueue();
+// Hands the errors queued at `from` over to `to`, for a token that the lexer
+// folds into another and frees (the async word into its function).
+void moveQueuedErrors(Token* from, Token* to);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "TokenFunction.h"
 #include "expr_support.h"
 #include "harness.h"
 
@@ -70,6 +71,25 @@ TEST(DamagedSource, CompilesToAnEnd) {
     }
     resetCompilerState();
   }
+}
+
+// An include right after the async word queues its error at that word; the
+// word is then folded into its function and freed, and the error moves to
+// the function (it pointed at a freed token, sent at the end of the run).
+TEST(DamagedSource, ErrorAtTheAsyncWordMovesToItsFunction) {
+  exprtest::Switches keep;
+  ruvotest::TempDir dir;
+  resetCompilerState();
+  exprtest::compileOne(dir, "a/Main.as",
+                       "package a\n{\n\tpublic class Main\n\t{\n"
+                       "\t\t/*async*/ public include \"missing.as\" function f():void {}\n\t}\n}\n");
+  const ScriptErr* found = nullptr;
+  for (const ScriptErr* err : ScriptErr::__ERRS)
+    if (err->message.rfind("Include file not found", 0) == 0) found = err;
+  ASSERT_NE(found, nullptr);
+  ASSERT_NE(dynamic_cast<TokenFunction*>(found->token), nullptr);
+  EXPECT_EQ(found->token->line, 4);
+  resetCompilerState();
 }
 
 }  // namespace
