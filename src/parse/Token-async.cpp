@@ -285,6 +285,8 @@ class BlockRewrite {
   bool nestedFunction(size_t& i);
   bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
+  Token* declarationOf(size_t at) const;
+  bool awaitOnLineAfter(size_t from, int line) const;
   void closeBlock();
   Token* branchBody(size_t p, size_t& next);
 
@@ -527,14 +529,14 @@ void BlockRewrite::awaitedCall(size_t& i) {
     }
     pending_ = target;
     if (function_) function_->valueHolderMark = 1;
-    // var x = await::f() and var x:T = await::f(): x is declared with the
-    // function's hoisted locals, so the declaration leaves only the call.
-    Token* before = targetAt > 0 ? at(targetAt - 1) : nullptr;
-    if (function_ && before && (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) &&
-        target->type == TokenTypeCode::Word) {
+    // var x = await::f(), var x:T = await::f() and var a = 1, x = await::f():
+    // x is declared with the function's hoisted locals; a declaration whose
+    // first name is x leaves only the call.
+    Token* declaration = function_ && target->type == TokenTypeCode::Word ? declarationOf(targetAt) : nullptr;
+    if (declaration) {
       target->hoistMark = 1;
       function_->locals[target->text] = target;
-      dropFromParent(before);
+      if (declaration == at(targetAt - 1)) dropFromParent(declaration);
       if (targetAt + 4 == i) {
         Token* type = at(targetAt + 2);
         if (type) target->setTypeDeclaration(type);
@@ -545,10 +547,59 @@ void BlockRewrite::awaitedCall(size_t& i) {
     container_->push(word);
     container_->push(args);
     container_->push(newLiteral(";\nreturn;\n", v));
+    // var x = await::f(), y = 2: the names after x are declared by a
+    // declaration of their own, which runs after x is assigned on
+    // resumption, though it stands on the awaited line. Another awaited
+    // call on that line would resume at the same line, so there the rest
+    // waits, as any statement on an awaited line does.
+    if (declaration && at(i + 2) && at(i + 2)->type == TokenTypeCode::Comma) {
+      auto* rest = new TokenVar(declaration->type, nullptr, 0, at(i + 2)->line, nullptr);
+      old_[i + 2] = rest;
+      openGuard(awaitOnLineAfter(i + 3, v) ? v + 1 : v + 2);
+      container_->push(pending_);
+      container_->push(newLiteral("=_SyNrTn_.getValue();\n", v));
+      pending_ = nullptr;
+      i += 2;
+      newGuard_ = false;
+      return;
+    }
   }
   i += 2;
   if (at(i) && at(i)->type == TokenTypeCode::Semicolon) ++i;
   newGuard_ = true;
+}
+
+// Whether a token from `from` on, up to the end of the statement, is an
+// awaited call that stands on the line `line`.
+bool BlockRewrite::awaitOnLineAfter(size_t from, int line) const {
+  for (size_t k = from; k < old_.size(); ++k) {
+    Token* t = old_[k];
+    if (!t) continue;
+    if (t->line > line || t->type == TokenTypeCode::Semicolon) return false;
+    if (t->awaitedCall) return true;
+  }
+  return false;
+}
+
+// The var or const whose declaration the name at `at` belongs to: the
+// keyword itself before it, or one before the names declared in front of it
+// (var a = 1, b = ...). Null when the name is assigned by a statement that
+// is not a declaration.
+Token* BlockRewrite::declarationOf(size_t at) const {
+  if (at == 0) return nullptr;
+  Token* before = old_[at - 1];
+  if (!before) return nullptr;
+  if (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) return before;
+  if (before->type != TokenTypeCode::Comma) return nullptr;
+  for (size_t k = at - 1; k-- > 0;) {
+    Token* t = old_[k];
+    if (!t) continue;
+    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) return t;
+    if (t->type == TokenTypeCode::Semicolon || t->type == TokenTypeCode::Literal || t->type == TokenTypeCode::Function ||
+        (isBlock(t) && !isObjectLiteralAt(old_, k)))
+      return nullptr;
+  }
+  return nullptr;
 }
 
 // continue in a loop body: the next round starts from the top of the body.

@@ -101,6 +101,24 @@ TEST(AsyncRewrite, AwaitedAssignment) {
   expectRun(js, "load 2|x 20|load 20|x 200|load 3|y 31");
 }
 
+// An awaited value declared among other names: after names declared in
+// front of it (on its line or the line before), or in front of names that
+// follow it, which are declared and assigned once the value has come.
+TEST(AsyncRewrite, AwaitedValueAmongOtherDeclaredNames) {
+  std::string js =
+      compileToJs(runFunction("  var a:int = 1, b:int = await::load(2);\n"
+                              "  log('ab', a + b);\n"
+                              "  var c:int = 3,\n"
+                              "    d:int = await::load(4);\n"
+                              "  log('cd', c + d);\n"
+                              "  var e:int = await::load(5), f:String = 'f', g:int = e + 1;\n"
+                              "  log('efg', e, f, g);\n"
+                              "  const h:int = await::load(6), k:int = h * 2;\n"
+                              "  log('hk', h, k);\n"));
+  EXPECT_EQ(js.find("This variable is not defined"), std::string::npos) << js;
+  expectRun(js, "load 2|ab 21|load 4|cd 43|load 5|efg 50 f 51|load 6|hk 60 120");
+}
+
 TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
   struct Row {
     const char* label;
