@@ -159,12 +159,13 @@ class BlockRewrite {
     block_->push(guard);
     container_ = guard;
   }
-  // The pending "target=_SyNrTn_.getValue()" as a group.
+  // The pending "target=_SyNrTn_.getValue()" as a group ("target+=..." for
+  // a compound assignment).
   Token* takeTargetAssignment() {
     Token* group = newGroup(line());
     pending_->leadingText.clear();
     group->push(pending_);
-    group->push(newLiteral("=_SyNrTn_.getValue()", line()));
+    group->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue()", line()));
     pending_ = nullptr;
     return group;
   }
@@ -286,6 +287,8 @@ class BlockRewrite {
   bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
   Token* declarationOf(size_t at) const;
+  std::string compoundOperatorBefore(size_t w) const;
+  void reachResumeLine(int resume);
   bool awaitOnLineAfter(size_t from, int line) const;
   void closeBlock();
   Token* branchBody(size_t p, size_t& next);
@@ -298,6 +301,7 @@ class BlockRewrite {
   bool loopBody_;
   Token* container_ = nullptr;
   Token* pending_ = nullptr;
+  std::string pendingOp_ = "=";  // the assignment operator of the pending target
   bool newGuard_ = true;
 };
 
@@ -495,10 +499,16 @@ void BlockRewrite::awaitedCall(size_t& i) {
   int v = word->line;
   if (!inGuard()) openGuard(v + 1);
   std::string resume = std::to_string(v + 1);
+  reachResumeLine(v + 1);
 
   Token* target = nullptr;
   size_t targetAt = 0;
-  if (i >= 2 && at(i - 1) && at(i - 1)->text == "=") {
+  Token* op = at(i - 1);
+  std::string compound = compoundOperatorBefore(i);
+  if (!compound.empty()) {
+    targetAt = op->type == TokenTypeCode::Assign ? i - 3 : i - 2;
+    target = at(targetAt);
+  } else if (i >= 2 && op && op->text == "=") {
     // name : Type = await::f() assigns the name.
     if (i >= 4 && isColon(at(i - 3)) && at(i - 4))
       targetAt = i - 4;
@@ -509,12 +519,20 @@ void BlockRewrite::awaitedCall(size_t& i) {
   Token* holder = target ? target->parent : nullptr;
   bool replaceable = holder && target->index >= 0 && target->index < static_cast<int>(holder->childs.size()) &&
                      holder->childs[target->index] == target;
+  // return await::f(): the function ends when the call has resumed it.
+  const bool returned = !replaceable && op && op->type == TokenTypeCode::Return && !container_->childs.empty() &&
+                        container_->childs.back() == op;
+  if (returned) container_->childs.pop_back();
   if (!replaceable) {
     container_->push(newLiteral("\nRuvo.await(_$this,__$," + resume + ");return", v));
     word->leadingText = " ";
     container_->push(word);
     container_->push(args);
     container_->push(newLiteral(";\n", v));
+    if (returned) {
+      openGuard(v + 2);
+      container_->push(newLiteral("return;\n", v));
+    }
   } else {
     Token* call = newLiteral("Ruvo.await(_$this,__$," + resume + "),_SyNrTn_", target->line);
     call->leadingText = "\n";
@@ -528,6 +546,14 @@ void BlockRewrite::awaitedCall(size_t& i) {
       container_->push(newLiteral(";\n", v));
     }
     pending_ = target;
+    pendingOp_ = "=";
+    if (!compound.empty()) {
+      // total += await::f(): the call's value is added once it has come;
+      // the call itself only fills the value holder.
+      pendingOp_ = compound;
+      for (size_t k = targetAt + 1; k + 1 < i; ++k) dropFromParent(at(k));
+      op->text = "=";
+    }
     if (function_) function_->valueHolderMark = 1;
     // var x = await::f(), var x:T = await::f() and var a = 1, x = await::f():
     // x is declared with the function's hoisted locals; a declaration whose
@@ -557,7 +583,7 @@ void BlockRewrite::awaitedCall(size_t& i) {
       old_[i + 2] = rest;
       openGuard(awaitOnLineAfter(i + 3, v) ? v + 1 : v + 2);
       container_->push(pending_);
-      container_->push(newLiteral("=_SyNrTn_.getValue();\n", v));
+      container_->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue();\n", v));
       pending_ = nullptr;
       i += 2;
       newGuard_ = false;
@@ -567,6 +593,16 @@ void BlockRewrite::awaitedCall(size_t& i) {
   i += 2;
   if (at(i) && at(i)->type == TokenTypeCode::Semicolon) ++i;
   newGuard_ = true;
+}
+
+// The guards and loop tests of the blocks round an awaited call admit the
+// lines up to their blocks' ends. A block that ends on the awaited line (a
+// brace-less body, "if (c) { await::f(); }" on one line) must still admit
+// its resume line, or the resumed function would pass over the rest of it
+// and over what follows it in the same guard.
+void BlockRewrite::reachResumeLine(int resume) {
+  for (Token* b = block_; b && b != body_; b = b->parent)
+    if (isBlock(b) && b->endLine < resume) b->endLine = resume;
 }
 
 // Whether a token from `from` on, up to the end of the statement, is an
@@ -579,6 +615,28 @@ bool BlockRewrite::awaitOnLineAfter(size_t from, int line) const {
     if (t->awaitedCall) return true;
   }
   return false;
+}
+
+// The operator of a compound assignment of a name ("+=", "%=", ">>>=" ...)
+// that ends right before the awaited call at `w`, or empty. The lexer makes
+// one token of some ("+=") and two of others ("%", "=").
+std::string BlockRewrite::compoundOperatorBefore(size_t w) const {
+  Token* op = w >= 1 ? at(w - 1) : nullptr;
+  if (!op) return "";
+  const std::string& x = op->text.str();
+  if (op->type == TokenTypeCode::Operator && (x == "+=" || x == "-=" || x == "*=" || x == "/=" || x == "|=")) {
+    Token* name = w >= 2 ? at(w - 2) : nullptr;
+    return name && name->type == TokenTypeCode::Word ? x : "";
+  }
+  if (op->type != TokenTypeCode::Assign || !op->leadingText.empty() || w < 3) return "";
+  Token* first = at(w - 2);
+  Token* name = at(w - 3);
+  if (!first || first->type != TokenTypeCode::Operator || !name || name->type != TokenTypeCode::Word) return "";
+  const std::string& y = first->text.str();
+  static const char* const kAssigning[] = {"+", "-", "*", "/", "%", "&", "|", "^", "<<", ">>", ">>>"};
+  for (const char* a : kAssigning)
+    if (y == a) return y + "=";
+  return "";
 }
 
 // The var or const whose declaration the name at `at` belongs to: the
@@ -691,7 +749,7 @@ void BlockRewrite::openGuardAfterAwait(Token* t) {
   openGuard(t->line + 1);
   if (pending_) {
     container_->push(pending_);
-    container_->push(newLiteral("=_SyNrTn_.getValue();\n", t->line));
+    container_->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue();\n", t->line));
     pending_ = nullptr;
   }
   newGuard_ = false;

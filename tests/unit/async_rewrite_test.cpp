@@ -119,6 +119,55 @@ TEST(AsyncRewrite, AwaitedValueAmongOtherDeclaredNames) {
   expectRun(js, "load 2|ab 21|load 4|cd 43|load 5|efg 50 f 51|load 6|hk 60 120");
 }
 
+// A compound assignment of an awaited value applies its operator to the
+// value once it has come (the lexer makes one token of "+=" and two of "%=").
+TEST(AsyncRewrite, CompoundAssignmentOfAnAwaitedValue) {
+  std::string js =
+      compileToJs(runFunction("  var a:int = 100, b:int = 7, c:int = 5, d:int = 1, e:int = 12, s:String = 'x';\n"
+                              "  a /= await::load(2);\n"
+                              "  b %= await::load(0.4);\n"
+                              "  c *= await::load(0.4);\n"
+                              "  d <<= await::load(0.4);\n"
+                              "  e ^= await::load(0.4);\n"
+                              "  s += await::load(1);\n"
+                              "  log(a, b, c, d, e, s);\n"));
+  expectRun(js, "load 2|load 0.4|load 0.4|load 0.4|load 0.4|load 1|5 3 20 16 8 x10");
+}
+
+// return await::f() ends the function once the call has resumed it.
+TEST(AsyncRewrite, ReturnOfAnAwaitedCall) {
+  std::string js = compileToJs(runFunction("  for (var i:int = 0; i < 3; i++) {\n"
+                                           "    log('i', i);\n"
+                                           "    if (i == 1)\n"
+                                           "      return await::load(i);\n"
+                                           "  }\n"
+                                           "  log('not reached');\n"));
+  expectRun(js, "i 0|i 1|load 1");
+}
+
+// A body that ends on the line of its awaited call (a brace-less body, or
+// braces on one line) still admits its resume line: the resumed function
+// goes on with what follows the statement.
+TEST(AsyncRewrite, BodiesThatEndOnTheAwaitedLine) {
+  std::string js = compileToJs(runFunction("  var n:int = 0;\n"
+                                           "  if (n == 0)\n"
+                                           "    await::load('if');\n"
+                                           "  log('after if');\n"
+                                           "  while (n < 2)\n"
+                                           "    n += await::load(0.1);\n"
+                                           "  log('n', n);\n"
+                                           "  if (n > 5) log('big'); else\n"
+                                           "    await::load('else');\n"
+                                           "  log('after else');\n"
+                                           "  if (n == 2) { await::load('one'); }\n"
+                                           "  log('after one');\n"
+                                           "  do\n"
+                                           "    await::load('do');\n"
+                                           "  while (false);\n"
+                                           "  log('end');\n"));
+  expectRun(js, "load if|after if|load 0.1|load 0.1|n 2|load else|after else|load one|after one|load do|end");
+}
+
 TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
   struct Row {
     const char* label;
