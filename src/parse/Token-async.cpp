@@ -23,6 +23,7 @@
 #include "TokenOther.h"
 #include "parse.h"
 #include "platform.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -851,6 +852,24 @@ void BlockRewrite::run() {
   closeBlock();
 }
 
+// Renames the reads of `arguments` (arguments.length, arguments[0]) among
+// the statements, nested functions left out, to `_$arguments`; true when
+// there was one.
+bool keepArguments(Token* from) {
+  bool found = false;
+  for (size_t k = 0; k < from->childs.size(); ++k) {
+    Token* t = from->childs[k];
+    if (!t || t->type == TokenTypeCode::Function) continue;
+    if (isBlock(t) && isFunctionBodyAt(from->childs, k)) continue;
+    if (t->type == TokenTypeCode::Word && (t->text == "arguments" || startsWith(t->text.str(), "arguments."))) {
+      t->text = "_$" + t->text.str();
+      found = true;
+    }
+    if (keepArguments(t)) found = true;
+  }
+  return found;
+}
+
 }  // namespace
 
 // Walks the { } blocks of a function body. A block that holds an awaited call
@@ -923,6 +942,12 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
     if (c) statements->push(c);
   bodyArg->childs.clear();
 
+  // The continuation has arguments of its own (the resume line): the
+  // function's are kept before it and read from there.
+  if (keepArguments(statements)) {
+    bodyArg->push(newLiteral("var _$arguments=arguments;\n", bodyArg->line));
+    locals["_$arguments"] = new Token(TokenTypeCode::Literal, "_$arguments", 0, line, this);
+  }
   if (valueHolderMark) {
     bodyArg->push(newLiteral("var _SyNrTn_,_$this=this,__$=", bodyArg->line));
     Token* holder = new Token(TokenTypeCode::Literal, "_SyNrTn_", 0, line, this);

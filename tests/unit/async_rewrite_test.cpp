@@ -276,6 +276,16 @@ TEST(AsyncRewrite, BranchesTryAndSwitch) {
   expectRun(js, "load 2|then|load 3|finally|try|finally|load 4|case|end");
 }
 
+// The function's own arguments are read before and after a resumption;
+// a nested function keeps its own.
+TEST(AsyncRewrite, ArgumentsOfTheFunctionAcrossResumption) {
+  std::string js = compileToJs(runFunction("  var count:Function = function(...rest):int { return arguments.length; };\n"
+                                           "  log('before', arguments.length);\n"
+                                           "  await::load(1);\n"
+                                           "  log('after', arguments.length, arguments[0] == log, count(1, 2, 3));\n"));
+  expectRun(js, "before 2|load 1|after 2 true 3");
+}
+
 TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {
   std::string js =
       compileToJs(runFunction("  function twice(v:int):int { return v * 2; }\n"
