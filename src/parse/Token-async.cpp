@@ -288,6 +288,8 @@ class BlockRewrite {
   bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
   Token* declarationOf(size_t at) const;
+  void takeLabel(Token* label[2]);
+  void putLabel(Token* label[2]);
   std::string compoundOperatorBefore(size_t w) const;
   void reachResumeLine(int resume);
   bool awaitOnLineAfter(size_t from, int line) const;
@@ -679,9 +681,12 @@ bool BlockRewrite::doStatement(size_t& i) {
   Token* t = at(i);
   Token* body = at(i + 1);
   if (!isWordText(t, "do") || !isBlock(body)) return false;
+  Token* label[2] = {nullptr, nullptr};
+  takeLabel(label);
   flush(t->line + 1);
   openGuard(body->endLine + 1);
   container_->setTrailingText("\n");
+  putLabel(label);
   size_t end = i + 1;
   if (isWordText(at(i + 2), "while")) {
     end = i + 2;
@@ -693,6 +698,32 @@ bool BlockRewrite::doStatement(size_t& i) {
   return true;
 }
 
+// outer: for (...) { ... continue outer; }: a label must stand right before
+// its loop, so it leaves the guard it was put in for the loop's own guard.
+void BlockRewrite::takeLabel(Token* label[2]) {
+  TokenList& list = container_->childs;
+  size_t n = list.size();
+  while (n > 0 && !list[n - 1]) --n;
+  if (n < 2) return;
+  Token* word = list[n - 2];
+  Token* colon = list[n - 1];
+  if (!word || word->type != TokenTypeCode::Word || !colon || colon->type != TokenTypeCode::Colon) return;
+  for (size_t k = n - 2; k-- > 0;) {
+    if (!list[k]) continue;
+    if (list[k]->type == TokenTypeCode::Case || list[k]->type == TokenTypeCode::Question) return;
+    break;
+  }
+  label[0] = word;
+  label[1] = colon;
+  list.resize(n - 2);
+}
+
+void BlockRewrite::putLabel(Token* label[2]) {
+  if (!label[0]) return;
+  container_->push(label[0]);
+  container_->push(label[1]);
+}
+
 // while (c) { }, for (...) { } and switch (v) { }: the statement goes into
 // one guard; a loop whose body holds an awaited call is made resumable.
 bool BlockRewrite::loopOrSwitch(size_t& i) {
@@ -702,9 +733,12 @@ bool BlockRewrite::loopOrSwitch(size_t& i) {
   if (!(isWordText(t, "while") || isWordText(t, "for") || isWordText(t, "switch")) || !isGroup(head) ||
       !isBlock(body))
     return false;
+  Token* label[2] = {nullptr, nullptr};
+  takeLabel(label);
   flush(body->line + 1);
   openGuard(body->endLine + 1);
   container_->setTrailingText("\n");
+  putLabel(label);
   if (isWordText(t, "while") && body->awaitedCall) resumableWhile(i);
   if (isWordText(t, "for") && body->awaitedCall) resumableFor(i);
   moveIntoContainer(i, i + 2);

@@ -164,8 +164,32 @@ TEST(AsyncRewrite, BodiesThatEndOnTheAwaitedLine) {
                                            "  do\n"
                                            "    await::load('do');\n"
                                            "  while (false);\n"
-                                           "  log('end');\n"));
-  expectRun(js, "load if|after if|load 0.1|load 0.1|n 2|load else|after else|load one|after one|load do|end");
+                                           "  for (var i:int = 0; i < 2; i++)\n"
+                                           "    await::load(i);\n"
+                                           "  for each (var s:String in ['x', 'y'])\n"
+                                           "    await::load(s);\n"
+                                           "  log('end', i, s);\n"));
+  expectRun(js,
+            "load if|after if|load 0.1|load 0.1|n 2|load else|after else|load one|after one|load do|"
+            "load 0|load 1|load x|load y|end 2 y");
+}
+
+// A label stays right before its loop, so that continue and break name it.
+TEST(AsyncRewrite, LabelledLoops) {
+  std::string js = compileToJs(runFunction("  var sum:int = 0;\n"
+                                           "  outer: for (var a:int = 0; a < 3; a++) {\n"
+                                           "    for (var b:int = 0; b < 3; b++) {\n"
+                                           "      if (b == 1) continue outer;\n"
+                                           "      sum += await::load(a + 1);\n"
+                                           "    }\n"
+                                           "  }\n"
+                                           "  var n:int = 0;\n"
+                                           "  loop: while (true) {\n"
+                                           "    await::load(n);\n"
+                                           "    if (++n == 2) break loop;\n"
+                                           "  }\n"
+                                           "  log('sum', sum, n);\n"));
+  expectRun(js, "load 1|load 2|load 3|load 0|load 1|sum 60 2");
 }
 
 TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
