@@ -58,6 +58,15 @@ bool isStatementWord(const Token* t) {
           t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For);
 }
 
+// Puts `t` in front of the children of `block`.
+void insertFirst(Token* block, Token* t) {
+  t->parent = block;
+  t->file = block->file;
+  block->childs.insert(block->childs.begin(), t);
+  for (size_t k = 0; k < block->childs.size(); ++k)
+    if (block->childs[k]) block->childs[k]->index = static_cast<int>(k);
+}
+
 Token* entryAt(const TokenList& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
 
 // The index of the { } block that is the body of the function token at
@@ -288,6 +297,7 @@ class BlockRewrite {
   bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
   Token* declarationOf(size_t at) const;
+  void reenterCatch(Token* tryBody, Token* head, Token* catchBody);
   void takeLabel(Token* label[2]);
   void putLabel(Token* label[2]);
   std::string compoundOperatorBefore(size_t w) const;
@@ -316,6 +326,7 @@ bool BlockRewrite::tryStatement(size_t& i) {
   size_t k = i + 2;
   if (at(k) && (at(k)->type == TokenTypeCode::Catch || isWordText(at(k), "catch")) && isGroup(at(k + 1)) &&
       isBlock(at(k + 2))) {
+    if (at(k + 2)->awaitedCall) reenterCatch(at(i + 1), at(k + 1), at(k + 2));
     end = k + 2;
     k += 3;
   }
@@ -329,6 +340,26 @@ bool BlockRewrite::tryStatement(size_t& i) {
   newGuard_ = false;
   i = end + 1;
   return true;
+}
+
+// try { a(); } catch (e) { ... await ... }: resumed inside the catch block,
+// the try block must not run again; it throws the caught error once more,
+// which the catch block kept, so that the catch block is entered again:
+//   try { if(__line>=T && __line<C)throw __$['$catch_e']; a(); }
+//   catch (e) { __$['$catch_e']=e; ... }
+void BlockRewrite::reenterCatch(Token* tryBody, Token* head, Token* catchBody) {
+  Token* name = nullptr;
+  for (Token* c : head->childs)
+    if (c) {
+      name = c;
+      break;
+    }
+  if (!name || name->type != TokenTypeCode::Word || name->text.empty()) return;
+  const std::string kept = "__$['$catch_" + name->text.str() + "']";
+  insertFirst(tryBody, newLiteral("\nif(__line>=" + std::to_string(tryBody->endLine + 1) + " && __line<" +
+                                      std::to_string(catchBody->endLine + 1) + ")throw " + kept + ";\n",
+                                  tryBody->line));
+  insertFirst(catchBody, newLiteral("\n" + kept + "=" + name->text.str() + ";", catchBody->line));
 }
 
 // The body of a branch at `p`: a { } block, or the statement up to its ';'

@@ -310,6 +310,30 @@ TEST(AsyncRewrite, ArgumentsOfTheFunctionAcrossResumption) {
   expectRun(js, "before 2|load 1|after 2 true 3");
 }
 
+// Resumed inside a catch block, the function goes on in that block with the
+// error it caught; the try block does not run again.
+TEST(AsyncRewrite, ResumedInsideACatchBlock) {
+  std::string js = compileToJs(runFunction("  var n:int = 0;\n"
+                                           "  try {\n"
+                                           "    n++;\n"
+                                           "    if (n == 1) throw new Error('first');\n"
+                                           "    log('try again');\n"
+                                           "  } catch (e:Error) {\n"
+                                           "    await::load(1);\n"
+                                           "    log('caught', e.message, n);\n"
+                                           "  }\n"
+                                           "  try {\n"
+                                           "    await::load(2);\n"
+                                           "    n += 10;\n"
+                                           "    throw new Error('second');\n"
+                                           "  } catch (f:Error) {\n"
+                                           "    await::load(3);\n"
+                                           "    log('caught', f.message, n);\n"
+                                           "  }\n"
+                                           "  log('after', n);\n"));
+  expectRun(js, "load 1|caught first 1|load 2|load 3|caught second 11|after 11");
+}
+
 TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {
   std::string js =
       compileToJs(runFunction("  function twice(v:int):int { return v * 2; }\n"
