@@ -101,6 +101,19 @@ bool isFunctionBodyAt(const TokenList& list, size_t at) {
   return false;
 }
 
+// Whether the ':' at `at` ends a case or default clause head or a label
+// (case 1: { ... }, outer: { ... }), after which a block is a statement.
+bool isClauseOrLabelColonAt(const TokenList& list, size_t at) {
+  Token* before[2] = {nullptr, nullptr};
+  size_t found = 0;
+  for (size_t k = at; k-- > 0 && found < 2;)
+    if (list[k]) before[found++] = list[k];
+  if (before[0] && before[0]->type == TokenTypeCode::Default) return true;
+  if (before[1] && before[1]->type == TokenTypeCode::Case) return true;
+  return before[0] && before[0]->type == TokenTypeCode::Word &&
+         (!before[1] || before[1]->type == TokenTypeCode::Semicolon || isBlock(before[1]));
+}
+
 // Whether the block at `at` is an object literal inside an expression
 // (o = {a: 1}, f({...}), [{...}], return {...}), not a statement block.
 bool isObjectLiteralAt(const TokenList& list, size_t at) {
@@ -109,8 +122,9 @@ bool isObjectLiteralAt(const TokenList& list, size_t at) {
     if (!t) continue;
     if (t->type == TokenTypeCode::Literal) return false;
     const std::string& x = t->text;
-    return x == "=" || x == "," || x == ":" || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" ||
-           x == "&&" || x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";
+    if (x == ":") return !isClauseOrLabelColonAt(list, k);
+    return x == "=" || x == "," || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" || x == "&&" ||
+           x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";
   }
   return false;
 }
@@ -966,8 +980,10 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
   for (size_t i = 0; i < childs.size(); ++i) {
     Token* child = childs[i];
     if (!child) continue;
-    // The body of a nested function is rewritten with that function.
-    if (isBlock(child) && isFunctionBodyAt(childs, i)) continue;
+    // The body of a nested function is rewritten with that function; an
+    // object literal ({a: await::f()}) is an expression, whose calls are
+    // not waited for.
+    if (isBlock(child) && (isFunctionBodyAt(childs, i) || isObjectLiteralAt(childs, i))) continue;
     if (child->pretreatmentAnsy(fileArg, function, body)) awaitedCall = 1;
   }
   if (!awaitedCall) return false;

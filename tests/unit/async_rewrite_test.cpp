@@ -334,6 +334,26 @@ TEST(AsyncRewrite, ResumedInsideACatchBlock) {
   expectRun(js, "load 1|caught first 1|load 2|load 3|caught second 11|after 11");
 }
 
+// An awaited call inside an object literal is an ordinary call of the
+// expression: the literal stays whole. A block after a case or default
+// head is a statement block and waits.
+TEST(AsyncRewrite, ObjectLiteralsAndClauseBlocks) {
+  std::string js = compileToJs(runFunction("  var k:int = 1;\n"
+                                           "  switch (k) {\n"
+                                           "    case 1: {\n"
+                                           "      await::load(1);\n"
+                                           "      log('case');\n"
+                                           "      break;\n"
+                                           "    }\n"
+                                           "    default: {\n"
+                                           "      log('default');\n"
+                                           "    }\n"
+                                           "  }\n"
+                                           "  var o:Object = {a: await::load(2), b: {c: 3}};\n"
+                                           "  log('o', o.a.getValue(), o.b.c);\n"));
+  expectRun(js, "load 1|case|load 2|o 20 3");
+}
+
 TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {
   std::string js =
       compileToJs(runFunction("  function twice(v:int):int { return v * 2; }\n"
