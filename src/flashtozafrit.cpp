@@ -83,6 +83,19 @@ const OrderedMap<std::string>& toFlashNameMap() {
   return tableMap(FlashToZafrit::toFlashNames(), map);
 }
 
+// The end (one past the last byte) of the comment or string literal that
+// starts at `at`, or `at` when none starts there.
+size_t commentOrStringEnd(const std::string& text, size_t at) {
+  const char c = text[at];
+  const bool comment = c == '/' && at + 1 < text.size() && (text[at + 1] == '/' || text[at + 1] == '*');
+  if (!comment && c != '"' && c != '\'') return at;
+  int lines = 0;
+  const int pos = static_cast<int>(at);
+  const int last = comment ? xstringmthod::getAnnotationText(text.c_str(), pos, lines)
+                           : xstringmthod::getQuotationMarkText(text.c_str(), pos, lines);
+  return std::min(std::max(static_cast<size_t>(last < pos ? pos : last) + 1, at + 1), text.size());
+}
+
 // Separators of the link scanner; every other byte belongs to a word.
 bool isLinkSeparator(char c) { return c != '\0' && std::strchr("() +-*/><=:{},;\r\n\t", c) != nullptr; }
 
@@ -338,6 +351,16 @@ bool FlashToZafrit::_adjustLinkClass_(std::string& text, const std::string& clas
 
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
+    size_t skipped = commentOrStringEnd(text, i);
+    if (skipped > i) {
+      // A brace, a parenthesis or "super" in a comment or a string is text,
+      // not code: it is copied as it is and counts for nothing.
+      out += word;
+      endWord();
+      out.append(text, i, skipped - i);
+      i = skipped - 1;
+      continue;
+    }
     if (!isLinkSeparator(c)) {
       word += c;
       continue;

@@ -23,6 +23,7 @@
 #include "TokenOther.h"
 #include "parse.h"
 #include "platform.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -55,6 +56,15 @@ bool isStatementWord(const Token* t) {
   return t &&
          (t->type == TokenTypeCode::Word || t->type == TokenTypeCode::StatementWord ||
           t->type == TokenTypeCode::SystemType || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For);
+}
+
+// Puts `t` in front of the children of `block`.
+void insertFirst(Token* block, Token* t) {
+  t->parent = block;
+  t->file = block->file;
+  block->childs.insert(block->childs.begin(), t);
+  for (size_t k = 0; k < block->childs.size(); ++k)
+    if (block->childs[k]) block->childs[k]->index = static_cast<int>(k);
 }
 
 Token* entryAt(const TokenList& list, size_t at) { return at < list.size() ? list[at] : nullptr; }
@@ -91,6 +101,19 @@ bool isFunctionBodyAt(const TokenList& list, size_t at) {
   return false;
 }
 
+// Whether the ':' at `at` ends a case or default clause head or a label
+// (case 1: { ... }, outer: { ... }), after which a block is a statement.
+bool isClauseOrLabelColonAt(const TokenList& list, size_t at) {
+  Token* before[2] = {nullptr, nullptr};
+  size_t found = 0;
+  for (size_t k = at; k-- > 0 && found < 2;)
+    if (list[k]) before[found++] = list[k];
+  if (before[0] && before[0]->type == TokenTypeCode::Default) return true;
+  if (before[1] && before[1]->type == TokenTypeCode::Case) return true;
+  return before[0] && before[0]->type == TokenTypeCode::Word &&
+         (!before[1] || before[1]->type == TokenTypeCode::Semicolon || isBlock(before[1]));
+}
+
 // Whether the block at `at` is an object literal inside an expression
 // (o = {a: 1}, f({...}), [{...}], return {...}), not a statement block.
 bool isObjectLiteralAt(const TokenList& list, size_t at) {
@@ -99,8 +122,9 @@ bool isObjectLiteralAt(const TokenList& list, size_t at) {
     if (!t) continue;
     if (t->type == TokenTypeCode::Literal) return false;
     const std::string& x = t->text;
-    return x == "=" || x == "," || x == ":" || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" ||
-           x == "&&" || x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";
+    if (x == ":") return !isClauseOrLabelColonAt(list, k);
+    return x == "=" || x == "," || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" || x == "&&" ||
+           x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";
   }
   return false;
 }
@@ -159,12 +183,13 @@ class BlockRewrite {
     block_->push(guard);
     container_ = guard;
   }
-  // The pending "target=_SyNrTn_.getValue()" as a group.
+  // The pending "target=_SyNrTn_.getValue()" as a group ("target+=..." for
+  // a compound assignment).
   Token* takeTargetAssignment() {
     Token* group = newGroup(line());
     pending_->leadingText.clear();
     group->push(pending_);
-    group->push(newLiteral("=_SyNrTn_.getValue()", line()));
+    group->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue()", line()));
     pending_ = nullptr;
     return group;
   }
@@ -285,6 +310,13 @@ class BlockRewrite {
   bool nestedFunction(size_t& i);
   bool otherToken(size_t& i);
   void awaitedCall(size_t& i);
+  Token* declarationOf(size_t at) const;
+  void reenterCatch(Token* tryBody, Token* head, Token* catchBody);
+  void takeLabel(Token* label[2]);
+  void putLabel(Token* label[2]);
+  std::string compoundOperatorBefore(size_t w) const;
+  void reachResumeLine(int resume);
+  bool awaitOnLineAfter(size_t from, int line) const;
   void closeBlock();
   Token* branchBody(size_t p, size_t& next);
 
@@ -296,6 +328,7 @@ class BlockRewrite {
   bool loopBody_;
   Token* container_ = nullptr;
   Token* pending_ = nullptr;
+  std::string pendingOp_ = "=";  // the assignment operator of the pending target
   bool newGuard_ = true;
 };
 
@@ -307,6 +340,7 @@ bool BlockRewrite::tryStatement(size_t& i) {
   size_t k = i + 2;
   if (at(k) && (at(k)->type == TokenTypeCode::Catch || isWordText(at(k), "catch")) && isGroup(at(k + 1)) &&
       isBlock(at(k + 2))) {
+    if (at(k + 2)->awaitedCall) reenterCatch(at(i + 1), at(k + 1), at(k + 2));
     end = k + 2;
     k += 3;
   }
@@ -320,6 +354,26 @@ bool BlockRewrite::tryStatement(size_t& i) {
   newGuard_ = false;
   i = end + 1;
   return true;
+}
+
+// try { a(); } catch (e) { ... await ... }: resumed inside the catch block,
+// the try block must not run again; it throws the caught error once more,
+// which the catch block kept, so that the catch block is entered again:
+//   try { if(__line>=T && __line<C)throw __$['$catch_e']; a(); }
+//   catch (e) { __$['$catch_e']=e; ... }
+void BlockRewrite::reenterCatch(Token* tryBody, Token* head, Token* catchBody) {
+  Token* name = nullptr;
+  for (Token* c : head->childs)
+    if (c) {
+      name = c;
+      break;
+    }
+  if (!name || name->type != TokenTypeCode::Word || name->text.empty()) return;
+  const std::string kept = "__$['$catch_" + name->text.str() + "']";
+  insertFirst(tryBody, newLiteral("\nif(__line>=" + std::to_string(tryBody->endLine + 1) + " && __line<" +
+                                      std::to_string(catchBody->endLine + 1) + ")throw " + kept + ";\n",
+                                  tryBody->line));
+  insertFirst(catchBody, newLiteral("\n" + kept + "=" + name->text.str() + ";", catchBody->line));
 }
 
 // The body of a branch at `p`: a { } block, or the statement up to its ';'
@@ -493,10 +547,16 @@ void BlockRewrite::awaitedCall(size_t& i) {
   int v = word->line;
   if (!inGuard()) openGuard(v + 1);
   std::string resume = std::to_string(v + 1);
+  reachResumeLine(v + 1);
 
   Token* target = nullptr;
   size_t targetAt = 0;
-  if (i >= 2 && at(i - 1) && at(i - 1)->text == "=") {
+  Token* op = at(i - 1);
+  std::string compound = compoundOperatorBefore(i);
+  if (!compound.empty()) {
+    targetAt = op->type == TokenTypeCode::Assign ? i - 3 : i - 2;
+    target = at(targetAt);
+  } else if (i >= 2 && op && op->text == "=") {
     // name : Type = await::f() assigns the name.
     if (i >= 4 && isColon(at(i - 3)) && at(i - 4))
       targetAt = i - 4;
@@ -507,12 +567,20 @@ void BlockRewrite::awaitedCall(size_t& i) {
   Token* holder = target ? target->parent : nullptr;
   bool replaceable = holder && target->index >= 0 && target->index < static_cast<int>(holder->childs.size()) &&
                      holder->childs[target->index] == target;
+  // return await::f(): the function ends when the call has resumed it.
+  const bool returned = !replaceable && op && op->type == TokenTypeCode::Return && !container_->childs.empty() &&
+                        container_->childs.back() == op;
+  if (returned) container_->childs.pop_back();
   if (!replaceable) {
     container_->push(newLiteral("\nRuvo.await(_$this,__$," + resume + ");return", v));
     word->leadingText = " ";
     container_->push(word);
     container_->push(args);
     container_->push(newLiteral(";\n", v));
+    if (returned) {
+      openGuard(v + 2);
+      container_->push(newLiteral("return;\n", v));
+    }
   } else {
     Token* call = newLiteral("Ruvo.await(_$this,__$," + resume + "),_SyNrTn_", target->line);
     call->leadingText = "\n";
@@ -526,15 +594,23 @@ void BlockRewrite::awaitedCall(size_t& i) {
       container_->push(newLiteral(";\n", v));
     }
     pending_ = target;
+    pendingOp_ = "=";
+    if (!compound.empty()) {
+      // total += await::f(): the call's value is added once it has come;
+      // the call itself only fills the value holder.
+      pendingOp_ = compound;
+      for (size_t k = targetAt + 1; k + 1 < i; ++k) dropFromParent(at(k));
+      op->text = "=";
+    }
     if (function_) function_->valueHolderMark = 1;
-    // var x = await::f() and var x:T = await::f(): x is declared with the
-    // function's hoisted locals, so the declaration leaves only the call.
-    Token* before = targetAt > 0 ? at(targetAt - 1) : nullptr;
-    if (function_ && before && (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) &&
-        target->type == TokenTypeCode::Word) {
+    // var x = await::f(), var x:T = await::f() and var a = 1, x = await::f():
+    // x is declared with the function's hoisted locals; a declaration whose
+    // first name is x leaves only the call.
+    Token* declaration = function_ && target->type == TokenTypeCode::Word ? declarationOf(targetAt) : nullptr;
+    if (declaration) {
       target->hoistMark = 1;
       function_->locals[target->text] = target;
-      dropFromParent(before);
+      if (declaration == at(targetAt - 1)) dropFromParent(declaration);
       if (targetAt + 4 == i) {
         Token* type = at(targetAt + 2);
         if (type) target->setTypeDeclaration(type);
@@ -545,10 +621,91 @@ void BlockRewrite::awaitedCall(size_t& i) {
     container_->push(word);
     container_->push(args);
     container_->push(newLiteral(";\nreturn;\n", v));
+    // var x = await::f(), y = 2: the names after x are declared by a
+    // declaration of their own, which runs after x is assigned on
+    // resumption, though it stands on the awaited line. Another awaited
+    // call on that line would resume at the same line, so there the rest
+    // waits, as any statement on an awaited line does.
+    if (declaration && at(i + 2) && at(i + 2)->type == TokenTypeCode::Comma) {
+      auto* rest = new TokenVar(declaration->type, nullptr, 0, at(i + 2)->line, nullptr);
+      old_[i + 2] = rest;
+      openGuard(awaitOnLineAfter(i + 3, v) ? v + 1 : v + 2);
+      container_->push(pending_);
+      container_->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue();\n", v));
+      pending_ = nullptr;
+      i += 2;
+      newGuard_ = false;
+      return;
+    }
   }
   i += 2;
   if (at(i) && at(i)->type == TokenTypeCode::Semicolon) ++i;
   newGuard_ = true;
+}
+
+// The guards and loop tests of the blocks round an awaited call admit the
+// lines up to their blocks' ends. A block that ends on the awaited line (a
+// brace-less body, "if (c) { await::f(); }" on one line) must still admit
+// its resume line, or the resumed function would pass over the rest of it
+// and over what follows it in the same guard.
+void BlockRewrite::reachResumeLine(int resume) {
+  for (Token* b = block_; b && b != body_; b = b->parent)
+    if (isBlock(b) && b->endLine < resume) b->endLine = resume;
+}
+
+// Whether a token from `from` on, up to the end of the statement, is an
+// awaited call that stands on the line `line`.
+bool BlockRewrite::awaitOnLineAfter(size_t from, int line) const {
+  for (size_t k = from; k < old_.size(); ++k) {
+    Token* t = old_[k];
+    if (!t) continue;
+    if (t->line > line || t->type == TokenTypeCode::Semicolon) return false;
+    if (t->awaitedCall) return true;
+  }
+  return false;
+}
+
+// The operator of a compound assignment of a name ("+=", "%=", ">>>=" ...)
+// that ends right before the awaited call at `w`, or empty. The lexer makes
+// one token of some ("+=") and two of others ("%", "=").
+std::string BlockRewrite::compoundOperatorBefore(size_t w) const {
+  Token* op = w >= 1 ? at(w - 1) : nullptr;
+  if (!op) return "";
+  const std::string& x = op->text.str();
+  if (op->type == TokenTypeCode::Operator && (x == "+=" || x == "-=" || x == "*=" || x == "/=" || x == "|=")) {
+    Token* name = w >= 2 ? at(w - 2) : nullptr;
+    return name && name->type == TokenTypeCode::Word ? x : "";
+  }
+  if (op->type != TokenTypeCode::Assign || !op->leadingText.empty() || w < 3) return "";
+  Token* first = at(w - 2);
+  Token* name = at(w - 3);
+  if (!first || first->type != TokenTypeCode::Operator || !name || name->type != TokenTypeCode::Word) return "";
+  const std::string& y = first->text.str();
+  static const char* const kAssigning[] = {"+", "-", "*", "/", "%", "&", "|", "^", "<<", ">>", ">>>"};
+  for (const char* a : kAssigning)
+    if (y == a) return y + "=";
+  return "";
+}
+
+// The var or const whose declaration the name at `at` belongs to: the
+// keyword itself before it, or one before the names declared in front of it
+// (var a = 1, b = ...). Null when the name is assigned by a statement that
+// is not a declaration.
+Token* BlockRewrite::declarationOf(size_t at) const {
+  if (at == 0) return nullptr;
+  Token* before = old_[at - 1];
+  if (!before) return nullptr;
+  if (before->type == TokenTypeCode::Var || before->type == TokenTypeCode::Const) return before;
+  if (before->type != TokenTypeCode::Comma) return nullptr;
+  for (size_t k = at - 1; k-- > 0;) {
+    Token* t = old_[k];
+    if (!t) continue;
+    if (t->type == TokenTypeCode::Var || t->type == TokenTypeCode::Const) return t;
+    if (t->type == TokenTypeCode::Semicolon || t->type == TokenTypeCode::Literal || t->type == TokenTypeCode::Function ||
+        (isBlock(t) && !isObjectLiteralAt(old_, k)))
+      return nullptr;
+  }
+  return nullptr;
 }
 
 // continue in a loop body: the next round starts from the top of the body.
@@ -569,9 +726,12 @@ bool BlockRewrite::doStatement(size_t& i) {
   Token* t = at(i);
   Token* body = at(i + 1);
   if (!isWordText(t, "do") || !isBlock(body)) return false;
+  Token* label[2] = {nullptr, nullptr};
+  takeLabel(label);
   flush(t->line + 1);
   openGuard(body->endLine + 1);
   container_->setTrailingText("\n");
+  putLabel(label);
   size_t end = i + 1;
   if (isWordText(at(i + 2), "while")) {
     end = i + 2;
@@ -583,6 +743,32 @@ bool BlockRewrite::doStatement(size_t& i) {
   return true;
 }
 
+// outer: for (...) { ... continue outer; }: a label must stand right before
+// its loop, so it leaves the guard it was put in for the loop's own guard.
+void BlockRewrite::takeLabel(Token* label[2]) {
+  TokenList& list = container_->childs;
+  size_t n = list.size();
+  while (n > 0 && !list[n - 1]) --n;
+  if (n < 2) return;
+  Token* word = list[n - 2];
+  Token* colon = list[n - 1];
+  if (!word || word->type != TokenTypeCode::Word || !colon || colon->type != TokenTypeCode::Colon) return;
+  for (size_t k = n - 2; k-- > 0;) {
+    if (!list[k]) continue;
+    if (list[k]->type == TokenTypeCode::Case || list[k]->type == TokenTypeCode::Question) return;
+    break;
+  }
+  label[0] = word;
+  label[1] = colon;
+  list.resize(n - 2);
+}
+
+void BlockRewrite::putLabel(Token* label[2]) {
+  if (!label[0]) return;
+  container_->push(label[0]);
+  container_->push(label[1]);
+}
+
 // while (c) { }, for (...) { } and switch (v) { }: the statement goes into
 // one guard; a loop whose body holds an awaited call is made resumable.
 bool BlockRewrite::loopOrSwitch(size_t& i) {
@@ -592,9 +778,12 @@ bool BlockRewrite::loopOrSwitch(size_t& i) {
   if (!(isWordText(t, "while") || isWordText(t, "for") || isWordText(t, "switch")) || !isGroup(head) ||
       !isBlock(body))
     return false;
+  Token* label[2] = {nullptr, nullptr};
+  takeLabel(label);
   flush(body->line + 1);
   openGuard(body->endLine + 1);
   container_->setTrailingText("\n");
+  putLabel(label);
   if (isWordText(t, "while") && body->awaitedCall) resumableWhile(i);
   if (isWordText(t, "for") && body->awaitedCall) resumableFor(i);
   moveIntoContainer(i, i + 2);
@@ -640,7 +829,7 @@ void BlockRewrite::openGuardAfterAwait(Token* t) {
   openGuard(t->line + 1);
   if (pending_) {
     container_->push(pending_);
-    container_->push(newLiteral("=_SyNrTn_.getValue();\n", t->line));
+    container_->push(newLiteral(pendingOp_ + "_SyNrTn_.getValue();\n", t->line));
     pending_ = nullptr;
   }
   newGuard_ = false;
@@ -742,6 +931,24 @@ void BlockRewrite::run() {
   closeBlock();
 }
 
+// Renames the reads of `arguments` (arguments.length, arguments[0]) among
+// the statements, nested functions left out, to `_$arguments`; true when
+// there was one.
+bool keepArguments(Token* from) {
+  bool found = false;
+  for (size_t k = 0; k < from->childs.size(); ++k) {
+    Token* t = from->childs[k];
+    if (!t || t->type == TokenTypeCode::Function) continue;
+    if (isBlock(t) && isFunctionBodyAt(from->childs, k)) continue;
+    if (t->type == TokenTypeCode::Word && (t->text == "arguments" || startsWith(t->text.str(), "arguments."))) {
+      t->text = "_$" + t->text.str();
+      found = true;
+    }
+    if (keepArguments(t)) found = true;
+  }
+  return found;
+}
+
 }  // namespace
 
 // Walks the { } blocks of a function body. A block that holds an awaited call
@@ -773,8 +980,10 @@ bool Token::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, Token* bod
   for (size_t i = 0; i < childs.size(); ++i) {
     Token* child = childs[i];
     if (!child) continue;
-    // The body of a nested function is rewritten with that function.
-    if (isBlock(child) && isFunctionBodyAt(childs, i)) continue;
+    // The body of a nested function is rewritten with that function; an
+    // object literal ({a: await::f()}) is an expression, whose calls are
+    // not waited for.
+    if (isBlock(child) && (isFunctionBodyAt(childs, i) || isObjectLiteralAt(childs, i))) continue;
     if (child->pretreatmentAnsy(fileArg, function, body)) awaitedCall = 1;
   }
   if (!awaitedCall) return false;
@@ -814,6 +1023,12 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
     if (c) statements->push(c);
   bodyArg->childs.clear();
 
+  // The continuation has arguments of its own (the resume line): the
+  // function's are kept before it and read from there.
+  if (keepArguments(statements)) {
+    bodyArg->push(newLiteral("var _$arguments=arguments;\n", bodyArg->line));
+    locals["_$arguments"] = new Token(TokenTypeCode::Literal, "_$arguments", 0, line, this);
+  }
   if (valueHolderMark) {
     bodyArg->push(newLiteral("var _SyNrTn_,_$this=this,__$=", bodyArg->line));
     Token* holder = new Token(TokenTypeCode::Literal, "_SyNrTn_", 0, line, this);

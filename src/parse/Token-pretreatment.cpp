@@ -459,7 +459,7 @@ void Token::addTypeDeclarationClassUse() {
   }
 }
 
-// Gives the brace-less bodies of if, else, while and do their own { } blocks
+// Gives the brace-less bodies of if, else, while, for and do their own { } blocks
 // when the block also holds an awaited call, so that the async rewriting can
 // guard each body as one unit. A body is the whole statement that follows.
 int Token::checkAddBRACE() {
@@ -473,7 +473,7 @@ int Token::checkAddBRACE() {
     if (isWord(t, "do") || isWord(t, "else")) {
       Token* body = i + 1 < n ? childs[i + 1] : nullptr;
       if (body && body->type != TokenTypeCode::Block) braceless = true;
-    } else if (isWord(t, "if") || t->type == TokenTypeCode::While) {
+    } else if (isWord(t, "if") || t->type == TokenTypeCode::While || t->type == TokenTypeCode::For) {
       Token* body = i + 2 < n ? childs[i + 2] : nullptr;
       if (body && body->type != TokenTypeCode::Block) braceless = true;
     }
@@ -491,7 +491,7 @@ int Token::checkAddBRACE() {
     }
     old[i] = nullptr;
     push(t);
-    if (t->type == TokenTypeCode::While) {
+    if (t->type == TokenTypeCode::While || t->type == TokenTypeCode::For) {
       size_t g = nextEntry(old, i + 1);
       if (g >= old.size() || old[g]->type != TokenTypeCode::Paren) continue;
       push(old[g]);

@@ -562,9 +562,13 @@ void TokenFunction::printMethod(std::string& out, const std::string& params, con
 // The head of a function outside a class's member list: "function name "
 // in a block, else the assignment that fits its place ("var name=",
 // "pkg.name=", "var name=Ruvo.name=", "name=") followed by "function".
+// An async one ("async function(u) { await f(u); }") keeps "async" in
+// front of the keyword, as a method does, so that its awaits still parse.
 void TokenFunction::printInlineHead(std::string& out, Parse* root, int mode) {
+  const char* keyword = (flags & TokenModifierFlags::Async) != 0 ? "async function" : "function";
   if (parent && parent->type == TokenTypeCode::Block) {
-    out += "function ";
+    out += keyword;
+    out += " ";
     if (!name.empty()) out += jsLocalName(getSelfValue()) + " ";
     return;
   }
@@ -581,7 +585,7 @@ void TokenFunction::printInlineHead(std::string& out, Parse* root, int mode) {
       out += getSelfValue() + "=";
     }
   }
-  out += "function";
+  out += keyword;
 }
 
 // The body; the package function of a file with functions after its

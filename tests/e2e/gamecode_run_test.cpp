@@ -415,3 +415,33 @@ TEST(GameCode, ClassMembersWithoutSemicolons) {
                  "\t\t}\n\t}\n}\n"}},
                "static code 5\n1 1,2 3 4 5 null 7 8 9 i\n");
 }
+
+// A loader written with the async functions of the language: a method, a
+// nested named function, an anonymous function (marked with the word or with
+// the comment), and a package function each keep "async" in front of their
+// keyword, so that the awaits in their bodies parse and run in order.
+TEST(GameCode, AsyncFunctionsInEveryPlace) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as", mainClass("import util.delay;",
+                                      "private async function start():void {\n"
+                                      "\tasync function twice(n:int):Object {\n"
+                                      "\t\tvar a:int = await delay(n);\n"
+                                      "\t\treturn a + await delay(1);\n"
+                                      "\t}\n"
+                                      "\tvar thrice:Function = async function(n:int):Object { return 3 * await delay(n); };\n"
+                                      "\tvar half:Function = /*async*/ function(n:int):Object { return await delay(n) / 4; };\n"
+                                      "\ttrace(\"twice\", await twice(5));\n"
+                                      "\ttrace(\"thrice\", await thrice(1));\n"
+                                      "\ttrace(\"half\", await half(6));\n"
+                                      "}\n",
+                                      "start();\ntrace(\"started\");")},
+                {"util/delay.as",
+                 "package util {\n"
+                 "\tpublic async function delay(v:int):Object {\n"
+                 "\t\tawait window.Promise.resolve(0);\n"
+                 "\t\treturn v * 2;\n"
+                 "\t}\n"
+                 "}\n"}},
+               // twice(5): 10 + 2; thrice(1): 3 * 2; half(6): 12 / 4.
+               "started\ntwice 12\nthrice 6\nhalf 3\n");
+}

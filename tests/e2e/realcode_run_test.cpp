@@ -364,6 +364,26 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "base64 TWFueSBoYW5kcw== TWE= TQ== true\n"
        "fixed 163840 -81920 -3.125 -2 3 -1\n"
        "ints -3 -1 7 43 1410065408 3000000000 -4 -3\n"},
+      // A battle that waits for animations (await::), with the engine's
+      // Ruvo.await stood in for in Main. Knight 20/4 against orc 15/5: turn
+      // 1 rolls 4 + 1 = 5 (a hit), turn 2 rolls 5 + 2 = 7 > 6 (a crit, 14),
+      // turn 3 rolls 4 + 3 = 7 (a crit, 14) and the orc falls; the score
+      // adds each roll's damage (5, 19, 33) and the try block's ++ once
+      // (34), though the catch block waits; the dead orc bows once before
+      // continue bows. "started" comes first: the first wait returns.
+      {"game-battle",
+       "started\n"
+       "start 2 fight\n"
+       "knight>orc 5 hp 10 score 5\n"
+       "turn 1\n"
+       "orc>knight 14 hp 6 score 19\n"
+       "turn two\n"
+       "knight>orc 14 hp -4 score 33\n"
+       "turn 3\n"
+       "caught no loot score 34\n"
+       "winner knight after 3 turns, 8 events\n"
+       "ui:fight,knight:hit,orc:crit,ui:flash,knight:crit,ui:oops,knight:bow0,knight:bow1,knight:bow2,orc:bow0,"
+       "knight:win\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

@@ -101,6 +101,97 @@ TEST(AsyncRewrite, AwaitedAssignment) {
   expectRun(js, "load 2|x 20|load 20|x 200|load 3|y 31");
 }
 
+// An awaited value declared among other names: after names declared in
+// front of it (on its line or the line before), or in front of names that
+// follow it, which are declared and assigned once the value has come.
+TEST(AsyncRewrite, AwaitedValueAmongOtherDeclaredNames) {
+  std::string js =
+      compileToJs(runFunction("  var a:int = 1, b:int = await::load(2);\n"
+                              "  log('ab', a + b);\n"
+                              "  var c:int = 3,\n"
+                              "    d:int = await::load(4);\n"
+                              "  log('cd', c + d);\n"
+                              "  var e:int = await::load(5), f:String = 'f', g:int = e + 1;\n"
+                              "  log('efg', e, f, g);\n"
+                              "  const h:int = await::load(6), k:int = h * 2;\n"
+                              "  log('hk', h, k);\n"));
+  EXPECT_EQ(js.find("This variable is not defined"), std::string::npos) << js;
+  expectRun(js, "load 2|ab 21|load 4|cd 43|load 5|efg 50 f 51|load 6|hk 60 120");
+}
+
+// A compound assignment of an awaited value applies its operator to the
+// value once it has come (the lexer makes one token of "+=" and two of "%=").
+TEST(AsyncRewrite, CompoundAssignmentOfAnAwaitedValue) {
+  std::string js =
+      compileToJs(runFunction("  var a:int = 100, b:int = 7, c:int = 5, d:int = 1, e:int = 12, s:String = 'x';\n"
+                              "  a /= await::load(2);\n"
+                              "  b %= await::load(0.4);\n"
+                              "  c *= await::load(0.4);\n"
+                              "  d <<= await::load(0.4);\n"
+                              "  e ^= await::load(0.4);\n"
+                              "  s += await::load(1);\n"
+                              "  log(a, b, c, d, e, s);\n"));
+  expectRun(js, "load 2|load 0.4|load 0.4|load 0.4|load 0.4|load 1|5 3 20 16 8 x10");
+}
+
+// return await::f() ends the function once the call has resumed it.
+TEST(AsyncRewrite, ReturnOfAnAwaitedCall) {
+  std::string js = compileToJs(runFunction("  for (var i:int = 0; i < 3; i++) {\n"
+                                           "    log('i', i);\n"
+                                           "    if (i == 1)\n"
+                                           "      return await::load(i);\n"
+                                           "  }\n"
+                                           "  log('not reached');\n"));
+  expectRun(js, "i 0|i 1|load 1");
+}
+
+// A body that ends on the line of its awaited call (a brace-less body, or
+// braces on one line) still admits its resume line: the resumed function
+// goes on with what follows the statement.
+TEST(AsyncRewrite, BodiesThatEndOnTheAwaitedLine) {
+  std::string js = compileToJs(runFunction("  var n:int = 0;\n"
+                                           "  if (n == 0)\n"
+                                           "    await::load('if');\n"
+                                           "  log('after if');\n"
+                                           "  while (n < 2)\n"
+                                           "    n += await::load(0.1);\n"
+                                           "  log('n', n);\n"
+                                           "  if (n > 5) log('big'); else\n"
+                                           "    await::load('else');\n"
+                                           "  log('after else');\n"
+                                           "  if (n == 2) { await::load('one'); }\n"
+                                           "  log('after one');\n"
+                                           "  do\n"
+                                           "    await::load('do');\n"
+                                           "  while (false);\n"
+                                           "  for (var i:int = 0; i < 2; i++)\n"
+                                           "    await::load(i);\n"
+                                           "  for each (var s:String in ['x', 'y'])\n"
+                                           "    await::load(s);\n"
+                                           "  log('end', i, s);\n"));
+  expectRun(js,
+            "load if|after if|load 0.1|load 0.1|n 2|load else|after else|load one|after one|load do|"
+            "load 0|load 1|load x|load y|end 2 y");
+}
+
+// A label stays right before its loop, so that continue and break name it.
+TEST(AsyncRewrite, LabelledLoops) {
+  std::string js = compileToJs(runFunction("  var sum:int = 0;\n"
+                                           "  outer: for (var a:int = 0; a < 3; a++) {\n"
+                                           "    for (var b:int = 0; b < 3; b++) {\n"
+                                           "      if (b == 1) continue outer;\n"
+                                           "      sum += await::load(a + 1);\n"
+                                           "    }\n"
+                                           "  }\n"
+                                           "  var n:int = 0;\n"
+                                           "  loop: while (true) {\n"
+                                           "    await::load(n);\n"
+                                           "    if (++n == 2) break loop;\n"
+                                           "  }\n"
+                                           "  log('sum', sum, n);\n"));
+  expectRun(js, "load 1|load 2|load 3|load 0|load 1|sum 60 2");
+}
+
 TEST(AsyncRewrite, AssignedValueIsReadyForTheStatementOnTheNextLine) {
   struct Row {
     const char* label;
@@ -207,6 +298,60 @@ TEST(AsyncRewrite, BranchesTryAndSwitch) {
                               "  log('end');\n"));
   // The finally block runs as well when the function is suspended inside the try.
   expectRun(js, "load 2|then|load 3|finally|try|finally|load 4|case|end");
+}
+
+// The function's own arguments are read before and after a resumption;
+// a nested function keeps its own.
+TEST(AsyncRewrite, ArgumentsOfTheFunctionAcrossResumption) {
+  std::string js = compileToJs(runFunction("  var count:Function = function(...rest):int { return arguments.length; };\n"
+                                           "  log('before', arguments.length);\n"
+                                           "  await::load(1);\n"
+                                           "  log('after', arguments.length, arguments[0] == log, count(1, 2, 3));\n"));
+  expectRun(js, "before 2|load 1|after 2 true 3");
+}
+
+// Resumed inside a catch block, the function goes on in that block with the
+// error it caught; the try block does not run again.
+TEST(AsyncRewrite, ResumedInsideACatchBlock) {
+  std::string js = compileToJs(runFunction("  var n:int = 0;\n"
+                                           "  try {\n"
+                                           "    n++;\n"
+                                           "    if (n == 1) throw new Error('first');\n"
+                                           "    log('try again');\n"
+                                           "  } catch (e:Error) {\n"
+                                           "    await::load(1);\n"
+                                           "    log('caught', e.message, n);\n"
+                                           "  }\n"
+                                           "  try {\n"
+                                           "    await::load(2);\n"
+                                           "    n += 10;\n"
+                                           "    throw new Error('second');\n"
+                                           "  } catch (f:Error) {\n"
+                                           "    await::load(3);\n"
+                                           "    log('caught', f.message, n);\n"
+                                           "  }\n"
+                                           "  log('after', n);\n"));
+  expectRun(js, "load 1|caught first 1|load 2|load 3|caught second 11|after 11");
+}
+
+// An awaited call inside an object literal is an ordinary call of the
+// expression: the literal stays whole. A block after a case or default
+// head is a statement block and waits.
+TEST(AsyncRewrite, ObjectLiteralsAndClauseBlocks) {
+  std::string js = compileToJs(runFunction("  var k:int = 1;\n"
+                                           "  switch (k) {\n"
+                                           "    case 1: {\n"
+                                           "      await::load(1);\n"
+                                           "      log('case');\n"
+                                           "      break;\n"
+                                           "    }\n"
+                                           "    default: {\n"
+                                           "      log('default');\n"
+                                           "    }\n"
+                                           "  }\n"
+                                           "  var o:Object = {a: await::load(2), b: {c: 3}};\n"
+                                           "  log('o', o.a.getValue(), o.b.c);\n"));
+  expectRun(js, "load 1|case|load 2|o 20 3");
 }
 
 TEST(AsyncRewrite, NestedFunctionsSurviveResumption) {

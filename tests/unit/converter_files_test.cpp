@@ -90,6 +90,19 @@ TEST_F(ConverterFiles, LinkClassTable) {
       {"already linked", "Foo", head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
        head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}"},
       {"no package", "Foo", "function Foo(){}\n", false, "function Foo(){}\n"},
+      // Comments and strings are copied as they are: "super(" in a comment
+      // and braces or parentheses in a string or comment are not code.
+      {"super in a comment", "Foo",
+       head + "class Foo extends Bar{function Foo(){\n// call super() first\nsuper(1);\n}}}", true,
+       head + kImport + "class Foo extends Bar{function Foo(){\n// call super() first\nsuper(1);\r\n\t\t" +
+           initCall("Foo") + ";\n}}}"},
+      {"braces in strings and comments", "Foo",
+       head + "class Foo{function Foo(){trace(\"{\", '(');/* } */}\nfunction g(){}}}", true,
+       head + kImport + "class Foo{function Foo(){trace(\"{\", '(');/* } */\r\n\t\t" + initCall("Foo") +
+           "}\nfunction g(){}}}"},
+      {"class in a comment before the class", "Foo", head + "/* class Foo { } */ class Foo{var a;}}", true,
+       head + kImport + "/* class Foo { } */ class Foo{\r\n\t\tpublic function Foo(){\r\n\t\t\tsuper();\r\n\t\t\t" +
+           initCall("Foo") + "\t\t}\r\nvar a;}}"},
   };
   Converter c(2);
   FlashToZafrit& conv = c.conv;
