@@ -12,8 +12,9 @@
 namespace {
 
 // Compiles, runs and checks what node prints; no warning or error may be reported.
-void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
-  ruvotest::SourcesRun r = ruvotest::compileLibraryOnAndRun(sources);
+void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected,
+                  const std::string& options = "") {
+  ruvotest::SourcesRun r = ruvotest::compileLibraryOnAndRun(sources, options);
   ASSERT_FALSE(r.js.empty()) << r.messages;
   EXPECT_EQ(r.messages.find("MSG,7,"), std::string::npos) << r.messages;
   EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
@@ -150,4 +151,64 @@ TEST(LibraryOn, ForInOverADictionaryGivesTheKeyObjects) {
                "a=p1,b=p2,boss=p3\n"
                "5 undefined p2\n"
                "b\n");
+}
+
+// With an option on the command the doc comments of classes and members are
+// kept in the script. A doc comment that shows code with a line comment
+// (" *   // returns true") keeps the blank between its '*' and the "//", so
+// the comment does not end there; the inventory behind it runs.
+TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Inventory;\n", "",
+                           "var a:Inventory = new Inventory(3);\n"
+                           "trace(a.add(\"sword\"), a.add(\"shield\"), a.add(\"potion\"), a.add(\"gem\"));\n"
+                           "var b:Inventory = Inventory.small();\n"
+                           "b.add(\"map\");\n"
+                           "b.slots = 20;\n"
+                           "trace(String(a), String(b), b.slots, b.free, Inventory.made);")},
+                {"game/Inventory.as",
+                 "package game {\n"
+                 "\t/**\n"
+                 "\t * Holds the items of one player.\n"
+                 "\t * <pre>\n"
+                 "\t * for (var i:int = 0; i < n; i++) {\n"
+                 "\t *     // one item a slot\n"
+                 "\t * }\n"
+                 "\t * inv.add(\"sword\"); // returns true\n"
+                 "\t * </pre>\n"
+                 "\t */\n"
+                 "\tpublic class Inventory {\n"
+                 "\t\tpublic static const MAX:int = 8;\n"
+                 "\t\t/** How many inventories were made. */\n"
+                 "\t\tpublic static var made:int = 0;\n"
+                 "\t\t/**\n"
+                 "\t\t * The items.\n"
+                 "\t\t *   // in the order they were added\n"
+                 "\t\t */\n"
+                 "\t\tprivate var _items:Array = [];\n"
+                 "\t\tprivate var _slots:int;\n"
+                 "\t\tpublic function Inventory(slots:int) { _slots = slots > MAX ? MAX : slots; made++; }\n"
+                 "\t\t/**\n"
+                 "\t\t * Adds an item; false when full.\n"
+                 "\t\t *   // full: nothing changes\n"
+                 "\t\t */\n"
+                 "\t\tpublic function add(item:String):Boolean {\n"
+                 "\t\t\tif (_items.length >= _slots) return false;\n"
+                 "\t\t\t_items.push(item);\n"
+                 "\t\t\treturn true;\n"
+                 "\t\t}\n"
+                 "\t\t/**\n"
+                 "\t\t *  // the free slots\n"
+                 "\t\t */\n"
+                 "\t\tpublic function get free():int { return _slots - _items.length; }\n"
+                 "\t\tpublic function set slots(v:int):void { _slots = Math.min(v, MAX); }\n"
+                 "\t\tpublic function get slots():int { return _slots; }\n"
+                 "\t\tpublic function toString():String { return _items.join(\"|\") + \" (\" + free + \" free)\"; }\n"
+                 "\t\tpublic static function small():Inventory { return new Inventory(2); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "true true true false\n"
+               "sword|shield|potion (0 free) map (7 free) 8 7 2\n",
+               ";chromerun=false");
 }
