@@ -105,6 +105,45 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                "3,6,c3,idle,run,30,-7\n");
 }
 
+// A method taken as a default with || (handler || onDefault, a field set
+// to itself || a method), alone in parentheses, or called through call and
+// apply keeps its object, as a method closure does in Flash (call and apply
+// cannot give it another one); a static method called through call stays
+// as it is.
+TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Unit;\n",
+                           "\t\tprivate var log:Array = [];\n"
+                           "\t\tprivate var onEnd:Function;\n"
+                           "\t\tprivate static function note(v:int):void { trace(\"note\" + v); }\n"
+                           "\t\tprivate function onDefault(v:int):void { log.push(\"d\" + v); }\n",
+                           "var custom:Function = null;\n"
+                           "var f:Function = custom || onDefault;\n"
+                           "f(1);\n"
+                           "var g:Function = (onDefault);\n"
+                           "g(2);\n"
+                           "onDefault.call(null, 3);\n"
+                           "this.onDefault.apply(null, [4]);\n"
+                           "onEnd = onEnd || this.onDefault;\n"
+                           "onEnd(5);\n"
+                           "var u:Unit = new Unit();\n"
+                           "var h:Function = u.hit || onDefault;\n"
+                           "h(6);\n"
+                           "u.hit.call(this, 7);\n"
+                           "note.call(null, 8);\n"
+                           "trace(log.join(\",\"), u.hits, f == onDefault, onEnd == g);")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function hit(v:int):void { hits += v; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "note8\n"
+               "d1,d2,d3,d4,d5 13 true true\n");
+}
+
 // for (k in d) over a Dictionary gives its keys as they were stored: objects
 // of the project's classes (kept as key texts by the runtime) come back as
 // the objects, string keys as strings; over a local, a member and a
