@@ -108,8 +108,8 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
 // A method taken as a default with || (handler || onDefault, a field set
 // to itself || a method), alone in parentheses, or called through call and
 // apply keeps its object, as a method closure does in Flash (call and apply
-// cannot give it another one); a static method called through call stays
-// as it is.
+// cannot give it another one), and so does another object's method kept in
+// an object literal; a static method called through call stays as it is.
 TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"Main.as",
@@ -132,6 +132,8 @@ TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
                            "h(6);\n"
                            "u.hit.call(this, 7);\n"
                            "note.call(null, 8);\n"
+                           "var menu:Object = {fire: u.hit, n: 1};\n"
+                           "menu.fire(10);\n"
                            "trace(log.join(\",\"), u.hits, f == onDefault, onEnd == g);")},
                 {"game/Unit.as",
                  "package game {\n"
@@ -141,7 +143,7 @@ TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
                  "\t}\n"
                  "}\n"}},
                "note8\n"
-               "d1,d2,d3,d4,d5 13 true true\n");
+               "d1,d2,d3,d4,d5 23 true true\n");
 }
 
 // for (k in d) over a Dictionary gives its keys as they were stored: objects
