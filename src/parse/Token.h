@@ -420,6 +420,11 @@ std::string jsLocalName(const std::string& name);
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope = nullptr);
 
+// The class that a declared type names: a class by its full name, an imported
+// or same-package class by its short name, or a class after the package block
+// of the file of `package`; null for anything else.
+TokenClass* classOfTypeText(const std::string& type, TokenPackage* package);
+
 // Resets the lexer state and the declaration gaps on record (tests compile
 // several projects in one process).
 void resetLexerState();

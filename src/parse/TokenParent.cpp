@@ -88,10 +88,6 @@ int TokenParent::pretreatment(Parse* file) {
   return 0;
 }
 
-namespace {
-
-// The class that a declared type names: a class by its full name, an imported
-// or same-package class by its short name, or a class after the package block.
 TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
   if (type.empty()) return nullptr;
   if (TokenClass* cls = TokenClass::GetTokenClass(type)) return cls;
@@ -102,6 +98,8 @@ TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
     if (TokenClass* cls = TokenClass::GetTokenClass(package->text + "." + type)) return cls;
   return package->privateClasses.get(type, nullptr);
 }
+
+namespace {
 
 // list.(@id == 3) and list.(@id != 3): the filters written as
 // getChildByAttribute.

@@ -253,3 +253,40 @@ TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
                "sword|shield|potion (0 free) map (7 free) 8 7 2\n",
                ";chromerun=false");
 }
+
+// for (k in d) gives the key objects also when d is reached through a name:
+// another object's Dictionary member (world.owners, through a member and
+// through a local typed as the class) and a static Dictionary of a class
+// (World.all).
+TEST(LibraryOn, ForInOverADictionaryReachedThroughAnObjectOrAClass) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Unit;\n\timport game.World;\n",
+                           "\t\tprivate var world:World = new World();\n",
+                           "world.add(new Unit(\"a\"), \"p1\");\n"
+                           "world.add(new Unit(\"b\"), \"p2\");\n"
+                           "var out:Array = [];\n"
+                           "for (var k:Object in world.owners) out.push(Unit(k).name + \"=\" + world.owners[k]);\n"
+                           "for (var s:* in World.all) out.push(s.name);\n"
+                           "var w:World = world;\n"
+                           "for (var t:* in w.owners) out.push(t is Unit);\n"
+                           "out.sort();\n"
+                           "trace(out.join(\",\"));")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic function Unit(name:String) { this.name = name; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/World.as",
+                 "package game {\n"
+                 "\timport flash.utils.Dictionary;\n"
+                 "\tpublic class World {\n"
+                 "\t\tpublic static var all:Dictionary = new Dictionary();\n"
+                 "\t\tpublic var owners:Dictionary = new Dictionary();\n"
+                 "\t\tpublic function add(u:Unit, owner:String):void { owners[u] = owner; all[u] = true; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a,a=p1,b,b=p2,true,true\n");
+}
