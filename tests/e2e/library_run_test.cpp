@@ -23,6 +23,15 @@ void expectPrints(const std::map<std::string, std::string>& sources, const std::
 
 using ruvotest::mainClass;
 
+// The sources of a fixture project, tests/fixtures/<name>/src/, by their
+// path under src/.
+std::map<std::string, std::string> fixtureSources(const std::string& name) {
+  const std::string dir = ruvotest::fixtureDir(name) + "/src";
+  std::map<std::string, std::string> sources;
+  for (const std::string& rel : ruvotest::listFiles(dir)) sources[rel] = ruvotest::readFile(dir + "/" + rel);
+  return sources;
+}
+
 }  // namespace
 
 // Sorting a high-score table and a unit list: the flags other than NUMERIC
@@ -289,4 +298,25 @@ TEST(LibraryOn, ForInOverADictionaryReachedThroughAnObjectOrAClass) {
                  "\t}\n"
                  "}\n"}},
                "a,a=p1,b,b=p2,true,true\n");
+}
+
+// An arena game (tests/fixtures/game-arena) on stand-ins for the library's
+// Event and EventDispatcher: a clock dispatches a frame event to the units,
+// each of which keeps its handler in a field and removes it when it falls;
+// a boss adds a second handler by name and removes it after three frames;
+// the arena keeps the teams in a Dictionary keyed by unit and takes the
+// fallen through a handler given or its own method (onFall || defaultFall).
+// Worked by hand, units take 2 a frame, the boss 1 on odd frames and 3 on
+// even ones (its hp reads ten times its points): after 3 frames the imp
+// (5) has fallen, the orc has 9 - 6 = 3, the lich 8 - 5 = 3 (30); by frame
+// 4 the lich and by frame 5 the orc have fallen, and no listener is left.
+// A second arena counts its fallen through a closure.
+TEST(LibraryOn, ArenaOfUnitsWithFrameEvents) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints(fixtureSources("game-arena"),
+               "3 0 3 30 2\n"
+               "orc lich imp\n"
+               "0 0 0 0 imp,lich,orc false\n"
+               "0 imp fell at 3; orc fell at 5; lich enraged; lich fell at 4\n"
+               "1 0 0 0\n");
 }
