@@ -194,8 +194,13 @@ void formatOneLineInto(std::string_view line, std::string& result) {
     } else if (isBlank(c)) {
       if (!result.empty()) {
         char last = result.back();
-        bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        if (!eatsBlank(last) || keepsSignsApart) result += ' ';
+        const char next = nextNonBlank(line, i);
+        bool keepsSignsApart = isSign(last) && next == last;
+        // "* /" joined would close the block comment it stands in (a doc
+        // comment line " *   // note" kept in the output) or join a product
+        // and a regular expression into "*/".
+        bool keepsCommentOpen = last == '*' && next == '/';
+        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) result += ' ';
       }
       ++i;
     } else if (c == '+' || c == '-' || c == '=') {

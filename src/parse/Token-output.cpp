@@ -240,32 +240,48 @@ bool isTernaryColon(Token* colon) {
   return false;
 }
 
+bool isLogical(const Token* t) {
+  return isType(t, TokenTypeCode::Operator) && (t->text == "&&" || t->text == "||");
+}
+
+// ( ... ) that groups an expression: not a call's arguments, a condition or a
+// parameter list, so the token before it starts or separates a value.
+bool isGroupingParen(Token* group) {
+  if (!isType(group, TokenTypeCode::Paren)) return false;
+  Token* before = siblingOf(group, -1);
+  return !before || isType(before, TokenTypeCode::Assign) || isType(before, TokenTypeCode::Operator) ||
+         isType(before, TokenTypeCode::Comma) || isType(before, TokenTypeCode::Return) ||
+         isType(before, TokenTypeCode::Question) || isType(before, TokenTypeCode::Colon);
+}
+
 // Where a word is a whole value that may hold a method closure: the right-hand
 // side of "=", what return gives, a branch of ?:, an element of an array
-// literal, and an operand of == or != (so that a method kept in a variable
-// still compares equal to the method).
+// literal, an operand of || or && (handler || onDefault gives the method),
+// a value alone in grouping parentheses, and an operand of == or != (so that
+// a method kept in a variable still compares equal to the method).
 bool standsAsMethodValue(Token* self) {
   Token* prev = siblingOf(self, -1);
   Token* next = siblingOf(self, 1);
   auto endsValue = [](const Token* t) {
     return !t || isType(t, TokenTypeCode::Semicolon) || isType(t, TokenTypeCode::Comma);
   };
-  auto endsOperand = [&](const Token* t) {
-    return endsValue(t) || isType(t, TokenTypeCode::Question) ||
-           (isType(t, TokenTypeCode::Operator) && (t->text == "&&" || t->text == "||"));
+  auto endsOperand = [&](const Token* t) { return endsValue(t) || isType(t, TokenTypeCode::Question) || isLogical(t); };
+  auto startsOperand = [&](const Token* t) {
+    return !t || isType(t, TokenTypeCode::Assign) || isType(t, TokenTypeCode::Return) ||
+           isType(t, TokenTypeCode::Comma) || isType(t, TokenTypeCode::Semicolon) || isLogical(t) ||
+           (isType(t, TokenTypeCode::Operator) && t->text == "!");
   };
   if ((isType(prev, TokenTypeCode::Assign) && prev->text == "=") || isType(prev, TokenTypeCode::Return))
-    return endsValue(next);
+    return endsValue(next) || isLogical(next);
   if (isType(self->parent, TokenTypeCode::Bracket) && isArrayLiteral(self->parent) &&
       (!prev || isType(prev, TokenTypeCode::Comma)))
     return endsValue(next);
+  if (!prev && !next && isGroupingParen(self->parent)) return true;
   if (isType(prev, TokenTypeCode::Question)) return isTernaryColon(next);
-  if (isTernaryColon(prev)) return endsValue(next);
+  if (isTernaryColon(prev)) return endsValue(next) || isLogical(next);
   if (isEquality(prev)) return endsOperand(next);
-  if (isEquality(next))
-    return !prev || isType(prev, TokenTypeCode::Assign) || isType(prev, TokenTypeCode::Return) ||
-           isType(prev, TokenTypeCode::Comma) || isType(prev, TokenTypeCode::Semicolon) ||
-           (isType(prev, TokenTypeCode::Operator) && (prev->text == "&&" || prev->text == "||" || prev->text == "!"));
+  if (isLogical(prev)) return endsOperand(next);
+  if (isEquality(next) || isLogical(next)) return startsOperand(prev);
   return false;
 }
 
@@ -315,6 +331,13 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindMethodValue(bound, r, cls, file)) r = bound;
+  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren) &&
+             !self->isInStatic()) {
+    // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
+    // object, whatever object the call names.
+    std::string bound;
+    TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
+    if (self->bindCalledMethod(bound, r, cls, file)) r = bound;
   }
   out += r;
   return skip;

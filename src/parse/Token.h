@@ -347,6 +347,11 @@ class Token {
   // With the library on: this word, read as a value, names a method of its
   // object; appends the bound form (__bind(object,method)) and returns true.
   bool bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
+  // The same for a method called through call or apply (onHit.call(o, 1)):
+  // `printed` is the word's output, ending in ".call" or ".apply"; the bound
+  // method followed by that ending, so the method keeps its object whatever
+  // object the call names, as a method closure does.
+  bool bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
   static std::string GetFullClassName(Parse* file, std::string name);
 
   // ---- type annotations and brace insertion (pretreatment helpers) ----
@@ -381,8 +386,10 @@ class Token {
  private:
   // The two cases of bindMethodValue: a method of the instance, and a method
   // of an object whose declared type is a class.
-  bool bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls);
-  bool bindObjectMethod(std::string& out, const std::string& printed, Parse* file);
+  // `name` is the word as written (the token's text, or the part of it in
+  // front of ".call" or ".apply").
+  bool bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name);
+  bool bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name);
 };
 
 // Lexer state, process-wide: carries over from one file to the next.
@@ -412,6 +419,11 @@ std::string jsLocalName(const std::string& name);
 // Super-member resolution (property access rewriting).
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,
                                   bool overridden, TokenPackage* privateScope = nullptr);
+
+// The class that a declared type names: a class by its full name, an imported
+// or same-package class by its short name, or a class after the package block
+// of the file of `package`; null for anything else.
+TokenClass* classOfTypeText(const std::string& type, TokenPackage* package);
 
 // Resets the lexer state and the declaration gaps on record (tests compile
 // several projects in one process).

@@ -1,4 +1,5 @@
 // Loops and jumps: for and for each, break and continue with their labels.
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "parse.h"
+#include "xstringmethod.h"
 
 // Whether the expression goes on from `last` to `next` across a line end:
 // after an operator, a ',' or a '?' / ':', or before one of these or a group.
@@ -270,25 +272,55 @@ std::string elementTarget(const ForEachHead& parts, const std::string& name, Par
   return resolved.empty() ? name : resolved;
 }
 
-// The declared type of a name: a local or parameter of the function, or a
-// member of the class or of a base class (this.name too); "" for anything
-// else.
-std::string declaredTypeOfName(Token* word, Parse* file) {
-  if (!word || word->type != TokenTypeCode::Word) return std::string();
-  std::string name = word->text;
-  if (name.compare(0, 5, "this.") == 0) name = name.substr(5);
-  if (name.empty() || name.find('.') != std::string::npos) return std::string();
-  if (word->text.compare(0, 5, "this.") != 0)
-    if (Token* local = word->getTokenInVarMap(name.c_str())) return local->toTypeDeclaration(file);
+// A member of a class or of a base class, instance or static, by name.
+Token* memberOfClassChain(TokenClass* cls, const std::string& name) {
   size_t steps = 0;
-  for (TokenClass* c = word->getTokenClass(); c && steps <= TokenClass::_classCount_(); ++steps) {
+  for (TokenClass* c = cls; c && steps <= TokenClass::_classCount_(); ++steps) {
     Token* member = c->members.get(name, nullptr);
     if (!member) member = c->staticMembers.get(name, nullptr);
-    if (member) return member->toTypeDeclaration(file);
+    if (member) return member;
     if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
     c = c->superClass;
   }
-  return std::string();
+  return nullptr;
+}
+
+// The declared type of a name: a local or parameter of the function, or a
+// member of the class or of a base class (this.name too), and through a
+// dotted name the member of what its head names (world.owners with world
+// typed as a class, World.all for a static of the class World); "" for
+// anything else.
+std::string declaredTypeOfName(Token* word, Parse* file) {
+  if (!word || word->type != TokenTypeCode::Word) return std::string();
+  std::string name = word->text;
+  const bool viaThis = name.compare(0, 5, "this.") == 0;
+  if (viaThis) name = name.substr(5);
+  std::vector<std::string> path;
+  xstringmthod::splitstr(name, '.', path);
+  if (path.empty() || path.size() != static_cast<size_t>(std::count(name.begin(), name.end(), '.')) + 1)
+    return std::string();
+  TokenPackage* package = file ? file->package : nullptr;
+  std::string type;
+  TokenClass* owner = nullptr;
+  Token* local = viaThis ? nullptr : word->getTokenInVarMap(path[0].c_str());
+  if (local) {
+    type = local->toTypeDeclaration(file);
+  } else if (Token* member = memberOfClassChain(word->getTokenClass(), path[0])) {
+    type = member->toTypeDeclaration(file);
+  } else if (!viaThis && path.size() > 1) {
+    owner = classOfTypeText(path[0], package);  // a class by its name: its statics
+    if (!owner) return std::string();
+  } else {
+    return std::string();
+  }
+  for (size_t i = 1; i < path.size(); ++i) {
+    if (!owner) owner = classOfTypeText(type, package);
+    Token* member = owner ? memberOfClassChain(owner, path[i]) : nullptr;
+    if (!member) return std::string();
+    type = member->toTypeDeclaration(file);
+    owner = nullptr;
+  }
+  return type;
 }
 
 // Whether a for (k in d) loop walks a Dictionary whose object keys the

@@ -195,8 +195,10 @@ int TokenColon::pretreatment(Parse* parseFile) {
 }
 
 // ":" prints as it is. In an object literal with the library on, a value
-// that is one of the instance's own methods is bound to the instance:
+// that is one of the instance's own methods is bound to the instance, one of
+// an object typed as its class to that object:
 //   {click: this.onClick}  ->  {click:__bind(this,this.onClick)}
+//   {fire: unit.hit}       ->  {fire:__bind(unit,unit.hit)}
 int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeCommentOff) {
   Parse* owner = parseFile ? parseFile : file.get();
   out += ":";
@@ -218,8 +220,8 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
 
   Token* keyBefore = parent->getNextToken(this, -2);
   Token* afterValue = parent->getNextToken(this, 2 + consumed);
-  if (printed.find("this.") != std::string::npos && (!keyBefore || keyBefore->type == Comma) &&
-      (!afterValue || afterValue->type == Comma) && isInSelFunction(method, currentClass)) {
+  const bool wholeValue = (!keyBefore || keyBefore->type == Comma) && (!afterValue || afterValue->type == Comma);
+  if (printed.find("this.") != std::string::npos && wholeValue && isInSelFunction(method, currentClass)) {
     out += _DEBUF_("/*bind in obj*/");
     TokenFunction* inline_ = isInlineFunction() ? getTokenFunction() : nullptr;
     TokenFunction* method_ = inline_ && inline_->parent ? inline_->parent->getClassTokenFunction() : nullptr;
@@ -230,6 +232,13 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
     } else {
       out += "__bind(this,this." + method + ")";
     }
+    return 1 + consumed;
+  }
+  // {fire: unit.hit}: a method of an object typed as its class keeps that
+  // object.
+  std::string bound;
+  if (wholeValue && value->type == Word && value->bindMethodValue(bound, printed, currentClass, owner)) {
+    out += value->leadingText + bound;
     return 1 + consumed;
   }
   out += value->leadingText + printed;

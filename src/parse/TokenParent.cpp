@@ -1,6 +1,7 @@
 // The ( ) group: call arguments, parenthesised expressions, conditions and
 // function parameter lists.
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -87,10 +88,6 @@ int TokenParent::pretreatment(Parse* file) {
   return 0;
 }
 
-namespace {
-
-// The class that a declared type names: a class by its full name, an imported
-// or same-package class by its short name, or a class after the package block.
 TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
   if (type.empty()) return nullptr;
   if (TokenClass* cls = TokenClass::GetTokenClass(type)) return cls;
@@ -101,6 +98,8 @@ TokenClass* classOfTypeText(const std::string& type, TokenPackage* package) {
     if (TokenClass* cls = TokenClass::GetTokenClass(package->text + "." + type)) return cls;
   return package->privateClasses.get(type, nullptr);
 }
+
+namespace {
 
 // list.(@id == 3) and list.(@id != 3): the filters written as
 // getChildByAttribute.
@@ -168,14 +167,33 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
 // `printed` is the word's own output; false (nothing appended) when the word
 // names no such method.
 bool Token::bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
-  return bindOwnMethod(out, printed, cls) || bindObjectMethod(out, printed, file);
+  const std::string name = text.str();
+  return bindOwnMethod(out, printed, cls, name) || bindObjectMethod(out, printed, file, name);
 }
 
-bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls) {
-  const bool bareName = type == TokenTypeCode::Word && text.find('.') == std::string::npos;
-  if (!cls || !(startsWith(text.str(), "this.") || bareName) || printed.find("this.") == std::string::npos)
+bool Token::bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
+  const std::string name = text.str();
+  for (const char* ending : {".call", ".apply"}) {
+    const size_t n = std::strlen(ending);
+    if (name.size() <= n || printed.size() <= n || name.compare(name.size() - n, n, ending) != 0 ||
+        printed.compare(printed.size() - n, n, ending) != 0)
+      continue;
+    const std::string head = name.substr(0, name.size() - n);
+    const std::string printedHead = printed.substr(0, printed.size() - n);
+    std::string bound;
+    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head))
+      return false;
+    out += bound + ending;
+    return true;
+  }
+  return false;
+}
+
+bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name) {
+  const bool bareName = type == TokenTypeCode::Word && name.find('.') == std::string::npos;
+  if (!cls || !(startsWith(name, "this.") || bareName) || printed.find("this.") == std::string::npos)
     return false;
-  std::string method = bareName ? text.str() : text.substr(5);
+  std::string method = bareName ? name : name.substr(5);
   if (!isInSelFunction(method, cls)) return false;
   if (isInlineFunction()) {
     // Inside a closure the method's object is the enclosing method's
@@ -196,8 +214,8 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
   return true;
 }
 
-bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file) {
-  const std::string path = startsWith(text.str(), "this.") ? text.substr(5) : text.str();
+bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name) {
+  const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
   if (type != TokenTypeCode::Word || resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
       printed.rfind('.') == std::string::npos)
     return false;

@@ -13,11 +13,21 @@
 namespace {
 
 // Compiles, runs and checks what node prints; no warning or error may be reported.
-void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected) {
-  ruvotest::expectCleanRun(ruvotest::compileLibraryOnAndRun(sources), expected);
+void expectPrints(const std::map<std::string, std::string>& sources, const std::string& expected,
+                  const std::string& options = "") {
+  ruvotest::expectCleanRun(ruvotest::compileLibraryOnAndRun(sources, options), expected);
 }
 
 using ruvotest::mainClass;
+
+// The sources of a fixture project, tests/fixtures/<name>/src/, by their
+// path under src/.
+std::map<std::string, std::string> fixtureSources(const std::string& name) {
+  const std::string dir = ruvotest::fixtureDir(name) + "/src";
+  std::map<std::string, std::string> sources;
+  for (const std::string& rel : ruvotest::listFiles(dir)) sources[rel] = ruvotest::readFile(dir + "/" + rel);
+  return sources;
+}
 
 }  // namespace
 
@@ -101,6 +111,47 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                "3,6,c3,idle,run,30,-7\n");
 }
 
+// A method taken as a default with || (handler || onDefault, a field set
+// to itself || a method), alone in parentheses, or called through call and
+// apply keeps its object, as a method closure does in Flash (call and apply
+// cannot give it another one), and so does another object's method kept in
+// an object literal; a static method called through call stays as it is.
+TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Unit;\n",
+                           "\t\tprivate var log:Array = [];\n"
+                           "\t\tprivate var onEnd:Function;\n"
+                           "\t\tprivate static function note(v:int):void { trace(\"note\" + v); }\n"
+                           "\t\tprivate function onDefault(v:int):void { log.push(\"d\" + v); }\n",
+                           "var custom:Function = null;\n"
+                           "var f:Function = custom || onDefault;\n"
+                           "f(1);\n"
+                           "var g:Function = (onDefault);\n"
+                           "g(2);\n"
+                           "onDefault.call(null, 3);\n"
+                           "this.onDefault.apply(null, [4]);\n"
+                           "onEnd = onEnd || this.onDefault;\n"
+                           "onEnd(5);\n"
+                           "var u:Unit = new Unit();\n"
+                           "var h:Function = u.hit || onDefault;\n"
+                           "h(6);\n"
+                           "u.hit.call(this, 7);\n"
+                           "note.call(null, 8);\n"
+                           "var menu:Object = {fire: u.hit, n: 1};\n"
+                           "menu.fire(10);\n"
+                           "trace(log.join(\",\"), u.hits, f == onDefault, onEnd == g);")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function hit(v:int):void { hits += v; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "note8\n"
+               "d1,d2,d3,d4,d5 23 true true\n");
+}
+
 // for (k in d) over a Dictionary gives its keys as they were stored: objects
 // of the project's classes (kept as key texts by the runtime) come back as
 // the objects, string keys as strings; over a local, a member and a
@@ -147,4 +198,122 @@ TEST(LibraryOn, ForInOverADictionaryGivesTheKeyObjects) {
                "a=p1,b=p2,boss=p3\n"
                "5 undefined p2\n"
                "b\n");
+}
+
+// With an option on the command the doc comments of classes and members are
+// kept in the script. A doc comment that shows code with a line comment
+// (" *   // returns true") keeps the blank between its '*' and the "//", so
+// the comment does not end there; the inventory behind it runs.
+TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Inventory;\n", "",
+                           "var a:Inventory = new Inventory(3);\n"
+                           "trace(a.add(\"sword\"), a.add(\"shield\"), a.add(\"potion\"), a.add(\"gem\"));\n"
+                           "var b:Inventory = Inventory.small();\n"
+                           "b.add(\"map\");\n"
+                           "b.slots = 20;\n"
+                           "trace(String(a), String(b), b.slots, b.free, Inventory.made);")},
+                {"game/Inventory.as",
+                 "package game {\n"
+                 "\t/**\n"
+                 "\t * Holds the items of one player.\n"
+                 "\t * <pre>\n"
+                 "\t * for (var i:int = 0; i < n; i++) {\n"
+                 "\t *     // one item a slot\n"
+                 "\t * }\n"
+                 "\t * inv.add(\"sword\"); // returns true\n"
+                 "\t * </pre>\n"
+                 "\t */\n"
+                 "\tpublic class Inventory {\n"
+                 "\t\tpublic static const MAX:int = 8;\n"
+                 "\t\t/** How many inventories were made. */\n"
+                 "\t\tpublic static var made:int = 0;\n"
+                 "\t\t/**\n"
+                 "\t\t * The items.\n"
+                 "\t\t *   // in the order they were added\n"
+                 "\t\t */\n"
+                 "\t\tprivate var _items:Array = [];\n"
+                 "\t\tprivate var _slots:int;\n"
+                 "\t\tpublic function Inventory(slots:int) { _slots = slots > MAX ? MAX : slots; made++; }\n"
+                 "\t\t/**\n"
+                 "\t\t * Adds an item; false when full.\n"
+                 "\t\t *   // full: nothing changes\n"
+                 "\t\t */\n"
+                 "\t\tpublic function add(item:String):Boolean {\n"
+                 "\t\t\tif (_items.length >= _slots) return false;\n"
+                 "\t\t\t_items.push(item);\n"
+                 "\t\t\treturn true;\n"
+                 "\t\t}\n"
+                 "\t\t/**\n"
+                 "\t\t *  // the free slots\n"
+                 "\t\t */\n"
+                 "\t\tpublic function get free():int { return _slots - _items.length; }\n"
+                 "\t\tpublic function set slots(v:int):void { _slots = Math.min(v, MAX); }\n"
+                 "\t\tpublic function get slots():int { return _slots; }\n"
+                 "\t\tpublic function toString():String { return _items.join(\"|\") + \" (\" + free + \" free)\"; }\n"
+                 "\t\tpublic static function small():Inventory { return new Inventory(2); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "true true true false\n"
+               "sword|shield|potion (0 free) map (7 free) 8 7 2\n",
+               ";chromerun=false");
+}
+
+// for (k in d) gives the key objects also when d is reached through a name:
+// another object's Dictionary member (world.owners, through a member and
+// through a local typed as the class) and a static Dictionary of a class
+// (World.all).
+TEST(LibraryOn, ForInOverADictionaryReachedThroughAnObjectOrAClass) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Unit;\n\timport game.World;\n",
+                           "\t\tprivate var world:World = new World();\n",
+                           "world.add(new Unit(\"a\"), \"p1\");\n"
+                           "world.add(new Unit(\"b\"), \"p2\");\n"
+                           "var out:Array = [];\n"
+                           "for (var k:Object in world.owners) out.push(Unit(k).name + \"=\" + world.owners[k]);\n"
+                           "for (var s:* in World.all) out.push(s.name);\n"
+                           "var w:World = world;\n"
+                           "for (var t:* in w.owners) out.push(t is Unit);\n"
+                           "out.sort();\n"
+                           "trace(out.join(\",\"));")},
+                {"game/Unit.as",
+                 "package game {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic function Unit(name:String) { this.name = name; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/World.as",
+                 "package game {\n"
+                 "\timport flash.utils.Dictionary;\n"
+                 "\tpublic class World {\n"
+                 "\t\tpublic static var all:Dictionary = new Dictionary();\n"
+                 "\t\tpublic var owners:Dictionary = new Dictionary();\n"
+                 "\t\tpublic function add(u:Unit, owner:String):void { owners[u] = owner; all[u] = true; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a,a=p1,b,b=p2,true,true\n");
+}
+
+// An arena game (tests/fixtures/game-arena) on stand-ins for the library's
+// Event and EventDispatcher: a clock dispatches a frame event to the units,
+// each of which keeps its handler in a field and removes it when it falls;
+// a boss adds a second handler by name and removes it after three frames;
+// the arena keeps the teams in a Dictionary keyed by unit and takes the
+// fallen through a handler given or its own method (onFall || defaultFall).
+// Worked by hand, units take 2 a frame, the boss 1 on odd frames and 3 on
+// even ones (its hp reads ten times its points): after 3 frames the imp
+// (5) has fallen, the orc has 9 - 6 = 3, the lich 8 - 5 = 3 (30); by frame
+// 4 the lich and by frame 5 the orc have fallen, and no listener is left.
+// A second arena counts its fallen through a closure.
+TEST(LibraryOn, ArenaOfUnitsWithFrameEvents) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints(fixtureSources("game-arena"),
+               "3 0 3 30 2\n"
+               "orc lich imp\n"
+               "0 0 0 0 imp,lich,orc false\n"
+               "0 imp fell at 3; orc fell at 5; lich enraged; lich fell at 4\n"
+               "1 0 0 0\n");
 }

@@ -489,8 +489,8 @@ SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& source
   return compileAndRunWith(sources, projectName, classPaths, options, false);
 }
 
-SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources) {
-  return compileAndRunWith(sources, "p", {"src"}, "", true);
+SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources, const std::string& options) {
+  return compileAndRunWith(sources, "p", {"src"}, options, true);
 }
 
 RunResult runNode(const std::string& scriptPath, const std::vector<std::string>& args) {

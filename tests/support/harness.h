@@ -135,7 +135,10 @@ SourcesRun compileSourcesAndRun(const std::map<std::string, std::string>& source
 // The same with the emulation library on: the install folder holds a
 // one-class stand-in library, and the script runs with stand-ins for the
 // library's start (tests/support/run-library-on.js), so that the main
-// class's constructor runs the program.
-SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources);
+// class's constructor runs the program. `options` are the project command's
+// option literals (";chromerun=false"); with any option the compile keeps
+// the doc comments of classes and members in the script.
+SourcesRun compileLibraryOnAndRun(const std::map<std::string, std::string>& sources,
+                                  const std::string& options = "");
 
 }  // namespace ruvotest

@@ -51,6 +51,10 @@ const FormatCase kFormatCases[] = {
     {"post-increment then plus", "y = i++ + j;\n", "y=i++ +j;\n"},
     {"minus then pre-decrement", "z = a - --b;\n", "z=a- --b;\n"},
     {"plus minus may join", "w = a + -b;\n", "w=a+-b;\n"},
+    // A dropped blank between '*' and '/' would close the comment early.
+    {"doc comment line with a line comment", "/**\n * {\n *   // do stuff\n * }\n */\nx();\n",
+     "/**\n*{\n\t* // do stuff\n\t*}\n*/\nx();\n"},
+    {"product then regex", "y = 2 * /a/.exec(s).length;\n", "y=2 * /a/.exec(s).length;\n"},
     {"regex body copied", "s = s.replace(/ +/g, ' ');\n", "s=s.replace(/ +/g,' ');\n"},
     {"regex after return", "return / = +/.test(s);\n", "return / = +/.test(s);\n"},
     {"regex with slash in class", "r = /[/ ]+ x/;\n", "r=/[/ ]+ x/;\n"},
