@@ -328,6 +328,21 @@ TEST(TypeScriptClass, BodyStatementsFollowTheDeclaration) {
             "\n}\n");
 }
 
+// A cast to a class that no registry knows keeps the name as written; its
+// expression ("/*no*/this.Lost") is no TypeScript type.
+TEST(TypeScriptClass, CastToAnUnknownClass) {
+  TsProject project;
+  project.add("a/C.as", classFile("a", "C",
+                                  "\t\tpublic function f(o:Object):void { var l:Lost = o as Lost; "
+                                  "var m:C = o as C; var d = (o) as b.Gone; }\n"));
+  COMPILE_OR_SKIP(project);
+  __ISRELEASE__ = true;
+  const std::string text = project.classTs("a.C");
+  EXPECT_NE(text.find("{ let  l:Lost =  o as Lost ; let  m:C =  o as C ; let  d = (o)  as b.Gone ; }"),
+            std::string::npos)
+      << text;
+}
+
 // Functions after the package block of a class file stand in the class's
 // file, after the class and inside its module, as local functions.
 TEST(TypeScriptClass, FunctionsAfterThePackageBlock) {
