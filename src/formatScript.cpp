@@ -126,6 +126,12 @@ char nextNonBlank(std::string_view line, size_t i) {
   return i < line.size() ? line[i] : '\0';
 }
 
+// Whether the blanks that follow position `i` lead to "//".
+bool startsWithLineComment(std::string_view line, size_t i) {
+  while (i < line.size() && isBlank(line[i])) ++i;
+  return line.substr(i, 2) == "//";
+}
+
 // Words after which a '/' opens a regular-expression literal, not a division.
 // The word considered ends at `end` in `result`.
 bool endsWithRegexKeyword(const std::string& result, size_t end) {
@@ -195,7 +201,10 @@ void formatOneLineInto(std::string_view line, std::string& result) {
       if (!result.empty()) {
         char last = result.back();
         bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        if (!eatsBlank(last) || keepsSignsApart) result += ' ';
+        // "* // note" on a line of a block comment would close the comment
+        // as "*//": the blank between '*' and "//" stays.
+        bool keepsCommentOpen = last == '*' && startsWithLineComment(line, i);
+        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) result += ' ';
       }
       ++i;
     } else if (c == '+' || c == '-' || c == '=') {

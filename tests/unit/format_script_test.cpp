@@ -63,6 +63,11 @@ const FormatCase kFormatCases[] = {
      "if (a){\n\tx();\n}\n\n\nfor (;;){\n\ty();\n}\n\n\n"},
     {"lone brace joined after else and '='", "}else\n{\nx();\n}\nvar o =\n{\n}\n",
      "}else{\n\n\nx();\n}\n\n\nvar o={\n}\n\n\n"},
+    // A kept doc comment: "*//" would close it.
+    {"line comment in a block comment keeps its blank", "/**\n *   // do stuff\n *\t//x\n */\nf();\n",
+     "/**\n* // do stuff\n* //x\n*/\nf();\n"},
+    {"blank after '*' goes before a block comment, stays before a line comment", "a = b * /*c*/d * // e\n",
+     "a=b */*c*/d * // e\n"},
     {"lone brace joined to TypeScript heads", "class A extends B\n{\nf (a:number):number\n{\n}\n}\n",
      "class A extends B{\n\tf (a:number):number{\n\t}\n\n}\n\n\n"},
 };
