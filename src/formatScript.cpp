@@ -126,6 +126,12 @@ char nextNonBlank(std::string_view line, size_t i) {
   return i < line.size() ? line[i] : '\0';
 }
 
+// Whether the blanks that follow position `i` lead to "//".
+bool startsWithLineComment(std::string_view line, size_t i) {
+  while (i < line.size() && isBlank(line[i])) ++i;
+  return line.substr(i, 2) == "//";
+}
+
 // Words after which a '/' opens a regular-expression literal, not a division.
 // The word considered ends at `end` in `result`.
 bool endsWithRegexKeyword(const std::string& result, size_t end) {
@@ -194,12 +200,10 @@ void formatOneLineInto(std::string_view line, std::string& result) {
     } else if (isBlank(c)) {
       if (!result.empty()) {
         char last = result.back();
-        const char next = nextNonBlank(line, i);
-        bool keepsSignsApart = isSign(last) && next == last;
-        // "* /" joined would close the block comment it stands in (a doc
-        // comment line " *   // note" kept in the output) or join a product
-        // and a regular expression into "*/".
-        bool keepsCommentOpen = last == '*' && next == '/';
+        bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
+        // "* // note" on a line of a block comment would close the comment
+        // as "*//": the blank between '*' and "//" stays.
+        bool keepsCommentOpen = last == '*' && startsWithLineComment(line, i);
         if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) result += ' ';
       }
       ++i;

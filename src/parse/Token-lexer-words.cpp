@@ -314,12 +314,23 @@ std::string withoutNamespaces(const std::string& w) {
   return out;
 }
 
+// A number written with leading zeros is decimal in ActionScript (010 is
+// ten), where JavaScript would read 010 as octal (eight) and TypeScript
+// rejects it: the zeros in front of another digit go ("010" -> "10",
+// "007.5" -> "7.5", "00" -> "0"). Hexadecimal numbers keep theirs.
+std::string withoutLeadingZeros(const std::string& w) {
+  size_t zeros = 0;
+  while (zeros + 1 < w.size() && w[zeros] == '0' && w[zeros + 1] >= '0' && w[zeros + 1] <= '9') ++zeros;
+  return w.substr(zeros);
+}
+
 // The token of a word no row made: a string literal, a number, or a name
 // (a statement word or a system type when its list holds it).
 Token* plainWordToken(std::string& w, bool quoted, const WordClass& wordClass, bool neverStatementWord,
                       const char* end, int line, Token* group) {
   if (quoted) return new Token(TokenTypeCode::Literal, w.c_str(), 0, line, group);
-  if (xstringmthod::IsAllDigit(w.c_str())) return new Token(TokenTypeCode::Number, w.c_str(), 0, line, group);
+  if (xstringmthod::IsAllDigit(w.c_str()))
+    return new Token(TokenTypeCode::Number, withoutLeadingZeros(w).c_str(), 0, line, group);
   bool awaited = false;
   bool rewritten = false;
   const size_t colons = w.find("::");

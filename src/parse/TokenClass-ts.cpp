@@ -211,21 +211,41 @@ void ClassTsWriter::writePrivateClasses() {
     if (cls) cls->toTsScript(privateText_, file_, JsMode::PrivateClass, typeCommentOff_);
 }
 
-// "static count:number=0;\n": the statements of the class body, that is the
-// static variables and whatever else stands there besides functions and
-// instance variables.
+// Only blanks and ';' between the members of a class body: a class
+// declaration may hold them as they stand.
+bool onlyEmptyStatements(const std::string& text) {
+  return text.find_first_not_of(" \t\r\n;") == std::string::npos;
+}
+
+// "static count:number=0;\n": the static variables of the class body. The
+// other statements that stand there, "init();" or a block "{ ... }", run
+// when the class is set up; a class declaration cannot hold them, so they
+// join the class's start-up text behind the declaration, in source order
+// with the lazy statics ("Ts._static(...)") that the variables add there.
 void ClassTsWriter::writeBodyStatics() {
   Token* body = cls_.getTokenFrome(cls_.findThisType(TokenTypeCode::Block, 0));
   if (!body) return;
   std::string statics;
+  std::string statement;  // the statement gathered since the last variable
+  auto endStatement = [&]() {
+    if (onlyEmptyStatements(statement))
+      statics += statement;
+    else
+      cls_.tsStaticStart += statement + "\n";
+    statement.clear();
+  };
   for (size_t i = 0; i < body->childs.size(); ++i) {
     Token* child = body->childs[i];
     if (!child || child->type == TokenTypeCode::Function) continue;
     if (child->type == TokenTypeCode::Var && !child->isStatic()) continue;
-    statics += child->leadingText;
-    const int skip = child->toJsScript(statics, file_, JsMode::TsClassBody, typeCommentOff_);
+    const bool isVar = child->type == TokenTypeCode::Var;
+    if (isVar) endStatement();
+    std::string& into = isVar ? statics : statement;
+    into += child->leadingText;
+    const int skip = child->toJsScript(into, file_, JsMode::TsClassBody, typeCommentOff_);
     if (skip > 0) i += static_cast<size_t>(skip);
   }
+  endStatement();
   text_ += statics;
   if (!statics.empty()) text_ += "\n";
 }

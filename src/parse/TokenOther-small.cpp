@@ -169,7 +169,10 @@ int TokenVector::pretreatment(Parse* parseFile) {
 
 // Vector.<T> as a type prints nothing, or /*Vector.<T>*/ when types are kept.
 // After `new` or `is` it is an array: "__newvec" for a length argument,
-// "Array" otherwise; the fixed-length flag argument is dropped.
+// "Array" otherwise; the fixed-length flag argument is dropped. Standing as
+// a value of its own (var c:Class = Vector.<int>, f(Vector.<int>), x as
+// Vector.<int>) it is the class Array too; Vector.<int>(list), the
+// conversion, leaves the list in its brackets.
 int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
   out += _ompilerOptions_.KeepVariableType(text.c_str(), typeCommentOff != 0);
   Token* before = parent ? parent->getNextToken(this, -1) : nullptr;
@@ -178,7 +181,10 @@ int TokenVector::toJsScript(std::string& out, Parse*, int, int typeCommentOff) {
   if (next && next->type == Paren)
     for (Token* child : next->childs)
       if (child) ++filled;
-  if (before && (before->type == Is || before->type == New)) out += filled == 1 ? "__newvec" : "Array";
+  if (before && (before->type == Is || before->type == New))
+    out += filled == 1 ? "__newvec" : "Array";
+  else if (type == VectorType && !(next && next->type == Paren))
+    out += "Array";
   if (next && next->type == Paren && filled >= 3) {
     for (size_t i = next->childs.size(); i-- > 0;) {
       Token* child = next->childs[i];

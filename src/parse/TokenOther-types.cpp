@@ -12,6 +12,7 @@
 #include "TsOutput.h"
 #include "WritingGuard.h"
 #include "parse.h"
+#include "xstringmethod.h"
 
 namespace {
 
@@ -26,8 +27,12 @@ const char* const kInstanceofNames =
     "\nArray\nDate\nDictionary\nArrayBuffer\nDataView\nFloat32Array\nFloat64Array\nUint8Array\nUint16Array\n"
     "Uint32Array\nInt8Array\nInt16Array\nInt32Array\n";
 
-// A type name as the TypeScript `as` expression writes it.
-std::string tsCastType(std::string printed) {
+// A type name as the TypeScript `as` expression writes it, from the type
+// token and its text as an expression. A class that no registry knows is an
+// expression "/*no*/this.Name", which is no type: it keeps its name as
+// written ("x as Name").
+std::string tsCastType(Token* type, std::string printed) {
+  if (startsWith(printed, "/*no*/this.")) printed = type->text.str();
   printed = typeToTsType(printed);
   if (!printed.empty() && printed[0] == '\'') printed = printed.size() >= 2 ? printed.substr(1, printed.size() - 2) : "";
   return printed;
@@ -301,7 +306,7 @@ int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCo
     if (__ISTOTS && right) {
       std::string printed;
       right->toJsScript(printed, owner, mode, typeCommentOff);
-      printed = tsCastType(printed);
+      printed = tsCastType(right, printed);
       if (!printed.empty()) out += " as " + printed + " ";
     }
     return 1;
@@ -322,7 +327,7 @@ int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCo
   if (__ISRELEASE__ && __ISTOTS && right) {
     std::string printed;
     right->toJsScript(printed, owner, mode, typeCommentOff);
-    printed = tsCastType(printed);
+    printed = tsCastType(right, printed);
     if (!printed.empty()) out += " as " + printed + " ";
   }
   return 1;

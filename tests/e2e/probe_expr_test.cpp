@@ -104,6 +104,19 @@ TEST(ProbeExpr, RegularExpressionsAndDivisions) {
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
+// Numbers written with leading zeros are decimal, as in ActionScript (the
+// script would read 010 as octal eight; a TypeScript file would not parse).
+TEST(ProbeExpr, NumbersWithLeadingZerosAreDecimal) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const Case cases[] = {
+      {"constants, literals and sums", "\t\tpublic static const MODE:int = 010;\n",
+       "var a:Array = [07, 010, 0x10, 00, 0.5, 007.5, 0];\n"
+       "trace(a.join(\",\"), MODE + 1, 09 + 1, 010 * 2);",
+       "7,10,16,0,0.5,7.5,0 11 10 20\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // for each over a member variable as the loop variable sets the member.
 TEST(ProbeExpr, ForEachIntoAMember) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();

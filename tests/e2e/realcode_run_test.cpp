@@ -332,6 +332,16 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "error: undefined b\n"
        "error: bad char '#' at 8\n"
        "error: expected ) at 10 got op(;)\n"},
+      // Conway's life on 5 x 5: a blinker of three cells turns upright and
+      // back. Rules are set up by a block and a call in the class body
+      // (steps 010 is ten, one more after init()); the vector class is a
+      // value (not null), and typeof gives number, string, number.
+      {"game-life",
+       "B3/S23 11\n"
+       "...../...../.###./...../.....\n"
+       "...../..#../..#../..#../.....\n"
+       "...../...../.###./...../..... 3\n"
+       "true number,string,number true\n"},
       // A* over a binary heap ordered by f, then h: the only 8-step way
       // round the walls; from a wall start along the top row (4 nodes
       // expanded); a wall as the goal is never reached. The heap pops in

@@ -86,8 +86,28 @@ TEST(ExprSnippet, AsLeavesItsOperand) {
       {"typescript, not release", "y = e as String;", "y = e;"},
   };
   checkRows(tsRows, sizeof(tsRows) / sizeof(tsRows[0]), {false, false, true});
-  const Row tsReleaseRows[] = {{"typescript release", "y = e as int;", "y = e as number ;"}};
-  checkRows(tsReleaseRows, 1, {false, true, true});
+  const Row tsReleaseRows[] = {
+      {"typescript release", "y = e as int;", "y = e as number ;"},
+      {"typescript release, vector", "y = e as Vector.<int>;", "y = e as Array<any> ;"},
+  };
+  checkRows(tsReleaseRows, sizeof(tsReleaseRows) / sizeof(tsReleaseRows[0]), {false, true, true});
+}
+
+// Vector.<T> standing as a value is the class Array (JavaScript has no
+// vector classes); the conversion Vector.<T>(list) keeps only its list.
+TEST(ExprSnippet, VectorAsAValueIsArray) {
+  exprtest::Switches keep;
+  const Row rows[] = {
+      {"assigned", "c = Vector.<int>;", "c = Array;"},
+      {"argument", "f(Vector.<Number>)", "f(Array)"},
+      {"object literal value", "o = {k: Vector.<int>, j: 1};", "o = {k: Array, j: 1};"},
+      {"ternary", "c = a ? Vector.<int> : Array;", "c = a ? Array : Array;"},
+      {"nested type", "c = Vector.<Vector.<int>>;", "c = Array;"},
+      {"conversion", "v = Vector.<int>(a);", "v = (a);"},
+  };
+  checkRows(rows, sizeof(rows) / sizeof(rows[0]));
+  const Row debugRows[] = {{"debug cast check", "y = e as Vector.<int>;", "y = __DEBUGAS__(e,Array);"}};
+  checkRows(debugRows, 1, {true, false, false});
 }
 
 TEST(ExprSnippet, NewMakesArraysAndVectors) {

@@ -51,10 +51,9 @@ const FormatCase kFormatCases[] = {
     {"post-increment then plus", "y = i++ + j;\n", "y=i++ +j;\n"},
     {"minus then pre-decrement", "z = a - --b;\n", "z=a- --b;\n"},
     {"plus minus may join", "w = a + -b;\n", "w=a+-b;\n"},
-    // A dropped blank between '*' and '/' would close the comment early.
+    // A dropped blank between '*' and '//' would close the comment early.
     {"doc comment line with a line comment", "/**\n * {\n *   // do stuff\n * }\n */\nx();\n",
      "/**\n*{\n\t* // do stuff\n\t*}\n*/\nx();\n"},
-    {"product then regex", "y = 2 * /a/.exec(s).length;\n", "y=2 * /a/.exec(s).length;\n"},
     {"regex body copied", "s = s.replace(/ +/g, ' ');\n", "s=s.replace(/ +/g,' ');\n"},
     {"regex after return", "return / = +/.test(s);\n", "return / = +/.test(s);\n"},
     {"regex with slash in class", "r = /[/ ]+ x/;\n", "r=/[/ ]+ x/;\n"},
@@ -67,6 +66,11 @@ const FormatCase kFormatCases[] = {
      "if (a){\n\tx();\n}\n\n\nfor (;;){\n\ty();\n}\n\n\n"},
     {"lone brace joined after else and '='", "}else\n{\nx();\n}\nvar o =\n{\n}\n",
      "}else{\n\n\nx();\n}\n\n\nvar o={\n}\n\n\n"},
+    // A kept doc comment: "*//" would close it.
+    {"line comment in a block comment keeps its blank", "/**\n *   // do stuff\n *\t//x\n */\nf();\n",
+     "/**\n* // do stuff\n* //x\n*/\nf();\n"},
+    {"blank after '*' goes before a block comment, stays before a line comment", "a = b * /*c*/d * // e\n",
+     "a=b */*c*/d * // e\n"},
     {"lone brace joined to TypeScript heads", "class A extends B\n{\nf (a:number):number\n{\n}\n}\n",
      "class A extends B{\n\tf (a:number):number{\n\t}\n\n}\n\n\n"},
 };

@@ -297,6 +297,52 @@ TEST(TypeScriptClass, PrivateClassesOfAFile) {
   MsgBox = nullptr;
 }
 
+// Statements of a class body (a call, a block) cannot stand in a class
+// declaration: they follow it, after the registration, in source order with
+// the lazy statics. A private class's statements follow its own declaration.
+TEST(TypeScriptClass, BodyStatementsFollowTheDeclaration) {
+  TsProject project;
+  project.add("a/Rules.as", classFile("a", "Rules",
+                                      "\t\tpublic static var names:Array = make();\n"
+                                      "\t\tinit();;\n"
+                                      "\t\tpublic static var count:int = 0;\n"
+                                      "\t\t{ count = names.length; }\n"
+                                      "\t\tprivate static function init():void { }\n"
+                                      "\t\tprivate static function make():Array { return []; }\n") +
+                                "class Extra\n{\n\tpublic static var n:int = 1;\n\ttrace(n);\n}\n");
+  COMPILE_OR_SKIP(project);
+  const std::string text = project.classTs("a.Rules");
+  const size_t from = text.find("\nexport class Rules");
+  ASSERT_NE(from, std::string::npos) << text;
+  EXPECT_EQ(text.substr(from, text.find("constructor") - from),
+            "\nexport class Rules\n{\n\n\t\t  \n static names:Array<any>;\n\t\t  \n static count:number=0;\n");
+  const size_t end = text.find("\n}\nclass Extra");
+  ASSERT_NE(end, std::string::npos) << text;
+  EXPECT_EQ(text.substr(end),
+            "\n}\nclass Extra\n{\n\n\t  \n static n:number=1;\nconstructor (){\n}\n\n}"
+            "\n\tconsole.log(Extra.n);\n"
+            "\nTs._class(Rules,'a.Rules',true);\n\n\n"
+            "Ts._static(Rules,'names',function(){return Rules.make()});\n"
+            "\n\t\tRules.init();;\n"
+            "\n\t\t{ Rules.count = Rules.names.length; }\n"
+            "\n}\n");
+}
+
+// A cast to a class that no registry knows keeps the name as written; its
+// expression ("/*no*/this.Lost") is no TypeScript type.
+TEST(TypeScriptClass, CastToAnUnknownClass) {
+  TsProject project;
+  project.add("a/C.as", classFile("a", "C",
+                                  "\t\tpublic function f(o:Object):void { var l:Lost = o as Lost; "
+                                  "var m:C = o as C; var d = (o) as b.Gone; }\n"));
+  COMPILE_OR_SKIP(project);
+  __ISRELEASE__ = true;
+  const std::string text = project.classTs("a.C");
+  EXPECT_NE(text.find("{ let  l:Lost =  o as Lost ; let  m:C =  o as C ; let  d = (o)  as b.Gone ; }"),
+            std::string::npos)
+      << text;
+}
+
 // Functions after the package block of a class file stand in the class's
 // file, after the class and inside its module, as local functions.
 TEST(TypeScriptClass, FunctionsAfterThePackageBlock) {

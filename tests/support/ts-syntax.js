@@ -1,0 +1,46 @@
+// Reads every ".ts" file under the folders given and prints the syntax
+// errors that the TypeScript compiler finds in them, one line each:
+// "<file>:<line>:<column>: TS<code> <message>". Only the parse is checked
+// (ts.transpileModule): the files name the engine's declarations, which are
+// not at hand. The package is looked up as RUVO_TYPESCRIPT names it, else as
+// "typescript"; without it the script prints "no typescript" and exits with
+// code 3, and the caller skips the check.
+'use strict';
+const fs = require('fs');
+const path = require('path');
+
+let ts;
+try {
+  ts = require(process.env.RUVO_TYPESCRIPT || 'typescript');
+} catch (e) {
+  ts = null;
+}
+if (!ts || typeof ts.transpileModule !== 'function') {
+  console.log('no typescript');
+  process.exit(3);
+}
+
+function walk(p, out) {
+  if (fs.statSync(p).isDirectory()) {
+    for (const name of fs.readdirSync(p).sort()) walk(path.join(p, name), out);
+  } else if (p.endsWith('.ts')) {
+    out.push(p);
+  }
+  return out;
+}
+
+const files = [];
+for (const dir of process.argv.slice(2)) walk(dir, files);
+for (const file of files) {
+  const text = fs.readFileSync(file, 'latin1');
+  const result = ts.transpileModule(text, {
+    reportDiagnostics: true,
+    fileName: file,
+    compilerOptions: {target: ts.ScriptTarget.ES2017},
+  });
+  for (const d of result.diagnostics || []) {
+    const at = d.file ? d.file.getLineAndCharacterOfPosition(d.start) : {line: -1, character: -1};
+    console.log(file + ':' + (at.line + 1) + ':' + (at.character + 1) + ': TS' + d.code + ' ' +
+                ts.flattenDiagnosticMessageText(d.messageText, ' '));
+  }
+}
