@@ -3,17 +3,23 @@
 // "<file>:<line>:<column>: TS<code> <message>". Only the parse is checked
 // (ts.transpileModule): the files name the engine's declarations, which are
 // not at hand. The package is looked up as RUVO_TYPESCRIPT names it, else as
-// "typescript"; without it the script prints "no typescript" and exits with
-// code 3, and the caller skips the check.
+// "typescript", else as Debian installs it; without it the script prints
+// "no typescript" and exits with code 3, and the caller skips the check.
 'use strict';
 const fs = require('fs');
 const path = require('path');
 
-let ts;
-try {
-  ts = require(process.env.RUVO_TYPESCRIPT || 'typescript');
-} catch (e) {
-  ts = null;
+// Debian's package (node-typescript) lives where a node of another origin
+// does not look: it is tried last.
+let ts = null;
+for (const name of [process.env.RUVO_TYPESCRIPT, 'typescript', '/usr/share/nodejs/typescript']) {
+  if (!name) continue;
+  try {
+    ts = require(name);
+    break;
+  } catch (e) {
+    ts = null;
+  }
 }
 if (!ts || typeof ts.transpileModule !== 'function') {
   console.log('no typescript');
