@@ -2,6 +2,8 @@
 // FlashDevelop `.as3proj` projects, read by a small text scanner, give the
 // source folders, the main class file, the output folder and the compiler
 // arguments of a compile.
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,9 +60,12 @@ std::string baseName(const std::string& file, size_t suffix) {
   return name;
 }
 
+std::string blankCommentsAndCdata(const std::string& text);
+
 // True when the text holds the start tag of `root` (the element a project
-// file of that kind is built around).
-bool hasRoot(const std::string& text, const char* root) {
+// file of that kind is built around) outside its comments.
+bool hasRoot(const std::string& projectText, const char* root) {
+  const std::string text = blankCommentsAndCdata(projectText);
   std::string tag = std::string("<") + root;
   return text.find(tag + ">") != npos || text.find(tag + " ") != npos || text.find(tag + "\r") != npos ||
          text.find(tag + "\n") != npos || text.find(tag + "\t") != npos;
@@ -123,6 +128,31 @@ void projectUnreadable(CompilerOptions& options, const char* format, const std::
   stopCompile(CompileStop::NoProject);
 }
 
+// The text with every comment ("<!-- ... -->") and CDATA section blanked,
+// byte for byte, so that what they hold is no element: FlashDevelop's
+// template comments out example elements, and users comment out a class
+// path they no longer want. An unclosed one runs to the end of the text.
+std::string blankCommentsAndCdata(const std::string& text) {
+  std::string out = text;
+  size_t from = 0;
+  while ((from = out.find("<!", from)) != npos) {
+    const char* close;
+    if (out.compare(from, 4, "<!--") == 0)
+      close = "-->";
+    else if (out.compare(from, 9, "<![CDATA[") == 0)
+      close = "]]>";
+    else {
+      from += 2;
+      continue;
+    }
+    size_t end = out.find(close, from + 4);
+    end = end == npos ? out.size() : end + std::strlen(close);
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(from), out.begin() + static_cast<std::ptrdiff_t>(end), ' ');
+    from = end;
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string absoluteProjectFile(const char* projectFile) {
@@ -134,10 +164,12 @@ std::string absoluteProjectFile(const char* projectFile) {
 // The value of `attribute` in the first `element` of `section` (or, without
 // an element name, in the section's own start tag); with a list, the values
 // of every such element are appended and the result is empty. Every search
-// stays inside the text, whatever its shape.
-std::string readFromeXML(std::string& text, const char* section, const char* element, const char* attribute,
+// stays inside the text, whatever its shape; comments and CDATA sections
+// are passed over.
+std::string readFromeXML(std::string& projectText, const char* section, const char* element, const char* attribute,
                          std::vector<std::string>* list) {
   if (!section || !attribute) return std::string();
+  const std::string text = blankCommentsAndCdata(projectText);
   std::string open = std::string("<") + section;
   size_t sectionStart = text.find(open + ">");
   if (sectionStart == npos) sectionStart = text.find(open + " ");

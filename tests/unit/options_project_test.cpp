@@ -88,6 +88,10 @@ TEST(OptionsXml, ScannerTable) {
       {"no quote at all", "<a><b x=1/></a>", "a", "b", "x", ""},
       {"element without '/>'", "<a><b x=\"1\"></b></a>", "a", "b", "x", "1"},
       {"bytes above 0x7f", "<a><b x=\"\xe4\xb8\xad\xe6\x96\x87\"/></a>", "a", "b", "x", "\xe4\xb8\xad\xe6\x96\x87"},
+      {"element in a comment", "<a><!-- <b x=\"1\"/> --><b x=\"2\"/></a>", "a", "b", "x", "2"},
+      {"element in a CDATA section", "<a><![CDATA[<b x=\"1\"/>]]><b x=\"2\"/></a>", "a", "b", "x", "2"},
+      {"section end in a comment", "<a><!-- </a> --><b x=\"3\"/></a>", "a", "b", "x", "3"},
+      {"unclosed comment", "<a><b y=\"0\"/><!-- <b x=\"1\"/></a>", "a", "b", "x", ""},
       {"missing section", "<b x=\"1\"/>", "a", "b", "x", ""},
       {"empty text", "", "a", "b", "x", ""},
   };
