@@ -83,6 +83,21 @@ void excludePlayerOnlyFolders(std::vector<std::string>& excludePaths, const std:
   for (const char* folder : kPlayerOnlyExcludedFolders) excludePaths.push_back(librarySourceDir + folder);
 }
 
+// The module name a module.txt gives: the text between its first and its
+// last double quote, or without two quotes its whole text, less the
+// byte-order mark and the blanks and line end an editor saves around it
+// (the name becomes a file name and a script address of the page).
+std::string moduleNameOf(const std::string& moduleText) {
+  size_t first = moduleText.find('"');
+  size_t last = moduleText.rfind('"');
+  if (first != npos && last != first) return moduleText.substr(first + 1, last - first - 1);
+  std::string name = startsWith(moduleText, "\xEF\xBB\xBF") ? moduleText.substr(3) : moduleText;
+  const char* blanks = " \t\r\n";
+  size_t begin = name.find_first_not_of(blanks);
+  if (begin == npos) return std::string();
+  return name.substr(begin, name.find_last_not_of(blanks) - begin + 1);
+}
+
 // Registers the module script of a source folder outside the project (its
 // module.txt names the script) or the engine script of a library-off compile.
 void sourcePathEntry(CompilerOptions& options, const std::string& given, const std::string& librarySourceDir,
@@ -97,10 +112,7 @@ void sourcePathEntry(CompilerOptions& options, const std::string& given, const s
   if (given.find(projectFolder) == npos) {
     std::string moduleText;
     if (xfilemethod::readtxtfile(entry + "/module.txt", moduleText)) {
-      std::string name = moduleText;
-      size_t first = moduleText.find('"');
-      size_t last = moduleText.rfind('"');
-      if (first != npos && last != first) name = moduleText.substr(first + 1, last - first - 1);
+      std::string name = moduleNameOf(moduleText);
       if (name.find(".js") == npos) name += ".js";
       OneScriptFile::AddJsModule(entry, name.c_str(), false, false);
     } else if (options.outRuvo) {

@@ -269,21 +269,28 @@ TEST(ProbeProject, ProjectMistakesAreReported) {
 // A library folder outside the project with a module.txt is a module script
 // of its own, and with ";outruvo=true" a folder outside the project without
 // one becomes the engine script, which carries the runtime core: the page
-// loads the engine script, then the library module, then the game.
+// loads the engine script, then the library module, then the game. A
+// module.txt that names the module without quotes, as an editor saves it
+// (with a line end, perhaps a byte-order mark), names the same script.
 TEST(ProbeProject, LibraryModuleLoadsBetweenEngineAndGame) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
-  TempDir work;
-  Install inst;
-  ruvotest::copyFixture("probe-project-libmodule", work.path());
-  RunResult run = inst.run({work / "proj/game.as3proj;zafrit=false;outruvo=true"});
-  ASSERT_EQ(run.exitCode, 0);
-  for (const char* name : {"ruvo.js", "commonlib.js", "game.max.js"})
-    EXPECT_TRUE(ruvotest::fileExists(work / "proj/bin/h5/" + name)) << name << "\n" << run.out;
-  ruvotest::writeFile(work / "page-runner.js", kPageRunner);
-  RunResult node = ruvotest::runNode(work / "page-runner.js", {work / "proj/bin/h5/game.max.html"});
-  EXPECT_EQ(node.exitCode, 0) << node.err;
-  EXPECT_EQ(node.out,
-            "scripts: ruvo.js commonlib.js game.max.js\n"
-            "boot 1\n"
-            "<play>\n");
+  for (const char* moduleText : {"", "commonlib\r\n", "\xEF\xBB\xBF commonlib\n"}) {
+    SCOPED_TRACE(moduleText);
+    TempDir work;
+    Install inst;
+    ruvotest::copyFixture("probe-project-libmodule", work.path());
+    if (*moduleText) ruvotest::writeFile(work / "common/module.txt", moduleText);
+    RunResult run = inst.run({work / "proj/game.as3proj;zafrit=false;outruvo=true"});
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("MSG,12,76.67," + work / "proj/bin/h5/commonlib.js,"), std::string::npos) << run.out;
+    EXPECT_EQ(ruvotest::listFiles(work / "proj/bin/h5"),
+              (std::vector<std::string>{"commonlib.js", "game.max.html", "game.max.js", "index.html", "ruvo.js"}));
+    ruvotest::writeFile(work / "page-runner.js", kPageRunner);
+    RunResult node = ruvotest::runNode(work / "page-runner.js", {work / "proj/bin/h5/game.max.html"});
+    EXPECT_EQ(node.exitCode, 0) << node.err;
+    EXPECT_EQ(node.out,
+              "scripts: ruvo.js commonlib.js game.max.js\n"
+              "boot 1\n"
+              "<play>\n");
+  }
 }

@@ -197,7 +197,7 @@ TEST_F(OptionsProjectReaders, FlashBuilderOutputFolder) {
 // Source path entries: macros, relative and absolute folders, the library
 // folder, and the module script of a folder outside the project.
 TEST_F(OptionsProjectReaders, FlashBuilderSourcePathEntries) {
-  writeFile(work / "tools/module.txt", "tools\n");
+  writeFile(work / "tools/module.txt", "\xEF\xBB\xBF tools\r\n");
   writeFile(work / "named/module.txt", "name=\"named.js\";");
   std::string entries =
       "      <compilerSourcePathEntry kind=\"1\" path=\"${PARENT-1-PROJECT_LOC}/tools\"/>\n"
@@ -213,7 +213,7 @@ TEST_F(OptionsProjectReaders, FlashBuilderSourcePathEntries) {
   OneScriptFile* tools = OneScriptFile::jsModleMap.get(work / "tools/");
   OneScriptFile* named = OneScriptFile::jsModleMap.get(work / "named/");
   ASSERT_TRUE(tools && named);
-  EXPECT_EQ(tools->outputPath, "tools\n.js");  // no quotes: the whole text names it
+  EXPECT_EQ(tools->outputPath, "tools.js");  // no quotes: the whole text, without its mark and blanks, names it
   EXPECT_EQ(named->outputPath, "named.js");
   EXPECT_FALSE(OneScriptFile::jsModleMap.has(work / "abs/"));
   EXPECT_NE(out.find("compilerSourcePath " + work / "proj/libs/ui/" + "\r\n"), std::string::npos) << out;
