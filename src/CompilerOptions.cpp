@@ -347,6 +347,11 @@ void CompilerOptions::_addDefines(std::string arguments) {
   }
 }
 
+std::string CompilerOptions::inOutDir(const std::string& name) const {
+  if (outDir.empty()) return name;
+  return outDir.back() == '/' ? outDir + name : outDir + "/" + name;
+}
+
 bool CompilerOptions::excludeThisFile(const char* path) { return startsWithEntry(path, excludePaths); }
 
 bool CompilerOptions::closeConstructorNullOptimization(const char* path) {

@@ -48,6 +48,10 @@ class CompilerOptions {
   bool excludeThisFile(const char* path);
   bool closeConstructorNullOptimization(const char* path);
   std::string KeepVariableType(const char* typeName, bool suppress);
+  // A file of the output folder: `outDir` and the name, with one '/'
+  // between them (an absolute output folder path of a Flash Builder
+  // project has none at its end); the name alone without an output folder.
+  std::string inOutDir(const std::string& name) const;
   void readCompilerOptions();
   void readFDFile(const char* projectFile, std::string librarySourceDir, std::string htmlLibraryDir,
                   std::string miniLibraryDir);

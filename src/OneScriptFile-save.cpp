@@ -110,9 +110,7 @@ std::string warningsComment(const std::string& warnings) {
 std::string scriptPath(const std::string& outputPath) {
   if ((outputPath.size() > 1 && outputPath[1] == ':') || (!outputPath.empty() && outputPath[0] == '/'))
     return outputPath;
-  const std::string& folder = _ompilerOptions_.outDir;
-  if (folder.empty()) return outputPath;
-  return folder.back() == '/' ? folder + outputPath : folder + "/" + outputPath;
+  return _ompilerOptions_.inOutDir(outputPath);
 }
 
 // The module scripts, each once although several folders may map to one.

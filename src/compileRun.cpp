@@ -339,9 +339,9 @@ void writePages() {
   const CompilerOptions& o = _ompilerOptions_;
   std::string page = pageText();
   std::string pagePath = o.outName + ".max.html";
-  if (pagePath.size() < 2 || pagePath[1] != ':') pagePath = o.outDir + pagePath;
+  if (pagePath.size() < 2 || pagePath[1] != ':') pagePath = o.inOutDir(pagePath);
   writePageIfMissing(pagePath, page, true);
-  writePageIfMissing(o.outDir + o.startHtml, page, false);
+  writePageIfMissing(o.inOutDir(o.startHtml), page, false);
 }
 
 // The summary of a saved compile: the collected warnings in the log, the
@@ -369,7 +369,7 @@ void reportSummary() {
     }
     // The Windows program opens the start page when no error box was shown.
     if (platform.windows && o.chromeRun && platform.openStartPage)
-      platform.openStartPage((o.outDir + o.startHtml).c_str());
+      platform.openStartPage(o.inOutDir(o.startHtml).c_str());
   }
 
   // The Windows program starts the post-build command (the console program's

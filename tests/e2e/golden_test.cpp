@@ -42,6 +42,7 @@ const GoldenCase kCases[] = {
     {"probe-project-packages", "tests/fixtures/probe-project-packages", "packages.as3proj;zafrit=false"},
     {"probe-project-libmodule", "tests/fixtures/probe-project-libmodule",
      "proj/game.as3proj;zafrit=false;outruvo=true"},
+    {"project-fb47", "tests/fixtures/project-fb47", "proj/.actionScriptProperties;zafrit=false"},
     {"typescript-game", "tests/fixtures/typescript-game", "game.as3proj;zafrit=false;ts=true;"},
     {"example-dungeon", "examples/dungeon", "dungeon.as3proj;zafrit=false"},
 };

@@ -242,6 +242,43 @@ TEST(OptionsProject, FlashDevelopProjectGolden) {
   EXPECT_EQ(checkGolden("options-fd", "stdout.txt", p.paths(r.out)), "");
 }
 
+// A project as Flash Builder 4.7 writes it (CR LF, library paths, a second
+// application, constants and the stage size among other compiler arguments,
+// the main class in a package folder and saved with a byte-order mark, a
+// source folder beside the project): the script runs as the sources say.
+// Its pages are written beside it, also into an absolute output folder path,
+// which Flash Builder writes without a closing separator.
+TEST(OptionsProject, FlashBuilder47ProjectRuns) {
+  if (!haveNode()) GTEST_SKIP() << noNodeReason();
+  struct Row {
+    const char* name;
+    const char* outputFolderPath;  // written into the project file; <WORK> for the work folder
+    const char* outputFolder;      // where the files are, relative to the work folder
+  };
+  const Row rows[] = {
+      {"relative output folder", "bin-debug", "proj/bin-debug/h5"},
+      {"absolute output folder", "<WORK>/site", "site"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Project p("project-fb47");
+    const std::string file = p.work / "proj/.actionScriptProperties";
+    writeFile(file, replaceAll(replaceAll(readFile(file), "outputFolderPath=\"bin-debug\"",
+                                          std::string("outputFolderPath=\"") + row.outputFolderPath + "\""),
+                               "<WORK>", p.work.path()));
+    RunResult r = p.run({file + ";zafrit=false"});
+    EXPECT_EQ(r.exitCode, 0);
+    const std::string out = p.work / row.outputFolder;
+    EXPECT_NE(r.out.find("MSG,11,76.67," + out + "/Main.max.html,0,\n"), std::string::npos) << r.out;
+    EXPECT_EQ(listFiles(out), (std::vector<std::string>{"Main.max.html", "Main.max.js", "index.html"}));
+    RunResult node = runScriptInNode(out + "/Main.max.js");
+    EXPECT_EQ(node.exitCode, 0) << node.err;
+    // CONFIG::VERSION is the single-quoted string of the arguments; the way
+    // round the wall of the grid is 10 steps.
+    EXPECT_EQ(node.out, "debug build 1.4.2\nsteps 10\n\xE6\xA0\x87\xE9\xA2\x98: \xE8\xBF\xB7\xE5\xAE\xAB\n");
+  }
+}
+
 // A module.def entry without its closing quote: the error line, no engine
 // module, and the run goes on to the main class.
 TEST(OptionsProject, MalformedModuleDefGoesOn) {
