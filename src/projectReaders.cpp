@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -61,6 +62,62 @@ std::string baseName(const std::string& file, size_t suffix) {
 }
 
 std::string blankCommentsAndCdata(const std::string& text);
+
+// An attribute value as the IDE meant it: the tools write '&', '<', '>' and
+// the quotes of a value as entities ("Art &amp; Sound") and may write any
+// character as a number (&#x4E2D;, in UTF-8 here). Anything else that
+// starts with '&' stays as it is.
+std::string xmlAttributeText(const std::string& value) {
+  static const std::pair<const char*, char> kNamed[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  for (size_t i = 0; i < value.size();) {
+    if (value[i] != '&') {
+      out += value[i++];
+      continue;
+    }
+    bool named = false;
+    for (const auto& [entity, c] : kNamed) {
+      if (value.compare(i, std::strlen(entity), entity) == 0) {
+        out += c;
+        i += std::strlen(entity);
+        named = true;
+        break;
+      }
+    }
+    if (named) continue;
+    const size_t semicolon = value.find(';', i);
+    const bool hex = value.compare(i, 3, "&#x") == 0 || value.compare(i, 3, "&#X") == 0;
+    const size_t digits = i + (hex ? 3 : 2);
+    if (value.compare(i, 2, "&#") == 0 && semicolon != npos && semicolon > digits && semicolon - digits <= 6 &&
+        value.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789", digits) == semicolon) {
+      const unsigned long code = std::stoul(value.substr(digits, semicolon - digits), nullptr, hex ? 16 : 10);
+      if (code > 0 && code <= 0x10FFFF) {
+        char bytes[8];
+        out.append(bytes, CChineseCode::UnicodeToUTF8(static_cast<uint32_t>(code), bytes));
+        i = semicolon + 1;
+        continue;
+      }
+    }
+    out += value[i++];
+  }
+  return out;
+}
+
+// A path attribute of the project file (a folder or a file), read as the
+// IDE meant it.
+std::string readPath(std::string& text, const char* section, const char* element, const char* attribute) {
+  return xmlAttributeText(readFromeXML(text, section, element, attribute, nullptr));
+}
+
+// The path attributes of every such element.
+std::vector<std::string> readPaths(std::string& text, const char* section, const char* element,
+                                   const char* attribute) {
+  std::vector<std::string> paths;
+  readFromeXML(text, section, element, attribute, &paths);
+  for (std::string& path : paths) path = xmlAttributeText(path);
+  return paths;
+}
 
 // True when the text holds the start tag of `root` (the element a project
 // file of that kind is built around) outside its comments.
@@ -270,9 +327,9 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
 
   // The output folder: a location (possibly in the Flash Builder documents
   // folder) or, without one, the output folder path.
-  std::string location = readFromeXML(text, "actionScriptProperties", "compiler", "outputFolderLocation", nullptr);
+  std::string location = readPath(text, "actionScriptProperties", "compiler", "outputFolderLocation");
   if (location.size() < 2) {
-    std::string path = readFromeXML(text, "actionScriptProperties", "compiler", "outputFolderPath", nullptr);
+    std::string path = readPath(text, "actionScriptProperties", "compiler", "outputFolderPath");
     outDir = xfilemethod::getFile_Path(isAbsolute(path) ? path : projectFolder + path + "/" + subPath);
   } else {
     if (startsWith(location, "DOCUMENTS/")) {
@@ -287,20 +344,18 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
   }
   MSGTO(MessageType::Info, "", 0, "output path:%s", outDir.c_str());
 
-  std::string sourceFolder = readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr);
+  std::string sourceFolder = readPath(text, "actionScriptProperties", "compiler", "sourceFolderPath");
   sourceFolder = xfilemethod::diskCase(
       xfilemethod::getFile_Path(isAbsolute(sourceFolder) ? sourceFolder : projectFolder + "/" + sourceFolder));
   sourcePaths.push_back(sourceFolder);
 
-  mainFile = sourceFolder + "/" + readFromeXML(text, "actionScriptProperties", nullptr, "mainApplicationPath", nullptr);
+  mainFile = sourceFolder + "/" + readPath(text, "actionScriptProperties", nullptr, "mainApplicationPath");
   std::string mainText;
   if (!loadMainClass(mainFile, mainText)) return;
   outName = mainFile.find('/') == npos ? std::string("vendrix") : baseName(mainFile, 3);
   MSGTO(MessageType::Info, "", 0, "output file:%s", outName.c_str());
 
-  std::vector<std::string> entries;
-  readFromeXML(text, "compilerSourcePath", "compilerSourcePathEntry", "path", &entries);
-  for (std::string entry : entries) {
+  for (std::string entry : readPaths(text, "compilerSourcePath", "compilerSourcePathEntry", "path")) {
     if (startsWith(entry, _DOCUMENTS_)) {
       readDOCUMENTSPATH(text);
       entry = xstringmthod::replaceAll(entry, _DOCUMENTS_, DOCUMENTSPATH);
@@ -343,13 +398,11 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
     return;
   }
 
-  mainFile = resolveInProject(projectFolder, readFromeXML(text, "compileTargets", "compile", "path", nullptr));
+  mainFile = resolveInProject(projectFolder, readPath(text, "compileTargets", "compile", "path"));
   std::string mainText;
   if (!loadMainClass(mainFile, mainText)) return;
 
-  std::vector<std::string> classPaths;
-  readFromeXML(text, "classpaths", "class", "path", &classPaths);
-  for (const std::string& path : classPaths) {
+  for (const std::string& path : readPaths(text, "classpaths", "class", "path")) {
     if (path.size() <= 1) continue;
     std::string entry = resolveInProject(projectFolder, path);
     ensureSlash(entry);

@@ -307,3 +307,33 @@ TEST_F(OptionsProjectReaders, FlashDevelopClassPaths) {
   EXPECT_EQ(_ompilerOptions_.stageHeight, "480");
   EXPECT_EQ(_ompilerOptions_.outName, "app");
 }
+
+// The IDEs write '&', quotes and other characters of a folder name as XML
+// entities; the folders and the main file are the ones so named.
+TEST_F(OptionsProjectReaders, PathsWrittenWithEntities) {
+  const std::string chinese = "\xE4\xB8\xAD";  // U+4E2D, written &#x4E2D; or &#20013;
+  writeFile(work / "R&D's/src/Main.as", "package {\n\tpublic class Main {\n\t}\n}\n");
+  writeFile(work / "R&D's/app.as3proj",
+            "<project version=\"2\">\n"
+            "  <classpaths><class path=\"src\" /><class path=\"..\\Art &amp; Sound &lt;1&gt;\" />"
+            "<class path=\"..\\&#x4E2D;&#20013;\" /><class path=\"..\\a&amp;amp;b&nbsp;&#0;\" /></classpaths>\n"
+            "  <compileTargets><compile path=\"..\\R&amp;D&apos;s\\src\\Main.as\" /></compileTargets>\n"
+            "</project>\n");
+  readFD(work / "R&D's/app.as3proj");
+  EXPECT_EQ(_ompilerOptions_.mainFile, work / "R&D's/src/Main.as");
+  EXPECT_EQ(_ompilerOptions_.sourcePaths,
+            (std::vector<std::string>{work / "R&D's/src/", work / "Art & Sound <1>/", work / chinese + chinese + "/",
+                                      work / "a&amp;b&nbsp;&#0;/"}));
+
+  resetCompilerState();
+  writeFile(work / "proj/src/Main.as", "package {\n\tpublic class Main {\n\t}\n}\n");
+  writeFile(work / "proj/.actionScriptProperties",
+            "<actionScriptProperties mainApplicationPath=\"Main.as\" version=\"12\">\n"
+            "  <compiler outputFolderPath=\"bin &quot;web&quot;\" sourceFolderPath=\"src\">\n"
+            "    <compilerSourcePath>\n"
+            "      <compilerSourcePathEntry kind=\"1\" path=\"${PARENT-1-PROJECT_LOC}/Art &amp; Sound\"/>\n"
+            "    </compilerSourcePath>\n  </compiler>\n</actionScriptProperties>\n");
+  readFB(work / "proj/.actionScriptProperties");
+  EXPECT_EQ(_ompilerOptions_.outDir, work / "proj/bin \"web\"/h5/");
+  EXPECT_EQ(_ompilerOptions_.sourcePaths, (std::vector<std::string>{work / "proj/src/", work / "Art & Sound/"}));
+}
