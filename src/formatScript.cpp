@@ -126,12 +126,6 @@ char nextNonBlank(std::string_view line, size_t i) {
   return i < line.size() ? line[i] : '\0';
 }
 
-// Whether the blanks that follow position `i` lead to "//".
-bool startsWithLineComment(std::string_view line, size_t i) {
-  while (i < line.size() && isBlank(line[i])) ++i;
-  return line.substr(i, 2) == "//";
-}
-
 // Words after which a '/' opens a regular-expression literal, not a division.
 // The word considered ends at `end` in `result`.
 bool endsWithRegexKeyword(const std::string& result, size_t end) {
@@ -201,9 +195,10 @@ void formatOneLineInto(std::string_view line, std::string& result) {
       if (!result.empty()) {
         char last = result.back();
         bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        // "* // note" on a line of a block comment would close the comment
-        // as "*//": the blank between '*' and "//" stays.
-        bool keepsCommentOpen = last == '*' && startsWithLineComment(line, i);
+        // "* // note" or "* /assets/" on a line of a block comment would
+        // close the comment as "*//" or "*/assets/": the blank between '*'
+        // and a '/' stays (in code neither "* /" nor "*/" can stand).
+        bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
         if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) result += ' ';
       }
       ++i;

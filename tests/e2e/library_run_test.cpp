@@ -201,9 +201,10 @@ TEST(LibraryOn, ForInOverADictionaryGivesTheKeyObjects) {
 }
 
 // With an option on the command the doc comments of classes and members are
-// kept in the script. A doc comment that shows code with a line comment
-// (" *   // returns true") keeps the blank between its '*' and the "//", so
-// the comment does not end there; the inventory behind it runs.
+// kept in the script. A doc comment line that begins with a '/' (code with
+// a line comment, " *   // returns true", a folder, " * /saves/", or an
+// old comment's opener) keeps the blank between its '*' and the '/', so the
+// comment does not end there; the inventory behind it runs.
 TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"Main.as",
@@ -224,6 +225,8 @@ TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
                  "\t * }\n"
                  "\t * inv.add(\"sword\"); // returns true\n"
                  "\t * </pre>\n"
+                 "\t * Saved in the folder\n"
+                 "\t * /saves/inventory, one file a player.\n"
                  "\t */\n"
                  "\tpublic class Inventory {\n"
                  "\t\tpublic static const MAX:int = 8;\n"
@@ -232,6 +235,8 @@ TEST(LibraryOn, KeptDocCommentsWithLineCommentsInside) {
                  "\t\t/**\n"
                  "\t\t * The items.\n"
                  "\t\t *   // in the order they were added\n"
+                 "\t\t * /* the old layout: one array a slot\n"
+                 "\t\t * / 2 of the slots hold items at most\n"
                  "\t\t */\n"
                  "\t\tprivate var _items:Array = [];\n"
                  "\t\tprivate var _slots:int;\n"

@@ -69,8 +69,9 @@ const FormatCase kFormatCases[] = {
     // A kept doc comment: "*//" would close it.
     {"line comment in a block comment keeps its blank", "/**\n *   // do stuff\n *\t//x\n */\nf();\n",
      "/**\n* // do stuff\n* //x\n*/\nf();\n"},
-    {"blank after '*' goes before a block comment, stays before a line comment", "a = b * /*c*/d * // e\n",
-     "a=b */*c*/d * // e\n"},
+    {"blank after '*' stays before any '/'", "a = b * /*c*/d * // e\n", "a=b * /*c*/d * // e\n"},
+    {"doc comment lines beginning with '/' keep their blank",
+     "/**\n * /assets/levels\n *\t/ 2\n * /* old\n */\nf();\n", "/**\n* /assets/levels\n* / 2\n* /*old\n*/\nf();\n"},
     {"lone brace joined to TypeScript heads", "class A extends B\n{\nf (a:number):number\n{\n}\n}\n",
      "class A extends B{\n\tf (a:number):number{\n\t}\n\n}\n\n\n"},
 };
