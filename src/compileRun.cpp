@@ -42,12 +42,21 @@ void preScanSources() {
 }
 
 // The files of every source entry: a folder's files, or the file itself.
+// A class path of the project that names no folder is said on standard
+// error (a mistyped or moved folder: its classes are missing from the
+// script); the library folder has a report of its own.
 void collectSources(Quillet& front) {
+  const std::string library = xfilemethod::getFile_Path(_ompilerOptions_.libraryDir);
   for (const std::string& entry : _ompilerOptions_.sourcePaths) {
-    if (isFolderEntry(entry))
-      front.addPath(entry.substr(0, entry.size() - 1).c_str());
-    else
+    if (!isFolderEntry(entry)) {
       front.addFile(entry.c_str());
+      continue;
+    }
+    const std::string folder = entry.substr(0, entry.size() - 1);
+    if (!xfilemethod::pathExist(folder) && xfilemethod::getFile_Path(folder) != library &&
+        xfilemethod::getFile_Path(entry) != library)
+      ruvo_error("ruvojs: the source folder %s does not exist: no class is taken from it\n", folder.c_str());
+    front.addPath(folder.c_str());
   }
 }
 

@@ -234,12 +234,22 @@ TEST(OptionsProject, CompileCommandWithoutProjectFile) {
 
 // A FlashDevelop project: output name and folder from the project file, the
 // class paths in file order, the main module of module.def bringing the
-// engine module, and the directives of the main class.
+// engine module, and the directives of the main class. A class path that
+// names no folder is said on standard error, and the compile goes on; the
+// one commented out is not read.
 TEST(OptionsProject, FlashDevelopProjectGolden) {
   Project p("options-fd");
   RunResult r = p.run({p.work / "proj/game.as3proj;chromerun=false"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(checkGolden("options-fd", "stdout.txt", p.paths(r.out)), "");
+  EXPECT_EQ(r.err, "");
+
+  const std::string project = p.work / "proj/game.as3proj";
+  writeFile(project, replaceAll(readFile(project), "<class path=\"..\\gfx\" />",
+                                "<class path=\"..\\gfx\" />\n    <class path=\"..\\gone\" />"));
+  r = p.run({project + ";chromerun=false"});
+  EXPECT_EQ(p.paths(r.err), "ruvojs: the source folder <WORK>/gone does not exist: no class is taken from it\n");
+  EXPECT_NE(p.paths(r.out).find("MSG,14,"), std::string::npos) << r.out;
 }
 
 // A project as Flash Builder 4.7 writes it (CR LF, library paths, a second
