@@ -155,6 +155,27 @@ std::string moduleNameOf(const std::string& moduleText) {
   return name.substr(begin, name.find_last_not_of(blanks) - begin + 1);
 }
 
+// The Eclipse path variables of the project's own place in a source path
+// entry: "${PARENT-1-PROJECT_LOC}" is "../", "${PARENT-2-PROJECT_LOC}"
+// "../../" and so on, and "${PROJECT_LOC}" the project folder itself.
+std::string projectLocationMacros(std::string entry, const std::string& projectFolder) {
+  entry = xstringmthod::replaceAll(entry, "${PROJECT_LOC}", projectFolder.substr(0, projectFolder.size() - 1));
+  const std::string head = "${PARENT-", tail = "-PROJECT_LOC}";
+  for (size_t at = entry.find(head); at != npos; at = entry.find(head, at)) {
+    const size_t digits = at + head.size();
+    const size_t end = entry.find_first_not_of("0123456789", digits);
+    if (end == digits || end == npos || end - digits > 3 || entry.compare(end, tail.size(), tail) != 0) {
+      at = digits;
+      continue;
+    }
+    std::string up;
+    for (int n = std::stoi(entry.substr(digits, end - digits)); n > 0; --n) up += "../";
+    entry.replace(at, end + tail.size() - at, up);
+    at += up.size();
+  }
+  return entry;
+}
+
 // Registers the module script of a source folder outside the project (its
 // module.txt names the script) or the engine script of a library-off compile.
 void sourcePathEntry(CompilerOptions& options, const std::string& given, const std::string& librarySourceDir,
@@ -362,7 +383,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
       MSGTO(MessageType::Info, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
       MSGTO(MessageType::Info, "", 0, "DOCUMENTS PATH:%s", entry.c_str());
     }
-    entry = xstringmthod::replaceAll(entry, "${PARENT-1-PROJECT_LOC}", "../");
+    entry = projectLocationMacros(entry, projectFolder);
     entry = resolveInProject(projectFolder, entry);
     ensureSlash(entry);
     sourcePathEntry(*this, entry, librarySourceDir, projectFolder, true);

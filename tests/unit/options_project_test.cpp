@@ -205,11 +205,14 @@ TEST_F(OptionsProjectReaders, FlashBuilderSourcePathEntries) {
       "      <compilerSourcePathEntry kind=\"1\" path=\"libs\\ui\"/>\n"
       "      <compilerSourcePathEntry kind=\"1\" path=\"/lib/zafrit/src\"/>\n"
       "      <compilerSourcePathEntry kind=\"1\" path=\"" +
-      work / "abs" + "/\"/>\n";
+      work / "abs" + "/\"/>\n"
+      "      <compilerSourcePathEntry kind=\"1\" path=\"${PARENT-2-PROJECT_LOC}/far\"/>\n"
+      "      <compilerSourcePathEntry kind=\"1\" path=\"${PROJECT_LOC}/gen\"/>\n";
   std::string out = readFB(fbProject("outputFolderPath=\"bin\"", entries));
+  const std::string aboveWork = work.path().substr(0, work.path().rfind('/'));
   EXPECT_EQ(_ompilerOptions_.sourcePaths,
             (std::vector<std::string>{work / "proj/src/", work / "tools/", work / "named/", work / "proj/libs/ui/",
-                                      work / "abs/"}));
+                                      work / "abs/", aboveWork + "/far/", work / "proj/gen/"}));
   OneScriptFile* tools = OneScriptFile::jsModleMap.get(work / "tools/");
   OneScriptFile* named = OneScriptFile::jsModleMap.get(work / "named/");
   ASSERT_TRUE(tools && named);
