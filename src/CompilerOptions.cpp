@@ -179,15 +179,16 @@ bool startsWithEntry(const char* path, const std::vector<std::string>& entries) 
 
 // The definition of one "-define=" or "-define+=" argument starting at
 // `from`: it runs to the blanks before the next argument ("-...") or to the
-// end, loses its blanks and whatever follows an '&' (FlashDevelop joins its
-// arguments with "&#xA;").
+// end, loses its blanks and whatever follows a numbered character
+// (FlashDevelop joins its arguments with "&#xA;"). An '&' of the value
+// itself, written "&amp;" and decoded before, stays.
 std::string defineArgument(const std::string& piece, size_t from) {
   size_t first = piece.find_first_not_of(" \t", from);
   bool cutAtAmp = first != npos && piece[first] != '&';
   size_t stop = from;
   while (stop < piece.size()) {
     char c = piece[stop];
-    if (c == '&' && cutAtAmp) break;
+    if (c == '&' && cutAtAmp && piece.compare(stop, 2, "&#") == 0) break;
     if (c != ' ' && c != '\t') {
       ++stop;
       continue;

@@ -195,6 +195,11 @@ TEST(OptionsDefines, ArgumentsTable) {
       {"-define=CONFIG::x , 1", {{"CONFIG::x", "1"}}, "-1", "-1"},
       {"-define=N::v,1;-define=N::v,2", {{"N::v", "2"}}, "-1", "-1"},
       {"-define=&x,1", {{"&x", "1"}}, "-1", "-1"},
+      // An '&' of a string constant, written &amp;, is part of the value.
+      {"-define+=CONFIG::title,&quot;'Dash &amp; Run'&quot;&#xA;-define+=CONFIG::b,R&amp;D",
+       {{"CONFIG::title", "'Dash&Run'"}, {"CONFIG::b", "R&D"}},
+       "-1",
+       "-1"},
       {"", {}, "-1", "-1"},
   };
   for (const Row& row : rows) {
