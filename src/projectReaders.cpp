@@ -176,6 +176,23 @@ std::string projectLocationMacros(std::string entry, const std::string& projectF
   return entry;
 }
 
+// The constants of FlashDevelop's Compiler Constants box, which it keeps
+// apart from the other arguments: one "NS::name,value" a line, the lines
+// joined by &#xA; in the project file. Each is a -define+= argument, and
+// the arguments are joined by ';'.
+std::string compilerConstantArguments(const std::string& constants) {
+  std::string lines = xstringmthod::replaceAll(xstringmthod::replaceAll(constants, "&#xD;", ""), "&#xA;", "\n");
+  std::vector<std::string> pieces;
+  xstringmthod::splitstr(lines, '\n', pieces);
+  std::string arguments;
+  for (const std::string& piece : pieces) {
+    const size_t begin = piece.find_first_not_of(" \t\r");
+    if (begin == npos) continue;
+    arguments += "-define+=" + piece.substr(begin) + ";";
+  }
+  return arguments;
+}
+
 // Registers the module script of a source folder outside the project (its
 // module.txt names the script) or the engine script of a library-off compile.
 void sourcePathEntry(CompilerOptions& options, const std::string& given, const std::string& librarySourceDir,
@@ -430,6 +447,7 @@ void CompilerOptions::readFDFile(const char* projectFile, std::string librarySou
     sourcePathEntry(*this, entry, librarySourceDir, projectFolder, false);
   }
 
+  _addDefines(compilerConstantArguments(readFromeXML(text, "build", "option", "compilerConstants", nullptr)));
   _addDefines(readFromeXML(text, "build", "option", "additional", nullptr));
   std::string width = readFromeXML(text, "output", "movie", "width", nullptr);
   std::string height = readFromeXML(text, "output", "movie", "height", nullptr);

@@ -43,6 +43,7 @@ const GoldenCase kCases[] = {
     {"probe-project-libmodule", "tests/fixtures/probe-project-libmodule",
      "proj/game.as3proj;zafrit=false;outruvo=true"},
     {"project-fb47", "tests/fixtures/project-fb47", "proj/.actionScriptProperties;zafrit=false"},
+    {"project-fd5", "tests/fixtures/project-fd5", "Game/Game.as3proj;zafrit=false"},
     {"typescript-game", "tests/fixtures/typescript-game", "game.as3proj;zafrit=false;ts=true;"},
     {"example-dungeon", "examples/dungeon", "dungeon.as3proj;zafrit=false"},
 };

@@ -289,6 +289,32 @@ TEST(OptionsProject, FlashBuilder47ProjectRuns) {
   }
 }
 
+// A project as FlashDevelop 5 writes it (byte-order mark, CR LF, the comments
+// of its template, a class path commented out, constants both in the
+// additional arguments and in the Compiler Constants box), with a class
+// path beside the project whose files end their lines with a lone CR and
+// hold Windows-1252 quotes: the script runs as the sources say. The
+// definitions lose their blanks ('Dash & Run' is 'Dash&Run'); the pool of
+// the commented-out folder is not compiled (it would make 100 objects).
+TEST(OptionsProject, FlashDevelop5ProjectRuns) {
+  if (!haveNode()) GTEST_SKIP() << noNodeReason();
+  Project p("project-fd5");
+  RunResult r = p.run({p.work / "Game/Game.as3proj;zafrit=false"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.find("MSG,7,"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Engine-1.0"), std::string::npos) << r.out;
+  RunResult node = runScriptInNode(p.work / "Game/bin/h5/Game.max.js");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  // Pool(2) makes two objects; the third take makes one more, and the
+  // object given back is the next one taken. Steps of 0.25 out of frames of
+  // 0.125, 0.25, 0.0625 and 0.625: 0, 1 (0.375), 0, 3 (0.8125 - 0.75).
+  EXPECT_EQ(node.out,
+            "debug Dash&Run lives=3\n"
+            "made 3, same true, free 0\n"
+            "ticks 0,1,0,3 total 4\n");
+}
+
 // A module.def entry without its closing quote: the error line, no engine
 // module, and the run goes on to the main class.
 TEST(OptionsProject, MalformedModuleDefGoesOn) {
