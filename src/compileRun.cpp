@@ -286,6 +286,33 @@ void closeOutputScripts() {
   if (OneScriptFile::Main && !OneScriptFile::RuvoJs) OneScriptFile::Main->outputPath = MainOneScriptFile.outputPath;
 }
 
+// The line of the page that loads one script. A file name is an address
+// there: the bytes that would end the attribute or read as a query, a
+// fragment or an escape ("Tom's Quest", "Level #2") are written as %XX;
+// other names stand as they are.
+std::string scriptLine(const std::string& file) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string address;
+  for (char c : file) {
+    switch (c) {
+      case '\'':
+      case '"':
+      case '<':
+      case '>':
+      case '#':
+      case '?':
+      case '%':
+        address += '%';
+        address += kHex[static_cast<unsigned char>(c) >> 4];
+        address += kHex[c & 0xF];
+        break;
+      default:
+        address += c;
+    }
+  }
+  return "<script src='" + address + "' loader='ruvo'></script>\r\n";
+}
+
 std::string pageText() {
   const CompilerOptions& o = _ompilerOptions_;
   std::string t =
@@ -319,15 +346,15 @@ std::string pageText() {
     if (!script || script == mainModule || script == OneScriptFile::RuvoJs || script->outputPath.empty()) continue;
     if (std::find(listed.begin(), listed.end(), script) != listed.end()) continue;
     listed.push_back(script);
-    modules += "<script src='" + script->outputPath + "' loader='ruvo'></script>\r\n";
+    modules += scriptLine(script->outputPath);
   }
   if (mainModule) {
-    t += "<script src='" + mainModule->outputPath + "' loader='ruvo'></script>\r\n" + modules;
+    t += scriptLine(mainModule->outputPath) + modules;
   } else if (o.outRuvo && OneScriptFile::RuvoJs) {
-    t += "<script src='ruvo.js' loader='ruvo'></script>\r\n" + modules;
-    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n";
+    t += scriptLine("ruvo.js") + modules;
+    t += scriptLine(o.outName + ".max.js");
   } else {
-    t += "<script src='" + o.outName + ".max.js' loader='ruvo'></script>\r\n" + modules;
+    t += scriptLine(o.outName + ".max.js") + modules;
   }
   t += "</body>\r\n</html>";
   return t;

@@ -16,8 +16,9 @@ using ruvotest::TempDir;
 
 namespace {
 
-// Loads the scripts of a written page in the page's order, as a browser would,
-// with the browser's window and document provided.
+// Loads the scripts of a written page in the page's order, as a browser would
+// (an address's %XX escapes name the file's bytes), with the browser's window
+// and document provided.
 const char kPageRunner[] =
     "'use strict';\n"
     "const fs = require('fs');\n"
@@ -29,7 +30,7 @@ const char kPageRunner[] =
     "const srcs = [...fs.readFileSync(page, 'utf8').matchAll(/<script src='([^']*)'/g)].map(m => m[1]);\n"
     "console.log('scripts: ' + srcs.join(' '));\n"
     "for (const src of srcs) {\n"
-    "  const file = path.join(path.dirname(page), src);\n"
+    "  const file = path.join(path.dirname(page), decodeURIComponent(src));\n"
     "  vm.runInThisContext(fs.readFileSync(file, 'utf8'), { filename: file });\n"
     "}\n";
 
@@ -293,4 +294,19 @@ TEST(ProbeProject, LibraryModuleLoadsBetweenEngineAndGame) {
               "boot 1\n"
               "<play>\n");
   }
+}
+
+// A project named as people name games ("Tom's Quest #2"): its page loads
+// the script of that name, the quote and the '#' written as escapes, which
+// would otherwise end the address.
+TEST(ProbeProject, PageLoadsAScriptWhoseNameHasAQuoteAndAHash) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c("compile-hello", "hello.as3proj");
+  const std::string project = c.proj + "/Tom's Quest #2.as3proj";
+  ruvotest::writeFile(project, readFile(c.proj + "/hello.as3proj"));
+  RunResult run = c.inst.run({project + ";zafrit=false"});
+  ASSERT_EQ(run.exitCode, 0);
+  RunResult node = c.runPage("Tom's Quest #2.max.html");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out, "scripts: Tom%27s Quest %232.max.js\nhi\n");
 }
