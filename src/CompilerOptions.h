@@ -78,6 +78,9 @@ extern std::string _DOCUMENTS_;
 std::string readFromeXML(std::string& text, const char* section, const char* element, const char* attribute,
                          std::vector<std::string>* list);
 void readDOCUMENTSPATH(std::string& projectText);
+// An attribute value read by readFromeXML with its XML entities decoded
+// (&amp;, &lt;, &gt;, &quot;, &apos; and numbered characters).
+std::string xmlAttributeText(const std::string& value);
 // The project file as an absolute, normalised path (a relative one lies in
 // the program's folder).
 std::string absoluteProjectFile(const char* projectFile);

@@ -601,7 +601,7 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
 
   for (const std::string& entry : paths) {
     if (entry.empty()) continue;
-    std::string source = entry;
+    std::string source = xmlAttributeText(entry);
     if (!(source.size() > 1 && source[1] == ':') && source[0] != '/') source = folder + source;
     source = xfilemethod::getFile_Path(source);
     while (source.size() > 1 && source.back() == '/') source.pop_back();

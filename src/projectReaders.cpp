@@ -63,47 +63,6 @@ std::string baseName(const std::string& file, size_t suffix) {
 
 std::string blankCommentsAndCdata(const std::string& text);
 
-// An attribute value as the IDE meant it: the tools write '&', '<', '>' and
-// the quotes of a value as entities ("Art &amp; Sound") and may write any
-// character as a number (&#x4E2D;, in UTF-8 here). Anything else that
-// starts with '&' stays as it is.
-std::string xmlAttributeText(const std::string& value) {
-  static const std::pair<const char*, char> kNamed[] = {
-      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-  std::string out;
-  for (size_t i = 0; i < value.size();) {
-    if (value[i] != '&') {
-      out += value[i++];
-      continue;
-    }
-    bool named = false;
-    for (const auto& [entity, c] : kNamed) {
-      if (value.compare(i, std::strlen(entity), entity) == 0) {
-        out += c;
-        i += std::strlen(entity);
-        named = true;
-        break;
-      }
-    }
-    if (named) continue;
-    const size_t semicolon = value.find(';', i);
-    const bool hex = value.compare(i, 3, "&#x") == 0 || value.compare(i, 3, "&#X") == 0;
-    const size_t digits = i + (hex ? 3 : 2);
-    if (value.compare(i, 2, "&#") == 0 && semicolon != npos && semicolon > digits && semicolon - digits <= 6 &&
-        value.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789", digits) == semicolon) {
-      const unsigned long code = std::stoul(value.substr(digits, semicolon - digits), nullptr, hex ? 16 : 10);
-      if (code > 0 && code <= 0x10FFFF) {
-        char bytes[8];
-        out.append(bytes, CChineseCode::UnicodeToUTF8(static_cast<uint32_t>(code), bytes));
-        i = semicolon + 1;
-        continue;
-      }
-    }
-    out += value[i++];
-  }
-  return out;
-}
-
 // A path attribute of the project file (a folder or a file), read as the
 // IDE meant it.
 std::string readPath(std::string& text, const char* section, const char* element, const char* attribute) {
@@ -261,6 +220,47 @@ std::string blankCommentsAndCdata(const std::string& text) {
 }
 
 }  // namespace
+
+// An attribute value as the IDE meant it: the tools write '&', '<', '>' and
+// the quotes of a value as entities ("Art &amp; Sound") and may write any
+// character as a number (&#x4E2D;, in UTF-8 here). Anything else that
+// starts with '&' stays as it is.
+std::string xmlAttributeText(const std::string& value) {
+  static const std::pair<const char*, char> kNamed[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+  std::string out;
+  for (size_t i = 0; i < value.size();) {
+    if (value[i] != '&') {
+      out += value[i++];
+      continue;
+    }
+    bool named = false;
+    for (const auto& [entity, c] : kNamed) {
+      if (value.compare(i, std::strlen(entity), entity) == 0) {
+        out += c;
+        i += std::strlen(entity);
+        named = true;
+        break;
+      }
+    }
+    if (named) continue;
+    const size_t semicolon = value.find(';', i);
+    const bool hex = value.compare(i, 3, "&#x") == 0 || value.compare(i, 3, "&#X") == 0;
+    const size_t digits = i + (hex ? 3 : 2);
+    if (value.compare(i, 2, "&#") == 0 && semicolon != npos && semicolon > digits && semicolon - digits <= 6 &&
+        value.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789", digits) == semicolon) {
+      const unsigned long code = std::stoul(value.substr(digits, semicolon - digits), nullptr, hex ? 16 : 10);
+      if (code > 0 && code <= 0x10FFFF) {
+        char bytes[8];
+        out.append(bytes, CChineseCode::UnicodeToUTF8(static_cast<uint32_t>(code), bytes));
+        i = semicolon + 1;
+        continue;
+      }
+    }
+    out += value[i++];
+  }
+  return out;
+}
 
 std::string absoluteProjectFile(const char* projectFile) {
   std::string path = projectFile ? projectFile : "";

@@ -181,3 +181,21 @@ TEST(Converter, RelativeFolderAndMissingProject) {
             "1,0.00,,0,filepath:<WORK>/proj/\r\nMSG,1,0.00,,0,filepath:<WORK>/proj/\n");
   checkFiles(p, "unchanged");
 }
+
+// "/f" reads the class paths as the IDE meant them: a folder written with an
+// entity (Art &amp; Sound) is converted, a class path in a comment is not.
+TEST(Converter, BackToFlashReadsEntitiesAndSkipsComments) {
+  Project p;
+  const std::string library = "package art\n{\n\timport zafrit.display.Sprite;\n\tpublic class Icon extends Sprite\n\t{\n\t}\n}\n";
+  writeFile(p.work / "Art & Sound/art/Icon.as", library);
+  writeFile(p.work / "Old/art/Icon.as", library);
+  writeFile(p.proj("Art.as3proj"),
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<project version=\"2\">\n  <classpaths>\n"
+            "    <!-- <class path=\"..\\Old\" /> -->\n    <class path=\"..\\Art &amp; Sound\" />\n"
+            "  </classpaths>\n</project>\n");
+  RunResult r = p.run({p.proj("Art.as3proj"), "/f"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(p.paths(r.out).find("to flash:<WORK>/Art & Sound/\r\n"), std::string::npos) << r.out;
+  EXPECT_EQ(readFile(p.work / "Art & Sound/art/Icon.as"), replaceAll(library, "zafrit.display", "flash.display"));
+  EXPECT_EQ(readFile(p.work / "Old/art/Icon.as"), library);
+}
