@@ -340,8 +340,12 @@ void CompilerOptions::_addDefines(std::string arguments) {
     std::string rest = piece.substr(size + 13);
     size_t amp = rest.find('&');
     if (amp != npos) rest.resize(amp);
-    std::vector<std::string> words;
-    xstringmthod::splitstr(rest, " \t", words);
+    // "-default-size 800 600", or the compiler's other spelling
+    // "-default-size=800,600"; empty words do not count.
+    std::vector<std::string> pieces, words;
+    xstringmthod::splitstr(rest, " \t,=", pieces);
+    for (const std::string& word : pieces)
+      if (!word.empty()) words.push_back(word);
     if (words.size() > 0 && stageWidth == "-1") stageWidth = words[0];
     if (words.size() > 1 && stageHeight == "-1") stageHeight = words[1];
     MSGTO(MessageType::Info, "", 0, "satge size:%s %s\r\n", stageWidth.c_str(), stageHeight.c_str());
