@@ -341,11 +341,16 @@ void CompilerOptions::_addDefines(std::string arguments) {
     size_t amp = rest.find('&');
     if (amp != npos) rest.resize(amp);
     // "-default-size 800 600", or the compiler's other spelling
-    // "-default-size=800,600"; empty words do not count.
+    // "-default-size=800,600". The sizes are the numbers that follow; empty
+    // words do not count, and another argument ends them (the start call of
+    // the script takes them as they are written).
     std::vector<std::string> pieces, words;
     xstringmthod::splitstr(rest, " \t,=", pieces);
-    for (const std::string& word : pieces)
-      if (!word.empty()) words.push_back(word);
+    for (const std::string& word : pieces) {
+      if (word.empty()) continue;
+      if (word.find_first_not_of("0123456789.") != npos || word.find_first_of("0123456789") == npos) break;
+      words.push_back(word);
+    }
     if (words.size() > 0 && stageWidth == "-1") stageWidth = words[0];
     if (words.size() > 1 && stageHeight == "-1") stageHeight = words[1];
     MSGTO(MessageType::Info, "", 0, "satge size:%s %s\r\n", stageWidth.c_str(), stageHeight.c_str());

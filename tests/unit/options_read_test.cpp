@@ -183,6 +183,8 @@ TEST(OptionsDefines, ArgumentsTable) {
       {"-default-size  1024   768 ;-define=A::b,1", {{"A::b", "1"}}, "1024", "768"},
       {"-default-size=640,360 -swf-version=13", {}, "640", "360"},
       {"-locale en_US -default-size", {}, "-1", "-1"},
+      {"-default-size -swf-version=13", {}, "-1", "-1"},
+      {"-default-size 800 -swf-version=13", {}, "800", "-1"},
       // Blank-separated arguments, each definition read from its own argument.
       {"-locale en_US -define=CONFIG::debug,true -define+=CONFIG::name,'ruvo' -default-size 800 600",
        {{"CONFIG::debug", "true"}, {"CONFIG::name", "'ruvo'"}},
