@@ -365,6 +365,18 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
 
   // The output folder: a location (possibly in the Flash Builder documents
   // folder) or, without one, the output folder path.
+  // The documents folder for a path of the project that names it. One that
+  // no workspace list of Flash Builder gives is said on standard error, once:
+  // the folders in it are then not where Flash Builder has them.
+  bool documentsUnknownSaid = false;
+  auto documentsFolder = [&](std::string& projectText) {
+    readDOCUMENTSPATH(projectText);
+    if (!DOCUMENTSPATH.empty() || documentsUnknownSaid) return;
+    documentsUnknownSaid = true;
+    ruvo_error("ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash "
+               "Builder 4.5, 4.6 or 4.7 is listed under the home folder's Documents\n");
+  };
+
   std::string location = readPath(text, "actionScriptProperties", "compiler", "outputFolderLocation");
   if (location.size() < 2) {
     std::string path = readPath(text, "actionScriptProperties", "compiler", "outputFolderPath");
@@ -373,7 +385,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
     if (startsWith(location, "DOCUMENTS/")) {
       // Without a known documents folder the rest stays relative to the
       // project instead of landing in the file-system root.
-      readDOCUMENTSPATH(text);
+      documentsFolder(text);
       location = DOCUMENTSPATH.empty() ? location.substr(10) : DOCUMENTSPATH + "/" + location.substr(10);
     }
     outDir = resolveInProject(projectFolder, location);
@@ -395,7 +407,7 @@ void CompilerOptions::readFBFile(const char* projectFile, std::string librarySou
 
   for (std::string entry : readPaths(text, "compilerSourcePath", "compilerSourcePathEntry", "path")) {
     if (startsWith(entry, _DOCUMENTS_)) {
-      readDOCUMENTSPATH(text);
+      documentsFolder(text);
       entry = xstringmthod::replaceAll(entry, _DOCUMENTS_, DOCUMENTSPATH);
       MSGTO(MessageType::Info, "", 0, "DOCUMENTS:%s", DOCUMENTSPATH.c_str());
       MSGTO(MessageType::Info, "", 0, "DOCUMENTS PATH:%s", entry.c_str());

@@ -80,6 +80,22 @@ TEST(OptionsProject, FlashBuilderProjectGolden) {
   EXPECT_EQ(checkGolden("options-fb", "stdout.txt", p.paths(r.out)), "");
 }
 
+// The same project where no Flash Builder workspace list gives the documents
+// folder: standard error says so once, for the output folder and the source
+// path entry that name it, and the compile goes on.
+TEST(OptionsProject, UnknownDocumentsFolderIsSaid) {
+  Project p("options-fb");
+  RunResult r = p.install.run({p.work / "proj/.actionScriptProperties;zafrit=false"}, p.work.path(),
+                              {{"HOME", p.work / "no-home"}});
+  EXPECT_EQ(r.exitCode, 0);
+  const std::string said =
+      "ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash Builder "
+      "4.5, 4.6 or 4.7 is listed under the home folder's Documents\n";
+  EXPECT_EQ(r.err.substr(0, said.size()), said);
+  EXPECT_EQ(r.err.find(said, 1), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("MSG,14,"), std::string::npos) << r.out;
+}
+
 // Each option literal counts only as written, after the project file; the
 // visible ones are checked here through what the run prints.
 TEST(OptionsProject, OptionLiteralsTable) {
