@@ -227,6 +227,15 @@ bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse
   return true;
 }
 
+// Whether the group after `before` holds the arguments of a call that may
+// keep a method it is given: a call by name (not bind itself), or super(...),
+// the base constructor (an ash system hands its node methods on this way).
+static bool callKeepsArguments(const Token* before) {
+  if (!before) return false;
+  if (before->type == TokenTypeCode::Word) return before->text != "bind";
+  return before->type == TokenTypeCode::Super && before->superCallMark;
+}
+
 // Call arguments and bracketed expressions. With the library on, a method
 // passed on alone as an argument is bound to its object; a local of type
 // Function is passed on as it stands.
@@ -250,7 +259,7 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
 
     if (binds && alone) {
       // A method passed on to a call (not to bind itself) is bound.
-      if (before && before->type == TokenTypeCode::Word && before->text != "bind") {
+      if (callKeepsArguments(before)) {
         std::string bound;
         if (c->bindMethodValue(bound, printed, cls, file)) {
           g += c->leadingText + bound;

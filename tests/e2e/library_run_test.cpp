@@ -59,12 +59,14 @@ TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
 // A method read as a value keeps its object, as a method closure does in
 // Flash: kept in a local, in an array, in another object's field that that
 // object calls as its own method, given back by return, chosen by ?:, or
-// taken inside a closure; kept in a field it still compares equal to the method. A
-// parameter named like a method is the parameter.
+// taken inside a closure, or handed to the base class's constructor through
+// super(...) (as ash's list systems take their node functions); kept in a
+// field it still compares equal to the method. A parameter named like a
+// method is the parameter.
 TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"Main.as",
-                 mainClass("\timport ui.Button;\n",
+                 mainClass("\timport ui.Button;\n\timport ui.Summer;\n",
                            "\t\tprivate var factor:int = 3;\n"
                            "\t\tprivate var seen:Array = [];\n"
                            "\t\tprivate var state:Function;\n"
@@ -95,7 +97,35 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                            "[1].forEach(function(x:int, i:int, a:Array):void { later = visit; });\n"
                            "later(10);\n"
                            "use(function(x:int):void { seen.push(-x); });\n"
-                           "trace(seen.join(\",\"));")},
+                           "trace(seen.join(\",\"));\n"
+                           "var sum:Summer = new Summer();\n"
+                           "sum.run(4);\n"
+                           "trace(sum.total, sum.squares);")},
+                {"ui/Repeater.as",
+                 "package ui {\n"
+                 "\tpublic class Repeater {\n"
+                 "\t\tprivate var hooks:Object;\n"
+                 "\t\tpublic function Repeater(each:Function, after:Function = null) {\n"
+                 "\t\t\thooks = {each: each, after: after};\n"
+                 "\t\t}\n"
+                 "\t\tpublic function run(n:int):void {\n"
+                 "\t\t\tfor (var i:int = 0; i < n; i++) hooks.each(i);\n"
+                 "\t\t\tif (hooks.after != null) hooks.after(n);\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"},
+                {"ui/Summer.as",
+                 "package ui {\n"
+                 "\tpublic class Summer extends Repeater {\n"
+                 "\t\tpublic var total:int = 0;\n"
+                 "\t\tpublic var squares:int = 0;\n"
+                 "\t\tpublic function Summer() {\n"
+                 "\t\t\tsuper(add, this.square);\n"
+                 "\t\t}\n"
+                 "\t\tprivate function add(i:int):void { total += i; }\n"
+                 "\t\tprivate function square(n:int):void { squares = n * n; }\n"
+                 "\t}\n"
+                 "}\n"},
                 {"ui/Button.as",
                  "package ui {\n"
                  "\tpublic class Button {\n"
@@ -108,7 +138,8 @@ TEST(LibraryOn, MethodsReadAsValuesKeepTheirObject) {
                "1 3\n"
                "true false false true\n"
                "12\n"
-               "3,6,c3,idle,run,30,-7\n");
+               "3,6,c3,idle,run,30,-7\n"
+               "6 16\n");
 }
 
 // A method taken as a default with || (handler || onDefault, a field set

@@ -2,6 +2,8 @@
 // stand-ins for the two things of the library that start a page: Ruvo.Main,
 // which starts the game (here at once), and Zafrit, whose Start and Run do
 // nothing here, so that the main class's constructor runs the program.
+// Further arguments name stand-in scripts of a test's own (the library's
+// int() or ByteArray), each loaded before the script.
 'use strict';
 const fs = require('fs');
 const vm = require('vm');
@@ -20,4 +22,5 @@ Object.defineProperty(globalThis, 'Ruvo', {
   },
   configurable: true,
 });
+for (const standIn of process.argv.slice(3)) require(standIn);
 vm.runInThisContext(fs.readFileSync(file, 'utf8'), { filename: file });
