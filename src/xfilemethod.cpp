@@ -658,7 +658,11 @@ namespace {
 // The reason of the last failed writeFileAtomic (owner: that function).
 std::string g_lastWriteError;
 
+bool isPlainFile(const std::string& path);
 void removeFile(const std::string& path);
+#ifdef _WIN32
+xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string& text);
+#endif
 }  // namespace
 
 const std::string& xfilemethod::lastWriteError() { return g_lastWriteError; }
@@ -731,8 +735,18 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
   }
 #ifdef _WIN32
   if (ok && !MoveFileExW(widePath(tmp).c_str(), widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    g_lastWriteError = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
-    ok = false;
+    const DWORD code = GetLastError();
+    // Another program holds the file open without letting it be replaced
+    // (a viewer or a server reading the script). When it lets others write,
+    // the text goes into the file itself, whole, as a plain write of the
+    // file would put it; a read-only file or one locked for writing stays
+    // as it was and is reported.
+    removeFile(tmp);
+    if ((code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) && isPlainFile(path) &&
+        overwriteInPlace(path, std::string(data, size)) == Rewrite::Written)
+      return true;
+    g_lastWriteError = "cannot replace it: it is read-only or open in another program (" + systemError(code) + ")";
+    return false;
   }
 #else
   if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
