@@ -97,6 +97,7 @@ int showBox(const char* text, const char* caption, UINT type) {
   // what it shows to stderr.
   ruvo_error("box %s|%s\n", caption, text);
 #endif
+  logLetOthersAdd();
   return MessageBoxA(splashOwnerWindow(), text, caption, type);
 }
 

@@ -189,4 +189,34 @@ cp "$big/bin/h5/big.max.js" "$SUITE_DIR/cases/two/both.max.js"
 run_exe alone "$install/RuvoJS.exe" "$(winpath "$big/big.as3proj");zafrit=false;chromerun=false"
 check "two compiles at once leave the script one compile writes" \
   cmp -s "$SUITE_DIR/cases/two/both.max.js" "$big/bin/h5/big.max.js"
+
+# 5. A compile started while another waits at its warning box ends at once:
+# its lines go into debug.txt after the other run's compile lines, not when
+# the box is answered; the other run's last lines follow.
+rm -rf "$SUITE_DIR/cases/box"
+mkdir -p "$SUITE_DIR/cases/box"
+cp -r "$SOURCE_DIR/tests/fixtures/compile-undefined" "$SUITE_DIR/cases/box/a"
+cp -r "$SOURCE_DIR/tests/fixtures/compile-hello" "$SUITE_DIR/cases/box/b"
+rm -f "$install/debug.txt"
+start_exe waiting "$install/RuvoJS.exe" "$(winpath "$SUITE_DIR/cases/box/a/undefined.as3proj");zafrit=false;chromerun=false"
+waiting=$PID
+box=$(wait_window '^Ruvo Compiler$' 40)
+check "the first compile waits at its warning box" [ -n "$box" ]
+started=$SECONDS
+run_exe meanwhile "$install/RuvoJS.exe" "$(winpath "$SUITE_DIR/cases/box/b/hello.as3proj");zafrit=false;chromerun=false"
+check "a compile started meanwhile ends at once" [ "$RC" = 0 -a $((SECONDS - started)) -lt 30 ]
+log_order() { tr -d '\r' < "$install/debug.txt" | grep -a '^1,0.00,,0,Project command:\|^14,' | sed 's|.*\\||' | tr '\n' ' '; }
+check "its lines follow the compile lines of the run at the box" \
+  [ "$(log_order)" = "undefined.as3proj;zafrit=false;chromerun=false hello.as3proj;zafrit=false;chromerun=false 14,50.00,,0, " ]
+# The OK button, at the middle of the box's foot (a key would not reach a
+# box that lost the focus to the window of the run meanwhile).
+if [ -n "$box" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 25)) click 1 > /dev/null 2>&1
+fi
+PID=$waiting
+wait_exe
+check "the run at the box ends once it is answered, its last lines after" \
+  [ "$RC" = 0 -a "$(log_order)" = "undefined.as3proj;zafrit=false;chromerun=false hello.as3proj;zafrit=false;chromerun=false 14,50.00,,0, 14,50.00,,0, " ]
+
 finish_suite
