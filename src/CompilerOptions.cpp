@@ -113,6 +113,8 @@ const OptionLiteral kOptionLiterals[] = {
 
 // Looked up after the library folder was handled, with its own report.
 constexpr const char* kOutRuvoLiteral = ";outruvo=true";
+// Read by the Windows program's window (it stays hidden), not by the compile.
+constexpr const char* kWindowShowLiteral = ";windowshow=false";
 
 // Names on standard error every piece of the options text that is not one
 // of the literals: a mistyped name or value, or ";ts=true" and
@@ -144,6 +146,7 @@ void reportUnknownOptions(const std::string& options) {
     };
     for (const OptionLiteral& option : kOptionLiterals) test(option.literal);
     test(kOutRuvoLiteral);
+    if (ruvoPlatform().windows) test(kWindowShowLiteral);
     // Written closed elsewhere in the command, the option counts.
     if (known || (needsClosing && options.find(needsClosing) != npos)) continue;
     if (needsClosing)

@@ -151,8 +151,12 @@ bool LoadModuleDef(const char* projectFolder) {
     std::string name = text.substr(nameOpen + 1, nameClose - nameOpen - 1);
     std::string moduleFolder = text.substr(folderOpen + 1, folderClose - folderOpen - 1);
     // Absolute folders (a drive or a leading '/') stay; others lie in the project.
+    // The folder is a key that source paths are matched against, and those
+    // are listed in the file system's spelling: a project or a module folder
+    // named in another case (Windows) must still take its files.
     bool absolute = moduleFolder.find(':') != npos || (!moduleFolder.empty() && moduleFolder[0] == '/');
-    moduleFolder = xfilemethod::getFile_Path(absolute ? moduleFolder : folder + "/" + moduleFolder);
+    moduleFolder =
+        xfilemethod::diskCase(xfilemethod::getFile_Path(absolute ? moduleFolder : folder + "/" + moduleFolder));
     std::string script = "js/" + name + ".js";
     OneScriptFile::AddJsModule(moduleFolder, script.c_str(), false, isMain);
     hasMain = hasMain || isMain;

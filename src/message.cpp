@@ -64,13 +64,26 @@ bool g_logAdded = false;  // the kept lines went in (or a helper took them)
 std::string g_logPending;
 
 #ifdef _WIN32
-// The lock is one byte far past the end of the file, so that it keeps other
-// runs from the log's lock without keeping anybody from reading the log.
-bool lockLog(HANDLE h) {
+// The locks are bytes far past the end of the file, so that they keep other
+// runs from the log's locks without keeping anybody from reading the log.
+// The run's byte is held for the whole run (no other run empties the log);
+// the writing byte only while its compile writes: a run that waits to add
+// its lines waits for that one, not for a box the user has not answered.
+OVERLAPPED lockByte(DWORD which) {
   OVERLAPPED at{};
+  at.Offset = which;
   at.OffsetHigh = 0x40000000;
+  return at;
+}
+bool lockLog(HANDLE h) {
+  OVERLAPPED at = lockByte(0);
   return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
 }
+bool lockWriting(HANDLE h) {
+  OVERLAPPED at = lockByte(1);
+  return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+bool g_logWriting = false;  // this run holds the writing byte
 
 // The lock failed because another run holds it.
 bool heldByOther() {
@@ -89,7 +102,7 @@ void addPendingLog() {
   fflush(stderr);
   HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(fileno(fpprintf)));
   for (int waited = 0; h != INVALID_HANDLE_VALUE && waited < 600000; waited += 50) {
-    if (lockLog(h) || !heldByOther()) break;
+    if (lockWriting(h) || !heldByOther()) break;
     Sleep(50);
   }
   fwrite(g_logPending.data(), 1, g_logPending.size(), fpprintf);
@@ -107,6 +120,7 @@ void openLog() {
     (void)registered;
     ruvo_error("ruvojs: another run is writing %s; the lines of this run follow its lines\n", path.c_str());
   } else {
+    g_logWriting = lockWriting(h);
     SetEndOfFile(h);  // the handle is at the start: the file is emptied
   }
   // Binary, every write at the end.
@@ -252,6 +266,16 @@ void MSGTO_P(float percent) { _msg_p = percent; }
 
 void addKeptLogLines() { addPendingLog(); }
 
+void logLetOthersAdd() {
+#ifdef _WIN32
+  if (!g_logWriting || !fpprintf) return;
+  fflush(fpprintf);
+  OVERLAPPED at = lockByte(1);
+  UnlockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fileno(fpprintf))), 0, 1, 0, &at);
+  g_logWriting = false;
+#endif
+}
+
 void __MYPRINTF__(const char* fmt, ...) {
   static std::string buf;
   if (!fpprintf) openLog();
@@ -322,6 +346,9 @@ void resetMessageState() {
   fpprintf = nullptr;
   g_logWaiting = false;
   g_logAdded = false;
+#ifdef _WIN32
+  g_logWriting = false;
+#endif
   g_logPending.clear();
   _printfprc_ = ruvo_print;
   _msg_p = 0.0f;

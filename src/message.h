@@ -75,6 +75,10 @@ constexpr size_t kWarningBufSize = 1024;
 // Windows this run waits for that; elsewhere a small helper process does).
 // Does nothing in any other run, and nothing the second time.
 void addKeptLogLines();
+// Called before a message box waits for the user (Windows): a run that
+// waits to add its lines to debug.txt adds them now instead of when the box
+// is answered; the lines of this run that follow come after them.
+void logLetOthersAdd();
 
 // Closes the log and restores the start values (tests run several compiles
 // in one process).

@@ -25,6 +25,15 @@ OrderedMap<ScriptFile*> ScriptFile::firstFiles;
 
 namespace {
 
+#ifdef _WIN32
+// The wide calls take paths longer than MAX_PATH (xfilemethod::widePath).
+using FileStatus = struct _stat64;
+int fileStatus(const std::string& path, FileStatus& st) { return _wstat64(xfilemethod::widePath(path).c_str(), &st); }
+#else
+using FileStatus = struct stat;
+int fileStatus(const std::string& path, FileStatus& st) { return stat(path.c_str(), &st); }
+#endif
+
 bool isEngineFile(const std::string& path) {
   static const char* const kMarks[] = {"/ruvo/", "/Config.as", "/Ruvo.as", "/Ruvo3D.as", "/Ts.as", "/UIConfig.as"};
   for (const char* mark : kMarks)
@@ -114,12 +123,13 @@ int32_t lineOf(const std::string& text, size_t at) {
 // read or is not a regular file. A missing or empty file reads as an empty
 // text, as before.
 bool readSource(const std::string& path, std::string& bytes, std::string& reason) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
+  FileStatus st;
+  if (fileStatus(path, st) != 0) {
 #ifdef _WIN32
     if (errno == ENOENT) return true;  // no such file at all
 #else
-    if (errno == ENOENT && lstat(path.c_str(), &st) != 0) return true;  // no such file at all
+    struct stat link;
+    if (errno == ENOENT && lstat(path.c_str(), &link) != 0) return true;  // no such file at all
 #endif
     reason = std::strerror(errno);
     return false;
@@ -132,7 +142,7 @@ bool readSource(const std::string& path, std::string& bytes, std::string& reason
   }
   if (!S_ISREG(st.st_mode) || st.st_size == 0) return true;
 #ifdef _WIN32
-  const int fd = _open(path.c_str(), _O_RDONLY | _O_BINARY);  // every byte, 0x1A and CR LF too
+  const int fd = _wopen(xfilemethod::widePath(path).c_str(), _O_RDONLY | _O_BINARY);  // every byte, 0x1A and CR LF too
 #else
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
 #endif
@@ -190,8 +200,8 @@ const std::string& ScriptFile::LoadFile(const std::string& path) {
     return known->text;
   }
   int64_t fileTime = 0;
-  struct stat st;
-  if (stat(key.c_str(), &st) == 0) fileTime = static_cast<int64_t>(st.st_mtime);
+  FileStatus st;
+  if (fileStatus(key, st) == 0) fileTime = static_cast<int64_t>(st.st_mtime);
   std::string text;
   std::string reason;
   if (!readSource(xfilemethod::getFile_Path(key, false), text, reason))

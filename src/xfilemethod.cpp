@@ -35,6 +35,9 @@ std::string g_binPathOverride;
 // The temporary file being written, removed when an interrupt or a
 // termination request stops the run (a kill -9 leaves it to the next run).
 char g_pendingTemp[4096];
+#ifdef _WIN32
+wchar_t g_pendingTempWide[4096];  // the same path for the wide call of the stop handler
+#endif
 volatile sig_atomic_t g_havePendingTemp = 0;
 
 #ifdef _WIN32
@@ -43,7 +46,7 @@ volatile sig_atomic_t g_havePendingTemp = 0;
 // still open (it vanishes with its last handle). The stop then goes on as it
 // would without this handler.
 BOOL WINAPI removePendingTemp(DWORD) {
-  if (g_havePendingTemp) DeleteFileA(g_pendingTemp);
+  if (g_havePendingTemp) DeleteFileW(g_pendingTempWide);
   return FALSE;
 }
 #else
@@ -73,6 +76,11 @@ class PendingTemp {
     if (path.size() >= sizeof g_pendingTemp) return;
     g_havePendingTemp = 0;
     std::memcpy(g_pendingTemp, path.c_str(), path.size() + 1);
+#ifdef _WIN32
+    const std::wstring wide = xfilemethod::widePath(path);
+    if (wide.size() >= sizeof g_pendingTempWide / sizeof g_pendingTempWide[0]) return;
+    std::memcpy(g_pendingTempWide, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+#endif
     g_havePendingTemp = 1;
   }
   ~PendingTemp() { g_havePendingTemp = 0; }
@@ -97,15 +105,15 @@ bool notFound(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR
 // Opens an existing file for the given access; every other opener may go on
 // reading, writing and deleting it.
 HANDLE openShared(const std::string& path, DWORD access, DWORD flags = FILE_ATTRIBUTE_NORMAL) {
-  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, flags, nullptr);
+  return CreateFileW(xfilemethod::widePath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 // A new file for a temporary copy, which a stop handler may delete while it
 // is open.
 HANDLE createTemp(const std::string& path, DWORD disposition) {
-  return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(xfilemethod::widePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 #endif
 
@@ -292,7 +300,7 @@ namespace {
 
 #ifdef _WIN32
 bool fileAttributes(const char* path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-  return GetFileAttributesExA(path, GetFileExInfoStandard, &data) != 0;
+  return GetFileAttributesExW(xfilemethod::widePath(path).c_str(), GetFileExInfoStandard, &data) != 0;
 }
 #endif
 
@@ -310,7 +318,7 @@ bool isFolder(const std::string& path) {
 // folder that is not there is not); the error stays as the call left it.
 bool makeFolder(const std::string& path) {
 #ifdef _WIN32
-  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  if (CreateDirectoryW(xfilemethod::widePath(path).c_str(), nullptr)) return true;
   const DWORD error = GetLastError();
   if (error != ERROR_ALREADY_EXISTS) return false;
   const bool folder = isFolder(path);
@@ -356,11 +364,11 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
 std::string entryNamed(const std::string& folder, const std::string& name) {
 #ifdef _WIN32
   if (name.find_first_of("*?") != std::string::npos) return std::string();
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + name).c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(xfilemethod::widePath(folder + name).c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return std::string();
   FindClose(h);
-  return found.cFileName;
+  return xfilemethod::ansiName(found.cFileName);
 #else
   struct stat st;
   if (lstat((folder + name).c_str(), &st) == 0) return name;
@@ -472,7 +480,11 @@ char* xfilemethod::readfile(const char* path, int& size, const char* mode) {
   // Always read in binary mode, whatever mode the caller names: a text-mode
   // read on Windows stops at a 0x1A byte and folds CR LF, losing source.
   (void)mode;
+#ifdef _WIN32
+  FILE* f = _wfopen(widePath(full).c_str(), L"rb");
+#else
   FILE* f = fopen(full.c_str(), "rb");
+#endif
   if (!f) return nullptr;
   char* buf = new char[static_cast<size_t>(size) + 1];
   size_t got = 0;
@@ -573,15 +585,15 @@ namespace {
 std::vector<std::pair<std::string, bool>> listEntries(const std::string& folder, std::string* whyNot = nullptr) {
   std::vector<std::pair<std::string, bool>> entries;
 #ifdef _WIN32
-  WIN32_FIND_DATAA found;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(xfilemethod::widePath(folder + "*").c_str(), &found);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      std::string name = found.cFileName;
+      std::string name = xfilemethod::ansiName(found.cFileName);
       if (name == "." || name == "..") continue;
       DWORD a = found.dwFileAttributes;
       entries.emplace_back(std::move(name), (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT));
-    } while (FindNextFileA(h, &found));
+    } while (FindNextFileW(h, &found));
     FindClose(h);
   } else if (whyNot) {
     const DWORD error = GetLastError();
@@ -645,9 +657,46 @@ int xfilemethod::dir(const char* folder, const char* pattern, std::vector<std::s
 namespace {
 // The reason of the last failed writeFileAtomic (owner: that function).
 std::string g_lastWriteError;
+
+bool isPlainFile(const std::string& path);
+void removeFile(const std::string& path);
+#ifdef _WIN32
+xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string& text);
+#endif
 }  // namespace
 
 const std::string& xfilemethod::lastWriteError() { return g_lastWriteError; }
+
+#ifdef _WIN32
+std::wstring xfilemethod::widePath(const std::string& path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
+  // A folder's path may hold MAX_PATH - 12 characters (room for a file
+  // name); from there on, and for every longer path, the prefixed form.
+  if (wide.size() < MAX_PATH - 12 || wide.compare(0, 4, L"\\\\?\\") == 0) return wide;
+  for (wchar_t& c : wide)
+    if (c == L'/') c = L'\\';
+  // The prefixed form is taken as it stands: "." and ".." go first.
+  const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return wide;
+  std::wstring full(need, L'\0');
+  const DWORD len = GetFullPathNameW(wide.c_str(), need, full.data(), nullptr);
+  if (len == 0 || len >= need) return wide;
+  full.resize(len);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::string xfilemethod::ansiName(const wchar_t* name) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, name, -1, out.data(), n, nullptr, nullptr);
+  out.resize(static_cast<size_t>(n - 1));
+  return out;
+}
+#endif
 
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
   // A folder that cannot be made is the reason to give, not the "No such
@@ -685,9 +734,19 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
     ok = false;
   }
 #ifdef _WIN32
-  if (ok && !MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    g_lastWriteError = "cannot replace it (Windows error " + std::to_string(GetLastError()) + ")";
-    ok = false;
+  if (ok && !MoveFileExW(widePath(tmp).c_str(), widePath(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const DWORD code = GetLastError();
+    // Another program holds the file open without letting it be replaced
+    // (a viewer or a server reading the script). When it lets others write,
+    // the text goes into the file itself, whole, as a plain write of the
+    // file would put it; a read-only file or one locked for writing stays
+    // as it was and is reported.
+    removeFile(tmp);
+    if ((code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) && isPlainFile(path) &&
+        overwriteInPlace(path, std::string(data, size)) == Rewrite::Written)
+      return true;
+    g_lastWriteError = "cannot replace it: it is read-only or open in another program (" + systemError(code) + ")";
+    return false;
   }
 #else
   if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
@@ -695,7 +754,7 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
     ok = false;
   }
 #endif
-  if (!ok) std::remove(tmp.c_str());
+  if (!ok) removeFile(tmp);
   return ok;
 }
 
@@ -728,27 +787,30 @@ xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string
 }
 
 // Puts the finished temporary file in the place of `path` only while `path`
-// still exists: ReplaceFileA fails when the file to replace is gone, so a
+// still exists: ReplaceFile fails when the file to replace is gone, so a
 // file deleted meanwhile stays deleted. It gives the new text the replaced
 // file's attributes, owner and access rights.
 xfilemethod::Rewrite replaceExisting(const std::string& tmp, const std::string& path) {
-  if (ReplaceFileA(path.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+  if (ReplaceFileW(xfilemethod::widePath(path).c_str(), xfilemethod::widePath(tmp).c_str(), nullptr,
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     return xfilemethod::Rewrite::Written;
   const DWORD code = GetLastError();
-  DeleteFileA(tmp.c_str());
+  DeleteFileW(xfilemethod::widePath(tmp).c_str());
   return notFound(code) ? xfilemethod::Rewrite::Gone : xfilemethod::Rewrite::Failed;
 }
 
 // A file that is neither a folder, a link (reparse point) nor a device.
 bool isPlainFile(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(xfilemethod::widePath(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES &&
          !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
 
-void removeFile(const std::string& path) { DeleteFileA(path.c_str()); }
+void removeFile(const std::string& path) { DeleteFileW(xfilemethod::widePath(path).c_str()); }
 
-bool renameFile(const std::string& from, const std::string& to) { return MoveFileExA(from.c_str(), to.c_str(), 0) != 0; }
+bool renameFile(const std::string& from, const std::string& to) {
+  return MoveFileExW(xfilemethod::widePath(from).c_str(), xfilemethod::widePath(to).c_str(), 0) != 0;
+}
 
 std::string processNumber() { return std::to_string(GetCurrentProcessId()); }
 #else
@@ -922,7 +984,7 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
   bool inPlace = false;
 #ifdef _WIN32
   // Read-only by its attribute, or for this user (its access rights).
-  if ((file.mode & 0222) == 0) return GetFileAttributesA(file.path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+  if ((file.mode & 0222) == 0) return GetFileAttributesW(widePath(file.path).c_str()) == INVALID_FILE_ATTRIBUTES &&
                                             notFound(GetLastError())
                                         ? Rewrite::Gone
                                         : Rewrite::ReadOnly;
@@ -949,12 +1011,12 @@ xfilemethod::Rewrite xfilemethod::rewriteSource(const SourceFile& file, const st
   if (out == INVALID_HANDLE_VALUE) return Rewrite::Failed;
   bool ok = writeAll(out, text.data(), text.size());
   ok = CloseHandle(out) && ok;
-  // ReplaceFileA keeps the owner and access rights of the file it replaces;
+  // ReplaceFile keeps the owner and access rights of the file it replaces;
   // the attributes are given to the copy here as well, since not every
   // implementation of it merges them.
   const DWORD kept = now.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-  if (ok && kept) SetFileAttributesA(tmp.c_str(), kept);
+  if (ok && kept) SetFileAttributesW(widePath(tmp).c_str(), kept);
   inPlace = now.nNumberOfLinks > 1;
 #else
   // Read-only by its mode (also for a user who could write it anyway) or

@@ -81,7 +81,7 @@ class xfilemethod {
   // without other names gets a temporary copy that takes its place, a file
   // with hard links (or whose owner cannot be given to a new file) is
   // overwritten in place from a finished copy. On Windows the copy takes
-  // the file's place through ReplaceFileA, which keeps its attributes, owner
+  // the file's place through ReplaceFile, which keeps its attributes, owner
   // and access rights. A read-only file is left alone; a file deleted or
   // replaced since it was read is not written.
   static Rewrite rewriteSource(const SourceFile& file, const std::string& text);
@@ -95,6 +95,16 @@ class xfilemethod {
 
   // Why the last writeFileAtomic that failed could not write its file.
   static const std::string& lastWriteError();
+
+#ifdef _WIN32
+  // A path in the ANSI code page as the system's wide calls take it. The
+  // ANSI calls stop at MAX_PATH (260) characters, and a file's temporary
+  // copy is longer than the file's own path; a long path is made absolute
+  // and given the "\\?\" prefix, which lifts the limit.
+  static std::wstring widePath(const std::string& path);
+  // A name the system gives in UTF-16, in the ANSI code page.
+  static std::string ansiName(const wchar_t* name);
+#endif
 };
 
 // The full path of the running executable cut before its last "/".

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -95,6 +97,7 @@ int showBox(const char* text, const char* caption, UINT type) {
   // what it shows to stderr.
   ruvo_error("box %s|%s\n", caption, text);
 #endif
+  logLetOthersAdd();
   return MessageBoxA(splashOwnerWindow(), text, caption, type);
 }
 
@@ -347,6 +350,11 @@ void waitForCompileThread(HACCEL accelerators) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // The messages reach the IDE as they are formatted: a log line already
+  // ends in "\r\n" and a text-mode stream would send "\r\r\n" (an empty
+  // line after each in the IDE's output panel).
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
   // The IDE reads the messages as they come; the Windows C runtime has no
   // line buffering (_IOLBF buffers fully there), so stdout writes through,
   // also for a text written just before a crash ends the process.

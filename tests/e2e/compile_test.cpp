@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -116,6 +117,34 @@ TEST(Compile, SameSourcesGiveSameBytes) {
   ASSERT_FALSE(ja.empty());
   EXPECT_EQ(ja, jb);
   EXPECT_EQ(a.stdoutText(), b.stdoutText());
+}
+
+// A project deep in folders, 232 characters: its sources fit in the 260
+// characters where the Windows ANSI calls stop, its scripts, pages and
+// TypeScript files nearly, the temporary copy of each not. Every file is
+// written all the same, with the bytes a shallow project gets.
+TEST(Compile, DeepProjectFolderWritesEveryFile) {
+  Compiled shallow("typescript-game", "game.as3proj", ";zafrit=false;ts=true;");
+  TempDir work;
+  Install inst;
+  std::string folder = work / "deep";
+  while (folder.size() < 227) folder += "/" + std::string(std::min<size_t>(40, 227 - folder.size() - 1), 'd');
+  const std::string proj = folder + "/proj";
+  ASSERT_EQ(proj.size(), 232u);
+  const std::string full = work / "full";
+  ruvotest::copyFixture("typescript-game", full);
+  for (const std::string& rel : ruvotest::listFiles(full + "/src"))
+    ruvotest::writeFile(proj + "/src/" + rel, readFile(full + "/src/" + rel));
+  ruvotest::writeFile(proj + "/game.as3proj", readFile(full + "/game.as3proj"));
+  RunResult r = inst.run({proj + "/game.as3proj;zafrit=false;ts=true;"});
+  EXPECT_EQ(r.out.find("MSG,7,"), std::string::npos) << r.out;
+  const std::vector<std::string> files = ruvotest::listFiles(shallow.proj + "/bin");
+  ASSERT_FALSE(files.empty());
+  EXPECT_EQ(ruvotest::listFiles(proj + "/bin"), files);
+  for (const std::string& rel : files)
+    EXPECT_EQ(ruvotest::replaceAll(readFile(proj + "/bin/" + rel), proj, "<P>"),
+              ruvotest::replaceAll(readFile(shallow.proj + "/bin/" + rel), shallow.proj, "<P>"))
+        << rel;
 }
 
 // A project folder and a class path written with doubled and trailing

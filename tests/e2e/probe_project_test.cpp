@@ -140,6 +140,31 @@ TEST(ProbeProject, ModuleScriptsRunInThePagesOrder) {
             "dark level forest\n");
 }
 
+// Where file names compare without case (Windows), module.def may name its
+// folders in another case than the disk: each module still takes the files
+// of its folder, and the scripts are those of a module.def in the disk's
+// case. Elsewhere such a folder is another folder.
+TEST(ProbeProject, ModuleFoldersNamedInAnotherCase) {
+#ifndef _WIN32
+  GTEST_SKIP() << "file names compare with their case on this system";
+#endif
+  Compiled exact("probe-project-modules", "modules.as3proj");
+  TempDir work;
+  Install inst;
+  const std::string proj = work / "proj";
+  ruvotest::copyFixture("probe-project-modules", proj);
+  ruvotest::writeFile(proj + "/module.def", "mainmodule \"game\" path \"SRC/Game\"\nmodule \"levels\" path \"src/LEVELS\"\n");
+  RunResult r = inst.run({proj + "/modules.as3proj;zafrit=false"});
+  ASSERT_EQ(r.exitCode, 0);
+  const std::string levels = readFile(proj + "/bin/h5/js/levels.js");
+  EXPECT_NE(levels.find("'levels.Forest'"), std::string::npos) << levels;
+  EXPECT_EQ(readFile(proj + "/bin/h5/js/game.js").find("levels.Forest"), std::string::npos);
+  for (const char* script : {"js/game.js", "js/levels.js"})
+    EXPECT_EQ(ruvotest::replaceAll(readFile(proj + "/bin/h5/" + script), proj, "<P>"),
+              ruvotest::replaceAll(readFile(exact.proj + "/bin/h5/" + script), exact.proj, "<P>"))
+        << script;
+}
+
 // A game's loader written with await:: calls. The engine supplies Ruvo.await;
 // here it resumes the continuation a little later, and a fake request
 // returns the value holder whose getValue() gives the loaded data. A loop

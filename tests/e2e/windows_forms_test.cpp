@@ -219,3 +219,14 @@ TEST(WindowsForms, TypeScriptCompileStartCall) {
   EXPECT_FALSE(ts.empty());
   EXPECT_EQ(readFile(b.wp + "/bin/ts/src/Main.ts"), ts);
 }
+
+// ";windowshow=false" keeps the Windows program's window hidden: an option of
+// that program, which its option reader takes in silence; the console
+// program, which has no window, names it as one it ignores.
+TEST(WindowsForms, WindowShowIsAnOptionOfTheWindowsProgram) {
+  Both b("compile-hello", "hello.as3proj", ";zafrit=false;windowshow=false;chromerun=false");
+  EXPECT_EQ(b.w.err.find("windowshow"), std::string::npos) << b.w.err;
+  EXPECT_NE(b.c.err.find("ruvojs: \";windowshow=false\" is not one of the options; it is ignored\n"), std::string::npos)
+      << b.c.err;
+  EXPECT_FALSE(b.wjs("hello.max.js").empty());
+}

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "harness.h"
 #include "platform.h"
 #include "xfilemethod.h"
@@ -234,6 +238,36 @@ TEST(Files, WhyNoText) {
   EXPECT_EQ(xfilemethod::whyNoText(tmp / "folder"), "is a folder, not a file");
   EXPECT_EQ(xfilemethod::whyNoText(tmp / "text/below"), "does not exist");
 }
+
+#ifdef _WIN32
+// An output script that another program holds open (Windows): one that lets
+// others write gets the whole new text in place, as the temporary copy
+// cannot take its name; one locked for writing keeps its text, the write
+// fails with the reason, and no temporary copy is left.
+TEST(Files, WritesOverAFileHeldOpenByAnotherProgram) {
+  TempDir tmp;
+  const std::string path = tmp / "bin/h5/game.max.js";
+  writeFile(path, "old text of the script");
+  for (DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{FILE_SHARE_READ}}) {
+    SCOPED_TRACE(share);
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string text = share & FILE_SHARE_WRITE ? "new" : "newer";
+    const bool written = xfilemethod::writeFileAtomic(path, text.data(), text.size());
+    CloseHandle(held);
+    if (share & FILE_SHARE_WRITE) {
+      EXPECT_TRUE(written) << xfilemethod::lastWriteError();
+      EXPECT_EQ(ruvotest::readFile(path), "new");
+    } else {
+      EXPECT_FALSE(written);
+      EXPECT_NE(xfilemethod::lastWriteError().find("read-only or open in another program"), std::string::npos)
+          << xfilemethod::lastWriteError();
+      EXPECT_EQ(ruvotest::readFile(path), "new");
+    }
+    EXPECT_EQ(ruvotest::listFiles(tmp / "bin/h5"), std::vector<std::string>{"game.max.js"});
+  }
+}
+#endif
 
 // Where names compare without case, a path takes the spelling of the file
 // system for every part that exists; the rest stays as given. Where they do

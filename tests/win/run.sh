@@ -57,6 +57,7 @@ case $SUITE in
   compile) display=171 ;;
   crash) display=181 ;;
   browser) display=191 ;;
+  outputs) display=211 ;;
   *) display=201 ;;
 esac
 timeout 480 xvfb-run -a -n "$display" -s "-screen 0 1024x768x24" bash "$HERE/suite-$SUITE.sh" \
