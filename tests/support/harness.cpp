@@ -209,8 +209,17 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
   si.hStdOutput = outW;
   si.hStdError = errW;
   PROCESS_INFORMATION pi{};
-  BOOL started = CreateProcessA(native.c_str(), command.data(), nullptr, nullptr, TRUE, 0, block.data(),
-                                cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+  // Wine, busy with several suites at once, now and then refuses a start
+  // that succeeds a moment later: a few tries before the run counts as one
+  // that could not start.
+  BOOL started = FALSE;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200 * attempt);
+    started = CreateProcessA(native.c_str(), command.data(), nullptr, nullptr, TRUE, 0, block.data(),
+                             cwd.empty() ? nullptr : cwd.c_str(), &si, &pi);
+    if (!started) startError = GetLastError();
+  }
   CloseHandle(outW);
   CloseHandle(errW);
   CloseHandle(inR);
@@ -219,7 +228,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     CloseHandle(outR);
     CloseHandle(errR);
     CloseHandle(inW);
-    r.err = "cannot start " + program;
+    r.err = "cannot start " + program + " (error " + std::to_string(startError) + ")";
     r.exitCode = 127;
     return r;
   }
