@@ -131,3 +131,26 @@ IS_DARK='r<0.25&&g<0.25&&b<0.3'
 at_least() { [ -n "$1" ] && [ "$1" -ge "$2" ]; }
 
 no_wine_crash() { ! grep -q 'Unhandled' "$SUITE_DIR/$1.err"; }
+
+# A project that takes a while to compile: DIR/big.as3proj with COUNT
+# generated classes of METHODS methods each, and a main class that makes
+# every one (big_project DIR COUNT METHODS).
+big_project() {
+  local dir=$1
+  mkdir -p "$dir/src/game"
+  cp "$SOURCE_DIR/tests/fixtures/compile-hello/hello.as3proj" "$dir/big.as3proj"
+  awk -v dir="$dir/src" -v n="$2" -v methods="$3" 'BEGIN {
+    for (i = 1; i <= n; i++) {
+      f = dir "/game/Unit" i ".as"
+      print "package game {\npublic class Unit" i " {\npublic var x:int = " i ";" > f
+      for (m = 1; m <= methods; m++)
+        print "public function step" m "(a:int, b:Number):Number { var s:Number = 0; for (var k:int = 0; k < a; k++) { if (k % 2 == 0) { s += b * k + x; } else { s -= k; } } return s; }" > f
+      print "}\n}" > f
+      close(f)
+    }
+    f = dir "/Main.as"
+    print "package {\nimport game.*;\npublic class Main {\npublic function Main() {" > f
+    for (i = 1; i <= n; i++) print "new Unit" i "().step1(3, 2);" > f
+    print "}\n}\n}" > f
+  }'
+}

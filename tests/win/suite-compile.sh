@@ -135,23 +135,7 @@ check "the error box text is the console program's with the Windows texts" \
 
 # 5. The window closed during a long compile: the compile goes on without
 # it and ends the process itself.
-mkdir -p "$SUITE_DIR/big/src/game"
-cp "$SOURCE_DIR/tests/fixtures/compile-hello/hello.as3proj" "$SUITE_DIR/big/big.as3proj"
-awk -v dir="$SUITE_DIR/big/src" 'BEGIN {
-  n = 3000
-  for (i = 1; i <= n; i++) {
-    f = dir "/game/Unit" i ".as"
-    print "package game {\npublic class Unit" i " {\npublic var x:int = " i ";" > f
-    for (m = 1; m <= 24; m++)
-      print "public function step" m "(a:int, b:Number):Number { var s:Number = 0; for (var k:int = 0; k < a; k++) { if (k % 2 == 0) { s += b * k + x; } else { s -= k; } } return s; }" > f
-    print "}\n}" > f
-    close(f)
-  }
-  f = dir "/Main.as"
-  print "package {\nimport game.*;\npublic class Main {\npublic function Main() {" > f
-  for (i = 1; i <= n; i++) print "new Unit" i "().step1(3, 2);" > f
-  print "}\n}\n}" > f
-}'
+big_project "$SUITE_DIR/big" 3000 24
 start_exe closed "$SUITE_DIR/install/RuvoJS.exe" "$(winpath "$SUITE_DIR/big/big.as3proj")"
 at=$(wait_splash 30)
 check "the long compile shows its window" [ -n "$at" ]

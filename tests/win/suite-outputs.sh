@@ -152,23 +152,7 @@ fi
 # together.
 big="$SUITE_DIR/cases/two/p"
 rm -rf "$SUITE_DIR/cases/two"
-mkdir -p "$big/src/game"
-cp "$SOURCE_DIR/tests/fixtures/compile-hello/hello.as3proj" "$big/big.as3proj"
-awk -v dir="$big/src" 'BEGIN {
-  n = 400
-  for (i = 1; i <= n; i++) {
-    f = dir "/game/Unit" i ".as"
-    print "package game {\npublic class Unit" i " {\npublic var x:int = " i ";" > f
-    for (m = 1; m <= 12; m++)
-      print "public function step" m "(a:int):int { var s:int = 0; for (var k:int = 0; k < a; k++) s += k * x; return s; }" > f
-    print "}\n}" > f
-    close(f)
-  }
-  f = dir "/Main.as"
-  print "package {\nimport game.*;\npublic class Main {\npublic function Main() {" > f
-  for (i = 1; i <= n; i++) print "new Unit" i "().step1(3);" > f
-  print "}\n}\n}" > f
-}'
+big_project "$big" 400 12
 rm -f "$install/debug.txt"
 start_exe first "$install/RuvoJS.exe" "$(winpath "$big/big.as3proj");zafrit=false;chromerun=false"
 first=$PID
