@@ -233,6 +233,10 @@ void TokenPackage::ParsePackageAllFileForClass(std::string root, std::string pac
   // such as ../my.game/src keeps its own dots.
   xstringmthod::replacechr(packageName, '.', '/');
   std::string folder = ScriptFile::FormatFileName(root + "/" + packageName);
+  // "import *" in a file whose package names more folders than its path has
+  // leaves no folder at all: the path helpers would read that as the working
+  // folder, wherever the compile was started, so nothing is listed.
+  if (folder.size() < 2) return;
   OrderedMap<uint8_t>& listed = listedPackageFolders();
   if (listed.has(folder)) return;
   std::vector<std::string> paths;

@@ -1,5 +1,6 @@
 // The class-name pre-scan: word cutting, the scan of one file, the folder
 // scans, and the conversion table.
+#include <filesystem>
 #include <unistd.h>
 
 #include "harness.h"
@@ -255,6 +256,17 @@ TEST_F(PackageFolders, ASourceRootWithDotsKeepsThem) {
 TEST_F(PackageFolders, MissingFolderListsNothing) {
   TokenPackage::ParsePackageAllFileForClass(dir.path() + "/nowhere", "a.b");
   EXPECT_TRUE(TokenClass::_classMap_().empty());
+}
+
+TEST_F(PackageFolders, NoSourceRootListsNotTheWorkingFolder) {
+  // A file /x/Main.as declaring package a.b.c has no source root; its
+  // "import *" must not pre-scan the folder the compile was started in.
+  classFile("Stray.as", "", "Stray");
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  TokenPackage::ParsePackageAllFileForClass("", "");
+  std::filesystem::current_path(before);
+  EXPECT_FALSE(TokenClass::_classMap_().has("Stray"));
 }
 
 TEST_F(PackageFolders, SourceFolderScanReachesEveryDepthWhenAsked) {
