@@ -570,6 +570,30 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
   MSGTO(MessageType::Info, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
 }
 
+namespace {
+
+// Resolves the path variables of a Flash Builder source path entry:
+// "${DOCUMENTS}" (the documents folder of Flash Builder's recent workspaces),
+// "${PROJECT_LOC}" and "${PARENT-n-PROJECT_LOC}". False, said on standard
+// error, when the documents folder is not known: the entry then names no
+// folder of this machine.
+bool flashBuilderFolder(std::string& source, const std::string& projectFolder, std::string& projectText) {
+  if (startsWith(source, _DOCUMENTS_)) {
+    readDOCUMENTSPATH(projectText);
+    if (DOCUMENTSPATH.empty()) {
+      ruvo_error("ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash "
+                 "Builder 4.5, 4.6 or 4.7 is listed under the home folder's Documents; %s is not converted\n",
+                 source.c_str());
+      return false;
+    }
+    source = xstringmthod::replaceAll(source, _DOCUMENTS_, DOCUMENTSPATH);
+  }
+  source = projectLocationMacros(source, projectFolder);
+  return true;
+}
+
+}  // namespace
+
 // Converts every source folder of a Flash Builder or FlashDevelop project
 // back to the Flash names.
 void FlashToZafrit::PreChangeFlash(const char* projectFile) {
@@ -599,11 +623,19 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
     paths.push_back(readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr));
   }
 
+  const bool flashBuilder = full.find(".as3proj") == std::string::npos;
   for (const std::string& entry : paths) {
     if (entry.empty()) continue;
     std::string source = xmlAttributeText(entry);
+    // Flash Builder names a linked source folder by its path variables, as
+    // the compile reads them: the folder it compiles is the one converted.
+    if (flashBuilder && !flashBuilderFolder(source, folder, text)) continue;
     if (!(source.size() > 1 && source[1] == ':') && source[0] != '/') source = folder + source;
-    source = xfilemethod::getFile_Path(source);
+    // "${PARENT-1-PROJECT_LOC}/lib" leaves "..//lib": one separator a step.
+    std::string normal;
+    for (char c : xfilemethod::getFile_Path(source))
+      if (c != '/' || normal.size() < 2 || normal.back() != '/') normal += c;
+    source = normal;
     while (source.size() > 1 && source.back() == '/') source.pop_back();
     source += "/";
     MSGTO(MessageType::Info, "", 0, "to flash:%s", source.c_str());

@@ -199,3 +199,48 @@ TEST(Converter, BackToFlashReadsEntitiesAndSkipsComments) {
   EXPECT_EQ(readFile(p.work / "Art & Sound/art/Icon.as"), replaceAll(library, "zafrit.display", "flash.display"));
   EXPECT_EQ(readFile(p.work / "Old/art/Icon.as"), library);
 }
+
+// "type=init:" takes back the folders a Flash Builder compile reads: source
+// path entries named by the path variables of the project's place
+// (${PARENT-n-PROJECT_LOC}, ${PROJECT_LOC}) and of the documents folder of
+// the recent workspaces (${DOCUMENTS}); without a known documents folder that
+// entry is said on standard error and the others are still converted.
+TEST(Converter, BackToFlashResolvesFlashBuilderPathVariables) {
+  Project p;
+  const std::string library = "package sh\n{\n\timport zafrit.geom.Point;\n\tpublic class Util\n\t{\n\t}\n}\n";
+  const std::string flash = replaceAll(library, "zafrit.geom", "flash.geom");
+  const std::vector<std::string> sources = {"ws/Shared/src/sh/Util.as", "ws/Game/extra/sh/Util.as",
+                                            "docs/common/sh/Util.as", "ws/Game/src/sh/Util.as"};
+  for (const std::string& rel : sources) writeFile(p.work / rel, library);
+  writeFile(p.work / "ws/Game/.actionScriptProperties",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+            "<actionScriptProperties mainApplicationPath=\"Main.as\" version=\"12\">\n"
+            "  <compiler outputFolderPath=\"bin-debug\" sourceFolderPath=\"src\">\n    <compilerSourcePath>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${PARENT-1-PROJECT_LOC}/Shared/src\"/>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${PROJECT_LOC}/extra\"/>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${DOCUMENTS}/common\"/>\n"
+            "    </compilerSourcePath>\n  </compiler>\n</actionScriptProperties>\n");
+  const std::string prefs = "home/Documents/Adobe Flash Builder 4.7/cascaded/w/configuration/.settings/";
+  writeFile(p.work / (prefs + "org.eclipse.ui.ide.prefs"),
+            "eclipse.preferences.version=1\nRECENT_WORKSPACES=" + p.work / "docs" + "\\n" + p.work / "older" + "\n");
+  const std::string command = "type=init:" + p.work / "ws/Game/.actionScriptProperties";
+
+  RunResult unknown = p.install.run({command}, p.work.path(), {{"HOME", p.work / "no-home"}});
+  EXPECT_EQ(p.paths(unknown.err),
+            "ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash "
+            "Builder 4.5, 4.6 or 4.7 is listed under the home folder's Documents; ${DOCUMENTS}/common is not "
+            "converted\n");
+  for (const std::string& rel : sources) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(readFile(p.work / rel), rel == "docs/common/sh/Util.as" ? library : flash);
+  }
+
+  RunResult r = p.install.run({command}, p.work.path(), {{"HOME", p.work / "home"}});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(p.paths(r.out).find("MSG,1,0.00,,0,to flash:<WORK>/docs/common/\n"), std::string::npos) << r.out;
+  for (const std::string& rel : sources) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(readFile(p.work / rel), flash);
+  }
+}
