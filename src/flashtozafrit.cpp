@@ -238,16 +238,20 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
 }
 
 // The link list: one dotted class name a line ("foo.baz.Bar"), LF or CR LF.
+// The byte-order mark and the blanks an editor saves with a list are no part
+// of the names: with them no path would ever hold the key.
 void FlashToZafrit::readini(const char* path) {
   std::string text;
   if (!path || !xfilemethod::readtxtfile(path, text)) return;
-  size_t start = 0;
+  size_t start = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    line = first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
     if (line.empty()) continue;
     size_t dot = line.rfind('.');
     std::string shortName = (dot == std::string::npos || dot == 0) ? line : line.substr(dot + 1);

@@ -119,7 +119,8 @@ TEST_F(ConverterFiles, LinkClassTable) {
 }
 
 // Link-list lines with CR LF ends give the keys of lines with LF ends; blank
-// lines are no classes.
+// lines are no classes; a byte-order mark and blanks around a name are not
+// part of it.
 TEST_F(ConverterFiles, LinkListLineEnds) {
   struct Row {
     const char* label;
@@ -128,6 +129,7 @@ TEST_F(ConverterFiles, LinkListLineEnds) {
   const Row rows[] = {
       {"LF", "foo.baz.Bar\n\nTop\n.Dot"},
       {"CR LF", "foo.baz.Bar\r\n\r\nTop\r\n.Dot\r\n"},
+      {"byte-order mark and blanks", "\xEF\xBB\xBF foo.baz.Bar\r\n \t\r\nTop \r\n\t.Dot\t"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
