@@ -273,12 +273,24 @@ void FlashToZafrit::changeOneFile(const char* path) {
   if (name.find("ruvomain.as") != std::string::npos || name.find("ruvogame.as") != std::string::npos) return;
 
   xfilemethod::SourceFile file;
-  if (!readForRewrite(path, file)) return;
-  std::string text = withoutLeadingNoise(file.text);
+  WideEncoding encoding;
+  std::string source;
+  if (!readForRewrite(path, file) || !textOf(path, file, encoding, source)) return;
+  std::string text = withoutLeadingNoise(source);
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
   if (changed == text) return;
-  if (rewrite(path, file, changed)) MSGTO(MessageType::Info, path, 0, "change:[%s]", path);
+  if (rewrite(path, file, utf8ToWide(changed, encoding))) MSGTO(MessageType::Info, path, 0, "change:[%s]", path);
+}
+
+bool FlashToZafrit::textOf(const char* path, const xfilemethod::SourceFile& file, WideEncoding& encoding,
+                           std::string& text) {
+  encoding = wideEncodingOf(file.text);
+  text = wideToUtf8(file.text, encoding);
+  if (!encoding.wide() || utf8ToWide(text, encoding) == file.text) return true;
+  ruvo_error("ruvojs: %s is in %s but holds units that are no characters; it is not converted\n", path,
+             encoding.name().c_str());
+  return false;
 }
 
 bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& file) {
@@ -311,9 +323,10 @@ void FlashToZafrit::addLinkClass(const char* path) {
   for (const std::string& key : linkKeys) {
     if (name.find(key) == std::string::npos) continue;
     xfilemethod::SourceFile file;
-    if (!readForRewrite(path, file)) return;
-    std::string text = file.text;
-    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, text);
+    WideEncoding encoding;
+    std::string text;
+    if (!readForRewrite(path, file) || !textOf(path, file, encoding, text)) return;
+    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, utf8ToWide(text, encoding));
     return;
   }
 }
