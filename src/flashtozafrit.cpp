@@ -366,7 +366,11 @@ bool FlashToZafrit::_adjustLinkClass_(std::string& text, const std::string& clas
     word.clear();
   };
 
-  for (size_t i = 0; i < text.size(); ++i) {
+  // A UTF-8 byte-order mark is copied as it is: it is no part of the word
+  // "package" after it.
+  const size_t mark = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  out.append(text, 0, mark);
+  for (size_t i = mark; i < text.size(); ++i) {
     char c = text[i];
     size_t skipped = commentOrStringEnd(text, i);
     if (skipped > i) {

@@ -90,6 +90,8 @@ TEST_F(ConverterFiles, LinkClassTable) {
       {"already linked", "Foo", head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
        head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}"},
       {"no package", "Foo", "function Foo(){}\n", false, "function Foo(){}\n"},
+      {"UTF-8 byte-order mark before the package", "Foo", "\xEF\xBB\xBF" + head + "class Foo{function Foo(){}}}", true,
+       "\xEF\xBB\xBF" + head + kImport + "class Foo{function Foo(){\r\n\t\t" + initCall("Foo") + "}}}"},
       // Comments and strings are copied as they are: "super(" in a comment
       // and braces or parentheses in a string or comment are not code.
       {"super in a comment", "Foo",
