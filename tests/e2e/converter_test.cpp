@@ -293,4 +293,23 @@ TEST(Converter, GameProjectConvertsCompilesAndComesBack) {
     SCOPED_TRACE(rel);
     EXPECT_EQ(readFile(converted / ("src/" + rel)), readFile(flash / ("src/" + rel)));
   }
+
+  // Linked to the SWF tools (the UTF-16 class after its super call, the
+  // CR LF one at the end of its constructor), the classes still compile to a
+  // script node parses, each constructor calling the tools once.
+  writeFile(converted / "links.txt", "game.fx.Spark\r\ngame.world.Grid\r\n");
+  install.run({converted / "src", "/l\\" + converted / "links.txt"}, converted.path());
+  install.run({converted / "game.as3proj"}, converted.path());
+  const std::string linked = readFile(script);
+  for (const std::string name : {"Spark", "Grid"}) {
+    const std::string call = "zafrit.swf.utils.SWFTools.initClass(" + name + ",this);";
+    SCOPED_TRACE(call);
+    const size_t at = linked.find(call);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(linked.find(call, at + 1), std::string::npos);
+  }
+  if (haveNode()) {
+    RunResult check = runNodeArgs({"--check", script}, converted.path());
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+  }
 }
