@@ -78,6 +78,10 @@ extern std::string _DOCUMENTS_;
 std::string readFromeXML(std::string& text, const char* section, const char* element, const char* attribute,
                          std::vector<std::string>* list);
 void readDOCUMENTSPATH(std::string& projectText);
+// A Flash Builder source path entry with the path variables of the project's
+// place resolved: "${PROJECT_LOC}" is the project folder (given with its
+// trailing '/'), "${PARENT-n-PROJECT_LOC}" n folders up from it ("../" n times).
+std::string projectLocationMacros(std::string entry, const std::string& projectFolder);
 // An attribute value read by readFromeXML with its XML entities decoded
 // (&amp;, &lt;, &gt;, &quot;, &apos; and numbered characters).
 std::string xmlAttributeText(const std::string& value);

@@ -238,16 +238,20 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
 }
 
 // The link list: one dotted class name a line ("foo.baz.Bar"), LF or CR LF.
+// The byte-order mark and the blanks an editor saves with a list are no part
+// of the names: with them no path would ever hold the key.
 void FlashToZafrit::readini(const char* path) {
   std::string text;
   if (!path || !xfilemethod::readtxtfile(path, text)) return;
-  size_t start = 0;
+  size_t start = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    line = first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
     if (line.empty()) continue;
     size_t dot = line.rfind('.');
     std::string shortName = (dot == std::string::npos || dot == 0) ? line : line.substr(dot + 1);
@@ -269,12 +273,24 @@ void FlashToZafrit::changeOneFile(const char* path) {
   if (name.find("ruvomain.as") != std::string::npos || name.find("ruvogame.as") != std::string::npos) return;
 
   xfilemethod::SourceFile file;
-  if (!readForRewrite(path, file)) return;
-  std::string text = withoutLeadingNoise(file.text);
+  WideEncoding encoding;
+  std::string source;
+  if (!readForRewrite(path, file) || !textOf(path, file, encoding, source)) return;
+  std::string text = withoutLeadingNoise(source);
   if (text.empty()) return;
   std::string changed = adjustScript(text, mode, path);
   if (changed == text) return;
-  if (rewrite(path, file, changed)) MSGTO(MessageType::Info, path, 0, "change:[%s]", path);
+  if (rewrite(path, file, utf8ToWide(changed, encoding))) MSGTO(MessageType::Info, path, 0, "change:[%s]", path);
+}
+
+bool FlashToZafrit::textOf(const char* path, const xfilemethod::SourceFile& file, WideEncoding& encoding,
+                           std::string& text) {
+  encoding = wideEncodingOf(file.text);
+  text = wideToUtf8(file.text, encoding);
+  if (!encoding.wide() || utf8ToWide(text, encoding) == file.text) return true;
+  ruvo_error("ruvojs: %s is in %s but holds units that are no characters; it is not converted\n", path,
+             encoding.name().c_str());
+  return false;
 }
 
 bool FlashToZafrit::readForRewrite(const char* path, xfilemethod::SourceFile& file) {
@@ -307,9 +323,10 @@ void FlashToZafrit::addLinkClass(const char* path) {
   for (const std::string& key : linkKeys) {
     if (name.find(key) == std::string::npos) continue;
     xfilemethod::SourceFile file;
-    if (!readForRewrite(path, file)) return;
-    std::string text = file.text;
-    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, text);
+    WideEncoding encoding;
+    std::string text;
+    if (!readForRewrite(path, file) || !textOf(path, file, encoding, text)) return;
+    if (_adjustLinkClass_(text, linkClasses.get(key))) rewrite(path, file, utf8ToWide(text, encoding));
     return;
   }
 }
@@ -349,7 +366,11 @@ bool FlashToZafrit::_adjustLinkClass_(std::string& text, const std::string& clas
     word.clear();
   };
 
-  for (size_t i = 0; i < text.size(); ++i) {
+  // A UTF-8 byte-order mark is copied as it is: it is no part of the word
+  // "package" after it.
+  const size_t mark = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  out.append(text, 0, mark);
+  for (size_t i = mark; i < text.size(); ++i) {
     char c = text[i];
     size_t skipped = commentOrStringEnd(text, i);
     if (skipped > i) {
@@ -570,6 +591,30 @@ void FlashToZafrit::paceNameTo_flash(std::string& name, const std::string& path)
   MSGTO(MessageType::Info, name.c_str(), 0, "change:[%s] %s", name.c_str(), path.c_str());
 }
 
+namespace {
+
+// Resolves the path variables of a Flash Builder source path entry:
+// "${DOCUMENTS}" (the documents folder of Flash Builder's recent workspaces),
+// "${PROJECT_LOC}" and "${PARENT-n-PROJECT_LOC}". False, said on standard
+// error, when the documents folder is not known: the entry then names no
+// folder of this machine.
+bool flashBuilderFolder(std::string& source, const std::string& projectFolder, std::string& projectText) {
+  if (startsWith(source, _DOCUMENTS_)) {
+    readDOCUMENTSPATH(projectText);
+    if (DOCUMENTSPATH.empty()) {
+      ruvo_error("ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash "
+                 "Builder 4.5, 4.6 or 4.7 is listed under the home folder's Documents; %s is not converted\n",
+                 source.c_str());
+      return false;
+    }
+    source = xstringmthod::replaceAll(source, _DOCUMENTS_, DOCUMENTSPATH);
+  }
+  source = projectLocationMacros(source, projectFolder);
+  return true;
+}
+
+}  // namespace
+
 // Converts every source folder of a Flash Builder or FlashDevelop project
 // back to the Flash names.
 void FlashToZafrit::PreChangeFlash(const char* projectFile) {
@@ -599,11 +644,19 @@ void FlashToZafrit::PreChangeFlash(const char* projectFile) {
     paths.push_back(readFromeXML(text, "actionScriptProperties", "compiler", "sourceFolderPath", nullptr));
   }
 
+  const bool flashBuilder = full.find(".as3proj") == std::string::npos;
   for (const std::string& entry : paths) {
     if (entry.empty()) continue;
     std::string source = xmlAttributeText(entry);
+    // Flash Builder names a linked source folder by its path variables, as
+    // the compile reads them: the folder it compiles is the one converted.
+    if (flashBuilder && !flashBuilderFolder(source, folder, text)) continue;
     if (!(source.size() > 1 && source[1] == ':') && source[0] != '/') source = folder + source;
-    source = xfilemethod::getFile_Path(source);
+    // "${PARENT-1-PROJECT_LOC}/lib" leaves "..//lib": one separator a step.
+    std::string normal;
+    for (char c : xfilemethod::getFile_Path(source))
+      if (c != '/' || normal.size() < 2 || normal.back() != '/') normal += c;
+    source = normal;
     while (source.size() > 1 && source.back() == '/') source.pop_back();
     source += "/";
     MSGTO(MessageType::Info, "", 0, "to flash:%s", source.c_str());

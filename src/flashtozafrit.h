@@ -9,6 +9,7 @@
 
 #include "namedCode.h"
 #include "ordered_map.h"
+#include "wideText.h"
 #include "xfilemethod.h"
 
 // One row of a converter name table: a dotted name (or prefix) and its
@@ -46,6 +47,11 @@ class FlashToZafrit {
   // Reads the file behind `path` for a rewrite; false when it is empty or
   // cannot be read (said on standard error).
   bool readForRewrite(const char* path, xfilemethod::SourceFile& file);
+  // The UTF-8 text of a file read by readForRewrite and the encoding to
+  // write it back in: a UTF-16 or UTF-32 file is rewritten in its own
+  // encoding. False (said on standard error) for one whose units are not all
+  // characters, which would not come back byte for byte.
+  static bool textOf(const char* path, const xfilemethod::SourceFile& file, WideEncoding& encoding, std::string& text);
   // Writes the new text over the file read by readForRewrite; false (with a line
   // on standard error saying why) when the file keeps its old text.
   static bool rewrite(const char* path, const xfilemethod::SourceFile& file, const std::string& text);

@@ -114,27 +114,6 @@ std::string moduleNameOf(const std::string& moduleText) {
   return name.substr(begin, name.find_last_not_of(blanks) - begin + 1);
 }
 
-// The Eclipse path variables of the project's own place in a source path
-// entry: "${PARENT-1-PROJECT_LOC}" is "../", "${PARENT-2-PROJECT_LOC}"
-// "../../" and so on, and "${PROJECT_LOC}" the project folder itself.
-std::string projectLocationMacros(std::string entry, const std::string& projectFolder) {
-  entry = xstringmthod::replaceAll(entry, "${PROJECT_LOC}", projectFolder.substr(0, projectFolder.size() - 1));
-  const std::string head = "${PARENT-", tail = "-PROJECT_LOC}";
-  for (size_t at = entry.find(head); at != npos; at = entry.find(head, at)) {
-    const size_t digits = at + head.size();
-    const size_t end = entry.find_first_not_of("0123456789", digits);
-    if (end == digits || end == npos || end - digits > 3 || entry.compare(end, tail.size(), tail) != 0) {
-      at = digits;
-      continue;
-    }
-    std::string up;
-    for (int n = std::stoi(entry.substr(digits, end - digits)); n > 0; --n) up += "../";
-    entry.replace(at, end + tail.size() - at, up);
-    at += up.size();
-  }
-  return entry;
-}
-
 // The constants of FlashDevelop's Compiler Constants box, which it keeps
 // apart from the other arguments: one "NS::name,value" a line, the lines
 // joined by &#xA; in the project file. Each is a -define+= argument, and
@@ -220,6 +199,27 @@ std::string blankCommentsAndCdata(const std::string& text) {
 }
 
 }  // namespace
+
+// The Eclipse path variables of the project's own place in a Flash Builder
+// source path entry: "${PARENT-1-PROJECT_LOC}" is "../", "${PARENT-2-PROJECT_LOC}"
+// "../../" and so on, and "${PROJECT_LOC}" the project folder itself.
+std::string projectLocationMacros(std::string entry, const std::string& projectFolder) {
+  entry = xstringmthod::replaceAll(entry, "${PROJECT_LOC}", projectFolder.substr(0, projectFolder.size() - 1));
+  const std::string head = "${PARENT-", tail = "-PROJECT_LOC}";
+  for (size_t at = entry.find(head); at != npos; at = entry.find(head, at)) {
+    const size_t digits = at + head.size();
+    const size_t end = entry.find_first_not_of("0123456789", digits);
+    if (end == digits || end == npos || end - digits > 3 || entry.compare(end, tail.size(), tail) != 0) {
+      at = digits;
+      continue;
+    }
+    std::string up;
+    for (int n = std::stoi(entry.substr(digits, end - digits)); n > 0; --n) up += "../";
+    entry.replace(at, end + tail.size() - at, up);
+    at += up.size();
+  }
+  return entry;
+}
 
 // An attribute value as the IDE meant it: the tools write '&', '<', '>' and
 // the quotes of a value as entities ("Art &amp; Sound") and may write any

@@ -15,6 +15,7 @@
 
 #include "CompilerOptions.h"
 #include "message.h"
+#include "wideText.h"
 #include "xfilemethod.h"
 
 // Process-wide (owner: this unit; reset by resetScriptFiles).
@@ -41,74 +42,14 @@ bool isEngineFile(const std::string& path) {
   return false;
 }
 
-// Appends code point `c` as UTF-8 (an invalid one as U+FFFD).
-void appendUtf8(std::string& out, uint32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // A text saved in UTF-16 or UTF-32 (told by its byte order mark, or by the
 // zero bytes of its first character) becomes UTF-8 without the mark, and
 // the encoding's name is returned; any other text is left alone ("").
 std::string utf16or32ToUtf8(std::string& bytes) {
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t n = bytes.size();
-  auto at = [&](size_t i) { return i < n ? b[i] : 0x100u; };
-  int unit = 0;
-  bool big = false;
-  size_t start = 0;
-  if (at(0) == 0 && at(1) == 0 && at(2) == 0xFE && at(3) == 0xFF) {
-    unit = 4, big = true, start = 4;
-  } else if (at(0) == 0xFF && at(1) == 0xFE && at(2) == 0 && at(3) == 0) {
-    unit = 4, start = 4;
-  } else if (at(0) == 0xFE && at(1) == 0xFF) {
-    unit = 2, big = true, start = 2;
-  } else if (at(0) == 0xFF && at(1) == 0xFE) {
-    unit = 2, start = 2;
-  } else if (n >= 4 && at(0) && !at(1) && !at(2) && !at(3)) {
-    unit = 4;
-  } else if (n >= 4 && !at(0) && !at(1) && !at(2) && at(3)) {
-    unit = 4, big = true;
-  } else if (n >= 2 && at(0) && !at(1)) {
-    unit = 2;
-  } else if (n >= 2 && !at(0) && at(1)) {
-    unit = 2, big = true;
-  }
-  if (!unit) return "";
-  auto read = [&](size_t i) {
-    uint32_t v = 0;
-    for (int k = 0; k < unit; ++k) v |= static_cast<uint32_t>(b[i + k]) << (8 * (big ? unit - 1 - k : k));
-    return v;
-  };
-  std::string out;
-  out.reserve(n);
-  for (size_t i = start; i + unit <= n; i += unit) {
-    uint32_t c = read(i);
-    if (unit == 2 && c >= 0xD800 && c <= 0xDBFF && i + 2 * unit <= n) {
-      const uint32_t low = read(i + unit);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        i += unit;
-      }
-    }
-    appendUtf8(out, c);
-  }
-  bytes.swap(out);
-  return std::string(unit == 2 ? "UTF-16" : "UTF-32") + (big ? " big endian" : " little endian");
+  const WideEncoding encoding = wideEncodingOf(bytes);
+  if (!encoding.wide()) return "";
+  bytes = wideToUtf8(bytes, encoding);
+  return encoding.name();
 }
 
 // The line (from 0) of byte `at`: LF, CR LF and a lone CR each end one.

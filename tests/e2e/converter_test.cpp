@@ -199,3 +199,117 @@ TEST(Converter, BackToFlashReadsEntitiesAndSkipsComments) {
   EXPECT_EQ(readFile(p.work / "Art & Sound/art/Icon.as"), replaceAll(library, "zafrit.display", "flash.display"));
   EXPECT_EQ(readFile(p.work / "Old/art/Icon.as"), library);
 }
+
+// "type=init:" takes back the folders a Flash Builder compile reads: source
+// path entries named by the path variables of the project's place
+// (${PARENT-n-PROJECT_LOC}, ${PROJECT_LOC}) and of the documents folder of
+// the recent workspaces (${DOCUMENTS}); without a known documents folder that
+// entry is said on standard error and the others are still converted.
+TEST(Converter, BackToFlashResolvesFlashBuilderPathVariables) {
+  Project p;
+  const std::string library = "package sh\n{\n\timport zafrit.geom.Point;\n\tpublic class Util\n\t{\n\t}\n}\n";
+  const std::string flash = replaceAll(library, "zafrit.geom", "flash.geom");
+  const std::vector<std::string> sources = {"ws/Shared/src/sh/Util.as", "ws/Game/extra/sh/Util.as",
+                                            "docs/common/sh/Util.as", "ws/Game/src/sh/Util.as"};
+  for (const std::string& rel : sources) writeFile(p.work / rel, library);
+  writeFile(p.work / "ws/Game/.actionScriptProperties",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+            "<actionScriptProperties mainApplicationPath=\"Main.as\" version=\"12\">\n"
+            "  <compiler outputFolderPath=\"bin-debug\" sourceFolderPath=\"src\">\n    <compilerSourcePath>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${PARENT-1-PROJECT_LOC}/Shared/src\"/>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${PROJECT_LOC}/extra\"/>\n"
+            "      <compilerSourcePathEntry kind=\"1\" linkType=\"1\" path=\"${DOCUMENTS}/common\"/>\n"
+            "    </compilerSourcePath>\n  </compiler>\n</actionScriptProperties>\n");
+  const std::string prefs = "home/Documents/Adobe Flash Builder 4.7/cascaded/w/configuration/.settings/";
+  writeFile(p.work / (prefs + "org.eclipse.ui.ide.prefs"),
+            "eclipse.preferences.version=1\nRECENT_WORKSPACES=" + p.work / "docs" + "\\n" + p.work / "older" + "\n");
+  const std::string command = "type=init:" + p.work / "ws/Game/.actionScriptProperties";
+
+  RunResult unknown = p.install.run({command}, p.work.path(), {{"HOME", p.work / "no-home"}});
+  EXPECT_EQ(p.paths(unknown.err),
+            "ruvojs: the Flash Builder documents folder (${DOCUMENTS}) is not known: no recent workspace of Flash "
+            "Builder 4.5, 4.6 or 4.7 is listed under the home folder's Documents; ${DOCUMENTS}/common is not "
+            "converted\n");
+  for (const std::string& rel : sources) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(readFile(p.work / rel), rel == "docs/common/sh/Util.as" ? library : flash);
+  }
+
+  RunResult r = p.install.run({command}, p.work.path(), {{"HOME", p.work / "home"}});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(p.paths(r.out).find("MSG,1,0.00,,0,to flash:<WORK>/docs/common/\n"), std::string::npos) << r.out;
+  for (const std::string& rel : sources) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(readFile(p.work / rel), flash);
+  }
+}
+
+// A game written against the Flash API (classes across packages, single,
+// wildcard and several imports on a line, a class after the package, Flash
+// names in strings, comments and code, CR LF, non-ASCII comments, a source in
+// UTF-16) converted with "/C": exactly the package-level import names
+// change; it compiles to the script the Flash sources compile to, which node
+// parses; "/F" gives back every source byte for byte.
+TEST(Converter, GameProjectConvertsCompilesAndComesBack) {
+  const char* fixture = "converter-game";
+  Install install;
+  TempDir flash, converted;
+  copyFixture(fixture, flash.path());
+  copyFixture(fixture, converted.path());
+
+  RunResult c = install.run({converted / "src", "/C"}, converted.path());
+  EXPECT_EQ(c.exitCode, 0);
+  EXPECT_EQ(c.err, "");
+  EXPECT_EQ(checkGolden(fixture, "C/stdout.txt", replaceAll(c.out, converted.path(), "<WORK>")), "");
+  std::set<std::string> changed, golden;
+  for (const std::string& rel : listFiles(converted / "src")) {
+    const std::string now = readFile(converted / ("src/" + rel));
+    if (now == readFile(flash / ("src/" + rel))) continue;
+    changed.insert(rel);
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(checkGolden(fixture, "C/src/" + rel, now), "");
+  }
+  for (const std::string& rel : listFiles(fixtureDir(fixture) + "/expected/C/src")) golden.insert(rel);
+  if (!std::getenv("UPDATE_GOLDEN")) {
+    EXPECT_EQ(changed, golden);
+  }
+
+  // The same script from both, its paths aside; the library is not installed,
+  // which both compiles report alike.
+  install.run({flash / "game.as3proj"}, flash.path());
+  install.run({converted / "game.as3proj"}, converted.path());
+  const std::string script = converted / "bin/h5/game.max.js";
+  EXPECT_EQ(replaceAll(readFile(script), converted.path(), "<WORK>"),
+            replaceAll(readFile(flash / "bin/h5/game.max.js"), flash.path(), "<WORK>"));
+  if (haveNode()) {
+    RunResult check = runNodeArgs({"--check", script}, converted.path());
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+  }
+
+  RunResult back = install.run({converted / "src", "/F"}, converted.path());
+  EXPECT_EQ(back.err, "");
+  for (const std::string& rel : listFiles(flash / "src")) {
+    SCOPED_TRACE(rel);
+    EXPECT_EQ(readFile(converted / ("src/" + rel)), readFile(flash / ("src/" + rel)));
+  }
+
+  // Linked to the SWF tools (the UTF-16 class after its super call, the
+  // CR LF one at the end of its constructor), the classes still compile to a
+  // script node parses, each constructor calling the tools once.
+  writeFile(converted / "links.txt", "game.fx.Spark\r\ngame.world.Grid\r\n");
+  install.run({converted / "src", "/l\\" + converted / "links.txt"}, converted.path());
+  install.run({converted / "game.as3proj"}, converted.path());
+  const std::string linked = readFile(script);
+  for (const std::string name : {"Spark", "Grid"}) {
+    const std::string call = "zafrit.swf.utils.SWFTools.initClass(" + name + ",this);";
+    SCOPED_TRACE(call);
+    const size_t at = linked.find(call);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(linked.find(call, at + 1), std::string::npos);
+  }
+  if (haveNode()) {
+    RunResult check = runNodeArgs({"--check", script}, converted.path());
+    EXPECT_EQ(check.exitCode, 0) << check.err;
+  }
+}

@@ -90,6 +90,8 @@ TEST_F(ConverterFiles, LinkClassTable) {
       {"already linked", "Foo", head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}", false,
        head + "\n\timport zafrit.swf.utils.SWFTools;\n\tclass Foo{function Foo(){}}\n}"},
       {"no package", "Foo", "function Foo(){}\n", false, "function Foo(){}\n"},
+      {"UTF-8 byte-order mark before the package", "Foo", "\xEF\xBB\xBF" + head + "class Foo{function Foo(){}}}", true,
+       "\xEF\xBB\xBF" + head + kImport + "class Foo{function Foo(){\r\n\t\t" + initCall("Foo") + "}}}"},
       // Comments and strings are copied as they are: "super(" in a comment
       // and braces or parentheses in a string or comment are not code.
       {"super in a comment", "Foo",
@@ -119,7 +121,8 @@ TEST_F(ConverterFiles, LinkClassTable) {
 }
 
 // Link-list lines with CR LF ends give the keys of lines with LF ends; blank
-// lines are no classes.
+// lines are no classes; a byte-order mark and blanks around a name are not
+// part of it.
 TEST_F(ConverterFiles, LinkListLineEnds) {
   struct Row {
     const char* label;
@@ -128,6 +131,7 @@ TEST_F(ConverterFiles, LinkListLineEnds) {
   const Row rows[] = {
       {"LF", "foo.baz.Bar\n\nTop\n.Dot"},
       {"CR LF", "foo.baz.Bar\r\n\r\nTop\r\n.Dot\r\n"},
+      {"byte-order mark and blanks", "\xEF\xBB\xBF foo.baz.Bar\r\n \t\r\nTop \r\n\t.Dot\t"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.label);
@@ -201,6 +205,80 @@ TEST_F(ConverterFiles, ChangeOneFile) {
       EXPECT_EQ(readFile(path), row.out);
       EXPECT_EQ(out, info("flash.events.Event", "change " + path) + info(path, "change:[" + path + "]"));
     }
+  }
+}
+
+// An ASCII text in code units of `unit` bytes, in the byte order asked for.
+std::string widened(const std::string& ascii, int unit, bool big) {
+  std::string out;
+  for (char c : ascii) {
+    std::string units(static_cast<size_t>(unit), '\0');
+    units[big ? unit - 1 : 0] = c;
+    out += units;
+  }
+  return out;
+}
+
+// A source saved in UTF-16 or UTF-32 is converted and linked in its own
+// encoding, its byte-order mark and its other characters (a Chinese one, one
+// outside the basic plane) kept; one whose units are not all characters is
+// named on standard error and left as it is.
+TEST_F(ConverterFiles, WideSourcesKeepTheirEncoding) {
+  struct Row {
+    const char* label;
+    int unit;
+    bool big;
+    std::string mark, chinese, smile;  // U+4E2D and U+1F600 in the row's encoding
+  };
+  const Row rows[] = {
+      {"UTF-16 little endian", 2, false, "\xFF\xFE", "\x2D\x4E", std::string("\x3D\xD8\x00\xDE", 4)},
+      {"UTF-16 big endian", 2, true, "\xFE\xFF", "\x4E\x2D", std::string("\xD8\x3D\xDE\x00", 4)},
+      {"UTF-16 little endian without a mark", 2, false, "", "\x2D\x4E", std::string("\x3D\xD8\x00\xDE", 4)},
+      {"UTF-32 little endian", 4, false, std::string("\xFF\xFE\x00\x00", 4), std::string("\x2D\x4E\x00\x00", 4),
+       std::string("\x00\xF6\x01\x00", 4)},
+      {"UTF-32 big endian", 4, true, std::string("\x00\x00\xFE\xFF", 4), std::string("\x00\x00\x4E\x2D", 4),
+       std::string("\x00\x01\xF6\x00", 4)},
+  };
+  const std::string path = work / "src/game/Hero.as";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    auto text = [&](const std::string& imported, const std::string& body) {
+      return row.mark + widened("package game\r\n{\r\n\t// ", row.unit, row.big) + row.chinese + row.smile +
+             widened("\r\n\timport " + imported + ";\r\n\tpublic class Hero\r\n\t{" + body + "}\r\n}\r\n", row.unit,
+                     row.big);
+    };
+    writeFile(path, text("flash.display.Sprite", ""));
+    Converter toLibrary(-1);
+    captured([&] { toLibrary.conv.changeOneFile(path.c_str()); });
+    EXPECT_EQ(readFile(path), text("zafrit.display.Sprite", ""));
+
+    writeFile(work / "list.txt", "game.Hero\n");
+    Converter link(2);
+    captured([&] {
+      link.conv.readini((work / "list.txt").c_str());
+      link.conv.addLinkClass(path.c_str());
+    });
+    const std::string linked = row.mark +
+                               widened("package game\r\n{" + kImport + "\r\n\t// ", row.unit, row.big) + row.chinese +
+                               row.smile +
+                               widened("\r\n\timport zafrit.display.Sprite;\r\n\tpublic class Hero\r\n\t{\r\n\t\t"
+                                       "public function Hero(){\r\n\t\t\tsuper();\r\n\t\t\t" +
+                                           initCall("Hero") + "\t\t}\r\n}\r\n}\r\n",
+                                       row.unit, row.big);
+    EXPECT_EQ(readFile(path), linked);
+  }
+
+  // A half unit at the end, or an unpaired surrogate, would not come back.
+  for (const std::string& tail : {std::string("\x0A", 1), std::string("\x00\xD8\x41\x00", 4)}) {
+    const std::string in = "\xFF\xFE" + widened("package{import flash.events.Event;}", 2, false) + tail;
+    writeFile(path, in);
+    Converter c(-1);
+    testing::internal::CaptureStderr();
+    captured([&] { c.conv.changeOneFile(path.c_str()); });
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ruvojs: " + path + " is in UTF-16 little endian but holds units that are no characters; it is not "
+                                  "converted\n");
+    EXPECT_EQ(readFile(path), in);
   }
 }
 
