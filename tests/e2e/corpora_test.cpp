@@ -9,7 +9,9 @@
 // set, and no static initialiser that reaches a class outside it); its
 // script must load in node and run its main class, which uses a few classes
 // and runs the code base's own tests that are in the set, against small
-// stand-ins for the test libraries (tests/fixtures/corpora-support).
+// stand-ins for the test libraries (tests/fixtures/corpora-support). The
+// same code bases are compiled whole with the library on and with
+// TypeScript output, below.
 //
 // The folder is ../shared/corpora beside the repository, or the one named
 // by RUVO_CORPORA_DIR; without either the test is skipped.
@@ -25,6 +27,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness.h"
@@ -569,6 +572,116 @@ TEST_P(Corpora, CompilesToScriptsThatParseAndLoadInNode) {
   std::cout << "[ corpus   ] " << name << ": " << total << " files, " << own(compiled) << " compiled, " << scripts
             << " scripts checked, " << own(loaded) << " loaded in node, " << GetParam().testsPassing
             << " of its tests pass\n";
+}
+
+// The syntax errors that the TypeScript compiler finds in the ".ts" files
+// under the folders, one line each; "no typescript" when it is not installed.
+std::string typeScriptErrors(const std::vector<std::string>& dirs) {
+  const ruvotest::RunResult check = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/ts-syntax.js", dirs);
+  if (check.exitCode == 3) return "no typescript";
+  return check.out.substr(0, 4000) + check.err.substr(0, 2000);
+}
+
+int countFiles(const std::string& dir, const std::string& suffix) {
+  int n = 0;
+  for (const std::string& rel : ruvotest::listFiles(dir))
+    if (rel.size() > suffix.size() && rel.compare(rel.size() - suffix.size(), suffix.size(), suffix) == 0) ++n;
+  return n;
+}
+
+// The code bases as a studio compiles them, with the emulation library on
+// (the install's library holds stand-ins of the Flash classes that games
+// use most, tests/fixtures/zafrit-standins): every file of the code base,
+// the Flash API's users too, gives scripts that pass `node --check`, and
+// with TypeScript output on every class file parses as TypeScript; so does
+// every class file of the files without flash.* compiled with the library
+// off. The files that load without the Flash API run the same with the
+// library on as with it off: the same calls print the same lines, and the
+// code base's own tests pass and fail alike.
+TEST_P(Corpora, WithTheLibraryAndTypeScriptOutput) {
+  const std::string root = corporaDir();
+  const std::string name = GetParam().name;
+  if (!fs::is_directory(root + "/" + name))
+    GTEST_SKIP() << "code base " << name << " not found in " << root << " (set RUVO_CORPORA_DIR to its folder)";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+
+  int total = 0;
+  Corpus corpus = readCorpus(root, name, total);
+  addSupport(corpus);
+  std::set<std::string> every;
+  for (const auto& entry : corpus.files) every.insert(entry.first);
+  const std::set<std::string> compiled = compileSet(corpus);
+  const std::set<std::string> loaded = loadSet(corpus, compiled);
+
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+
+  // Every file, the library on: scripts that parse.
+  const std::string proj = work / "every";
+  writeProject(corpus, every, proj);
+  ruvotest::RunResult run = inst.run({proj + "/corpus.as3proj"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_NE(run.out.find("MSG,14,"), std::string::npos) << "the run did not end\n" << run.out.substr(0, 4000);
+  int scripts = 0;
+  for (const std::string& rel : ruvotest::listFiles(proj + "/bin/h5")) {
+    if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".js") != 0) continue;
+    ++scripts;
+    ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", proj + "/bin/h5/" + rel}, "");
+    EXPECT_EQ(check.exitCode, 0) << rel << "\n" << check.err.substr(0, 2000);
+  }
+  EXPECT_GE(scripts, 1);
+
+  // The same with TypeScript output, and the files without flash.* with the
+  // library off: TypeScript that parses.
+  const std::string all = work / "all";
+  writeProject(corpus, compiled, all);
+  int tsFiles = 0;
+  for (const auto& [dir, options] : {std::pair<std::string, std::string>{proj, ";ts=true;"},
+                                     std::pair<std::string, std::string>{all, ";ts=true;zafrit=false"}}) {
+    fs::remove_all(dir + "/bin");
+    run = inst.run({dir + "/corpus.as3proj" + options});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const int n = countFiles(dir + "/bin/ts/src", ".ts");
+    EXPECT_GE(n, 1) << options;
+    tsFiles += n;
+  }
+  const std::string errors = typeScriptErrors({proj + "/bin/ts/src", all + "/bin/ts/src"});
+  if (errors == "no typescript")
+    std::cout << "[ corpus   ] " << name << ": TypeScript not checked (npm package typescript not installed)\n";
+  else
+    EXPECT_EQ(errors, "");
+
+  // The files that load without the Flash API, with the library off and on.
+  const std::string body = GetParam().body + testCalls(corpus, loaded) +
+                           "\t\t\ttrace(\"tests passed \" + passed);\n"
+                           "\t\t\tfor each (var failure:String in failures) {\n"
+                           "\t\t\t\ttrace(failure);\n"
+                           "\t\t\t}\n";
+  const std::string off = work / "off";
+  writeProject(corpus, loaded, off, body);
+  run = inst.run({off + "/corpus.as3proj;zafrit=false"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const ruvotest::RunResult withoutLibrary = runWithIntFunctions(work.path(), off + "/bin/h5/corpus.max.js");
+  const std::string on = work / "on";
+  writeProject(corpus, loaded, on, body);
+  run = inst.run({on + "/corpus.as3proj"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string script = on + "/bin/h5/corpus.max.js";
+  ASSERT_TRUE(ruvotest::fileExists(script)) << run.out.substr(0, 4000);
+  // The library gives the script int() and uint(); the stand-ins do not.
+  ruvotest::writeFile(work / "ints.js", "'use strict';\nglobalThis.int = (v) => v | 0;\n"
+                                        "globalThis.uint = (v) => v >>> 0;\n");
+  const ruvotest::RunResult withLibrary =
+      ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js", {script, work / "ints.js"});
+  EXPECT_EQ(withLibrary.exitCode, 0) << withLibrary.err.substr(0, 2000);
+  const std::string head = std::string("loaded\n") + GetParam().expected + "tests passed " +
+                           std::to_string(GetParam().testsPassing) + "\n";
+  EXPECT_EQ(withLibrary.out.substr(0, head.size()), head) << withLibrary.err.substr(0, 2000);
+  EXPECT_EQ(withLibrary.out, withoutLibrary.out);
+
+  std::cout << "[ corpus   ] " << name << ": " << every.size() << " files with the library on, " << scripts
+            << " scripts checked, " << tsFiles << " TypeScript files checked\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(CodeBases, Corpora, ::testing::ValuesIn(kCodeBases),
