@@ -183,6 +183,73 @@ TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
                "d1,d2,d3,d4,d5 23 true true\n");
 }
 
+// Another object's method passed on as a listener keeps its object when the
+// object is typed as an interface that declares the method, or one that
+// inherits it from the interface it extends (robotlegs relays events with
+// source.addEventListener(type, destination.dispatchEvent)); a getter of the
+// interface named like no method, and "function get(...)", a method named
+// get, are told apart.
+TEST(LibraryOn, MethodOfAnInterfaceTypedObjectKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport relay.*;\n", "",
+                           "var sink:Sink = new Sink();\n"
+                           "var source:Source = new Source();\n"
+                           "new Relay(source, sink).start();\n"
+                           "source.fire(\"a\");\n"
+                           "source.fire(\"b\");\n"
+                           "trace(sink.got.join(\",\"), sink.count);")},
+                {"relay/IReceiver.as",
+                 "package relay {\n"
+                 "\tpublic interface IReceiver {\n"
+                 "\t\tfunction get count():int;\n"
+                 "\t\tfunction receive(type:String):Boolean;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/ISink.as",
+                 "package relay {\n"
+                 "\tpublic interface ISink extends IReceiver {\n"
+                 "\t\tfunction get(key:String):String;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Sink.as",
+                 "package relay {\n"
+                 "\tpublic class Sink implements ISink {\n"
+                 "\t\tpublic var got:Array = [];\n"
+                 "\t\tpublic function get count():int { return got.length; }\n"
+                 "\t\tpublic function receive(type:String):Boolean { got.push(type); return true; }\n"
+                 "\t\tpublic function get(key:String):String { got.push(key.toUpperCase()); return key; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Source.as",
+                 "package relay {\n"
+                 "\tpublic class Source {\n"
+                 "\t\tprivate var listeners:Array = [];\n"
+                 "\t\tpublic function listen(f:Function):void { listeners.push(f); }\n"
+                 "\t\tpublic function fire(type:String):void {\n"
+                 "\t\t\tfor each (var f:Function in listeners) f(type);\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Relay.as",
+                 "package relay {\n"
+                 "\tpublic class Relay {\n"
+                 "\t\tprivate var _source:Source;\n"
+                 "\t\tprivate var _destination:ISink;\n"
+                 "\t\tpublic function Relay(source:Source, destination:ISink) {\n"
+                 "\t\t\t_source = source;\n"
+                 "\t\t\t_destination = destination;\n"
+                 "\t\t}\n"
+                 "\t\tpublic function start():void {\n"
+                 "\t\t\t_source.listen(_destination.receive);\n"
+                 "\t\t\tvar d:ISink = _destination;\n"
+                 "\t\t\t_source.listen(d.get);\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a,A,b,B 4\n");
+}
+
 // for (k in d) over a Dictionary gives its keys as they were stored: objects
 // of the project's classes (kept as key texts by the runtime) come back as
 // the objects, string keys as strings; over a local, a member and a
