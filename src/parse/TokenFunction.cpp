@@ -546,12 +546,14 @@ void TokenFunction::printMethod(std::string& out, const std::string& params, con
   if (isStatic()) {
     if (__ISTOTS) {
       // A TypeScript static method is written without the keyword
-      // "function"; "async" stands in front of its name.
+      // "function"; "async" stands in front of its name. A class member
+      // has no use for the library's shared stubs: "static none (){}"
+      // keeps its body, as the instance methods do.
       out += getPriveOrProtect(this, "") + "static " + (isAsync ? "async " : "") + name + " ";
-      keyword.clear();
-    } else {
-      out += className + "." + name + "=";
+      out += params + toTsVarType(this) + bodyText;
+      return;
     }
+    out += className + "." + name + "=";
   } else {
     out += getSelfValue() + "=";
   }

@@ -7,6 +7,7 @@
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
+#include "TokenInterface.h"
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "message.h"
@@ -214,6 +215,42 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
   return true;
 }
 
+// Whether an interface, or an interface it extends, declares a plain method
+// of that name ("function dispatchEvent(e:Event):Boolean;"). Outside
+// TypeScript output the members of an interface are not pretreated: its
+// body block holds the raw tokens, each "function" followed by its name
+// word, or by "get" or "set" and the name of an accessor.
+static bool interfaceDeclaresMethod(TokenClass* owner, const std::string& method, int depth = 0) {
+  auto* iface = dynamic_cast<TokenInterface*>(owner);
+  if (!iface || !owner->isInterface || depth > 32) return false;
+  for (Token* block : owner->childs) {
+    if (!block || block->type != TokenTypeCode::Block) continue;
+    const std::vector<Token*>& body = block->childs;
+    for (size_t i = 0; i < body.size(); ++i) {
+      auto* fn = dynamic_cast<TokenFunction*>(body[i]);
+      if (!fn) continue;
+      if (!fn->name.empty()) {
+        if (fn->name == method && fn->accessorKind == AccessorKind::None) return true;
+        continue;
+      }
+      Token* word = siblingOf(fn, 1);
+      Token* next = word ? siblingOf(word, 1) : nullptr;
+      if (!word || word->text != method.c_str()) continue;
+      // "function get(...)" is a method named get; "function get x(...)"
+      // the accessor x, whose name word is not `word`.
+      if (next && next->type == TokenTypeCode::Paren) return true;
+    }
+    break;
+  }
+  Parse* file = iface->file.get();
+  TokenPackage* package = file ? file->package : nullptr;
+  std::vector<std::string> bases;
+  xstringmthod::splitstr(iface->qualifiedBaseList(package), ',', bases);
+  for (const std::string& base : bases)
+    if (interfaceDeclaresMethod(classOfTypeText(base, package), method, depth + 1)) return true;
+  return false;
+}
+
 bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
   if (type != TokenTypeCode::Word || resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
@@ -221,7 +258,9 @@ bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse
     return false;
   std::string method = path.substr(path.find('.') + 1);
   TokenClass* owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
-  if (!owner || method.empty() || !isInSelFunction(method, owner)) return false;
+  if (!owner || method.empty()) return false;
+  // An object typed as an interface whose method it is binds the same way.
+  if (!isInSelFunction(method, owner) && !interfaceDeclaresMethod(owner, method)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
   return true;

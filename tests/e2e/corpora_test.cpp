@@ -9,7 +9,9 @@
 // set, and no static initialiser that reaches a class outside it); its
 // script must load in node and run its main class, which uses a few classes
 // and runs the code base's own tests that are in the set, against small
-// stand-ins for the test libraries (tests/fixtures/corpora-support).
+// stand-ins for the test libraries (tests/fixtures/corpora-support). The
+// same code bases are compiled whole with the library on and with
+// TypeScript output, below.
 //
 // The folder is ../shared/corpora beside the repository, or the one named
 // by RUVO_CORPORA_DIR; without either the test is skipped.
@@ -25,6 +27,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "harness.h"
@@ -265,10 +268,37 @@ std::set<std::string> compileSet(const Corpus& c) {
   return out;
 }
 
+// The Flash classes of the install's stand-in library in the tests with the
+// library on (tests/fixtures/zafrit-standins), and their short names.
+const std::set<std::string> kStandInFlash = {
+    "flash.display.DisplayObject", "flash.display.DisplayObjectContainer", "flash.display.Sprite",
+    "flash.events.Event",          "flash.events.EventDispatcher",          "flash.events.IEventDispatcher",
+    "flash.events.TimerEvent",     "flash.geom.Point",                      "flash.geom.Rectangle",
+    "flash.utils.Timer"};
+
+std::set<std::string> standInShortNames() {
+  std::set<std::string> out;
+  for (const std::string& full : kStandInFlash) out.insert(full.substr(full.rfind('.') + 1));
+  return out;
+}
+
+// Files whose Flash imports the stand-in library gives.
+std::set<std::string> compileSetWithStandIns(const Corpus& c) {
+  std::set<std::string> out;
+  for (const auto& [full, f] : c.files) {
+    bool given = true;
+    for (const std::string& imp : f.imports)
+      if (imp.rfind("flash.", 0) == 0 && !kStandInFlash.count(imp)) given = false;
+    if (given && !pendingFor(kPending.data(), kPending.size(), c.name, full)) out.insert(full);
+  }
+  return out;
+}
+
 // Of `from`, the files whose classes can be defined and initialised without
 // anything outside the set: every base class and interface is in it, and a
 // file with a static initialiser uses no class of the code base outside it.
-std::set<std::string> loadSet(const Corpus& c, std::set<std::string> from) {
+std::set<std::string> loadSet(const Corpus& c, std::set<std::string> from,
+                              const std::set<std::string>& libraryBases = {}) {
   for (bool changed = true; changed;) {
     changed = false;
     for (auto it = from.begin(); it != from.end();) {
@@ -276,7 +306,7 @@ std::set<std::string> loadSet(const Corpus& c, std::set<std::string> from) {
       bool out = false;
       for (const std::string& h : f.heads) {
         const std::string full = c.resolve(f, h);
-        if (full.empty() ? !kBuiltinBases.count(h) : !from.count(full)) out = true;
+        if (full.empty() ? !kBuiltinBases.count(h) && !libraryBases.count(h) : !from.count(full)) out = true;
       }
       if (f.staticInit) {
         for (const std::string& w : f.words) {
@@ -376,6 +406,9 @@ struct CodeBase {
   const char* body;
   const char* expected;
   int testsPassing;  // of the code base's own tests in the loading project
+  // The same with the library on, where the files whose Flash classes the
+  // stand-in library gives load too.
+  int testsPassingWithLibrary;
 };
 
 const CodeBase kCodeBases[] = {
@@ -400,7 +433,7 @@ const CodeBase kCodeBases[] = {
      "\t\t\ta.ComputeAABB(aabb, xfB);\n"
      "\t\t\ttrace(\"bounds\", aabb.lowerBound.x, aabb.lowerBound.y, aabb.upperBound.x, aabb.upperBound.y);\n"
      "\t\t\ttrace(\"clamp\", b2Math.Clamp(5, 0, 3), b2Math.IsValid(NaN));\n",
-     "vector 5 11 2\nmass 24 0 0 40\ncontacts 2 1 0\nbounds 0.49 -0.51 2.51 1.51\nclamp 3 false\n", 0},
+     "vector 5 11 2\nmass 24 0 0 40\ncontacts 2 1 0\nbounds 0.49 -0.51 2.51 1.51\nclamp 3 false\n", 0, 0},
     {"robotlegs",
      "\t\t\tvar payload:CommandPayload = new CommandPayload();\n"
      "\t\t\ttrace(\"payload\", payload.length);\n"
@@ -409,10 +442,10 @@ const CodeBase kCodeBases[] = {
      "\t\t\tvar mapping:CommandMapping = new CommandMapping(CommandPayload);\n"
      "\t\t\tmapping.setFireOnce(true).setExecuteMethod(\"run\");\n"
      "\t\t\ttrace(\"mapping\", mapping.fireOnce, mapping.executeMethod, mapping.guards.length, mapping.hooks.length);\n",
-     "payload 0\npayload 2 true a,2\nmapping true run 0 0\n", 36},
+     "payload 0\npayload 2 true a,2\nmapping true run 0 0\n", 36, 74},
     {"as3crypto",
      "\t\t\ttrace(\"sizes\", MACs.getHashSize(MACs.SHA1), MACs.getPadSize(MACs.MD5), OID.RSA_ENCRYPTION);\n",
-     "sizes 20 48 1.2.840.113549.1.1.1\n", 0},
+     "sizes 20 48 1.2.840.113549.1.1.1\n", 0, 0},
     {"ash",
      // Each provider kind: one instance, a new instance per call, one shared
      // instance, and a function's result.
@@ -426,7 +459,7 @@ const CodeBase kCodeBases[] = {
      "\t\t\tvar n:int = 0;\n"
      "\t\t\tvar p4:DynamicComponentProvider = new DynamicComponentProvider(function():Object { n++; return n; });\n"
      "\t\t\ttrace(\"dynamic\", p4.getComponent(), p4.getComponent());\n",
-     "instance true true\ntype true true true\nsingleton true\ndynamic 1 2\n", 28},
+     "instance true true\ntype true true true\nsingleton true\ndynamic 1 2\n", 28, 28},
 };
 
 // Failing tests of the code bases that need something the project has not:
@@ -465,6 +498,29 @@ bool failureExplained(const Corpus& c, const std::set<std::string>& loaded, cons
   }
   return false;
 }
+
+// The lines of `out` from `from` on (the failures a run of the code base's
+// tests printed) that failureExplained does not explain.
+std::string unexplainedFailures(const Corpus& c, const std::set<std::string>& loaded, const std::string& out,
+                                size_t from) {
+  std::string unexplained;
+  while (from < out.size()) {
+    size_t lf = out.find('\n', from);
+    if (lf == std::string::npos) lf = out.size();
+    const std::string line = out.substr(from, lf - from);
+    from = lf + 1;
+    if (!failureExplained(c, loaded, line)) unexplained += line + "\n";
+  }
+  return unexplained;
+}
+
+// The end of the main class's constructor: the count of the tests that
+// passed, then each failure.
+const char* const kReportTests =
+    "\t\t\ttrace(\"tests passed \" + passed);\n"
+    "\t\t\tfor each (var failure:String in failures) {\n"
+    "\t\t\t\ttrace(failure);\n"
+    "\t\t\t}\n";
 
 void PrintTo(const CodeBase& c, std::ostream* os) { *os << c.name; }
 
@@ -535,12 +591,7 @@ TEST_P(Corpora, CompilesToScriptsThatParseAndLoadInNode) {
   // The files that load without the Flash API: the script defines every
   // class, runs the static initialisers and the main class, which uses a few.
   const std::string pure = work / "pure";
-  writeProject(corpus, loaded, pure,
-               GetParam().body + testCalls(corpus, loaded) +
-                   "\t\t\ttrace(\"tests passed \" + passed);\n"
-                   "\t\t\tfor each (var failure:String in failures) {\n"
-                   "\t\t\t\ttrace(failure);\n"
-                   "\t\t\t}\n");
+  writeProject(corpus, loaded, pure, GetParam().body + testCalls(corpus, loaded) + kReportTests);
   run = inst.run({pure + "/corpus.as3proj;zafrit=false"});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   const std::string script = pure + "/bin/h5/corpus.max.js";
@@ -552,16 +603,7 @@ TEST_P(Corpora, CompilesToScriptsThatParseAndLoadInNode) {
   EXPECT_EQ(node.out.substr(0, head.size()), head) << node.err.substr(0, 2000);
   // The tests that fail need what the project leaves out; any other failure
   // is a fault of the compile.
-  std::string unexplained;
-  size_t from = std::min(head.size(), node.out.size());
-  while (from < node.out.size()) {
-    size_t lf = node.out.find('\n', from);
-    if (lf == std::string::npos) lf = node.out.size();
-    const std::string line = node.out.substr(from, lf - from);
-    from = lf + 1;
-    if (!failureExplained(corpus, loaded, line)) unexplained += line + "\n";
-  }
-  EXPECT_EQ(unexplained, "");
+  EXPECT_EQ(unexplainedFailures(corpus, loaded, node.out, std::min(head.size(), node.out.size())), "");
 
   auto own = [&](const std::set<std::string>& set) {
     return std::count_if(set.begin(), set.end(), [&](const std::string& f) { return !corpus.files.at(f).support; });
@@ -569,6 +611,110 @@ TEST_P(Corpora, CompilesToScriptsThatParseAndLoadInNode) {
   std::cout << "[ corpus   ] " << name << ": " << total << " files, " << own(compiled) << " compiled, " << scripts
             << " scripts checked, " << own(loaded) << " loaded in node, " << GetParam().testsPassing
             << " of its tests pass\n";
+}
+
+// The syntax errors that the TypeScript compiler finds in the ".ts" files
+// under the folders, one line each; "no typescript" when it is not installed.
+std::string typeScriptErrors(const std::vector<std::string>& dirs) {
+  const ruvotest::RunResult check = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/ts-syntax.js", dirs);
+  if (check.exitCode == 3) return "no typescript";
+  return check.out.substr(0, 4000) + check.err.substr(0, 2000);
+}
+
+int countFiles(const std::string& dir, const std::string& suffix) {
+  int n = 0;
+  for (const std::string& rel : ruvotest::listFiles(dir))
+    if (rel.size() > suffix.size() && rel.compare(rel.size() - suffix.size(), suffix.size(), suffix) == 0) ++n;
+  return n;
+}
+
+// The code bases as a studio compiles them, with the emulation library on
+// (the install's library holds stand-ins of the Flash classes that games
+// use most, tests/fixtures/zafrit-standins): every file of the code base,
+// the Flash API's users too, gives scripts that pass `node --check`, and
+// with TypeScript output on every class file parses as TypeScript; so does
+// every class file of the files without flash.* compiled with the library
+// off. The files that load with the stand-in library (those whose Flash
+// imports it gives, more than load without the Flash API) print what the
+// hand-checked calls print with the library off, and their failing tests
+// need what the project leaves out.
+TEST_P(Corpora, WithTheLibraryAndTypeScriptOutput) {
+  const std::string root = corporaDir();
+  const std::string name = GetParam().name;
+  if (!fs::is_directory(root + "/" + name))
+    GTEST_SKIP() << "code base " << name << " not found in " << root << " (set RUVO_CORPORA_DIR to its folder)";
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+
+  int total = 0;
+  Corpus corpus = readCorpus(root, name, total);
+  addSupport(corpus);
+  std::set<std::string> every;
+  for (const auto& entry : corpus.files) every.insert(entry.first);
+  const std::set<std::string> compiled = compileSet(corpus);
+
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+
+  // Every file, the library on: scripts that parse.
+  const std::string proj = work / "every";
+  writeProject(corpus, every, proj);
+  ruvotest::RunResult run = inst.run({proj + "/corpus.as3proj"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_NE(run.out.find("MSG,14,"), std::string::npos) << "the run did not end\n" << run.out.substr(0, 4000);
+  int scripts = 0;
+  for (const std::string& rel : ruvotest::listFiles(proj + "/bin/h5")) {
+    if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".js") != 0) continue;
+    ++scripts;
+    ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", proj + "/bin/h5/" + rel}, "");
+    EXPECT_EQ(check.exitCode, 0) << rel << "\n" << check.err.substr(0, 2000);
+  }
+  EXPECT_GE(scripts, 1);
+
+  // The same with TypeScript output, and the files without flash.* with the
+  // library off: TypeScript that parses.
+  const std::string all = work / "all";
+  writeProject(corpus, compiled, all);
+  int tsFiles = 0;
+  for (const auto& [dir, options] : {std::pair<std::string, std::string>{proj, ";ts=true;"},
+                                     std::pair<std::string, std::string>{all, ";ts=true;zafrit=false"}}) {
+    fs::remove_all(dir + "/bin");
+    run = inst.run({dir + "/corpus.as3proj" + options});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const int n = countFiles(dir + "/bin/ts/src", ".ts");
+    EXPECT_GE(n, 1) << options;
+    tsFiles += n;
+  }
+  const std::string errors = typeScriptErrors({proj + "/bin/ts/src", all + "/bin/ts/src"});
+  if (errors == "no typescript")
+    std::cout << "[ corpus   ] " << name << ": TypeScript not checked (npm package typescript not installed)\n";
+  else
+    EXPECT_EQ(errors, "");
+
+  // The files that load with the stand-in library: the same calls print the
+  // same lines as with the library off, and every failing test of the code
+  // base needs what the project leaves out.
+  const std::string on = work / "on";
+  const std::set<std::string> loadedOn = loadSet(corpus, compileSetWithStandIns(corpus), standInShortNames());
+  writeProject(corpus, loadedOn, on, GetParam().body + testCalls(corpus, loadedOn) + kReportTests);
+  run = inst.run({on + "/corpus.as3proj"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::string script = on + "/bin/h5/corpus.max.js";
+  ASSERT_TRUE(ruvotest::fileExists(script)) << run.out.substr(0, 4000);
+  // The library gives the script int() and uint(); the stand-ins do not.
+  ruvotest::writeFile(work / "ints.js", "'use strict';\nglobalThis.int = (v) => v | 0;\n"
+                                        "globalThis.uint = (v) => v >>> 0;\n");
+  const ruvotest::RunResult node =
+      ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js", {script, work / "ints.js"});
+  EXPECT_EQ(node.exitCode, 0) << node.err.substr(0, 2000);
+  const std::string head = std::string("loaded\n") + GetParam().expected + "tests passed " +
+                           std::to_string(GetParam().testsPassingWithLibrary) + "\n";
+  EXPECT_EQ(node.out.substr(0, head.size()), head) << node.err.substr(0, 2000);
+  EXPECT_EQ(unexplainedFailures(corpus, loadedOn, node.out, std::min(head.size(), node.out.size())), "");
+
+  std::cout << "[ corpus   ] " << name << ": " << every.size() << " files with the library on, " << scripts
+            << " scripts checked, " << tsFiles << " TypeScript files checked, " << loadedOn.size()
+            << " loaded in node, " << GetParam().testsPassingWithLibrary << " of its tests pass\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(CodeBases, Corpora, ::testing::ValuesIn(kCodeBases),

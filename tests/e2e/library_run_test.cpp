@@ -183,6 +183,73 @@ TEST(LibraryOn, MethodsAsDefaultsAndThroughCallKeepTheirObject) {
                "d1,d2,d3,d4,d5 23 true true\n");
 }
 
+// Another object's method passed on as a listener keeps its object when the
+// object is typed as an interface that declares the method, or one that
+// inherits it from the interface it extends (robotlegs relays events with
+// source.addEventListener(type, destination.dispatchEvent)); a getter of the
+// interface named like no method, and "function get(...)", a method named
+// get, are told apart.
+TEST(LibraryOn, MethodOfAnInterfaceTypedObjectKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport relay.*;\n", "",
+                           "var sink:Sink = new Sink();\n"
+                           "var source:Source = new Source();\n"
+                           "new Relay(source, sink).start();\n"
+                           "source.fire(\"a\");\n"
+                           "source.fire(\"b\");\n"
+                           "trace(sink.got.join(\",\"), sink.count);")},
+                {"relay/IReceiver.as",
+                 "package relay {\n"
+                 "\tpublic interface IReceiver {\n"
+                 "\t\tfunction get count():int;\n"
+                 "\t\tfunction receive(type:String):Boolean;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/ISink.as",
+                 "package relay {\n"
+                 "\tpublic interface ISink extends IReceiver {\n"
+                 "\t\tfunction get(key:String):String;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Sink.as",
+                 "package relay {\n"
+                 "\tpublic class Sink implements ISink {\n"
+                 "\t\tpublic var got:Array = [];\n"
+                 "\t\tpublic function get count():int { return got.length; }\n"
+                 "\t\tpublic function receive(type:String):Boolean { got.push(type); return true; }\n"
+                 "\t\tpublic function get(key:String):String { got.push(key.toUpperCase()); return key; }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Source.as",
+                 "package relay {\n"
+                 "\tpublic class Source {\n"
+                 "\t\tprivate var listeners:Array = [];\n"
+                 "\t\tpublic function listen(f:Function):void { listeners.push(f); }\n"
+                 "\t\tpublic function fire(type:String):void {\n"
+                 "\t\t\tfor each (var f:Function in listeners) f(type);\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"},
+                {"relay/Relay.as",
+                 "package relay {\n"
+                 "\tpublic class Relay {\n"
+                 "\t\tprivate var _source:Source;\n"
+                 "\t\tprivate var _destination:ISink;\n"
+                 "\t\tpublic function Relay(source:Source, destination:ISink) {\n"
+                 "\t\t\t_source = source;\n"
+                 "\t\t\t_destination = destination;\n"
+                 "\t\t}\n"
+                 "\t\tpublic function start():void {\n"
+                 "\t\t\t_source.listen(_destination.receive);\n"
+                 "\t\t\tvar d:ISink = _destination;\n"
+                 "\t\t\t_source.listen(d.get);\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a,A,b,B 4\n");
+}
+
 // for (k in d) over a Dictionary gives its keys as they were stored: objects
 // of the project's classes (kept as key texts by the runtime) come back as
 // the objects, string keys as strings; over a local, a member and a
@@ -352,4 +419,58 @@ TEST(LibraryOn, ArenaOfUnitsWithFrameEvents) {
                "0 0 0 0 imp,lich,orc false\n"
                "0 imp fell at 3; orc fell at 5; lich enraged; lich fell at 4\n"
                "1 0 0 0\n");
+}
+
+// A game on the library's display list, events, Timer, Point and Rectangle
+// (tests/fixtures/game-stage, with the library's stand-ins of
+// tests/fixtures/zafrit-standins as the install's library): a ship flies
+// (20,0) a second through an arena of 100 x 60, a timer of 500 ms ticks
+// five times, each tick a step of 0.5 s. Rock A from (38,20) at (-20,0)
+// meets the ship at once (ship 15..25, rock 23..33) and loses one of its 2
+// hp; it bounces off the left wall at tick 4 (at -2, 7 out: back to 5, then
+// 15). Rock B from (95,50) at (10,10) bounces off the right wall at tick 1
+// and the floor at tick 2. The still rock C at (60,22) is hit at tick 5
+// (ship 55..65) and leaves the world: 10 points. The nearest rock: 8, 12,
+// |(20,2)| = 20.10, |(10,2)| = 10.20, then B's |(15,20)| = 25. The hit
+// listener takes itself off after the first hit, read again as a method.
+// The extent is the union of the ship (55..65 x 15..25) and the rocks A
+// (10..20) and B (70..80 x 35..45). The same program with TypeScript
+// output gives class files that parse.
+TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+  const std::string proj = work / "proj";
+  ruvotest::copyFixture("game-stage", proj);
+  ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out.find("MSG,7,"), std::string::npos) << run.out;
+  const std::string script = proj + "/bin/h5/game.max.js";
+  ASSERT_TRUE(ruvotest::fileExists(script)) << run.out;
+  const ruvotest::RunResult node = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js", {script});
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "start 4 1 4\n"
+            "[GameEvent hit A 1] true true\n"
+            "tick 1 ship 20,20 rocks 3 nearest 8.00\n"
+            "tick 2 ship 30,20 rocks 3 nearest 12.00\n"
+            "tick 3 ship 40,20 rocks 3 nearest 20.10\n"
+            "tick 4 ship 50,20 rocks 3 nearest 10.20\n"
+            "tick 5 ship 60,20 rocks 2 nearest 25.00\n"
+            "done 5 false scores 1 false\n"
+            "score 10 hits 2 C+10\n"
+            "ship/ship:3 true true true\n"
+            "extent (x=10, y=15, w=70, h=30)\n"
+            "A:1 B:1\n")
+      << node.err;
+
+  run = inst.run({proj + "/game.as3proj;ts=true;"});
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(ruvotest::fileExists(proj + "/bin/ts/src/arena/World.ts"));
+  const ruvotest::RunResult check =
+      ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/ts-syntax.js", {proj + "/bin/ts/src"});
+  if (check.exitCode == 3) GTEST_SKIP() << "the TypeScript compiler is not installed (npm package typescript)";
+  EXPECT_EQ(check.exitCode, 0) << check.err;
+  EXPECT_EQ(check.out, "");
 }

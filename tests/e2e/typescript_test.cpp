@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,42 @@ TEST(TypeScript, FilesParseAsTypeScript) {
     EXPECT_EQ(check.out, "");
   }
   if (!checked) GTEST_SKIP() << "the TypeScript compiler is not installed (npm package typescript)";
+}
+
+// The syntax errors that the TypeScript compiler finds in the files (path
+// -> text), one line each; "no typescript" when it is not installed.
+std::string tsSyntaxErrors(const std::map<std::string, std::string>& files) {
+  TempDir dir;
+  for (const auto& [rel, text] : files) ruvotest::writeFile(dir / rel, text);
+  const RunResult check = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/ts-syntax.js", {dir.path()});
+  if (check.exitCode == 3) return "no typescript";
+  return ruvotest::replaceAll(check.out + check.err, dir.path() + "/", "");
+}
+
+// With the library on, a method whose body is trivial becomes the library's
+// shared stub in the script; in a TypeScript class every such member keeps
+// its head and body, static methods as the others, so the file parses.
+TEST(TypeScript, TrivialMembersKeepTheirBodiesWithTheLibraryOn) {
+  const ruvotest::SourcesRun r = ruvotest::compileLibraryOnAndRun(
+      {{"Main.as", ruvotest::mainClass("", "\t\tpublic function get ready() { return true; }\n"
+                                           "\t\tpublic function empty() { return []; }\n"
+                                           "\t\tpublic static function none() { }\n"
+                                           "\t\tprivate static function zero() { return 0; }\n"
+                                           "\t\tpublic static function typed():void { }\n",
+                                       "trace(ready, empty(), none(), zero());")}},
+      ";ts=true;");
+  ASSERT_TRUE(r.tsFiles.count("Main.ts")) << r.messages;
+  const std::string& text = r.tsFiles.at("Main.ts");
+  EXPECT_NE(text.find("\r\n\tempty(){return [];}\r\n\tget ready (){return true;}\r\n"
+                      "\tstatic none (){}\r\n\tprivate static zero (){return 0;}\r\n"
+                      "\tstatic typed ():void{}\r\n}"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("RUVOFN"), std::string::npos) << text;
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const std::string errors = tsSyntaxErrors(r.tsFiles);
+  if (errors == "no typescript") GTEST_SKIP() << "the TypeScript compiler is not installed (npm package typescript)";
+  EXPECT_EQ(errors, "");
 }
 
 // The same sources compiled twice, in two fresh folders, give the same bytes.
