@@ -339,6 +339,18 @@ bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
   return (dot == std::string::npos ? type : type.substr(dot + 1)) == "Dictionary";
 }
 
+// The conversion that a key of for (k in o) needs to become the number that
+// its declared type holds (for (var i:int in list) gives 0, 1, 2 where the
+// JavaScript loop gives "0", "1", "2"): the assigned expression, or "" for a
+// key that stays a string.
+std::string numericKeyValue(const ForEachHead& parts, const std::string& key, Parse* file) {
+  std::string type = parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
+  if (type == "int") return "((" + key + ")|0)";
+  if (type == "uint") return "((" + key + ")>>>0)";
+  if (type == "Number") return "Number(" + key + ")";
+  return std::string();
+}
+
 }  // namespace
 
 // for (...) and for each (...) keep their head and body as the lexer left
@@ -424,13 +436,20 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
 // keys the runtime stores as key texts ("&ruvodic_" and a number), the loop
 // turns each key text back into its object, as Flash's loop gives the keys:
 //   for (var k in d) {...}  ->  for (var k in d){k=k.indexOf('&ruvodic_')?k:VENDRIX.DICKEYS[k]; ...}
+// A key declared as a number is turned into one at the top of the body:
+//   for (var i:int in list) {...}  ->  for (var i in list){i=((i)|0); ...}
 int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeCommentOff) {
   Token* group = siblingOf(this, 1);
   Token* body = siblingOf(this, 2);
   ForEachHead parts;
   const size_t statementLength = bracelessBodyLength(this, body);
-  if (!readForEachHead(group, parts) || !(body && (body->type == TokenTypeCode::Block || statementLength > 0)) ||
-      !walksDictionaryKeys(group, parts, file)) {
+  if (!readForEachHead(group, parts) || !(body && (body->type == TokenTypeCode::Block || statementLength > 0))) {
+    out += "for";
+    return 0;
+  }
+  const bool dictionaryKeys = walksDictionaryKeys(group, parts, file);
+  const std::string number = numericKeyValue(parts, "$key", file);
+  if (!dictionaryKeys && number.empty()) {
     out += "for";
     return 0;
   }
@@ -438,7 +457,9 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
   group->toJsScript(head, file, mode, typeCommentOff);
   std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
   const std::string key = elementTarget(parts, parts.nameToken->text, file, mode, typeCommentOff);
-  out += "for" + head + "{\n" + key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
+  out += "for" + head + "{\n";
+  if (dictionaryKeys) out += key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
+  if (!number.empty()) out += key + "=" + numericKeyValue(parts, key, file) + ";\n";
   out += !inner.empty() && inner[0] == '{' ? inner.substr(1) : inner + "}";
   return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }

@@ -42,6 +42,27 @@ TEST(GameCode, ForEachWithoutBraces) {
                "7 3,0,-4 10,20,30 3z4 4 undefined 2\n");
 }
 
+// A for-in key declared as int, uint or Number (in the head, as a local or
+// as a member) holds numbers as in Flash, not the key texts of the
+// JavaScript loop: ids 3, 10 and 7 give the highest id 10 (the text "7" is
+// above "10"), next ids 11 and 4, and index sums 0 + 1 + 2.
+TEST(GameCode, ForInKeysTypedAsNumbers) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate var slot:uint;\n",
+                           "var byId:Object = {3: \"orc\", 10: \"elf\", 7: \"imp\"};\n"
+                           "var top:int = -1, next:Array = [];\n"
+                           "for (var id:int in byId) { if (id > top) top = id; }\n"
+                           "for (id in byId) if (byId[id] != \"imp\") next.push(id + 1);\n"
+                           "var list:Array = [5, 6, 7], sum:Number = 0, half:Number = 0;\n"
+                           "for (var i:uint in list) sum += i;\n"
+                           "for (var h:Number in list) half += h / 2;\n"
+                           "for (slot in list) {}\n"
+                           "for (var name:String in {a: 1}) trace(name + 1);\n"
+                           "trace(top, next.sort().join(\",\"), sum, half, slot + 1);")}},
+               "a1\n10 11,4 3 1.5 3\n");
+}
+
 // One catch clause of a narrower type than Error takes only its type: an
 // Error thrown past it reaches the outer clause, after the finally block.
 TEST(GameCode, NarrowTypedCatchLetsOtherErrorsPass) {
