@@ -260,21 +260,29 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
 }
 
 // list[i]._id, where list is a Vector of this class (or a Vector of such
-// Vectors, grid[y][x]._id): the element's private members that the class
-// renames are written under their JavaScript names, as other._id is.
+// Vectors, grid[y][x]._id), and Node(o)._id, a cast to this class: the
+// private members that the class renames are written under their JavaScript
+// names, as other._id is.
 std::string elementMemberPath(const std::string& path, Token* token) {
-  Token* before = token;
+  TokenClass* cls = token->getTokenClass();
+  Token* before = siblingOf(token, -1);
+  if (!cls || !before) return path;
+  Parse* file = token->file.get();
+  if (before->type == TokenTypeCode::Paren) {
+    Token* cast = siblingOf(before, -1);
+    const bool isCast = cast && cast->type == TokenTypeCode::Word && (cast->text == cls->shortName || cast->text == cls->fullName);
+    return isCast ? cls->withRenamedPrivates(cast->text, path, file) : path;
+  }
   size_t depth = 0;
-  while ((before = siblingOf(before, -1)) != nullptr && before->type == TokenTypeCode::Bracket) ++depth;
+  for (; before && before->type == TokenTypeCode::Bracket; before = siblingOf(before, -1)) ++depth;
   if (depth == 0 || !before || before->type != TokenTypeCode::Word) return path;
-  std::string type = before->toTypeDeclaration(token->file.get());
+  std::string type = before->toTypeDeclaration(file);
   if (type.empty()) type = before->resolvedTypeText().str();
   for (size_t i = 0; i < depth; ++i) {
     if (type.compare(0, 8, "Vector.<") != 0 || type.back() != '>') return path;
     type = type.substr(8, type.size() - 9);
   }
-  TokenClass* cls = token->getTokenClass();
-  return cls ? cls->withRenamedPrivates(type, path, token->file.get()) : path;
+  return cls->withRenamedPrivates(type, path, file);
 }
 
 }  // namespace

@@ -273,8 +273,9 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
        "1 16\n"},
       // Nodes 1 -> 12 -> 13 (link adds 10 to the next one's id); the base's
       // own _id and _next stay -1 and null. headId is 12 + 1 * 1000; grid
-      // reads node 2 twice, through an index and through the first's _next.
-      {"a renamed private member reached through a typed member, a static and a Vector element",
+      // reads node 2 three times: through an index, through the first's
+      // _next and through a cast of the first (100 times).
+      {"a renamed private member reached through a typed member, a static, a Vector element and a cast",
        {{"Main.as",
          "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
          "\t\t\tvar a:Node = new Node(1), b:Node = new Node(2), c:Node = new Node(3);\n"
@@ -293,9 +294,9 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
          "\tpublic function grid():int {\n"
          "\t\tvar g:Vector.<Vector.<Node>> = new Vector.<Vector.<Node>>();\n"
          "\t\tg.push(new <Node>[this, _next]);\n"
-         "\t\treturn g[0][1]._id + g[0][0]._next._id;\n\t}\n"
+         "\t\treturn g[0][1]._id + g[0][0]._next._id + Node(g[0][0])._next._id * 100;\n\t}\n"
          "\tpublic function viaClosure():Function { return function():int { return _next._next._id; }; }\n}\n"}},
-       "1,12,13, 1312 1012 24 13\n"},
+       "1,12,13, 1312 1012 1224 13\n"},
   });
 }
 
