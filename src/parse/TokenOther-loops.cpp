@@ -339,15 +339,16 @@ bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
   return (dot == std::string::npos ? type : type.substr(dot + 1)) == "Dictionary";
 }
 
-// The conversion that a key of for (k in o) needs to become the number that
-// its declared type holds (for (var i:int in list) gives 0, 1, 2 where the
-// JavaScript loop gives "0", "1", "2"): the assigned expression, or "" for a
-// key that stays a string.
-std::string numericKeyValue(const ForEachHead& parts, const std::string& key, Parse* file) {
+// The value that the loop variable of for (k in o) or for each (v in o)
+// receives when it is declared as a number: for (var i:int in list) gives 0,
+// 1, 2 where the JavaScript loop gives "0", "1", "2", and for each (var n:int
+// in "1,2".split(",")) gives 1 and 2 where the elements are texts. "" for a
+// variable of another type, which takes the value as it is.
+std::string numericLoopValue(const ForEachHead& parts, const std::string& value, Parse* file) {
   std::string type = parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
-  if (type == "int") return "((" + key + ")|0)";
-  if (type == "uint") return "((" + key + ")>>>0)";
-  if (type == "Number") return "Number(" + key + ")";
+  if (type == "int") return "((" + value + ")|0)";
+  if (type == "uint") return "((" + value + ")>>>0)";
+  if (type == "Number") return "Number(" + value + ")";
   return std::string();
 }
 
@@ -360,6 +361,8 @@ int TokenFor::pretreatment(Parse*) { return 0; }
 // for (...) prints "for" and leaves the head and body to the parent's loop.
 // for each (var v in list) { ... } becomes a for-in over the keys:
 //   var v;/*for each*/for(var $each_v in list){v=list[$each_v]; ...}
+// and a variable declared as a number takes the element as that number:
+//   for each (var n:int in list)  ->  ...{n=((list[$each_n])|0); ...}
 int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (!pendingError().empty()) {
     scriptErr(out, file, pendingError().c_str(), 1);
@@ -418,7 +421,9 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   out += keyword + head;
   std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
   parts.nameToken->text = name;
-  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + source + "[$each_" + name + "];\n";
+  const std::string element = source + "[$each_" + name + "]";
+  const std::string number = numericLoopValue(parts, element, file);
+  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + (number.empty() ? element : number) + ";\n";
   // The block's own "{" is already out; a block printed without braces gets
   // its closing one here.
   if (!inner.empty() && inner[0] == '{') {
@@ -448,7 +453,7 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
     return 0;
   }
   const bool dictionaryKeys = walksDictionaryKeys(group, parts, file);
-  const std::string number = numericKeyValue(parts, "$key", file);
+  const std::string number = numericLoopValue(parts, "$key", file);
   if (!dictionaryKeys && number.empty()) {
     out += "for";
     return 0;
@@ -459,7 +464,7 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
   const std::string key = elementTarget(parts, parts.nameToken->text, file, mode, typeCommentOff);
   out += "for" + head + "{\n";
   if (dictionaryKeys) out += key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
-  if (!number.empty()) out += key + "=" + numericKeyValue(parts, key, file) + ";\n";
+  if (!number.empty()) out += key + "=" + numericLoopValue(parts, key, file) + ";\n";
   out += !inner.empty() && inner[0] == '{' ? inner.substr(1) : inner + "}";
   return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }

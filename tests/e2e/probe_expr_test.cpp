@@ -211,8 +211,8 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
                              "var list:Array = [2];\n"
                              "for each (var x:int in list) { trace(x); }\n"
                              "for each (var y:int in items()) { trace(y); }")}});
-  for (const char* fragment : {"var x;", "for (var $each_x in list){", "x=list[$each_x];", "var y,$eachof_y;",
-                               "for (var $each_y in ($eachof_y=this.items())){", "y=$eachof_y[$each_y];"}) {
+  for (const char* fragment : {"var x;", "for (var $each_x in list){", "x=((list[$each_x])|0);", "var y,$eachof_y;",
+                               "for (var $each_y in ($eachof_y=this.items())){", "y=(($eachof_y[$each_y])|0);"}) {
     SCOPED_TRACE(fragment);
     EXPECT_NE(c.js.find(fragment), std::string::npos) << c.js;
   }
