@@ -454,6 +454,25 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "true 4294967295 2147483647 -2147483648 true false false\n"
        "3 -2 -2 2 3 5 Infinity 1024 9\n"
        "true 3141 3 -3 42 1\n"},
+      // Level rows of codes split at commas: a code above the highest key of
+      // KINDS (3, found by a for-in over int keys) or 0 makes nothing. Coins
+      // are worth code + x (1 at x 0, 2 at x 1); damage adds the enemy's
+      // 3 * 2 and the boss's 6 + 10. The loader notes each entity in a
+      // namespace's log; the rest are the object operators and a factory
+      // that makes a class from an object of classes.
+      {"game-levels",
+       "4 4 3\n"
+       "coin1@0,0 false false false\n"
+       "enemy@2,0 true true false\n"
+       "boss:enemy@2,1 true true true\n"
+       "coin2@1,2 false false false\n"
+       "22\n"
+       "1@0 2@2 3@2 1@1 4\n"
+       "a:number b:string c:object d:object\n"
+       "4 true true false true\n"
+       "object undefined function number string object\n"
+       "true false null true\n"
+       "boss:enemy 16 true\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
