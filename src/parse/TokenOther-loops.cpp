@@ -453,7 +453,8 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
     return 0;
   }
   const bool dictionaryKeys = walksDictionaryKeys(group, parts, file);
-  const std::string number = numericLoopValue(parts, "$key", file);
+  // A TypeScript for-in key is a string that takes no number.
+  const std::string number = __ISTOTS ? std::string() : numericLoopValue(parts, "$key", file);
   if (!dictionaryKeys && number.empty()) {
     out += "for";
     return 0;
