@@ -340,9 +340,13 @@ std::optional<std::string> TokenPackage::staticOfPackageClass(const NameQuery& q
   return _DEBUF_("/*package 0*/") + ConvertWithMinClassName(member);
 }
 
-// A class declared after the package block of this file, or a path through it.
+// A class declared after the package block of this file, or a path through
+// it; T(x) with such a class T is a cast and prints nothing of T, as with
+// any other class (the constructor called without new made nothing).
 std::optional<std::string> TokenPackage::privateClassName(const NameQuery& q) {
   if (!privateClasses.has(q.head)) return std::nullopt;
+  if (!__ISTOTS && q.name == q.head && followedByGroup(q.token) && !afterNew(q.token))
+    return _DEBUF_("/*as to private*/");
   TokenClass* cls = privateClasses.get(q.head);
   q.headMsg.type = cls ? cls->fullName : q.head;
   return _DEBUF_("/*package private class */") + q.name;
