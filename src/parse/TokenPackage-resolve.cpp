@@ -466,7 +466,10 @@ std::optional<std::string> TokenPackage::qualifiedPackageVariable(const NameQuer
 }
 
 // The longest dotted prefix that names a known class; a name without one
-// is written as a member of this and reported.
+// is written as a member of this and reported. T(x) with T such a class
+// named whole (a class of the top-level package seen from a package, or a
+// class written with its package, pk.Foo(x)) is a cast and prints nothing
+// of T.
 std::string TokenPackage::classByLongestPrefix(const NameQuery& q) {
   std::string found;
   if (!InClassMap(q.name, found)) {
@@ -477,6 +480,9 @@ std::string TokenPackage::classByLongestPrefix(const NameQuery& q) {
   TokenClass* cls = TokenClass::GetTokenClass(found);
   // A class known only from the pre-scan (not registered yet) keeps the name as written.
   if (cls == nullptr) return q.name;
+  if (!__ISTOTS && found.size() == q.name.size() && !isConversionType(q.name) && followedByGroup(q.token) &&
+      !afterNew(q.token))
+    return _DEBUF_("/*as to 3*/");
   if (found.size() < q.name.size())
     return _DEBUF_("/*package 3-0*/") + TokenClass::closureSafeName(cls) + q.name.substr(found.size());
   return _DEBUF_("/*package 3-1*/") + (__ISTOTS ? cls->miniName : cls->fullName);

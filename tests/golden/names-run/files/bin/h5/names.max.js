@@ -385,6 +385,7 @@ var Main=(function(){
 		console.log(Hero.count);
 		var t=new Tally();
 		console.log((t).n+1);
+		console.log(Hero.of(hero),hero.owned(this));
 	}
 
 	__class(Main,'Main');
@@ -418,6 +419,14 @@ var Hero=(function(){
 	var __proto=Hero.prototype;
 	__proto.greet=function(){
 		return "hi "+this.name;
+	}
+
+	__proto.owned=function(o){
+		return (o)==o;
+	}
+
+	Hero.of=function(o){
+		return (o).name;
 	}
 
 	Hero.count=0;
