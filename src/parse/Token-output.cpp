@@ -21,6 +21,17 @@ namespace {
 
 bool isType(const Token* t, int type) { return t && t->type == type; }
 
+// A ( ) group that holds one value: something in it and no ',' between.
+bool isSingleValueGroup(const Token* group) {
+  if (!isType(group, TokenTypeCode::Paren)) return false;
+  bool any = false;
+  for (const Token* child : group->childs) {
+    if (isType(child, TokenTypeCode::Comma)) return false;
+    any = any || child != nullptr;
+  }
+  return any;
+}
+
 // A [ ] group directly under a package or class token is metadata
 // ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
 // statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
@@ -415,6 +426,10 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
         out += _DEBUF_("/*class*/");
+      } else if (text == "Function" && parent && isSingleValueGroup(next) && !isType(prev, TokenTypeCode::New)) {
+        // So is Function(handler): JavaScript's Function(x) would compile the
+        // text of x as a new function.
+        out += _DEBUF_("/*function cast*/");
       } else {
         out += text;
         if (text == "typeof" || text == "delete") out += " ";

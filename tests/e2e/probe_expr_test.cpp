@@ -384,4 +384,18 @@ TEST(ProbeExpr, TypedCatchClausesInARow) {
   EXPECT_EQ(c.node.out, "game:3,f0,range:r,f1,any:text,f2,none,f3\nouter str\n") << c.node.err;
 }
 
+// Function(x) with one value is a cast, as Class(x) is: the handler kept
+// under a name comes back and runs; new Function() keeps its word.
+TEST(ProbeExpr, FunctionCastKeepsTheFunction) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const Case cases[] = {
+      {"a handler cast where it is kept and where it is called", "",
+       "var handlers:Object = {hit: function(n:int):int { return n * 2; }};\n"
+       "var f:Function = Function(handlers[\"hit\"]);\n"
+       "trace(f(4), Function(handlers.hit)(5), (new Function()) is Function);",
+       "8 10 true\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 }  // namespace
