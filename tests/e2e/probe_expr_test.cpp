@@ -384,6 +384,23 @@ TEST(ProbeExpr, TypedCatchClausesInARow) {
   EXPECT_EQ(c.node.out, "game:3,f0,range:r,f1,any:text,f2,none,f3\nouter str\n") << c.node.err;
 }
 
+// A function with its return type as the first value of ?: keeps the
+// second value: the ':' after its body belongs to ?:, not to the function.
+TEST(ProbeExpr, FunctionsAsValuesOfTernaries) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const Case cases[] = {
+      {"typed functions before and after the ':'", "",
+       "var on:Boolean = true;\n"
+       "var f:Function = on ? function(a:int):int { return a + 1; } : null;\n"
+       "var g:Function = !on ? null : function(s:String, n:Number = 2):String { return s + n; };\n"
+       "var h:Function = !on ? function():void {} : function():String { return \"h\"; };\n"
+       "var p:Object = {k: on ? function():int { return 7; } : null, m: {n: on ? 3 : 4}};\n"
+       "trace(f(1), g(\"s\"), h(), p.k(), p.m.n);",
+       "2 s2 h 7 3\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
 // Function(x) with one value is a cast, as Class(x) is: the handler kept
 // under a name comes back and runs; new Function() keeps its word.
 TEST(ProbeExpr, FunctionCastKeepsTheFunction) {
