@@ -473,6 +473,15 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "object undefined function number string object\n"
        "true false null true\n"
        "boss:enemy 16 true\n"},
+      // A behaviour tree: the selector tries attack (see, then attack, while
+      // the enemy count lasts: two ticks), then heal when hurt, then idle; a
+      // sequence or selector that succeeds below a selector reports running,
+      // an action success. Labels count the children that the constructors
+      // took from their rest parameters; 4 + 4 + 6 + 6 nodes ticked.
+      {"game-behaviour",
+       "run:sel(3)>seq(2)>see>attack | run:sel(3)>seq(2)>see>attack | ok:sel(3)>seq(2)>see>seq(2)>hurt?>idle | "
+       "run:sel(3)>seq(2)>see>seq(2)>hurt?>heal\n"
+       "sel(3) 20 0 2 attack\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
