@@ -385,7 +385,8 @@ TEST(ProbeExpr, TypedCatchClausesInARow) {
 }
 
 // A function with its return type as the first value of ?: keeps the
-// second value: the ':' after its body belongs to ?:, not to the function.
+// second value: the ':' after its body belongs to ?:, not to the function;
+// a member's value takes a function that follows ?, ':' or an operator.
 TEST(ProbeExpr, FunctionsAsValuesOfTernaries) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   const Case cases[] = {
@@ -397,6 +398,15 @@ TEST(ProbeExpr, FunctionsAsValuesOfTernaries) {
        "var p:Object = {k: on ? function():int { return 7; } : null, m: {n: on ? 3 : 4}};\n"
        "trace(f(1), g(\"s\"), h(), p.k(), p.m.n);",
        "2 s2 h 7 3\n"},
+      {"members whose value holds a function after ?, ':' or an operator",
+       "\t\tprivate static const DEBUG:Boolean = true;\n"
+       "\t\tprivate var onHit:Function = DEBUG ? function(n:int):String { return \"hit\" + n; } : null;\n"
+       "\t\tprivate static var fmt:Function = !DEBUG ? null : function(s:String):String { return \"[\" + s + \"]\"; };\n"
+       "\t\tprivate var onMiss:Function = null || function():String { return \"miss\"; };\n"
+       "\t\tprivate var count:int = 2\n"
+       "\t\tprivate function twice():int { return count * 2; }\n",
+       "trace(onHit(3), fmt(\"x\"), onMiss(), twice());",
+       "hit3 [x] miss 4\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }
