@@ -452,6 +452,12 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
     out += "for";
     return 0;
   }
+  // for (init; cond; step) with an `in` in its condition walks no keys.
+  for (Token* child : group->childs)
+    if (child && child->type == TokenTypeCode::Semicolon) {
+      out += "for";
+      return 0;
+    }
   const bool dictionaryKeys = walksDictionaryKeys(group, parts, file);
   // A TypeScript for-in key is a string that takes no number.
   const std::string number = __ISTOTS ? std::string() : numericLoopValue(parts, "$key", file);

@@ -219,6 +219,17 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
   EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
 }
 
+// An `in` in the condition of a three-part for loop makes no key loop of
+// it: the int counter is not converted at the top of the body.
+TEST(ProbeExpr, InsideAForConditionIsNoKeyLoop) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun({{"Main.as", mainClass("", "var o:Object = {k: 1}, n:int = 0;\n"
+                                                        "for (var i:int = 0; i < 3 && \"k\" in o; i++) n++;\n"
+                                                        "trace(n, i);")}});
+  EXPECT_NE(c.js.find("for (var i=0;i < 3 && \"k\" in o;i++)n++;"), std::string::npos) << c.js;
+  EXPECT_EQ(c.node.out, "3 3\n") << c.node.err;
+}
+
 // ||= and &&= with a value that binds more loosely than || and &&.
 TEST(ProbeExpr, LogicalAssignmentsKeepTheirValueWhole) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
