@@ -270,7 +270,8 @@ std::string elementMemberPath(const std::string& path, Token* token) {
   Parse* file = token->file.get();
   if (before->type == TokenTypeCode::Paren) {
     Token* cast = siblingOf(before, -1);
-    const bool isCast = cast && cast->type == TokenTypeCode::Word && (cast->text == cls->shortName || cast->text == cls->fullName);
+    const bool isCast =
+        cast && cast->type == TokenTypeCode::Word && (cast->text == cls->shortName || cast->text == cls->fullName);
     return isCast ? cls->withRenamedPrivates(cast->text, path, file) : path;
   }
   size_t depth = 0;

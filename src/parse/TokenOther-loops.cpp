@@ -345,7 +345,8 @@ bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
 // in "1,2".split(",")) gives 1 and 2 where the elements are texts. "" for a
 // variable of another type, which takes the value as it is.
 std::string numericLoopValue(const ForEachHead& parts, const std::string& value, Parse* file) {
-  std::string type = parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
+  const std::string type =
+      parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
   if (type == "int") return "((" + value + ")|0)";
   if (type == "uint") return "((" + value + ")>>>0)";
   if (type == "Number") return "Number(" + value + ")";
@@ -423,7 +424,8 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   parts.nameToken->text = name;
   const std::string element = source + "[$each_" + name + "]";
   const std::string number = numericLoopValue(parts, element, file);
-  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + (number.empty() ? element : number) + ";\n";
+  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + (number.empty() ? element : number) +
+         ";\n";
   // The block's own "{" is already out; a block printed without braces gets
   // its closing one here.
   if (!inner.empty() && inner[0] == '{') {
