@@ -298,6 +298,18 @@ bool standsAsMethodValue(Token* self) {
 
 }  // namespace
 
+// The name after `instanceof` is an interface: the full name that its
+// resolution found (`type`), or the name as written (pkg.IFoo).
+static bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) {
+  Token* prev = siblingOf(self, -1);
+  if (!prev || prev->text != "instanceof") return false;
+  for (const std::string& name : {type, self->text.str()}) {
+    TokenClass* cls = name.empty() ? nullptr : TokenClass::GetTokenClass(name);
+    if (TokenClass::_interfacesMap_().has(name) || (cls && cls->type == TokenTypeCode::Interface)) return true;
+  }
+  return false;
+}
+
 // The word path: a name, a dotted path or an E4X expression. Returns the
 // number of following siblings consumed; `done` is set when the word's
 // children are printed too.
@@ -327,6 +339,13 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   TokenHeadMsg head;
   std::string name = text;
   std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
+  if (namesInterfaceAfterInstanceof(self, head.type)) {
+    // o instanceof IFoo is false in Flash, whose instanceof reads only the
+    // chain of base classes; the interface's record is no constructor that
+    // JavaScript's instanceof could take, so a new function's stands in.
+    out += _DEBUF_(("/*interface " + r + "*/").c_str()) + "(function(){})";
+    return skip;
+  }
   size_t attributeAt = r.find(".@");
   if (attributeAt != std::string::npos) {
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {

@@ -219,6 +219,21 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
   EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
 }
 
+// instanceof reads the chain of base classes only: with an interface on its
+// right (by its name, imported or with its package) it is false, as in
+// Flash, where `is` is true.
+TEST(ProbeExpr, InstanceofAnInterfaceIsFalse) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun(
+      {{"game/IHit.as", "package game {\n\tpublic interface IHit { function hit():int; }\n}\n"},
+       {"game/Orc.as", "package game {\n\tpublic class Orc implements IHit { public function hit():int { return 2; } }\n}\n"},
+       {"Main.as", ruvotest::mainClass("\timport game.*;\n", "",
+                                       "var o:Object = new Orc();\n"
+                                       "trace(o instanceof IHit, o instanceof game.IHit, o is IHit, o instanceof Orc);")}});
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.out, "false false true true\n") << c.node.err;
+}
+
 // An `in` in the condition of a three-part for loop makes no key loop of
 // it: the int counter is not converted at the top of the body.
 TEST(ProbeExpr, InsideAForConditionIsNoKeyLoop) {
