@@ -32,6 +32,55 @@ bool isSingleValueGroup(const Token* group) {
   return any;
 }
 
+// A cast that prints only its group, T(x).value = 3, standing first on a
+// line after a statement written without ';' (var t:T = list[0]): the group
+// would continue that statement as a call in JavaScript, tiles[0](t), so
+// the cast starts with a ';'. After an operator, a ',' or the head of if,
+// while, for, with or catch the line goes on and nothing is added.
+bool castOpensStatement(Token* word) {
+  if (word->leadingText.str().find('\n') == std::string::npos) return false;
+  Token* prev = siblingOf(word, -1);
+  if (!prev) return false;
+  switch (prev->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::Bracket:
+    case TokenTypeCode::Block:
+    case TokenTypeCode::Function:
+      return true;
+    case TokenTypeCode::Operator:
+      return prev->text == "++" || prev->text == "--";
+    case TokenTypeCode::Paren: {
+      Token* head = siblingOf(prev, -1);
+      return !(head && (head->type == TokenTypeCode::While || head->type == TokenTypeCode::For ||
+                        head->type == TokenTypeCode::StatementWord || head->type == TokenTypeCode::With ||
+                        head->type == TokenTypeCode::Catch || head->text == "switch"));
+    }
+    default:
+      return false;
+  }
+}
+
+// Whether the text of a name holds nothing but comments: a cast T(x) whose
+// word printed only its marker.
+bool onlyComments(const std::string& r) {
+  size_t at = 0;
+  while (at < r.size()) {
+    if (r[at] == ' ') {
+      ++at;
+    } else if (r.compare(at, 2, "/*") == 0) {
+      size_t end = r.find("*/", at + 2);
+      if (end == std::string::npos) return false;
+      at = end + 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 // A [ ] group directly under a package or class token is metadata
 // ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
 // statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
@@ -339,6 +388,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   TokenHeadMsg head;
   std::string name = text;
   std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
+  if (onlyComments(r) && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self)) r = ";" + r;
   if (namesInterfaceAfterInstanceof(self, head.type)) {
     // o instanceof IFoo is false in Flash, whose instanceof reads only the
     // chain of base classes; the interface's record is no constructor that
@@ -444,10 +494,12 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       Token* prev = siblingOf(this, -1);
       if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
+        if (castOpensStatement(this)) out += ";";
         out += _DEBUF_("/*class*/");
       } else if (text == "Function" && parent && isSingleValueGroup(next) && !isType(prev, TokenTypeCode::New)) {
         // So is Function(handler): JavaScript's Function(x) would compile the
         // text of x as a new function.
+        if (castOpensStatement(this)) out += ";";
         out += _DEBUF_("/*function cast*/");
       } else {
         out += text;

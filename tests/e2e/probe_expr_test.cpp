@@ -219,6 +219,39 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
   EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
 }
 
+// A cast that starts a line after a statement without ';' starts a new
+// statement, where its bare group continued the line before as a call
+// (tiles[0](t)); after the head of an if, an operator or '=' the line goes
+// on as it did. Tile 0 gets 3, then 4; the if sets 9 on tile 1, which the
+// sum reads twice (2 + 9 + 9).
+TEST(ProbeExpr, CastsStartingALineWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun(
+      {{"game/Tile.as", "package game {\n\tpublic class Tile { public var value:int = 0; }\n}\n"},
+       {"Main.as",
+        "package {\n\timport game.Tile;\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+        "\t\t\tvar tiles:Array = [new Tile(), new Tile()]\n"
+        "\t\t\tvar t:Object = tiles[0]\n"
+        "\t\t\tTile(t).value = 3\n"
+        "\t\t\tTile(tiles[0]).value += 1\n"
+        "\t\t\tvar h:Object = {f: function():int { return 2; }}\n"
+        "\t\t\tvar n:int = Function(h.f)()\n"
+        "\t\t\tFunction(h.f)()\n"
+        "\t\t\tvar k:Class = Tile\n"
+        "\t\t\tClass(k).length\n"
+        "\t\t\tif (n > 1)\n"
+        "\t\t\t\tTile(tiles[1]).value = 9\n"
+        "\t\t\tvar sum:int = n +\n"
+        "\t\t\t\tTile(tiles[1]).value +\n"
+        "\t\t\t\tHelper(new Helper()).twice(Tile(tiles[1]).value) / 2\n"
+        "\t\t\tHelper(new Helper()).twice(1)\n"
+        "\t\t\ttrace(Tile(t).value, sum)\n"
+        "\t\t}\n\t}\n}\n"
+        "class Helper { public function twice(v:int):int { return v * 2; } }\n"}});
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.out, "4 20\n") << c.node.err << c.js.substr(c.js.find("function Main("), 700);
+}
+
 // instanceof reads the chain of base classes only: with an interface on its
 // right (by its name, imported or with its package) it is false, as in
 // Flash, where `is` is true.
