@@ -21,6 +21,66 @@ namespace {
 
 bool isType(const Token* t, int type) { return t && t->type == type; }
 
+// A ( ) group that holds one value: something in it and no ',' between.
+bool isSingleValueGroup(const Token* group) {
+  if (!isType(group, TokenTypeCode::Paren)) return false;
+  bool any = false;
+  for (const Token* child : group->childs) {
+    if (isType(child, TokenTypeCode::Comma)) return false;
+    any = any || child != nullptr;
+  }
+  return any;
+}
+
+// A cast that prints only its group, T(x).value = 3, standing first on a
+// line after a statement written without ';' (var t:T = list[0]): the group
+// would continue that statement as a call in JavaScript, tiles[0](t), so
+// the cast starts with a ';'. After an operator, a ',' or the head of if,
+// while, for, with or catch the line goes on and nothing is added.
+bool castOpensStatement(Token* word) {
+  if (word->leadingText.str().find('\n') == std::string::npos) return false;
+  Token* prev = siblingOf(word, -1);
+  if (!prev) return false;
+  switch (prev->type) {
+    case TokenTypeCode::Word:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::Bracket:
+    case TokenTypeCode::Block:
+    case TokenTypeCode::Function:
+      return true;
+    case TokenTypeCode::Operator:
+      return prev->text == "++" || prev->text == "--";
+    case TokenTypeCode::Paren: {
+      Token* head = siblingOf(prev, -1);
+      return !(head && (head->type == TokenTypeCode::While || head->type == TokenTypeCode::For ||
+                        head->type == TokenTypeCode::StatementWord || head->type == TokenTypeCode::With ||
+                        head->type == TokenTypeCode::Catch || head->text == "switch"));
+    }
+    default:
+      return false;
+  }
+}
+
+// Whether the text of a name holds nothing but comments: a cast T(x) whose
+// word printed only its marker.
+bool onlyComments(const std::string& r) {
+  size_t at = 0;
+  while (at < r.size()) {
+    if (r[at] == ' ') {
+      ++at;
+    } else if (r.compare(at, 2, "/*") == 0) {
+      size_t end = r.find("*/", at + 2);
+      if (end == std::string::npos) return false;
+      at = end + 2;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
 // A [ ] group directly under a package or class token is metadata
 // ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
 // statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
@@ -287,6 +347,18 @@ bool standsAsMethodValue(Token* self) {
 
 }  // namespace
 
+// The name after `instanceof` is an interface: the full name that its
+// resolution found (`type`), or the name as written (pkg.IFoo).
+static bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) {
+  Token* prev = siblingOf(self, -1);
+  if (!prev || prev->text != "instanceof") return false;
+  for (const std::string& name : {type, self->text.str()}) {
+    TokenClass* cls = name.empty() ? nullptr : TokenClass::GetTokenClass(name);
+    if (TokenClass::_interfacesMap_().has(name) || (cls && cls->type == TokenTypeCode::Interface)) return true;
+  }
+  return false;
+}
+
 // The word path: a name, a dotted path or an E4X expression. Returns the
 // number of following siblings consumed; `done` is set when the word's
 // children are printed too.
@@ -316,6 +388,14 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   TokenHeadMsg head;
   std::string name = text;
   std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
+  if (onlyComments(r) && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self)) r = ";" + r;
+  if (namesInterfaceAfterInstanceof(self, head.type)) {
+    // o instanceof IFoo is false in Flash, whose instanceof reads only the
+    // chain of base classes; the interface's record is no constructor that
+    // JavaScript's instanceof could take, so a new function's stands in.
+    out += _DEBUF_(("/*interface " + r + "*/").c_str()) + "(function(){})";
+    return skip;
+  }
   size_t attributeAt = r.find(".@");
   if (attributeAt != std::string::npos) {
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
@@ -414,7 +494,13 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       Token* prev = siblingOf(this, -1);
       if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
+        if (castOpensStatement(this)) out += ";";
         out += _DEBUF_("/*class*/");
+      } else if (text == "Function" && parent && isSingleValueGroup(next) && !isType(prev, TokenTypeCode::New)) {
+        // So is Function(handler): JavaScript's Function(x) would compile the
+        // text of x as a new function.
+        if (castOpensStatement(this)) out += ";";
+        out += _DEBUF_("/*function cast*/");
       } else {
         out += text;
         if (text == "typeof" || text == "delete") out += " ";

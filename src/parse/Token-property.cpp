@@ -259,6 +259,33 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
   return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
 }
 
+// list[i]._id, where list is a Vector of this class (or a Vector of such
+// Vectors, grid[y][x]._id), and Node(o)._id, a cast to this class: the
+// private members that the class renames are written under their JavaScript
+// names, as other._id is.
+std::string elementMemberPath(const std::string& path, Token* token) {
+  TokenClass* cls = token->getTokenClass();
+  Token* before = siblingOf(token, -1);
+  if (!cls || !before) return path;
+  Parse* file = token->file.get();
+  if (before->type == TokenTypeCode::Paren) {
+    Token* cast = siblingOf(before, -1);
+    const bool isCast =
+        cast && cast->type == TokenTypeCode::Word && (cast->text == cls->shortName || cast->text == cls->fullName);
+    return isCast ? cls->withRenamedPrivates(cast->text, path, file) : path;
+  }
+  size_t depth = 0;
+  for (; before && before->type == TokenTypeCode::Bracket; before = siblingOf(before, -1)) ++depth;
+  if (depth == 0 || !before || before->type != TokenTypeCode::Word) return path;
+  std::string type = before->toTypeDeclaration(file);
+  if (type.empty()) type = before->resolvedTypeText().str();
+  for (size_t i = 0; i < depth; ++i) {
+    if (type.compare(0, 8, "Vector.<") != 0 || type.back() != '>') return path;
+    type = type.substr(8, type.size() - 9);
+  }
+  return cls->withRenamedPrivates(type, path, file);
+}
+
 }  // namespace
 
 // The word `name` (whose first segment is `head`) as JavaScript. Names that
@@ -271,7 +298,7 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   if (name != "this" && head != "this" && head != "super") {
     if (!name.empty() && name[0] == '.') {
       headMsg.state = -1;
-      return _DEBUF_(" /*this1-2*/") + name;
+      return _DEBUF_(" /*this1-2*/") + elementMemberPath(name, token);
     }
     if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
     if (file && file->package && static_cast<Token*>(file->package) != this)
@@ -305,8 +332,12 @@ std::string Token::getThisSelfValue(Token* member, const char* path) {
   if (!member) return std::string();
   std::string rest = path ? path : "";
   std::string value = member->getValue();
-  if (value.empty() || rest.compare(0, value.size(), value) == 0)
-    return member->getSelfValue() + rest.substr(value.size());
+  if (value.empty() || rest.compare(0, value.size(), value) == 0) {
+    std::string tail = rest.substr(value.size());
+    TokenClass* cls = tail.empty() ? nullptr : member->getTokenClass();
+    if (cls) tail = cls->withRenamedPrivates(member->toTypeDeclaration(member->file.get()), tail, member->file.get());
+    return member->getSelfValue() + tail;
+  }
   if (MsgBox) {
     std::string text = "!ERR,Class no this value:" + rest + " file:" + (member->file ? member->file->path : "");
     MsgBox(text.c_str(), "Error");
@@ -351,6 +382,27 @@ bool TokenClass::superHasThisVar(const char* name) {
     base = baseClassOf(base);
   }
   return false;
+}
+
+// other._next._id inside the class that declares the private _id (renamed
+// because a base class has an _id of its own): each segment reached through a
+// value typed as this class is the member's JavaScript name; the walk stops at
+// the first segment that is not a member of this class.
+std::string TokenClass::withRenamedPrivates(const std::string& type, const std::string& rest, Parse* file) {
+  std::string out;
+  std::string current = type;
+  size_t at = 0;
+  while (at < rest.size() && rest[at] == '.' && (current == shortName || current == fullName)) {
+    const size_t end = rest.find('.', at + 1);
+    const std::string key = rest.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    Token* member = members.get(key, nullptr);
+    if (!member) break;
+    const std::string self = member->getSelfValue();
+    out += "." + (self.empty() ? key : self);
+    current = member->toTypeDeclaration(file);
+    at = end == std::string::npos ? rest.size() : end;
+  }
+  return out + rest.substr(at);
 }
 
 // super(...) in a constructor: pretreatment records the call on the class so

@@ -74,6 +74,18 @@ bool builtinErrorMember(TokenClass* cls, const std::string& name) {
   return false;
 }
 
+// A static member path "member.rest" of `cls` with the private members of
+// `cls` that the rest reaches through values typed as `cls` written under
+// their JavaScript names (Game._instance._score where _score is renamed).
+std::string staticPathWithRenamedPrivates(TokenClass* cls, const std::string& path) {
+  const size_t dot = path.find('.');
+  if (dot == std::string::npos) return path;
+  Token* member = cls->staticMembers.get(path.substr(0, dot), nullptr);
+  if (!member) return path;
+  Parse* file = member->file.get();
+  return path.substr(0, dot) + cls->withRenamedPrivates(member->toTypeDeclaration(file), path.substr(dot), file);
+}
+
 // How the class names itself in its own body: the constructor of its
 // closure is its short name; a TypeScript class is declared by its mini name
 // (ui.Point is Point$1 when geom.Point is Point, which "Point" then means).
@@ -130,6 +142,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
   // Foo.x inside Foo: a static member spelled through the class's own name.
   std::string full = packToFullName(packageName, head);
   std::string member = _checkStaticGet_Set(_DEBUF_(" /*CLASS1*/"), full, name, head);
+  const std::string path = head + "." + staticPathWithRenamedPrivates(this, name.substr(head.size() + 1));
   if (!member.empty()) {
     std::string key = packToFullName(packageName, name);
     OrderedMap<std::string>& constants = TokenPackage::GetConstMap();
@@ -138,12 +151,12 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
       return " /*CLASS CONST:" + key + "*/" + constants.get(key);
     }
     headMsg.type = head;
-    if (__ISTOTS) return _DEBUF_(" /*CLASS1*/") + ownName(this) + name.substr(head.size());
-    return member;
+    if (__ISTOTS) return _DEBUF_(" /*CLASS1*/") + ownName(this) + path.substr(head.size());
+    return _DEBUF_(" /*CLASS1*/") + packToFullName(packageName, path);
   }
-  if ((flags & TokenModifierFlags::Public) == 0) return _DEBUF_(" /*INPRIVATECLASS*/") + name;
-  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + ownName(this) + name.substr(head.size());
-  return _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, name);
+  if ((flags & TokenModifierFlags::Public) == 0) return _DEBUF_(" /*INPRIVATECLASS*/") + path;
+  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + ownName(this) + path.substr(head.size());
+  return _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, path);
 }
 
 bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass*,
@@ -203,7 +216,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
   if (owner != this)
     out = _DEBUF_(" /*static super*/") + TokenPackage::ConvertWithMinClassName(path);
   else
-    out = _DEBUF_(" /*static1*/") + ownName(this) + "." + name;
+    out = _DEBUF_(" /*static1*/") + ownName(this) + "." + staticPathWithRenamedPrivates(this, name);
   return true;
 }
 

@@ -129,6 +129,10 @@ class TokenClass : public Token {
   // and in the package's wildcard imports; otherwise the name unchanged.
   static std::string qualifyInterfaceName(const std::string& name, TokenPackage* package);
   bool superHasThisVar(const char* name);
+  // The member path `rest` (".a.b", what follows a name of type `type`) with
+  // each private member that this class renames written under that name, for
+  // as long as the path goes through values typed as this class.
+  std::string withRenamedPrivates(const std::string& type, const std::string& rest, Parse* file);
   // The base class record, looked up by superName and cached on first need.
   TokenClass* resolveSuperClass();
   // Links `base` as the base class unless that closes an inheritance loop;

@@ -135,14 +135,7 @@ std::string TokenFunction::withOwnPrivateMember(const std::string& name, const s
                                                 const std::string& type) {
   TokenClass* cls = currentClass;
   if (!cls || type.empty() || name.size() <= head.size() + 1 || name[head.size()] != '.') return name;
-  if (type != cls->shortName && type != cls->fullName) return name;
-  const size_t end = name.find('.', head.size() + 1);
-  const std::string member = name.substr(head.size() + 1, end == std::string::npos ? std::string::npos : end - head.size() - 1);
-  Token* declared = cls->members.get(member, nullptr);
-  if (!declared) return name;
-  const std::string self = declared->getSelfValue();
-  if (self.empty() || self == member) return name;
-  return head + "." + self + (end == std::string::npos ? std::string() : name.substr(end));
+  return head + cls->withRenamedPrivates(type, name.substr(head.size()), file);
 }
 
 // A word whose head is a local of this function (a parameter, a local

@@ -339,6 +339,20 @@ bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
   return (dot == std::string::npos ? type : type.substr(dot + 1)) == "Dictionary";
 }
 
+// The value that the loop variable of for (k in o) or for each (v in o)
+// receives when it is declared as a number: for (var i:int in list) gives 0,
+// 1, 2 where the JavaScript loop gives "0", "1", "2", and for each (var n:int
+// in "1,2".split(",")) gives 1 and 2 where the elements are texts. "" for a
+// variable of another type, which takes the value as it is.
+std::string numericLoopValue(const ForEachHead& parts, const std::string& value, Parse* file) {
+  const std::string type =
+      parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
+  if (type == "int") return "((" + value + ")|0)";
+  if (type == "uint") return "((" + value + ")>>>0)";
+  if (type == "Number") return "Number(" + value + ")";
+  return std::string();
+}
+
 }  // namespace
 
 // for (...) and for each (...) keep their head and body as the lexer left
@@ -348,6 +362,8 @@ int TokenFor::pretreatment(Parse*) { return 0; }
 // for (...) prints "for" and leaves the head and body to the parent's loop.
 // for each (var v in list) { ... } becomes a for-in over the keys:
 //   var v;/*for each*/for(var $each_v in list){v=list[$each_v]; ...}
+// and a variable declared as a number takes the element as that number:
+//   for each (var n:int in list)  ->  ...{n=((list[$each_n])|0); ...}
 int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (!pendingError().empty()) {
     scriptErr(out, file, pendingError().c_str(), 1);
@@ -406,7 +422,10 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   out += keyword + head;
   std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
   parts.nameToken->text = name;
-  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + source + "[$each_" + name + "];\n";
+  const std::string element = source + "[$each_" + name + "]";
+  const std::string number = numericLoopValue(parts, element, file);
+  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + (number.empty() ? element : number) +
+         ";\n";
   // The block's own "{" is already out; a block printed without braces gets
   // its closing one here.
   if (!inner.empty() && inner[0] == '{') {
@@ -424,13 +443,27 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
 // keys the runtime stores as key texts ("&ruvodic_" and a number), the loop
 // turns each key text back into its object, as Flash's loop gives the keys:
 //   for (var k in d) {...}  ->  for (var k in d){k=k.indexOf('&ruvodic_')?k:VENDRIX.DICKEYS[k]; ...}
+// A key declared as a number is turned into one at the top of the body:
+//   for (var i:int in list) {...}  ->  for (var i in list){i=((i)|0); ...}
 int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeCommentOff) {
   Token* group = siblingOf(this, 1);
   Token* body = siblingOf(this, 2);
   ForEachHead parts;
   const size_t statementLength = bracelessBodyLength(this, body);
-  if (!readForEachHead(group, parts) || !(body && (body->type == TokenTypeCode::Block || statementLength > 0)) ||
-      !walksDictionaryKeys(group, parts, file)) {
+  if (!readForEachHead(group, parts) || !(body && (body->type == TokenTypeCode::Block || statementLength > 0))) {
+    out += "for";
+    return 0;
+  }
+  // for (init; cond; step) with an `in` in its condition walks no keys.
+  for (Token* child : group->childs)
+    if (child && child->type == TokenTypeCode::Semicolon) {
+      out += "for";
+      return 0;
+    }
+  const bool dictionaryKeys = walksDictionaryKeys(group, parts, file);
+  // A TypeScript for-in key is a string that takes no number.
+  const std::string number = __ISTOTS ? std::string() : numericLoopValue(parts, "$key", file);
+  if (!dictionaryKeys && number.empty()) {
     out += "for";
     return 0;
   }
@@ -438,7 +471,9 @@ int TokenFor::forInToJs(std::string& out, Parse* file, int mode, int typeComment
   group->toJsScript(head, file, mode, typeCommentOff);
   std::string inner = printBody(this, body, statementLength, file, mode, typeCommentOff);
   const std::string key = elementTarget(parts, parts.nameToken->text, file, mode, typeCommentOff);
-  out += "for" + head + "{\n" + key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
+  out += "for" + head + "{\n";
+  if (dictionaryKeys) out += key + "=" + key + ".indexOf('&ruvodic_')?" + key + ":VENDRIX.DICKEYS[" + key + "];\n";
+  if (!number.empty()) out += key + "=" + numericLoopValue(parts, key, file) + ";\n";
   out += !inner.empty() && inner[0] == '{' ? inner.substr(1) : inner + "}";
   return body->type == TokenTypeCode::Block ? 2 : 1 + static_cast<int>(statementLength);
 }

@@ -171,7 +171,10 @@ int TokenColon::pretreatment(Parse* parseFile) {
     Token* scan = i >= 0 ? parent->childs[i] : nullptr;
     if (i >= 0 && !scan) continue;
     if (scan && (scan->type == Question || scan->type == Case || scan->type == Default)) return 0;
-    if (scan && scan->type == Function) {
+    // A function that has its body already is a value before the colon
+    // (cond ? function():int {...} : null), never the owner of a type.
+    const bool wholeFunction = scan && scan->type == Function && static_cast<TokenFunction*>(scan)->body;
+    if (scan && scan->type == Function && !wholeFunction) {
       static_cast<Token*>(scan)->setTypeDeclaration(next);
       functionMet = true;
     }

@@ -340,9 +340,13 @@ std::optional<std::string> TokenPackage::staticOfPackageClass(const NameQuery& q
   return _DEBUF_("/*package 0*/") + ConvertWithMinClassName(member);
 }
 
-// A class declared after the package block of this file, or a path through it.
+// A class declared after the package block of this file, or a path through
+// it; T(x) with such a class T is a cast and prints nothing of T, as with
+// any other class (the constructor called without new made nothing).
 std::optional<std::string> TokenPackage::privateClassName(const NameQuery& q) {
   if (!privateClasses.has(q.head)) return std::nullopt;
+  if (!__ISTOTS && q.name == q.head && followedByGroup(q.token) && !afterNew(q.token))
+    return _DEBUF_("/*as to private*/");
   TokenClass* cls = privateClasses.get(q.head);
   q.headMsg.type = cls ? cls->fullName : q.head;
   return _DEBUF_("/*package private class */") + q.name;
@@ -462,7 +466,10 @@ std::optional<std::string> TokenPackage::qualifiedPackageVariable(const NameQuer
 }
 
 // The longest dotted prefix that names a known class; a name without one
-// is written as a member of this and reported.
+// is written as a member of this and reported. T(x) with T such a class
+// named whole (a class of the top-level package seen from a package, or a
+// class written with its package, pk.Foo(x)) is a cast and prints nothing
+// of T.
 std::string TokenPackage::classByLongestPrefix(const NameQuery& q) {
   std::string found;
   if (!InClassMap(q.name, found)) {
@@ -473,6 +480,9 @@ std::string TokenPackage::classByLongestPrefix(const NameQuery& q) {
   TokenClass* cls = TokenClass::GetTokenClass(found);
   // A class known only from the pre-scan (not registered yet) keeps the name as written.
   if (cls == nullptr) return q.name;
+  if (!__ISTOTS && found.size() == q.name.size() && !isConversionType(q.name) && followedByGroup(q.token) &&
+      !afterNew(q.token))
+    return _DEBUF_("/*as to 3*/");
   if (found.size() < q.name.size())
     return _DEBUF_("/*package 3-0*/") + TokenClass::closureSafeName(cls) + q.name.substr(found.size());
   return _DEBUF_("/*package 3-1*/") + (__ISTOTS ? cls->miniName : cls->fullName);

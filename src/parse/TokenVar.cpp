@@ -313,9 +313,12 @@ bool TokenVar::endsBefore(Token* current, Token* after, int afterAt, TokenClass*
   if (after->type == Function) {
     // A class member and a declaration outside any class and function
     // (printed on the package object, away from this place) take an
-    // anonymous function value with them.
+    // anonymous function value with them: after the "=", or inside the
+    // value after an operator, '?' or ':' (DEBUG ? function(...) {...} : null).
     const bool keepsValue = classMember || (!cls && !fn) || declarationGoesOnAfter(parent, afterAt);
-    return !(current->type == Assign && keepsValue);
+    const bool valueGoesOn = current->type == Assign || current->type == Operator ||
+                             current->type == Question || current->type == Colon;
+    return !(valueGoesOn && keepsValue);
   }
   if (after->type == Var || after->type == StatementWord || after->type == For || after->type == In) {
     // `delete` as a value (var gone:Boolean = delete o.k, n:int = 1;)

@@ -42,6 +42,37 @@ TEST(GameCode, ForEachWithoutBraces) {
                "7 3,0,-4 10,20,30 3z4 4 undefined 2\n");
 }
 
+// A loop variable declared as int, uint or Number holds numbers as in
+// Flash: a for-in key (in the head, as a local or as a member), not the key
+// texts of the JavaScript loop, and a for each element read from texts (a
+// line of level data split at its commas). Ids 3, 10 and 7 give the highest
+// id 10 (the text "7" is above "10") and next ids 11 and 4; the index sums
+// are 0 + 1 + 2 and their halves; the row "4,0,12" adds up to 16 and its
+// cells + 1 and halves are numbers too. A String variable keeps its value.
+TEST(GameCode, LoopVariablesTypedAsNumbers) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate var slot:uint;\n",
+                           "var byId:Object = {3: \"orc\", 10: \"elf\", 7: \"imp\"};\n"
+                           "var top:int = -1, next:Array = [];\n"
+                           "for (var id:int in byId) { if (id > top) top = id; }\n"
+                           "for (id in byId) if (byId[id] != \"imp\") next.push(id + 1);\n"
+                           "var list:Array = [5, 6, 7], sum:Number = 0, half:Number = 0;\n"
+                           "for (var i:uint in list) sum += i;\n"
+                           "for (var h:Number in list) half += h / 2;\n"
+                           "for (slot in list) {}\n"
+                           "for (var name:String in {a: 1}) trace(name + 1);\n"
+                           "trace(top, next.sort().join(\",\"), sum, half, slot + 1);\n"
+                           "var line:String = \"4,0,12\", total:int = 0, cells:Array = [], w:Number = 0;\n"
+                           "for each (var cell:int in line.split(\",\")) total += cell;\n"
+                           "for each (slot in line.split(\",\")) cells.push(slot + 1);\n"
+                           "for each (var f:Number in line.split(\",\")) w += f / 8;\n"
+                           "var joined:String = \"\";\n"
+                           "for each (var part:String in line.split(\",\")) joined += part + 1;\n"
+                           "trace(total, cells.join(\" \"), w, joined);")}},
+               "a1\n10 11,4 3 1.5 3\n16 5 1 13 2 4101121\n");
+}
+
 // One catch clause of a narrower type than Error takes only its type: an
 // Error thrown past it reaches the outer clause, after the finally block.
 TEST(GameCode, NarrowTypedCatchLetsOtherErrorsPass) {

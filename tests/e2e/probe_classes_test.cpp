@@ -271,6 +271,32 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
          "\t\t[1].forEach(function(x:int, i:int, a:Array):void { state += x; });\n\t}\n"
          "\tpublic function subState():int { return state; }\n}\n"}},
        "1 16\n"},
+      // Nodes 1 -> 12 -> 13 (link adds 10 to the next one's id); the base's
+      // own _id and _next stay -1 and null. headId is 12 + 1 * 1000; grid
+      // reads node 2 three times: through an index, through the first's
+      // _next and through a cast of the first (100 times).
+      {"a renamed private member reached through a typed member, a static, a Vector element and a cast",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar a:Node = new Node(1), b:Node = new Node(2), c:Node = new Node(3);\n"
+         "\t\t\ta.link(b); b.link(c);\n"
+         "\t\t\ttrace(a.walk(), a.second(), Node.headId(), a.grid(), a.viaClosure()());\n"
+         "\t\t}\n\t}\n}\n"
+         "class Item\n{\n\tprivate var _id:int = -1;\n\tprivate var _next:Item;\n}\n"
+         "class Node extends Item\n{\n\tprivate var _id:int;\n\tprivate var _next:Node;\n"
+         "\tprivate static var _head:Node;\n"
+         "\tpublic function Node(id:int) { _id = id; if (!_head) _head = this; }\n"
+         "\tpublic function link(n:Node):void { _next = n; this._next._id += 10; }\n"
+         "\tpublic function walk():String {\n\t\tvar s:String = \"\";\n"
+         "\t\tfor (var n:Node = this; n; n = n._next) s += n._id + \",\";\n\t\treturn s;\n\t}\n"
+         "\tpublic function second():int { return _next._id + this._next._next._id * 100; }\n"
+         "\tpublic static function headId():int { return _head._next._id + Node._head._id * 1000; }\n"
+         "\tpublic function grid():int {\n"
+         "\t\tvar g:Vector.<Vector.<Node>> = new Vector.<Vector.<Node>>();\n"
+         "\t\tg.push(new <Node>[this, _next]);\n"
+         "\t\treturn g[0][1]._id + g[0][0]._next._id + Node(g[0][0])._next._id * 100;\n\t}\n"
+         "\tpublic function viaClosure():Function { return function():int { return _next._next._id; }; }\n}\n"}},
+       "1,12,13, 1312 1012 1224 13\n"},
   });
 }
 

@@ -211,12 +211,71 @@ TEST(ProbeExpr, ForEachEvaluatesItsObjectOnce) {
                              "var list:Array = [2];\n"
                              "for each (var x:int in list) { trace(x); }\n"
                              "for each (var y:int in items()) { trace(y); }")}});
-  for (const char* fragment : {"var x;", "for (var $each_x in list){", "x=list[$each_x];", "var y,$eachof_y;",
-                               "for (var $each_y in ($eachof_y=this.items())){", "y=$eachof_y[$each_y];"}) {
+  for (const char* fragment : {"var x;", "for (var $each_x in list){", "x=((list[$each_x])|0);", "var y,$eachof_y;",
+                               "for (var $each_y in ($eachof_y=this.items())){", "y=(($eachof_y[$each_y])|0);"}) {
     SCOPED_TRACE(fragment);
     EXPECT_NE(c.js.find(fragment), std::string::npos) << c.js;
   }
   EXPECT_EQ(c.node.out, "2\n1\n") << c.node.err;
+}
+
+// A cast that starts a line after a statement without ';' starts a new
+// statement, where its bare group continued the line before as a call
+// (tiles[0](t)); after the head of an if, an operator or '=' the line goes
+// on as it did. Tile 0 gets 3, then 4; the if sets 9 on tile 1, which the
+// sum reads twice (2 + 9 + 9).
+TEST(ProbeExpr, CastsStartingALineWithoutSemicolons) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun(
+      {{"game/Tile.as", "package game {\n\tpublic class Tile { public var value:int = 0; }\n}\n"},
+       {"Main.as",
+        "package {\n\timport game.Tile;\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+        "\t\t\tvar tiles:Array = [new Tile(), new Tile()]\n"
+        "\t\t\tvar t:Object = tiles[0]\n"
+        "\t\t\tTile(t).value = 3\n"
+        "\t\t\tTile(tiles[0]).value += 1\n"
+        "\t\t\tvar h:Object = {f: function():int { return 2; }}\n"
+        "\t\t\tvar n:int = Function(h.f)()\n"
+        "\t\t\tFunction(h.f)()\n"
+        "\t\t\tvar k:Class = Tile\n"
+        "\t\t\tClass(k).length\n"
+        "\t\t\tif (n > 1)\n"
+        "\t\t\t\tTile(tiles[1]).value = 9\n"
+        "\t\t\tvar sum:int = n +\n"
+        "\t\t\t\tTile(tiles[1]).value +\n"
+        "\t\t\t\tHelper(new Helper()).twice(Tile(tiles[1]).value) / 2\n"
+        "\t\t\tHelper(new Helper()).twice(1)\n"
+        "\t\t\ttrace(Tile(t).value, sum)\n"
+        "\t\t}\n\t}\n}\n"
+        "class Helper { public function twice(v:int):int { return v * 2; } }\n"}});
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.out, "4 20\n") << c.node.err << c.js.substr(c.js.find("function Main("), 700);
+}
+
+// instanceof reads the chain of base classes only: with an interface on its
+// right (by its name, imported or with its package) it is false, as in
+// Flash, where `is` is true.
+TEST(ProbeExpr, InstanceofAnInterfaceIsFalse) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun(
+      {{"game/IHit.as", "package game {\n\tpublic interface IHit { function hit():int; }\n}\n"},
+       {"game/Orc.as", "package game {\n\tpublic class Orc implements IHit { public function hit():int { return 2; } }\n}\n"},
+       {"Main.as", ruvotest::mainClass("\timport game.*;\n", "",
+                                       "var o:Object = new Orc();\n"
+                                       "trace(o instanceof IHit, o instanceof game.IHit, o is IHit, o instanceof Orc);")}});
+  EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
+  EXPECT_EQ(c.node.out, "false false true true\n") << c.node.err;
+}
+
+// An `in` in the condition of a three-part for loop makes no key loop of
+// it: the int counter is not converted at the top of the body.
+TEST(ProbeExpr, InsideAForConditionIsNoKeyLoop) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  Compiled c = compileAndRun({{"Main.as", mainClass("", "var o:Object = {k: 1}, n:int = 0;\n"
+                                                        "for (var i:int = 0; i < 3 && \"k\" in o; i++) n++;\n"
+                                                        "trace(n, i);")}});
+  EXPECT_NE(c.js.find("for (var i=0;i < 3 && \"k\" in o;i++)n++;"), std::string::npos) << c.js;
+  EXPECT_EQ(c.node.out, "3 3\n") << c.node.err;
 }
 
 // ||= and &&= with a value that binds more loosely than || and &&.
@@ -382,6 +441,47 @@ TEST(ProbeExpr, TypedCatchClausesInARow) {
   EXPECT_EQ(c.messages.find("MSG,7,"), std::string::npos) << c.messages;
   EXPECT_EQ(c.node.exitCode, 0) << c.node.err;
   EXPECT_EQ(c.node.out, "game:3,f0,range:r,f1,any:text,f2,none,f3\nouter str\n") << c.node.err;
+}
+
+// A function with its return type as the first value of ?: keeps the
+// second value: the ':' after its body belongs to ?:, not to the function;
+// a member's value takes a function that follows ?, ':' or an operator.
+TEST(ProbeExpr, FunctionsAsValuesOfTernaries) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const Case cases[] = {
+      {"typed functions before and after the ':'", "",
+       "var on:Boolean = true;\n"
+       "var f:Function = on ? function(a:int):int { return a + 1; } : null;\n"
+       "var g:Function = !on ? null : function(s:String, n:Number = 2):String { return s + n; };\n"
+       "var h:Function = !on ? function():void {} : function():String { return \"h\"; };\n"
+       "var p:Object = {k: on ? function():int { return 7; } : null, m: {n: on ? 3 : 4}};\n"
+       "trace(f(1), g(\"s\"), h(), p.k(), p.m.n);",
+       "2 s2 h 7 3\n"},
+      {"members whose value holds a function after ?, ':' or an operator",
+       "\t\tprivate static const DEBUG:Boolean = true;\n"
+       "\t\tprivate var onHit:Function = DEBUG ? function(n:int):String { return \"hit\" + n; } : null;\n"
+       "\t\tprivate static var fmt:Function = !DEBUG ? null : function(s:String):String { return \"[\" + s + \"]\"; };\n"
+       "\t\tprivate var onMiss:Function = null || function():String { return \"miss\"; };\n"
+       "\t\tprivate var count:int = 2\n"
+       "\t\tprivate function twice():int { return count * 2; }\n",
+       "trace(onHit(3), fmt(\"x\"), onMiss(), twice());",
+       "hit3 [x] miss 4\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
+}
+
+// Function(x) with one value is a cast, as Class(x) is: the handler kept
+// under a name comes back and runs; new Function() keeps its word.
+TEST(ProbeExpr, FunctionCastKeepsTheFunction) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
+  const Case cases[] = {
+      {"a handler cast where it is kept and where it is called", "",
+       "var handlers:Object = {hit: function(n:int):int { return n * 2; }};\n"
+       "var f:Function = Function(handlers[\"hit\"]);\n"
+       "trace(f(4), Function(handlers.hit)(5), (new Function()) is Function);",
+       "8 10 true\n"},
+  };
+  runCases(cases, sizeof cases / sizeof cases[0]);
 }
 
 }  // namespace

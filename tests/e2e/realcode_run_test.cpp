@@ -394,6 +394,94 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "winner knight after 3 turns, 8 events\n"
        "ui:fight,knight:hit,orc:crit,ui:flash,knight:crit,ui:oops,knight:bow0,knight:bow1,knight:bow2,orc:bow0,"
        "knight:win\n"},
+      // Balance.MAX_LEVEL = Rules.BASE_HP / LEVEL_STEP = 50 / 5 and
+      // Rules.HP_PER_LEVEL = LEVEL_STEP * 2 read each other's class. A Stat
+      // defaults to Rules.BASE_HP, a ModStat to 10 plus its mods (1 + 2.5 -
+      // 1), a CappedStat caps 10 + 40 + 30 at CAPS.str = 99 and spells its
+      // name in capitals. Through the interface, base = 20 goes 21 (Capped),
+      // 42 (Mod) into Stat, so 42 + 70 is capped at 99; -3 becomes -6 and
+      // then 0. describe() counts what was passed (arguments.length) and
+      // the rest. The peers push through the engine namespace: 2 then 4
+      // messages, then b holds three.
+      {"game-rpgstats",
+       "10 10 L10\n"
+       "3 0\n"
+       "hp 50 true false false\n"
+       "dex 12.5 true true false\n"
+       "STR 80 true true true\n"
+       "99 42 STR=99\n"
+       "2.5 dex=2.5 dex=2.5!\n"
+       "3 false 1\n"
+       "5x0/0 1x1/0 1b2/0 1b4/2\n"
+       "299 str|dex|int 80 7\n"
+       "0 1 6 9\n"
+       "2 4 2+2=2\n"
+       "a:hi,a:yo 2 0\n"
+       "3 3 2\n"},
+      // X holds (0,0) and (0,1), O (1,1): minimax for O blocks at (0,2) and
+      // the game is a draw (0). Three closures made in one loop all see its
+      // i = 3; a factory gives each its own n. cmd falls through from go and
+      // north into n, and from default (in the middle) into wait; switch
+      // (true) grades; the Hanoi moves of 5 discs are 2^5 - 1 = 31. In the
+      // 4 x 4 grid of (x + y) % 3 the sums 0..6 appear 1,2,3,4,3,2,1 times.
+      {"game-board",
+       "XX./.O./.../ false 6\n"
+       "0,2 0 true\n"
+       "30,30,30\n"
+       "1 2 3\n"
+       "Nn Nn n w ?w Q\n"
+       "A B C F\n"
+       "610 3628800 31\n"
+       "6 5 5 0120\n"},
+      // The save text escapes '|' and '=' as %7C and %3D, writes 1.23456 with
+      // three decimals and keeps the first place of "hp" when it is set
+      // again; its 59 characters follow the eight of the checksum and a '|'.
+      // Decoding gives the values back with their types; a wrong checksum is
+      // refused. The rest are the number and text functions as Flash has them.
+      {"game-savegame",
+       "name=sZed%7Cthe%3DBold|hp=i40|x=f1.235|alive=btrue|gold=i-7\n"
+       "68 d=i-7 3\n"
+       "Zed|the=Bold 41 1.235 true number name,hp,x,alive,gold\n"
+       "true false false true 4\n"
+       "bad checksum 00000000\n"
+       "00ff deadbeef 11111111 -ff ffffffff\n"
+       "31 12 35 true 350 0.5\n"
+       "3.14 3 0.00000123 1234.6 12.5 0 NaN\n"
+       "Hi! 98 NaN ll el ell\n"
+       "4 one_two__three cba\n"
+       "1 3 3 -1\n"
+       "a[1]b[2]c[3] baa\n"
+       "true 4294967295 2147483647 -2147483648 true false false\n"
+       "3 -2 -2 2 3 5 Infinity 1024 9\n"
+       "true 3141 3 -3 42 1\n"},
+      // Level rows of codes split at commas: a code above the highest key of
+      // KINDS (3, found by a for-in over int keys) or 0 makes nothing. Coins
+      // are worth code + x (1 at x 0, 2 at x 1); damage adds the enemy's
+      // 3 * 2 and the boss's 6 + 10. The loader notes each entity in a
+      // namespace's log; the rest are the object operators and a factory
+      // that makes a class from an object of classes.
+      {"game-levels",
+       "4 4 3\n"
+       "coin1@0,0 false false false\n"
+       "enemy@2,0 true true false\n"
+       "boss:enemy@2,1 true true true\n"
+       "coin2@1,2 false false false\n"
+       "22\n"
+       "1@0 2@2 3@2 1@1 4\n"
+       "a:number b:string c:object d:object\n"
+       "4 true true false true\n"
+       "object undefined function number string object\n"
+       "true false null true\n"
+       "boss:enemy 16 true\n"},
+      // A behaviour tree: the selector tries attack (see, then attack, while
+      // the enemy count lasts: two ticks), then heal when hurt, then idle; a
+      // sequence or selector that succeeds below a selector reports running,
+      // an action success. Labels count the children that the constructors
+      // took from their rest parameters; 4 + 4 + 6 + 6 nodes ticked.
+      {"game-behaviour",
+       "run:sel(3)>seq(2)>see>attack | run:sel(3)>seq(2)>see>attack | ok:sel(3)>seq(2)>see>seq(2)>hurt?>idle | "
+       "run:sel(3)>seq(2)>see>seq(2)>hurt?>heal\n"
+       "sel(3) 20 0 2 attack\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

@@ -27,7 +27,9 @@ const char kExpected[] =
     "private unit 10 private\n"
     "hi bob\n"
     "ann\n"
-    "2\n";
+    "2\n"
+    "3\n"
+    "ann true\n";
 
 struct Build {
   TempDir work;
@@ -79,6 +81,9 @@ TEST(ResolveRun, NormalBuildNamesItsConstants) {
   // Casts leave only their group; the with-scope keeps its name as written.
   EXPECT_NE(b.js.find("console.log((hero).name);"), std::string::npos);
   EXPECT_NE(b.js.find("var heroClass=(Hero);"), std::string::npos);
+  EXPECT_NE(b.js.find("console.log((t).n+1);"), std::string::npos);  // a class of the file after the package
+  EXPECT_NE(b.js.find("return (o).name;"), std::string::npos);  // a class named with its package
+  EXPECT_NE(b.js.find("return (o)==o;"), std::string::npos);  // a top-level class from a package
   EXPECT_NE(b.js.find("with (hero){got=name;}"), std::string::npos);
   // A base's static getter is spelled with the base's name, its protected field through this.
   EXPECT_NE(b.js.find("return Unit.kind+\" \"+this.hp+\" \"+\"private\";"), std::string::npos);

@@ -361,6 +361,7 @@ util.twice=function(n){
 	//file:///<WORK>/src/Main.as=======199.999999/199.999999
 //class Main
 var Main=(function(){
+	var Tally;
 	function Main(){
 		this.label="main";
 		var _$this=this;
@@ -382,16 +383,30 @@ var Main=(function(){
 		with (hero){got=name;}
 		console.log(got);
 		console.log(Hero.count);
+		var t=new Tally();
+		console.log((t).n+1);
+		console.log(Hero.of(hero),hero.owned(this));
 	}
 
 	__class(Main,'Main');
 	Main.TITLE="names";
 	Main.made=0;
+	Main.__init$=function(){
+		//class Tally
+		Tally=(function(){
+			function Tally(){
+				this.n=2;
+			}
+			__class(Tally,'');
+			return Tally;
+		})()
+	}
+
 	return Main;
 })()
 
 
-	//file:///<WORK>/src/game/Hero.as=======199.999998/199.999998
+	//file:///<WORK>/src/game/Hero.as=======199.999997/199.999997
 //class game.Hero
 var Hero=(function(){
 	function Hero(n){
@@ -406,12 +421,20 @@ var Hero=(function(){
 		return "hi "+this.name;
 	}
 
+	__proto.owned=function(o){
+		return (o)==o;
+	}
+
+	Hero.of=function(o){
+		return (o).name;
+	}
+
 	Hero.count=0;
 	return Hero;
 })()
 
 
-	//file:///<WORK>/src/game/units/Unit.as=======199.999996/199.999996
+	//file:///<WORK>/src/game/units/Unit.as=======199.999995/199.999995
 //class game.units.Unit
 var Unit=(function(){
 	function Unit(){
@@ -427,7 +450,7 @@ var Unit=(function(){
 })()
 
 
-	//file:///<WORK>/src/util/Text.as=======199.999995/199.999995
+	//file:///<WORK>/src/util/Text.as=======199.999994/199.999994
 //class util.Text
 var Text=(function(){
 	function Text(){}
@@ -441,7 +464,7 @@ var Text=(function(){
 })()
 
 
-	//file:///<WORK>/src/game/units/Soldier.as=======98.999993/98.999993
+	//file:///<WORK>/src/game/units/Soldier.as=======98.999991/98.999991
 //class game.units.Soldier extends game.units.Unit
 var Soldier=(function(_super){
 	function Soldier(){
@@ -459,7 +482,7 @@ var Soldier=(function(_super){
 })(Unit)
 
 
-
+	Ruvo.__init([Main]);
 	new Main();
 
 })(window,document,Ruvo);

@@ -515,7 +515,7 @@ var Main=(function(){
 			}
 			if(__line<97){
 				for (var $each_n in [1,2]){
-					n=[1,2][$each_n];
+					n=(([1,2][$each_n])|0);
 					console.log("plain "+n);
 				}
 			}

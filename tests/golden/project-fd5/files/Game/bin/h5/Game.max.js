@@ -368,7 +368,7 @@ var Main=(function(){
 		var ticks=[];
 		var dt;
 		for (var $each_dt in frames){
-			dt=frames[$each_dt];
+			dt=Number(frames[$each_dt]);
 			ticks.push(s.advance(dt));
 		}
 		console.log("ticks "+ticks.join(",")+" total "+s.total);
