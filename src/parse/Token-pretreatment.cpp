@@ -4,6 +4,7 @@
 // brace-less bodies.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -17,8 +18,8 @@ namespace {
 
 // A statement word as the lexer leaves it: a token with that text that is not
 // a literal (the async rewriting's literals may read "\nif").
-bool isWord(const Token* t, const char* word) {
-  return t && t->type != TokenTypeCode::Literal && t->text == word;
+bool isWord(const Token* t, std::string_view word) {
+  return t && t->type != TokenTypeCode::Literal && std::string_view(t->text.str()) == word;
 }
 
 bool hasLineBreak(const Token* t) { return t->leadingText.find('\n') != std::string::npos; }
