@@ -108,6 +108,16 @@ const std::string* const* SharedString::kept_ = kFirst;
 
 uint32_t SharedString::intern(std::string_view s) {
   if (s.empty()) return 0;
+  // Punctuation and one-byte operators: a table by the byte.
+  if (s.size() == 1) {
+    static uint32_t single[256] = {};
+    uint32_t& one = single[static_cast<unsigned char>(s[0])];
+    if (!one) {
+      one = g_table.find(s);
+      kept_ = g_list.items;
+    }
+    return one;
+  }
   // The lexer stores a text for every token, nearly always one of a few
   // dozen runs of blanks: a small table of recent texts, indexed by the
   // length and the end bytes, answers most of them without hashing.

@@ -17,7 +17,7 @@ class SharedString {
  public:
   SharedString() = default;
   SharedString(const std::string& s) : id_(intern(s)) {}
-  SharedString(const char* s) : id_(intern(s ? std::string_view(s) : std::string_view())) {}
+  SharedString(const char* s) : id_(s && *s ? intern(s) : 0) {}
   // Keeps a text given as a view (the lexer's words, read in place).
   explicit SharedString(std::string_view s) : id_(intern(s)) {}
 
@@ -26,7 +26,7 @@ class SharedString {
     return *this;
   }
   SharedString& operator=(const char* s) {
-    id_ = intern(s ? std::string_view(s) : std::string_view());
+    id_ = s && *s ? intern(s) : 0;
     return *this;
   }
 

@@ -631,6 +631,13 @@ std::string jsLocalName(const std::string& name) {
       "public"};
   const size_t bare = name.find_last_not_of('$');
   if (bare == std::string::npos) return name;
+  // Every reserved word is 3 to 10 bytes long and starts with one of
+  // "adeilpsy": most names are told apart without the set.
+  const char first = name[0];
+  if (bare < 2 || bare > 9 ||
+      !(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
+        first == 's' || first == 'y'))
+    return name;
   if (!reserved.count(std::string_view(name.data(), bare + 1))) return name;
   return name + "$";
 }
