@@ -56,11 +56,12 @@ struct KeptList {
 };
 KeptList g_list;
 
-// Slots hold the number of a kept text (0: free) and its hash, so a probe
-// compares texts only where the hashes agree. Kept at most half full.
+// Slots hold the number of a kept text (0: free) and the low half of its
+// hash, so a probe compares texts only where the hashes agree. Kept at most
+// half full.
 struct TextTable {
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;
     uint32_t id = 0;
   };
   Slot* slots = nullptr;
@@ -83,7 +84,7 @@ struct TextTable {
 
   uint32_t find(std::string_view s) {
     if ((used + 1) * 2 > mask + 1 || !slots) grow();
-    const uint64_t h = textHash(s);
+    const auto h = static_cast<uint32_t>(textHash(s));
     size_t at = h & mask;
     for (;; at = (at + 1) & mask) {
       const Slot& slot = slots[at];

@@ -4,6 +4,7 @@
 // enclosing function (its locals), the class (its members) and at last the
 // file's package (imports, constants, globals).
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -268,7 +269,11 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
                                     int& skip, TokenHeadMsg& headMsg) {
   if (!token) token = this;
 
-  if (name != "this" && head != "this" && head != "super") {
+  // Every level of the walk up the tree asks this: compared as views, the
+  // size alone tells most names apart.
+  const std::string_view nameView = name;
+  const std::string_view headView = head;
+  if (nameView != "this" && headView != "this" && headView != "super") {
     if (!name.empty() && name[0] == '.') {
       headMsg.state = -1;
       return _DEBUF_(" /*this1-2*/") + name;
@@ -282,11 +287,11 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   // Only names of this and super need the class; the walk up to it is made
   // here rather than at every level that hands a name on.
   TokenClass* cls = token->getTokenClass();
-  if (name == "this") {
+  if (nameView == "this") {
     headMsg.type = cls ? cls->fullName : "Object";
     return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
   }
-  if (head == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
+  if (headView == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
   return thisMemberToJs(name, token, cls, headMsg);
 }
 
