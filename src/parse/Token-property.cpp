@@ -254,7 +254,7 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
     headMsg.type = cls->fullName;
     std::string type = member->toTypeDeclaration(token->file);
     token->setResolvedTypeText(type);
-    return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
+    return (__SHOWDEBUG__ ? _DEBUF_((" /*this1:" + type + "*/").c_str()) : std::string()) + spelling + "." +
            token->getThisSelfValue(member, path.c_str());
   }
   return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
