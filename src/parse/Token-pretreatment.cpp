@@ -444,7 +444,7 @@ std::string Token::toTypeDeclaration(Parse*) {
 // In release mode every declared type that is printed counts as a class the
 // file uses, so the output script carries that class.
 void Token::addTypeDeclarationClassUse() {
-  if (!__ISRELEASE__ || !typeToken() || typeUseRegistered) return;
+  if (!__ISRELEASE__ || typeUseRegistered || !typeToken()) return;
   typeUseRegistered = 1;
   TokenPackage* package = file ? file->package : nullptr;
   if (!package) return;
@@ -467,10 +467,16 @@ int Token::checkAddBRACE() {
   bool awaited = false;
   bool braceless = false;
   size_t n = childs.size();
+  // Most blocks hold no awaited call and stay as they are: that is asked
+  // first, before the statement words are read.
+  for (size_t i = 0; i < n && !awaited; ++i) {
+    const Token* t = childs[i];
+    awaited = t && t->type == TokenTypeCode::Word && t->awaitedCall;
+  }
+  if (!awaited) return 0;
   for (size_t i = 0; i < n; ++i) {
     Token* t = childs[i];
     if (!t || t->type == TokenTypeCode::Literal) continue;
-    if (t->type == TokenTypeCode::Word && t->awaitedCall) awaited = true;
     if (isWord(t, "do") || isWord(t, "else")) {
       Token* body = i + 1 < n ? childs[i + 1] : nullptr;
       if (body && body->type != TokenTypeCode::Block) braceless = true;
