@@ -346,8 +346,7 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
 // comment or a regular expression ("/" + "/*no*/this.x" would start a line
 // comment), or "+" or "-" followed by the same sign ("a-" + "-1" from an
 // inlined constant would read as a decrement). A blank keeps them apart.
-void Token::keepTokensApart(std::string& out, size_t joint) {
-  if (joint == 0 || joint >= out.size()) return;
+void Token::separateTokens(std::string& out, size_t joint) {
   const char before = out[joint - 1];
   const char after = out[joint];
   const bool apart = (before == '/' && (after == '/' || after == '*')) ||
@@ -541,16 +540,6 @@ bool Token::checkNextType(Token* child, int offset, int type) {
 }
 
 Token* Token::nextSibling(int offset) { return parent ? parent->getNextToken(this, offset) : nullptr; }
-
-Token* siblingOf(Token* t, int offset) {
-  Token* p = t ? t->parent : nullptr;
-  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
-    return nullptr;
-  }
-  long at = static_cast<long>(t->index) + offset;
-  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
-  return p->childs[static_cast<size_t>(at)];
-}
 
 namespace {
 
