@@ -27,24 +27,17 @@ bool isWordChar(char c) {
 }
 
 // A byte that _formatOneLine_ copies with no look around it: anything but a
-// blank, a sign, '=', a quote or '/'.
-bool isPlain(char c) {
-  switch (c) {
-    case '\t':
-    case '\n':
-    case '\r':
-    case ' ':
-    case '+':
-    case '-':
-    case '=':
-    case '"':
-    case '\'':
-    case '/':
-      return false;
-    default:
-      return true;
+// blank, a sign, '=', a quote or '/'. Asked once per byte of output, so a
+// table.
+struct PlainBytes {
+  bool of[256] = {};
+  constexpr PlainBytes() {
+    for (int b = 0; b < 256; ++b) of[b] = true;
+    for (const char* p = "\t\n\r +-=\"'/"; *p; ++p) of[static_cast<unsigned char>(*p)] = false;
   }
-}
+};
+constexpr PlainBytes kPlainBytes;
+bool isPlain(char c) { return kPlainBytes.of[static_cast<unsigned char>(c)]; }
 
 // A blank directly after one of the characters " ,;+-*={}():" carries no
 // meaning and vanishes (so does one after a NUL, which std::strchr would
@@ -232,8 +225,16 @@ void formatOneLineInto(std::string_view line, std::string& result) {
   if (!result.empty()) result += '\n';
 }
 
-// A byte braceBalance has to look at: a quote, '/' or a brace.
-bool mattersToBraces(char c) { return c == '"' || c == '\'' || c == '/' || c == '{' || c == '}'; }
+// A byte braceBalance has to look at: a quote, '/' or a brace. Asked once
+// per byte of output, so a table.
+struct BraceBytes {
+  bool of[256] = {};
+  constexpr BraceBytes() {
+    for (const char* p = "\"'/{}"; *p; ++p) of[static_cast<unsigned char>(*p)] = true;
+  }
+};
+constexpr BraceBytes kBraceBytes;
+bool mattersToBraces(char c) { return kBraceBytes.of[static_cast<unsigned char>(c)]; }
 
 int braceBalance(std::string_view s) {
   int balance = 0;

@@ -120,13 +120,17 @@ ScriptFile::ScriptFile(const char* path, const char* text) : path(path ? path : 
 std::string ScriptFile::FormatFileName(const std::string& path) {
   // Backslashes become "/" and a run of separators one "/", so a folder
   // written "/tmp//x" or "/tmp/" + "/x" names its files by one key only.
-  std::string out;
-  out.reserve(path.size());
+  // Written through a pointer into room for the whole path: the
+  // pre-scan asks for every folder of every wildcard import.
+  std::string out(path.size(), '\0');
+  char* const begin = out.data();
+  char* w = begin;
   for (char c : path) {
     if (c == '\\') c = '/';
-    if (c == '/' && !out.empty() && out.back() == '/') continue;
-    out += c;
+    if (c == '/' && w != begin && w[-1] == '/') continue;
+    *w++ = c;
   }
+  out.resize(static_cast<size_t>(w - begin));
   return out;
 }
 

@@ -1,22 +1,33 @@
 #include "SharedString.h"
 
-#include <functional>
-#include <unordered_map>
+#include <cstring>
 
 namespace {
 
-struct TextHash {
-  using is_transparent = void;
-  size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-};
-
-// The texts kept so far, with their numbers. Nodes never move, so a kept
-// text stays where it is; the table lives to the end of the process (tokens
-// of every compile hold its numbers), and only the compile's own thread
-// stores texts.
-std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>>& keptTexts() {
-  static auto* texts = new std::unordered_map<std::string, uint32_t, TextHash, std::equal_to<>>();
-  return *texts;
+// The texts kept so far: an open-addressing table of (hash, number) slots,
+// the texts themselves each in a string of its own that never moves. The
+// table lives to the end of the process (tokens of every compile hold its
+// numbers), and only the compile's own thread stores texts.
+//
+// The hash reads eight bytes at a time: the texts are short (blanks, words,
+// operators), and the table is asked for every token the lexer makes.
+uint64_t textHash(std::string_view s) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xC2B2AE3D27D4EB4Full);
+  while (n >= 8) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    h = (h ^ v) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 32;
+    p += 8;
+    n -= 8;
+  }
+  uint64_t v = 0;
+  for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+  h = (h ^ v) * 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 29;
+  return h;
 }
 
 const std::string kEmpty;
@@ -45,26 +56,81 @@ struct KeptList {
 };
 KeptList g_list;
 
+// Slots hold the number of a kept text (0: free) and the low half of its
+// hash, so a probe compares texts only where the hashes agree. Kept at most
+// half full.
+struct TextTable {
+  struct Slot {
+    uint32_t hash = 0;
+    uint32_t id = 0;
+  };
+  Slot* slots = nullptr;
+  size_t mask = 0;
+  size_t used = 0;
+
+  void grow() {
+    const size_t count = slots ? (mask + 1) * 2 : 4096;
+    Slot* bigger = new Slot[count];
+    for (size_t i = 0; slots && i <= mask; ++i) {
+      if (!slots[i].id) continue;
+      size_t at = slots[i].hash & (count - 1);
+      while (bigger[at].id) at = (at + 1) & (count - 1);
+      bigger[at] = slots[i];
+    }
+    delete[] slots;
+    slots = bigger;
+    mask = count - 1;
+  }
+
+  uint32_t find(std::string_view s) {
+    if ((used + 1) * 2 > mask + 1 || !slots) grow();
+    const auto h = static_cast<uint32_t>(textHash(s));
+    size_t at = h & mask;
+    for (;; at = (at + 1) & mask) {
+      const Slot& slot = slots[at];
+      if (!slot.id) break;
+      if (slot.hash == h) {
+        const std::string& kept = *g_list.items[slot.id];
+        if (kept.size() == s.size() && std::memcmp(kept.data(), s.data(), s.size()) == 0) return slot.id;
+      }
+    }
+    const uint32_t id = g_list.add(new std::string(s));
+    slots[at].hash = h;
+    slots[at].id = id;
+    ++used;
+    return id;
+  }
+};
+TextTable g_table;
+
 }  // namespace
 
 const std::string* const* SharedString::kept_ = kFirst;
 
 uint32_t SharedString::intern(std::string_view s) {
   if (s.empty()) return 0;
+  // Punctuation and one-byte operators: a table by the byte.
+  if (s.size() == 1) {
+    static uint32_t single[256] = {};
+    uint32_t& one = single[static_cast<unsigned char>(s[0])];
+    if (!one) {
+      one = g_table.find(s);
+      kept_ = g_list.items;
+    }
+    return one;
+  }
   // The lexer stores a text for every token, nearly always one of a few
   // dozen runs of blanks: a small table of recent texts, indexed by the
   // length and the end bytes, answers most of them without hashing.
   static uint32_t recent[256] = {};
   const size_t slot = (s.size() * 31 + static_cast<unsigned char>(s[0]) * 7 +
                        static_cast<unsigned char>(s[s.size() - 1])) & 255;
-  if (const uint32_t hit = recent[slot]; hit && *kept_[hit] == s) return hit;
-  auto& texts = keptTexts();
-  auto it = texts.find(s);
-  if (it == texts.end()) {
-    it = texts.emplace(std::string(s), 0).first;
-    it->second = g_list.add(&it->first);
-    kept_ = g_list.items;
+  if (const uint32_t hit = recent[slot]) {
+    const std::string& kept = *kept_[hit];
+    if (kept.size() == s.size() && std::memcmp(kept.data(), s.data(), s.size()) == 0) return hit;
   }
-  recent[slot] = it->second;
-  return it->second;
+  const uint32_t id = g_table.find(s);
+  kept_ = g_list.items;
+  recent[slot] = id;
+  return id;
 }

@@ -17,14 +17,16 @@ class SharedString {
  public:
   SharedString() = default;
   SharedString(const std::string& s) : id_(intern(s)) {}
-  SharedString(const char* s) : id_(intern(s ? std::string_view(s) : std::string_view())) {}
+  SharedString(const char* s) : id_(s && *s ? intern(s) : 0) {}
+  // Keeps a text given as a view (the lexer's words, read in place).
+  explicit SharedString(std::string_view s) : id_(intern(s)) {}
 
   SharedString& operator=(const std::string& s) {
     id_ = intern(s);
     return *this;
   }
   SharedString& operator=(const char* s) {
-    id_ = intern(s ? std::string_view(s) : std::string_view());
+    id_ = s && *s ? intern(s) : 0;
     return *this;
   }
 
@@ -42,6 +44,9 @@ class SharedString {
   size_t size() const { return str().size(); }
   size_t length() const { return size(); }
   void clear() { id_ = 0; }
+  // The number of the kept text: equal numbers, equal texts (and the other
+  // way round). Tables indexed by it answer per distinct text.
+  uint32_t id() const { return id_; }
   char back() const { return str().back(); }
   char operator[](size_t i) const { return str()[i]; }
   size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }
@@ -62,9 +67,11 @@ class SharedString {
 };
 
 inline bool operator==(const SharedString& a, const std::string& b) { return a.str() == b; }
-inline bool operator==(const SharedString& a, const char* b) { return a.str() == b; }
+// Against a literal the length is known when compiling, so most texts that
+// differ are told apart by their size alone.
+inline bool operator==(const SharedString& a, const char* b) { return std::string_view(a.str()) == std::string_view(b); }
 inline bool operator!=(const SharedString& a, const std::string& b) { return a.str() != b; }
-inline bool operator!=(const SharedString& a, const char* b) { return a.str() != b; }
+inline bool operator!=(const SharedString& a, const char* b) { return std::string_view(a.str()) != std::string_view(b); }
 inline std::string operator+(const std::string& a, const SharedString& b) { return a + b.str(); }
 inline std::string operator+(const SharedString& a, const std::string& b) { return a.str() + b; }
 inline std::string operator+(const char* a, const SharedString& b) { return a + b.str(); }

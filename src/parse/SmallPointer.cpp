@@ -21,20 +21,19 @@ SharedTable& sharedTable() {
 }  // namespace
 
 const void* const* SmallPointerTables::shared_ = kNoPointer;
+const void* SmallPointerTables::last_ = nullptr;
+uint32_t SmallPointerTables::lastId_ = 0;
 
 uint32_t SmallPointerTables::sharedId(const void* p) {
   if (!p) return 0;
-  // Tokens made one after the other mostly point to the same object.
-  static const void* last = nullptr;
-  static uint32_t lastId = 0;
-  if (p == last) return lastId;
+  if (p == last_) return lastId_;
   SharedTable& table = sharedTable();
   auto [it, added] = table.ids.emplace(p, static_cast<uint32_t>(table.pointers.size()));
   if (added) {
     table.pointers.push_back(p);
     shared_ = table.pointers.data();
   }
-  last = p;
-  lastId = it->second;
-  return lastId;
+  last_ = p;
+  lastId_ = it->second;
+  return lastId_;
 }

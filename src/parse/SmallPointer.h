@@ -18,6 +18,10 @@ class SmallPointerTables {
   // The number of `p` in the shared table (0 for null), added when new.
   static uint32_t sharedId(const void* p);
   static const void* const* shared_;  // entry 0 is null
+  // The pointer stored last and its number: tokens made one after the other
+  // mostly point to the same object (null at first, number 0).
+  static const void* last_;
+  static uint32_t lastId_;
 };
 
 template <class T>
@@ -27,7 +31,7 @@ class SharedPointer : private SmallPointerTables {
   // From null only, so that `a ? token->field : nullptr` reads as a pointer.
   SharedPointer(std::nullptr_t) {}
   SharedPointer& operator=(T* p) {
-    id_ = sharedId(p);
+    id_ = p == last_ ? lastId_ : sharedId(p);
     return *this;
   }
   SharedPointer& operator=(std::nullptr_t) {

@@ -14,6 +14,7 @@
 // The rewriting runs on the lexed body, before its statements are pretreated,
 // so declarations, conditions and bodies are still siblings in their block.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -121,7 +122,7 @@ bool isObjectLiteralAt(const TokenList& list, size_t at) {
     Token* t = list[k];
     if (!t) continue;
     if (t->type == TokenTypeCode::Literal) return false;
-    const std::string& x = t->text;
+    const std::string_view x = t->text.str();
     if (x == ":") return !isClauseOrLabelColonAt(list, k);
     return x == "=" || x == "," || x == "?" || x == "(" || x == "[" || x == "return" || x == "||" || x == "&&" ||
            x == "+=" || x == "==" || x == "!=" || x == "===" || x == "!==";

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "Token-lexer-internal.h"
@@ -232,12 +233,15 @@ struct WordClass {
   bool systemType = false;
 };
 
-const WordClass& classifyWord(std::string_view word) {
+const WordClass& classifyWord(std::string_view word, uint32_t id) {
   struct Cache {
     const char* statementList = nullptr;
     const char* typeList = nullptr;
     bool made = false;
     std::unordered_map<std::string_view, WordClass> words;
+    // The answer for each kept text seen so far, by its number (null: not
+    // asked yet): most words of a file are ones it has used before.
+    std::vector<const WordClass*> byId;
   };
   static Cache cache;
   static const WordClass none;
@@ -246,6 +250,7 @@ const WordClass& classifyWord(std::string_view word) {
     cache.statementList = __unnowkey__;
     cache.typeList = __sytemtype__;
     cache.words.clear();
+    cache.byId.clear();
     for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
     // The words between the '|' of a list, as inWordList reads them.
     auto addList = [&](const char* list, bool WordClass::*mark) {
@@ -260,8 +265,12 @@ const WordClass& classifyWord(std::string_view word) {
     addList(__unnowkey__, &WordClass::statementWord);
     addList(__sytemtype__, &WordClass::systemType);
   }
+  if (id < cache.byId.size() && cache.byId[id]) return *cache.byId[id];
   auto it = cache.words.find(word);
-  return it == cache.words.end() ? none : it->second;
+  const WordClass* found = it == cache.words.end() ? &none : &it->second;
+  if (id >= cache.byId.size()) cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
+  cache.byId[id] = found;
+  return *found;
 }
 
 // Whether the text after a NS::name word makes it a conditional-compilation
@@ -284,17 +293,18 @@ bool startsConditional(const char* after) {
 }
 
 // The word from `word` up to `end`: the blanks stepped over around a '.'
-// ("a . b") leave it; a quoted word stays as written.
-std::string wordText(const char* word, const char* end, bool quoted) {
+// ("a . b") leave it; a quoted word stays as written. Nearly every word is
+// the text as it stands, read in place; one that spans blanks is gathered
+// into `spaced`.
+std::string_view wordText(const char* word, const char* end, bool quoted, std::string& spaced) {
   const char* firstGap = word;
   if (!quoted)
     while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
-  if (quoted || firstGap == end) return std::string(word, end);
-  std::string w;
-  w.reserve(static_cast<size_t>(end - word));
+  if (quoted || firstGap == end) return std::string_view(word, static_cast<size_t>(end - word));
+  spaced.reserve(static_cast<size_t>(end - word));
   for (const char* p = word; p < end; ++p)
-    if (!isLayoutByte(*p)) w += *p;
-  return w;
+    if (!isLayoutByte(*p)) spaced += *p;
+  return spaced;
 }
 
 // NS::name loses its namespace prefixes: each dotted segment keeps what
@@ -318,41 +328,59 @@ std::string withoutNamespaces(const std::string& w) {
 // ten), where JavaScript would read 010 as octal (eight) and TypeScript
 // rejects it: the zeros in front of another digit go ("010" -> "10",
 // "007.5" -> "7.5", "00" -> "0"). Hexadecimal numbers keep theirs.
-std::string withoutLeadingZeros(const std::string& w) {
+std::string withoutLeadingZeros(std::string_view w) {
   size_t zeros = 0;
   while (zeros + 1 < w.size() && w[zeros] == '0' && w[zeros + 1] >= '0' && w[zeros + 1] <= '9') ++zeros;
-  return w.substr(zeros);
+  return std::string(w.substr(zeros));
+}
+
+// xstringmthod::IsAllDigit of the word. A word whose first byte is a letter
+// (or anything outside 0x1D to 0x39) is answered there, without a copy.
+bool isNumberWord(std::string_view w) {
+  const unsigned char first = static_cast<unsigned char>(w[0]);
+  if (first < 0x1D || first > 0x39) return false;
+  return xstringmthod::IsAllDigit(std::string(w).c_str()) != 0;
 }
 
 // The token of a word no row made: a string literal, a number, or a name
-// (a statement word or a system type when its list holds it).
-Token* plainWordToken(std::string& w, bool quoted, const WordClass& wordClass, bool neverStatementWord,
-                      const char* end, int line, Token* group) {
-  if (quoted) return new Token(TokenTypeCode::Literal, w.c_str(), 0, line, group);
-  if (xstringmthod::IsAllDigit(w.c_str()))
-    return new Token(TokenTypeCode::Number, withoutLeadingZeros(w).c_str(), 0, line, group);
+// (a statement word or a system type when its list holds it). `key` is the
+// word kept as a shared text.
+Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
+                      bool neverStatementWord, const char* end, int line, Token* group) {
+  if (quoted) {
+    Token* literal = new Token(TokenTypeCode::Literal, nullptr, 0, line, group);
+    literal->text = key;
+    return literal;
+  }
+  if (isNumberWord(w)) return new Token(TokenTypeCode::Number, withoutLeadingZeros(w).c_str(), 0, line, group);
   bool awaited = false;
   bool rewritten = false;
+  std::string plain;  // the word without its namespace prefixes
   const size_t colons = w.find("::");
   // NS::name { ... } and NS::name in front of a declaration are
   // conditional compilation: the name keeps its prefix, so that an
   // undefined one can be reported as such.
-  if (colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(w) && !startsConditional(end)) {
+  if (colons != std::string_view::npos && colons > 0 && !_ompilerOptions_.defines.has(std::string(w)) &&
+      !startsConditional(end)) {
     awaited = colons == 5 && w.compare(0, 5, "await") == 0;
-    w = withoutNamespaces(w);
+    plain = withoutNamespaces(std::string(w));
     rewritten = true;
   }
   int code = TokenTypeCode::Word;
   // The lookup of the word still holds for a word the prefixes left alone.
   const bool statementWord =
-      !neverStatementWord && (rewritten ? inWordList(__unnowkey__, w) : wordClass.statementWord);
+      !neverStatementWord && (rewritten ? inWordList(__unnowkey__, plain) : wordClass.statementWord);
   if (statementWord) {
     code = TokenTypeCode::StatementWord;
-  } else if (rewritten ? inWordList(__sytemtype__, w) : wordClass.systemType) {
+  } else if (rewritten ? inWordList(__sytemtype__, plain) : wordClass.systemType) {
     code = TokenTypeCode::SystemType;
   }
   Token* token = new Token(code, nullptr, 0, line, group);
-  token->text = std::move(w);
+  if (rewritten) {
+    token->text = plain;
+  } else {
+    token->text = key;
+  }
   if (awaited) token->awaitedCall = 1;
   return token;
 }
@@ -392,11 +420,15 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';
-  std::string w = wordText(word, end, quotedWord);
+  std::string spaced;
+  std::string_view w = wordText(word, end, quotedWord, spaced);
   if (w.empty()) return;
+  // A literal's token text ends at a NUL byte inside the quotes, as a C
+  // string would.
+  const SharedString key(quotedWord ? w.substr(0, w.find('\0')) : w);
 
   static const WordClass kQuoted;
-  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w);
+  const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w, key.id());
   Token* token = nullptr;
   bool declaration = false;
   bool neverStatementWord = false;
@@ -407,6 +439,6 @@ void Token::_addWord_(const char* text, const char* word, int last, int line, To
     declaration = site.declaration;
     neverStatementWord = site.neverStatementWord;
   }
-  if (!token) token = plainWordToken(w, quotedWord, wordClass, neverStatementWord, end, line, group);
+  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, end, line, group);
   placeWordToken(token, declaration, group, flags, leading);
 }

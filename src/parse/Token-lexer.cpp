@@ -113,30 +113,37 @@ bool isOperator3(const char* p) {
   return false;
 }
 
-// One of "?+-/=|^~%&<>!": read once per byte of source, so a table.
-bool isOperatorChar(unsigned char c) {
-  static const std::bitset<256> table = [] {
-    std::bitset<256> t;
-    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.set(static_cast<unsigned char>(*p));
-    return t;
-  }();
-  return table[c];
+// The byte classes the group lexer asks about once per byte of source, as
+// one table made when compiling.
+enum : uint8_t { kOperatorByte = 1, kPlainWordByte = 2 };
+
+constexpr bool inText(const char* text, unsigned char c) {
+  for (; *text; ++text)
+    if (static_cast<unsigned char>(*text) == c) return true;
+  return false;
 }
 
-// A byte that the group lexer adds to the current word and does nothing
-// else with: one of 0x80 and above, or a printable byte that is neither a
-// bracket, a quote, a separator, '.', '*', ':', '/' nor an operator byte.
-bool isPlainWordByte(unsigned char c) {
-  static const std::bitset<256> table = [] {
-    std::bitset<256> t;
-    for (int b = 0x21; b <= 0xFF; ++b) t.set(static_cast<size_t>(b));
-    t.reset(0x7F);
-    for (const char* p = "\"'(){}[]*,?:;./"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
-    for (const char* p = "?+-/=|^~%&<>!"; *p; ++p) t.reset(static_cast<unsigned char>(*p));
-    return t;
-  }();
-  return table[c];
-}
+struct ByteClasses {
+  uint8_t of[256] = {};
+  constexpr ByteClasses() {
+    for (int b = 0; b < 256; ++b) {
+      const auto c = static_cast<unsigned char>(b);
+      if (inText("?+-/=|^~%&<>!", c)) of[b] |= kOperatorByte;
+      // A byte that the group lexer adds to the current word and does
+      // nothing else with: one of 0x80 and above, or a printable byte that
+      // is neither a bracket, a quote, a separator, '.', '*', ':', '/' nor
+      // an operator byte.
+      if (b >= 0x21 && b != 0x7F && !inText("\"'(){}[]*,?:;./", c) && !inText("?+-/=|^~%&<>!", c))
+        of[b] |= kPlainWordByte;
+    }
+  }
+};
+constexpr ByteClasses kByteClasses;
+
+// One of "?+-/=|^~%&<>!".
+bool isOperatorChar(unsigned char c) { return kByteClasses.of[c] & kOperatorByte; }
+
+bool isPlainWordByte(unsigned char c) { return kByteClasses.of[c] & kPlainWordByte; }
 
 std::string take(std::string& s) {
   std::string out;
@@ -343,14 +350,14 @@ void GroupLexer::blankRun() {
     return;
   }
   flushWord();
-  for (int k = pos_; k < r; ++k) {
-    const char c = t_[k];
-    if (c == ' ' || c == '\t') {
-      leading_ += c;
-    } else if (c == '\n') {
-      leading_ += '\n';
-      ++line_;
-    }
+  // Blanks, tabs and line ends go into the layout as they stand, a stretch
+  // at a time; '\r' and 0x01 are left out.
+  for (int k = pos_; k < r;) {
+    const int from = k;
+    for (; k < r && t_[k] != '\r' && t_[k] != '\x01'; ++k)
+      if (t_[k] == '\n') ++line_;
+    leading_.append(t_ + from, static_cast<size_t>(k - from));
+    while (k < r && (t_[k] == '\r' || t_[k] == '\x01')) ++k;
   }
   pos_ = r;
 }

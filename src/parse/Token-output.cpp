@@ -238,17 +238,20 @@ std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Pars
 // Returns whether it printed the word.
 bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
   size_t close = r.find("*/");
-  std::string s = close == std::string::npos ? r : r.substr(close + 2);
+  // The word after a leading comment, read in place.
+  const std::string_view s = close == std::string::npos ? std::string_view(r) : std::string_view(r).substr(close + 2);
   size_t c = s.find(".*");
   if (c != std::string::npos && c > 0) {
-    out += s.substr(0, c) + ".children()" + s.substr(c + 2);
+    out += s.substr(0, c);
+    out += ".children()";
+    out += s.substr(c + 2);
     return true;
   }
   Token* next = siblingOf(self, 1);
   Token* prev = siblingOf(self, -1);
   if (isType(prev, TokenTypeCode::Assign) && isType(next, TokenTypeCode::Paren) && next->childs.size() == 1 &&
-      TokenClass::HasClassAndMiniName(s.c_str())) {
-    out += _DEBUF_(("/* as:" + s + "*/").c_str());
+      TokenClass::HasClassAndMiniName(std::string(s).c_str())) {
+    out += _DEBUF_(("/* as:" + std::string(s) + "*/").c_str());
     return true;
   }
   return false;

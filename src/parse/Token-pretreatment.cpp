@@ -4,6 +4,7 @@
 // brace-less bodies.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -17,8 +18,8 @@ namespace {
 
 // A statement word as the lexer leaves it: a token with that text that is not
 // a literal (the async rewriting's literals may read "\nif").
-bool isWord(const Token* t, const char* word) {
-  return t && t->type != TokenTypeCode::Literal && t->text == word;
+bool isWord(const Token* t, std::string_view word) {
+  return t && t->type != TokenTypeCode::Literal && std::string_view(t->text.str()) == word;
 }
 
 bool hasLineBreak(const Token* t) { return t->leadingText.find('\n') != std::string::npos; }
@@ -443,7 +444,7 @@ std::string Token::toTypeDeclaration(Parse*) {
 // In release mode every declared type that is printed counts as a class the
 // file uses, so the output script carries that class.
 void Token::addTypeDeclarationClassUse() {
-  if (!__ISRELEASE__ || !typeToken() || typeUseRegistered) return;
+  if (!__ISRELEASE__ || typeUseRegistered || !typeToken()) return;
   typeUseRegistered = 1;
   TokenPackage* package = file ? file->package : nullptr;
   if (!package) return;
@@ -466,10 +467,16 @@ int Token::checkAddBRACE() {
   bool awaited = false;
   bool braceless = false;
   size_t n = childs.size();
+  // Most blocks hold no awaited call and stay as they are: that is asked
+  // first, before the statement words are read.
+  for (size_t i = 0; i < n && !awaited; ++i) {
+    const Token* t = childs[i];
+    awaited = t && t->type == TokenTypeCode::Word && t->awaitedCall;
+  }
+  if (!awaited) return 0;
   for (size_t i = 0; i < n; ++i) {
     Token* t = childs[i];
     if (!t || t->type == TokenTypeCode::Literal) continue;
-    if (t->type == TokenTypeCode::Word && t->awaitedCall) awaited = true;
     if (isWord(t, "do") || isWord(t, "else")) {
       Token* body = i + 1 < n ? childs[i + 1] : nullptr;
       if (body && body->type != TokenTypeCode::Block) braceless = true;

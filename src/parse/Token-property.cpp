@@ -4,6 +4,7 @@
 // enclosing function (its locals), the class (its members) and at last the
 // file's package (imports, constants, globals).
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -253,7 +254,7 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
     headMsg.type = cls->fullName;
     std::string type = member->toTypeDeclaration(token->file);
     token->setResolvedTypeText(type);
-    return _DEBUF_((" /*this1:" + type + "*/").c_str()) + spelling + "." +
+    return (__SHOWDEBUG__ ? _DEBUF_((" /*this1:" + type + "*/").c_str()) : std::string()) + spelling + "." +
            token->getThisSelfValue(member, path.c_str());
   }
   return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
@@ -295,7 +296,11 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
                                     int& skip, TokenHeadMsg& headMsg) {
   if (!token) token = this;
 
-  if (name != "this" && head != "this" && head != "super") {
+  // Every level of the walk up the tree asks this: compared as views, the
+  // size alone tells most names apart.
+  const std::string_view nameView = name;
+  const std::string_view headView = head;
+  if (nameView != "this" && headView != "this" && headView != "super") {
     if (!name.empty() && name[0] == '.') {
       headMsg.state = -1;
       return _DEBUF_(" /*this1-2*/") + elementMemberPath(name, token);
@@ -309,11 +314,11 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   // Only names of this and super need the class; the walk up to it is made
   // here rather than at every level that hands a name on.
   TokenClass* cls = token->getTokenClass();
-  if (name == "this") {
+  if (nameView == "this") {
     headMsg.type = cls ? cls->fullName : "Object";
     return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
   }
-  if (head == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
+  if (headView == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
   return thisMemberToJs(name, token, cls, headMsg);
 }
 

@@ -346,8 +346,7 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
 // comment or a regular expression ("/" + "/*no*/this.x" would start a line
 // comment), or "+" or "-" followed by the same sign ("a-" + "-1" from an
 // inlined constant would read as a decrement). A blank keeps them apart.
-void Token::keepTokensApart(std::string& out, size_t joint) {
-  if (joint == 0 || joint >= out.size()) return;
+void Token::separateTokens(std::string& out, size_t joint) {
   const char before = out[joint - 1];
   const char after = out[joint];
   const bool apart = (before == '/' && (after == '/' || after == '*')) ||
@@ -542,16 +541,6 @@ bool Token::checkNextType(Token* child, int offset, int type) {
 
 Token* Token::nextSibling(int offset) { return parent ? parent->getNextToken(this, offset) : nullptr; }
 
-Token* siblingOf(Token* t, int offset) {
-  Token* p = t ? t->parent : nullptr;
-  if (!p || t->index < 0 || t->index >= static_cast<int>(p->childs.size()) || p->childs[t->index] != t) {
-    return nullptr;
-  }
-  long at = static_cast<long>(t->index) + offset;
-  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
-  return p->childs[static_cast<size_t>(at)];
-}
-
 namespace {
 
 // A token after which an expression goes on over a line break: a binary or
@@ -631,6 +620,13 @@ std::string jsLocalName(const std::string& name) {
       "public"};
   const size_t bare = name.find_last_not_of('$');
   if (bare == std::string::npos) return name;
+  // Every reserved word is 3 to 10 bytes long and starts with one of
+  // "adeilpsy": most names are told apart without the set.
+  const char first = name[0];
+  if (bare < 2 || bare > 9 ||
+      !(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
+        first == 's' || first == 'y'))
+    return name;
   if (!reserved.count(std::string_view(name.data(), bare + 1))) return name;
   return name + "$";
 }

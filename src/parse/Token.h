@@ -299,8 +299,14 @@ class Token {
   static size_t _childRangeToJs_(std::string& out, Parse* file, TokenList& list, const ChildRange& range, int mode,
                                  int typeCommentOff);
   // Puts a blank at `joint` where the texts on its two sides would merge into
-  // one JavaScript token.
-  static void keepTokensApart(std::string& out, size_t joint);
+  // one JavaScript token. Asked after every printed token: the common case
+  // (no '/', '+' or '-' before the joint) is answered here.
+  static void keepTokensApart(std::string& out, size_t joint) {
+    if (joint == 0 || joint >= out.size()) return;
+    const char before = out[joint - 1];
+    if (before == '/' || before == '+' || before == '-') separateTokens(out, joint);
+  }
+  static void separateTokens(std::string& out, size_t joint);
   void childsPretreatment(Parse* file, TokenList& list);
   // Removes the null slots that declarations left among the children (one
   // pass over the list; every child learns its new index).
@@ -439,7 +445,14 @@ void deleteTokenTree(Token* root);
 
 // The token `offset` places from `token` in its parent's list, or null when
 // there is none there or `token` is not where its index says.
-Token* siblingOf(Token* token, int offset);
+inline Token* siblingOf(Token* token, int offset) {
+  Token* p = token ? token->parent : nullptr;
+  if (!p || token->index < 0 || token->index >= static_cast<int>(p->childs.size()) || p->childs[token->index] != token)
+    return nullptr;
+  const long at = static_cast<long>(token->index) + offset;
+  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
+  return p->childs[static_cast<size_t>(at)];
+}
 // Whether `token` begins the statement after a value that a rewrite wraps in
 // a call (super.x = v, x.@a = v) and so ends that value: a word that no
 // expression holds (else, case, default), or a token on a new line when

@@ -132,7 +132,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
       if (inMethod(fn)) return _DEBUF_(" /*self1*/") + "this." + name;
       TokenFunction* method = fn->getClassTokenFunction();
       if (!reachesMethodThis(fn)) return _DEBUF_(" /*self3 fn err*/") + "this." + name;
-      return _DEBUF_(("/*self2 " + method->name + "*/").c_str()) + "_$this." + name;
+      return (__SHOWDEBUG__ ? _DEBUF_(("/*self2 " + method->name + "*/").c_str()) : std::string()) + "_$this." + name;
     }
     if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
     if (package) return package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
@@ -188,7 +188,7 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
   std::string type = member ? member->toTypeDeclaration(file) : std::string();
   if (token) token->setResolvedTypeText(type);
   std::string self = member && token ? token->getThisSelfValue(member, name.c_str()) : name;
-  out = _DEBUF_((" /*self:" + type + "*/").c_str()) + "this." + self;
+  out = (__SHOWDEBUG__ ? _DEBUF_((" /*self:" + type + "*/").c_str()) : std::string()) + "this." + self;
   return true;
 }
 
@@ -209,7 +209,7 @@ bool TokenClass::jsFormatPropertyInStaticMap(std::string& out, std::string& name
     else if (__ISRELEASE__)
       out = _DEBUF_(" /*class?2*/") + (owner == this ? ownName(this) : owner->shortName) + "." + name;
     else
-      out = _DEBUF_((" /*class-" + path + "*/").c_str()) + constants.get(path);
+      out = (__SHOWDEBUG__ ? _DEBUF_((" /*class-" + path + "*/").c_str()) : std::string()) + constants.get(path);
     return true;
   }
   // Inside its own body a class is named by its short name; a base class by its mini name.

@@ -156,7 +156,11 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
     std::string written = withOwnPrivateMember(name, head, type);
     const std::string jsHead = jsLocalName(head);
     if (jsHead != head && written.compare(0, head.size(), head) == 0) written = jsHead + written.substr(head.size());
-    return _DEBUF_((" /*fun var: " + type + "*/").c_str()) + written + tsType;
+    // The debug note is made only when it prints.
+    std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+    resolved += written;
+    resolved += tsType;
+    return resolved;
   }
   if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
   return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);

@@ -30,27 +30,20 @@ OrderedMap<uint8_t>& listedPackageFolders() {
 }
 
 // A byte that goes on with the word being cut and does nothing else: any
-// byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'.
-bool continuesWord(unsigned char c) {
-  switch (c) {
-    case 0:
-    case '\t':
-    case '\n':
-    case '\r':
-    case ' ':
-    case ';':
-    case '"':
-    case '\'':
-    case '(':
-    case ')':
-    case '{':
-    case '}':
-    case '/':
-      return false;
-    default:
-      return true;
+// byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'. The
+// pre-scan asks once per byte of source, so a table.
+struct WordBytes {
+  bool of[256] = {};
+  constexpr WordBytes() {
+    for (int b = 1; b < 256; ++b) of[b] = true;
+    for (const char* p = "\t\n\r ;\"'(){}/"; *p; ++p) of[static_cast<unsigned char>(*p)] = false;
   }
-}
+};
+constexpr WordBytes kWordBytes;
+bool continuesWord(unsigned char c) { return kWordBytes.of[c]; }
+
+// A blank, a line end or ';': each ends the word before it.
+bool isSeparator(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';'; }
 
 // The words of scriptClipToWords, as views into the text (which outlives
 // them): the pre-scan reads every word of every file and keeps none.
@@ -78,6 +71,8 @@ void clipWords(const char* text, std::vector<std::string_view>& words) {
       case ';':
         endWord(i);
         ++i;
+        // The separators after it end nothing more.
+        while (isSeparator(static_cast<unsigned char>(text[i]))) ++i;
         continue;
       case '"':
       case '\'': {

@@ -280,6 +280,7 @@ static bool callKeepsArguments(const Token* before) {
 // Function is passed on as it stands.
 void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before) {
   bool binds = _ompilerOptions_.libraryAdded;
+  std::string printed;  // each argument's text; its room serves the next one
   for (size_t i = 0; i < childs.size(); ++i) {
     Token* c = childs[i];
     if (!c) continue;
@@ -288,7 +289,7 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
       g += c->leadingText;
       continue;
     }
-    std::string printed;
+    printed.clear();
     int n = c->toJsScript(printed, file, JsMode::Plain, typeCommentOff);
     if (n < 0) n = 0;
     size_t afterIndex = i + 1 + static_cast<size_t>(n);

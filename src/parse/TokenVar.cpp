@@ -359,8 +359,11 @@ void TokenVar::nameAssignedFunctions() {
     if (fn && !list.empty() && list.back().name) fn->assignedVarName = list.back().name->text;
   }
   for (size_t i = 1; i < childs.size(); ++i) {
+    // Only a function right after an '=' is assigned: the '=' is looked for
+    // first, the cheaper test.
+    if (!childs[i - 1] || childs[i - 1]->type != Assign) continue;
     auto* fnToken = dynamic_cast<TokenFunction*>(childs[i]);
-    if (fnToken && childs[i - 1] && childs[i - 1]->type == Assign) {
+    if (fnToken) {
       std::vector<Declarator> list = declaratorsOf(this);
       for (const Declarator& d : list)
         if (d.assignAt == static_cast<int>(i) - 1 && d.name) fnToken->assignedVarName = d.name->text;

@@ -268,7 +268,7 @@ bool Parse::_format_ifdef(char* text) {
   size_t i = 0;
   while (text[i]) {
     // Only quotes and comments matter; the bytes between them are passed over at once.
-    while (text[i] && text[i] != '"' && text[i] != '\'' && text[i] != '/') ++i;
+    i += std::strcspn(text + i, "\"'/");
     if (!text[i]) break;
     const char c = text[i];
     if (c == '"' || c == '\'') {

@@ -256,4 +256,26 @@ TEST(TokenTexts, SharedAndRareTextsKeepTheirValues) {
   for (size_t i = 0; i < many.size(); ++i) EXPECT_EQ(many[i].str(), i % 2 ? "t" + std::to_string(i) : "");
 }
 
+// The table of kept texts, through its growth: equal texts share one
+// number and distinct ones never do, also where they differ only in length,
+// in a byte past the first eight, or by a NUL byte inside.
+TEST(TokenTexts, KeptTextsStayDistinctThroughGrowth) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 20000; ++i) texts.push_back("kept text " + std::to_string(i));
+  for (size_t n = 1; n <= 40; ++n) texts.push_back(std::string(n, '\t'));
+  texts.push_back(std::string("ab\0c", 4));
+  texts.push_back(std::string("ab\0d", 4));
+  texts.push_back(std::string("ab", 2));
+  std::vector<SharedString> kept;
+  for (const std::string& t : texts) kept.emplace_back(t);
+  std::vector<uint32_t> ids;
+  for (size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(kept[i].str(), texts[i]);
+    EXPECT_EQ(SharedString(texts[i]).id(), kept[i].id());
+    ids.push_back(kept[i].id());
+  }
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end());
+}
+
 }  // namespace
