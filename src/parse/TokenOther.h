@@ -123,6 +123,9 @@ class TokenAs : public Token {
  public:
   Token* left = nullptr;
   Token* right = nullptr;
+  // Debug output of `new cls as T`: the `new` taken in front of the left
+  // operand, so that the check wraps the new object, not the class.
+  Token* newKeyword = nullptr;
   uint8_t groupForm = 0;
   using Token::Token;
   int pretreatment(Parse* file) override;
