@@ -127,8 +127,16 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   if (!__ISRELEASE__) return;
   if (cls) {
     // A class used by its full name is known by its short name from then on,
-    // unless that name is one of the file's private classes.
-    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName))
+    // unless that name is one of the file's private classes or another class
+    // that the short name still means: one of the file's own package or of
+    // the unnamed package (new geom.Point() beside game.Point leaves Point
+    // to game.Point).
+    auto other = [&](const std::string& full) {
+      TokenClass* named = TokenClass::GetTokenClass(full);
+      return named != nullptr && named != cls;
+    };
+    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName) &&
+        !other(packToFullName(qualifyingName, cls->shortName)) && !other(cls->shortName))
       importMap[cls->shortName] = cls->fullName;
     addUsedFile(user, definingFile(cls));
   } else {
