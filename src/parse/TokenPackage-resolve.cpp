@@ -144,6 +144,21 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   }
 }
 
+// A class named by its short name where the output keeps the name as
+// written (a declared type, a name inside a with block): the file uses the
+// class its import, the unnamed package or this package gives that name.
+void TokenPackage::useClassNamed(const std::string& name) {
+  auto it = importMap.find(name);
+  if (it != importMap.end()) {
+    hasUseThisClass(it->second);
+  } else if (TokenClass::GetTokenClass(name)) {
+    hasUseThisClass(name);
+  } else {
+    std::string full = text + "." + name;
+    if (TokenClass::GetTokenClass(full)) hasUseThisClass(full);
+  }
+}
+
 // What one name resolution at package level works on: the word, its first
 // segment, the token it stands in, the caller's type-comment switch, the
 // record of the head's type, and the record of this package's file.
@@ -197,7 +212,12 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
 // function after the package block is a local function of the file's output.
 std::optional<std::string> TokenPackage::nameSettledByPlace(const NameQuery& q) {
   if (q.name == "Class" && !afterNew(q.token)) return "";
-  if (insideWith(q.token)) return _DEBUF_(" /*with*/") + q.name;
+  if (insideWith(q.token)) {
+    // The name may be a property of the with's object; when it names a
+    // class, the release build still keeps the class's file.
+    if (__ISRELEASE__) useClassNamed(q.head);
+    return _DEBUF_(" /*with*/") + q.name;
+  }
   if (ownerFile)
     for (TokenFunction* outside : ownerFile->outsideFunctions)
       if (outside && outside->name == q.head) return _DEBUF_("/*file function*/") + q.name;

@@ -141,35 +141,59 @@ TEST(DebugBuild, CastsCheckTheValueTheyAreGiven) {
   }
 }
 
-// A class named by its full name in a release build: the short name keeps
-// meaning the class of the file's own package or of the unnamed package,
-// as it does in the build of every file (it meant the class named whole).
-TEST(ReleaseBuild, FullNameLeavesTheShortNameToItsClass) {
+// The classes a release build keeps and what their names mean there: each
+// program prints in the release build what it prints in the build of every
+// file, and what it prints in Flash.
+TEST(ReleaseBuild, KeepsWhatTheGameReachesAndWhatItsNamesMean) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   auto kindClass = [](const std::string& package, const std::string& name, const std::string& kind) {
     return "package " + package + " {\n\tpublic class " + name + " {\n\t\tpublic var kind:String = \"" + kind +
            "\";\n\t}\n}\n";
   };
-  const std::map<std::string, std::string> sources = {
-      {"Main.as", ruvotest::mainClass("\timport game.Board;\n", "", "\t\t\ttrace(new Board().describe());\n")},
-      {"game/Board.as",
-       "package game {\n\tpublic class Board {\n\t\tpublic function describe():String {\n"
-       "\t\t\tvar a:Object = new geom.Point();\n"
-       "\t\t\tvar b:Point = new Point();\n"
-       "\t\t\tvar c:Object = new geom.Vec();\n"
-       "\t\t\tvar d:Vec = new Vec();\n"
-       "\t\t\treturn [a.kind, b.kind, c.kind, d.kind].join(\" \");\n"
-       "\t\t}\n\t}\n}\n"},
-      {"game/Point.as", kindClass("game", "Point", "game.Point")},
-      {"geom/Point.as", kindClass("geom", "Point", "geom.Point")},
-      {"Vec.as", kindClass("", "Vec", "Vec")},
-      {"geom/Vec.as", kindClass("geom", "Vec", "geom.Vec")},
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> sources;
+    const char* expected;
+  } cases[] = {
+      // A class named by its full name took over its short name, which
+      // still means the class of the file's own package or of the unnamed
+      // package.
+      {"full name beside the short name",
+       {{"Main.as", ruvotest::mainClass("\timport game.Board;\n", "", "\t\t\ttrace(new Board().describe());\n")},
+        {"game/Board.as",
+         "package game {\n\tpublic class Board {\n\t\tpublic function describe():String {\n"
+         "\t\t\tvar a:Object = new geom.Point();\n"
+         "\t\t\tvar b:Point = new Point();\n"
+         "\t\t\tvar c:Object = new geom.Vec();\n"
+         "\t\t\tvar d:Vec = new Vec();\n"
+         "\t\t\treturn [a.kind, b.kind, c.kind, d.kind].join(\" \");\n"
+         "\t\t}\n\t}\n}\n"},
+        {"game/Point.as", kindClass("game", "Point", "game.Point")},
+        {"geom/Point.as", kindClass("geom", "Point", "geom.Point")},
+        {"Vec.as", kindClass("", "Vec", "Vec")},
+        {"geom/Vec.as", kindClass("geom", "Vec", "geom.Vec")}},
+       "geom.Point game.Point geom.Vec Vec\n"},
+      // Names inside a with block are written as they stand; the classes
+      // among them were left out of the release build.
+      {"classes named in a with block",
+       {{"Main.as", ruvotest::mainClass("\timport game.*;\n", "",
+                                        "\t\t\tvar o:Object = {x: 1};\n"
+                                        "\t\t\twith (o) {\n"
+                                        "\t\t\t\ttrace(x, new Coin().kind, Gem.worth(2));\n"
+                                        "\t\t\t}\n")},
+        {"game/Coin.as", kindClass("game", "Coin", "coin")},
+        {"game/Gem.as",
+         "package game {\n\tpublic class Gem {\n"
+         "\t\tpublic static function worth(n:int):int { return n * 10; }\n\t}\n}\n"}},
+       "1 coin 20\n"},
   };
-  for (const char* options : {"", ";outalllib=true"}) {
-    SCOPED_TRACE(*options ? options : "release");
-    ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(sources, "p", {"src"}, options);
-    EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
-    EXPECT_EQ(r.node.out, "geom.Point game.Point geom.Vec Vec\n") << r.node.err;
+  for (const Case& c : cases) {
+    for (const char* options : {"", ";outalllib=true"}) {
+      SCOPED_TRACE(std::string(c.name) + (*options ? options : " (release)"));
+      ruvotest::SourcesRun r = ruvotest::compileSourcesAndRun(c.sources, "p", {"src"}, options);
+      EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
+      EXPECT_EQ(r.node.out, c.expected) << r.node.err;
+    }
   }
 }
 
