@@ -97,6 +97,7 @@ class TokenVar : public Token {
   void printVarStatement(std::string& out, Parse* owner, TokenFunction* fn, const Declarators& list,
                          bool forInHead, int mode, int typeCommentOff);
   void printDebugTypeChecks(std::string& out, Parse* owner, const Declarators& list);
+  static bool isBracelessBody(Token* declaration);
 };
 
 // a is T

@@ -96,9 +96,10 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, GameBuilds, ::testing::ValuesIn(gameFixtures(
                            return name;
                          });
 
-// Casts in a debug build: the check wraps the value the cast is given and
-// only names a type the script can read.
-TEST(DebugBuild, CastsCheckTheValueTheyAreGiven) {
+// The type checks of a debug build: a cast's check wraps the value the cast
+// is given and only names a type the script can read; no check changes
+// what the code around it does.
+TEST(DebugBuild, ChecksLeaveTheResultAsItIs) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << ruvotest::noNodeReason();
   struct Case {
     const char* name;
@@ -121,6 +122,14 @@ TEST(DebugBuild, CastsCheckTheValueTheyAreGiven) {
        "\t\t\tvar n:Object = 7;\n"
        "\t\t\ttrace(new c().name(), n as int, n as uint, n as Number, o as Object == Orc);\n",
        "orc 7 7 7 true\n"},
+      // The check of a typed local follows its declaration; after the
+      // brace-less body of an if it took the else (n was 2, then undefined).
+      {"declaration as the body of an if",
+       "\t\t\tfor each (var c:Boolean in [true, false]) {\n"
+       "\t\t\t\tif (c) var n:int = 1; else n = 2;\n"
+       "\t\t\t\ttrace(n);\n"
+       "\t\t\t}\n",
+       "1\n2\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -135,7 +144,7 @@ TEST(DebugBuild, CastsCheckTheValueTheyAreGiven) {
          "\t\tpublic function name():String { return \"elf\"; }\n\t}\n}\n"},
     });
     EXPECT_NE(r.messages.find("Compiler options:debug"), std::string::npos) << r.messages;
-    EXPECT_NE(r.js.find("__DEBUGAS__("), std::string::npos) << r.js;
+    EXPECT_NE(r.js.find("window.__DEBUGTYPE__"), std::string::npos) << r.js;
     EXPECT_EQ(r.node.exitCode, 0) << r.node.err;
     EXPECT_EQ(r.node.out, c.expected) << r.node.err;
   }
