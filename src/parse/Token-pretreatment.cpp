@@ -447,17 +447,7 @@ void Token::addTypeDeclarationClassUse() {
   if (!__ISRELEASE__ || typeUseRegistered || !typeToken()) return;
   typeUseRegistered = 1;
   TokenPackage* package = file ? file->package : nullptr;
-  if (!package) return;
-  const std::string& name = typeToken()->text;
-  auto it = package->importMap.find(name);
-  if (it != package->importMap.end()) {
-    package->hasUseThisClass(it->second);
-  } else if (TokenClass::GetTokenClass(name)) {
-    package->hasUseThisClass(name);
-  } else {
-    std::string full = package->text + "." + name;
-    if (TokenClass::GetTokenClass(full)) package->hasUseThisClass(full);
-  }
+  if (package) package->useClassNamed(typeToken()->text);
 }
 
 // Gives the brace-less bodies of if, else, while, for and do their own { } blocks

@@ -43,6 +43,15 @@ std::string tsCastType(Token* type, std::string printed) {
 // the rest of the chain is reported instead of written.
 constexpr size_t kMaxNestedTests = 256;
 
+// Whether the debug cast can be handed the printed type as a value: Class
+// is no name in the output, and int and uint are names only the emulation
+// library defines. A cast to one of them keeps its operand unchecked.
+bool debugCastHasTypeValue(const std::string& type) {
+  if (type == "Class") return false;
+  if (type == "int" || type == "uint") return _ompilerOptions_.zafritLib;
+  return !type.empty();
+}
+
 }  // namespace
 
 // a is T: the left operand is everything back to the previous operator,
@@ -281,6 +290,13 @@ int TokenAs::pretreatment(Parse* parseFile) {
   }
   left = before;
   parent->childs[index - 1] = nullptr;
+  // new cls as IFoo casts the new object: in debug output the check must
+  // wrap "new cls", or the `new` would construct the check itself.
+  Token* keyword = parent->getNextToken(this, -2);
+  if (__ISDEBUG__ && before->type == Word && keyword && keyword->type == New) {
+    newKeyword = keyword;
+    parent->childs[index - 2] = nullptr;
+  }
   right = parent->getNextToken(this, 1);
   if (right) {
     parent->clearNextToken(this, 1);
@@ -315,15 +331,21 @@ int TokenAs::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCo
 
   std::string operand;
   left->toJsScript(operand, owner, mode, typeCommentOff);
+  std::string keyword;
+  if (newKeyword) {
+    // Out of the list, the `new` sees no operand after it and prints only itself.
+    out += newKeyword->leadingText;
+    newKeyword->toJsScript(keyword, owner, mode, typeCommentOff);
+  }
   if (__ISDEBUG__ && left->type == Word && right) {
     std::string printed;
     right->toJsScript(printed, owner, mode, typeCommentOff);
-    if (!printed.empty()) {
-      out += left->leadingText + "__DEBUGAS__(" + operand + "," + printed + ")";
+    if (debugCastHasTypeValue(printed)) {
+      out += left->leadingText + "__DEBUGAS__(" + keyword + operand + "," + printed + ")";
       return 1;
     }
   }
-  out += left->leadingText + operand;
+  out += keyword + left->leadingText + operand;
   if (__ISRELEASE__ && __ISTOTS && right) {
     std::string printed;
     right->toJsScript(printed, owner, mode, typeCommentOff);

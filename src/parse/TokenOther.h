@@ -97,6 +97,7 @@ class TokenVar : public Token {
   void printVarStatement(std::string& out, Parse* owner, TokenFunction* fn, const Declarators& list,
                          bool forInHead, int mode, int typeCommentOff);
   void printDebugTypeChecks(std::string& out, Parse* owner, const Declarators& list);
+  static bool isBracelessBody(Token* declaration);
 };
 
 // a is T
@@ -123,6 +124,9 @@ class TokenAs : public Token {
  public:
   Token* left = nullptr;
   Token* right = nullptr;
+  // Debug output of `new cls as T`: the `new` taken in front of the left
+  // operand, so that the check wraps the new object, not the class.
+  Token* newKeyword = nullptr;
   uint8_t groupForm = 0;
   using Token::Token;
   int pretreatment(Parse* file) override;

@@ -127,12 +127,35 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
   if (!__ISRELEASE__) return;
   if (cls) {
     // A class used by its full name is known by its short name from then on,
-    // unless that name is one of the file's private classes.
-    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName))
+    // unless that name is one of the file's private classes or another class
+    // that the short name still means: one of the file's own package or of
+    // the unnamed package (new geom.Point() beside game.Point leaves Point
+    // to game.Point).
+    auto other = [&](const std::string& full) {
+      TokenClass* named = TokenClass::GetTokenClass(full);
+      return named != nullptr && named != cls;
+    };
+    if (!importMap.has(cls->shortName) && !privateClasses.has(cls->shortName) &&
+        !other(packToFullName(qualifyingName, cls->shortName)) && !other(cls->shortName))
       importMap[cls->shortName] = cls->fullName;
     addUsedFile(user, definingFile(cls));
   } else {
     addUsedFile(user, ScriptFile::GlobalClassWidthFileMap.get(fullName, nullptr));
+  }
+}
+
+// A class named by its short name where the output keeps the name as
+// written (a declared type, a name inside a with block): the file uses the
+// class its import, the unnamed package or this package gives that name.
+void TokenPackage::useClassNamed(const std::string& name) {
+  auto it = importMap.find(name);
+  if (it != importMap.end()) {
+    hasUseThisClass(it->second);
+  } else if (TokenClass::GetTokenClass(name)) {
+    hasUseThisClass(name);
+  } else {
+    std::string full = text + "." + name;
+    if (TokenClass::GetTokenClass(full)) hasUseThisClass(full);
   }
 }
 
@@ -189,7 +212,12 @@ std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head,
 // function after the package block is a local function of the file's output.
 std::optional<std::string> TokenPackage::nameSettledByPlace(const NameQuery& q) {
   if (q.name == "Class" && !afterNew(q.token)) return "";
-  if (insideWith(q.token)) return _DEBUF_(" /*with*/") + q.name;
+  if (insideWith(q.token)) {
+    // The name may be a property of the with's object; when it names a
+    // class, the release build still keeps the class's file.
+    if (__ISRELEASE__) useClassNamed(q.head);
+    return _DEBUF_(" /*with*/") + q.name;
+  }
   if (ownerFile)
     for (TokenFunction* outside : ownerFile->outsideFunctions)
       if (outside && outside->name == q.head) return _DEBUF_("/*file function*/") + q.name;

@@ -49,6 +49,7 @@ class TokenPackage : public Token {
 
   std::string importToAs3Script();
   void hasUseThisClass(std::string fullName);
+  void useClassNamed(const std::string& name);
 
   static OrderedMap<TokenPackage*>& GetPakageMap();
   static OrderedMap<std::string>& GetConstMap();

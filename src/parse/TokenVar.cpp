@@ -680,7 +680,7 @@ void TokenVar::printLocals(std::string& out, Parse* owner, TokenFunction* fn, co
     return;
   }
   printVarStatement(out, owner, fn, list, forInHead, mode, typeCommentOff);
-  if (__ISDEBUG__ && parent && parent->type == Block) printDebugTypeChecks(out, owner, list);
+  if (__ISDEBUG__ && parent && parent->type == Block && !isBracelessBody(this)) printDebugTypeChecks(out, owner, list);
 }
 
 // for (var k in o) in a function rewritten for awaited calls keeps its loop
@@ -753,6 +753,24 @@ void TokenVar::printVarStatement(std::string& out, Parse* owner, TokenFunction* 
     }
     if (consumed > 0) i += consumed;
   }
+}
+
+// Whether the declaration is the brace-less body of if, else, while, for or
+// do (if (c) var n:int = 1; else n = 2;): a check written after it would be
+// a statement of its own between the body and the else, and take the else.
+bool TokenVar::isBracelessBody(Token* declaration) {
+  auto before = [](Token* token) -> Token* {
+    for (int at = token->index - 1; at >= 0; --at)
+      if (Token* t = token->parent->childs[static_cast<size_t>(at)]) return t;
+    return nullptr;
+  };
+  Token* prev = siblingOf(declaration, 0) == declaration ? before(declaration) : nullptr;
+  if (!prev) return false;
+  if (prev->text == "else" || prev->text == "do") return true;
+  if (prev->type != Paren) return false;
+  Token* head = before(prev);
+  if (head && head->text == "each") head = before(head);
+  return head && (head->text == "if" || head->type == While || head->type == For);
 }
 
 // Debug builds check the value of every typed local with an initialiser:

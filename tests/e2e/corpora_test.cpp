@@ -559,20 +559,28 @@ TEST_P(Corpora, CompilesToScriptsThatParseAndLoadInNode) {
   ruvotest::TempDir work;
   ruvotest::Install inst;
 
-  // Every file that does without flash.*: every script parses.
+  // Every file that does without flash.*: every script parses, in the
+  // release build (the files the main class uses) and in the build of every
+  // file.
   const std::string proj = work / "all";
   writeProject(corpus, compiled, proj);
-  ruvotest::RunResult run = inst.run({proj + "/corpus.as3proj;zafrit=false"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  ASSERT_NE(run.out.find("MSG,14,"), std::string::npos) << "the run did not end\n" << run.out.substr(0, 4000);
+  ruvotest::RunResult run;
   int scripts = 0;
-  for (const std::string& rel : ruvotest::listFiles(proj + "/bin/h5")) {
-    if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".js") != 0) continue;
-    ++scripts;
-    ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", proj + "/bin/h5/" + rel}, "");
-    EXPECT_EQ(check.exitCode, 0) << rel << "\n" << check.err.substr(0, 2000);
+  for (const char* options : {";zafrit=false", ";zafrit=false;outalllib=true"}) {
+    SCOPED_TRACE(options);
+    run = inst.run({proj + "/corpus.as3proj" + options});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_NE(run.out.find("MSG,14,"), std::string::npos) << "the run did not end\n" << run.out.substr(0, 4000);
+    scripts = 0;
+    for (const std::string& rel : ruvotest::listFiles(proj + "/bin/h5")) {
+      if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".js") != 0) continue;
+      ++scripts;
+      ruvotest::RunResult check =
+          ruvotest::runProgram("/usr/bin/env", {"node", "--check", proj + "/bin/h5/" + rel}, "");
+      EXPECT_EQ(check.exitCode, 0) << rel << "\n" << check.err.substr(0, 2000);
+    }
+    EXPECT_GE(scripts, 1);
   }
-  EXPECT_GE(scripts, 1);
 
   // With the files still expected to fail, the script does not parse.
   std::set<std::string> withPending = compiled;
@@ -873,19 +881,28 @@ TEST_P(CorpusGames, RunInNodeAsWorkedOutByHand) {
   ruvotest::writeFile(inst.root() + "/libs/zafrit/src/zafrit/Stand.as",
                       "package zafrit {\n\tpublic class Stand {\n\t}\n}\n");
   const std::string fixture = std::string("corpus-") + game.name;
-  const std::string proj = work / "proj";
-  ruvotest::copyFixture(fixture, proj);
-  ASSERT_GT(copyCodeBase(root, proj + "/lib", game), 0);
-  ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  const std::string script = proj + "/bin/h5/game.max.js";
-  ASSERT_TRUE(ruvotest::fileExists(script)) << run.out.substr(0, 4000);
-  ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", script}, "");
-  EXPECT_EQ(check.exitCode, 0) << check.err.substr(0, 2000);
-  ruvotest::RunResult node = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js",
-                                               {script, ruvotest::fixtureDir(fixture) + "/standins.js"});
-  EXPECT_EQ(node.exitCode, 0) << node.err.substr(0, 2000);
-  EXPECT_EQ(node.out, game.expected) << node.err.substr(0, 2000);
+  // The build the studio works with, then the release build that leaves
+  // out what the game does not use and the debug build with its type checks,
+  // chosen by the main class's directive.
+  for (const std::string directive : {"", "release", "debug"}) {
+    SCOPED_TRACE(directive.empty() ? "normal" : directive);
+    const std::string proj = work / ("proj" + directive);
+    ruvotest::copyFixture(fixture, proj);
+    ASSERT_GT(copyCodeBase(root, proj + "/lib", game), 0);
+    if (!directive.empty())
+      ruvotest::writeFile(proj + "/src/Main.as", "/*[COMPILER OPTIONS:" + directive + "]*/\n" +
+                                                     ruvotest::readFile(proj + "/src/Main.as"));
+    ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string script = proj + "/bin/h5/game.max.js";
+    ASSERT_TRUE(ruvotest::fileExists(script)) << run.out.substr(0, 4000);
+    ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", script}, "");
+    EXPECT_EQ(check.exitCode, 0) << check.err.substr(0, 2000);
+    ruvotest::RunResult node = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js",
+                                                 {script, ruvotest::fixtureDir(fixture) + "/standins.js"});
+    EXPECT_EQ(node.exitCode, 0) << node.err.substr(0, 2000);
+    EXPECT_EQ(node.out, game.expected) << node.err.substr(0, 2000);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(CodeBases, CorpusGames, ::testing::ValuesIn(kCorpusGames),
