@@ -278,7 +278,10 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
          !(text[head] == 'p' && text[head + 1] == 'a'))
     ++head;
   if (head >= text.size()) head = 0;
-  std::vector<std::string_view> words;
+  // One list of words serves every file of the run: it keeps the room the
+  // largest file needed, so no file grows it again.
+  static std::vector<std::string_view> words;
+  words.clear();
   clipWords(text.c_str() + head, words);
   if (words.size() < 2) return;
 
