@@ -188,10 +188,25 @@ class PrefixOrderedMap : private OrderedMap<V> {
   void clear() {
     Base::clear();
     sorted_.clear();
+    answers_.clear();
   }
 
-  // The entries whose key begins with `prefix`, in insertion order.
+  // The entries whose key begins with `prefix`, in insertion order. Every
+  // file's wildcard imports ask again for the same few prefixes, so each
+  // answer is kept until a key is added (the entries themselves stay where
+  // they are; their values are read through them).
   std::vector<const value_type*> withPrefix(const std::string& prefix) const {
+    if (answeredAt_ != next_) {
+      answers_.clear();
+      answeredAt_ = next_;
+    }
+    auto [kept, added] = answers_.try_emplace(prefix);
+    if (added) kept->second = collect(prefix);
+    return kept->second;
+  }
+
+ private:
+  std::vector<const value_type*> collect(const std::string& prefix) const {
     std::vector<std::pair<size_t, const value_type*>> found;
     for (auto it = sorted_.lower_bound(prefix);
          it != sorted_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it)
@@ -203,11 +218,13 @@ class PrefixOrderedMap : private OrderedMap<V> {
     return out;
   }
 
- private:
   struct Entry {
     size_t order;
     iterator at;
   };
   std::map<std::string, Entry> sorted_;
   size_t next_ = 0;
+  // withPrefix's answers by prefix, made while next_ was answeredAt_.
+  mutable std::unordered_map<std::string, std::vector<const value_type*>> answers_;
+  mutable size_t answeredAt_ = 0;
 };

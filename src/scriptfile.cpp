@@ -120,6 +120,13 @@ ScriptFile::ScriptFile(const char* path, const char* text) : path(path ? path : 
 std::string ScriptFile::FormatFileName(const std::string& path) {
   // Backslashes become "/" and a run of separators one "/", so a folder
   // written "/tmp//x" or "/tmp/" + "/x" names its files by one key only.
+  // Nearly every path asked for is a key already (no backslash, no "//"):
+  // one read finds that and the path comes back as it is.
+  const char* const text = path.data();
+  const size_t size = path.size();
+  size_t at = 0;
+  while (at < size && text[at] != '\\' && !(text[at] == '/' && at > 0 && text[at - 1] == '/')) ++at;
+  if (at == size) return path;
   // Written through a pointer into room for the whole path: the
   // pre-scan asks for every folder of every wildcard import.
   std::string out(path.size(), '\0');

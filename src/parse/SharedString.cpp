@@ -107,30 +107,72 @@ TextTable g_table;
 
 const std::string* const* SharedString::kept_ = kFirst;
 
+namespace {
+
+// Whether two texts of the same length `n` hold the same bytes: short texts
+// (nearly all of them) compare as two overlapping loads from each end, which
+// stay inside both texts, instead of a call to memcmp.
+inline bool sameBytes(const char* a, const char* b, size_t n) {
+  if (n >= 8) {
+    if (n > 16) return std::memcmp(a, b, n) == 0;
+    uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 8);
+    std::memcpy(&b0, b, 8);
+    std::memcpy(&a1, a + n - 8, 8);
+    std::memcpy(&b1, b + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 4) {
+    uint32_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 2) {
+    uint16_t a0, a1, b0, b1;
+    std::memcpy(&a0, a, 2);
+    std::memcpy(&b0, b, 2);
+    std::memcpy(&a1, a + n - 2, 2);
+    std::memcpy(&b1, b + n - 2, 2);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  return n == 0 || a[0] == b[0];
+}
+
+// The one-byte table and the table of recent texts (see intern).
+uint32_t g_single[256] = {};
+uint32_t g_recent[256] = {};
+
+}  // namespace
+
+// The texts neither small table answers: looked up (or stored) in the table
+// of all texts. Kept out of line, so that intern's common path stays short.
+[[gnu::noinline]] uint32_t SharedString::internSlow(std::string_view s, uint32_t& remembered) {
+  const uint32_t id = g_table.find(s);
+  kept_ = g_list.items;
+  remembered = id;
+  return id;
+}
+
 uint32_t SharedString::intern(std::string_view s) {
-  if (s.empty()) return 0;
+  const size_t n = s.size();
+  if (n == 0) return 0;
   // Punctuation and one-byte operators: a table by the byte.
-  if (s.size() == 1) {
-    static uint32_t single[256] = {};
-    uint32_t& one = single[static_cast<unsigned char>(s[0])];
-    if (!one) {
-      one = g_table.find(s);
-      kept_ = g_list.items;
-    }
-    return one;
+  if (n == 1) {
+    uint32_t& one = g_single[static_cast<unsigned char>(s[0])];
+    return one ? one : internSlow(s, one);
   }
   // The lexer stores a text for every token, nearly always one of a few
   // dozen runs of blanks: a small table of recent texts, indexed by the
   // length and the end bytes, answers most of them without hashing.
-  static uint32_t recent[256] = {};
-  const size_t slot = (s.size() * 31 + static_cast<unsigned char>(s[0]) * 7 +
-                       static_cast<unsigned char>(s[s.size() - 1])) & 255;
-  if (const uint32_t hit = recent[slot]) {
+  const size_t slot =
+      (n * 31 + static_cast<unsigned char>(s[0]) * 7 + static_cast<unsigned char>(s[n - 1])) & 255;
+  uint32_t& recent = g_recent[slot];
+  if (const uint32_t hit = recent) {
     const std::string& kept = *kept_[hit];
-    if (kept.size() == s.size() && std::memcmp(kept.data(), s.data(), s.size()) == 0) return hit;
+    if (kept.size() == n && sameBytes(kept.data(), s.data(), n)) return hit;
   }
-  const uint32_t id = g_table.find(s);
-  kept_ = g_list.items;
-  recent[slot] = id;
-  return id;
+  return internSlow(s, recent);
 }

@@ -60,6 +60,8 @@ class SharedString {
  private:
   // The number of the kept copy of `s`; 0 for the empty text.
   static uint32_t intern(std::string_view s);
+  // intern's lookup in the table of all texts; `remembered` keeps the number.
+  static uint32_t internSlow(std::string_view s, uint32_t& remembered);
   // The kept texts by number, entry 0 the empty text. Only ever grows; the
   // texts themselves never move.
   static const std::string* const* kept_;

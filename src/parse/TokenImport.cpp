@@ -104,12 +104,15 @@ void TokenImport::addImportToMap(Parse* file, std::string path) {
   };
   const auto classes = ScriptFile::GlobalClassWidthFileMap.withPrefix(prefix);
   const auto functions = ScriptFile::GlobalFunctionWidthFileMap.withPrefix(prefix);
+  // Each class enters the conversion table under its own name once (what
+  // ToConversionTable(fullName, true) does, without its copies).
+  OrderedMap<std::string>& conversions = TokenPackage::GetConversionTable();
   for (bool own : {false, true}) {
     for (const auto* entry : classes) {
       const std::string& fullName = entry->first;
       if (inPackage(fullName) != own) continue;
       package->importMap[lastSegment(fullName)] = fullName;
-      TokenPackage::ToConversionTable(fullName, true);
+      if (!conversions.has(fullName)) conversions[fullName] = fullName;
     }
     for (const auto* entry : functions) {
       const std::string& fullName = entry->first;

@@ -29,6 +29,15 @@ OrderedMap<uint8_t>& listedPackageFolders() {
   return folders;
 }
 
+// The (source root, package name) pairs ParsePackageAllFileForClass was
+// asked for: every wildcard import of every file asks again, and a pair met
+// before names a folder listed before, so it is answered without building
+// and normalising the folder's path.
+OrderedMap<uint8_t>& askedPackageFolders() {
+  static OrderedMap<uint8_t> asked;
+  return asked;
+}
+
 // A byte that goes on with the word being cut and does nothing else: any
 // byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'. The
 // pre-scan asks once per byte of source, so a table.
@@ -140,6 +149,7 @@ void resetPackageRegistries() {
   TokenPackage::GetConversionTable().clear();
   scannedFiles().clear();
   listedPackageFolders().clear();
+  askedPackageFolders().clear();
 }
 
 std::string TokenPackage::ToConversionTable(std::string name, bool add) {
@@ -224,6 +234,13 @@ void TokenPackage::ParseOnlyClassEx(const char* folder, bool run) {
 }
 
 void TokenPackage::ParsePackageAllFileForClass(std::string root, std::string packageName) {
+  std::string asked;
+  asked.reserve(root.size() + 1 + packageName.size());
+  asked.append(root).push_back('\0');  // no path holds a NUL
+  asked.append(packageName);
+  OrderedMap<uint8_t>& askedBefore = askedPackageFolders();
+  if (askedBefore.has(asked)) return;
+  askedBefore[asked] = 1;
   // Only the dots of the package name are folder separators: a source root
   // such as ../my.game/src keeps its own dots.
   xstringmthod::replacechr(packageName, '.', '/');
@@ -261,7 +278,10 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
          !(text[head] == 'p' && text[head + 1] == 'a'))
     ++head;
   if (head >= text.size()) head = 0;
-  std::vector<std::string_view> words;
+  // One list of words serves every file of the run: it keeps the room the
+  // largest file needed, so no file grows it again.
+  static std::vector<std::string_view> words;
+  words.clear();
   clipWords(text.c_str() + head, words);
   if (words.size() < 2) return;
 

@@ -79,4 +79,29 @@ TEST(OrderedMap, AgreesWithAModelThroughInsertsAndErasures) {
   }
 }
 
+// withPrefix keeps its answers: a key added (also after a clear) or a value
+// changed between two questions shows in the second answer, in insertion order.
+TEST(PrefixOrderedMap, KeptAnswersFollowTheMapsChanges) {
+  PrefixOrderedMap<int> map;
+  auto keysOf = [&](const std::string& prefix) {
+    std::vector<std::string> keys;
+    for (const auto* entry : map.withPrefix(prefix))
+      keys.push_back(entry->first + "=" + std::to_string(entry->second));
+    return keys;
+  };
+  map["a.z"] = 1;
+  map["b.y"] = 2;
+  map["a.b"] = 3;
+  EXPECT_EQ(keysOf("a."), (std::vector<std::string>{"a.z=1", "a.b=3"}));
+  EXPECT_EQ(keysOf("a."), (std::vector<std::string>{"a.z=1", "a.b=3"}));
+  map["a.z"] = 4;  // no new key: the kept answer reads the new value
+  map["a.c"] = 5;
+  EXPECT_EQ(keysOf("a."), (std::vector<std::string>{"a.z=4", "a.b=3", "a.c=5"}));
+  EXPECT_EQ(keysOf("b."), (std::vector<std::string>{"b.y=2"}));
+  map.clear();
+  EXPECT_TRUE(keysOf("a.").empty());
+  map["a.b"] = 6;
+  EXPECT_EQ(keysOf("a."), (std::vector<std::string>{"a.b=6"}));
+}
+
 }  // namespace
