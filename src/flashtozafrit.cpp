@@ -37,8 +37,8 @@ std::string lowered(std::string text) {
 std::string withoutLeadingNoise(const std::string& text) {
   size_t i = 0;
   for (;;) {
-    if (text.compare(i, 3, "\xEF\xBB\xBF") == 0) {
-      i += 3;
+    if (startsWith(std::string_view(text).substr(i), kUtf8Mark)) {
+      i += kUtf8Mark.size();
     } else if (i < text.size() && std::strchr(" \t\r\n", text[i]) && text[i] != '\0') {
       ++i;
     } else {
@@ -243,15 +243,14 @@ FlashToZafrit::FlashToZafrit(const char* folder, const char* linkList, int mode)
 void FlashToZafrit::readini(const char* path) {
   std::string text;
   if (!path || !xfilemethod::readtxtfile(path, text)) return;
-  size_t start = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  size_t start = startsWith(text, kUtf8Mark) ? kUtf8Mark.size() : 0;
   while (start <= text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t first = line.find_first_not_of(" \t");
-    line = first == std::string::npos ? std::string() : line.substr(first, line.find_last_not_of(" \t") + 1 - first);
+    line = std::string(trimmed(line, " \t"));
     if (line.empty()) continue;
     size_t dot = line.rfind('.');
     std::string shortName = (dot == std::string::npos || dot == 0) ? line : line.substr(dot + 1);
@@ -368,7 +367,7 @@ bool FlashToZafrit::_adjustLinkClass_(std::string& text, const std::string& clas
 
   // A UTF-8 byte-order mark is copied as it is: it is no part of the word
   // "package" after it.
-  const size_t mark = startsWith(text, "\xEF\xBB\xBF") ? 3 : 0;
+  const size_t mark = startsWith(text, kUtf8Mark) ? kUtf8Mark.size() : 0;
   out.append(text, 0, mark);
   for (size_t i = mark; i < text.size(); ++i) {
     char c = text[i];

@@ -29,15 +29,8 @@ bool isWordChar(char c) {
 // A byte that _formatOneLine_ copies with no look around it: anything but a
 // blank, a sign, '=', a quote or '/'. Asked once per byte of output, so a
 // table.
-struct PlainBytes {
-  bool of[256] = {};
-  constexpr PlainBytes() {
-    for (int b = 0; b < 256; ++b) of[b] = true;
-    for (const char* p = "\t\n\r +-=\"'/"; *p; ++p) of[static_cast<unsigned char>(*p)] = false;
-  }
-};
-constexpr PlainBytes kPlainBytes;
-bool isPlain(char c) { return kPlainBytes.of[static_cast<unsigned char>(c)]; }
+constexpr ByteSet kPlainBytes = ByteSet::allBut("\t\n\r +-=\"'/");
+bool isPlain(char c) { return kPlainBytes(c); }
 
 // A blank directly after one of the characters " ,;+-*={}():" carries no
 // meaning and vanishes (so does one after a NUL, which std::strchr would
@@ -227,14 +220,8 @@ void formatOneLineInto(std::string_view line, std::string& result) {
 
 // A byte braceBalance has to look at: a quote, '/' or a brace. Asked once
 // per byte of output, so a table.
-struct BraceBytes {
-  bool of[256] = {};
-  constexpr BraceBytes() {
-    for (const char* p = "\"'/{}"; *p; ++p) of[static_cast<unsigned char>(*p)] = true;
-  }
-};
-constexpr BraceBytes kBraceBytes;
-bool mattersToBraces(char c) { return kBraceBytes.of[static_cast<unsigned char>(c)]; }
+constexpr ByteSet kBraceBytes = ByteSet::of("\"'/{}");
+bool mattersToBraces(char c) { return kBraceBytes(c); }
 
 int braceBalance(std::string_view s) {
   int balance = 0;

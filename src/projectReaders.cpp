@@ -107,11 +107,9 @@ std::string moduleNameOf(const std::string& moduleText) {
   size_t first = moduleText.find('"');
   size_t last = moduleText.rfind('"');
   if (first != npos && last != first) return moduleText.substr(first + 1, last - first - 1);
-  std::string name = startsWith(moduleText, "\xEF\xBB\xBF") ? moduleText.substr(3) : moduleText;
-  const char* blanks = " \t\r\n";
-  size_t begin = name.find_first_not_of(blanks);
-  if (begin == npos) return std::string();
-  return name.substr(begin, name.find_last_not_of(blanks) - begin + 1);
+  std::string_view name = moduleText;
+  if (startsWith(name, kUtf8Mark)) name.remove_prefix(kUtf8Mark.size());
+  return std::string(trimmed(name));
 }
 
 // The constants of FlashDevelop's Compiler Constants box, which it keeps

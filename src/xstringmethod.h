@@ -17,6 +17,35 @@ inline bool startsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// The UTF-8 byte-order mark an editor may save at the start of a text.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The text without the bytes of `blanks` at its two ends.
+inline std::string_view trimmed(std::string_view text, std::string_view blanks = " \t\r\n") {
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) + 1 - first);
+}
+
+// A set of bytes as a table made when compiling, for scanners that ask about
+// every byte of a text: ByteSet::of("{}") holds the two braces,
+// ByteSet::allBut("\"'") every byte but the quotes.
+struct ByteSet {
+  bool has[256] = {};
+  static constexpr ByteSet of(std::string_view bytes) {
+    ByteSet set;
+    for (char c : bytes) set.has[static_cast<unsigned char>(c)] = true;
+    return set;
+  }
+  static constexpr ByteSet allBut(std::string_view bytes) {
+    ByteSet set;
+    for (bool& in : set.has) in = true;
+    for (char c : bytes) set.has[static_cast<unsigned char>(c)] = false;
+    return set;
+  }
+  constexpr bool operator()(char c) const { return has[static_cast<unsigned char>(c)]; }
+};
+
 class xstringmthod {
  public:
   // 0 not a number, 1 integer, 2 number with a decimal point.

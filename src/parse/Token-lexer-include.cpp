@@ -75,7 +75,7 @@ std::string normalIncludeText(const std::string& text) {
   std::string normal = text;
   xstringmthod::unifyLineEnds(normal);
   normal.resize(std::strlen(normal.c_str()));
-  if (startsWith(normal, "\xEF\xBB\xBF")) normal.replace(0, 3, "   ");
+  if (startsWith(normal, kUtf8Mark)) normal.replace(0, kUtf8Mark.size(), kUtf8Mark.size(), ' ');
   return normal;
 }
 

@@ -38,18 +38,13 @@ OrderedMap<uint8_t>& askedPackageFolders() {
   return asked;
 }
 
+using namespace std::string_view_literals;
+
 // A byte that goes on with the word being cut and does nothing else: any
 // byte but NUL, a blank, a line end, ';', a quote, a bracket and '/'. The
 // pre-scan asks once per byte of source, so a table.
-struct WordBytes {
-  bool of[256] = {};
-  constexpr WordBytes() {
-    for (int b = 1; b < 256; ++b) of[b] = true;
-    for (const char* p = "\t\n\r ;\"'(){}/"; *p; ++p) of[static_cast<unsigned char>(*p)] = false;
-  }
-};
-constexpr WordBytes kWordBytes;
-bool continuesWord(unsigned char c) { return kWordBytes.of[c]; }
+constexpr ByteSet kWordBytes = ByteSet::allBut("\0\t\n\r ;\"'(){}/"sv);
+bool continuesWord(unsigned char c) { return kWordBytes(static_cast<char>(c)); }
 
 // A blank, a line end or ';': each ends the word before it.
 bool isSeparator(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';'; }

@@ -38,3 +38,18 @@ TEST(SharedTextHelpers, StartsWith) {
   EXPECT_FALSE(startsWith("fla", "flash."));  // shorter than the prefix
   EXPECT_FALSE(startsWith("", "a"));
 }
+
+TEST(SharedTextHelpers, TrimmedAndByteSets) {
+  using namespace std::string_view_literals;
+  EXPECT_EQ(trimmed(" \t name \r\n"), "name");
+  EXPECT_EQ(trimmed("a b"), "a b");  // blanks inside stay
+  EXPECT_EQ(trimmed(" \r\n "), "");
+  EXPECT_EQ(trimmed("\rx ", " \t"), "\rx");  // only the blanks asked for
+
+  constexpr ByteSet braces = ByteSet::of("{}");
+  EXPECT_TRUE(braces('{') && braces('}'));
+  EXPECT_FALSE(braces('(') || braces('\0') || braces('\xFF'));
+  constexpr ByteSet words = ByteSet::allBut("\0 ;"sv);
+  EXPECT_TRUE(words('a') && words('\xFF'));
+  EXPECT_FALSE(words('\0') || words(' ') || words(';'));
+}
