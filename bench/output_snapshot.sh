@@ -11,7 +11,9 @@
 # beside its own) and the projects are compiled in one fixed work folder, so
 # that the paths the outputs print are the same for both builds. compile_bench defaults to the
 # one beside the program's build (build/bench/compile_bench); sizes default
-# to 100 400 1600 w160 w640.
+# to 100 400 1600 w160 w640. RUVO_SNAPSHOT_WORK names another work folder,
+# so that two snapshots can be taken at the same time (compare only
+# snapshots taken in the same work folder).
 set -euo pipefail
 bin=$(realpath "$1")
 out=$(realpath -m "$2")
@@ -20,7 +22,7 @@ bench=${3:-$(dirname "$bin")/../bench/compile_bench}
 shift $(($# < 3 ? $# : 3))
 sizes=("$@")
 [ ${#sizes[@]} -gt 0 ] || sizes=(100 400 1600 w160 w640)
-work=/tmp/ruvo-output-snapshot
+work=${RUVO_SNAPSHOT_WORK:-/tmp/ruvo-output-snapshot}
 
 rm -rf "$out" "$work"
 mkdir -p "$out" "$work/src" "$work/install/bin"
