@@ -39,6 +39,10 @@ struct LexRun {
   long long tokensMade = 0;
   long long tokensCopied = 0;
   TokenList logicalAssigns;     // the "||" / "&&" of each "a ||= b" rewritten
+  // One list per nesting depth that an open bracket group gathers its
+  // children in; the group gets a list of just their number when it
+  // closes, so the room a growing list keeps is never left in the tree.
+  std::vector<TokenList> gathering;
 };
 
 // The run of the file being tokenised; null between files.

@@ -406,9 +406,18 @@ LexEnd GroupLexer::openGroup(char c) {
     return LexEnd::Aborted;
   }
   ++pos_;
+  // The children gather in the list of this depth, which keeps its room
+  // from group to group; the group takes them in a list of their size.
+  const size_t depth = static_cast<size_t>(run.depth);
+  if (run.gathering.size() <= depth) run.gathering.resize(depth + 1);
+  g->childs.swap(run.gathering[depth]);
   ++run.depth;
   LexEnd e = GroupLexer(g, t_, len_, pos_, line_).run(true);
   --run.depth;
+  TokenList& gathered = run.gathering[depth];  // the vector may have grown meanwhile
+  gathered.swap(g->childs);
+  g->childs.assignExact(gathered);
+  gathered.clear();
   g->endLine = line_;
   if (e != LexEnd::Closed) return e;
   ++pos_;  // past the closing bracket

@@ -134,6 +134,23 @@ class TokenList {
     std::free(block_);
     block_ = fit;
   }
+  // The elements of `other`, in a block with room for just them.
+  void assignExact(const TokenList& other) {
+    if (this == &other) return shrink_to_fit();
+    if (other.empty()) {
+      std::free(block_);
+      block_ = nullptr;
+      return;
+    }
+    if (capacity() != other.size()) {
+      std::free(block_);
+      block_ = static_cast<Block*>(std::malloc(bytesFor(other.size())));
+      if (!block_) throw std::bad_alloc();
+      block_->capacity = static_cast<uint32_t>(other.size());
+    }
+    block_->size = static_cast<uint32_t>(other.size());
+    std::memcpy(block_->items, other.data(), other.size() * sizeof(Token*));
+  }
   void swap(TokenList& other) noexcept {
     Block* b = block_;
     block_ = other.block_;

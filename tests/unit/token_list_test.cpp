@@ -55,4 +55,30 @@ TEST(TokenList, ChangesAsAVectorDoes) {
   EXPECT_EQ(asVector(moved), model);
 }
 
+// A copy sized to its elements, whatever room the list had before.
+TEST(TokenList, AssignExactLeavesNoRoom) {
+  struct Row {
+    size_t had;    // elements in the list before
+    size_t given;  // elements of the list copied in
+  };
+  for (const Row& row : {Row{0, 0}, Row{0, 1}, Row{0, 5}, Row{3, 0}, Row{3, 1}, Row{3, 3}, Row{1, 9}}) {
+    SCOPED_TRACE(testing::Message() << row.had << " -> " << row.given);
+    TokenList list;
+    TokenList source;
+    for (uintptr_t i = 1; i <= row.had; ++i) list.push_back(tk(i));
+    for (uintptr_t i = 1; i <= row.given; ++i) source.push_back(tk(50 + i));
+    list.assignExact(source);
+    EXPECT_EQ(list.capacity(), row.given);
+    EXPECT_TRUE(list == source);
+    EXPECT_EQ(list.data() == nullptr, row.given == 0);
+    list.push_back(tk(99));  // grows from the exact size
+    EXPECT_EQ(list.back(), tk(99));
+    EXPECT_EQ(list.size(), row.given + 1);
+  }
+  TokenList self{tk(1), tk(2), tk(3)};
+  self.assignExact(self);
+  EXPECT_EQ(self.capacity(), 3u);
+  EXPECT_EQ(asVector(self), (std::vector<Token*>{tk(1), tk(2), tk(3)}));
+}
+
 }  // namespace
