@@ -207,9 +207,11 @@ class TokenList {
     Token* items[1];
   };
   static size_t bytesFor(size_t n) { return offsetof(Block, items) + (n ? n : 1) * sizeof(Token*); }
-  // Room for at least `need` elements: doubles the room, starting from 2.
+  // Room for at least `need` elements: half as much again plus one,
+  // starting from 2. Most lists are made to size and grow by a few
+  // insertions afterwards, so doubling would mostly keep empty room.
   void grow(size_t need) {
-    size_t room = capacity() ? capacity() * 2 : 2;
+    size_t room = capacity() ? capacity() + capacity() / 2 + 1 : 2;
     if (room < need) room = need;
     auto* b = static_cast<Block*>(std::realloc(static_cast<void*>(block_), bytesFor(room)));
     if (!b) throw std::bad_alloc();
