@@ -342,22 +342,39 @@ LexEnd GroupLexer::atEnd(bool opened) {
 // stepped over and the word goes on ("a . b" reads as "a.b"); otherwise it
 // ends the word and becomes leading text.
 void GroupLexer::blankRun() {
+  // One pass finds the end of the run, its line ends and whether it holds
+  // a byte the layout leaves out.
   int r = pos_;
-  while (r < len_ && isLayoutByte(t_[r])) ++r;
+  int lines = 0;
+  bool leftOut = false;
+  for (; r < len_; ++r) {
+    const char c = t_[r];
+    if (c == ' ' || c == '\t') continue;
+    if (c == '\n') {
+      ++lines;
+    } else if (c == '\r' || c == '\x01') {
+      leftOut = true;
+    } else {
+      break;
+    }
+  }
+  line_ += lines;
   if (r < len_ && t_[r] == '.') {
-    line_ += countLines(t_, pos_, r);
     pos_ = r;
     return;
   }
   flushWord();
   // Blanks, tabs and line ends go into the layout as they stand, a stretch
   // at a time; '\r' and 0x01 are left out.
-  for (int k = pos_; k < r;) {
-    const int from = k;
-    for (; k < r && t_[k] != '\r' && t_[k] != '\x01'; ++k)
-      if (t_[k] == '\n') ++line_;
-    leading_.append(t_ + from, static_cast<size_t>(k - from));
-    while (k < r && (t_[k] == '\r' || t_[k] == '\x01')) ++k;
+  if (!leftOut) {
+    leading_.append(t_ + pos_, static_cast<size_t>(r - pos_));
+  } else {
+    for (int k = pos_; k < r;) {
+      const int from = k;
+      while (k < r && t_[k] != '\r' && t_[k] != '\x01') ++k;
+      leading_.append(t_ + from, static_cast<size_t>(k - from));
+      while (k < r && (t_[k] == '\r' || t_[k] == '\x01')) ++k;
+    }
   }
   pos_ = r;
 }
