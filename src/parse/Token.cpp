@@ -446,9 +446,8 @@ void Token::push(Token* child) {
   child->index = static_cast<int32_t>(childs.size());
   child->parent = this;
   child->file = file;
-  // A first child gets room for two: the smallest heap block holds two
-  // pointers anyway, and groups of two are common.
-  if (childs.capacity() == 0) childs.reserve(2);
+  // A first child gets room for two (the list's first growth): groups of
+  // two are common.
   childs.push_back(child);
 }
 
