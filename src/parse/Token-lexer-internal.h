@@ -128,6 +128,11 @@ void includeFile(Token* group, const std::string& quoted);
 // gets the number of bytes read.
 bool scanXml(const char* text, long long& scanned);
 
+// Token::_addWord_ for the group lexer, which knows whether the word holds
+// a layout byte (`spaced`): a word without one is read in place unscanned.
+void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, std::string& leading,
+             bool spaced);
+
 // Whether the next token of the group begins a value.
 bool valueExpectedAfter(Token* group);
 
@@ -151,11 +156,16 @@ class GroupLexer {
     if (wordStart_ < 0) {
       wordStart_ = pos_;
       wordLine_ = line_;
+      wordSpaced_ = false;
     }
+  }
+  // The word being read goes on past a layout byte, which its text drops.
+  void wordSpansLayout() {
+    if (wordStart_ >= 0) wordSpaced_ = true;
   }
   void flushWord() {
     if (wordStart_ < 0) return;
-    Token::_addWord_(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_);
+    addWord(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_);
     wordStart_ = -1;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
@@ -204,6 +214,7 @@ class GroupLexer {
   int& line_;
   int wordStart_ = -1;
   int wordLine_ = 0;
+  bool wordSpaced_ = false;  // the word holds a layout byte
   int flags_ = 0;
   std::string leading_;
 };

@@ -295,11 +295,12 @@ bool startsConditional(const char* after) {
 // The word from `word` up to `end`: the blanks stepped over around a '.'
 // ("a . b") leave it; a quoted word stays as written. Nearly every word is
 // the text as it stands, read in place; one that spans blanks is gathered
-// into `spaced`.
-std::string_view wordText(const char* word, const char* end, bool quoted, std::string& spaced) {
-  const char* firstGap = word;
-  if (!quoted)
-    while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
+// into `spaced`. A word the group lexer saw no layout byte in (`maySpan`
+// false) is not looked through.
+std::string_view wordText(const char* word, const char* end, bool quoted, bool maySpan, std::string& spaced) {
+  const char* firstGap = end;
+  if (!quoted && maySpan)
+    for (firstGap = word; firstGap < end && !isLayoutByte(*firstGap);) ++firstGap;
   if (quoted || firstGap == end) return std::string_view(word, static_cast<size_t>(end - word));
   spaced.reserve(static_cast<size_t>(end - word));
   for (const char* p = word; p < end; ++p)
@@ -416,12 +417,17 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 // or a name.
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
+  lexer::addWord(text, word, last, line, group, flags, leading, true);
+}
+
+void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
+                    std::string& leading, bool spaced) {
   if (!text || !word || !group) return;
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';
-  std::string spaced;
-  std::string_view w = wordText(word, end, quotedWord, spaced);
+  std::string gathered;
+  std::string_view w = wordText(word, end, quotedWord, spaced, gathered);
   if (w.empty()) return;
   // A literal's token text ends at a NUL byte inside the quotes, as a C
   // string would.

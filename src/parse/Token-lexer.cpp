@@ -212,6 +212,7 @@ LexEnd GroupLexer::run(bool opened) {
         return atEnd(opened);
       case 0x01:
       case '\r':
+        wordSpansLayout();
         ++pos_;
         continue;
       case ' ':
@@ -360,6 +361,7 @@ void GroupLexer::blankRun() {
   }
   line_ += lines;
   if (r < len_ && t_[r] == '.') {
+    wordSpansLayout();
     pos_ = r;
     return;
   }
@@ -484,6 +486,7 @@ void GroupLexer::dot() {
     }
   }
   startWord();
+  if (r > pos_ + 1) wordSpansLayout();
   line_ += gapLines;
   pos_ = r;
 }
