@@ -368,7 +368,9 @@ void GroupLexer::blankRun() {
   flushWord();
   // Blanks, tabs and line ends go into the layout as they stand, a stretch
   // at a time; '\r' and 0x01 are left out.
-  if (!leftOut) {
+  if (r - pos_ == 1 && !leftOut) {
+    leading_ += t_[pos_];  // most runs are one blank
+  } else if (!leftOut) {
     leading_.append(t_ + pos_, static_cast<size_t>(r - pos_));
   } else {
     for (int k = pos_; k < r;) {
