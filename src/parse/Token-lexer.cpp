@@ -530,13 +530,17 @@ void GroupLexer::operatorByte(char c) {
                                                   static_cast<unsigned char>(t_[pos_ + 1]))) {
     n = 2;
   }
-  std::string op(t_ + pos_, n);
-  if (op == "||=" || op == "&&=") {
-    logicalAssign(op);
+  // The operator is read in place: "||=" and "&&=" are rewritten, any
+  // other is one token.
+  const char* at = t_ + pos_;
+  if (n == 3 && (at[0] == '|' || at[0] == '&') && at[1] == at[0] && at[2] == '=') {
+    logicalAssign(std::string(at, 3));
     pos_ += 3;
     return;
   }
-  pushToken(new Token(op == "=" ? TokenTypeCode::Assign : TokenTypeCode::Operator, op.c_str(), pos_, line_, group_));
+  const char op[4] = {at[0], n > 1 ? at[1] : '\0', n > 2 ? at[2] : '\0', '\0'};
+  const int code = n == 1 && at[0] == '=' ? TokenTypeCode::Assign : TokenTypeCode::Operator;
+  pushToken(new Token(code, op, pos_, line_, group_));
   pos_ += n;
 }
 
