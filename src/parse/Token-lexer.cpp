@@ -325,8 +325,10 @@ void GroupLexer::colon() {
 // on with it are stepped over at once.
 void GroupLexer::wordBytes() {
   startWord();
-  ++pos_;
-  while (pos_ < len_ && isPlainWordByte(static_cast<unsigned char>(t_[pos_]))) ++pos_;
+  // A local index: pos_ is a reference, which a byte read could alias.
+  int p = pos_ + 1;
+  while (p < len_ && isPlainWordByte(static_cast<unsigned char>(t_[p]))) ++p;
+  pos_ = p;
 }
 
 // The end of the text inside a group that a bracket of this text opened:
