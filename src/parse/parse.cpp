@@ -219,6 +219,30 @@ void Parse::toPretreatment(char* text) {
   closeAllVarGaps();
 }
 
+std::vector<Token*>* Token::resolvedTypeLog_ = nullptr;
+
+namespace {
+
+// The types the property rewriting resolves while a file prints are read
+// only during that print (by the word itself and the words right after it),
+// and most words that name a typed local or member get one: once the file's
+// output is done they go, and every record that held nothing else is given
+// back for the next file's words. No token is freed while a file prints.
+class ResolvedTypesOfOnePrint {
+ public:
+  ResolvedTypesOfOnePrint() : outer_(Token::resolvedTypeLog_) { Token::resolvedTypeLog_ = &log_; }
+  ~ResolvedTypesOfOnePrint() {
+    Token::resolvedTypeLog_ = outer_;
+    for (Token* t : log_) t->forgetResolvedTypeText();
+  }
+
+ private:
+  std::vector<Token*>* outer_;
+  std::vector<Token*> log_;
+};
+
+}  // namespace
+
 void Parse::toJavaScript() {
   if (skip) {
     jsText.clear();
@@ -226,7 +250,10 @@ void Parse::toJavaScript() {
   }
   _CURFILENAME = path;
   jsText.clear();
-  toJsScript(jsText, this, JsMode::Plain, 0);
+  {
+    ResolvedTypesOfOnePrint resolvedTypes;
+    toJsScript(jsText, this, JsMode::Plain, 0);
+  }
   // Laid out with CR LF line ends, as the output files are written.
   jsText = formatScript(jsText, FormatLineEnd::CrLf);
 }
