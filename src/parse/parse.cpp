@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "TokenFunction.h"
 #include "formatScript.h"
 #include "scriptfile.h"
 #include "xstringmethod.h"
@@ -254,6 +255,9 @@ void Parse::toJavaScript() {
     ResolvedTypesOfOnePrint resolvedTypes;
     toJsScript(jsText, this, JsMode::Plain, 0);
   }
+  // A function's names are looked up only while the words inside it print.
+  for (TokenFunction* function : functions) function->locals.clear();
+  std::vector<TokenFunction*>().swap(functions);
   // Laid out with CR LF line ends, as the output files are written.
   jsText = formatScript(jsText, FormatLineEnd::CrLf);
 }

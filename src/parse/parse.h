@@ -30,6 +30,9 @@ class Parse : public Token {
   uint8_t usesXml = 0;               // the lexer met an XML literal
   TokenFunction* packageFunction = nullptr;
   std::vector<TokenFunction*> outsideFunctions;
+  // The functions pretreated in the file (one may be listed twice): their
+  // locals are read only while the file prints, and go once it has printed.
+  std::vector<TokenFunction*> functions;
   uint32_t rootNumber = FileRef::add(this);  // what the file's tokens hold
 
   Parse(As3ToScript* owner, const char* text, const char* path, int number);
