@@ -310,7 +310,7 @@ void TokenFunction::pretreatParamsAndBody(Parse* root) {
 
   // Functions with awaited calls become continuations before their statements
   // are pretreated, so the declarations inside see the rewritten shape.
-  pretreatmentAnsy(root, this, body);
+  if (!root || root->mayAwait) pretreatmentAnsy(root, this, body);
   body->pretreatment(root);
   addParamLocals(paramGroup, locals);
 }

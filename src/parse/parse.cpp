@@ -159,6 +159,17 @@ FileRef& FileRef::operator=(Parse* root) {
   return *this;
 }
 
+// Whether a function of the file may hold an awaited call (await::f()):
+// only a word that starts with "await" is one, and only the lexer makes
+// such words, from the file's text or from a file it includes. With
+// -define names the walk over the function bodies also settles the
+// conditional blocks in them, so it always runs then.
+static bool mayHoldAwaitedCalls(const std::string& text) {
+  // The prepared text holds no NUL before its end.
+  auto holds = [&](const char* word) { return std::strstr(text.c_str(), word) != nullptr; };
+  return !_ompilerOptions_.defines.empty() || holds("await") || holds("include") || holds("INCLUDE");
+}
+
 // A file's tree is kept to the end of the run and changes little after its
 // pretreatment: every child list gives back the room its growing left over.
 static void fitChildLists(Token* root) {
@@ -195,7 +206,12 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   // their own, so the text is let go once the tree is built (the file's
   // record still holds the text as read).
   sourceText = std::move(normal);
-  if (!skip) toPretreatment(sourceText.data());
+  if (!skip) {
+    // Only while the file's own text is pretreated.
+    mayAwait = mayHoldAwaitedCalls(sourceText) ? 1 : 0;
+    toPretreatment(sourceText.data());
+    mayAwait = 1;
+  }
   std::string().swap(sourceText);
   fitChildLists(this);
 }
