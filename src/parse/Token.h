@@ -259,11 +259,19 @@ class Token {
     if (rare_ || !s.empty()) rare_.edit().typeText = s;
   }
   void setResolvedTypeText(const std::string& s) {
-    if (rare_ || !s.empty()) rare_.edit().resolvedTypeText = s;
+    if (!rare_ && s.empty()) return;
+    rare_.edit().resolvedTypeText = s;
+    if (resolvedTypeLog_ && !s.empty()) resolvedTypeLog_->push_back(this);
   }
   void setTypeToken(Token* t) {
     if (rare_ || t) rare_.edit().typeToken = t;
   }
+  // Forgets the resolved type; the record goes back when it holds nothing else.
+  void forgetResolvedTypeText() { rare_.forgetResolvedType(); }
+  // While a file root prints (Parse::toJavaScript), the tokens given a
+  // resolved type, so that the root forgets them once its output is done
+  // (a token may be listed twice); null at any other time.
+  static std::vector<Token*>* resolvedTypeLog_;
 
   Token(int type, const char* text, int pos, int line, Token* parent);
 

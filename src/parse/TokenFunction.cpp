@@ -176,6 +176,7 @@ int TokenFunction::pretreatment(Parse* fileArg) {
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
   if (!locals.has("arguments")) locals["arguments"] = new Token(TokenTypeCode::Literal, "arguments", 0, line, this);
+  if (root) root->functions.push_back(this);
   if (!parent) return 0;
 
   const int returnTypeAt = liftHead();
@@ -309,7 +310,7 @@ void TokenFunction::pretreatParamsAndBody(Parse* root) {
 
   // Functions with awaited calls become continuations before their statements
   // are pretreated, so the declarations inside see the rewritten shape.
-  pretreatmentAnsy(root, this, body);
+  if (!root || root->mayAwait) pretreatmentAnsy(root, this, body);
   body->pretreatment(root);
   addParamLocals(paramGroup, locals);
 }

@@ -6,6 +6,7 @@
 // so that class names of files not parsed yet are already known.
 #include "TokenPackage.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "CompilerOptions.h"
@@ -112,6 +113,156 @@ void clipWords(const char* text, std::vector<std::string_view>& words) {
     while (continuesWord(static_cast<unsigned char>(text[i]))) ++i;
   }
   endWord(i);
+}
+
+// The words of clipWords one at a time, each asked for when the pre-scan
+// reaches it: most of a file lies after its class, where the pre-scan looks
+// for two words only (see scanAfterClass).
+class WordCutter {
+ public:
+  explicit WordCutter(const char* text, size_t at = 0) : text_(text), i_(at) {}
+
+  // The next word; false once the text has no more.
+  bool next(std::string_view& word) {
+    if (done_) return false;
+    size_t start = std::string_view::npos;
+    int lines = 0;
+    auto cut = [&] {
+      word = std::string_view(text_ + start, i_ - start);
+      return true;
+    };
+    for (;;) {
+      const unsigned char c = static_cast<unsigned char>(text_[i_]);
+      if (c == 0) {
+        done_ = true;
+        return start != std::string_view::npos && cut();
+      }
+      if (c >= 0x80) {
+        ++i_;
+        continue;
+      }
+      switch (c) {
+        case '\t':
+        case '\n':
+        case '\r':
+        case ' ':
+        case ';':
+          if (start != std::string_view::npos) {
+            cut();
+            ++i_;
+            while (isSeparator(static_cast<unsigned char>(text_[i_]))) ++i_;
+            return true;
+          }
+          ++i_;
+          while (isSeparator(static_cast<unsigned char>(text_[i_]))) ++i_;
+          continue;
+        case '"':
+        case '\'': {
+          if (start != std::string_view::npos) return cut();
+          const int close = xstringmthod::getQuotationMarkText(text_, static_cast<int>(i_), lines);
+          if (text_[close] == 0) return done();
+          i_ = static_cast<size_t>(close) + 1;
+          continue;
+        }
+        case '(':
+        case ')':
+        case '{':
+        case '}':
+          if (start != std::string_view::npos) return cut();
+          word = std::string_view(text_ + i_, 1);
+          ++i_;
+          return true;
+        case '/':
+          if (text_[i_ + 1] == '/' || text_[i_ + 1] == '*') {
+            if (start != std::string_view::npos) return cut();
+            const int close = xstringmthod::getAnnotationText(text_, static_cast<int>(i_), lines);
+            if (text_[close] == 0) return done();
+            i_ = static_cast<size_t>(close) + 1;
+            continue;
+          }
+          break;
+        default:
+          break;
+      }
+      if (start == std::string_view::npos) start = i_;
+      ++i_;
+      while (continuesWord(static_cast<unsigned char>(text_[i_]))) ++i_;
+    }
+  }
+
+ private:
+  bool done() {
+    done_ = true;
+    return false;
+  }
+
+  const char* text_;
+  size_t i_;
+  bool done_ = false;
+};
+
+// Whether a word of clipWords ends at `at`: there stands the end of the
+// text, a separator, a quote, a bracket or a comment (a lone '/' and a high
+// byte go on with the word).
+bool wordEndsAt(const char* text, size_t at) {
+  const unsigned char c = static_cast<unsigned char>(text[at]);
+  if (c == '/') return text[at + 1] == '/' || text[at + 1] == '*';
+  return c < 0x80 && !continuesWord(c);
+}
+
+// Whether a word of clipWords may begin at `at` of a run of bytes that
+// starts at `from` and holds no quote, no '/' and no end of text: the bytes
+// before it end any word (a separator or a bracket), or there are none since
+// the run began outside a word. High bytes are passed over, as the cutting
+// passes over them outside a word.
+bool wordMayBeginAt(const char* text, size_t from, size_t at, bool inWordAtFrom) {
+  size_t j = at;
+  while (j > from && static_cast<unsigned char>(text[j - 1]) >= 0x80) --j;
+  if (j == from) return !inWordAtFrom;
+  return !continuesWord(static_cast<unsigned char>(text[j - 1]));
+}
+
+// After a file's first class (or interface) the pre-scan acts on the words
+// "package" and "import" only: this finds them, with the word after each, in
+// the order they stand, as clipWords would cut them from `at` on (`at` ends
+// a word), and hands each to `found`. The bytes between quotes, comments
+// and slashes are searched for the two words instead of being cut into words.
+template <class Found>
+void scanAfterClass(const char* text, size_t at, Found found) {
+  bool inWord = false;  // a lone '/' begins or goes on with a word
+  int lines = 0;
+  for (;;) {
+    const size_t end = at + std::strcspn(text + at, "\"'/");
+    const std::string_view run(text + at, end - at);
+    size_t nextImport = run.find("import");
+    size_t nextPackage = run.find("package");
+    while (nextImport != std::string_view::npos || nextPackage != std::string_view::npos) {
+      const bool isImport = nextImport < nextPackage;
+      const size_t k = isImport ? nextImport : nextPackage;
+      const size_t length = isImport ? 6 : 7;
+      if (wordMayBeginAt(text, at, at + k, inWord) && wordEndsAt(text, at + k + length)) {
+        std::string_view next;
+        WordCutter(text, at + k + length).next(next);
+        found(isImport, next);
+      }
+      if (isImport)
+        nextImport = run.find("import", k + 1);
+      else
+        nextPackage = run.find("package", k + 1);
+    }
+    const char c = text[end];
+    if (c == 0) return;
+    if (c == '/' && text[end + 1] != '/' && text[end + 1] != '*') {
+      inWord = true;
+      at = end + 1;
+      continue;
+    }
+    const int close = c == '/' ? xstringmthod::getAnnotationText(text, static_cast<int>(end), lines)
+                               : xstringmthod::getQuotationMarkText(text, static_cast<int>(end), lines);
+    if (text[close] == 0) return;
+    inWord = false;
+    at = static_cast<size_t>(close) + 1;
+  }
 }
 
 // Loads every listed file and hands it to the pre-scan.
@@ -273,39 +424,46 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
          !(text[head] == 'p' && text[head + 1] == 'a'))
     ++head;
   if (head >= text.size()) head = 0;
-  // One list of words serves every file of the run: it keeps the room the
-  // largest file needed, so no file grows it again.
-  static std::vector<std::string_view> words;
-  words.clear();
-  clipWords(text.c_str() + head, words);
-  if (words.size() < 2) return;
+  // The words are cut as the loop reaches them; it looks two words ahead.
+  const char* const base = text.c_str() + head;
+  WordCutter cutter(base);
+  std::string_view ahead[3];
+  size_t buffered = 0;
+  while (buffered < 3 && cutter.next(ahead[buffered])) ++buffered;
+  if (buffered < 2) return;
 
   std::string package;
   bool hasPackage = false;
   bool seenClass = false;
   int functionsSeen = 0;
-  for (size_t i = 0; i < words.size(); ++i) {
-    const std::string_view word = words[i];
-    const std::string_view next = i + 1 < words.size() ? words[i + 1] : std::string_view();
+  auto enterPackage = [&](std::string_view next) {
+    hasPackage = true;
+    if (record) record->hasPackage = 1;
+    package = next == "{" ? std::string() : std::string(next);
+    if (!package.empty()) {
+      std::string root = package.substr(0, package.find('.'));
+      // A package root holds at least 1, so a class named like it is numbered.
+      int32_t& counter = TokenClass::_MiniClassMap_()[root];
+      if (counter < 1) counter = 1;
+    }
+  };
+  auto enterImport = [&](std::string_view next) {
+    const std::string name(next);
+    ToConversionTable(name, true);
+    OrderedMap<TokenClass*>& classes = TokenClass::_classMap_();
+    if (!classes.has(name)) classes[name] = nullptr;
+  };
+  while (buffered > 0) {
+    const std::string_view word = ahead[0];
+    const std::string_view next = buffered > 1 ? ahead[1] : std::string_view();
     if (word == "package") {
-      hasPackage = true;
-      if (record) record->hasPackage = 1;
-      package = next == "{" ? std::string() : std::string(next);
-      if (!package.empty()) {
-        std::string root = package.substr(0, package.find('.'));
-        // A package root holds at least 1, so a class named like it is numbered.
-        int32_t& counter = TokenClass::_MiniClassMap_()[root];
-        if (counter < 1) counter = 1;
-      }
+      enterPackage(next);
     } else if (word == "import") {
       if (!hasPackage) return;
-      const std::string name(next);
-      ToConversionTable(name, true);
-      OrderedMap<TokenClass*>& classes = TokenClass::_classMap_();
-      if (!classes.has(name)) classes[name] = nullptr;
+      enterImport(next);
     } else if (word == "class") {
       if (!hasPackage) return;
-      if (!seenClass && !next.empty()) {
+      if (!next.empty()) {
         const std::string name(next);
         std::string full = packToFullName(package, name);
         ToConversionTable(full, true);
@@ -321,11 +479,9 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
       // package functions: nothing after it is registered, as after a class.
       if (!hasPackage) return;
       seenClass = true;
-    } else if (seenClass) {
-      continue;
     } else if (word == "namespace") {
       if (!hasPackage) return;
-      if (i + 2 < words.size() && words[i + 2] == "=") {
+      if (buffered > 2 && ahead[2] == "=") {
         const std::string name(next);
         TokenClass::NameSpaceMap[packToFullName(package, name)] = name;
       }
@@ -334,6 +490,21 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
       ScriptFile::GlobalFunctionWidthFileMap[packToFullName(package, std::string(next))] = nullptr;
       ++functionsSeen;
     }
+    if (seenClass) {
+      // From here on a class, an interface, a namespace or a function
+      // registers nothing more (the package is found, so none ends the scan).
+      const size_t after = static_cast<size_t>(word.data() + word.size() - base);
+      scanAfterClass(base, after, [&](bool isImport, std::string_view next) {
+        if (isImport)
+          enterImport(next);
+        else
+          enterPackage(next);
+      });
+      return;
+    }
+    ahead[0] = ahead[1];
+    ahead[1] = ahead[2];
+    if (--buffered == 2 && cutter.next(ahead[2])) ++buffered;
   }
 }
 

@@ -44,3 +44,14 @@ void TokenRareSlot::release() {
   recordTable().given.push_back(id_);
   id_ = 0;
 }
+
+void TokenRareSlot::forgetResolvedTypeOfRecord() {
+  TokenRareFields& r = at(id_);
+  r.resolvedTypeText.clear();
+  if (r.typeToken || !r.trailingText.empty() || !r.typeText.empty() || !r.pendingError.empty() ||
+      !r.docComment.empty())
+    return;
+  // Nothing left in it to clear: it goes back as it is.
+  recordTable().given.push_back(id_);
+  id_ = 0;
+}

@@ -49,6 +49,10 @@ class TokenRareSlot {
     if (!id_) id_ = take();
     return at(id_);
   }
+  // Empties the resolved type; the record goes back when that was all it held.
+  void forgetResolvedType() {
+    if (id_) forgetResolvedTypeOfRecord();
+  }
 
  private:
   static constexpr uint32_t kChunkShift = 10;  // records per chunk: 1,024
@@ -57,6 +61,7 @@ class TokenRareSlot {
   }
   static uint32_t take();
   void release();
+  void forgetResolvedTypeOfRecord();
 
   static TokenRareFields** chunks_;  // record 0 is never handed out
   static const TokenRareFields kNone_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CompilerOptions.h"
+#include "TokenFunction.h"
 #include "formatScript.h"
 #include "scriptfile.h"
 #include "xstringmethod.h"
@@ -158,6 +159,17 @@ FileRef& FileRef::operator=(Parse* root) {
   return *this;
 }
 
+// Whether a function of the file may hold an awaited call (await::f()):
+// only a word that starts with "await" is one, and only the lexer makes
+// such words, from the file's text or from a file it includes. With
+// -define names the walk over the function bodies also settles the
+// conditional blocks in them, so it always runs then.
+static bool mayHoldAwaitedCalls(const std::string& text) {
+  // The prepared text holds no NUL before its end.
+  auto holds = [&](const char* word) { return std::strstr(text.c_str(), word) != nullptr; };
+  return !_ompilerOptions_.defines.empty() || holds("await") || holds("include") || holds("INCLUDE");
+}
+
 // A file's tree is kept to the end of the run and changes little after its
 // pretreatment: every child list gives back the room its growing left over.
 static void fitChildLists(Token* root) {
@@ -194,7 +206,12 @@ Parse::Parse(As3ToScript* owner, const char* text, const char* path, int) : Toke
   // their own, so the text is let go once the tree is built (the file's
   // record still holds the text as read).
   sourceText = std::move(normal);
-  if (!skip) toPretreatment(sourceText.data());
+  if (!skip) {
+    // Only while the file's own text is pretreated.
+    mayAwait = mayHoldAwaitedCalls(sourceText) ? 1 : 0;
+    toPretreatment(sourceText.data());
+    mayAwait = 1;
+  }
   std::string().swap(sourceText);
   fitChildLists(this);
 }
@@ -219,6 +236,30 @@ void Parse::toPretreatment(char* text) {
   closeAllVarGaps();
 }
 
+std::vector<Token*>* Token::resolvedTypeLog_ = nullptr;
+
+namespace {
+
+// The types the property rewriting resolves while a file prints are read
+// only during that print (by the word itself and the words right after it),
+// and most words that name a typed local or member get one: once the file's
+// output is done they go, and every record that held nothing else is given
+// back for the next file's words. No token is freed while a file prints.
+class ResolvedTypesOfOnePrint {
+ public:
+  ResolvedTypesOfOnePrint() : outer_(Token::resolvedTypeLog_) { Token::resolvedTypeLog_ = &log_; }
+  ~ResolvedTypesOfOnePrint() {
+    Token::resolvedTypeLog_ = outer_;
+    for (Token* t : log_) t->forgetResolvedTypeText();
+  }
+
+ private:
+  std::vector<Token*>* outer_;
+  std::vector<Token*> log_;
+};
+
+}  // namespace
+
 void Parse::toJavaScript() {
   if (skip) {
     jsText.clear();
@@ -226,7 +267,13 @@ void Parse::toJavaScript() {
   }
   _CURFILENAME = path;
   jsText.clear();
-  toJsScript(jsText, this, JsMode::Plain, 0);
+  {
+    ResolvedTypesOfOnePrint resolvedTypes;
+    toJsScript(jsText, this, JsMode::Plain, 0);
+  }
+  // A function's names are looked up only while the words inside it print.
+  for (TokenFunction* function : functions) function->locals.clear();
+  std::vector<TokenFunction*>().swap(functions);
   // Laid out with CR LF line ends, as the output files are written.
   jsText = formatScript(jsText, FormatLineEnd::CrLf);
 }

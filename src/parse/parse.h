@@ -22,6 +22,10 @@ class Parse : public Token {
   int32_t skip = 0;                  // 1: Flash-only file, no tokens and no JavaScript
   int32_t runtimeLibrary = 0;        // path starts with zafrit/, iruvo/ or kresp/
   int32_t sync = 1;                  // 0 after "[COMPILER OPTIONS:DISABLE2SYNC]"
+  // 0 while the file's text is pretreated when none of its functions can
+  // hold an awaited call (see Parse::Parse): they skip the walk that looks
+  // for such calls.
+  uint8_t mayAwait = 1;
   TokenPackage* package = nullptr;   // set by the package pretreatment
   ScriptFile* scriptFile = nullptr;  // the file's record
   uint8_t forcedCompile = 0;         // "[COMPILER OPTIONS:ForcedCompile]"
@@ -30,6 +34,9 @@ class Parse : public Token {
   uint8_t usesXml = 0;               // the lexer met an XML literal
   TokenFunction* packageFunction = nullptr;
   std::vector<TokenFunction*> outsideFunctions;
+  // The functions pretreated in the file (one may be listed twice): their
+  // locals are read only while the file prints, and go once it has printed.
+  std::vector<TokenFunction*> functions;
   uint32_t rootNumber = FileRef::add(this);  // what the file's tokens hold
 
   Parse(As3ToScript* owner, const char* text, const char* path, int number);

@@ -13,6 +13,7 @@
 #include "harness.h"
 #include "parse.h"
 #include "platform_guard.h"
+#include "scriptfile.h"
 
 namespace {
 
@@ -77,6 +78,25 @@ TEST(AsyncRewrite, SingleAwaitedStatement) {
   EXPECT_NE(js.find("\nRuvo.await(_$this,__$,3);return load(1);\n"), std::string::npos) << js;
   EXPECT_NE(js.find("\n__$.call(this,0);\n"), std::string::npos) << js;
   expectRun(js, "load 1");
+}
+
+// An awaited call that an included file brings is rewritten too, though the
+// including file's own text names none.
+TEST(AsyncRewrite, AwaitedCallOfAnIncludedFile) {
+  ruvotest::TempDir dir;
+  resetCompilerState();
+  __ISTOTS = false;
+  __ISDEBUG__ = false;
+  const std::string steps = dir / "steps.as";
+  ruvotest::writeFile(steps, "log('a');\nawait::load(1);\nlog('b');\n");
+  ScriptFile::LoadFile(steps);
+  const std::string source = runFunction("  include \"steps.as\";\n");
+  const std::string path = dir / "run.as";
+  Parse* file = new Parse(nullptr, source.c_str(), path.c_str(), 0);
+  std::string js;
+  file->_childsToJs_(js, file, 0, 0, 0);
+  EXPECT_NE(js.find("var _$this=this,__$=function (__line){"), std::string::npos) << js;
+  EXPECT_NE(js.find("return load(1);"), std::string::npos) << js;
 }
 
 TEST(AsyncRewrite, StatementsAfterTheAwaitedCallRunOnResumption) {

@@ -154,6 +154,52 @@ TEST_F(PackageScan, TableOfSmallFiles) {
   }
 }
 
+// After the first class only "import" and "package" words still register,
+// in the order they stand: words as the cutting makes them, never parts of a
+// longer word, of a literal or of a comment.
+TEST_F(PackageScan, ImportsAndPackagesAfterTheClass) {
+  struct Row {
+    const char* name;
+    std::string tail;                  // what follows "package p { class K {} }"
+    std::vector<std::string> classes;  // keys of the class map after "p.K", in order
+    std::vector<std::string> roots;    // keys of _MiniClassMap_ after "p"
+  };
+  const Row rows[] = {
+      {"imports and a package in order", "\nimport a.B;\npackage q {}\nimport c.D;", {"a.B", "c.D"}, {"q"}},
+      {"import at the very end names nothing", " import", {""}, {}},
+      {"the word after a literal or a comment", "import /* x */ \"s\" a.B", {"a.B"}, {}},
+      {"inside literals and comments", "\"import a.B\" 'package q' // import c.D\n/* package r */", {}, {}},
+      {"parts of longer words", "reimport a.B importer c.D x.import e.F packages g", {}, {}},
+      {"a lone slash goes on with the word", "/import a.B import/ c.D a/package q", {}, {}},
+      {"a comment ends the word", "import// c\na.B package/**/q", {"a.B"}, {"q"}},
+      {"brackets and semicolons end it", "{import a.B;}(package q)", {"a.B"}, {"q"}},
+      {"high bytes before it outside a word",
+       "\xE4\xB8\xAD"
+       "import a.B x\xE4"
+       "import c.D",
+       {"a.B"},
+       {}},
+      {"a high byte after it goes on with the word", "import\xE4 a.B", {}, {}},
+      {"after an unterminated literal nothing", "import a.B \"import c.D", {"a.B"}, {}},
+      {"after an unterminated comment nothing", "import a.B /* import c.D", {"a.B"}, {}},
+      {"the word after it may be a bracket", "import (", {"("}, {}},
+      {"a package named by a brace has no root", "package {", {}, {}},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    resetAll();
+    scan("/src/T" + std::to_string(n++) + ".as", "package p { class K {} }" + row.tail);
+    std::vector<std::string> classes{"p.K"}, roots{"p"}, seenClasses, seenRoots;
+    classes.insert(classes.end(), row.classes.begin(), row.classes.end());
+    roots.insert(roots.end(), row.roots.begin(), row.roots.end());
+    for (const auto& [key, value] : TokenClass::_classMap_()) seenClasses.push_back(key);
+    for (const auto& [key, value] : TokenClass::_MiniClassMap_()) seenRoots.push_back(key);
+    EXPECT_EQ(seenClasses, classes);
+    EXPECT_EQ(seenRoots, roots);
+  }
+}
+
 TEST_F(PackageScan, EachFileIsScannedOnce) {
   scan("C:\\proj\\src\\A.as", "package { class A {} }");
   // The same file written with forward slashes is the same file.

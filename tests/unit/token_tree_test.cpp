@@ -530,4 +530,30 @@ TEST_F(TokenTree, RareFieldsBelongToTheirTokenAlone) {
   deleteTokenTree(typeWord);
 }
 
+// Forgetting a resolved type keeps the token's other fields; a record that
+// held only the resolved type is given back, and the token that takes it
+// next finds it empty.
+TEST_F(TokenTree, ForgettingAResolvedTypeKeepsTheOtherFields) {
+  Token* typeWord = word("int");
+  Token* typed = word("a");
+  typed->setTypeToken(typeWord);
+  typed->setResolvedTypeText("int");
+  Token* resolvedOnly = word("b");
+  resolvedOnly->setResolvedTypeText("Number");
+  Token* none = word("c");
+  typed->forgetResolvedTypeText();
+  resolvedOnly->forgetResolvedTypeText();
+  none->forgetResolvedTypeText();
+  EXPECT_EQ(typed->typeToken(), typeWord);
+  EXPECT_EQ(typed->resolvedTypeText(), "");
+  EXPECT_EQ(resolvedOnly->resolvedTypeText(), "");
+  EXPECT_EQ(none->resolvedTypeText(), "");
+  Token* after = word("d");
+  after->setDocComment("/** d */");
+  EXPECT_EQ(after->resolvedTypeText(), "");
+  EXPECT_EQ(after->typeToken(), nullptr);
+  EXPECT_EQ(resolvedOnly->docComment(), "");
+  for (Token* t : {typeWord, typed, resolvedOnly, none, after}) deleteTokenTree(t);
+}
+
 }  // namespace
