@@ -225,10 +225,14 @@ void Parse::toJavaScript() {
     return;
   }
   _CURFILENAME = path;
-  jsText.clear();
-  toJsScript(jsText, this, JsMode::Plain, 0);
-  // Laid out with CR LF line ends, as the output files are written.
-  jsText = formatScript(jsText, FormatLineEnd::CrLf);
+  // Every file's statements are written into one buffer that keeps its room
+  // from file to file, so no file grows a text of its own; the formatter
+  // lays them out with CR LF line ends, as the output files are written, and
+  // hands back the text at its final size.
+  thread_local std::string statements;
+  statements.clear();
+  toJsScript(statements, this, JsMode::Plain, 0);
+  jsText = formatScript(statements, FormatLineEnd::CrLf);
 }
 
 void Parse::setPath(const char* p) {
