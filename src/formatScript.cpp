@@ -114,7 +114,7 @@ char nextNonBlank(std::string_view line, size_t i) {
 
 // Words after which a '/' opens a regular-expression literal, not a division.
 // The word considered ends at `end` in `result`.
-bool endsWithRegexKeyword(const std::string& result, size_t end) {
+bool endsWithRegexKeyword(std::string_view result, size_t end) {
   static const char* const kWords[] = {"return", "typeof", "case", "do", "else", "in", "new",
                                        "delete", "void", "throw", "instanceof"};
   size_t start = end;
@@ -131,7 +131,7 @@ bool endsWithRegexKeyword(const std::string& result, size_t end) {
 // bracket, a separator, a keyword or at the start of the line it does; after
 // a name, a number or a closing bracket it is a division. "//" and "/*" open
 // comments, and the '/' that closes a block comment follows a '*'.
-bool opensRegex(std::string_view line, size_t i, const std::string& result) {
+bool opensRegex(std::string_view line, size_t i, std::string_view result) {
   char next = i + 1 < line.size() ? line[i + 1] : '\0';
   if (next == '/' || next == '*' || next == '\0') return false;
   if (i > 0 && line[i - 1] == '*') return false;
@@ -162,60 +162,65 @@ size_t regexEnd(std::string_view line, size_t i) {
   return line.size();
 }
 
-// _formatOneLine_ into a buffer the caller reuses from line to line.
-void formatOneLineInto(std::string_view line, std::string& result) {
-  result.clear();
+// _formatOneLine_ written from `begin` on; returns the end of what it wrote.
+// Every byte of the line gives at most one byte and the LF is the only one
+// added, so line.size() + 1 bytes of room are always enough.
+char* compressLineAt(std::string_view line, char* const begin) {
+  const char* const s = line.data();
+  const size_t n = line.size();
+  char* w = begin;
   size_t i = 0;
-  while (i < line.size() && isBlank(line[i])) ++i;
-  if (i == line.size()) return;
-  result.reserve(line.size() - i + 1);
-  while (i < line.size()) {
-    char c = line[i];
+  while (i < n && isBlank(s[i])) ++i;
+  if (i == n) return begin;
+  while (i < n) {
+    const char c = s[i];
     if (isPlain(c)) {
-      // A run of bytes that are copied as they stand goes in at once.
-      size_t j = i + 1;
-      while (j < line.size() && isPlain(line[j])) ++j;
-      result.append(line.data() + i, j - i);
-      i = j;
+      // A run of bytes that are copied as they stand.
+      do {
+        *w++ = s[i++];
+      } while (i < n && isPlain(s[i]));
     } else if (isBlank(c)) {
-      if (!result.empty()) {
-        char last = result.back();
+      if (w != begin) {
+        const char last = w[-1];
         bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
         // "* // note" or "* /assets/" on a line of a block comment would
         // close the comment as "*//" or "*/assets/": the blank between '*'
         // and a '/' stays (in code neither "* /" nor "*/" can stand).
         bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
-        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) result += ' ';
+        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
       }
       ++i;
     } else if (c == '+' || c == '-' || c == '=') {
-      if (!result.empty() && result.back() == ' ') {
-        bool joinsSigns = isSign(c) && result.size() >= 2 && result[result.size() - 2] == c;
-        if (!joinsSigns) result.pop_back();
+      if (w != begin && w[-1] == ' ') {
+        bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
+        if (!joinsSigns) --w;
       }
-      result += c;
+      *w++ = c;
       ++i;
-      if (i < line.size() && line[i] == ' ') {
-        bool joinsSigns = isSign(c) && i + 1 < line.size() && line[i + 1] == c;
+      if (i < n && s[i] == ' ') {
+        bool joinsSigns = isSign(c) && i + 1 < n && s[i + 1] == c;
         if (!joinsSigns) ++i;
       }
     } else if (c == '"' || c == '\'') {
       size_t close = quoteEnd(line, i);
-      size_t end = close < line.size() ? close + 1 : line.size();
-      result.append(line.data() + i, end - i);
+      size_t end = close < n ? close + 1 : n;
+      std::memcpy(w, s + i, end - i);
+      w += end - i;
       i = end;
-    } else if (c == '/' && opensRegex(line, i, result)) {
+    } else if (c == '/' && opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
       size_t end = regexEnd(line, i);
-      result.append(line.data() + i, end - i);
+      std::memcpy(w, s + i, end - i);
+      w += end - i;
       i = end;
     } else {
       // A '/' that is a division or part of a comment.
-      result += c;
+      *w++ = c;
       ++i;
     }
   }
-  if (!result.empty() && result.back() == ' ') result.pop_back();
-  if (!result.empty()) result += '\n';
+  if (w != begin && w[-1] == ' ') --w;
+  if (w != begin) *w++ = '\n';
+  return w;
 }
 
 // A byte braceBalance has to look at: a quote, '/' or a brace. Asked once
@@ -450,8 +455,8 @@ std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static
 // signs apart ("a - -b", "i + ++j") stays, so the compressed line means what
 // the input meant.
 std::string _formatOneLine_(const std::string& line) {
-  std::string result;
-  formatOneLineInto(line, result);
+  std::string result(line.size() + 1, '\0');
+  result.resize(static_cast<size_t>(compressLineAt(line, result.data()) - result.data()));
   return result;
 }
 
@@ -468,41 +473,126 @@ bool checkIfEnd(const std::string& line) { return endsStatement(line); }
 
 namespace {
 
-// Compresses every line (formatOneLineInto); lines left empty vanish. Every
-// line of the result is non-empty and ends in LF.
-std::string compressLines(std::string_view source) {
-  std::string joined;
-  joined.reserve(source.size());
-  std::string formatted;
-  forEachLine(source, [&](std::string_view line) {
-    formatOneLineInto(line, formatted);
-    joined += formatted;
-  });
-  return joined;
+// Compresses every line (compressLineAt) into `joined`, which keeps its room
+// from file to file; lines left empty vanish. Every line of the result is
+// non-empty and ends in LF. No line grows by more than its LF, so the whole
+// is never longer than the source and one byte.
+std::string_view compressLines(std::string_view source, std::string& joined) {
+  if (joined.size() < source.size() + 1) joined.resize(source.size() + 1);
+  char* const begin = joined.data();
+  char* w = begin;
+  forEachLine(source, [&](std::string_view line) { w = compressLineAt(line, w); });
+  return std::string_view(begin, static_cast<size_t>(w - begin));
 }
 
+// Indents by brace depth, one level more for the statements of a switch
+// body and for the body of a brace-less if (the line after it gains a tab in
+// front), and writes the lines with a blank line after a closing brace at
+// one tab, two after one at column 0. It is handed the lines one by one and
+// writes each when the next one is known, which the if rule looks at.
+class LineIndenter {
+ public:
+  LineIndenter(std::string& out, FormatLineEnd ends)
+      : out_(out), crlf_(ends == FormatLineEnd::CrLf), eol_(crlf_ ? "\r\n" : "\n") {}
+
+  // A line that is never empty.
+  void add(std::string_view line) {
+    if (hasPending_) write(pending_, line, true);
+    pending_ = line;
+    hasPending_ = true;
+  }
+  // A line of `head` and one brace: it is kept in a buffer of its own until
+  // the line after it is written, so the two buffers take turns.
+  void addJoined(std::string_view head, char brace) {
+    std::string& buffer = joinedLines_[turn_];
+    turn_ ^= 1;
+    buffer.assign(head);
+    buffer += brace;
+    add(buffer);
+  }
+  void finish() {
+    if (hasPending_) write(pending_, std::string_view(), false);
+    hasPending_ = false;
+  }
+
+ private:
+  void write(std::string_view line, std::string_view next, bool hasNext) {
+    const bool lineTabbed = tabbed_;
+    tabbed_ = false;
+    // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
+    const std::string_view bare = lineTabbed ? std::string_view() : line;
+
+    const int depth = indent_;
+    bool switchTab = false;
+    if (line.size() + lineTabbed >= 7 && startsWith(bare, "switch")) {
+      switchLevel_ = depth;
+    } else if (switchLevel_ >= 0 && switchLevel_ >= depth) {
+      // Back at the switch's own level (a switch at level 0 ends there too).
+      switchLevel_ = -1;
+    } else if (switchLevel_ >= 0) {
+      if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
+        switchTab = true;
+    }
+    const int balance = braceBalance(line);
+    const char first = lineTabbed ? '\t' : line[0];
+    int lead;  // tabs of depth in front of the line
+    if (balance < 0 && first == '}') {
+      indent_ = depth + balance > 0 ? depth + balance : 0;
+      lead = indent_;
+    } else if (balance != 0) {
+      lead = indent_;
+      indent_ = depth + balance > 0 ? depth + balance : 0;
+    } else {
+      if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
+        if (!startsWith(next, "{") && !endsStatement(line)) tabbed_ = true;
+      }
+      lead = indent_;
+    }
+    const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
+    out_.append(tabs, '\t');
+    appendLine(out_, line, crlf_);
+    out_ += eol_;
+    // The first two bytes of the line as written.
+    const char c0 = tabs > 0 ? '\t' : line[0];
+    const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
+    const size_t written = tabs + line.size();
+    if (c0 == '}') {
+      out_ += eol_;
+      out_ += eol_;
+    } else if (written >= 2 && c0 == '\t' && c1 == '}') {
+      out_ += eol_;
+    }
+  }
+
+  std::string& out_;
+  const bool crlf_;
+  const std::string_view eol_;
+  int indent_ = 0;  // tabs of the current depth
+  int switchLevel_ = -1;
+  bool tabbed_ = false;  // the next line gains a tab from the if line before it
+  std::string_view pending_;
+  bool hasPending_ = false;
+  std::string joinedLines_[2];
+  int turn_ = 0;
+};
+
 // Joins a lone "{" to the line before (unless that line ends in a line
-// comment) and a lone "}" to a line that ends in "{". A line joined to the
-// one before is emptied, and the next line may still join to it: "{" after
-// an emptied line stands alone.
-std::string joinLoneBraces(std::string_view all) {
-  std::string merged;
-  merged.reserve(all.size());
+// comment) and a lone "}" to a line that ends in "{", and hands the lines on
+// to `indenter`. A line joined to the one before is emptied, and the next
+// line may still join to it: "{" after an emptied line stands alone.
+void joinLoneBraces(std::string_view all, LineIndenter& indenter) {
   std::string_view current;
   bool hasCurrent = false;
   auto visit = [&](std::string_view next) {
     if (hasCurrent) {
       if (next == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
-        merged += current;
-        merged += "{\n";
+        indenter.addJoined(current, '{');
         next = std::string_view();
       } else if (next == "}" && !current.empty() && current.back() == '{') {
-        merged += current;
-        merged += "}\n";
+        indenter.addJoined(current, '}');
         next = std::string_view();
       } else if (!current.empty()) {
-        merged += current;
-        merged += '\n';
+        indenter.add(current);
       }
     }
     current = next;
@@ -511,84 +601,21 @@ std::string joinLoneBraces(std::string_view all) {
   // Every line, then the empty piece after the last LF, as the lines vector
   // of a split holds them; that piece never joins anything.
   forEachLine(all, visit);
-  return merged;
-}
-
-// Indents by brace depth, one level more for the statements of a switch
-// body and for the body of a brace-less if (the line after it gains a tab in
-// front), and writes the lines with a blank line after a closing brace at
-// one tab, two after one at column 0.
-std::string indentLines(std::string_view all, FormatLineEnd ends) {
-  const bool crlf = ends == FormatLineEnd::CrLf;
-  const std::string_view eol = crlf ? "\r\n" : "\n";
-  std::string out;
-  out.reserve(all.size() + all.size() / 4 + (crlf ? all.size() / 16 : 0));
-  int indent = 0;  // tabs of the current depth
-  int switchLevel = -1;
-  bool tabbed = false;  // the current line gained a tab from the if line before it
-  size_t from = 0;
-  while (from < all.size()) {
-    const size_t lf = lineEnd(all, from);
-    const std::string_view line = all.substr(from, lf - from);  // never empty
-    from = lf + 1;
-    const bool hasNext = from < all.size();
-    const bool lineTabbed = tabbed;
-    tabbed = false;
-    // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
-    const std::string_view bare = lineTabbed ? std::string_view() : line;
-
-    const int depth = indent;
-    bool switchTab = false;
-    if (line.size() + lineTabbed >= 7 && startsWith(bare, "switch")) {
-      switchLevel = depth;
-    } else if (switchLevel >= 0 && switchLevel >= depth) {
-      // Back at the switch's own level (a switch at level 0 ends there too).
-      switchLevel = -1;
-    } else if (switchLevel >= 0) {
-      if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
-        switchTab = true;
-    }
-    const int balance = braceBalance(line);
-    const char first = lineTabbed ? '\t' : line[0];
-    int lead;  // tabs of depth in front of the line
-    if (balance < 0 && first == '}') {
-      indent = depth + balance > 0 ? depth + balance : 0;
-      lead = indent;
-    } else if (balance != 0) {
-      lead = indent;
-      indent = depth + balance > 0 ? depth + balance : 0;
-    } else {
-      if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
-        const size_t nextLf = lineEnd(all, from);
-        const std::string_view next = all.substr(from, nextLf - from);
-        if (!startsWith(next, "{") && !endsStatement(line)) tabbed = true;
-      }
-      lead = indent;
-    }
-    const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    out.append(tabs, '\t');
-    appendLine(out, line, crlf);
-    out += eol;
-    // The first two bytes of the line as written.
-    const char c0 = tabs > 0 ? '\t' : line[0];
-    const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
-    const size_t written = tabs + line.size();
-    if (c0 == '}') {
-      out += eol;
-      out += eol;
-    } else if (written >= 2 && c0 == '\t' && c1 == '}') {
-      out += eol;
-    }
-  }
-  return out;
+  indenter.finish();
 }
 
 }  // namespace
 
-// The steps each read the lines of the step before. Every step works on
-// views into one text and writes one text, so a line costs no string of its
-// own. The text ends at its first NUL.
+// The steps work on views into one text: the compressed lines are written
+// into a buffer kept from file to file, joined and indented line by line
+// into a second one, and the result is copied out at its final size. A line
+// costs no string of its own. The text ends at its first NUL.
 std::string formatScript(const std::string& text, FormatLineEnd ends) {
-  const std::string merged = joinLoneBraces(compressLines(std::string_view(text.c_str())));
-  return indentLines(merged, ends);
+  thread_local std::string joined;
+  thread_local std::string indented;
+  const std::string_view compressed = compressLines(std::string_view(text.c_str()), joined);
+  indented.clear();
+  LineIndenter indenter(indented, ends);
+  joinLoneBraces(compressed, indenter);
+  return indented;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "CompilerOptions.h"
 #include "OutputMarkers.h"
@@ -125,6 +126,24 @@ bool isSystemKeyword(const std::string& word) {
     }
   }
   return entries.count(word) != 0;
+}
+
+// Whether the head of the word `text` (`first`, the text before its first
+// '.') is a system keyword. The answer depends on the text alone, and a
+// project writes the same few thousand names again and again, so it is kept
+// by the number of the shared text.
+bool headIsSystemKeyword(const SharedString& text, const std::string& first) {
+  static std::vector<uint8_t> known;  // 0: not asked yet, 1: no, 2: yes
+  static const char* knownFor = nullptr;
+  if (knownFor != _SystemKeywords_) {
+    knownFor = _SystemKeywords_;
+    known.clear();
+  }
+  const uint32_t id = text.id();
+  if (id >= known.size()) known.resize(static_cast<size_t>(id) + 1, 0);
+  uint8_t& answer = known[id];
+  if (answer == 0) answer = isSystemKeyword(first) ? 2 : 1;
+  return answer == 2;
 }
 
 // The declared type of a name: its own annotation, else the type the
@@ -367,7 +386,10 @@ static bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) 
 // children are printed too.
 static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int typeCommentOff, bool& done) {
   SharedString& text = self->text;
-  renameFlashPackage(self, out);
+  // Most words are a plain name: without a '.' neither the package renaming
+  // nor the E4X descendants have anything to do.
+  const bool dotted = text.find('.') != std::string::npos;
+  if (dotted) renameFlashPackage(self, out);
 
   // Namespace members: `use namespace ns` prints nothing, `ns::x` reads a member.
   if (self->flags & TokenModifierFlags::Namespace) {
@@ -379,10 +401,10 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     out += text;
     return 0;
   }
-  rewriteDescendants(self, file, mode, typeCommentOff);
+  if (dotted) rewriteDescendants(self, file, mode, typeCommentOff);
 
-  std::string first = text.substr(0, text.find('.'));
-  if (isSystemKeyword(first)) {
+  std::string first = dotted ? text.substr(0, text.find('.')) : text.str();
+  if (headIsSystemKeyword(text, first)) {
     out += text;
     return 0;
   }

@@ -266,16 +266,20 @@ void Parse::toJavaScript() {
     return;
   }
   _CURFILENAME = path;
-  jsText.clear();
+  // Every file's statements are written into one buffer that keeps its room
+  // from file to file, so no file grows a text of its own; the formatter
+  // lays them out with CR LF line ends, as the output files are written, and
+  // hands back the text at its final size.
+  thread_local std::string statements;
+  statements.clear();
   {
     ResolvedTypesOfOnePrint resolvedTypes;
-    toJsScript(jsText, this, JsMode::Plain, 0);
+    toJsScript(statements, this, JsMode::Plain, 0);
   }
   // A function's names are looked up only while the words inside it print.
   for (TokenFunction* function : functions) function->locals.clear();
   std::vector<TokenFunction*>().swap(functions);
-  // Laid out with CR LF line ends, as the output files are written.
-  jsText = formatScript(jsText, FormatLineEnd::CrLf);
+  jsText = formatScript(statements, FormatLineEnd::CrLf);
 }
 
 void Parse::setPath(const char* p) {
