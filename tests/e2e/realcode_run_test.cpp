@@ -147,6 +147,22 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "ffff0000 256 255 17\n", false,
        {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
         {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
+      // A static set by a function called at once, function(){...}(), was
+      // assigned while its class was made, like a function value: it read
+      // a class that the script makes later (a TypeError as the script
+      // loaded). A function alone stays a value set at once, and a
+      // new RegExp of another class's pattern waits for its first use.
+      {"static set by a function called at once",
+       mainClass("\t\t\ttrace(TABLE.join(\",\"), pick(), WORD.test(\"ab12\"));\n",
+                 "\t\tpublic static const TABLE:Array = function():Array {\n"
+                 "\t\t\tvar t:Array = []; for (var i:int = 0; i < 3; i++) t.push(i * Later.STEP); return t;\n"
+                 "\t\t}();\n"
+                 "\t\tpublic static var pick:Function = function():String { return \"{}\" + Later.STEP; };\n"
+                 "\t\tpublic static var WORD:RegExp = new RegExp(Later.DIGITS);\n"),
+       "0,5,10 {}5 true\n", false,
+       {{"Later.as", "package { public class Later extends Base { public static var STEP:int = 5;\n"
+                     "public static var DIGITS:String = \"\\\\d+\"; } }\n"},
+        {"Base.as", "package { public class Base { } }\n"}}},
       // An XML attribute updated in place (x.@hp += 5, x.@n++) printed an
       // assignment to the getAttribute call, which JavaScript rejects. The
       // attribute texts sit in a stand-in for the library's XML: hp "10"
