@@ -513,6 +513,18 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "run:sel(3)>seq(2)>see>attack | run:sel(3)>seq(2)>see>attack | ok:sel(3)>seq(2)>see>seq(2)>hurt?>idle | "
        "run:sel(3)>seq(2)>see>seq(2)>hurt?>heal\n"
        "sel(3) 20 0 2 attack\n"},
+      // The level line gives orc 12, imp 5, elf 9 (ids 1 to 3; the x flag
+      // lets blanks stand round '=' and a comment end the pattern). Each
+      // tick the highest hp drains 3 (or what is left) from the others:
+      // orc takes 3 + 3 (elf 6, imp 2), then 3 + 2 (elf 3, imp 0), 23 in
+      // all; "left" loses 6 + 5 of 100, "ticks" counts 2 and "log" joins
+      // "o" twice. The hp 23, 3, 0 (last sorted order) have 2, 1, 1
+      // digits; LIMITS, made by a function called at once, is 1 to 3 times
+      // Mob.STEP 4; Entity's own _id stays -1 beside Mob's.
+      {"game-entities",
+       "1:orc(12) 2:imp(5) 3:elf(9)\n"
+       "1:orc(23) 2:imp(0) 3:elf(3)\n"
+       "<stats ticks=\"2\" left=\"89\" log=\"oo\"/> digits 211 limits 4/8/12 base -1\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
