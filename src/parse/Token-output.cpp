@@ -253,6 +253,20 @@ bool isPrefixUpdateOfAttribute(Token* op) {
          compoundOperator(after, tokens).empty() && !isUpdateOperator(after);
 }
 
+// list[i].@a: the word ".@a" follows the receiver, a name indexed by [ ]
+// groups, whose text the update reads once more. False for any other
+// receiver (a call's result would be called twice).
+bool indexedReceiver(Token* word, std::string& receiver, Parse* file, int typeCommentOff) {
+  Token* head = siblingOf(word, -1);
+  while (isType(head, TokenTypeCode::Bracket)) head = siblingOf(head, -1);
+  if (!isType(head, TokenTypeCode::Word) || head == siblingOf(word, -1)) return false;
+  for (int i = head->index; i < word->index; ++i) {
+    Token* part = head->parent->childs[static_cast<size_t>(i)];
+    if (part) part->toJsScript(receiver, file, JsMode::Plain, typeCommentOff);
+  }
+  return !receiver.empty();
+}
+
 // x.@a op= v, x.@a++ and ++x.@a (and --) write the attribute with the value
 // that its read gives: x.setAttribute('a',x.getAttribute('a')op(v)). ++ and
 // -- count the attribute's text as a number, += joins it with v as the
@@ -264,9 +278,10 @@ int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::strin
   if (r.find('.', at + 2) != std::string::npos) return -1;
   Token* next = siblingOf(self, 1);
   Token* prev = siblingOf(self, -1);
-  const std::string target = r.substr(0, at);
+  std::string target = r.substr(0, at);
+  if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
   const std::string read = target + ".getAttribute('" + r.substr(at + 2) + "')";
-  const std::string write = target + ".setAttribute('" + r.substr(at + 2) + "',";
+  const std::string write = r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
   if (isUpdateOperator(next) || isPrefixUpdateOfAttribute(prev)) {
     const Token* op = isUpdateOperator(next) ? next : prev;
     out += write + "Number(" + read + ")" + (op->text == "++" ? "+1)" : "-1)");

@@ -167,17 +167,19 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
       // assignment to the getAttribute call, which JavaScript rejects. The
       // attribute texts sit in a stand-in for the library's XML: hp "10"
       // joined with 5 is "105" as in ActionScript, then 103, 206 and 3
-      // (206 % 100 >> 1 | 0); the counter "3" counts 4, 5, 4.
+      // (206 % 100 >> 1 | 0); the counter "3" counts 4, 5, 4, and joined
+      // with 2 through an index of an Array it is "42".
       {"XML attribute updated in place",
        mainClass("\t\t\tvar u:Attrs = new Attrs();\n"
                  "\t\t\tu.@hp += 5;\n\t\t\tvar after:String = u.@hp;\n"
                  "\t\t\tu.@hp -= 2; u.@hp *= 1 + 1; u.@hp %= 100; u.@hp >>= 1; u.@hp |= 0;\n"
                  "\t\t\tu.@n++;\n\t\t\t++u.@n;\n\t\t\tu.@n--\n"
+                 "\t\t\tvar all:Array = [u];\n\t\t\tall[0].@n += 2;\n"
                  "\t\t\ttrace(after, u.@hp, u.@n);\n") +
            "class Attrs {\n\tprivate var values:Object = {hp: \"10\", n: \"3\"};\n"
            "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
            "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
-       "105 3 4\n"},
+       "105 3 42\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
