@@ -17,7 +17,8 @@ constexpr const char* kNamedGroupsExec =
 // The body of a regular expression literal as JavaScript reads it: the
 // named groups of ActionScript (?P<name>...) and their back references
 // (?P=name) become (?<name>...) and \k<name>. With the flag x the blanks
-// outside character classes are left out, as ActionScript ignores them.
+// and '#' comments outside character classes are left out, as ActionScript
+// ignores them.
 std::string jsRegexBody(std::string_view body, bool extended, bool& named) {
   std::string out;
   out.reserve(body.size());
@@ -49,6 +50,10 @@ std::string jsRegexBody(std::string_view body, bool extended, bool& named) {
         continue;
       }
     } else if (extended && (b == ' ' || b == '\t' || b == '\n')) {
+      continue;
+    } else if (extended && b == '#') {
+      // A comment, to the line's end (or to the end of the body).
+      while (i + 1 < body.size() && body[i + 1] != '\n') ++i;
       continue;
     }
     out += b;

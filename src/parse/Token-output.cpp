@@ -231,6 +231,100 @@ int attributeAssignmentToJs(Token* self, const std::string& r, size_t at, std::s
   return 1 + static_cast<int>(valueEnd - valueFrom);
 }
 
+bool isUpdateOperator(const Token* t) {
+  return isType(t, TokenTypeCode::Operator) && (t->text == "++" || t->text == "--");
+}
+
+// += -= *= /= %= <<= >>= >>>= &= |= ^= starting at `t`: the operator
+// without its '=', or "" for any other token. The lexer reads some of them
+// (*=, %=, <<=, ...) as the operator and a "=" right after it; `tokens` is
+// set to the count of tokens the operator spans.
+std::string compoundOperator(Token* t, int& tokens) {
+  tokens = 1;
+  if (!isType(t, TokenTypeCode::Operator)) return std::string();
+  Token* assign = siblingOf(t, 1);
+  const bool split = isType(assign, TokenTypeCode::Assign) && assign->text == "=" && assign->leadingText.empty();
+  static const char* const kOperators[] = {"+", "-", "*", "/", "%", "<<", ">>", ">>>", "&", "|", "^"};
+  for (const char* op : kOperators) {
+    if (split && t->text == op) {
+      tokens = 2;
+      return op;
+    }
+    if (t->text == std::string(op) + "=") return op;
+  }
+  return std::string();
+}
+
+// ++x.@a: the attribute's word writes the whole update, so the operator
+// prints nothing of its own.
+bool isPrefixUpdateOfAttribute(Token* op) {
+  if (!isUpdateOperator(op)) return false;
+  Token* before = siblingOf(op, -1);
+  if (before && (isType(before, TokenTypeCode::Word) || isType(before, TokenTypeCode::Number) ||
+                 isType(before, TokenTypeCode::Literal) || isType(before, TokenTypeCode::Paren) ||
+                 isType(before, TokenTypeCode::Bracket) || isType(before, TokenTypeCode::DeclaredName)))
+    return false;
+  Token* word = siblingOf(op, 1);
+  if (!isType(word, TokenTypeCode::Word) || word->text.str().find(".@") == std::string::npos) return false;
+  Token* after = siblingOf(word, 1);
+  int tokens = 0;
+  return !isType(after, TokenTypeCode::Assign) && !isType(after, TokenTypeCode::Bracket) &&
+         compoundOperator(after, tokens).empty() && !isUpdateOperator(after);
+}
+
+// list[i].@a: the word ".@a" follows the receiver, a name indexed by [ ]
+// groups, whose text the update reads once more. False for any other
+// receiver (a call's result would be called twice).
+bool indexedReceiver(Token* word, std::string& receiver, Parse* file, int typeCommentOff) {
+  Token* head = siblingOf(word, -1);
+  while (isType(head, TokenTypeCode::Bracket)) head = siblingOf(head, -1);
+  if (!isType(head, TokenTypeCode::Word) || head == siblingOf(word, -1)) return false;
+  for (int i = head->index; i < word->index; ++i) {
+    Token* part = head->parent->childs[static_cast<size_t>(i)];
+    if (part) part->toJsScript(receiver, file, JsMode::Plain, typeCommentOff);
+  }
+  return !receiver.empty();
+}
+
+// x.@a op= v, x.@a++ and ++x.@a (and --) write the attribute with the value
+// that its read gives: x.setAttribute('a',x.getAttribute('a')op(v)). ++ and
+// -- count the attribute's text as a number, += joins it with v as the
+// XML attribute does in ActionScript. Returns the count of following
+// siblings consumed, or -1 when no update follows the attribute. `at` is
+// where ".@" stands in the resolved word `r`.
+int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
+                        int typeCommentOff) {
+  if (r.find('.', at + 2) != std::string::npos) return -1;
+  Token* next = siblingOf(self, 1);
+  Token* prev = siblingOf(self, -1);
+  std::string target = r.substr(0, at);
+  if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
+  const std::string read = target + ".getAttribute('" + r.substr(at + 2) + "')";
+  const std::string write = r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
+  if (isUpdateOperator(next) || isPrefixUpdateOfAttribute(prev)) {
+    const Token* op = isUpdateOperator(next) ? next : prev;
+    out += write + "Number(" + read + ")" + (op->text == "++" ? "+1)" : "-1)");
+    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+    return op == next ? 1 : 0;
+  }
+  int tokens = 0;
+  const std::string op = compoundOperator(next, tokens);
+  if (op.empty()) return -1;
+  out += write + read + op + "(";
+  const size_t valueFrom = static_cast<size_t>(self->index) + 1 + tokens;
+  const ChildRange value{.from = valueFrom,
+                         .stopAt = [](const Token* t) {
+                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                                  beginsNextStatement(t);
+                         },
+                         .skipsDisabled = false,
+                         .keepsTokensApart = false};
+  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, value, mode, typeCommentOff);
+  out += "))";
+  self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  return tokens + static_cast<int>(valueEnd - valueFrom);
+}
+
 // Reading an attribute: x.@[expr] -> x.getAttribute(expr), x.@a ->
 // x.getAttribute('a') (converted to int when assigned to an int), and
 // x.@a.rest likewise with the rest after the call. `at` is where ".@" stands
@@ -427,6 +521,11 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
       done = true;
       return skip + attributeAssignmentToJs(self, r, attributeAt, out, file, mode, typeCommentOff);
     }
+    const int updated = attributeUpdateToJs(self, r, attributeAt, out, file, mode, typeCommentOff);
+    if (updated >= 0) {
+      done = true;
+      return skip + updated;
+    }
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
@@ -479,7 +578,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::ObjectKey:
     case TokenTypeCode::Operator: {
       // ++super.x: the word after the operator writes the whole update.
-      if (isPrefixUpdateOfSuperAccessor()) break;
+      if (isPrefixUpdateOfSuperAccessor() || isPrefixUpdateOfAttribute(this)) break;
       const size_t joint = out.size();
       out += text;
       keepTokensApart(out, joint);

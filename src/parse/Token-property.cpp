@@ -260,10 +260,32 @@ std::string thisMemberToJs(const std::string& name, Token* token, TokenClass* cl
   return _DEBUF_(" /*this1-no*/") + spelling + textFrom(name, 4);
 }
 
+bool namesClass(const Token* word, const TokenClass* cls) {
+  return word && word->type == TokenTypeCode::Word && (word->text == cls->shortName || word->text == cls->fullName);
+}
+
+// The group (o as Node), or ((o as Node)), whose value is cast to `cls` by
+// its last operator: the as token that ends it, else nullptr.
+const Token* asCastTo(const Token* group, const TokenClass* cls) {
+  for (int depth = 0; group && group->type == TokenTypeCode::Paren && depth < 8; ++depth) {
+    const Token* last = nullptr;
+    size_t count = 0;
+    for (const Token* child : group->childs)
+      if (child) last = child, ++count;
+    if (!last) return nullptr;
+    if (last->type == TokenTypeCode::As) {
+      const Token* right = static_cast<const TokenAs*>(last)->right;
+      return namesClass(right, cls) ? last : nullptr;
+    }
+    group = count == 1 ? last : nullptr;
+  }
+  return nullptr;
+}
+
 // list[i]._id, where list is a Vector of this class (or a Vector of such
-// Vectors, grid[y][x]._id), and Node(o)._id, a cast to this class: the
-// private members that the class renames are written under their JavaScript
-// names, as other._id is.
+// Vectors, grid[y][x]._id), Node(o)._id, a cast to this class, and
+// (o as Node)._id: the private members that the class renames are written
+// under their JavaScript names, as other._id is.
 std::string elementMemberPath(const std::string& path, Token* token) {
   TokenClass* cls = token->getTokenClass();
   Token* before = siblingOf(token, -1);
@@ -271,9 +293,11 @@ std::string elementMemberPath(const std::string& path, Token* token) {
   Parse* file = token->file.get();
   if (before->type == TokenTypeCode::Paren) {
     Token* cast = siblingOf(before, -1);
-    const bool isCast =
-        cast && cast->type == TokenTypeCode::Word && (cast->text == cls->shortName || cast->text == cls->fullName);
-    return isCast ? cls->withRenamedPrivates(cast->text, path, file) : path;
+    if (namesClass(cast, cls)) return cls->withRenamedPrivates(cast->text, path, file);
+    // A group after a name, a call or an index is a call's arguments.
+    const bool called = cast && (cast->type == TokenTypeCode::Word || cast->type == TokenTypeCode::Paren ||
+                                 cast->type == TokenTypeCode::Bracket);
+    return !called && asCastTo(before, cls) ? cls->withRenamedPrivates(cls->shortName, path, file) : path;
   }
   size_t depth = 0;
   for (; before && before->type == TokenTypeCode::Bracket; before = siblingOf(before, -1)) ++depth;

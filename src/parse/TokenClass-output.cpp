@@ -76,15 +76,40 @@ bool isNumberValue(const std::string& value) {
   return xstringmthod::IsAllDigit(value.c_str()) != 0;
 }
 
+// Whether the initialiser `rest` (the item from the value on) is a function
+// expression alone, function(){...}: one that is called at once,
+// function(){...}(), runs its body, which may read a class not made yet.
+bool isFunctionAlone(const std::string& rest) {
+  if (rest.rfind("function(", 0) != 0) return false;
+  int depth = 0;
+  char quote = 0;
+  for (size_t i = rest.find('{'); i < rest.size(); ++i) {
+    const char c = rest[i];
+    if (quote) {
+      if (c == '\\')
+        ++i;
+      else if (c == quote)
+        quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '{') {
+      ++depth;
+    } else if (c == '}' && --depth == 0) {
+      return rest.find_first_not_of(" \t\r\n;", i + 1) == std::string::npos;
+    }
+  }
+  return false;
+}
+
 // Static values that are safe to assign while the class is defined; any other
 // initialiser is deferred to the first use of the static (__static).
-bool isDirectStaticValue(const std::string& item, const std::string& value) {
+bool isDirectStaticValue(const std::string& item, const std::string& value, const std::string& rest) {
   if (item.find("=/*[SAFE]*/", 1) != std::string::npos) return true;
   static const char* const kPlain[] = {"null", "undefine", "[]", "true", "false", "NaN", "{}", "{ }"};
   for (const char* plain : kPlain)
     if (value == plain) return true;
   if (isNumberValue(value) || xstringmthod::IsString(value.c_str())) return true;
-  return value.rfind("new RegExp(", 0) == 0 || value.rfind("function(", 0) == 0;
+  return value.rfind("new RegExp(", 0) == 0 || isFunctionAlone(rest);
 }
 
 // One static item, "'name',this.name=value;", goes to the direct statics as
@@ -111,13 +136,15 @@ void sortStaticItem(std::string item, const std::string& shortName, std::string&
     return;
   }
   std::string value;
+  std::string rest;
   size_t eq = item.find('=');
   if (eq != std::string::npos && eq < end) {
     value = item.substr(eq + 1, end - eq - 1);
     size_t first = value.find_first_not_of(' ');
     value = first == std::string::npos ? "" : value.substr(first);
+    rest = item.substr(std::min(item.size(), eq + 1 + (first == std::string::npos ? 0 : first)));
   }
-  if (!isDirectStaticValue(item, value)) {
+  if (!isDirectStaticValue(item, value, rest)) {
     lazy += item.substr(0, comma) + ",function(){return " + after + "},";
     return;
   }

@@ -339,14 +339,19 @@ bool walksDictionaryKeys(Token* group, const ForEachHead& head, Parse* file) {
   return (dot == std::string::npos ? type : type.substr(dot + 1)) == "Dictionary";
 }
 
+// The type the loop variable is declared with: in the head, or as the local
+// or member that the head names.
+std::string declaredType(const ForEachHead& parts, Parse* file) {
+  return parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
+}
+
 // The value that the loop variable of for (k in o) or for each (v in o)
 // receives when it is declared as a number: for (var i:int in list) gives 0,
 // 1, 2 where the JavaScript loop gives "0", "1", "2", and for each (var n:int
 // in "1,2".split(",")) gives 1 and 2 where the elements are texts. "" for a
 // variable of another type, which takes the value as it is.
 std::string numericLoopValue(const ForEachHead& parts, const std::string& value, Parse* file) {
-  const std::string type =
-      parts.withVar ? parts.nameToken->toTypeDeclaration(file) : declaredTypeOfName(parts.nameToken, file);
+  const std::string type = declaredType(parts, file);
   if (type == "int") return "((" + value + ")|0)";
   if (type == "uint") return "((" + value + ")>>>0)";
   if (type == "Number") return "Number(" + value + ")";
@@ -364,6 +369,9 @@ int TokenFor::pretreatment(Parse*) { return 0; }
 //   var v;/*for each*/for(var $each_v in list){v=list[$each_v]; ...}
 // and a variable declared as a number takes the element as that number:
 //   for each (var n:int in list)  ->  ...{n=((list[$each_n])|0); ...}
+// one declared as a String takes it as a text (null and undefined as null):
+//   for each (var s:String in list)  ->  ...{s=list[$each_s];
+//   s=s==null?null:String(s); ...}
 int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
   if (!pendingError().empty()) {
     scriptErr(out, file, pendingError().c_str(), 1);
@@ -424,8 +432,9 @@ int TokenFor::toJsScript(std::string& out, Parse* file, int mode, int typeCommen
   parts.nameToken->text = name;
   const std::string element = source + "[$each_" + name + "]";
   const std::string number = numericLoopValue(parts, element, file);
-  out += "{\n" + elementTarget(parts, name, file, mode, typeCommentOff) + "=" + (number.empty() ? element : number) +
-         ";\n";
+  const std::string target = elementTarget(parts, name, file, mode, typeCommentOff);
+  out += "{\n" + target + "=" + (number.empty() ? element : number) + ";\n";
+  if (declaredType(parts, file) == "String") out += target + "=" + target + "==null?null:String(" + target + ");\n";
   // The block's own "{" is already out; a block printed without braces gets
   // its closing one here.
   if (!inner.empty() && inner[0] == '{') {

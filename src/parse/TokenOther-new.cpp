@@ -48,6 +48,32 @@ std::string printUntilComma(Token* group, Parse* file, int typeCommentOff) {
   return out;
 }
 
+// Takes the blanks and '#' comments out of a pattern text, keeping escaped
+// bytes and character classes whole.
+constexpr const char* kWithoutLayout =
+    R"(.replace(/\\[\s\S]|\[(?:\\[\s\S]|[^\]])*\]|#[^\n]*|\s+/g,function(m){return /^[\s#]/.test(m)?"":m;}))";
+
+// The flags of new RegExp(p, "gx") when the last argument is a quoted text
+// of flag letters that holds the flag x: the other letters, quoted; else "".
+std::string flagsWithoutExtended(Token* group) {
+  Token* flags = nullptr;
+  Token* comma = nullptr;
+  for (Token* child : group->childs)
+    if (child) comma = flags, flags = child;
+  if (!flags || flags->type != Literal || !comma || comma->type != Comma) return std::string();
+  const std::string& text = flags->text;
+  const size_t end = text.find_last_not_of(" \t\r\n");
+  if (end == std::string::npos || end < 1 || (text[0] != '"' && text[0] != '\'') || text[end] != text[0])
+    return std::string();
+  const std::string letters = text.substr(1, end - 1);
+  if (letters.find('x') == std::string::npos || letters.find_first_not_of("gimsx") != std::string::npos)
+    return std::string();
+  std::string kept;
+  for (char c : letters)
+    if (c != 'x') kept += c;
+  return "\"" + kept + "\"";
+}
+
 }  // namespace
 
 // new needs nothing rewritten before output: the class it stands in is
@@ -102,6 +128,20 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
       out += ")";
     }
     return 2;
+  }
+
+  // new RegExp(p, "gx"): JavaScript has no flag x, under which blanks and
+  // '#' comments of the pattern are layout; the pattern, known only when the
+  // script runs, is made without them (escapes and character classes kept):
+  //   new RegExp(p,"gx")  ->  new RegExp(String(p).replace(...),"g")
+  if (next->text == "RegExp" && after && after->type == Paren) {
+    const std::string flags = flagsWithoutExtended(after);
+    if (!flags.empty()) {
+      out += keyword;
+      const std::string pattern = printUntilComma(after, owner, typeCommentOff);
+      out += "RegExp(String(" + pattern + ")" + kWithoutLayout + "," + flags + ")";
+      return 2;
+    }
   }
 
   if (next->type == VectorType && after) {

@@ -73,6 +73,25 @@ TEST(GameCode, LoopVariablesTypedAsNumbers) {
                "a1\n10 11,4 3 1.5 3\n16 5 1 13 2 4101121\n");
 }
 
+// A for each variable declared as a String holds each element as a text:
+// the scores 3, 14 and 159 have 1, 2 and 3 digits, "3" + 1 is "31" and the
+// first digits are 3, 1 and 1; an element of a Vector.<int> takes a suffix;
+// null and undefined hold null; a member variable (label) takes the number
+// 7 as "7", whose length is 1.
+TEST(GameCode, ForEachVariableTypedAsString) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate var label:String;\n",
+                           "var scores:Array = [3, 14, 159], out:String = \"\";\n"
+                           "for each (var s:String in scores) out += s.length + \":\" + (s + 1) + \":\" + s.charAt(0) + \" \";\n"
+                           "var ids:Vector.<int> = new <int>[5, 66], tags:Array = [];\n"
+                           "for each (var id:String in ids) tags.push(id.concat(\"!\"));\n"
+                           "for each (var none:String in [null, undefined]) tags.push(none === null);\n"
+                           "for each (label in {hp: 7}) tags.push(label.length);\n"
+                           "trace(out + \"|\" + tags.join(\",\"));")}},
+               "1:31:3 2:141:1 3:1591:1 |5!,66!,true,true,1\n");
+}
+
 // One catch clause of a narrower type than Error takes only its type: an
 // Error thrown past it reaches the outer clause, after the finally block.
 TEST(GameCode, NarrowTypedCatchLetsOtherErrorsPass) {

@@ -297,6 +297,25 @@ TEST(ProbeClasses, PrivateMembersOfOtherInstancesOfTheSameClass) {
          "\t\treturn g[0][1]._id + g[0][0]._next._id + Node(g[0][0])._next._id * 100;\n\t}\n"
          "\tpublic function viaClosure():Function { return function():int { return _next._next._id; }; }\n}\n"}},
        "1,12,13, 1312 1012 1224 13\n"},
+      // Through as casts in brackets: node 1 read as 10 + 1, then nodes 2
+      // and 1 of an Array (2 + 100); bump adds 5 then 1 to node 1's own _id
+      // (7). f(o as Node)._id is a call's result, whose _id stays the base's
+      // name: the Item that f returns holds -1.
+      {"a renamed private member reached through an as cast",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar a:Node = new Node(1), b:Node = new Node(2);\n"
+         "\t\t\ttrace(a.peek(a), a.pair([a, b]), a.bump(a), a.called(a));\n"
+         "\t\t}\n\t}\n}\n"
+         "class Item\n{\n\tprivate var _id:int = -1;\n}\n"
+         "class Node extends Item\n{\n\tprivate var _id:int;\n"
+         "\tpublic function Node(id:int) { _id = id; }\n"
+         "\tpublic function peek(o:Object):int { return (o as Node)._id * 10 + Node(o)._id; }\n"
+         "\tpublic function pair(list:Array):int { return (list[1] as Node)._id + ((list[0] as Node))._id * 100; }\n"
+         "\tpublic function bump(o:Object):int { (o as Node)._id += 5; (o as Node)._id++; return _id; }\n"
+         "\tprivate function f(n:Node):Object { return new Item(); }\n"
+         "\tpublic function called(o:Object):int { return f(o as Node)._id; }\n}\n"}},
+       "11 102 7 -1\n"},
   });
 }
 

@@ -166,7 +166,16 @@ TEST(ProbeSourceForms, RegularExpressionFlags) {
       {"slash in a class and the flag x", "",
        "var paths:Array = \"a/b/c\".match(/[^/]+/g);\nvar x:RegExp = /a b # c/x;\n"
        "trace(paths.join(\"|\"), x.test(\"ab#c\"), x.source, /[/]/.test(\"/\"));",
-       "a|b|c true ab#c true\n"},
+       "a|b|c true ab true\n"},
+      // JavaScript has no flag x: new RegExp drops it and takes the blanks
+      // and the '#' comment out of the pattern when the script runs; an
+      // escaped blank and one in a character class stay.
+      {"the flag x of new RegExp", "",
+       "var src:String = \"h e l l o  # greeting\";\nvar r:RegExp = new RegExp(src, \"x\");\n"
+       "var g:RegExp = new RegExp(\"w o\\\\ r [ ]d\", 'gix');\n"
+       "trace(r.test(\"hello\"), r.source, \"WO R D, wo r d\".replace(g, \"-\"), g.global, g.ignoreCase, "
+       "new RegExp(\"a b\").test(\"a b\"));",
+       "true hello -, - true true true\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }

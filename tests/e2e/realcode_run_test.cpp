@@ -147,6 +147,39 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "ffff0000 256 255 17\n", false,
        {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
         {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
+      // A static set by a function called at once, function(){...}(), was
+      // assigned while its class was made, like a function value: it read
+      // a class that the script makes later (a TypeError as the script
+      // loaded). A function alone stays a value set at once, and a
+      // new RegExp of another class's pattern waits for its first use.
+      {"static set by a function called at once",
+       mainClass("\t\t\ttrace(TABLE.join(\",\"), pick(), WORD.test(\"ab12\"));\n",
+                 "\t\tpublic static const TABLE:Array = function():Array {\n"
+                 "\t\t\tvar t:Array = []; for (var i:int = 0; i < 3; i++) t.push(i * Later.STEP); return t;\n"
+                 "\t\t}();\n"
+                 "\t\tpublic static var pick:Function = function():String { return \"{}\" + Later.STEP; };\n"
+                 "\t\tpublic static var WORD:RegExp = new RegExp(Later.DIGITS);\n"),
+       "0,5,10 {}5 true\n", false,
+       {{"Later.as", "package { public class Later extends Base { public static var STEP:int = 5;\n"
+                     "public static var DIGITS:String = \"\\\\d+\"; } }\n"},
+        {"Base.as", "package { public class Base { } }\n"}}},
+      // An XML attribute updated in place (x.@hp += 5, x.@n++) printed an
+      // assignment to the getAttribute call, which JavaScript rejects. The
+      // attribute texts sit in a stand-in for the library's XML: hp "10"
+      // joined with 5 is "105" as in ActionScript, then 103, 206 and 3
+      // (206 % 100 >> 1 | 0); the counter "3" counts 4, 5, 4, and joined
+      // with 2 through an index of an Array it is "42".
+      {"XML attribute updated in place",
+       mainClass("\t\t\tvar u:Attrs = new Attrs();\n"
+                 "\t\t\tu.@hp += 5;\n\t\t\tvar after:String = u.@hp;\n"
+                 "\t\t\tu.@hp -= 2; u.@hp *= 1 + 1; u.@hp %= 100; u.@hp >>= 1; u.@hp |= 0;\n"
+                 "\t\t\tu.@n++;\n\t\t\t++u.@n;\n\t\t\tu.@n--\n"
+                 "\t\t\tvar all:Array = [u];\n\t\t\tall[0].@n += 2;\n"
+                 "\t\t\ttrace(after, u.@hp, u.@n);\n") +
+           "class Attrs {\n\tprivate var values:Object = {hp: \"10\", n: \"3\"};\n"
+           "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
+           "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
+       "105 3 42\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -482,6 +515,18 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "run:sel(3)>seq(2)>see>attack | run:sel(3)>seq(2)>see>attack | ok:sel(3)>seq(2)>see>seq(2)>hurt?>idle | "
        "run:sel(3)>seq(2)>see>seq(2)>hurt?>heal\n"
        "sel(3) 20 0 2 attack\n"},
+      // The level line gives orc 12, imp 5, elf 9 (ids 1 to 3; the x flag
+      // lets blanks stand round '=' and a comment end the pattern). Each
+      // tick the highest hp drains 3 (or what is left) from the others:
+      // orc takes 3 + 3 (elf 6, imp 2), then 3 + 2 (elf 3, imp 0), 23 in
+      // all; "left" loses 6 + 5 of 100, "ticks" counts 2 and "log" joins
+      // "o" twice. The hp 23, 3, 0 (last sorted order) have 2, 1, 1
+      // digits; LIMITS, made by a function called at once, is 1 to 3 times
+      // Mob.STEP 4; Entity's own _id stays -1 beside Mob's.
+      {"game-entities",
+       "1:orc(12) 2:imp(5) 3:elf(9)\n"
+       "1:orc(23) 2:imp(0) 3:elf(3)\n"
+       "<stats ticks=\"2\" left=\"89\" log=\"oo\"/> digits 211 limits 4/8/12 base -1\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

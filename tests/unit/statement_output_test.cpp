@@ -197,6 +197,12 @@ TEST(StatementOutput, Expressions) {
       {"attribute assignments without a semicolon end at their line",
        "x.@id = 5\nf(x)\nx.@n = a +\n\tb\nif (c) x.@k = 1\nelse x.@k = 2\n",
        "x.setAttribute('id',5)\nf(x)\nx.setAttribute('n',a+\nb)\nif (c)x.setAttribute('k',1)\n\telse x.setAttribute('k',2)\n"},
+      {"attribute compound assignments and updates",
+       "x.@hp += 5;\nx.@hp *= a + b;\nx.@bits >>>= 1\nx.@n++;\n++x.@n;\nx.@n--, n++;\nlist[i].@n += 2;\n",
+       "x.setAttribute('hp',x.getAttribute('hp')+(5));\nx.setAttribute('hp',x.getAttribute('hp')*(a+b));\n"
+       "x.setAttribute('bits',x.getAttribute('bits')>>>(1))\nx.setAttribute('n',Number(x.getAttribute('n'))+1);\n"
+       "x.setAttribute('n',Number(x.getAttribute('n'))+1);\nx.setAttribute('n',Number(x.getAttribute('n'))-1),n++;\n"
+       "list[i].setAttribute('n',list[i].getAttribute('n')+(2));\n"},
       {"every attribute empties the star", "a = x.@*;\n", "a=x.getAttribute('');\n"},
       {"a named attribute keeps its multiplication", "y = x.@id * 2;\n", "y=x.getAttribute('id')*2;\n"},
       {"children", "a = x.*;\nb = x.*.length();\n",

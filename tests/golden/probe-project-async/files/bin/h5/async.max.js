@@ -480,6 +480,7 @@ var Main=(function(){
 			if(__line<82){
 				for (var $each_url in urls){
 					url=urls[$each_url];
+					url=url==null?null:String(url);
 					if(__line>=77 && __line<82 && $each_url!==__$['$each_url'])continue;
 					__$['$each_url']=$each_url;
 					if(__line<79){
