@@ -81,6 +81,25 @@ bool onlyComments(const std::string& r) {
   return true;
 }
 
+// A static constant's value put in place of its name: a quoted string or a
+// regular expression (after the blanks and comments in front of it). Its
+// ".*" and ".@" are the literal's own text, no E4X operators.
+bool isInlinedLiteral(const std::string& r) {
+  size_t at = 0;
+  while (at < r.size()) {
+    if (r[at] == ' ') {
+      ++at;
+    } else if (r.compare(at, 2, "/*") == 0) {
+      size_t end = r.find("*/", at + 2);
+      if (end == std::string::npos) return false;
+      at = end + 2;
+    } else {
+      return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
+    }
+  }
+  return false;
+}
+
 // A [ ] group directly under a package or class token is metadata
 // ([SWF(...)], [Bindable]). In a class body a [ ] group that starts a
 // statement is metadata too ([Inline], [Event(...)], [ArrayElementType("int")]
@@ -400,7 +419,9 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     return skip;
   }
   size_t attributeAt = r.find(".@");
-  if (attributeAt != std::string::npos) {
+  if (isInlinedLiteral(r)) {
+    // A constant's literal prints as it stands.
+  } else if (attributeAt != std::string::npos) {
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
       done = true;
       return skip + attributeAssignmentToJs(self, r, attributeAt, out, file, mode, typeCommentOff);

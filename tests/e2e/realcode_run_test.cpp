@@ -147,6 +147,19 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "ffff0000 256 255 17\n", false,
        {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
         {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
+      // A static constant's literal, put in place of its name, was read as
+      // E4X: the ".*" of a regular expression became ".children()" (a
+      // dialogue parser matched nothing) and the ".@" of a text a
+      // getAttribute call. In a release build constants of other classes
+      // are put in place too.
+      {"constant literal holding .* or .@",
+       "/*[COMPILER OPTIONS:release]*/\n" +
+           mainClass("\t\t\ttrace(\"Guard: hi\".match(SAY)[1], GLOB, AT.length, Rules.ANY.test(\"x\"), Rules.MAIL);\n",
+                     "\t\tpublic static const SAY:RegExp = /^\\w+:\\s*(.*)$/;\n"
+                     "\t\tprivate static const GLOB:String = \"*.*\", AT:String = \"a.@b\";\n"),
+       "hi *.* 4 true me.@home\n", false,
+       {{"Rules.as", "package { public class Rules {\n\tpublic static const ANY:RegExp = /^.*$/;\n"
+                     "\tpublic static const MAIL:String = \"me.@home\";\n} }\n"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
