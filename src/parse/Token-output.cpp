@@ -14,6 +14,7 @@
 #include "OutputMarkers.h"
 #include "Token.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
 #include "message.h"
 #include "parse.h"
 
@@ -159,11 +160,27 @@ namespace {
 
 // flash.display.Sprite -> zafrit.display.Sprite; a dotted word with ".length"
 // that is called gets a hint to the XML length function in front of it.
+// "flash" names a variable where the word stands: a local or parameter of an
+// enclosing function, or a member of the class or of a base class (a hit
+// flash kept in a field), whose members are no package.
+bool flashNamesVariable(Token* self) {
+  for (TokenFunction* f = self->getTokenFunction(); f; f = f->parent ? f->parent->getTokenFunction() : nullptr)
+    if (f->locals.find("flash") != f->locals.end()) return true;
+  size_t steps = 0;
+  for (TokenClass* c = self->getTokenClass(); c && steps <= TokenClass::_classCount_(); ++steps) {
+    if (c->members.get("flash", nullptr) || c->staticMembers.get("flash", nullptr)) return true;
+    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
+    c = c->superClass;
+  }
+  return false;
+}
+
 void renameFlashPackage(Token* self, std::string& out) {
   SharedString& text = self->text;
   size_t dot = text.find('.');
   if (dot == std::string::npos || dot == 0) return;
-  if (text.size() > 5 && text.compare(0, 6, "flash.") == 0) text = "zafrit." + text.substr(6);
+  if (text.size() > 5 && text.compare(0, 6, "flash.") == 0 && !flashNamesVariable(self))
+    text = "zafrit." + text.substr(6);
   size_t len = text.find(".length");
   Token* next = siblingOf(self, 1);
   if (self->parent && text.size() > 6 && len != std::string::npos && len > 0 && isType(next, TokenTypeCode::Paren)) {

@@ -147,6 +147,16 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "ffff0000 256 255 17\n", false,
        {{"Palette.as", "package { public class Palette { public static var base:uint = 0x10; } }\n"},
         {"Tints.as", "package { public class Tints extends Palette { public static var RED:uint = 0xFF0000; } }\n"}}},
+      // A field, parameter or local named flash (a hit flash) was read as
+      // the flash package: flash.alpha became zafrit.alpha, undefined.
+      {"variable named flash",
+       mainClass("\t\t\tflash.alpha = 0.5;\n"
+                 "\t\t\tvar fade:Function = function(flash:Object):Number { return flash.alpha -= 0.25; };\n"
+                 "\t\t\tvar shot:Object = {alpha: 1};\n"
+                 "\t\t\tif (shot) { var flash2:Object = shot; }\n"
+                 "\t\t\ttrace(flash.alpha, fade(flash), fade(flash2), this.flash.alpha);\n",
+                 "\t\tprivate var flash:Object = {alpha: 1};\n"),
+       "0.5 0.25 0.75 0.25\n"},
       // A static constant's literal, put in place of its name, was read as
       // E4X: the ".*" of a regular expression became ".children()" (a
       // dialogue parser matched nothing) and the ".@" of a text a
