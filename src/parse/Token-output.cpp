@@ -15,6 +15,7 @@
 #include "OutputMarkers.h"
 #include "Token.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
 #include "message.h"
 #include "parse.h"
 
@@ -80,6 +81,25 @@ bool onlyComments(const std::string& r) {
     }
   }
   return true;
+}
+
+// A static constant's value put in place of its name: a quoted string or a
+// regular expression (after the blanks and comments in front of it). Its
+// ".*" and ".@" are the literal's own text, no E4X operators.
+bool isInlinedLiteral(const std::string& r) {
+  size_t at = 0;
+  while (at < r.size()) {
+    if (r[at] == ' ') {
+      ++at;
+    } else if (r.compare(at, 2, "/*") == 0) {
+      size_t end = r.find("*/", at + 2);
+      if (end == std::string::npos) return false;
+      at = end + 2;
+    } else {
+      return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
+    }
+  }
+  return false;
 }
 
 // A [ ] group directly under a package or class token is metadata
@@ -159,11 +179,27 @@ namespace {
 
 // flash.display.Sprite -> zafrit.display.Sprite; a dotted word with ".length"
 // that is called gets a hint to the XML length function in front of it.
+// "flash" names a variable where the word stands: a local or parameter of an
+// enclosing function, or a member of the class or of a base class (a hit
+// flash kept in a field), whose members are no package.
+bool flashNamesVariable(Token* self) {
+  for (TokenFunction* f = self->getTokenFunction(); f; f = f->parent ? f->parent->getTokenFunction() : nullptr)
+    if (f->locals.find("flash") != f->locals.end()) return true;
+  size_t steps = 0;
+  for (TokenClass* c = self->getTokenClass(); c && steps <= TokenClass::_classCount_(); ++steps) {
+    if (c->members.get("flash", nullptr) || c->staticMembers.get("flash", nullptr)) return true;
+    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
+    c = c->superClass;
+  }
+  return false;
+}
+
 void renameFlashPackage(Token* self, std::string& out) {
   SharedString& text = self->text;
   size_t dot = text.find('.');
   if (dot == std::string::npos || dot == 0) return;
-  if (text.size() > 5 && text.compare(0, 6, "flash.") == 0) text = "zafrit." + text.substr(6);
+  if (text.size() > 5 && text.compare(0, 6, "flash.") == 0 && !flashNamesVariable(self))
+    text = "zafrit." + text.substr(6);
   size_t len = text.find(".length");
   Token* next = siblingOf(self, 1);
   if (self->parent && text.size() > 6 && len != std::string::npos && len > 0 && isType(next, TokenTypeCode::Paren)) {
@@ -516,7 +552,9 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     return skip;
   }
   size_t attributeAt = r.find(".@");
-  if (attributeAt != std::string::npos) {
+  if (isInlinedLiteral(r)) {
+    // A constant's literal prints as it stands.
+  } else if (attributeAt != std::string::npos) {
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
       done = true;
       return skip + attributeAssignmentToJs(self, r, attributeAt, out, file, mode, typeCommentOff);

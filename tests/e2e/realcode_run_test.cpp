@@ -180,6 +180,29 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
            "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
            "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
        "105 3 42\n"},
+      // A field, parameter or local named flash (a hit flash) was read as
+      // the flash package: flash.alpha became zafrit.alpha, undefined.
+      {"variable named flash",
+       mainClass("\t\t\tflash.alpha = 0.5;\n"
+                 "\t\t\tvar fade:Function = function(flash:Object):Number { return flash.alpha -= 0.25; };\n"
+                 "\t\t\tvar shot:Object = {alpha: 1};\n"
+                 "\t\t\tif (shot) { var flash2:Object = shot; }\n"
+                 "\t\t\ttrace(flash.alpha, fade(flash), fade(flash2), this.flash.alpha);\n",
+                 "\t\tprivate var flash:Object = {alpha: 1};\n"),
+       "0.5 0.25 0.75 0.25\n"},
+      // A static constant's literal, put in place of its name, was read as
+      // E4X: the ".*" of a regular expression became ".children()" (a
+      // dialogue parser matched nothing) and the ".@" of a text a
+      // getAttribute call. In a release build constants of other classes
+      // are put in place too.
+      {"constant literal holding .* or .@",
+       "/*[COMPILER OPTIONS:release]*/\n" +
+           mainClass("\t\t\ttrace(\"Guard: hi\".match(SAY)[1], GLOB, AT.length, Rules.ANY.test(\"x\"), Rules.MAIL);\n",
+                     "\t\tpublic static const SAY:RegExp = /^\\w+:\\s*(.*)$/;\n"
+                     "\t\tprivate static const GLOB:String = \"*.*\", AT:String = \"a.@b\";\n"),
+       "hi *.* 4 true me.@home\n", false,
+       {{"Rules.as", "package { public class Rules {\n\tpublic static const ANY:RegExp = /^.*$/;\n"
+                     "\tpublic static const MAIL:String = \"me.@home\";\n} }\n"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -527,6 +550,67 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "1:orc(12) 2:imp(5) 3:elf(9)\n"
        "1:orc(23) 2:imp(0) 3:elf(3)\n"
        "<stats ticks=\"2\" left=\"89\" log=\"oo\"/> digits 211 limits 4/8/12 base -1\n"},
+      // A dialogue script read line by line with regular expressions that
+      // are static constants (their literals stand in place of the names,
+      // ".*" included): 9 lines under three labels. Ann pays twice (25 - 10
+      // + 1.5 = 16.5, then 8), the gold padded to 4 places by a replace
+      // callback; the if falls through into the jump; Bo is too poor and
+      // meets an unset name. A loop is stopped after 5 steps at line 1, a
+      // bad line is reported with its number; the two later scripts add 2
+      // parsed lines to the static count.
+      {"game-dialogue",
+       "9 9 end=8 pay=4 start=0\n"
+       "GUARD> Halt, Ann! You carry   25 gold.\n"
+       "GUARD> Thanks. 16.5 left, paid 1x.\n"
+       "GUARD> Halt, Ann! You carry 16.5 gold.\n"
+       "GUARD> Thanks. 8 left, paid 2x.\n"
+       "NARRATOR> The end.\n"
+       "13 8 2\n"
+       "GUARD> Halt, Bo! You carry    3 gold. / GUARD> Begone, ?title. / NARRATOR> The end.\n"
+       "loop at 1: a 1\n"
+       "bad line 2: this is wrong 2 true\n"
+       "padded| 11\n"},
+      // A hand-written JSON writer and reader: characters above 126 written
+      // as \u escapes and read back, numbers with exponents (-2e-7, 1e+21,
+      // 3E2 + 2.5e+1 = 325), integer-like keys first in ascending order as
+      // JavaScript lists them ("2", "10", then b and a); the reader's
+      // ParseError (errorID 17, its own name) caught before Error for each
+      // bad text with its offset; NaN and Infinity written as null.
+      {"game-json",
+       "{\"name\":\"Zo\\u00eb \\\"Z\\\"\",\"hp\":12,\"pos\":[1.5,-2e-7,1e+21],"
+       "\"flags\":{\"2\":null,\"10\":false,\"b\":true,\"a\":\"x\\ty\"}}\n"
+       "Zo\xc3\xab \"Z\" 7 -2 true false null 3\n"
+       "true\n"
+       "7 325 1 0 7\n"
+       "{\"A\\u00e9\":\"\\u263a\"}\n"
+       "ParseError#17: expected ] at 4 4 true\n"
+       "ParseError#17: expected : at 5 5 true\n"
+       "ParseError#17: unexpected 't' at 0 0 true\n"
+       "ParseError#17: trailing text at 4 4 true\n"
+       "ParseError#17: unterminated string at 4 4 true\n"
+       "ParseError#17: bad number -e at 0 0 true\n"
+       "[null,null,0.30000000000000004,0,0.3333333333333333,123456789012]\n"
+       "1,5,z,y\n"},
+      // A tokenizer by char codes (10 tokens; an open quote at 2 throws) and
+      // markup read with a global RegExp: exec in a loop from lastIndex 0
+      // finds [b] at 0, [color=red] at 17, [x] at 39 ([/b] is no tag); 1 * 2
+      // + 22 * 6 + 333 * 11 = 3797 and lastIndex is 0 after the last miss;
+      // $1/$2 swaps, a callback with the match position, split by a RegExp
+      // and by a text with a limit, $& and $$, and a RegExp made from text.
+      {"game-markup",
+       "10 2:hp 4:= 1:12.5 4:+ 2:x2 4:* 1:3 4:; 2:say 3:hi there\n"
+       "unterminated at 2\n"
+       "b@0,color:red@17,x@39\n"
+       "|Hero[/b] says hi[/color] |\n"
+       "3797 0\n"
+       "10=hp 5=mp, orc=name\n"
+       "hi Ann#3 and Bob#12!\n"
+       "go|north|take|key|drop|sword\n"
+       "a+b a-b.c c[a]t $\n"
+       "123 gue alo ogu\n"
+       "true true true 3 2\n"
+       "<1> <2> y3 true x(\\d)\n"
+       "orc hits elf for 7\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
