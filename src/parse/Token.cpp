@@ -183,10 +183,10 @@ void* newBlock() {
   if (start + span > aligned + kPoolBlock)
     munmap(reinterpret_cast<void*>(aligned + kPoolBlock), start + span - (aligned + kPoolBlock));
   void* block = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-  // The system may back it with large pages.
-  madvise(block, kPoolBlock, MADV_HUGEPAGE);
-#endif
+  // Left to the system's ordinary 4 KB pages, as the heap is: a 2 MB page
+  // is zeroed whole at its first touch and the system may first have to
+  // gather free memory to make one, which on the 1,600-class benchmark
+  // project cost 0.4 to 0.5 s of system time where 4 KB pages take 0.2 s.
 #else
   void* block = ::operator new(kPoolBlock, std::align_val_t(kPoolBlock), std::nothrow);
 #endif
