@@ -950,6 +950,51 @@ bool keepArguments(Token* from) {
   return found;
 }
 
+// Whether the tokens under `t` hold an include directive and an awaited
+// call.
+void findIncludeAndAwait(const Token* t, bool& include, bool& awaited) {
+  for (const Token* c : t->childs) {
+    if (!c) continue;
+    if (c->type == TokenTypeCode::Include) include = true;
+    if (c->awaitedCall) awaited = true;
+    findIncludeAndAwait(c, include, awaited);
+    if (include && awaited) return;
+  }
+}
+
+// Included text is read from its own line 0, so in a body that includes a
+// file the lines go back at the include and again after it, and resume
+// points taken from them would re-enter earlier guards. The lines are
+// renumbered in reading order so that they never go back: a token that
+// would stand before the last line given, or that comes right after an
+// include, moves to the next line, and the tokens after it keep their
+// distances. Lines before the first include keep their numbers.
+struct IncludedLines {
+  int shift = 0;
+  int last = -1;
+  bool afterInclude = false;
+
+  void renumber(Token* t) {
+    const int raw = t->line;
+    const int rawEnd = t->endLine > raw ? t->endLine : raw;
+    // The ';' the lexer puts in front of a declaration has line 0.
+    if (t->type == TokenTypeCode::Semicolon && raw == 0) {
+      t->line = t->endLine = last;
+    } else {
+      if (raw + shift < last || (afterInclude && raw + shift <= last)) shift = last + 1 - raw;
+      t->line = raw + shift;
+      t->endLine = rawEnd + shift;
+      last = t->endLine;
+    }
+    afterInclude = t->type == TokenTypeCode::Include;
+    if (t->childs.empty()) return;
+    for (Token* c : t->childs)
+      if (c) renumber(c);
+    if (rawEnd + shift > last) last = rawEnd + shift;
+    t->endLine = last;
+  }
+};
+
 }  // namespace
 
 // Walks the { } blocks of a function body. A block that holds an awaited call
@@ -1014,6 +1059,14 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
   Parse* root = fileArg ? fileArg : file.get();
   if (!parent || !bodyArg || bodyArg->childs.size() < 2 || !root || root->sync == 0) return false;
 
+  bool include = false, awaited = false;
+  findIncludeAndAwait(bodyArg, include, awaited);
+  if (include && awaited) {
+    IncludedLines lines;
+    lines.last = bodyArg->line;
+    for (Token* c : bodyArg->childs)
+      if (c) lines.renumber(c);
+  }
   bodyArg->Token::pretreatmentAnsy(root, this, bodyArg);
   if (!awaitMark) return false;
 

@@ -203,6 +203,33 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "hi *.* 4 true me.@home\n", false,
        {{"Rules.as", "package { public class Rules {\n\tpublic static const ANY:RegExp = /^.*$/;\n"
                      "\tpublic static const MAIL:String = \"me.@home\";\n} }\n"}}},
+      // Awaited calls in a file included into a loop body: its lines start
+      // again at 0, and the resume points taken from them re-entered the
+      // first guard, so the program ran "a0" again and again (the stand-in
+      // for the engine stops resuming after 20 waits). load(n) gives n * 10:
+      // round 0 adds 10, round 1 adds 20 and, as 20 > 10, 10 more (40); the
+      // call after the loop adds 50. The first wait returns to Main.
+      {"include with awaited calls",
+       "package {\n\tpublic class Main {\n\t\tpublic function Main() {\n"
+       "\t\t\tvar waiting:Array = [], waits:int = 0;\n"
+       "\t\t\twindow.Ruvo[\"await\"] = function(self:Object, next:Function, line:int):void {\n"
+       "\t\t\t\twaiting.push(function():void { next.call(self, line); });\n\t\t\t};\n"
+       "\t\t\twindow.later = function(v:Object):Object {\n"
+       "\t\t\t\tif (++waits < 20) window.setTimeout(waiting.pop(), 1);\n"
+       "\t\t\t\treturn {getValue: function():Object { return v; }};\n\t\t\t};\n"
+       "\t\t\trun(2);\n\t\t\ttrace(\"started\");\n\t\t}\n"
+       "\t\tpublic function load(n:int):Object { return window.later(n * 10); }\n"
+       "\t\tpublic function run(rounds:int):void {\n"
+       "\t\t\tvar total:int = 0;\n"
+       "\t\t\tfor (var i:int = 0; i < rounds; i++) {\n"
+       "\t\t\t\tinclude \"steps.as\";\n"
+       "\t\t\t}\n"
+       "\t\t\ttotal += await::load(5);\n"
+       "\t\t\ttrace(\"end \" + total);\n\t\t}\n\t}\n}\n",
+       "a0\nstarted\nb0 10\na1\nbig 40\nb1 40\nend 90\n", false,
+       {{"steps.as", "trace(\"a\" + i);\nvar v:int = await::load(i + 1);\ntotal += v;\n"
+                     "if (v > 10) {\n\ttotal += await::load(1);\n\ttrace(\"big \" + total);\n}\n"
+                     "trace(\"b\" + i + \" \" + total);\n"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
