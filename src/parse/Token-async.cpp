@@ -967,31 +967,33 @@ void findIncludeAndAwait(const Token* t, bool& include, bool& awaited) {
 // points taken from them would re-enter earlier guards. The lines are
 // renumbered in reading order so that they never go back: a token that
 // would stand before the last line given, or that comes right after an
-// include, moves to the next line, and the tokens after it keep their
-// distances. Lines before the first include keep their numbers.
+// include or after the included text, moves to the next line, and the
+// tokens after it keep their distances. Lines before the first include
+// keep their numbers.
 struct IncludedLines {
   int shift = 0;
   int last = -1;
-  bool afterInclude = false;
+  bool afterInclude = false;  // the token before starts or ends included text
 
   void renumber(Token* t) {
     const int raw = t->line;
     const int rawEnd = t->endLine > raw ? t->endLine : raw;
     // The ';' the lexer puts in front of a declaration has line 0.
-    if (t->type == TokenTypeCode::Semicolon && raw == 0) {
+    if (t->type == TokenTypeCode::Semicolon && raw == 0 && !t->includeEnd) {
       t->line = t->endLine = last;
-    } else {
-      if (raw + shift < last || (afterInclude && raw + shift <= last)) shift = last + 1 - raw;
-      t->line = raw + shift;
-      t->endLine = rawEnd + shift;
-      last = t->endLine;
+      return;
     }
-    afterInclude = t->type == TokenTypeCode::Include;
+    if (raw + shift < last || (afterInclude && raw + shift <= last)) shift = last + 1 - raw;
+    t->line = raw + shift;
+    t->endLine = rawEnd + shift;
+    last = t->endLine;
+    afterInclude = t->type == TokenTypeCode::Include || t->includeEnd;
     if (t->childs.empty()) return;
     for (Token* c : t->childs)
       if (c) renumber(c);
     if (rawEnd + shift > last) last = rawEnd + shift;
     t->endLine = last;
+    afterInclude = t->includeEnd;
   }
 };
 

@@ -118,7 +118,11 @@ void lexer::includeFile(Token* group, const std::string& quoted) {
   ++run.depth;
   int p = 0;
   int l = 0;
+  const size_t before = group->childs.size();
   lexInto(group, normal.c_str(), static_cast<int>(normal.size()), p, l);
+  // The included tokens carry the included file's lines; where they end,
+  // the lines of the including file go on (see the async rewriting).
+  if (group->childs.size() > before && group->childs.back()) group->childs.back()->includeEnd = 1;
   --run.depth;
   run.includeStack.pop_back();
 }

@@ -229,6 +229,8 @@ class Token {
   uint8_t varGaps : 1 = 0;
   // Set on such a declaration while its gap is open.
   uint8_t gapMark : 1 = 0;
+  // Set on the last token that an include directive read into its group.
+  uint8_t includeEnd : 1 = 0;
   FileRef file;
   SharedPointer<TokenClass> currentClass;  // 4 bytes: the classes are few
  private:

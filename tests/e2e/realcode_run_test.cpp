@@ -208,7 +208,9 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
       // first guard, so the program ran "a0" again and again (the stand-in
       // for the engine stops resuming after 20 waits). load(n) gives n * 10:
       // round 0 adds 10, round 1 adds 20 and, as 20 > 10, 10 more (40); the
-      // call after the loop adds 50. The first wait returns to Main.
+      // wait included after the loop adds 50, and the trace after it, which
+      // resumed on the line of that wait, runs too. The first wait returns
+      // to Main.
       {"include with awaited calls",
        "package {\n\tpublic class Main {\n\t\tpublic function Main() {\n"
        "\t\t\tvar waiting:Array = [], waits:int = 0;\n"
@@ -224,10 +226,12 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
        "\t\t\tfor (var i:int = 0; i < rounds; i++) {\n"
        "\t\t\t\tinclude \"steps.as\";\n"
        "\t\t\t}\n"
-       "\t\t\ttotal += await::load(5);\n"
+       "\t\t\tinclude \"tail.as\";\n"
        "\t\t\ttrace(\"end \" + total);\n\t\t}\n\t}\n}\n",
        "a0\nstarted\nb0 10\na1\nbig 40\nb1 40\nend 90\n", false,
-       {{"steps.as", "trace(\"a\" + i);\nvar v:int = await::load(i + 1);\ntotal += v;\n"
+       {{"tail.as", "// the wait stands on line 21, as the include of this file does\n" + std::string(19, '\n') +
+                        "total += await::load(5);\n"},
+        {"steps.as", "trace(\"a\" + i);\nvar v:int = await::load(i + 1);\ntotal += v;\n"
                      "if (v > 10) {\n\ttotal += await::load(1);\n\ttrace(\"big \" + total);\n}\n"
                      "trace(\"b\" + i + \" \" + total);\n"}}},
   };
