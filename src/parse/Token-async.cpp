@@ -13,6 +13,7 @@
 //
 // The rewriting runs on the lexed body, before its statements are pretreated,
 // so declarations, conditions and bodies are still siblings in their block.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -962,6 +963,54 @@ void findIncludeAndAwait(const Token* t, bool& include, bool& awaited) {
   }
 }
 
+// The last line of the awaited call statement that starts at list[i] (the
+// word, its ( ) group and a ";" after it), or -1 when list[i] starts none;
+// `end` is set to the index of its last token.
+int awaitedStatementEnd(const TokenList& list, size_t i, size_t& end) {
+  const Token* w = list[i];
+  if (!w || w->type != TokenTypeCode::Word || !w->awaitedCall || i + 1 >= list.size() || !isGroup(list[i + 1]))
+    return -1;
+  end = i + 1;
+  int last = std::max({w->line, list[end]->line, list[end]->endLine});
+  if (end + 1 < list.size() && list[end + 1] && list[end + 1]->type == TokenTypeCode::Semicolon) {
+    ++end;
+    last = std::max(last, list[end]->line);
+  }
+  return last;
+}
+
+// Whether, in reading order through `list`, a token stands on the last line of
+// an awaited call statement before it. Such a token would be guarded by
+// the line the wait resumes at, and skipped.
+struct SharedWaitLine {
+  int waitLine = -1;  // last line of the awaited statement just read
+  bool found = false;
+
+  void scan(const TokenList& list) {
+    for (size_t i = 0; i < list.size() && !found; ++i) {
+      const Token* t = list[i];
+      if (!t) continue;
+      // The ';' the lexer puts in front of a declaration has line 0.
+      if (t->type == TokenTypeCode::Semicolon && t->line == 0) continue;
+      if (waitLine >= 0) {
+        if (t->line <= waitLine) {
+          found = true;
+          return;
+        }
+        waitLine = -1;
+      }
+      size_t end = i;
+      const int last = awaitedStatementEnd(list, i, end);
+      if (last >= 0) {
+        waitLine = last;
+        i = end;
+        continue;
+      }
+      scan(t->childs);
+    }
+  }
+};
+
 // Included text is read from its own line 0, so in a body that includes a
 // file the lines go back at the include and again after it, and resume
 // points taken from them would re-enter earlier guards. The lines are
@@ -969,11 +1018,26 @@ void findIncludeAndAwait(const Token* t, bool& include, bool& awaited) {
 // would stand before the last line given, or that comes right after an
 // include or after the included text, moves to the next line, and the
 // tokens after it keep their distances. Lines before the first include
-// keep their numbers.
+// keep their numbers. A token on the last line of an awaited call
+// statement moves to the next line in the same way, so that each wait ends
+// its line and the statements after it run when it resumes.
 struct IncludedLines {
   int shift = 0;
   int last = -1;
   bool afterInclude = false;  // the token before starts or ends included text
+  bool afterWait = false;     // the tokens before end an awaited call statement
+
+  void renumberList(TokenList& list) {
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (!list[i]) continue;
+      size_t end = i;
+      const bool wait = awaitedStatementEnd(list, i, end) >= 0;
+      for (; i <= end; ++i)
+        if (list[i]) renumber(list[i]);
+      --i;
+      if (wait) afterWait = true;
+    }
+  }
 
   void renumber(Token* t) {
     const int raw = t->line;
@@ -983,14 +1047,14 @@ struct IncludedLines {
       t->line = t->endLine = last;
       return;
     }
-    if (raw + shift < last || (afterInclude && raw + shift <= last)) shift = last + 1 - raw;
+    if (raw + shift < last || ((afterInclude || afterWait) && raw + shift <= last)) shift = last + 1 - raw;
     t->line = raw + shift;
     t->endLine = rawEnd + shift;
     last = t->endLine;
     afterInclude = t->type == TokenTypeCode::Include || t->includeEnd;
+    afterWait = false;
     if (t->childs.empty()) return;
-    for (Token* c : t->childs)
-      if (c) renumber(c);
+    renumberList(t->childs);
     if (rawEnd + shift > last) last = rawEnd + shift;
     t->endLine = last;
     afterInclude = t->includeEnd;
@@ -1063,11 +1127,16 @@ bool TokenFunction::pretreatmentAnsy(Parse* fileArg, TokenFunction* function, To
 
   bool include = false, awaited = false;
   findIncludeAndAwait(bodyArg, include, awaited);
-  if (include && awaited) {
+  bool sharedLine = false;
+  if (awaited && !include) {
+    SharedWaitLine shared;
+    shared.scan(bodyArg->childs);
+    sharedLine = shared.found;
+  }
+  if ((include && awaited) || sharedLine) {
     IncludedLines lines;
     lines.last = bodyArg->line;
-    for (Token* c : bodyArg->childs)
-      if (c) lines.renumber(c);
+    lines.renumberList(bodyArg->childs);
   }
   bodyArg->Token::pretreatmentAnsy(root, this, bodyArg);
   if (!awaitMark) return false;

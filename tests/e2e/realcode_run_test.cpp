@@ -234,6 +234,26 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
         {"steps.as", "trace(\"a\" + i);\nvar v:int = await::load(i + 1);\ntotal += v;\n"
                      "if (v > 10) {\n\ttotal += await::load(1);\n\ttrace(\"big \" + total);\n}\n"
                      "trace(\"b\" + i + \" \" + total);\n"}}},
+      // Statements after an awaited call on its own line were guarded by
+      // the line the wait resumes at and skipped: "b" and "c" never ran and
+      // the second wait resumed into the first again. Now each wait ends
+      // its line: "a", the wait returns to Main ("started"), v = 10 ("b 10"),
+      // w = 20 ("c 30"), v > 5 waits again ("d"), then "e" and "end 20".
+      {"statements after a wait on its line",
+       mainClass("\t\t\tvar waiting:Array = [], waits:int = 0;\n"
+                 "\t\t\twindow.Ruvo[\"await\"] = function(self:Object, next:Function, line:int):void {\n"
+                 "\t\t\t\twaiting.push(function():void { next.call(self, line); });\n\t\t\t};\n"
+                 "\t\t\twindow.later = function(v:Object):Object {\n"
+                 "\t\t\t\tif (++waits < 20) window.setTimeout(waiting.pop(), 1);\n"
+                 "\t\t\t\treturn {getValue: function():Object { return v; }};\n\t\t\t};\n"
+                 "\t\t\trun();\n\t\t\ttrace(\"started\");\n",
+                 "\t\tpublic function load(n:int):Object { return window.later(n * 10); }\n"
+                 "\t\tpublic function run():void {\n"
+                 "\t\t\ttrace(\"a\"); var v:int = await::load(1); trace(\"b \" + v); "
+                 "var w:int = await::load(2); trace(\"c \" + (v + w));\n"
+                 "\t\t\tif (v > 5) { await::load(3); trace(\"d\"); } trace(\"e\");\n"
+                 "\t\t\ttrace(\"end \" + w);\n\t\t}\n"),
+       "a\nstarted\nb 10\nc 30\nd\ne\nend 20\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
