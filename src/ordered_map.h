@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <algorithm>
 #include <list>
@@ -18,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#include "textHash.h"
 #include <utility>
 #include <vector>
 
@@ -95,28 +96,7 @@ class OrderedMap {
   // table, at most half full, of each entry's hash (0 marks a free slot) and
   // its place in the list, probed slot after slot from the hash. Twelve bytes
   // a slot, where a node-based hash map takes a block of its own per key.
-  // The keys are names and paths, mostly short: eight bytes are mixed in at
-  // a time, and the last few one by one, with no call out of line.
-  static uint32_t hashOf(std::string_view key) {
-    const char* p = key.data();
-    size_t n = key.size();
-    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
-    for (; n >= 8; p += 8, n -= 8) {
-      uint64_t word;
-      std::memcpy(&word, p, 8);
-      h = (h ^ word) * 0xFF51AFD7ED558CCDull;
-      h ^= h >> 32;
-    }
-    if (n > 0) {
-      uint64_t word = 0;
-      for (size_t i = 0; i < n; ++i) word |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-      h = (h ^ word) * 0xC4CEB9FE1A85EC53ull;
-    }
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    return static_cast<uint32_t>(h) | 1u;
-  }
+  static uint32_t hashOf(std::string_view key) { return static_cast<uint32_t>(textHash(key)) | 1u; }
   size_t mask() const { return hashes_.size() - 1; }
 
   iterator locate(const std::string& key) {

@@ -2,33 +2,15 @@
 
 #include <cstring>
 
+#include "textHash.h"
+
 namespace {
 
 // The texts kept so far: an open-addressing table of (hash, number) slots,
 // the texts themselves each in a string of its own that never moves. The
 // table lives to the end of the process (tokens of every compile hold its
-// numbers), and only the compile's own thread stores texts.
-//
-// The hash reads eight bytes at a time: the texts are short (blanks, words,
-// operators), and the table is asked for every token the lexer makes.
-uint64_t textHash(std::string_view s) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
-  size_t n = s.size();
-  uint64_t h = 0x9E3779B97F4A7C15ull ^ (n * 0xC2B2AE3D27D4EB4Full);
-  while (n >= 8) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    h = (h ^ v) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 32;
-    p += 8;
-    n -= 8;
-  }
-  uint64_t v = 0;
-  for (size_t i = 0; i < n; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
-  h = (h ^ v) * 0xC4CEB9FE1A85EC53ull;
-  h ^= h >> 29;
-  return h;
-}
+// numbers), and only the compile's own thread stores texts; it is asked for
+// every token the lexer makes.
 
 const std::string kEmpty;
 const std::string* kFirst[1] = {&kEmpty};
@@ -112,32 +94,20 @@ namespace {
 // Whether two texts of the same length `n` hold the same bytes: short texts
 // (nearly all of them) compare as two overlapping loads from each end, which
 // stay inside both texts, instead of a call to memcmp.
+template <class Word>
+inline bool sameEnds(const char* a, const char* b, size_t n) {
+  Word a0, a1, b0, b1;
+  std::memcpy(&a0, a, sizeof(Word));
+  std::memcpy(&b0, b, sizeof(Word));
+  std::memcpy(&a1, a + n - sizeof(Word), sizeof(Word));
+  std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
+  return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+}
 inline bool sameBytes(const char* a, const char* b, size_t n) {
-  if (n >= 8) {
-    if (n > 16) return std::memcmp(a, b, n) == 0;
-    uint64_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 8);
-    std::memcpy(&b0, b, 8);
-    std::memcpy(&a1, a + n - 8, 8);
-    std::memcpy(&b1, b + n - 8, 8);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
-  if (n >= 4) {
-    uint32_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 4);
-    std::memcpy(&b0, b, 4);
-    std::memcpy(&a1, a + n - 4, 4);
-    std::memcpy(&b1, b + n - 4, 4);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
-  if (n >= 2) {
-    uint16_t a0, a1, b0, b1;
-    std::memcpy(&a0, a, 2);
-    std::memcpy(&b0, b, 2);
-    std::memcpy(&a1, a + n - 2, 2);
-    std::memcpy(&b1, b + n - 2, 2);
-    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
-  }
+  if (n > 16) return std::memcmp(a, b, n) == 0;
+  if (n >= 8) return sameEnds<uint64_t>(a, b, n);
+  if (n >= 4) return sameEnds<uint32_t>(a, b, n);
+  if (n >= 2) return sameEnds<uint16_t>(a, b, n);
   return n == 0 || a[0] == b[0];
 }
 

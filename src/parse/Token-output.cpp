@@ -65,41 +65,36 @@ bool castOpensStatement(Token* word) {
   }
 }
 
-// Whether the text of a name holds nothing but comments: a cast T(x) whose
-// word printed only its marker.
-bool onlyComments(const std::string& r) {
+// Where the text of a name begins after its blanks and comments (the marker
+// comments a word may print in front of itself); npos for a comment that
+// does not close.
+size_t pastBlanksAndComments(const std::string& r) {
   size_t at = 0;
   while (at < r.size()) {
     if (r[at] == ' ') {
       ++at;
     } else if (r.compare(at, 2, "/*") == 0) {
       size_t end = r.find("*/", at + 2);
-      if (end == std::string::npos) return false;
+      if (end == std::string::npos) return std::string::npos;
       at = end + 2;
     } else {
-      return false;
+      break;
     }
   }
-  return true;
+  return at;
 }
+
+// Whether the text of a name holds nothing but comments: a cast T(x) whose
+// word printed only its marker.
+bool onlyComments(const std::string& r) { return pastBlanksAndComments(r) == r.size(); }
 
 // A static constant's value put in place of its name: a quoted string or a
 // regular expression (after the blanks and comments in front of it). Its
 // ".*" and ".@" are the literal's own text, no E4X operators.
 bool isInlinedLiteral(const std::string& r) {
-  size_t at = 0;
-  while (at < r.size()) {
-    if (r[at] == ' ') {
-      ++at;
-    } else if (r.compare(at, 2, "/*") == 0) {
-      size_t end = r.find("*/", at + 2);
-      if (end == std::string::npos) return false;
-      at = end + 2;
-    } else {
-      return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
-    }
-  }
-  return false;
+  const size_t at = pastBlanksAndComments(r);
+  if (at >= r.size()) return false;
+  return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
 }
 
 // A [ ] group directly under a package or class token is metadata

@@ -50,72 +50,7 @@ bool continuesWord(unsigned char c) { return kWordBytes(static_cast<char>(c)); }
 // A blank, a line end or ';': each ends the word before it.
 bool isSeparator(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ';'; }
 
-// The words of scriptClipToWords, as views into the text (which outlives
-// them): the pre-scan reads every word of every file and keeps none.
-void clipWords(const char* text, std::vector<std::string_view>& words) {
-  if (text == nullptr) return;
-  int start = -1;
-  auto endWord = [&](int at) {
-    if (start >= 0) words.emplace_back(text + start, static_cast<size_t>(at - start));
-    start = -1;
-  };
-  int lines = 0;
-  int i = 0;
-  for (;;) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == 0) break;
-    if (c >= 0x80) {
-      ++i;
-      continue;
-    }
-    switch (c) {
-      case '\t':
-      case '\n':
-      case '\r':
-      case ' ':
-      case ';':
-        endWord(i);
-        ++i;
-        // The separators after it end nothing more.
-        while (isSeparator(static_cast<unsigned char>(text[i]))) ++i;
-        continue;
-      case '"':
-      case '\'': {
-        endWord(i);
-        int close = xstringmthod::getQuotationMarkText(text, i, lines);
-        if (text[close] == 0) return;
-        i = close + 1;
-        continue;
-      }
-      case '(':
-      case ')':
-      case '{':
-      case '}':
-        endWord(i);
-        words.emplace_back(text + i, 1);
-        ++i;
-        continue;
-      case '/':
-        if (text[i + 1] == '/' || text[i + 1] == '*') {
-          endWord(i);
-          int close = xstringmthod::getAnnotationText(text, i, lines);
-          if (text[close] == 0) return;
-          i = close + 1;
-          continue;
-        }
-        break;
-      default:
-        break;
-    }
-    if (start < 0) start = i;
-    ++i;
-    // The rest of a word: bytes that neither end it nor open anything.
-    while (continuesWord(static_cast<unsigned char>(text[i]))) ++i;
-  }
-  endWord(i);
-}
-
-// The words of clipWords one at a time, each asked for when the pre-scan
+// The words of a text one at a time, each asked for when the pre-scan
 // reaches it: most of a file lies after its class, where the pre-scan looks
 // for two words only (see scanAfterClass).
 class WordCutter {
@@ -200,6 +135,15 @@ class WordCutter {
   size_t i_;
   bool done_ = false;
 };
+
+// The words of scriptClipToWords, as views into the text (which outlives
+// them).
+void clipWords(const char* text, std::vector<std::string_view>& words) {
+  if (text == nullptr) return;
+  WordCutter cutter(text);
+  std::string_view word;
+  while (cutter.next(word)) words.push_back(word);
+}
 
 // Whether a word of clipWords ends at `at`: there stands the end of the
 // text, a separator, a quote, a bracket or a comment (a lone '/' and a high
