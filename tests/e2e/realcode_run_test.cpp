@@ -662,6 +662,22 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "true true true 3 2\n"
        "<1> <2> y3 true x(\\d)\n"
        "orc hits elf for 7\n"},
+      // Members of a custom namespace (wire) reached as p.wire::encode(),
+      // after a file-wide use namespace and inside a function's own: the
+      // static HEADER = "PK" + VERSION and nextId = Config.START_ID wait for
+      // their first use, so the packets are 100 and 101 ("PK2") and nextId is
+      // 102; Config.LIMITS.max is 2 * 5. A queue class after the package
+      // block delivers through forEach with (p, i, all). The closures of the
+      // counters share the loop's i but not their own c: 1 + 2 sent, 12 + 1
+      // + 2, 21 + 1 + 2. A namespaced setter in a compound assignment: rate
+      // 3, then 30 + 1 = 31, read as 310; send(5) = 5 + 31; the override
+      // reached through super.wire::send gives (2 * 3 + 2) * 100.
+      {"game-netcode",
+       "PK2:100:1|a|true:s PK2:101::t 102 10\n"
+       ">0/2=PK2:100:1|a|true:s >1/2=PK2:101::t\n"
+       "3 15 24\n"
+       ">3> 1 Q2true\n"
+       "310 36 800 1 32/310/1\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
