@@ -194,7 +194,9 @@ void printSetterValue(std::string& result, Token* token, size_t valueFrom, int t
 // An accessor that the class overrides, reached on the base: a read calls
 // the base getter, super.x = v the base setter, and super.x += v and
 // super.x++ hand what the getter reads to the setter:
-// superSet(B,this,'x',superGet(B,this,'x')+(v)).
+// superSet(B,this,'x',superGet(B,this,'x')+(v)) and, with the step apart,
+// superSet(B,this,'x',superGet(B,this,'x'),1). The call gives back the
+// value of the expression.
 std::string overriddenSuperAccessorToJs(const SuperPath& path, Token* token, TokenClass* cls, Token* next,
                                         int typeCommentOff, int& skip) {
   TokenClass* base = baseClassOf(cls);
@@ -220,7 +222,13 @@ std::string overriddenSuperAccessorToJs(const SuperPath& path, Token* token, Tok
   std::string result = _DEBUF_(" /*super set*/") + (__ISTOTS ? "Ts.superSet(" : "Ruvo.superSet(") + baseName + "," +
                        token->superThisSpelling() + ",'" + path.member + "',";
   skip += 1 + static_cast<int>(extra);
-  if (compound == "++" || compound == "--") return result + getter + compound[0] + "1)";
+  if (compound == "++" || compound == "--") {
+    // super.x++ gives the number read before the step, so the step goes to
+    // the setter call as an argument of its own (TypeScript's runtime takes
+    // no step and is handed the sum).
+    if (__ISTOTS) return result + getter + compound[0] + "1)";
+    return result + getter + (compound[0] == '-' ? ",-1)" : ",1)");
+  }
   if (!compound.empty()) result += getter + compound + "(";
   printSetterValue(result, token, static_cast<size_t>(token->index) + 2 + extra, typeCommentOff, skip);
   return result + (compound.empty() ? ")" : "))");

@@ -191,6 +191,29 @@ TEST(DeclarationsRun, SuperAccessorBitAssignmentsAndPrefixUpdates) {
                "10,9,8,32,16,4,5,3 2 2 0\n");
 }
 
+// Such an assignment or update through super has the value of the source
+// expression, also in a closure: = and -= give the value set (5.5, 3.5), the
+// postfix forms the number read before the step (3.5, then 5.5 and 4.5), the
+// prefix form the number after it (5.5); 5.5 - 10 is below 0. They gave
+// undefined.
+TEST(DeclarationsRun, SuperAccessorAssignmentHasItsValue) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 "package {\n\tpublic class Main extends Base {\n"
+                 "\t\tpublic function Main() {\n"
+                 "\t\t\tvar a:Number = (super.x = 5.5), b:Number = (super.x -= 2);\n"
+                 "\t\t\tvar c:Number = super.x++, d:Number = ++super.x, e:Number = super.x--;\n"
+                 "\t\t\tvar f:Function = function():Number { return super.x++; };\n"
+                 "\t\t\ttrace(a, b, c, d, e, f(), x);\n"
+                 "\t\t\tif ((super.x -= 10) < 0) trace(\"below\", x);\n\t\t}\n"
+                 "\t\toverride public function set x(v:Number):void { super.x = v; }\n"
+                 "\t}\n}\n"
+                 "class Base {\n\tprivate var _x:Number = 1;\n"
+                 "\tpublic function get x():Number { return _x; }\n"
+                 "\tpublic function set x(v:Number):void { _x = v; }\n}\n"}},
+               "5.5 3.5 3.5 5.5 5.5 4.5 5.5\nbelow -4.5\n");
+}
+
 // A public class may extend a class after its package block, itself built
 // on further classes there: those bases exist before the public class is
 // made, and the other classes of the file still see each other.

@@ -161,6 +161,9 @@ test('superGet and superSet call the base class accessors on the object', () => 
        var b=new B(); b.x=1;`);
   assert.strictEqual(run('b.x'), 'BA2');
   assert.strictEqual(run("Ruvo.superGet(A,b,'missing')"), null);
+  // The set gives back the value set, or with a step the number read before it.
+  assert.strictEqual(run("Ruvo.superSet(A,b,'x',7)"), 7);
+  assert.strictEqual(run("Ruvo.superSet(A,b,'x','7',-1) + ' ' + b.k"), '7 6');
 });
 
 test('__init calls every __init$ in list order and passes over the others', () => {

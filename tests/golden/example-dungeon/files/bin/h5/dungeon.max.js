@@ -200,10 +200,14 @@ var Ruvo=window.Ruvo=(function(window,document){
 			for(var name in src) mark(name);
 			return dec;
 		},
-		// super.prop = value and super.prop inside class clas.
-		superSet:function(clas,o,prop,value){
+		// super.prop = value and super.prop inside class clas. A set gives back
+		// the value set; with a step (super.prop++ is value, 1) it sets the
+		// number read plus the step and gives back that number, as x++ does.
+		superSet:function(clas,o,prop,value,step){
 			var fn=clas && clas.prototype['_$set_'+prop];
-			fn && fn.call(o,value);
+			if(step!==undefined) value=+value;
+			fn && fn.call(o,step!==undefined ? value+step : value);
+			return value;
 		},
 		superGet:function(clas,o,prop){
 			var fn=clas && clas.prototype['_$get_'+prop];
