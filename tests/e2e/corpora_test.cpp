@@ -864,6 +864,59 @@ const CorpusGame kCorpusGames[] = {
      "rc4 bbf316e8d940af0ad3\n"
      "base64 TWFueSBoYW5kcyBtYWtlIGxpZ2h0IHdvcmsu Man\n"
      "big b945bcc790c28b606b2b6fb0ce879e840ab563a856a5910e c4e3f7212602e1e487a59380e9473fe3 128\n"},
+    // A context with the event dispatcher, event command map, local event
+    // map, mediator map and direct command map extensions and a config
+    // class, on an injector of our own in place of SwiftSuspenders (the
+    // fixture's org/swiftsuspenders; what to inject is given as type
+    // descriptions, as [Inject] is dropped). Initialising runs the before,
+    // when and after handlers, then the post-initialise listener added
+    // last. Hits of 5 (on the shared dispatcher), 3 and 2 (clicks on the two
+    // mediated views, passed on by their mediators) add up to 10; the bonus
+    // mapped once runs for the first of two events (1 point); a click of 1
+    // makes 11 and both views show it. The left view leaves the stage, its
+    // mediator goes, and the reset shows 0 on the right view only. The
+    // direct command map runs a reset and a hit of 7 once each, a second
+    // execute nothing. Destroying the context destroys the right mediator.
+    // Then the matchers (types sorted down, packages up), ids made from a
+    // class name, a child context whose injector asks its parent's, a
+    // suspend whose before handler answers later (the state is
+    // "suspending" until it does) and a resume whose handler fails (an
+    // error event, the callback gets the error, the state stays), pins
+    // (the second detain and release of one object do nothing), removing
+    // the child twice (a warning), and the log lines at INFO and above.
+    {"robotlegs",
+     "robotlegs/src",
+     {"flash.utils.Dictionary", "flash.events.IEventDispatcher", "flash.events.Event", "flash.events.EventDispatcher",
+      "flash.display.DisplayObject", "flash.display.DisplayObjectContainer", "flash.utils.getQualifiedClassName",
+      "flash.system.ApplicationDomain", "flash.utils.getTimer", "flash.utils.getDefinitionByName",
+      "flash.errors.IllegalOperationError"},
+     {"/mxml/"},
+     "state uninitialized true\n"
+     "state active true before,when,after,postInitialize\n"
+     "singleton true true\n"
+     "score 10 3 5,3,2 bonus 0 0\n"
+     "score 11 4 5,3,2,1 bonus 1 1\n"
+     "views left=11 right=11\n"
+     "views left=11 right=0 0\n"
+     "direct 7 1\n"
+     "direct 7 1\n"
+     "state destroyed true\n"
+     "mediate left, mediate right, destroy left, destroy right\n"
+     "filter true true false false\n"
+     "all of: zafrit.display::DisplayObject, any of: zafrit.display::DisplayObjectContainer,game::ScoreView, none of: game::GameEvent\n"
+     "packages true false require: game, any of: , none of: game.extra,game.more\n"
+     "empty matcher true true\n"
+     "uid Lobby 2\n"
+     "child true true false true\n"
+     "suspend before preSuspend, suspending, when, done null, after, suspended\n"
+     "resume error no resume, callback true, suspended\n"
+     "pins detain v, detain null, release v\n"
+     "removed true\n"
+     "INFO Adding child context {0} /1\n"
+     "INFO Initializing...\n"
+     "INFO Initialize complete\n"
+     "INFO Removing child context {0} /1\n"
+     "WARN Child context {0} must be a child of {1} /2\n"},
 };
 
 class CorpusGames : public ::testing::TestWithParam<CorpusGame> {};
