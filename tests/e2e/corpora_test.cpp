@@ -884,6 +884,12 @@ const CorpusGame kCorpusGames[] = {
     // error event, the callback gets the error, the state stays), pins
     // (the second detain and release of one object do nothing), removing
     // the child twice (a warning), and the log lines at INFO and above.
+    // Last a context on a context view with the view manager and the stage
+    // observer: views added under it get mediators (the panel, a container,
+    // its own; the view already in it when it was added, and one added to
+    // it later, theirs), one outside does not; taking a view off destroys
+    // its mediator, destroying the context the rest, and after that a view
+    // added gets none.
     {"robotlegs",
      "robotlegs/src",
      {"flash.utils.Dictionary", "flash.events.IEventDispatcher", "flash.events.Event", "flash.events.EventDispatcher",
@@ -916,7 +922,11 @@ const CorpusGame kCorpusGames[] = {
      "INFO Initializing...\n"
      "INFO Initialize complete\n"
      "INFO Removing child context {0} /1\n"
-     "WARN Child context {0} must be a child of {1} /2\n"},
+     "WARN Child context {0} must be a child of {1} /2\n"
+     "arena a=4 b=4 \n"
+     "arena a=4 b=6 \n"
+     "mediate a, panel 1, mediate early, mediate b, destroy a\n"
+     "destroy b, destroy early\n"},
 };
 
 class CorpusGames : public ::testing::TestWithParam<CorpusGame> {};
