@@ -887,9 +887,11 @@ const CorpusGame kCorpusGames[] = {
     // Last a context on a context view with the view manager and the stage
     // observer: views added under it get mediators (the panel, a container,
     // its own; the view already in it when it was added, and one added to
-    // it later, theirs), one outside does not; taking a view off destroys
-    // its mediator, destroying the context the rest, and after that a view
-    // added gets none.
+    // it later, theirs), one outside does not, and the view processor map
+    // (after the mediator map) sets each view's text and tags it; taking a
+    // view off destroys its mediator and untags it, destroying the context
+    // does so for the rest (listed sorted), and after that a view added gets
+    // nothing.
     {"robotlegs",
      "robotlegs/src",
      {"flash.utils.Dictionary", "flash.events.IEventDispatcher", "flash.events.Event", "flash.events.EventDispatcher",
@@ -925,8 +927,8 @@ const CorpusGame kCorpusGames[] = {
      "WARN Child context {0} must be a child of {1} /2\n"
      "arena a=4 b=4 \n"
      "arena a=4 b=6 \n"
-     "mediate a, panel 1, mediate early, mediate b, destroy a\n"
-     "destroy b, destroy early\n"},
+     "mediate a, tag a new, panel 1, mediate early, tag early new, mediate b, tag b new, destroy a, untag a\n"
+     "destroy b, destroy early, untag b, untag early\n"},
 };
 
 class CorpusGames : public ::testing::TestWithParam<CorpusGame> {};
