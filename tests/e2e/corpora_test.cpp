@@ -884,10 +884,13 @@ const CorpusGame kCorpusGames[] = {
     // error event, the callback gets the error, the state stays), pins
     // (the second detain and release of one object do nothing), removing
     // the child twice (a warning), and the log lines at INFO and above.
-    // Last a context on a context view with the view manager and the stage
-    // observer: views added under it get mediators (the panel, a container,
-    // its own; the view already in it when it was added, and one added to
-    // it later, theirs), one outside does not, and the view processor map
+    // Last a context on a context view on the stage, with the view manager,
+    // the stage crawler and the stage observer: at start the crawler gives
+    // the context view (a container: a panel mediator) and the view already
+    // in it their mediators; views added under it later get theirs from the
+    // observer (the panel, a container, its own; the view already in it when
+    // it was added, and one added to it later, theirs), one outside does
+    // not, and the view processor map
     // (after the mediator map) sets each view's text and tags it; taking a
     // view off destroys its mediator and untags it, destroying the context
     // does so for the rest (listed sorted), and after that a view added gets
@@ -925,10 +928,11 @@ const CorpusGame kCorpusGames[] = {
      "INFO Initialize complete\n"
      "INFO Removing child context {0} /1\n"
      "WARN Child context {0} must be a child of {1} /2\n"
-     "arena a=4 b=4 \n"
-     "arena a=4 b=6 \n"
-     "mediate a, tag a new, panel 1, mediate early, tag early new, mediate b, tag b new, destroy a, untag a\n"
-     "destroy b, destroy early, untag b, untag early\n"},
+     "arena first=4 a=4 b=4 \n"
+     "arena first=6 a=4 b=6 \n"
+     "panel 1, mediate first, tag first new, mediate a, tag a new, panel 1, mediate early, tag early new, mediate b, "
+     "tag b new, destroy a, untag a\n"
+     "destroy b, destroy early, destroy first, untag b, untag early, untag first\n"},
 };
 
 class CorpusGames : public ::testing::TestWithParam<CorpusGame> {};
