@@ -890,11 +890,18 @@ const CorpusGame kCorpusGames[] = {
     // in it their mediators; views added under it later get theirs from the
     // observer (the panel, a container, its own; the view already in it when
     // it was added, and one added to it later, theirs), one outside does
-    // not, and the view processor map
-    // (after the mediator map) sets each view's text and tags it; taking a
-    // view off destroys its mediator and untags it, destroying the context
-    // does so for the rest (listed sorted), and after that a view added gets
-    // nothing.
+    // not, and the view processor map (after the mediator map) sets each
+    // view's text and tags it; taking a view off destroys its mediator and
+    // untags it, destroying the context does so for the rest (listed
+    // sorted), and after that a view added gets nothing.
+    // Left out: guards and hooks (robotlegs adds them with
+    // list.concat.apply(null, ...) and tells a guard class from a guard
+    // function with "is Function", which the translation prints as a typeof
+    // test that a class passes too), and a command's work in its execute
+    // method (the command map calls it as a method read off the command by
+    // name, which is not bound to it): the game's commands work in their
+    // [PostConstruct] method, and the one with an execute method keeps to
+    // static state.
     {"robotlegs",
      "robotlegs/src",
      {"flash.utils.Dictionary", "flash.events.IEventDispatcher", "flash.events.Event", "flash.events.EventDispatcher",
