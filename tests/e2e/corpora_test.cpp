@@ -877,6 +877,8 @@ const CorpusGame kCorpusGames[] = {
     // mediator goes, and the reset shows 0 on the right view only. The
     // direct command map runs a reset and a hit of 7 once each, a second
     // execute nothing. Destroying the context destroys the right mediator.
+    // The model's logger, given by the injectable logger extension, logs
+    // its two resets among the context's lines at INFO and above.
     // Then the matchers (types sorted down, packages up), ids made from a
     // class name, a child context whose injector asks its parent's, a
     // suspend whose before handler answers later (the state is
@@ -920,8 +922,15 @@ const CorpusGame kCorpusGames[] = {
      "direct 7 1\n"
      "state destroyed true\n"
      "mediate left, mediate right, destroy left, destroy right\n"
+     "INFO Initializing...\n"
+     "INFO Initialize complete\n"
+     "INFO reset from {0} after {1} hits /11,4\n"
+     "INFO reset from {0} after {1} hits /0,0\n"
+     "INFO Destroying...\n"
+     "INFO Destroy complete\n"
      "filter true true false false\n"
-     "all of: zafrit.display::DisplayObject, any of: zafrit.display::DisplayObjectContainer,game::ScoreView, none of: game::GameEvent\n"
+     "all of: zafrit.display::DisplayObject, any of: "
+     "zafrit.display::DisplayObjectContainer,game::ScoreView, none of: game::GameEvent\n"
      "packages true false require: game, any of: , none of: game.extra,game.more\n"
      "empty matcher true true\n"
      "uid Lobby 2\n"
@@ -930,15 +939,15 @@ const CorpusGame kCorpusGames[] = {
      "resume error no resume, callback true, suspended\n"
      "pins detain v, detain null, release v\n"
      "removed true\n"
-     "INFO Adding child context {0} /1\n"
+     "INFO Adding child context {0} /?\n"
      "INFO Initializing...\n"
      "INFO Initialize complete\n"
-     "INFO Removing child context {0} /1\n"
-     "WARN Child context {0} must be a child of {1} /2\n"
+     "INFO Removing child context {0} /?\n"
+     "WARN Child context {0} must be a child of {1} /?,?\n"
      "arena first=4 a=4 b=4 \n"
      "arena first=6 a=4 b=6 \n"
-     "panel 1, mediate first, tag first new, mediate a, tag a new, panel 1, mediate early, tag early new, mediate b, "
-     "tag b new, destroy a, untag a\n"
+     "panel 1, mediate first, tag first new, mediate a, tag a new, panel 1, mediate early, tag early new, "
+     "mediate b, tag b new, destroy a, untag a\n"
      "destroy b, destroy early, destroy first, untag b, untag early, untag first\n"},
 };
 
