@@ -864,6 +864,91 @@ const CorpusGame kCorpusGames[] = {
      "rc4 bbf316e8d940af0ad3\n"
      "base64 TWFueSBoYW5kcyBtYWtlIGxpZ2h0IHdvcmsu Man\n"
      "big b945bcc790c28b606b2b6fb0ce879e840ab563a856a5910e c4e3f7212602e1e487a59380e9473fe3 128\n"},
+    // A context with the event dispatcher, event command map, local event
+    // map, mediator map and direct command map extensions and a config
+    // class, on an injector of our own in place of SwiftSuspenders (the
+    // fixture's org/swiftsuspenders; what to inject is given as type
+    // descriptions, as [Inject] is dropped). Initialising runs the before,
+    // when and after handlers, then the post-initialise listener added
+    // last. Hits of 5 (on the shared dispatcher), 3 and 2 (clicks on the two
+    // mediated views, passed on by their mediators) add up to 10; the bonus
+    // mapped once runs for the first of two events (1 point); a click of 1
+    // makes 11 and both views show it. The left view leaves the stage, its
+    // mediator goes, and the reset shows 0 on the right view only. The
+    // direct command map runs a reset and a hit of 7 once each, a second
+    // execute nothing. Destroying the context destroys the right mediator.
+    // The model's logger, given by the injectable logger extension, logs
+    // its two resets among the context's lines at INFO and above.
+    // Then the matchers (types sorted down, packages up), ids made from a
+    // class name, a child context whose injector asks its parent's, a
+    // suspend whose before handler answers later (the state is
+    // "suspending" until it does) and a resume whose handler fails (an
+    // error event, the callback gets the error, the state stays), pins
+    // (the second detain and release of one object do nothing), removing
+    // the child twice (a warning), and the log lines at INFO and above.
+    // Last a context on a context view on the stage, with the view manager,
+    // the stage crawler and the stage observer: at start the crawler gives
+    // the context view (a container: a panel mediator) and the view already
+    // in it their mediators; views added under it later get theirs from the
+    // observer (the panel, a container, its own; the view already in it when
+    // it was added, and one added to it later, theirs), one outside does
+    // not, and the view processor map (after the mediator map) sets each
+    // view's text and tags it; taking a view off destroys its mediator and
+    // untags it, destroying the context does so for the rest (listed
+    // sorted), and after that a view added gets nothing.
+    // Left out: guards and hooks (robotlegs adds them with
+    // list.concat.apply(null, ...) and tells a guard class from a guard
+    // function with "is Function", which the translation prints as a typeof
+    // test that a class passes too), and a command's work in its execute
+    // method (the command map calls it as a method read off the command by
+    // name, which is not bound to it): the game's commands work in their
+    // [PostConstruct] method, and the one with an execute method keeps to
+    // static state.
+    {"robotlegs",
+     "robotlegs/src",
+     {"flash.utils.Dictionary", "flash.events.IEventDispatcher", "flash.events.Event", "flash.events.EventDispatcher",
+      "flash.display.DisplayObject", "flash.display.DisplayObjectContainer", "flash.utils.getQualifiedClassName",
+      "flash.system.ApplicationDomain", "flash.utils.getTimer", "flash.utils.getDefinitionByName",
+      "flash.errors.IllegalOperationError"},
+     {"/mxml/"},
+     "state uninitialized true\n"
+     "state active true before,when,after,postInitialize\n"
+     "singleton true true\n"
+     "score 10 3 5,3,2 bonus 0 0\n"
+     "score 11 4 5,3,2,1 bonus 1 1\n"
+     "views left=11 right=11\n"
+     "views left=11 right=0 0\n"
+     "direct 7 1\n"
+     "direct 7 1\n"
+     "state destroyed true\n"
+     "mediate left, mediate right, destroy left, destroy right\n"
+     "INFO Initializing...\n"
+     "INFO Initialize complete\n"
+     "INFO reset from {0} after {1} hits /11,4\n"
+     "INFO reset from {0} after {1} hits /0,0\n"
+     "INFO Destroying...\n"
+     "INFO Destroy complete\n"
+     "filter true true false false\n"
+     "all of: zafrit.display::DisplayObject, any of: "
+     "zafrit.display::DisplayObjectContainer,game::ScoreView, none of: game::GameEvent\n"
+     "packages true false require: game, any of: , none of: game.extra,game.more\n"
+     "empty matcher true true\n"
+     "uid Lobby 2\n"
+     "child true true false true\n"
+     "suspend before preSuspend, suspending, when, done null, after, suspended\n"
+     "resume error no resume, callback true, suspended\n"
+     "pins detain v, detain null, release v\n"
+     "removed true\n"
+     "INFO Adding child context {0} /?\n"
+     "INFO Initializing...\n"
+     "INFO Initialize complete\n"
+     "INFO Removing child context {0} /?\n"
+     "WARN Child context {0} must be a child of {1} /?,?\n"
+     "arena first=4 a=4 b=4 \n"
+     "arena first=6 a=4 b=6 \n"
+     "panel 1, mediate first, tag first new, mediate a, tag a new, panel 1, mediate early, tag early new, "
+     "mediate b, tag b new, destroy a, untag a\n"
+     "destroy b, destroy early, destroy first, untag b, untag early, untag first\n"},
 };
 
 class CorpusGames : public ::testing::TestWithParam<CorpusGame> {};
