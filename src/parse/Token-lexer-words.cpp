@@ -133,7 +133,8 @@ WordMade varWord(WordSite& s) {
   Token* prev = lastChild(s.group);
   if (!s.group->childs.empty() &&
       (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
-    s.group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, s.group));
+    static const SharedString kSemicolon(";");
+    s.group->push(newToken(TokenTypeCode::Semicolon, kSemicolon, 0, s.group));
     countMade();
   }
   auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
@@ -329,10 +330,10 @@ std::string withoutNamespaces(const std::string& w) {
 // ten), where JavaScript would read 010 as octal (eight) and TypeScript
 // rejects it: the zeros in front of another digit go ("010" -> "10",
 // "007.5" -> "7.5", "00" -> "0"). Hexadecimal numbers keep theirs.
-std::string withoutLeadingZeros(std::string_view w) {
+std::string_view withoutLeadingZeros(std::string_view w) {
   size_t zeros = 0;
   while (zeros + 1 < w.size() && w[zeros] == '0' && w[zeros + 1] >= '0' && w[zeros + 1] <= '9') ++zeros;
-  return std::string(w.substr(zeros));
+  return w.substr(zeros);
 }
 
 // xstringmthod::IsAllDigit of the word. A word whose first byte is a letter
@@ -345,19 +346,24 @@ bool isNumberWord(std::string_view w) {
 
 // The token of a word no row made: a string literal, a number, or a name
 // (a statement word or a system type when its list holds it). `key` is the
-// word kept as a shared text.
+// word kept as a shared text; `mayHaveColons` false tells that it holds no
+// "::" (the group lexer saw no ':' in it).
 Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
-                      bool neverStatementWord, const char* end, int line, Token* group) {
+                      bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
     Token* literal = new Token(TokenTypeCode::Literal, nullptr, 0, line, group);
     literal->text = key;
     return literal;
   }
-  if (isNumberWord(w)) return new Token(TokenTypeCode::Number, withoutLeadingZeros(w).c_str(), 0, line, group);
+  if (isNumberWord(w)) {
+    // Zeros cut off, or the word's own kept text.
+    const std::string_view number = withoutLeadingZeros(w);
+    return newToken(TokenTypeCode::Number, number.size() == w.size() ? key : SharedString(number), line, group);
+  }
   bool awaited = false;
   bool rewritten = false;
   std::string plain;  // the word without its namespace prefixes
-  const size_t colons = w.find("::");
+  const size_t colons = mayHaveColons ? w.find("::") : std::string_view::npos;
   // NS::name { ... } and NS::name in front of a declaration are
   // conditional compilation: the name keeps its prefix, so that an
   // undefined one can be reported as such.
@@ -417,11 +423,11 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 // or a name.
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
-  lexer::addWord(text, word, last, line, group, flags, leading, true);
+  lexer::addWord(text, word, last, line, group, flags, leading, true, true);
 }
 
 void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
-                    std::string& leading, bool spaced) {
+                    std::string& leading, bool spaced, bool colons) {
   if (!text || !word || !group) return;
   const char* end = text + last + 1;
   if (end <= word) return;
@@ -445,6 +451,6 @@ void lexer::addWord(const char* text, const char* word, int last, int line, Toke
     declaration = site.declaration;
     neverStatementWord = site.neverStatementWord;
   }
-  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, end, line, group);
+  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
   placeWordToken(token, declaration, group, flags, leading);
 }

@@ -242,21 +242,27 @@ LexEnd GroupLexer::run(bool opened) {
       case '*':
         star();
         continue;
-      case ',':
-        punctuation(TokenTypeCode::Comma, ",");
+      case ',': {
+        static const SharedString kComma(",");
+        punctuation(TokenTypeCode::Comma, kComma);
         continue;
-      case '?':
-        punctuation(TokenTypeCode::Question, "?");
+      }
+      case '?': {
+        static const SharedString kQuestion("?");
+        punctuation(TokenTypeCode::Question, kQuestion);
         continue;
+      }
       case ':':
         colon();
         continue;
-      case ';':
+      case ';': {
         flushWord();
         // The layout before a ';' waits for the next token.
-        pushToken(new Token(TokenTypeCode::Semicolon, ";", pos_, line_, group_), false);
+        static const SharedString kSemicolon(";");
+        pushToken(newToken(TokenTypeCode::Semicolon, kSemicolon, line_, group_), false);
         ++pos_;
         continue;
+      }
       case '.':
         dot();
         continue;
@@ -292,9 +298,9 @@ void GroupLexer::lineEnd() {
 }
 
 // A one-byte token that ends the word before it.
-void GroupLexer::punctuation(int code, const char* text) {
+void GroupLexer::punctuation(int code, const SharedString& text) {
   flushWord();
-  pushToken(new Token(code, text, pos_, line_, group_));
+  pushToken(newToken(code, text, line_, group_));
   ++pos_;
 }
 
@@ -305,7 +311,8 @@ void GroupLexer::star() {
     startWord();
   } else {
     flushWord();
-    pushToken(new Token(TokenTypeCode::Operator, "*", pos_, line_, group_));
+    static const SharedString kStar("*");
+    pushToken(newToken(TokenTypeCode::Operator, kStar, line_, group_));
   }
   ++pos_;
 }
@@ -314,9 +321,11 @@ void GroupLexer::star() {
 void GroupLexer::colon() {
   if ((pos_ > 0 && t_[pos_ - 1] == ':') || t_[pos_ + 1] == ':') {
     startWord();
+    wordColons_ = true;
   } else {
     flushWord();
-    pushToken(new TokenColon(TokenTypeCode::Colon, ":", pos_, line_, group_));
+    static const SharedString kColon(":");
+    pushToken(newToken<TokenColon>(TokenTypeCode::Colon, kColon, line_, group_));
   }
   ++pos_;
 }
@@ -540,9 +549,8 @@ void GroupLexer::operatorByte(char c) {
     pos_ += 3;
     return;
   }
-  const char op[4] = {at[0], n > 1 ? at[1] : '\0', n > 2 ? at[2] : '\0', '\0'};
   const int code = n == 1 && at[0] == '=' ? TokenTypeCode::Assign : TokenTypeCode::Operator;
-  pushToken(new Token(code, op, pos_, line_, group_));
+  pushToken(newToken(code, SharedString(std::string_view(at, static_cast<size_t>(n))), line_, group_));
   pos_ += n;
 }
 
