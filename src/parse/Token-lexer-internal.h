@@ -128,6 +128,7 @@ inline int countLines(const char* t, int from, int to) {
 long long countTokens(Token* t);
 
 // Tokenises text[pos, length) into `group`; the outermost call owns the run.
+// text[length] is a NUL: the scanners may read up to it unchecked.
 void lexInto(Token* group, const char* text, int length, int& pos, int& line);
 
 // Expands an include of the file named by the quoted text into `group`.

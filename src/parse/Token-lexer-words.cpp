@@ -423,12 +423,12 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 // or a name.
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
+  if (!text || !word || !group) return;
   lexer::addWord(text, word, last, line, group, flags, leading, true, true);
 }
 
 void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
                     std::string& leading, bool spaced, bool colons) {
-  if (!text || !word || !group) return;
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';

@@ -216,6 +216,17 @@ LexEnd GroupLexer::run(bool opened) {
         ++pos_;
         continue;
       case ' ':
+        // Most blanks stand alone between two tokens: one that neither a
+        // layout byte nor a '.' follows ends the word and goes into the
+        // layout at once.
+        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.' && pos_ + 1 < len_) {
+          flushWord();
+          leading_ += ' ';
+          ++pos_;
+          continue;
+        }
+        blankRun();
+        continue;
       case '\t':
         blankRun();
         continue;
@@ -289,12 +300,14 @@ LexEnd GroupLexer::run(bool opened) {
   }
 }
 
-// A line end ends the word and goes into the layout of the next token.
+// A line end ends the word and goes into the layout of the next token; the
+// indentation after it is read at once.
 void GroupLexer::lineEnd() {
   flushWord();
   leading_ += '\n';
   ++line_;
   ++pos_;
+  if (t_[pos_] == '\t' || t_[pos_] == ' ') blankRun();
 }
 
 // A one-byte token that ends the word before it.
@@ -334,9 +347,10 @@ void GroupLexer::colon() {
 // on with it are stepped over at once.
 void GroupLexer::wordBytes() {
   startWord();
-  // A local index: pos_ is a reference, which a byte read could alias.
+  // A local index: pos_ is a reference, which a byte read could alias. The
+  // text ends in a NUL at len_, which is no word byte.
   int p = pos_ + 1;
-  while (p < len_ && isPlainWordByte(static_cast<unsigned char>(t_[p]))) ++p;
+  while (isPlainWordByte(static_cast<unsigned char>(t_[p]))) ++p;
   pos_ = p;
 }
 
