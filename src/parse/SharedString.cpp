@@ -88,6 +88,7 @@ TextTable g_table;
 }  // namespace
 
 const std::string* const* SharedString::kept_ = kFirst;
+uint32_t SharedString::single_[256] = {};
 
 namespace {
 
@@ -111,8 +112,7 @@ inline bool sameBytes(const char* a, const char* b, size_t n) {
   return n == 0 || a[0] == b[0];
 }
 
-// The one-byte table and the table of recent texts (see intern).
-uint32_t g_single[256] = {};
+// The table of recent texts (see intern; the one-byte table is SharedString::single_).
 uint32_t g_recent[256] = {};
 
 }  // namespace
@@ -138,7 +138,7 @@ uint32_t SharedString::intern(std::string_view s) {
   if (n == 0) return 0;
   // Punctuation and one-byte operators: a table by the byte.
   if (n == 1) {
-    uint32_t& one = g_single[static_cast<unsigned char>(s[0])];
+    uint32_t& one = single_[static_cast<unsigned char>(s[0])];
     return one ? one : internSlow(s, one);
   }
   // The lexer stores a text for every token, nearly always one of a few

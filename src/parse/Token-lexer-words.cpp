@@ -234,19 +234,23 @@ struct WordClass {
   bool systemType = false;
 };
 
+struct WordClassCache {
+  const char* statementList = nullptr;
+  const char* typeList = nullptr;
+  bool made = false;
+  std::unordered_map<std::string_view, WordClass> words;
+  // The answer for each kept text seen so far, by its number (null: not
+  // asked yet): most words of a file are ones it has used before.
+  std::vector<const WordClass*> byId;
+};
+// At namespace scope, so that the look-up made for every word needs no
+// guard of a function-local static.
+WordClassCache g_wordClasses;
+
 const WordClass& classifyWord(std::string_view word, uint32_t id) {
-  struct Cache {
-    const char* statementList = nullptr;
-    const char* typeList = nullptr;
-    bool made = false;
-    std::unordered_map<std::string_view, WordClass> words;
-    // The answer for each kept text seen so far, by its number (null: not
-    // asked yet): most words of a file are ones it has used before.
-    std::vector<const WordClass*> byId;
-  };
-  static Cache cache;
+  WordClassCache& cache = g_wordClasses;
   static const WordClass none;
-  if (!cache.made || cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__) {
+  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) [[unlikely]] {
     cache.made = true;
     cache.statementList = __unnowkey__;
     cache.typeList = __sytemtype__;

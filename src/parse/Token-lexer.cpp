@@ -12,7 +12,6 @@
 // its siblings Token-lexer-<part>.cpp make the words, read XML literals,
 // regular expressions, directive comments and includes, and rewrite
 // logical assignments.
-#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -68,48 +67,49 @@ namespace {
 
 // Two- and three-byte operators: every byte pair (triple) that stands
 // together in one of these list texts.
-const char kOperators2[] =
+constexpr char kOperators2[] =
     "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01&&\x01|="
     "\x01||\x01|>=|<=|";
-const char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
+constexpr char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
 
-const std::bitset<65536>& operatorPairs() {
-  static const std::bitset<65536> pairs = [] {
-    std::bitset<65536> b;
+// The pairs of kOperators2, one bit per pair of bytes, made when compiling.
+struct OperatorPairs {
+  uint64_t bits[65536 / 64] = {};
+  constexpr OperatorPairs() {
     for (size_t i = 0; i + 1 < sizeof(kOperators2) - 1; ++i) {
-      unsigned char a = static_cast<unsigned char>(kOperators2[i]);
-      unsigned char c = static_cast<unsigned char>(kOperators2[i + 1]);
-      if (a > 1 && c > 1) b.set(a * 256u + c);
+      const auto a = static_cast<unsigned char>(kOperators2[i]);
+      const auto c = static_cast<unsigned char>(kOperators2[i + 1]);
+      if (a > 1 && c > 1) bits[(a * 256u + c) >> 6] |= uint64_t(1) << ((a * 256u + c) & 63);
     }
-    return b;
-  }();
-  return pairs;
-}
+  }
+  bool test(unsigned pair) const { return (bits[pair >> 6] >> (pair & 63)) & 1; }
+};
+constexpr OperatorPairs kOperatorPairs;
 
 // The triples of kOperators3 (windows of the list without a separator byte),
-// each packed into one number.
-uint32_t packTriple(const char* p) {
+// each packed into one number, made when compiling.
+constexpr uint32_t packTriple(const char* p) {
   return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 16 |
          static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 | static_cast<unsigned char>(p[2]);
 }
 
-const std::vector<uint32_t>& operatorTriples() {
-  static const std::vector<uint32_t> triples = [] {
-    std::vector<uint32_t> t;
+struct OperatorTriples {
+  uint32_t codes[sizeof(kOperators3)] = {};
+  size_t count = 0;
+  constexpr OperatorTriples() {
     for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i) {
       const char* w = kOperators3 + i;
-      if (w[0] > 1 && w[1] > 1 && w[2] > 1) t.push_back(packTriple(w));
+      if (w[0] > 1 && w[1] > 1 && w[2] > 1) codes[count++] = packTriple(w);
     }
-    return t;
-  }();
-  return triples;
-}
+  }
+};
+constexpr OperatorTriples kOperatorTriples;
 
 bool isOperator3(const char* p) {
   if (p[0] <= 1 || p[1] <= 1 || p[2] <= 1) return false;
   const uint32_t code = packTriple(p);
-  for (uint32_t t : operatorTriples())
-    if (t == code) return true;
+  for (size_t i = 0; i < kOperatorTriples.count; ++i)
+    if (kOperatorTriples.codes[i] == code) return true;
   return false;
 }
 
@@ -551,8 +551,8 @@ void GroupLexer::operatorByte(char c) {
   int n = 1;
   if (t_[pos_ + 1] && t_[pos_ + 2] && isOperator3(t_ + pos_)) {
     n = 3;
-  } else if (t_[pos_ + 1] && operatorPairs().test(static_cast<unsigned char>(t_[pos_]) * 256u +
-                                                  static_cast<unsigned char>(t_[pos_ + 1]))) {
+  } else if (t_[pos_ + 1] && kOperatorPairs.test(static_cast<unsigned char>(t_[pos_]) * 256u +
+                                                 static_cast<unsigned char>(t_[pos_ + 1]))) {
     n = 2;
   }
   // The operator is read in place: "||=" and "&&=" are rewritten, any
