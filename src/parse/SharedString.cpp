@@ -88,6 +88,7 @@ TextTable g_table;
 }  // namespace
 
 const std::string* const* SharedString::kept_ = kFirst;
+uint32_t SharedString::single_[256] = {};
 
 namespace {
 
@@ -103,23 +104,29 @@ inline bool sameEnds(const char* a, const char* b, size_t n) {
   std::memcpy(&b1, b + n - sizeof(Word), sizeof(Word));
   return ((a0 ^ b0) | (a1 ^ b1)) == 0;
 }
+// For 1 to 16 bytes.
 inline bool sameBytes(const char* a, const char* b, size_t n) {
-  if (n > 16) return std::memcmp(a, b, n) == 0;
   if (n >= 8) return sameEnds<uint64_t>(a, b, n);
   if (n >= 4) return sameEnds<uint32_t>(a, b, n);
   if (n >= 2) return sameEnds<uint16_t>(a, b, n);
   return n == 0 || a[0] == b[0];
 }
 
-// The one-byte table and the table of recent texts (see intern).
-uint32_t g_single[256] = {};
+// The table of recent texts (see intern; the one-byte table is SharedString::single_).
 uint32_t g_recent[256] = {};
 
 }  // namespace
 
 // The texts neither small table answers: looked up (or stored) in the table
-// of all texts. Kept out of line, so that intern's common path stays short.
+// of all texts. Kept out of line, so that intern's common path stays short;
+// a text longer than sameBytes takes is first compared with its recent
+// slot's here, so that intern makes no call that returns to it (its common
+// paths then need no stack frame).
 [[gnu::noinline]] uint32_t SharedString::internSlow(std::string_view s, uint32_t& remembered) {
+  if (s.size() > 16 && remembered) {
+    const std::string& kept = *kept_[remembered];
+    if (kept.size() == s.size() && std::memcmp(kept.data(), s.data(), s.size()) == 0) return remembered;
+  }
   const uint32_t id = g_table.find(s);
   kept_ = g_list.items;
   remembered = id;
@@ -131,7 +138,7 @@ uint32_t SharedString::intern(std::string_view s) {
   if (n == 0) return 0;
   // Punctuation and one-byte operators: a table by the byte.
   if (n == 1) {
-    uint32_t& one = g_single[static_cast<unsigned char>(s[0])];
+    uint32_t& one = single_[static_cast<unsigned char>(s[0])];
     return one ? one : internSlow(s, one);
   }
   // The lexer stores a text for every token, nearly always one of a few
@@ -140,7 +147,7 @@ uint32_t SharedString::intern(std::string_view s) {
   const size_t slot =
       (n * 31 + static_cast<unsigned char>(s[0]) * 7 + static_cast<unsigned char>(s[n - 1])) & 255;
   uint32_t& recent = g_recent[slot];
-  if (const uint32_t hit = recent) {
+  if (const uint32_t hit = recent; hit && n <= 16) {
     const std::string& kept = *kept_[hit];
     if (kept.size() == n && sameBytes(kept.data(), s.data(), n)) return hit;
   }

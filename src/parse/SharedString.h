@@ -16,13 +16,13 @@
 class SharedString {
  public:
   SharedString() = default;
-  SharedString(const std::string& s) : id_(intern(s)) {}
+  SharedString(const std::string& s) : id_(internShort(s)) {}
   SharedString(const char* s) : id_(s && *s ? intern(s) : 0) {}
   // Keeps a text given as a view (the lexer's words, read in place).
-  explicit SharedString(std::string_view s) : id_(intern(s)) {}
+  explicit SharedString(std::string_view s) : id_(internShort(s)) {}
 
   SharedString& operator=(const std::string& s) {
-    id_ = intern(s);
+    id_ = internShort(s);
     return *this;
   }
   SharedString& operator=(const char* s) {
@@ -60,6 +60,17 @@ class SharedString {
  private:
   // The number of the kept copy of `s`; 0 for the empty text.
   static uint32_t intern(std::string_view s);
+  // intern, with the empty text and the one-byte texts kept already
+  // answered in line: the lexer stores the layout before every token, most
+  // often "" or " ".
+  static uint32_t internShort(std::string_view s) {
+    if (s.size() > 1) return intern(s);
+    if (s.empty()) return 0;
+    const uint32_t one = single_[static_cast<unsigned char>(s[0])];
+    return one ? one : intern(s);
+  }
+  // The numbers of the one-byte texts kept so far, by the byte (0: not yet).
+  static uint32_t single_[256];
   // intern's lookup in the table of all texts; `remembered` keeps the number.
   static uint32_t internSlow(std::string_view s, uint32_t& remembered);
   // The kept texts by number, entry 0 the empty text. Only ever grows; the

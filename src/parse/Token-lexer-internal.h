@@ -99,6 +99,15 @@ inline Token* lastChild(Token* group) { return group->childs.empty() ? nullptr :
 
 inline const char* pathOf(Token* group) { return group && group->file ? group->file->path.c_str() : _CURFILENAME.c_str(); }
 
+// A token of class T with a text kept already: it takes the text's number
+// as it is, where a C string would be measured and looked up again.
+template <class T = Token>
+inline T* newToken(int code, const SharedString& text, int line, Token* group) {
+  T* t = new T(code, nullptr, 0, line, group);
+  t->text = text;
+  return t;
+}
+
 inline void countMade(long long n = 1) {
   if (g_run) g_run->tokensMade += n;
 }
@@ -119,6 +128,7 @@ inline int countLines(const char* t, int from, int to) {
 long long countTokens(Token* t);
 
 // Tokenises text[pos, length) into `group`; the outermost call owns the run.
+// text[length] is a NUL: the scanners may read up to it unchecked.
 void lexInto(Token* group, const char* text, int length, int& pos, int& line);
 
 // Expands an include of the file named by the quoted text into `group`.
@@ -129,9 +139,10 @@ void includeFile(Token* group, const std::string& quoted);
 bool scanXml(const char* text, long long& scanned);
 
 // Token::_addWord_ for the group lexer, which knows whether the word holds
-// a layout byte (`spaced`): a word without one is read in place unscanned.
+// a layout byte (`spaced`): a word without one is read in place unscanned;
+// and whether it holds a "::" (`colons`): one without is not searched.
 void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, std::string& leading,
-             bool spaced);
+             bool spaced, bool colons);
 
 // Whether the next token of the group begins a value.
 bool valueExpectedAfter(Token* group);
@@ -157,6 +168,7 @@ class GroupLexer {
       wordStart_ = pos_;
       wordLine_ = line_;
       wordSpaced_ = false;
+      wordColons_ = false;
     }
   }
   // The word being read goes on past a layout byte, which its text drops.
@@ -165,7 +177,7 @@ class GroupLexer {
   }
   void flushWord() {
     if (wordStart_ < 0) return;
-    addWord(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_);
+    addWord(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_, wordColons_);
     wordStart_ = -1;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
@@ -183,7 +195,7 @@ class GroupLexer {
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
-  void punctuation(int code, const char* text);
+  void punctuation(int code, const SharedString& text);
   void star();
   void colon();
   void wordBytes();
@@ -215,6 +227,7 @@ class GroupLexer {
   int wordStart_ = -1;
   int wordLine_ = 0;
   bool wordSpaced_ = false;  // the word holds a layout byte
+  bool wordColons_ = false;  // the word holds a ':' (of a "::")
   int flags_ = 0;
   std::string leading_;
 };

@@ -133,7 +133,8 @@ WordMade varWord(WordSite& s) {
   Token* prev = lastChild(s.group);
   if (!s.group->childs.empty() &&
       (!prev || (prev->type != TokenTypeCode::Paren && prev->type != TokenTypeCode::Semicolon))) {
-    s.group->push(new Token(TokenTypeCode::Semicolon, ";", 0, 0, s.group));
+    static const SharedString kSemicolon(";");
+    s.group->push(newToken(TokenTypeCode::Semicolon, kSemicolon, 0, s.group));
     countMade();
   }
   auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
@@ -233,19 +234,23 @@ struct WordClass {
   bool systemType = false;
 };
 
+struct WordClassCache {
+  const char* statementList = nullptr;
+  const char* typeList = nullptr;
+  bool made = false;
+  std::unordered_map<std::string_view, WordClass> words;
+  // The answer for each kept text seen so far, by its number (null: not
+  // asked yet): most words of a file are ones it has used before.
+  std::vector<const WordClass*> byId;
+};
+// At namespace scope, so that the look-up made for every word needs no
+// guard of a function-local static.
+WordClassCache g_wordClasses;
+
 const WordClass& classifyWord(std::string_view word, uint32_t id) {
-  struct Cache {
-    const char* statementList = nullptr;
-    const char* typeList = nullptr;
-    bool made = false;
-    std::unordered_map<std::string_view, WordClass> words;
-    // The answer for each kept text seen so far, by its number (null: not
-    // asked yet): most words of a file are ones it has used before.
-    std::vector<const WordClass*> byId;
-  };
-  static Cache cache;
+  WordClassCache& cache = g_wordClasses;
   static const WordClass none;
-  if (!cache.made || cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__) {
+  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) [[unlikely]] {
     cache.made = true;
     cache.statementList = __unnowkey__;
     cache.typeList = __sytemtype__;
@@ -292,20 +297,20 @@ bool startsConditional(const char* after) {
   }
 }
 
-// The word from `word` up to `end`: the blanks stepped over around a '.'
-// ("a . b") leave it; a quoted word stays as written. Nearly every word is
-// the text as it stands, read in place; one that spans blanks is gathered
-// into `spaced`. A word the group lexer saw no layout byte in (`maySpan`
-// false) is not looked through.
-std::string_view wordText(const char* word, const char* end, bool quoted, bool maySpan, std::string& spaced) {
-  const char* firstGap = end;
-  if (!quoted && maySpan)
-    for (firstGap = word; firstGap < end && !isLayoutByte(*firstGap);) ++firstGap;
-  if (quoted || firstGap == end) return std::string_view(word, static_cast<size_t>(end - word));
-  spaced.reserve(static_cast<size_t>(end - word));
-  for (const char* p = word; p < end; ++p)
-    if (!isLayoutByte(*p)) spaced += *p;
-  return spaced;
+// The text of a word that may span blanks: the blanks stepped over around
+// a '.' ("a . b") leave it. It is kept as a shared text at once (out of
+// line: few words hold a layout byte), and the kept text, which never
+// moves, is what the word reads as from then on.
+[[gnu::noinline]] SharedString keptWithoutLayout(std::string_view w) {
+  const char* firstGap = w.data();
+  const char* end = w.data() + w.size();
+  while (firstGap < end && !isLayoutByte(*firstGap)) ++firstGap;
+  if (firstGap == end) return SharedString(w);
+  std::string gathered;
+  gathered.reserve(w.size());
+  for (const char* p = w.data(); p < end; ++p)
+    if (!isLayoutByte(*p)) gathered += *p;
+  return SharedString(std::string_view(gathered));
 }
 
 // NS::name loses its namespace prefixes: each dotted segment keeps what
@@ -329,60 +334,75 @@ std::string withoutNamespaces(const std::string& w) {
 // ten), where JavaScript would read 010 as octal (eight) and TypeScript
 // rejects it: the zeros in front of another digit go ("010" -> "10",
 // "007.5" -> "7.5", "00" -> "0"). Hexadecimal numbers keep theirs.
-std::string withoutLeadingZeros(std::string_view w) {
+std::string_view withoutLeadingZeros(std::string_view w) {
   size_t zeros = 0;
   while (zeros + 1 < w.size() && w[zeros] == '0' && w[zeros + 1] >= '0' && w[zeros + 1] <= '9') ++zeros;
-  return std::string(w.substr(zeros));
+  return w.substr(zeros);
 }
 
 // xstringmthod::IsAllDigit of the word. A word whose first byte is a letter
 // (or anything outside 0x1D to 0x39) is answered there, without a copy.
+[[gnu::noinline]] bool isAllDigitWord(std::string_view w) { return xstringmthod::IsAllDigit(std::string(w).c_str()) != 0; }
+
 bool isNumberWord(std::string_view w) {
   const unsigned char first = static_cast<unsigned char>(w[0]);
   if (first < 0x1D || first > 0x39) return false;
-  return xstringmthod::IsAllDigit(std::string(w).c_str()) != 0;
+  return isAllDigitWord(w);
 }
 
 // The token of a word no row made: a string literal, a number, or a name
 // (a statement word or a system type when its list holds it). `key` is the
-// word kept as a shared text.
+// word kept as a shared text; `mayHaveColons` false tells that it holds no
+// "::" (the group lexer saw no ':' in it).
+// The token of a word with a "::" whose namespace prefixes go (see
+// plainWordToken), or null where the word keeps them. Out of line: its
+// strings would weigh on the path every word takes.
+[[gnu::noinline]] Token* namespacedWordToken(std::string_view w, bool neverStatementWord, const char* end, int line,
+                                             Token* group) {
+  const size_t colons = w.find("::");
+  // NS::name { ... } and NS::name in front of a declaration are
+  // conditional compilation: the name keeps its prefix, so that an
+  // undefined one can be reported as such.
+  if (colons == std::string_view::npos || colons == 0 || _ompilerOptions_.defines.has(std::string(w)) ||
+      startsConditional(end))
+    return nullptr;
+  const bool awaited = colons == 5 && w.compare(0, 5, "await") == 0;
+  const std::string plain = withoutNamespaces(std::string(w));  // the word without its namespace prefixes
+  int code = TokenTypeCode::Word;
+  if (!neverStatementWord && inWordList(__unnowkey__, plain)) {
+    code = TokenTypeCode::StatementWord;
+  } else if (inWordList(__sytemtype__, plain)) {
+    code = TokenTypeCode::SystemType;
+  }
+  Token* token = new Token(code, nullptr, 0, line, group);
+  token->text = plain;
+  if (awaited) token->awaitedCall = 1;
+  return token;
+}
+
 Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
-                      bool neverStatementWord, const char* end, int line, Token* group) {
+                      bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
     Token* literal = new Token(TokenTypeCode::Literal, nullptr, 0, line, group);
     literal->text = key;
     return literal;
   }
-  if (isNumberWord(w)) return new Token(TokenTypeCode::Number, withoutLeadingZeros(w).c_str(), 0, line, group);
-  bool awaited = false;
-  bool rewritten = false;
-  std::string plain;  // the word without its namespace prefixes
-  const size_t colons = w.find("::");
-  // NS::name { ... } and NS::name in front of a declaration are
-  // conditional compilation: the name keeps its prefix, so that an
-  // undefined one can be reported as such.
-  if (colons != std::string_view::npos && colons > 0 && !_ompilerOptions_.defines.has(std::string(w)) &&
-      !startsConditional(end)) {
-    awaited = colons == 5 && w.compare(0, 5, "await") == 0;
-    plain = withoutNamespaces(std::string(w));
-    rewritten = true;
+  if (isNumberWord(w)) {
+    // Zeros cut off, or the word's own kept text.
+    const std::string_view number = withoutLeadingZeros(w);
+    return newToken(TokenTypeCode::Number, number.size() == w.size() ? key : SharedString(number), line, group);
   }
+  if (mayHaveColons)
+    if (Token* namespaced = namespacedWordToken(w, neverStatementWord, end, line, group)) return namespaced;
+  // The lookup of the word holds for a word the prefixes left alone.
   int code = TokenTypeCode::Word;
-  // The lookup of the word still holds for a word the prefixes left alone.
-  const bool statementWord =
-      !neverStatementWord && (rewritten ? inWordList(__unnowkey__, plain) : wordClass.statementWord);
-  if (statementWord) {
+  if (!neverStatementWord && wordClass.statementWord) {
     code = TokenTypeCode::StatementWord;
-  } else if (rewritten ? inWordList(__sytemtype__, plain) : wordClass.systemType) {
+  } else if (wordClass.systemType) {
     code = TokenTypeCode::SystemType;
   }
   Token* token = new Token(code, nullptr, 0, line, group);
-  if (rewritten) {
-    token->text = plain;
-  } else {
-    token->text = key;
-  }
-  if (awaited) token->awaitedCall = 1;
+  token->text = key;
   return token;
 }
 
@@ -417,21 +437,30 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 // or a name.
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
-  lexer::addWord(text, word, last, line, group, flags, leading, true);
+  if (!text || !word || !group) return;
+  lexer::addWord(text, word, last, line, group, flags, leading, true, true);
 }
 
 void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
-                    std::string& leading, bool spaced) {
-  if (!text || !word || !group) return;
+                    std::string& leading, bool spaced, bool colons) {
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';
-  std::string gathered;
-  std::string_view w = wordText(word, end, quotedWord, spaced, gathered);
-  if (w.empty()) return;
-  // A literal's token text ends at a NUL byte inside the quotes, as a C
-  // string would.
-  const SharedString key(quotedWord ? w.substr(0, w.find('\0')) : w);
+  // A quoted word stays as written, and a word the group lexer saw no
+  // layout byte in (`spaced` false) is read in place.
+  std::string_view w(word, static_cast<size_t>(end - word));
+  SharedString key;
+  if (quotedWord) {
+    // A literal's token text ends at a NUL byte inside the quotes, as a C
+    // string would.
+    key = SharedString(w.substr(0, w.find('\0')));
+  } else if (spaced) {
+    key = keptWithoutLayout(w);
+    w = key.str();
+    if (w.empty()) return;
+  } else {
+    key = SharedString(w);
+  }
 
   static const WordClass kQuoted;
   const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w, key.id());
@@ -445,6 +474,6 @@ void lexer::addWord(const char* text, const char* word, int last, int line, Toke
     declaration = site.declaration;
     neverStatementWord = site.neverStatementWord;
   }
-  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, end, line, group);
+  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
   placeWordToken(token, declaration, group, flags, leading);
 }

@@ -12,7 +12,6 @@
 // its siblings Token-lexer-<part>.cpp make the words, read XML literals,
 // regular expressions, directive comments and includes, and rewrite
 // logical assignments.
-#include <bitset>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -68,48 +67,49 @@ namespace {
 
 // Two- and three-byte operators: every byte pair (triple) that stands
 // together in one of these list texts.
-const char kOperators2[] =
+constexpr char kOperators2[] =
     "\x01++\x01--\x01+=\x01-=\x01*=\x01/=\x01==\x01<>\x01>>\x01!=\x01>>\x01<<\x01&&\x01|="
     "\x01||\x01|>=|<=|";
-const char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
+constexpr char kOperators3[] = "\x01>>>\x01<<<\x01===\x01&&&\x01!==\x01||=\x01&&=\x01";
 
-const std::bitset<65536>& operatorPairs() {
-  static const std::bitset<65536> pairs = [] {
-    std::bitset<65536> b;
+// The pairs of kOperators2, one bit per pair of bytes, made when compiling.
+struct OperatorPairs {
+  uint64_t bits[65536 / 64] = {};
+  constexpr OperatorPairs() {
     for (size_t i = 0; i + 1 < sizeof(kOperators2) - 1; ++i) {
-      unsigned char a = static_cast<unsigned char>(kOperators2[i]);
-      unsigned char c = static_cast<unsigned char>(kOperators2[i + 1]);
-      if (a > 1 && c > 1) b.set(a * 256u + c);
+      const auto a = static_cast<unsigned char>(kOperators2[i]);
+      const auto c = static_cast<unsigned char>(kOperators2[i + 1]);
+      if (a > 1 && c > 1) bits[(a * 256u + c) >> 6] |= uint64_t(1) << ((a * 256u + c) & 63);
     }
-    return b;
-  }();
-  return pairs;
-}
+  }
+  bool test(unsigned pair) const { return (bits[pair >> 6] >> (pair & 63)) & 1; }
+};
+constexpr OperatorPairs kOperatorPairs;
 
 // The triples of kOperators3 (windows of the list without a separator byte),
-// each packed into one number.
-uint32_t packTriple(const char* p) {
+// each packed into one number, made when compiling.
+constexpr uint32_t packTriple(const char* p) {
   return static_cast<uint32_t>(static_cast<unsigned char>(p[0])) << 16 |
          static_cast<uint32_t>(static_cast<unsigned char>(p[1])) << 8 | static_cast<unsigned char>(p[2]);
 }
 
-const std::vector<uint32_t>& operatorTriples() {
-  static const std::vector<uint32_t> triples = [] {
-    std::vector<uint32_t> t;
+struct OperatorTriples {
+  uint32_t codes[sizeof(kOperators3)] = {};
+  size_t count = 0;
+  constexpr OperatorTriples() {
     for (size_t i = 0; i + 2 < sizeof(kOperators3) - 1; ++i) {
       const char* w = kOperators3 + i;
-      if (w[0] > 1 && w[1] > 1 && w[2] > 1) t.push_back(packTriple(w));
+      if (w[0] > 1 && w[1] > 1 && w[2] > 1) codes[count++] = packTriple(w);
     }
-    return t;
-  }();
-  return triples;
-}
+  }
+};
+constexpr OperatorTriples kOperatorTriples;
 
 bool isOperator3(const char* p) {
   if (p[0] <= 1 || p[1] <= 1 || p[2] <= 1) return false;
   const uint32_t code = packTriple(p);
-  for (uint32_t t : operatorTriples())
-    if (t == code) return true;
+  for (size_t i = 0; i < kOperatorTriples.count; ++i)
+    if (kOperatorTriples.codes[i] == code) return true;
   return false;
 }
 
@@ -216,6 +216,17 @@ LexEnd GroupLexer::run(bool opened) {
         ++pos_;
         continue;
       case ' ':
+        // Most blanks stand alone between two tokens: one that neither a
+        // layout byte nor a '.' follows ends the word and goes into the
+        // layout at once.
+        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.' && pos_ + 1 < len_) {
+          flushWord();
+          leading_ += ' ';
+          ++pos_;
+          continue;
+        }
+        blankRun();
+        continue;
       case '\t':
         blankRun();
         continue;
@@ -242,21 +253,27 @@ LexEnd GroupLexer::run(bool opened) {
       case '*':
         star();
         continue;
-      case ',':
-        punctuation(TokenTypeCode::Comma, ",");
+      case ',': {
+        static const SharedString kComma(",");
+        punctuation(TokenTypeCode::Comma, kComma);
         continue;
-      case '?':
-        punctuation(TokenTypeCode::Question, "?");
+      }
+      case '?': {
+        static const SharedString kQuestion("?");
+        punctuation(TokenTypeCode::Question, kQuestion);
         continue;
+      }
       case ':':
         colon();
         continue;
-      case ';':
+      case ';': {
         flushWord();
         // The layout before a ';' waits for the next token.
-        pushToken(new Token(TokenTypeCode::Semicolon, ";", pos_, line_, group_), false);
+        static const SharedString kSemicolon(";");
+        pushToken(newToken(TokenTypeCode::Semicolon, kSemicolon, line_, group_), false);
         ++pos_;
         continue;
+      }
       case '.':
         dot();
         continue;
@@ -283,18 +300,20 @@ LexEnd GroupLexer::run(bool opened) {
   }
 }
 
-// A line end ends the word and goes into the layout of the next token.
+// A line end ends the word and goes into the layout of the next token; the
+// indentation after it is read at once.
 void GroupLexer::lineEnd() {
   flushWord();
   leading_ += '\n';
   ++line_;
   ++pos_;
+  if (t_[pos_] == '\t' || t_[pos_] == ' ') blankRun();
 }
 
 // A one-byte token that ends the word before it.
-void GroupLexer::punctuation(int code, const char* text) {
+void GroupLexer::punctuation(int code, const SharedString& text) {
   flushWord();
-  pushToken(new Token(code, text, pos_, line_, group_));
+  pushToken(newToken(code, text, line_, group_));
   ++pos_;
 }
 
@@ -305,7 +324,8 @@ void GroupLexer::star() {
     startWord();
   } else {
     flushWord();
-    pushToken(new Token(TokenTypeCode::Operator, "*", pos_, line_, group_));
+    static const SharedString kStar("*");
+    pushToken(newToken(TokenTypeCode::Operator, kStar, line_, group_));
   }
   ++pos_;
 }
@@ -314,9 +334,11 @@ void GroupLexer::star() {
 void GroupLexer::colon() {
   if ((pos_ > 0 && t_[pos_ - 1] == ':') || t_[pos_ + 1] == ':') {
     startWord();
+    wordColons_ = true;
   } else {
     flushWord();
-    pushToken(new TokenColon(TokenTypeCode::Colon, ":", pos_, line_, group_));
+    static const SharedString kColon(":");
+    pushToken(newToken<TokenColon>(TokenTypeCode::Colon, kColon, line_, group_));
   }
   ++pos_;
 }
@@ -325,9 +347,10 @@ void GroupLexer::colon() {
 // on with it are stepped over at once.
 void GroupLexer::wordBytes() {
   startWord();
-  // A local index: pos_ is a reference, which a byte read could alias.
+  // A local index: pos_ is a reference, which a byte read could alias. The
+  // text ends in a NUL at len_, which is no word byte.
   int p = pos_ + 1;
-  while (p < len_ && isPlainWordByte(static_cast<unsigned char>(t_[p]))) ++p;
+  while (isPlainWordByte(static_cast<unsigned char>(t_[p]))) ++p;
   pos_ = p;
 }
 
@@ -528,8 +551,8 @@ void GroupLexer::operatorByte(char c) {
   int n = 1;
   if (t_[pos_ + 1] && t_[pos_ + 2] && isOperator3(t_ + pos_)) {
     n = 3;
-  } else if (t_[pos_ + 1] && operatorPairs().test(static_cast<unsigned char>(t_[pos_]) * 256u +
-                                                  static_cast<unsigned char>(t_[pos_ + 1]))) {
+  } else if (t_[pos_ + 1] && kOperatorPairs.test(static_cast<unsigned char>(t_[pos_]) * 256u +
+                                                 static_cast<unsigned char>(t_[pos_ + 1]))) {
     n = 2;
   }
   // The operator is read in place: "||=" and "&&=" are rewritten, any
@@ -540,9 +563,8 @@ void GroupLexer::operatorByte(char c) {
     pos_ += 3;
     return;
   }
-  const char op[4] = {at[0], n > 1 ? at[1] : '\0', n > 2 ? at[2] : '\0', '\0'};
   const int code = n == 1 && at[0] == '=' ? TokenTypeCode::Assign : TokenTypeCode::Operator;
-  pushToken(new Token(code, op, pos_, line_, group_));
+  pushToken(newToken(code, SharedString(std::string_view(at, static_cast<size_t>(n))), line_, group_));
   pos_ += n;
 }
 

@@ -100,8 +100,13 @@ const char* jsModeName(int mode) {
   return name ? name : "?";
 }
 
+// The lexer makes most tokens without a text and gives them one it has kept
+// already, so the look-up of a C string stays off the common path.
 Token::Token(int type, const char* text, int, int line, Token* parent)
-    : text(text ? text : ""), line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {}
+    : line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {
+  if (text && *text) [[unlikely]]
+    this->text = SharedString(text);
+}
 
 static_assert(sizeof(Token) <= 96, "a token is made for every few bytes of source: keep it small");
 
@@ -194,43 +199,55 @@ void* newBlock() {
   return block;
 }
 
+// Constant-initialised and never destroyed (it has no destructor to run):
+// tokens of every compile live in it to the end of the process, and a token
+// is made for every few bytes of source, so the common path of allocate is
+// a few loads and a store, with no guard for a function-local static.
 struct TokenPool {
-  PoolSlot* free[kPooledMax / kSlotGrain + 1] = {};
-  char* cursor[kPooledMax / kSlotGrain + 1] = {};  // next unused slot of the class's current page
-  char* limit[kPooledMax / kSlotGrain + 1] = {};
-  BlockHeader* block = nullptr;  // the block whose pages are handed out
-  size_t nextPage = kPages;
-  std::vector<void*> blocks;  // kept to the end of the process
+  PoolSlot* free[kPooledMax / kSlotGrain + 1];
+  char* cursor[kPooledMax / kSlotGrain + 1];  // next unused slot of the class's current page
+  char* limit[kPooledMax / kSlotGrain + 1];
+  BlockHeader* block;  // the block whose pages are handed out
+  size_t nextPage;     // the next page of `block` to hand out (kPages: none left)
 
   void* allocate(size_t size) {
+    const size_t cls = (size + kSlotGrain - 1) / kSlotGrain;
+    if (size <= kPooledMax) {
+      if (PoolSlot* slot = free[cls]) {
+        free[cls] = slot->next;
+        return slot;
+      }
+      char* at = cursor[cls];
+      const size_t total = cls * kSlotGrain;
+      if (static_cast<size_t>(limit[cls] - at) >= total) {
+        cursor[cls] = at + total;
+        return at;
+      }
+    }
+    return allocateSlow(size);
+  }
+
+  // A large object, or a class whose page is used up: a new page (from a
+  // new block when the current one has none left).
+  [[gnu::noinline]] void* allocateSlow(size_t size) {
     const size_t total = (size + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
     if (total > kPooledMax) {
-      void* whole = newBlock();
-      blocks.push_back(whole);
+      void* whole = newBlock();  // kept to the end of the process
       static_cast<BlockHeader*>(whole)->pageClass[0] = kWholeBlock;
       return static_cast<char*>(whole) + kHeaderRoom;
     }
     const size_t cls = total / kSlotGrain;
-    if (PoolSlot* slot = free[cls]) {
-      free[cls] = slot->next;
-      return slot;
+    if (nextPage == kPages || !block) {
+      block = static_cast<BlockHeader*>(newBlock());  // kept to the end of the process
+      *block = BlockHeader{};
+      nextPage = 0;
     }
-    if (static_cast<size_t>(limit[cls] - cursor[cls]) < total) {
-      if (nextPage == kPages) {
-        block = static_cast<BlockHeader*>(newBlock());
-        blocks.push_back(block);
-        *block = BlockHeader{};
-        nextPage = 0;
-      }
-      char* page = reinterpret_cast<char*>(block) + (nextPage << kPageShift);
-      block->pageClass[nextPage] = static_cast<uint16_t>(cls);
-      cursor[cls] = nextPage == 0 ? page + kHeaderRoom : page;
-      limit[cls] = page + (size_t(1) << kPageShift);
-      ++nextPage;
-    }
-    void* slot = cursor[cls];
-    cursor[cls] += total;
-    return slot;
+    char* page = reinterpret_cast<char*>(block) + (nextPage << kPageShift);
+    block->pageClass[nextPage] = static_cast<uint16_t>(cls);
+    cursor[cls] = (nextPage == 0 ? page + kHeaderRoom : page) + total;
+    limit[cls] = page + (size_t(1) << kPageShift);
+    ++nextPage;
+    return cursor[cls] - total;
   }
 
   void release(void* p) {
@@ -243,11 +260,11 @@ struct TokenPool {
     free[cls] = node;
   }
 };
+static_assert(std::is_trivially_destructible_v<TokenPool>);
 
-TokenPool& tokenPool() {
-  static TokenPool* pool = new TokenPool();  // lives to the end of the process
-  return *pool;
-}
+constinit TokenPool g_tokenPool{};
+
+TokenPool& tokenPool() { return g_tokenPool; }
 
 }  // namespace
 #endif
@@ -440,16 +457,6 @@ void Token::closeAllVarGaps() {
 }
 
 // ---- placing children ----
-
-void Token::push(Token* child) {
-  if (!child) return;
-  child->index = static_cast<int32_t>(childs.size());
-  child->parent = this;
-  child->file = file;
-  // A first child gets room for two (the list's first growth): groups of
-  // two are common.
-  childs.push_back(child);
-}
 
 void Token::insertIt(Token* child, int at) {
   if (!child) return;

@@ -330,7 +330,15 @@ class Token {
   static std::unordered_map<Token*, std::vector<TokenVar*>>& _varGapOwners_();
 
   // ---- placing children ----
-  void push(Token* child);
+  // Adds `child` at the end of the children (the lexer does so for every
+  // token it makes, hence inline).
+  void push(Token* child) {
+    if (!child) return;
+    child->index = static_cast<int32_t>(childs.size());
+    child->parent = this;
+    child->file = file;
+    childs.push_back(child);
+  }
   void insertIt(Token* child, int at);
   void setIn(Token* child, int at);
   bool eraseChild(int at);

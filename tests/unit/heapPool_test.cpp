@@ -258,11 +258,13 @@ TEST(TokenTexts, SharedAndRareTextsKeepTheirValues) {
 
 // The table of kept texts, through its growth: equal texts share one
 // number and distinct ones never do, also where they differ only in length,
-// in a byte past the first eight, or by a NUL byte inside.
+// in a byte past the first eight, by a NUL byte inside, or (over 16 bytes,
+// with the same length and end bytes, so the same recent slot) only inside.
 TEST(TokenTexts, KeptTextsStayDistinctThroughGrowth) {
   std::vector<std::string> texts;
   for (int i = 0; i < 20000; ++i) texts.push_back("kept text " + std::to_string(i));
   for (size_t n = 1; n <= 40; ++n) texts.push_back(std::string(n, '\t'));
+  for (char c = 'a'; c <= 'z'; ++c) texts.push_back("[" + std::string(20, c) + "]");
   texts.push_back(std::string("ab\0c", 4));
   texts.push_back(std::string("ab\0d", 4));
   texts.push_back(std::string("ab", 2));
