@@ -27,11 +27,26 @@ bool isWordChar(char c) {
          c == '$';
 }
 
-// A byte that _formatOneLine_ copies with no look around it: anything but a
-// blank, a sign, '=', a quote, '/' or a brace (copied too, and counted).
-// Asked once per byte of output, so a table.
-constexpr ByteSet kPlainBytes = ByteSet::allBut("\t\n\r +-=\"'/{}");
-bool isPlain(char c) { return kPlainBytes(c); }
+// What _formatOneLine_ does with a byte: most it copies with no look around
+// them (Plain); blanks, signs and '=', quotes, '/' and braces (copied too,
+// and counted) each have their rule. NUL is copied as a plain byte is, but
+// ends a run of them: the byte after a line is its LF or the NUL after the
+// text, so a run stops there without a test of the line's end. Asked once
+// per byte of output, so a table.
+enum class ByteKind : unsigned char { Plain, Nul, Blank, Sign, Quote, Slash, Brace };
+struct ByteKinds {
+  ByteKind of[256];
+  constexpr ByteKinds() : of() {
+    of[0] = ByteKind::Nul;
+    for (char c : std::string_view("\t\n\r ")) of[static_cast<unsigned char>(c)] = ByteKind::Blank;
+    for (char c : std::string_view("+-=")) of[static_cast<unsigned char>(c)] = ByteKind::Sign;
+    for (char c : std::string_view("\"'")) of[static_cast<unsigned char>(c)] = ByteKind::Quote;
+    of[static_cast<unsigned char>('/')] = ByteKind::Slash;
+    for (char c : std::string_view("{}")) of[static_cast<unsigned char>(c)] = ByteKind::Brace;
+  }
+  ByteKind operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr ByteKinds kindOf;
 
 // A blank directly after one of the characters " ,;+-*={}():" carries no
 // meaning and vanishes (so does one after a NUL, which std::strchr would
@@ -175,7 +190,8 @@ struct LineBraces {
 
 // _formatOneLine_ written from `begin` on; returns the end of what it wrote.
 // Every byte of the line gives at most one byte and the LF is the only one
-// added, so line.size() + 1 bytes of room are always enough.
+// added, so line.size() + 1 bytes of room are always enough. The byte after
+// the line is read: it is the LF that ends it or the NUL after its text.
 char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces) {
   const char* const s = line.data();
   const size_t n = line.size();
@@ -185,54 +201,71 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
   if (i == n) return begin;
   while (i < n) {
     const char c = s[i];
-    if (isPlain(c)) {
-      // A run of bytes that are copied as they stand.
-      do {
-        *w++ = s[i++];
-      } while (i < n && isPlain(s[i]));
-    } else if (c == '{' || c == '}') {
-      braces.balance += c == '{' ? 1 : -1;
-      *w++ = c;
-      ++i;
-    } else if (isBlank(c)) {
-      if (w != begin) {
-        const char last = w[-1];
-        bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        // "* // note" or "* /assets/" on a line of a block comment would
-        // close the comment as "*//" or "*/assets/": the blank between '*'
-        // and a '/' stays (in code neither "* /" nor "*/" can stand).
-        bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
-        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+    switch (kindOf(c)) {
+      case ByteKind::Plain: {
+        // A run of bytes that are copied as they stand.
+        char b = c;
+        do {
+          *w++ = b;
+          b = s[++i];
+        } while (kindOf(b) == ByteKind::Plain);
+        break;
       }
-      ++i;
-    } else if (c == '+' || c == '-' || c == '=') {
-      if (w != begin && w[-1] == ' ') {
-        bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
-        if (!joinsSigns) --w;
+      case ByteKind::Nul:
+        *w++ = c;
+        ++i;
+        break;
+      case ByteKind::Brace:
+        braces.balance += c == '{' ? 1 : -1;
+        *w++ = c;
+        ++i;
+        break;
+      case ByteKind::Blank:
+        if (w != begin) {
+          const char last = w[-1];
+          bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
+          // "* // note" or "* /assets/" on a line of a block comment would
+          // close the comment as "*//" or "*/assets/": the blank between '*'
+          // and a '/' stays (in code neither "* /" nor "*/" can stand).
+          bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
+          if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+        }
+        ++i;
+        break;
+      case ByteKind::Sign:  // '+', '-' or '='
+        if (w != begin && w[-1] == ' ') {
+          bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
+          if (!joinsSigns) --w;
+        }
+        *w++ = c;
+        ++i;
+        if (i < n && s[i] == ' ') {
+          bool joinsSigns = isSign(c) && i + 1 < n && s[i + 1] == c;
+          if (!joinsSigns) ++i;
+        }
+        break;
+      case ByteKind::Quote: {
+        size_t close = quoteEnd(line, i);
+        size_t end = close < n ? close + 1 : n;
+        std::memcpy(w, s + i, end - i);
+        w += end - i;
+        i = end;
+        break;
       }
-      *w++ = c;
-      ++i;
-      if (i < n && s[i] == ' ') {
-        bool joinsSigns = isSign(c) && i + 1 < n && s[i + 1] == c;
-        if (!joinsSigns) ++i;
-      }
-    } else if (c == '"' || c == '\'') {
-      size_t close = quoteEnd(line, i);
-      size_t end = close < n ? close + 1 : n;
-      std::memcpy(w, s + i, end - i);
-      w += end - i;
-      i = end;
-    } else if (c == '/' && opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
-      size_t end = regexEnd(line, i);
-      std::memcpy(w, s + i, end - i);
-      w += end - i;
-      i = end;
-      braces.known = false;
-    } else {
-      // A '/' that is a division or part of a comment.
-      if (at(line, i + 1) == '/' || at(line, i + 1) == '*') braces.known = false;
-      *w++ = c;
-      ++i;
+      case ByteKind::Slash:
+        if (opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
+          size_t end = regexEnd(line, i);
+          std::memcpy(w, s + i, end - i);
+          w += end - i;
+          i = end;
+          braces.known = false;
+        } else {
+          // A division or part of a comment.
+          if (at(line, i + 1) == '/' || at(line, i + 1) == '*') braces.known = false;
+          *w++ = c;
+          ++i;
+        }
+        break;
     }
   }
   if (w != begin && w[-1] == ' ') --w;
@@ -614,9 +647,15 @@ class LineIndenter {
       lead = indent_;
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    // The tabs, the line (an LF in it may double) and up to three line ends.
-    char* w = room(tabs + 2 * line.size() + 6);
-    for (size_t t = 0; t < tabs; ++t) *w++ = '\t';
+    // The tabs (eight written at least), the line (an LF in it may double)
+    // and up to three line ends.
+    char* w = room(std::max<size_t>(tabs, 8) + 2 * line.size() + 6);
+    if (tabs <= 8) {
+      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
+    } else {
+      std::memset(w, '\t', tabs);
+    }
+    w += tabs;
     w = putLine(w, line, crlf_ && formatLine.holdsLf);
     w = putEol(w);
     // The first two bytes of the line as written.
