@@ -203,12 +203,19 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
     const char c = s[i];
     switch (kindOf(c)) {
       case ByteKind::Plain: {
-        // A run of bytes that are copied as they stand.
-        char b = c;
-        do {
-          *w++ = b;
-          b = s[++i];
-        } while (kindOf(b) == ByteKind::Plain);
+        // A run of bytes that are copied as they stand, eight at a time
+        // while the line holds eight more: all eight are copied, and the
+        // run's end decides how many count. The eight stay in the line's
+        // room: no byte read so far gave more than one, so w - begin <= i.
+        while (i + 8 <= n) {
+          std::memcpy(w, s + i, 8);
+          size_t k = 0;
+          while (k < 8 && kindOf(s[i + k]) == ByteKind::Plain) ++k;
+          w += k;
+          i += k;
+          if (k < 8) break;
+        }
+        while (kindOf(s[i]) == ByteKind::Plain) *w++ = s[i++];
         break;
       }
       case ByteKind::Nul:
