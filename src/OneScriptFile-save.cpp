@@ -8,7 +8,9 @@
 // at the very end of every written file. The runtime core and the Flash-API
 // header live as JavaScript under src/runtime/; the short texts are here.
 #include <algorithm>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -113,6 +115,15 @@ std::string scriptPath(const std::string& outputPath) {
   return _ompilerOptions_.inOutDir(outputPath);
 }
 
+// Writes one script file from its pieces and says so, or why it could not.
+void reportWrite(const std::string& path, std::span<const std::string_view> pieces, size_t size) {
+  if (xfilemethod::writeFileAtomic(path, pieces.data(), pieces.size())) {
+    MSGTO(MessageType::ScriptSaved, path.c_str(), static_cast<int>(std::min<size_t>(size, 0x7fffffff)), "%s", "");
+  } else {
+    MSGTO(MessageType::Problem, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
+  }
+}
+
 // The module scripts, each once although several folders may map to one.
 std::vector<OneScriptFile*> distinctModules() {
   std::vector<OneScriptFile*> list;
@@ -175,8 +186,8 @@ std::string OneScriptFile::toFlashJSHead() {
 
 // The text of one script: [core] head, collected JavaScript, init call, tail,
 // [warnings]. A script is assembled and written once; later calls return the
-// text of the first. The collected JavaScript is megabytes: it is copied
-// once, into a text reserved for the whole file.
+// text of the first. A script written from its file scripts is not
+// assembled: it returns its `text`, the part of the body after them.
 const std::string& OneScriptFile::save() {
   if (saved) return text;
   saved = true;
@@ -219,35 +230,54 @@ const std::string& OneScriptFile::save() {
 
   const std::string warnings = !noCore && !CompileWarning.empty() ? warningsComment(CompileWarning) : std::string();
   const std::string exportBlock = runtimeText("exportblock");
-  // The script's own text becomes the whole file in place: the core and the
-  // head go in front of it, the rest after it, so a script of megabytes is
-  // not copied into a second text.
   std::string front = noCore ? std::string() : std::move(core);
   front += head;
-  text.reserve(front.size() + text.size() + classList.size() + tail.size() + warnings.size() + exportBlock.size());
-  text.insert(0, front);
-  text += classList;
-  text += tail;
-  text += warnings;
-
   // With a main module, the engine script and the main script are written
   // into the main module's file instead of their own.
-  if (Main && Main != this && (this == RuvoJs || this == &MainOneScriptFile)) return text;
+  const bool intoMainModule = Main && Main != this && (this == RuvoJs || this == &MainOneScriptFile);
+
+  // A script of file scripts that writes its own file is written from its
+  // pieces: the megabytes of a project are not copied into one text.
+  if (!fileScripts.empty() && !intoMainModule && this != Main) {
+    std::vector<std::string_view> pieces;
+    pieces.reserve(fileScripts.size() + 6);
+    pieces.emplace_back(front);
+    for (const std::string& script : fileScripts) pieces.emplace_back(script);
+    for (std::string_view rest : {std::string_view(text), std::string_view(classList), std::string_view(tail),
+                                  std::string_view(warnings), std::string_view(exportBlock)})
+      pieces.push_back(rest);
+    size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    reportWrite(scriptPath(outputPath), pieces, size);
+    return text;
+  }
+
+  // Otherwise the whole text is made once: the core, the head, the body and
+  // the rest.
+  size_t bodySize = text.size();
+  for (const std::string& script : fileScripts) bodySize += script.size();
+  std::string whole;
+  whole.reserve(front.size() + bodySize + classList.size() + tail.size() + warnings.size() + exportBlock.size());
+  whole += front;
+  for (std::string& script : fileScripts) {
+    whole += script;
+    std::string().swap(script);
+  }
+  fileScripts.clear();
+  whole += text;
+  whole += classList;
+  whole += tail;
+  whole += warnings;
+  text = std::move(whole);
+  if (intoMainModule) return text;
   if (this == Main) {
     if (RuvoJs && RuvoJs != this) text.insert(0, RuvoJs->save() + "\r\n");
     text += MainOneScriptFile.save();
   }
 
-  // The file is the text and the export block, written from the one text.
-  const size_t length = text.size();
-  text += exportBlock;
-  const std::string path = scriptPath(outputPath);
-  if (ScriptFile::write(path, text)) {
-    MSGTO(MessageType::ScriptSaved, path.c_str(), static_cast<int>(std::min<size_t>(text.size(), 0x7fffffff)), "%s", "");
-  } else {
-    MSGTO(MessageType::Problem, path.c_str(), 0, "Can not write file:%s (%s)", path.c_str(), xfilemethod::lastWriteError().c_str());
-  }
-  text.resize(length);
+  // The file is the text and the export block.
+  const std::string_view pieces[] = {text, exportBlock};
+  reportWrite(scriptPath(outputPath), pieces, text.size() + exportBlock.size());
   return text;
 }
 

@@ -76,6 +76,15 @@ void OneScriptFile::AddRuvoJsModule(const std::string& folder) {
   RuvoJs = script;
 }
 
+// What stood in `text` before the first file script stays in front of it.
+void OneScriptFile::addFileScript(std::string&& script) {
+  if (!text.empty()) {
+    fileScripts.push_back(std::move(text));
+    text.clear();
+  }
+  fileScripts.push_back(std::move(script));
+}
+
 void resetOutputScripts() {
   // Several folders may share one script: free each once.
   std::unordered_set<OneScriptFile*> freed;

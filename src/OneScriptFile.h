@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ordered_map.h"
 
@@ -10,7 +11,13 @@ class UseCLass;
 class OneScriptFile {
  public:
   std::string name;
+  // The script's body is its file scripts, then `text`.
   std::string text;
+  // The JavaScript of the source files sent to this script, in order, each
+  // after its file line. They stay the texts the formatter made: a script
+  // that writes its own file writes them from there, and only a script
+  // written into another one's file is joined into one text.
+  std::vector<std::string> fileScripts;
   std::string classList;
   std::string outputPath;
   std::string packageList;
@@ -26,6 +33,8 @@ class OneScriptFile {
   void endInitScript();
   static void AddEndScript();
   static void saveAll();
+  // Appends the JavaScript of one source file (or its file line) to the body.
+  void addFileScript(std::string&& script);
   const std::string& save();
   std::string toFlashJSHead();
   std::string importClassToString();

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -244,17 +243,11 @@ void placeFiles(std::vector<ScriptFile*>& files) {
 // The warnings and the scripts of the files, in order, joined into their
 // output scripts.
 void joinFiles(const std::vector<ScriptFile*>& files) {
-  // The scripts of a project are megabytes: each output script's text gets
-  // its room once (the file line of every source, with room for its
-  // weights, and its JavaScript) instead of growing as the files are added.
+  // The scripts of a project are megabytes: each file's script is handed on
+  // as it is, not copied into the output script's text.
   auto written = [](const ScriptFile* record) {
     return !(__ISRELEASE__ && record->usedMark == -1) && !_ompilerOptions_.excludeThisFile(record->path.c_str());
   };
-  std::unordered_map<OneScriptFile*, size_t> room;
-  for (const ScriptFile* record : files)
-    if (written(record)) room[record->outputScript] += record->path.size() + record->script.size() + 96;
-  for (auto& [script, size] : room) script->text.reserve(script->text.size() + size);
-
   for (ScriptFile* record : files) {
     if (!written(record)) continue;
     CompileWarning += record->toWarning(CompileCOUNT_);
@@ -265,10 +258,10 @@ void joinFiles(const std::vector<ScriptFile*>& files) {
       char weights[128];
       snprintf(weights, sizeof weights, "%f/%f", record->orderWeight,
                static_cast<double>(record->secondWeight) + record->orderWeight);
-      out->text += "\t//file:///" + record->path + "=======" + weights + "\r\n";
+      out->addFileScript("\t//file:///" + record->path + "=======" + weights + "\r\n");
     }
-    out->text += record->script;
-    std::string().swap(record->script);  // the script's text holds it now
+    out->addFileScript(std::move(record->script));
+    record->script.clear();  // the output script holds it now
     out->endScript += record->endText;
   }
 }

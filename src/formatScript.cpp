@@ -9,6 +9,7 @@
 // ordinary characters. Every line it produces ends in LF.
 #include "formatScript.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <string_view>
@@ -26,11 +27,26 @@ bool isWordChar(char c) {
          c == '$';
 }
 
-// A byte that _formatOneLine_ copies with no look around it: anything but a
-// blank, a sign, '=', a quote or '/'. Asked once per byte of output, so a
-// table.
-constexpr ByteSet kPlainBytes = ByteSet::allBut("\t\n\r +-=\"'/");
-bool isPlain(char c) { return kPlainBytes(c); }
+// What _formatOneLine_ does with a byte: most it copies with no look around
+// them (Plain); blanks, signs and '=', quotes, '/' and braces (copied too,
+// and counted) each have their rule. NUL is copied as a plain byte is, but
+// ends a run of them: the byte after a line is its LF or the NUL after the
+// text, so a run stops there without a test of the line's end. Asked once
+// per byte of output, so a table.
+enum class ByteKind : unsigned char { Plain, Nul, Blank, Sign, Quote, Slash, Brace };
+struct ByteKinds {
+  ByteKind of[256];
+  constexpr ByteKinds() : of() {
+    of[0] = ByteKind::Nul;
+    for (char c : std::string_view("\t\n\r ")) of[static_cast<unsigned char>(c)] = ByteKind::Blank;
+    for (char c : std::string_view("+-=")) of[static_cast<unsigned char>(c)] = ByteKind::Sign;
+    for (char c : std::string_view("\"'")) of[static_cast<unsigned char>(c)] = ByteKind::Quote;
+    of[static_cast<unsigned char>('/')] = ByteKind::Slash;
+    for (char c : std::string_view("{}")) of[static_cast<unsigned char>(c)] = ByteKind::Brace;
+  }
+  ByteKind operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr ByteKinds kindOf;
 
 // A blank directly after one of the characters " ,;+-*={}():" carries no
 // meaning and vanishes (so does one after a NUL, which std::strchr would
@@ -162,10 +178,21 @@ size_t regexEnd(std::string_view line, size_t i) {
   return line.size();
 }
 
+// The balance of '{' and '}' of a compressed line, as braceBalance reads
+// it, counted while the line is written. Counting the braces the line copies
+// outside quoted strings gives that balance unless the line holds a comment
+// or a regular expression (whose bodies braceBalance reads otherwise): then
+// it is not known, and braceBalance reads the line.
+struct LineBraces {
+  int balance = 0;
+  bool known = true;
+};
+
 // _formatOneLine_ written from `begin` on; returns the end of what it wrote.
 // Every byte of the line gives at most one byte and the LF is the only one
-// added, so line.size() + 1 bytes of room are always enough.
-char* compressLineAt(std::string_view line, char* const begin) {
+// added, so line.size() + 1 bytes of room are always enough. The byte after
+// the line is read: it is the LF that ends it or the NUL after its text.
+char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces) {
   const char* const s = line.data();
   const size_t n = line.size();
   char* w = begin;
@@ -174,48 +201,78 @@ char* compressLineAt(std::string_view line, char* const begin) {
   if (i == n) return begin;
   while (i < n) {
     const char c = s[i];
-    if (isPlain(c)) {
-      // A run of bytes that are copied as they stand.
-      do {
-        *w++ = s[i++];
-      } while (i < n && isPlain(s[i]));
-    } else if (isBlank(c)) {
-      if (w != begin) {
-        const char last = w[-1];
-        bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-        // "* // note" or "* /assets/" on a line of a block comment would
-        // close the comment as "*//" or "*/assets/": the blank between '*'
-        // and a '/' stays (in code neither "* /" nor "*/" can stand).
-        bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
-        if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+    switch (kindOf(c)) {
+      case ByteKind::Plain: {
+        // A run of bytes that are copied as they stand, eight at a time
+        // while the line holds eight more: all eight are copied, and the
+        // run's end decides how many count. The eight stay in the line's
+        // room: no byte read so far gave more than one, so w - begin <= i.
+        while (i + 8 <= n) {
+          std::memcpy(w, s + i, 8);
+          size_t k = 0;
+          while (k < 8 && kindOf(s[i + k]) == ByteKind::Plain) ++k;
+          w += k;
+          i += k;
+          if (k < 8) break;
+        }
+        while (kindOf(s[i]) == ByteKind::Plain) *w++ = s[i++];
+        break;
       }
-      ++i;
-    } else if (c == '+' || c == '-' || c == '=') {
-      if (w != begin && w[-1] == ' ') {
-        bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
-        if (!joinsSigns) --w;
+      case ByteKind::Nul:
+        *w++ = c;
+        ++i;
+        break;
+      case ByteKind::Brace:
+        braces.balance += c == '{' ? 1 : -1;
+        *w++ = c;
+        ++i;
+        break;
+      case ByteKind::Blank:
+        if (w != begin) {
+          const char last = w[-1];
+          bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
+          // "* // note" or "* /assets/" on a line of a block comment would
+          // close the comment as "*//" or "*/assets/": the blank between '*'
+          // and a '/' stays (in code neither "* /" nor "*/" can stand).
+          bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
+          if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+        }
+        ++i;
+        break;
+      case ByteKind::Sign:  // '+', '-' or '='
+        if (w != begin && w[-1] == ' ') {
+          bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
+          if (!joinsSigns) --w;
+        }
+        *w++ = c;
+        ++i;
+        if (i < n && s[i] == ' ') {
+          bool joinsSigns = isSign(c) && i + 1 < n && s[i + 1] == c;
+          if (!joinsSigns) ++i;
+        }
+        break;
+      case ByteKind::Quote: {
+        size_t close = quoteEnd(line, i);
+        size_t end = close < n ? close + 1 : n;
+        std::memcpy(w, s + i, end - i);
+        w += end - i;
+        i = end;
+        break;
       }
-      *w++ = c;
-      ++i;
-      if (i < n && s[i] == ' ') {
-        bool joinsSigns = isSign(c) && i + 1 < n && s[i + 1] == c;
-        if (!joinsSigns) ++i;
-      }
-    } else if (c == '"' || c == '\'') {
-      size_t close = quoteEnd(line, i);
-      size_t end = close < n ? close + 1 : n;
-      std::memcpy(w, s + i, end - i);
-      w += end - i;
-      i = end;
-    } else if (c == '/' && opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
-      size_t end = regexEnd(line, i);
-      std::memcpy(w, s + i, end - i);
-      w += end - i;
-      i = end;
-    } else {
-      // A '/' that is a division or part of a comment.
-      *w++ = c;
-      ++i;
+      case ByteKind::Slash:
+        if (opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
+          size_t end = regexEnd(line, i);
+          std::memcpy(w, s + i, end - i);
+          w += end - i;
+          i = end;
+          braces.known = false;
+        } else {
+          // A division or part of a comment.
+          if (at(line, i + 1) == '/' || at(line, i + 1) == '*') braces.known = false;
+          *w++ = c;
+          ++i;
+        }
+        break;
     }
   }
   if (w != begin && w[-1] == ' ') --w;
@@ -395,51 +452,61 @@ bool continuesString(std::string_view s) {
   return false;
 }
 
+// Whether the line that starts at `from` and whose first LF stands at `lf`
+// goes on past that LF, in a string continued by a backslash.
+bool continuesPastLf(std::string_view text, size_t from, size_t lf) {
+  size_t last = lf;
+  if (text[last - 1] == '\r') --last;
+  return last != from && text[last - 1] == '\\' && continuesString(text.substr(from, last - from));
+}
+
 // The LF that ends the line starting at `from` (npos: none): an LF inside a
 // string continued by a backslash belongs to the line, so the formatter
 // neither trims nor indents the bytes of the string after it.
 size_t lineEnd(std::string_view text, size_t from) {
   size_t lf = text.find('\n', from);
-  while (lf != std::string_view::npos && lf > from) {
-    size_t last = lf;
-    if (text[last - 1] == '\r') --last;
-    if (last == from || text[last - 1] != '\\' || !continuesString(text.substr(from, last - from))) break;
-    lf = text.find('\n', lf + 1);
-  }
+  while (lf != std::string_view::npos && lf > from && continuesPastLf(text, from, lf)) lf = text.find('\n', lf + 1);
   return lf;
 }
 
 // Calls `each` with every line of `text` (split at LF, the piece after the
-// last LF included), as xstringmthod::splitstr would cut it.
+// last LF included), as xstringmthod::splitstr would cut it, and whether the
+// line holds an LF of its own.
 template <class Each>
 void forEachLine(std::string_view text, Each&& each) {
   size_t from = 0;
   for (;;) {
-    const size_t lf = lineEnd(text, from);
+    size_t lf = text.find('\n', from);
+    bool continued = false;
+    while (lf != std::string_view::npos && lf > from && continuesPastLf(text, from, lf)) {
+      lf = text.find('\n', lf + 1);
+      continued = true;
+    }
     if (lf == std::string_view::npos) {
-      each(text.substr(from));
+      each(text.substr(from), continued);
       return;
     }
-    each(text.substr(from, lf - from));
+    each(text.substr(from, lf - from), continued);
     from = lf + 1;
   }
 }
 
-// Appends a line; with CR LF ends, an LF inside it (of a string continued
-// over the line end) becomes CR LF as well.
-void appendLine(std::string& out, std::string_view line, bool crlf) {
+// Writes a line at `w` and returns the end of what it wrote; with CR LF
+// ends, an LF inside it (of a string continued over the line end) becomes
+// CR LF as well. Writes at most twice the line's length.
+char* putLine(char* w, std::string_view line, bool crlf) {
   if (!crlf) {
-    out += line;
-    return;
+    std::memcpy(w, line.data(), line.size());
+    return w + line.size();
   }
   for (size_t from = 0;;) {
     const size_t lf = line.find('\n', from);
-    if (lf == std::string_view::npos) {
-      out += line.substr(from);
-      return;
-    }
-    out += line.substr(from, lf - from);
-    out += "\r\n";
+    const size_t end = lf == std::string_view::npos ? line.size() : lf;
+    std::memcpy(w, line.data() + from, end - from);
+    w += end - from;
+    if (lf == std::string_view::npos) return w;
+    *w++ = '\r';
+    *w++ = '\n';
     from = lf + 1;
   }
 }
@@ -456,7 +523,8 @@ std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static
 // the input meant.
 std::string _formatOneLine_(const std::string& line) {
   std::string result(line.size() + 1, '\0');
-  result.resize(static_cast<size_t>(compressLineAt(line, result.data()) - result.data()));
+  LineBraces braces;
+  result.resize(static_cast<size_t>(compressLineAt(line, result.data(), braces) - result.data()));
   return result;
 }
 
@@ -473,16 +541,48 @@ bool checkIfEnd(const std::string& line) { return endsStatement(line); }
 
 namespace {
 
+// A line on its way from the compression to the layout: a view into the
+// compressed text (or a joined line), its brace balance where the
+// compression counted it, and whether it may hold an LF of its own (of a
+// string continued over the line end).
+struct FormatLine {
+  std::string_view text;
+  LineBraces braces{0, false};
+  bool holdsLf = true;
+};
+
 // Compresses every line (compressLineAt) into `joined`, which keeps its room
-// from file to file; lines left empty vanish. Every line of the result is
-// non-empty and ends in LF. No line grows by more than its LF, so the whole
-// is never longer than the source and one byte.
-std::string_view compressLines(std::string_view source, std::string& joined) {
+// from file to file, and hands `each` the lines of the compressed text as
+// they are made, cut as forEachLine cuts the whole of it, the piece after
+// the last LF included. Lines left empty vanish; every line of the
+// compressed text is non-empty and ends in LF. No line grows by more than
+// its LF, so the whole is never longer than the source and one byte. A
+// compressed line is cut where it ends unless it holds an LF or ends in a
+// backslash: then lineEnd reads on, for a string continued over its line end.
+template <class Each>
+void compressLines(std::string_view source, std::string& joined, Each&& each) {
   if (joined.size() < source.size() + 1) joined.resize(source.size() + 1);
   char* const begin = joined.data();
   char* w = begin;
-  forEachLine(source, [&](std::string_view line) { w = compressLineAt(line, w); });
-  return std::string_view(begin, static_cast<size_t>(w - begin));
+  size_t from = 0;  // where the line being cut starts
+  forEachLine(source, [&](std::string_view line, bool holdsLf) {
+    LineBraces braces;
+    char* const start = w;
+    w = compressLineAt(line, w, braces);
+    if (w == start) return;
+    const std::string_view text(begin, static_cast<size_t>(w - begin));
+    const size_t lf = text.size() - 1;  // the LF compressLineAt added
+    if (begin + from == start && !holdsLf && !continuesPastLf(text, from, lf)) {
+      each(FormatLine{text.substr(from, lf - from), braces, false});
+      from = lf + 1;
+      return;
+    }
+    for (size_t end = lineEnd(text, from); end != std::string_view::npos; end = lineEnd(text, from)) {
+      each(FormatLine{text.substr(from, end - from)});
+      from = end + 1;
+    }
+  });
+  each(FormatLine{std::string_view(begin + from, static_cast<size_t>(w - begin) - from)});
 }
 
 // Indents by brace depth, one level more for the statements of a switch
@@ -492,12 +592,16 @@ std::string_view compressLines(std::string_view source, std::string& joined) {
 // writes each when the next one is known, which the if rule looks at.
 class LineIndenter {
  public:
-  LineIndenter(std::string& out, FormatLineEnd ends)
-      : out_(out), crlf_(ends == FormatLineEnd::CrLf), eol_(crlf_ ? "\r\n" : "\n") {}
+  // The lines are written into `out` from its start, which grows when it
+  // has to and is never shrunk: it is kept from file to file.
+  LineIndenter(std::string& out, FormatLineEnd ends) : out_(out), crlf_(ends == FormatLineEnd::CrLf) {}
+
+  // What has been written.
+  std::string_view written() const { return std::string_view(out_.data(), length_); }
 
   // A line that is never empty.
-  void add(std::string_view line) {
-    if (hasPending_) write(pending_, line, true);
+  void add(const FormatLine& line) {
+    if (hasPending_) write(pending_, line.text, true);
     pending_ = line;
     hasPending_ = true;
   }
@@ -508,7 +612,7 @@ class LineIndenter {
     turn_ ^= 1;
     buffer.assign(head);
     buffer += brace;
-    add(buffer);
+    add(FormatLine{buffer});
   }
   void finish() {
     if (hasPending_) write(pending_, std::string_view(), false);
@@ -516,7 +620,8 @@ class LineIndenter {
   }
 
  private:
-  void write(std::string_view line, std::string_view next, bool hasNext) {
+  void write(const FormatLine& formatLine, std::string_view next, bool hasNext) {
+    const std::string_view line = formatLine.text;
     const bool lineTabbed = tabbed_;
     tabbed_ = false;
     // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
@@ -533,7 +638,7 @@ class LineIndenter {
       if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
         switchTab = true;
     }
-    const int balance = braceBalance(line);
+    const int balance = formatLine.braces.known ? formatLine.braces.balance : braceBalance(line);
     const char first = lineTabbed ? '\t' : line[0];
     int lead;  // tabs of depth in front of the line
     if (balance < 0 && first == '}') {
@@ -549,28 +654,47 @@ class LineIndenter {
       lead = indent_;
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    out_.append(tabs, '\t');
-    appendLine(out_, line, crlf_);
-    out_ += eol_;
+    // The tabs (eight written at least), the line (an LF in it may double)
+    // and up to three line ends.
+    char* w = room(std::max<size_t>(tabs, 8) + 2 * line.size() + 6);
+    if (tabs <= 8) {
+      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
+    } else {
+      std::memset(w, '\t', tabs);
+    }
+    w += tabs;
+    w = putLine(w, line, crlf_ && formatLine.holdsLf);
+    w = putEol(w);
     // The first two bytes of the line as written.
     const char c0 = tabs > 0 ? '\t' : line[0];
     const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
     const size_t written = tabs + line.size();
     if (c0 == '}') {
-      out_ += eol_;
-      out_ += eol_;
+      w = putEol(putEol(w));
     } else if (written >= 2 && c0 == '\t' && c1 == '}') {
-      out_ += eol_;
+      w = putEol(w);
     }
+    length_ = static_cast<size_t>(w - out_.data());
+  }
+
+  // Where `count` more bytes can be written.
+  char* room(size_t count) {
+    if (out_.size() - length_ < count) out_.resize(std::max(2 * out_.size(), length_ + count));
+    return out_.data() + length_;
+  }
+  char* putEol(char* w) const {
+    if (crlf_) *w++ = '\r';
+    *w++ = '\n';
+    return w;
   }
 
   std::string& out_;
+  size_t length_ = 0;  // bytes of out_ written
   const bool crlf_;
-  const std::string_view eol_;
   int indent_ = 0;  // tabs of the current depth
   int switchLevel_ = -1;
   bool tabbed_ = false;  // the next line gains a tab from the if line before it
-  std::string_view pending_;
+  FormatLine pending_;
   bool hasPending_ = false;
   std::string joinedLines_[2];
   int turn_ = 0;
@@ -578,44 +702,49 @@ class LineIndenter {
 
 // Joins a lone "{" to the line before (unless that line ends in a line
 // comment) and a lone "}" to a line that ends in "{", and hands the lines on
-// to `indenter`. A line joined to the one before is emptied, and the next
-// line may still join to it: "{" after an emptied line stands alone.
-void joinLoneBraces(std::string_view all, LineIndenter& indenter) {
-  std::string_view current;
-  bool hasCurrent = false;
-  auto visit = [&](std::string_view next) {
-    if (hasCurrent) {
-      if (next == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
-        indenter.addJoined(current, '{');
-        next = std::string_view();
-      } else if (next == "}" && !current.empty() && current.back() == '{') {
-        indenter.addJoined(current, '}');
-        next = std::string_view();
+// to the indenter. A line joined to the one before is emptied, and the next
+// line may still join to it: "{" after an emptied line stands alone. It is
+// handed every line, then the empty piece after the last LF, as the lines
+// vector of a split holds them; that piece never joins anything.
+class LoneBraceJoiner {
+ public:
+  explicit LoneBraceJoiner(LineIndenter& indenter) : indenter_(indenter) {}
+
+  void visit(FormatLine next) {
+    if (hasCurrent_) {
+      const std::string_view current = current_.text;
+      if (next.text == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
+        indenter_.addJoined(current, '{');
+        next = FormatLine();
+      } else if (next.text == "}" && !current.empty() && current.back() == '{') {
+        indenter_.addJoined(current, '}');
+        next = FormatLine();
       } else if (!current.empty()) {
-        indenter.add(current);
+        indenter_.add(current_);
       }
     }
-    current = next;
-    hasCurrent = true;
-  };
-  // Every line, then the empty piece after the last LF, as the lines vector
-  // of a split holds them; that piece never joins anything.
-  forEachLine(all, visit);
-  indenter.finish();
-}
+    current_ = next;
+    hasCurrent_ = true;
+  }
+
+ private:
+  LineIndenter& indenter_;
+  FormatLine current_;
+  bool hasCurrent_ = false;
+};
 
 }  // namespace
 
 // The steps work on views into one text: the compressed lines are written
-// into a buffer kept from file to file, joined and indented line by line
-// into a second one, and the result is copied out at its final size. A line
-// costs no string of its own. The text ends at its first NUL.
+// into a buffer kept from file to file and, as each is made, joined and
+// indented into a second one; the result is copied out at its final size. A
+// line costs no string of its own. The text ends at its first NUL.
 std::string formatScript(const std::string& text, FormatLineEnd ends) {
   thread_local std::string joined;
   thread_local std::string indented;
-  const std::string_view compressed = compressLines(std::string_view(text.c_str()), joined);
-  indented.clear();
   LineIndenter indenter(indented, ends);
-  joinLoneBraces(compressed, indenter);
-  return indented;
+  LoneBraceJoiner joiner(indenter);
+  compressLines(std::string_view(text.c_str()), joined, [&](const FormatLine& line) { joiner.visit(line); });
+  indenter.finish();
+  return std::string(indenter.written());
 }

@@ -662,6 +662,11 @@ bool isPlainFile(const std::string& path);
 void removeFile(const std::string& path);
 #ifdef _WIN32
 xfilemethod::Rewrite overwriteInPlace(const std::string& path, const std::string& text);
+std::string joinedPieces(const std::string_view* pieces, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) text += pieces[i];
+  return text;
+}
 #endif
 }  // namespace
 
@@ -699,6 +704,11 @@ std::string xfilemethod::ansiName(const wchar_t* name) {
 #endif
 
 bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, size_t size) {
+  const std::string_view whole(data, size);
+  return writeFileAtomic(path, &whole, 1);
+}
+
+bool xfilemethod::writeFileAtomic(const std::string& path, const std::string_view* pieces, size_t count) {
   // A folder that cannot be made is the reason to give, not the "No such
   // file or directory" of the file inside it.
   std::string folderError;
@@ -727,7 +737,9 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
       if (!folderError.empty()) g_lastWriteError = "the folder " + folder + " cannot be made: " + folderError;
     return false;
   }
-  bool ok = size == 0 || fwrite(data, 1, size, f) == size;
+  bool ok = true;
+  for (size_t i = 0; ok && i < count; ++i)
+    ok = pieces[i].empty() || fwrite(pieces[i].data(), 1, pieces[i].size(), f) == pieces[i].size();
   if (!ok) g_lastWriteError = std::strerror(errno);
   if (fclose(f) != 0 && ok) {
     g_lastWriteError = std::strerror(errno);
@@ -743,7 +755,7 @@ bool xfilemethod::writeFileAtomic(const std::string& path, const char* data, siz
     // as it was and is reported.
     removeFile(tmp);
     if ((code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) && isPlainFile(path) &&
-        overwriteInPlace(path, std::string(data, size)) == Rewrite::Written)
+        overwriteInPlace(path, joinedPieces(pieces, count)) == Rewrite::Written)
       return true;
     g_lastWriteError = "cannot replace it: it is read-only or open in another program (" + systemError(code) + ")";
     return false;

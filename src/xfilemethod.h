@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -60,6 +61,9 @@ class xfilemethod {
   // Writes `size` bytes to `path` whole: a temporary file beside it, then a
   // rename. Missing folders are created. False when the file cannot be written.
   static bool writeFileAtomic(const std::string& path, const char* data, size_t size);
+  // The same for a file made of `count` pieces written one after another, so
+  // a text of megabytes kept in parts is not joined first.
+  static bool writeFileAtomic(const std::string& path, const std::string_view* pieces, size_t count);
 
   // The device (volume) and file number of the file or folder `path` names,
   // links followed: two names give the same pair when they name one file.

@@ -44,6 +44,11 @@ const FormatCase kFormatCases[] = {
      "if (a){\n\tx();\n\t}else {\n\n\ty();\n}\n\n\n"},
     {"brace in string and comment not counted", "var s = '{' + \"}}\"; /* { */\nx();\n",
      "var s='{'+\"}}\";/*{*/\nx();\n"},
+    {"brace in a line comment not counted", "f(); // {\ng();\n", "f();// {\ng();\n"},
+    {"brace in a string continued over the line end not counted", "a = \"x\\\n{\";\nb();\n",
+     "a=\"x\\\n{\";\nb();\n"},
+    // The depth reader does not know regular expressions.
+    {"brace in a regular expression counted", "x = /[{]/;\ny();\n", "x=/[{]/;\n\ty();\n"},
     {"multi-byte text", "var \xe5\x8f\x98 = '\xe4\xb8\xad  \xe6\x96\x87';\n", "var \xe5\x8f\x98='\xe4\xb8\xad  \xe6\x96\x87';\n"},
     // Signs that a dropped blank would join into "--" or "++".
     {"minus minus stays two operators", "a = b - -c;\n", "a=b- -c;\n"},

@@ -433,6 +433,42 @@ TEST_F(OutputScriptTest, MainModuleWithEngineScriptHoldsAllThree) {
                                    "\tvar MAINTEXT;\r\n" + kCloser + runtimeText("exportblock"));
 }
 
+// The files' scripts are written from where they stand, and the file has
+// the bytes it has when the body is one text: what the text held before the
+// first file script stays in front of it, what is added later follows them.
+TEST_F(OutputScriptTest, FileScriptsWriteTheBytesOfOneText) {
+  for (bool mainModule : {false, true}) {
+    SCOPED_TRACE(mainModule ? "written into a main module's file" : "written to its own file");
+    std::string files[2];
+    for (bool inPieces : {false, true}) {
+      resetScripts();
+      _ompilerOptions_.outDir = dir.path() + "/out/";
+      libraryOff();
+      MainOneScriptFile.noCore = false;
+      MainOneScriptFile.outputPath = "game.max.js";
+      OneScriptFile* game = mainModule ? module("/p/game/", "js/game.js", false) : nullptr;
+      OneScriptFile::Main = game;
+      for (OneScriptFile* script : {&MainOneScriptFile, game}) {
+        if (!script) continue;
+        script->text = "\tvar BEFORE;\r\n";
+        for (const char* piece : {"\t//file:///a.as\r\n", "\tvar A;\r\n", "\tvar B;\r\n"}) {
+          if (inPieces)
+            script->addFileScript(piece);
+          else
+            script->text += piece;
+        }
+        script->text += "\tvar AFTER;\r\n";
+      }
+      OneScriptFile::EndInitScript();
+      saveAll();
+      files[inPieces] = out(mainModule ? "js/game.js" : "game.max.js");
+    }
+    EXPECT_EQ(files[1], files[0]);
+    EXPECT_NE(files[1].find("\tvar BEFORE;\r\n\t//file:///a.as\r\n\tvar A;\r\n\tvar B;\r\n\tvar AFTER;\r\n"),
+              std::string::npos);
+  }
+}
+
 TEST_F(OutputScriptTest, MainModuleWithoutEngineScriptCarriesCoreAndMainCall) {
   // module.def declared a main module and then broke off before the engine
   // module was registered: the main module's file still starts the game.
