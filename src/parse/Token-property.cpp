@@ -329,7 +329,14 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       headMsg.state = -1;
       return _DEBUF_(" /*this1-2*/") + elementMemberPath(name, token);
     }
-    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (parent) {
+      // Of the levels above a word only functions, classes and packages
+      // answer names, and a function is the first of them: the walk goes
+      // straight to it.
+      if (TokenFunction* fn = parent->getTokenFunction())
+        return fn->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+      return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    }
     if (file && file->package && static_cast<Token*>(file->package) != this)
       return file->package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
     return name;

@@ -144,26 +144,33 @@ std::string TokenFunction::withOwnPrivateMember(const std::string& name, const s
 std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                             int& skip, TokenHeadMsg& headMsg) {
   auto it = locals.find(head);
-  if (it != locals.end()) {
-    Token* local = it->second;
-    std::string type = local ? local->toTypeDeclaration(file) : std::string();
-    headMsg.type = type;
-    std::string tsType;
-    if (token) {
-      token->setResolvedTypeText(type);
-      tsType = toTsVarType(token);
-    }
-    std::string written = withOwnPrivateMember(name, head, type);
-    const std::string jsHead = jsLocalName(head);
-    if (jsHead != head && written.compare(0, head.size(), head) == 0) written = jsHead + written.substr(head.size());
-    // The debug note is made only when it prints.
-    std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
-    resolved += written;
-    resolved += tsType;
-    return resolved;
+  if (it == locals.end()) {
+    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
   }
-  if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-  return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+  // Most words of a body are its locals: the declared type is read where it
+  // is kept, and the name is written straight into the result.
+  Token* local = it->second;
+  if (local && local->typeToken() && local->typeText().empty()) local->setTypeText(local->typeToken()->text);
+  const SharedString type = local ? local->typeText() : SharedString();
+  headMsg.type = type.str();
+  if (token) token->setResolvedTypeText(type);
+  // The debug note is made only when it prints.
+  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+  // other.secret, where other is typed as this function's class, reaches
+  // the private member by its JavaScript name.
+  const bool renames = currentClass && !type.empty() && name.size() > head.size() + 1 && name[head.size()] == '.';
+  const std::string renamed = renames ? withOwnPrivateMember(name, head, type) : std::string();
+  const std::string& written = renames ? renamed : name;
+  if (jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0) {
+    resolved += head;
+    resolved += '$';
+    resolved.append(written, head.size(), std::string::npos);
+  } else {
+    resolved += written;
+  }
+  if (token && __ISTOTS) resolved += toTsVarType(token);
+  return resolved;
 }
 
 // function name(params):Type { body }, get name() {...}, set name(v) {...}
