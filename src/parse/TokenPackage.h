@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "Token.h"
@@ -38,6 +40,10 @@ class TokenPackage : public Token {
   TokenClass* firstClass = nullptr;
   TokenClass* workingClass = nullptr;
   std::string firstClassFullName;
+  // Names that useClassNamed found to be no class (int, String, Array ...),
+  // kept while the number of classes and of imports is what it was then.
+  std::unordered_set<std::string> namesOfNoClass;
+  std::pair<size_t, size_t> namesOfNoClassFor{0, 0};
 
   using Token::Token;
 
