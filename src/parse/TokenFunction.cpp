@@ -70,11 +70,15 @@ void addParamLocals(Token* group, TokenVarMap& locals) {
   }
 }
 
-// The body text behind its first "{" (the whole text when it has none).
-std::string behindBrace(const std::string& body) {
-  size_t pos = body.find('{');
-  return pos == std::string::npos ? body : body.substr(pos + 1);
+// Where the body text goes on behind its first "{" (0 when it has none).
+size_t behindBrace(const std::string& body) {
+  const size_t pos = body.find('{');
+  return pos == std::string::npos ? 0 : pos + 1;
 }
+
+// The body text with what stands up to its first "{" (that brace included)
+// replaced by `head`: the prologue goes in place, the body is not copied.
+void replaceUpToBrace(std::string& body, const std::string& head) { body.replace(0, behindBrace(body), head); }
 
 // xstringmthod::normalChrCount(text) > 1, without counting the rest of a
 // long body once the answer is known.
@@ -116,6 +120,17 @@ constexpr StubBody kStubBodies[] = {
     {"{returntrue}", "RUVOFNTRUE"},
     {"{return[]}", "RUVOFNARRAY"},
 };
+
+// The function text that `out` holds from `from` on with the emulation
+// library's shared stub in place of a trivial body (see toFunMiniString).
+// Only a text whose part behind its first ')' is short can be one.
+void miniFunctionInPlace(TokenFunction* fn, std::string& out, size_t from) {
+  if (!_ompilerOptions_.zafritLib) return;
+  const size_t close = out.find(')', from);
+  if (close == std::string::npos || out.size() - close - 1 > 20) return;
+  const std::string mini = fn->toFunMiniString(out.substr(from));
+  out.replace(from, std::string::npos, mini);
+}
 
 }  // namespace
 
@@ -399,10 +414,13 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
 
   switch (mode) {
     case JsMode::SplitConstructor:
-      out += params + kConstructorMarker + bodyText;
+      out += params;
+      out += kConstructorMarker;
+      out += bodyText;
       return 0;
     case JsMode::WholeConstructor:
-      out += params + bodyText;
+      out += params;
+      out += bodyText;
       return 0;
     default:
       break;
@@ -472,7 +490,7 @@ void TokenFunction::addDebugTypeChecks(std::string& bodyText, Parse* root) {
     if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
       checks += "if(!__DEBUGTYPE__(" + jsLocalName(p->text) + ",'" + type + "')) debugger;\n";
   }
-  bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + checks + "\n");
 }
 
 // Parameter defaults: "(a===void 0) && (a=1);" (commented out for null).
@@ -485,7 +503,7 @@ void TokenFunction::addParamDefaults(std::string& bodyText, Parse* root, int mod
     const std::string param = jsLocalName(dv->name);
     lines += "(" + param + "===void 0) && (" + param + "=" + dv->valueText + ");\n";
   }
-  bodyText = "{\n" + lines + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + lines);
 }
 
 // The rest parameter ...args is collected from `arguments`:
@@ -493,9 +511,8 @@ void TokenFunction::addParamDefaults(std::string& bodyText, Parse* root, int mod
 // empty.
 void TokenFunction::addRestParam(std::string& bodyText) {
   std::string restName = restParam.size() > 3 ? jsLocalName(restParam.substr(3)) : std::string();
-  std::string behind = behindBrace(bodyText);
   std::string setup;
-  if (hasMoreThanOneNormalChr(behind.c_str())) {
+  if (hasMoreThanOneNormalChr(bodyText.c_str() + behindBrace(bodyText))) {
     // A rest parameter is always an Array (join, concat, slice ...), typed
     // or not, so it is copied out of `arguments` and never aliased to it;
     // the copy declares no names of its own, so parameters called i or sz
@@ -504,7 +521,7 @@ void TokenFunction::addRestParam(std::string& bodyText) {
     if (restName == "__") setup += "arguments=__;";
     setup += "\n";
   }
-  bodyText = "{\n" + setup + behind;
+  replaceUpToBrace(bodyText, "{\n" + setup);
 }
 
 // Locals of a function rewritten for awaited calls are declared up front
@@ -525,7 +542,7 @@ void TokenFunction::addHoistedLocals(std::string& bodyText, Parse* root) {
     }
   }
   if (!decl.empty()) decl += ";\n";
-  bodyText = "{\n" + decl + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + decl);
 }
 
 // A getter or setter of a class: "function(params){...}" for the class
@@ -538,8 +555,12 @@ void TokenFunction::printAccessor(std::string& out, Parse* root, int mode, const
     return;
   }
   if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
-  std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-  out += toFunMiniString(text);
+  const size_t from = out.size();
+  out += "function";
+  out += params;
+  if (__ISTOTS) out += toTsVarType(this);
+  out += bodyText;
+  miniFunctionInPlace(this, out, from);
 }
 
 // A method: "name=function(params){...}", a static "Class.name=function...",
@@ -562,8 +583,12 @@ void TokenFunction::printMethod(std::string& out, const std::string& params, con
   } else {
     out += getSelfValue() + "=";
   }
-  std::string text = keyword + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-  out += toFunMiniString(text);
+  const size_t from = out.size();
+  out += keyword;
+  out += params;
+  if (__ISTOTS) out += toTsVarType(this);
+  out += bodyText;
+  miniFunctionInPlace(this, out, from);
 }
 
 // The head of a function outside a class's member list: "function name "
