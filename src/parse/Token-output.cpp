@@ -589,7 +589,8 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 // above), a { } ( ) [ ] group as its brackets around its children, and then
 // the type comment and children. Returns the following siblings consumed.
 int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  addTypeDeclarationClassUse();
+  // Only a declaration with a type word has a use to note, once.
+  if (__ISRELEASE__ && !typeUseRegistered && typeToken()) addTypeDeclarationClassUse();
   if (!outputEnabled) return 0;
   if (!pendingError().empty()) scriptErr(out, file, pendingError().c_str(), 1);
 
@@ -674,6 +675,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       break;
   }
   if (typeCommentOff == 0 && typeToken()) out += _ompilerOptions_.KeepVariableType(typeToken()->text.c_str(), false);
-  _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  // Most tokens here (words, operators, separators) have no children.
+  if (!childs.empty()) _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
   return consumed;
 }

@@ -366,16 +366,18 @@ bool Token::isPrefixUpdateOfSuperAccessor() {
 // a this.member.rest path after "this.").
 std::string Token::getThisSelfValue(Token* member, const char* path) {
   if (!member) return std::string();
-  std::string rest = path ? path : "";
-  std::string value = member->getValue();
+  const std::string_view rest = path ? path : "";
+  const std::string value = member->getValue();
   if (value.empty() || rest.compare(0, value.size(), value) == 0) {
-    std::string tail = rest.substr(value.size());
-    TokenClass* cls = tail.empty() ? nullptr : member->getTokenClass();
+    std::string self = member->getSelfValue();
+    if (rest.size() == value.size()) return self;
+    std::string tail(rest.substr(value.size()));
+    TokenClass* cls = member->getTokenClass();
     if (cls) tail = cls->withRenamedPrivates(member->toTypeDeclaration(member->file.get()), tail, member->file.get());
-    return member->getSelfValue() + tail;
+    return self + tail;
   }
   if (MsgBox) {
-    std::string text = "!ERR,Class no this value:" + rest + " file:" + (member->file ? member->file->path : "");
+    std::string text = "!ERR,Class no this value:" + std::string(rest) + " file:" + (member->file ? member->file->path : "");
     MsgBox(text.c_str(), "Error");
   }
   return std::string();

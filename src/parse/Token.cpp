@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <unordered_map>
 
+#include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenExtends.h"
 #include "TokenFunction.h"
@@ -326,10 +327,12 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     if (!child) continue;
     if (leadingTextsToDrop > 0)
       --leadingTextsToDrop;
-    else
+    else if (!child->leadingText.empty())  // many tokens follow the one before without a blank
       out += child->leadingText;
     if (range.skipsDisabled) {
-      if (range.notesTypeUses) child->addTypeDeclarationClassUse();
+      // Only a declaration with a type word has a use to note, once.
+      if (range.notesTypeUses && __ISRELEASE__ && !child->typeUseRegistered && child->typeToken())
+        child->addTypeDeclarationClassUse();
       if (!child->outputEnabled) continue;
     }
     const size_t joint = out.size();
