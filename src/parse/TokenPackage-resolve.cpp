@@ -3,6 +3,8 @@
 // package, which turns it into the JavaScript spelling (a mini class name, a
 // qualified package name, an inlined constant, a browser global ...) and
 // records which classes and files the file uses.
+#include <algorithm>
+
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
@@ -155,7 +157,9 @@ void TokenPackage::useClassNamed(const std::string& name) {
     namesOfNoClass.clear();
     namesOfNoClassFor = sizes;
   }
-  if (namesOfNoClass.count(name)) return;
+  const uint32_t id = SharedString(name).id();
+  const auto known = std::lower_bound(namesOfNoClass.begin(), namesOfNoClass.end(), id);
+  if (known != namesOfNoClass.end() && *known == id) return;
   auto it = importMap.find(name);
   if (it != importMap.end()) {
     hasUseThisClass(it->second);
@@ -166,7 +170,7 @@ void TokenPackage::useClassNamed(const std::string& name) {
     if (TokenClass::GetTokenClass(full))
       hasUseThisClass(full);
     else
-      namesOfNoClass.insert(name);
+      namesOfNoClass.insert(known, id);
   }
 }
 

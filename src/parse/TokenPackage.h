@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -41,8 +40,9 @@ class TokenPackage : public Token {
   TokenClass* workingClass = nullptr;
   std::string firstClassFullName;
   // Names that useClassNamed found to be no class (int, String, Array ...),
-  // kept while the number of classes and of imports is what it was then.
-  std::unordered_set<std::string> namesOfNoClass;
+  // by the numbers of their shared texts in ascending order, kept while the
+  // number of classes and of imports is what it was then.
+  std::vector<uint32_t> namesOfNoClass;
   std::pair<size_t, size_t> namesOfNoClassFor{0, 0};
 
   using Token::Token;
