@@ -84,15 +84,10 @@ size_t pastBlanksAndComments(const std::string& r) {
   return at;
 }
 
-// Whether the text of a name holds nothing but comments: a cast T(x) whose
-// word printed only its marker.
-bool onlyComments(const std::string& r) { return pastBlanksAndComments(r) == r.size(); }
-
 // A static constant's value put in place of its name: a quoted string or a
-// regular expression (after the blanks and comments in front of it). Its
-// ".*" and ".@" are the literal's own text, no E4X operators.
-bool isInlinedLiteral(const std::string& r) {
-  const size_t at = pastBlanksAndComments(r);
+// regular expression (at `at`, after the blanks and comments in front of
+// it). Its ".*" and ".@" are the literal's own text, no E4X operators.
+bool isInlinedLiteral(const std::string& r, size_t at) {
   if (at >= r.size()) return false;
   return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
 }
@@ -381,10 +376,12 @@ std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Pars
 // x.* -> x.children(), and y = T(x) with a known class T, a cast: y = (x).
 // Returns whether it printed the word.
 bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
-  size_t close = r.find("*/");
+  // Most names hold no '*' at all: no comment and no ".*" to look for.
+  const bool star = r.find('*') != std::string::npos;
+  size_t close = star ? r.find("*/") : std::string::npos;
   // The word after a leading comment, read in place.
   const std::string_view s = close == std::string::npos ? std::string_view(r) : std::string_view(r).substr(close + 2);
-  size_t c = s.find(".*");
+  size_t c = star ? s.find(".*") : std::string::npos;
   if (c != std::string::npos && c > 0) {
     out += s.substr(0, c);
     out += ".children()";
@@ -528,7 +525,11 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
   }
   if (dotted) rewriteDescendants(self, file, mode, typeCommentOff);
 
-  std::string first = dotted ? text.substr(0, text.find('.')) : text.str();
+  // The name and its head (the text before its first '.'); a plain name is
+  // its own head, and one string serves as both.
+  std::string name = text;
+  std::string dottedHead = dotted ? text.substr(0, text.find('.')) : std::string();
+  std::string& first = dotted ? dottedHead : name;
   if (headIsSystemKeyword(text, first)) {
     out += text;
     return 0;
@@ -536,9 +537,12 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 
   int skip = 0;
   TokenHeadMsg head;
-  std::string name = text;
   std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
-  if (onlyComments(r) && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self)) r = ";" + r;
+  // Where the name's text begins; a text of nothing but comments is a cast
+  // T(x) whose word printed only its marker.
+  const size_t textAt = pastBlanksAndComments(r);
+  const bool onlyComments = textAt == r.size();
+  if (onlyComments && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self)) r = ";" + r;
   if (namesInterfaceAfterInstanceof(self, head.type)) {
     // o instanceof IFoo is false in Flash, whose instanceof reads only the
     // chain of base classes; the interface's record is no constructor that
@@ -547,7 +551,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     return skip;
   }
   size_t attributeAt = r.find(".@");
-  if (isInlinedLiteral(r)) {
+  if (!onlyComments && isInlinedLiteral(r, textAt)) {
     // A constant's literal prints as it stands.
   } else if (attributeAt != std::string::npos) {
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
@@ -585,7 +589,8 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 // above), a { } ( ) [ ] group as its brackets around its children, and then
 // the type comment and children. Returns the following siblings consumed.
 int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) {
-  addTypeDeclarationClassUse();
+  // Only a declaration with a type word has a use to note, once.
+  if (__ISRELEASE__ && !typeUseRegistered && typeToken()) addTypeDeclarationClassUse();
   if (!outputEnabled) return 0;
   if (!pendingError().empty()) scriptErr(out, file, pendingError().c_str(), 1);
 
@@ -611,7 +616,9 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::ObjectKey:
     case TokenTypeCode::Operator: {
       // ++super.x: the word after the operator writes the whole update.
-      if (isPrefixUpdateOfSuperAccessor() || isPrefixUpdateOfAttribute(this)) break;
+      // Only "++" and "--" can be such an operator, told apart by size first.
+      const bool update = type == TokenTypeCode::Operator && text.size() == 2 && (text == "++" || text == "--");
+      if (update && (isPrefixUpdateOfSuperAccessor() || isPrefixUpdateOfAttribute(this))) break;
       const size_t joint = out.size();
       out += text;
       keepTokensApart(out, joint);
@@ -668,6 +675,7 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       break;
   }
   if (typeCommentOff == 0 && typeToken()) out += _ompilerOptions_.KeepVariableType(typeToken()->text.c_str(), false);
-  _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  // Most tokens here (words, operators, separators) have no children.
+  if (!childs.empty()) _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
   return consumed;
 }

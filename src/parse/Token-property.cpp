@@ -337,7 +337,14 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
       headMsg.state = -1;
       return _DEBUF_(" /*this1-2*/") + elementMemberPath(name, token);
     }
-    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (parent) {
+      // Of the levels above a word only functions, classes and packages
+      // answer names, and a function is the first of them: the walk goes
+      // straight to it.
+      if (TokenFunction* fn = parent->getTokenFunction())
+        return fn->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+      return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    }
     if (file && file->package && static_cast<Token*>(file->package) != this)
       return file->package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
     return name;
@@ -367,16 +374,18 @@ bool Token::isPrefixUpdateOfSuperAccessor() {
 // a this.member.rest path after "this.").
 std::string Token::getThisSelfValue(Token* member, const char* path) {
   if (!member) return std::string();
-  std::string rest = path ? path : "";
-  std::string value = member->getValue();
+  const std::string_view rest = path ? path : "";
+  const std::string value = member->getValue();
   if (value.empty() || rest.compare(0, value.size(), value) == 0) {
-    std::string tail = rest.substr(value.size());
-    TokenClass* cls = tail.empty() ? nullptr : member->getTokenClass();
+    std::string self = member->getSelfValue();
+    if (rest.size() == value.size()) return self;
+    std::string tail(rest.substr(value.size()));
+    TokenClass* cls = member->getTokenClass();
     if (cls) tail = cls->withRenamedPrivates(member->toTypeDeclaration(member->file.get()), tail, member->file.get());
-    return member->getSelfValue() + tail;
+    return self + tail;
   }
   if (MsgBox) {
-    std::string text = "!ERR,Class no this value:" + rest + " file:" + (member->file ? member->file->path : "");
+    std::string text = "!ERR,Class no this value:" + std::string(rest) + " file:" + (member->file ? member->file->path : "");
     MsgBox(text.c_str(), "Error");
   }
   return std::string();

@@ -17,6 +17,7 @@
 #include <unordered_set>
 #include <unordered_map>
 
+#include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenExtends.h"
 #include "TokenFunction.h"
@@ -343,10 +344,12 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     if (!child) continue;
     if (leadingTextsToDrop > 0)
       --leadingTextsToDrop;
-    else
+    else if (!child->leadingText.empty())  // many tokens follow the one before without a blank
       out += child->leadingText;
     if (range.skipsDisabled) {
-      if (range.notesTypeUses) child->addTypeDeclarationClassUse();
+      // Only a declaration with a type word has a use to note, once.
+      if (range.notesTypeUses && __ISRELEASE__ && !child->typeUseRegistered && child->typeToken())
+        child->addTypeDeclarationClassUse();
       if (!child->outputEnabled) continue;
     }
     const size_t joint = out.size();
@@ -616,7 +619,9 @@ bool beginsNextStatement(const Token* t, bool amongMembers) {
   return false;
 }
 
-std::string jsLocalName(const std::string& name) {
+std::string jsLocalName(const std::string& name) { return jsLocalNameChanges(name) ? name + "$" : name; }
+
+bool jsLocalNameChanges(const std::string& name) {
   // Reserved in every script, in async functions (await), or in strict code
   // such as the TypeScript modules. JavaScript's other reserved words are
   // ActionScript keywords and never name a local.
@@ -624,17 +629,16 @@ std::string jsLocalName(const std::string& name) {
       "enum",    "export",    "debugger",  "await",   "yield",     "let",
       "static",  "implements", "interface", "package", "private",   "protected",
       "public"};
-  const size_t bare = name.find_last_not_of('$');
-  if (bare == std::string::npos) return name;
   // Every reserved word is 3 to 10 bytes long and starts with one of
-  // "adeilpsy": most names are told apart without the set.
-  const char first = name[0];
-  if (bare < 2 || bare > 9 ||
-      !(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
+  // "adeilpsy": most names are told apart by their first byte, without the
+  // set and without looking for the '$' at their end.
+  const char first = name.empty() ? '\0' : name[0];
+  if (!(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
         first == 's' || first == 'y'))
-    return name;
-  if (!reserved.count(std::string_view(name.data(), bare + 1))) return name;
-  return name + "$";
+    return false;
+  const size_t bare = name.find_last_not_of('$');
+  if (bare == std::string::npos || bare < 2 || bare > 9) return false;
+  return reserved.count(std::string_view(name.data(), bare + 1)) != 0;
 }
 
 // ---- searches ----

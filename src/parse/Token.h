@@ -265,6 +265,13 @@ class Token {
     rare_.edit().resolvedTypeText = s;
     if (resolvedTypeLog_ && !s.empty()) resolvedTypeLog_->push_back(this);
   }
+  void setResolvedTypeText(const char* s) { setResolvedTypeText(std::string(s ? s : "")); }
+  // The same for a text that is kept already (a declared type): no lookup.
+  void setResolvedTypeText(const SharedString& s) {
+    if (!rare_ && s.empty()) return;
+    rare_.edit().resolvedTypeText = s;
+    if (resolvedTypeLog_ && !s.empty()) resolvedTypeLog_->push_back(this);
+  }
   void setTypeToken(Token* t) {
     if (rare_ || t) rare_.edit().typeToken = t;
   }
@@ -439,6 +446,8 @@ std::string stringToText(const char* text);
 // followed by '$' (enum$ becomes enum$$), so no two names meet. Every
 // other name is returned unchanged.
 std::string jsLocalName(const std::string& name);
+// Whether jsLocalName changes `name` (appends a '$').
+bool jsLocalNameChanges(const std::string& name);
 
 // Super-member resolution (property access rewriting).
 std::string __getSuperClassFunc__(std::string className, std::string name, std::string member, int depth,

@@ -86,6 +86,13 @@ std::string staticPathWithRenamedPrivates(TokenClass* cls, const std::string& pa
   return path.substr(0, dot) + cls->withRenamedPrivates(member->toTypeDeclaration(file), path.substr(dot), file);
 }
 
+// `text` behind the debug note `note` (which prints only in debug output):
+// without the note the text is handed on as it is, not copied.
+std::string withNote(const char* note, std::string&& text) {
+  if (!__SHOWDEBUG__) return std::move(text);
+  return _DEBUF_(note) + text;
+}
+
 // How the class names itself in its own body: the constructor of its
 // closure is its short name; a TypeScript class is declared by its mini name
 // (ui.Point is Point$1 when geom.Point is Point, which "Point" then means).
@@ -99,8 +106,8 @@ std::string ownName(const TokenClass* cls) { return __ISTOTS ? cls->miniName : c
 // up the tree to the file's package.
 std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                          int& skip, TokenHeadMsg& headMsg) {
-  bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
   if (name == shortName) {
+    const bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
     // Foo(x) inside Foo is a cast: only the group (x) remains.
     if (!conversion && followedByGroup(token) && !afterNew(token)) return _DEBUF_("/*as to 0*/");
     return _DEBUF_(" /*thisclass*/") + ownName(this);
@@ -118,7 +125,7 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
     return _DEBUF_(" /*body var*/") + jsLocalName(head) + name.substr(head.size());
   }
   // Instance members first, so a base class's instance member wins over a static of this class.
-  if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return _DEBUF_(" /*class 1*/") + out;
+  if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return withNote(" /*class 1*/", std::move(out));
   if (builtinErrorMember(this, head) && !afterNew(token)) {
     if (inMethod(fn)) return _DEBUF_(" /*error member*/") + "this." + name;
     if (reachesMethodThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
@@ -185,10 +192,16 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
     out = _DEBUF_(" /*self with*/") + name;
     return true;
   }
-  std::string type = member ? member->toTypeDeclaration(file) : std::string();
+  // The member's declared type, read where it is kept.
+  if (member && member->typeToken() && member->typeText().empty()) member->setTypeText(member->typeToken()->text);
+  const SharedString type = member ? member->typeText() : SharedString();
   if (token) token->setResolvedTypeText(type);
-  std::string self = member && token ? token->getThisSelfValue(member, name.c_str()) : name;
-  out = (__SHOWDEBUG__ ? _DEBUF_((" /*self:" + type + "*/").c_str()) : std::string()) + "this." + self;
+  out = __SHOWDEBUG__ ? _DEBUF_((" /*self:" + type + "*/").c_str()) : std::string();
+  out += "this.";
+  if (member && token)
+    out += token->getThisSelfValue(member, name.c_str());
+  else
+    out += name;
   return true;
 }
 

@@ -100,7 +100,7 @@ class TokenClass : public Token {
   static OrderedMap<std::string>& _classAndMiniNameMap_();
 
   static TokenClass* GetTokenClass(const char* fullName);
-  static TokenClass* GetTokenClass(const std::string& fullName) { return GetTokenClass(fullName.c_str()); }
+  static TokenClass* GetTokenClass(const std::string& fullName) { return _classMap_().get(fullName, nullptr); }
   static bool HasClassAndMiniName(const char* name);
   static void _addToOnlyClassNameMap_(std::string shortName, std::string fullName);
   static bool _OnlyClassNameMapHasOtherClass_(TokenClass* cls, std::string shortName, std::string fullName);

@@ -70,11 +70,15 @@ void addParamLocals(Token* group, TokenVarMap& locals) {
   }
 }
 
-// The body text behind its first "{" (the whole text when it has none).
-std::string behindBrace(const std::string& body) {
-  size_t pos = body.find('{');
-  return pos == std::string::npos ? body : body.substr(pos + 1);
+// Where the body text goes on behind its first "{" (0 when it has none).
+size_t behindBrace(const std::string& body) {
+  const size_t pos = body.find('{');
+  return pos == std::string::npos ? 0 : pos + 1;
 }
+
+// The body text with what stands up to its first "{" (that brace included)
+// replaced by `head`: the prologue goes in place, the body is not copied.
+void replaceUpToBrace(std::string& body, const std::string& head) { body.replace(0, behindBrace(body), head); }
 
 // xstringmthod::normalChrCount(text) > 1, without counting the rest of a
 // long body once the answer is known.
@@ -117,6 +121,17 @@ constexpr StubBody kStubBodies[] = {
     {"{return[]}", "RUVOFNARRAY"},
 };
 
+// The function text that `out` holds from `from` on with the emulation
+// library's shared stub in place of a trivial body (see toFunMiniString).
+// Only a text whose part behind its first ')' is short can be one.
+void miniFunctionInPlace(TokenFunction* fn, std::string& out, size_t from) {
+  if (!_ompilerOptions_.zafritLib) return;
+  const size_t close = out.find(')', from);
+  if (close == std::string::npos || out.size() - close - 1 > 20) return;
+  const std::string mini = fn->toFunMiniString(out.substr(from));
+  out.replace(from, std::string::npos, mini);
+}
+
 }  // namespace
 
 void TokenFunctionDefaultValue::makeValue(Parse* file, int mode, int typeCommentOff) {
@@ -144,26 +159,33 @@ std::string TokenFunction::withOwnPrivateMember(const std::string& name, const s
 std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
                                             int& skip, TokenHeadMsg& headMsg) {
   auto it = locals.find(head);
-  if (it != locals.end()) {
-    Token* local = it->second;
-    std::string type = local ? local->toTypeDeclaration(file) : std::string();
-    headMsg.type = type;
-    std::string tsType;
-    if (token) {
-      token->setResolvedTypeText(type);
-      tsType = toTsVarType(token);
-    }
-    std::string written = withOwnPrivateMember(name, head, type);
-    const std::string jsHead = jsLocalName(head);
-    if (jsHead != head && written.compare(0, head.size(), head) == 0) written = jsHead + written.substr(head.size());
-    // The debug note is made only when it prints.
-    std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
-    resolved += written;
-    resolved += tsType;
-    return resolved;
+  if (it == locals.end()) {
+    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
   }
-  if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-  return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+  // Most words of a body are its locals: the declared type is read where it
+  // is kept, and the name is written straight into the result.
+  Token* local = it->second;
+  if (local && local->typeToken() && local->typeText().empty()) local->setTypeText(local->typeToken()->text);
+  const SharedString type = local ? local->typeText() : SharedString();
+  headMsg.type = type.str();
+  if (token) token->setResolvedTypeText(type);
+  // The debug note is made only when it prints.
+  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+  // other.secret, where other is typed as this function's class, reaches
+  // the private member by its JavaScript name.
+  const bool renames = currentClass && !type.empty() && name.size() > head.size() + 1 && name[head.size()] == '.';
+  const std::string renamed = renames ? withOwnPrivateMember(name, head, type) : std::string();
+  const std::string& written = renames ? renamed : name;
+  if (jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0) {
+    resolved += head;
+    resolved += '$';
+    resolved.append(written, head.size(), std::string::npos);
+  } else {
+    resolved += written;
+  }
+  if (token && __ISTOTS) resolved += toTsVarType(token);
+  return resolved;
 }
 
 // function name(params):Type { body }, get name() {...}, set name(v) {...}
@@ -392,10 +414,13 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
 
   switch (mode) {
     case JsMode::SplitConstructor:
-      out += params + kConstructorMarker + bodyText;
+      out += params;
+      out += kConstructorMarker;
+      out += bodyText;
       return 0;
     case JsMode::WholeConstructor:
-      out += params + bodyText;
+      out += params;
+      out += bodyText;
       return 0;
     default:
       break;
@@ -465,7 +490,7 @@ void TokenFunction::addDebugTypeChecks(std::string& bodyText, Parse* root) {
     if (type == "int" || type == "uint" || type == "Number" || type == "String" || type == "Boolean")
       checks += "if(!__DEBUGTYPE__(" + jsLocalName(p->text) + ",'" + type + "')) debugger;\n";
   }
-  bodyText = "{\n" + checks + "\n" + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + checks + "\n");
 }
 
 // Parameter defaults: "(a===void 0) && (a=1);" (commented out for null).
@@ -478,7 +503,7 @@ void TokenFunction::addParamDefaults(std::string& bodyText, Parse* root, int mod
     const std::string param = jsLocalName(dv->name);
     lines += "(" + param + "===void 0) && (" + param + "=" + dv->valueText + ");\n";
   }
-  bodyText = "{\n" + lines + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + lines);
 }
 
 // The rest parameter ...args is collected from `arguments`:
@@ -486,9 +511,8 @@ void TokenFunction::addParamDefaults(std::string& bodyText, Parse* root, int mod
 // empty.
 void TokenFunction::addRestParam(std::string& bodyText) {
   std::string restName = restParam.size() > 3 ? jsLocalName(restParam.substr(3)) : std::string();
-  std::string behind = behindBrace(bodyText);
   std::string setup;
-  if (hasMoreThanOneNormalChr(behind.c_str())) {
+  if (hasMoreThanOneNormalChr(bodyText.c_str() + behindBrace(bodyText))) {
     // A rest parameter is always an Array (join, concat, slice ...), typed
     // or not, so it is copied out of `arguments` and never aliased to it;
     // the copy declares no names of its own, so parameters called i or sz
@@ -497,7 +521,7 @@ void TokenFunction::addRestParam(std::string& bodyText) {
     if (restName == "__") setup += "arguments=__;";
     setup += "\n";
   }
-  bodyText = "{\n" + setup + behind;
+  replaceUpToBrace(bodyText, "{\n" + setup);
 }
 
 // Locals of a function rewritten for awaited calls are declared up front
@@ -518,7 +542,7 @@ void TokenFunction::addHoistedLocals(std::string& bodyText, Parse* root) {
     }
   }
   if (!decl.empty()) decl += ";\n";
-  bodyText = "{\n" + decl + behindBrace(bodyText);
+  replaceUpToBrace(bodyText, "{\n" + decl);
 }
 
 // A getter or setter of a class: "function(params){...}" for the class
@@ -531,8 +555,12 @@ void TokenFunction::printAccessor(std::string& out, Parse* root, int mode, const
     return;
   }
   if (!bodyText.empty() && bodyText.back() == '\n') bodyText.erase(bodyText.size() >= 2 ? bodyText.size() - 2 : 0);
-  std::string text = "function" + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-  out += toFunMiniString(text);
+  const size_t from = out.size();
+  out += "function";
+  out += params;
+  if (__ISTOTS) out += toTsVarType(this);
+  out += bodyText;
+  miniFunctionInPlace(this, out, from);
 }
 
 // A method: "name=function(params){...}", a static "Class.name=function...",
@@ -555,8 +583,12 @@ void TokenFunction::printMethod(std::string& out, const std::string& params, con
   } else {
     out += getSelfValue() + "=";
   }
-  std::string text = keyword + params + (__ISTOTS ? toTsVarType(this) : std::string()) + bodyText;
-  out += toFunMiniString(text);
+  const size_t from = out.size();
+  out += keyword;
+  out += params;
+  if (__ISTOTS) out += toTsVarType(this);
+  out += bodyText;
+  miniFunctionInPlace(this, out, from);
 }
 
 // The head of a function outside a class's member list: "function name "

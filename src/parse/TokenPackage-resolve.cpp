@@ -3,6 +3,8 @@
 // package, which turns it into the JavaScript spelling (a mini class name, a
 // qualified package name, an inlined constant, a browser global ...) and
 // records which classes and files the file uses.
+#include <algorithm>
+
 #include "CompilerOptions.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
@@ -147,7 +149,17 @@ void TokenPackage::hasUseThisClass(std::string fullName) {
 // A class named by its short name where the output keeps the name as
 // written (a declared type, a name inside a with block): the file uses the
 // class its import, the unnamed package or this package gives that name.
+// Most declared types name no class of the project (int, String, Array
+// ...): that answer holds until a class or an import is added.
 void TokenPackage::useClassNamed(const std::string& name) {
+  const std::pair<size_t, size_t> sizes{TokenClass::_classMap_().size(), importMap.size()};
+  if (namesOfNoClassFor != sizes) {
+    namesOfNoClass.clear();
+    namesOfNoClassFor = sizes;
+  }
+  const uint32_t id = SharedString(name).id();
+  const auto known = std::lower_bound(namesOfNoClass.begin(), namesOfNoClass.end(), id);
+  if (known != namesOfNoClass.end() && *known == id) return;
   auto it = importMap.find(name);
   if (it != importMap.end()) {
     hasUseThisClass(it->second);
@@ -155,7 +167,10 @@ void TokenPackage::useClassNamed(const std::string& name) {
     hasUseThisClass(name);
   } else {
     std::string full = text + "." + name;
-    if (TokenClass::GetTokenClass(full)) hasUseThisClass(full);
+    if (TokenClass::GetTokenClass(full))
+      hasUseThisClass(full);
+    else
+      namesOfNoClass.insert(known, id);
   }
 }
 

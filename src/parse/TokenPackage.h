@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Token.h"
@@ -38,6 +39,11 @@ class TokenPackage : public Token {
   TokenClass* firstClass = nullptr;
   TokenClass* workingClass = nullptr;
   std::string firstClassFullName;
+  // Names that useClassNamed found to be no class (int, String, Array ...),
+  // by the numbers of their shared texts in ascending order, kept while the
+  // number of classes and of imports is what it was then.
+  std::vector<uint32_t> namesOfNoClass;
+  std::pair<size_t, size_t> namesOfNoClassFor{0, 0};
 
   using Token::Token;
 

@@ -313,3 +313,24 @@ TEST_F(PackageNames, UsedClassesSkipTheRuntimeAndFullNamedClasses) {
   EXPECT_TRUE(app.record->usedFiles.empty());
   EXPECT_FALSE(app.package->importMap.has("Ruvo"));
 }
+
+// A declared type that names no class is remembered as such by the package,
+// but only until a class or an import of that name comes in: then the file
+// uses it.
+TEST_F(PackageNames, TypeNamedBeforeItsClassOrImportIsUsedOnceKnown) {
+  app.package->useClassNamed("Later");
+  app.package->useClassNamed("Later");
+  EXPECT_FALSE(app.record->usedClasses.has("Later"));
+  File later = makeFile("/proj/src/app/Later.as", "app");
+  addClass(later, "Later");
+  app.package->useClassNamed("Later");
+  ASSERT_TRUE(app.record->usedClasses.has("Later"));
+  EXPECT_EQ(app.record->usedClasses.get("Later")->fullName, "app.Later");
+
+  app.package->useClassNamed("Far");
+  EXPECT_FALSE(app.record->usedClasses.has("B"));
+  app.package->importMap["Far"] = "a.B";
+  app.package->useClassNamed("Far");
+  ASSERT_TRUE(app.record->usedClasses.has("B"));
+  EXPECT_EQ(app.record->usedClasses.get("B")->fullName, "a.B");
+}
