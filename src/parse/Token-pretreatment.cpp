@@ -399,14 +399,21 @@ int Token::pretreatment(Parse* file) {
   if (package) currentClass = package->workingClass;
   if (noDefaultValues) markNoDefaultValues(parent);
 
+  // The -define and namespace rules below only act on a token in front of
+  // a { } block or a declaration (maybe past a ';'): for every other token,
+  // most of them, the one test of the next token's type settles them all.
   Token* next = siblingOf(this, 1);
-  if (std::optional<int> skip = settleDefinedBlock(this, next)) return *skip;
-  const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
-  const bool undefinedConditional = colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
-  if (std::optional<int> skip = dropUndefinedBlock(this, next, file, undefinedConditional)) return *skip;
-  Token* declaration = declarationAfter(this, next);
-  if (std::optional<int> skip = settleConditionalDeclaration(this, declaration, file, undefinedConditional))
-    return *skip;
+  Token* declaration = nullptr;
+  if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next))) {
+    if (std::optional<int> skip = settleDefinedBlock(this, next)) return *skip;
+    const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
+    const bool undefinedConditional =
+        colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
+    if (std::optional<int> skip = dropUndefinedBlock(this, next, file, undefinedConditional)) return *skip;
+    declaration = declarationAfter(this, next);
+    if (std::optional<int> skip = settleConditionalDeclaration(this, declaration, file, undefinedConditional))
+      return *skip;
+  }
 
   // namespace ns = "...": known by its qualified name from here on.
   if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
