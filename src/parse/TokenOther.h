@@ -67,6 +67,7 @@ class TokenVar : public Token {
   TokenVarMap* scopeOfNames(TokenFunction* fn);
   void takeEmbedTag();
   int gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn);
+  void reserveForDeclaration();
   bool endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn);
   int leaveGapBefore(int pending);
   void nameAssignedFunctions();

@@ -269,6 +269,7 @@ void TokenVar::takeEmbedTag() {
 // pretreated the list is brought up to date, as that pass looks at its
 // neighbours. Returns the count of slots the child loop steps over.
 int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn) {
+  reserveForDeclaration();
   int pending = 0;
   auto leaveList = [&] {
     if (pending > 0) eraseRange(parent, index + 1, pending);
@@ -301,6 +302,27 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
     if (stop) break;
   }
   return pending > 0 ? leaveGapBefore(pending) : 0;
+}
+
+// Room in the child list for the tokens the declaration is likely to gather,
+// so that the list is made once at its size rather than grown token by
+// token: those up to the ';', or up to a token that mostly starts something
+// else (an "in", a var, a statement word, a for, a function). Only a guess
+// of the size: gatherDeclaration decides where the declaration ends.
+void TokenVar::reserveForDeclaration() {
+  constexpr size_t kMostGathered = 32;
+  const TokenList& list = parent->childs;
+  if (index < 0) return;
+  size_t count = 0;
+  for (size_t at = static_cast<size_t>(index) + 1; at < list.size() && count < kMostGathered; ++at) {
+    const Token* t = list[at];
+    if (!t) continue;
+    const int code = t->type;
+    if (code == In || code == Var || code == StatementWord || code == For || code == Function) break;
+    ++count;
+    if (code == Semicolon) break;
+  }
+  childs.reserve(childs.size() + count);
 }
 
 // Whether the declaration ends with `current`, `after` (at `afterAt`) being
