@@ -179,10 +179,13 @@ int TokenColon::pretreatment(Parse* parseFile) {
   Token* beforeThat = parent->getNextToken(this, -2);
   Token* next = parent->getNextToken(this, 1);
 
+  // The ':' leaves the tree for good (its type word stays known to the
+  // declaration), and is freed once the file is pretreated.
   auto removeSelfAndType = [&]() {
     const int at = index;
     if (at + 1 < static_cast<int>(parent->childs.size())) parent->eraseChild(at + 1);
     parent->eraseChild(at);
+    dropped().push_back(this);
   };
 
   // function (...):Type - the return type of an anonymous function.
@@ -235,6 +238,17 @@ int TokenColon::pretreatment(Parse* parseFile) {
     }
     ++passed;
   }
+}
+
+std::vector<TokenColon*>& TokenColon::dropped() {
+  static std::vector<TokenColon*> tokens;
+  return tokens;
+}
+
+void TokenColon::freeDropped() {
+  std::vector<TokenColon*>& tokens = dropped();
+  for (TokenColon* colon : tokens) delete colon;
+  tokens.clear();
 }
 
 // ":" prints as it is. In an object literal with the library on, a value
