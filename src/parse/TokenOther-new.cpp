@@ -185,7 +185,7 @@ int TokenColon::pretreatment(Parse* parseFile) {
     const int at = index;
     if (at + 1 < static_cast<int>(parent->childs.size())) parent->eraseChild(at + 1);
     parent->eraseChild(at);
-    dropped().push_back(this);
+    drop(this);
   };
 
   // function (...):Type - the return type of an anonymous function.

@@ -152,6 +152,8 @@ class TokenColon final : public Token {
   // tree, so that the tokens of the next file take their room. Called when
   // a file's pretreatment is done, when no child loop still holds one.
   static void freeDropped();
+  // Takes a ':' that left the tree for good; freeDropped frees it.
+  static void drop(TokenColon* colon) { dropped().push_back(colon); }
 
  private:
   // The ':' tokens taken out since the last freeDropped (owner:
