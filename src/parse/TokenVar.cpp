@@ -196,6 +196,14 @@ void eraseRange(Token* parent, int from, int count) {
   list.resize(static_cast<size_t>(size - count));
 }
 
+// A local's name takes its JavaScript spelling (see jsLocalName): most
+// names keep theirs, and their text is then left as it is rather than
+// stored again.
+void spellAsLocal(Token* name) {
+  std::string spelled = jsLocalName(name->text);
+  if (spelled.size() != name->text.size()) name->text = spelled;
+}
+
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
 TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 
@@ -454,11 +462,11 @@ void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, T
     } else if (fn) {
       // Known by its ActionScript name, written with its JavaScript one.
       if (locals) (*locals)[name->text] = name;
-      name->text = jsLocalName(name->text);
+      spellAsLocal(name);
     } else if (cls) {
       // In a block among the class body's statements.
       cls->bodyLocals[name->text] = name;
-      name->text = jsLocalName(name->text);
+      spellAsLocal(name);
     } else if (!cls && pkg) {
       TokenPackage* known = TokenPackage::GetPakageMap().get(pkg->qualifyingName, nullptr);
       if (known) {
