@@ -300,7 +300,12 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
         eraseNow = true;
         after->pretreatment(owner);
       }
-      stop = endsBefore(current, after, at + 1, cls, fn);
+      // Outside a class body only a function, a var, a statement word, a
+      // for or an "in" can end the declaration: the rest is told at once.
+      const int afterCode = after->type;
+      if (classMember || afterCode == Function || afterCode == Var || afterCode == StatementWord ||
+          afterCode == For || afterCode == In)
+        stop = endsBefore(current, after, at + 1, cls, fn);
     }
     if (eraseNow)
       parent->eraseChild(at);
