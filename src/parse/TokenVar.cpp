@@ -314,6 +314,9 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
     push(current);
     if (stop) break;
   }
+  // A guess far off (a class member written without ';' ends at its line)
+  // gives its room back.
+  if (childs.capacity() > childs.size() + 8) childs.shrink_to_fit();
   return pending > 0 ? leaveGapBefore(pending) : 0;
 }
 
