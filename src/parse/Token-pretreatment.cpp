@@ -388,6 +388,32 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
   }
 }
 
+// The -define and namespace rules of the base pass, for a token in front of
+// a { } block, a ';' or a declaration, or one that declares a namespace.
+// A skip count when the token settled its place in the list.
+[[gnu::noinline]] std::optional<int> settleDirectives(Token* token, Token* next, Parse* file, TokenPackage* package) {
+  Token* declaration = nullptr;
+  if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next))) {
+    if (std::optional<int> skip = settleDefinedBlock(token, next)) return skip;
+    const size_t colons = token->type == TokenTypeCode::Word ? token->text.find("::") : std::string::npos;
+    const bool undefinedConditional =
+        colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(token->text);
+    if (std::optional<int> skip = dropUndefinedBlock(token, next, file, undefinedConditional)) return skip;
+    declaration = declarationAfter(token, next);
+    if (std::optional<int> skip = settleConditionalDeclaration(token, declaration, file, undefinedConditional))
+      return skip;
+  }
+
+  // namespace ns = "...": known by its qualified name from here on.
+  if ((token->flags & TokenModifierFlags::Namespace) && !(token->flags & TokenModifierFlags::Use)) {
+    std::string key =
+        package && !package->text.empty() ? package->text.str() + "." + token->text.str() : token->text.str();
+    TokenClass::NameSpaceMap[key] = key;
+  }
+  applyNamespaceQualifier(token, declaration, package);
+  return std::nullopt;
+}
+
 }  // namespace
 
 // The base pass of words, operators, plain groups and the file root: -define
@@ -399,21 +425,15 @@ int Token::pretreatment(Parse* file) {
   if (package) currentClass = package->workingClass;
   if (noDefaultValues) markNoDefaultValues(parent);
 
+  // The -define and namespace rules only act on a token in front of a { }
+  // block or a declaration (maybe past a ';'), or on a namespace: for every
+  // other token, most of them, two tests settle them all.
   Token* next = siblingOf(this, 1);
-  if (std::optional<int> skip = settleDefinedBlock(this, next)) return *skip;
-  const size_t colons = type == TokenTypeCode::Word ? text.find("::") : std::string::npos;
-  const bool undefinedConditional = colons != std::string::npos && colons > 0 && !_ompilerOptions_.defines.has(text);
-  if (std::optional<int> skip = dropUndefinedBlock(this, next, file, undefinedConditional)) return *skip;
-  Token* declaration = declarationAfter(this, next);
-  if (std::optional<int> skip = settleConditionalDeclaration(this, declaration, file, undefinedConditional))
-    return *skip;
-
-  // namespace ns = "...": known by its qualified name from here on.
-  if ((flags & TokenModifierFlags::Namespace) && !(flags & TokenModifierFlags::Use)) {
-    std::string key = package && !package->text.empty() ? package->text.str() + "." + text.str() : text.str();
-    TokenClass::NameSpaceMap[key] = key;
+  const bool directiveFollows =
+      next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next));
+  if (directiveFollows || (flags & TokenModifierFlags::Namespace)) {
+    if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
   }
-  applyNamespaceQualifier(this, declaration, package);
 
   if (type == TokenTypeCode::Word) {
     Token* prev = siblingOf(this, -1);

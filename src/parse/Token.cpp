@@ -410,8 +410,7 @@ std::unordered_map<Token*, std::vector<TokenVar*>>& Token::_varGapOwners_() {
   return owners;
 }
 
-void Token::closeVarGaps() {
-  if (!varGaps) return;
+void Token::closeMarkedVarGaps() {
   varGaps = 0;
   auto found = _varGapOwners_().find(this);
   if (found == _varGapOwners_().end()) return;

@@ -326,8 +326,12 @@ class Token {
   static void separateTokens(std::string& out, size_t joint);
   void childsPretreatment(Parse* file, TokenList& list);
   // Removes the null slots that declarations left among the children (one
-  // pass over the list; every child learns its new index).
-  void closeVarGaps();
+  // pass over the list; every child learns its new index). Asked after
+  // every child loop: the common case, no gaps, is answered here.
+  void closeVarGaps() {
+    if (varGaps) closeMarkedVarGaps();
+  }
+  void closeMarkedVarGaps();
   // closeVarGaps over the whole tree below this token; then no gaps are
   // left on record.
   void closeAllVarGaps();

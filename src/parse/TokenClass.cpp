@@ -183,10 +183,27 @@ double TokenClass::makeExtendsDeph() {
 // one is then written in its level-qualified form "_$<level>_<name>".
 void TokenClass::setPrivateWillAdjustName(const char* name) {
   if (!name) return;
-  std::unordered_set<TokenClass*> seen{this};
+  // Every class of the chain once, up to its end or to a class met before
+  // (a cyclic extends). Chains are short: the classes met sit in a small
+  // array, and only a chain longer than it fills a set.
+  constexpr size_t kShortChain = 16;
+  TokenClass* met[kShortChain] = {this};
+  size_t metCount = 1;
+  std::unordered_set<TokenClass*> longChain;
+  auto firstMeeting = [&](TokenClass* c) {
+    if (metCount < kShortChain) {
+      for (size_t i = 0; i < metCount; ++i)
+        if (met[i] == c) return false;
+      met[metCount++] = c;
+      return true;
+    }
+    if (longChain.empty()) longChain.insert(met, met + kShortChain);
+    return longChain.insert(c).second;
+  };
+  const std::string key = name;
   TokenClass* last = this;
-  for (TokenClass* c = superClass; c && seen.insert(c).second; c = c->superClass) {
-    Token* member = c->members.get(name, nullptr);
+  for (TokenClass* c = superClass; c && firstMeeting(c); c = c->superClass) {
+    Token* member = c->members.get(key, nullptr);
     if (member && (member->flags & TokenModifierFlags::Private)) member->privateNameDone = 1;
     last = c;
   }

@@ -14,6 +14,7 @@
 #include "CompilerOptions.h"
 #include "OutputMarkers.h"
 #include "TokenClass.h"
+#include "TokenOther.h"
 #include "TokenPackage.h"
 #include "TsOutput.h"
 #include "WritingGuard.h"
@@ -263,6 +264,8 @@ void TokenFunction::liftReturnType(int returnTypeAt) {
   setTypeDeclaration(slotAt(parent, returnTypeAt + 1));
   clearSlot(parent, returnTypeAt);
   clearSlot(parent, returnTypeAt + 1);
+  // The ':' is not needed again (the type word is).
+  if (auto* dropped = dynamic_cast<TokenColon*>(colon)) TokenColon::drop(dropped);
 }
 
 // A class member enters the class's lists (constructor, accessors, statics,

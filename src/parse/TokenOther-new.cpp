@@ -175,14 +175,32 @@ int TokenColon::pretreatment(Parse* parseFile) {
   Parse* owner = parseFile ? parseFile : file.get();
   currentClass = packageClass(owner);
   if (!parent || index < 0) return 0;
-  Token* before = parent->getNextToken(this, -1);
-  Token* beforeThat = parent->getNextToken(this, -2);
-  Token* next = parent->getNextToken(this, 1);
+  TokenList& siblings = parent->childs;
+  auto siblingAt = [&](int offset) -> Token* {
+    const long at = static_cast<long>(index) + offset;
+    return at >= 0 && at < static_cast<long>(siblings.size()) ? siblings[static_cast<size_t>(at)] : nullptr;
+  };
+  Token* before = siblingAt(-1);
+  Token* beforeThat = siblingAt(-2);
+  Token* next = siblingAt(1);
 
+  // The ':' and the token after it leave the list in one move (the tokens
+  // behind them learn their new index). The ':' leaves the tree for good
+  // (its type word stays known to the declaration), and is freed once the
+  // file is pretreated.
   auto removeSelfAndType = [&]() {
     const int at = index;
-    if (at + 1 < static_cast<int>(parent->childs.size())) parent->eraseChild(at + 1);
-    parent->eraseChild(at);
+    const int size = static_cast<int>(siblings.size());
+    if (at >= size) return;
+    const bool self = siblings[static_cast<size_t>(at)] == this;
+    const int count = at + 1 < size ? 2 : 1;
+    for (int i = at; i + count < size; ++i) {
+      Token* moved = siblings[static_cast<size_t>(i + count)];
+      siblings[static_cast<size_t>(i)] = moved;
+      if (moved) moved->index = i;
+    }
+    siblings.resize(static_cast<size_t>(size - count));
+    if (self) drop(this);
   };
 
   // function (...):Type - the return type of an anonymous function.
@@ -235,6 +253,17 @@ int TokenColon::pretreatment(Parse* parseFile) {
     }
     ++passed;
   }
+}
+
+std::vector<TokenColon*>& TokenColon::dropped() {
+  static std::vector<TokenColon*> tokens;
+  return tokens;
+}
+
+void TokenColon::freeDropped() {
+  std::vector<TokenColon*>& tokens = dropped();
+  for (TokenColon* colon : tokens) delete colon;
+  tokens.clear();
 }
 
 // ":" prints as it is. In an object literal with the library on, a value

@@ -67,6 +67,7 @@ class TokenVar : public Token {
   TokenVarMap* scopeOfNames(TokenFunction* fn);
   void takeEmbedTag();
   int gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn);
+  void reserveForDeclaration();
   bool endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn);
   int leaveGapBefore(int pending);
   void nameAssignedFunctions();
@@ -142,11 +143,22 @@ class TokenNew : public Token {
 };
 
 // ':' outside "::": type annotation, object key, label, ?: or case.
-class TokenColon : public Token {
+class TokenColon final : public Token {
  public:
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  // Frees the ':' of the type annotations that pretreatment took out of the
+  // tree, so that the tokens of the next file take their room. Called when
+  // a file's pretreatment is done, when no child loop still holds one.
+  static void freeDropped();
+  // Takes a ':' that left the tree for good; freeDropped frees it.
+  static void drop(TokenColon* colon) { dropped().push_back(colon); }
+
+ private:
+  // The ':' tokens taken out since the last freeDropped (owner:
+  // TokenColon::pretreatment; emptied by freeDropped).
+  static std::vector<TokenColon*>& dropped();
 };
 
 // super

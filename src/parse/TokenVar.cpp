@@ -196,6 +196,14 @@ void eraseRange(Token* parent, int from, int count) {
   list.resize(static_cast<size_t>(size - count));
 }
 
+// A local's name takes its JavaScript spelling (see jsLocalName): most
+// names keep theirs, and their text is then left as it is rather than
+// stored again.
+void spellAsLocal(Token* name) {
+  std::string spelled = jsLocalName(name->text);
+  if (spelled.size() != name->text.size()) name->text = spelled;
+}
+
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
 TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 
@@ -269,6 +277,7 @@ void TokenVar::takeEmbedTag() {
 // pretreated the list is brought up to date, as that pass looks at its
 // neighbours. Returns the count of slots the child loop steps over.
 int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn) {
+  reserveForDeclaration();
   int pending = 0;
   auto leaveList = [&] {
     if (pending > 0) eraseRange(parent, index + 1, pending);
@@ -291,7 +300,12 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
         eraseNow = true;
         after->pretreatment(owner);
       }
-      stop = endsBefore(current, after, at + 1, cls, fn);
+      // Outside a class body only a function, a var, a statement word, a
+      // for or an "in" can end the declaration: the rest is told at once.
+      const int afterCode = after->type;
+      if (classMember || afterCode == Function || afterCode == Var || afterCode == StatementWord ||
+          afterCode == For || afterCode == In)
+        stop = endsBefore(current, after, at + 1, cls, fn);
     }
     if (eraseNow)
       parent->eraseChild(at);
@@ -300,7 +314,31 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
     push(current);
     if (stop) break;
   }
+  // A guess far off (a class member written without ';' ends at its line)
+  // gives its room back.
+  if (childs.capacity() > childs.size() + 8) childs.shrink_to_fit();
   return pending > 0 ? leaveGapBefore(pending) : 0;
+}
+
+// Room in the child list for the tokens the declaration is likely to gather,
+// so that the list is made once at its size rather than grown token by
+// token: those up to the ';', or up to a token that mostly starts something
+// else (an "in", a var, a statement word, a for, a function). Only a guess
+// of the size: gatherDeclaration decides where the declaration ends.
+void TokenVar::reserveForDeclaration() {
+  constexpr size_t kMostGathered = 32;
+  const TokenList& list = parent->childs;
+  if (index < 0) return;
+  size_t count = 0;
+  for (size_t at = static_cast<size_t>(index) + 1; at < list.size() && count < kMostGathered; ++at) {
+    const Token* t = list[at];
+    if (!t) continue;
+    const int code = t->type;
+    if (code == In || code == Var || code == StatementWord || code == For || code == Function) break;
+    ++count;
+    if (code == Semicolon) break;
+  }
+  childs.reserve(childs.size() + count);
 }
 
 // Whether the declaration ends with `current`, `after` (at `afterAt`) being
@@ -432,11 +470,11 @@ void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, T
     } else if (fn) {
       // Known by its ActionScript name, written with its JavaScript one.
       if (locals) (*locals)[name->text] = name;
-      name->text = jsLocalName(name->text);
+      spellAsLocal(name);
     } else if (cls) {
       // In a block among the class body's statements.
       cls->bodyLocals[name->text] = name;
-      name->text = jsLocalName(name->text);
+      spellAsLocal(name);
     } else if (!cls && pkg) {
       TokenPackage* known = TokenPackage::GetPakageMap().get(pkg->qualifyingName, nullptr);
       if (known) {

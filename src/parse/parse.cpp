@@ -10,6 +10,7 @@
 
 #include "CompilerOptions.h"
 #include "TokenFunction.h"
+#include "TokenOther.h"
 #include "formatScript.h"
 #include "scriptfile.h"
 #include "xstringmethod.h"
@@ -234,6 +235,8 @@ void Parse::toPretreatment(char* text) {
   pretreatment(this);
   // Declarations pretreated outside a child loop leave their gaps until here.
   closeAllVarGaps();
+  // The tokens pretreatment took out of the tree make room for the next file's.
+  TokenColon::freeDropped();
 }
 
 std::vector<Token*>* Token::resolvedTypeLog_ = nullptr;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TokenClass.h"
 #include "TokenFunction.h"
@@ -161,6 +162,26 @@ TEST_F(ClassRecords, PrivateMembersOfEveryBaseGetTheirLevelName) {
   EXPECT_EQ(topHidden->privateNameDone, 1);
   EXPECT_EQ(middleHidden->privateNameDone, 1);
   EXPECT_EQ(middlePublic->privateNameDone, 0);
+}
+
+// The walk keeps the classes it met in a short list and moves to a set past
+// it: a private member far up a long chain is still found, and a loop that
+// closes far up still ends the walk.
+TEST_F(ClassRecords, PrivateMembersAreFoundUpALongChainThatLoops) {
+  std::vector<TokenClass*> chain;
+  for (int i = 0; i < 40; ++i) chain.push_back(makeClass("a.C" + std::to_string(i)));
+  for (int i = 0; i + 1 < 40; ++i) chain[i]->superClass = chain[i + 1];
+  chain[39]->superClass = chain[20];
+  auto* farHidden = new Token(TokenTypeCode::DeclaredName, "size", 0, 0, nullptr);
+  farHidden->flags = TokenModifierFlags::Private;
+  chain[35]->members["size"] = farHidden;
+  auto* nearHidden = new Token(TokenTypeCode::DeclaredName, "size", 0, 0, nullptr);
+  nearHidden->flags = TokenModifierFlags::Private;
+  chain[3]->members["size"] = nearHidden;
+
+  chain[0]->setPrivateWillAdjustName("size");
+  EXPECT_EQ(farHidden->privateNameDone, 1);
+  EXPECT_EQ(nearHidden->privateNameDone, 1);
 }
 
 TEST_F(ClassRecords, InterfacesAreMarked) {
