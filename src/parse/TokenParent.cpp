@@ -2,6 +2,7 @@
 // function parameter lists.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -182,12 +183,46 @@ bool Token::bindCalledMethod(std::string& out, const std::string& printed, Token
     const std::string head = name.substr(0, name.size() - n);
     const std::string printedHead = printed.substr(0, printed.size() - n);
     std::string bound;
-    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head))
+    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head) &&
+        !bindBuiltInMethod(bound, printedHead, head))
       return false;
     out += bound + ending;
     return true;
   }
   return false;
+}
+
+// The methods of Array, Vector and String that an object of that type has
+// as a method closure; a typed Array may also hold a function under any
+// other name, which keeps the object its call names.
+static bool isBuiltInMethod(const std::string& type, const std::string& method) {
+  static const char* const listMethods[] = {
+      "concat", "every",   "filter", "forEach", "indexOf", "insertAt", "join",   "lastIndexOf",
+      "map",    "pop",     "push",   "removeAt", "reverse", "shift",   "slice", "some",
+      "sort",   "sortOn",  "splice", "toLocaleString", "toString", "unshift"};
+  static const char* const stringMethods[] = {
+      "charAt", "charCodeAt", "concat", "indexOf", "lastIndexOf", "localeCompare", "match", "replace", "search",
+      "slice",  "split",      "substr", "substring", "toLocaleLowerCase", "toLocaleUpperCase", "toLowerCase",
+      "toString", "toUpperCase", "valueOf"};
+  const bool vector = startsWith(type, "Vector.<") || startsWith(type, "__AS3__.vec.Vector.<");
+  if (type == "Array" || vector) {
+    if (vector && method == "sortOn") return false;
+    return std::find(std::begin(listMethods), std::end(listMethods), method) != std::end(listMethods);
+  }
+  if (type == "String")
+    return std::find(std::begin(stringMethods), std::end(stringMethods), method) != std::end(stringMethods);
+  return false;
+}
+
+bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name) {
+  const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
+  if (type != TokenTypeCode::Word || std::count(path.begin(), path.end(), '.') != 1 ||
+      printed.rfind('.') == std::string::npos ||
+      !isBuiltInMethod(resolvedTypeText().str(), path.substr(path.find('.') + 1)))
+    return false;
+  const std::string object = printed.substr(0, printed.rfind('.'));
+  out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";
+  return true;
 }
 
 bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name) {

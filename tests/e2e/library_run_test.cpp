@@ -474,3 +474,39 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
   EXPECT_EQ(check.exitCode, 0) << check.err;
   EXPECT_EQ(check.out, "");
 }
+
+// A built-in method of an Array, a Vector or a String read from its object
+// and called through apply or call runs on that object, as its method closure
+// does in Flash, whatever object the call names (robotlegs joins its guards
+// with _guards = _guards.concat.apply(null, guards)): a typed field, with and
+// without this., a typed local and parameter, a Vector, push and concat.
+// Receivers whose type is unknown (*, Object) and a function value called
+// through call keep the object the call names.
+TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("",
+                           "\t\tprivate var _guards:Array = [\"g\"];\n"
+                           "\t\tprivate var _hooks:Vector.<int> = new <int>[1];\n"
+                           "\t\tprivate function more(list:Array, extra:Array):Array {\n"
+                           "\t\t\treturn list.concat.apply(null, extra);\n"
+                           "\t\t}\n",
+                           "_guards = _guards.concat.apply(null, [\"a\", [\"b\", \"c\"]]);\n"
+                           "this._guards = this._guards.concat.call(null, \"d\");\n"
+                           "var local:Array = [1, 2];\n"
+                           "local.push.apply(null, [3, 4]);\n"
+                           "var n:int = local.push.call(this, 5);\n"
+                           "_hooks.push.apply(null, [2, 3]);\n"
+                           "var name:String = \"Ash\";\n"
+                           "var up:String = name.toUpperCase.call(null);\n"
+                           "var joined:String = name.concat.apply(this, [\"-\", 1]);\n"
+                           "var any:* = [9];\n"
+                           "var other:Object = {n: 7, get: function():int { return this.n; }};\n"
+                           "var same:Array = any.concat.call([8], 7);\n"
+                           "var f:Function = function(v:int):int { return v * 2; };\n"
+                           "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
+                           "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
+                           " f.call(other, 4));")}},
+               "gabcd 12345 5 123 ASH Ash-1\n"
+               "012 87 4 8\n");
+}
