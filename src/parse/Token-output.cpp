@@ -568,10 +568,10 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindMethodValue(bound, r, cls, file)) r = bound;
-  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren) &&
-             !self->isInStatic()) {
+  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
     // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
-    // object, whatever object the call names.
+    // object, whatever object the call names (in a static method only a
+    // built-in method of a typed local, list.push.apply(null, more)).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindCalledMethod(bound, r, cls, file)) r = bound;

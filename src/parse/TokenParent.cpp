@@ -183,8 +183,9 @@ bool Token::bindCalledMethod(std::string& out, const std::string& printed, Token
     const std::string head = name.substr(0, name.size() - n);
     const std::string printedHead = printed.substr(0, printed.size() - n);
     std::string bound;
-    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head) &&
-        !bindBuiltInMethod(bound, printedHead, head))
+    const bool instance = !isInStatic();
+    if (!(instance && bindOwnMethod(bound, printedHead, cls, head)) &&
+        !(instance && bindObjectMethod(bound, printedHead, file, head)) && !bindBuiltInMethod(bound, printedHead, head))
       return false;
     out += bound + ending;
     return true;

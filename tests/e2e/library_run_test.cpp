@@ -479,7 +479,8 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
 // and called through apply or call runs on that object, as its method closure
 // does in Flash, whatever object the call names (robotlegs joins its guards
 // with _guards = _guards.concat.apply(null, guards)): a typed field, with and
-// without this., a typed local and parameter, a Vector, push and concat.
+// without this., a typed local and parameter (in a static method too), a
+// Vector, push and concat.
 // Receivers whose type is unknown (*, Object) and a function value called
 // through call keep the object the call names.
 TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
@@ -490,6 +491,9 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "\t\tprivate var _hooks:Vector.<int> = new <int>[1];\n"
                            "\t\tprivate function more(list:Array, extra:Array):Array {\n"
                            "\t\t\treturn list.concat.apply(null, extra);\n"
+                           "\t\t}\n"
+                           "\t\tprivate static function fill(list:Vector.<String>, extra:Array):int {\n"
+                           "\t\t\treturn list.push.apply(null, extra);\n"
                            "\t\t}\n",
                            "_guards = _guards.concat.apply(null, [\"a\", [\"b\", \"c\"]]);\n"
                            "this._guards = this._guards.concat.call(null, \"d\");\n"
@@ -506,7 +510,7 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "var f:Function = function(v:int):int { return v * 2; };\n"
                            "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
                            "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
-                           " f.call(other, 4));")}},
+                           " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]));")}},
                "gabcd 12345 5 123 ASH Ash-1\n"
-               "012 87 4 8\n");
+               "012 87 4 8 3\n");
 }
