@@ -479,8 +479,8 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
 // and called through apply or call runs on that object, as its method closure
 // does in Flash, whatever object the call names (robotlegs joins its guards
 // with _guards = _guards.concat.apply(null, guards)): a typed field, with and
-// without this., a typed local and parameter (in a static method too), a
-// Vector, push and concat.
+// without this. and inside a closure, a typed local and parameter (in a
+// static method too), a Vector, push and concat.
 // Receivers whose type is unknown (*, Object) and a function value called
 // through call keep the object the call names.
 TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
@@ -508,9 +508,11 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "var other:Object = {n: 7, get: function():int { return this.n; }};\n"
                            "var same:Array = any.concat.call([8], 7);\n"
                            "var f:Function = function(v:int):int { return v * 2; };\n"
+                           "[\"e\", \"f\"].forEach(function(s:String, i:int, all:Array):void {"
+                           " _guards.push.apply(null, [s]); });\n"
                            "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
                            "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
                            " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]));")}},
-               "gabcd 12345 5 123 ASH Ash-1\n"
+               "gabcdef 12345 5 123 ASH Ash-1\n"
                "012 87 4 8 3\n");
 }
