@@ -406,8 +406,9 @@ class Token {
   // front of ".call" or ".apply").
   bool bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name);
   bool bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name);
-  // A built-in method of an object typed Array, Vector.<T> or String, for
-  // bindCalledMethod: list.concat.apply(null, more) joins onto list.
+  // A built-in method of an object typed Array, Vector.<T> or String, read
+  // as a value (list.push) or called through apply (list.concat.apply(null,
+  // more) joins onto list).
   bool bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name);
 };
 

@@ -165,12 +165,14 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
 // method of the instance (a local or parameter of that name prints without
 // "this." and stays unbound), becomes __bind(this,this.onX), or
 // __bind(_$this,_$this.onX) inside a closure; enemy.die, where enemy is typed
-// as a class that has the method die, becomes __bind(enemy,enemy.die).
+// as a class that has the method die, becomes __bind(enemy,enemy.die), and
+// so does list.push where list is typed Array.
 // `printed` is the word's own output; false (nothing appended) when the word
 // names no such method.
 bool Token::bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
   const std::string name = text.str();
-  return bindOwnMethod(out, printed, cls, name) || bindObjectMethod(out, printed, file, name);
+  return bindOwnMethod(out, printed, cls, name) || bindObjectMethod(out, printed, file, name) ||
+         bindBuiltInMethod(out, printed, name);
 }
 
 bool Token::bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {

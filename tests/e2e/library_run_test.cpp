@@ -475,9 +475,10 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
   EXPECT_EQ(check.out, "");
 }
 
-// A built-in method of an Array, a Vector or a String read from its object
-// and called through apply or call runs on that object, as its method closure
-// does in Flash, whatever object the call names (robotlegs joins its guards
+// A built-in method of an Array, a Vector or a String read from its object,
+// kept in a variable, passed on, or called through apply or call runs on that
+// object, as its method closure does in Flash, whatever object the call
+// names (robotlegs joins its guards
 // with _guards = _guards.concat.apply(null, guards)): a typed field, with and
 // without this. and inside a closure, a typed local and parameter (in a
 // static method too), a Vector, push and concat.
@@ -492,6 +493,7 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "\t\tprivate function more(list:Array, extra:Array):Array {\n"
                            "\t\t\treturn list.concat.apply(null, extra);\n"
                            "\t\t}\n"
+                           "\t\tprivate function callWith(f:Function, v:*):void { f(v); }\n"
                            "\t\tprivate static function fill(list:Vector.<String>, extra:Array):int {\n"
                            "\t\t\treturn list.push.apply(null, extra);\n"
                            "\t\t}\n",
@@ -500,6 +502,9 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "var local:Array = [1, 2];\n"
                            "local.push.apply(null, [3, 4]);\n"
                            "var n:int = local.push.call(this, 5);\n"
+                           "var add:Function = local.push;\n"
+                           "add(6);\n"
+                           "callWith(local.push, 7);\n"
                            "_hooks.push.apply(null, [2, 3]);\n"
                            "var name:String = \"Ash\";\n"
                            "var up:String = name.toUpperCase.call(null);\n"
@@ -513,6 +518,6 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
                            "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
                            " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]));")}},
-               "gabcdef 12345 5 123 ASH Ash-1\n"
+               "gabcdef 1234567 5 123 ASH Ash-1\n"
                "012 87 4 8 3\n");
 }
