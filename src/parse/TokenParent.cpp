@@ -217,11 +217,32 @@ static bool isBuiltInMethod(const std::string& type, const std::string& method) 
   return false;
 }
 
+// The declared type of what the fields after the head of `path` reach
+// ("model.items" where model is typed `type`: the field items of that class
+// or of a base), or "" when a step is no field of a known class.
+static std::string typeAlongFields(std::string type, const std::string& path, Parse* file) {
+  TokenPackage* package = file ? file->package : nullptr;
+  size_t at = path.find('.');
+  while (at != std::string::npos && !type.empty()) {
+    const size_t end = path.find('.', at + 1);
+    const std::string field = path.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    Token* member = nullptr;
+    TokenClass* cls = classOfTypeText(type, package);
+    for (size_t depth = 0; cls && !member && depth <= TokenClass::_classCount_(); ++depth)
+      if (!(member = cls->members.get(field, nullptr))) cls = cls->resolveSuperClass();
+    if (!member || dynamic_cast<TokenFunction*>(member)) return "";
+    type = member->toTypeDeclaration(cls->file);
+    package = cls->file ? cls->file->package : nullptr;
+    at = end;
+  }
+  return type;
+}
+
 bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
-  if (type != TokenTypeCode::Word || std::count(path.begin(), path.end(), '.') != 1 ||
-      printed.rfind('.') == std::string::npos ||
-      !isBuiltInMethod(resolvedTypeText().str(), path.substr(path.find('.') + 1)))
+  const size_t last = path.rfind('.');
+  if (type != TokenTypeCode::Word || last == std::string::npos || printed.rfind('.') == std::string::npos ||
+      !isBuiltInMethod(typeAlongFields(resolvedTypeText().str(), path.substr(0, last), file), path.substr(last + 1)))
     return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";

@@ -481,14 +481,16 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
 // names (robotlegs joins its guards
 // with _guards = _guards.concat.apply(null, guards)): a typed field, with and
 // without this. and inside a closure, a typed local and parameter (in a
-// static method too), a Vector, push and concat.
+// static method too), a field of a typed object's class or its base
+// (model.items), a Vector, push and concat.
 // Receivers whose type is unknown (*, Object) and a function value called
 // through call keep the object the call names.
 TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"Main.as",
-                 mainClass("",
+                 mainClass("\timport game.Model;\n",
                            "\t\tprivate var _guards:Array = [\"g\"];\n"
+                           "\t\tprivate var _model:Model = new Model();\n"
                            "\t\tprivate var _hooks:Vector.<int> = new <int>[1];\n"
                            "\t\tprivate function more(list:Array, extra:Array):Array {\n"
                            "\t\t\treturn list.concat.apply(null, extra);\n"
@@ -509,6 +511,9 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "var name:String = \"Ash\";\n"
                            "var up:String = name.toUpperCase.call(null);\n"
                            "var joined:String = name.concat.apply(this, [\"-\", 1]);\n"
+                           "_model.items.push.apply(null, [1, 2]);\n"
+                           "var m:Model = _model;\n"
+                           "m.names.push.call(null, \"n\");\n"
                            "var any:* = [9];\n"
                            "var other:Object = {n: 7, get: function():int { return this.n; }};\n"
                            "var same:Array = any.concat.call([8], 7);\n"
@@ -517,7 +522,19 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            " _guards.push.apply(null, [s]); });\n"
                            "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
                            "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
-                           " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]));")}},
+                           " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]), m.items.join(\"\") + m.names.join(\"\"));")},
+                {"game/Store.as",
+                 "package game {\n"
+                 "\tpublic class Store {\n"
+                 "\t\tpublic var items:Array = [0];\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/Model.as",
+                 "package game {\n"
+                 "\tpublic class Model extends Store {\n"
+                 "\t\tpublic var names:Vector.<String> = new <String>[];\n"
+                 "\t}\n"
+                 "}\n"}},
                "gabcdef 1234567 5 123 ASH Ash-1\n"
-               "012 87 4 8 3\n");
+               "012 87 4 8 3 012n\n");
 }
