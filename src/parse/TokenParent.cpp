@@ -241,9 +241,12 @@ static std::string typeAlongFields(std::string type, const std::string& path, Pa
 bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
   const size_t last = path.rfind('.');
-  if (type != TokenTypeCode::Word || last == std::string::npos || printed.rfind('.') == std::string::npos ||
-      !isBuiltInMethod(typeAlongFields(resolvedTypeText().str(), path.substr(0, last), file), path.substr(last + 1)))
+  if (type != TokenTypeCode::Word || last == std::string::npos || printed.rfind('.') == std::string::npos)
     return false;
+  // The name first: most words passed on name no such method.
+  const std::string method = path.substr(last + 1);
+  if (!isBuiltInMethod("Array", method) && !isBuiltInMethod("String", method)) return false;
+  if (!isBuiltInMethod(typeAlongFields(resolvedTypeText().str(), path.substr(0, last), file), method)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";
   return true;
