@@ -200,13 +200,13 @@ bool Token::bindCalledMethod(std::string& out, const std::string& printed, Token
 // other name, which keeps the object its call names.
 static bool isBuiltInMethod(const std::string& type, const std::string& method) {
   static const char* const listMethods[] = {
-      "concat", "every",   "filter", "forEach", "indexOf", "insertAt", "join",   "lastIndexOf",
-      "map",    "pop",     "push",   "removeAt", "reverse", "shift",   "slice", "some",
-      "sort",   "sortOn",  "splice", "toLocaleString", "toString", "unshift"};
+      "concat", "every", "filter", "forEach", "indexOf", "insertAt", "join", "lastIndexOf",
+      "map", "pop", "push", "removeAt", "reverse", "shift", "slice", "some",
+      "sort", "sortOn", "splice", "toLocaleString", "toString", "unshift"};
   static const char* const stringMethods[] = {
-      "charAt", "charCodeAt", "concat", "indexOf", "lastIndexOf", "localeCompare", "match", "replace", "search",
-      "slice",  "split",      "substr", "substring", "toLocaleLowerCase", "toLocaleUpperCase", "toLowerCase",
-      "toString", "toUpperCase", "valueOf"};
+      "charAt", "charCodeAt", "concat", "indexOf", "lastIndexOf", "localeCompare", "match",
+      "replace", "search", "slice", "split", "substr", "substring", "toLocaleLowerCase",
+      "toLocaleUpperCase", "toLowerCase", "toString", "toUpperCase", "valueOf"};
   const bool vector = startsWith(type, "Vector.<") || startsWith(type, "__AS3__.vec.Vector.<");
   if (type == "Array" || vector) {
     if (vector && method == "sortOn") return false;
