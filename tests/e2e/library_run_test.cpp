@@ -538,3 +538,52 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                "gabcdef 1234567 5 123 ASH Ash-1\n"
                "012 87 4 8 3 012n\n");
 }
+
+// What the binding of built-in methods writes, row by row, in one compile
+// with the library on and one with it off (where nothing is bound): the
+// receivers whose type is unknown, a name that is no built-in method of the
+// type, a function value and a static method stay as they are.
+TEST(LibraryOn, BuiltInMethodBindingTexts) {
+  struct Row {
+    const char* name;
+    const char* as3;
+    const char* on;   // the statement's JavaScript with the library on
+    const char* off;  // and off
+  };
+  const Row rows[] = {
+      {"typed field", "_guards = _guards.concat.apply(null, more);",
+       "this._guards=__bind(this._guards,this._guards.concat).apply(null,more);",
+       "this._guards=this._guards.concat.apply(null,more);"},
+      {"this. field through call", "this._guards.push.call(null, 1);",
+       "__bind(this._guards,this._guards.push).call(null,1);", "this._guards.push.call(null,1);"},
+      {"typed local", "list.push.apply(null, more);", "__bind(list,list.push).apply(null,more);",
+       "list.push.apply(null,more);"},
+      {"Vector", "vec.push.apply(this, [2]);", "__bind(vec,vec.push).apply(this,[2]);", "vec.push.apply(this,[2]);"},
+      {"String", "word.split.call(null, \"\");", "__bind(word,word.split).call(null,\"\");",
+       "word.split.call(null,\"\");"},
+      {"method kept in a variable", "var add:Function = list.push;", "var add=__bind(list,list.push);",
+       "var add=list.push;"},
+      {"untyped receiver", "any.push.apply(null, more);", "any.push.apply(null,more);",
+       "any.push.apply(null,more);"},
+      {"Object receiver", "obj.push.call(null, 1);", "obj.push.call(null,1);", "obj.push.call(null,1);"},
+      {"no built-in method of Array", "list.handler.call(null, 1);", "list.handler.call(null,1);",
+       "list.handler.call(null,1);"},
+      {"function value", "fn.call(null, 1);", "fn.call(null,1);", "fn.call(null,1);"},
+      {"static method", "Math.max.apply(null, more);", "Math.max.apply(null,more);", "Math.max.apply(null,more);"},
+  };
+  std::string body =
+      "var more:Array = [1];\nvar list:Array = [];\nvar vec:Vector.<int> = new <int>[];\nvar word:String = \"w\";\n"
+      "var any:* = [];\nvar obj:Object = [];\nvar fn:Function = function(v:int):void {};\n";
+  for (const Row& r : rows) body += std::string(r.as3) + "\n";
+  const std::map<std::string, std::string> sources{
+      {"Main.as", mainClass("", "\t\tprivate var _guards:Array = [];\n", body)}};
+  const ruvotest::SourcesRun on = ruvotest::compileLibraryOnAndRun(sources);
+  const ruvotest::SourcesRun off = ruvotest::compileSourcesAndRun(sources);
+  ASSERT_FALSE(on.js.empty()) << on.messages;
+  ASSERT_FALSE(off.js.empty()) << off.messages;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_NE(on.js.find(std::string("\t") + r.on), std::string::npos) << on.js;
+    EXPECT_NE(off.js.find(std::string("\t") + r.off), std::string::npos) << off.js;
+  }
+}
