@@ -246,7 +246,16 @@ bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, cons
   // The name first: most words passed on name no such method.
   const std::string method = path.substr(last + 1);
   if (!isBuiltInMethod("Array", method) && !isBuiltInMethod("String", method)) return false;
-  if (!isBuiltInMethod(typeAlongFields(resolvedTypeText().str(), path.substr(0, last), file), method)) return false;
+  std::string type = resolvedTypeText().str();
+  std::string fields = path.substr(0, last);
+  TokenClass* cls = currentClass ? currentClass : getTokenClass();
+  if (type.empty() && cls && printed.find("this.") != std::string::npos) {
+    // A field that the class inherits has no type recorded: its fields are
+    // walked from the class itself.
+    type = cls->fullName;
+    fields = "this." + fields;
+  }
+  if (!isBuiltInMethod(typeAlongFields(type, fields, file), method)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";
   return true;

@@ -482,7 +482,7 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
 // with _guards = _guards.concat.apply(null, guards)): a typed field, with and
 // without this. and inside a closure, a typed local and parameter (in a
 // static method too), a field of a typed object's class or its base
-// (model.items), a Vector, push and concat.
+// (model.items), a field that a class inherits, a Vector, push and concat.
 // Receivers whose type is unknown (*, Object) and a function value called
 // through call keep the object the call names.
 TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
@@ -514,6 +514,7 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "_model.items.push.apply(null, [1, 2]);\n"
                            "var m:Model = _model;\n"
                            "m.names.push.call(null, \"n\");\n"
+                           "m.more(3);\n"
                            "var any:* = [9];\n"
                            "var other:Object = {n: 7, get: function():int { return this.n; }};\n"
                            "var same:Array = any.concat.call([8], 7);\n"
@@ -533,10 +534,14 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                  "package game {\n"
                  "\tpublic class Model extends Store {\n"
                  "\t\tpublic var names:Vector.<String> = new <String>[];\n"
+                 "\t\tpublic function more(...rest):void {\n"
+                 "\t\t\titems.push.apply(null, rest);\n"
+                 "\t\t\tthis.items.push.call(null, \"t\");\n"
+                 "\t\t}\n"
                  "\t}\n"
                  "}\n"}},
                "gabcdef 1234567 5 123 ASH Ash-1\n"
-               "012 87 4 8 3 012n\n");
+               "012 87 4 8 3 0123tn\n");
 }
 
 // What the binding of built-in methods writes, row by row, in one compile
