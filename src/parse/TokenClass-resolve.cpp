@@ -171,8 +171,6 @@ bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, s
     // A private member renamed because a base class has one of the same name
     // is reached under that name from a closure as from the method.
     std::string self = owner == this && member && token ? token->getThisSelfValue(member, name.c_str()) : name;
-    // The member's type is known here as in the method itself.
-    if (owner == this && member && token) token->setResolvedTypeText(member->toTypeDeclaration(file));
     out = _DEBUF_(owner == this ? " /*self fn*/" : " /*super fn*/") + "_$this." + (self.empty() ? name : self);
     return true;
   }
