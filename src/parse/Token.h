@@ -368,6 +368,11 @@ class Token {
   // method followed by that ending, so the method keeps its object whatever
   // object the call names, as a method closure does.
   bool bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
+  // A built-in method of an object typed Array, Vector.<T> or String, read
+  // as a value (list.push) or called through apply (list.concat.apply(null,
+  // more) joins onto list); it needs no instance, so a static method binds
+  // it too.
+  bool bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name);
   static std::string GetFullClassName(Parse* file, std::string name);
 
   // ---- type annotations and brace insertion (pretreatment helpers) ----
@@ -406,10 +411,6 @@ class Token {
   // front of ".call" or ".apply").
   bool bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name);
   bool bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name);
-  // A built-in method of an object typed Array, Vector.<T> or String, read
-  // as a value (list.push) or called through apply (list.concat.apply(null,
-  // more) joins onto list).
-  bool bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name);
 };
 
 // Lexer state, process-wide: carries over from one file to the next.

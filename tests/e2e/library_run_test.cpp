@@ -497,6 +497,8 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                            "\t\t}\n"
                            "\t\tprivate function callWith(f:Function, v:*):void { f(v); }\n"
                            "\t\tprivate static function fill(list:Vector.<String>, extra:Array):int {\n"
+                           "\t\t\tvar add:Function = list.push;\n"
+                           "\t\t\tadd(\"w\");\n"
                            "\t\t\treturn list.push.apply(null, extra);\n"
                            "\t\t}\n",
                            "_guards = _guards.concat.apply(null, [\"a\", [\"b\", \"c\"]]);\n"
@@ -541,7 +543,7 @@ TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
                  "\t}\n"
                  "}\n"}},
                "gabcdef 1234567 5 123 ASH Ash-1\n"
-               "012 87 4 8 3 0123tn\n");
+               "012 87 4 8 4 0123tn\n");
 }
 
 // What the binding of built-in methods writes, row by row, in one compile
