@@ -566,16 +566,19 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
-  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self) && !self->isInStatic()) {
+  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self)) {
     // f = onTick, return onTick, [onA, onB], state == onIdle: the method
-    // keeps its object, as when it is passed to a call.
+    // keeps its object, as when it is passed to a call (in a static method
+    // only a built-in method, add = list.push).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
-    if (self->bindMethodValue(bound, r, cls, file)) r = bound;
-  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren) &&
-             !self->isInStatic()) {
+    if (self->isInStatic() ? self->bindBuiltInMethod(bound, r, self->text.str())
+                           : self->bindMethodValue(bound, r, cls, file))
+      r = bound;
+  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
     // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
-    // object, whatever object the call names.
+    // object, whatever object the call names (in a static method only a
+    // built-in method of a typed local, list.push.apply(null, more)).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindCalledMethod(bound, r, cls, file)) r = bound;

@@ -387,6 +387,11 @@ class Token {
   // method followed by that ending, so the method keeps its object whatever
   // object the call names, as a method closure does.
   bool bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
+  // A built-in method of an object typed Array, Vector.<T> or String, read
+  // as a value (list.push) or called through apply (list.concat.apply(null,
+  // more) joins onto list); it needs no instance, so a static method binds
+  // it too.
+  bool bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name);
   static std::string GetFullClassName(Parse* file, std::string name);
 
   // ---- type annotations and brace insertion (pretreatment helpers) ----

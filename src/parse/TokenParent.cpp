@@ -2,6 +2,7 @@
 // function parameter lists.
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "CompilerOptions.h"
@@ -164,12 +165,14 @@ void TokenParent::printAttributeFilter(std::string& out, Parse* file, int typeCo
 // method of the instance (a local or parameter of that name prints without
 // "this." and stays unbound), becomes __bind(this,this.onX), or
 // __bind(_$this,_$this.onX) inside a closure; enemy.die, where enemy is typed
-// as a class that has the method die, becomes __bind(enemy,enemy.die).
+// as a class that has the method die, becomes __bind(enemy,enemy.die), and
+// so does list.push where list is typed Array.
 // `printed` is the word's own output; false (nothing appended) when the word
 // names no such method.
 bool Token::bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
   const std::string name = text.str();
-  return bindOwnMethod(out, printed, cls, name) || bindObjectMethod(out, printed, file, name);
+  return bindOwnMethod(out, printed, cls, name) || bindObjectMethod(out, printed, file, name) ||
+         bindBuiltInMethod(out, printed, name);
 }
 
 bool Token::bindCalledMethod(std::string& out, const std::string& printed, TokenClass* cls, Parse* file) {
@@ -182,12 +185,80 @@ bool Token::bindCalledMethod(std::string& out, const std::string& printed, Token
     const std::string head = name.substr(0, name.size() - n);
     const std::string printedHead = printed.substr(0, printed.size() - n);
     std::string bound;
-    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head))
+    const bool instance = !isInStatic();
+    if (!(instance && bindOwnMethod(bound, printedHead, cls, head)) &&
+        !(instance && bindObjectMethod(bound, printedHead, file, head)) && !bindBuiltInMethod(bound, printedHead, head))
       return false;
     out += bound + ending;
     return true;
   }
   return false;
+}
+
+// The methods of Array, Vector and String that an object of that type has
+// as a method closure; a typed Array may also hold a function under any
+// other name, which keeps the object its call names.
+static bool isBuiltInMethod(const std::string& type, const std::string& method) {
+  static const char* const listMethods[] = {
+      "concat", "every", "filter", "forEach", "indexOf", "insertAt", "join", "lastIndexOf",
+      "map", "pop", "push", "removeAt", "reverse", "shift", "slice", "some",
+      "sort", "sortOn", "splice", "toLocaleString", "toString", "unshift"};
+  static const char* const stringMethods[] = {
+      "charAt", "charCodeAt", "concat", "indexOf", "lastIndexOf", "localeCompare", "match",
+      "replace", "search", "slice", "split", "substr", "substring", "toLocaleLowerCase",
+      "toLocaleUpperCase", "toLowerCase", "toString", "toUpperCase", "valueOf"};
+  const bool vector = startsWith(type, "Vector.<") || startsWith(type, "__AS3__.vec.Vector.<");
+  if (type == "Array" || vector) {
+    if (vector && method == "sortOn") return false;
+    return std::find(std::begin(listMethods), std::end(listMethods), method) != std::end(listMethods);
+  }
+  if (type == "String")
+    return std::find(std::begin(stringMethods), std::end(stringMethods), method) != std::end(stringMethods);
+  return false;
+}
+
+// The declared type of what the fields after the head of `path` reach
+// ("model.items" where model is typed `type`: the field items of that class
+// or of a base), or "" when a step is no field of a known class.
+static std::string typeAlongFields(std::string type, const std::string& path, Parse* file) {
+  TokenPackage* package = file ? file->package : nullptr;
+  size_t at = path.find('.');
+  while (at != std::string::npos && !type.empty()) {
+    const size_t end = path.find('.', at + 1);
+    const std::string field = path.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    Token* member = nullptr;
+    TokenClass* cls = classOfTypeText(type, package);
+    for (size_t depth = 0; cls && !member && depth <= TokenClass::_classCount_(); ++depth)
+      if (!(member = cls->members.get(field, nullptr))) cls = cls->resolveSuperClass();
+    if (!member || dynamic_cast<TokenFunction*>(member)) return "";
+    type = member->toTypeDeclaration(cls->file);
+    package = cls->file ? cls->file->package : nullptr;
+    at = end;
+  }
+  return type;
+}
+
+bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name) {
+  const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
+  const size_t last = path.rfind('.');
+  if (type != TokenTypeCode::Word || last == std::string::npos || printed.rfind('.') == std::string::npos)
+    return false;
+  // The name first: most words passed on name no such method.
+  const std::string method = path.substr(last + 1);
+  if (!isBuiltInMethod("Array", method) && !isBuiltInMethod("String", method)) return false;
+  std::string type = resolvedTypeText().str();
+  std::string fields = path.substr(0, last);
+  TokenClass* cls = currentClass ? currentClass : getTokenClass();
+  if (type.empty() && cls && printed.find("this.") != std::string::npos) {
+    // A field that the class inherits has no type recorded: its fields are
+    // walked from the class itself.
+    type = cls->fullName;
+    fields = "this." + fields;
+  }
+  if (!isBuiltInMethod(typeAlongFields(type, fields, file), method)) return false;
+  const std::string object = printed.substr(0, printed.rfind('.'));
+  out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";
+  return true;
 }
 
 bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenClass* cls, const std::string& name) {

@@ -474,3 +474,123 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
   EXPECT_EQ(check.exitCode, 0) << check.err;
   EXPECT_EQ(check.out, "");
 }
+
+// A built-in method of an Array, a Vector or a String read from its object,
+// kept in a variable, passed on, or called through apply or call runs on that
+// object, as its method closure does in Flash, whatever object the call
+// names (robotlegs joins its guards
+// with _guards = _guards.concat.apply(null, guards)): a typed field, with and
+// without this. and inside a closure, a typed local and parameter (in a
+// static method too), a field of a typed object's class or its base
+// (model.items), a field that a class inherits, a Vector, push and concat.
+// Receivers whose type is unknown (*, Object) and a function value called
+// through call keep the object the call names.
+TEST(LibraryOn, BuiltInMethodsThroughApplyKeepTheirObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport game.Model;\n",
+                           "\t\tprivate var _guards:Array = [\"g\"];\n"
+                           "\t\tprivate var _model:Model = new Model();\n"
+                           "\t\tprivate var _hooks:Vector.<int> = new <int>[1];\n"
+                           "\t\tprivate function more(list:Array, extra:Array):Array {\n"
+                           "\t\t\treturn list.concat.apply(null, extra);\n"
+                           "\t\t}\n"
+                           "\t\tprivate function callWith(f:Function, v:*):void { f(v); }\n"
+                           "\t\tprivate static function fill(list:Vector.<String>, extra:Array):int {\n"
+                           "\t\t\tvar add:Function = list.push;\n"
+                           "\t\t\tadd(\"w\");\n"
+                           "\t\t\treturn list.push.apply(null, extra);\n"
+                           "\t\t}\n",
+                           "_guards = _guards.concat.apply(null, [\"a\", [\"b\", \"c\"]]);\n"
+                           "this._guards = this._guards.concat.call(null, \"d\");\n"
+                           "var local:Array = [1, 2];\n"
+                           "local.push.apply(null, [3, 4]);\n"
+                           "var n:int = local.push.call(this, 5);\n"
+                           "var add:Function = local.push;\n"
+                           "add(6);\n"
+                           "callWith(local.push, 7);\n"
+                           "_hooks.push.apply(null, [2, 3]);\n"
+                           "var name:String = \"Ash\";\n"
+                           "var up:String = name.toUpperCase.call(null);\n"
+                           "var joined:String = name.concat.apply(this, [\"-\", 1]);\n"
+                           "_model.items.push.apply(null, [1, 2]);\n"
+                           "var m:Model = _model;\n"
+                           "m.names.push.call(null, \"n\");\n"
+                           "m.more(3);\n"
+                           "var any:* = [9];\n"
+                           "var other:Object = {n: 7, get: function():int { return this.n; }};\n"
+                           "var same:Array = any.concat.call([8], 7);\n"
+                           "var f:Function = function(v:int):int { return v * 2; };\n"
+                           "[\"e\", \"f\"].forEach(function(s:String, i:int, all:Array):void {"
+                           " _guards.push.apply(null, [s]); });\n"
+                           "trace(_guards.join(\"\"), local.join(\"\"), n, _hooks.join(\"\"), up, joined);\n"
+                           "trace(more([0], [1, [2]]).join(\"\"), same.join(\"\"), other.get.call({n: 4}),"
+                           " f.call(other, 4), fill(new <String>[\"x\"], [\"y\", \"z\"]), m.items.join(\"\") + m.names.join(\"\"));")},
+                {"game/Store.as",
+                 "package game {\n"
+                 "\tpublic class Store {\n"
+                 "\t\tpublic var items:Array = [0];\n"
+                 "\t}\n"
+                 "}\n"},
+                {"game/Model.as",
+                 "package game {\n"
+                 "\tpublic class Model extends Store {\n"
+                 "\t\tpublic var names:Vector.<String> = new <String>[];\n"
+                 "\t\tpublic function more(...rest):void {\n"
+                 "\t\t\titems.push.apply(null, rest);\n"
+                 "\t\t\tthis.items.push.call(null, \"t\");\n"
+                 "\t\t}\n"
+                 "\t}\n"
+                 "}\n"}},
+               "gabcdef 1234567 5 123 ASH Ash-1\n"
+               "012 87 4 8 4 0123tn\n");
+}
+
+// What the binding of built-in methods writes, row by row, in one compile
+// with the library on and one with it off (where nothing is bound): the
+// receivers whose type is unknown, a name that is no built-in method of the
+// type, a function value and a static method stay as they are.
+TEST(LibraryOn, BuiltInMethodBindingTexts) {
+  struct Row {
+    const char* name;
+    const char* as3;
+    const char* on;   // the statement's JavaScript with the library on
+    const char* off;  // and off
+  };
+  const Row rows[] = {
+      {"typed field", "_guards = _guards.concat.apply(null, more);",
+       "this._guards=__bind(this._guards,this._guards.concat).apply(null,more);",
+       "this._guards=this._guards.concat.apply(null,more);"},
+      {"this. field through call", "this._guards.push.call(null, 1);",
+       "__bind(this._guards,this._guards.push).call(null,1);", "this._guards.push.call(null,1);"},
+      {"typed local", "list.push.apply(null, more);", "__bind(list,list.push).apply(null,more);",
+       "list.push.apply(null,more);"},
+      {"Vector", "vec.push.apply(this, [2]);", "__bind(vec,vec.push).apply(this,[2]);", "vec.push.apply(this,[2]);"},
+      {"String", "word.split.call(null, \"\");", "__bind(word,word.split).call(null,\"\");",
+       "word.split.call(null,\"\");"},
+      {"method kept in a variable", "var add:Function = list.push;", "var add=__bind(list,list.push);",
+       "var add=list.push;"},
+      {"untyped receiver", "any.push.apply(null, more);", "any.push.apply(null,more);",
+       "any.push.apply(null,more);"},
+      {"Object receiver", "obj.push.call(null, 1);", "obj.push.call(null,1);", "obj.push.call(null,1);"},
+      {"no built-in method of Array", "list.handler.call(null, 1);", "list.handler.call(null,1);",
+       "list.handler.call(null,1);"},
+      {"function value", "fn.call(null, 1);", "fn.call(null,1);", "fn.call(null,1);"},
+      {"static method", "Math.max.apply(null, more);", "Math.max.apply(null,more);", "Math.max.apply(null,more);"},
+  };
+  std::string body =
+      "var more:Array = [1];\nvar list:Array = [];\nvar vec:Vector.<int> = new <int>[];\nvar word:String = \"w\";\n"
+      "var any:* = [];\nvar obj:Object = [];\nvar fn:Function = function(v:int):void {};\n";
+  for (const Row& r : rows) body += std::string(r.as3) + "\n";
+  const std::map<std::string, std::string> sources{
+      {"Main.as", mainClass("", "\t\tprivate var _guards:Array = [];\n", body)}};
+  const ruvotest::SourcesRun on = ruvotest::compileLibraryOnAndRun(sources);
+  const ruvotest::SourcesRun off = ruvotest::compileSourcesAndRun(sources);
+  ASSERT_FALSE(on.js.empty()) << on.messages;
+  ASSERT_FALSE(off.js.empty()) << off.messages;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_NE(on.js.find(std::string("\t") + r.on), std::string::npos) << on.js;
+    EXPECT_NE(off.js.find(std::string("\t") + r.off), std::string::npos) << off.js;
+  }
+}
