@@ -440,6 +440,11 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 // or same-package class by its short name, or a class after the package block
 // of the file of `package`; null for anything else.
 TokenClass* classOfTypeText(const std::string& type, TokenPackage* package);
+// The class of the object that a dotted name names from `word`'s place
+// (game.player, this.team.lead, World.current.hero), by the declared types
+// of the local, member or class at its head and of each member after it;
+// nullptr when a step has no class.
+TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file);
 
 // Resets the lexer state and the declaration gaps on record (tests compile
 // several projects in one process).

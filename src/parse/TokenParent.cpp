@@ -253,11 +253,16 @@ static bool interfaceDeclaresMethod(TokenClass* owner, const std::string& method
 
 bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
-  if (type != TokenTypeCode::Word || resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
-      printed.rfind('.') == std::string::npos)
-    return false;
-  std::string method = path.substr(path.find('.') + 1);
-  TokenClass* owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
+  const size_t dots = std::count(path.begin(), path.end(), '.');
+  if (type != TokenTypeCode::Word || dots == 0 || printed.rfind('.') == std::string::npos) return false;
+  std::string method = path.substr(path.rfind('.') + 1);
+  // enemy.die by the type of enemy; a longer name (game.hero.die,
+  // World.current.hero.die) by the declared type of each step before the method.
+  TokenClass* owner = nullptr;
+  if (dots == 1 && !resolvedTypeText().empty())
+    owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
+  else if (dots > 1)
+    owner = classOfDeclaredName(this, name.substr(0, name.rfind('.')), file);
   if (!owner || method.empty()) return false;
   // An object typed as an interface whose method it is binds the same way.
   if (!isInSelFunction(method, owner) && !interfaceDeclaresMethod(owner, method)) return false;

@@ -474,3 +474,46 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
   EXPECT_EQ(check.exitCode, 0) << check.err;
   EXPECT_EQ(check.out, "");
 }
+
+// Another object's method reached through members keeps its object: a
+// chain through a member, a local and a static of a class (team.lead.hit,
+// t.lead.buddy.hit, Team.current.lead.hit), handed to a call, kept after =
+// and in an object literal; the member's type is read where the member is
+// declared (Unit is imported by Team's file, not by Main's).
+TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.team.Team;\n",
+                           "\t\tprivate var team:Team = new Team();\n"
+                           "\t\tprivate var calls:Array = [];\n"
+                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n",
+                           "Team.current = team;\n"
+                           "var t:Team = team;\n"
+                           "later(team.lead.hit);\n"
+                           "later(t.lead.buddy.hit);\n"
+                           "later(Team.current.lead.hit);\n"
+                           "var f:Function = this.team.lead.buddy.hit;\n"
+                           "var o:Object = {go: Team.current.lead.buddy.hit};\n"
+                           "for each (var c:Function in calls) c(1);\n"
+                           "f(10);\n"
+                           "o.go(100);\n"
+                           "trace(team.lead.hits, team.lead.buddy.hits);")},
+                {"g/team/Team.as",
+                 "package g.team {\n"
+                 "\timport g.units.Unit;\n"
+                 "\tpublic class Team {\n"
+                 "\t\tpublic static var current:Team;\n"
+                 "\t\tpublic var lead:Unit = new Unit(new Unit(null));\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/units/Unit.as",
+                 "package g.units {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic var buddy:Unit;\n"
+                 "\t\tpublic function Unit(buddy:Unit) { this.buddy = buddy; }\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "2 111\n");
+}
