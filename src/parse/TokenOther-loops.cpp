@@ -524,3 +524,13 @@ int TokenContinue::toJsScript(std::string& out, Parse*, int, int) {
   out += "continue ";
   return 0;
 }
+
+TokenClass* classOfDeclaredElement(Token* word, size_t depth, Parse* file) {
+  if (!word || word->type != TokenTypeCode::Word) return nullptr;
+  DeclaredType type = declaredTypeOfPath(word, word->text.str(), file);
+  for (size_t i = 0; i < depth; ++i) {
+    if (type.text.compare(0, 8, "Vector.<") != 0 || type.text.back() != '>') return nullptr;
+    type.text = type.text.substr(8, type.text.size() - 9);
+  }
+  return classOfTypeText(type.text, type.package);
+}

@@ -517,3 +517,45 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
                  "}\n"}},
                "2 111\n");
 }
+
+// A method read on an element of a Vector (units[i].hit, grid[1][0].hit, of
+// a class or of an interface that declares it) or on a cast value ((o as
+// Unit).hit, Unit(o).hit) and handed to a call keeps its object; the element
+// is read again for the binding only when that does nothing else, so
+// units[n++] still counts once.
+TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.*;\n",
+                           "\t\tprivate var calls:Array = [];\n"
+                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n",
+                           "var units:Vector.<Unit> = new <Unit>[new Unit(\"a\"), new Unit(\"b\")];\n"
+                           "var grid:Vector.<Vector.<IHittable>> = new <Vector.<IHittable>>[new <IHittable>[units[0]], "
+                           "new <IHittable>[units[1]]];\n"
+                           "var o:Object = units[1];\n"
+                           "for (var i:int = 0; i < units.length; i++) later(units[i].hit);\n"
+                           "later(grid[1][0].hit);\n"
+                           "later((o as Unit).hit);\n"
+                           "later(Unit(o).hit);\n"
+                           "var n:int = 0;\n"
+                           "later(units[n++].hit);\n"
+                           "for each (var f:Function in calls.slice(0, 5)) f(1);\n"
+                           "trace(units.join(\",\"), n, calls.length);")},
+                {"g/IHittable.as",
+                 "package g {\n"
+                 "\tpublic interface IHittable {\n"
+                 "\t\tfunction hit(n:int):void;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/Unit.as",
+                 "package g {\n"
+                 "\tpublic class Unit implements IHittable {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function Unit(name:String) { this.name = name; }\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t\tpublic function toString():String { return name + hits; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a1,b4 1 6\n");
+}
