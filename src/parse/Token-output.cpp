@@ -562,14 +562,14 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
-  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self) && !self->isInStatic()) {
+  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self)) {
     // f = onTick, return onTick, [onA, onB], state == onIdle: the method
-    // keeps its object, as when it is passed to a call.
+    // keeps its object, as when it is passed to a call; in a static function
+    // only another object's method can be named (f = unit.hit).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindMethodValue(bound, r, cls, file)) r = bound;
-  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren) &&
-             !self->isInStatic()) {
+  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
     // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
     // object, whatever object the call names.
     std::string bound;

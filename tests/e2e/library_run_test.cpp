@@ -559,3 +559,32 @@ TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
                  "}\n"}},
                "a1,b4 1 6\n");
 }
+
+// In a static function another object's method read as a value keeps its
+// object as in a method: kept in a local or a static, given back by return,
+// called through call.
+TEST(LibraryOn, MethodReadInAStaticFunctionKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.Unit;\n",
+                           "\t\tprivate static var wired:Function;\n"
+                           "\t\tprivate static function wire(u:Unit):Function {\n"
+                           "\t\t\tvar f:Function = u.hit;\n"
+                           "\t\t\twired = u.hit;\n"
+                           "\t\t\tf(1);\n"
+                           "\t\t\tu.hit.call(null, 2);\n"
+                           "\t\t\treturn u.hit;\n"
+                           "\t\t}\n",
+                           "var u:Unit = new Unit();\n"
+                           "wire(u)(10);\n"
+                           "wired(100);\n"
+                           "trace(u.hits);")},
+                {"g/Unit.as",
+                 "package g {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "113\n");
+}
