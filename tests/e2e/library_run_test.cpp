@@ -29,6 +29,20 @@ std::map<std::string, std::string> fixtureSources(const std::string& name) {
   return sources;
 }
 
+// Compiles the fixture project tests/fixtures/<name> (game.as3proj) with the
+// library's stand-ins of tests/fixtures/zafrit-standins as the install's
+// library, and runs its script in node.
+ruvotest::RunResult runWithStandIns(const std::string& name) {
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+  const std::string proj = work / "proj";
+  ruvotest::copyFixture(name, proj);
+  ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
+  EXPECT_EQ(run.out.find("MSG,7,"), std::string::npos) << run.out;
+  return ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js", {proj + "/bin/h5/game.max.js"});
+}
+
 }  // namespace
 
 // Sorting a high-score table and a unit list: the flags other than NUMERIC
@@ -587,4 +601,52 @@ TEST(LibraryOn, MethodReadInAStaticFunctionKeepsItsObject) {
                  "\t}\n"
                  "}\n"}},
                "113\n");
+}
+
+// An event loop (tests/fixtures/game-eventloop) on a stand-in dispatcher
+// that calls listeners by priority, highest first: the main listener (10),
+// mover b (5), mover a (0), a once listener written by hand (0, added after
+// a) and the hud (-1). Worked by hand, a walks 0, 3, 6 and stops at its goal
+// 7 on frame 3; b walks 10, 6, 2 and stops at 0 on frame 3, each taking its
+// own method off while the frame dispatches; the once listener runs on frame
+// 1 only; the main listener takes itself off on frame 2; the hud draws all
+// four frames after the movers and the end. Callbacks kept in a
+// Vector.<Function> (a method and another object's toString) run last.
+TEST(LibraryOn, EventLoopWithPrioritiesAndListenersRemovedWhileDispatching) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints(fixtureSources("game-eventloop"),
+               "main1 once1 main2\n"
+               "1:a:3,b:6|2:a:6,b:2|3:a:7,b:0|4:a:7,b:0|end4\n"
+               "b@3,a@3 true\n"
+               "true\n"
+               "frames 4 log 3\n"
+               "a:7\n");
+}
+
+// A scene graph (tests/fixtures/game-scenegraph) of Sprite subclasses on
+// the library's stand-ins: root (100,50) holds base (10,10) with knight
+// (5,0) and archer (0,8), and camp (-40,20) with orc (3,3) and wolf (-6,4).
+// A registry keeps a record per node in a Dictionary keyed by node. Worked
+// by hand: the orc stands at (63,73), the knight at (115,60), 53.60 apart
+// (sqrt 2873); the view 60..120 x 60..90 holds all but the wolf (54,74). The
+// wolf (4 hp) falls to a hit of 5 and leaves the camp and the registry; the
+// orc takes 4 twice (1 left), the knight 1 (11). sortOn hp NUMERIC|DESCENDING
+// gives knight, archer, orc, wolf; sortOn team then hp gives archer (1,6),
+// knight (1,11), wolf (2,-1), orc (2,1). interpolate((0,0),(10,20),0.25) is
+// (7.5,15); the view meets (100,70,50,50) in (100,70,20,20).
+TEST(LibraryOn, SceneGraphWithADictionaryRegistryAndSortOn) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const ruvotest::RunResult node = runWithStandIns("game-scenegraph");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "4 2 2 2\n"
+            "0root 1base 2knight 2archer 1camp 2orc 2wolf\n"
+            "(x=63, y=73) 53.60\n"
+            "knight,archer,orc\n"
+            "3 1 false archer=ally/0 knight=hero/1 orc=foe/2 3\n"
+            "knight11,archer6,orc1,wolf-1\n"
+            "archer,knight,wolf,orc\n"
+            "(x=7.5, y=15) (x=100, y=70, w=20, h=20) (x=107.5, y=85)\n"
+            "0 true 1\n")
+      << node.err;
 }
