@@ -70,6 +70,33 @@ TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
                "0,2,1 acb 0\n");
 }
 
+// sortOn with an array of options gives each field its own (a leaderboard by
+// score from the largest, ties by time from the smallest), and sort with a
+// compare function honours DESCENDING, UNIQUESORT and RETURNINDEXEDARRAY.
+TEST(LibraryOn, SortOnWithOptionsPerFieldAndSortWithAFunctionAndFlags) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate function pick(a:Array):String {\n"
+                               "\t\t\tvar s:String = \"\";\n"
+                               "\t\t\tfor each (var o:Object in a) s += o.n;\n"
+                               "\t\t\treturn s;\n\t\t}\n"
+                               "\t\tprivate function byLower(x:String, y:String):int {\n"
+                               "\t\t\treturn x.toLowerCase() < y.toLowerCase() ? -1 : (x.toLowerCase() > y.toLowerCase() ? 1 : 0);\n"
+                               "\t\t}\n",
+                           "var rows:Array = [{n: \"c\", s: 10, t: 30}, {n: \"a\", s: 20, t: 50}, {n: \"b\", s: 10, t: 20}, "
+                           "{n: \"d\", s: 20, t: 40}];\n"
+                           "rows.sortOn([\"s\", \"t\"], [Array.NUMERIC | Array.DESCENDING, Array.NUMERIC]);\n"
+                           "trace(pick(rows));\n"
+                           "rows.sortOn([\"s\", \"n\", \"t\"], [Array.NUMERIC, Array.DESCENDING, Array.NUMERIC]);\n"
+                           "trace(pick(rows), pick(rows.sortOn(\"t\", [Array.NUMERIC | Array.DESCENDING])));\n"
+                           "var words:Array = [\"b\", \"C\", \"a\"];\n"
+                           "trace(words.sort(byLower, Array.DESCENDING).join(\"\"), words.sort(byLower, Array.RETURNINDEXEDARRAY).join(\",\"), "
+                           "[\"x\", \"X\"].sort(byLower, Array.UNIQUESORT), words.sort(byLower).join(\"\"));")}},
+               "dabc\n"
+               "cbda adcb\n"
+               "Cba 2,1,0 0 abC\n");
+}
+
 // A method read as a value keeps its object, as a method closure does in
 // Flash: kept in a local, in an array, in another object's field that that
 // object calls as its own method, given back by return, chosen by ?:, or
