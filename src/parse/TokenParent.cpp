@@ -257,12 +257,12 @@ bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse
   if (type != TokenTypeCode::Word || dots == 0 || printed.rfind('.') == std::string::npos) return false;
   std::string method = path.substr(path.rfind('.') + 1);
   // enemy.die by the type of enemy; a longer name (game.hero.die,
-  // World.current.hero.die) by the declared type of each step before the method.
+  // World.current.hero.die), or a member read in a closure, by the declared
+  // type of each step before the method.
   TokenClass* owner = nullptr;
   if (dots == 1 && !resolvedTypeText().empty())
     owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
-  else if (dots > 1)
-    owner = classOfDeclaredName(this, name.substr(0, name.rfind('.')), file);
+  if (!owner) owner = classOfDeclaredName(this, name.substr(0, name.rfind('.')), file);
   if (!owner || method.empty()) return false;
   // An object typed as an interface whose method it is binds the same way.
   if (!isInSelFunction(method, owner) && !interfaceDeclaresMethod(owner, method)) return false;

@@ -519,7 +519,8 @@ TEST(LibraryOn, StageGameWithTimerPointsAndRectangles) {
 // Another object's method reached through members keeps its object: a
 // chain through a member, a local and a static of a class (team.lead.hit,
 // t.lead.buddy.hit, Team.current.lead.hit), handed to a call, kept after =
-// and in an object literal; the member's type is read where the member is
+// and in an object literal, and a member's method given back by a closure
+// (return team.cheer); the member's type is read where the member is
 // declared (Unit is imported by Team's file, not by Main's).
 TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
@@ -538,6 +539,8 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
                            "for each (var c:Function in calls) c(1);\n"
                            "f(10);\n"
                            "o.go(100);\n"
+                           "var g:Function = function():Function { return team.cheer; }();\n"
+                           "g(1000);\n"
                            "trace(team.lead.hits, team.lead.buddy.hits);")},
                 {"g/team/Team.as",
                  "package g.team {\n"
@@ -545,6 +548,7 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
                  "\tpublic class Team {\n"
                  "\t\tpublic static var current:Team;\n"
                  "\t\tpublic var lead:Unit = new Unit(new Unit(null));\n"
+                 "\t\tpublic function cheer(n:int):void { lead.hit(n); }\n"
                  "\t}\n"
                  "}\n"},
                 {"g/units/Unit.as",
@@ -556,7 +560,7 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
                  "\t\tpublic function hit(n:int):void { hits += n; }\n"
                  "\t}\n"
                  "}\n"}},
-               "2 111\n");
+               "1002 111\n");
 }
 
 // A method read on an element of a Vector (units[i].hit, grid[1][0].hit, of
