@@ -565,15 +565,17 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
 
 // A method read on an element of a Vector (units[i].hit, grid[1][0].hit, of
 // a class or of an interface that declares it) or on a cast value ((o as
-// Unit).hit, Unit(o).hit) and handed to a call keeps its object; the element
-// is read again for the binding only when that does nothing else, so
-// units[n++] still counts once.
+// Unit).hit, Unit(o).hit) keeps its object, handed to a call, kept after =,
+// in an array literal or given back by return; the element is read again
+// for the binding only when that does nothing else, so units[n++] still
+// counts once.
 TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
   if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
   expectPrints({{"Main.as",
                  mainClass("\timport g.*;\n",
                            "\t\tprivate var calls:Array = [];\n"
-                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n",
+                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n"
+                           "\t\tprivate function first(v:Vector.<Unit>):Function { return v[0].hit; }\n",
                            "var units:Vector.<Unit> = new <Unit>[new Unit(\"a\"), new Unit(\"b\")];\n"
                            "var grid:Vector.<Vector.<IHittable>> = new <Vector.<IHittable>>[new <IHittable>[units[0]], "
                            "new <IHittable>[units[1]]];\n"
@@ -585,6 +587,12 @@ TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
                            "var n:int = 0;\n"
                            "later(units[n++].hit);\n"
                            "for each (var f:Function in calls.slice(0, 5)) f(1);\n"
+                           "var kept:Function = units[0].hit;\n"
+                           "var more:Array = [grid[0][0].hit, (o as Unit).hit];\n"
+                           "kept(10);\n"
+                           "more[0](100);\n"
+                           "more[1](1000);\n"
+                           "first(units)(10000);\n"
                            "trace(units.join(\",\"), n, calls.length);")},
                 {"g/IHittable.as",
                  "package g {\n"
@@ -602,7 +610,7 @@ TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
                  "\t\tpublic function toString():String { return name + hits; }\n"
                  "\t}\n"
                  "}\n"}},
-               "a1,b4 1 6\n");
+               "a10111,b1004 1 6\n");
 }
 
 // In a static function another object's method read as a value keeps its
