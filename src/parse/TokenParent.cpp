@@ -196,6 +196,10 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
     return false;
   std::string method = bareName ? name : name.substr(5);
   if (!isInSelFunction(method, cls)) return false;
+  // A private method that the class renames because a base class has one of
+  // the same name is bound under its renamed name, in closures too.
+  Token* member = cls->members.get(method, nullptr);
+  if (member) method = member->getSelfValue();
   if (isInlineFunction()) {
     // Inside a closure the method's object is the enclosing method's
     // `this`, kept in _$this; the use is counted so the method declares it.
@@ -207,8 +211,8 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
     } else {
       out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
     }
-  } else if (Token* member = cls->members.get(method, nullptr)) {
-    out += _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
+  } else if (member) {
+    out += _DEBUF_("/*bind in class21*/") + "__bind(this,this." + method + ")";
   } else {
     out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
   }

@@ -689,3 +689,41 @@ TEST(LibraryOn, SceneGraphWithADictionaryRegistryAndSortOn) {
             "0 true 1\n")
       << node.err;
 }
+
+// A private method that a class renames because its base class has a private
+// method of the same name is bound under its own name wherever it is read as
+// a value: in the method, inside closures (handed to a call, given back by
+// return) and in object literals in and out of closures; the base class's
+// method stays its own.
+TEST(LibraryOn, RenamedPrivateMethodReadAsAValueInAClosureKeepsItsName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.Ship;\n", "",
+                           "var s:Ship = new Ship();\n"
+                           "for (var i:int = 0; i < s.hooks.length; i++) s.hooks[i](i);\n"
+                           "trace(s.log.join(\",\"));")},
+                {"g/Actor.as",
+                 "package g {\n"
+                 "\tpublic class Actor {\n"
+                 "\t\tpublic var log:Array = [];\n"
+                 "\t\tpublic var hooks:Array = [];\n"
+                 "\t\tpublic function Actor() { hooks.push(onFrame); }\n"
+                 "\t\tprivate function onFrame(n:int):void { log.push(\"actor\" + n); }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/Ship.as",
+                 "package g {\n"
+                 "\tpublic class Ship extends Actor {\n"
+                 "\t\tpublic function Ship() {\n"
+                 "\t\t\tsuper();\n"
+                 "\t\t\thooks.push(onFrame);\n"
+                 "\t\t\t[1].forEach(function(x:int, i:int, a:Array):void { hooks.push(onFrame); });\n"
+                 "\t\t\thooks.push(function():Function { return onFrame; }());\n"
+                 "\t\t\thooks.push({f: onFrame}.f);\n"
+                 "\t\t\thooks.push(function():Object { return {f: onFrame}; }().f);\n"
+                 "\t\t}\n"
+                 "\t\tprivate function onFrame(n:int):void { log.push(\"ship\" + n); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "actor0,ship1,ship2,ship3,ship4,ship5\n");
+}
