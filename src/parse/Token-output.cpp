@@ -493,7 +493,8 @@ bool standsAsMethodValue(Token* self) {
 }
 
 // units[i].hit, (o as Unit).hit or Unit(o).hit as a whole value (after "=",
-// after return, or an element of an array literal): the index of the
+// after return, a value of an object literal or an element of an array
+// literal): the index of the
 // sibling that starts the value (units, the group, Unit), or -1 when the
 // word does not end such a value.
 int elementValueStart(Token* self) {
@@ -512,6 +513,7 @@ int elementValueStart(Token* self) {
   Token* next = siblingOf(self, 1);
   const bool ends = !next || isType(next, TokenTypeCode::Semicolon) || isType(next, TokenTypeCode::Comma);
   const bool starts = (isType(prev, TokenTypeCode::Assign) && prev->text == "=") || isType(prev, TokenTypeCode::Return) ||
+                      (isType(prev, TokenTypeCode::Colon) && isType(self->parent, TokenTypeCode::Block)) ||
                       (isType(self->parent, TokenTypeCode::Bracket) && isArrayLiteral(self->parent) &&
                        (!prev || isType(prev, TokenTypeCode::Comma)));
   if (!starts || !ends) return -1;

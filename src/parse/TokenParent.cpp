@@ -312,7 +312,8 @@ TokenClass* classBeforeDottedWord(Token* word, Parse* file) {
   if (before && before->type == TokenTypeCode::Paren) {
     Token* cast = siblingOf(before, -1);
     if (cast && cast->type == TokenTypeCode::Word) return classOfTypeText(cast->text.str(), package);
-    if (cast && cast->type != TokenTypeCode::Operator && cast->type != TokenTypeCode::Comma) return nullptr;
+    // After a call or an index the group is a call's arguments.
+    if (cast && (cast->type == TokenTypeCode::Paren || cast->type == TokenTypeCode::Bracket)) return nullptr;
     const Token* last = nullptr;
     for (const Token* c : before->childs)
       if (c) last = c;

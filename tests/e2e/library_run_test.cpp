@@ -566,7 +566,7 @@ TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
 // A method read on an element of a Vector (units[i].hit, grid[1][0].hit, of
 // a class or of an interface that declares it) or on a cast value ((o as
 // Unit).hit, Unit(o).hit) keeps its object, handed to a call, kept after =,
-// in an array literal or given back by return; the element is read again
+// in an array or object literal or given back by return; the element is read again
 // for the binding only when that does nothing else, so units[n++] still
 // counts once.
 TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
@@ -588,7 +588,7 @@ TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
                            "later(units[n++].hit);\n"
                            "for each (var f:Function in calls.slice(0, 5)) f(1);\n"
                            "var kept:Function = units[0].hit;\n"
-                           "var more:Array = [grid[0][0].hit, (o as Unit).hit];\n"
+                           "var more:Array = [grid[0][0].hit, {go: (o as Unit).hit}.go];\n"
                            "kept(10);\n"
                            "more[0](100);\n"
                            "more[1](1000);\n"
