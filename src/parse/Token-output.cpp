@@ -489,6 +489,61 @@ bool standsAsMethodValue(Token* self) {
   return false;
 }
 
+// units[i].hit, (o as Unit).hit or Unit(o).hit as a whole value (after "=",
+// after return, a value of an object literal or an element of an array
+// literal): the index of the
+// sibling that starts the value (units, the group, Unit), or -1 when the
+// word does not end such a value.
+int elementValueStart(Token* self) {
+  if (self->text.empty() || self->text[0] != '.' || !self->parent) return -1;
+  Token* first = siblingOf(self, -1);
+  if (isType(first, TokenTypeCode::Paren)) {
+    Token* cast = siblingOf(first, -1);
+    if (isType(cast, TokenTypeCode::Word)) first = cast;
+  } else {
+    while (isType(siblingOf(first, -1), TokenTypeCode::Bracket)) first = siblingOf(first, -1);
+    if (!isType(first, TokenTypeCode::Bracket) || !isType(siblingOf(first, -1), TokenTypeCode::Word)) return -1;
+    first = siblingOf(first, -1);
+  }
+  if (!first) return -1;
+  Token* prev = siblingOf(first, -1);
+  Token* next = siblingOf(self, 1);
+  const bool ends = !next || isType(next, TokenTypeCode::Semicolon) || isType(next, TokenTypeCode::Comma);
+  const bool starts = (isType(prev, TokenTypeCode::Assign) && prev->text == "=") || isType(prev, TokenTypeCode::Return) ||
+                      (isType(prev, TokenTypeCode::Colon) && isType(self->parent, TokenTypeCode::Block)) ||
+                      (isType(self->parent, TokenTypeCode::Bracket) && isArrayLiteral(self->parent) &&
+                       (!prev || isType(prev, TokenTypeCode::Comma)));
+  if (!starts || !ends) return -1;
+  const std::vector<Token*>& childs = self->parent->childs;
+  for (size_t i = 0; i < childs.size(); ++i)
+    if (childs[i] == first) return static_cast<int>(i);
+  return -1;
+}
+
+// With the library on, the method of an element or a cast value kept as a
+// whole value is bound to that value (f = units[i].hit), as it is when
+// handed to a call: the value's text is printed again and must be what
+// `out` ends with. False (out unchanged) otherwise.
+bool bindElementValue(Token* self, std::string& out, const std::string& printed, Parse* file, int typeCommentOff) {
+  const int from = elementValueStart(self);
+  if (from < 0) return false;
+  std::string object;
+  const std::vector<Token*>& childs = self->parent->childs;
+  for (size_t i = static_cast<size_t>(from); i < childs.size() && childs[i] != self; ++i) {
+    Token* c = childs[i];
+    if (!c) continue;
+    if (i > static_cast<size_t>(from)) object += c->leadingText.str();
+    if (c->toJsScript(object, file, JsMode::Plain, typeCommentOff) != 0) return false;
+  }
+  if (object.empty() || out.size() < object.size() || out.compare(out.size() - object.size(), object.size(), object) != 0)
+    return false;
+  std::string bound;
+  if (!self->bindElementMethod(bound, object, printed, file, static_cast<size_t>(from))) return false;
+  out.resize(out.size() - object.size());
+  out += bound;
+  return true;
+}
+
 }  // namespace
 
 // The name after `instanceof` is an interface: the full name that its
@@ -566,19 +621,19 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
+  } else if (_ompilerOptions_.libraryAdded && bindElementValue(self, out, r, file, typeCommentOff)) {
+    return skip;
   } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self)) {
     // f = onTick, return onTick, [onA, onB], state == onIdle: the method
-    // keeps its object, as when it is passed to a call (in a static method
-    // only a built-in method, add = list.push).
+    // keeps its object, as when it is passed to a call; in a static function
+    // only another object's method can be named (f = unit.hit, add = list.push).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
-    if (self->isInStatic() ? self->bindBuiltInMethod(bound, r, self->text.str())
-                           : self->bindMethodValue(bound, r, cls, file))
-      r = bound;
+    if (self->bindMethodValue(bound, r, cls, file)) r = bound;
   } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
     // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
-    // object, whatever object the call names (in a static method only a
-    // built-in method of a typed local, list.push.apply(null, more)).
+    // object, whatever object the call names (in a static method another
+    // object's or a built-in method, u.hit.call(null, 2), list.push.apply(null, more)).
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindCalledMethod(bound, r, cls, file)) r = bound;

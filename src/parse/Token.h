@@ -382,6 +382,11 @@ class Token {
   // With the library on: this word, read as a value, names a method of its
   // object; appends the bound form (__bind(object,method)) and returns true.
   bool bindMethodValue(std::string& out, const std::string& printed, TokenClass* cls, Parse* file);
+  // The same for ".onFrame" read on what the argument holds in front of it
+  // (units[i], (o as Unit)), printed as `object`; the argument's tokens
+  // begin at `firstOfArgument` of the parent group.
+  bool bindElementMethod(std::string& out, const std::string& object, const std::string& printed, Parse* file,
+                         size_t firstOfArgument);
   // The same for a method called through call or apply (onHit.call(o, 1)):
   // `printed` is the word's output, ending in ".call" or ".apply"; the bound
   // method followed by that ending, so the method keeps its object whatever
@@ -466,6 +471,14 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 // or same-package class by its short name, or a class after the package block
 // of the file of `package`; null for anything else.
 TokenClass* classOfTypeText(const std::string& type, TokenPackage* package);
+// The class of the object that a dotted name names from `word`'s place
+// (game.player, this.team.lead, World.current.hero), by the declared types
+// of the local, member or class at its head and of each member after it;
+// nullptr when a step has no class.
+TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file);
+// The class of an element of the Vector that `word` names, `depth` indices
+// down (units[i] of a Vector.<Unit>, grid[y][x] of a Vector.<Vector.<Tile>>).
+TokenClass* classOfDeclaredElement(Token* word, size_t depth, Parse* file);
 
 // Resets the lexer state and the declaration gaps on record (tests compile
 // several projects in one process).

@@ -289,38 +289,51 @@ Token* memberOfClassChain(TokenClass* cls, const std::string& name) {
 // member of the class or of a base class (this.name too), and through a
 // dotted name the member of what its head names (world.owners with world
 // typed as a class, World.all for a static of the class World); "" for
-// anything else.
-std::string declaredTypeOfName(Token* word, Parse* file) {
-  if (!word || word->type != TokenTypeCode::Word) return std::string();
-  std::string name = word->text;
+// anything else. The package is the one whose imports read the type: a
+// member's type is read where the member is declared.
+struct DeclaredType {
+  std::string text;
+  TokenPackage* package = nullptr;
+};
+
+TokenPackage* packageDeclaring(Token* member, TokenPackage* fallback) {
+  return member && member->file && member->file->package ? member->file->package : fallback;
+}
+
+DeclaredType declaredTypeOfPath(Token* word, std::string name, Parse* file) {
   const bool viaThis = name.compare(0, 5, "this.") == 0;
   if (viaThis) name = name.substr(5);
   std::vector<std::string> path;
   xstringmthod::splitstr(name, '.', path);
   if (path.empty() || path.size() != static_cast<size_t>(std::count(name.begin(), name.end(), '.')) + 1)
-    return std::string();
+    return {};
   TokenPackage* package = file ? file->package : nullptr;
-  std::string type;
+  DeclaredType type{std::string(), package};
   TokenClass* owner = nullptr;
   Token* local = viaThis ? nullptr : word->getTokenInVarMap(path[0].c_str());
   if (local) {
-    type = local->toTypeDeclaration(file);
+    type.text = local->toTypeDeclaration(file);
   } else if (Token* member = memberOfClassChain(word->getTokenClass(), path[0])) {
-    type = member->toTypeDeclaration(file);
+    type = {member->toTypeDeclaration(file), packageDeclaring(member, package)};
   } else if (!viaThis && path.size() > 1) {
     owner = classOfTypeText(path[0], package);  // a class by its name: its statics
-    if (!owner) return std::string();
+    if (!owner) return {};
   } else {
-    return std::string();
+    return {};
   }
   for (size_t i = 1; i < path.size(); ++i) {
-    if (!owner) owner = classOfTypeText(type, package);
+    if (!owner) owner = classOfTypeText(type.text, type.package);
     Token* member = owner ? memberOfClassChain(owner, path[i]) : nullptr;
-    if (!member) return std::string();
-    type = member->toTypeDeclaration(file);
+    if (!member) return {};
+    type = {member->toTypeDeclaration(file), packageDeclaring(member, package)};
     owner = nullptr;
   }
   return type;
+}
+
+std::string declaredTypeOfName(Token* word, Parse* file) {
+  if (!word || word->type != TokenTypeCode::Word) return std::string();
+  return declaredTypeOfPath(word, word->text.str(), file).text;
 }
 
 // Whether a for (k in d) loop walks a Dictionary whose object keys the
@@ -359,6 +372,12 @@ std::string numericLoopValue(const ForEachHead& parts, const std::string& value,
 }
 
 }  // namespace
+
+TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file) {
+  if (!word) return nullptr;
+  const DeclaredType type = declaredTypeOfPath(word, name, file);
+  return classOfTypeText(type.text, type.package);
+}
 
 // for (...) and for each (...) keep their head and body as the lexer left
 // them: the output reads them from the parent's list.
@@ -504,4 +523,14 @@ int TokenContinue::pretreatment(Parse* file) { return jumpPretreatment(this, fil
 int TokenContinue::toJsScript(std::string& out, Parse*, int, int) {
   out += "continue ";
   return 0;
+}
+
+TokenClass* classOfDeclaredElement(Token* word, size_t depth, Parse* file) {
+  if (!word || word->type != TokenTypeCode::Word) return nullptr;
+  DeclaredType type = declaredTypeOfPath(word, word->text.str(), file);
+  for (size_t i = 0; i < depth; ++i) {
+    if (type.text.compare(0, 8, "Vector.<") != 0 || type.text.back() != '>') return nullptr;
+    type.text = type.text.substr(8, type.text.size() - 9);
+  }
+  return classOfTypeText(type.text, type.package);
 }

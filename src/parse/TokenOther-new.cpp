@@ -295,6 +295,8 @@ int TokenColon::toJsScript(std::string& out, Parse* parseFile, int, int typeComm
   const bool wholeValue = (!keyBefore || keyBefore->type == Comma) && (!afterValue || afterValue->type == Comma);
   if (printed.find("this.") != std::string::npos && wholeValue && isInSelFunction(method, currentClass)) {
     out += _DEBUF_("/*bind in obj*/");
+    // A private method renamed because a base class has one of that name.
+    if (Token* member = currentClass->members.get(method, nullptr)) method = member->getSelfValue();
     TokenFunction* inline_ = isInlineFunction() ? getTokenFunction() : nullptr;
     TokenFunction* method_ = inline_ && inline_->parent ? inline_->parent->getClassTokenFunction() : nullptr;
     if (method_) {

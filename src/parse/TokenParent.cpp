@@ -185,9 +185,8 @@ bool Token::bindCalledMethod(std::string& out, const std::string& printed, Token
     const std::string head = name.substr(0, name.size() - n);
     const std::string printedHead = printed.substr(0, printed.size() - n);
     std::string bound;
-    const bool instance = !isInStatic();
-    if (!(instance && bindOwnMethod(bound, printedHead, cls, head)) &&
-        !(instance && bindObjectMethod(bound, printedHead, file, head)) && !bindBuiltInMethod(bound, printedHead, head))
+    if (!bindOwnMethod(bound, printedHead, cls, head) && !bindObjectMethod(bound, printedHead, file, head) &&
+        !bindBuiltInMethod(bound, printedHead, head))
       return false;
     out += bound + ending;
     return true;
@@ -267,6 +266,10 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
     return false;
   std::string method = bareName ? name : name.substr(5);
   if (!isInSelFunction(method, cls)) return false;
+  // A private method that the class renames because a base class has one of
+  // the same name is bound under its renamed name, in closures too.
+  Token* member = cls->members.get(method, nullptr);
+  if (member) method = member->getSelfValue();
   if (isInlineFunction()) {
     // Inside a closure the method's object is the enclosing method's
     // `this`, kept in _$this; the use is counted so the method declares it.
@@ -278,8 +281,8 @@ bool Token::bindOwnMethod(std::string& out, const std::string& printed, TokenCla
     } else {
       out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
     }
-  } else if (Token* member = cls->members.get(method, nullptr)) {
-    out += _DEBUF_("/*bind in class21*/") + "__bind(this,this." + member->getSelfValue() + ")";
+  } else if (member) {
+    out += _DEBUF_("/*bind in class21*/") + "__bind(this,this." + method + ")";
   } else {
     out += _DEBUF_("/*bind in class2*/") + "__bind(this,this." + method + ")";
   }
@@ -324,16 +327,95 @@ static bool interfaceDeclaresMethod(TokenClass* owner, const std::string& method
 
 bool Token::bindObjectMethod(std::string& out, const std::string& printed, Parse* file, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
-  if (type != TokenTypeCode::Word || resolvedTypeText().empty() || std::count(path.begin(), path.end(), '.') != 1 ||
-      printed.rfind('.') == std::string::npos)
-    return false;
-  std::string method = path.substr(path.find('.') + 1);
-  TokenClass* owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
+  const size_t dots = std::count(path.begin(), path.end(), '.');
+  if (type != TokenTypeCode::Word || dots == 0 || printed.rfind('.') == std::string::npos) return false;
+  std::string method = path.substr(path.rfind('.') + 1);
+  // enemy.die by the type of enemy; a longer name (game.hero.die,
+  // World.current.hero.die), or a member read in a closure, by the declared
+  // type of each step before the method.
+  TokenClass* owner = nullptr;
+  if (dots == 1 && !resolvedTypeText().empty())
+    owner = classOfTypeText(resolvedTypeText(), file ? file->package : nullptr);
+  if (!owner) owner = classOfDeclaredName(this, name.substr(0, name.rfind('.')), file);
   if (!owner || method.empty()) return false;
   // An object typed as an interface whose method it is binds the same way.
   if (!isInSelFunction(method, owner) && !interfaceDeclaresMethod(owner, method)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind obj method*/") + "__bind(" + object + "," + printed + ")";
+  return true;
+}
+
+namespace {
+
+// Whether reading the tokens twice changes nothing: no call, no ++ or --, no
+// assignment, inside groups as well. A cast by a class's name, Unit(o), is no call.
+bool readsWithoutEffects(Token* t, TokenPackage* package, int depth = 0) {
+  if (!t) return true;
+  if (depth > 16) return false;
+  if (t->type == TokenTypeCode::Assign || t->type == TokenTypeCode::Function || t->type == TokenTypeCode::New)
+    return false;
+  if (t->type == TokenTypeCode::Operator) {
+    const std::string op = t->text.str();
+    if (op == "++" || op == "--") return false;
+    if (op.size() >= 2 && op.back() == '=' && op != "==" && op != "!=" && op != "<=" && op != ">=" && op != "===" &&
+        op != "!==")
+      return false;
+  }
+  if (t->type == TokenTypeCode::Paren) {
+    Token* head = siblingOf(t, -1);
+    const bool call = head && (head->type == TokenTypeCode::Paren || head->type == TokenTypeCode::Bracket ||
+                               (head->type == TokenTypeCode::Word && !classOfTypeText(head->text.str(), package)));
+    if (call) return false;
+  }
+  for (Token* c : t->childs)
+    if (!readsWithoutEffects(c, package, depth + 1)) return false;
+  return true;
+}
+
+// The class of the value that a name beginning with '.' (".hit") is read on:
+// an element of a Vector (units[i].hit, by the Vector's element type), a value
+// cast in brackets ((o as Unit).hit) or by the class's name (Unit(o).hit);
+// nullptr for anything else.
+TokenClass* classBeforeDottedWord(Token* word, Parse* file) {
+  TokenPackage* package = file ? file->package : nullptr;
+  Token* before = siblingOf(word, -1);
+  if (before && before->type == TokenTypeCode::Paren) {
+    Token* cast = siblingOf(before, -1);
+    if (cast && cast->type == TokenTypeCode::Word) return classOfTypeText(cast->text.str(), package);
+    // After a call or an index the group is a call's arguments.
+    if (cast && (cast->type == TokenTypeCode::Paren || cast->type == TokenTypeCode::Bracket)) return nullptr;
+    const Token* last = nullptr;
+    for (const Token* c : before->childs)
+      if (c) last = c;
+    if (!last || last->type != TokenTypeCode::As) return nullptr;
+    const Token* right = static_cast<const TokenAs*>(last)->right;
+    return right && right->type == TokenTypeCode::Word ? classOfTypeText(right->text.str(), package) : nullptr;
+  }
+  size_t depth = 0;
+  for (; before && before->type == TokenTypeCode::Bracket; before = siblingOf(before, -1)) ++depth;
+  return depth > 0 ? classOfDeclaredElement(before, depth, file) : nullptr;
+}
+
+}  // namespace
+
+// units[i].onFrame, (o as Unit).hit or Unit(o).hit alone as an argument,
+// with the library on: the method is bound to the element or the cast value
+// (__bind(units[i],units[i].onFrame)) when reading that value twice does
+// nothing else. `object` is the argument's text in front of the word; false
+// (nothing appended) otherwise.
+bool Token::bindElementMethod(std::string& out, const std::string& object, const std::string& printed,
+                              Parse* file, size_t firstOfArgument) {
+  std::string method = text.size() > 1 ? text.substr(1) : std::string();
+  if (type != TokenTypeCode::Word || text[0] != '.' || method.empty() || method.find('.') != std::string::npos ||
+      object.empty() || !parent)
+    return false;
+  TokenClass* owner = classBeforeDottedWord(this, file);
+  if (!owner || (!isInSelFunction(method, owner) && !interfaceDeclaresMethod(owner, method)))
+    return false;
+  TokenPackage* package = file ? file->package : nullptr;
+  for (size_t i = firstOfArgument; i < parent->childs.size() && parent->childs[i] != this; ++i)
+    if (!readsWithoutEffects(parent->childs[i], package)) return false;
+  out += _DEBUF_("/*bind element method*/") + "__bind(" + object + "," + object + printed + ")";
   return true;
 }
 
@@ -352,9 +434,16 @@ static bool callKeepsArguments(const Token* before) {
 void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff, TokenClass* cls, Token* before) {
   bool binds = _ompilerOptions_.libraryAdded;
   std::string printed;  // each argument's text; its room serves the next one
+  size_t argumentFrom = 0;  // the argument's first child
+  size_t argumentAt = g.size();  // and where its text begins in g
   for (size_t i = 0; i < childs.size(); ++i) {
     Token* c = childs[i];
     if (!c) continue;
+    if (c->type == TokenTypeCode::Comma) {
+      argumentFrom = i + 1;
+    } else if (i == argumentFrom) {
+      argumentAt = g.size();
+    }
     c->addTypeDeclarationClassUse();
     if (!c->outputEnabled) {
       g += c->leadingText;
@@ -375,6 +464,15 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
         if (c->bindMethodValue(bound, printed, cls, file)) {
           g += c->leadingText + bound;
           continue;
+        }
+        if (i > argumentFrom && argumentAt <= g.size()) {
+          const size_t from = g.find_first_not_of(" \t\r\n", argumentAt);
+          const std::string object = from == std::string::npos ? std::string() : g.substr(from);
+          if (c->bindElementMethod(bound, object, printed, file, argumentFrom)) {
+            g.resize(from);
+            g += bound;
+            continue;
+          }
         }
       }
       Token* local = c->getTokenInVarMap(c->text.c_str());

@@ -29,6 +29,20 @@ std::map<std::string, std::string> fixtureSources(const std::string& name) {
   return sources;
 }
 
+// Compiles the fixture project tests/fixtures/<name> (game.as3proj) with the
+// library's stand-ins of tests/fixtures/zafrit-standins as the install's
+// library, and runs its script in node.
+ruvotest::RunResult runWithStandIns(const std::string& name) {
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+  const std::string proj = work / "proj";
+  ruvotest::copyFixture(name, proj);
+  ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
+  EXPECT_EQ(run.out.find("MSG,7,"), std::string::npos) << run.out;
+  return ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js", {proj + "/bin/h5/game.max.js"});
+}
+
 }  // namespace
 
 // Sorting a high-score table and a unit list: the flags other than NUMERIC
@@ -54,6 +68,33 @@ TEST(LibraryOn, SortFlagsAndSortOnStringFields) {
                "carl,bob,Al,al\n"
                "abc bca cba acb\n"
                "0,2,1 acb 0\n");
+}
+
+// sortOn with an array of options gives each field its own (a leaderboard by
+// score from the largest, ties by time from the smallest), and sort with a
+// compare function honours DESCENDING, UNIQUESORT and RETURNINDEXEDARRAY.
+TEST(LibraryOn, SortOnWithOptionsPerFieldAndSortWithAFunctionAndFlags) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("", "\t\tprivate function pick(a:Array):String {\n"
+                               "\t\t\tvar s:String = \"\";\n"
+                               "\t\t\tfor each (var o:Object in a) s += o.n;\n"
+                               "\t\t\treturn s;\n\t\t}\n"
+                               "\t\tprivate function byLower(x:String, y:String):int {\n"
+                               "\t\t\treturn x.toLowerCase() < y.toLowerCase() ? -1 : (x.toLowerCase() > y.toLowerCase() ? 1 : 0);\n"
+                               "\t\t}\n",
+                           "var rows:Array = [{n: \"c\", s: 10, t: 30}, {n: \"a\", s: 20, t: 50}, {n: \"b\", s: 10, t: 20}, "
+                           "{n: \"d\", s: 20, t: 40}];\n"
+                           "rows.sortOn([\"s\", \"t\"], [Array.NUMERIC | Array.DESCENDING, Array.NUMERIC]);\n"
+                           "trace(pick(rows));\n"
+                           "rows.sortOn([\"s\", \"n\", \"t\"], [Array.NUMERIC, Array.DESCENDING, Array.NUMERIC]);\n"
+                           "trace(pick(rows), pick(rows.sortOn(\"t\", [Array.NUMERIC | Array.DESCENDING])));\n"
+                           "var words:Array = [\"b\", \"C\", \"a\"];\n"
+                           "trace(words.sort(byLower, Array.DESCENDING).join(\"\"), words.sort(byLower, Array.RETURNINDEXEDARRAY).join(\",\"), "
+                           "[\"x\", \"X\"].sort(byLower, Array.UNIQUESORT), words.sort(byLower).join(\"\"));")}},
+               "dabc\n"
+               "cbda adcb\n"
+               "Cba 2,1,0 0 abC\n");
 }
 
 // A method read as a value keeps its object, as a method closure does in
@@ -593,4 +634,216 @@ TEST(LibraryOn, BuiltInMethodBindingTexts) {
     EXPECT_NE(on.js.find(std::string("\t") + r.on), std::string::npos) << on.js;
     EXPECT_NE(off.js.find(std::string("\t") + r.off), std::string::npos) << off.js;
   }
+}
+
+// Another object's method reached through members keeps its object: a
+// chain through a member, a local and a static of a class (team.lead.hit,
+// t.lead.buddy.hit, Team.current.lead.hit), handed to a call, kept after =
+// and in an object literal, and a member's method given back by a closure
+// (return team.cheer); the member's type is read where the member is
+// declared (Unit is imported by Team's file, not by Main's).
+TEST(LibraryOn, MethodReachedThroughMembersKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.team.Team;\n",
+                           "\t\tprivate var team:Team = new Team();\n"
+                           "\t\tprivate var calls:Array = [];\n"
+                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n",
+                           "Team.current = team;\n"
+                           "var t:Team = team;\n"
+                           "later(team.lead.hit);\n"
+                           "later(t.lead.buddy.hit);\n"
+                           "later(Team.current.lead.hit);\n"
+                           "var f:Function = this.team.lead.buddy.hit;\n"
+                           "var o:Object = {go: Team.current.lead.buddy.hit};\n"
+                           "for each (var c:Function in calls) c(1);\n"
+                           "f(10);\n"
+                           "o.go(100);\n"
+                           "var g:Function = function():Function { return team.cheer; }();\n"
+                           "g(1000);\n"
+                           "trace(team.lead.hits, team.lead.buddy.hits);")},
+                {"g/team/Team.as",
+                 "package g.team {\n"
+                 "\timport g.units.Unit;\n"
+                 "\tpublic class Team {\n"
+                 "\t\tpublic static var current:Team;\n"
+                 "\t\tpublic var lead:Unit = new Unit(new Unit(null));\n"
+                 "\t\tpublic function cheer(n:int):void { lead.hit(n); }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/units/Unit.as",
+                 "package g.units {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic var buddy:Unit;\n"
+                 "\t\tpublic function Unit(buddy:Unit) { this.buddy = buddy; }\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "1002 111\n");
+}
+
+// A method read on an element of a Vector (units[i].hit, grid[1][0].hit, of
+// a class or of an interface that declares it) or on a cast value ((o as
+// Unit).hit, Unit(o).hit) keeps its object, handed to a call, kept after =,
+// in an array or object literal or given back by return; the element is read again
+// for the binding only when that does nothing else, so units[n++] still
+// counts once.
+TEST(LibraryOn, MethodOfAVectorElementOrACastKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.*;\n",
+                           "\t\tprivate var calls:Array = [];\n"
+                           "\t\tprivate function later(f:Function):void { calls.push(f); }\n"
+                           "\t\tprivate function first(v:Vector.<Unit>):Function { return v[0].hit; }\n",
+                           "var units:Vector.<Unit> = new <Unit>[new Unit(\"a\"), new Unit(\"b\")];\n"
+                           "var grid:Vector.<Vector.<IHittable>> = new <Vector.<IHittable>>[new <IHittable>[units[0]], "
+                           "new <IHittable>[units[1]]];\n"
+                           "var o:Object = units[1];\n"
+                           "for (var i:int = 0; i < units.length; i++) later(units[i].hit);\n"
+                           "later(grid[1][0].hit);\n"
+                           "later((o as Unit).hit);\n"
+                           "later(Unit(o).hit);\n"
+                           "var n:int = 0;\n"
+                           "later(units[n++].hit);\n"
+                           "for each (var f:Function in calls.slice(0, 5)) f(1);\n"
+                           "var kept:Function = units[0].hit;\n"
+                           "var more:Array = [grid[0][0].hit, {go: (o as Unit).hit}.go];\n"
+                           "kept(10);\n"
+                           "more[0](100);\n"
+                           "more[1](1000);\n"
+                           "first(units)(10000);\n"
+                           "trace(units.join(\",\"), n, calls.length);")},
+                {"g/IHittable.as",
+                 "package g {\n"
+                 "\tpublic interface IHittable {\n"
+                 "\t\tfunction hit(n:int):void;\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/Unit.as",
+                 "package g {\n"
+                 "\tpublic class Unit implements IHittable {\n"
+                 "\t\tpublic var name:String;\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function Unit(name:String) { this.name = name; }\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t\tpublic function toString():String { return name + hits; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "a10111,b1004 1 6\n");
+}
+
+// In a static function another object's method read as a value keeps its
+// object as in a method: kept in a local or a static, given back by return,
+// called through call.
+TEST(LibraryOn, MethodReadInAStaticFunctionKeepsItsObject) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.Unit;\n",
+                           "\t\tprivate static var wired:Function;\n"
+                           "\t\tprivate static function wire(u:Unit):Function {\n"
+                           "\t\t\tvar f:Function = u.hit;\n"
+                           "\t\t\twired = u.hit;\n"
+                           "\t\t\tf(1);\n"
+                           "\t\t\tu.hit.call(null, 2);\n"
+                           "\t\t\treturn u.hit;\n"
+                           "\t\t}\n",
+                           "var u:Unit = new Unit();\n"
+                           "wire(u)(10);\n"
+                           "wired(100);\n"
+                           "trace(u.hits);")},
+                {"g/Unit.as",
+                 "package g {\n"
+                 "\tpublic class Unit {\n"
+                 "\t\tpublic var hits:int = 0;\n"
+                 "\t\tpublic function hit(n:int):void { hits += n; }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "113\n");
+}
+
+// An event loop (tests/fixtures/game-eventloop) on a stand-in dispatcher
+// that calls listeners by priority, highest first: the main listener (10),
+// mover b (5), mover a (0), a once listener written by hand (0, added after
+// a) and the hud (-1). Worked by hand, a walks 0, 3, 6 and stops at its goal
+// 7 on frame 3; b walks 10, 6, 2 and stops at 0 on frame 3, each taking its
+// own method off while the frame dispatches; the once listener runs on frame
+// 1 only; the main listener takes itself off on frame 2; the hud draws all
+// four frames after the movers and the end. Callbacks kept in a
+// Vector.<Function> (a method and another object's toString) run last.
+TEST(LibraryOn, EventLoopWithPrioritiesAndListenersRemovedWhileDispatching) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints(fixtureSources("game-eventloop"),
+               "main1 once1 main2\n"
+               "1:a:3,b:6|2:a:6,b:2|3:a:7,b:0|4:a:7,b:0|end4\n"
+               "b@3,a@3 true\n"
+               "true\n"
+               "frames 4 log 3\n"
+               "a:7\n");
+}
+
+// A scene graph (tests/fixtures/game-scenegraph) of Sprite subclasses on
+// the library's stand-ins: root (100,50) holds base (10,10) with knight
+// (5,0) and archer (0,8), and camp (-40,20) with orc (3,3) and wolf (-6,4).
+// A registry keeps a record per node in a Dictionary keyed by node. Worked
+// by hand: the orc stands at (63,73), the knight at (115,60), 53.60 apart
+// (sqrt 2873); the view 60..120 x 60..90 holds all but the wolf (54,74). The
+// wolf (4 hp) falls to a hit of 5 and leaves the camp and the registry; the
+// orc takes 4 twice (1 left), the knight 1 (11). sortOn hp NUMERIC|DESCENDING
+// gives knight, archer, orc, wolf; sortOn team then hp gives archer (1,6),
+// knight (1,11), wolf (2,-1), orc (2,1). interpolate((0,0),(10,20),0.25) is
+// (7.5,15); the view meets (100,70,50,50) in (100,70,20,20).
+TEST(LibraryOn, SceneGraphWithADictionaryRegistryAndSortOn) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  const ruvotest::RunResult node = runWithStandIns("game-scenegraph");
+  EXPECT_EQ(node.exitCode, 0) << node.err;
+  EXPECT_EQ(node.out,
+            "4 2 2 2\n"
+            "0root 1base 2knight 2archer 1camp 2orc 2wolf\n"
+            "(x=63, y=73) 53.60\n"
+            "knight,archer,orc\n"
+            "3 1 false archer=ally/0 knight=hero/1 orc=foe/2 3\n"
+            "knight11,archer6,orc1,wolf-1\n"
+            "archer,knight,wolf,orc\n"
+            "(x=7.5, y=15) (x=100, y=70, w=20, h=20) (x=107.5, y=85)\n"
+            "0 true 1\n")
+      << node.err;
+}
+
+// A private method that a class renames because its base class has a private
+// method of the same name is bound under its own name wherever it is read as
+// a value: in the method, inside closures (handed to a call, given back by
+// return) and in object literals in and out of closures; the base class's
+// method stays its own.
+TEST(LibraryOn, RenamedPrivateMethodReadAsAValueInAClosureKeepsItsName) {
+  if (!ruvotest::haveNode()) GTEST_SKIP() << "node is not installed";
+  expectPrints({{"Main.as",
+                 mainClass("\timport g.Ship;\n", "",
+                           "var s:Ship = new Ship();\n"
+                           "for (var i:int = 0; i < s.hooks.length; i++) s.hooks[i](i);\n"
+                           "trace(s.log.join(\",\"));")},
+                {"g/Actor.as",
+                 "package g {\n"
+                 "\tpublic class Actor {\n"
+                 "\t\tpublic var log:Array = [];\n"
+                 "\t\tpublic var hooks:Array = [];\n"
+                 "\t\tpublic function Actor() { hooks.push(onFrame); }\n"
+                 "\t\tprivate function onFrame(n:int):void { log.push(\"actor\" + n); }\n"
+                 "\t}\n"
+                 "}\n"},
+                {"g/Ship.as",
+                 "package g {\n"
+                 "\tpublic class Ship extends Actor {\n"
+                 "\t\tpublic function Ship() {\n"
+                 "\t\t\tsuper();\n"
+                 "\t\t\thooks.push(onFrame);\n"
+                 "\t\t\t[1].forEach(function(x:int, i:int, a:Array):void { hooks.push(onFrame); });\n"
+                 "\t\t\thooks.push(function():Function { return onFrame; }());\n"
+                 "\t\t\thooks.push({f: onFrame}.f);\n"
+                 "\t\t\thooks.push(function():Object { return {f: onFrame}; }().f);\n"
+                 "\t\t}\n"
+                 "\t\tprivate function onFrame(n:int):void { log.push(\"ship\" + n); }\n"
+                 "\t}\n"
+                 "}\n"}},
+               "actor0,ship1,ship2,ship3,ship4,ship5\n");
 }

@@ -407,15 +407,18 @@ var Ruvo=window.Ruvo=(function(window,document){
 	VENDRIX.sortonNameArray2=function(array,name,options){
 		return VENDRIX.sortonNameArray(array,name,options);
 	};
-	// sortOn with more field names: by each field in order.
+	// sortOn with more field names: by each field in order. An array of
+	// options gives each field its own; UNIQUESORT and RETURNINDEXEDARRAY
+	// are then read from the first.
 	VENDRIX.sortonNameArray=function(array,name,options){
+		var each=options instanceof Array;
 		return VENDRIX.sortByOptions(array,function(a,b){
 			for(var i=0;i<name.length;i++){
-				var d=VENDRIX.sortCompare(a[name[i]],b[name[i]],options,true);
+				var d=VENDRIX.sortCompare(a[name[i]],b[name[i]],each ? options[i]|0 : options,true);
 				if(d) return d;
 			}
 			return 0;
-		},options);
+		},each ? options[0]|0 : options);
 	};
 	// sortOn(name, options): numeric fields in numeric order, other fields as
 	// strings; NUMERIC|DESCENDING (18) and DESCENDING (2) from the largest.
@@ -428,6 +431,7 @@ var Ruvo=window.Ruvo=(function(window,document){
 			if(name.length>2) return VENDRIX.sortonNameArray(this,name,options);
 			name=name[0];
 		}
+		if(options instanceof Array) options=options[0]|0;
 		return VENDRIX.sortByOptions(this,function(a,b){
 			return VENDRIX.sortCompare(a[name],b[name],options,true);
 		},options);
@@ -444,6 +448,14 @@ var Ruvo=window.Ruvo=(function(window,document){
 		if(typeof value=='number') return VENDRIX.sortByOptions(this,function(a,b){
 			return VENDRIX.sortCompare(a,b,value,false);
 		},value);
+		// A compare function with options: DESCENDING reverses what it gives,
+		// UNIQUESORT and RETURNINDEXEDARRAY act as with the other forms.
+		var options=arguments[1];
+		if(typeof value=='function' && typeof options=='number' && options&14)
+			return VENDRIX.sortByOptions(this,function(a,b){
+				var d=value(a,b);
+				return (options&2 ? -d : d) || 0;
+			},options);
 		return presort.apply(this,arguments);
 	},writable:true,enumerable:false,configurable:true});
 	VENDRIX.bind=function(obj,fn){
