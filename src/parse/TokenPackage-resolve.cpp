@@ -257,11 +257,12 @@ namespace {
 
 // The interfaces whose full names begin with a wildcard import's path, as
 // (short name, full name) in the order the files were registered. Every file
-// of a package imports the same few paths, so each answer is kept while the
-// numbers of registered classes and of interfaces stay what they were (both
-// registries only grow between resets).
+// of a package imports the same few paths, so each answer is kept while no
+// class is registered (the registry's generation stays) and the number of
+// interfaces stays (that registry only grows until the registries are reset,
+// which forgets the answers).
 struct WildcardInterfaces {
-  size_t classCount = 0;
+  size_t classGeneration = 0;
   size_t interfaceCount = 0;
   std::unordered_map<std::string, std::vector<std::pair<std::string, std::string>>> byPath;
 };
@@ -273,11 +274,11 @@ WildcardInterfaces& wildcardInterfaces() {
 
 const std::vector<std::pair<std::string, std::string>>& interfacesUnder(const std::string& path) {
   WildcardInterfaces& kept = wildcardInterfaces();
-  const size_t classCount = ScriptFile::GlobalClassWidthFileMap.size();
+  const size_t classGeneration = ScriptFile::GlobalClassWidthFileMap.generation();
   const size_t interfaceCount = TokenClass::_interfacesMap_().size();
-  if (kept.classCount != classCount || kept.interfaceCount != interfaceCount) {
+  if (kept.classGeneration != classGeneration || kept.interfaceCount != interfaceCount) {
     kept.byPath.clear();
-    kept.classCount = classCount;
+    kept.classGeneration = classGeneration;
     kept.interfaceCount = interfaceCount;
   }
   auto [at, added] = kept.byPath.try_emplace(path);
