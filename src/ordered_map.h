@@ -191,6 +191,10 @@ class PrefixOrderedMap : private OrderedMap<V> {
     answers_.clear();
   }
 
+  // Grows with every key added and never goes back, not even on clear(): an
+  // answer worked out from the keys holds while it stays the same.
+  size_t generation() const { return next_; }
+
   // The entries whose key begins with `prefix`, in insertion order. Every
   // file's wildcard imports ask again for the same few prefixes, so each
   // answer is kept until a key is added (the entries themselves stay where

@@ -23,6 +23,25 @@ namespace {
 
 bool isType(const Token* t, int type) { return t && t->type == type; }
 
+// The texts a token's text is compared with on every print, by the numbers
+// of their kept texts: every text is kept once for the whole run, so equal
+// numbers are equal texts, and the comparison reads no bytes.
+struct KeptTexts {
+  uint32_t plusPlus = SharedString("++").id();
+  uint32_t minusMinus = SharedString("--").id();
+  uint32_t classWord = SharedString("Class").id();
+  uint32_t functionWord = SharedString("Function").id();
+  uint32_t typeofWord = SharedString("typeof").id();
+  uint32_t deleteWord = SharedString("delete").id();
+  uint32_t intWord = SharedString("int").id();
+  uint32_t uintWord = SharedString("uint").id();
+};
+
+const KeptTexts& keptTexts() {
+  static const KeptTexts kept;
+  return kept;
+}
+
 // A ( ) group that holds one value: something in it and no ',' between.
 bool isSingleValueGroup(const Token* group) {
   if (!isType(group, TokenTypeCode::Paren)) return false;
@@ -404,7 +423,8 @@ bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
 // int() -> 0. Returns the siblings consumed (the group), 0 when the word is
 // not such a call.
 int integerConversionToJs(Token* self, std::string& out, Parse* file, int typeCommentOff) {
-  if (_ompilerOptions_.libraryAdded || (self->text != "int" && self->text != "uint")) return 0;
+  const KeptTexts& kept = keptTexts();
+  if (_ompilerOptions_.libraryAdded || (self->text.id() != kept.intWord && self->text.id() != kept.uintWord)) return 0;
   Token* group = siblingOf(self, 1);
   if (!isType(group, TokenTypeCode::Paren) || isType(siblingOf(self, -1), TokenTypeCode::New)) return 0;
   std::string operand;
@@ -413,7 +433,7 @@ int integerConversionToJs(Token* self, std::string& out, Parse* file, int typeCo
   if (operand == "()")
     out += "0";
   else
-    out += "(" + operand + (self->text == "int" ? "|0)" : ">>>0)");
+    out += "(" + operand + (self->text.id() == kept.intWord ? "|0)" : ">>>0)");
   return 1;
 }
 
@@ -674,8 +694,9 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
     case TokenTypeCode::ObjectKey:
     case TokenTypeCode::Operator: {
       // ++super.x: the word after the operator writes the whole update.
-      // Only "++" and "--" can be such an operator, told apart by size first.
-      const bool update = type == TokenTypeCode::Operator && text.size() == 2 && (text == "++" || text == "--");
+      // Only "++" and "--" can be such an operator.
+      const bool update = type == TokenTypeCode::Operator &&
+                          (text.id() == keptTexts().plusPlus || text.id() == keptTexts().minusMinus);
       if (update && (isPrefixUpdateOfSuperAccessor() || isPrefixUpdateOfAttribute(this))) break;
       const size_t joint = out.size();
       out += text;
@@ -714,18 +735,19 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       if ((consumed = integerConversionToJs(this, out, file, typeCommentOff)) > 0) break;
       Token* next = siblingOf(this, 1);
       Token* prev = siblingOf(this, -1);
-      if (text == "Class" && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
+      const KeptTexts& kept = keptTexts();
+      if (text.id() == kept.classWord && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
         if (castOpensStatement(this)) out += ";";
         out += _DEBUF_("/*class*/");
-      } else if (text == "Function" && parent && isSingleValueGroup(next) && !isType(prev, TokenTypeCode::New)) {
+      } else if (text.id() == kept.functionWord && parent && isSingleValueGroup(next) && !isType(prev, TokenTypeCode::New)) {
         // So is Function(handler): JavaScript's Function(x) would compile the
         // text of x as a new function.
         if (castOpensStatement(this)) out += ";";
         out += _DEBUF_("/*function cast*/");
       } else {
         out += text;
-        if (text == "typeof" || text == "delete") out += " ";
+        if (text.id() == kept.typeofWord || text.id() == kept.deleteWord) out += " ";
       }
       break;
     }

@@ -133,6 +133,22 @@ void miniFunctionInPlace(TokenFunction* fn, std::string& out, size_t from) {
   out.replace(from, std::string::npos, mini);
 }
 
+// Whether the output may read back the type a word resolves to: a dotted
+// word binds its method to the object by it (enemy.die), a word before [ ]
+// gives the element type (list[i]._id), a word before = decides an int
+// conversion (n = x.@a). Most locals are none of these, and keep no record
+// for it. A word that is not where its index says is answered yes.
+bool resolvedTypeIsRead(Token* token) {
+  if (token->text.find('.') != std::string::npos) return true;
+  Token* p = token->parent;
+  const int at = token->index;
+  if (!p || at < 0 || at >= static_cast<int>(p->childs.size()) || p->childs[static_cast<size_t>(at)] != token)
+    return true;
+  if (static_cast<size_t>(at) + 1 >= p->childs.size()) return false;
+  const Token* next = p->childs[static_cast<size_t>(at) + 1];
+  return next && (next->type == TokenTypeCode::Bracket || next->type == TokenTypeCode::Assign);
+}
+
 }  // namespace
 
 void TokenFunctionDefaultValue::makeValue(Parse* file, int mode, int typeCommentOff) {
@@ -170,7 +186,7 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   if (local && local->typeToken() && local->typeText().empty()) local->setTypeText(local->typeToken()->text);
   const SharedString type = local ? local->typeText() : SharedString();
   headMsg.type = type.str();
-  if (token) token->setResolvedTypeText(type);
+  if (token && resolvedTypeIsRead(token)) token->setResolvedTypeText(type);
   // The debug note is made only when it prints.
   std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
   // other.secret, where other is typed as this function's class, reaches

@@ -4,6 +4,7 @@
 // qualified package name, an inlined constant, a browser global ...) and
 // records which classes and files the file uses.
 #include <algorithm>
+#include <unordered_map>
 
 #include "CompilerOptions.h"
 #include "TokenClass.h"
@@ -252,6 +253,48 @@ std::optional<std::string> TokenPackage::packageFunctionByFullName(const NameQue
   return _DEBUF_("/*package-3.1*/") + q.name;
 }
 
+namespace {
+
+// The interfaces whose full names begin with a wildcard import's path, as
+// (short name, full name) in the order the files were registered. Every file
+// of a package imports the same few paths, so each answer is kept while no
+// class is registered (the registry's generation stays) and the number of
+// interfaces stays (that registry only grows until the registries are reset,
+// which forgets the answers).
+struct WildcardInterfaces {
+  size_t classGeneration = 0;
+  size_t interfaceCount = 0;
+  std::unordered_map<std::string, std::vector<std::pair<std::string, std::string>>> byPath;
+};
+
+WildcardInterfaces& wildcardInterfaces() {
+  static WildcardInterfaces kept;
+  return kept;
+}
+
+const std::vector<std::pair<std::string, std::string>>& interfacesUnder(const std::string& path) {
+  WildcardInterfaces& kept = wildcardInterfaces();
+  const size_t classGeneration = ScriptFile::GlobalClassWidthFileMap.generation();
+  const size_t interfaceCount = TokenClass::_interfacesMap_().size();
+  if (kept.classGeneration != classGeneration || kept.interfaceCount != interfaceCount) {
+    kept.byPath.clear();
+    kept.classGeneration = classGeneration;
+    kept.interfaceCount = interfaceCount;
+  }
+  auto [at, added] = kept.byPath.try_emplace(path);
+  if (added)
+    for (const auto* entry : ScriptFile::GlobalClassWidthFileMap.withPrefix(path)) {
+      const std::string& fullName = entry->first;
+      if (TokenClass::_interfacesMap_().has(fullName))
+        at->second.emplace_back(fullName.substr(fullName.rfind('.') + 1), fullName);
+    }
+  return at->second;
+}
+
+}  // namespace
+
+void forgetWildcardInterfaces() { wildcardInterfaces().byPath.clear(); }
+
 // Package variables and namespaces of wildcard-imported packages count as
 // imports; done once, at the first name the package resolves.
 void TokenPackage::expandWildcardImports() {
@@ -272,12 +315,8 @@ void TokenPackage::expandWildcardImports() {
   // a.b.IFoo was parsed left IFoo out; by now every file is registered, and
   // the interfaces under the wildcard's prefix join the names the file knows.
   for (const auto& [path, dot] : wildcardMap)
-    for (const auto* entry : ScriptFile::GlobalClassWidthFileMap.withPrefix(path)) {
-      const std::string& fullName = entry->first;
-      if (!TokenClass::_interfacesMap_().has(fullName)) continue;
-      std::string shortName = fullName.substr(fullName.rfind('.') + 1);
+    for (const auto& [shortName, fullName] : interfacesUnder(path))
       if (!importMap.has(shortName)) importMap[shortName] = fullName;
-    }
   addNamespaces(qualifyingName);
 }
 

@@ -240,6 +240,7 @@ void resetPackageRegistries() {
   scannedFiles().clear();
   listedPackageFolders().clear();
   askedPackageFolders().clear();
+  forgetWildcardInterfaces();
 }
 
 std::string TokenPackage::ToConversionTable(std::string name, bool add) {

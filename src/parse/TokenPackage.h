@@ -97,3 +97,5 @@ std::string packToFullName(std::string packageName, std::string name);
 
 // Clears the package registries and the pre-scan's scanned-sets.
 void resetPackageRegistries();
+// Forgets the interfaces kept per wildcard import path (with the registries).
+void forgetWildcardInterfaces();

@@ -116,6 +116,41 @@ TEST(ProbeClasses, InterfacesFromWildcardImportsParsedLater) {
   });
 }
 
+// A private member that a base class declares too is renamed; reached
+// through an element of a Vector of its class held in a parameter or a local
+// (others[0]._id, grid[1][0]._id) it is read under that name, not as the
+// base class's member.
+TEST(ProbeClasses, RenamedPrivatesThroughElementsOfTypedLocals) {
+  runCases({
+      {"Vector parameter and nested Vector local",
+       {{"Main.as",
+         "package\n{\n\tpublic class Main\n\t{\n"
+         "\t\tpublic function Main()\n\t\t{\n"
+         "\t\t\tvar a:Node = new Node(7);\n"
+         "\t\t\tvar others:Vector.<Node> = new Vector.<Node>();\n"
+         "\t\t\tothers.push(new Node(5));\n"
+         "\t\t\ttrace(a.sumWith(others), a.fromGrid(), a.baseId());\n"
+         "\t\t}\n\t}\n}\n"},
+        {"Base.as",
+         "package\n{\n\tpublic class Base\n\t{\n"
+         "\t\tprivate var _id:int = 100;\n"
+         "\t\tpublic function baseId():int { return _id; }\n\t}\n}\n"},
+        {"Node.as",
+         "package\n{\n\tpublic class Node extends Base\n\t{\n"
+         "\t\tprivate var _id:int;\n"
+         "\t\tpublic function Node(v:int) { _id = v; }\n"
+         "\t\tpublic function sumWith(others:Vector.<Node>):int { return _id + others[0]._id; }\n"
+         "\t\tpublic function fromGrid():int\n\t\t{\n"
+         "\t\t\tvar grid:Vector.<Vector.<Node>> = new Vector.<Vector.<Node>>();\n"
+         "\t\t\tgrid.push(new Vector.<Node>());\n"
+         "\t\t\tgrid.push(new Vector.<Node>());\n"
+         "\t\t\tgrid[1].push(new Node(3));\n"
+         "\t\t\treturn grid[1][0]._id;\n"
+         "\t\t}\n\t}\n}\n"}},
+       "12 3 100\n"},
+  });
+}
+
 // An instance variable whose initialiser starts with a literal but goes on
 // (`"L" + count`, `10 * scale`) reads members set before it: it is computed
 // in declaration order with the other computed initialisers.

@@ -127,6 +127,41 @@ TEST_F(Imports, WildcardNamesFollowTheRegistrationOrder) {
   ASSERT_EQ(ScriptFile::GlobalClassWidthFileMap.withPrefix("a.").size(), 1u);
 }
 
+// Interfaces are not pre-scanned: the ones a wildcard reaches join the names
+// when the file first resolves one. What was found for a path is not reused
+// once the class registry was cleared and filled again, even with as many
+// classes and interfaces as before.
+TEST_F(Imports, WildcardInterfacesAreFoundAgainAfterTheRegistryChanges) {
+  auto resolve = [](File& file, const char* text) {
+    Token* word = add(file.package, TokenTypeCode::Word, text);
+    std::string name = text, head = text;
+    int skip = 0;
+    TokenHeadMsg msg;
+    file.package->jsFormatProperty(name, head, word, 0, skip, msg);
+  };
+  import("a.b.*");
+  File ia = makeFile("/proj/src/a/b/IA.as", "a.b");
+  ScriptFile::GlobalClassWidthFileMap["a.b.IA"] = ia.record;
+  TokenClass::_interfacesMap_()["a.b.IA"] = "a.b.IA";
+  resolve(f, "IA");
+  EXPECT_EQ(f.package->importMap.get("IA"), "a.b.IA");
+
+  ScriptFile::GlobalClassWidthFileMap.clear();
+  TokenClass::_interfacesMap_().clear();
+  File ib = makeFile("/proj/src/a/b/IB.as", "a.b");
+  ScriptFile::GlobalClassWidthFileMap["a.b.IB"] = ib.record;
+  TokenClass::_interfacesMap_()["a.b.IB"] = "a.b.IB";
+  File g = makeFile("/proj/src/app/Other.as", "app");
+  TokenImport* token = add<TokenImport>(g.package, TokenTypeCode::Import, "import");
+  add(g.package, TokenTypeCode::Word, "a.b.*");
+  add(g.package, TokenTypeCode::Semicolon, ";");
+  ASSERT_EQ(token->pretreatment(g.root), 0);
+  g.package->importMap.clear();
+  resolve(g, "IB");
+  EXPECT_EQ(g.package->importMap.get("IB"), "a.b.IB");
+  EXPECT_FALSE(g.package->importMap.has("IA"));
+}
+
 TEST_F(Imports, WildcardScansThePackageFolder) {
   ruvotest::TempDir dir;
   ruvotest::writeFile(dir.path() + "/src/lib/Tool.as", "package lib {\n public class Tool {}\n}\n");
