@@ -25,6 +25,70 @@ constexpr int kMaxVectorParam = 512;
 // (includes of includes too); further includes are a source error.
 constexpr long long kMaxIncludedBytes = 16ll << 20;
 
+// ---- the layout waiting for the next token ----
+
+// The blanks, tabs and line ends read since the last token. The usual
+// layouts (one blank; a line end and the tabs after it) are held as the
+// number of their kept text, which the token takes as it is; any other is
+// built in a string. Reading or changing the text turns a number into its
+// string first.
+class Layout {
+ public:
+  bool empty() const { return id_ == 0 && text_.empty(); }
+  void operator+=(char c) {
+    if (c == ' ' && empty()) {
+      id_ = blankId();
+      return;
+    }
+    text().push_back(c);
+  }
+  void append(const char* p, size_t n) { text().append(p, n); }
+  void clear() {
+    id_ = 0;
+    text_.clear();
+  }
+  // The layout of a line end and `tabs` tabs, put in place of an empty one.
+  void setLineAndTabs(size_t tabs) { id_ = tabs < kTabLines ? lineAndTabsId(tabs) : SharedString("\n" + std::string(tabs, '\t')).id(); }
+  // Gives the layout to a token's field and empties it.
+  void moveTo(SharedString& field) {
+    if (id_) {
+      field = SharedString::ofId(id_);
+      id_ = 0;
+    } else {
+      field = text_;
+      text_.clear();
+    }
+  }
+  // The layout as a string to read or change.
+  std::string& text() {
+    if (id_) {
+      text_ = SharedString::ofId(id_).str();
+      id_ = 0;
+    }
+    return text_;
+  }
+  std::string take() {
+    std::string out;
+    out.swap(text());
+    return out;
+  }
+
+ private:
+  static constexpr size_t kTabLines = 32;
+  static uint32_t blankId() {
+    static const uint32_t id = SharedString(" ").id();
+    return id;
+  }
+  static uint32_t lineAndTabsId(size_t tabs) {
+    static uint32_t ids[kTabLines] = {};
+    uint32_t& id = ids[tabs];
+    if (!id) id = SharedString("\n" + std::string(tabs, '\t')).id();
+    return id;
+  }
+  std::string text_;
+  uint32_t id_ = 0;  // nonzero: the layout is this kept text and text_ is empty
+};
+
 // ---- per-file state of one outermost Token::parse call ----
 
 struct LexRun {
@@ -141,7 +205,7 @@ bool scanXml(const char* text, long long& scanned);
 // Token::_addWord_ for the group lexer, which knows whether the word holds
 // a layout byte (`spaced`): a word without one is read in place unscanned;
 // and whether it holds a "::" (`colons`): one without is not searched.
-void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, std::string& leading,
+void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, Layout& leading,
              bool spaced, bool colons);
 
 // Whether the next token of the group begins a value.
@@ -182,9 +246,7 @@ class GroupLexer {
   }
   Token* pushToken(Token* t, bool withLeading = true) {
     if (withLeading) {
-      // The shared text is a copy: the buffer stays for the next token's layout.
-      t->leadingText = leading_;
-      leading_.clear();
+      leading_.moveTo(t->leadingText);
     }
     group_->push(t);
     countMade();
@@ -229,7 +291,7 @@ class GroupLexer {
   bool wordSpaced_ = false;  // the word holds a layout byte
   bool wordColons_ = false;  // the word holds a ':' (of a "::")
   int flags_ = 0;
-  std::string leading_;
+  Layout leading_;
 };
 
 }  // namespace lexer

@@ -61,7 +61,7 @@ struct WordSite {
   int line;
   Token* group;
   int& flags;             // the modifier flags waiting for the next token
-  std::string& leading;   // the layout waiting for the next token
+  Layout& leading;        // the layout waiting for the next token
   Token* token = nullptr;           // the token made
   bool declaration = false;         // the token takes the waiting doc comment
   bool neverStatementWord = false;  // a name that reads as a plain word even if listed
@@ -153,7 +153,7 @@ WordMade functionWord(WordSite& s) {
   Token* prev = lastChild(s.group);
   if (prev && (prev->flags & TokenModifierFlags::Async)) {
     s.flags |= prev->flags;
-    s.leading = prev->leadingText + s.leading;
+    s.leading.text() = prev->leadingText + s.leading.text();
     s.group->childs.pop_back();
     moveQueuedErrors(prev, s.token);
     deleteTokenTree(prev);
@@ -408,20 +408,20 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
 
 // Pushes a word's token with what waited for it: the doc comment (for a
 // declaration), the layout and the modifier flags.
-void placeWordToken(Token* token, bool declaration, Token* group, int& flags, std::string& leading) {
+void placeWordToken(Token* token, bool declaration, Token* group, int& flags, Layout& leading) {
   if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
     // A case label keeps its own line end in front unless the source gave one.
-    if (leading.find('\n') != std::string::npos) {
-      token->leadingText = leading;
+    if (leading.text().find('\n') != std::string::npos) {
+      token->leadingText = leading.text();
     } else {
-      token->leadingText += leading;
+      token->leadingText += leading.text();
     }
+    leading.clear();
   } else {
-    token->leadingText = leading;
+    leading.moveTo(token->leadingText);
   }
-  leading.clear();
   token->flags = flags;
   flags = 0;
   group->push(token);
@@ -438,11 +438,14 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
   if (!text || !word || !group) return;
-  lexer::addWord(text, word, last, line, group, flags, leading, true, true);
+  lexer::Layout layout;
+  layout.text().swap(leading);
+  lexer::addWord(text, word, last, line, group, flags, layout, true, true);
+  leading.swap(layout.text());
 }
 
 void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
-                    std::string& leading, bool spaced, bool colons) {
+                    Layout& leading, bool spaced, bool colons) {
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';

@@ -145,12 +145,6 @@ bool isOperatorChar(unsigned char c) { return kByteClasses.of[c] & kOperatorByte
 
 bool isPlainWordByte(unsigned char c) { return kByteClasses.of[c] & kPlainWordByte; }
 
-std::string take(std::string& s) {
-  std::string out;
-  out.swap(s);
-  return out;
-}
-
 // Index of the byte that closes the first `open` at or after `from`; -1 when
 // the text (or the `limit` bytes after the first open) ends first.
 int matchBracket(const char* text, int from, char open, char close, int* firstOpen, int& lines, int limit) {
@@ -304,9 +298,21 @@ LexEnd GroupLexer::run(bool opened) {
 // indentation after it is read at once.
 void GroupLexer::lineEnd() {
   flushWord();
-  leading_ += '\n';
   ++line_;
   ++pos_;
+  if (leading_.empty()) {
+    // Most line ends stand alone before tabs and a token: the layout is
+    // held as the number of its text.
+    int p = pos_;
+    while (t_[p] == '\t') ++p;
+    const char next = t_[p];
+    if (next != '.' && next != 0 && next != ' ' && !isLayoutByte(next)) {
+      leading_.setLineAndTabs(static_cast<size_t>(p - pos_));
+      pos_ = p;
+      return;
+    }
+  }
+  leading_ += '\n';
   if (t_[pos_] == '\t' || t_[pos_] == ' ') blankRun();
 }
 
@@ -419,7 +425,7 @@ void GroupLexer::quoted() {
   if (prev && prev->type == TokenTypeCode::Include) {
     includeFile(group_, std::string(t_ + pos_, last - pos_ + 1));
   } else {
-    Token::_addWord_(t_, t_ + pos_, last, startLine, group_, flags_, leading_);
+    addWord(t_, t_ + pos_, last, startLine, group_, flags_, leading_, true, true);
   }
   pos_ = closed ? end + 1 : end;
 }
@@ -482,7 +488,9 @@ void GroupLexer::closeGroup(char c) {
     matches = group_->type == TokenTypeCode::Bracket || group_->type == TokenTypeCode::As;
   }
   if (!matches) MSGTO(MessageType::UnmatchedClose, pathOf(group_), line_, "%s", "");
-  group_->setTrailingText(take(leading_));
+  SharedString trailing;
+  leading_.moveTo(trailing);
+  group_->setTrailingShared(trailing);
 }
 
 // A '.': the blanks after it are stepped over; after the word "Vector" a

@@ -251,6 +251,10 @@ class Token {
   void setTrailingText(const std::string& s) {
     if (rare_ || !s.empty()) rare_.edit().trailingText = s;
   }
+  // The same for a text kept already (the lexer's closing layouts).
+  void setTrailingShared(const SharedString& s) {
+    if (rare_ || !s.empty()) rare_.edit().trailingText = s;
+  }
   void setPendingError(const std::string& s) {
     if (rare_ || !s.empty()) rare_.edit().pendingError = s;
   }
