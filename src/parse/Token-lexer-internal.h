@@ -11,6 +11,7 @@
 
 #include "Token.h"
 #include "TokenList.h"
+#include "TokenPool.h"
 #include "parse.h"
 
 namespace lexer {
@@ -165,9 +166,20 @@ inline const char* pathOf(Token* group) { return group && group->file ? group->f
 
 // A token of class T with a text kept already: it takes the text's number
 // as it is, where a C string would be measured and looked up again.
+// A token of class T made as `new T(args...)` would make it, with the
+// pool's common path in line.
+template <class T, class... Args>
+inline T* makeToken(Args... args) {
+#if RUVO_TOKEN_POOL
+  return ::new (tokenpool::allocate(sizeof(T))) T(args...);
+#else
+  return new T(args...);
+#endif
+}
+
 template <class T = Token>
 inline T* newToken(int code, const SharedString& text, int line, Token* group) {
-  T* t = new T(code, nullptr, 0, line, group);
+  T* t = makeToken<T>(code, static_cast<const char*>(nullptr), 0, line, group);
   t->text = text;
   return t;
 }

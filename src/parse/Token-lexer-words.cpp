@@ -137,7 +137,7 @@ WordMade varWord(WordSite& s) {
     s.group->push(newToken(TokenTypeCode::Semicolon, kSemicolon, 0, s.group));
     countMade();
   }
-  auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
+  auto* v = makeToken<TokenVar>(s.row.code, static_cast<const char*>(nullptr), 0, s.line, s.group);
   if (s.row.code == TokenTypeCode::Const) v->outputDisabled = DISBALEOUTCONST;
   s.token = v;
   s.declaration = true;
@@ -148,7 +148,7 @@ WordMade varWord(WordSite& s) {
 // layout and the errors queued at it (an include right after it), and is
 // freed.
 WordMade functionWord(WordSite& s) {
-  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
+  s.token = makeToken<TokenFunction>(s.row.code, static_cast<const char*>(nullptr), 0, s.line, s.group);
   s.declaration = true;
   Token* prev = lastChild(s.group);
   if (prev && (prev->flags & TokenModifierFlags::Async)) {
@@ -374,7 +374,7 @@ bool isNumberWord(std::string_view w) {
   } else if (inWordList(__sytemtype__, plain)) {
     code = TokenTypeCode::SystemType;
   }
-  Token* token = new Token(code, nullptr, 0, line, group);
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, line, group);
   token->text = plain;
   if (awaited) token->awaitedCall = 1;
   return token;
@@ -383,7 +383,7 @@ bool isNumberWord(std::string_view w) {
 Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
                       bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
-    Token* literal = new Token(TokenTypeCode::Literal, nullptr, 0, line, group);
+    Token* literal = makeToken<Token>(int(TokenTypeCode::Literal), static_cast<const char*>(nullptr), 0, line, group);
     literal->text = key;
     return literal;
   }
@@ -401,7 +401,7 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
   } else if (wordClass.systemType) {
     code = TokenTypeCode::SystemType;
   }
-  Token* token = new Token(code, nullptr, 0, line, group);
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, line, group);
   token->text = key;
   return token;
 }

@@ -446,9 +446,9 @@ LexEnd GroupLexer::openGroup(char c) {
   }
   Token* g;
   if (c == '(') {
-    g = new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_);
+    g = makeToken<TokenParent>(int(TokenTypeCode::Paren), static_cast<const char*>(nullptr), pos_, line_, group_);
   } else {
-    g = new Token(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket, nullptr, pos_, line_, group_);
+    g = makeToken<Token>(int(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket), static_cast<const char*>(nullptr), pos_, line_, group_);
   }
   pushToken(g);
   LexRun& run = *g_run;

@@ -279,7 +279,14 @@ class Token {
   // (a token may be listed twice); null at any other time.
   static std::vector<Token*>* resolvedTypeLog_;
 
-  Token(int type, const char* text, int pos, int line, Token* parent);
+  // In line: the lexer makes a token for every few bytes of source. It
+  // makes most without a text and gives them one it has kept already, so
+  // the look-up of a C string stays off the common path.
+  Token(int type, const char* text, int, int line, Token* parent)
+      : line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {
+    if (text && *text) [[unlikely]]
+      this->text = SharedString(text);
+  }
 
   // Tokens of every class come from a pool of large blocks: a file makes
   // them by the hundred thousand and keeps them to the end of the run.
