@@ -234,9 +234,16 @@ void bracketLogicalAssignValues(const TokenList& operators);
 class GroupLexer {
  public:
   GroupLexer(Token* group, const char* text, int length, int& pos, int& line)
-      : group_(group), t_(text), len_(length), pos_(pos), line_(line) {}
+      : group_(group), t_(text), len_(length), pos_(pos), line_(line), posOut_(pos), lineOut_(line) {}
 
-  LexEnd run(bool opened);
+  // The position and line are the lexer's own while it reads (a read
+  // through a reference could alias every store), and given back at the end.
+  LexEnd run(bool opened) {
+    const LexEnd e = scan(opened);
+    posOut_ = pos_;
+    lineOut_ = line_;
+    return e;
+  }
 
  private:
   void startWord() {
@@ -266,6 +273,7 @@ class GroupLexer {
   }
 
   // The group scanner (Token-lexer.cpp).
+  LexEnd scan(bool opened);
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
@@ -296,8 +304,10 @@ class GroupLexer {
   Token* group_;
   const char* t_;
   int len_;
-  int& pos_;
-  int& line_;
+  int pos_;
+  int line_;
+  int& posOut_;
+  int& lineOut_;
   int wordStart_ = -1;
   int wordLine_ = 0;
   bool wordSpaced_ = false;  // the word holds a layout byte

@@ -187,13 +187,11 @@ namespace lexer {
 // Reads up to the bracket that closes the group (`opened`: a bracket of
 // this text opened it) or to the end of the text: one switch on the byte,
 // each case a token or a step of its own.
-LexEnd GroupLexer::run(bool opened) {
+LexEnd GroupLexer::scan(bool opened) {
+  // The text ends in a NUL at len_ (and every step stops at one), so the
+  // end needs no check of its own per byte: only the XML and regular
+  // expression readers, which may step further, are held to it.
   for (;;) {
-    if (pos_ >= len_) {
-      pos_ = len_;
-      flushWord();
-      return atEnd(opened);
-    }
     const unsigned char c = static_cast<unsigned char>(t_[pos_]);
     if (c >= 0x80) {
       startWord();
@@ -202,6 +200,7 @@ LexEnd GroupLexer::run(bool opened) {
     }
     switch (c) {
       case 0:
+        if (pos_ > len_) pos_ = len_;
         flushWord();
         return atEnd(opened);
       case 0x01:
@@ -213,7 +212,7 @@ LexEnd GroupLexer::run(bool opened) {
         // Most blanks stand alone between two tokens: one that neither a
         // layout byte nor a '.' follows ends the word and goes into the
         // layout at once.
-        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.' && pos_ + 1 < len_) {
+        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.') {
           flushWord();
           leading_ += ' ';
           ++pos_;
@@ -274,6 +273,7 @@ LexEnd GroupLexer::run(bool opened) {
       case '/':
         slash();
         if (g_run->aborted) return LexEnd::Aborted;
+        if (pos_ > len_) pos_ = len_;
         continue;
       default:
         break;
@@ -281,6 +281,7 @@ LexEnd GroupLexer::run(bool opened) {
     if (isOperatorChar(c)) {
       operatorByte(static_cast<char>(c));
       if (g_run->aborted) return LexEnd::Aborted;
+      if (pos_ > len_) pos_ = len_;
       continue;
     }
     if (c >= 0x21 && c <= 0x7E) {
