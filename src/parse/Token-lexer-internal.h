@@ -49,7 +49,10 @@ class Layout {
     text_.clear();
   }
   // The layout of a line end and `tabs` tabs, put in place of an empty one.
-  void setLineAndTabs(size_t tabs) { id_ = tabs < kTabLines ? lineAndTabsId(tabs) : SharedString("\n" + std::string(tabs, '\t')).id(); }
+  void setLineAndTabs(size_t tabs) {
+    const uint32_t known = tabs < kTabLines ? lineAndTabsIds_[tabs] : 0;
+    id_ = known ? known : keepLineAndTabs(tabs);
+  }
   // Gives the layout to a token's field and empties it.
   void moveTo(SharedString& field) {
     if (id_) {
@@ -80,12 +83,14 @@ class Layout {
     static const uint32_t id = SharedString(" ").id();
     return id;
   }
-  static uint32_t lineAndTabsId(size_t tabs) {
-    static uint32_t ids[kTabLines] = {};
-    uint32_t& id = ids[tabs];
-    if (!id) id = SharedString("\n" + std::string(tabs, '\t')).id();
+  // Keeps the text of a line end and `tabs` tabs, remembering its number
+  // for the first kTabLines counts.
+  [[gnu::noinline]] static uint32_t keepLineAndTabs(size_t tabs) {
+    const uint32_t id = SharedString("\n" + std::string(tabs, '\t')).id();
+    if (tabs < kTabLines) lineAndTabsIds_[tabs] = id;
     return id;
   }
+  static inline uint32_t lineAndTabsIds_[kTabLines] = {};  // 0: not kept yet
   std::string text_;
   uint32_t id_ = 0;  // nonzero: the layout is this kept text and text_ is empty
 };
