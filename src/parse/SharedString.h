@@ -47,6 +47,12 @@ class SharedString {
   // The number of the kept text: equal numbers, equal texts (and the other
   // way round). Tables indexed by it answer per distinct text.
   uint32_t id() const { return id_; }
+  // The kept text of number `id` (one that id() gave).
+  static SharedString ofId(uint32_t id) {
+    SharedString s;
+    s.id_ = id;
+    return s;
+  }
   char back() const { return str().back(); }
   char operator[](size_t i) const { return str()[i]; }
   size_t find(const std::string& s, size_t pos = 0) const { return str().find(s, pos); }

@@ -59,7 +59,7 @@ void GroupLexer::comment() {
     if (group_->file) group_->file->outputEnabled = 0;
   } else if (body == "/*await*") {
     static const char kAwait[] = "await";
-    Token::_addWord_(kAwait, kAwait, 4, line_, group_, flags_, leading_);
+    addWord(kAwait, kAwait, 4, line_, group_, flags_, leading_, true, true);
     _Comment.clear();
   } else if (!body.empty()) {
     _Comment.assign("\n").append(body).append(block ? "/\n" : "\n");

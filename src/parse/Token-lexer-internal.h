@@ -11,6 +11,7 @@
 
 #include "Token.h"
 #include "TokenList.h"
+#include "TokenPool.h"
 #include "parse.h"
 
 namespace lexer {
@@ -24,6 +25,75 @@ constexpr int kMaxVectorParam = 512;
 // The included text one file may expand to, all its includes together
 // (includes of includes too); further includes are a source error.
 constexpr long long kMaxIncludedBytes = 16ll << 20;
+
+// ---- the layout waiting for the next token ----
+
+// The blanks, tabs and line ends read since the last token. The usual
+// layouts (one blank; a line end and the tabs after it) are held as the
+// number of their kept text, which the token takes as it is; any other is
+// built in a string. Reading or changing the text turns a number into its
+// string first.
+class Layout {
+ public:
+  bool empty() const { return id_ == 0 && text_.empty(); }
+  void operator+=(char c) {
+    if (c == ' ' && empty()) {
+      id_ = blankId();
+      return;
+    }
+    text().push_back(c);
+  }
+  void append(const char* p, size_t n) { text().append(p, n); }
+  void clear() {
+    id_ = 0;
+    text_.clear();
+  }
+  // The layout of a line end and `tabs` tabs, put in place of an empty one.
+  void setLineAndTabs(size_t tabs) {
+    const uint32_t known = tabs < kTabLines ? lineAndTabsIds_[tabs] : 0;
+    id_ = known ? known : keepLineAndTabs(tabs);
+  }
+  // Gives the layout to a token's field and empties it.
+  void moveTo(SharedString& field) {
+    if (id_) {
+      field = SharedString::ofId(id_);
+      id_ = 0;
+    } else {
+      field = text_;
+      text_.clear();
+    }
+  }
+  // The layout as a string to read or change.
+  std::string& text() {
+    if (id_) {
+      text_ = SharedString::ofId(id_).str();
+      id_ = 0;
+    }
+    return text_;
+  }
+  std::string take() {
+    std::string out;
+    out.swap(text());
+    return out;
+  }
+
+ private:
+  static constexpr size_t kTabLines = 32;
+  static uint32_t blankId() {
+    static const uint32_t id = SharedString(" ").id();
+    return id;
+  }
+  // Keeps the text of a line end and `tabs` tabs, remembering its number
+  // for the first kTabLines counts.
+  [[gnu::noinline]] static uint32_t keepLineAndTabs(size_t tabs) {
+    const uint32_t id = SharedString("\n" + std::string(tabs, '\t')).id();
+    if (tabs < kTabLines) lineAndTabsIds_[tabs] = id;
+    return id;
+  }
+  static inline uint32_t lineAndTabsIds_[kTabLines] = {};  // 0: not kept yet
+  std::string text_;
+  uint32_t id_ = 0;  // nonzero: the layout is this kept text and text_ is empty
+};
 
 // ---- per-file state of one outermost Token::parse call ----
 
@@ -101,9 +171,20 @@ inline const char* pathOf(Token* group) { return group && group->file ? group->f
 
 // A token of class T with a text kept already: it takes the text's number
 // as it is, where a C string would be measured and looked up again.
+// A token of class T made as `new T(args...)` would make it, with the
+// pool's common path in line.
+template <class T, class... Args>
+inline T* makeToken(Args... args) {
+#if RUVO_TOKEN_POOL
+  return ::new (tokenpool::allocate(sizeof(T))) T(args...);
+#else
+  return new T(args...);
+#endif
+}
+
 template <class T = Token>
 inline T* newToken(int code, const SharedString& text, int line, Token* group) {
-  T* t = new T(code, nullptr, 0, line, group);
+  T* t = makeToken<T>(code, static_cast<const char*>(nullptr), 0, line, group);
   t->text = text;
   return t;
 }
@@ -141,7 +222,7 @@ bool scanXml(const char* text, long long& scanned);
 // Token::_addWord_ for the group lexer, which knows whether the word holds
 // a layout byte (`spaced`): a word without one is read in place unscanned;
 // and whether it holds a "::" (`colons`): one without is not searched.
-void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, std::string& leading,
+void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, Layout& leading,
              bool spaced, bool colons);
 
 // Whether the next token of the group begins a value.
@@ -158,9 +239,16 @@ void bracketLogicalAssignValues(const TokenList& operators);
 class GroupLexer {
  public:
   GroupLexer(Token* group, const char* text, int length, int& pos, int& line)
-      : group_(group), t_(text), len_(length), pos_(pos), line_(line) {}
+      : group_(group), t_(text), len_(length), pos_(pos), line_(line), posOut_(pos), lineOut_(line) {}
 
-  LexEnd run(bool opened);
+  // The position and line are the lexer's own while it reads (a read
+  // through a reference could alias every store), and given back at the end.
+  LexEnd run(bool opened) {
+    const LexEnd e = scan(opened);
+    posOut_ = pos_;
+    lineOut_ = line_;
+    return e;
+  }
 
  private:
   void startWord() {
@@ -182,9 +270,7 @@ class GroupLexer {
   }
   Token* pushToken(Token* t, bool withLeading = true) {
     if (withLeading) {
-      // The shared text is a copy: the buffer stays for the next token's layout.
-      t->leadingText = leading_;
-      leading_.clear();
+      leading_.moveTo(t->leadingText);
     }
     group_->push(t);
     countMade();
@@ -192,6 +278,7 @@ class GroupLexer {
   }
 
   // The group scanner (Token-lexer.cpp).
+  LexEnd scan(bool opened);
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
@@ -222,14 +309,16 @@ class GroupLexer {
   Token* group_;
   const char* t_;
   int len_;
-  int& pos_;
-  int& line_;
+  int pos_;
+  int line_;
+  int& posOut_;
+  int& lineOut_;
   int wordStart_ = -1;
   int wordLine_ = 0;
   bool wordSpaced_ = false;  // the word holds a layout byte
   bool wordColons_ = false;  // the word holds a ':' (of a "::")
   int flags_ = 0;
-  std::string leading_;
+  Layout leading_;
 };
 
 }  // namespace lexer

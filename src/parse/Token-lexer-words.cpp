@@ -61,7 +61,7 @@ struct WordSite {
   int line;
   Token* group;
   int& flags;             // the modifier flags waiting for the next token
-  std::string& leading;   // the layout waiting for the next token
+  Layout& leading;        // the layout waiting for the next token
   Token* token = nullptr;           // the token made
   bool declaration = false;         // the token takes the waiting doc comment
   bool neverStatementWord = false;  // a name that reads as a plain word even if listed
@@ -137,7 +137,7 @@ WordMade varWord(WordSite& s) {
     s.group->push(newToken(TokenTypeCode::Semicolon, kSemicolon, 0, s.group));
     countMade();
   }
-  auto* v = new TokenVar(s.row.code, nullptr, 0, s.line, s.group);
+  auto* v = makeToken<TokenVar>(s.row.code, static_cast<const char*>(nullptr), 0, s.line, s.group);
   if (s.row.code == TokenTypeCode::Const) v->outputDisabled = DISBALEOUTCONST;
   s.token = v;
   s.declaration = true;
@@ -148,12 +148,12 @@ WordMade varWord(WordSite& s) {
 // layout and the errors queued at it (an include right after it), and is
 // freed.
 WordMade functionWord(WordSite& s) {
-  s.token = new TokenFunction(s.row.code, nullptr, 0, s.line, s.group);
+  s.token = makeToken<TokenFunction>(s.row.code, static_cast<const char*>(nullptr), 0, s.line, s.group);
   s.declaration = true;
   Token* prev = lastChild(s.group);
   if (prev && (prev->flags & TokenModifierFlags::Async)) {
     s.flags |= prev->flags;
-    s.leading = prev->leadingText + s.leading;
+    s.leading.text() = prev->leadingText + s.leading.text();
     s.group->childs.pop_back();
     moveQueuedErrors(prev, s.token);
     deleteTokenTree(prev);
@@ -374,7 +374,7 @@ bool isNumberWord(std::string_view w) {
   } else if (inWordList(__sytemtype__, plain)) {
     code = TokenTypeCode::SystemType;
   }
-  Token* token = new Token(code, nullptr, 0, line, group);
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, line, group);
   token->text = plain;
   if (awaited) token->awaitedCall = 1;
   return token;
@@ -383,7 +383,7 @@ bool isNumberWord(std::string_view w) {
 Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
                       bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
-    Token* literal = new Token(TokenTypeCode::Literal, nullptr, 0, line, group);
+    Token* literal = makeToken<Token>(int(TokenTypeCode::Literal), static_cast<const char*>(nullptr), 0, line, group);
     literal->text = key;
     return literal;
   }
@@ -401,27 +401,27 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
   } else if (wordClass.systemType) {
     code = TokenTypeCode::SystemType;
   }
-  Token* token = new Token(code, nullptr, 0, line, group);
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, line, group);
   token->text = key;
   return token;
 }
 
 // Pushes a word's token with what waited for it: the doc comment (for a
 // declaration), the layout and the modifier flags.
-void placeWordToken(Token* token, bool declaration, Token* group, int& flags, std::string& leading) {
+void placeWordToken(Token* token, bool declaration, Token* group, int& flags, Layout& leading) {
   if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
   if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
     // A case label keeps its own line end in front unless the source gave one.
-    if (leading.find('\n') != std::string::npos) {
-      token->leadingText = leading;
+    if (leading.text().find('\n') != std::string::npos) {
+      token->leadingText = leading.text();
     } else {
-      token->leadingText += leading;
+      token->leadingText += leading.text();
     }
+    leading.clear();
   } else {
-    token->leadingText = leading;
+    leading.moveTo(token->leadingText);
   }
-  leading.clear();
   token->flags = flags;
   flags = 0;
   group->push(token);
@@ -438,11 +438,14 @@ void placeWordToken(Token* token, bool declaration, Token* group, int& flags, st
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
   if (!text || !word || !group) return;
-  lexer::addWord(text, word, last, line, group, flags, leading, true, true);
+  lexer::Layout layout;
+  layout.text().swap(leading);
+  lexer::addWord(text, word, last, line, group, flags, layout, true, true);
+  leading.swap(layout.text());
 }
 
 void lexer::addWord(const char* text, const char* word, int last, int line, Token* group, int& flags,
-                    std::string& leading, bool spaced, bool colons) {
+                    Layout& leading, bool spaced, bool colons) {
   const char* end = text + last + 1;
   if (end <= word) return;
   const bool quotedWord = *word == '"' || *word == '\'';

@@ -452,8 +452,7 @@ void GroupLexer::xmlWithExpressions() {
   std::string result;
   AddXML(result, const_cast<char*>(t_), line_, pos_, group_);
   if (first < ch.size() && ch[first]) {
-    ch[first]->leadingText = leading_;
-    leading_.clear();
+    leading_.moveTo(ch[first]->leadingText);
   }
 }
 

@@ -145,12 +145,6 @@ bool isOperatorChar(unsigned char c) { return kByteClasses.of[c] & kOperatorByte
 
 bool isPlainWordByte(unsigned char c) { return kByteClasses.of[c] & kPlainWordByte; }
 
-std::string take(std::string& s) {
-  std::string out;
-  out.swap(s);
-  return out;
-}
-
 // Index of the byte that closes the first `open` at or after `from`; -1 when
 // the text (or the `limit` bytes after the first open) ends first.
 int matchBracket(const char* text, int from, char open, char close, int* firstOpen, int& lines, int limit) {
@@ -193,13 +187,11 @@ namespace lexer {
 // Reads up to the bracket that closes the group (`opened`: a bracket of
 // this text opened it) or to the end of the text: one switch on the byte,
 // each case a token or a step of its own.
-LexEnd GroupLexer::run(bool opened) {
+LexEnd GroupLexer::scan(bool opened) {
+  // The text ends in a NUL at len_ (and every step stops at one), so the
+  // end needs no check of its own per byte: only the XML and regular
+  // expression readers, which may step further, are held to it.
   for (;;) {
-    if (pos_ >= len_) {
-      pos_ = len_;
-      flushWord();
-      return atEnd(opened);
-    }
     const unsigned char c = static_cast<unsigned char>(t_[pos_]);
     if (c >= 0x80) {
       startWord();
@@ -208,6 +200,7 @@ LexEnd GroupLexer::run(bool opened) {
     }
     switch (c) {
       case 0:
+        if (pos_ > len_) pos_ = len_;
         flushWord();
         return atEnd(opened);
       case 0x01:
@@ -219,7 +212,7 @@ LexEnd GroupLexer::run(bool opened) {
         // Most blanks stand alone between two tokens: one that neither a
         // layout byte nor a '.' follows ends the word and goes into the
         // layout at once.
-        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.' && pos_ + 1 < len_) {
+        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.') {
           flushWord();
           leading_ += ' ';
           ++pos_;
@@ -280,6 +273,7 @@ LexEnd GroupLexer::run(bool opened) {
       case '/':
         slash();
         if (g_run->aborted) return LexEnd::Aborted;
+        if (pos_ > len_) pos_ = len_;
         continue;
       default:
         break;
@@ -287,6 +281,7 @@ LexEnd GroupLexer::run(bool opened) {
     if (isOperatorChar(c)) {
       operatorByte(static_cast<char>(c));
       if (g_run->aborted) return LexEnd::Aborted;
+      if (pos_ > len_) pos_ = len_;
       continue;
     }
     if (c >= 0x21 && c <= 0x7E) {
@@ -304,9 +299,21 @@ LexEnd GroupLexer::run(bool opened) {
 // indentation after it is read at once.
 void GroupLexer::lineEnd() {
   flushWord();
-  leading_ += '\n';
   ++line_;
   ++pos_;
+  if (leading_.empty()) {
+    // Most line ends stand alone before tabs and a token: the layout is
+    // held as the number of its text.
+    int p = pos_;
+    while (t_[p] == '\t') ++p;
+    const char next = t_[p];
+    if (next != '.' && next != 0 && next != ' ' && !isLayoutByte(next)) {
+      leading_.setLineAndTabs(static_cast<size_t>(p - pos_));
+      pos_ = p;
+      return;
+    }
+  }
+  leading_ += '\n';
   if (t_[pos_] == '\t' || t_[pos_] == ' ') blankRun();
 }
 
@@ -419,7 +426,7 @@ void GroupLexer::quoted() {
   if (prev && prev->type == TokenTypeCode::Include) {
     includeFile(group_, std::string(t_ + pos_, last - pos_ + 1));
   } else {
-    Token::_addWord_(t_, t_ + pos_, last, startLine, group_, flags_, leading_);
+    addWord(t_, t_ + pos_, last, startLine, group_, flags_, leading_, true, true);
   }
   pos_ = closed ? end + 1 : end;
 }
@@ -440,9 +447,9 @@ LexEnd GroupLexer::openGroup(char c) {
   }
   Token* g;
   if (c == '(') {
-    g = new TokenParent(TokenTypeCode::Paren, nullptr, pos_, line_, group_);
+    g = makeToken<TokenParent>(int(TokenTypeCode::Paren), static_cast<const char*>(nullptr), pos_, line_, group_);
   } else {
-    g = new Token(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket, nullptr, pos_, line_, group_);
+    g = makeToken<Token>(int(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket), static_cast<const char*>(nullptr), pos_, line_, group_);
   }
   pushToken(g);
   LexRun& run = *g_run;
@@ -482,7 +489,9 @@ void GroupLexer::closeGroup(char c) {
     matches = group_->type == TokenTypeCode::Bracket || group_->type == TokenTypeCode::As;
   }
   if (!matches) MSGTO(MessageType::UnmatchedClose, pathOf(group_), line_, "%s", "");
-  group_->setTrailingText(take(leading_));
+  SharedString trailing;
+  leading_.moveTo(trailing);
+  group_->setTrailingShared(trailing);
 }
 
 // A '.': the blanks after it are stepped over; after the word "Vector" a

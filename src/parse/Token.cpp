@@ -26,6 +26,7 @@
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "parse.h"
+#include "TokenPool.h"
 
 // Every type code the tree knows, in code order.
 const NamedCode kTokenTypeTable[] = {
@@ -101,14 +102,6 @@ const char* jsModeName(int mode) {
   return name ? name : "?";
 }
 
-// The lexer makes most tokens without a text and gives them one it has kept
-// already, so the look-up of a C string stays off the common path.
-Token::Token(int type, const char* text, int, int line, Token* parent)
-    : line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {
-  if (text && *text) [[unlikely]]
-    this->text = SharedString(text);
-}
-
 static_assert(sizeof(Token) <= 96, "a token is made for every few bytes of source: keep it small");
 
 // ---- the token pool ----
@@ -121,26 +114,13 @@ static_assert(sizeof(Token) <= 96, "a token is made for every few bytes of sourc
 // back to its class's free list. The sanitizer build uses the plain heap, so
 // that the address checker sees every token.
 
-#if defined(__SANITIZE_ADDRESS__)
-#define RUVO_TOKEN_POOL 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define RUVO_TOKEN_POOL 0
-#endif
-#endif
-#ifndef RUVO_TOKEN_POOL
-#define RUVO_TOKEN_POOL 1
-#endif
-
 #if RUVO_TOKEN_POOL
 namespace {
 
 // Slots are 8-byte aligned: no token class asks for more.
-constexpr size_t kSlotGrain = 8;
-
 template <class... Classes>
 constexpr bool alignedWithinGrain() {
-  return ((alignof(Classes) <= kSlotGrain) && ...);
+  return ((alignof(Classes) <= tokenpool::kSlotGrain) && ...);
 }
 template <class... Classes>
 constexpr size_t largest() {
@@ -156,14 +136,12 @@ static_assert(alignedWithinGrain<RUVO_TOKEN_CLASSES>());
 constexpr size_t kPoolBlock = size_t(4) << 20;  // 4 MB
 constexpr size_t kPageShift = 16;               // 64 KB pages
 constexpr size_t kPages = kPoolBlock >> kPageShift;
-constexpr size_t kPooledMax = 4096;  // a larger object takes a block of its own
-static_assert(largest<RUVO_TOKEN_CLASSES>() <= kPooledMax, "every token class fits a pool slot");
+static_assert(largest<RUVO_TOKEN_CLASSES>() <= tokenpool::kPooledMax, "every token class fits a pool slot");
 #undef RUVO_TOKEN_CLASSES
 constexpr uint16_t kWholeBlock = 0xffff;  // the block holds one large object
-
-struct PoolSlot {
-  PoolSlot* next;
-};
+using tokenpool::kSlotGrain;
+using tokenpool::kPooledMax;
+using tokenpool::PoolSlot;
 
 // At the start of every block; the first page serves slots after it.
 struct BlockHeader {
@@ -200,79 +178,54 @@ void* newBlock() {
   return block;
 }
 
-// Constant-initialised and never destroyed (it has no destructor to run):
-// tokens of every compile live in it to the end of the process, and a token
-// is made for every few bytes of source, so the common path of allocate is
-// a few loads and a store, with no guard for a function-local static.
-struct TokenPool {
-  PoolSlot* free[kPooledMax / kSlotGrain + 1];
-  char* cursor[kPooledMax / kSlotGrain + 1];  // next unused slot of the class's current page
-  char* limit[kPooledMax / kSlotGrain + 1];
-  BlockHeader* block;  // the block whose pages are handed out
-  size_t nextPage;     // the next page of `block` to hand out (kPages: none left)
+}  // namespace
 
-  void* allocate(size_t size) {
-    const size_t cls = (size + kSlotGrain - 1) / kSlotGrain;
-    if (size <= kPooledMax) {
-      if (PoolSlot* slot = free[cls]) {
-        free[cls] = slot->next;
-        return slot;
-      }
-      char* at = cursor[cls];
-      const size_t total = cls * kSlotGrain;
-      if (static_cast<size_t>(limit[cls] - at) >= total) {
-        cursor[cls] = at + total;
-        return at;
-      }
-    }
-    return allocateSlow(size);
-  }
+namespace tokenpool {
 
-  // A large object, or a class whose page is used up: a new page (from a
-  // new block when the current one has none left).
-  [[gnu::noinline]] void* allocateSlow(size_t size) {
-    const size_t total = (size + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
-    if (total > kPooledMax) {
-      void* whole = newBlock();  // kept to the end of the process
-      static_cast<BlockHeader*>(whole)->pageClass[0] = kWholeBlock;
-      return static_cast<char*>(whole) + kHeaderRoom;
-    }
-    const size_t cls = total / kSlotGrain;
-    if (nextPage == kPages || !block) {
-      block = static_cast<BlockHeader*>(newBlock());  // kept to the end of the process
-      *block = BlockHeader{};
-      nextPage = 0;
-    }
-    char* page = reinterpret_cast<char*>(block) + (nextPage << kPageShift);
-    block->pageClass[nextPage] = static_cast<uint16_t>(cls);
-    cursor[cls] = (nextPage == 0 ? page + kHeaderRoom : page) + total;
-    limit[cls] = page + (size_t(1) << kPageShift);
-    ++nextPage;
-    return cursor[cls] - total;
-  }
-
-  void release(void* p) {
-    BlockHeader* owner = blockOf(p);
-    const size_t page = (static_cast<char*>(p) - reinterpret_cast<char*>(owner)) >> kPageShift;
-    const uint16_t cls = owner->pageClass[page];
-    if (cls == kWholeBlock) return;  // kept with the other blocks; it never happens for a known class
-    auto* node = static_cast<PoolSlot*>(p);
-    node->next = free[cls];
-    free[cls] = node;
-  }
-};
+constinit TokenPool g_pool{};
 static_assert(std::is_trivially_destructible_v<TokenPool>);
 
-constinit TokenPool g_tokenPool{};
+// A large object, or a class whose page is used up: a new page (from a
+// new block when the current one has none left).
+void* TokenPool::allocateSlow(size_t size) {
+  const size_t total = (size + kSlotGrain - 1) / kSlotGrain * kSlotGrain;
+  if (total > kPooledMax) {
+    void* whole = newBlock();  // kept to the end of the process
+    static_cast<BlockHeader*>(whole)->pageClass[0] = kWholeBlock;
+    return static_cast<char*>(whole) + kHeaderRoom;
+  }
+  const size_t cls = total / kSlotGrain;
+  auto* current = static_cast<BlockHeader*>(block);
+  if (nextPage == kPages || !current) {
+    current = static_cast<BlockHeader*>(newBlock());  // kept to the end of the process
+    *current = BlockHeader{};
+    block = current;
+    nextPage = 0;
+  }
+  char* page = reinterpret_cast<char*>(current) + (nextPage << kPageShift);
+  current->pageClass[nextPage] = static_cast<uint16_t>(cls);
+  cursor[cls] = (nextPage == 0 ? page + kHeaderRoom : page) + total;
+  limit[cls] = page + (size_t(1) << kPageShift);
+  ++nextPage;
+  return cursor[cls] - total;
+}
 
-TokenPool& tokenPool() { return g_tokenPool; }
+void TokenPool::release(void* p) {
+  BlockHeader* owner = blockOf(p);
+  const size_t page = (static_cast<char*>(p) - reinterpret_cast<char*>(owner)) >> kPageShift;
+  const uint16_t cls = owner->pageClass[page];
+  if (cls == kWholeBlock) return;  // kept with the other blocks; it never happens for a known class
+  auto* node = static_cast<PoolSlot*>(p);
+  node->next = free[cls];
+  free[cls] = node;
+}
 
-}  // namespace
+}  // namespace tokenpool
 #endif
 
 void* Token::operator new(size_t size) {
 #if RUVO_TOKEN_POOL
-  return tokenPool().allocate(size);
+  return tokenpool::allocate(size);
 #else
   return ::operator new(size);
 #endif
@@ -281,7 +234,7 @@ void* Token::operator new(size_t size) {
 void Token::operator delete(void* p) noexcept {
   if (!p) return;
 #if RUVO_TOKEN_POOL
-  tokenPool().release(p);
+  tokenpool::g_pool.release(p);
 #else
   ::operator delete(p);
 #endif

@@ -231,6 +231,10 @@ class Token {
   uint8_t gapMark : 1 = 0;
   // Set on the last token that an include directive read into its group.
   uint8_t includeEnd : 1 = 0;
+  // A group's closing layout when it is a line end and one to three tabs
+  // (most are): the number of tabs, and no record taken for it; 0: the
+  // record holds the layout, if there is one. Read through trailingText().
+  uint8_t trailingTabs : 2 = 0;
   FileRef file;
   SharedPointer<TokenClass> currentClass;  // 4 bytes: the classes are few
  private:
@@ -242,14 +246,22 @@ class Token {
   // ---- fields few tokens set (TokenRareFields) ----
   // Storing an empty text or a null type word in a token without a record
   // takes none.
-  const SharedString& trailingText() const { return rare_.get().trailingText; }
+  const SharedString& trailingText() const {
+    return trailingTabs ? lineAndTabsLayout(trailingTabs) : rare_.get().trailingText;
+  }
   const SharedString& pendingError() const { return rare_.get().pendingError; }
   const RareString& docComment() const { return rare_.get().docComment; }
   const SharedString& typeText() const { return rare_.get().typeText; }
   const SharedString& resolvedTypeText() const { return rare_.get().resolvedTypeText; }
   Token* typeToken() const { return rare_.get().typeToken; }
   void setTrailingText(const std::string& s) {
+    trailingTabs = 0;
     if (rare_ || !s.empty()) rare_.edit().trailingText = s;
+  }
+  // The same for a text kept already (the lexer's closing layouts).
+  void setTrailingShared(const SharedString& s) {
+    trailingTabs = tabsOfLineLayout(s);
+    if (rare_ || (!s.empty() && !trailingTabs)) rare_.edit().trailingText = trailingTabs ? SharedString() : s;
   }
   void setPendingError(const std::string& s) {
     if (rare_ || !s.empty()) rare_.edit().pendingError = s;
@@ -282,7 +294,14 @@ class Token {
   // (a token may be listed twice); null at any other time.
   static std::vector<Token*>* resolvedTypeLog_;
 
-  Token(int type, const char* text, int pos, int line, Token* parent);
+  // In line: the lexer makes a token for every few bytes of source. It
+  // makes most without a text and gives them one it has kept already, so
+  // the look-up of a C string stays off the common path.
+  Token(int type, const char* text, int, int line, Token* parent)
+      : line(line), endLine(line), type(static_cast<int8_t>(type)), parent(parent) {
+    if (text && *text) [[unlikely]]
+      this->text = SharedString(text);
+  }
 
   // Tokens of every class come from a pool of large blocks: a file makes
   // them by the hundred thousand and keeps them to the end of the run.

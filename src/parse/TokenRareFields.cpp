@@ -20,6 +20,25 @@ RecordTable& recordTable() {
 
 }  // namespace
 
+namespace {
+
+const SharedString* lineLayouts() {
+  static const SharedString kLayouts[4] = {SharedString(), SharedString("\n\t"), SharedString("\n\t\t"),
+                                           SharedString("\n\t\t\t")};
+  return kLayouts;
+}
+
+}  // namespace
+
+const SharedString& lineAndTabsLayout(unsigned tabs) { return lineLayouts()[tabs & 3]; }
+
+unsigned tabsOfLineLayout(const SharedString& layout) {
+  const SharedString* layouts = lineLayouts();
+  for (unsigned tabs = 1; tabs < 4; ++tabs)
+    if (layouts[tabs].id() == layout.id()) return tabs;
+  return 0;
+}
+
 TokenRareFields** TokenRareSlot::chunks_ = nullptr;
 const TokenRareFields TokenRareSlot::kNone_{};
 

@@ -25,6 +25,11 @@ struct TokenRareFields {
   Token* typeToken = nullptr;     // the type word of a declaration
 };
 
+// The layout of a line end and `tabs` (1 to 3) tabs, kept once.
+const SharedString& lineAndTabsLayout(unsigned tabs);
+// The number of tabs of a layout lineAndTabsLayout gives; 0 for any other.
+unsigned tabsOfLineLayout(const SharedString& layout);
+
 // The token's number of its record. Copying a token copies its record.
 class TokenRareSlot {
  public:

@@ -103,6 +103,30 @@ TEST_F(TokenTree, ConstructorDefaults) {
   EXPECT_EQ(empty.text, "");
 }
 
+// A group's closing layout: a line end and one to three tabs is held in
+// the token's own bits, any other in its record; each store replaces the
+// last whichever home either had, and a copy reads the same.
+TEST_F(TokenTree, ClosingLayoutsReadAsStoredWhereverTheyAreKept) {
+  const struct {
+    bool shared;
+    const char* layout;
+  } steps[] = {
+      {true, "\n\t\t"}, {false, "  "},  {true, "\n\t\t\t\t"}, {true, "\n\t"},       {true, "\n"},
+      {true, "\n\t\t\t"}, {false, ""}, {true, "\n\t\t"},       {true, ""},        {true, "\t"},
+  };
+  Token group(TokenTypeCode::Block, nullptr, 0, 1, nullptr);
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << (step.shared ? "shared " : "text ") << '"' << step.layout << '"');
+    if (step.shared)
+      group.setTrailingShared(SharedString(step.layout));
+    else
+      group.setTrailingText(step.layout);
+    EXPECT_EQ(group.trailingText(), step.layout);
+    Token copy = group;
+    EXPECT_EQ(copy.trailingText(), step.layout);
+  }
+}
+
 TEST_F(TokenTree, PlacingChildrenKeepsIndexParentAndFile) {
   Parse* file = lexertest::emptyFile();
   Token* g = new Token(TokenTypeCode::Block, nullptr, 0, 0, nullptr);
