@@ -42,6 +42,15 @@ const KeptTexts& keptTexts() {
   return kept;
 }
 
+// Appends a token's text. Most are one byte (operators, separators, a blank)
+// or none, and a byte is written in place without the call that copies a run.
+inline void appendText(std::string& out, const std::string& text) {
+  if (text.size() == 1)
+    out.push_back(text[0]);
+  else if (!text.empty())
+    out.append(text);
+}
+
 // A ( ) group that holds one value: something in it and no ',' between.
 bool isSingleValueGroup(const Token* group) {
   if (!isType(group, TokenTypeCode::Paren)) return false;
@@ -699,36 +708,39 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
                           (text.id() == keptTexts().plusPlus || text.id() == keptTexts().minusMinus);
       if (update && (isPrefixUpdateOfSuperAccessor() || isPrefixUpdateOfAttribute(this))) break;
       const size_t joint = out.size();
-      out += text;
+      appendText(out, text.str());
       keepTokensApart(out, joint);
       break;
     }
     case TokenTypeCode::Block: {
       bool braces = text != kBracelessBlock;
-      if (braces) out += "{";
+      if (braces) out.push_back('{');
       _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-      out += trailingText();
-      if (braces) out += "}";
+      appendText(out, trailingText().str());
+      if (braces) out.push_back('}');
       return 0;
     }
     case TokenTypeCode::Paren:
-      out += "(";
+      out.push_back('(');
       _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-      out += trailingText();
-      out += ")";
+      appendText(out, trailingText().str());
+      out.push_back(')');
       if (typeCommentOff == 0 && typeToken()) out += _ompilerOptions_.KeepVariableType(typeToken()->text.c_str(), false);
       return 0;
     case TokenTypeCode::Bracket:
       if (!isMetadata(this)) {
-        out += "[";
+        out.push_back('[');
         _childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-        out += trailingText();
-        out += "]";
+        appendText(out, trailingText().str());
+        out.push_back(']');
       }
       return 0;
     case TokenTypeCode::Assign:
     case TokenTypeCode::Question:
-      out += (safeMark && text == "=") ? "=/*[SAFE]*/" : text;
+      if (safeMark && text == "=")
+        out += "=/*[SAFE]*/";
+      else
+        appendText(out, text.str());
       break;
     case TokenTypeCode::StatementWord:
     case TokenTypeCode::SystemType: {

@@ -297,8 +297,14 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     if (!child) continue;
     if (leadingTextsToDrop > 0)
       --leadingTextsToDrop;
-    else if (!child->leadingText.empty())  // many tokens follow the one before without a blank
-      out += child->leadingText;
+    else if (!child->leadingText.empty()) {  // many tokens follow the one before without a blank
+      // Most leading texts are one blank: written in place.
+      const std::string& lead = child->leadingText.str();
+      if (lead.size() == 1)
+        out.push_back(lead[0]);
+      else
+        out += lead;
+    }
     if (range.skipsDisabled) {
       // Only a declaration with a type word has a use to note, once.
       if (range.notesTypeUses && __ISRELEASE__ && !child->typeUseRegistered && child->typeToken())
@@ -309,7 +315,12 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     const int skip = child->toJsScript(out, file, mode, typeCommentOff);
     if (range.keepsTokensApart) keepTokensApart(out, joint);
     if (skip > 0) i += static_cast<size_t>(skip);
-    if (range.separator) out += range.separator;
+    if (range.separator) {
+      if (range.separator[0] != '\0' && range.separator[1] == '\0')
+        out.push_back(range.separator[0]);
+      else
+        out += range.separator;
+    }
   }
   return i;
 }

@@ -187,14 +187,17 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   const SharedString type = local ? local->typeText() : SharedString();
   headMsg.type = type.str();
   if (token && resolvedTypeIsRead(token)) token->setResolvedTypeText(type);
-  // The debug note is made only when it prints.
-  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
   // other.secret, where other is typed as this function's class, reaches
   // the private member by its JavaScript name.
   const bool renames = currentClass && !type.empty() && name.size() > head.size() + 1 && name[head.size()] == '.';
   const std::string renamed = renames ? withOwnPrivateMember(name, head, type) : std::string();
   const std::string& written = renames ? renamed : name;
-  if (jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0) {
+  const bool suffixed = jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0;
+  // Most locals print as written: the result is that text, copied once.
+  if (!__SHOWDEBUG__ && !suffixed && !(token && __ISTOTS)) return written;
+  // The debug note is made only when it prints.
+  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+  if (suffixed) {
     resolved += head;
     resolved += '$';
     resolved.append(written, head.size(), std::string::npos);
