@@ -502,6 +502,22 @@ int TokenParent::toJsScript(std::string& out, Parse* file, int mode, int typeCom
   Token* before = siblingOf(this, -1);
   bool bare = typeCommentOff == kBareGroup && type == TokenTypeCode::Paren;
   bool superCall = before && before->superCallMark;
+  // Call arguments (the common group) are written straight into `out`:
+  // each argument prints into a text of its own first, so what stands
+  // before the '(' is never read.
+  if (!superCall && !bare && !(parent && parent->type == TokenTypeCode::Function) &&
+      !isUntranslatedFilter(this, before) && !isAttributeFilter(this)) {
+    const size_t start = out.size();
+    out.push_back('(');
+    printArguments(out, file, typeCommentOff, cls, before);
+    if (out.size() == start + 1 && before && before->type == TokenTypeCode::Super) {
+      out.resize(start);
+    } else {
+      out += trailingText();
+      out.push_back(')');
+    }
+    return 0;
+  }
   std::string g;
   if (superCall) {
     // super(...) in a class without a base calls nothing; super.m(...) there
