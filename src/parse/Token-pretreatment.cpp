@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -414,6 +415,27 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
   return std::nullopt;
 }
 
+// The base pass of a token of the base class without children that stands
+// in front of no { } block, ';' or declaration and is no namespace (most
+// leaves in a group): it notes the class and, for a word, a '.' before it.
+// Done here without the virtual call; false, and nothing done, for any other
+// token.
+bool pretreatPlainLeaf(Token* t, Parse* file) {
+  if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace))
+    return false;
+  if (&typeid(*t) != &typeid(Token)) return false;
+  Token* next = siblingOf(t, 1);
+  if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next)))
+    return false;
+  TokenPackage* package = file ? file->package : nullptr;
+  if (package) t->currentClass = package->workingClass;
+  if (t->type == TokenTypeCode::Word) {
+    Token* prev = siblingOf(t, -1);
+    if (prev && !prev->text.empty() && prev->text.back() == '.') t->setPendingError("Behind[.]There can be no Spaces");
+  }
+  return true;
+}
+
 }  // namespace
 
 // The base pass of words, operators, plain groups and the file root: -define
@@ -444,6 +466,7 @@ int Token::pretreatment(Parse* file) {
     Token* c = childs[static_cast<size_t>(i)];
     if (!c) continue;
     if (c->noDefaultValues) markNoDefaultValues(c);
+    if (pretreatPlainLeaf(c, file)) continue;
     i += c->pretreatment(file);
     if (i < -1) i = -1;
   }
