@@ -415,18 +415,20 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
   return std::nullopt;
 }
 
-// The base pass of a token of the base class without children that stands
-// in front of no { } block, ';' or declaration and is no namespace (most
-// leaves in a group): it notes the class and, for a word, a '.' before it.
+// The base pass of a token of the base class without children that has no
+// -define or namespace rule to apply (see Token::pretreatment; most leaves
+// in a group): it notes the class and, for a word, a '.' before it.
 // Done here without the virtual call; false, and nothing done, for any other
 // token.
 bool pretreatPlainLeaf(Token* t, Parse* file) {
   if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace))
     return false;
   if (&typeid(*t) != &typeid(Token)) return false;
-  Token* next = siblingOf(t, 1);
-  if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next)))
-    return false;
+  if (t->type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty()) {
+    Token* next = siblingOf(t, 1);
+    if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next)))
+      return false;
+  }
   TokenPackage* package = file ? file->package : nullptr;
   if (package) t->currentClass = package->workingClass;
   if (t->type == TokenTypeCode::Word) {
@@ -448,11 +450,14 @@ int Token::pretreatment(Parse* file) {
   if (noDefaultValues) markNoDefaultValues(parent);
 
   // The -define and namespace rules only act on a token in front of a { }
-  // block or a declaration (maybe past a ';'), or on a namespace: for every
-  // other token, most of them, two tests settle them all.
+  // block or a declaration (maybe past a ';'), or on a namespace; a token
+  // other than a word only through a -define of its own text, so without
+  // -defines only its namespace is left. For most tokens a few tests settle
+  // them all.
   Token* next = siblingOf(this, 1);
   const bool directiveFollows =
-      next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next));
+      (type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty()) && next &&
+      (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next));
   if (directiveFollows || (flags & TokenModifierFlags::Namespace)) {
     if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
   }
