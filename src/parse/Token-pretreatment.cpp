@@ -415,6 +415,17 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
   return std::nullopt;
 }
 
+// Whether a -define or namespace rule may act on `token`, `next` following
+// it: a word, or any token while there are -defines, in front of a { }
+// block or a declaration, the lexer's ';' maybe between (settleDirectives).
+bool directiveMayFollow(Token* token, Token* next) {
+  if (!next || (token->type != TokenTypeCode::Word && _ompilerOptions_.defines.empty())) return false;
+  if (next->type == TokenTypeCode::Block || isDeclaration(next)) return true;
+  if (next->type != TokenTypeCode::Semicolon) return false;
+  Token* after = siblingOf(token, 2);
+  return after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const);
+}
+
 // The base pass of a token of the base class without children that has no
 // -define or namespace rule to apply (see Token::pretreatment; most leaves
 // in a group): it notes the class and, for a word, a '.' before it.
@@ -424,11 +435,7 @@ bool pretreatPlainLeaf(Token* t, Parse* file) {
   if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace))
     return false;
   if (&typeid(*t) != &typeid(Token)) return false;
-  if (t->type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty()) {
-    Token* next = siblingOf(t, 1);
-    if (next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next)))
-      return false;
-  }
+  if (directiveMayFollow(t, siblingOf(t, 1))) return false;
   TokenPackage* package = file ? file->package : nullptr;
   if (package) t->currentClass = package->workingClass;
   if (t->type == TokenTypeCode::Word) {
@@ -455,10 +462,7 @@ int Token::pretreatment(Parse* file) {
   // -defines only its namespace is left. For most tokens a few tests settle
   // them all.
   Token* next = siblingOf(this, 1);
-  const bool directiveFollows =
-      (type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty()) && next &&
-      (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next));
-  if (directiveFollows || (flags & TokenModifierFlags::Namespace)) {
+  if (directiveMayFollow(this, next) || (flags & TokenModifierFlags::Namespace)) {
     if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
   }
 
