@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -414,6 +415,36 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
   return std::nullopt;
 }
 
+// Whether a -define or namespace rule may act on `token`, `next` following
+// it: a word, or any token while there are -defines, in front of a { }
+// block or a declaration, the lexer's ';' maybe between (settleDirectives).
+bool directiveMayFollow(Token* token, Token* next) {
+  if (!next || (token->type != TokenTypeCode::Word && _ompilerOptions_.defines.empty())) return false;
+  if (next->type == TokenTypeCode::Block || isDeclaration(next)) return true;
+  if (next->type != TokenTypeCode::Semicolon) return false;
+  Token* after = siblingOf(token, 2);
+  return after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const);
+}
+
+// The base pass of a token of the base class without children that has no
+// -define or namespace rule to apply (see Token::pretreatment; most leaves
+// in a group): it notes the class and, for a word, a '.' before it.
+// Done here without the virtual call; false, and nothing done, for any other
+// token.
+bool pretreatPlainLeaf(Token* t, Parse* file) {
+  if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace))
+    return false;
+  if (&typeid(*t) != &typeid(Token)) return false;
+  if (directiveMayFollow(t, siblingOf(t, 1))) return false;
+  TokenPackage* package = file ? file->package : nullptr;
+  if (package) t->currentClass = package->workingClass;
+  if (t->type == TokenTypeCode::Word) {
+    Token* prev = siblingOf(t, -1);
+    if (prev && !prev->text.empty() && prev->text.back() == '.') t->setPendingError("Behind[.]There can be no Spaces");
+  }
+  return true;
+}
+
 }  // namespace
 
 // The base pass of words, operators, plain groups and the file root: -define
@@ -426,12 +457,12 @@ int Token::pretreatment(Parse* file) {
   if (noDefaultValues) markNoDefaultValues(parent);
 
   // The -define and namespace rules only act on a token in front of a { }
-  // block or a declaration (maybe past a ';'), or on a namespace: for every
-  // other token, most of them, two tests settle them all.
+  // block or a declaration (maybe past a ';'), or on a namespace; a token
+  // other than a word only through a -define of its own text, so without
+  // -defines only its namespace is left. For most tokens a few tests settle
+  // them all.
   Token* next = siblingOf(this, 1);
-  const bool directiveFollows =
-      next && (next->type == TokenTypeCode::Block || next->type == TokenTypeCode::Semicolon || isDeclaration(next));
-  if (directiveFollows || (flags & TokenModifierFlags::Namespace)) {
+  if (directiveMayFollow(this, next) || (flags & TokenModifierFlags::Namespace)) {
     if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
   }
 
@@ -444,6 +475,7 @@ int Token::pretreatment(Parse* file) {
     Token* c = childs[static_cast<size_t>(i)];
     if (!c) continue;
     if (c->noDefaultValues) markNoDefaultValues(c);
+    if (pretreatPlainLeaf(c, file)) continue;
     i += c->pretreatment(file);
     if (i < -1) i = -1;
   }

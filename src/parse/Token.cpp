@@ -378,14 +378,14 @@ void Token::closeMarkedVarGaps() {
   varGaps = 0;
   auto found = _varGapOwners_().find(this);
   if (found == _varGapOwners_().end()) return;
-  std::vector<TokenVar*> owners;
-  owners.swap(found->second);
-  _varGapOwners_().erase(found);
+  const std::vector<TokenVar*>& owners = found->second;
 
   // A declaration's gap is the nulls in front of its slot, which holds it
   // still or is null when it left the list (an instance member). A gap that
-  // something was put into since is left as it is.
-  std::vector<uint8_t> drop(childs.size(), 0);
+  // something was put into since is left as it is. The marks are kept in one
+  // buffer for all lists (the walk closes one list at a time).
+  static std::vector<uint8_t> drop;
+  drop.assign(childs.size(), 0);
   for (TokenVar* declaration : owners) {
     const size_t end = static_cast<size_t>(declaration->index);
     const size_t gap = declaration->gapBefore;
@@ -398,6 +398,7 @@ void Token::closeMarkedVarGaps() {
     if (!empty) continue;
     for (size_t k = end - gap; k < end; ++k) drop[k] = 1;
   }
+  _varGapOwners_().erase(found);
   size_t w = 0;
   for (size_t r = 0; r < childs.size(); ++r) {
     if (drop[r]) continue;

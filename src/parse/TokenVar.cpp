@@ -57,8 +57,11 @@ bool declarationGoesOnAfter(Token* parent, int at) {
   return i < count && ch[i]->type == Comma;
 }
 
-std::vector<Declarator> declaratorsOf(Token* var) {
-  std::vector<Declarator> list;
+// Calls `visit` with each declarator of the declaration in turn, as soon as
+// its end is known (no list is made: the pretreatment registers the names
+// of every declaration once).
+template <typename Visit>
+void forEachDeclarator(Token* var, Visit&& visit) {
   Declarator current;
   bool open = false;
   bool expectName = true;
@@ -70,7 +73,7 @@ std::vector<Declarator> declaratorsOf(Token* var) {
       if (open) {
         current.endAt = i;
         current.separator = child;
-        list.push_back(current);
+        visit(static_cast<const Declarator&>(current));
       }
       current = Declarator();
       open = false;
@@ -90,8 +93,13 @@ std::vector<Declarator> declaratorsOf(Token* var) {
   }
   if (open) {
     current.endAt = count;
-    list.push_back(current);
+    visit(static_cast<const Declarator&>(current));
   }
+}
+
+std::vector<Declarator> declaratorsOf(Token* var) {
+  std::vector<Declarator> list;
+  forEachDeclarator(var, [&](const Declarator& d) { list.push_back(d); });
   return list;
 }
 
@@ -382,7 +390,11 @@ int TokenVar::leaveGapBefore(int pending) {
   gapBefore = static_cast<uint32_t>(pending);
   gapMark = 1;
   parent->varGaps = 1;
-  _varGapOwners_()[parent].push_back(this);
+  // A list with one declaration's gap mostly gets more (a class body's or a
+  // function's declarations): room for several is made at once.
+  std::vector<TokenVar*>& owners = _varGapOwners_()[parent];
+  if (owners.empty()) owners.reserve(8);
+  owners.push_back(this);
   return pending;
 }
 
@@ -453,7 +465,8 @@ void TokenVar::recordConstants(Parse* owner, TokenClass* cls) {
 // locals or the package members.
 void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, TokenFunction* fn,
                              TokenVarMap* locals) {
-  for (const Declarator& d : declaratorsOf(this)) {
+  // The visit changes the names' tokens only, never this declaration's list.
+  forEachDeclarator(this, [&](const Declarator& d) {
     Token* name = d.name;
     name->type = DeclaredName;
     name->declaredVar = 1;
@@ -482,7 +495,7 @@ void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, T
         known->packageMembers[name->text] = name;
       }
     }
-  }
+  });
 }
 
 // var a:int = 1, b:Sprite; in one of four forms chosen by its place and the
