@@ -113,7 +113,8 @@ inline bool sameBytes(const char* a, const char* b, size_t n) {
 }
 
 // The table of recent texts (see intern; the one-byte table is SharedString::single_).
-uint32_t g_recent[256] = {};
+constexpr size_t kRecentSlots = 4096;
+uint32_t g_recent[kRecentSlots] = {};
 
 }  // namespace
 
@@ -144,8 +145,9 @@ uint32_t SharedString::intern(std::string_view s) {
   // The lexer stores a text for every token, nearly always one of a few
   // dozen runs of blanks: a small table of recent texts, indexed by the
   // length and the end bytes, answers most of them without hashing.
-  const size_t slot =
-      (n * 31 + static_cast<unsigned char>(s[0]) * 7 + static_cast<unsigned char>(s[n - 1])) & 255;
+  const size_t slot = (n * 31 + static_cast<unsigned char>(s[0]) * 7 + static_cast<unsigned char>(s[1]) * 101 +
+                      static_cast<unsigned char>(s[n - 1])) &
+                     (kRecentSlots - 1);
   uint32_t& recent = g_recent[slot];
   if (const uint32_t hit = recent; hit && n <= 16) {
     const std::string& kept = *kept_[hit];

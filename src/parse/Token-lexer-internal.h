@@ -273,7 +273,7 @@ class GroupLexer {
       leading_.moveTo(t->leadingText);
     }
     group_->push(t);
-    countMade();
+    ++g_run->tokensMade;  // a group lexer reads only inside a run
     return t;
   }
 

@@ -340,14 +340,24 @@ std::string_view withoutLeadingZeros(std::string_view w) {
   return w.substr(zeros);
 }
 
-// xstringmthod::IsAllDigit of the word. A word whose first byte is a letter
-// (or anything outside 0x1D to 0x39) is answered there, without a copy.
-[[gnu::noinline]] bool isAllDigitWord(std::string_view w) { return xstringmthod::IsAllDigit(std::string(w).c_str()) != 0; }
-
+// Whether xstringmthod::IsAllDigit holds for the word (answers nonzero),
+// read in place: "0x..." is a number; otherwise every byte up to the end
+// (or a NUL, where the C string would end) lies in 0x1D to 0x39 and is
+// none of "$&,/", except a last 'E' after a '.' ("1.5E").
 bool isNumberWord(std::string_view w) {
   const unsigned char first = static_cast<unsigned char>(w[0]);
   if (first < 0x1D || first > 0x39) return false;
-  return isAllDigitWord(w);
+  const size_t n = w.size();
+  if (n >= 2 && w[0] == '0' && (w[1] == 'x' || w[1] == 'X')) return true;
+  bool dot = false;
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char c = static_cast<unsigned char>(w[i]);
+    if (c == 0) return true;
+    if (dot && c == 'E' && (i + 1 == n || w[i + 1] == '\0')) return true;
+    if (c < 0x1D || c > 0x39 || c == '$' || c == '&' || c == ',' || c == '/') return false;
+    if (c == '.') dot = true;
+  }
+  return true;
 }
 
 // The token of a word no row made: a string literal, a number, or a name
@@ -407,11 +417,12 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
 }
 
 // Pushes a word's token with what waited for it: the doc comment (for a
-// declaration), the layout and the modifier flags.
-void placeWordToken(Token* token, bool declaration, Token* group, int& flags, Layout& leading) {
+// declaration), the layout and the modifier flags. Only a row's maker
+// (`keyword` true) makes a case label.
+void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, int& flags, Layout& leading) {
   if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
-  if (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default) {
+  if (keyword && (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default)) {
     // A case label keeps its own line end in front unless the source gave one.
     if (leading.text().find('\n') != std::string::npos) {
       token->leadingText = leading.text();
@@ -478,5 +489,5 @@ void lexer::addWord(const char* text, const char* word, int last, int line, Toke
     neverStatementWord = site.neverStatementWord;
   }
   if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
-  placeWordToken(token, declaration, group, flags, leading);
+  placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
 }

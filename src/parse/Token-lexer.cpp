@@ -82,7 +82,7 @@ struct OperatorPairs {
       if (a > 1 && c > 1) bits[(a * 256u + c) >> 6] |= uint64_t(1) << ((a * 256u + c) & 63);
     }
   }
-  bool test(unsigned pair) const { return (bits[pair >> 6] >> (pair & 63)) & 1; }
+  constexpr bool test(unsigned pair) const { return (bits[pair >> 6] >> (pair & 63)) & 1; }
 };
 constexpr OperatorPairs kOperatorPairs;
 
@@ -104,6 +104,17 @@ struct OperatorTriples {
   }
 };
 constexpr OperatorTriples kOperatorTriples;
+
+// Every triple begins with a pair, so a byte pair that is none needs no
+// look at the triples.
+constexpr bool triplesBeginWithPairs() {
+  for (size_t i = 0; i < kOperatorTriples.count; ++i) {
+    const uint32_t code = kOperatorTriples.codes[i];
+    if (!kOperatorPairs.test(code >> 8)) return false;
+  }
+  return true;
+}
+static_assert(triplesBeginWithPairs(), "an operator triple does not begin with an operator pair");
 
 bool isOperator3(const char* p) {
   if (p[0] <= 1 || p[1] <= 1 || p[2] <= 1) return false;
@@ -557,13 +568,11 @@ void GroupLexer::operatorByte(char c) {
     return;
   }
   flushWord();
+  // Most operators are one byte: the triples are looked at only after a pair.
   int n = 1;
-  if (t_[pos_ + 1] && t_[pos_ + 2] && isOperator3(t_ + pos_)) {
-    n = 3;
-  } else if (t_[pos_ + 1] && kOperatorPairs.test(static_cast<unsigned char>(t_[pos_]) * 256u +
-                                                 static_cast<unsigned char>(t_[pos_ + 1]))) {
-    n = 2;
-  }
+  if (t_[pos_ + 1] &&
+      kOperatorPairs.test(static_cast<unsigned char>(t_[pos_]) * 256u + static_cast<unsigned char>(t_[pos_ + 1])))
+    n = t_[pos_ + 2] && isOperator3(t_ + pos_) ? 3 : 2;
   // The operator is read in place: "||=" and "&&=" are rewritten, any
   // other is one token.
   const char* at = t_ + pos_;

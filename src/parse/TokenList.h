@@ -3,8 +3,9 @@
 //
 // Every token has a child list, and most have no children at all, so the
 // list is one pointer wide (a std::vector takes three): it points to one
-// block holding the size, the room and the elements, and is null while the
-// list is empty and has no room. It reads and changes like the
+// block holding the size, the room and the elements, and to a shared empty
+// block (never written, never freed) while the list is empty and has no
+// room, so that reading the size needs no test for a missing block. It reads and changes like the
 // TokenList it replaces; iterators are plain pointers and, as with
 // a vector, a change that grows the list may move its elements.
 #pragma once
@@ -41,9 +42,9 @@ class TokenList {
   }
   TokenList(size_t n, Token* value) { resize(n, value); }
   TokenList(const TokenList& other) { assign(other.begin(), other.end()); }
-  TokenList(TokenList&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+  TokenList(TokenList&& other) noexcept : block_(other.block_) { other.block_ = none(); }
   TokenList(const std::vector<Token*>& other) { assign(other.begin(), other.end()); }
-  ~TokenList() { std::free(block_); }
+  ~TokenList() { release(); }
 
   TokenList& operator=(const TokenList& other) {
     if (this != &other) assign(other.begin(), other.end());
@@ -51,9 +52,9 @@ class TokenList {
   }
   TokenList& operator=(TokenList&& other) noexcept {
     if (this != &other) {
-      std::free(block_);
+      release();
       block_ = other.block_;
-      other.block_ = nullptr;
+      other.block_ = none();
     }
     return *this;
   }
@@ -70,12 +71,12 @@ class TokenList {
     for (; first != last; ++first) data()[block_->size++] = *first;
   }
 
-  size_t size() const { return block_ ? block_->size : 0; }
-  size_t capacity() const { return block_ ? block_->capacity : 0; }
+  size_t size() const { return block_->size; }
+  size_t capacity() const { return block_->capacity; }
   bool empty() const { return size() == 0; }
 
-  Token** data() { return block_ ? block_->items : nullptr; }
-  Token* const* data() const { return block_ ? block_->items : nullptr; }
+  Token** data() { return block_->items; }
+  Token* const* data() const { return block_->items; }
   iterator begin() { return data(); }
   iterator end() { return data() + size(); }
   const_iterator begin() const { return data(); }
@@ -112,38 +113,38 @@ class TokenList {
   void emplace_back(Token* t) { push_back(t); }
   void pop_back() { --block_->size; }
   void clear() {
-    if (block_) block_->size = 0;
+    if (block_ != none()) block_->size = 0;
   }
   void resize(size_t n, Token* value = nullptr) {
     reserve(n);
-    if (!block_) return;
+    if (block_ == none()) return;
     for (size_t i = block_->size; i < n; ++i) block_->items[i] = value;
     block_->size = static_cast<uint32_t>(n);
   }
   // Gives back the room beyond the size: the list moves to a block that
   // just holds it (none when it is empty).
   void shrink_to_fit() {
-    if (!block_ || block_->capacity == block_->size) return;
-    Block* fit = nullptr;
+    if (block_->capacity == block_->size) return;
+    Block* fit = none();
     if (block_->size) {
       fit = static_cast<Block*>(std::malloc(bytesFor(block_->size)));
       if (!fit) return;
       fit->size = fit->capacity = block_->size;
       std::memcpy(fit->items, block_->items, block_->size * sizeof(Token*));
     }
-    std::free(block_);
+    release();
     block_ = fit;
   }
   // The elements of `other`, in a block with room for just them.
   void assignExact(const TokenList& other) {
     if (this == &other) return shrink_to_fit();
     if (other.empty()) {
-      std::free(block_);
-      block_ = nullptr;
+      release();
+      block_ = none();
       return;
     }
     if (capacity() != other.size()) {
-      std::free(block_);
+      release();
       block_ = static_cast<Block*>(std::malloc(bytesFor(other.size())));
       if (!block_) throw std::bad_alloc();
       block_->capacity = static_cast<uint32_t>(other.size());
@@ -213,11 +214,18 @@ class TokenList {
   void grow(size_t need) {
     size_t room = capacity() ? capacity() + capacity() / 2 + 1 : 2;
     if (room < need) room = need;
-    auto* b = static_cast<Block*>(std::realloc(static_cast<void*>(block_), bytesFor(room)));
+    const bool fresh = block_ == none();
+    auto* b = static_cast<Block*>(std::realloc(fresh ? nullptr : static_cast<void*>(block_), bytesFor(room)));
     if (!b) throw std::bad_alloc();
-    if (!block_) b->size = 0;
+    if (fresh) b->size = 0;
     b->capacity = static_cast<uint32_t>(room);
     block_ = b;
   }
-  Block* block_ = nullptr;
+  // The block of every list without room: size and room 0.
+  static inline Block empty_ = {0, 0, {nullptr}};
+  static Block* none() { return &empty_; }
+  void release() {
+    if (block_ != none()) std::free(block_);
+  }
+  Block* block_ = none();
 };
