@@ -230,12 +230,16 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
       case ByteKind::Blank:
         if (w != begin) {
           const char last = w[-1];
-          bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-          // "* // note" or "* /assets/" on a line of a block comment would
-          // close the comment as "*//" or "*/assets/": the blank between '*'
-          // and a '/' stays (in code neither "* /" nor "*/" can stand).
-          bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
-          if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+          if (!eatsBlank(last)) {
+            *w++ = ' ';
+          } else if (isSign(last) || last == '*') {
+            // A blank that keeps two signs apart stays. So does one between
+            // '*' and a '/': "* // note" or "* /assets/" on a line of a block
+            // comment would close the comment as "*//" or "*/assets/" (in
+            // code neither "* /" nor "*/" can stand).
+            const char next = nextNonBlank(line, i);
+            if (next == (last == '*' ? '/' : last)) *w++ = ' ';
+          }
         }
         ++i;
         break;
