@@ -458,10 +458,16 @@ bool continuesString(std::string_view s) {
 
 // Whether the line that starts at `from` and whose first LF stands at `lf`
 // goes on past that LF, in a string continued by a backslash.
-bool continuesPastLf(std::string_view text, size_t from, size_t lf) {
+[[gnu::noinline]] bool endsInContinuedString(std::string_view text, size_t from, size_t lf) {
   size_t last = lf;
   if (text[last - 1] == '\r') --last;
   return last != from && text[last - 1] == '\\' && continuesString(text.substr(from, last - from));
+}
+// The same, asked of every line: most end in neither a backslash nor a CR
+// and are answered by the byte before their LF.
+inline bool continuesPastLf(std::string_view text, size_t from, size_t lf) {
+  const char before = text[lf - 1];
+  return (before == '\\' || before == '\r') && endsInContinuedString(text, from, lf);
 }
 
 // The LF that ends the line starting at `from` (npos: none): an LF inside a
