@@ -48,29 +48,23 @@ struct ByteKinds {
 };
 constexpr ByteKinds kindOf;
 
-// A blank directly after one of the characters " ,;+-*={}():" carries no
-// meaning and vanishes (so does one after a NUL, which std::strchr would
-// find in that list as its terminator).
-bool eatsBlank(char c) {
-  switch (c) {
-    case '\0':
-    case ' ':
-    case ',':
-    case ';':
-    case '+':
-    case '-':
-    case '*':
-    case '=':
-    case '{':
-    case '}':
-    case '(':
-    case ')':
-    case ':':
-      return true;
-    default:
-      return false;
+// What becomes of a blank after a byte. One directly after one of the
+// characters " ,;+-*={}():" carries no meaning and vanishes (so does one
+// after a NUL, which std::strchr would find in that list as its
+// terminator), except that after '+', '-' or '*' the next non-blank decides
+// (see compressLineAt); after any other byte it stays. Asked once per blank,
+// so a table.
+enum class BlankAfter : unsigned char { Kept, Eaten, NextDecides };
+struct BlankRules {
+  BlankAfter of[256];
+  constexpr BlankRules() : of() {
+    of[0] = BlankAfter::Eaten;
+    for (char c : std::string_view(" ,;={}():")) of[static_cast<unsigned char>(c)] = BlankAfter::Eaten;
+    for (char c : std::string_view("+-*")) of[static_cast<unsigned char>(c)] = BlankAfter::NextDecides;
   }
-}
+  BlankAfter operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr BlankRules blankAfter;
 
 // The formatter looks at one line at a time, as a view into the text of the
 // whole file. Reading past the end of the line gives NUL, as it would at the
@@ -230,9 +224,10 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
       case ByteKind::Blank:
         if (w != begin) {
           const char last = w[-1];
-          if (!eatsBlank(last)) {
+          const BlankAfter rule = blankAfter(last);
+          if (rule == BlankAfter::Kept) {
             *w++ = ' ';
-          } else if (isSign(last) || last == '*') {
+          } else if (rule == BlankAfter::NextDecides) {
             // A blank that keeps two signs apart stays. So does one between
             // '*' and a '/': "* // note" or "* /assets/" on a line of a block
             // comment would close the comment as "*//" or "*/assets/" (in
