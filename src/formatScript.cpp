@@ -191,7 +191,7 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
   const size_t n = line.size();
   char* w = begin;
   size_t i = 0;
-  while (i < n && isBlank(s[i])) ++i;
+  while (i < n && kindOf(s[i]) == ByteKind::Blank) ++i;
   if (i == n) return begin;
   while (i < n) {
     const char c = s[i];
