@@ -221,23 +221,24 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         *w++ = c;
         ++i;
         break;
-      case ByteKind::Blank:
-        if (w != begin) {
-          const char last = w[-1];
-          const BlankAfter rule = blankAfter(last);
-          if (rule == BlankAfter::Kept) {
-            *w++ = ' ';
-          } else if (rule == BlankAfter::NextDecides) {
-            // A blank that keeps two signs apart stays. So does one between
-            // '*' and a '/': "* // note" or "* /assets/" on a line of a block
-            // comment would close the comment as "*//" or "*/assets/" (in
-            // code neither "* /" nor "*/" can stand).
-            const char next = nextNonBlank(line, i);
-            if (next == (last == '*' ? '/' : last)) *w++ = ' ';
-          }
+      case ByteKind::Blank: {
+        // Something has been written: the leading blanks were stepped over
+        // and every other byte's rule writes at least one byte.
+        const char last = w[-1];
+        const BlankAfter rule = blankAfter(last);
+        if (rule == BlankAfter::Kept) {
+          *w++ = ' ';
+        } else if (rule == BlankAfter::NextDecides) {
+          // A blank that keeps two signs apart stays. So does one between
+          // '*' and a '/': "* // note" or "* /assets/" on a line of a block
+          // comment would close the comment as "*//" or "*/assets/" (in
+          // code neither "* /" nor "*/" can stand).
+          const char next = nextNonBlank(line, i);
+          if (next == (last == '*' ? '/' : last)) *w++ = ' ';
         }
         ++i;
         break;
+      }
       case ByteKind::Sign:  // '+', '-' or '='
         if (w != begin && w[-1] == ' ') {
           bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
