@@ -275,8 +275,10 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         break;
     }
   }
-  if (w != begin && w[-1] == ' ') --w;
-  if (w != begin) *w++ = '\n';
+  // The line's first byte written is not a blank, so one trailing blank
+  // dropped leaves the line non-empty.
+  if (w[-1] == ' ') --w;
+  *w++ = '\n';
   return w;
 }
 
