@@ -48,29 +48,23 @@ struct ByteKinds {
 };
 constexpr ByteKinds kindOf;
 
-// A blank directly after one of the characters " ,;+-*={}():" carries no
-// meaning and vanishes (so does one after a NUL, which std::strchr would
-// find in that list as its terminator).
-bool eatsBlank(char c) {
-  switch (c) {
-    case '\0':
-    case ' ':
-    case ',':
-    case ';':
-    case '+':
-    case '-':
-    case '*':
-    case '=':
-    case '{':
-    case '}':
-    case '(':
-    case ')':
-    case ':':
-      return true;
-    default:
-      return false;
+// What becomes of a blank after a byte. One directly after one of the
+// characters " ,;+-*={}():" carries no meaning and vanishes (so does one
+// after a NUL, which std::strchr would find in that list as its
+// terminator), except that after '+', '-' or '*' the next non-blank decides
+// (see compressLineAt); after any other byte it stays. Asked once per blank,
+// so a table.
+enum class BlankAfter : unsigned char { Kept, Eaten, NextDecides };
+struct BlankRules {
+  BlankAfter of[256];
+  constexpr BlankRules() : of() {
+    of[0] = BlankAfter::Eaten;
+    for (char c : std::string_view(" ,;={}():")) of[static_cast<unsigned char>(c)] = BlankAfter::Eaten;
+    for (char c : std::string_view("+-*")) of[static_cast<unsigned char>(c)] = BlankAfter::NextDecides;
   }
-}
+  BlankAfter operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
+};
+constexpr BlankRules blankAfter;
 
 // The formatter looks at one line at a time, as a view into the text of the
 // whole file. Reading past the end of the line gives NUL, as it would at the
@@ -197,7 +191,7 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
   const size_t n = line.size();
   char* w = begin;
   size_t i = 0;
-  while (i < n && isBlank(s[i])) ++i;
+  while (i < n && kindOf(s[i]) == ByteKind::Blank) ++i;
   if (i == n) return begin;
   while (i < n) {
     const char c = s[i];
@@ -227,18 +221,24 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         *w++ = c;
         ++i;
         break;
-      case ByteKind::Blank:
-        if (w != begin) {
-          const char last = w[-1];
-          bool keepsSignsApart = isSign(last) && nextNonBlank(line, i) == last;
-          // "* // note" or "* /assets/" on a line of a block comment would
-          // close the comment as "*//" or "*/assets/": the blank between '*'
-          // and a '/' stays (in code neither "* /" nor "*/" can stand).
-          bool keepsCommentOpen = last == '*' && nextNonBlank(line, i) == '/';
-          if (!eatsBlank(last) || keepsSignsApart || keepsCommentOpen) *w++ = ' ';
+      case ByteKind::Blank: {
+        // Something has been written: the leading blanks were stepped over
+        // and every other byte's rule writes at least one byte.
+        const char last = w[-1];
+        const BlankAfter rule = blankAfter(last);
+        if (rule == BlankAfter::Kept) {
+          *w++ = ' ';
+        } else if (rule == BlankAfter::NextDecides) {
+          // A blank that keeps two signs apart stays. So does one between
+          // '*' and a '/': "* // note" or "* /assets/" on a line of a block
+          // comment would close the comment as "*//" or "*/assets/" (in
+          // code neither "* /" nor "*/" can stand).
+          const char next = nextNonBlank(line, i);
+          if (next == (last == '*' ? '/' : last)) *w++ = ' ';
         }
         ++i;
         break;
+      }
       case ByteKind::Sign:  // '+', '-' or '='
         if (w != begin && w[-1] == ' ') {
           bool joinsSigns = isSign(c) && w - begin >= 2 && w[-2] == c;
@@ -275,8 +275,10 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         break;
     }
   }
-  if (w != begin && w[-1] == ' ') --w;
-  if (w != begin) *w++ = '\n';
+  // The line's first byte written is not a blank, so one trailing blank
+  // dropped leaves the line non-empty.
+  if (w[-1] == ' ') --w;
+  *w++ = '\n';
   return w;
 }
 
@@ -454,10 +456,16 @@ bool continuesString(std::string_view s) {
 
 // Whether the line that starts at `from` and whose first LF stands at `lf`
 // goes on past that LF, in a string continued by a backslash.
-bool continuesPastLf(std::string_view text, size_t from, size_t lf) {
+[[gnu::noinline]] bool endsInContinuedString(std::string_view text, size_t from, size_t lf) {
   size_t last = lf;
   if (text[last - 1] == '\r') --last;
   return last != from && text[last - 1] == '\\' && continuesString(text.substr(from, last - from));
+}
+// The same, asked of every line: most end in neither a backslash nor a CR
+// and are answered by the byte before their LF.
+inline bool continuesPastLf(std::string_view text, size_t from, size_t lf) {
+  const char before = text[lf - 1];
+  return (before == '\\' || before == '\r') && endsInContinuedString(text, from, lf);
 }
 
 // The LF that ends the line starting at `from` (npos: none): an LF inside a
@@ -547,7 +555,11 @@ namespace {
 // string continued over the line end).
 struct FormatLine {
   std::string_view text;
-  LineBraces braces{0, false};
+  // The brace balance and whether it is known, kept apart from a
+  // LineBraces so that the line takes 24 bytes, not 32: lines are copied
+  // from step to step.
+  int balance = 0;
+  bool bracesKnown = false;
   bool holdsLf = true;
 };
 
@@ -573,7 +585,7 @@ void compressLines(std::string_view source, std::string& joined, Each&& each) {
     const std::string_view text(begin, static_cast<size_t>(w - begin));
     const size_t lf = text.size() - 1;  // the LF compressLineAt added
     if (begin + from == start && !holdsLf && !continuesPastLf(text, from, lf)) {
-      each(FormatLine{text.substr(from, lf - from), braces, false});
+      each(FormatLine{text.substr(from, lf - from), braces.balance, braces.known, false});
       from = lf + 1;
       return;
     }
@@ -638,7 +650,7 @@ class LineIndenter {
       if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
         switchTab = true;
     }
-    const int balance = formatLine.braces.known ? formatLine.braces.balance : braceBalance(line);
+    const int balance = formatLine.bracesKnown ? formatLine.balance : braceBalance(line);
     const char first = lineTabbed ? '\t' : line[0];
     int lead;  // tabs of depth in front of the line
     if (balance < 0 && first == '}') {
