@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -490,6 +491,22 @@ std::string __getSuperClassFunc__(std::string className, std::string name, std::
 // or same-package class by its short name, or a class after the package block
 // of the file of `package`; null for anything else.
 TokenClass* classOfTypeText(const std::string& type, TokenPackage* package);
+// A declared type as a member's declaration writes it, and the package whose
+// imports read it (the one of the file that declares the member).
+struct DeclaredType {
+  std::string text;
+  TokenPackage* package = nullptr;
+};
+// How a walk along the members of a dotted name reads its steps.
+enum class PathWalk {
+  Members,  // any member, static or not; a method or accessor gives its declared type
+  Fields,   // instance members only; a method or accessor ends the walk with no type
+};
+// The declared type that `steps` ("team.lead.hp") reach from the type
+// `from`, or from the statics of `owner` when it is given: each step a
+// member of the class the type before it names, or of a base class; no
+// type (empty text) when a step is no such member.
+DeclaredType typeAlongPath(DeclaredType from, TokenClass* owner, std::string_view steps, PathWalk walk);
 // The class of the object that a dotted name names from `word`'s place
 // (game.player, this.team.lead, World.current.hero), by the declared types
 // of the local, member or class at its head and of each member after it;

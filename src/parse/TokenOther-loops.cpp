@@ -6,6 +6,7 @@
 
 #include "CompilerOptions.h"
 #include "TokenClass.h"
+#include "TokenFunction.h"
 #include "TokenOther.h"
 #include "TokenPackage.h"
 #include "parse.h"
@@ -272,15 +273,14 @@ std::string elementTarget(const ForEachHead& parts, const std::string& name, Par
   return resolved.empty() ? name : resolved;
 }
 
-// A member of a class or of a base class, instance or static, by name.
-Token* memberOfClassChain(TokenClass* cls, const std::string& name) {
+// A member of a class or of a base class by name: instance members, and with
+// `staticsToo` each class's statics as well.
+Token* memberOfClassChain(TokenClass* cls, const std::string& name, bool staticsToo) {
   size_t steps = 0;
-  for (TokenClass* c = cls; c && steps <= TokenClass::_classCount_(); ++steps) {
+  for (TokenClass* c = cls; c && steps <= TokenClass::_classCount_(); ++steps, c = c->resolveSuperClass()) {
     Token* member = c->members.get(name, nullptr);
-    if (!member) member = c->staticMembers.get(name, nullptr);
+    if (!member && staticsToo) member = c->staticMembers.get(name, nullptr);
     if (member) return member;
-    if (!c->superClass && !c->superName.empty()) c->setSuperClass(TokenClass::GetTokenClass(c->superName));
-    c = c->superClass;
   }
   return nullptr;
 }
@@ -289,13 +289,7 @@ Token* memberOfClassChain(TokenClass* cls, const std::string& name) {
 // member of the class or of a base class (this.name too), and through a
 // dotted name the member of what its head names (world.owners with world
 // typed as a class, World.all for a static of the class World); "" for
-// anything else. The package is the one whose imports read the type: a
-// member's type is read where the member is declared.
-struct DeclaredType {
-  std::string text;
-  TokenPackage* package = nullptr;
-};
-
+// anything else.
 TokenPackage* packageDeclaring(Token* member, TokenPackage* fallback) {
   return member && member->file && member->file->package ? member->file->package : fallback;
 }
@@ -313,7 +307,7 @@ DeclaredType declaredTypeOfPath(Token* word, std::string name, Parse* file) {
   Token* local = viaThis ? nullptr : word->getTokenInVarMap(path[0].c_str());
   if (local) {
     type.text = local->toTypeDeclaration(file);
-  } else if (Token* member = memberOfClassChain(word->getTokenClass(), path[0])) {
+  } else if (Token* member = memberOfClassChain(word->getTokenClass(), path[0], true)) {
     type = {member->toTypeDeclaration(file), packageDeclaring(member, package)};
   } else if (!viaThis && path.size() > 1) {
     owner = classOfTypeText(path[0], package);  // a class by its name: its statics
@@ -321,14 +315,9 @@ DeclaredType declaredTypeOfPath(Token* word, std::string name, Parse* file) {
   } else {
     return {};
   }
-  for (size_t i = 1; i < path.size(); ++i) {
-    if (!owner) owner = classOfTypeText(type.text, type.package);
-    Token* member = owner ? memberOfClassChain(owner, path[i]) : nullptr;
-    if (!member) return {};
-    type = {member->toTypeDeclaration(file), packageDeclaring(member, package)};
-    owner = nullptr;
-  }
-  return type;
+  const size_t head = name.find('.');
+  return typeAlongPath(type, owner, head == std::string::npos ? std::string_view() : std::string_view(name).substr(head + 1),
+                       PathWalk::Members);
 }
 
 std::string declaredTypeOfName(Token* word, Parse* file) {
@@ -372,6 +361,23 @@ std::string numericLoopValue(const ForEachHead& parts, const std::string& value,
 }
 
 }  // namespace
+
+DeclaredType typeAlongPath(DeclaredType from, TokenClass* owner, std::string_view steps, PathWalk walk) {
+  DeclaredType type = std::move(from);
+  for (size_t start = 0; !steps.empty() && start <= steps.size();) {
+    size_t end = steps.find('.', start);
+    if (end == std::string_view::npos) end = steps.size();
+    if (!owner) owner = classOfTypeText(type.text, type.package);
+    Token* member = owner ? memberOfClassChain(owner, std::string(steps.substr(start, end - start)),
+                                               walk == PathWalk::Members)
+                          : nullptr;
+    if (!member || (walk == PathWalk::Fields && dynamic_cast<TokenFunction*>(member))) return {};
+    type = {member->toTypeDeclaration(nullptr), packageDeclaring(member, type.package)};
+    owner = nullptr;
+    start = end + 1;
+  }
+  return type;
+}
 
 TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file) {
   if (!word) return nullptr;

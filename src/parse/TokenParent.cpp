@@ -216,27 +216,6 @@ static bool isBuiltInMethod(const std::string& type, const std::string& method) 
   return false;
 }
 
-// The declared type of what the fields after the head of `path` reach
-// ("model.items" where model is typed `type`: the field items of that class
-// or of a base), or "" when a step is no field of a known class.
-static std::string typeAlongFields(std::string type, const std::string& path, Parse* file) {
-  TokenPackage* package = file ? file->package : nullptr;
-  size_t at = path.find('.');
-  while (at != std::string::npos && !type.empty()) {
-    const size_t end = path.find('.', at + 1);
-    const std::string field = path.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
-    Token* member = nullptr;
-    TokenClass* cls = classOfTypeText(type, package);
-    for (size_t depth = 0; cls && !member && depth <= TokenClass::_classCount_(); ++depth)
-      if (!(member = cls->members.get(field, nullptr))) cls = cls->resolveSuperClass();
-    if (!member || dynamic_cast<TokenFunction*>(member)) return "";
-    type = member->toTypeDeclaration(cls->file);
-    package = cls->file ? cls->file->package : nullptr;
-    at = end;
-  }
-  return type;
-}
-
 bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, const std::string& name) {
   const std::string path = startsWith(name, "this.") ? name.substr(5) : name;
   const size_t last = path.rfind('.');
@@ -245,16 +224,20 @@ bool Token::bindBuiltInMethod(std::string& out, const std::string& printed, cons
   // The name first: most words passed on name no such method.
   const std::string method = path.substr(last + 1);
   if (!isBuiltInMethod("Array", method) && !isBuiltInMethod("String", method)) return false;
-  std::string type = resolvedTypeText().str();
-  std::string fields = path.substr(0, last);
+  // The fields after the head are walked from the head's type; a method or
+  // accessor on the way ends the walk (binding would call it a second time).
+  const std::string fields = path.substr(0, last);
+  DeclaredType from{resolvedTypeText().str(), file ? file->package : nullptr};
+  const size_t head = fields.find('.');
+  std::string_view steps = head == std::string::npos ? std::string_view() : std::string_view(fields).substr(head + 1);
   TokenClass* cls = currentClass ? currentClass : getTokenClass();
-  if (type.empty() && cls && printed.find("this.") != std::string::npos) {
+  if (from.text.empty() && cls && printed.find("this.") != std::string::npos) {
     // A field that the class inherits has no type recorded: its fields are
     // walked from the class itself.
-    type = cls->fullName;
-    fields = "this." + fields;
+    from.text = cls->fullName;
+    steps = fields;
   }
-  if (!isBuiltInMethod(typeAlongFields(type, fields, file), method)) return false;
+  if (!isBuiltInMethod(typeAlongPath(std::move(from), nullptr, steps, PathWalk::Fields).text, method)) return false;
   const std::string object = printed.substr(0, printed.rfind('.'));
   out += _DEBUF_("/*bind built-in method*/") + "__bind(" + object + "," + printed + ")";
   return true;
