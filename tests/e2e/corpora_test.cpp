@@ -748,6 +748,97 @@ TEST_P(Corpora, WithTheLibraryAndTypeScriptOutput) {
             << " loaded in node, " << GetParam().testsPassingWithLibrary << " of its tests pass\n";
 }
 
+// The lines of `text`, split at LF (a CR stays with its line).
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> out;
+  size_t from = 0;
+  for (size_t lf; (lf = text.find('\n', from)) != std::string::npos; from = lf + 1)
+    out.push_back(text.substr(from, lf - from));
+  out.push_back(text.substr(from));
+  return out;
+}
+
+bool isImportLine(const std::string& line) {
+  const size_t at = line.find_first_not_of(" \t");
+  return at != std::string::npos && line.compare(at, 7, "import ") == 0;
+}
+
+// The code base converted in place to the library's names ("/C") and back
+// ("/F"), as a studio ports it: a converted file differs from its source
+// only in import lines, each of which reads as the source's with "zafrit."
+// for "flash." (and loses the byte-order mark and blank lines in front of
+// its first line); the converted code base compiles with the library on to
+// the script its source compiles to; back to Flash, every file is its
+// source again, the leading bytes of the converted ones aside.
+TEST_P(Corpora, ConvertsToTheLibraryAndBack) {
+  const std::string root = corporaDir();
+  const std::string name = GetParam().name;
+  if (!fs::is_directory(root + "/" + name))
+    GTEST_SKIP() << "code base " << name << " not found in " << root << " (set RUVO_CORPORA_DIR to its folder)";
+
+  ruvotest::TempDir work;
+  ruvotest::Install inst;
+  ruvotest::copyFixture("zafrit-standins", inst.root() + "/libs/zafrit");
+  std::map<std::string, std::string> sources;  // by path in the code base
+  for (const std::string& rel : ruvotest::listFiles(root + "/" + name)) {
+    if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".as") != 0) continue;
+    sources[rel] = ruvotest::readFile(root + "/" + name + "/" + rel);
+    ruvotest::writeFile(work / ("flash/" + name + "/" + rel), sources[rel]);
+    ruvotest::writeFile(work / ("lib/" + name + "/" + rel), sources[rel]);
+  }
+  const std::string converted = work / ("lib/" + name);
+  ruvotest::RunResult run = inst.run({converted, "/C"});
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.err, "");
+
+  // A source without its leading byte-order mark and white space.
+  auto trimmed = [](const std::string& text) {
+    size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n')) ++at;
+    return text.substr(at);
+  };
+  int changed = 0;
+  for (const auto& [rel, source] : sources) {
+    SCOPED_TRACE(rel);
+    const std::string now = ruvotest::readFile(converted + "/" + rel);
+    if (now == source) continue;
+    ++changed;
+    const std::vector<std::string> before = linesOf(trimmed(source)), after = linesOf(now);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+      if (after[i] == before[i]) continue;
+      EXPECT_TRUE(isImportLine(before[i])) << before[i];
+      EXPECT_EQ(ruvotest::replaceAll(after[i], "zafrit.", "flash."), before[i]);
+    }
+  }
+  EXPECT_GT(changed, 0);
+
+  // Both compile, with the library on, to one script.
+  std::string scripts[2];
+  for (int k = 0; k < 2; ++k) {
+    const std::string tree = work / (k == 0 ? "flash" : "lib");
+    int total = 0;
+    Corpus corpus = readCorpus(tree, name, total);
+    std::set<std::string> every;
+    for (const auto& entry : corpus.files) every.insert(entry.first);
+    const std::string proj = tree + "/proj";
+    writeProject(corpus, every, proj);
+    run = inst.run({proj + "/corpus.as3proj;chromerun=false;outalllib=true"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    scripts[k] = ruvotest::replaceAll(ruvotest::readFile(proj + "/bin/h5/corpus.max.js"), tree, "<TREE>");
+  }
+  EXPECT_FALSE(scripts[0].empty());
+  EXPECT_TRUE(scripts[0] == scripts[1]) << "the converted code base compiles to another script";
+
+  run = inst.run({converted, "/F"});
+  EXPECT_EQ(run.err, "");
+  for (const auto& [rel, source] : sources) {
+    SCOPED_TRACE(rel);
+    const std::string back = ruvotest::readFile(converted + "/" + rel);
+    EXPECT_TRUE(back == source || back == trimmed(source));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(CodeBases, Corpora, ::testing::ValuesIn(kCodeBases),
                          [](const ::testing::TestParamInfo<CodeBase>& info) { return std::string(info.param.name); });
 
