@@ -1078,22 +1078,43 @@ TEST_P(CorpusGames, RunInNodeAsWorkedOutByHand) {
   ruvotest::Install inst;
   ruvotest::writeFile(inst.root() + "/libs/zafrit/src/zafrit/Stand.as",
                       "package zafrit {\n\tpublic class Stand {\n\t}\n}\n");
+  ruvotest::writeFile(inst.root() + "/libs/zafrit/src/zafrit/swf/utils/SWFTools.as",
+                      "package zafrit.swf.utils {\n\tpublic class SWFTools {\n"
+                      "\t\tpublic static function initClass(type:Class, o:Object):void {\n\t\t}\n\t}\n}\n");
   const std::string fixture = std::string("corpus-") + game.name;
   // The build the studio works with, then the release build that leaves
   // out what the game does not use and the debug build with its type checks,
-  // chosen by the main class's directive.
-  for (const std::string directive : {"", "release", "debug"}) {
+  // chosen by the main class's directive; last the build of the code base
+  // with every class linked to the SWF tools by the converter ("/l"), which
+  // puts a call into each constructor and must not change what runs.
+  for (const std::string directive : {"", "release", "debug", "linked"}) {
     SCOPED_TRACE(directive.empty() ? "normal" : directive);
     const std::string proj = work / ("proj" + directive);
     ruvotest::copyFixture(fixture, proj);
     ASSERT_GT(copyCodeBase(root, proj + "/lib", game), 0);
-    if (!directive.empty())
+    if (directive == "linked") {
+      std::string list;
+      for (std::string rel : ruvotest::listFiles(proj + "/lib")) {
+        if (rel.size() < 3 || rel.compare(rel.size() - 3, 3, ".as") != 0) continue;
+        rel.resize(rel.size() - 3);
+        std::replace(rel.begin(), rel.end(), '/', '.');
+        list += rel + "\r\n";
+      }
+      ruvotest::writeFile(proj + "/links.txt", list);
+      ruvotest::RunResult link = inst.run({proj + "/lib", "/l" + proj + "/links.txt"});
+      ASSERT_EQ(link.exitCode, 0);
+      EXPECT_EQ(link.err, "");
+    } else if (!directive.empty()) {
       ruvotest::writeFile(proj + "/src/Main.as", "/*[COMPILER OPTIONS:" + directive + "]*/\n" +
                                                      ruvotest::readFile(proj + "/src/Main.as"));
+    }
     ruvotest::RunResult run = inst.run({proj + "/game.as3proj"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const std::string script = proj + "/bin/h5/game.max.js";
     ASSERT_TRUE(ruvotest::fileExists(script)) << run.out.substr(0, 4000);
+    if (directive == "linked") {
+      EXPECT_NE(ruvotest::readFile(script).find("SWFTools.initClass("), std::string::npos);
+    }
     ruvotest::RunResult check = ruvotest::runProgram("/usr/bin/env", {"node", "--check", script}, "");
     EXPECT_EQ(check.exitCode, 0) << check.err.substr(0, 2000);
     ruvotest::RunResult node = ruvotest::runNode(ruvotest::sourceDir() + "/tests/support/run-library-on.js",
