@@ -317,8 +317,17 @@ class Token {
   virtual bool isInlineFunction();                                  // 5
   virtual bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body);  // 6
   virtual bool isInStatic();                                        // 7
-  virtual std::string jsFormatProperty(std::string& name, std::string& head, Token* token,
-                                       int typeCommentOff, int& skip, TokenHeadMsg& headMsg);  // 8
+  // The JavaScript spelling of the word `name` (whose first segment is
+  // `head`), appended to `out`: the word path writes it where it prints.
+  virtual void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                    int typeCommentOff, int& skip, TokenHeadMsg& headMsg);  // 8
+  // The same spelling as a text of its own.
+  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                               TokenHeadMsg& headMsg) {
+    std::string js;
+    jsFormatPropertyInto(js, name, head, token, typeCommentOff, skip, headMsg);
+    return js;
+  }
   virtual int pretreatment(Parse* file);                            // 9
   virtual int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff);  // 10
   virtual TokenVarMap* getVarMap();                                 // 11

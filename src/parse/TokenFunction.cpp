@@ -173,12 +173,12 @@ std::string TokenFunction::withOwnPrivateMember(const std::string& name, const s
 // A word whose head is a local of this function (a parameter, a local
 // variable, a nested function) is written as it stands; every other name goes
 // on up to the class and the package.
-std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
-                                            int& skip, TokenHeadMsg& headMsg) {
+void TokenFunction::jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                         int typeCommentOff, int& skip, TokenHeadMsg& headMsg) {
   auto it = locals.find(head);
   if (it == locals.end()) {
-    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-    return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (parent) return parent->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+    return Token::jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
   }
   // Most words of a body are its locals: the declared type is read where it
   // is kept, and the name is written straight into the result.
@@ -193,19 +193,17 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   const std::string renamed = renames ? withOwnPrivateMember(name, head, type) : std::string();
   const std::string& written = renames ? renamed : name;
   const bool suffixed = jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0;
-  // Most locals print as written: the result is that text, copied once.
-  if (!__SHOWDEBUG__ && !suffixed && !(token && __ISTOTS)) return written;
+  // Most locals print as written: that text goes straight into the output.
   // The debug note is made only when it prints.
-  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+  if (__SHOWDEBUG__) out += _DEBUF_((" /*fun var: " + type + "*/").c_str());
   if (suffixed) {
-    resolved += head;
-    resolved += '$';
-    resolved.append(written, head.size(), std::string::npos);
+    out += head;
+    out += '$';
+    out.append(written, head.size(), std::string::npos);
   } else {
-    resolved += written;
+    out += written;
   }
-  if (token && __ISTOTS) resolved += toTsVarType(token);
-  return resolved;
+  if (token && __ISTOTS) out += toTsVarType(token);
 }
 
 // function name(params):Type { body }, get name() {...}, set name(v) {...}

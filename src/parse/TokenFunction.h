@@ -53,8 +53,8 @@ class TokenFunction : public Token {
   TokenFunction* getClassTokenFunction() override;
   bool isInlineFunction() override { return !classMember; }
   bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body) override;
-  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
-                               TokenHeadMsg& headMsg) override;
+  void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token, int typeCommentOff,
+                            int& skip, TokenHeadMsg& headMsg) override;
   // name with its member renamed when head is a local typed as this class (see .cpp).
   std::string withOwnPrivateMember(const std::string& name, const std::string& head, const std::string& type);
   int pretreatment(Parse* file) override;
