@@ -35,6 +35,34 @@ Token* slotAt(Token* parent, int at) {
   return parent->childs[at];
 }
 
+// The text a function's body is printed into, lent from a stack of texts
+// that keep their room: a body grows by appends to its full length, and
+// one printed where an earlier body was needs no new block and no copy
+// on the way. Bodies nest (a function inside a body), so each printing
+// function holds its own text until it returns.
+class BodyText {
+ public:
+  BodyText() {
+    if (!spare().empty()) {
+      text = std::move(spare().back());
+      spare().pop_back();
+    }
+  }
+  ~BodyText() {
+    text.clear();
+    spare().push_back(std::move(text));
+  }
+  BodyText(const BodyText&) = delete;
+  BodyText& operator=(const BodyText&) = delete;
+  std::string text;
+
+ private:
+  static std::vector<std::string>& spare() {
+    static std::vector<std::string> texts;
+    return texts;
+  }
+};
+
 void clearSlot(Token* parent, int at) {
   if (parent && at >= 0 && at < static_cast<int>(parent->childs.size())) parent->childs[at] = nullptr;
 }
@@ -424,7 +452,9 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   addTypeDeclarationClassUse();
   if (!body) return printInterfaceMember(out, root, mode, typeCommentOff);
 
-  std::string bodyText = bodyWithPrologue(root, mode, typeCommentOff);
+  BodyText lent;
+  std::string& bodyText = lent.text;
+  bodyWithPrologue(bodyText, root, mode, typeCommentOff);
   std::string params;
   if (paramGroup)
     paramGroup->toJsScript(params, root, JsMode::Member, typeCommentOff);
@@ -487,17 +517,15 @@ int TokenFunction::printInterfaceMember(std::string& out, Parse* root, int mode,
   return 0;
 }
 
-// The body's text "{...}" with the statements the compiler puts in front of
+// The body's text "{...}", printed into `bodyText`, with the statements the compiler puts in front of
 // the source statements: debug type checks, parameter defaults, the rest
 // parameter and the hoisted locals of a function with awaited calls.
-std::string TokenFunction::bodyWithPrologue(Parse* root, int mode, int typeCommentOff) {
-  std::string bodyText;
+void TokenFunction::bodyWithPrologue(std::string& bodyText, Parse* root, int mode, int typeCommentOff) {
   body->toJsScript(bodyText, root, JsMode::Member, typeCommentOff);
   if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) addDebugTypeChecks(bodyText, root);
   if (!defaultValues.empty() && !__ISTOTS) addParamDefaults(bodyText, root, mode, typeCommentOff);
   if (!restParam.empty() && restParam != "..." && !__ISTOTS) addRestParam(bodyText);
   if (!locals.empty() && awaitMark) addHoistedLocals(bodyText, root);
-  return bodyText;
 }
 
 // Debug builds check the typed parameters first:

@@ -76,7 +76,7 @@ class TokenFunction : public Token {
 
   // The parts of the output.
   int printInterfaceMember(std::string& out, Parse* root, int mode, int typeCommentOff);
-  std::string bodyWithPrologue(Parse* root, int mode, int typeCommentOff);
+  void bodyWithPrologue(std::string& bodyText, Parse* root, int mode, int typeCommentOff);
   void addDebugTypeChecks(std::string& bodyText, Parse* root);
   void addParamDefaults(std::string& bodyText, Parse* root, int mode, int typeCommentOff);
   void addRestParam(std::string& bodyText);
