@@ -401,10 +401,29 @@ std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Pars
   return (toInt ? "Ruvo.__int(" : "") + r.substr(0, at) + ".getAttribute('" + attribute + "')" + (toInt ? ")" : "");
 }
 
-// Whether childrenOrCastToJs may have something to do with the printed name
-// `r`: it holds a '*', or the word stands between "=" and a group of one.
-bool mayBeChildrenOrCast(Token* self, std::string_view r) {
-  if (r.find('*') != std::string_view::npos) return true;
+// What the word path asks of a printed name, read in one pass over its few
+// bytes: where its first ".@" is (npos: none) and whether it holds a '*'.
+struct PrintedMarks {
+  size_t attributeAt = std::string_view::npos;
+  bool star = false;
+};
+
+PrintedMarks marksOf(std::string_view r) {
+  PrintedMarks marks;
+  for (size_t k = 0; k < r.size(); ++k) {
+    if (r[k] == '*')
+      marks.star = true;
+    else if (r[k] == '@' && k > 0 && r[k - 1] == '.' && marks.attributeAt == std::string_view::npos)
+      marks.attributeAt = k - 1;
+  }
+  return marks;
+}
+
+// Whether childrenOrCastToJs may have something to do with a printed name
+// (`star`: the name holds a '*'): a '*', or the word stands between "=" and
+// a group of one.
+bool mayBeChildrenOrCast(Token* self, bool star) {
+  if (star) return true;
   if (!isType(siblingOf(self, -1), TokenTypeCode::Assign)) return false;
   Token* next = siblingOf(self, 1);
   return isType(next, TokenTypeCode::Paren) && next->childs.size() == 1;
@@ -654,7 +673,8 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     return skip;
   }
   const std::string_view printed = std::string_view(out).substr(at);
-  const size_t attributeAt = printed.find(".@");
+  const PrintedMarks marks = marksOf(printed);
+  const size_t attributeAt = marks.attributeAt;
   if (!onlyComments && isInlinedLiteral(printed, textAt)) {
     // A constant's literal prints as it stands.
     return skip;
@@ -673,7 +693,7 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     out += attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
     return skip;
   }
-  if (mayBeChildrenOrCast(self, printed)) {
+  if (mayBeChildrenOrCast(self, marks.star)) {
     takeBack();
     if (childrenOrCastToJs(self, r, out)) return skip;
     out += r;
