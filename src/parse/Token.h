@@ -134,7 +134,7 @@ constexpr int NoEnumeration = 0x20000;
 constexpr int Async = 0x40000;     // "async" or a "/*async*" comment
 }  // namespace TokenModifierFlags
 
-// Out-record of slot 8 `jsFormatProperty`: the resolved head's type text.
+// Out-record of slot 8 `jsFormatPropertyInto`: the resolved head's type text.
 struct TokenHeadMsg {
   int64_t reserved = 0;
   std::string type;
