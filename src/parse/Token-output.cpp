@@ -96,7 +96,7 @@ bool castOpensStatement(Token* word) {
 // Where the text of a name begins after its blanks and comments (the marker
 // comments a word may print in front of itself); npos for a comment that
 // does not close.
-size_t pastBlanksAndComments(const std::string& r) {
+size_t pastBlanksAndComments(std::string_view r) {
   size_t at = 0;
   while (at < r.size()) {
     if (r[at] == ' ') {
@@ -115,7 +115,7 @@ size_t pastBlanksAndComments(const std::string& r) {
 // A static constant's value put in place of its name: a quoted string or a
 // regular expression (at `at`, after the blanks and comments in front of
 // it). Its ".*" and ".@" are the literal's own text, no E4X operators.
-bool isInlinedLiteral(const std::string& r, size_t at) {
+bool isInlinedLiteral(std::string_view r, size_t at) {
   if (at >= r.size()) return false;
   return r[at] == '"' || r[at] == '\'' || (r[at] == '/' && r.compare(at, 2, "//") != 0);
 }
@@ -401,6 +401,34 @@ std::string attributeReadToJs(Token* self, const std::string& r, size_t at, Pars
   return (toInt ? "Ruvo.__int(" : "") + r.substr(0, at) + ".getAttribute('" + attribute + "')" + (toInt ? ")" : "");
 }
 
+// What the word path asks of a printed name, read in one pass over its few
+// bytes: where its first ".@" is (npos: none) and whether it holds a '*'.
+struct PrintedMarks {
+  size_t attributeAt = std::string_view::npos;
+  bool star = false;
+};
+
+PrintedMarks marksOf(std::string_view r) {
+  PrintedMarks marks;
+  for (size_t k = 0; k < r.size(); ++k) {
+    if (r[k] == '*')
+      marks.star = true;
+    else if (r[k] == '@' && k > 0 && r[k - 1] == '.' && marks.attributeAt == std::string_view::npos)
+      marks.attributeAt = k - 1;
+  }
+  return marks;
+}
+
+// Whether childrenOrCastToJs may have something to do with a printed name
+// (`star`: the name holds a '*'): a '*', or the word stands between "=" and
+// a group of one.
+bool mayBeChildrenOrCast(Token* self, bool star) {
+  if (star) return true;
+  if (!isType(siblingOf(self, -1), TokenTypeCode::Assign)) return false;
+  Token* next = siblingOf(self, 1);
+  return isType(next, TokenTypeCode::Paren) && next->childs.size() == 1;
+}
+
 // x.* -> x.children(), and y = T(x) with a known class T, a cast: y = (x).
 // Returns whether it printed the word.
 bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
@@ -621,23 +649,38 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
 
   int skip = 0;
   TokenHeadMsg head;
-  std::string r = self->jsFormatProperty(name, first, self, typeCommentOff, skip, head);
+  // The name's spelling is written where it prints, from `at` on; the few
+  // rewrites below that need it as a text of its own take it back out.
+  const size_t at = out.size();
+  self->jsFormatPropertyInto(out, name, first, self, typeCommentOff, skip, head);
+  std::string r;
+  auto takeBack = [&] {
+    r.assign(out, at);
+    out.resize(at);
+  };
   // Where the name's text begins; a text of nothing but comments is a cast
   // T(x) whose word printed only its marker.
-  const size_t textAt = pastBlanksAndComments(r);
-  const bool onlyComments = textAt == r.size();
-  if (onlyComments && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self)) r = ";" + r;
+  const size_t textAt = pastBlanksAndComments(std::string_view(out).substr(at));
+  const bool onlyComments = textAt == out.size() - at;
+  if (onlyComments && isType(siblingOf(self, 1), TokenTypeCode::Paren) && castOpensStatement(self))
+    out.insert(at, 1, ';');
   if (namesInterfaceAfterInstanceof(self, head.type)) {
     // o instanceof IFoo is false in Flash, whose instanceof reads only the
     // chain of base classes; the interface's record is no constructor that
     // JavaScript's instanceof could take, so a new function's stands in.
+    takeBack();
     out += _DEBUF_(("/*interface " + r + "*/").c_str()) + "(function(){})";
     return skip;
   }
-  size_t attributeAt = r.find(".@");
-  if (!onlyComments && isInlinedLiteral(r, textAt)) {
+  const std::string_view printed = std::string_view(out).substr(at);
+  const PrintedMarks marks = marksOf(printed);
+  const size_t attributeAt = marks.attributeAt;
+  if (!onlyComments && isInlinedLiteral(printed, textAt)) {
     // A constant's literal prints as it stands.
-  } else if (attributeAt != std::string::npos) {
+    return skip;
+  }
+  if (attributeAt != std::string::npos) {
+    takeBack();
     if (isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
       done = true;
       return skip + attributeAssignmentToJs(self, r, attributeAt, out, file, mode, typeCommentOff);
@@ -647,27 +690,39 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
       done = true;
       return skip + updated;
     }
-    r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
-  } else if (childrenOrCastToJs(self, r, out)) {
+    out += attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
     return skip;
-  } else if (_ompilerOptions_.libraryAdded && bindElementValue(self, out, r, file, typeCommentOff)) {
-    return skip;
-  } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self)) {
+  }
+  if (mayBeChildrenOrCast(self, marks.star)) {
+    takeBack();
+    if (childrenOrCastToJs(self, r, out)) return skip;
+    out += r;
+  }
+  if (!_ompilerOptions_.libraryAdded) return skip;
+  if (elementValueStart(self) >= 0) {
+    takeBack();
+    if (bindElementValue(self, out, r, file, typeCommentOff)) return skip;
+    out += r;
+  }
+  if (standsAsMethodValue(self)) {
     // f = onTick, return onTick, [onA, onB], state == onIdle: the method
     // keeps its object, as when it is passed to a call; in a static function
     // only another object's method can be named (f = unit.hit, add = list.push).
+    takeBack();
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindMethodValue(bound, r, cls, file)) r = bound;
-  } else if (_ompilerOptions_.libraryAdded && isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
+    out += r;
+  } else if (isType(siblingOf(self, 1), TokenTypeCode::Paren)) {
     // onHit.call(o, 1), onHit.apply(o, args): the method runs on its own
     // object, whatever object the call names (in a static method another
     // object's or a built-in method, u.hit.call(null, 2), list.push.apply(null, more)).
+    takeBack();
     std::string bound;
     TokenClass* cls = self->currentClass ? self->currentClass : self->getTokenClass();
     if (self->bindCalledMethod(bound, r, cls, file)) r = bound;
+    out += r;
   }
-  out += r;
   return skip;
 }
 

@@ -324,8 +324,8 @@ std::string elementMemberPath(const std::string& path, Token* token) {
 // The word `name` (whose first segment is `head`) as JavaScript. Names that
 // start with "this" or "super" or a '.' are settled here; every other name
 // goes up the tree, and from the root to the file's package.
-std::string Token::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
-                                    int& skip, TokenHeadMsg& headMsg) {
+void Token::jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                 int typeCommentOff, int& skip, TokenHeadMsg& headMsg) {
   if (!token) token = this;
 
   // Every level of the walk up the tree asks this: compared as views, the
@@ -335,19 +335,22 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   if (nameView != "this" && headView != "this" && headView != "super") {
     if (!name.empty() && name[0] == '.') {
       headMsg.state = -1;
-      return _DEBUF_(" /*this1-2*/") + elementMemberPath(name, token);
+      out += _DEBUF_(" /*this1-2*/");
+      out += elementMemberPath(name, token);
+      return;
     }
     if (parent) {
       // Of the levels above a word only functions, classes and packages
       // answer names, and a function is the first of them: the walk goes
       // straight to it.
       if (TokenFunction* fn = parent->getTokenFunction())
-        return fn->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-      return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+        return fn->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+      return parent->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
     }
     if (file && file->package && static_cast<Token*>(file->package) != this)
-      return file->package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-    return name;
+      return file->package->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+    out += name;
+    return;
   }
 
   // Only names of this and super need the class; the walk up to it is made
@@ -355,10 +358,15 @@ std::string Token::jsFormatProperty(std::string& name, std::string& head, Token*
   TokenClass* cls = token->getTokenClass();
   if (nameView == "this") {
     headMsg.type = cls ? cls->fullName : "Object";
-    return _DEBUF_(" /*this-1*/") + token->thisSpelling(true);
+    out += _DEBUF_(" /*this-1*/");
+    out += token->thisSpelling(true);
+    return;
   }
-  if (headView == "super") return superMemberToJs(name, token, cls, typeCommentOff, skip);
-  return thisMemberToJs(name, token, cls, headMsg);
+  if (headView == "super") {
+    out += superMemberToJs(name, token, cls, typeCommentOff, skip);
+    return;
+  }
+  out += thisMemberToJs(name, token, cls, headMsg);
 }
 
 bool Token::isPrefixUpdateOfSuperAccessor() {

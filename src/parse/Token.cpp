@@ -284,6 +284,57 @@ void Token::_childsToJs_(std::string& out, Parse* file, TokenList& list, int mod
   _childRangeToJs_(out, file, list, range, mode, typeCommentOff);
 }
 
+namespace {
+
+// A child that Token::toJsScript would print as its bare text: a plain token
+// (no class of its own) of a separator, operator, number or literal type,
+// printed, with no children, no type word and no pending error, and no
+// "++"/"--" (which may belong to the word after it) or "=" with a safe mark.
+// Returns false, writing nothing, for any other child. Most children of a
+// statement are such tokens: they print here, without the virtual call and
+// the checks every other token needs. The type's information is compared by
+// address: an equal address is the plain token for sure, and a class whose
+// information sits elsewhere takes the full path.
+bool printedAsBareText(Token* child, std::string& out) {
+  const std::string& text = child->text.str();
+  bool apart = true;
+  switch (child->type) {
+    case TokenTypeCode::While:
+    case TokenTypeCode::Return:
+    case TokenTypeCode::Comma:
+    case TokenTypeCode::Semicolon:
+    case TokenTypeCode::Colon:
+    case TokenTypeCode::Reserved:
+    case TokenTypeCode::DeclaredName:
+    case TokenTypeCode::Number:
+    case TokenTypeCode::Literal:
+    case TokenTypeCode::ObjectKey:
+      break;
+    case TokenTypeCode::Operator:
+      if (text.size() == 2 && text[0] == text[1] && (text[0] == '+' || text[0] == '-')) return false;
+      break;
+    case TokenTypeCode::Assign:
+    case TokenTypeCode::Question:
+      if (child->safeMark) return false;
+      apart = false;
+      break;
+    default:
+      return false;
+  }
+  if (&typeid(*child) != &typeid(Token) || !child->outputEnabled || !child->childs.empty() || child->typeToken() ||
+      !child->pendingError().empty())
+    return false;
+  const size_t joint = out.size();
+  if (text.size() == 1)
+    out.push_back(text[0]);
+  else if (!text.empty())
+    out.append(text);
+  if (apart) Token::keepTokensApart(out, joint);
+  return true;
+}
+
+}  // namespace
+
 // The one loop that prints a run of children. A negative skip count never
 // moves the output back (every child is printed at most once); a child may
 // shorten the list while it prints.
@@ -312,7 +363,7 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
       if (!child->outputEnabled) continue;
     }
     const size_t joint = out.size();
-    const int skip = child->toJsScript(out, file, mode, typeCommentOff);
+    const int skip = printedAsBareText(child, out) ? 0 : child->toJsScript(out, file, mode, typeCommentOff);
     if (range.keepsTokensApart) keepTokensApart(out, joint);
     if (skip > 0) i += static_cast<size_t>(skip);
     if (range.separator) {

@@ -135,7 +135,7 @@ constexpr int NoEnumeration = 0x20000;
 constexpr int Async = 0x40000;     // "async" or a "/*async*" comment
 }  // namespace TokenModifierFlags
 
-// Out-record of slot 8 `jsFormatProperty`: the resolved head's type text.
+// Out-record of slot 8 `jsFormatPropertyInto`: the resolved head's type text.
 struct TokenHeadMsg {
   int64_t reserved = 0;
   std::string type;
@@ -318,8 +318,17 @@ class Token {
   virtual bool isInlineFunction();                                  // 5
   virtual bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body);  // 6
   virtual bool isInStatic();                                        // 7
-  virtual std::string jsFormatProperty(std::string& name, std::string& head, Token* token,
-                                       int typeCommentOff, int& skip, TokenHeadMsg& headMsg);  // 8
+  // The JavaScript spelling of the word `name` (whose first segment is
+  // `head`), appended to `out`: the word path writes it where it prints.
+  virtual void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                    int typeCommentOff, int& skip, TokenHeadMsg& headMsg);  // 8
+  // The same spelling as a text of its own.
+  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                               TokenHeadMsg& headMsg) {
+    std::string js;
+    jsFormatPropertyInto(js, name, head, token, typeCommentOff, skip, headMsg);
+    return js;
+  }
   virtual int pretreatment(Parse* file);                            // 9
   virtual int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff);  // 10
   virtual TokenVarMap* getVarMap();                                 // 11

@@ -104,16 +104,17 @@ std::string ownName(const TokenClass* cls) { return __ISTOTS ? cls->miniName : c
 // statements, an instance member (this.x, or _$this.x in a closure) or a
 // static member (Class.x, or a constant's literal); any other name goes on
 // up the tree to the file's package.
-std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
-                                         int& skip, TokenHeadMsg& headMsg) {
+void TokenClass::jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                      int typeCommentOff, int& skip, TokenHeadMsg& headMsg) {
   if (name == shortName) {
     const bool conversion = name == "int" || name == "uint" || name == "Number" || name == "String";
     // Foo(x) inside Foo is a cast: only the group (x) remains.
-    if (!conversion && followedByGroup(token) && !afterNew(token)) return _DEBUF_("/*as to 0*/");
-    return _DEBUF_(" /*thisclass*/") + ownName(this);
+    if (!conversion && followedByGroup(token) && !afterNew(token)) { out += _DEBUF_("/*as to 0*/"); return; }
+    out += _DEBUF_(" /*thisclass*/") + ownName(this);
+    return;
   }
 
-  std::string out;
+  std::string js;
   TokenFunction* fn = token ? token->getTokenFunction() : nullptr;
   // A variable of the class body's statements, used there or in a closure
   // made there (not in a method).
@@ -122,28 +123,34 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
     const std::string type = local->toTypeDeclaration(file);
     headMsg.type = type;
     if (token) token->setResolvedTypeText(type);
-    return _DEBUF_(" /*body var*/") + jsLocalName(head) + name.substr(head.size());
+    out += _DEBUF_(" /*body var*/") + jsLocalName(head) + name.substr(head.size());
+    return;
   }
   // Instance members first, so a base class's instance member wins over a static of this class.
-  if (jsFormatPropertyInVapMap(out, name, head, this, token, fn, 0, headMsg)) return withNote(" /*class 1*/", std::move(out));
+  if (jsFormatPropertyInVapMap(js, name, head, this, token, fn, 0, headMsg)) {
+    out += withNote(" /*class 1*/", std::move(js));
+    return;
+  }
   if (builtinErrorMember(this, head) && !afterNew(token)) {
-    if (inMethod(fn)) return _DEBUF_(" /*error member*/") + "this." + name;
-    if (reachesMethodThis(fn)) return _DEBUF_(" /*error member fn*/") + "_$this." + name;
+    if (inMethod(fn)) { out += _DEBUF_(" /*error member*/") + "this." + name; return; }
+    if (reachesMethodThis(fn)) { out += _DEBUF_(" /*error member fn*/") + "_$this." + name; return; }
   }
 
   TokenPackage* package = packageOf(this);
   std::string packageName = package ? package->qualifyingName : std::string();
   if (head != shortName) {
-    if (jsFormatPropertyInStaticMap(out, name, head, this, 0, headMsg)) return out;
+    if (jsFormatPropertyInStaticMap(js, name, head, this, 0, headMsg)) { out += js; return; }
     if (members.has(head) && !afterNew(token)) {
-      if (inMethod(fn)) return _DEBUF_(" /*self1*/") + "this." + name;
+      if (inMethod(fn)) { out += _DEBUF_(" /*self1*/") + "this." + name; return; }
       TokenFunction* method = fn->getClassTokenFunction();
-      if (!reachesMethodThis(fn)) return _DEBUF_(" /*self3 fn err*/") + "this." + name;
-      return (__SHOWDEBUG__ ? _DEBUF_(("/*self2 " + method->name + "*/").c_str()) : std::string()) + "_$this." + name;
+      if (!reachesMethodThis(fn)) { out += _DEBUF_(" /*self3 fn err*/") + "this." + name; return; }
+      out += (__SHOWDEBUG__ ? _DEBUF_(("/*self2 " + method->name + "*/").c_str()) : std::string()) + "_$this." + name;
+      return;
     }
-    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-    if (package) return package->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-    return name;
+    if (parent) return parent->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+    if (package) return package->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+    out += name;
+    return;
   }
 
   // Foo.x inside Foo: a static member spelled through the class's own name.
@@ -154,16 +161,18 @@ std::string TokenClass::jsFormatProperty(std::string& name, std::string& head, T
     std::string key = packToFullName(packageName, name);
     OrderedMap<std::string>& constants = TokenPackage::GetConstMap();
     if (constants.has(key)) {
-      if (__ISRELEASE__) return _DEBUF_("/*CONST*/") + constants.get(key);
-      return " /*CLASS CONST:" + key + "*/" + constants.get(key);
+      if (__ISRELEASE__) { out += _DEBUF_("/*CONST*/") + constants.get(key); return; }
+      out += " /*CLASS CONST:" + key + "*/" + constants.get(key);
+      return;
     }
     headMsg.type = head;
-    if (__ISTOTS) return _DEBUF_(" /*CLASS1*/") + ownName(this) + path.substr(head.size());
-    return _DEBUF_(" /*CLASS1*/") + packToFullName(packageName, path);
+    if (__ISTOTS) { out += _DEBUF_(" /*CLASS1*/") + ownName(this) + path.substr(head.size()); return; }
+    out += _DEBUF_(" /*CLASS1*/") + packToFullName(packageName, path);
+    return;
   }
-  if ((flags & TokenModifierFlags::Public) == 0) return _DEBUF_(" /*INPRIVATECLASS*/") + path;
-  if (__ISTOTS) return _DEBUF_(" /*INCLASS-0*/") + ownName(this) + path.substr(head.size());
-  return _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, path);
+  if ((flags & TokenModifierFlags::Public) == 0) { out += _DEBUF_(" /*INPRIVATECLASS*/") + path; return; }
+  if (__ISTOTS) { out += _DEBUF_(" /*INCLASS-0*/") + ownName(this) + path.substr(head.size()); return; }
+  out += _DEBUF_(" /*INCLASS*/") + packToFullName(packageName, path);
 }
 
 bool TokenClass::jsFormatPropertyInVapMap(std::string& out, std::string& name, std::string& head, TokenClass*,

@@ -68,8 +68,8 @@ class TokenClass : public Token {
   // Slots overridden by a class.
   TokenClass* getTokenClass() override { return this; }
   bool isInStatic() override { return false; }
-  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
-                               TokenHeadMsg& headMsg) override;
+  void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token, int typeCommentOff,
+                            int& skip, TokenHeadMsg& headMsg) override;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
 

@@ -35,6 +35,34 @@ Token* slotAt(Token* parent, int at) {
   return parent->childs[at];
 }
 
+// The text a function's body is printed into, lent from a stack of texts
+// that keep their room: a body grows by appends to its full length, and
+// one printed where an earlier body was needs no new block and no copy
+// on the way. Bodies nest (a function inside a body), so each printing
+// function holds its own text until it returns.
+class BodyText {
+ public:
+  BodyText() {
+    if (!spare().empty()) {
+      text = std::move(spare().back());
+      spare().pop_back();
+    }
+  }
+  ~BodyText() {
+    text.clear();
+    spare().push_back(std::move(text));
+  }
+  BodyText(const BodyText&) = delete;
+  BodyText& operator=(const BodyText&) = delete;
+  std::string text;
+
+ private:
+  static std::vector<std::string>& spare() {
+    static std::vector<std::string> texts;
+    return texts;
+  }
+};
+
 void clearSlot(Token* parent, int at) {
   if (parent && at >= 0 && at < static_cast<int>(parent->childs.size())) parent->childs[at] = nullptr;
 }
@@ -173,12 +201,12 @@ std::string TokenFunction::withOwnPrivateMember(const std::string& name, const s
 // A word whose head is a local of this function (a parameter, a local
 // variable, a nested function) is written as it stands; every other name goes
 // on up to the class and the package.
-std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff,
-                                            int& skip, TokenHeadMsg& headMsg) {
+void TokenFunction::jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token,
+                                         int typeCommentOff, int& skip, TokenHeadMsg& headMsg) {
   auto it = locals.find(head);
   if (it == locals.end()) {
-    if (parent) return parent->jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
-    return Token::jsFormatProperty(name, head, token, typeCommentOff, skip, headMsg);
+    if (parent) return parent->jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
+    return Token::jsFormatPropertyInto(out, name, head, token, typeCommentOff, skip, headMsg);
   }
   // Most words of a body are its locals: the declared type is read where it
   // is kept, and the name is written straight into the result.
@@ -193,19 +221,17 @@ std::string TokenFunction::jsFormatProperty(std::string& name, std::string& head
   const std::string renamed = renames ? withOwnPrivateMember(name, head, type) : std::string();
   const std::string& written = renames ? renamed : name;
   const bool suffixed = jsLocalNameChanges(head) && written.compare(0, head.size(), head) == 0;
-  // Most locals print as written: the result is that text, copied once.
-  if (!__SHOWDEBUG__ && !suffixed && !(token && __ISTOTS)) return written;
+  // Most locals print as written: that text goes straight into the output.
   // The debug note is made only when it prints.
-  std::string resolved = __SHOWDEBUG__ ? _DEBUF_((" /*fun var: " + type + "*/").c_str()) : std::string();
+  if (__SHOWDEBUG__) out += _DEBUF_((" /*fun var: " + type + "*/").c_str());
   if (suffixed) {
-    resolved += head;
-    resolved += '$';
-    resolved.append(written, head.size(), std::string::npos);
+    out += head;
+    out += '$';
+    out.append(written, head.size(), std::string::npos);
   } else {
-    resolved += written;
+    out += written;
   }
-  if (token && __ISTOTS) resolved += toTsVarType(token);
-  return resolved;
+  if (token && __ISTOTS) out += toTsVarType(token);
 }
 
 // function name(params):Type { body }, get name() {...}, set name(v) {...}
@@ -426,7 +452,9 @@ int TokenFunction::toJsScript(std::string& out, Parse* fileArg, int mode, int ty
   addTypeDeclarationClassUse();
   if (!body) return printInterfaceMember(out, root, mode, typeCommentOff);
 
-  std::string bodyText = bodyWithPrologue(root, mode, typeCommentOff);
+  BodyText lent;
+  std::string& bodyText = lent.text;
+  bodyWithPrologue(bodyText, root, mode, typeCommentOff);
   std::string params;
   if (paramGroup)
     paramGroup->toJsScript(params, root, JsMode::Member, typeCommentOff);
@@ -489,17 +517,15 @@ int TokenFunction::printInterfaceMember(std::string& out, Parse* root, int mode,
   return 0;
 }
 
-// The body's text "{...}" with the statements the compiler puts in front of
+// The body's text "{...}", printed into `bodyText`, with the statements the compiler puts in front of
 // the source statements: debug type checks, parameter defaults, the rest
 // parameter and the hoisted locals of a function with awaited calls.
-std::string TokenFunction::bodyWithPrologue(Parse* root, int mode, int typeCommentOff) {
-  std::string bodyText;
+void TokenFunction::bodyWithPrologue(std::string& bodyText, Parse* root, int mode, int typeCommentOff) {
   body->toJsScript(bodyText, root, JsMode::Member, typeCommentOff);
   if (__ISDEBUG__ && paramGroup && !paramGroup->childs.empty()) addDebugTypeChecks(bodyText, root);
   if (!defaultValues.empty() && !__ISTOTS) addParamDefaults(bodyText, root, mode, typeCommentOff);
   if (!restParam.empty() && restParam != "..." && !__ISTOTS) addRestParam(bodyText);
   if (!locals.empty() && awaitMark) addHoistedLocals(bodyText, root);
-  return bodyText;
 }
 
 // Debug builds check the typed parameters first:

@@ -53,8 +53,8 @@ class TokenFunction : public Token {
   TokenFunction* getClassTokenFunction() override;
   bool isInlineFunction() override { return !classMember; }
   bool pretreatmentAnsy(Parse* file, TokenFunction* function, Token* body) override;
-  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
-                               TokenHeadMsg& headMsg) override;
+  void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token, int typeCommentOff,
+                            int& skip, TokenHeadMsg& headMsg) override;
   // name with its member renamed when head is a local typed as this class (see .cpp).
   std::string withOwnPrivateMember(const std::string& name, const std::string& head, const std::string& type);
   int pretreatment(Parse* file) override;
@@ -76,7 +76,7 @@ class TokenFunction : public Token {
 
   // The parts of the output.
   int printInterfaceMember(std::string& out, Parse* root, int mode, int typeCommentOff);
-  std::string bodyWithPrologue(Parse* root, int mode, int typeCommentOff);
+  void bodyWithPrologue(std::string& bodyText, Parse* root, int mode, int typeCommentOff);
   void addDebugTypeChecks(std::string& bodyText, Parse* root);
   void addParamDefaults(std::string& bodyText, Parse* root, int mode, int typeCommentOff);
   void addRestParam(std::string& bodyText);

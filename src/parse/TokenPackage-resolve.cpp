@@ -201,8 +201,8 @@ std::string constantText(const std::string& key, bool bare) {
 
 // The first rule that knows the name decides its JavaScript spelling; a name
 // nothing knows is written as a member of this and reported.
-std::string TokenPackage::jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int&,
-                                           TokenHeadMsg& headMsg) {
+std::string TokenPackage::jsFormatPropertyText(std::string& name, std::string& head, Token* token, int typeCommentOff,
+                                               int&, TokenHeadMsg& headMsg) {
   const NameQuery q{name,    head, token, typeCommentOff, headMsg, currentRecord(ownerFile),
                     typeCommentOff == 1 || __ISRELEASE__};
   if (auto js = nameSettledByPlace(q)) return *js;

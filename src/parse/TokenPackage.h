@@ -48,8 +48,13 @@ class TokenPackage : public Token {
   using Token::Token;
 
   TokenClass* getTokenClass() override { return nullptr; }
-  std::string jsFormatProperty(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
-                               TokenHeadMsg& headMsg) override;
+  void jsFormatPropertyInto(std::string& out, std::string& name, std::string& head, Token* token, int typeCommentOff,
+                            int& skip, TokenHeadMsg& headMsg) override {
+    out += jsFormatPropertyText(name, head, token, typeCommentOff, skip, headMsg);
+  }
+  // A name the package resolves, as a text of its own (see TokenPackage-resolve.cpp).
+  std::string jsFormatPropertyText(std::string& name, std::string& head, Token* token, int typeCommentOff, int& skip,
+                                   TokenHeadMsg& headMsg);
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
 
