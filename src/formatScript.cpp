@@ -182,17 +182,24 @@ struct LineBraces {
   bool known = true;
 };
 
-// _formatOneLine_ written from `begin` on; returns the end of what it wrote.
-// Every byte of the line gives at most one byte and the LF is the only one
-// added, so line.size() + 1 bytes of room are always enough. The byte after
-// the line is read: it is the LF that ends it or the NUL after its text.
+// The blanks a line starts with.
+size_t leadingBlanks(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && kindOf(line[i]) == ByteKind::Blank) ++i;
+  return i;
+}
+
+// _formatOneLine_ of a line that starts with a byte other than a blank (the
+// caller steps over the leading blanks and drops a line of blanks), written
+// from `begin` on; returns the end of what it wrote. Every byte of the line
+// gives at most one byte and the LF is the only one added, so line.size() + 1
+// bytes of room are always enough. The byte after the line is read: it is
+// the LF that ends it or the NUL after its text.
 char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces) {
   const char* const s = line.data();
   const size_t n = line.size();
   char* w = begin;
   size_t i = 0;
-  while (i < n && kindOf(s[i]) == ByteKind::Blank) ++i;
-  if (i == n) return begin;
   while (i < n) {
     const char c = s[i];
     switch (kindOf(c)) {
@@ -530,9 +537,11 @@ std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static
 // signs apart ("a - -b", "i + ++j") stays, so the compressed line means what
 // the input meant.
 std::string _formatOneLine_(const std::string& line) {
-  std::string result(line.size() + 1, '\0');
+  const std::string_view rest = std::string_view(line).substr(leadingBlanks(line));
+  if (rest.empty()) return std::string();
+  std::string result(rest.size() + 1, '\0');
   LineBraces braces;
-  result.resize(static_cast<size_t>(compressLineAt(line, result.data(), braces) - result.data()));
+  result.resize(static_cast<size_t>(compressLineAt(rest, result.data(), braces) - result.data()));
   return result;
 }
 
@@ -549,93 +558,116 @@ bool checkIfEnd(const std::string& line) { return endsStatement(line); }
 
 namespace {
 
-// A line on its way from the compression to the layout: a view into the
-// compressed text (or a joined line), its brace balance where the
-// compression counted it, and whether it may hold an LF of its own (of a
-// string continued over the line end).
-struct FormatLine {
-  std::string_view text;
-  // The brace balance and whether it is known, kept apart from a
-  // LineBraces so that the line takes 24 bytes, not 32: lines are copied
-  // from step to step.
-  int balance = 0;
-  bool bracesKnown = false;
-  bool holdsLf = true;
-};
-
-// Compresses every line (compressLineAt) into `joined`, which keeps its room
-// from file to file, and hands `each` the lines of the compressed text as
-// they are made, cut as forEachLine cuts the whole of it, the piece after
-// the last LF included. Lines left empty vanish; every line of the
-// compressed text is non-empty and ends in LF. No line grows by more than
-// its LF, so the whole is never longer than the source and one byte. A
-// compressed line is cut where it ends unless it holds an LF or ends in a
-// backslash: then lineEnd reads on, for a string continued over its line end.
-template <class Each>
-void compressLines(std::string_view source, std::string& joined, Each&& each) {
-  if (joined.size() < source.size() + 1) joined.resize(source.size() + 1);
-  char* const begin = joined.data();
-  char* w = begin;
-  size_t from = 0;  // where the line being cut starts
-  forEachLine(source, [&](std::string_view line, bool holdsLf) {
-    LineBraces braces;
-    char* const start = w;
-    w = compressLineAt(line, w, braces);
-    if (w == start) return;
-    const std::string_view text(begin, static_cast<size_t>(w - begin));
-    const size_t lf = text.size() - 1;  // the LF compressLineAt added
-    if (begin + from == start && !holdsLf && !continuesPastLf(text, from, lf)) {
-      each(FormatLine{text.substr(from, lf - from), braces.balance, braces.known, false});
-      from = lf + 1;
-      return;
-    }
-    for (size_t end = lineEnd(text, from); end != std::string_view::npos; end = lineEnd(text, from)) {
-      each(FormatLine{text.substr(from, end - from)});
-      from = end + 1;
-    }
-  });
-  each(FormatLine{std::string_view(begin + from, static_cast<size_t>(w - begin) - from)});
-}
-
-// Indents by brace depth, one level more for the statements of a switch
-// body and for the body of a brace-less if (the line after it gains a tab in
-// front), and writes the lines with a blank line after a closing brace at
-// one tab, two after one at column 0. It is handed the lines one by one and
-// writes each when the next one is known, which the if rule looks at.
-class LineIndenter {
+// Lays the compressed lines out in the output: joins a lone "{" to the line
+// before (unless that line ends in a line comment) and a lone "}" to a line
+// that ends in "{", indents by brace depth, one level more for the
+// statements of a switch body and for the body of a brace-less if (the line
+// after it gains a tab in front), and writes a blank line after a closing
+// brace at one tab, two after one at column 0.
+//
+// A line is compressed straight into the output, behind the tabs it likely
+// takes (place), and written as soon as it is handed over: it moves only
+// when its tabs differ. A lone brace that joins the line before takes that
+// line back: the layout's state from before it is kept, and the line is
+// written again with the brace. A joined line is emptied, and the next
+// line may still join to it: "{" after an emptied line stands alone.
+class LineLayout {
  public:
   // The lines are written into `out` from its start, which grows when it
   // has to and is never shrunk: it is kept from file to file.
-  LineIndenter(std::string& out, FormatLineEnd ends) : out_(out), crlf_(ends == FormatLineEnd::CrLf) {}
+  LineLayout(std::string& out, FormatLineEnd ends) : out_(out), crlf_(ends == FormatLineEnd::CrLf) {}
 
   // What has been written.
   std::string_view written() const { return std::string_view(out_.data(), length_); }
 
-  // A line that is never empty.
-  void add(const FormatLine& line) {
-    if (hasPending_) write(pending_, line.text, true);
-    pending_ = line;
-    hasPending_ = true;
+  // Where a line of at most `size` bytes and its LF are to be compressed:
+  // after what has been written, behind the tabs the line likely takes,
+  // which are written already.
+  char* place(size_t size) {
+    const size_t guess = static_cast<size_t>(indent_) + ifOpen_;
+    char* w = room(std::max<size_t>(guess, 8) + size + 1);
+    if (guess <= 8) {
+      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
+    } else {
+      std::memset(w, '\t', guess);
+    }
+    return w + guess;
   }
-  // A line of `head` and one brace: it is kept in a buffer of its own until
-  // the line after it is written, so the two buffers take turns.
-  void addJoined(std::string_view head, char brace) {
-    std::string& buffer = joinedLines_[turn_];
-    turn_ ^= 1;
-    buffer.assign(head);
-    buffer += brace;
-    add(FormatLine{buffer});
+  // The line of `size` bytes compressed at `text`, from place(), with the
+  // brace balance the compression counted.
+  void addPlaced(const char* text, size_t size, const LineBraces& braces) {
+    add(static_cast<size_t>(text - out_.data()), size, braces.balance, braces.known, false);
   }
-  void finish() {
-    if (hasPending_) write(pending_, std::string_view(), false);
-    hasPending_ = false;
+  // A line cut from text compressed elsewhere; it may hold an LF of its own
+  // (of a string continued over the line end).
+  void addCopy(std::string_view line) {
+    char* const w = place(line.size());
+    std::memcpy(w, line.data(), line.size());
+    add(static_cast<size_t>(w - out_.data()), line.size(), 0, false, true);
   }
 
  private:
-  void write(const FormatLine& formatLine, std::string_view next, bool hasNext) {
-    const std::string_view line = formatLine.text;
-    const bool lineTabbed = tabbed_;
-    tabbed_ = false;
+  // What the layout has behind it when a line comes: nothing yet, a line a
+  // lone brace may join, or an emptied line.
+  enum class Before : unsigned char { Nothing, Line, Emptied };
+  // The state a line is written from, kept to take the line back.
+  struct State {
+    size_t length;
+    int indent;
+    int switchLevel;
+    bool ifOpen;
+  };
+
+  // The line of `size` bytes at `at` of the output, past what has been
+  // written, with tabs only between the two.
+  void add(size_t at, size_t size, int balance, bool bracesKnown, bool holdsLf) {
+    const char first = size > 0 ? out_[at] : '\0';
+    const bool loneBrace = size == 1 && (first == '{' || first == '}');
+    if (size == 0) {
+      before_ = Before::Emptied;
+      return;
+    }
+    if (loneBrace && before_ == Before::Line) {
+      const std::string_view last = lastLine();
+      if (first == '{' ? !hasLineComment(last) && takesBraceOfNextLine(last) : last.back() == '{') {
+        join(first);
+        return;
+      }
+    }
+    write(at, size, balance, bracesKnown, holdsLf);
+    // "{" after an emptied line is that line joined to "{": emptied again.
+    if (!(first == '{' && size == 1 && before_ == Before::Emptied)) before_ = Before::Line;
+  }
+
+  // The line written last, as it was handed over.
+  std::string_view lastLine() const {
+    return lastExpanded_ ? std::string_view(expanded_) : std::string_view(out_.data() + lastAt_, lastSize_);
+  }
+
+  // Takes the line written last back and writes it again with `brace` after it.
+  void join(char brace) {
+    length_ = lastState_.length;
+    indent_ = lastState_.indent;
+    switchLevel_ = lastState_.switchLevel;
+    ifOpen_ = lastState_.ifOpen;
+    size_t at = lastAt_;
+    const size_t size = lastSize_;
+    if (lastExpanded_) {
+      char* const w = place(size + 1);
+      std::memcpy(w, expanded_.data(), size);
+      at = static_cast<size_t>(w - out_.data());
+    }
+    // The byte after the line is its line end, or in the room place() left.
+    out_[at + size] = brace;
+    write(at, size + 1, 0, false, true);
+    before_ = Before::Emptied;
+  }
+
+  void write(size_t at, size_t size, int knownBalance, bool bracesKnown, bool holdsLf) {
+    lastState_ = State{length_, indent_, switchLevel_, ifOpen_};
+    const std::string_view line(out_.data() + at, size);
+    const bool lineTabbed = ifOpen_ && line[0] != '{';
+    ifOpen_ = false;
     // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
     const std::string_view bare = lineTabbed ? std::string_view() : line;
 
@@ -650,7 +682,7 @@ class LineIndenter {
       if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
         switchTab = true;
     }
-    const int balance = formatLine.bracesKnown ? formatLine.balance : braceBalance(line);
+    const int balance = bracesKnown ? knownBalance : braceBalance(line);
     const char first = lineTabbed ? '\t' : line[0];
     int lead;  // tabs of depth in front of the line
     if (balance < 0 && first == '}') {
@@ -660,36 +692,40 @@ class LineIndenter {
       lead = indent_;
       indent_ = depth + balance > 0 ? depth + balance : 0;
     } else {
-      if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
-        if (!startsWith(next, "{") && !endsStatement(line)) tabbed_ = true;
-      }
+      // Whether the next line gains a tab is known when it comes: it does
+      // unless it starts with "{".
+      if (line.size() + lineTabbed > 2 && startsWith(bare, "if") && !endsStatement(line)) ifOpen_ = true;
       lead = indent_;
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    // The tabs (eight written at least), the line (an LF in it may double)
-    // and up to three line ends.
-    char* w = room(std::max<size_t>(tabs, 8) + 2 * line.size() + 6);
-    if (tabs <= 8) {
-      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
-    } else {
-      std::memset(w, '\t', tabs);
-    }
-    w += tabs;
-    w = putLine(w, line, crlf_ && formatLine.holdsLf);
-    w = putEol(w);
     // The first two bytes of the line as written.
     const char c0 = tabs > 0 ? '\t' : line[0];
     const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
-    const size_t written = tabs + line.size();
-    if (c0 == '}') {
-      w = putEol(putEol(w));
-    } else if (written >= 2 && c0 == '\t' && c1 == '}') {
-      w = putEol(w);
+    const size_t eols = c0 == '}' ? 3 : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
+    // With CR LF ends, an LF inside the line becomes CR LF as well.
+    const bool expand = crlf_ && holdsLf && std::memchr(line.data(), '\n', size) != nullptr;
+
+    // The tabs, the line (an LF in it may double) and up to three line ends.
+    room(tabs + (expand ? 2 * size : size) + 6);
+    char* const o = out_.data();
+    const size_t dest = length_ + tabs;
+    if (expand) {
+      expanded_.assign(o + at, size);
+    } else if (dest != at) {
+      std::memmove(o + dest, o + at, size);
     }
-    length_ = static_cast<size_t>(w - out_.data());
+    // Before `at` stand tabs already.
+    if (dest > at) std::memset(o + at, '\t', dest - at);
+    char* w = expand ? putLine(o + dest, expanded_, true) : o + dest + size;
+    for (size_t k = 0; k < eols; ++k) w = putEol(w);
+    lastAt_ = dest;
+    lastSize_ = size;
+    lastExpanded_ = expand;
+    length_ = static_cast<size_t>(w - o);
   }
 
-  // Where `count` more bytes can be written.
+  // Where `count` more bytes can be written; the bytes past what has been
+  // written are kept.
   char* room(size_t count) {
     if (out_.size() - length_ < count) out_.resize(std::max(2 * out_.size(), length_ + count));
     return out_.data() + length_;
@@ -705,58 +741,71 @@ class LineIndenter {
   const bool crlf_;
   int indent_ = 0;  // tabs of the current depth
   int switchLevel_ = -1;
-  bool tabbed_ = false;  // the next line gains a tab from the if line before it
-  FormatLine pending_;
-  bool hasPending_ = false;
-  std::string joinedLines_[2];
-  int turn_ = 0;
+  bool ifOpen_ = false;  // the line written last is a brace-less if line
+  Before before_ = Before::Nothing;
+  // The line written last: the state before it, where it stands and its
+  // size; an LF in it that became CR LF keeps it as handed over in expanded_.
+  State lastState_{};
+  size_t lastAt_ = 0;
+  size_t lastSize_ = 0;
+  bool lastExpanded_ = false;
+  std::string expanded_;
 };
 
-// Joins a lone "{" to the line before (unless that line ends in a line
-// comment) and a lone "}" to a line that ends in "{", and hands the lines on
-// to the indenter. A line joined to the one before is emptied, and the next
-// line may still join to it: "{" after an emptied line stands alone. It is
-// handed every line, then the empty piece after the last LF, as the lines
-// vector of a split holds them; that piece never joins anything.
-class LoneBraceJoiner {
- public:
-  explicit LoneBraceJoiner(LineIndenter& indenter) : indenter_(indenter) {}
-
-  void visit(FormatLine next) {
-    if (hasCurrent_) {
-      const std::string_view current = current_.text;
-      if (next.text == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
-        indenter_.addJoined(current, '{');
-        next = FormatLine();
-      } else if (next.text == "}" && !current.empty() && current.back() == '{') {
-        indenter_.addJoined(current, '}');
-        next = FormatLine();
-      } else if (!current.empty()) {
-        indenter_.add(current_);
+// Compresses every line (compressLineAt) and hands the lines of the
+// compressed text to the layout as they are made, cut as forEachLine cuts
+// the whole of it. Lines left empty vanish; every line of the compressed
+// text is non-empty and ends in LF, and the piece after its last LF is not
+// handed over. A line is compressed where the layout places it and handed
+// over where it ends unless it holds an LF or ends in a backslash: then it
+// and the lines after it are compressed into `side` (which keeps its room
+// from file to file, and whose whole is never longer than the source and
+// one byte) and lineEnd reads on, for a string continued over its line end,
+// until every compressed byte is cut.
+void compressLines(std::string_view source, std::string& side, LineLayout& layout) {
+  char* w = nullptr;  // the end of the text in side, while it is being cut
+  size_t from = 0;    // where the line being cut starts in side
+  forEachLine(source, [&](std::string_view line, bool holdsLf) __attribute__((always_inline)) {
+    line.remove_prefix(leadingBlanks(line));
+    if (line.empty()) return;
+    LineBraces braces;
+    if (w == nullptr) {
+      char* const start = layout.place(line.size());
+      char* const end = compressLineAt(line, start, braces);
+      const std::string_view text(start, static_cast<size_t>(end - start));
+      const size_t lf = text.size() - 1;  // the LF compressLineAt added
+      if (!holdsLf && !continuesPastLf(text, 0, lf)) {
+        layout.addPlaced(start, lf, braces);
+        return;
       }
+      if (side.size() < source.size() + 1) side.resize(source.size() + 1);
+      std::memcpy(side.data(), start, text.size());
+      w = side.data() + text.size();
+    } else {
+      w = compressLineAt(line, w, braces);
     }
-    current_ = next;
-    hasCurrent_ = true;
-  }
-
- private:
-  LineIndenter& indenter_;
-  FormatLine current_;
-  bool hasCurrent_ = false;
-};
+    char* const begin = side.data();
+    const std::string_view text(begin, static_cast<size_t>(w - begin));
+    for (size_t end = lineEnd(text, from); end != std::string_view::npos; end = lineEnd(text, from)) {
+      layout.addCopy(text.substr(from, end - from));
+      from = end + 1;
+    }
+    if (from == text.size()) {
+      w = nullptr;
+      from = 0;
+    }
+  });
+}
 
 }  // namespace
 
-// The steps work on views into one text: the compressed lines are written
-// into a buffer kept from file to file and, as each is made, joined and
-// indented into a second one; the result is copied out at its final size. A
-// line costs no string of its own. The text ends at its first NUL.
+// The compressed lines are written into a buffer kept from file to file,
+// laid out where they stand, and the result is copied out at its final
+// size. A line costs no string of its own. The text ends at its first NUL.
 std::string formatScript(const std::string& text, FormatLineEnd ends) {
-  thread_local std::string joined;
-  thread_local std::string indented;
-  LineIndenter indenter(indented, ends);
-  LoneBraceJoiner joiner(indenter);
-  compressLines(std::string_view(text.c_str()), joined, [&](const FormatLine& line) { joiner.visit(line); });
-  indenter.finish();
-  return std::string(indenter.written());
+  thread_local std::string side;
+  thread_local std::string laidOut;
+  LineLayout layout(laidOut, ends);
+  compressLines(std::string_view(text.c_str()), side, layout);
+  return std::string(layout.written());
 }
