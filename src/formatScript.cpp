@@ -19,7 +19,6 @@
 
 namespace {
 
-bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 bool isSign(char c) { return c == '+' || c == '-'; }
 bool isHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 bool isWordChar(char c) {
@@ -32,13 +31,15 @@ bool isWordChar(char c) {
 // and counted) each have their rule. NUL is copied as a plain byte is, but
 // ends a run of them: the byte after a line is its LF or the NUL after the
 // text, so a run stops there without a test of the line's end. Asked once
-// per byte of output, so a table.
+// per byte of output, so a table. Read from the text of a whole file, a line
+// ends at its LF, which then ends a run as NUL does (kindInText).
 enum class ByteKind : unsigned char { Plain, Nul, Blank, Sign, Quote, Slash, Brace };
 struct ByteKinds {
   ByteKind of[256];
-  constexpr ByteKinds() : of() {
-    of[0] = ByteKind::Nul;
+  constexpr explicit ByteKinds(bool lfEnds) : of() {
     for (char c : std::string_view("\t\n\r ")) of[static_cast<unsigned char>(c)] = ByteKind::Blank;
+    of[0] = ByteKind::Nul;
+    if (lfEnds) of[static_cast<unsigned char>('\n')] = ByteKind::Nul;
     for (char c : std::string_view("+-=")) of[static_cast<unsigned char>(c)] = ByteKind::Sign;
     for (char c : std::string_view("\"'")) of[static_cast<unsigned char>(c)] = ByteKind::Quote;
     of[static_cast<unsigned char>('/')] = ByteKind::Slash;
@@ -46,7 +47,14 @@ struct ByteKinds {
   }
   ByteKind operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
 };
-constexpr ByteKinds kindOf;
+constexpr ByteKinds kindOf(false);
+constexpr ByteKinds kindInText(true);
+// The kind of a byte of a line, read as a line of its own or, ToLf, as the
+// start of the rest of the text, which the line's LF ends.
+template <bool ToLf>
+ByteKind kindIn(char c) {
+  return ToLf ? kindInText(c) : kindOf(c);
+}
 
 // What becomes of a blank after a byte. One directly after one of the
 // characters " ,;+-*={}():" carries no meaning and vanishes (so does one
@@ -72,7 +80,9 @@ constexpr BlankRules blankAfter;
 char at(std::string_view s, size_t i) { return i < s.size() ? s[i] : '\0'; }
 
 // Index of the quote that closes the literal opening at `pos`, or of the
-// end of the line (the scan of xstringmthod::getQuotationMarkText).
+// end of the line (the scan of xstringmthod::getQuotationMarkText). ToLf,
+// `s` is the rest of the text and an LF ends the line.
+template <bool ToLf = false>
 size_t quoteEnd(std::string_view s, size_t pos) {
   const char q = s[pos];
   size_t i = pos + 1;
@@ -82,7 +92,7 @@ size_t quoteEnd(std::string_view s, size_t pos) {
       ++i;
       continue;
     }
-    if (c == '\0' || c == q) return i;
+    if (c == '\0' || c == q || (ToLf && c == '\n')) return i;
     if (c == '\\') {
       const char n = at(s, i + 1);
       i += (n == '\\' || n == q) ? 2 : 1;
@@ -116,10 +126,12 @@ size_t commentEnd(std::string_view s, size_t pos) {
   }
 }
 
-// The first character after the blanks that follow position `i`, or NUL.
+// The first character after the blanks that follow position `i`, or NUL
+// (ToLf, an LF ends the line).
+template <bool ToLf>
 char nextNonBlank(std::string_view line, size_t i) {
-  while (i < line.size() && isBlank(line[i])) ++i;
-  return i < line.size() ? line[i] : '\0';
+  while (i < line.size() && kindIn<ToLf>(line[i]) == ByteKind::Blank) ++i;
+  return i < line.size() && !(ToLf && line[i] == '\n') ? line[i] : '\0';
 }
 
 // Words after which a '/' opens a regular-expression literal, not a division.
@@ -141,9 +153,10 @@ bool endsWithRegexKeyword(std::string_view result, size_t end) {
 // bracket, a separator, a keyword or at the start of the line it does; after
 // a name, a number or a closing bracket it is a division. "//" and "/*" open
 // comments, and the '/' that closes a block comment follows a '*'.
+template <bool ToLf>
 bool opensRegex(std::string_view line, size_t i, std::string_view result) {
   char next = i + 1 < line.size() ? line[i + 1] : '\0';
-  if (next == '/' || next == '*' || next == '\0') return false;
+  if (next == '/' || next == '*' || next == '\0' || (ToLf && next == '\n')) return false;
   if (i > 0 && line[i - 1] == '*') return false;
   size_t k = result.size();
   while (k > 0 && result[k - 1] == ' ') --k;
@@ -156,13 +169,16 @@ bool opensRegex(std::string_view line, size_t i, std::string_view result) {
 
 // Index just past the regular-expression body that opens at `i` (the closing
 // '/', or the end of the line when it is not closed). A '/' inside a character
-// class or after a backslash does not close it.
+// class or after a backslash does not close it. ToLf, the line ends at an LF.
+template <bool ToLf>
 size_t regexEnd(std::string_view line, size_t i) {
   bool inClass = false;
   for (size_t k = i + 1; k < line.size(); ++k) {
     char c = line[k];
+    if (ToLf && c == '\n') return k;
     if (c == '\\') {
       ++k;
+      if (ToLf && k < line.size() && line[k] == '\n') return k;
       continue;
     }
     if (c == '[') inClass = true;
@@ -195,14 +211,21 @@ size_t leadingBlanks(std::string_view line) {
 // gives at most one byte and the LF is the only one added, so line.size() + 1
 // bytes of room are always enough. The byte after the line is read: it is
 // the LF that ends it or the NUL after its text.
-char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces) {
+//
+// ToLf, `line` is the rest of the text from the line's first byte on, the
+// line ends at the first LF or at the end of the text, and `lfAt` is set
+// to its index: the LF is found while the line is compressed. The line must
+// not go on past its LF (continuesPastLf); the room needed is that of the
+// rest of the text.
+template <bool ToLf>
+char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces, size_t& lfAt) {
   const char* const s = line.data();
   const size_t n = line.size();
   char* w = begin;
   size_t i = 0;
-  while (i < n) {
+  while (ToLf || i < n) {
     const char c = s[i];
-    switch (kindOf(c)) {
+    switch (kindIn<ToLf>(c)) {
       case ByteKind::Plain: {
         // A run of bytes that are copied as they stand, eight at a time
         // while the line holds eight more: all eight are copied, and the
@@ -211,15 +234,16 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         while (i + 8 <= n) {
           std::memcpy(w, s + i, 8);
           size_t k = 0;
-          while (k < 8 && kindOf(s[i + k]) == ByteKind::Plain) ++k;
+          while (k < 8 && kindIn<ToLf>(s[i + k]) == ByteKind::Plain) ++k;
           w += k;
           i += k;
           if (k < 8) break;
         }
-        while (kindOf(s[i]) == ByteKind::Plain) *w++ = s[i++];
+        while (kindIn<ToLf>(s[i]) == ByteKind::Plain) *w++ = s[i++];
         break;
       }
       case ByteKind::Nul:
+        if (ToLf) goto lineDone;
         *w++ = c;
         ++i;
         break;
@@ -240,7 +264,7 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
           // '*' and a '/': "* // note" or "* /assets/" on a line of a block
           // comment would close the comment as "*//" or "*/assets/" (in
           // code neither "* /" nor "*/" can stand).
-          const char next = nextNonBlank(line, i);
+          const char next = nextNonBlank<ToLf>(line, i);
           if (next == (last == '*' ? '/' : last)) *w++ = ' ';
         }
         ++i;
@@ -259,16 +283,16 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         }
         break;
       case ByteKind::Quote: {
-        size_t close = quoteEnd(line, i);
-        size_t end = close < n ? close + 1 : n;
+        size_t close = quoteEnd<ToLf>(line, i);
+        size_t end = ToLf ? close + (s[close] == c) : close < n ? close + 1 : n;
         std::memcpy(w, s + i, end - i);
         w += end - i;
         i = end;
         break;
       }
       case ByteKind::Slash:
-        if (opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
-          size_t end = regexEnd(line, i);
+        if (opensRegex<ToLf>(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
+          size_t end = regexEnd<ToLf>(line, i);
           std::memcpy(w, s + i, end - i);
           w += end - i;
           i = end;
@@ -282,6 +306,8 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         break;
     }
   }
+lineDone:
+  lfAt = i;
   // The line's first byte written is not a blank, so one trailing blank
   // dropped leaves the line non-empty.
   if (w[-1] == ' ') --w;
@@ -484,28 +510,6 @@ size_t lineEnd(std::string_view text, size_t from) {
   return lf;
 }
 
-// Calls `each` with every line of `text` (split at LF, the piece after the
-// last LF included), as xstringmthod::splitstr would cut it, and whether the
-// line holds an LF of its own.
-template <class Each>
-void forEachLine(std::string_view text, Each&& each) {
-  size_t from = 0;
-  for (;;) {
-    size_t lf = text.find('\n', from);
-    bool continued = false;
-    while (lf != std::string_view::npos && lf > from && continuesPastLf(text, from, lf)) {
-      lf = text.find('\n', lf + 1);
-      continued = true;
-    }
-    if (lf == std::string_view::npos) {
-      each(text.substr(from), continued);
-      return;
-    }
-    each(text.substr(from, lf - from), continued);
-    from = lf + 1;
-  }
-}
-
 // Writes a line at `w` and returns the end of what it wrote; with CR LF
 // ends, an LF inside it (of a string continued over the line end) becomes
 // CR LF as well. Writes at most twice the line's length.
@@ -541,7 +545,8 @@ std::string _formatOneLine_(const std::string& line) {
   if (rest.empty()) return std::string();
   std::string result(rest.size() + 1, '\0');
   LineBraces braces;
-  result.resize(static_cast<size_t>(compressLineAt(rest, result.data(), braces) - result.data()));
+  size_t lf;
+  result.resize(static_cast<size_t>(compressLineAt<false>(rest, result.data(), braces, lf) - result.data()));
   return result;
 }
 
@@ -752,37 +757,59 @@ class LineLayout {
   std::string expanded_;
 };
 
-// Compresses every line (compressLineAt) and hands the lines of the
-// compressed text to the layout as they are made, cut as forEachLine cuts
-// the whole of it. Lines left empty vanish; every line of the compressed
-// text is non-empty and ends in LF, and the piece after its last LF is not
-// handed over. A line is compressed where the layout places it and handed
-// over where it ends unless it holds an LF or ends in a backslash: then it
-// and the lines after it are compressed into `side` (which keeps its room
-// from file to file, and whose whole is never longer than the source and
-// one byte) and lineEnd reads on, for a string continued over its line end,
-// until every compressed byte is cut.
+// Compresses every line of the source (split at LF, the piece after the
+// last LF included, as xstringmthod::splitstr would cut it) and hands the
+// lines of the compressed text to the layout as they are made, cut the same
+// way. Lines left empty vanish; every line of the compressed text is
+// non-empty and ends in LF, and the piece after its last LF is not handed
+// over. A line is compressed where the layout places it, finding its LF as
+// it goes, and handed over where it ends, unless it goes on past its LF (in
+// a string continued by a backslash) or its compressed text ends in a
+// backslash: then it and the lines after it are compressed into `side`
+// (which keeps its room from file to file, and whose whole is never longer
+// than the source and one byte) and lineEnd reads on until every compressed
+// byte is cut.
 void compressLines(std::string_view source, std::string& side, LineLayout& layout) {
+  const char* const s = source.data();  // NUL after the last byte
+  const size_t size = source.size();
   char* w = nullptr;  // the end of the text in side, while it is being cut
   size_t from = 0;    // where the line being cut starts in side
-  forEachLine(source, [&](std::string_view line, bool holdsLf) __attribute__((always_inline)) {
-    line.remove_prefix(leadingBlanks(line));
-    if (line.empty()) return;
+  size_t pos = 0;     // where the next line starts in the source
+  for (;;) {
+    // Leading blanks and lines of blanks are stepped over as one.
+    while (kindOf(s[pos]) == ByteKind::Blank) ++pos;
+    if (pos == size) return;
     LineBraces braces;
     if (w == nullptr) {
-      char* const start = layout.place(line.size());
-      char* const end = compressLineAt(line, start, braces);
-      const std::string_view text(start, static_cast<size_t>(end - start));
-      const size_t lf = text.size() - 1;  // the LF compressLineAt added
-      if (!holdsLf && !continuesPastLf(text, 0, lf)) {
-        layout.addPlaced(start, lf, braces);
-        return;
+      char* const start = layout.place(size - pos);
+      size_t lf;
+      char* const end = compressLineAt<true>(source.substr(pos), start, braces, lf);
+      lf += pos;
+      if (lf == size || !continuesPastLf(source, pos, lf)) {
+        const std::string_view text(start, static_cast<size_t>(end - start));
+        const size_t textLf = text.size() - 1;  // the LF compressLineAt added
+        pos = lf == size ? size : lf + 1;
+        if (!continuesPastLf(text, 0, textLf)) {
+          layout.addPlaced(start, textLf, braces);
+          continue;
+        }
+        if (side.size() < size + 1) side.resize(size + 1);
+        std::memcpy(side.data(), start, text.size());
+        w = side.data() + text.size();
+      } else {
+        // The line holds an LF of its own: compressed as a line of its own.
+        if (side.size() < size + 1) side.resize(size + 1);
+        const size_t lineLf = lineEnd(source, pos);
+        const size_t lineSize = lineLf == std::string_view::npos ? size - pos : lineLf - pos;
+        w = compressLineAt<false>(source.substr(pos, lineSize), side.data(), braces, lf);
+        pos = lineLf == std::string_view::npos ? size : lineLf + 1;
       }
-      if (side.size() < source.size() + 1) side.resize(source.size() + 1);
-      std::memcpy(side.data(), start, text.size());
-      w = side.data() + text.size();
     } else {
-      w = compressLineAt(line, w, braces);
+      const size_t lineLf = lineEnd(source, pos);
+      const size_t lineSize = lineLf == std::string_view::npos ? size - pos : lineLf - pos;
+      size_t lf;
+      w = compressLineAt<false>(source.substr(pos, lineSize), w, braces, lf);
+      pos = lineLf == std::string_view::npos ? size : lineLf + 1;
     }
     char* const begin = side.data();
     const std::string_view text(begin, static_cast<size_t>(w - begin));
@@ -794,7 +821,7 @@ void compressLines(std::string_view source, std::string& side, LineLayout& layou
       w = nullptr;
       from = 0;
     }
-  });
+  }
 }
 
 }  // namespace
