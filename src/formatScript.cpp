@@ -626,22 +626,32 @@ class LineLayout {
   // The line of `size` bytes at `at` of the output, past what has been
   // written, with tabs only between the two.
   void add(size_t at, size_t size, int balance, bool bracesKnown, bool holdsLf) {
-    const char first = size > 0 ? out_[at] : '\0';
-    const bool loneBrace = size == 1 && (first == '{' || first == '}');
-    if (size == 0) {
-      before_ = Before::Emptied;
-      return;
-    }
-    if (loneBrace && before_ == Before::Line) {
-      const std::string_view last = lastLine();
-      if (first == '{' ? !hasLineComment(last) && takesBraceOfNextLine(last) : last.back() == '{') {
-        join(first);
+    if (size <= 1) {
+      if (size == 0) {
+        before_ = Before::Emptied;
+        return;
+      }
+      const char brace = out_[at];
+      if (brace == '{' || brace == '}') {
+        addLoneBrace(at, brace, balance, bracesKnown, holdsLf);
         return;
       }
     }
     write(at, size, balance, bracesKnown, holdsLf);
+    before_ = Before::Line;
+  }
+  // A line of one brace, at `at`: joined to the line before where it can.
+  void addLoneBrace(size_t at, char brace, int balance, bool bracesKnown, bool holdsLf) {
+    if (before_ == Before::Line) {
+      const std::string_view last = lastLine();
+      if (brace == '{' ? !hasLineComment(last) && takesBraceOfNextLine(last) : last.back() == '{') {
+        join(brace);
+        return;
+      }
+    }
+    write(at, 1, balance, bracesKnown, holdsLf);
     // "{" after an emptied line is that line joined to "{": emptied again.
-    if (!(first == '{' && size == 1 && before_ == Before::Emptied)) before_ = Before::Line;
+    if (!(brace == '{' && before_ == Before::Emptied)) before_ = Before::Line;
   }
 
   // The line written last, as it was handed over.
@@ -706,7 +716,10 @@ class LineLayout {
     // The first two bytes of the line as written.
     const char c0 = tabs > 0 ? '\t' : line[0];
     const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
-    const size_t eols = c0 == '}' ? 3 : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
+    // (A line that starts with neither '}' nor a tab has one.)
+    const size_t eols = line[0] != '}' && line[0] != '\t' ? 1
+                        : c0 == '}'                       ? 3
+                                                          : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
     // With CR LF ends, an LF inside the line becomes CR LF as well.
     const bool expand = crlf_ && holdsLf && std::memchr(line.data(), '\n', size) != nullptr;
 
