@@ -605,7 +605,7 @@ class LineLayout {
   }
   // A line cut from text compressed elsewhere; it may hold an LF of its own
   // (of a string continued over the line end).
-  void addCopy(std::string_view line) {
+  [[gnu::noinline]] void addCopy(std::string_view line) {
     char* const w = place(line.size());
     std::memcpy(w, line.data(), line.size());
     add(static_cast<size_t>(w - out_.data()), line.size(), 0, false, true);
@@ -624,8 +624,10 @@ class LineLayout {
   };
 
   // The line of `size` bytes at `at` of the output, past what has been
-  // written, with tabs only between the two.
-  void add(size_t at, size_t size, int balance, bool bracesKnown, bool holdsLf) {
+  // written, with tabs only between the two. It and write are inlined into
+  // the loop that compresses the lines, which hands over a line each turn;
+  // lone braces, joins and copied lines are rare and called.
+  [[gnu::always_inline]] void add(size_t at, size_t size, int balance, bool bracesKnown, bool holdsLf) {
     if (size <= 1) {
       if (size == 0) {
         before_ = Before::Emptied;
@@ -641,7 +643,7 @@ class LineLayout {
     before_ = Before::Line;
   }
   // A line of one brace, at `at`: joined to the line before where it can.
-  void addLoneBrace(size_t at, char brace, int balance, bool bracesKnown, bool holdsLf) {
+  [[gnu::noinline]] void addLoneBrace(size_t at, char brace, int balance, bool bracesKnown, bool holdsLf) {
     if (before_ == Before::Line) {
       const std::string_view last = lastLine();
       if (brace == '{' ? !hasLineComment(last) && takesBraceOfNextLine(last) : last.back() == '{') {
@@ -660,7 +662,7 @@ class LineLayout {
   }
 
   // Takes the line written last back and writes it again with `brace` after it.
-  void join(char brace) {
+  [[gnu::noinline]] void join(char brace) {
     length_ = lastState_.length;
     indent_ = lastState_.indent;
     switchLevel_ = lastState_.switchLevel;
@@ -678,7 +680,7 @@ class LineLayout {
     before_ = Before::Emptied;
   }
 
-  void write(size_t at, size_t size, int knownBalance, bool bracesKnown, bool holdsLf) {
+  [[gnu::always_inline]] void write(size_t at, size_t size, int knownBalance, bool bracesKnown, bool holdsLf) {
     lastState_ = State{length_, indent_, switchLevel_, ifOpen_};
     const std::string_view line(out_.data() + at, size);
     const bool lineTabbed = ifOpen_ && line[0] != '{';
