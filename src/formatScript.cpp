@@ -715,13 +715,16 @@ class LineLayout {
       lead = indent_;
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    // The first two bytes of the line as written.
-    const char c0 = tabs > 0 ? '\t' : line[0];
-    const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
-    // (A line that starts with neither '}' nor a tab has one.)
-    const size_t eols = line[0] != '}' && line[0] != '\t' ? 1
-                        : c0 == '}'                       ? 3
-                                                          : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
+    // Line ends: one, and one or two more after a line that starts with
+    // '}' at column 0 or 1 (a line that starts with neither '}' nor a tab
+    // has one).
+    size_t eols = 1;
+    if (line[0] == '}' || line[0] == '\t') {
+      // The first two bytes of the line as written.
+      const char c0 = tabs > 0 ? '\t' : line[0];
+      const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
+      eols = c0 == '}' ? 3 : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
+    }
     // With CR LF ends, an LF inside the line becomes CR LF as well.
     const bool expand = crlf_ && holdsLf && std::memchr(line.data(), '\n', size) != nullptr;
 
@@ -737,7 +740,14 @@ class LineLayout {
     // Before `at` stand tabs already.
     if (dest > at) std::memset(o + at, '\t', dest - at);
     char* w = expand ? putLine(o + dest, expanded_, true) : o + dest + size;
-    for (size_t k = 0; k < eols; ++k) w = putEol(w);
+    // All three written, `eols` of them kept.
+    if (crlf_) {
+      std::memcpy(w, "\r\n\r\n\r\n", 6);
+      w += 2 * eols;
+    } else {
+      std::memcpy(w, "\n\n\n", 3);
+      w += eols;
+    }
     lastAt_ = dest;
     lastSize_ = size;
     lastExpanded_ = expand;
@@ -749,11 +759,6 @@ class LineLayout {
   char* room(size_t count) {
     if (out_.size() - length_ < count) out_.resize(std::max(2 * out_.size(), length_ + count));
     return out_.data() + length_;
-  }
-  char* putEol(char* w) const {
-    if (crlf_) *w++ = '\r';
-    *w++ = '\n';
-    return w;
   }
 
   std::string& out_;
