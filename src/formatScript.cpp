@@ -231,15 +231,21 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         // while the line holds eight more: all eight are copied, and the
         // run's end decides how many count. The eight stay in the line's
         // room: no byte read so far gave more than one, so w - begin <= i.
-        while (i + 8 <= n) {
+        // The run's first byte is known to be plain, the ends of the
+        // following eights are not.
+        size_t k = 1;
+        for (;;) {
+          if (i + 8 > n) {
+            while (kindIn<ToLf>(s[i]) == ByteKind::Plain) *w++ = s[i++];
+            break;
+          }
           std::memcpy(w, s + i, 8);
-          size_t k = 0;
           while (k < 8 && kindIn<ToLf>(s[i + k]) == ByteKind::Plain) ++k;
           w += k;
           i += k;
           if (k < 8) break;
+          k = 0;
         }
-        while (kindIn<ToLf>(s[i]) == ByteKind::Plain) *w++ = s[i++];
         break;
       }
       case ByteKind::Nul:
