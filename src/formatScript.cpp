@@ -593,10 +593,13 @@ class LineLayout {
 
   // Where a line of at most `size` bytes and its LF are to be compressed:
   // after what has been written, behind the tabs the line likely takes,
-  // which are written already.
+  // which are written already. The room left is enough to write the line,
+  // or the line with a brace joined to it, without growing the output: a
+  // line takes at most one tab more than the guess (for a switch body), and
+  // up to three line ends of two bytes.
   char* place(size_t size) {
     const size_t guess = static_cast<size_t>(indent_) + ifOpen_;
-    char* w = room(std::max<size_t>(guess, 8) + size + 1);
+    char* w = room(std::max<size_t>(guess, 8) + size + 8);
     if (guess <= 8) {
       std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
     } else {
@@ -734,8 +737,9 @@ class LineLayout {
     // With CR LF ends, an LF inside the line becomes CR LF as well.
     const bool expand = crlf_ && holdsLf && std::memchr(line.data(), '\n', size) != nullptr;
 
-    // The tabs, the line (an LF in it may double) and up to three line ends.
-    room(tabs + (expand ? 2 * size : size) + 6);
+    // The tabs, the line (an LF in it doubles) and up to three line ends;
+    // place() left room for a line without an LF.
+    if (expand) room(tabs + 2 * size + 6);
     char* const o = out_.data();
     const size_t dest = length_ + tabs;
     if (expand) {
