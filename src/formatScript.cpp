@@ -232,7 +232,9 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         // run's end decides how many count. The eight stay in the line's
         // room: no byte read so far gave more than one, so w - begin <= i.
         // The run's first byte is known to be plain, the ends of the
-        // following eights are not.
+        // following eights are not. A blank between two plain bytes, kept
+        // after the first, does not end the run ("var total"): it is written
+        // as the blank rule writes it, and the byte after it is plain.
         size_t k = 1;
         for (;;) {
           if (i + 8 > n) {
@@ -243,7 +245,13 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
           while (k < 8 && kindIn<ToLf>(s[i + k]) == ByteKind::Plain) ++k;
           w += k;
           i += k;
-          if (k < 8) break;
+          if (k < 8) {
+            if (s[i] != ' ' || kindIn<ToLf>(s[i + 1]) != ByteKind::Plain || blankAfter(w[-1]) != BlankAfter::Kept) break;
+            *w++ = ' ';
+            ++i;
+            k = 1;
+            continue;
+          }
           k = 0;
         }
         break;
