@@ -233,8 +233,9 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         // room: no byte read so far gave more than one, so w - begin <= i.
         // The run's first byte is known to be plain, the ends of the
         // following eights are not. A blank between two plain bytes, kept
-        // after the first, does not end the run ("var total"): it is written
-        // as the blank rule writes it, and the byte after it is plain.
+        // after the first, does not end the run ("var total"), nor does a
+        // sign between two ("a=b", "i+1"): each is written as its rule
+        // writes it there, and the byte after it is plain.
         size_t k = 1;
         for (;;) {
           if (i + 8 > n) {
@@ -246,8 +247,10 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
           w += k;
           i += k;
           if (k < 8) {
-            if (s[i] != ' ' || kindIn<ToLf>(s[i + 1]) != ByteKind::Plain || blankAfter(w[-1]) != BlankAfter::Kept) break;
-            *w++ = ' ';
+            const char e = s[i];
+            if (e == ' ' ? blankAfter(w[-1]) != BlankAfter::Kept : kindIn<ToLf>(e) != ByteKind::Sign) break;
+            if (kindIn<ToLf>(s[i + 1]) != ByteKind::Plain) break;
+            *w++ = e;
             ++i;
             k = 1;
             continue;
