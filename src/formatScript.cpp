@@ -214,9 +214,10 @@ size_t leadingBlanks(std::string_view line) {
 //
 // ToLf, `line` is the rest of the text from the line's first byte on, the
 // line ends at the first LF or at the end of the text, and `lfAt` is set
-// to its index: the LF is found while the line is compressed. The line must
-// not go on past its LF (continuesPastLf); the room needed is that of the
-// rest of the text.
+// to its index: the LF is found while the line is compressed. The room
+// needed is that of the rest of the text. What it writes holds only when
+// the line does not go on past its LF (continuesPastLf): the caller asks
+// that afterwards and compresses such a line again as a line of its own.
 template <bool ToLf>
 char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces, size_t& lfAt) {
   const char* const s = line.data();
