@@ -19,7 +19,6 @@
 
 namespace {
 
-bool isBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
 bool isSign(char c) { return c == '+' || c == '-'; }
 bool isHigh(char c) { return static_cast<unsigned char>(c) >= 0x80; }
 bool isWordChar(char c) {
@@ -32,13 +31,15 @@ bool isWordChar(char c) {
 // and counted) each have their rule. NUL is copied as a plain byte is, but
 // ends a run of them: the byte after a line is its LF or the NUL after the
 // text, so a run stops there without a test of the line's end. Asked once
-// per byte of output, so a table.
+// per byte of output, so a table. Read from the text of a whole file, a line
+// ends at its LF, which then ends a run as NUL does (kindInText).
 enum class ByteKind : unsigned char { Plain, Nul, Blank, Sign, Quote, Slash, Brace };
 struct ByteKinds {
   ByteKind of[256];
-  constexpr ByteKinds() : of() {
-    of[0] = ByteKind::Nul;
+  constexpr explicit ByteKinds(bool lfEnds) : of() {
     for (char c : std::string_view("\t\n\r ")) of[static_cast<unsigned char>(c)] = ByteKind::Blank;
+    of[0] = ByteKind::Nul;
+    if (lfEnds) of[static_cast<unsigned char>('\n')] = ByteKind::Nul;
     for (char c : std::string_view("+-=")) of[static_cast<unsigned char>(c)] = ByteKind::Sign;
     for (char c : std::string_view("\"'")) of[static_cast<unsigned char>(c)] = ByteKind::Quote;
     of[static_cast<unsigned char>('/')] = ByteKind::Slash;
@@ -46,7 +47,14 @@ struct ByteKinds {
   }
   ByteKind operator()(char c) const { return of[static_cast<unsigned char>(c)]; }
 };
-constexpr ByteKinds kindOf;
+constexpr ByteKinds kindOf(false);
+constexpr ByteKinds kindInText(true);
+// The kind of a byte of a line, read as a line of its own or, ToLf, as the
+// start of the rest of the text, which the line's LF ends.
+template <bool ToLf>
+ByteKind kindIn(char c) {
+  return ToLf ? kindInText(c) : kindOf(c);
+}
 
 // What becomes of a blank after a byte. One directly after one of the
 // characters " ,;+-*={}():" carries no meaning and vanishes (so does one
@@ -72,7 +80,9 @@ constexpr BlankRules blankAfter;
 char at(std::string_view s, size_t i) { return i < s.size() ? s[i] : '\0'; }
 
 // Index of the quote that closes the literal opening at `pos`, or of the
-// end of the line (the scan of xstringmthod::getQuotationMarkText).
+// end of the line (the scan of xstringmthod::getQuotationMarkText). ToLf,
+// `s` is the rest of the text and an LF ends the line.
+template <bool ToLf = false>
 size_t quoteEnd(std::string_view s, size_t pos) {
   const char q = s[pos];
   size_t i = pos + 1;
@@ -82,7 +92,7 @@ size_t quoteEnd(std::string_view s, size_t pos) {
       ++i;
       continue;
     }
-    if (c == '\0' || c == q) return i;
+    if (c == '\0' || c == q || (ToLf && c == '\n')) return i;
     if (c == '\\') {
       const char n = at(s, i + 1);
       i += (n == '\\' || n == q) ? 2 : 1;
@@ -116,10 +126,12 @@ size_t commentEnd(std::string_view s, size_t pos) {
   }
 }
 
-// The first character after the blanks that follow position `i`, or NUL.
+// The first character after the blanks that follow position `i`, or NUL
+// (ToLf, an LF ends the line).
+template <bool ToLf>
 char nextNonBlank(std::string_view line, size_t i) {
-  while (i < line.size() && isBlank(line[i])) ++i;
-  return i < line.size() ? line[i] : '\0';
+  while (i < line.size() && kindIn<ToLf>(line[i]) == ByteKind::Blank) ++i;
+  return i < line.size() && !(ToLf && line[i] == '\n') ? line[i] : '\0';
 }
 
 // Words after which a '/' opens a regular-expression literal, not a division.
@@ -141,9 +153,10 @@ bool endsWithRegexKeyword(std::string_view result, size_t end) {
 // bracket, a separator, a keyword or at the start of the line it does; after
 // a name, a number or a closing bracket it is a division. "//" and "/*" open
 // comments, and the '/' that closes a block comment follows a '*'.
+template <bool ToLf>
 bool opensRegex(std::string_view line, size_t i, std::string_view result) {
   char next = i + 1 < line.size() ? line[i + 1] : '\0';
-  if (next == '/' || next == '*' || next == '\0') return false;
+  if (next == '/' || next == '*' || next == '\0' || (ToLf && next == '\n')) return false;
   if (i > 0 && line[i - 1] == '*') return false;
   size_t k = result.size();
   while (k > 0 && result[k - 1] == ' ') --k;
@@ -156,13 +169,16 @@ bool opensRegex(std::string_view line, size_t i, std::string_view result) {
 
 // Index just past the regular-expression body that opens at `i` (the closing
 // '/', or the end of the line when it is not closed). A '/' inside a character
-// class or after a backslash does not close it.
+// class or after a backslash does not close it. ToLf, the line ends at an LF.
+template <bool ToLf>
 size_t regexEnd(std::string_view line, size_t i) {
   bool inClass = false;
   for (size_t k = i + 1; k < line.size(); ++k) {
     char c = line[k];
+    if (ToLf && c == '\n') return k;
     if (c == '\\') {
       ++k;
+      if (ToLf && k < line.size() && line[k] == '\n') return k;
       continue;
     }
     if (c == '[') inClass = true;
@@ -182,37 +198,70 @@ struct LineBraces {
   bool known = true;
 };
 
-// _formatOneLine_ written from `begin` on; returns the end of what it wrote.
-// Every byte of the line gives at most one byte and the LF is the only one
-// added, so line.size() + 1 bytes of room are always enough. The byte after
-// the line is read: it is the LF that ends it or the NUL after its text.
-char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces) {
+// The blanks a line starts with.
+size_t leadingBlanks(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && kindOf(line[i]) == ByteKind::Blank) ++i;
+  return i;
+}
+
+// _formatOneLine_ of a line that starts with a byte other than a blank (the
+// caller steps over the leading blanks and drops a line of blanks), written
+// from `begin` on; returns the end of what it wrote. Every byte of the line
+// gives at most one byte and the LF is the only one added, so line.size() + 1
+// bytes of room are always enough. The byte after the line is read: it is
+// the LF that ends it or the NUL after its text.
+//
+// ToLf, `line` is the rest of the text from the line's first byte on, the
+// line ends at the first LF or at the end of the text, and `lfAt` is set
+// to its index: the LF is found while the line is compressed. The room
+// needed is that of the rest of the text. What it writes holds only when
+// the line does not go on past its LF (continuesPastLf): the caller asks
+// that afterwards and compresses such a line again as a line of its own.
+template <bool ToLf>
+char* compressLineAt(std::string_view line, char* const begin, LineBraces& braces, size_t& lfAt) {
   const char* const s = line.data();
   const size_t n = line.size();
   char* w = begin;
   size_t i = 0;
-  while (i < n && kindOf(s[i]) == ByteKind::Blank) ++i;
-  if (i == n) return begin;
-  while (i < n) {
+  while (ToLf || i < n) {
     const char c = s[i];
-    switch (kindOf(c)) {
+    switch (kindIn<ToLf>(c)) {
       case ByteKind::Plain: {
         // A run of bytes that are copied as they stand, eight at a time
         // while the line holds eight more: all eight are copied, and the
         // run's end decides how many count. The eight stay in the line's
         // room: no byte read so far gave more than one, so w - begin <= i.
-        while (i + 8 <= n) {
+        // The run's first byte is known to be plain, the ends of the
+        // following eights are not. A blank between two plain bytes, kept
+        // after the first, does not end the run ("var total"), nor does a
+        // sign between two ("a=b", "i+1"): each is written as its rule
+        // writes it there, and the byte after it is plain.
+        size_t k = 1;
+        for (;;) {
+          if (i + 8 > n) {
+            while (kindIn<ToLf>(s[i]) == ByteKind::Plain) *w++ = s[i++];
+            break;
+          }
           std::memcpy(w, s + i, 8);
-          size_t k = 0;
-          while (k < 8 && kindOf(s[i + k]) == ByteKind::Plain) ++k;
+          while (k < 8 && kindIn<ToLf>(s[i + k]) == ByteKind::Plain) ++k;
           w += k;
           i += k;
-          if (k < 8) break;
+          if (k < 8) {
+            const char e = s[i];
+            if (e == ' ' ? blankAfter(w[-1]) != BlankAfter::Kept : kindIn<ToLf>(e) != ByteKind::Sign) break;
+            if (kindIn<ToLf>(s[i + 1]) != ByteKind::Plain) break;
+            *w++ = e;
+            ++i;
+            k = 1;
+            continue;
+          }
+          k = 0;
         }
-        while (kindOf(s[i]) == ByteKind::Plain) *w++ = s[i++];
         break;
       }
       case ByteKind::Nul:
+        if (ToLf) goto lineDone;
         *w++ = c;
         ++i;
         break;
@@ -233,7 +282,7 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
           // '*' and a '/': "* // note" or "* /assets/" on a line of a block
           // comment would close the comment as "*//" or "*/assets/" (in
           // code neither "* /" nor "*/" can stand).
-          const char next = nextNonBlank(line, i);
+          const char next = nextNonBlank<ToLf>(line, i);
           if (next == (last == '*' ? '/' : last)) *w++ = ' ';
         }
         ++i;
@@ -252,16 +301,16 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         }
         break;
       case ByteKind::Quote: {
-        size_t close = quoteEnd(line, i);
-        size_t end = close < n ? close + 1 : n;
+        size_t close = quoteEnd<ToLf>(line, i);
+        size_t end = ToLf ? close + (s[close] == c) : close < n ? close + 1 : n;
         std::memcpy(w, s + i, end - i);
         w += end - i;
         i = end;
         break;
       }
       case ByteKind::Slash:
-        if (opensRegex(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
-          size_t end = regexEnd(line, i);
+        if (opensRegex<ToLf>(line, i, std::string_view(begin, static_cast<size_t>(w - begin)))) {
+          size_t end = regexEnd<ToLf>(line, i);
           std::memcpy(w, s + i, end - i);
           w += end - i;
           i = end;
@@ -275,6 +324,8 @@ char* compressLineAt(std::string_view line, char* const begin, LineBraces& brace
         break;
     }
   }
+lineDone:
+  lfAt = i;
   // The line's first byte written is not a blank, so one trailing blank
   // dropped leaves the line non-empty.
   if (w[-1] == ' ') --w;
@@ -477,28 +528,6 @@ size_t lineEnd(std::string_view text, size_t from) {
   return lf;
 }
 
-// Calls `each` with every line of `text` (split at LF, the piece after the
-// last LF included), as xstringmthod::splitstr would cut it, and whether the
-// line holds an LF of its own.
-template <class Each>
-void forEachLine(std::string_view text, Each&& each) {
-  size_t from = 0;
-  for (;;) {
-    size_t lf = text.find('\n', from);
-    bool continued = false;
-    while (lf != std::string_view::npos && lf > from && continuesPastLf(text, from, lf)) {
-      lf = text.find('\n', lf + 1);
-      continued = true;
-    }
-    if (lf == std::string_view::npos) {
-      each(text.substr(from), continued);
-      return;
-    }
-    each(text.substr(from, lf - from), continued);
-    from = lf + 1;
-  }
-}
-
 // Writes a line at `w` and returns the end of what it wrote; with CR LF
 // ends, an LF inside it (of a string continued over the line end) becomes
 // CR LF as well. Writes at most twice the line's length.
@@ -530,9 +559,12 @@ std::string _nChar_(int count, char chr) { return count > 0 ? std::string(static
 // signs apart ("a - -b", "i + ++j") stays, so the compressed line means what
 // the input meant.
 std::string _formatOneLine_(const std::string& line) {
-  std::string result(line.size() + 1, '\0');
+  const std::string_view rest = std::string_view(line).substr(leadingBlanks(line));
+  if (rest.empty()) return std::string();
+  std::string result(rest.size() + 1, '\0');
   LineBraces braces;
-  result.resize(static_cast<size_t>(compressLineAt(line, result.data(), braces) - result.data()));
+  size_t lf;
+  result.resize(static_cast<size_t>(compressLineAt<false>(rest, result.data(), braces, lf) - result.data()));
   return result;
 }
 
@@ -549,93 +581,131 @@ bool checkIfEnd(const std::string& line) { return endsStatement(line); }
 
 namespace {
 
-// A line on its way from the compression to the layout: a view into the
-// compressed text (or a joined line), its brace balance where the
-// compression counted it, and whether it may hold an LF of its own (of a
-// string continued over the line end).
-struct FormatLine {
-  std::string_view text;
-  // The brace balance and whether it is known, kept apart from a
-  // LineBraces so that the line takes 24 bytes, not 32: lines are copied
-  // from step to step.
-  int balance = 0;
-  bool bracesKnown = false;
-  bool holdsLf = true;
-};
-
-// Compresses every line (compressLineAt) into `joined`, which keeps its room
-// from file to file, and hands `each` the lines of the compressed text as
-// they are made, cut as forEachLine cuts the whole of it, the piece after
-// the last LF included. Lines left empty vanish; every line of the
-// compressed text is non-empty and ends in LF. No line grows by more than
-// its LF, so the whole is never longer than the source and one byte. A
-// compressed line is cut where it ends unless it holds an LF or ends in a
-// backslash: then lineEnd reads on, for a string continued over its line end.
-template <class Each>
-void compressLines(std::string_view source, std::string& joined, Each&& each) {
-  if (joined.size() < source.size() + 1) joined.resize(source.size() + 1);
-  char* const begin = joined.data();
-  char* w = begin;
-  size_t from = 0;  // where the line being cut starts
-  forEachLine(source, [&](std::string_view line, bool holdsLf) {
-    LineBraces braces;
-    char* const start = w;
-    w = compressLineAt(line, w, braces);
-    if (w == start) return;
-    const std::string_view text(begin, static_cast<size_t>(w - begin));
-    const size_t lf = text.size() - 1;  // the LF compressLineAt added
-    if (begin + from == start && !holdsLf && !continuesPastLf(text, from, lf)) {
-      each(FormatLine{text.substr(from, lf - from), braces.balance, braces.known, false});
-      from = lf + 1;
-      return;
-    }
-    for (size_t end = lineEnd(text, from); end != std::string_view::npos; end = lineEnd(text, from)) {
-      each(FormatLine{text.substr(from, end - from)});
-      from = end + 1;
-    }
-  });
-  each(FormatLine{std::string_view(begin + from, static_cast<size_t>(w - begin) - from)});
-}
-
-// Indents by brace depth, one level more for the statements of a switch
-// body and for the body of a brace-less if (the line after it gains a tab in
-// front), and writes the lines with a blank line after a closing brace at
-// one tab, two after one at column 0. It is handed the lines one by one and
-// writes each when the next one is known, which the if rule looks at.
-class LineIndenter {
+// Lays the compressed lines out in the output: joins a lone "{" to the line
+// before (unless that line ends in a line comment) and a lone "}" to a line
+// that ends in "{", indents by brace depth, one level more for the
+// statements of a switch body and for the body of a brace-less if (the line
+// after it gains a tab in front), and writes a blank line after a closing
+// brace at one tab, two after one at column 0.
+//
+// A line is compressed straight into the output, behind the tabs it likely
+// takes (place), and written as soon as it is handed over: it moves only
+// when its tabs differ. A lone brace that joins the line before takes that
+// line back: the layout's state from before it is kept, and the line is
+// written again with the brace. A joined line is emptied, and the next
+// line may still join to it: "{" after an emptied line stands alone.
+class LineLayout {
  public:
   // The lines are written into `out` from its start, which grows when it
   // has to and is never shrunk: it is kept from file to file.
-  LineIndenter(std::string& out, FormatLineEnd ends) : out_(out), crlf_(ends == FormatLineEnd::CrLf) {}
+  LineLayout(std::string& out, FormatLineEnd ends) : out_(out), crlf_(ends == FormatLineEnd::CrLf) {}
 
   // What has been written.
   std::string_view written() const { return std::string_view(out_.data(), length_); }
 
-  // A line that is never empty.
-  void add(const FormatLine& line) {
-    if (hasPending_) write(pending_, line.text, true);
-    pending_ = line;
-    hasPending_ = true;
+  // Where a line of at most `size` bytes and its LF are to be compressed:
+  // after what has been written, behind the tabs the line likely takes,
+  // which are written already. The room left is enough to write the line,
+  // or the line with a brace joined to it, without growing the output: a
+  // line takes at most one tab more than the guess (for a switch body), and
+  // up to three line ends of two bytes.
+  char* place(size_t size) {
+    const size_t guess = static_cast<size_t>(indent_) + ifOpen_;
+    char* w = room(std::max<size_t>(guess, 8) + size + 8);
+    if (guess <= 8) {
+      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
+    } else {
+      std::memset(w, '\t', guess);
+    }
+    return w + guess;
   }
-  // A line of `head` and one brace: it is kept in a buffer of its own until
-  // the line after it is written, so the two buffers take turns.
-  void addJoined(std::string_view head, char brace) {
-    std::string& buffer = joinedLines_[turn_];
-    turn_ ^= 1;
-    buffer.assign(head);
-    buffer += brace;
-    add(FormatLine{buffer});
+  // The line of `size` bytes compressed at `text`, from place(), with the
+  // brace balance the compression counted.
+  void addPlaced(const char* text, size_t size, const LineBraces& braces) {
+    add(static_cast<size_t>(text - out_.data()), size, braces.balance, braces.known, false);
   }
-  void finish() {
-    if (hasPending_) write(pending_, std::string_view(), false);
-    hasPending_ = false;
+  // A line cut from text compressed elsewhere; it may hold an LF of its own
+  // (of a string continued over the line end).
+  [[gnu::noinline]] void addCopy(std::string_view line) {
+    char* const w = place(line.size());
+    std::memcpy(w, line.data(), line.size());
+    add(static_cast<size_t>(w - out_.data()), line.size(), 0, false, true);
   }
 
  private:
-  void write(const FormatLine& formatLine, std::string_view next, bool hasNext) {
-    const std::string_view line = formatLine.text;
-    const bool lineTabbed = tabbed_;
-    tabbed_ = false;
+  // What the layout has behind it when a line comes: nothing yet, a line a
+  // lone brace may join, or an emptied line.
+  enum class Before : unsigned char { Nothing, Line, Emptied };
+  // The state a line is written from, kept to take the line back.
+  struct State {
+    size_t length;
+    int indent;
+    int switchLevel;
+    bool ifOpen;
+  };
+
+  // The line of `size` bytes at `at` of the output, past what has been
+  // written, with tabs only between the two. It and write are inlined into
+  // the loop that compresses the lines, which hands over a line each turn;
+  // lone braces, joins and copied lines are rare and called.
+  [[gnu::always_inline]] void add(size_t at, size_t size, int balance, bool bracesKnown, bool holdsLf) {
+    if (size <= 1) {
+      if (size == 0) {
+        before_ = Before::Emptied;
+        return;
+      }
+      const char brace = out_[at];
+      if (brace == '{' || brace == '}') {
+        addLoneBrace(at, brace, balance, bracesKnown, holdsLf);
+        return;
+      }
+    }
+    write(at, size, balance, bracesKnown, holdsLf);
+    before_ = Before::Line;
+  }
+  // A line of one brace, at `at`: joined to the line before where it can.
+  [[gnu::noinline]] void addLoneBrace(size_t at, char brace, int balance, bool bracesKnown, bool holdsLf) {
+    if (before_ == Before::Line) {
+      const std::string_view last = lastLine();
+      if (brace == '{' ? !hasLineComment(last) && takesBraceOfNextLine(last) : last.back() == '{') {
+        join(brace);
+        return;
+      }
+    }
+    write(at, 1, balance, bracesKnown, holdsLf);
+    // "{" after an emptied line is that line joined to "{": emptied again.
+    if (!(brace == '{' && before_ == Before::Emptied)) before_ = Before::Line;
+  }
+
+  // The line written last, as it was handed over.
+  std::string_view lastLine() const {
+    return lastExpanded_ ? std::string_view(expanded_) : std::string_view(out_.data() + lastAt_, lastSize_);
+  }
+
+  // Takes the line written last back and writes it again with `brace` after it.
+  [[gnu::noinline]] void join(char brace) {
+    length_ = lastState_.length;
+    indent_ = lastState_.indent;
+    switchLevel_ = lastState_.switchLevel;
+    ifOpen_ = lastState_.ifOpen;
+    size_t at = lastAt_;
+    const size_t size = lastSize_;
+    if (lastExpanded_) {
+      char* const w = place(size + 1);
+      std::memcpy(w, expanded_.data(), size);
+      at = static_cast<size_t>(w - out_.data());
+    }
+    // The byte after the line is its line end, or in the room place() left.
+    out_[at + size] = brace;
+    write(at, size + 1, 0, false, true);
+    before_ = Before::Emptied;
+  }
+
+  [[gnu::always_inline]] void write(size_t at, size_t size, int knownBalance, bool bracesKnown, bool holdsLf) {
+    lastState_ = State{length_, indent_, switchLevel_, ifOpen_};
+    const std::string_view line(out_.data() + at, size);
+    const bool lineTabbed = ifOpen_ && line[0] != '{';
+    ifOpen_ = false;
     // Without its gained tab: a tabbed line starts with neither "switch" nor "if".
     const std::string_view bare = lineTabbed ? std::string_view() : line;
 
@@ -650,7 +720,7 @@ class LineIndenter {
       if (line.find("case") == std::string_view::npos && line.find("default") == std::string_view::npos)
         switchTab = true;
     }
-    const int balance = formatLine.bracesKnown ? formatLine.balance : braceBalance(line);
+    const int balance = bracesKnown ? knownBalance : braceBalance(line);
     const char first = lineTabbed ? '\t' : line[0];
     int lead;  // tabs of depth in front of the line
     if (balance < 0 && first == '}') {
@@ -660,44 +730,57 @@ class LineIndenter {
       lead = indent_;
       indent_ = depth + balance > 0 ? depth + balance : 0;
     } else {
-      if (hasNext && line.size() + lineTabbed > 2 && startsWith(bare, "if")) {
-        if (!startsWith(next, "{") && !endsStatement(line)) tabbed_ = true;
-      }
+      // Whether the next line gains a tab is known when it comes: it does
+      // unless it starts with "{".
+      if (line.size() + lineTabbed > 2 && startsWith(bare, "if") && !endsStatement(line)) ifOpen_ = true;
       lead = indent_;
     }
     const size_t tabs = static_cast<size_t>(lead) + switchTab + lineTabbed;
-    // The tabs (eight written at least), the line (an LF in it may double)
-    // and up to three line ends.
-    char* w = room(std::max<size_t>(tabs, 8) + 2 * line.size() + 6);
-    if (tabs <= 8) {
-      std::memcpy(w, "\t\t\t\t\t\t\t\t", 8);
+    // Line ends: one, and one or two more after a line that starts with
+    // '}' at column 0 or 1 (a line that starts with neither '}' nor a tab
+    // has one).
+    size_t eols = 1;
+    if (line[0] == '}' || line[0] == '\t') {
+      // The first two bytes of the line as written.
+      const char c0 = tabs > 0 ? '\t' : line[0];
+      const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
+      eols = c0 == '}' ? 3 : (tabs + size >= 2 && c0 == '\t' && c1 == '}' ? 2 : 1);
+    }
+    // With CR LF ends, an LF inside the line becomes CR LF as well.
+    const bool expand = crlf_ && holdsLf && std::memchr(line.data(), '\n', size) != nullptr;
+
+    // The tabs, the line (an LF in it doubles) and up to three line ends;
+    // place() left room for a line without an LF.
+    if (expand) room(tabs + 2 * size + 6);
+    char* const o = out_.data();
+    const size_t dest = length_ + tabs;
+    if (expand) {
+      expanded_.assign(o + at, size);
+    } else if (dest != at) {
+      std::memmove(o + dest, o + at, size);
+    }
+    // Before `at` stand tabs already.
+    if (dest > at) std::memset(o + at, '\t', dest - at);
+    char* w = expand ? putLine(o + dest, expanded_, true) : o + dest + size;
+    // All three written, `eols` of them kept.
+    if (crlf_) {
+      std::memcpy(w, "\r\n\r\n\r\n", 6);
+      w += 2 * eols;
     } else {
-      std::memset(w, '\t', tabs);
+      std::memcpy(w, "\n\n\n", 3);
+      w += eols;
     }
-    w += tabs;
-    w = putLine(w, line, crlf_ && formatLine.holdsLf);
-    w = putEol(w);
-    // The first two bytes of the line as written.
-    const char c0 = tabs > 0 ? '\t' : line[0];
-    const char c1 = tabs > 1 ? '\t' : (tabs == 1 ? line[0] : (line.size() > 1 ? line[1] : '\0'));
-    const size_t written = tabs + line.size();
-    if (c0 == '}') {
-      w = putEol(putEol(w));
-    } else if (written >= 2 && c0 == '\t' && c1 == '}') {
-      w = putEol(w);
-    }
-    length_ = static_cast<size_t>(w - out_.data());
+    lastAt_ = dest;
+    lastSize_ = size;
+    lastExpanded_ = expand;
+    length_ = static_cast<size_t>(w - o);
   }
 
-  // Where `count` more bytes can be written.
+  // Where `count` more bytes can be written; the bytes past what has been
+  // written are kept.
   char* room(size_t count) {
     if (out_.size() - length_ < count) out_.resize(std::max(2 * out_.size(), length_ + count));
     return out_.data() + length_;
-  }
-  char* putEol(char* w) const {
-    if (crlf_) *w++ = '\r';
-    *w++ = '\n';
-    return w;
   }
 
   std::string& out_;
@@ -705,58 +788,93 @@ class LineIndenter {
   const bool crlf_;
   int indent_ = 0;  // tabs of the current depth
   int switchLevel_ = -1;
-  bool tabbed_ = false;  // the next line gains a tab from the if line before it
-  FormatLine pending_;
-  bool hasPending_ = false;
-  std::string joinedLines_[2];
-  int turn_ = 0;
+  bool ifOpen_ = false;  // the line written last is a brace-less if line
+  Before before_ = Before::Nothing;
+  // The line written last: the state before it, where it stands and its
+  // size; an LF in it that became CR LF keeps it as handed over in expanded_.
+  State lastState_{};
+  size_t lastAt_ = 0;
+  size_t lastSize_ = 0;
+  bool lastExpanded_ = false;
+  std::string expanded_;
 };
 
-// Joins a lone "{" to the line before (unless that line ends in a line
-// comment) and a lone "}" to a line that ends in "{", and hands the lines on
-// to the indenter. A line joined to the one before is emptied, and the next
-// line may still join to it: "{" after an emptied line stands alone. It is
-// handed every line, then the empty piece after the last LF, as the lines
-// vector of a split holds them; that piece never joins anything.
-class LoneBraceJoiner {
- public:
-  explicit LoneBraceJoiner(LineIndenter& indenter) : indenter_(indenter) {}
-
-  void visit(FormatLine next) {
-    if (hasCurrent_) {
-      const std::string_view current = current_.text;
-      if (next.text == "{" && !hasLineComment(current) && takesBraceOfNextLine(current)) {
-        indenter_.addJoined(current, '{');
-        next = FormatLine();
-      } else if (next.text == "}" && !current.empty() && current.back() == '{') {
-        indenter_.addJoined(current, '}');
-        next = FormatLine();
-      } else if (!current.empty()) {
-        indenter_.add(current_);
+// Compresses every line of the source (split at LF, the piece after the
+// last LF included, as xstringmthod::splitstr would cut it) and hands the
+// lines of the compressed text to the layout as they are made, cut the same
+// way. Lines left empty vanish; every line of the compressed text is
+// non-empty and ends in LF, and the piece after its last LF is not handed
+// over. A line is compressed where the layout places it, finding its LF as
+// it goes, and handed over where it ends, unless it goes on past its LF (in
+// a string continued by a backslash) or its compressed text ends in a
+// backslash: then it and the lines after it are compressed into `side`
+// (which keeps its room from file to file, and whose whole is never longer
+// than the source and one byte) and lineEnd reads on until every compressed
+// byte is cut.
+void compressLines(std::string_view source, std::string& side, LineLayout& layout) {
+  const char* const s = source.data();  // NUL after the last byte
+  const size_t size = source.size();
+  char* w = nullptr;  // the end of the text in side, while it is being cut
+  size_t from = 0;    // where the line being cut starts in side
+  size_t pos = 0;     // where the next line starts in the source
+  for (;;) {
+    // Leading blanks and lines of blanks are stepped over as one.
+    while (kindOf(s[pos]) == ByteKind::Blank) ++pos;
+    if (pos == size) return;
+    LineBraces braces;
+    if (w == nullptr) {
+      char* const start = layout.place(size - pos);
+      size_t lf;
+      char* const end = compressLineAt<true>(source.substr(pos), start, braces, lf);
+      lf += pos;
+      if (lf == size || !continuesPastLf(source, pos, lf)) {
+        const std::string_view text(start, static_cast<size_t>(end - start));
+        const size_t textLf = text.size() - 1;  // the LF compressLineAt added
+        pos = lf == size ? size : lf + 1;
+        if (!continuesPastLf(text, 0, textLf)) {
+          layout.addPlaced(start, textLf, braces);
+          continue;
+        }
+        if (side.size() < size + 1) side.resize(size + 1);
+        std::memcpy(side.data(), start, text.size());
+        w = side.data() + text.size();
+      } else {
+        // The line holds an LF of its own: compressed as a line of its own.
+        if (side.size() < size + 1) side.resize(size + 1);
+        const size_t lineLf = lineEnd(source, pos);
+        const size_t lineSize = lineLf == std::string_view::npos ? size - pos : lineLf - pos;
+        w = compressLineAt<false>(source.substr(pos, lineSize), side.data(), braces, lf);
+        pos = lineLf == std::string_view::npos ? size : lineLf + 1;
       }
+    } else {
+      const size_t lineLf = lineEnd(source, pos);
+      const size_t lineSize = lineLf == std::string_view::npos ? size - pos : lineLf - pos;
+      size_t lf;
+      w = compressLineAt<false>(source.substr(pos, lineSize), w, braces, lf);
+      pos = lineLf == std::string_view::npos ? size : lineLf + 1;
     }
-    current_ = next;
-    hasCurrent_ = true;
+    char* const begin = side.data();
+    const std::string_view text(begin, static_cast<size_t>(w - begin));
+    for (size_t end = lineEnd(text, from); end != std::string_view::npos; end = lineEnd(text, from)) {
+      layout.addCopy(text.substr(from, end - from));
+      from = end + 1;
+    }
+    if (from == text.size()) {
+      w = nullptr;
+      from = 0;
+    }
   }
-
- private:
-  LineIndenter& indenter_;
-  FormatLine current_;
-  bool hasCurrent_ = false;
-};
+}
 
 }  // namespace
 
-// The steps work on views into one text: the compressed lines are written
-// into a buffer kept from file to file and, as each is made, joined and
-// indented into a second one; the result is copied out at its final size. A
-// line costs no string of its own. The text ends at its first NUL.
+// The compressed lines are written into a buffer kept from file to file,
+// laid out where they stand, and the result is copied out at its final
+// size. A line costs no string of its own. The text ends at its first NUL.
 std::string formatScript(const std::string& text, FormatLineEnd ends) {
-  thread_local std::string joined;
-  thread_local std::string indented;
-  LineIndenter indenter(indented, ends);
-  LoneBraceJoiner joiner(indenter);
-  compressLines(std::string_view(text.c_str()), joined, [&](const FormatLine& line) { joiner.visit(line); });
-  indenter.finish();
-  return std::string(indenter.written());
+  thread_local std::string side;
+  thread_local std::string laidOut;
+  LineLayout layout(laidOut, ends);
+  compressLines(std::string_view(text.c_str()), side, layout);
+  return std::string(layout.written());
 }

@@ -79,6 +79,19 @@ const FormatCase kFormatCases[] = {
      "/**\n * /assets/levels\n *\t/ 2\n * /* old\n */\nf();\n", "/**\n* /assets/levels\n* / 2\n* /*old\n*/\nf();\n"},
     {"lone brace joined to TypeScript heads", "class A extends B\n{\nf (a:number):number\n{\n}\n}\n",
      "class A extends B{\n\tf (a:number):number{\n\t}\n\n}\n\n\n"},
+    // A line joined by a lone brace is written again with it, here one
+    // whose LF inside a string doubles with CR LF ends.
+    {"lone brace joined to a line with a continued string", "if (s == 'a\\\nb')\n{\nx();\n}\n",
+     "if (s=='a\\\nb'){\n\tx();\n}\n\n\n"},
+    {"brace after a joined brace stands alone", "if (a)\n{\n{\nx();\n}\n}\n", "if (a){\n\t{\n\t\tx();\n\t}\n\n}\n\n\n"},
+    {"closing brace after a joined brace stays apart", "function f()\n{\n}\ng();\n", "function f(){\n}\n\n\ng();\n"},
+    // The compressed line ends in a backslash inside a string, so it goes on
+    // over its line end although the source line (ending in a blank) did not.
+    {"string continued once its trailing blank is dropped", "s = 'a\\ \nb  c;\nd();\n", "s='a\\\nb c;\nd();\n"},
+    {"ten levels deep", "a{\nb{\nc{\nd{\ne{\nf{\ng{\nh{\ni{\nj{\nk();\n}\n}\n}\n}\n}\n}\n}\n}\n}\n}\n",
+     "a{\n\tb{\n\t\tc{\n\t\t\td{\n\t\t\t\te{\n\t\t\t\t\tf{\n\t\t\t\t\t\tg{\n\t\t\t\t\t\t\th{\n\t\t\t\t\t\t\t\ti{\n\t\t\t\t\t\t\t\t\tj{\n"
+     "\t\t\t\t\t\t\t\t\t\tk();\n\t\t\t\t\t\t\t\t\t}\n\t\t\t\t\t\t\t\t}\n\t\t\t\t\t\t\t}\n\t\t\t\t\t\t}\n\t\t\t\t\t}\n\t\t\t\t}\n"
+     "\t\t\t}\n\t\t}\n\t}\n\n}\n\n\n"},
 };
 
 TEST(FormatScript, Table) {
