@@ -344,6 +344,11 @@ class Token {
   }
   static void separateTokens(std::string& out, size_t joint);
   void childsPretreatment(Parse* file, TokenList& list);
+  // Pretreats the childless tokens of the base class that no -define or
+  // namespace rule acts on (most leaves) from `from` on, without the virtual
+  // call, and returns the index of the first other child (the list's size
+  // when none is left). The child loops ask it first.
+  size_t pretreatPlainLeaves(Parse* file, TokenList& list, size_t from);
   // Removes the null slots that declarations left among the children (one
   // pass over the list; every child learns its new index). Asked after
   // every child loop: the common case, no gaps, is answered here.
