@@ -435,7 +435,7 @@ bool directiveMayFollow(Token* token, Token* next) {
 // `from` on; the class is read once, as a leaf changes nothing it depends on.
 // A leaf that stands where its index says in this token's own list reads its
 // neighbours straight from the list.
-size_t Token::pretreatPlainLeaves(Parse* file, TokenList& list, size_t from) {
+size_t Token::pretreatLeafRun(Parse* file, TokenList& list, size_t from) {
   TokenPackage* package = file ? file->package : nullptr;
   SharedPointer<TokenClass> cls;
   if (package) cls = package->workingClass;
