@@ -263,8 +263,10 @@ TokenVarMap* TokenVar::scopeOfNames(TokenFunction* fn) {
 // A cast ("as", the same type code) has no children and is never taken for
 // a tag.
 void TokenVar::takeEmbedTag() {
+  const TokenList& siblings = parent->childs;
   for (int back = 1; back <= 2 && !embedToken; ++back) {
-    Token* tag = parent->getNextToken(this, -back);
+    const long at = static_cast<long>(index) - back;
+    Token* tag = at >= 0 && at < static_cast<long>(siblings.size()) ? siblings[static_cast<size_t>(at)] : nullptr;
     if (!tag || tag->type != As) continue;
     Token* first = nullptr;
     for (Token* child : tag->childs)
@@ -335,6 +337,10 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
 // of the size: gatherDeclaration decides where the declaration ends.
 void TokenVar::reserveForDeclaration() {
   constexpr size_t kMostGathered = 32;
+  // In, Var, StatementWord, For and Function as bits above Var, the lowest.
+  constexpr uint32_t kStarts = 1u << (In - Var) | 1u << (Var - Var) | 1u << (StatementWord - Var) |
+                               1u << (For - Var) | 1u << (Function - Var);
+  static_assert(In - Var < 32 && StatementWord - Var < 32 && For - Var < 32 && Function > Var);
   const TokenList& list = parent->childs;
   if (index < 0) return;
   size_t count = 0;
@@ -342,7 +348,8 @@ void TokenVar::reserveForDeclaration() {
     const Token* t = list[at];
     if (!t) continue;
     const int code = t->type;
-    if (code == In || code == Var || code == StatementWord || code == For || code == Function) break;
+    const unsigned above = static_cast<unsigned>(code - Var);
+    if (above < 32 && (kStarts >> above) & 1) break;
     ++count;
     if (code == Semicolon) break;
   }
