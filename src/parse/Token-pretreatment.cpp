@@ -479,10 +479,14 @@ int Token::pretreatment(Parse* file) {
   // block or a declaration (maybe past a ';'), or on a namespace; a token
   // other than a word only through a -define of its own text, so without
   // -defines only its namespace is left. For most tokens a few tests settle
-  // them all.
-  Token* next = siblingOf(this, 1);
-  if (directiveMayFollow(this, next) || (flags & TokenModifierFlags::Namespace)) {
-    if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
+  // them all; a group, the most common token here, without looking at the
+  // token after it.
+  const bool namespaced = flags & TokenModifierFlags::Namespace;
+  if (type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty() || namespaced) {
+    Token* next = siblingOf(this, 1);
+    if (directiveMayFollow(this, next) || namespaced) {
+      if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
+    }
   }
 
   if (type == TokenTypeCode::Word) {
