@@ -426,26 +426,45 @@ bool directiveMayFollow(Token* token, Token* next) {
   return after && (after->type == TokenTypeCode::Var || after->type == TokenTypeCode::Const);
 }
 
-// The base pass of a token of the base class without children that has no
-// -define or namespace rule to apply (see Token::pretreatment; most leaves
-// in a group): it notes the class and, for a word, a '.' before it.
-// Done here without the virtual call; false, and nothing done, for any other
-// token.
-bool pretreatPlainLeaf(Token* t, Parse* file) {
-  if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace))
-    return false;
-  if (&typeid(*t) != &typeid(Token)) return false;
-  if (directiveMayFollow(t, siblingOf(t, 1))) return false;
-  TokenPackage* package = file ? file->package : nullptr;
-  if (package) t->currentClass = package->workingClass;
-  if (t->type == TokenTypeCode::Word) {
-    Token* prev = siblingOf(t, -1);
-    if (prev && !prev->text.empty() && prev->text.back() == '.') t->setPendingError("Behind[.]There can be no Spaces");
-  }
-  return true;
-}
-
 }  // namespace
+
+// A plain leaf is a token of the base class without children that has no
+// -define or namespace rule to apply (most leaves of a group); its base pass
+// (see Token::pretreatment) notes the class and, for a word, a '.' before it.
+// Done here without the virtual call, for the whole run of plain leaves from
+// `from` on; the class is read once, as a leaf changes nothing it depends on.
+// A leaf that stands where its index says in this token's own list reads its
+// neighbours straight from the list.
+size_t Token::pretreatLeafRun(Parse* file, TokenList& list, size_t from) {
+  TokenPackage* package = file ? file->package : nullptr;
+  SharedPointer<TokenClass> cls;
+  if (package) cls = package->workingClass;
+  const bool own = &list == &childs;
+  const bool defines = !_ompilerOptions_.defines.empty();
+  const size_t n = list.size();
+  for (size_t k = from; k < n; ++k) {
+    Token* t = list[k];
+    if (!t) continue;
+    if (!t->childs.empty() || t->noDefaultValues || t->varGaps || (t->flags & TokenModifierFlags::Namespace) ||
+        &typeid(*t) != &typeid(Token))
+      return k;
+    const bool word = t->type == TokenTypeCode::Word;
+    // directiveMayFollow answers false at once for other tokens without -defines.
+    if (!word && !defines) {
+      if (package) t->currentClass = cls;
+      continue;
+    }
+    const bool inPlace = own && t->parent == this && t->index == static_cast<int32_t>(k);
+    Token* next = inPlace ? (k + 1 < n ? list[k + 1] : nullptr) : siblingOf(t, 1);
+    if (directiveMayFollow(t, next)) return k;
+    if (package) t->currentClass = cls;
+    if (word) {
+      Token* prev = inPlace ? (k > 0 ? list[k - 1] : nullptr) : siblingOf(t, -1);
+      if (prev && !prev->text.empty() && prev->text.back() == '.') t->setPendingError("Behind[.]There can be no Spaces");
+    }
+  }
+  return n;
+}
 
 // The base pass of words, operators, plain groups and the file root: -define
 // blocks and declarations kept or dropped, namespaces noted, then the children.
@@ -460,10 +479,14 @@ int Token::pretreatment(Parse* file) {
   // block or a declaration (maybe past a ';'), or on a namespace; a token
   // other than a word only through a -define of its own text, so without
   // -defines only its namespace is left. For most tokens a few tests settle
-  // them all.
-  Token* next = siblingOf(this, 1);
-  if (directiveMayFollow(this, next) || (flags & TokenModifierFlags::Namespace)) {
-    if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
+  // them all; a group, the most common token here, without looking at the
+  // token after it.
+  const bool namespaced = flags & TokenModifierFlags::Namespace;
+  if (type == TokenTypeCode::Word || !_ompilerOptions_.defines.empty() || namespaced) {
+    Token* next = siblingOf(this, 1);
+    if (directiveMayFollow(this, next) || namespaced) {
+      if (std::optional<int> skip = settleDirectives(this, next, file, package)) return *skip;
+    }
   }
 
   if (type == TokenTypeCode::Word) {
@@ -472,10 +495,10 @@ int Token::pretreatment(Parse* file) {
   }
 
   for (long i = 0; i < static_cast<long>(childs.size()); ++i) {
+    i = static_cast<long>(pretreatPlainLeaves(file, childs, static_cast<size_t>(i)));
+    if (i >= static_cast<long>(childs.size())) break;
     Token* c = childs[static_cast<size_t>(i)];
-    if (!c) continue;
     if (c->noDefaultValues) markNoDefaultValues(c);
-    if (pretreatPlainLeaf(c, file)) continue;
     i += c->pretreatment(file);
     if (i < -1) i = -1;
   }

@@ -401,8 +401,9 @@ void Token::childsPretreatment(Parse* file, TokenList& list) {
   long long backSteps = 0;
   const long long maxBackSteps = 16 * static_cast<long long>(list.size()) + 4096;
   for (long long i = 0; i < static_cast<long long>(list.size()); ++i) {
+    i = static_cast<long long>(pretreatPlainLeaves(file, list, static_cast<size_t>(i)));
+    if (i >= static_cast<long long>(list.size())) break;
     Token* child = list[static_cast<size_t>(i)];
-    if (!child) continue;
     if (child->noDefaultValues) {
       for (Token* t = child; t; t = t->parent) t->noDefaultValues = 1;
     }

@@ -21,8 +21,9 @@ namespace {
 // count would step before the list start gets the error "err " when `mark`.
 void pretreatChilds(Token* group, Parse* file, bool mark) {
   for (long i = 0; i < static_cast<long>(group->childs.size()); ++i) {
+    i = static_cast<long>(group->pretreatPlainLeaves(file, group->childs, static_cast<size_t>(i)));
+    if (i >= static_cast<long>(group->childs.size())) break;
     Token* c = group->childs[static_cast<size_t>(i)];
-    if (!c) continue;
     i += c->pretreatment(file);
     if (i < 0) {
       if (mark) c->setPendingError("err ");

@@ -7,6 +7,7 @@
 // class output's static items, locals as "var", and package-level variables
 // as end-of-script assignments on the package object.
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "CompilerOptions.h"
@@ -208,8 +209,7 @@ void eraseRange(Token* parent, int from, int count) {
 // names keep theirs, and their text is then left as it is rather than
 // stored again.
 void spellAsLocal(Token* name) {
-  std::string spelled = jsLocalName(name->text);
-  if (spelled.size() != name->text.size()) name->text = spelled;
+  if (jsLocalNameChanges(name->text)) name->text = jsLocalName(name->text);
 }
 
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
@@ -263,8 +263,10 @@ TokenVarMap* TokenVar::scopeOfNames(TokenFunction* fn) {
 // A cast ("as", the same type code) has no children and is never taken for
 // a tag.
 void TokenVar::takeEmbedTag() {
+  const TokenList& siblings = parent->childs;
   for (int back = 1; back <= 2 && !embedToken; ++back) {
-    Token* tag = parent->getNextToken(this, -back);
+    const long at = static_cast<long>(index) - back;
+    Token* tag = at >= 0 && at < static_cast<long>(siblings.size()) ? siblings[static_cast<size_t>(at)] : nullptr;
     if (!tag || tag->type != As) continue;
     Token* first = nullptr;
     for (Token* child : tag->childs)
@@ -335,6 +337,10 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
 // of the size: gatherDeclaration decides where the declaration ends.
 void TokenVar::reserveForDeclaration() {
   constexpr size_t kMostGathered = 32;
+  // In, Var, StatementWord, For and Function as bits above Var, the lowest.
+  constexpr uint32_t kStarts = 1u << (In - Var) | 1u << (Var - Var) | 1u << (StatementWord - Var) |
+                               1u << (For - Var) | 1u << (Function - Var);
+  static_assert(In - Var < 32 && StatementWord - Var < 32 && For - Var < 32 && Function > Var);
   const TokenList& list = parent->childs;
   if (index < 0) return;
   size_t count = 0;
@@ -342,7 +348,8 @@ void TokenVar::reserveForDeclaration() {
     const Token* t = list[at];
     if (!t) continue;
     const int code = t->type;
-    if (code == In || code == Var || code == StatementWord || code == For || code == Function) break;
+    const unsigned above = static_cast<unsigned>(code - Var);
+    if (above < 32 && (kStarts >> above) & 1) break;
     ++count;
     if (code == Semicolon) break;
   }
@@ -412,7 +419,9 @@ void TokenVar::nameAssignedFunctions() {
     // Only a function right after an '=' is assigned: the '=' is looked for
     // first, the cheaper test.
     if (!childs[i - 1] || childs[i - 1]->type != Assign) continue;
-    auto* fnToken = dynamic_cast<TokenFunction*>(childs[i]);
+    // TokenFunction has no subclasses: its type id tells it, cheaper than a cast.
+    auto* fnToken = childs[i] && &typeid(*childs[i]) == &typeid(TokenFunction) ? static_cast<TokenFunction*>(childs[i])
+                                                                               : nullptr;
     if (fnToken) {
       std::vector<Declarator> list = declaratorsOf(this);
       for (const Declarator& d : list)
