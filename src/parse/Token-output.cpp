@@ -309,8 +309,16 @@ std::string compoundOperator(Token* t, int& tokens) {
   return std::string();
 }
 
-// ++x.@a: the attribute's word writes the whole update, so the operator
-// prints nothing of its own.
+// The token after the attribute's name: after x.@[k] the one after the
+// bracket, else the one after the word.
+Token* afterAttributeName(Token* word) {
+  Token* next = siblingOf(word, 1);
+  if (isType(next, TokenTypeCode::Bracket) && word->text.str().ends_with(".@")) return siblingOf(next, 1);
+  return next;
+}
+
+// ++x.@a and ++x.@[k]: the attribute's word writes the whole update, so the
+// operator prints nothing of its own.
 bool isPrefixUpdateOfAttribute(Token* op) {
   if (!isUpdateOperator(op)) return false;
   Token* before = siblingOf(op, -1);
@@ -319,8 +327,16 @@ bool isPrefixUpdateOfAttribute(Token* op) {
                  isType(before, TokenTypeCode::Bracket) || isType(before, TokenTypeCode::DeclaredName)))
     return false;
   Token* word = siblingOf(op, 1);
-  if (!isType(word, TokenTypeCode::Word) || word->text.str().find(".@") == std::string::npos) return false;
-  Token* after = siblingOf(word, 1);
+  if (!isType(word, TokenTypeCode::Word)) return false;
+  if (word->text.str().find(".@") == std::string::npos) {
+    // ++list[i].@a: the attribute's word follows the indexed receiver.
+    Token* indexed = siblingOf(word, 1);
+    if (!isType(indexed, TokenTypeCode::Bracket)) return false;
+    while (isType(indexed, TokenTypeCode::Bracket)) indexed = siblingOf(indexed, 1);
+    if (!isType(indexed, TokenTypeCode::Word) || !indexed->text.str().starts_with(".@")) return false;
+    word = indexed;
+  }
+  Token* after = afterAttributeName(word);
   int tokens = 0;
   return !isType(after, TokenTypeCode::Assign) && !isType(after, TokenTypeCode::Bracket) &&
          compoundOperator(after, tokens).empty() && !isUpdateOperator(after);
@@ -340,43 +356,127 @@ bool indexedReceiver(Token* word, std::string& receiver, Parse* file, int typeCo
   return !receiver.empty();
 }
 
+// Whether the value of an update from `first` to `last` is read: after
+// "=", "?", ":", an operator, a ',' or return, inside ( ) or [ ], or before
+// an operator (`last` is null where the update's value runs to the end of
+// the expression). An update standing as its own statement is not read.
+bool updateValueIsRead(Token* first, Token* last) {
+  Token* before = siblingOf(first, -1);
+  if (before && !beginsNextStatement(first)) {
+    switch (before->type) {
+      case TokenTypeCode::Assign:
+      case TokenTypeCode::Question:
+      case TokenTypeCode::Colon:
+      case TokenTypeCode::Operator:
+      case TokenTypeCode::Comma:
+      case TokenTypeCode::Return:
+      case TokenTypeCode::In:
+        return true;
+      default:
+        break;
+    }
+  }
+  if (isType(first->parent, TokenTypeCode::Paren) || isType(first->parent, TokenTypeCode::Bracket)) return true;
+  Token* after = last ? siblingOf(last, 1) : nullptr;
+  return isType(after, TokenTypeCode::Operator) && !beginsNextStatement(after);
+}
+
 // x.@a op= v, x.@a++ and ++x.@a (and --) write the attribute with the value
 // that its read gives: x.setAttribute('a',x.getAttribute('a')op(v)). ++ and
 // -- count the attribute's text as a number, += joins it with v as the
-// XML attribute does in ActionScript. Returns the count of following
-// siblings consumed, or -1 when no update follows the attribute. `at` is
-// where ".@" stands in the resolved word `r`.
+// XML attribute does in ActionScript. A computed name x.@[k] is written the
+// same way (x.@[k] = v too), with k in place of the quoted name. Where the
+// update's value is read (y = x.@n++, trace(x.@hp += 5)) a function called
+// at once does the update and gives the number read before a postfix step,
+// else the value set (v of op= is read when the call runs, after v):
+//   (function(o,n,b){var v=o.getAttribute(n)+b;o.setAttribute(n,v);return v;})(x,'hp',(5))
+// Returns the count of following siblings consumed, or -1 when no update
+// follows the attribute. `at` is where ".@" stands in the resolved word `r`.
 int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
                         int typeCommentOff) {
   if (r.find('.', at + 2) != std::string::npos) return -1;
   Token* next = siblingOf(self, 1);
-  Token* prev = siblingOf(self, -1);
+  // The update begins at the word x.@a, at the name before the indexes of
+  // list[i].@a, or at a ++ or -- before either.
+  Token* first = self;
+  if (at == 0)
+    while (isType(siblingOf(first, -1), TokenTypeCode::Bracket)) first = siblingOf(first, -1);
+  if (first != self && isType(siblingOf(first, -1), TokenTypeCode::Word)) first = siblingOf(first, -1);
+  Token* prev = siblingOf(first, -1);
+  const bool prefix = isPrefixUpdateOfAttribute(prev);
+  if (prefix) first = prev;
+  std::string name = "'" + r.substr(at + 2) + "'";
+  int nameTokens = 0;
+  if (at + 2 == r.size() && isType(next, TokenTypeCode::Bracket)) {
+    Token* after = siblingOf(next, 1);
+    int tokens = 0;
+    if (!prefix && !isType(after, TokenTypeCode::Assign) && !isUpdateOperator(after) &&
+        compoundOperator(after, tokens).empty())
+      return -1;
+    name = bracketContents(next, file, mode, typeCommentOff);
+    nameTokens = 1;
+    next = after;
+  }
   std::string target = r.substr(0, at);
   if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
-  const std::string read = target + ".getAttribute('" + r.substr(at + 2) + "')";
-  const std::string write = r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
-  if (isUpdateOperator(next) || isPrefixUpdateOfAttribute(prev)) {
-    const Token* op = isUpdateOperator(next) ? next : prev;
-    out += write + "Number(" + read + ")" + (op->text == "++" ? "+1)" : "-1)");
-    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-    return op == next ? 1 : 0;
-  }
-  int tokens = 0;
-  const std::string op = compoundOperator(next, tokens);
-  if (op.empty()) return -1;
-  out += write + read + op + "(";
-  const size_t valueFrom = static_cast<size_t>(self->index) + 1 + tokens;
-  const ChildRange value{.from = valueFrom,
+  const ChildRange value{.from = static_cast<size_t>(self->index) + 1 + nameTokens,
                          .stopAt = [](const Token* t) {
                            return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
                                   beginsNextStatement(t);
                          },
                          .skipsDisabled = false,
                          .keepsTokensApart = false};
-  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, value, mode, typeCommentOff);
+  if (nameTokens && isType(next, TokenTypeCode::Assign)) {
+    // x.@[k] = v
+    out += r.substr(0, at) + ".setAttribute(" + name + ",";
+    ChildRange assigned = value;
+    assigned.from += 1;
+    const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, assigned, mode, typeCommentOff);
+    out += ")";
+    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+    return nameTokens + 1 + static_cast<int>(valueEnd - assigned.from);
+  }
+  int tokens = 0;
+  const bool step = isUpdateOperator(next) || prefix;
+  const std::string op = step ? std::string() : compoundOperator(next, tokens);
+  if (!step && op.empty()) return -1;
+  const Token* stepOperator = isUpdateOperator(next) ? next : prev;
+  const char* delta = step && stepOperator->text == "++" ? "+1" : "-1";
+  const bool postfix = step && stepOperator == next;
+  // The receiver of list[i].@a has been printed already: the function
+  // called at once takes it in place when out ends with its text.
+  std::string receiver = r.substr(0, at);
+  if (receiver.empty() && out.ends_with(target)) receiver = target;
+  const bool valueRead =
+      !receiver.empty() && updateValueIsRead(first, step ? (postfix ? next : self) : nullptr);
+  if (valueRead) {
+    if (r.substr(0, at).empty()) out.erase(out.size() - target.size());
+    const size_t blanks = receiver.find_first_not_of(" \t\r\n");
+    out += receiver.substr(0, blanks == std::string::npos ? 0 : blanks);
+    receiver.erase(0, blanks == std::string::npos ? 0 : blanks);
+  }
+  const std::string read = target + ".getAttribute(" + name + ")";
+  const std::string write = r.substr(0, at) + ".setAttribute(" + name + ",";
+  if (step) {
+    if (valueRead)
+      out += std::string("(function(o,n){var v=Number(o.getAttribute(n))") + (postfix ? "" : delta) +
+             ";o.setAttribute(n,v" + (postfix ? delta : "") + ");return v;})(" + receiver + "," + name + ")";
+    else
+      out += write + "Number(" + read + ")" + delta + ")";
+    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+    return nameTokens + (postfix ? 1 : 0);
+  }
+  ChildRange operand = value;
+  operand.from += static_cast<size_t>(tokens);
+  if (valueRead)
+    out += "(function(o,n,b){var v=o.getAttribute(n)" + op + "b;o.setAttribute(n,v);return v;})(" + receiver + "," +
+           name + ",(";
+  else
+    out += write + read + op + "(";
+  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, operand, mode, typeCommentOff);
   out += "))";
   self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-  return tokens + static_cast<int>(valueEnd - valueFrom);
+  return nameTokens + tokens + static_cast<int>(valueEnd - operand.from);
 }
 
 // Reading an attribute: x.@[expr] -> x.getAttribute(expr), x.@a ->
