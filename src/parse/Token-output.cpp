@@ -16,6 +16,7 @@
 #include "Token.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
+#include "TokenOther.h"
 #include "message.h"
 #include "parse.h"
 
@@ -848,6 +849,12 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       Token* next = siblingOf(this, 1);
       Token* prev = siblingOf(this, -1);
       const KeptTexts& kept = keptTexts();
+      // RegExp(p, "gx") called without new.
+      if (text == "RegExp" && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New) &&
+          TokenNew::regExpWithoutExtendedFlag(next, file, typeCommentOff, out)) {
+        consumed = 1;
+        break;
+      }
       if (text.id() == kept.classWord && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
         if (castOpensStatement(this)) out += ";";
