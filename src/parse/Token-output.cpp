@@ -480,6 +480,45 @@ int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::strin
   return nameTokens + tokens + static_cast<int>(valueEnd - operand.from);
 }
 
+// v.length = n on a name declared as a Vector.<T>: the slots it adds hold
+// T's default (0 for int, uint and Number, false for Boolean, null for any
+// other type), where a JavaScript array leaves them undefined. The slots
+// are filled before the length is set, which then only cuts:
+//   v.length=(function(a,n,d){for(var i=a.length;i<n;i++)a[i]=d;return n;})(v,5,0)
+// Returns the siblings consumed (the "=" and the value), -1 when the word is
+// no such length; v.length = 0 keeps its plain form.
+int vectorLengthAssignmentToJs(Token* self, const std::string& r, std::string& out, Parse* file, int mode,
+                               int typeCommentOff) {
+  static constexpr std::string_view kLength = ".length";
+  const std::string_view text = self->text.str();
+  Token* assign = siblingOf(self, 1);
+  if (!text.ends_with(kLength) || text.size() == kLength.size() || !r.ends_with(kLength) ||
+      !isType(assign, TokenTypeCode::Assign) || assign->text != "=")
+    return -1;
+  Token* value = siblingOf(assign, 1);
+  if (!value || (isType(value, TokenTypeCode::Number) && value->text == "0")) return -1;
+  const std::string type =
+      declaredTypeOfDottedName(self, std::string(text.substr(0, text.size() - kLength.size())), file);
+  if (!type.starts_with("Vector.<") || !type.ends_with(">")) return -1;
+  const std::string element = type.substr(8, type.size() - 9);
+  const char* fill = element == "int" || element == "uint" || element == "Number" ? "0"
+                     : element == "Boolean"                                     ? "false"
+                                                                                : "null";
+  out += r + "=(function(a,n,d){for(var i=a.length;i<n;i++)a[i]=d;return n;})(" +
+         r.substr(0, r.size() - kLength.size()) + ",";
+  const ChildRange length{.from = static_cast<size_t>(self->index) + 2,
+                          .stopAt = [](const Token* t) {
+                            return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                                   beginsNextStatement(t);
+                          },
+                          .skipsDisabled = false,
+                          .keepsTokensApart = false};
+  const size_t end = Token::_childRangeToJs_(out, file, self->parent->childs, length, mode, typeCommentOff);
+  out += std::string(",") + fill + ")";
+  self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  return 1 + static_cast<int>(end - length.from);
+}
+
 // Reading an attribute: x.@[expr] -> x.getAttribute(expr), x.@a ->
 // x.getAttribute('a') (converted to int when assigned to an int), and
 // x.@a.rest likewise with the rest after the call. `at` is where ".@" stands
@@ -751,6 +790,10 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     r = attributeReadToJs(self, r, attributeAt, file, mode, typeCommentOff);
   } else if (childrenOrCastToJs(self, r, out)) {
     return skip;
+  } else if (const int consumed = dotted ? vectorLengthAssignmentToJs(self, r, out, file, mode, typeCommentOff) : -1;
+             consumed >= 0) {
+    done = true;
+    return skip + consumed;
   } else if (_ompilerOptions_.libraryAdded && bindElementValue(self, out, r, file, typeCommentOff)) {
     return skip;
   } else if (_ompilerOptions_.libraryAdded && standsAsMethodValue(self)) {

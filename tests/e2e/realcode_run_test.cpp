@@ -197,6 +197,17 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
            "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
            "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
        "3 105\n42 42 2 7 105\n"},
+      // A Vector's length set larger left undefined slots, so v[3] + 1 was
+      // NaN: the new slots hold the element type's default, 0, false or
+      // null. 2 then 3 cuts and adds one 0 again; an Array keeps undefined.
+      {"Vector length set larger",
+       mainClass("\t\t\tvar v:Vector.<int> = new Vector.<int>();\n\t\t\tv.length = 5;\n"
+                 "\t\t\ttrace(v[3] + 1, v.length);\n\t\t\tv[1] = 7;\n\t\t\tv.length = 2;\n\t\t\tv.length = 3\n"
+                 "\t\t\tflags.length = 2;\n\t\t\tvar names:Vector.<String> = new Vector.<String>();\n"
+                 "\t\t\tnames.length = 1;\n\t\t\tvar a:Array = [];\n\t\t\ta.length = 1;\n"
+                 "\t\t\ttrace(v.join(\",\"), this.flags[1], names[0], a[0]);\n",
+                 "\t\tprivate var flags:Vector.<Boolean> = new Vector.<Boolean>();\n"),
+       "1 5\n0,7,0 false null undefined\n"},
       // A field, parameter or local named flash (a hit flash) was read as
       // the flash package: flash.alpha became zafrit.alpha, undefined.
       {"variable named flash",
