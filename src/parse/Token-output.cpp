@@ -357,11 +357,11 @@ bool indexedReceiver(Token* word, std::string& receiver, Parse* file, int typeCo
   return !receiver.empty();
 }
 
-// Whether the value of an update from `first` to `last` is read: after
+// Whether the value of an update that begins at `first` is read: after
 // "=", "?", ":", an operator, a ',' or return, inside ( ) or [ ], or before
-// an operator (`last` is null where the update's value runs to the end of
+// an operator `after` (null where the update's value runs to the end of
 // the expression). An update standing as its own statement is not read.
-bool updateValueIsRead(Token* first, Token* last) {
+bool updateValueIsRead(Token* first, Token* after) {
   Token* before = siblingOf(first, -1);
   if (before && !beginsNextStatement(first)) {
     switch (before->type) {
@@ -378,8 +378,74 @@ bool updateValueIsRead(Token* first, Token* last) {
     }
   }
   if (isType(first->parent, TokenTypeCode::Paren) || isType(first->parent, TokenTypeCode::Bracket)) return true;
-  Token* after = last ? siblingOf(last, 1) : nullptr;
   return isType(after, TokenTypeCode::Operator) && !beginsNextStatement(after);
+}
+
+// An update of an attribute, read from the tokens alone: where it begins
+// (the word x.@a, the name before the indexes of list[i].@a, or a ++ or --
+// before either), its operator, and whether its value is read.
+struct AttributeUpdate {
+  Token* first = nullptr;
+  Token* afterName = nullptr;  // the token after x.@a or after the [k] of x.@[k]
+  bool indexed = false;        // list[i].@a: the receiver is printed before the word
+  bool prefix = false;
+  bool postfix = false;
+  bool assigns = false;        // x.@[k] = v
+  const char* delta = "";      // "+1" or "-1" for ++ and --
+  std::string op;              // the operator of op= without its '='
+  int operatorTokens = 0;
+  bool valueRead = false;
+};
+
+// The update that the attribute word `word` (x.@a, x.@[k] or .@a after
+// list[i]) begins, or false when no update follows it.
+bool describeAttributeUpdate(Token* word, AttributeUpdate& u) {
+  const std::string_view text = word->text.str();
+  const size_t at = text.find(".@");
+  if (at == std::string_view::npos || text.find('.', at + 2) != std::string_view::npos) return false;
+  u.indexed = at == 0;
+  u.first = word;
+  if (u.indexed) {
+    while (isType(siblingOf(u.first, -1), TokenTypeCode::Bracket)) u.first = siblingOf(u.first, -1);
+    if (u.first == word || !isType(siblingOf(u.first, -1), TokenTypeCode::Word)) return false;
+    u.first = siblingOf(u.first, -1);
+  }
+  Token* prev = siblingOf(u.first, -1);
+  u.prefix = isPrefixUpdateOfAttribute(prev);
+  if (u.prefix) u.first = prev;
+  u.afterName = afterAttributeName(word);
+  const bool computed = u.afterName != siblingOf(word, 1);
+  u.assigns = computed && isType(u.afterName, TokenTypeCode::Assign);
+  u.postfix = !u.prefix && isUpdateOperator(u.afterName);
+  if (u.prefix || u.postfix) {
+    u.delta = (u.prefix ? prev : u.afterName)->text == "++" ? "+1" : "-1";
+  } else if (!u.assigns) {
+    u.op = compoundOperator(u.afterName, u.operatorTokens);
+    if (u.op.empty()) return false;
+  }
+  if (!u.assigns)
+    u.valueRead =
+        updateValueIsRead(u.first, u.postfix ? siblingOf(u.afterName, 1) : u.op.empty() ? u.afterName : nullptr);
+  return true;
+}
+
+// The function called at once that does an update whose value is read,
+// up to its first argument, the receiver.
+std::string updateFunctionHead(const AttributeUpdate& u) {
+  if (!u.op.empty()) return "(function(o,n,b){var v=o.getAttribute(n)" + u.op + "b;o.setAttribute(n,v);return v;})(";
+  return std::string("(function(o,n){var v=Number(o.getAttribute(n))") + (u.postfix ? "" : u.delta) +
+         ";o.setAttribute(n,v" + (u.postfix ? u.delta : "") + ");return v;})(";
+}
+
+// list[i].@a++ read as a value: the receiver's name `head` opens the
+// function called at once, which the attribute's word closes.
+void openIndexedAttributeUpdate(Token* head, std::string& out) {
+  Token* word = siblingOf(head, 1);
+  if (!isType(word, TokenTypeCode::Bracket)) return;
+  while (isType(word, TokenTypeCode::Bracket)) word = siblingOf(word, 1);
+  if (!isType(word, TokenTypeCode::Word) || !word->text.str().starts_with(".@")) return;
+  AttributeUpdate u;
+  if (describeAttributeUpdate(word, u) && u.valueRead) out += updateFunctionHead(u);
 }
 
 // x.@a op= v, x.@a++ and ++x.@a (and --) write the attribute with the value
@@ -396,27 +462,14 @@ bool updateValueIsRead(Token* first, Token* last) {
 int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
                         int typeCommentOff) {
   if (r.find('.', at + 2) != std::string::npos) return -1;
-  Token* next = siblingOf(self, 1);
-  // The update begins at the word x.@a, at the name before the indexes of
-  // list[i].@a, or at a ++ or -- before either.
-  Token* first = self;
-  if (at == 0)
-    while (isType(siblingOf(first, -1), TokenTypeCode::Bracket)) first = siblingOf(first, -1);
-  if (first != self && isType(siblingOf(first, -1), TokenTypeCode::Word)) first = siblingOf(first, -1);
-  Token* prev = siblingOf(first, -1);
-  const bool prefix = isPrefixUpdateOfAttribute(prev);
-  if (prefix) first = prev;
+  AttributeUpdate u;
+  if (!describeAttributeUpdate(self, u)) return -1;
   std::string name = "'" + r.substr(at + 2) + "'";
   int nameTokens = 0;
-  if (at + 2 == r.size() && isType(next, TokenTypeCode::Bracket)) {
-    Token* after = siblingOf(next, 1);
-    int tokens = 0;
-    if (!prefix && !isType(after, TokenTypeCode::Assign) && !isUpdateOperator(after) &&
-        compoundOperator(after, tokens).empty())
-      return -1;
-    name = bracketContents(next, file, mode, typeCommentOff);
+  Token* bracket = siblingOf(self, 1);
+  if (at + 2 == r.size() && isType(bracket, TokenTypeCode::Bracket)) {
+    name = bracketContents(bracket, file, mode, typeCommentOff);
     nameTokens = 1;
-    next = after;
   }
   std::string target = r.substr(0, at);
   if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
@@ -427,7 +480,7 @@ int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::strin
                          },
                          .skipsDisabled = false,
                          .keepsTokensApart = false};
-  if (nameTokens && isType(next, TokenTypeCode::Assign)) {
+  if (u.assigns) {
     // x.@[k] = v
     out += r.substr(0, at) + ".setAttribute(" + name + ",";
     ChildRange assigned = value;
@@ -437,47 +490,23 @@ int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::strin
     self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
     return nameTokens + 1 + static_cast<int>(valueEnd - assigned.from);
   }
-  int tokens = 0;
-  const bool step = isUpdateOperator(next) || prefix;
-  const std::string op = step ? std::string() : compoundOperator(next, tokens);
-  if (!step && op.empty()) return -1;
-  const Token* stepOperator = isUpdateOperator(next) ? next : prev;
-  const char* delta = step && stepOperator->text == "++" ? "+1" : "-1";
-  const bool postfix = step && stepOperator == next;
-  // The receiver of list[i].@a has been printed already: the function
-  // called at once takes it in place when out ends with its text.
-  std::string receiver = r.substr(0, at);
-  if (receiver.empty() && out.ends_with(target)) receiver = target;
-  const bool valueRead =
-      !receiver.empty() && updateValueIsRead(first, step ? (postfix ? next : self) : nullptr);
-  if (valueRead) {
-    if (r.substr(0, at).empty()) out.erase(out.size() - target.size());
-    const size_t blanks = receiver.find_first_not_of(" \t\r\n");
-    out += receiver.substr(0, blanks == std::string::npos ? 0 : blanks);
-    receiver.erase(0, blanks == std::string::npos ? 0 : blanks);
-  }
+  // The function called at once takes the receiver; that of list[i].@a has
+  // been printed after the function's head by the receiver's name.
+  if (u.valueRead) out += (u.indexed ? "" : updateFunctionHead(u) + r.substr(0, at)) + "," + name;
   const std::string read = target + ".getAttribute(" + name + ")";
   const std::string write = r.substr(0, at) + ".setAttribute(" + name + ",";
-  if (step) {
-    if (valueRead)
-      out += std::string("(function(o,n){var v=Number(o.getAttribute(n))") + (postfix ? "" : delta) +
-             ";o.setAttribute(n,v" + (postfix ? delta : "") + ");return v;})(" + receiver + "," + name + ")";
-    else
-      out += write + "Number(" + read + ")" + delta + ")";
+  if (u.op.empty()) {
+    out += u.valueRead ? ")" : write + "Number(" + read + ")" + u.delta + ")";
     self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-    return nameTokens + (postfix ? 1 : 0);
+    return nameTokens + (u.postfix ? 1 : 0);
   }
   ChildRange operand = value;
-  operand.from += static_cast<size_t>(tokens);
-  if (valueRead)
-    out += "(function(o,n,b){var v=o.getAttribute(n)" + op + "b;o.setAttribute(n,v);return v;})(" + receiver + "," +
-           name + ",(";
-  else
-    out += write + read + op + "(";
+  operand.from += static_cast<size_t>(u.operatorTokens);
+  out += u.valueRead ? ",(" : write + read + u.op + "(";
   const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, operand, mode, typeCommentOff);
   out += "))";
   self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-  return nameTokens + tokens + static_cast<int>(valueEnd - operand.from);
+  return nameTokens + u.operatorTokens + static_cast<int>(valueEnd - operand.from);
 }
 
 // v.length = n on a name declared as a Vector.<T>: the slots it adds hold
@@ -829,6 +858,9 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
   switch (type) {
     case TokenTypeCode::Word: {
       bool done = false;
+      // list[i].@n++ read as a value opens here; only a name indexed by [ ]
+      // can be such a receiver.
+      if (isType(siblingOf(this, 1), TokenTypeCode::Bracket)) openIndexedAttributeUpdate(this, out);
       const size_t joint = out.size();
       consumed = wordToJs(this, out, file, mode, typeCommentOff, done);
       keepTokensApart(out, joint);

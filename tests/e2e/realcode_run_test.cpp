@@ -185,18 +185,20 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
       // assignment to the getAttribute call. A postfix step gives the number
       // read before it (y 3, w 42), a prefix step and op= the value set
       // ("10" joined with 5 is "105", ++ of "41" is 42). The loop reads
-      // 42, 41 and 40 (two turns) and leaves 39, then 7 is set by name.
+      // 42, 41 and 40 (two turns) and leaves 39, then 7 is set by name;
+      // through the index in call arguments 7 steps to 8, then 9 > 8.
       {"XML attribute update read as a value",
        mainClass("\t\t\tvar u:Attrs = new Attrs();\n"
                  "\t\t\tvar y:int = u.@n++;\n\t\t\ttrace(y, u.@hp += 5);\n"
                  "\t\t\tvar k:String = \"n\";\n\t\t\tu.@[k] += 1;\n\t\t\tvar z:int = ++u.@[k];\n"
                  "\t\t\tvar all:Array = [u];\n\t\t\tvar w:int = all[0].@n--;\n\t\t\t++all[0].@n;\n"
                  "\t\t\tvar turns:int = 0;\n\t\t\twhile (u.@[k]-- > 40) turns++;\n"
-                 "\t\t\tu.@[k] = 7;\n\t\t\ttrace(z, w, turns, u.@n, u.@hp);\n") +
+                 "\t\t\tu.@[k] = 7;\n\t\t\ttrace(z, w, turns, u.@n, u.@hp);\n"
+                 "\t\t\ttrace(all[0].@n++, ++all[0].@[k] > 8, u.@n);\n") +
            "class Attrs {\n\tprivate var values:Object = {hp: \"10\", n: \"3\"};\n"
            "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
            "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
-       "3 105\n42 42 2 7 105\n"},
+       "3 105\n42 42 2 7 105\n7 true 9\n"},
       // A Vector's length set larger left undefined slots, so v[3] + 1 was
       // NaN: the new slots hold the element type's default, 0, false or
       // null. 2 then 3 cuts and adds one 0 again; an Array keeps undefined.
