@@ -708,6 +708,18 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "3 15 24\n"
        ">3> 1 Q2true\n"
        "310 36 800 1 32/310/1\n"},
+      // A 4 x 3 grid whose Vector of cells is sized by its length, walls
+      // found by RegExp("\\#  # a wall", "gx") called without new (the
+      // pattern reads \#) at 2 and 6. A breadth-first walk from the corner,
+      // with dist and seen sized by length (0 and false): the far corner of
+      // the top row is 7 steps away round the wall, the bottom right 5;
+      // the two walls stay unseen, 9 cells are pushed (counted by ++ on an
+      // attribute of a stand-in), "x" joined with 7 is "x7"; "5" < 7 reads
+      // best++ as 5 and leaves 6.
+      {"game-gridwalk",
+       "001000100000\n"
+       "7 5 2 9 x7\n"
+       "5 6\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);
