@@ -16,6 +16,7 @@
 #include "Token.h"
 #include "TokenClass.h"
 #include "TokenFunction.h"
+#include "TokenOther.h"
 #include "message.h"
 #include "parse.h"
 
@@ -309,8 +310,16 @@ std::string compoundOperator(Token* t, int& tokens) {
   return std::string();
 }
 
-// ++x.@a: the attribute's word writes the whole update, so the operator
-// prints nothing of its own.
+// The token after the attribute's name: after x.@[k] the one after the
+// bracket, else the one after the word.
+Token* afterAttributeName(Token* word) {
+  Token* next = siblingOf(word, 1);
+  if (isType(next, TokenTypeCode::Bracket) && word->text.str().ends_with(".@")) return siblingOf(next, 1);
+  return next;
+}
+
+// ++x.@a and ++x.@[k]: the attribute's word writes the whole update, so the
+// operator prints nothing of its own.
 bool isPrefixUpdateOfAttribute(Token* op) {
   if (!isUpdateOperator(op)) return false;
   Token* before = siblingOf(op, -1);
@@ -319,8 +328,16 @@ bool isPrefixUpdateOfAttribute(Token* op) {
                  isType(before, TokenTypeCode::Bracket) || isType(before, TokenTypeCode::DeclaredName)))
     return false;
   Token* word = siblingOf(op, 1);
-  if (!isType(word, TokenTypeCode::Word) || word->text.str().find(".@") == std::string::npos) return false;
-  Token* after = siblingOf(word, 1);
+  if (!isType(word, TokenTypeCode::Word)) return false;
+  if (word->text.str().find(".@") == std::string::npos) {
+    // ++list[i].@a: the attribute's word follows the indexed receiver.
+    Token* indexed = siblingOf(word, 1);
+    if (!isType(indexed, TokenTypeCode::Bracket)) return false;
+    while (isType(indexed, TokenTypeCode::Bracket)) indexed = siblingOf(indexed, 1);
+    if (!isType(indexed, TokenTypeCode::Word) || !indexed->text.str().starts_with(".@")) return false;
+    word = indexed;
+  }
+  Token* after = afterAttributeName(word);
   int tokens = 0;
   return !isType(after, TokenTypeCode::Assign) && !isType(after, TokenTypeCode::Bracket) &&
          compoundOperator(after, tokens).empty() && !isUpdateOperator(after);
@@ -340,43 +357,195 @@ bool indexedReceiver(Token* word, std::string& receiver, Parse* file, int typeCo
   return !receiver.empty();
 }
 
+// Whether the value of an update that begins at `first` is read: after
+// "=", "?", ":", an operator, a ',' or return, inside ( ) or [ ], or before
+// an operator `after` (null where the update's value runs to the end of
+// the expression). An update standing as its own statement is not read.
+bool updateValueIsRead(Token* first, Token* after) {
+  Token* before = siblingOf(first, -1);
+  if (before && !beginsNextStatement(first)) {
+    switch (before->type) {
+      case TokenTypeCode::Assign:
+      case TokenTypeCode::Question:
+      case TokenTypeCode::Colon:
+      case TokenTypeCode::Operator:
+      case TokenTypeCode::Comma:
+      case TokenTypeCode::Return:
+      case TokenTypeCode::In:
+        return true;
+      default:
+        break;
+    }
+  }
+  if (isType(first->parent, TokenTypeCode::Paren) || isType(first->parent, TokenTypeCode::Bracket)) return true;
+  return isType(after, TokenTypeCode::Operator) && !beginsNextStatement(after);
+}
+
+// An update of an attribute, read from the tokens alone: where it begins
+// (the word x.@a, the name before the indexes of list[i].@a, or a ++ or --
+// before either), its operator, and whether its value is read.
+struct AttributeUpdate {
+  Token* first = nullptr;
+  Token* afterName = nullptr;  // the token after x.@a or after the [k] of x.@[k]
+  bool indexed = false;        // list[i].@a: the receiver is printed before the word
+  bool prefix = false;
+  bool postfix = false;
+  bool assigns = false;        // x.@[k] = v
+  const char* delta = "";      // "+1" or "-1" for ++ and --
+  std::string op;              // the operator of op= without its '='
+  int operatorTokens = 0;
+  bool valueRead = false;
+};
+
+// The update that the attribute word `word` (x.@a, x.@[k] or .@a after
+// list[i]) begins, or false when no update follows it.
+bool describeAttributeUpdate(Token* word, AttributeUpdate& u) {
+  const std::string_view text = word->text.str();
+  const size_t at = text.find(".@");
+  if (at == std::string_view::npos || text.find('.', at + 2) != std::string_view::npos) return false;
+  u.indexed = at == 0;
+  u.first = word;
+  if (u.indexed) {
+    while (isType(siblingOf(u.first, -1), TokenTypeCode::Bracket)) u.first = siblingOf(u.first, -1);
+    if (u.first == word || !isType(siblingOf(u.first, -1), TokenTypeCode::Word)) return false;
+    u.first = siblingOf(u.first, -1);
+  }
+  Token* prev = siblingOf(u.first, -1);
+  u.prefix = isPrefixUpdateOfAttribute(prev);
+  if (u.prefix) u.first = prev;
+  u.afterName = afterAttributeName(word);
+  const bool computed = u.afterName != siblingOf(word, 1);
+  u.assigns = computed && isType(u.afterName, TokenTypeCode::Assign);
+  u.postfix = !u.prefix && isUpdateOperator(u.afterName);
+  if (u.prefix || u.postfix) {
+    u.delta = (u.prefix ? prev : u.afterName)->text == "++" ? "+1" : "-1";
+  } else if (!u.assigns) {
+    u.op = compoundOperator(u.afterName, u.operatorTokens);
+    if (u.op.empty()) return false;
+  }
+  if (!u.assigns)
+    u.valueRead =
+        updateValueIsRead(u.first, u.postfix ? siblingOf(u.afterName, 1) : u.op.empty() ? u.afterName : nullptr);
+  return true;
+}
+
+// The function called at once that does an update whose value is read,
+// up to its first argument, the receiver.
+std::string updateFunctionHead(const AttributeUpdate& u) {
+  if (!u.op.empty()) return "(function(o,n,b){var v=o.getAttribute(n)" + u.op + "b;o.setAttribute(n,v);return v;})(";
+  return std::string("(function(o,n){var v=Number(o.getAttribute(n))") + (u.postfix ? "" : u.delta) +
+         ";o.setAttribute(n,v" + (u.postfix ? u.delta : "") + ");return v;})(";
+}
+
+// list[i].@a++ read as a value: the receiver's name `head` opens the
+// function called at once, which the attribute's word closes.
+void openIndexedAttributeUpdate(Token* head, std::string& out) {
+  Token* word = siblingOf(head, 1);
+  if (!isType(word, TokenTypeCode::Bracket)) return;
+  while (isType(word, TokenTypeCode::Bracket)) word = siblingOf(word, 1);
+  if (!isType(word, TokenTypeCode::Word) || !word->text.str().starts_with(".@")) return;
+  AttributeUpdate u;
+  if (describeAttributeUpdate(word, u) && u.valueRead) out += updateFunctionHead(u);
+}
+
 // x.@a op= v, x.@a++ and ++x.@a (and --) write the attribute with the value
 // that its read gives: x.setAttribute('a',x.getAttribute('a')op(v)). ++ and
 // -- count the attribute's text as a number, += joins it with v as the
-// XML attribute does in ActionScript. Returns the count of following
-// siblings consumed, or -1 when no update follows the attribute. `at` is
-// where ".@" stands in the resolved word `r`.
+// XML attribute does in ActionScript. A computed name x.@[k] is written the
+// same way (x.@[k] = v too), with k in place of the quoted name. Where the
+// update's value is read (y = x.@n++, trace(x.@hp += 5)) a function called
+// at once does the update and gives the number read before a postfix step,
+// else the value set (v of op= is read when the call runs, after v):
+//   (function(o,n,b){var v=o.getAttribute(n)+b;o.setAttribute(n,v);return v;})(x,'hp',(5))
+// Returns the count of following siblings consumed, or -1 when no update
+// follows the attribute. `at` is where ".@" stands in the resolved word `r`.
 int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::string& out, Parse* file, int mode,
                         int typeCommentOff) {
   if (r.find('.', at + 2) != std::string::npos) return -1;
-  Token* next = siblingOf(self, 1);
-  Token* prev = siblingOf(self, -1);
+  AttributeUpdate u;
+  if (!describeAttributeUpdate(self, u)) return -1;
+  std::string name = "'" + r.substr(at + 2) + "'";
+  int nameTokens = 0;
+  Token* bracket = siblingOf(self, 1);
+  if (at + 2 == r.size() && isType(bracket, TokenTypeCode::Bracket)) {
+    name = bracketContents(bracket, file, mode, typeCommentOff);
+    nameTokens = 1;
+  }
   std::string target = r.substr(0, at);
   if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
-  const std::string read = target + ".getAttribute('" + r.substr(at + 2) + "')";
-  const std::string write = r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
-  if (isUpdateOperator(next) || isPrefixUpdateOfAttribute(prev)) {
-    const Token* op = isUpdateOperator(next) ? next : prev;
-    out += write + "Number(" + read + ")" + (op->text == "++" ? "+1)" : "-1)");
-    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-    return op == next ? 1 : 0;
-  }
-  int tokens = 0;
-  const std::string op = compoundOperator(next, tokens);
-  if (op.empty()) return -1;
-  out += write + read + op + "(";
-  const size_t valueFrom = static_cast<size_t>(self->index) + 1 + tokens;
-  const ChildRange value{.from = valueFrom,
+  const ChildRange value{.from = static_cast<size_t>(self->index) + 1 + nameTokens,
                          .stopAt = [](const Token* t) {
                            return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
                                   beginsNextStatement(t);
                          },
                          .skipsDisabled = false,
                          .keepsTokensApart = false};
-  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, value, mode, typeCommentOff);
+  if (u.assigns) {
+    // x.@[k] = v
+    out += r.substr(0, at) + ".setAttribute(" + name + ",";
+    ChildRange assigned = value;
+    assigned.from += 1;
+    const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, assigned, mode, typeCommentOff);
+    out += ")";
+    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+    return nameTokens + 1 + static_cast<int>(valueEnd - assigned.from);
+  }
+  // The function called at once takes the receiver; that of list[i].@a has
+  // been printed after the function's head by the receiver's name.
+  if (u.valueRead) out += (u.indexed ? "" : updateFunctionHead(u) + r.substr(0, at)) + "," + name;
+  const std::string read = target + ".getAttribute(" + name + ")";
+  const std::string write = r.substr(0, at) + ".setAttribute(" + name + ",";
+  if (u.op.empty()) {
+    out += u.valueRead ? ")" : write + "Number(" + read + ")" + u.delta + ")";
+    self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+    return nameTokens + (u.postfix ? 1 : 0);
+  }
+  ChildRange operand = value;
+  operand.from += static_cast<size_t>(u.operatorTokens);
+  out += u.valueRead ? ",(" : write + read + u.op + "(";
+  const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, operand, mode, typeCommentOff);
   out += "))";
   self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
-  return tokens + static_cast<int>(valueEnd - valueFrom);
+  return nameTokens + u.operatorTokens + static_cast<int>(valueEnd - operand.from);
+}
+
+// v.length = n on a name declared as a Vector.<T>: the slots it adds hold
+// T's default (0 for int, uint and Number, false for Boolean, null for any
+// other type), where a JavaScript array leaves them undefined. The slots
+// are filled before the length is set, which then only cuts:
+//   v.length=(function(a,n,d){for(var i=a.length;i<n;i++)a[i]=d;return n;})(v,5,0)
+// Returns the siblings consumed (the "=" and the value), -1 when the word is
+// no such length; v.length = 0 keeps its plain form.
+int vectorLengthAssignmentToJs(Token* self, const std::string& r, std::string& out, Parse* file, int mode,
+                               int typeCommentOff) {
+  static constexpr std::string_view kLength = ".length";
+  const std::string_view text = self->text.str();
+  Token* assign = siblingOf(self, 1);
+  if (!text.ends_with(kLength) || text.size() == kLength.size() || !r.ends_with(kLength) ||
+      !isType(assign, TokenTypeCode::Assign) || assign->text != "=")
+    return -1;
+  Token* value = siblingOf(assign, 1);
+  if (!value || (isType(value, TokenTypeCode::Number) && value->text == "0")) return -1;
+  const std::string type =
+      declaredTypeOfDottedName(self, std::string(text.substr(0, text.size() - kLength.size())), file);
+  if (!type.starts_with("Vector.<") || !type.ends_with(">")) return -1;
+  const std::string element = type.substr(8, type.size() - 9);
+  const char* fill = element == "int" || element == "uint" || element == "Number" ? "0"
+                     : element == "Boolean"                                     ? "false"
+                                                                                : "null";
+  out += r + "=(function(a,n,d){for(var i=a.length;i<n;i++)a[i]=d;return n;})(" +
+         r.substr(0, r.size() - kLength.size()) + ",";
+  const ChildRange length{.from = static_cast<size_t>(self->index) + 2,
+                          .stopAt = [](const Token* t) {
+                            return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                                   beginsNextStatement(t);
+                          },
+                          .skipsDisabled = false,
+                          .keepsTokensApart = false};
+  const size_t end = Token::_childRangeToJs_(out, file, self->parent->childs, length, mode, typeCommentOff);
+  out += std::string(",") + fill + ")";
+  self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
+  return 1 + static_cast<int>(end - length.from);
 }
 
 // Reading an attribute: x.@[expr] -> x.getAttribute(expr), x.@a ->
@@ -698,6 +867,14 @@ static int wordToJs(Token* self, std::string& out, Parse* file, int mode, int ty
     if (childrenOrCastToJs(self, r, out)) return skip;
     out += r;
   }
+  if (dotted && text.str().ends_with(".length") && isType(siblingOf(self, 1), TokenTypeCode::Assign)) {
+    takeBack();
+    if (const int consumed = vectorLengthAssignmentToJs(self, r, out, file, mode, typeCommentOff); consumed >= 0) {
+      done = true;
+      return skip + consumed;
+    }
+    out += r;
+  }
   if (!_ompilerOptions_.libraryAdded) return skip;
   if (elementValueStart(self) >= 0) {
     takeBack();
@@ -740,6 +917,9 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
   switch (type) {
     case TokenTypeCode::Word: {
       bool done = false;
+      // list[i].@n++ read as a value opens here; only a name indexed by [ ]
+      // can be such a receiver.
+      if (isType(siblingOf(this, 1), TokenTypeCode::Bracket)) openIndexedAttributeUpdate(this, out);
       const size_t joint = out.size();
       consumed = wordToJs(this, out, file, mode, typeCommentOff, done);
       keepTokensApart(out, joint);
@@ -803,6 +983,12 @@ int Token::toJsScript(std::string& out, Parse* file, int mode, int typeCommentOf
       Token* next = siblingOf(this, 1);
       Token* prev = siblingOf(this, -1);
       const KeptTexts& kept = keptTexts();
+      // RegExp(p, "gx") called without new.
+      if (text == "RegExp" && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New) &&
+          TokenNew::regExpWithoutExtendedFlag(next, file, typeCommentOff, out)) {
+        consumed = 1;
+        break;
+      }
       if (text.id() == kept.classWord && parent && isType(next, TokenTypeCode::Paren) && !isType(prev, TokenTypeCode::New)) {
         // Class(x) is a cast and prints as (x); new Class(...) keeps its word.
         if (castOpensStatement(this)) out += ";";

@@ -534,6 +534,9 @@ DeclaredType typeAlongPath(DeclaredType from, TokenClass* owner, std::string_vie
 // of the local, member or class at its head and of each member after it;
 // nullptr when a step has no class.
 TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file);
+// The declared type text of what that dotted name names ("Vector.<int>"),
+// "" when a step has no declared type.
+std::string declaredTypeOfDottedName(Token* word, const std::string& name, Parse* file);
 // The class of an element of the Vector that `word` names, `depth` indices
 // down (units[i] of a Vector.<Unit>, grid[y][x] of a Vector.<Vector.<Tile>>).
 TokenClass* classOfDeclaredElement(Token* word, size_t depth, Parse* file);

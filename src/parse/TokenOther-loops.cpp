@@ -379,6 +379,10 @@ DeclaredType typeAlongPath(DeclaredType from, TokenClass* owner, std::string_vie
   return type;
 }
 
+std::string declaredTypeOfDottedName(Token* word, const std::string& name, Parse* file) {
+  return word ? declaredTypeOfPath(word, name, file).text : std::string();
+}
+
 TokenClass* classOfDeclaredName(Token* word, const std::string& name, Parse* file) {
   if (!word) return nullptr;
   const DeclaredType type = declaredTypeOfPath(word, name, file);

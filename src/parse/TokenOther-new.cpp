@@ -76,6 +76,19 @@ std::string flagsWithoutExtended(Token* group) {
 
 }  // namespace
 
+// RegExp(p, "gx") as a call builds a RegExp as new does, and JavaScript
+// rejects its flag x the same way: both print the pattern without its
+// layout and the flags without x,
+//   RegExp(String(p).replace(...),"g")
+// Returns false, printing nothing, for any other arguments.
+bool TokenNew::regExpWithoutExtendedFlag(Token* group, Parse* file, int typeCommentOff, std::string& out) {
+  const std::string flags = flagsWithoutExtended(group);
+  if (flags.empty()) return false;
+  const std::string pattern = printUntilComma(group, file, typeCommentOff);
+  out += "RegExp(String(" + pattern + ")" + kWithoutLayout + "," + flags + ")";
+  return true;
+}
+
 // new needs nothing rewritten before output: the class it stands in is
 // noted, as for every token.
 int TokenNew::pretreatment(Parse* parseFile) {
@@ -134,14 +147,10 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
   // '#' comments of the pattern are layout; the pattern, known only when the
   // script runs, is made without them (escapes and character classes kept):
   //   new RegExp(p,"gx")  ->  new RegExp(String(p).replace(...),"g")
-  if (next->text == "RegExp" && after && after->type == Paren) {
-    const std::string flags = flagsWithoutExtended(after);
-    if (!flags.empty()) {
-      out += keyword;
-      const std::string pattern = printUntilComma(after, owner, typeCommentOff);
-      out += "RegExp(String(" + pattern + ")" + kWithoutLayout + "," + flags + ")";
-      return 2;
-    }
+  if (next->text == "RegExp" && after && after->type == Paren && !flagsWithoutExtended(after).empty()) {
+    out += keyword;
+    regExpWithoutExtendedFlag(after, owner, typeCommentOff, out);
+    return 2;
   }
 
   if (next->type == VectorType && after) {

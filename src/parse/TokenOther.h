@@ -140,6 +140,10 @@ class TokenNew : public Token {
   using Token::Token;
   int pretreatment(Parse* file) override;
   int toJsScript(std::string& out, Parse* file, int mode, int typeCommentOff) override;
+  // RegExp(p, "gx"), with or without new: prints the RegExp made without
+  // the flag x from the arguments `group`; false (nothing printed) when
+  // the flags are not a quoted text holding x.
+  static bool regExpWithoutExtendedFlag(Token* group, Parse* file, int typeCommentOff, std::string& out);
 };
 
 // ':' outside "::": type annotation, object key, label, ?: or case.

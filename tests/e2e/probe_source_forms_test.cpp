@@ -176,6 +176,13 @@ TEST(ProbeSourceForms, RegularExpressionFlags) {
        "trace(r.test(\"hello\"), r.source, \"WO R D, wo r d\".replace(g, \"-\"), g.global, g.ignoreCase, "
        "new RegExp(\"a b\").test(\"a b\"));",
        "true hello -, - true true true\n"},
+      // RegExp(p, "x") without new builds a RegExp too: the call threw the
+      // same SyntaxError on the flag. "(\\d+) x # n" reads as (\d+)x; a
+      // call without x keeps its flags.
+      {"the flag x of RegExp called without new", "",
+       "var p:String = \"(\\\\d+) x # n\";\nvar r:RegExp = RegExp(p, \"x\");\n"
+       "trace(r.test(\"12x\"), \"1x 22x 3\".replace(RegExp(p, \"gx\"), \"<$1>\"), \"aa b\".replace(RegExp(\"a\", \"g\"), \"-\"));",
+       "true <1> <22> 3 -- b\n"},
   };
   runCases(cases, sizeof cases / sizeof cases[0]);
 }

@@ -180,6 +180,36 @@ TEST(RealCodeFaults, OutputKeepsWhatTheSourceMeans) {
            "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
            "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
        "105 3 42\n"},
+      // The same updates read as values printed the setAttribute call,
+      // whose result is undefined, and a computed name x.@[k] += 1 an
+      // assignment to the getAttribute call. A postfix step gives the number
+      // read before it (y 3, w 42), a prefix step and op= the value set
+      // ("10" joined with 5 is "105", ++ of "41" is 42). The loop reads
+      // 42, 41 and 40 (two turns) and leaves 39, then 7 is set by name;
+      // through the index in call arguments 7 steps to 8, then 9 > 8.
+      {"XML attribute update read as a value",
+       mainClass("\t\t\tvar u:Attrs = new Attrs();\n"
+                 "\t\t\tvar y:int = u.@n++;\n\t\t\ttrace(y, u.@hp += 5);\n"
+                 "\t\t\tvar k:String = \"n\";\n\t\t\tu.@[k] += 1;\n\t\t\tvar z:int = ++u.@[k];\n"
+                 "\t\t\tvar all:Array = [u];\n\t\t\tvar w:int = all[0].@n--;\n\t\t\t++all[0].@n;\n"
+                 "\t\t\tvar turns:int = 0;\n\t\t\twhile (u.@[k]-- > 40) turns++;\n"
+                 "\t\t\tu.@[k] = 7;\n\t\t\ttrace(z, w, turns, u.@n, u.@hp);\n"
+                 "\t\t\ttrace(all[0].@n++, ++all[0].@[k] > 8, u.@n);\n") +
+           "class Attrs {\n\tprivate var values:Object = {hp: \"10\", n: \"3\"};\n"
+           "\tpublic function getAttribute(name:String):String { return values[name]; }\n"
+           "\tpublic function setAttribute(name:String, value:*):void { values[name] = String(value); }\n}\n",
+       "3 105\n42 42 2 7 105\n7 true 9\n"},
+      // A Vector's length set larger left undefined slots, so v[3] + 1 was
+      // NaN: the new slots hold the element type's default, 0, false or
+      // null. 2 then 3 cuts and adds one 0 again; an Array keeps undefined.
+      {"Vector length set larger",
+       mainClass("\t\t\tvar v:Vector.<int> = new Vector.<int>();\n\t\t\tv.length = 5;\n"
+                 "\t\t\ttrace(v[3] + 1, v.length);\n\t\t\tv[1] = 7;\n\t\t\tv.length = 2;\n\t\t\tv.length = 3\n"
+                 "\t\t\tflags.length = 2;\n\t\t\tvar names:Vector.<String> = new Vector.<String>();\n"
+                 "\t\t\tnames.length = 1;\n\t\t\tvar a:Array = [];\n\t\t\ta.length = 1;\n"
+                 "\t\t\ttrace(v.join(\",\"), this.flags[1], names[0], a[0]);\n",
+                 "\t\tprivate var flags:Vector.<Boolean> = new Vector.<Boolean>();\n"),
+       "1 5\n0,7,0 false null undefined\n"},
       // A field, parameter or local named flash (a hit flash) was read as
       // the flash package: flash.alpha became zafrit.alpha, undefined.
       {"variable named flash",
@@ -678,6 +708,18 @@ TEST(GamePrograms, RunInNodeAsTheyWouldInFlash) {
        "3 15 24\n"
        ">3> 1 Q2true\n"
        "310 36 800 1 32/310/1\n"},
+      // A 4 x 3 grid whose Vector of cells is sized by its length, walls
+      // found by RegExp("\\#  # a wall", "gx") called without new (the
+      // pattern reads \#) at 2 and 6. A breadth-first walk from the corner,
+      // with dist and seen sized by length (0 and false): the far corner of
+      // the top row is 7 steps away round the wall, the bottom right 5;
+      // the two walls stay unseen, 9 cells are pushed (counted by ++ on an
+      // attribute of a stand-in), "x" joined with 7 is "x7"; "5" < 7 reads
+      // best++ as 5 and leaves 6.
+      {"game-gridwalk",
+       "001000100000\n"
+       "7 5 2 9 x7\n"
+       "5 6\n"},
   };
   for (const Program& p : programs) {
     SCOPED_TRACE(p.fixture);

@@ -203,6 +203,13 @@ TEST(StatementOutput, Expressions) {
        "x.setAttribute('bits',x.getAttribute('bits')>>>(1))\nx.setAttribute('n',Number(x.getAttribute('n'))+1);\n"
        "x.setAttribute('n',Number(x.getAttribute('n'))+1);\nx.setAttribute('n',Number(x.getAttribute('n'))-1),n++;\n"
        "list[i].setAttribute('n',list[i].getAttribute('n')+(2));\n"},
+      {"attribute updates read as values and computed attribute names",
+       "y = x.@n++;\nf(x.@hp -= 5);\nx.@[k] += 1;\nx.@[k] = v;\n++x.@[k];\n++list[i].@n;\nf(list[i].@n--);\n",
+       "y=(function(o,n){var v=Number(o.getAttribute(n));o.setAttribute(n,v+1);return v;})(x,'n');\n"
+       "f((function(o,n,b){var v=o.getAttribute(n)-b;o.setAttribute(n,v);return v;})(x,'hp',(5)));\n"
+       "x.setAttribute(k,x.getAttribute(k)+(1));\nx.setAttribute(k,v);\n"
+       "x.setAttribute(k,Number(x.getAttribute(k))+1);\nlist[i].setAttribute('n',Number(list[i].getAttribute('n'))+1);\n"
+       "f((function(o,n){var v=Number(o.getAttribute(n));o.setAttribute(n,v-1);return v;})(list[i],'n'));\n"},
       {"every attribute empties the star", "a = x.@*;\n", "a=x.getAttribute('');\n"},
       {"a named attribute keeps its multiplication", "y = x.@id * 2;\n", "y=x.getAttribute('id')*2;\n"},
       {"children", "a = x.*;\nb = x.*.length();\n",
