@@ -265,7 +265,7 @@ class GroupLexer {
   }
   void flushWord() {
     if (wordStart_ < 0) return;
-    addWord(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_, wordColons_);
+    word();
     wordStart_ = -1;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
@@ -277,6 +277,8 @@ class GroupLexer {
     return t;
   }
 
+  // The word read from wordStart_ up to pos_ becomes its token (Token-lexer-words.cpp).
+  void word();
   // The group scanner (Token-lexer.cpp).
   LexEnd scan(bool opened);
   LexEnd atEnd(bool opened);

@@ -247,10 +247,12 @@ struct WordClassCache {
 // guard of a function-local static.
 WordClassCache g_wordClasses;
 
-const WordClass& classifyWord(std::string_view word, uint32_t id) {
+// The answer for a text not asked about since the lists were last read,
+// out of line: most words of a file are ones it has used before.
+[[gnu::noinline]] const WordClass& classifyNewWord(std::string_view word, uint32_t id) {
   WordClassCache& cache = g_wordClasses;
   static const WordClass none;
-  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) [[unlikely]] {
+  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) {
     cache.made = true;
     cache.statementList = __unnowkey__;
     cache.typeList = __sytemtype__;
@@ -276,6 +278,16 @@ const WordClass& classifyWord(std::string_view word, uint32_t id) {
   if (id >= cache.byId.size()) cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
   cache.byId[id] = found;
   return *found;
+}
+
+// The word's row and list marks: the answer kept for its text while the
+// lists stay the ones it was made from.
+[[gnu::always_inline]] inline const WordClass& classifyWord(std::string_view word, uint32_t id) {
+  const WordClassCache& cache = g_wordClasses;
+  if (cache.statementList == __unnowkey__ && cache.typeList == __sytemtype__ && id < cache.byId.size() &&
+      cache.byId[id]) [[likely]]
+    return *cache.byId[id];
+  return classifyNewWord(word, id);
 }
 
 // Whether the text after a NS::name word makes it a conditional-compilation
@@ -390,8 +402,9 @@ bool isNumberWord(std::string_view w) {
   return token;
 }
 
-Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
-                      bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
+[[gnu::always_inline]] inline Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted,
+                                                    const WordClass& wordClass, bool neverStatementWord,
+                                                    bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
     Token* literal = makeToken<Token>(int(TokenTypeCode::Literal), static_cast<const char*>(nullptr), 0, line, group);
     literal->text = key;
@@ -419,7 +432,8 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
 // Pushes a word's token with what waited for it: the doc comment (for a
 // declaration), the layout and the modifier flags. Only a row's maker
 // (`keyword` true) makes a case label.
-void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, int& flags, Layout& leading) {
+[[gnu::always_inline]] inline void placeWordToken(Token* token, bool keyword, bool declaration, Token* group,
+                                                  int& flags, Layout& leading) {
   if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
   if (keyword && (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default)) {
@@ -437,6 +451,33 @@ void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, 
   flags = 0;
   group->push(token);
   countMade();
+}
+
+// The token of a word whose text is kept and looked up already: a row's
+// maker runs first (and may consume the word); pushed with what waited for it.
+[[gnu::always_inline]] inline void makeWord(std::string_view w, const SharedString& key, bool quotedWord,
+                                            const WordClass& wordClass, const char* end, int line, Token* group,
+                                            int& flags, Layout& leading, bool colons) {
+  Token* token = nullptr;
+  bool declaration = false;
+  bool neverStatementWord = false;
+  if (const WordRow* row = wordClass.row) {
+    WordSite site{*row, end, line, group, flags, leading};
+    if (row->make(site) == WordMade::Consumed) return;
+    token = site.token;
+    declaration = site.declaration;
+    neverStatementWord = site.neverStatementWord;
+  }
+  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
+  placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
+}
+
+// makeWord for the group lexer's words of the table and words with a "::",
+// out of its path for plain names.
+[[gnu::noinline]] void tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass,
+                                             const char* end, int line, Token* group, int& flags, Layout& leading,
+                                             bool colons) {
+  makeWord(w, key, false, wordClass, end, line, group, flags, leading, colons);
 }
 
 }  // namespace
@@ -478,16 +519,50 @@ void lexer::addWord(const char* text, const char* word, int last, int line, Toke
 
   static const WordClass kQuoted;
   const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w, key.id());
-  Token* token = nullptr;
-  bool declaration = false;
-  bool neverStatementWord = false;
-  if (const WordRow* row = wordClass.row) {
-    WordSite site{*row, end, line, group, flags, leading};
-    if (row->make(site) == WordMade::Consumed) return;
-    token = site.token;
-    declaration = site.declaration;
-    neverStatementWord = site.neverStatementWord;
+  makeWord(w, key, quotedWord, wordClass, end, line, group, flags, leading, colons);
+}
+
+// Most words the group lexer reads are names or numbers: no layout byte
+// inside, no "::", not quoted, not a word of the table. Such a word gets
+// its token here; any other goes the way of addWord.
+void GroupLexer::word() {
+  const char* word = t_ + wordStart_;
+  const char* end = t_ + pos_;
+  if (wordSpaced_ || end <= word) [[unlikely]] {
+    addWord(t_, word, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_, wordColons_);
+    return;
   }
-  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
-  placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
+  const std::string_view w(word, static_cast<size_t>(end - word));
+  const unsigned char first = static_cast<unsigned char>(*word);
+  SharedString key(w);
+  int code;
+  if (first <= '9') {
+    // A number, or a word that begins with '$' (or any other byte that
+    // begins none of the table's words) and goes the way of addWord.
+    if (!isNumberWord(w)) [[unlikely]] {
+      addWord(t_, word, pos_ - 1, wordLine_, group_, flags_, leading_, false, wordColons_);
+      return;
+    }
+    // Zeros cut off, or the word's own kept text.
+    const std::string_view number = withoutLeadingZeros(w);
+    if (number.size() != w.size()) key = SharedString(number);
+    code = TokenTypeCode::Number;
+  } else {
+    const WordClass& wordClass = classifyWord(w, key.id());
+    if (wordClass.row || wordColons_) [[unlikely]] {
+      tableOrNamespacedWord(w, key, wordClass, end, wordLine_, group_, flags_, leading_, wordColons_);
+      return;
+    }
+    code = wordClass.statementWord ? TokenTypeCode::StatementWord
+           : wordClass.systemType  ? TokenTypeCode::SystemType
+                                   : TokenTypeCode::Word;
+  }
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, wordLine_, group_);
+  token->text = key;
+  _Comment.clear();
+  leading_.moveTo(token->leadingText);
+  token->flags = flags_;
+  flags_ = 0;
+  group_->push(token);
+  ++g_run->tokensMade;  // a group lexer reads only inside a run
 }
