@@ -225,6 +225,11 @@ bool scanXml(const char* text, long long& scanned);
 void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, Layout& leading,
              bool spaced, bool colons);
 
+// Makes the table of word classes again when the list __unnowkey__ or
+// __sytemtype__ was replaced since it was made; asked before a text is
+// tokenised, so that the look-up made for every word need not.
+void refreshWordClasses();
+
 // Whether the next token of the group begins a value.
 bool valueExpectedAfter(Token* group);
 

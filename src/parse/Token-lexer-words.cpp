@@ -240,8 +240,11 @@ struct WordClassCache {
   bool made = false;
   std::unordered_map<std::string_view, WordClass> words;
   // The answer for each kept text seen so far, by its number (null: not
-  // asked yet): most words of a file are ones it has used before.
+  // asked yet): most words of a file are ones it has used before. Its
+  // elements and size are read through byIdItems and byIdSize.
   std::vector<const WordClass*> byId;
+  const WordClass** byIdItems = nullptr;
+  size_t byIdSize = 0;
 };
 // At namespace scope, so that the look-up made for every word needs no
 // guard of a function-local static.
@@ -252,43 +255,54 @@ WordClassCache g_wordClasses;
 [[gnu::noinline]] const WordClass& classifyNewWord(std::string_view word, uint32_t id) {
   WordClassCache& cache = g_wordClasses;
   static const WordClass none;
-  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) {
-    cache.made = true;
-    cache.statementList = __unnowkey__;
-    cache.typeList = __sytemtype__;
-    cache.words.clear();
-    cache.byId.clear();
-    for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
-    // The words between the '|' of a list, as inWordList reads them.
-    auto addList = [&](const char* list, bool WordClass::*mark) {
-      if (!list) return;
-      for (const char* p = std::strchr(list, '|'); p && p[1];) {
-        const char* q = std::strchr(p + 1, '|');
-        if (!q) break;
-        if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
-        p = q;
-      }
-    };
-    addList(__unnowkey__, &WordClass::statementWord);
-    addList(__sytemtype__, &WordClass::systemType);
-  }
-  if (id < cache.byId.size() && cache.byId[id]) return *cache.byId[id];
   auto it = cache.words.find(word);
   const WordClass* found = it == cache.words.end() ? &none : &it->second;
-  if (id >= cache.byId.size()) cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
+  if (id >= cache.byId.size()) {
+    cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
+    cache.byIdItems = cache.byId.data();
+    cache.byIdSize = cache.byId.size();
+  }
   cache.byId[id] = found;
   return *found;
 }
 
-// The word's row and list marks: the answer kept for its text while the
-// lists stay the ones it was made from.
+// The word's row and list marks: the answer kept for its text (the lists
+// are looked at once per text tokenised, by refreshWordClasses).
 [[gnu::always_inline]] inline const WordClass& classifyWord(std::string_view word, uint32_t id) {
   const WordClassCache& cache = g_wordClasses;
-  if (cache.statementList == __unnowkey__ && cache.typeList == __sytemtype__ && id < cache.byId.size() &&
-      cache.byId[id]) [[likely]]
-    return *cache.byId[id];
+  if (id < cache.byIdSize && cache.byIdItems[id]) [[likely]]
+    return *cache.byIdItems[id];
   return classifyNewWord(word, id);
 }
+
+}  // namespace
+
+void lexer::refreshWordClasses() {
+  WordClassCache& cache = g_wordClasses;
+  if (cache.statementList == __unnowkey__ && cache.typeList == __sytemtype__ && cache.made) return;
+  cache.made = true;
+  cache.statementList = __unnowkey__;
+  cache.typeList = __sytemtype__;
+  cache.words.clear();
+  cache.byId.clear();
+  cache.byIdItems = nullptr;
+  cache.byIdSize = 0;
+  for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
+  // The words between the '|' of a list, as inWordList reads them.
+  auto addList = [&](const char* list, bool WordClass::*mark) {
+    if (!list) return;
+    for (const char* p = std::strchr(list, '|'); p && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
+      p = q;
+    }
+  };
+  addList(__unnowkey__, &WordClass::statementWord);
+  addList(__sytemtype__, &WordClass::systemType);
+}
+
+namespace {
 
 // Whether the text after a NS::name word makes it a conditional-compilation
 // name: a { } block follows, or a declaration (function, var, const), maybe
@@ -490,6 +504,7 @@ bool isNumberWord(std::string_view w) {
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
   if (!text || !word || !group) return;
+  lexer::refreshWordClasses();
   lexer::Layout layout;
   layout.text().swap(leading);
   lexer::addWord(text, word, last, line, group, flags, layout, true, true);

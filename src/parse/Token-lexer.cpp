@@ -590,6 +590,7 @@ void lexInto(Token* group, const char* text, int length, int& pos, int& line) {
   if (!group || !text || length <= 0 || pos < 0 || pos >= length) return;
   RunScope scope(length);
   if (g_run->aborted) return;
+  refreshWordClasses();
   const bool outermost = scope.owner();
   GroupLexer(group, text, length, pos, line).run(false);
   if (outermost) bracketLogicalAssignValues(g_run->logicalAssigns);
