@@ -289,6 +289,7 @@ class GroupLexer {
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
+  int tabsAt(int p) const;
   void punctuation(int code, const SharedString& text);
   void star();
   void colon();

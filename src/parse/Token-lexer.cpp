@@ -12,6 +12,7 @@
 // its siblings Token-lexer-<part>.cpp make the words, read XML literals,
 // regular expressions, directive comments and includes, and rewrite
 // logical assignments.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -306,6 +307,21 @@ LexEnd GroupLexer::scan(bool opened) {
   }
 }
 
+// The number of tabs from `p` on. Read eight bytes at a time where eight
+// lie before the text's end: an indentation is often that deep or deeper.
+int GroupLexer::tabsAt(int p) const {
+  static_assert(std::endian::native == std::endian::little, "the first byte read is the lowest");
+  const int from = p;
+  for (; p + 8 <= len_; p += 8) {
+    uint64_t bytes;
+    std::memcpy(&bytes, t_ + p, sizeof bytes);
+    // A byte that is no tab leaves a nonzero byte here; the lowest is the first.
+    if (const uint64_t other = bytes ^ 0x0909090909090909ull) return p - from + (std::countr_zero(other) >> 3);
+  }
+  while (t_[p] == '\t') ++p;
+  return p - from;
+}
+
 // A line end ends the word and goes into the layout of the next token; the
 // indentation after it is read at once.
 void GroupLexer::lineEnd() {
@@ -315,8 +331,7 @@ void GroupLexer::lineEnd() {
   if (leading_.empty()) {
     // Most line ends stand alone before tabs and a token: the layout is
     // held as the number of its text.
-    int p = pos_;
-    while (t_[p] == '\t') ++p;
+    const int p = pos_ + tabsAt(pos_);
     const char next = t_[p];
     if (next != '.' && next != 0 && next != ' ' && !isLayoutByte(next)) {
       leading_.setLineAndTabs(static_cast<size_t>(p - pos_));
