@@ -26,6 +26,9 @@ constexpr int kMaxVectorParam = 512;
 // (includes of includes too); further includes are a source error.
 constexpr long long kMaxIncludedBytes = 16ll << 20;
 
+// A word's row of the word table and list marks (Token-lexer-words.cpp).
+struct WordClass;
+
 // ---- the layout waiting for the next token ----
 
 // The blanks, tabs and line ends read since the last token. The usual
@@ -284,6 +287,7 @@ class GroupLexer {
 
   // The word read from wordStart_ up to pos_ becomes its token (Token-lexer-words.cpp).
   void word();
+  [[gnu::noinline]] void tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass);
   // The group scanner (Token-lexer.cpp).
   LexEnd scan(bool opened);
   LexEnd atEnd(bool opened);

@@ -225,14 +225,18 @@ const WordRow kWordRows[] = {
 #include "Token-lexer-words.def"
 };
 
+}  // namespace
+
 // Everything the lexer asks about one word, found by one hash lookup: its
 // row of the word table and whether the lists __unnowkey__ and __sytemtype__
 // hold it. The table is made again when either list is replaced.
-struct WordClass {
+struct lexer::WordClass {
   const WordRow* row = nullptr;
   bool statementWord = false;
   bool systemType = false;
 };
+
+namespace {
 
 struct WordClassCache {
   const char* statementList = nullptr;
@@ -486,14 +490,6 @@ bool isNumberWord(std::string_view w) {
   placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
 }
 
-// makeWord for the group lexer's words of the table and words with a "::",
-// out of its path for plain names.
-[[gnu::noinline]] void tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass,
-                                             const char* end, int line, Token* group, int& flags, Layout& leading,
-                                             bool colons) {
-  makeWord(w, key, false, wordClass, end, line, group, flags, leading, colons);
-}
-
 }  // namespace
 
 // Makes the token for one word of the text (from `word` to the byte at
@@ -565,7 +561,7 @@ void GroupLexer::word() {
   } else {
     const WordClass& wordClass = classifyWord(w, key.id());
     if (wordClass.row || wordColons_) [[unlikely]] {
-      tableOrNamespacedWord(w, key, wordClass, end, wordLine_, group_, flags_, leading_, wordColons_);
+      tableOrNamespacedWord(w, key, wordClass);
       return;
     }
     code = wordClass.statementWord ? TokenTypeCode::StatementWord
@@ -580,4 +576,10 @@ void GroupLexer::word() {
   flags_ = 0;
   group_->push(token);
   ++g_run->tokensMade;  // a group lexer reads only inside a run
+}
+
+// The way of addWord for the words of the table and the words with a "::"
+// that word() reads, out of its path.
+void GroupLexer::tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass) {
+  makeWord(w, key, false, wordClass, w.data() + w.size(), wordLine_, group_, flags_, leading_, wordColons_);
 }
