@@ -127,7 +127,7 @@ bool isOperator3(const char* p) {
 
 // The byte classes the group lexer asks about once per byte of source, as
 // one table made when compiling.
-enum : uint8_t { kOperatorByte = 1, kPlainWordByte = 2 };
+enum : uint8_t { kOperatorByte = 1, kPlainWordByte = 2, kLayoutOrDotByte = 4 };
 
 constexpr bool inText(const char* text, unsigned char c) {
   for (; *text; ++text)
@@ -147,6 +147,7 @@ struct ByteClasses {
       // an operator byte.
       if (b >= 0x21 && b != 0x7F && !inText("\"'(){}[]*,?:;./", c) && !inText("?+-/=|^~%&<>!", c))
         of[b] |= kPlainWordByte;
+      if (inText(" \t\n\r\x01.", c)) of[b] |= kLayoutOrDotByte;
     }
   }
 };
@@ -156,6 +157,11 @@ constexpr ByteClasses kByteClasses;
 bool isOperatorChar(unsigned char c) { return kByteClasses.of[c] & kOperatorByte; }
 
 bool isPlainWordByte(unsigned char c) { return kByteClasses.of[c] & kPlainWordByte; }
+
+// A layout byte (see isLayoutByte) or a '.'.
+constexpr bool isLayoutOrDot(unsigned char c) { return kByteClasses.of[c] & kLayoutOrDotByte; }
+static_assert(isLayoutOrDot(' ') && isLayoutOrDot('\t') && isLayoutOrDot('\n') && isLayoutOrDot('\r') &&
+              isLayoutOrDot('\x01') && isLayoutOrDot('.') && !isLayoutOrDot('a') && !isLayoutOrDot('\0'));
 
 // Index of the byte that closes the first `open` at or after `from`; -1 when
 // the text (or the `limit` bytes after the first open) ends first.
@@ -224,7 +230,7 @@ LexEnd GroupLexer::scan(bool opened) {
         // Most blanks stand alone between two tokens: one that neither a
         // layout byte nor a '.' follows ends the word and goes into the
         // layout at once.
-        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.') {
+        if (!isLayoutOrDot(static_cast<unsigned char>(t_[pos_ + 1]))) {
           flushWord();
           leading_ += ' ';
           ++pos_;
