@@ -568,13 +568,20 @@ void GroupLexer::word() {
            : wordClass.systemType  ? TokenTypeCode::SystemType
                                    : TokenTypeCode::Word;
   }
-  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, wordLine_, group_);
-  token->text = key;
+  // What waits for the token is taken first, so that the stores made into
+  // the new token follow one another (the ones its fields are overwritten
+  // by end up the only ones).
   _Comment.clear();
-  leading_.moveTo(token->leadingText);
-  token->flags = flags_;
+  SharedString leading;
+  leading_.moveTo(leading);
+  const int flags = flags_;
   flags_ = 0;
-  group_->push(token);
+  Token* const group = group_;
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, wordLine_, group);
+  token->text = key;
+  token->leadingText = leading;
+  token->flags = flags;
+  group->push(token);
   ++g_run->tokensMade;  // a group lexer reads only inside a run
 }
 
