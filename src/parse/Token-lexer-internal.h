@@ -276,6 +276,22 @@ class GroupLexer {
     word();
     wordStart_ = -1;
   }
+  // A new token of class T with a kept text, pushed with the waiting
+  // layout (none when `withLeading` is false) as pushToken would push it.
+  // The layout is taken before the token is made, so that each field the
+  // token gets is stored once (the constructor's stores of them are dead).
+  template <class T = Token>
+  T* pushNew(int code, SharedString text, bool withLeading = true) {
+    SharedString leading;
+    if (withLeading) leading_.moveTo(leading);
+    Token* const group = group_;
+    T* t = makeToken<T>(code, static_cast<const char*>(nullptr), 0, line_, group);
+    t->text = text;
+    t->leadingText = leading;
+    group->push(t);
+    ++g_run->tokensMade;  // a group lexer reads only inside a run
+    return t;
+  }
   Token* pushToken(Token* t, bool withLeading = true) {
     if (withLeading) {
       leading_.moveTo(t->leadingText);

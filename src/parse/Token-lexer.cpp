@@ -281,7 +281,7 @@ LexEnd GroupLexer::scan(bool opened) {
         flushWord();
         // The layout before a ';' waits for the next token.
         static const SharedString kSemicolon(";");
-        pushToken(newToken(TokenTypeCode::Semicolon, kSemicolon, line_, group_), false);
+        pushNew(TokenTypeCode::Semicolon, kSemicolon, false);
         ++pos_;
         continue;
       }
@@ -352,7 +352,7 @@ void GroupLexer::lineEnd() {
 // A one-byte token that ends the word before it.
 void GroupLexer::punctuation(int code, const SharedString& text) {
   flushWord();
-  pushToken(newToken(code, text, line_, group_));
+  pushNew(code, text);
   ++pos_;
 }
 
@@ -364,7 +364,7 @@ void GroupLexer::star() {
   } else {
     flushWord();
     static const SharedString kStar("*");
-    pushToken(newToken(TokenTypeCode::Operator, kStar, line_, group_));
+    pushNew(TokenTypeCode::Operator, kStar);
   }
   ++pos_;
 }
@@ -377,7 +377,7 @@ void GroupLexer::colon() {
   } else {
     flushWord();
     static const SharedString kColon(":");
-    pushToken(newToken<TokenColon>(TokenTypeCode::Colon, kColon, line_, group_));
+    pushNew<TokenColon>(TokenTypeCode::Colon, kColon);
   }
   ++pos_;
 }
@@ -477,13 +477,8 @@ LexEnd GroupLexer::openGroup(char c) {
       return LexEnd::Closed;
     }
   }
-  Token* g;
-  if (c == '(') {
-    g = makeToken<TokenParent>(int(TokenTypeCode::Paren), static_cast<const char*>(nullptr), pos_, line_, group_);
-  } else {
-    g = makeToken<Token>(int(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket), static_cast<const char*>(nullptr), pos_, line_, group_);
-  }
-  pushToken(g);
+  Token* g = c == '(' ? pushNew<TokenParent>(TokenTypeCode::Paren, SharedString())
+                      : pushNew(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket, SharedString());
   LexRun& run = *g_run;
   if (run.depth >= kMaxLexDepth) {
     queueError(g, group_, "Brackets nested too deeply (more than " + std::to_string(kMaxLexDepth) + " levels)");
@@ -603,7 +598,7 @@ void GroupLexer::operatorByte(char c) {
     return;
   }
   const int code = n == 1 && at[0] == '=' ? TokenTypeCode::Assign : TokenTypeCode::Operator;
-  pushToken(newToken(code, SharedString(std::string_view(at, static_cast<size_t>(n))), line_, group_));
+  pushNew(code, SharedString(std::string_view(at, static_cast<size_t>(n))));
   pos_ += n;
 }
 
