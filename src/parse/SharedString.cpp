@@ -142,6 +142,11 @@ uint32_t SharedString::intern(std::string_view s) {
     uint32_t& one = single_[static_cast<unsigned char>(s[0])];
     return one ? one : internSlow(s, one);
   }
+  return internLong(s);
+}
+
+uint32_t SharedString::internLong(std::string_view s) {
+  const size_t n = s.size();
   // The lexer stores a text for every token, nearly always one of a few
   // dozen runs of blanks: a small table of recent texts, indexed by the
   // length and the end bytes, answers most of them without hashing.
