@@ -82,10 +82,8 @@ class Layout {
 
  private:
   static constexpr size_t kTabLines = 32;
-  static uint32_t blankId() {
-    static const uint32_t id = SharedString(" ").id();
-    return id;
-  }
+  // The one-byte texts are kept in a table by the byte: no guarded static.
+  static uint32_t blankId() { return SharedString(std::string_view(" ", 1)).id(); }
   // Keeps the text of a line end and `tabs` tabs, remembering its number
   // for the first kTabLines counts.
   [[gnu::noinline]] static uint32_t keepLineAndTabs(size_t tabs) {
