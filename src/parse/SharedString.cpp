@@ -113,7 +113,8 @@ inline bool sameBytes(const char* a, const char* b, size_t n) {
 }
 
 // The table of recent texts (see intern; the one-byte table is SharedString::single_).
-constexpr size_t kRecentSlots = 4096;
+constexpr int kRecentBits = 12;
+constexpr size_t kRecentSlots = size_t(1) << kRecentBits;
 uint32_t g_recent[kRecentSlots] = {};
 
 }  // namespace
@@ -142,12 +143,20 @@ uint32_t SharedString::intern(std::string_view s) {
     uint32_t& one = single_[static_cast<unsigned char>(s[0])];
     return one ? one : internSlow(s, one);
   }
+  return internLong(s);
+}
+
+uint32_t SharedString::internLong(std::string_view s) {
+  const size_t n = s.size();
   // The lexer stores a text for every token, nearly always one of a few
-  // dozen runs of blanks: a small table of recent texts, indexed by the
-  // length and the end bytes, answers most of them without hashing.
-  const size_t slot = (n * 31 + static_cast<unsigned char>(s[0]) * 7 + static_cast<unsigned char>(s[1]) * 101 +
-                      static_cast<unsigned char>(s[n - 1])) &
-                     (kRecentSlots - 1);
+  // dozen runs of blanks: a small table of recent texts, indexed by one
+  // multiplication of the length, the first two bytes and the last, answers
+  // most of them without hashing the whole text.
+  uint16_t front;
+  std::memcpy(&front, s.data(), sizeof front);
+  const uint32_t key =
+      front | static_cast<uint32_t>(static_cast<unsigned char>(s[n - 1])) << 16 | static_cast<uint32_t>(n) << 24;
+  const size_t slot = (key * 0x9E3779B1u) >> (32 - kRecentBits);
   uint32_t& recent = g_recent[slot];
   if (const uint32_t hit = recent; hit && n <= 16) {
     const std::string& kept = *kept_[hit];

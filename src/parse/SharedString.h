@@ -70,11 +70,13 @@ class SharedString {
   // answered in line: the lexer stores the layout before every token, most
   // often "" or " ".
   static uint32_t internShort(std::string_view s) {
-    if (s.size() > 1) return intern(s);
+    if (s.size() > 1) return internLong(s);
     if (s.empty()) return 0;
     const uint32_t one = single_[static_cast<unsigned char>(s[0])];
     return one ? one : intern(s);
   }
+  // intern for a text of two bytes or more.
+  static uint32_t internLong(std::string_view s);
   // The numbers of the one-byte texts kept so far, by the byte (0: not yet).
   static uint32_t single_[256];
   // intern's lookup in the table of all texts; `remembered` keeps the number.

@@ -26,6 +26,9 @@ constexpr int kMaxVectorParam = 512;
 // (includes of includes too); further includes are a source error.
 constexpr long long kMaxIncludedBytes = 16ll << 20;
 
+// A word's row of the word table and list marks (Token-lexer-words.cpp).
+struct WordClass;
+
 // ---- the layout waiting for the next token ----
 
 // The blanks, tabs and line ends read since the last token. The usual
@@ -79,10 +82,8 @@ class Layout {
 
  private:
   static constexpr size_t kTabLines = 32;
-  static uint32_t blankId() {
-    static const uint32_t id = SharedString(" ").id();
-    return id;
-  }
+  // The one-byte texts are kept in a table by the byte: no guarded static.
+  static uint32_t blankId() { return SharedString(std::string_view(" ", 1)).id(); }
   // Keeps the text of a line end and `tabs` tabs, remembering its number
   // for the first kTabLines counts.
   [[gnu::noinline]] static uint32_t keepLineAndTabs(size_t tabs) {
@@ -225,6 +226,11 @@ bool scanXml(const char* text, long long& scanned);
 void addWord(const char* text, const char* word, int last, int line, Token* group, int& flags, Layout& leading,
              bool spaced, bool colons);
 
+// Makes the table of word classes again when the list __unnowkey__ or
+// __sytemtype__ was replaced since it was made; asked before a text is
+// tokenised, so that the look-up made for every word need not.
+void refreshWordClasses();
+
 // Whether the next token of the group begins a value.
 bool valueExpectedAfter(Token* group);
 
@@ -265,8 +271,24 @@ class GroupLexer {
   }
   void flushWord() {
     if (wordStart_ < 0) return;
-    addWord(t_, t_ + wordStart_, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_, wordColons_);
+    word();
     wordStart_ = -1;
+  }
+  // A new token of class T with a kept text, pushed with the waiting
+  // layout (none when `withLeading` is false) as pushToken would push it.
+  // The layout is taken before the token is made, so that each field the
+  // token gets is stored once (the constructor's stores of them are dead).
+  template <class T = Token>
+  T* pushNew(int code, SharedString text, bool withLeading = true) {
+    SharedString leading;
+    if (withLeading) leading_.moveTo(leading);
+    Token* const group = group_;
+    T* t = makeToken<T>(code, static_cast<const char*>(nullptr), 0, line_, group);
+    t->text = text;
+    t->leadingText = leading;
+    group->push(t);
+    ++g_run->tokensMade;  // a group lexer reads only inside a run
+    return t;
   }
   Token* pushToken(Token* t, bool withLeading = true) {
     if (withLeading) {
@@ -277,11 +299,15 @@ class GroupLexer {
     return t;
   }
 
+  // The word read from wordStart_ up to pos_ becomes its token (Token-lexer-words.cpp).
+  void word();
+  [[gnu::noinline]] void tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass);
   // The group scanner (Token-lexer.cpp).
   LexEnd scan(bool opened);
   LexEnd atEnd(bool opened);
   void blankRun();
   void lineEnd();
+  int tabsAt(int p) const;
   void punctuation(int code, const SharedString& text);
   void star();
   void colon();

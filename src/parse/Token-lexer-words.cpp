@@ -225,14 +225,18 @@ const WordRow kWordRows[] = {
 #include "Token-lexer-words.def"
 };
 
+}  // namespace
+
 // Everything the lexer asks about one word, found by one hash lookup: its
 // row of the word table and whether the lists __unnowkey__ and __sytemtype__
 // hold it. The table is made again when either list is replaced.
-struct WordClass {
+struct lexer::WordClass {
   const WordRow* row = nullptr;
   bool statementWord = false;
   bool systemType = false;
 };
+
+namespace {
 
 struct WordClassCache {
   const char* statementList = nullptr;
@@ -240,43 +244,69 @@ struct WordClassCache {
   bool made = false;
   std::unordered_map<std::string_view, WordClass> words;
   // The answer for each kept text seen so far, by its number (null: not
-  // asked yet): most words of a file are ones it has used before.
+  // asked yet): most words of a file are ones it has used before. Its
+  // elements and size are read through byIdItems and byIdSize.
   std::vector<const WordClass*> byId;
+  const WordClass** byIdItems = nullptr;
+  size_t byIdSize = 0;
 };
 // At namespace scope, so that the look-up made for every word needs no
 // guard of a function-local static.
 WordClassCache g_wordClasses;
 
-const WordClass& classifyWord(std::string_view word, uint32_t id) {
+// The answer for a text not asked about since the lists were last read,
+// out of line: most words of a file are ones it has used before.
+[[gnu::noinline]] const WordClass& classifyNewWord(std::string_view word, uint32_t id) {
   WordClassCache& cache = g_wordClasses;
   static const WordClass none;
-  if (cache.statementList != __unnowkey__ || cache.typeList != __sytemtype__ || !cache.made) [[unlikely]] {
-    cache.made = true;
-    cache.statementList = __unnowkey__;
-    cache.typeList = __sytemtype__;
-    cache.words.clear();
-    cache.byId.clear();
-    for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
-    // The words between the '|' of a list, as inWordList reads them.
-    auto addList = [&](const char* list, bool WordClass::*mark) {
-      if (!list) return;
-      for (const char* p = std::strchr(list, '|'); p && p[1];) {
-        const char* q = std::strchr(p + 1, '|');
-        if (!q) break;
-        if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
-        p = q;
-      }
-    };
-    addList(__unnowkey__, &WordClass::statementWord);
-    addList(__sytemtype__, &WordClass::systemType);
-  }
-  if (id < cache.byId.size() && cache.byId[id]) return *cache.byId[id];
   auto it = cache.words.find(word);
   const WordClass* found = it == cache.words.end() ? &none : &it->second;
-  if (id >= cache.byId.size()) cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
+  if (id >= cache.byId.size()) {
+    cache.byId.resize(id + 1 > 2 * cache.byId.size() ? id + 1 : 2 * cache.byId.size());
+    cache.byIdItems = cache.byId.data();
+    cache.byIdSize = cache.byId.size();
+  }
   cache.byId[id] = found;
   return *found;
 }
+
+// The word's row and list marks: the answer kept for its text (the lists
+// are looked at once per text tokenised, by refreshWordClasses).
+[[gnu::always_inline]] inline const WordClass& classifyWord(std::string_view word, uint32_t id) {
+  const WordClassCache& cache = g_wordClasses;
+  if (id < cache.byIdSize && cache.byIdItems[id]) [[likely]]
+    return *cache.byIdItems[id];
+  return classifyNewWord(word, id);
+}
+
+}  // namespace
+
+void lexer::refreshWordClasses() {
+  WordClassCache& cache = g_wordClasses;
+  if (cache.statementList == __unnowkey__ && cache.typeList == __sytemtype__ && cache.made) return;
+  cache.made = true;
+  cache.statementList = __unnowkey__;
+  cache.typeList = __sytemtype__;
+  cache.words.clear();
+  cache.byId.clear();
+  cache.byIdItems = nullptr;
+  cache.byIdSize = 0;
+  for (const WordRow& row : kWordRows) cache.words[row.word].row = &row;
+  // The words between the '|' of a list, as inWordList reads them.
+  auto addList = [&](const char* list, bool WordClass::*mark) {
+    if (!list) return;
+    for (const char* p = std::strchr(list, '|'); p && p[1];) {
+      const char* q = std::strchr(p + 1, '|');
+      if (!q) break;
+      if (q > p + 1) cache.words[std::string_view(p + 1, static_cast<size_t>(q - p - 1))].*mark = true;
+      p = q;
+    }
+  };
+  addList(__unnowkey__, &WordClass::statementWord);
+  addList(__sytemtype__, &WordClass::systemType);
+}
+
+namespace {
 
 // Whether the text after a NS::name word makes it a conditional-compilation
 // name: a { } block follows, or a declaration (function, var, const), maybe
@@ -390,8 +420,9 @@ bool isNumberWord(std::string_view w) {
   return token;
 }
 
-Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, const WordClass& wordClass,
-                      bool neverStatementWord, bool mayHaveColons, const char* end, int line, Token* group) {
+[[gnu::always_inline]] inline Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted,
+                                                    const WordClass& wordClass, bool neverStatementWord,
+                                                    bool mayHaveColons, const char* end, int line, Token* group) {
   if (quoted) {
     Token* literal = makeToken<Token>(int(TokenTypeCode::Literal), static_cast<const char*>(nullptr), 0, line, group);
     literal->text = key;
@@ -419,7 +450,8 @@ Token* plainWordToken(std::string_view w, const SharedString& key, bool quoted, 
 // Pushes a word's token with what waited for it: the doc comment (for a
 // declaration), the layout and the modifier flags. Only a row's maker
 // (`keyword` true) makes a case label.
-void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, int& flags, Layout& leading) {
+[[gnu::always_inline]] inline void placeWordToken(Token* token, bool keyword, bool declaration, Token* group,
+                                                  int& flags, Layout& leading) {
   if (declaration) token->setDocComment(_Comment);
   _Comment.clear();
   if (keyword && (token->type == TokenTypeCode::Case || token->type == TokenTypeCode::Default)) {
@@ -439,6 +471,25 @@ void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, 
   countMade();
 }
 
+// The token of a word whose text is kept and looked up already: a row's
+// maker runs first (and may consume the word); pushed with what waited for it.
+[[gnu::always_inline]] inline void makeWord(std::string_view w, const SharedString& key, bool quotedWord,
+                                            const WordClass& wordClass, const char* end, int line, Token* group,
+                                            int& flags, Layout& leading, bool colons) {
+  Token* token = nullptr;
+  bool declaration = false;
+  bool neverStatementWord = false;
+  if (const WordRow* row = wordClass.row) {
+    WordSite site{*row, end, line, group, flags, leading};
+    if (row->make(site) == WordMade::Consumed) return;
+    token = site.token;
+    declaration = site.declaration;
+    neverStatementWord = site.neverStatementWord;
+  }
+  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
+  placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
+}
+
 }  // namespace
 
 // Makes the token for one word of the text (from `word` to the byte at
@@ -449,6 +500,7 @@ void placeWordToken(Token* token, bool keyword, bool declaration, Token* group, 
 void Token::_addWord_(const char* text, const char* word, int last, int line, Token* group, int& flags,
                       std::string& leading) {
   if (!text || !word || !group) return;
+  lexer::refreshWordClasses();
   lexer::Layout layout;
   layout.text().swap(leading);
   lexer::addWord(text, word, last, line, group, flags, layout, true, true);
@@ -478,16 +530,63 @@ void lexer::addWord(const char* text, const char* word, int last, int line, Toke
 
   static const WordClass kQuoted;
   const WordClass& wordClass = quotedWord ? kQuoted : classifyWord(w, key.id());
-  Token* token = nullptr;
-  bool declaration = false;
-  bool neverStatementWord = false;
-  if (const WordRow* row = wordClass.row) {
-    WordSite site{*row, end, line, group, flags, leading};
-    if (row->make(site) == WordMade::Consumed) return;
-    token = site.token;
-    declaration = site.declaration;
-    neverStatementWord = site.neverStatementWord;
+  makeWord(w, key, quotedWord, wordClass, end, line, group, flags, leading, colons);
+}
+
+// Most words the group lexer reads are names or numbers: no layout byte
+// inside, no "::", not quoted, not a word of the table. Such a word gets
+// its token here; any other goes the way of addWord.
+void GroupLexer::word() {
+  const char* word = t_ + wordStart_;
+  const char* end = t_ + pos_;
+  if (wordSpaced_ || end <= word) [[unlikely]] {
+    addWord(t_, word, pos_ - 1, wordLine_, group_, flags_, leading_, wordSpaced_, wordColons_);
+    return;
   }
-  if (!token) token = plainWordToken(w, key, quotedWord, wordClass, neverStatementWord, colons, end, line, group);
-  placeWordToken(token, wordClass.row != nullptr, declaration, group, flags, leading);
+  const std::string_view w(word, static_cast<size_t>(end - word));
+  const unsigned char first = static_cast<unsigned char>(*word);
+  SharedString key(w);
+  int code;
+  if (first <= '9') {
+    // A number, or a word that begins with '$' (or any other byte that
+    // begins none of the table's words) and goes the way of addWord.
+    if (!isNumberWord(w)) [[unlikely]] {
+      addWord(t_, word, pos_ - 1, wordLine_, group_, flags_, leading_, false, wordColons_);
+      return;
+    }
+    // Zeros cut off, or the word's own kept text.
+    const std::string_view number = withoutLeadingZeros(w);
+    if (number.size() != w.size()) key = SharedString(number);
+    code = TokenTypeCode::Number;
+  } else {
+    const WordClass& wordClass = classifyWord(w, key.id());
+    if (wordClass.row || wordColons_) [[unlikely]] {
+      tableOrNamespacedWord(w, key, wordClass);
+      return;
+    }
+    code = wordClass.statementWord ? TokenTypeCode::StatementWord
+           : wordClass.systemType  ? TokenTypeCode::SystemType
+                                   : TokenTypeCode::Word;
+  }
+  // What waits for the token is taken first, so that the stores made into
+  // the new token follow one another (the ones its fields are overwritten
+  // by end up the only ones).
+  _Comment.clear();
+  SharedString leading;
+  leading_.moveTo(leading);
+  const int flags = flags_;
+  flags_ = 0;
+  Token* const group = group_;
+  Token* token = makeToken<Token>(code, static_cast<const char*>(nullptr), 0, wordLine_, group);
+  token->text = key;
+  token->leadingText = leading;
+  token->flags = flags;
+  group->push(token);
+  ++g_run->tokensMade;  // a group lexer reads only inside a run
+}
+
+// The way of addWord for the words of the table and the words with a "::"
+// that word() reads, out of its path.
+void GroupLexer::tableOrNamespacedWord(std::string_view w, SharedString key, const WordClass& wordClass) {
+  makeWord(w, key, false, wordClass, w.data() + w.size(), wordLine_, group_, flags_, leading_, wordColons_);
 }

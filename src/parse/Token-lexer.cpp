@@ -12,6 +12,7 @@
 // its siblings Token-lexer-<part>.cpp make the words, read XML literals,
 // regular expressions, directive comments and includes, and rewrite
 // logical assignments.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -126,7 +127,7 @@ bool isOperator3(const char* p) {
 
 // The byte classes the group lexer asks about once per byte of source, as
 // one table made when compiling.
-enum : uint8_t { kOperatorByte = 1, kPlainWordByte = 2 };
+enum : uint8_t { kOperatorByte = 1, kPlainWordByte = 2, kLayoutOrDotByte = 4 };
 
 constexpr bool inText(const char* text, unsigned char c) {
   for (; *text; ++text)
@@ -146,6 +147,7 @@ struct ByteClasses {
       // an operator byte.
       if (b >= 0x21 && b != 0x7F && !inText("\"'(){}[]*,?:;./", c) && !inText("?+-/=|^~%&<>!", c))
         of[b] |= kPlainWordByte;
+      if (inText(" \t\n\r\x01.", c)) of[b] |= kLayoutOrDotByte;
     }
   }
 };
@@ -155,6 +157,11 @@ constexpr ByteClasses kByteClasses;
 bool isOperatorChar(unsigned char c) { return kByteClasses.of[c] & kOperatorByte; }
 
 bool isPlainWordByte(unsigned char c) { return kByteClasses.of[c] & kPlainWordByte; }
+
+// A layout byte (see isLayoutByte) or a '.'.
+constexpr bool isLayoutOrDot(unsigned char c) { return kByteClasses.of[c] & kLayoutOrDotByte; }
+static_assert(isLayoutOrDot(' ') && isLayoutOrDot('\t') && isLayoutOrDot('\n') && isLayoutOrDot('\r') &&
+              isLayoutOrDot('\x01') && isLayoutOrDot('.') && !isLayoutOrDot('a') && !isLayoutOrDot('\0'));
 
 // Index of the byte that closes the first `open` at or after `from`; -1 when
 // the text (or the `limit` bytes after the first open) ends first.
@@ -223,7 +230,7 @@ LexEnd GroupLexer::scan(bool opened) {
         // Most blanks stand alone between two tokens: one that neither a
         // layout byte nor a '.' follows ends the word and goes into the
         // layout at once.
-        if (!isLayoutByte(t_[pos_ + 1]) && t_[pos_ + 1] != '.') {
+        if (!isLayoutOrDot(static_cast<unsigned char>(t_[pos_ + 1]))) {
           flushWord();
           leading_ += ' ';
           ++pos_;
@@ -274,7 +281,7 @@ LexEnd GroupLexer::scan(bool opened) {
         flushWord();
         // The layout before a ';' waits for the next token.
         static const SharedString kSemicolon(";");
-        pushToken(newToken(TokenTypeCode::Semicolon, kSemicolon, line_, group_), false);
+        pushNew(TokenTypeCode::Semicolon, kSemicolon, false);
         ++pos_;
         continue;
       }
@@ -306,6 +313,21 @@ LexEnd GroupLexer::scan(bool opened) {
   }
 }
 
+// The number of tabs from `p` on. Read eight bytes at a time where eight
+// lie before the text's end: an indentation is often that deep or deeper.
+int GroupLexer::tabsAt(int p) const {
+  static_assert(std::endian::native == std::endian::little, "the first byte read is the lowest");
+  const int from = p;
+  for (; p + 8 <= len_; p += 8) {
+    uint64_t bytes;
+    std::memcpy(&bytes, t_ + p, sizeof bytes);
+    // A byte that is no tab leaves a nonzero byte here; the lowest is the first.
+    if (const uint64_t other = bytes ^ 0x0909090909090909ull) return p - from + (std::countr_zero(other) >> 3);
+  }
+  while (t_[p] == '\t') ++p;
+  return p - from;
+}
+
 // A line end ends the word and goes into the layout of the next token; the
 // indentation after it is read at once.
 void GroupLexer::lineEnd() {
@@ -315,8 +337,7 @@ void GroupLexer::lineEnd() {
   if (leading_.empty()) {
     // Most line ends stand alone before tabs and a token: the layout is
     // held as the number of its text.
-    int p = pos_;
-    while (t_[p] == '\t') ++p;
+    const int p = pos_ + tabsAt(pos_);
     const char next = t_[p];
     if (next != '.' && next != 0 && next != ' ' && !isLayoutByte(next)) {
       leading_.setLineAndTabs(static_cast<size_t>(p - pos_));
@@ -331,7 +352,7 @@ void GroupLexer::lineEnd() {
 // A one-byte token that ends the word before it.
 void GroupLexer::punctuation(int code, const SharedString& text) {
   flushWord();
-  pushToken(newToken(code, text, line_, group_));
+  pushNew(code, text);
   ++pos_;
 }
 
@@ -343,7 +364,7 @@ void GroupLexer::star() {
   } else {
     flushWord();
     static const SharedString kStar("*");
-    pushToken(newToken(TokenTypeCode::Operator, kStar, line_, group_));
+    pushNew(TokenTypeCode::Operator, kStar);
   }
   ++pos_;
 }
@@ -356,7 +377,7 @@ void GroupLexer::colon() {
   } else {
     flushWord();
     static const SharedString kColon(":");
-    pushToken(newToken<TokenColon>(TokenTypeCode::Colon, kColon, line_, group_));
+    pushNew<TokenColon>(TokenTypeCode::Colon, kColon);
   }
   ++pos_;
 }
@@ -456,13 +477,8 @@ LexEnd GroupLexer::openGroup(char c) {
       return LexEnd::Closed;
     }
   }
-  Token* g;
-  if (c == '(') {
-    g = makeToken<TokenParent>(int(TokenTypeCode::Paren), static_cast<const char*>(nullptr), pos_, line_, group_);
-  } else {
-    g = makeToken<Token>(int(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket), static_cast<const char*>(nullptr), pos_, line_, group_);
-  }
-  pushToken(g);
+  Token* g = c == '(' ? pushNew<TokenParent>(TokenTypeCode::Paren, SharedString())
+                      : pushNew(c == '{' ? TokenTypeCode::Block : TokenTypeCode::Bracket, SharedString());
   LexRun& run = *g_run;
   if (run.depth >= kMaxLexDepth) {
     queueError(g, group_, "Brackets nested too deeply (more than " + std::to_string(kMaxLexDepth) + " levels)");
@@ -582,7 +598,7 @@ void GroupLexer::operatorByte(char c) {
     return;
   }
   const int code = n == 1 && at[0] == '=' ? TokenTypeCode::Assign : TokenTypeCode::Operator;
-  pushToken(newToken(code, SharedString(std::string_view(at, static_cast<size_t>(n))), line_, group_));
+  pushNew(code, SharedString(std::string_view(at, static_cast<size_t>(n))));
   pos_ += n;
 }
 
@@ -590,6 +606,7 @@ void lexInto(Token* group, const char* text, int length, int& pos, int& line) {
   if (!group || !text || length <= 0 || pos < 0 || pos >= length) return;
   RunScope scope(length);
   if (g_run->aborted) return;
+  refreshWordClasses();
   const bool outermost = scope.owner();
   GroupLexer(group, text, length, pos, line).run(false);
   if (outermost) bracketLogicalAssignValues(g_run->logicalAssigns);
