@@ -420,8 +420,8 @@ void TokenVar::nameAssignedFunctions() {
     // first, the cheaper test.
     if (!childs[i - 1] || childs[i - 1]->type != Assign) continue;
     // TokenFunction has no subclasses: its type id tells it, cheaper than a cast.
-    auto* fnToken = childs[i] && &typeid(*childs[i]) == &typeid(TokenFunction) ? static_cast<TokenFunction*>(childs[i])
-                                                                               : nullptr;
+    Token* child = childs[i];
+    auto* fnToken = child && &typeid(*child) == &typeid(TokenFunction) ? static_cast<TokenFunction*>(child) : nullptr;
     if (fnToken) {
       std::vector<Declarator> list = declaratorsOf(this);
       for (const Declarator& d : list)
