@@ -640,21 +640,26 @@ std::string jsLocalName(const std::string& name) { return jsLocalNameChanges(nam
 bool jsLocalNameChanges(const std::string& name) {
   // Reserved in every script, in async functions (await), or in strict code
   // such as the TypeScript modules. JavaScript's other reserved words are
-  // ActionScript keywords and never name a local.
-  static const std::unordered_set<std::string_view> reserved = {
-      "enum",    "export",    "debugger",  "await",   "yield",     "let",
-      "static",  "implements", "interface", "package", "private",   "protected",
-      "public"};
-  // Every reserved word is 3 to 10 bytes long and starts with one of
-  // "adeilpsy": most names are told apart by their first byte, without the
-  // set and without looking for the '$' at their end.
+  // ActionScript keywords and never name a local. Every reserved word is 3 to
+  // 10 bytes long and starts with one of "adeilpsy": most names are told
+  // apart by their first byte, without looking for the '$' at their end.
   const char first = name.empty() ? '\0' : name[0];
   if (!(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
         first == 's' || first == 'y'))
     return false;
   const size_t bare = name.find_last_not_of('$');
   if (bare == std::string::npos || bare < 2 || bare > 9) return false;
-  return reserved.count(std::string_view(name.data(), bare + 1)) != 0;
+  const std::string_view word(name.data(), bare + 1);
+  switch (first) {
+    case 'a': return word == "await";
+    case 'd': return word == "debugger";
+    case 'e': return word == "enum" || word == "export";
+    case 'i': return word == "implements" || word == "interface";
+    case 'l': return word == "let";
+    case 'p': return word == "package" || word == "private" || word == "protected" || word == "public";
+    case 's': return word == "static";
+    default: return word == "yield";
+  }
 }
 
 // ---- searches ----
