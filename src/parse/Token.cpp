@@ -9,6 +9,7 @@
 #define RUVO_POSIX_BLOCKS 0
 #endif
 
+#include <charconv>
 #include <cstdlib>
 #include <new>
 #include <type_traits>
@@ -254,7 +255,13 @@ std::string Token::getSelfValue() {
       std::string value = getValue();
       if (!privateNameDone && !cls->superHasThisVar(value.c_str())) return value;
       privateNameDone = 1;
-      return "_$" + std::to_string(cls->level) + "_" + value;
+      // Written in place, in one allocation: every use of the member asks again.
+      char level[16];
+      char* levelEnd = std::to_chars(level, level + sizeof level, cls->level).ptr;
+      std::string renamed;
+      renamed.reserve(3 + static_cast<size_t>(levelEnd - level) + value.size());
+      renamed.append("_$").append(level, levelEnd).append(1, '_').append(value);
+      return renamed;
     }
   }
   return getValue();
