@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <algorithm>
 #include <list>
@@ -99,15 +100,22 @@ class OrderedMap {
   static uint32_t hashOf(std::string_view key) { return static_cast<uint32_t>(textHash(key)) | 1u; }
   size_t mask() const { return hashes_.size() - 1; }
 
+  // Whether two keys are equal. The walk of a small map meets mostly keys of
+  // another length or first byte (the locals i, x, dx, arguments): those are
+  // told apart without comparing the bytes.
+  static bool sameKey(const std::string& a, const std::string& b) {
+    const size_t n = a.size();
+    return n == b.size() && (n == 0 || (a[0] == b[0] && std::memcmp(a.data(), b.data(), n) == 0));
+  }
   iterator locate(const std::string& key) {
     if (hashes_.empty()) {
       for (auto it = items_.begin(); it != items_.end(); ++it)
-        if (it->first == key) return it;
+        if (sameKey(it->first, key)) return it;
       return items_.end();
     }
     const uint32_t h = hashOf(key);
     for (size_t i = h & mask(); hashes_[i] != 0; i = (i + 1) & mask())
-      if (hashes_[i] == h && slots_[i]->first == key) return slots_[i];
+      if (hashes_[i] == h && sameKey(slots_[i]->first, key)) return slots_[i];
     return items_.end();
   }
   void buildIndex(size_t count) {

@@ -772,16 +772,27 @@ bool bindElementValue(Token* self, std::string& out, const std::string& printed,
 
 }  // namespace
 
-// The name after `instanceof` is an interface: the full name that its
-// resolution found (`type`), or the name as written (pkg.IFoo).
-static bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) {
-  Token* prev = siblingOf(self, -1);
-  if (!prev || prev->text != "instanceof") return false;
+// The name after `instanceof` (`prev`) is an interface: the full name that
+// its resolution found (`type`), or the name as written (pkg.IFoo).
+static bool namesInterfaceAfter(Token* self, const Token* prev, const std::string& type) {
+  if (prev->text != "instanceof") return false;
   for (const std::string& name : {type, self->text.str()}) {
     TokenClass* cls = name.empty() ? nullptr : TokenClass::GetTokenClass(name);
     if (TokenClass::_interfacesMap_().has(name) || (cls && cls->type == TokenTypeCode::Interface)) return true;
   }
   return false;
+}
+
+// The same for the token before `self` in its parent's list (none when
+// `self` is not where its index says). Most words follow no text of
+// instanceof's length, and are answered here without a call.
+static inline bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) {
+  const Token* p = self->parent;
+  const int at = self->index;
+  if (!p || at <= 0 || at >= static_cast<int>(p->childs.size()) || p->childs[static_cast<size_t>(at)] != self)
+    return false;
+  const Token* prev = p->childs[static_cast<size_t>(at) - 1];
+  return prev && prev->text.size() == 10 && namesInterfaceAfter(self, prev, type);
 }
 
 // The word path: a name, a dotted path or an E4X expression. Returns the

@@ -385,7 +385,8 @@ std::string Token::getThisSelfValue(Token* member, const char* path) {
   const std::string_view rest = path ? path : "";
   const std::string value = member->getValue();
   if (value.empty() || rest.compare(0, value.size(), value) == 0) {
-    std::string self = member->getSelfValue();
+    // Only a private member may be renamed: any other keeps the name in hand.
+    std::string self = (member->flags & TokenModifierFlags::Private) ? member->getSelfValue() : value;
     if (rest.size() == value.size()) return self;
     std::string tail(rest.substr(value.size()));
     TokenClass* cls = member->getTokenClass();

@@ -9,6 +9,7 @@
 #define RUVO_POSIX_BLOCKS 0
 #endif
 
+#include <charconv>
 #include <cstdlib>
 #include <new>
 #include <type_traits>
@@ -254,7 +255,13 @@ std::string Token::getSelfValue() {
       std::string value = getValue();
       if (!privateNameDone && !cls->superHasThisVar(value.c_str())) return value;
       privateNameDone = 1;
-      return "_$" + std::to_string(cls->level) + "_" + value;
+      // Written in place, in one allocation: every use of the member asks again.
+      char level[16];
+      char* levelEnd = std::to_chars(level, level + sizeof level, cls->level).ptr;
+      std::string renamed;
+      renamed.reserve(3 + static_cast<size_t>(levelEnd - level) + value.size());
+      renamed.append("_$").append(level, levelEnd).append(1, '_').append(value);
+      return renamed;
     }
   }
   return getValue();
@@ -640,21 +647,26 @@ std::string jsLocalName(const std::string& name) { return jsLocalNameChanges(nam
 bool jsLocalNameChanges(const std::string& name) {
   // Reserved in every script, in async functions (await), or in strict code
   // such as the TypeScript modules. JavaScript's other reserved words are
-  // ActionScript keywords and never name a local.
-  static const std::unordered_set<std::string_view> reserved = {
-      "enum",    "export",    "debugger",  "await",   "yield",     "let",
-      "static",  "implements", "interface", "package", "private",   "protected",
-      "public"};
-  // Every reserved word is 3 to 10 bytes long and starts with one of
-  // "adeilpsy": most names are told apart by their first byte, without the
-  // set and without looking for the '$' at their end.
+  // ActionScript keywords and never name a local. Every reserved word is 3 to
+  // 10 bytes long and starts with one of "adeilpsy": most names are told
+  // apart by their first byte, without looking for the '$' at their end.
   const char first = name.empty() ? '\0' : name[0];
   if (!(first == 'a' || first == 'd' || first == 'e' || first == 'i' || first == 'l' || first == 'p' ||
         first == 's' || first == 'y'))
     return false;
   const size_t bare = name.find_last_not_of('$');
   if (bare == std::string::npos || bare < 2 || bare > 9) return false;
-  return reserved.count(std::string_view(name.data(), bare + 1)) != 0;
+  const std::string_view word(name.data(), bare + 1);
+  switch (first) {
+    case 'a': return word == "await";
+    case 'd': return word == "debugger";
+    case 'e': return word == "enum" || word == "export";
+    case 'i': return word == "implements" || word == "interface";
+    case 'l': return word == "let";
+    case 'p': return word == "package" || word == "private" || word == "protected" || word == "public";
+    case 's': return word == "static";
+    default: return word == "yield";
+  }
 }
 
 // ---- searches ----

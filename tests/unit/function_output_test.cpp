@@ -389,4 +389,22 @@ TEST_F(FunctionOutput, LocalsResolveToThemselves) {
   EXPECT_EQ(skip, 0);
 }
 
+// The locals whose JavaScript name takes a '$': every word reserved in
+// scripts, async functions or strict code, with or without '$'s already, and
+// no near miss of one.
+TEST(LocalNames, ReservedWordsTakeADollar) {
+  for (const char* word : {"enum", "export", "debugger", "await", "yield", "let", "static", "implements",
+                           "interface", "package", "private", "protected", "public", "let$", "enum$$"}) {
+    SCOPED_TRACE(word);
+    EXPECT_TRUE(jsLocalNameChanges(word));
+    EXPECT_EQ(jsLocalName(word), std::string(word) + "$");
+  }
+  for (const char* word : {"", "$", "a", "le", "lets", "awaits", "publics", "Static", "yiel", "implement", "interfaces",
+                           "debug", "pack", "$let", "exports", "sx"}) {
+    SCOPED_TRACE(word);
+    EXPECT_FALSE(jsLocalNameChanges(word));
+    EXPECT_EQ(jsLocalName(word), word);
+  }
+}
+
 }  // namespace

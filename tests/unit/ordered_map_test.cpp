@@ -79,6 +79,23 @@ TEST(OrderedMap, AgreesWithAModelThroughInsertsAndErasures) {
   }
 }
 
+// A small map tells apart keys that share their length, their first byte or
+// both, and the empty key; near misses of every key are absent.
+TEST(OrderedMap, SmallMapFindsKeysThatDifferInOneByte) {
+  const std::vector<std::string> keys = {"", "a", "b", "ab", "ba", "abc", "abd", "xbc"};
+  OrderedMap<int> map;
+  for (size_t i = 0; i < keys.size(); ++i) map[keys[i]] = static_cast<int>(i);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    SCOPED_TRACE("key '" + keys[i] + "'");
+    EXPECT_EQ(map.get(keys[i], -1), static_cast<int>(i));
+  }
+  const std::vector<std::string> misses = {"c", "aa", "bb", "abe", "xbd", "ybc", std::string("a\0", 2)};
+  for (const std::string& miss : misses) {
+    SCOPED_TRACE("miss '" + miss + "'");
+    EXPECT_FALSE(map.has(miss));
+  }
+}
+
 // withPrefix keeps its answers: a key added (also after a clear) or a value
 // changed between two questions shows in the second answer, in insertion order.
 TEST(PrefixOrderedMap, KeptAnswersFollowTheMapsChanges) {
