@@ -181,12 +181,15 @@ struct KeywordHit {
   size_t length() const { return isImport ? 6 : 7; }
 };
 
-// The first "import" or "package" that begins at `from` or later. Both words
+// The first "import" or "package" that begins at `from` or later, before
+// `size` (the length of the text, whose byte there is its NUL). Both words
 // hold a 'p' (the third byte of one, the first of the other), a rare byte in
 // code, so one search for it finds both, in the order they stand: an
 // "import" and a "package" never share their bytes.
-bool nextKeyword(const char* text, size_t from, KeywordHit& hit) {
-  for (const char* p = std::strchr(text + from, 'p'); p != nullptr; p = std::strchr(p + 1, 'p')) {
+bool nextKeyword(const char* text, size_t from, size_t size, KeywordHit& hit) {
+  const char* const last = text + size;
+  for (const char* p = static_cast<const char*>(std::memchr(text + from, 'p', size - from)); p != nullptr;
+       p = static_cast<const char*>(std::memchr(p + 1, 'p', static_cast<size_t>(last - p - 1)))) {
     const size_t q = static_cast<size_t>(p - text);
     if (q >= from + 2 && p[-2] == 'i' && p[-1] == 'm' && bytesBegin(p + 1, "ort")) {
       hit = {q - 2, true};
@@ -203,15 +206,15 @@ bool nextKeyword(const char* text, size_t from, KeywordHit& hit) {
 // After a file's first class (or interface) the pre-scan acts on the words
 // "package" and "import" only: this finds them, with the word after each, in
 // the order they stand, as clipWords would cut them from `at` on (`at` ends
-// a word), and hands each to `found`. The bytes between quotes, comments
-// and slashes are searched for the two words instead of being cut into words;
-// past the last place either word stands in the bytes, in quotes and comments
-// or not, nothing more is found, so the scan ends there (most files hold
-// neither after their class).
+// a word; `size` is the length of the text), and hands each to `found`. The
+// bytes between quotes, comments and slashes are searched for the two words
+// instead of being cut into words; past the last place either word stands in
+// the bytes, in quotes and comments or not, nothing more is found, so the
+// scan ends there (most files hold neither after their class).
 template <class Found>
-void scanAfterClass(const char* text, size_t at, Found found) {
+void scanAfterClass(const char* text, size_t at, size_t size, Found found) {
   KeywordHit hit;
-  if (!nextKeyword(text, at, hit)) return;
+  if (!nextKeyword(text, at, size, hit)) return;
   bool inWord = false;  // a lone '/' begins or goes on with a word
   int lines = 0;
   for (;;) {
@@ -222,7 +225,7 @@ void scanAfterClass(const char* text, size_t at, Found found) {
         WordCutter(text, hit.at + hit.length()).next(next);
         found(hit.isImport, next);
       }
-      if (!nextKeyword(text, hit.at + 1, hit)) return;
+      if (!nextKeyword(text, hit.at + 1, size, hit)) return;
     }
     const char c = text[end];
     if (c == 0) return;
@@ -236,7 +239,7 @@ void scanAfterClass(const char* text, size_t at, Found found) {
     if (text[close] == 0) return;
     inWord = false;
     at = static_cast<size_t>(close) + 1;
-    if (hit.at < at && !nextKeyword(text, at, hit)) return;
+    if (hit.at < at && !nextKeyword(text, at, size, hit)) return;
   }
 }
 
@@ -470,7 +473,7 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
       // From here on a class, an interface, a namespace or a function
       // registers nothing more (the package is found, so none ends the scan).
       const size_t after = static_cast<size_t>(word.data() + word.size() - base);
-      scanAfterClass(base, after, [&](bool isImport, std::string_view next) {
+      scanAfterClass(base, after, text.size() - head, [&](bool isImport, std::string_view next) {
         if (isImport)
           enterImport(next);
         else
