@@ -73,28 +73,27 @@ int xstringmthod::getAnnotationText(const char* text, int pos, int& lines) {
   char kind = text[pos + 1];
   if (kind == '\0') return pos + 1;  // a lone "/" at the very end: nothing to scan
   if (text[pos + 2] == '\0') return pos + 2;
+  // The comment's bytes are passed over by strcspn up to the next byte that
+  // matters: a '*' or a line end in a block comment, a line end in a line
+  // comment (strcspn stops at the end of the text too).
   int i = pos + 2;
   if (kind == '*') {
     for (;; ++i) {
-      char c = text[i];
+      i += static_cast<int>(std::strcspn(text + i, "*\n\r"));
+      const char c = text[i];
       if (c == '\0') return i;
-      if (c == '*' && text[i + 1] == '/') return i + 1;
-      if (c == '\n' || (c == '\r' && text[i + 1] != '\n')) ++lines;
+      if (c == '*') {
+        if (text[i + 1] == '/') return i + 1;
+      } else if (c == '\n' || text[i + 1] != '\n') {
+        ++lines;
+      }
     }
   }
-  for (;; ++i) {
-    char c = text[i];
-    if (c == '\0') return i;
-    if (c == '\n') {
-      ++lines;
-      return i;
-    }
-    if (c == '\r') {
-      if (text[i + 1] == '\n') continue;  // the LF of CR LF ends the comment
-      ++lines;
-      return i;
-    }
-  }
+  i += static_cast<int>(std::strcspn(text + i, "\n\r"));
+  if (text[i] == '\0') return i;
+  if (text[i] == '\r' && text[i + 1] == '\n') ++i;  // the LF of CR LF ends the comment
+  ++lines;
+  return i;
 }
 
 int xstringmthod::splitstr(const char* text, char sep, std::vector<std::string>& out) {

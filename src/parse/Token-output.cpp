@@ -600,7 +600,7 @@ bool mayBeChildrenOrCast(Token* self, bool star) {
 
 // x.* -> x.children(), and y = T(x) with a known class T, a cast: y = (x).
 // Returns whether it printed the word.
-bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
+[[gnu::always_inline]] inline bool childrenOrCastToJs(Token* self, const std::string& r, std::string& out) {
   // Most names hold no '*' at all: no comment and no ".*" to look for.
   const bool star = r.find('*') != std::string::npos;
   size_t close = star ? r.find("*/") : std::string::npos;

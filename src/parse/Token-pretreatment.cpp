@@ -418,7 +418,7 @@ void applyNamespaceQualifier(Token* word, Token* declaration, TokenPackage* pack
 // Whether a -define or namespace rule may act on `token`, `next` following
 // it: a word, or any token while there are -defines, in front of a { }
 // block or a declaration, the lexer's ';' maybe between (settleDirectives).
-bool directiveMayFollow(Token* token, Token* next) {
+[[gnu::always_inline]] inline bool directiveMayFollow(Token* token, Token* next) {
   if (!next || (token->type != TokenTypeCode::Word && _ompilerOptions_.defines.empty())) return false;
   if (next->type == TokenTypeCode::Block || isDeclaration(next)) return true;
   if (next->type != TokenTypeCode::Semicolon) return false;

@@ -555,13 +555,17 @@ void deleteTokenTree(Token* root);
 
 // The token `offset` places from `token` in its parent's list, or null when
 // there is none there or `token` is not where its index says.
+// Both bounds are one unsigned compare each: a negative index, or a step
+// before the first child, wraps round to a value past any size.
 inline Token* siblingOf(Token* token, int offset) {
   Token* p = token ? token->parent : nullptr;
-  if (!p || token->index < 0 || token->index >= static_cast<int>(p->childs.size()) || p->childs[token->index] != token)
-    return nullptr;
-  const long at = static_cast<long>(token->index) + offset;
-  if (at < 0 || at >= static_cast<long>(p->childs.size())) return nullptr;
-  return p->childs[static_cast<size_t>(at)];
+  if (!p) return nullptr;
+  const size_t n = p->childs.size();
+  const size_t i = static_cast<size_t>(static_cast<ptrdiff_t>(token->index));
+  if (i >= n || p->childs[i] != token) return nullptr;
+  const size_t at = i + static_cast<size_t>(static_cast<ptrdiff_t>(offset));
+  if (at >= n) return nullptr;
+  return p->childs[at];
 }
 // Whether `token` begins the statement after a value that a rewrite wraps in
 // a call (super.x = v, x.@a = v) and so ends that value: a word that no

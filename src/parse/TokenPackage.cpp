@@ -166,33 +166,66 @@ bool wordMayBeginAt(const char* text, size_t from, size_t at, bool inWordAtFrom)
   return !continuesWord(static_cast<unsigned char>(text[j - 1]));
 }
 
+// Whether the bytes at `p` begin with `word`; stops at the first that
+// differs, so it never reads past the end of the text.
+bool bytesBegin(const char* p, const char* word) {
+  while (*word != 0 && *p == *word) ++p, ++word;
+  return *word == 0;
+}
+
+// An "import" or "package" in the bytes of a text, whatever holds it
+// (quotes and comments too).
+struct KeywordHit {
+  size_t at;  // where the word begins
+  bool isImport;
+  size_t length() const { return isImport ? 6 : 7; }
+};
+
+// The first "import" or "package" that begins at `from` or later, before
+// `size` (the length of the text, whose byte there is its NUL). Both words
+// hold a 'p' (the third byte of one, the first of the other), a rare byte in
+// code, so one search for it finds both, in the order they stand: an
+// "import" and a "package" never share their bytes.
+bool nextKeyword(const char* text, size_t from, size_t size, KeywordHit& hit) {
+  const char* const last = text + size;
+  for (const char* p = static_cast<const char*>(std::memchr(text + from, 'p', size - from)); p != nullptr;
+       p = static_cast<const char*>(std::memchr(p + 1, 'p', static_cast<size_t>(last - p - 1)))) {
+    const size_t q = static_cast<size_t>(p - text);
+    if (q >= from + 2 && p[-2] == 'i' && p[-1] == 'm' && bytesBegin(p + 1, "ort")) {
+      hit = {q - 2, true};
+      return true;
+    }
+    if (bytesBegin(p + 1, "ackage")) {
+      hit = {q, false};
+      return true;
+    }
+  }
+  return false;
+}
+
 // After a file's first class (or interface) the pre-scan acts on the words
 // "package" and "import" only: this finds them, with the word after each, in
 // the order they stand, as clipWords would cut them from `at` on (`at` ends
-// a word), and hands each to `found`. The bytes between quotes, comments
-// and slashes are searched for the two words instead of being cut into words.
+// a word; `size` is the length of the text), and hands each to `found`. The
+// bytes between quotes, comments and slashes are searched for the two words
+// instead of being cut into words; past the last place either word stands in
+// the bytes, in quotes and comments or not, nothing more is found, so the
+// scan ends there (most files hold neither after their class).
 template <class Found>
-void scanAfterClass(const char* text, size_t at, Found found) {
+void scanAfterClass(const char* text, size_t at, size_t size, Found found) {
+  KeywordHit hit;
+  if (!nextKeyword(text, at, size, hit)) return;
   bool inWord = false;  // a lone '/' begins or goes on with a word
   int lines = 0;
   for (;;) {
     const size_t end = at + std::strcspn(text + at, "\"'/");
-    const std::string_view run(text + at, end - at);
-    size_t nextImport = run.find("import");
-    size_t nextPackage = run.find("package");
-    while (nextImport != std::string_view::npos || nextPackage != std::string_view::npos) {
-      const bool isImport = nextImport < nextPackage;
-      const size_t k = isImport ? nextImport : nextPackage;
-      const size_t length = isImport ? 6 : 7;
-      if (wordMayBeginAt(text, at, at + k, inWord) && wordEndsAt(text, at + k + length)) {
+    while (hit.at < end) {
+      if (wordMayBeginAt(text, at, hit.at, inWord) && wordEndsAt(text, hit.at + hit.length())) {
         std::string_view next;
-        WordCutter(text, at + k + length).next(next);
-        found(isImport, next);
+        WordCutter(text, hit.at + hit.length()).next(next);
+        found(hit.isImport, next);
       }
-      if (isImport)
-        nextImport = run.find("import", k + 1);
-      else
-        nextPackage = run.find("package", k + 1);
+      if (!nextKeyword(text, hit.at + 1, size, hit)) return;
     }
     const char c = text[end];
     if (c == 0) return;
@@ -206,6 +239,7 @@ void scanAfterClass(const char* text, size_t at, Found found) {
     if (text[close] == 0) return;
     inWord = false;
     at = static_cast<size_t>(close) + 1;
+    if (hit.at < at && !nextKeyword(text, at, size, hit)) return;
   }
 }
 
@@ -439,7 +473,7 @@ void TokenPackage::ParseOnlyClass(const char* path, const std::string& text) {
       // From here on a class, an interface, a namespace or a function
       // registers nothing more (the package is found, so none ends the scan).
       const size_t after = static_cast<size_t>(word.data() + word.size() - base);
-      scanAfterClass(base, after, [&](bool isImport, std::string_view next) {
+      scanAfterClass(base, after, text.size() - head, [&](bool isImport, std::string_view next) {
         if (isImport)
           enterImport(next);
         else

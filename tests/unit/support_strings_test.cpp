@@ -97,6 +97,27 @@ TEST(Strings, ScannersStopAtTheirEnd) {
   EXPECT_EQ(xstringmthod::getAnnotationText("/* open", 0, lines), 7);
   EXPECT_EQ(xstringmthod::getAnnotationText("//", 0, lines), 2);
   EXPECT_EQ(xstringmthod::getAnnotationText("x/", 1, lines), 2);  // a lone "/" at the end
+  // Stars that close nothing, line ends of every kind inside a block, and
+  // ends at the terminator: the index reached and the lines counted.
+  struct Row {
+    const char* text;
+    int end;
+    int lines;
+  };
+  const Row rows[] = {
+      {"/** a * b\r\n * c\r * d\n **/x", 24, 3},
+      {"/* a *", 6, 0},
+      {"/* a\r", 5, 1},
+      {"// c\n\nx", 4, 1},
+      {"// c", 4, 0},
+      {"// c\r\r\n", 4, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    lines = 0;
+    EXPECT_EQ(xstringmthod::getAnnotationText(row.text, 0, lines), row.end);
+    EXPECT_EQ(lines, row.lines);
+  }
 }
 
 TEST(Strings, InPlaceEdits) {

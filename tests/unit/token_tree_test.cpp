@@ -203,6 +203,27 @@ TEST_F(TokenTree, SiblingLookupsGiveNeutralAnswersOutOfRange) {
   EXPECT_EQ(p->getNextToken(a, 0, &other), p->childs[2]);
   EXPECT_EQ(a->nextSibling(), p->childs[1]);
   EXPECT_EQ(a->prevSibling(), nullptr);
+  // siblingOf: steps off either end, a token with no place or a stale
+  // index, and no token at all give null.
+  Token* b = p->childs[2];
+  EXPECT_EQ(siblingOf(a, 2), b);
+  EXPECT_EQ(siblingOf(b, -2), a);
+  EXPECT_EQ(siblingOf(b, 0), b);
+  EXPECT_EQ(siblingOf(a, -1), nullptr);
+  EXPECT_EQ(siblingOf(a, 3), nullptr);
+  EXPECT_EQ(siblingOf(b, 1), nullptr);
+  EXPECT_EQ(siblingOf(b, -3), nullptr);
+  EXPECT_EQ(siblingOf(nullptr, 1), nullptr);
+  b->index = -1;
+  EXPECT_EQ(siblingOf(b, -1), nullptr);
+  b->index = 1;  // where the ',' stands
+  EXPECT_EQ(siblingOf(b, -1), nullptr);
+  b->index = 3;  // past the end
+  EXPECT_EQ(siblingOf(b, -1), nullptr);
+  b->index = 2;
+  Token loose(TokenTypeCode::Word, "c", 0, 0, nullptr);
+  loose.index = 0;
+  EXPECT_EQ(siblingOf(&loose, 0), nullptr);
   deleteTokenTree(p);
 }
 
