@@ -98,11 +98,33 @@ void forEachDeclarator(Token* var, Visit&& visit) {
   }
 }
 
-std::vector<Declarator> declaratorsOf(Token* var) {
-  std::vector<Declarator> list;
-  forEachDeclarator(var, [&](const Declarator& d) { list.push_back(d); });
-  return list;
-}
+// The declarators of one declaration as a list: the usual few are kept in
+// place and only a longer list takes the heap, so printing a declaration
+// (once per output pass) makes no allocation.
+class DeclaratorList {
+ public:
+  explicit DeclaratorList(Token* var) {
+    forEachDeclarator(var, [&](const Declarator& d) {
+      if (count_ < kInPlace) {
+        inPlace_[count_++] = d;
+        return;
+      }
+      if (more_.empty()) more_.assign(inPlace_, inPlace_ + kInPlace);
+      more_.push_back(d);
+    });
+  }
+  DeclaratorList(const DeclaratorList&) = delete;
+  DeclaratorList& operator=(const DeclaratorList&) = delete;
+  TokenVar::Declarators all() const {
+    return more_.empty() ? TokenVar::Declarators(inPlace_, count_) : TokenVar::Declarators(more_);
+  }
+
+ private:
+  static constexpr size_t kInPlace = 4;
+  Declarator inPlace_[kInPlace];
+  size_t count_ = 0;
+  std::vector<Declarator> more_;
+};
 
 // The first non-null child in [from, to).
 Token* firstIn(Token* var, int from, int to) {
@@ -411,7 +433,8 @@ int TokenVar::leaveGapBefore(int pending) {
 void TokenVar::nameAssignedFunctions() {
   if (parent && !childs.empty() && childs.back() && childs.back()->type == Assign) {
     Token* next = parent->getNextToken(this, 1);
-    std::vector<Declarator> list = declaratorsOf(this);
+    DeclaratorList declarators(this);
+    const Declarators list = declarators.all();
     auto* fn = dynamic_cast<TokenFunction*>(next);
     if (fn && !list.empty() && list.back().name) fn->assignedVarName = list.back().name->text;
   }
@@ -423,8 +446,8 @@ void TokenVar::nameAssignedFunctions() {
     auto* fnToken = childs[i] && &typeid(*childs[i]) == &typeid(TokenFunction) ? static_cast<TokenFunction*>(childs[i])
                                                                                : nullptr;
     if (fnToken) {
-      std::vector<Declarator> list = declaratorsOf(this);
-      for (const Declarator& d : list)
+      DeclaratorList declarators(this);
+      for (const Declarator& d : declarators.all())
         if (d.assignAt == static_cast<int>(i) - 1 && d.name) fnToken->assignedVarName = d.name->text;
     }
   }
@@ -446,7 +469,8 @@ void TokenVar::enterClassLists(TokenClass* cls) {
 // any other initialiser is printed as a variable.
 void TokenVar::recordConstants(Parse* owner, TokenClass* cls) {
   const bool isConst = type == Const;
-  for (const Declarator& d : declaratorsOf(this)) {
+  DeclaratorList declarators(this);
+  for (const Declarator& d : declarators.all()) {
     if (d.assignAt < 0) continue;
     Token* value = firstIn(this, d.assignAt + 1, d.endAt);
     int valueAt = value ? value->index : d.endAt;
@@ -514,7 +538,8 @@ void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, T
 int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   if (outputDisabled) return 0;
   Parse* owner = parseFile ? parseFile : file.get();
-  std::vector<Declarator> list = declaratorsOf(this);
+  DeclaratorList declarators(this);
+  const Declarators list = declarators.all();
   for (const Declarator& d : list) {
     d.name->addTypeDeclarationClassUse();
     if (asyncDecl) d.name->hoistMark = 1;
