@@ -68,7 +68,7 @@ class TokenVar : public Token {
   TokenVarMap* scopeOfNames(TokenFunction* fn);
   void takeEmbedTag();
   int gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn);
-  void reserveForDeclaration();
+  void takeGathered(int pending);
   bool endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn);
   int leaveGapBefore(int pending);
   void nameAssignedFunctions();

@@ -305,14 +305,18 @@ void TokenVar::takeEmbedTag() {
 // Gathers the declaration up to and including its ';'. Each gathered token
 // leaves the parent's list right after this token; they leave it together
 // (`pending` of them at a time) rather than one erase each, since a class
-// body may hold hundreds of tokens after a declaration. Before an "in" is
-// pretreated the list is brought up to date, as that pass looks at its
-// neighbours. Returns the count of slots the child loop steps over.
+// body may hold hundreds of tokens after a declaration, and they join this
+// token's children together too, in a list made once at its size (see
+// takeGathered). Before an "in" is pretreated both lists are brought up to
+// date, as that pass looks at its neighbours. Returns the count of slots the
+// child loop steps over.
 int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn) {
-  reserveForDeclaration();
   int pending = 0;
   auto leaveList = [&] {
-    if (pending > 0) eraseRange(parent, index + 1, pending);
+    if (pending > 0) {
+      takeGathered(pending);
+      eraseRange(parent, index + 1, pending);
+    }
     pending = 0;
   };
   while (index >= 0 && index + 1 + pending < static_cast<int>(parent->childs.size())) {
@@ -339,43 +343,30 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
           afterCode == For || afterCode == In)
         stop = endsBefore(current, after, at + 1, cls, fn);
     }
-    if (eraseNow)
+    if (eraseNow) {
       parent->eraseChild(at);
-    else
+      push(current);
+    } else {
       ++pending;
-    push(current);
+    }
     if (stop) break;
   }
-  // A guess far off (a class member written without ';' ends at its line)
-  // gives its room back.
-  if (childs.capacity() > childs.size() + 8) childs.shrink_to_fit();
+  if (pending > 0) takeGathered(pending);
   return pending > 0 ? leaveGapBefore(pending) : 0;
 }
 
-// Room in the child list for the tokens the declaration is likely to gather,
-// so that the list is made once at its size rather than grown token by
-// token: those up to the ';', or up to a token that mostly starts something
-// else (an "in", a var, a statement word, a for, a function). Only a guess
-// of the size: gatherDeclaration decides where the declaration ends.
-void TokenVar::reserveForDeclaration() {
-  constexpr size_t kMostGathered = 32;
-  // In, Var, StatementWord, For and Function as bits above Var, the lowest.
-  constexpr uint32_t kStarts = 1u << (In - Var) | 1u << (Var - Var) | 1u << (StatementWord - Var) |
-                               1u << (For - Var) | 1u << (Function - Var);
-  static_assert(In - Var < 32 && StatementWord - Var < 32 && For - Var < 32 && Function > Var);
+// The `pending` slots after this token in the parent's list become this
+// token's last children, in order (null slots left out), in one growth of
+// the child list to its exact size.
+void TokenVar::takeGathered(int pending) {
   const TokenList& list = parent->childs;
-  if (index < 0) return;
+  const size_t from = static_cast<size_t>(index) + 1;
+  const size_t to = from + static_cast<size_t>(pending);
   size_t count = 0;
-  for (size_t at = static_cast<size_t>(index) + 1; at < list.size() && count < kMostGathered; ++at) {
-    const Token* t = list[at];
-    if (!t) continue;
-    const int code = t->type;
-    const unsigned above = static_cast<unsigned>(code - Var);
-    if (above < 32 && (kStarts >> above) & 1) break;
-    ++count;
-    if (code == Semicolon) break;
-  }
+  for (size_t at = from; at < to; ++at)
+    if (list[at]) ++count;
   childs.reserve(childs.size() + count);
+  for (size_t at = from; at < to; ++at) push(list[at]);
 }
 
 // Whether the declaration ends with `current`, `after` (at `afterAt`) being
