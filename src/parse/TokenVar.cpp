@@ -234,6 +234,12 @@ void spellAsLocal(Token* name) {
   if (jsLocalNameChanges(name->text)) name->text = jsLocalName(name->text);
 }
 
+// The class token holding a class body (a TokenClass mostly, told by its
+// type id before the cast), or null.
+TokenClass* classOfBody(Token* holder) {
+  return &typeid(*holder) == &typeid(TokenClass) ? static_cast<TokenClass*>(holder) : dynamic_cast<TokenClass*>(holder);
+}
+
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
 TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 
@@ -250,7 +256,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
-  TokenClass* cls = classMember ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
+  TokenClass* cls = classMember ? classOfBody(parent->parent) : getTokenClass();
   TokenFunction* fn = getTokenFunction();
   TokenVarMap* locals = scopeOfNames(fn);
 
@@ -271,7 +277,8 @@ int TokenVar::pretreatment(Parse* parseFile) {
 // the async rewriting the names belong to the function it was cut out of,
 // which declares them at its top (the declaration is marked asyncDecl).
 TokenVarMap* TokenVar::scopeOfNames(TokenFunction* fn) {
-  TokenVarMap* locals = getVarMap();
+  // The map of the nearest enclosing function, `fn`: no second walk up.
+  TokenVarMap* locals = fn ? fn->getVarMap() : nullptr;
   if (fn && fn->asyncStateMark) {
     asyncDecl = 1;
     TokenFunction* outer = fn->parent ? fn->parent->getTokenFunction() : nullptr;
