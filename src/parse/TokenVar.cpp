@@ -544,7 +544,7 @@ int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeC
   }
   // The class body the declaration stood in (a malformed source may have
   // moved it elsewhere since), else the enclosing class.
-  TokenClass* cls = isClassMember() ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
+  TokenClass* cls = isClassMember() ? classOfBody(parent->parent) : getTokenClass();
   TokenFunction* fn = getTokenFunction();
   if (!cls && !fn) {
     printPackageLevel(owner, typeCommentOff);
