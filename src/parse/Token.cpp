@@ -441,10 +441,11 @@ void Token::closeMarkedVarGaps() {
 
   // A declaration's gap is the nulls in front of its slot, which holds it
   // still or is null when it left the list (an instance member). A gap that
-  // something was put into since is left as it is. The marks are kept in one
-  // buffer for all lists (the walk closes one list at a time).
-  static std::vector<uint8_t> drop;
-  drop.assign(childs.size(), 0);
+  // something was put into since is left as it is. The gaps to take out are
+  // kept in one buffer for all lists (the walk closes one list at a time).
+  static std::vector<std::pair<size_t, size_t>> gaps;
+  gaps.clear();
+  bool inOrder = true;
   for (TokenVar* declaration : owners) {
     const size_t end = static_cast<size_t>(declaration->index);
     const size_t gap = declaration->gapBefore;
@@ -454,19 +455,50 @@ void Token::closeMarkedVarGaps() {
     if (end < childs.size() && childs[end] && childs[end] != declaration) continue;
     bool empty = true;
     for (size_t k = end - gap; k < end && empty; ++k) empty = !childs[k];
-    if (!empty) continue;
-    for (size_t k = end - gap; k < end; ++k) drop[k] = 1;
+    if (!empty || gap == 0) continue;
+    if (!gaps.empty() && end - gap < gaps.back().second) inOrder = false;
+    gaps.emplace_back(end - gap, end);
   }
   _varGapOwners_().erase(found);
+  if (!inOrder) closeGapsOutOfOrder(gaps);
+
+  // The gaps follow one another (the declarations gathered in list order):
+  // the children between them move down past the gaps before, each learning
+  // its new index.
+  const size_t n = childs.size();
+  size_t w = 0;
+  size_t r = 0;
+  auto keepUpTo = [&](size_t to) {
+    for (; r < to; ++r, ++w) {
+      Token* child = childs[r];
+      childs[w] = child;
+      if (child) child->index = static_cast<int32_t>(w);
+    }
+  };
+  if (inOrder)
+    for (const auto& [from, to] : gaps) {
+      keepUpTo(from);
+      r = to;
+    }
+  keepUpTo(n);
+  childs.resize(w);
+}
+
+// Gaps that overlap or come out of list order (a list changed by a malformed
+// source) are merged first: every slot in any of them goes, and the list
+// keeps the rest in order.
+void Token::closeGapsOutOfOrder(std::vector<std::pair<size_t, size_t>>& gaps) {
+  static std::vector<uint8_t> drop;
+  drop.assign(childs.size(), 0);
+  for (const auto& [from, to] : gaps)
+    for (size_t k = from; k < to; ++k) drop[k] = 1;
   size_t w = 0;
   for (size_t r = 0; r < childs.size(); ++r) {
     if (drop[r]) continue;
-    Token* child = childs[r];
-    childs[w] = child;
-    if (child) child->index = static_cast<int32_t>(w);
-    ++w;
+    childs[w++] = childs[r];
   }
   childs.resize(w);
+  gaps.clear();
 }
 
 void Token::closeAllVarGaps() {

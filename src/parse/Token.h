@@ -374,6 +374,7 @@ class Token {
     if (varGaps) closeMarkedVarGaps();
   }
   void closeMarkedVarGaps();
+  void closeGapsOutOfOrder(std::vector<std::pair<size_t, size_t>>& gaps);
   // closeVarGaps over the whole tree below this token; then no gaps are
   // left on record.
   void closeAllVarGaps();

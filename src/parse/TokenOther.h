@@ -1,6 +1,7 @@
 // Statement and expression tokens with a translation of their own.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "Token.h"
@@ -60,14 +61,14 @@ class TokenVar : public Token {
 
   // One declarator: its name, its "=" and its end (defined in TokenVar.cpp).
   struct Declarator;
-  using Declarators = std::vector<Declarator>;
+  using Declarators = std::span<const Declarator>;
 
  private:
   // The steps of the pretreatment.
   TokenVarMap* scopeOfNames(TokenFunction* fn);
   void takeEmbedTag();
   int gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn);
-  void reserveForDeclaration();
+  void takeGathered(int pending);
   bool endsBefore(Token* current, Token* after, int afterAt, TokenClass* cls, TokenFunction* fn);
   int leaveGapBefore(int pending);
   void nameAssignedFunctions();

@@ -98,11 +98,33 @@ void forEachDeclarator(Token* var, Visit&& visit) {
   }
 }
 
-std::vector<Declarator> declaratorsOf(Token* var) {
-  std::vector<Declarator> list;
-  forEachDeclarator(var, [&](const Declarator& d) { list.push_back(d); });
-  return list;
-}
+// The declarators of one declaration as a list: the usual few are kept in
+// place and only a longer list takes the heap, so printing a declaration
+// (once per output pass) makes no allocation.
+class DeclaratorList {
+ public:
+  explicit DeclaratorList(Token* var) {
+    forEachDeclarator(var, [&](const Declarator& d) {
+      if (count_ < kInPlace) {
+        inPlace_[count_++] = d;
+        return;
+      }
+      if (more_.empty()) more_.assign(inPlace_, inPlace_ + kInPlace);
+      more_.push_back(d);
+    });
+  }
+  DeclaratorList(const DeclaratorList&) = delete;
+  DeclaratorList& operator=(const DeclaratorList&) = delete;
+  TokenVar::Declarators all() const {
+    return more_.empty() ? TokenVar::Declarators(inPlace_, count_) : TokenVar::Declarators(more_);
+  }
+
+ private:
+  static constexpr size_t kInPlace = 4;
+  Declarator inPlace_[kInPlace];
+  size_t count_ = 0;
+  std::vector<Declarator> more_;
+};
 
 // The first non-null child in [from, to).
 Token* firstIn(Token* var, int from, int to) {
@@ -212,6 +234,12 @@ void spellAsLocal(Token* name) {
   if (jsLocalNameChanges(name->text)) name->text = jsLocalName(name->text);
 }
 
+// The class token holding a class body (a TokenClass mostly, told by its
+// type id before the cast), or null.
+TokenClass* classOfBody(Token* holder) {
+  return &typeid(*holder) == &typeid(TokenClass) ? static_cast<TokenClass*>(holder) : dynamic_cast<TokenClass*>(holder);
+}
+
 // The embed token of a declaration (only ever a TokenEmbed, see pretreatment).
 TokenEmbed* embedOf(Token* token) { return static_cast<TokenEmbed*>(token); }
 
@@ -228,7 +256,7 @@ int TokenVar::pretreatment(Parse* parseFile) {
   TokenPackage* pkg = owner ? owner->package : nullptr;
   currentClass = pkg ? pkg->workingClass : nullptr;
   classMember = isClassMember() ? 1 : 0;
-  TokenClass* cls = classMember ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
+  TokenClass* cls = classMember ? classOfBody(parent->parent) : getTokenClass();
   TokenFunction* fn = getTokenFunction();
   TokenVarMap* locals = scopeOfNames(fn);
 
@@ -249,7 +277,8 @@ int TokenVar::pretreatment(Parse* parseFile) {
 // the async rewriting the names belong to the function it was cut out of,
 // which declares them at its top (the declaration is marked asyncDecl).
 TokenVarMap* TokenVar::scopeOfNames(TokenFunction* fn) {
-  TokenVarMap* locals = getVarMap();
+  // The map of the nearest enclosing function, `fn`: no second walk up.
+  TokenVarMap* locals = fn ? fn->getVarMap() : nullptr;
   if (fn && fn->asyncStateMark) {
     asyncDecl = 1;
     TokenFunction* outer = fn->parent ? fn->parent->getTokenFunction() : nullptr;
@@ -283,14 +312,18 @@ void TokenVar::takeEmbedTag() {
 // Gathers the declaration up to and including its ';'. Each gathered token
 // leaves the parent's list right after this token; they leave it together
 // (`pending` of them at a time) rather than one erase each, since a class
-// body may hold hundreds of tokens after a declaration. Before an "in" is
-// pretreated the list is brought up to date, as that pass looks at its
-// neighbours. Returns the count of slots the child loop steps over.
+// body may hold hundreds of tokens after a declaration, and they join this
+// token's children together too, in a list made once at its size (see
+// takeGathered). Before an "in" is pretreated both lists are brought up to
+// date, as that pass looks at its neighbours. Returns the count of slots the
+// child loop steps over.
 int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn) {
-  reserveForDeclaration();
   int pending = 0;
   auto leaveList = [&] {
-    if (pending > 0) eraseRange(parent, index + 1, pending);
+    if (pending > 0) {
+      takeGathered(pending);
+      eraseRange(parent, index + 1, pending);
+    }
     pending = 0;
   };
   while (index >= 0 && index + 1 + pending < static_cast<int>(parent->childs.size())) {
@@ -317,43 +350,30 @@ int TokenVar::gatherDeclaration(Parse* owner, TokenClass* cls, TokenFunction* fn
           afterCode == For || afterCode == In)
         stop = endsBefore(current, after, at + 1, cls, fn);
     }
-    if (eraseNow)
+    if (eraseNow) {
       parent->eraseChild(at);
-    else
+      push(current);
+    } else {
       ++pending;
-    push(current);
+    }
     if (stop) break;
   }
-  // A guess far off (a class member written without ';' ends at its line)
-  // gives its room back.
-  if (childs.capacity() > childs.size() + 8) childs.shrink_to_fit();
+  if (pending > 0) takeGathered(pending);
   return pending > 0 ? leaveGapBefore(pending) : 0;
 }
 
-// Room in the child list for the tokens the declaration is likely to gather,
-// so that the list is made once at its size rather than grown token by
-// token: those up to the ';', or up to a token that mostly starts something
-// else (an "in", a var, a statement word, a for, a function). Only a guess
-// of the size: gatherDeclaration decides where the declaration ends.
-void TokenVar::reserveForDeclaration() {
-  constexpr size_t kMostGathered = 32;
-  // In, Var, StatementWord, For and Function as bits above Var, the lowest.
-  constexpr uint32_t kStarts = 1u << (In - Var) | 1u << (Var - Var) | 1u << (StatementWord - Var) |
-                               1u << (For - Var) | 1u << (Function - Var);
-  static_assert(In - Var < 32 && StatementWord - Var < 32 && For - Var < 32 && Function > Var);
+// The `pending` slots after this token in the parent's list become this
+// token's last children, in order (null slots left out), in one growth of
+// the child list to its exact size.
+void TokenVar::takeGathered(int pending) {
   const TokenList& list = parent->childs;
-  if (index < 0) return;
+  const size_t from = static_cast<size_t>(index) + 1;
+  const size_t to = from + static_cast<size_t>(pending);
   size_t count = 0;
-  for (size_t at = static_cast<size_t>(index) + 1; at < list.size() && count < kMostGathered; ++at) {
-    const Token* t = list[at];
-    if (!t) continue;
-    const int code = t->type;
-    const unsigned above = static_cast<unsigned>(code - Var);
-    if (above < 32 && (kStarts >> above) & 1) break;
-    ++count;
-    if (code == Semicolon) break;
-  }
+  for (size_t at = from; at < to; ++at)
+    if (list[at]) ++count;
   childs.reserve(childs.size() + count);
+  for (size_t at = from; at < to; ++at) push(list[at]);
 }
 
 // Whether the declaration ends with `current`, `after` (at `afterAt`) being
@@ -411,7 +431,8 @@ int TokenVar::leaveGapBefore(int pending) {
 void TokenVar::nameAssignedFunctions() {
   if (parent && !childs.empty() && childs.back() && childs.back()->type == Assign) {
     Token* next = parent->getNextToken(this, 1);
-    std::vector<Declarator> list = declaratorsOf(this);
+    DeclaratorList declarators(this);
+    const Declarators list = declarators.all();
     auto* fn = dynamic_cast<TokenFunction*>(next);
     if (fn && !list.empty() && list.back().name) fn->assignedVarName = list.back().name->text;
   }
@@ -423,8 +444,8 @@ void TokenVar::nameAssignedFunctions() {
     Token* child = childs[i];
     auto* fnToken = child && &typeid(*child) == &typeid(TokenFunction) ? static_cast<TokenFunction*>(child) : nullptr;
     if (fnToken) {
-      std::vector<Declarator> list = declaratorsOf(this);
-      for (const Declarator& d : list)
+      DeclaratorList declarators(this);
+      for (const Declarator& d : declarators.all())
         if (d.assignAt == static_cast<int>(i) - 1 && d.name) fnToken->assignedVarName = d.name->text;
     }
   }
@@ -446,7 +467,8 @@ void TokenVar::enterClassLists(TokenClass* cls) {
 // any other initialiser is printed as a variable.
 void TokenVar::recordConstants(Parse* owner, TokenClass* cls) {
   const bool isConst = type == Const;
-  for (const Declarator& d : declaratorsOf(this)) {
+  DeclaratorList declarators(this);
+  for (const Declarator& d : declarators.all()) {
     if (d.assignAt < 0) continue;
     Token* value = firstIn(this, d.assignAt + 1, d.endAt);
     int valueAt = value ? value->index : d.endAt;
@@ -514,14 +536,15 @@ void TokenVar::registerNames(Parse* owner, TokenPackage* pkg, TokenClass* cls, T
 int TokenVar::toJsScript(std::string& out, Parse* parseFile, int mode, int typeCommentOff) {
   if (outputDisabled) return 0;
   Parse* owner = parseFile ? parseFile : file.get();
-  std::vector<Declarator> list = declaratorsOf(this);
+  DeclaratorList declarators(this);
+  const Declarators list = declarators.all();
   for (const Declarator& d : list) {
     d.name->addTypeDeclarationClassUse();
     if (asyncDecl) d.name->hoistMark = 1;
   }
   // The class body the declaration stood in (a malformed source may have
   // moved it elsewhere since), else the enclosing class.
-  TokenClass* cls = isClassMember() ? dynamic_cast<TokenClass*>(parent->parent) : getTokenClass();
+  TokenClass* cls = isClassMember() ? classOfBody(parent->parent) : getTokenClass();
   TokenFunction* fn = getTokenFunction();
   if (!cls && !fn) {
     printPackageLevel(owner, typeCommentOff);

@@ -601,4 +601,77 @@ TEST_F(TokenTree, ForgettingAResolvedTypeKeepsTheOtherFields) {
   for (Token* t : {typeWord, typed, resolvedOnly, none, after}) deleteTokenTree(t);
 }
 
+// The null slots a declaration leaves in front of itself when it gathers its
+// tokens go when the list is closed, and the others learn their new index.
+// Pattern letters: a lower-case word; '.' a null slot; an upper-case letter
+// and a digit, a declaration in its slot with a gap of that many slots; a
+// '_' and a digit, an instance member that left its slot (null) with such a
+// gap. `order` lists the declarations in the order they were recorded.
+TEST_F(TokenTree, ClosingVarGapsDropsEveryGapOnceAndRenumbers) {
+  struct Row {
+    const char* name;
+    const char* pattern;
+    const char* order;  // indices of the declarations, in pattern order from 0
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"gaps in list order", "a..V2b.W1c", "01", "aVbWc"},
+      {"gaps recorded out of order", "a..V2b.W1c", "10", "aVbWc"},
+      {"adjacent gaps", "a._1.W2b", "01", "aWb"},
+      {"a gap of no slots", "a.V0b", "0", "a.Vb"},
+      {"a member that left, then a gap over its slot", "a..._2V3b", "01", "a.Vb"},
+      {"the same, recorded out of order", "a..._2V3b", "10", "a.Vb"},
+      {"a gap filled since stays", "ax.V2b", "0", "ax.Vb"},
+      {"a member that left keeps its null slot", "a.._2b", "0", "a.b"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Token* holder = word("{", TokenTypeCode::Block);
+    std::vector<TokenVar*> declarations;
+    std::vector<Token*> made;
+    const std::string pattern = row.pattern;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+      const char c = pattern[i];
+      if (c == '.') {
+        holder->childs.push_back(nullptr);
+      } else if (c == '_' || (c >= 'A' && c <= 'Z')) {
+        auto* declaration = new TokenVar(TokenTypeCode::Var, c == '_' ? "_" : std::string(1, c).c_str(), 0, 0, nullptr);
+        holder->push(declaration);
+        declaration->gapBefore = static_cast<uint32_t>(pattern[++i] - '0');
+        declaration->gapMark = 1;
+        if (c == '_') holder->childs.back() = nullptr;
+        declarations.push_back(declaration);
+      } else {
+        Token* plain = word(std::string(1, c).c_str());
+        holder->push(plain);
+        made.push_back(plain);
+      }
+    }
+    holder->varGaps = 1;
+    for (const char* k = row.order; *k; ++k)
+      Token::_varGapOwners_()[holder].push_back(declarations[static_cast<size_t>(*k - '0')]);
+    holder->closeVarGaps();
+
+    std::string kept;
+    for (size_t at = 0; at < holder->childs.size(); ++at) {
+      Token* child = holder->childs[at];
+      kept += child ? child->text.str() : ".";
+      if (child) {
+        EXPECT_EQ(child->index, static_cast<int32_t>(at));
+      }
+    }
+    EXPECT_EQ(kept, row.expected);
+    EXPECT_FALSE(holder->varGaps);
+    EXPECT_EQ(Token::_varGapOwners_().count(holder), 0u);
+    for (TokenVar* declaration : declarations) {
+      EXPECT_EQ(declaration->gapBefore, 0u);
+      EXPECT_FALSE(declaration->gapMark);
+    }
+    holder->childs.clear();
+    for (Token* t : made) delete t;
+    for (TokenVar* declaration : declarations) delete declaration;
+    delete holder;
+  }
+}
+
 }  // namespace
