@@ -52,6 +52,18 @@ inline void appendText(std::string& out, const std::string& text) {
     out.append(text);
 }
 
+// The children from `from` to the end of the expression they begin: up to a
+// ',' or a ';' or, without one, the start of the next statement.
+ChildRange valueUpToExpressionEnd(size_t from) {
+  return ChildRange{.from = from,
+                    .stopAt = [](const Token* t) {
+                      return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
+                             beginsNextStatement(t);
+                    },
+                    .skipsDisabled = false,
+                    .keepsTokensApart = false};
+}
+
 // A ( ) group that holds one value: something in it and no ',' between.
 bool isSingleValueGroup(const Token* group) {
   if (!isType(group, TokenTypeCode::Paren)) return false;
@@ -273,13 +285,7 @@ int attributeAssignmentToJs(Token* self, const std::string& r, size_t at, std::s
                             int typeCommentOff) {
   out += r.substr(0, at) + ".setAttribute('" + r.substr(at + 2) + "',";
   const size_t valueFrom = static_cast<size_t>(self->index) + 2;
-  const ChildRange value{.from = valueFrom,
-                         .stopAt = [](const Token* t) {
-                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                  beginsNextStatement(t);
-                         },
-                         .skipsDisabled = false,
-                         .keepsTokensApart = false};
+  const ChildRange value = valueUpToExpressionEnd(valueFrom);
   const size_t valueEnd = Token::_childRangeToJs_(out, file, self->parent->childs, value, mode, typeCommentOff);
   out += ")";
   self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
@@ -473,13 +479,7 @@ int attributeUpdateToJs(Token* self, const std::string& r, size_t at, std::strin
   }
   std::string target = r.substr(0, at);
   if (target.empty() && !indexedReceiver(self, target, file, typeCommentOff)) return -1;
-  const ChildRange value{.from = static_cast<size_t>(self->index) + 1 + nameTokens,
-                         .stopAt = [](const Token* t) {
-                           return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                  beginsNextStatement(t);
-                         },
-                         .skipsDisabled = false,
-                         .keepsTokensApart = false};
+  const ChildRange value = valueUpToExpressionEnd(static_cast<size_t>(self->index) + 1 + nameTokens);
   if (u.assigns) {
     // x.@[k] = v
     out += r.substr(0, at) + ".setAttribute(" + name + ",";
@@ -529,19 +529,10 @@ int vectorLengthAssignmentToJs(Token* self, const std::string& r, std::string& o
   const std::string type =
       declaredTypeOfDottedName(self, std::string(text.substr(0, text.size() - kLength.size())), file);
   if (!type.starts_with("Vector.<") || !type.ends_with(">")) return -1;
-  const std::string element = type.substr(8, type.size() - 9);
-  const char* fill = element == "int" || element == "uint" || element == "Number" ? "0"
-                     : element == "Boolean"                                     ? "false"
-                                                                                : "null";
+  const char* fill = TokenNew::vectorSlotValue(type.substr(8, type.size() - 9));
   out += r + "=(function(a,n,d){for(var i=a.length;i<n;i++)a[i]=d;return n;})(" +
          r.substr(0, r.size() - kLength.size()) + ",";
-  const ChildRange length{.from = static_cast<size_t>(self->index) + 2,
-                          .stopAt = [](const Token* t) {
-                            return !t || t->type == TokenTypeCode::Comma || t->type == TokenTypeCode::Semicolon ||
-                                   beginsNextStatement(t);
-                          },
-                          .skipsDisabled = false,
-                          .keepsTokensApart = false};
+  const ChildRange length = valueUpToExpressionEnd(static_cast<size_t>(self->index) + 2);
   const size_t end = Token::_childRangeToJs_(out, file, self->parent->childs, length, mode, typeCommentOff);
   out += std::string(",") + fill + ")";
   self->_childsToJs_(out, file, JsMode::Plain, typeCommentOff, 0);
@@ -783,15 +774,10 @@ static bool namesInterfaceAfter(Token* self, const Token* prev, const std::strin
   return false;
 }
 
-// The same for the token before `self` in its parent's list (none when
-// `self` is not where its index says). Most words follow no text of
+// The same for the token before `self`. Most words follow no text of
 // instanceof's length, and are answered here without a call.
 static inline bool namesInterfaceAfterInstanceof(Token* self, const std::string& type) {
-  const Token* p = self->parent;
-  const int at = self->index;
-  if (!p || at <= 0 || at >= static_cast<int>(p->childs.size()) || p->childs[static_cast<size_t>(at)] != self)
-    return false;
-  const Token* prev = p->childs[static_cast<size_t>(at) - 1];
+  const Token* prev = siblingOf(self, -1);
   return prev && prev->text.size() == 10 && namesInterfaceAfter(self, prev, type);
 }
 

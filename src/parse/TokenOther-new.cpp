@@ -81,6 +81,11 @@ std::string flagsWithoutExtended(Token* group) {
 // layout and the flags without x,
 //   RegExp(String(p).replace(...),"g")
 // Returns false, printing nothing, for any other arguments.
+const char* TokenNew::vectorSlotValue(const std::string& elementType) {
+  if (elementType == "int" || elementType == "uint" || elementType == "Number") return "0";
+  return elementType == "Boolean" ? "false" : "null";
+}
+
 bool TokenNew::regExpWithoutExtendedFlag(Token* group, Parse* file, int typeCommentOff, std::string& out) {
   const std::string flags = flagsWithoutExtended(group);
   if (flags.empty()) return false;
@@ -160,10 +165,8 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
       // of the element type, so that new Vector.<int>(n) holds n zeros and
       // new Vector.<Boolean>(n) n times false; a second argument (the
       // fixed-length flag) is dropped.
-      std::string type = vectorElementType(next);
-      bool numeric = type == "int" || type == "Number" || type == "uint";
-      const char* fill = numeric ? ",0)" : type == "Boolean" ? ",false)" : ",null)";
-      out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + fill;
+      out += "__newvec(" + printUntilComma(after, owner, typeCommentOff) + "," +
+             vectorSlotValue(vectorElementType(next)) + ")";
       return 2;
     }
     if (filled == 0 || after->type == Bracket) {

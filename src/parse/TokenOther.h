@@ -145,6 +145,9 @@ class TokenNew : public Token {
   // the flag x from the arguments `group`; false (nothing printed) when
   // the flags are not a quoted text holding x.
   static bool regExpWithoutExtendedFlag(Token* group, Parse* file, int typeCommentOff, std::string& out);
+  // What a Vector's new slots hold for its element type: "0" for int, uint
+  // and Number, "false" for Boolean, "null" for any other type.
+  static const char* vectorSlotValue(const std::string& elementType);
 };
 
 // ':' outside "::": type annotation, object key, label, ?: or case.
