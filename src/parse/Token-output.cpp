@@ -43,15 +43,6 @@ const KeptTexts& keptTexts() {
   return kept;
 }
 
-// Appends a token's text. Most are one byte (operators, separators, a blank)
-// or none, and a byte is written in place without the call that copies a run.
-inline void appendText(std::string& out, const std::string& text) {
-  if (text.size() == 1)
-    out.push_back(text[0]);
-  else if (!text.empty())
-    out.append(text);
-}
-
 // The children from `from` to the end of the expression they begin: up to a
 // ',' or a ';' or, without one, the start of the next statement.
 ChildRange valueUpToExpressionEnd(size_t from) {

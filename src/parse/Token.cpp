@@ -332,10 +332,7 @@ bool printedAsBareText(Token* child, std::string& out) {
       !child->pendingError().empty())
     return false;
   const size_t joint = out.size();
-  if (text.size() == 1)
-    out.push_back(text[0]);
-  else if (!text.empty())
-    out.append(text);
+  appendText(out, text);
   if (apart) Token::keepTokensApart(out, joint);
   return true;
 }
@@ -355,14 +352,8 @@ size_t Token::_childRangeToJs_(std::string& out, Parse* file, TokenList& list, c
     if (!child) continue;
     if (leadingTextsToDrop > 0)
       --leadingTextsToDrop;
-    else if (!child->leadingText.empty()) {  // many tokens follow the one before without a blank
-      // Most leading texts are one blank: written in place.
-      const std::string& lead = child->leadingText.str();
-      if (lead.size() == 1)
-        out.push_back(lead[0]);
-      else
-        out += lead;
-    }
+    else if (!child->leadingText.empty())  // many tokens follow the one before without a blank
+      appendText(out, child->leadingText.str());
     if (range.skipsDisabled) {
       // Only a declaration with a type word has a use to note, once.
       if (range.notesTypeUses && __ISRELEASE__ && !child->typeUseRegistered && child->typeToken())

@@ -558,6 +558,15 @@ void deleteTokenTree(Token* root);
 // there is none there or `token` is not where its index says.
 // Both bounds are one unsigned compare each: a negative index, or a step
 // before the first child, wraps round to a value past any size.
+// Appends a token's text. Most are one byte (operators, separators, a blank)
+// or none, and a byte is written in place without the call that copies a run.
+inline void appendText(std::string& out, const std::string& text) {
+  if (text.size() == 1)
+    out.push_back(text[0]);
+  else if (!text.empty())
+    out.append(text);
+}
+
 inline Token* siblingOf(Token* token, int offset) {
   Token* p = token ? token->parent : nullptr;
   if (!p) return nullptr;

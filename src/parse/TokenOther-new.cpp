@@ -76,16 +76,16 @@ std::string flagsWithoutExtended(Token* group) {
 
 }  // namespace
 
-// RegExp(p, "gx") as a call builds a RegExp as new does, and JavaScript
-// rejects its flag x the same way: both print the pattern without its
-// layout and the flags without x,
-//   RegExp(String(p).replace(...),"g")
-// Returns false, printing nothing, for any other arguments.
 const char* TokenNew::vectorSlotValue(const std::string& elementType) {
   if (elementType == "int" || elementType == "uint" || elementType == "Number") return "0";
   return elementType == "Boolean" ? "false" : "null";
 }
 
+// RegExp(p, "gx") as a call builds a RegExp as new does, and JavaScript
+// rejects its flag x the same way: both print the pattern without its
+// layout and the flags without x,
+//   RegExp(String(p).replace(...),"g")
+// Returns false, printing nothing, for any other arguments.
 bool TokenNew::regExpWithoutExtendedFlag(Token* group, Parse* file, int typeCommentOff, std::string& out) {
   const std::string flags = flagsWithoutExtended(group);
   if (flags.empty()) return false;
@@ -152,10 +152,12 @@ int TokenNew::toJsScript(std::string& out, Parse* parseFile, int, int typeCommen
   // '#' comments of the pattern are layout; the pattern, known only when the
   // script runs, is made without them (escapes and character classes kept):
   //   new RegExp(p,"gx")  ->  new RegExp(String(p).replace(...),"g")
-  if (next->text == "RegExp" && after && after->type == Paren && !flagsWithoutExtended(after).empty()) {
-    out += keyword;
-    regExpWithoutExtendedFlag(after, owner, typeCommentOff, out);
-    return 2;
+  if (next->text == "RegExp" && after && after->type == Paren) {
+    std::string made;
+    if (regExpWithoutExtendedFlag(after, owner, typeCommentOff, made)) {
+      out += keyword + made;
+      return 2;
+    }
   }
 
   if (next->type == VectorType && after) {

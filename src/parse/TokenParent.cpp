@@ -466,12 +466,7 @@ void TokenParent::printArguments(std::string& g, Parse* file, int typeCommentOff
         continue;
       }
     }
-    // Most leading texts are none or one blank: written in place.
-    const std::string& lead = c->leadingText.str();
-    if (lead.size() == 1)
-      g.push_back(lead[0]);
-    else if (!lead.empty())
-      g += lead;
+    appendText(g, c->leadingText.str());
     const size_t joint = g.size();
     g += printed;
     keepTokensApart(g, joint);

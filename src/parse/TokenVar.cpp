@@ -822,12 +822,7 @@ void TokenVar::printVarStatement(std::string& out, Parse* owner, TokenFunction* 
   for (int i = 0; i < static_cast<int>(childs.size()); ++i) {
     Token* child = childs[i];
     if (!child) continue;
-    // Most leading texts are none or one blank: written in place.
-    const std::string& lead = child->leadingText.str();
-    if (lead.size() == 1)
-      out.push_back(lead[0]);
-    else if (!lead.empty())
-      out += lead;
+    appendText(out, child->leadingText.str());
     child->addTypeDeclarationClassUse();
     if (!child->outputEnabled) continue;
     int consumed = child->toJsScript(out, owner, mode, typeCommentOff);
